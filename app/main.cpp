@@ -1,0 +1,51 @@
+// Veltora's entry: the application object's start-up, then the message loop.
+
+#include "app/MainFrm.h"
+#include "app/VeltoraApp.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// VELTORA_SMOKE_TEST=1: message boxes are written to stderr and answered with their default, and
+// the program reports how long the start took and quits once its main window is shown. Used by
+// the start-up test and the start-up timing tool.
+class StderrMessageBoxes : public ui::ScriptedMessageBoxes {
+public:
+    int Show(QWidget* parent, const QString& text, const QString& caption, unsigned type) override {
+        std::fprintf(stderr, "message: %s | %s\n", qPrintable(caption), qPrintable(text));
+        return ScriptedMessageBoxes::Show(parent, text, caption, type);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QElapsedTimer clock;
+    clock.start();
+    QApplication qtApp(argc, argv);
+    const bool smokeTest = qEnvironmentVariableIntValue("VELTORA_SMOKE_TEST") == 1;
+    std::unique_ptr<StderrMessageBoxes> boxes;
+    if (smokeTest)
+        boxes = std::make_unique<StderrMessageBoxes>();
+
+    CVeltoraApp theApp;
+    if (!theApp.InitInstance(QApplication::arguments()))
+        return 1;
+
+    if (smokeTest) {
+        QTimer::singleShot(0, [&] {
+            const bool shown = theApp.GetMainWnd() && theApp.GetMainWnd()->isVisible();
+            std::printf("started: %s, %lld ms\n", shown ? "main window shown" : "no main window",
+                        static_cast<long long>(clock.elapsed()));
+            std::fflush(stdout);
+            QApplication::exit(shown ? 0 : 3);
+        });
+    }
+    return QApplication::exec();
+}

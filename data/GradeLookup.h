@@ -1,0 +1,14 @@
+#pragma once
+// A grade's code by its name.
+
+#include "platform/db/Connection.h"
+
+#include <QString>
+
+namespace data {
+
+// Replaces the grade name in `grade` by its code from tavrinGrade; leaves it unchanged when the
+// grade is not found, its code is NULL or the database fails.
+void GetGradeNo(db::Connection& connection, QString& grade);
+
+} // namespace data

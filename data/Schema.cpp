@@ -1,0 +1,73 @@
+#include "data/Schema.h"
+
+#include "data/TextCipher.h"
+#include "platform/db/Transaction.h"
+#include "platform/res/StringTable.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+namespace data {
+
+QStringList SchemaStatements() {
+    QFile f(QStringLiteral(":/veltora/schema.sql"));
+    if (!f.open(QIODevice::ReadOnly))
+        throw db::DbError(db::DbError::kBadConnectionString, QStringLiteral("schema resource missing"));
+    QString all = QString::fromUtf8(f.readAll());
+    all.remove(QRegularExpression(QStringLiteral("--[^\n]*")));
+    QStringList out;
+    for (const QString& part : all.split(u';')) {
+        const QString s = part.trimmed();
+        if (!s.isEmpty())
+            out << s;
+    }
+    return out;
+}
+
+void CreateSchema(db::Connection& connection) {
+    db::Transaction t(connection);
+    for (const QString& s : SchemaStatements())
+        connection.Execute(s);
+    t.Commit();
+}
+
+QString SubjectField(int subjectNo) {
+    return QStringLiteral("s%1").arg(subjectNo, 2, 10, QChar(u'0'));
+}
+
+void AddSubjectColumns(db::Connection& connection, int subjectNo) {
+    const QString field = SubjectField(subjectNo);
+    for (const QString& suffix : {QString(), QStringLiteral("1"), QStringLiteral("2")})
+        connection.Execute(QStringLiteral("ALTER TABLE tavrinKSK ADD COLUMN %1%2 REAL").arg(field, suffix));
+}
+
+void InstallDefaults(db::Connection& connection, CTextCipher& cipher) {
+    const QString key = res::LoadString(57676);
+    db::Transaction t(connection);
+    const char* subjects[] = {"语文", "数学", "英语", "物理", "化学", "生物", "政治", "历史", "地理"};
+    int no = 0;
+    for (const char* name : subjects) {
+        ++no;
+        connection.Execute(
+            QStringLiteral("INSERT INTO tavrinKMK (id, fldname, mydesc, type) VALUES (?, ?, ?, ?)"), no,
+            SubjectField(no), cipher.EncodeText(key, QString::fromUtf8(name)), QStringLiteral("分数型"));
+        AddSubjectColumns(connection, no);
+    }
+    const char* examNames[] = {"第一次月考", "期中考试", "第二次月考", "期末考试", "模拟考试"};
+    no = 0;
+    for (const char* name : examNames)
+        connection.Execute(QStringLiteral("INSERT INTO tavrinKSMC (id, mydesc) VALUES (?, ?)"), ++no,
+                           QString::fromUtf8(name));
+    const char* gradeValues[] = {"优秀", "良好", "及格", "不及格"};
+    no = 0;
+    for (const char* value : gradeValues)
+        connection.Execute(QStringLiteral("INSERT INTO tavrinDJZ (id, mydesc) VALUES (?, ?)"), ++no,
+                           QString::fromUtf8(value));
+    connection.Execute(QStringLiteral("INSERT INTO tavrinXJLB (xjtype, xjdesc) VALUES (?, ?)"),
+                       QStringLiteral("旁"), QStringLiteral("旁听生"));
+    connection.Execute(QStringLiteral("INSERT INTO tavrinXJLB (xjtype, xjdesc) VALUES (?, ?)"),
+                       QStringLiteral("正"), QStringLiteral("正式学籍"));
+    t.Commit();
+}
+
+} // namespace data

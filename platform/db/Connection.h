@@ -1,0 +1,69 @@
+#pragma once
+// The program's database connection over SQLite: opened from a connection string, executing one
+// statement at a time with bound values, returning materialised record sets, throwing DbError.
+
+#include "platform/db/DbError.h"
+#include "platform/db/Recordset.h"
+#include "platform/db/Variant.h"
+
+#include <QString>
+
+#include <initializer_list>
+#include <vector>
+
+struct sqlite3;
+
+namespace db {
+
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Connection string: "key=value" pairs separated by ';', keys case-insensitive:
+    //   Data Source        the database file (required), or ":memory:"; "Dbq" too
+    //   Create             "True" lets a missing file be created (tools and fixtures only)
+    //   Database Password  the password; always the last key: its value runs to the end of the
+    //                      string, so it may hold ';'. "Jet OLEDB:Database Password" and "PWD"
+    //                      are taken as the same key.
+    // Other keys (Provider, …) are accepted and ignored. The file is opened read-write and never
+    // created unless asked (an existing empty file is refused too unless asked); a file that is
+    // not a database, a wrong password, a locked or unwritable database throw DbError and leave
+    // the connection closed. Opening an open connection closes it first. A connection is used by
+    // one thread at a time.
+    void Open(const QString& connectionString);
+    void OpenFile(const QString& path, const QString& password = {}, bool create = false);
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    const QString& Path() const { return m_path; }
+
+    // Executes one statement; '?' placeholders take the values in order. A second statement in
+    // the text is refused with DbError (kMultipleStatements) before anything runs.
+    Recordset Execute(const QString& sql, const std::vector<Variant>& params);
+    Recordset Execute(const QString& sql) { return Execute(sql, std::vector<Variant>{}); }
+    template <typename... Args>
+    Recordset Execute(const QString& sql, const Variant& first, const Args&... rest) {
+        return Execute(sql, std::vector<Variant>{first, Variant(rest)...});
+    }
+
+    long long LastInsertId() const;
+
+    // Stores a salted hash of the password in the database: table veltora_password(salt, hash),
+    // hash = hex SHA-256 of the 16 salt bytes (stored as hex) followed by the password's UTF-8.
+    // An empty password removes the protection. Used by the tool that makes the shipped file.
+    void SetDatabasePassword(const QString& password);
+
+    // The raw handle, for tests and tools (busy timeout, autocommit state).
+    sqlite3* Handle() const { return m_db; }
+
+private:
+    void Check(int rc, const char* what) const;
+    void VerifyPassword(const QString& password);
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+} // namespace db

@@ -1,0 +1,29 @@
+#pragma once
+// Code page 936 (GBK) at the edges of the program: texts are QString inside, GBK bytes only where
+// the program's files, byte limits, cipher input and text ordering are defined in that code page.
+
+#include <QByteArray>
+#include <QString>
+
+namespace text {
+
+// UTF-16 → GBK. A character that GBK lacks is written as '?'.
+QByteArray ToGbk(const QString& s);
+
+// GBK → UTF-16. A byte sequence that is not GBK becomes U+FFFD; nothing is dropped silently.
+QString FromGbk(const QByteArray& bytes);
+QString FromGbk(const char* bytes, int length);
+
+// Length of the text in GBK bytes (a Chinese character counts 2, an ASCII one 1).
+int GbkLength(const QString& s);
+
+// The longest prefix of the text whose GBK form has at most maxBytes bytes; never splits a
+// character.
+QString CutToGbkBytes(const QString& s, int maxBytes);
+
+// Byte-wise comparison of the GBK forms (the order the program sorts texts in: ASCII first, then
+// the common Chinese characters in pinyin order). Returns <0, 0 or >0.
+int CompareGbk(const QString& a, const QString& b);
+int CompareGbkBytes(const char* a, int aLength, const char* b, int bLength);
+
+} // namespace text

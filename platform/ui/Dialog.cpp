@@ -1,0 +1,118 @@
+#include "platform/ui/Dialog.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QVariant>
+
+namespace ui {
+namespace {
+DialogRunner g_runner;
+const char* const kCtrlId = "dlgCtrlId";
+} // namespace
+
+Dialog::Dialog(int templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {}
+
+Dialog::~Dialog() = default;
+
+int Dialog::DoModal() {
+    if (g_runner)
+        return g_runner(*this);
+    return ExecModal();
+}
+
+int Dialog::ExecModal() {
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    m_ending = false;
+    return exec();
+}
+
+void Dialog::EndDialog(int result) {
+    m_ending = true;
+    QDialog::done(result);
+}
+
+void Dialog::done(int result) {
+    // Closing paths that bypass EndDialog (the window manager) still end with the given code.
+    if (m_ending) {
+        QDialog::done(result);
+        return;
+    }
+    EndDialog(result);
+}
+
+void Dialog::reject() {
+    OnCancel();
+}
+void Dialog::accept() {
+    OnOK();
+}
+
+void Dialog::SetDlgCtrlId(QWidget* control, int id) {
+    control->setProperty(kCtrlId, id);
+}
+
+int Dialog::GetDlgCtrlId(const QWidget* control) {
+    const QVariant v = control ? control->property(kCtrlId) : QVariant();
+    return v.isValid() ? v.toInt() : 0;
+}
+
+QWidget* Dialog::GetDlgItem(int id) const {
+    const auto children = findChildren<QWidget*>();
+    for (QWidget* w : children)
+        if (GetDlgCtrlId(w) == id)
+            return w;
+    return nullptr;
+}
+
+void Dialog::SetDlgItemText(int id, const QString& text) {
+    QWidget* w = GetDlgItem(id);
+    if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(text);
+    else if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setText(text);
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->setText(text);
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        c->setEditText(text);
+    else if (auto* t = qobject_cast<QTextEdit*>(w))
+        t->setPlainText(text);
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        p->setPlainText(text);
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        g->setTitle(text);
+    else if (w)
+        w->setWindowTitle(text);
+}
+
+QString Dialog::GetDlgItemText(int id) const {
+    QWidget* w = GetDlgItem(id);
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->currentText();
+    if (auto* t = qobject_cast<QTextEdit*>(w))
+        return t->toPlainText();
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        return p->toPlainText();
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title();
+    return w ? w->windowTitle() : QString();
+}
+
+void SetDialogRunner(DialogRunner runner) {
+    g_runner = std::move(runner);
+}
+
+} // namespace ui

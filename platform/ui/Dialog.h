@@ -1,0 +1,59 @@
+#pragma once
+// The modal dialog base: a template id, controls found by their numeric ids, the init/OK/Cancel
+// hooks of the original framework, and DoModal through a replaceable runner so that tests can
+// check which dialog a command opens, in which mode, without showing a window.
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+namespace ui {
+
+class Dialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit Dialog(int templateId, QWidget* parent = nullptr);
+    ~Dialog() override;
+
+    int TemplateId() const { return m_templateId; }
+
+    // Runs the dialog modally (through the current runner) and returns the code EndDialog gave:
+    // IDOK (1), IDCANCEL (2) or the dialog's own.
+    virtual int DoModal();
+
+    // Called once before the dialog is first shown; return value as the framework's (true: let
+    // the default focus stand).
+    virtual bool OnInitDialog() { return true; }
+    virtual void OnOK() { EndDialog(1); }
+    virtual void OnCancel() { EndDialog(2); }
+    void EndDialog(int result);
+
+    // Controls by numeric id: a child widget is given its id with SetDlgCtrlId.
+    static void SetDlgCtrlId(QWidget* control, int id);
+    static int GetDlgCtrlId(const QWidget* control);
+    QWidget* GetDlgItem(int id) const;
+    template <typename T> T* GetDlgItem(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
+    void SetDlgItemText(int id, const QString& text);
+    QString GetDlgItemText(int id) const;
+
+    // Starts the dialog's own event loop; used by the real runner.
+    int ExecModal();
+
+protected:
+    void done(int result) override;
+    void reject() override; // Escape and the close button go through OnCancel
+    void accept() override; // a default button goes through OnOK
+
+private:
+    int m_templateId;
+    bool m_initialised = false;
+    bool m_ending = false;
+};
+
+// The runner: by default ExecModal. Tests install one that inspects the dialog (its class, its
+// mode) and answers without showing it; an empty function restores the default.
+using DialogRunner = std::function<int(Dialog&)>;
+void SetDialogRunner(DialogRunner runner);
+
+} // namespace ui

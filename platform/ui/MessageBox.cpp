@@ -1,0 +1,100 @@
+#include "platform/ui/MessageBox.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+namespace ui {
+namespace {
+
+class ScreenMessageBoxes : public MessageBoxService {
+public:
+    int Show(QWidget* parent, const QString& text, const QString& caption, unsigned type) override {
+        QMessageBox box(parent);
+        box.setWindowTitle(caption);
+        box.setText(text);
+        switch (type & 0xF0) {
+        case MB_ICONERROR:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONWARNING:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MB_ICONINFORMATION:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
+        }
+        struct Button {
+            QMessageBox::StandardButton button;
+            const char* text;
+            int answer;
+        };
+        std::vector<Button> buttons;
+        switch (type & 0x0F) {
+        case MB_OKCANCEL:
+            buttons = {{QMessageBox::Ok, "确定", IDOK}, {QMessageBox::Cancel, "取消", IDCANCEL}};
+            break;
+        case MB_YESNOCANCEL:
+            buttons = {{QMessageBox::Yes, "是(&Y)", IDYES},
+                       {QMessageBox::No, "否(&N)", IDNO},
+                       {QMessageBox::Cancel, "取消", IDCANCEL}};
+            break;
+        case MB_YESNO:
+            buttons = {{QMessageBox::Yes, "是(&Y)", IDYES}, {QMessageBox::No, "否(&N)", IDNO}};
+            break;
+        default:
+            buttons = {{QMessageBox::Ok, "确定", IDOK}};
+            break;
+        }
+        QMessageBox::StandardButtons all;
+        for (const Button& b : buttons)
+            all |= b.button;
+        box.setStandardButtons(all);
+        for (const Button& b : buttons)
+            box.button(b.button)->setText(QString::fromUtf8(b.text));
+        const int pressed = box.exec();
+        for (const Button& b : buttons)
+            if (pressed == b.button)
+                return b.answer;
+        // Closed with the window's close button: Cancel where there is one, else the only answer.
+        return (type & 0x0F) == MB_YESNO ? IDNO : (type & 0x0F) == MB_OK ? IDOK : IDCANCEL;
+    }
+};
+
+ScreenMessageBoxes g_screen;
+MessageBoxService* g_service = nullptr;
+
+} // namespace
+
+int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned type) {
+    MessageBoxService* s = g_service ? g_service : &g_screen;
+    return s->Show(parent, text, caption, type);
+}
+
+void SetMessageBoxService(MessageBoxService* service) {
+    g_service = service;
+}
+
+int ScriptedMessageBoxes::Show(QWidget*, const QString& text, const QString& caption, unsigned type) {
+    m_shown.push_back({text, caption, type});
+    if (!m_answers.empty()) {
+        const int a = m_answers.front();
+        m_answers.pop_front();
+        return a;
+    }
+    const unsigned buttons = type & 0x0F;
+    return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDYES : IDOK;
+}
+
+QStringList ScriptedMessageBoxes::Texts() const {
+    QStringList out;
+    for (const Shown& s : m_shown)
+        out << s.text;
+    return out;
+}
+
+} // namespace ui

@@ -1,0 +1,98 @@
+#include "data/Upgrade.h"
+#include "data/Schema.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+QSet<QString> Columns(db::Connection& c, const QString& table) {
+    db::Recordset rs = c.Execute(QString("SELECT * FROM %1 LIMIT 0").arg(table));
+    QSet<QString> names;
+    for (int i = 0; i < rs.FieldCount(); ++i)
+        names.insert(rs.FieldName(i).toLower());
+    return names;
+}
+
+// An old database: the roster and score table without the named columns.
+void MakeOldTables(db::Connection& c, const QStringList& nameLacks, const QStringList& kskLacks) {
+    QStringList name = {"id INTEGER",    "studentid TEXT", "name TEXT",      "class INTEGER",
+                        "grade char(5)", "kh char(4)",     "xjType char(2)", "AB char(1)"};
+    QStringList ksk = {"id INTEGER", "studentid TEXT", "class INTEGER", "grade char(5)",
+                       "kh char(4)", "xjtype char(2)", "ab char(1)"};
+    auto drop = [](QStringList cols, const QStringList& lacks) {
+        for (const QString& l : lacks)
+            cols.erase(std::remove_if(cols.begin(), cols.end(),
+                                      [&](const QString& c) {
+                                          return c.section(' ', 0, 0).compare(l, Qt::CaseInsensitive) == 0;
+                                      }),
+                       cols.end());
+        return cols;
+    };
+    c.Execute("CREATE TABLE tavrinName (" + drop(name, nameLacks).join(", ") + ")");
+    c.Execute("CREATE TABLE tavrinKSK (" + drop(ksk, kskLacks).join(", ") + ")");
+}
+
+TEST(Upgrade, VersionComparisonIsByteWise) {
+    EXPECT_TRUE(data::NeedsUpgrade(""));
+    EXPECT_TRUE(data::NeedsUpgrade("20071231"));
+    EXPECT_TRUE(data::NeedsUpgrade("1999"));
+    EXPECT_FALSE(data::NeedsUpgrade("20080101"));
+    EXPECT_FALSE(data::NeedsUpgrade("20080102"));
+    EXPECT_FALSE(data::NeedsUpgrade("2009")); // a year alone above 2008 counts as newer
+    EXPECT_TRUE(data::NeedsUpgrade("2008"));  // a prefix is older
+    EXPECT_FALSE(data::NeedsUpgrade("3"));
+}
+
+TEST(Upgrade, AddsEveryMissingColumnInBothTablesAndFillsGrades) {
+    struct Case {
+        QStringList nameLacks, kskLacks;
+    };
+    const Case cases[] = {
+        {{"kh", "grade"}, {"kh", "grade"}},    {{"grade"}, {"grade"}}, {{"xjType", "AB"}, {"xjtype", "ab"}},
+        {{}, {"kh", "grade", "xjtype", "ab"}}, // a score table behind its roster is repaired too
+        {{"kh", "grade", "xjType", "AB"}, {}},
+    };
+    for (const Case& k : cases) {
+        db::Connection c;
+        c.OpenFile(":memory:", {}, true);
+        MakeOldTables(c, k.nameLacks, k.kskLacks);
+        c.Execute("INSERT INTO tavrinName (id, studentid) VALUES (1, '020080105')");
+        c.Execute("INSERT INTO tavrinName (id, studentid) VALUES (2, '123')");
+        c.Execute("INSERT INTO tavrinKSK (id, studentid) VALUES (1, '120100203')");
+        if (!k.nameLacks.contains("grade"))
+            c.Execute("UPDATE tavrinName SET grade='kept!' WHERE id=1");
+
+        EXPECT_TRUE(data::UpgradeDatabase(c)) << k.nameLacks.join(",").toStdString();
+        for (const char* col : {"kh", "grade", "xjtype", "ab"}) {
+            EXPECT_TRUE(Columns(c, "tavrinName").contains(col)) << col;
+            EXPECT_TRUE(Columns(c, "tavrinKSK").contains(col)) << col;
+        }
+        db::Recordset rs = c.Execute("SELECT grade FROM tavrinName ORDER BY id");
+        EXPECT_EQ(rs.Field("grade").ToString(), k.nameLacks.contains("grade") ? "02008" : "kept!");
+        rs.MoveNext();
+        EXPECT_EQ(rs.Field("grade").ToString(), "123"); // a short number gives a short code
+        EXPECT_EQ(c.Execute("SELECT grade FROM tavrinKSK").Field(0).ToString(), "12010");
+
+        // A second run finds nothing to do and succeeds.
+        const int columns = Columns(c, "tavrinName").size() + Columns(c, "tavrinKSK").size();
+        EXPECT_TRUE(data::UpgradeDatabase(c));
+        EXPECT_EQ(Columns(c, "tavrinName").size() + Columns(c, "tavrinKSK").size(), columns);
+    }
+}
+
+TEST(Upgrade, ShippedSchemaNeedsNothingAndMissingTablesAreReported) {
+    db::Connection c;
+    c.OpenFile(":memory:", {}, true);
+    data::CreateSchema(c);
+    EXPECT_TRUE(data::UpgradeDatabase(c));
+
+    db::Connection empty;
+    empty.OpenFile(":memory:", {}, true);
+    EXPECT_FALSE(data::UpgradeDatabase(empty)); // every step fails, none throws
+}
+
+} // namespace

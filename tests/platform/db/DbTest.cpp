@@ -1,0 +1,373 @@
+#include "platform/db/Connection.h"
+#include "platform/db/Functions.h"
+#include "platform/db/Transaction.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cmath>
+
+namespace {
+
+using db::Connection;
+using db::DbError;
+using db::Recordset;
+using db::Variant;
+using db::VariantType;
+
+int CodeOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const DbError& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+Variant Scalar(Connection& c, const QString& sql) {
+    Recordset rs = c.Execute(sql);
+    return rs.Field(0);
+}
+
+class DbTest : public ::testing::Test {
+protected:
+    void SetUp() override { conn.OpenFile(QStringLiteral(":memory:"), {}, true); }
+    Connection conn;
+};
+
+class FileDbTest : public ::testing::Test {
+protected:
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString MakeDb(const char* name) {
+        Connection c;
+        c.OpenFile(Path(name), {}, true);
+        c.Execute(QStringLiteral("CREATE TABLE t(a INTEGER)"));
+        return Path(name);
+    }
+    QTemporaryDir dir;
+};
+
+TEST(Variant, FormatsRealsLikeTheOriginalLayer) {
+    EXPECT_EQ(Variant(90.0).ToString(), "90");
+    EXPECT_EQ(Variant(85.5).ToString(), "85.5");
+    EXPECT_EQ(Variant(0.1).ToString(), "0.1");
+    EXPECT_EQ(Variant(-3.25).ToString(), "-3.25");
+    EXPECT_EQ(Variant(-0.0).ToString(), "0");
+    EXPECT_EQ(Variant(1.0 / 3).ToString(), "0.333333333333333");
+    EXPECT_EQ(Variant(1e20).ToString(), "1E+20");
+    EXPECT_EQ(Variant(1.5e-7).ToString(), "1.5E-07");
+    EXPECT_EQ(Variant(123456789012345678.0).ToString(), "1.23456789012346E+17");
+    EXPECT_EQ(Variant(12345).ToString(), "12345");
+    EXPECT_EQ(Variant(QDate(2008, 1, 5)).ToString(), "2008-01-05");
+    EXPECT_EQ(Variant(true).ToString(), "True");
+    EXPECT_EQ(Variant().ToString(), "");
+}
+
+TEST(Variant, ConvertsBetweenTypes) {
+    EXPECT_EQ(Variant(2.5).ToInt64(), 3);
+    EXPECT_EQ(Variant(-2.5).ToInt64(), -3);
+    EXPECT_EQ(Variant(2.49).ToInt64(), 2);
+    EXPECT_EQ(Variant(1e300).ToInt64(), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(Variant(" 12.5 ").ToDouble(), 12.5);
+    EXPECT_EQ(Variant(" 12.5 ").ToInt(), 13);
+    EXPECT_EQ(Variant("9007199254740993").ToInt64(), 9007199254740993LL);
+    EXPECT_EQ(Variant("abc").ToInt(), 0);
+    EXPECT_EQ(Variant("").ToDouble(), 0.0);
+    EXPECT_EQ(Variant().ToInt(), 0);
+    EXPECT_FALSE(Variant().ToDate().isValid());
+    EXPECT_EQ(Variant("2008-1-5").ToDate(), QDate(2008, 1, 5));
+    EXPECT_EQ(Variant("2008-01-05 10:00:00").ToDate(), QDate(2008, 1, 5));
+    EXPECT_FALSE(Variant("2008-13-05").ToDate().isValid());
+    EXPECT_TRUE(Variant("True").ToBool());
+    EXPECT_FALSE(Variant("0").ToBool());
+}
+
+TEST_F(DbTest, ReadsTypesNullsAndDeclaredTypes) {
+    conn.Execute(QStringLiteral("CREATE TABLE t(i INTEGER, r REAL, s TEXT, d TEXT, n, b INTEGER)"));
+    const QString quoted = QStringLiteral("O'Brien \"阿\"; --");
+    Recordset ins = conn.Execute(QStringLiteral("INSERT INTO t VALUES (?, ?, ?, ?, ?, ?)"), 7, 90.0, quoted,
+                                 QDate(2008, 1, 5), nullptr, true);
+    EXPECT_FALSE(ins.IsOpen());
+    EXPECT_EQ(ins.RowsAffected(), 1);
+    EXPECT_EQ(conn.LastInsertId(), 1);
+
+    Recordset rs = conn.Execute(QStringLiteral("SELECT i, r, s, d, n, b, i + 1 AS expr FROM t"));
+    ASSERT_TRUE(rs.IsOpen());
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.Field(0), Variant(7));
+    EXPECT_EQ(rs.Field(1).Type(), VariantType::Real);
+    EXPECT_EQ(rs.Field(1).ToString(), "90");
+    EXPECT_EQ(rs.Field(2).ToString(), quoted);
+    EXPECT_EQ(rs.Field(3), Variant("2008-01-05"));
+    EXPECT_TRUE(rs.Field(4).IsNull());
+    EXPECT_EQ(rs.Field(5), Variant(1));
+    EXPECT_EQ(rs.FieldType(0), "INTEGER");
+    EXPECT_EQ(rs.FieldType(4), "");
+    EXPECT_EQ(rs.FieldType(6), "");
+    EXPECT_EQ(rs.FieldName(6), "expr");
+    rs.MoveNext();
+    EXPECT_TRUE(rs.IsEOF());
+}
+
+TEST_F(DbTest, RecordsetNavigationAndErrors) {
+    conn.Execute(QStringLiteral("CREATE TABLE tavrinName(StudentId TEXT, name TEXT)"));
+    conn.Execute(QStringLiteral("INSERT INTO tavrinName VALUES ('010200101', 'a'), ('010200102', 'b')"));
+    Recordset rs = conn.Execute(QStringLiteral("SELECT * FROM tavrinName ORDER BY studentid"));
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.Field(QStringLiteral("STUDENTID")).ToString(), "010200101"); // leading zero kept
+    EXPECT_EQ(rs.FieldIndex(QStringLiteral("Name")), 1);
+    EXPECT_EQ(rs.FieldIndex(QStringLiteral("nope")), -1);
+    EXPECT_EQ(CodeOf([&] { rs.Field(QStringLiteral("nope")); }), DbError::kNoSuchField);
+    EXPECT_EQ(CodeOf([&] { rs.Field(2); }), DbError::kNoSuchField);
+    rs.MoveNext();
+    rs.MoveNext();
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_EQ(CodeOf([&] { rs.Field(0); }), DbError::kNoCurrentRecord);
+    EXPECT_EQ(CodeOf([&] { rs.MoveNext(); }), DbError::kNoCurrentRecord);
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Field(1).ToString(), "a");
+    rs.Close();
+    EXPECT_FALSE(rs.IsOpen());
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_EQ(CodeOf([&] { rs.Field(0); }), DbError::kNotOpen);
+
+    // An empty result still names its columns.
+    Recordset empty = conn.Execute(QStringLiteral("SELECT * FROM tavrinName WHERE 0"));
+    EXPECT_TRUE(empty.IsOpen());
+    EXPECT_TRUE(empty.IsEOF());
+    EXPECT_TRUE(empty.IsBOF());
+    ASSERT_EQ(empty.FieldCount(), 2);
+    EXPECT_EQ(empty.FieldName(0), "StudentId");
+}
+
+TEST_F(DbTest, RowsAffectedBelongsToTheStatement) {
+    conn.Execute(QStringLiteral("CREATE TABLE t(a)"));
+    conn.Execute(QStringLiteral("INSERT INTO t VALUES (1), (2), (3)"));
+    EXPECT_EQ(conn.Execute(QStringLiteral("UPDATE t SET a = a + 1 WHERE a > 1")).RowsAffected(), 2);
+    EXPECT_EQ(conn.Execute(QStringLiteral("CREATE TABLE u(b)")).RowsAffected(), 0);
+    EXPECT_EQ(conn.Execute(QStringLiteral("UPDATE t SET a = 0 WHERE a > 100")).RowsAffected(), 0);
+}
+
+TEST_F(DbTest, RefusesASecondStatementAndWrongValueCounts) {
+    conn.Execute(QStringLiteral("CREATE TABLE t(a)"));
+    EXPECT_EQ(CodeOf([&] { conn.Execute(QStringLiteral("INSERT INTO t VALUES (1); DROP TABLE t")); }),
+              DbError::kMultipleStatements);
+    EXPECT_EQ(Scalar(conn, QStringLiteral("SELECT count(*) FROM t")).ToInt(), 0); // nothing of it ran
+    conn.Execute(QStringLiteral("INSERT INTO t VALUES (1);  -- done\n/* really */;"));
+    EXPECT_EQ(Scalar(conn, QStringLiteral("SELECT count(*) FROM t")).ToInt(), 1);
+
+    EXPECT_EQ(CodeOf([&] { conn.Execute(QStringLiteral("INSERT INTO t VALUES (?)")); }),
+              DbError::kBadParameterCount);
+    EXPECT_EQ(CodeOf([&] { conn.Execute(QStringLiteral("INSERT INTO t VALUES (?)"), 1, 2); }),
+              DbError::kBadParameterCount);
+    EXPECT_EQ(CodeOf([&] { conn.Execute(QStringLiteral("SELEC 1")); }), SQLITE_ERROR);
+    EXPECT_EQ(CodeOf([&] { Connection().Execute(QStringLiteral("SELECT 1")); }), DbError::kNotOpen);
+}
+
+TEST_F(DbTest, Stdev) {
+    conn.Execute(QStringLiteral("CREATE TABLE s(g INTEGER, x REAL)"));
+    conn.Execute(
+        QStringLiteral("INSERT INTO s VALUES (1, 5), (2, 2), (2, 4), (2, NULL), (3, 85.3), (3, 85.3),"
+                       " (3, 85.3), (4, NULL), (4, NULL)"));
+    Recordset rs = conn.Execute(QStringLiteral("SELECT g, stdev(x) FROM s GROUP BY g ORDER BY g"));
+    EXPECT_TRUE(rs.Field(1).IsNull()); // one value
+    rs.MoveNext();
+    EXPECT_DOUBLE_EQ(rs.Field(1).ToDouble(), std::sqrt(2.0)); // the NULL is ignored
+    rs.MoveNext();
+    EXPECT_EQ(rs.Field(1).ToDouble(), 0.0); // exactly
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Field(1).IsNull()); // only NULLs
+    EXPECT_TRUE(Scalar(conn, QStringLiteral("SELECT stdev(x) FROM s WHERE 0")).IsNull());
+
+    EXPECT_FALSE(db::SampleStdev({}).has_value());
+    EXPECT_FALSE(db::SampleStdev({3}).has_value());
+    EXPECT_DOUBLE_EQ(*db::SampleStdev({2, 4, 4, 4, 5, 5, 7, 9}), std::sqrt(32.0 / 7));
+    EXPECT_EQ(*db::SampleStdev({0.1, 0.1, 0.1, 0.1}), 0.0);
+    // Large offsets cost no precision (a naive sum of squares loses it all here).
+    EXPECT_NEAR(*db::SampleStdev({1e9 + 4, 1e9 + 7, 1e9 + 13, 1e9 + 16}), std::sqrt(30.0), 1e-6);
+}
+
+TEST_F(DbTest, MidLenStr) {
+    auto text = [&](const char* sql) { return Scalar(conn, QString::fromUtf8(sql)); };
+    EXPECT_EQ(text("SELECT mid('阿把长c', 2, 2)").ToString(), "把长");
+    EXPECT_EQ(text("SELECT mid('阿把长c', 3)").ToString(), "长c");
+    EXPECT_EQ(text("SELECT mid('abc', 10)").ToString(), "");
+    EXPECT_EQ(text("SELECT mid('abc', 2, 0)").ToString(), "");
+    EXPECT_EQ(text("SELECT mid(010203, 2, 2)").ToString(), "02"); // numbers as their text
+    EXPECT_TRUE(text("SELECT mid(NULL, 1)").IsNull());
+    EXPECT_NE(CodeOf([&] { text("SELECT mid('abc', 0)"); }), 0);
+    EXPECT_NE(CodeOf([&] { text("SELECT mid('abc', 1, -1)"); }), 0);
+    EXPECT_EQ(text("SELECT len('阿b')").ToInt(), 2);
+    EXPECT_EQ(text("SELECT len('')").ToInt(), 0);
+    EXPECT_TRUE(text("SELECT len(NULL)").IsNull());
+    EXPECT_EQ(text("SELECT str(5)").ToString(), " 5");
+    EXPECT_EQ(text("SELECT str(-5)").ToString(), "-5");
+    EXPECT_EQ(text("SELECT str(2.5)").ToString(), " 2.5");
+    EXPECT_EQ(text("SELECT str(90.0)").ToString(), " 90");
+    EXPECT_EQ(text("SELECT str(1e20)").ToString(), " 1E+20");
+    EXPECT_EQ(text("SELECT str('12')").ToString(), " 12");
+    EXPECT_TRUE(text("SELECT str(NULL)").IsNull());
+
+    const QString emoji = QString::fromUcs4(U"a\U0001F600b");
+    EXPECT_EQ(db::JetMid(emoji, 2, 1), QString::fromUcs4(U"\U0001F600"));
+    EXPECT_EQ(db::JetMid(emoji, 3, std::nullopt), "b");
+    EXPECT_EQ(CodeOf([&] { db::JetMid(emoji, 0, 1); }), SQLITE_ERROR);
+    EXPECT_EQ(db::JetStr(-0.5), "-0.5");
+}
+
+TEST_F(DbTest, GbkCollationSortsInPinyinOrder) {
+    conn.Execute(QStringLiteral("CREATE TABLE n(name TEXT)"));
+    for (const char* s : {"长", "b", "阿b", "把", "A", "阿", "阿a", "\U0001F600", "\U0001F601"})
+        conn.Execute(QStringLiteral("INSERT INTO n VALUES (?)"), QString::fromUtf8(s));
+    Recordset rs = conn.Execute(QStringLiteral("SELECT name FROM n ORDER BY name COLLATE GBK"));
+    QStringList order;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        order << rs.Field(0).ToString();
+    // Characters GBK lacks become '?' (0x3F), between 'A' and 'b'; they still differ from each other.
+    EXPECT_EQ(order.join(QLatin1Char(' ')), QString::fromUtf8("\U0001F600 \U0001F601 A b 阿 阿a 阿b 把 长"));
+    EXPECT_EQ(Scalar(conn, QStringLiteral("SELECT count(DISTINCT name COLLATE GBK) FROM n")).ToInt(), 9);
+}
+
+TEST_F(DbTest, TransactionsRollBackUnlessCommittedAndNest) {
+    conn.Execute(QStringLiteral("CREATE TABLE t(a)"));
+    auto count = [&] { return Scalar(conn, QStringLiteral("SELECT count(*) FROM t")).ToInt(); };
+    {
+        db::Transaction tx(conn);
+        conn.Execute(QStringLiteral("INSERT INTO t VALUES (1)"));
+    }
+    EXPECT_EQ(count(), 0);
+    {
+        db::Transaction outer(conn);
+        conn.Execute(QStringLiteral("INSERT INTO t VALUES (1)"));
+        {
+            db::Transaction inner(conn);
+            conn.Execute(QStringLiteral("INSERT INTO t VALUES (2)"));
+        }
+        {
+            db::Transaction inner(conn);
+            conn.Execute(QStringLiteral("INSERT INTO t VALUES (3)"));
+            inner.Commit();
+        }
+        outer.Commit();
+    }
+    EXPECT_EQ(Scalar(conn, QStringLiteral("SELECT group_concat(a) FROM t")).ToString(), "1,3");
+    try {
+        db::Transaction outer(conn);
+        db::Transaction inner(conn);
+        conn.Execute(QStringLiteral("INSERT INTO t VALUES (4)"));
+        inner.Commit();
+        throw std::runtime_error("abandon");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(sqlite3_get_autocommit(conn.Handle()), 1); // nothing left open
+}
+
+TEST_F(FileDbTest, OpensOnlyRealDatabases) {
+    Connection c;
+    const QString missing = Path("missing.mdb");
+    EXPECT_EQ(CodeOf([&] { c.OpenFile(missing); }) & 0xFF, SQLITE_CANTOPEN);
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_FALSE(c.IsOpen());
+
+    QFile junk(Path("junk.mdb"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    EXPECT_EQ(CodeOf([&] { c.OpenFile(junk.fileName()); }) & 0xFF, SQLITE_NOTADB);
+    EXPECT_FALSE(c.IsOpen());
+
+    QFile empty(Path("empty.mdb"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_EQ(CodeOf([&] { c.OpenFile(empty.fileName()); }) & 0xFF, SQLITE_NOTADB);
+    EXPECT_EQ(QFileInfo(empty.fileName()).size(), 0);
+
+    const QString good = MakeDb("good.mdb");
+    c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; data SOURCE =%1;Persist Security Info=False;"
+                          "Jet OLEDB:Database Password=anything")
+               .arg(good));
+    EXPECT_TRUE(c.IsOpen());
+    EXPECT_EQ(c.Path(), good);
+    EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA journal_mode")).ToString(), "wal");
+    EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA foreign_keys")).ToInt(), 1);
+    EXPECT_EQ(CodeOf([&] { c.Open(QStringLiteral("Provider=x;Password=y")); }),
+              DbError::kBadConnectionString);
+    EXPECT_FALSE(c.IsOpen());
+    c.Open(QStringLiteral("Data Source=:memory:"));
+    EXPECT_EQ(Scalar(c, QStringLiteral("SELECT str(7)")).ToString(), " 7"); // functions registered
+}
+
+TEST_F(FileDbTest, ChecksThePassword) {
+    const QString path = MakeDb("pw.mdb");
+    const QString password = QStringLiteral("p;w= 密码 ");
+    {
+        Connection c;
+        c.OpenFile(path);
+        c.SetDatabasePassword(password);
+    }
+    Connection c;
+    EXPECT_EQ(CodeOf([&] { c.OpenFile(path, QStringLiteral("p")); }), DbError::kWrongPassword);
+    EXPECT_FALSE(c.IsOpen());
+    EXPECT_EQ(CodeOf([&] { c.Open(QStringLiteral("Data Source=%1;Database Password=0").arg(path)); }),
+              DbError::kWrongPassword);
+    c.Open(QStringLiteral("Data Source=%1;Database Password=").arg(path) + password);
+    ASSERT_TRUE(c.IsOpen());
+    c.SetDatabasePassword({});
+    c.Close();
+    c.OpenFile(path, QStringLiteral("whatever"));
+    EXPECT_TRUE(c.IsOpen());
+}
+
+TEST_F(FileDbTest, LockedDatabaseFailsAfterTheBusyTimeout) {
+    const QString path = MakeDb("locked.mdb");
+    Connection holder;
+    holder.OpenFile(path);
+    holder.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    holder.Execute(QStringLiteral("INSERT INTO t VALUES (1)"));
+
+    Connection c;
+    c.OpenFile(path); // readers are not blocked by a writer
+    sqlite3_busy_timeout(c.Handle(), 100);
+    EXPECT_EQ(CodeOf([&] { c.Execute(QStringLiteral("INSERT INTO t VALUES (2)")); }) & 0xFF, SQLITE_BUSY);
+    EXPECT_EQ(Scalar(c, QStringLiteral("SELECT count(*) FROM t")).ToInt(), 0);
+    holder.Execute(QStringLiteral("COMMIT"));
+    c.Execute(QStringLiteral("INSERT INTO t VALUES (2)"));
+    EXPECT_EQ(Scalar(c, QStringLiteral("SELECT count(*) FROM t")).ToInt(), 2);
+}
+
+// `target` is the database file or its directory.
+int OpenAndWriteReadOnly(const QString& path, const QString& target, bool* stillOpen) {
+    const auto saved = QFile::permissions(target);
+    EXPECT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther));
+    Connection c;
+    const int code = CodeOf([&] {
+        c.OpenFile(path);
+        c.Execute(QStringLiteral("INSERT INTO t VALUES (1)"));
+    });
+    *stillOpen = c.IsOpen();
+    c.Close();
+    QFile::setPermissions(target, saved);
+    return code;
+}
+
+TEST_F(FileDbTest, UnwritableDatabaseIsRefused) {
+    const QString path = MakeDb("ro.mdb");
+    bool open = false;
+    const int fileCode = OpenAndWriteReadOnly(path, path, &open);
+    if (fileCode == 0 && geteuid() == 0)
+        GTEST_SKIP() << "root writes to read-only files";
+    EXPECT_EQ(fileCode & 0xFF, SQLITE_READONLY);
+    EXPECT_FALSE(open);
+
+    // In a read-only directory the journal cannot be made: the open fails, whatever the code.
+    EXPECT_NE(OpenAndWriteReadOnly(path, dir.path(), &open), 0);
+    EXPECT_FALSE(open);
+}
+
+} // namespace
