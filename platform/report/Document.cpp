@@ -1,0 +1,433 @@
+#include "platform/report/Document.h"
+
+#include "platform/report/Macros.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+constexpr double kCellPadding = 0.08; // cm on each side of a cell's text
+constexpr double kLineWidth = 0.02;   // cm
+constexpr double kMinFontSize = 4;
+const QColor kCaptionFill(232, 232, 232);
+
+double NonNegative(double v) {
+    return std::isfinite(v) && v > 0 ? v : 0;
+}
+
+// A section given boxes but no height still gets a line's room.
+constexpr double kAutoSectionHeight = 0.8;
+double SectionHeight(const Section& s) {
+    if (!s.present)
+        return 0;
+    const double h = NonNegative(s.height);
+    return h > 0 || s.boxes.empty() ? h : kAutoSectionHeight;
+}
+
+Qt::Alignment ToQt(int align) {
+    Qt::Alignment a;
+    if (align & AlignCenter)
+        a |= Qt::AlignHCenter;
+    else if (align & AlignRight)
+        a |= Qt::AlignRight;
+    else
+        a |= Qt::AlignLeft;
+    if (align & AlignTop)
+        a |= Qt::AlignTop;
+    else if (align & AlignBottom)
+        a |= Qt::AlignBottom;
+    else
+        a |= Qt::AlignVCenter;
+    return a;
+}
+
+QRectF Scaled(double x, double y, double w, double h, double dpc) {
+    return QRectF(x * dpc, y * dpc, w * dpc, h * dpc);
+}
+
+} // namespace
+
+Document::Document(ReportDefinition definition, Recordset records)
+    : m_def(std::move(definition)), m_records(std::move(records)), m_family(FontFamily()) {
+    for (const Column& c : m_def.detail.columns) {
+        const Field* f = m_records.FindField(c.field);
+        m_columnField.push_back(f ? f->Index() : -1);
+    }
+}
+
+QString Document::FontFamily() {
+    static const QString family = [] {
+        const QStringList available = QFontDatabase::families();
+        for (const char* name : {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Noto Sans SC",
+                                 "WenQuanYi Zen Hei", "AR PL UMing CN", "Droid Sans Fallback"})
+            if (available.contains(QLatin1String(name)))
+                return QString::fromLatin1(name);
+        return QFont().defaultFamily();
+    }();
+    return family;
+}
+
+QFont Document::MakeFont(double points, bool bold, bool italic) const {
+    QFont f(m_family);
+    f.setPointSizeF(points > 0 ? points : (m_def.fontSize > 0 ? m_def.fontSize : 9));
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+int Document::Layout(double printableWidth, double printableHeight) {
+    m_width = NonNegative(printableWidth);
+    m_height = NonNegative(printableHeight);
+    if (IsLabelReport())
+        LayoutLabels(m_width, m_height);
+    else
+        LayoutTable(m_width, m_height);
+    return PageCount();
+}
+
+int Document::PageCount() const {
+    return IsLabelReport() ? m_labelPages : std::max<int>(1, static_cast<int>(m_pages.size()));
+}
+
+double Document::CaptionHeight() const {
+    return NonNegative(m_def.detail.titleRow.height) * (m_def.detail.columnGroups.empty() ? 1 : 2);
+}
+
+std::vector<std::vector<int>> Document::GroupStarts() const {
+    std::vector<std::vector<int>> starts;
+    for (const Group& g : m_def.detail.groups) {
+        const Field* f = m_records.FindField(g.field);
+        std::vector<int> s;
+        for (int r = 0; r < m_records.RecordCount(); ++r)
+            if (r == 0 || (f && m_records.Value(r, f->Index()) != m_records.Value(r - 1, f->Index())))
+                s.push_back(r);
+        starts.push_back(std::move(s));
+    }
+    return starts;
+}
+
+void Document::LayoutTable(double width, double height) {
+    const DetailGrid& d = m_def.detail;
+    m_columnEdges.assign(1, 0.0);
+    double total = 0;
+    for (const Column& c : d.columns)
+        total += NonNegative(c.width);
+    for (const Column& c : d.columns) {
+        // Weights fitted to the width; all-zero weights share it equally.
+        const double share = total > 0 ? NonNegative(c.width) / total : 1.0 / d.columns.size();
+        m_columnEdges.push_back(m_columnEdges.back() + share * width);
+    }
+
+    const bool table = d.present && !d.columns.empty();
+    TableMetrics m;
+    m.pageHeight = height;
+    m.pageHeaderHeight = SectionHeight(m_def.pageHeader);
+    m.pageFooterHeight = SectionHeight(m_def.pageFooter);
+    m.reportHeaderHeight = SectionHeight(m_def.reportHeader);
+    m.reportFooterHeight = SectionHeight(m_def.reportFooter);
+    m.captionHeight = table ? CaptionHeight() : 0;
+    m.captionStyle = d.titleRow.style;
+    m.rowHeight = std::max(0.1, NonNegative(d.contentRow.height));
+    m.recordCount = table ? m_records.RecordCount() : 0;
+    if (table) {
+        const auto starts = GroupStarts();
+        for (std::size_t i = 0; i < d.groups.size(); ++i) {
+            const Group& g = d.groups[i];
+            m.groups.push_back(GroupMetrics{starts[i], NonNegative(g.header.height),
+                                            NonNegative(g.footer.height), g.header.style, g.footer.style,
+                                            g.pageBreakBefore});
+        }
+    }
+    m_pages = PaginateTable(m);
+}
+
+void Document::LayoutLabels(double width, double height) {
+    const LabelLayout& l = *m_def.labels;
+    const double header = SectionHeight(m_def.pageHeader);
+    const double footer = SectionHeight(m_def.pageFooter);
+    m_labelGrid = FitLabels(width, std::max(0.0, height - header - footer), l.width, l.height,
+                            l.horizontalGap, l.verticalGap, l.columns, l.rows);
+    m_labelPages = LabelPageCount(m_records.RecordCount(), m_labelGrid);
+    m_pages.clear();
+}
+
+void Document::RenderPage(QPainter& p, int index, double dpc) const {
+    if (index < 0 || index >= PageCount())
+        return;
+    p.save();
+    if (IsLabelReport()) {
+        DrawLabelPage(p, index, dpc);
+        p.restore();
+        return;
+    }
+    if (index < static_cast<int>(m_pages.size())) {
+        for (const Band& b : m_pages[index].bands) {
+            switch (b.kind) {
+            case BandKind::PageHeader:
+                DrawSection(p, m_def.pageHeader, b.top, m_width, dpc, index, -1);
+                break;
+            case BandKind::ReportHeader:
+                DrawSection(p, m_def.reportHeader, b.top, m_width, dpc, index, -1);
+                break;
+            case BandKind::Captions:
+                DrawCaptions(p, b.top, dpc);
+                break;
+            case BandKind::Record:
+                DrawRecord(p, b.record, b.top, dpc);
+                break;
+            case BandKind::GroupHeader:
+            case BandKind::GroupFooter:
+                break; // spacing only
+            case BandKind::ReportFooter:
+                DrawSection(p, m_def.reportFooter, b.top, m_width, dpc, index, -1);
+                break;
+            case BandKind::PageFooter:
+                DrawSection(p, m_def.pageFooter, b.top, m_width, dpc, index, -1);
+                break;
+            }
+        }
+    }
+    p.restore();
+}
+
+void Document::DrawSection(QPainter& p, const Section& s, double top, double width, double dpc, int page,
+                           int record) const {
+    for (const TextBox& box : s.boxes)
+        DrawBox(p, box, 0, top, width, SectionHeight(s), dpc, page, record);
+}
+
+void Document::DrawBox(QPainter& p, const TextBox& box, double ox, double oy, double areaW, double areaH,
+                       double dpc, int page, int record) const {
+    double x = box.left, y = box.top, w = NonNegative(box.width), h = NonNegative(box.height);
+    switch (box.dock) {
+    case DockFill:
+        x = 0, y = 0, w = areaW, h = areaH;
+        break;
+    case DockTop:
+        x = 0, y = 0, w = areaW, h = h > 0 ? h : areaH;
+        break;
+    case DockBottom:
+        x = 0, w = areaW, h = h > 0 ? h : areaH, y = areaH - h;
+        break;
+    case DockLeft:
+        x = 0, y = 0, h = areaH, w = w > 0 ? w : areaW;
+        break;
+    case DockRight:
+        y = 0, h = areaH, w = w > 0 ? w : areaW, x = areaW - w;
+        break;
+    default:
+        if (w <= 0 || ((box.anchor & AnchorLeft) && (box.anchor & AnchorRight)))
+            w = areaW - x;
+        if (h <= 0 || ((box.anchor & AnchorTop) && (box.anchor & AnchorBottom)))
+            h = areaH - y;
+        break;
+    }
+    if (w <= 0 || h <= 0)
+        return;
+    const QRectF rect = Scaled(ox + x, oy + y, w, h, dpc);
+    if (box.border) {
+        p.setPen(QPen(Qt::black, kLineWidth * dpc));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect);
+    }
+    QString text = box.text;
+    if (box.kind == ItemMemoBox && HasMacros(text)) {
+        MacroContext c;
+        c.pageNumber = page + 1;
+        c.pageCount = PageCount();
+        c.recordCount = m_records.RecordCount();
+        c.title = m_def.title;
+        c.field = [&](const QString& name, QString& value) {
+            const Field* f = m_records.FindField(name);
+            if (!f)
+                return false;
+            value = m_records.Value(record, f->Index());
+            return true;
+        };
+        text = ExpandMacros(text, c);
+    }
+    if (text.isEmpty())
+        return;
+    p.setFont(MakeFont(box.fontSize, box.bold, box.italic));
+    p.setPen(box.color.isValid() ? box.color : QColor(Qt::black));
+    const double pad = kCellPadding * dpc;
+    p.drawText(rect.adjusted(pad, 0, -pad, 0), ToQt(box.textAlign) | Qt::TextWordWrap, text);
+}
+
+namespace {
+// One cell's text, cut with "…" or shrunk when it is wider than the cell.
+void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int align, const QFont& font,
+                  const QFontMetricsF& fm, bool shrink, double dpc) {
+    if (text.isEmpty() || cell.width() <= 0)
+        return;
+    const QRectF r = cell.adjusted(kCellPadding * dpc, 0, -kCellPadding * dpc, 0);
+    if (r.width() <= 0)
+        return;
+    const double textWidth = fm.horizontalAdvance(text);
+    if (textWidth <= r.width()) {
+        p.drawText(r, ToQt(align) | Qt::TextSingleLine, text);
+        return;
+    }
+    if (shrink) {
+        QFont smaller = font;
+        smaller.setPointSizeF(std::max(kMinFontSize, font.pointSizeF() * r.width() / textWidth));
+        p.setFont(smaller);
+        const QFontMetricsF sfm(smaller, p.device());
+        p.drawText(r, ToQt(align) | Qt::TextSingleLine, sfm.elidedText(text, Qt::ElideRight, r.width()));
+        p.setFont(font);
+        return;
+    }
+    p.drawText(r, ToQt(align) | Qt::TextSingleLine, fm.elidedText(text, Qt::ElideRight, r.width()));
+}
+} // namespace
+
+void Document::DrawCaptions(QPainter& p, double top, double dpc) const {
+    const DetailGrid& d = m_def.detail;
+    const double rowH = NonNegative(d.titleRow.height);
+    const double fullH = CaptionHeight();
+    const QFont font = MakeFont(0, true);
+    p.setFont(font);
+    const QFontMetricsF fm(font, p.device());
+    const QPen line(Qt::black, kLineWidth * dpc);
+
+    auto cell = [&](double x0, double x1, double y, double h, const QString& text, int align) {
+        if (x1 - x0 <= 0)
+            return;
+        const QRectF r = Scaled(x0, y, x1 - x0, h, dpc);
+        p.fillRect(r, kCaptionFill);
+        if (d.gridLines) {
+            p.setPen(line);
+            p.drawRect(r);
+        }
+        p.setPen(Qt::black);
+        DrawCellText(p, r, text, align, font, fm, d.shrinkToFit, dpc);
+    };
+
+    // The group a column belongs to, if any.
+    auto groupOf = [&](const Column& c) -> const ColumnGroup* {
+        for (const ColumnGroup& g : d.columnGroups)
+            if (g.columns.contains(c.name, Qt::CaseInsensitive))
+                return &g;
+        return nullptr;
+    };
+
+    for (std::size_t i = 0; i < d.columns.size(); ++i) {
+        const Column& c = d.columns[i];
+        if (d.columnGroups.empty() || !groupOf(c))
+            cell(m_columnEdges[i], m_columnEdges[i + 1], top, fullH, c.caption, c.titleAlign);
+        else
+            cell(m_columnEdges[i], m_columnEdges[i + 1], top + rowH, rowH, c.caption, c.titleAlign);
+    }
+    for (const ColumnGroup& g : d.columnGroups) {
+        double x0 = -1, x1 = -1;
+        for (std::size_t i = 0; i < d.columns.size(); ++i)
+            if (g.columns.contains(d.columns[i].name, Qt::CaseInsensitive)) {
+                if (x0 < 0)
+                    x0 = m_columnEdges[i];
+                x1 = m_columnEdges[i + 1];
+            }
+        if (x0 >= 0)
+            cell(x0, x1, top, rowH, g.title, g.textAlign);
+    }
+}
+
+void Document::DrawRecord(QPainter& p, int record, double top, double dpc) const {
+    const DetailGrid& d = m_def.detail;
+    const double h = NonNegative(d.contentRow.height);
+    const QFont font = MakeFont(0);
+    p.setFont(font);
+    const QFontMetricsF fm(font, p.device());
+    const QPen line(Qt::black, kLineWidth * dpc);
+    for (std::size_t i = 0; i < d.columns.size(); ++i) {
+        const double x0 = m_columnEdges[i], x1 = m_columnEdges[i + 1];
+        if (x1 - x0 <= 0)
+            continue;
+        const QRectF r = Scaled(x0, top, x1 - x0, h, dpc);
+        if (d.gridLines) {
+            p.setPen(line);
+            p.drawRect(r);
+        }
+        p.setPen(Qt::black);
+        DrawCellText(p, r, m_records.Value(record, m_columnField[i]), d.columns[i].contentAlign, font, fm,
+                     d.shrinkToFit, dpc);
+    }
+}
+
+void Document::DrawLabelPage(QPainter& p, int index, double dpc) const {
+    const LabelLayout& l = *m_def.labels;
+    const double header = SectionHeight(m_def.pageHeader);
+    const double footer = SectionHeight(m_def.pageFooter);
+    if (header > 0)
+        DrawSection(p, m_def.pageHeader, 0, m_width, dpc, index, -1);
+    const int per = m_labelGrid.PerPage();
+    for (int k = 0; k < per; ++k) {
+        const int record = index * per + k;
+        if (record >= m_records.RecordCount())
+            break;
+        const double x = (k % m_labelGrid.columns) * (l.width + std::max(0.0, l.horizontalGap));
+        const double y = header + (k / m_labelGrid.columns) * (l.height + std::max(0.0, l.verticalGap));
+        if (l.border) {
+            p.setPen(QPen(Qt::black, kLineWidth * dpc));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(Scaled(x, y, l.width, l.height, dpc));
+        }
+        for (const TextBox& box : l.boxes)
+            DrawBox(p, box, x, y, l.width, l.height, dpc, index, record);
+    }
+    if (footer > 0)
+        DrawSection(p, m_def.pageFooter, m_height - footer, m_width, dpc, index, -1);
+}
+
+void Document::SetupPrinter(QPrinter& printer) const {
+    const PageSetup& s = m_def.page;
+    const QSizeF paper(NonNegative(s.paperWidth) * 10, NonNegative(s.paperHeight) * 10);
+    if (!paper.isEmpty())
+        printer.setPageSize(QPageSize(paper, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch));
+    printer.setPageOrientation(s.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(NonNegative(s.leftMargin) * 10, NonNegative(s.topMargin) * 10,
+                                     NonNegative(s.rightMargin) * 10, NonNegative(s.bottomMargin) * 10),
+                           QPageLayout::Millimeter);
+    if (!m_def.title.isEmpty())
+        printer.setDocName(m_def.title);
+    printer.setCreator(QStringLiteral("Veltora"));
+}
+
+bool Document::Print(QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const double dpc = printer.resolution() / 2.54;
+    const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int pages = Layout(area.width() / dpc, area.height() / dpc);
+    int first = 0, last = pages - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::clamp(printer.fromPage() - 1, 0, pages - 1);
+        last = std::clamp(printer.toPage() > 0 ? printer.toPage() - 1 : last, first, pages - 1);
+    }
+    for (int i = first; i <= last; ++i) {
+        if (i > first && !printer.newPage())
+            return false;
+        RenderPage(painter, i, dpc);
+    }
+    return painter.end();
+}
+
+bool Document::WritePdf(const QString& path) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    SetupPrinter(printer);
+    return Print(printer);
+}
+
+} // namespace report

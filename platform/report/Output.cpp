@@ -1,0 +1,139 @@
+#include "platform/report/Output.h"
+
+#include "platform/report/Document.h"
+#include "platform/ui/ModalRunner.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QScreen>
+#include <QTimer>
+
+#include <memory>
+
+namespace report {
+
+namespace {
+
+bool Headless() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+// The preview with the page, zoom and print tools of Qt's preview dialog; its print button prints
+// the same document on the printer chosen there.
+class ScreenOutput : public OutputService {
+public:
+    void Preview(Document& document, bool fitWidth) override {
+        if (auto* pdf = Fallback())
+            return pdf->Preview(document, fitWidth);
+        QPrinter printer(QPrinter::HighResolution);
+        document.SetupPrinter(printer);
+        QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+        dialog.setWindowTitle(document.Definition().title.isEmpty() ? QStringLiteral("打印预览")
+                                                                    : document.Definition().title);
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
+                         [&document](QPrinter* p) { document.Print(*p); });
+        // The dialog picks its own zoom when it is shown; ours follows once its loop runs.
+        QTimer::singleShot(0, &dialog, [&dialog, fitWidth] {
+            if (auto* view = dialog.findChild<QPrintPreviewWidget*>()) {
+                if (fitWidth)
+                    view->fitToWidth();
+                else
+                    view->fitInView();
+            }
+        });
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            dialog.resize(screen->availableGeometry().size() * 0.85);
+        dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+        ui::ExecDialog(dialog);
+    }
+
+    void Print(Document& document, bool showPrintDialog) override {
+        if (auto* pdf = Fallback())
+            return pdf->Print(document, showPrintDialog);
+        QPrinter printer(QPrinter::HighResolution);
+        document.SetupPrinter(printer);
+        if (showPrintDialog) {
+            QPrintDialog dialog(&printer, QApplication::activeWindow());
+            dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+            if (ui::ExecDialog(dialog) != QDialog::Accepted)
+                return;
+        }
+        document.Print(printer);
+    }
+
+private:
+    // Without a display nothing may open: the report goes to a PDF file.
+    PdfOutput* Fallback() {
+        const QString env = qEnvironmentVariable("VELTORA_REPORT_PDF");
+        if (env.isEmpty() && !Headless())
+            return nullptr;
+        const QString target =
+            env.isEmpty() ? QDir::temp().filePath(
+                                QStringLiteral("veltora-report-%1").arg(QCoreApplication::applicationPid()))
+                          : env;
+        if (!m_pdf || m_target != target) {
+            m_pdf = std::make_unique<PdfOutput>(target, false);
+            m_target = target;
+        }
+        return m_pdf.get();
+    }
+
+    std::unique_ptr<PdfOutput> m_pdf;
+    QString m_target;
+};
+
+OutputService* g_service = nullptr;
+
+} // namespace
+
+OutputService& CurrentOutput() {
+    static ScreenOutput screen;
+    return g_service ? *g_service : screen;
+}
+
+void SetOutputService(OutputService* service) {
+    g_service = service;
+}
+
+PdfOutput::PdfOutput(QString target, bool install) : m_target(std::move(target)), m_installed(install) {
+    if (m_installed)
+        SetOutputService(this);
+}
+
+PdfOutput::~PdfOutput() {
+    if (m_installed && g_service == this)
+        SetOutputService(nullptr);
+}
+
+void PdfOutput::Preview(Document& document, bool fitWidth) {
+    ++m_previews;
+    m_lastFitWidth = fitWidth;
+    Write(document);
+}
+
+void PdfOutput::Print(Document& document, bool) {
+    ++m_prints;
+    Write(document);
+}
+
+void PdfOutput::Write(Document& document) {
+    QString path = m_target;
+    if (!m_target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        QDir().mkpath(m_target);
+        path = QDir(m_target).filePath(QStringLiteral("report-%1.pdf").arg(m_written.size() + 1));
+    }
+    if (document.WritePdf(path)) {
+        m_written << path;
+        m_lastPages = document.PageCount();
+    }
+}
+
+} // namespace report

@@ -1,0 +1,53 @@
+#pragma once
+// Where a shown or printed report goes: the on-screen preview and the printer by default, a PDF
+// file in headless runs. Tests install PdfOutput; a run without a display (the offscreen
+// platform) or with VELTORA_REPORT_PDF set writes PDF files instead of opening any window.
+
+#include <QString>
+#include <QStringList>
+
+namespace report {
+
+class Document;
+
+class OutputService {
+public:
+    virtual ~OutputService() = default;
+    virtual void Preview(Document& document, bool fitWidth) = 0;
+    virtual void Print(Document& document, bool showPrintDialog) = 0;
+};
+
+// The current service (never null).
+OutputService& CurrentOutput();
+// Replaces the service; nullptr restores the default. The caller keeps ownership.
+void SetOutputService(OutputService* service);
+
+// Headless output: every preview or print becomes a PDF file. `target` is a file path ending in
+// ".pdf" (rewritten each time) or a directory that receives report-1.pdf, report-2.pdf, ...
+class PdfOutput : public OutputService {
+public:
+    explicit PdfOutput(QString target, bool install = true);
+    ~PdfOutput() override;
+
+    void Preview(Document& document, bool fitWidth) override;
+    void Print(Document& document, bool showPrintDialog) override;
+
+    const QStringList& Written() const { return m_written; }
+    int LastPageCount() const { return m_lastPages; }
+    bool LastFitWidth() const { return m_lastFitWidth; }
+    int PreviewCount() const { return m_previews; }
+    int PrintCount() const { return m_prints; }
+
+private:
+    void Write(Document& document);
+
+    QString m_target;
+    bool m_installed;
+    QStringList m_written;
+    int m_lastPages = 0;
+    bool m_lastFitWidth = false;
+    int m_previews = 0;
+    int m_prints = 0;
+};
+
+} // namespace report
