@@ -1,15 +1,329 @@
 #include "app/MainFrm.h"
 
+#include "app/Base64.h"
+#include "app/SplashWnd.h"
+#include "app/VeltoraApp.h"
+#include "app/VeltoraView.h"
+#include "controls/Picture.h"
+#include "platform/help/Help.h"
+#include "platform/net/Page.h"
 #include "platform/res/StringTable.h"
+#include "platform/res/Toolbar.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/Shell.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+namespace {
+
+// The status-bar prompt and the tooltip of a command: its string, split at the line feed.
+QString Prompt(int id) {
+    return res::LoadString(id).section(u'\n', 0, 0);
+}
+QString ToolTip(int id) {
+    return res::LoadString(id).section(u'\n', 1, 1);
+}
+
+QIcon IconFrom(const QImage& image) {
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+class OverrideCursor {
+public:
+    OverrideCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(res::LoadString(57344));
     resize(1024, 700);
+    BuildCommandMap();
 }
 
 CMainFrame::~CMainFrame() = default;
 
+bool CMainFrame::LoadFrame(CVeltoraDoc* document) {
+    PreCreateWindow();
+    if (const auto table = res::LoadAccelerators(128))
+        m_accelerators = *table;
+    return OnCreate(document) != -1;
+}
+
+void CMainFrame::PreCreateWindow() {
+    // The program's title alone: no document name after it.
+    setWindowTitle(res::LoadString(57344));
+    QByteArray icon;
+    if (FindPictureResource(128, QStringLiteral("ICON"), &icon)) {
+        QImage image;
+        if (image.loadFromData(icon))
+            setWindowIcon(QIcon(QPixmap::fromImage(image)));
+    }
+}
+
+int CMainFrame::OnCreate(CVeltoraDoc* document) {
+    // The client: the view.
+    m_pView = new CVeltoraView(document, this);
+    setCentralWidget(m_pView);
+
+    // Toolbar 128.
+    const auto toolbar = res::LoadToolbar(128);
+    if (!toolbar)
+        return -1;
+    m_wndToolBar = new QToolBar(this);
+    m_wndToolBar->setObjectName(QStringLiteral("toolbar"));
+    m_wndToolBar->setWindowTitle(QStringLiteral("工具栏"));
+    m_wndToolBar->setIconSize(toolbar->buttonSize);
+    m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_wndToolBar->setMovable(true);
+    int image = 0;
+    for (const int id : toolbar->items) {
+        if (id == 0) {
+            m_wndToolBar->addSeparator();
+            continue;
+        }
+        QAction* action = MakeCommandAction(id, ToolTip(id), m_wndToolBar);
+        action->setIcon(IconFrom(toolbar->ButtonImage(image++)));
+        action->setToolTip(ToolTip(id));
+        m_wndToolBar->addAction(action);
+    }
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+
+    // Status bar: the message pane and the three lock indicators.
+    m_wndStatusBar = new QStatusBar(this);
+    m_wndStatusBar->setObjectName(QStringLiteral("statusbar"));
+    m_wndStatusBar->addWidget(new QLabel(res::LoadString(ui::AFX_IDS_IDLEMESSAGE), m_wndStatusBar), 1);
+    for (const int indicator : {59137, 59138, 59139}) {
+        auto* label = new QLabel(res::LoadString(indicator), m_wndStatusBar);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(label->text()) + 12);
+        label->setEnabled(false);
+        m_wndStatusBar->addPermanentWidget(label);
+    }
+    setStatusBar(m_wndStatusBar);
+    UpdateActions(m_wndToolBar->actions());
+
+    CSplashWindow::ShowSplashScreen(this);
+    return 0;
+}
+
+QAction* CMainFrame::MakeCommandAction(int id, const QString& text, QObject* parent) {
+    auto* action = new QAction(text, parent);
+    action->setData(id);
+    action->setStatusTip(Prompt(id));
+    connect(action, &QAction::triggered, this, [this, id] { OnCmdMsg(id); });
+    return action;
+}
+
+void CMainFrame::LoadMainMenu() {
+    const auto menu = res::LoadMenu(128);
+    if (!menu)
+        return;
+    m_menuImages.clear();
+    for (const int toolbarId : {128, 177}) {
+        const auto toolbar = res::LoadToolbar(toolbarId);
+        if (!toolbar)
+            continue;
+        const std::vector<int> buttons = toolbar->Buttons();
+        for (std::size_t i = 0; i < buttons.size(); ++i)
+            if (!m_menuImages.count(buttons[i]))
+                m_menuImages[buttons[i]] = IconFrom(toolbar->ButtonImage(static_cast<int>(i)));
+    }
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    for (const res::MenuItem& popup : menu->items)
+        if (popup.kind == res::MenuItem::Kind::Popup)
+            bar->addMenu(BuildPopup(popup, bar));
+}
+
+QMenu* CMainFrame::BuildPopup(const res::MenuItem& popup, QWidget* parent) {
+    auto* menu = new QMenu(popup.text, parent);
+    for (const res::MenuItem& item : popup.items) {
+        switch (item.kind) {
+        case res::MenuItem::Kind::Separator:
+            menu->addSeparator();
+            break;
+        case res::MenuItem::Kind::Popup:
+            menu->addMenu(BuildPopup(item, menu));
+            break;
+        case res::MenuItem::Kind::Command: {
+            // The text keeps its "\t" part: the menu shows it as the accelerator column.
+            QAction* action = MakeCommandAction(item.id, item.text, menu);
+            if (const auto it = m_menuImages.find(item.id); it != m_menuImages.end())
+                action->setIcon(it->second);
+            menu->addAction(action);
+            break;
+        }
+        }
+    }
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateActions(menu->actions()); });
+    return menu;
+}
+
+void CMainFrame::UpdateActions(const QList<QAction*>& actions) {
+    for (QAction* action : actions) {
+        bool ok = false;
+        const int id = action->data().toInt(&ok);
+        if (!ok || id == 0)
+            continue;
+        ui::CmdUI state;
+        if (!OnUpdateCmdUI(id, state))
+            state.enabled = false; // no handler anywhere: shown disabled
+        action->setEnabled(state.enabled);
+        action->setCheckable(state.checkable);
+        if (state.checkable)
+            action->setChecked(state.checked);
+    }
+}
+
 void CMainFrame::ShowWindow() {
+    // Where no window manager maximises windows the frame still covers the screen.
+    if (const QScreen* s = screen())
+        setGeometry(s->availableGeometry());
     showMaximized();
     update();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!(windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// ---- commands
+
+void CMainFrame::BuildCommandMap() {
+    m_commands.On(32808, [this] { OnCheckForUpdates(); });
+    m_commands.On(32809, [this] { OnHelpFeedback(); });
+    m_commands.On(32810, [this] { OnHelpHomePage(); });
+    // The help commands of the framework: the topics open the default page, help the frame's own.
+    m_commands.On(1027, [this] { WinHelp(0, help::HELP_FINDER); });
+    m_commands.On(ui::ID_HELP, [this] { WinHelp(0x20000 + 128, help::HELP_CONTEXT); });
+    m_commands.On(ui::ID_VIEW_TOOLBAR, [this] {
+        if (m_wndToolBar)
+            m_wndToolBar->setVisible(!m_wndToolBar->isVisible());
+    });
+    m_commands.OnUpdate(ui::ID_VIEW_TOOLBAR, [this](ui::CmdUI& ui) {
+        ui.SetCheck(m_wndToolBar && m_wndToolBar->isVisibleTo(this));
+    });
+    m_commands.On(ui::ID_VIEW_STATUS_BAR, [this] {
+        if (m_wndStatusBar)
+            m_wndStatusBar->setVisible(!m_wndStatusBar->isVisible());
+    });
+    m_commands.OnUpdate(ui::ID_VIEW_STATUS_BAR, [this](ui::CmdUI& ui) {
+        ui.SetCheck(m_wndStatusBar && m_wndStatusBar->isVisibleTo(this));
+    });
+}
+
+bool CMainFrame::OnCmdMsg(int id) {
+    ui::CmdUI state;
+    if (OnUpdateCmdUI(id, state) && !state.enabled)
+        return false;
+    if (m_pView && m_pView->OnCmdMsg(id))
+        return true;
+    if (m_commands.Dispatch(id))
+        return true;
+    CVeltoraApp* app = GetVeltoraApp();
+    return app && app->OnCmdMsg(id);
+}
+
+bool CMainFrame::OnUpdateCmdUI(int id, ui::CmdUI& ui) {
+    if (m_pView && m_pView->OnUpdateCmdUI(id, ui))
+        return true;
+    if (m_commands.Update(id, ui))
+        return true;
+    CVeltoraApp* app = GetVeltoraApp();
+    return app && app->OnUpdateCmdUI(id, ui);
+}
+
+bool CMainFrame::TranslateAccelerator(const QKeyEvent& event) {
+    const int command = res::FindAccelerator(m_accelerators, event.keyCombination());
+    if (command == 0)
+        return false;
+    // A key of the table is used up even when its command has no handler, as the original did.
+    OnCmdMsg(command);
+    return true;
+}
+
+// ---- print relay
+
+bool CMainFrame::event(QEvent* event) {
+    if (ui::WindowMessage* message = ui::AsWindowMessage(event);
+        message && message->Message() == WM_PRINTGRID) {
+        message->SetResult(OnPrintGrid(message->WParam(), message->LParam()));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+std::intptr_t CMainFrame::OnPrintGrid(std::uintptr_t, std::intptr_t) {
+    ui::PostMessage(m_hPrintTarget.data(), WM_PRINTGRID, 0, 0);
+    return 0;
+}
+
+// ---- help and web
+
+void CMainFrame::WinHelp(quint32 data, unsigned command) {
+    if (!m_help) {
+        const CVeltoraApp* app = GetVeltoraApp();
+        m_help =
+            std::make_unique<help::HelpBook>((app ? app->m_strAppDir : QString()) + QStringLiteral("help"));
+    }
+    m_help->Request(this, command, data);
+}
+
+void CMainFrame::OnHelpFeedback() {
+    ui::ShellOpen(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail)));
+}
+
+void CMainFrame::OnHelpHomePage() {
+    ui::ShellOpen(QUrl(QString::fromLatin1(kHomePage)));
+}
+
+QString CMainFrame::VersionMessage(const QByteArray& page, bool* found) {
+    const QString name = res::LoadString(57344);
+    for (QString line : QString::fromUtf8(page).split(u'\n')) {
+        line.remove(u'\r');
+        if (!line.contains(name))
+            continue;
+        line.remove(name);
+        qsizetype start = 0;
+        while (start < line.size() && line.at(start).isSpace())
+            ++start;
+        if (found)
+            *found = true;
+        return res::LoadString(57693).replace(QStringLiteral("%s"), line.mid(start));
+    }
+    if (found)
+        *found = false;
+    return res::LoadString(57692);
+}
+
+void CMainFrame::OnCheckForUpdates() {
+    const QString caption = res::LoadString(57656);
+    const auto address = CBase64::Decode(QByteArray(kVersionPage));
+    net::PageResult page;
+    if (address) {
+        OverrideCursor wait;
+        page = net::FetchPage(QUrl(QString::fromLatin1(*address)), net::kDefaultTimeoutMs);
+    }
+    if (!page.ok) {
+        ui::MessageBox(this, res::LoadString(57692), caption, ui::MB_ICONWARNING);
+        return;
+    }
+    bool found = false;
+    const QString message = VersionMessage(page.body, &found);
+    ui::MessageBox(this, message, caption, found ? ui::MB_ICONINFORMATION : ui::MB_ICONWARNING);
 }

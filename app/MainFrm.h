@@ -1,18 +1,66 @@
 #pragma once
-// The program's only top-level window.
+// The program's only top-level window: menu, toolbar, status bar and the view. It keeps the
+// analysis context for the whole run, relays the grid's print request to the window that asked
+// for it, shows the help pages and carries the Help menu's web commands.
 
 #include "data/TextCipher.h"
+#include "platform/res/Accelerators.h"
+#include "platform/res/Menu.h"
+#include "platform/ui/Commands.h"
 
+#include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
 
-class CMainFrame : public QMainWindow {
+#include <array>
+#include <map>
+#include <memory>
+
+class CVeltoraDoc;
+class CVeltoraView;
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+
+namespace help {
+class HelpBook;
+}
+
+// The grid preview's print request, relayed by the frame to the registered print target.
+inline constexpr unsigned WM_PRINTGRID = 0xA74;
+
+class CMainFrame : public QMainWindow, public ui::CommandTarget {
     Q_OBJECT
 public:
+    static constexpr int kSubjectFlags = 50;
+    static constexpr const char* kSupportMail = "support@veltora.example.org";
+    static constexpr const char* kHomePage = "http://www.veltora.example.org";
+    // The version page's address, kept Base64-encoded.
+    static constexpr const char* kVersionPage = "aHR0cDovL3d3dy52ZWx0b3JhLmV4YW1wbGUub3JnL3ZlcnNpb24udHh0";
+
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
+    // Creates the frame's windows (the view for `document`, toolbar, status bar, splash); false
+    // when one cannot be made.
+    bool LoadFrame(CVeltoraDoc* document);
+    // Puts the main menu (menu 128) in place, with the images of toolbars 128 and 177.
+    void LoadMainMenu();
     // Shows the frame; it always comes up maximised.
     void ShowWindow();
+
+    CVeltoraView* GetActiveView() const { return m_pView; }
+    QToolBar* GetToolBar() const { return m_wndToolBar; }
+    QStatusBar* GetStatusBar() const { return m_wndStatusBar; }
+
+    // Command routing: the view, then the frame, then the application.
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, ui::CmdUI& ui) override;
+    // The accelerators of table 128: runs the command of a matching key; true when it did.
+    bool TranslateAccelerator(const QKeyEvent& event);
 
     // The text cipher on the frame's own cipher holder.
     QString DecodeText(const QString& key, const QString& hexText) {
@@ -20,6 +68,47 @@ public:
     }
     QString EncodeText(const QString& key, const QString& text) { return m_cipher.EncodeText(key, text); }
 
+    // The window that gets the next WM_PRINTGRID; forgotten when it is destroyed.
+    void SetPrintTarget(QWidget* target) { m_hPrintTarget = target; }
+    QWidget* GetPrintTarget() const { return m_hPrintTarget; }
+    // Posts WM_PRINTGRID on to the print target; does nothing without a live one.
+    std::intptr_t OnPrintGrid(std::uintptr_t wParam, std::intptr_t lParam);
+
+    // Shows the help page of `data` for HELP_CONTEXT, the default page otherwise.
+    void WinHelp(quint32 data, unsigned command);
+
+    void OnHelpFeedback();
+    void OnHelpHomePage();
+    void OnCheckForUpdates();
+    // The message the version page gives: "目前最新版本是V…版。", or the failure text when no line
+    // names the program.
+    static QString VersionMessage(const QByteArray& page, bool* found = nullptr);
+
+    // The analysis context, written only by the analysis-parameter dialog and never stored.
+    QString m_strAnalysisExam;
+    int m_nAnalysisExamId = -1;
+    int m_nSelectedSubjects = 0;
+    std::array<int, kSubjectFlags> m_aSubjectSelected{}; // flag k: subject number k + 1
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void PreCreateWindow();
+    int OnCreate(CVeltoraDoc* document);
+    void BuildCommandMap();
+    QMenu* BuildPopup(const res::MenuItem& popup, QWidget* parent);
+    void UpdateActions(const QList<QAction*>& actions);
+    QAction* MakeCommandAction(int id, const QString& text, QObject* parent);
+
     CTextCipher m_cipher;
+    QPointer<QWidget> m_hPrintTarget;
+    QToolBar* m_wndToolBar = nullptr;
+    QStatusBar* m_wndStatusBar = nullptr;
+    CVeltoraView* m_pView = nullptr;
+    res::AcceleratorTable m_accelerators;
+    ui::CommandMap m_commands;
+    std::unique_ptr<help::HelpBook> m_help;
+    std::map<int, QIcon> m_menuImages;
 };

@@ -1,20 +1,46 @@
 #include "app/VeltoraApp.h"
 
+#include "app/AboutDlg.h"
 #include "app/MainFrm.h"
+#include "app/SplashWnd.h"
+#include "app/TipOfDayDlg.h"
+#include "app/VeltoraDoc.h"
 #include "data/DataFiles.h"
 #include "data/GradeLookup.h"
 #include "data/Upgrade.h"
 #include "platform/profile/Profile.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/ModalRunner.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QPageSetupDialog>
+#include <QPrinter>
 
 namespace {
 CVeltoraApp* g_app = nullptr;
 
-QString ProgramDirectory() {
+// Gives the application the first look at every event of the process.
+class AppMessageFilter : public QObject {
+public:
+    explicit AppMessageFilter(CVeltoraApp& app) : m_app(app) {}
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        return m_app.PreTranslateMessage(receiver, event);
+    }
+
+private:
+    CVeltoraApp& m_app;
+};
+
+} // namespace
+
+CVeltoraApp* GetVeltoraApp() {
+    return g_app;
+}
+
+QString CVeltoraApp::ProgramDirectory() {
     QString dir = qEnvironmentVariable("VELTORA_HOME");
     if (dir.isEmpty())
         dir = QCoreApplication::applicationDirPath();
@@ -22,11 +48,6 @@ QString ProgramDirectory() {
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
-}
-} // namespace
-
-CVeltoraApp* GetVeltoraApp() {
-    return g_app;
 }
 
 void CCommandLineInfo::ParseCommandLine(const QStringList& arguments) {
@@ -42,11 +63,18 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& arguments) {
 
 CVeltoraApp::CVeltoraApp() {
     g_app = this;
+    m_commands.On(104, [this] { OnTipOfTheDay(); });
+    m_commands.On(ui::ID_APP_ABOUT, [this] { OnAppAbout(); });
+    m_commands.On(ui::ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+    m_commands.On(ui::ID_APP_EXIT, [this] { OnAppExit(); });
 }
 
 CVeltoraApp::~CVeltoraApp() {
+    if (m_messageFilter && qApp)
+        qApp->removeEventFilter(m_messageFilter.get());
     // The frame goes first: its windows may still reach the connection while they close.
     m_pMainWnd.reset();
+    m_pDocument.reset();
     m_pConnection.reset();
     if (g_app == this)
         g_app = nullptr;
@@ -55,24 +83,32 @@ CVeltoraApp::~CVeltoraApp() {
 bool CVeltoraApp::InitInstance(const QStringList& arguments) {
     m_arguments = arguments;
 
-    // 1. Command line; the splash window arrives with the main frame's splash support.
+    // 1. Command line and splash window; from now on the application sees every event first.
     CCommandLineInfo cmdInfo;
     cmdInfo.ParseCommandLine(arguments);
+    CSplashWindow::EnableSplashScreen(cmdInfo.m_bShowSplash);
+    if (!m_messageFilter && qApp) {
+        m_messageFilter = std::make_unique<AppMessageFilter>(*this);
+        qApp->installEventFilter(m_messageFilter.get());
+    }
 
     // 3. Profile under the company key.
     profile::SetRegistryKey(QStringLiteral("tavrin studio"), res::LoadString(57344));
 
-    // 4-5. The main frame (document and view come with the frame's own issue of work).
-    m_pMainWnd = std::make_unique<CMainFrame>();
+    // The program directory is known before the view is made: the view looks for the custom
+    // background picture there as it is constructed.
+    m_strAppDir = ProgramDirectory();
 
-    // 6. Main menu: the icon menu is built here once it exists. The data version is read now.
+    // 4-5. The document template: document, main frame and view.
+    if (!ProcessShellCommand())
+        return false;
+
+    // 6. Main menu. The data version is read at this point.
+    m_pMainWnd->LoadMainMenu();
     const QString storedVersion =
         profile::GetProfileString(QLatin1String(kVersionSection), QLatin1String(kVersionEntry));
     if (data::NeedsUpgrade(storedVersion))
         m_bUpgradeDatabase = true;
-
-    // 7. Program directory.
-    m_strAppDir = ProgramDirectory();
 
     // 8. The main window on screen (the frame maximises itself).
     m_pMainWnd->ShowWindow();
@@ -90,6 +126,28 @@ bool CVeltoraApp::InitInstance(const QStringList& arguments) {
     // 12. Tip of the day.
     ShowTipAtStartup();
     return true;
+}
+
+bool CVeltoraApp::ProcessShellCommand() {
+    m_pMainWnd.reset();
+    m_pDocument = std::make_unique<CVeltoraDoc>();
+    auto frame = std::make_unique<CMainFrame>();
+    if (!frame->LoadFrame(m_pDocument.get()))
+        return false;
+    m_pMainWnd = std::move(frame);
+    return m_pDocument->OnNewDocument();
+}
+
+bool CVeltoraApp::PreTranslateMessage(QObject* receiver, QEvent* event) {
+    if (CSplashWindow::PreTranslateAppMessage(event))
+        return true;
+    if (event->type() != QEvent::KeyPress || !m_pMainWnd)
+        return false;
+    // Accelerators belong to the frame: only keys typed in the frame itself, not in a dialog.
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!widget || widget->window() != m_pMainWnd.get() || !m_pMainWnd->isActiveWindow())
+        return false;
+    return m_pMainWnd->TranslateAccelerator(static_cast<const QKeyEvent&>(*event));
 }
 
 bool CVeltoraApp::OpenConnection() {
@@ -124,5 +182,42 @@ void CVeltoraApp::ShowTipAtStartup() {
     cmdInfo.ParseCommandLine(m_arguments);
     if (!cmdInfo.m_bShowSplash)
         return;
-    // The tip-of-the-day dialog is shown from here when its start-up flag is set.
+    // Constructing reads a tip and destroying stores the place after it, shown or not.
+    CTipOfDayDlg dlg(nullptr);
+    if (dlg.m_bStartup)
+        dlg.DoModal();
+}
+
+void CVeltoraApp::OnTipOfTheDay() {
+    CTipOfDayDlg dlg(nullptr);
+    dlg.DoModal();
+}
+
+void CVeltoraApp::OnAppAbout() {
+    CAboutDlg dlg(m_pMainWnd.get());
+    dlg.DoModal();
+}
+
+QPrinter& CVeltoraApp::GetPrinter() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+void CVeltoraApp::OnFilePrintSetup() {
+    QPageSetupDialog dialog(&GetPrinter(), m_pMainWnd.get());
+    ui::ExecDialog(dialog);
+}
+
+void CVeltoraApp::OnAppExit() {
+    if (m_pMainWnd)
+        m_pMainWnd->close();
+}
+
+bool CVeltoraApp::OnCmdMsg(int id) {
+    return m_commands.Dispatch(id);
+}
+
+bool CVeltoraApp::OnUpdateCmdUI(int id, ui::CmdUI& ui) {
+    return m_commands.Update(id, ui);
 }

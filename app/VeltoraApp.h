@@ -3,6 +3,7 @@
 // every dialog reaches (the program directory and the one database connection).
 
 #include "platform/db/Connection.h"
+#include "platform/ui/Commands.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,10 @@
 #include <memory>
 
 class CMainFrame;
+class CVeltoraDoc;
+class QEvent;
+class QObject;
+class QPrinter;
 
 // What the command line asks for.
 struct CCommandLineInfo {
@@ -19,15 +24,23 @@ struct CCommandLineInfo {
     void ParseCommandLine(const QStringList& arguments);
 };
 
-class CVeltoraApp {
+class CVeltoraApp : public ui::CommandTarget {
 public:
     CVeltoraApp();
-    ~CVeltoraApp();
+    ~CVeltoraApp() override;
     CVeltoraApp(const CVeltoraApp&) = delete;
     CVeltoraApp& operator=(const CVeltoraApp&) = delete;
 
     // The start-up; false ends the program before the message loop.
     bool InitInstance(const QStringList& arguments);
+
+    // The single-document template's new file: the document, the main frame with its bars and the
+    // view. False when the frame cannot be created.
+    bool ProcessShellCommand();
+
+    // The first look at every event: the splash window, then the frame's accelerators. True when
+    // the event is used up.
+    bool PreTranslateMessage(QObject* receiver, QEvent* event);
 
     void EnsureDataFiles();
     // Returns false when a step of the upgrade failed.
@@ -35,18 +48,36 @@ public:
     void GetGradeNo(QString& grade);
     void ShowTipAtStartup();
 
+    void OnTipOfTheDay();
+    void OnAppAbout();
+    void OnFilePrintSetup();
+    void OnAppExit();
+
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, ui::CmdUI& ui) override;
+
     CMainFrame* GetMainWnd() const { return m_pMainWnd.get(); }
+    CVeltoraDoc* GetDocument() const { return m_pDocument.get(); }
+    // The application's printer settings, made on first use.
+    QPrinter& GetPrinter();
 
     bool m_bUpgradeDatabase = false;
     // The program directory, always ending in '/': the executable's directory, or $VELTORA_HOME.
     QString m_strAppDir;
     std::unique_ptr<db::Connection> m_pConnection;
 
+    // The program directory as the start-up finds it.
+    static QString ProgramDirectory();
+
 private:
     bool OpenConnection();
 
     QStringList m_arguments;
+    std::unique_ptr<CVeltoraDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pMainWnd;
+    std::unique_ptr<QObject> m_messageFilter;
+    std::unique_ptr<QPrinter> m_printer;
+    ui::CommandMap m_commands;
 };
 
 // The running application object (null before it is constructed and after it is destroyed).

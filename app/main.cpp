@@ -2,6 +2,7 @@
 
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QApplication>
@@ -12,9 +13,10 @@
 
 namespace {
 
-// VELTORA_SMOKE_TEST=1: message boxes are written to stderr and answered with their default, and
-// the program reports how long the start took and quits once its main window is shown. Used by
-// the start-up test and the start-up timing tool.
+// VELTORA_SMOKE_TEST=1: message boxes are written to stderr and answered with their default, modal
+// dialogs (the tip of the day) are written to stderr and cancelled unseen, and the program reports how long
+// the start took and quits once its main window is shown. Used by the start-up test and the start-up timing
+// tool.
 class StderrMessageBoxes : public ui::ScriptedMessageBoxes {
 public:
     int Show(QWidget* parent, const QString& text, const QString& caption, unsigned type) override {
@@ -29,10 +31,16 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     QApplication qtApp(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELTORA_VERSION));
     const bool smokeTest = qEnvironmentVariableIntValue("VELTORA_SMOKE_TEST") == 1;
     std::unique_ptr<StderrMessageBoxes> boxes;
-    if (smokeTest)
+    if (smokeTest) {
         boxes = std::make_unique<StderrMessageBoxes>();
+        ui::SetDialogRunner([](ui::Dialog& dialog) {
+            std::fprintf(stderr, "dialog: %d %s\n", dialog.TemplateId(), qPrintable(dialog.windowTitle()));
+            return 2; // IDCANCEL
+        });
+    }
 
     CVeltoraApp theApp;
     if (!theApp.InitInstance(QApplication::arguments()))

@@ -7,8 +7,12 @@ namespace {
 QtDialogRunner g_runner;
 } // namespace
 
-int ExecDialog(QDialog& dialog) { return g_runner ? g_runner(dialog) : dialog.exec(); }
+int ExecDialog(QDialog& dialog) {
+    return g_runner ? g_runner(dialog) : dialog.exec();
+}
 
-void SetQtDialogRunner(QtDialogRunner runner) { g_runner = std::move(runner); }
+void SetQtDialogRunner(QtDialogRunner runner) {
+    g_runner = std::move(runner);
+}
 
 } // namespace ui

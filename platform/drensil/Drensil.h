@@ -1,0 +1,32 @@
+#pragma once
+// The resource library: the program's built-in pictures by id and type, and SayHello, which
+// hands an exported file to the desktop's default application for it.
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+#if defined(DRENSIL_BUILDING)
+#define DRENSIL_EXPORT __attribute__((visibility("default")))
+#else
+#define DRENSIL_EXPORT
+#endif
+
+namespace drensil {
+
+// Resource `id` of `type` ("JPG" for the backgrounds 150 to 153, "ICON" for 238); empty when the
+// library has no such resource.
+DRENSIL_EXPORT QByteArray LoadResource(int id, const QString& type);
+
+// Opens the exported file `path` (a table of `rows` × `columns` titled `caption`; `tail` is the
+// caller's end mark) with the desktop's default application. False when the file is missing or
+// nothing could open it.
+DRENSIL_EXPORT bool SayHello(const QString& path, int rows, int columns, const QString& caption,
+                             const QString& tail);
+
+// Replaces the desktop opener (an empty function restores it); tests record instead of opening.
+using FileOpener = std::function<bool(const QString& path)>;
+DRENSIL_EXPORT void SetFileOpener(FileOpener opener);
+
+} // namespace drensil

@@ -1,0 +1,70 @@
+#include "platform/help/HelpWindow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace help {
+
+QPointer<HelpWindow> HelpWindow::s_instance;
+
+HelpWindow& HelpWindow::Instance(QWidget* owner) {
+    if (!s_instance)
+        s_instance = new HelpWindow(owner);
+    return *s_instance;
+}
+
+void HelpWindow::CloseInstance() {
+    if (s_instance)
+        s_instance->close();
+}
+
+HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), m_browser(new QTextBrowser(this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Veltora 帮助"));
+    resize(820, 640);
+    auto* layout = new QVBoxLayout(this);
+    auto* bar = new QHBoxLayout;
+    auto* contents = new QPushButton(QStringLiteral("目录"), this);
+    auto* back = new QPushButton(QStringLiteral("后退"), this);
+    auto* forward = new QPushButton(QStringLiteral("前进"), this);
+    bar->addWidget(contents);
+    bar->addWidget(back);
+    bar->addWidget(forward);
+    bar->addStretch();
+    layout->addLayout(bar);
+    layout->addWidget(m_browser);
+    m_browser->setOpenExternalLinks(true);
+    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
+    connect(contents, &QPushButton::clicked, this, [this] {
+        if (m_home.isValid())
+            m_browser->setSource(m_home);
+    });
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+    back->setEnabled(false);
+    forward->setEnabled(false);
+}
+
+void HelpWindow::ShowPage(const QUrl& page) {
+    if (!m_home.isValid())
+        m_home =
+            QUrl::fromLocalFile(QFileInfo(page.toLocalFile()).dir().filePath(QStringLiteral("index.html")));
+    if (QFileInfo::exists(page.toLocalFile()))
+        m_browser->setSource(page);
+    else
+        m_browser->setHtml(
+            QStringLiteral("<h3>找不到帮助主题</h3><p>%1</p>").arg(page.toLocalFile().toHtmlEscaped()));
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace help

@@ -1,0 +1,44 @@
+#include "platform/ui/FileDialog.h"
+
+#include <QFileDialog>
+
+namespace ui {
+namespace {
+
+class ScreenFileDialogs : public FileDialogService {
+public:
+    QString GetOpenFileName(QWidget* parent, const QString& filter) override {
+        return QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter), nullptr,
+                                            QFileDialog::ReadOnly);
+    }
+};
+
+ScreenFileDialogs g_screen;
+FileDialogService* g_service = nullptr;
+
+} // namespace
+
+QString GetOpenFileName(QWidget* parent, const QString& filter) {
+    return (g_service ? g_service : &g_screen)->GetOpenFileName(parent, filter);
+}
+
+void SetFileDialogService(FileDialogService* service) {
+    g_service = service;
+}
+
+QString ToQtFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString name = parts.at(i).trimmed();
+        if (name.isEmpty())
+            break;
+        QString patterns = parts.at(i + 1);
+        patterns.replace(u';', u' ');
+        // Qt takes the patterns from the parentheses of a description; add them where it has none.
+        out << (name.contains(u'(') ? name : name + QStringLiteral(" (") + patterns + u')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace ui

@@ -1,0 +1,35 @@
+#pragma once
+// The exam and the subjects chosen for analysis. The main frame keeps one for the whole run (it is
+// never stored); the analysis-parameter dialog writes it and every report reads it.
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+struct CAnalysisContext {
+    static constexpr int kMaxSubjects = 50;
+
+    // Grade description, "|", exam description, as chosen in the exam box; empty at start.
+    QString m_strAnalysisExam;
+    // tavrinKSLB.id of the exam, -1 when the text names no registered exam.
+    int m_nAnalysisExamId = -1;
+    // How many flags are set; 0 means the parameters have not been set.
+    int m_nSelectedSubjects = 0;
+    // Flag k (0 or 1) belongs to subject number k + 1, score column "s%02d" of k + 1.
+    std::array<int, kMaxSubjects> m_aSubjectSelected{};
+
+    bool HasExam() const { return m_nAnalysisExamId != -1; }
+    // What the statistics commands check before they open.
+    bool HasSubjects() const { return m_nSelectedSubjects > 0; }
+
+    // The participating subjects' numbers in subject order: the set flags from the first, until as
+    // many have been met as the count says.
+    std::vector<int> ParticipatingSubjects() const {
+        std::vector<int> subjects;
+        for (int k = 0; k < kMaxSubjects && int(subjects.size()) < m_nSelectedSubjects; ++k)
+            if (m_aSubjectSelected[k] != 0)
+                subjects.push_back(k + 1);
+        return subjects;
+    }
+};

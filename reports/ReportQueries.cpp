@@ -1,0 +1,82 @@
+#include "reports/ReportQueries.h"
+
+#include "data/TextCipher.h"
+#include "platform/res/StringTable.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace reports {
+namespace {
+
+thread_local CSqlTrace* t_trace = nullptr;
+
+} // namespace
+
+db::Recordset Query(db::Connection& connection, const QString& sql, const std::vector<db::Variant>& params) {
+    if (t_trace)
+        t_trace->Record(sql, params);
+    return connection.Execute(sql, params);
+}
+
+CSqlTrace::CSqlTrace() : m_outer(t_trace) {
+    t_trace = this;
+}
+
+CSqlTrace::~CSqlTrace() {
+    t_trace = m_outer;
+}
+
+void CSqlTrace::Record(const QString& sql, const std::vector<db::Variant>& params) {
+    m_statements.push_back({sql, params});
+}
+
+QString ScoreColumn(int no) {
+    if (no < 1 || no > 99)
+        throw std::out_of_range("subject number outside 1..99");
+    return QString::asprintf("s%02d", no);
+}
+
+QString TotalColumn(int k) {
+    if (k < 1 || k > 3)
+        throw std::out_of_range("total column outside 1..3");
+    return QStringLiteral("sum%1").arg(k);
+}
+
+QString DescriptionKey() {
+    return res::LoadString(57676);
+}
+
+void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name) {
+    try {
+        db::Recordset rs = Query(connection, QStringLiteral("select * from tavrinKMK where id=?"), {no});
+        if (rs.IsEOF())
+            return;
+        const db::Variant& desc = rs.Field(QStringLiteral("mydesc"));
+        if (!desc.IsNull())
+            name = cipher.DecodeText(DescriptionKey(), desc.ToString());
+    } catch (const db::DbError&) {
+        // The name stays as passed.
+    }
+}
+
+int HighestClass(db::Connection& connection, int examId) {
+    // NULL classes sort last in descending order, so the first row holds the highest number.
+    db::Recordset rs =
+        Query(connection,
+              QStringLiteral("SELECT class FROM tavrinKSK WHERE id=? order by class desc LIMIT 1"), {examId});
+    if (rs.IsEOF())
+        return 0;
+    const long long k = rs.Field(0).ToInt64();
+    return k > 0 ? int(std::min<long long>(k, 32767)) : 0;
+}
+
+QString MessageCaption() {
+    return QStringLiteral("信息提示");
+}
+
+QString DbErrorMessage(const QString& errorText) {
+    return QStringLiteral("错误信息:%1").arg(errorText);
+}
+
+} // namespace reports

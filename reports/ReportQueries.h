@@ -1,0 +1,61 @@
+#pragma once
+// What the report computations share: running their statements (with an optional trace for the
+// measuring tool), the queries every report makes, and their fixed texts.
+
+#include "platform/db/Connection.h"
+
+#include <QString>
+
+#include <vector>
+
+class CTextCipher;
+
+namespace reports {
+
+// Runs one statement of a report computation; the active trace, if any, records it.
+db::Recordset Query(db::Connection& connection, const QString& sql,
+                    const std::vector<db::Variant>& params = {});
+
+struct TracedStatement {
+    QString sql;
+    std::vector<db::Variant> params;
+};
+
+// While alive, records every statement that Query runs on this thread (for replaying the same SQL
+// elsewhere). Traces do not nest: a new one replaces the outer one until it ends.
+class CSqlTrace {
+public:
+    CSqlTrace();
+    ~CSqlTrace();
+    CSqlTrace(const CSqlTrace&) = delete;
+    CSqlTrace& operator=(const CSqlTrace&) = delete;
+
+    void Record(const QString& sql, const std::vector<db::Variant>& params);
+    const std::vector<TracedStatement>& Statements() const { return m_statements; }
+
+private:
+    CSqlTrace* m_outer;
+    std::vector<TracedStatement> m_statements;
+};
+
+// The score column of subject `no`, "s%02d"; refuses numbers outside 1..99, so that only checked
+// names reach an SQL text.
+QString ScoreColumn(int no);
+// "sum1", "sum2" or "sum3".
+QString TotalColumn(int k);
+
+// The key of the enciphered subject and exam names.
+QString DescriptionKey();
+
+// The deciphered name of subject `no` (tavrinKMK row with that id). When there is no row, its name
+// is NULL or the database fails, `name` keeps what the caller passed.
+void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name);
+
+// The highest class number among the exam's score rows; 0 when it has none (or none above 0).
+int HighestClass(db::Connection& connection, int examId);
+
+// The caption of the reports' message boxes and the text they show for a database error.
+QString MessageCaption();
+QString DbErrorMessage(const QString& errorText);
+
+} // namespace reports

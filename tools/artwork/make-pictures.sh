@@ -1,0 +1,63 @@
+#!/bin/sh
+# Draws the program's own pictures with ImageMagick: the program icon (icon 128), the tip-of-the-day
+# header (bitmap 102), the splash picture (GIF 180) and the about box's animation (GIF 176).
+# Run by hand after changing it; its output under res/pictures/ is committed.
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+out="$here/../../res/pictures"
+font=${VELTORA_ART_FONT:-WenQuanYi-Micro-Hei}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$out/icon" "$out/bitmap" "$out/gif"
+
+# Program icon, 32 × 32: a blue tile with three rising bars and a trend line.
+convert -size 32x32 xc:none \
+    -fill '#174a8b' -draw 'roundrectangle 1,1 30,30 6,6' \
+    -fill '#2f6fc0' -draw 'roundrectangle 3,3 28,15 5,5' \
+    -fill white -draw 'rectangle 7,18 11,26' -draw 'rectangle 14,13 18,26' -draw 'rectangle 21,8 25,26' \
+    -stroke '#ffd23f' -strokewidth 2 -fill none -draw 'polyline 6,16 13,11 19,9 26,4' \
+    "$out/icon/128.png"
+
+# Tip of the day: a light bulb and "你知道吗……" across the top of the white panel.
+convert -size 400x56 xc:white \
+    -stroke '#f2c230' -strokewidth 2 \
+    -draw 'line 28,3 28,7' -draw 'line 12,10 15,13' -draw 'line 44,10 41,13' -draw 'line 8,24 12,24' -draw 'line 44,24 48,24' \
+    -stroke '#b8860b' -strokewidth 1 -fill '#ffe066' -draw 'circle 28,24 28,12' \
+    -stroke none -fill '#fff6c4' -draw 'circle 24,20 24,16' \
+    -fill '#8a8a8a' -draw 'rectangle 22,36 34,39' -fill '#6d6d6d' -draw 'rectangle 22,40 34,43' \
+    -fill '#8a8a8a' -draw 'rectangle 24,44 32,46' \
+    -font "$font" -pointsize 20 -fill '#1f3f7f' -annotate +60+33 '你知道吗……' \
+    -fill '#c8c8c8' -draw 'rectangle 10,52 390,52' \
+    -type TrueColor "BMP3:$out/bitmap/102.bmp"
+
+# Splash, 560 × 360. The program writes its version at (width - w - 250, height - h - 262), on
+# the light panel below the title.
+convert -size 560x360 gradient:'#0d3b66'-'#1b998b' \
+    -fill '#f4f8fb' -draw 'roundrectangle 20,20 540,112 12,12' \
+    -font "$font" -pointsize 38 -fill '#0d3b66' -annotate +40+70 'Veltora' \
+    -pointsize 26 -fill '#1b6f8b' -annotate +212+68 '成绩分析系统' \
+    -fill '#7fa7c4' -draw 'rectangle 40,80 200,82' \
+    -fill '#ffffff60' -draw 'rectangle 330,300 360,330' -draw 'rectangle 370,260 400,330' \
+    -draw 'rectangle 410,220 440,330' -draw 'rectangle 450,180 480,330' -draw 'rectangle 490,150 520,330' \
+    -stroke '#ffd23f' -strokewidth 3 -fill none -draw 'polyline 345,288 385,248 425,208 465,168 505,138' \
+    -stroke none -fill white -pointsize 20 -annotate +34+292 '中小学考试成绩管理与统计分析' \
+    -pointsize 14 -fill '#d8eef0' -annotate +34+326 'tavrin studio' \
+    -colors 128 "$out/gif/180.gif"
+
+# About box: 64 × 64, four bars rising in turn on a transparent ground (eight frames, 150 ms).
+i=0
+for heights in "8 4 4 4" "16 8 4 4" "24 16 8 4" "32 24 16 8" "40 32 24 16" "40 40 32 24" "40 40 40 32" "40 40 40 40"; do
+    set -- $heights
+    convert -size 64x64 xc:none \
+        -fill '#174a8b' -draw 'rectangle 4,56 59,58' \
+        -fill '#e4572e' -draw "rectangle 8,$((55 - $1)) 17,55" \
+        -fill '#f2c230' -draw "rectangle 21,$((55 - $2)) 30,55" \
+        -fill '#29a36a' -draw "rectangle 34,$((55 - $3)) 43,55" \
+        -fill '#2f6fc0' -draw "rectangle 47,$((55 - $4)) 56,55" \
+        "$work/frame$i.png"
+    i=$((i + 1))
+done
+convert -delay 15 -dispose Background -loop 0 "$work"/frame[0-7].png "$out/gif/176.gif"
+
+echo "pictures written to $out"

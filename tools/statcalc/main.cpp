@@ -1,0 +1,295 @@
+// Runs the report computations on a database file for one exam and its subjects, prints each table
+// as tab-separated text with its time, and times the same SQL run bare through sqlite3.
+//   statcalc <database> [--exam ID] [--subjects 1,2,...] [--runs N] [--no-tables] [--password TEXT]
+// The exam defaults to the lowest id, the subjects to all (at most 50). It writes the exam's valid
+// totals: sum1, sum2 and sum3 each become the total of the chosen subjects.
+
+#include "data/TextCipher.h"
+#include "platform/db/Connection.h"
+#include "platform/res/StringTable.h"
+#include "reports/AnalysisParams.h"
+#include "reports/BasicStats.h"
+#include "reports/ClassStandardScores.h"
+#include "reports/ClassSubjectTables.h"
+#include "reports/ReportQueries.h"
+#include "reports/ValidTotals.h"
+
+#include <QCoreApplication>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <limits>
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: statcalc <database> [--exam ID] [--subjects 1,2,...] [--runs N] [--no-tables] "
+                 "[--password TEXT]\n");
+    return 2;
+}
+
+double Ms(const std::function<void()>& run) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs statements as they were traced: prepare, bind, step through every row reading each column.
+class BareRunner {
+public:
+    explicit BareRunner(sqlite3* handle) : m_db(handle) {}
+
+    void Exec(const char* sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string text = error ? error : "?";
+            sqlite3_free(error);
+            throw std::runtime_error(text);
+        }
+    }
+
+    void Run(const reports::TracedStatement& s) {
+        const QByteArray sql = s.sql.toUtf8();
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+        for (int i = 0; i < int(s.params.size()); ++i) {
+            const db::Variant& v = s.params[i];
+            switch (v.Type()) {
+            case db::VariantType::Null:
+                sqlite3_bind_null(stmt, i + 1);
+                break;
+            case db::VariantType::Integer:
+            case db::VariantType::Bool:
+                sqlite3_bind_int64(stmt, i + 1, v.ToInt64());
+                break;
+            case db::VariantType::Real:
+                sqlite3_bind_double(stmt, i + 1, v.ToDouble());
+                break;
+            default: {
+                const QByteArray text = v.ToString().toUtf8();
+                sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            }
+        }
+        const int columns = sqlite3_column_count(stmt);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    m_sink += sqlite3_column_int64(stmt, c);
+                    break;
+                case SQLITE_FLOAT:
+                    m_sink += static_cast<long long>(sqlite3_column_double(stmt, c));
+                    break;
+                case SQLITE_NULL:
+                    break;
+                default:
+                    m_sink += sqlite3_column_bytes(stmt, c) + (sqlite3_column_text(stmt, c) ? 1 : 0);
+                    break;
+                }
+            }
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+    }
+
+private:
+    sqlite3* m_db;
+    long long m_sink = 0;
+};
+
+struct Figure {
+    QString name;
+    double unitMs = 0;
+    double bareMs = 0;
+    int statements = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    QString path;
+    QString password;
+    bool havePassword = false;
+    int examId = -1;
+    std::vector<int> subjects;
+    int runs = 5;
+    bool tables = true;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = true;
+        if (a == QStringLiteral("--exam") && hasValue) {
+            examId = args[++i].toInt(&ok);
+        } else if (a == QStringLiteral("--subjects") && hasValue) {
+            for (const QString& s : args[++i].split(u',', Qt::SkipEmptyParts)) {
+                const int no = s.toInt(&ok);
+                if (!ok || no < 1 || no > CAnalysisContext::kMaxSubjects)
+                    return Usage();
+                subjects.push_back(no);
+            }
+        } else if (a == QStringLiteral("--runs") && hasValue) {
+            runs = args[++i].toInt(&ok);
+            ok = ok && runs >= 1;
+        } else if (a == QStringLiteral("--password") && hasValue) {
+            password = args[++i];
+            havePassword = true;
+        } else if (a == QStringLiteral("--no-tables")) {
+            tables = false;
+        } else if (a.startsWith(u'-') || !path.isEmpty()) {
+            return Usage();
+        } else {
+            path = a;
+        }
+        if (!ok)
+            return Usage();
+    }
+    if (path.isEmpty())
+        return Usage();
+
+    try {
+        CTextCipher cipher;
+        if (!havePassword)
+            password = cipher.DecodeText(res::LoadString(106), res::LoadString(61000));
+        db::Connection conn;
+        conn.OpenFile(path, password);
+        db::Connection bareConn; // a second connection for the bare runs: same file, same SQL functions
+        bareConn.OpenFile(path, password);
+        BareRunner bare(bareConn.Handle());
+
+        CAnalysisContext context;
+        const std::vector<reports::ExamEntry> exams = reports::ExamEntries(conn, cipher);
+        if (exams.empty())
+            throw std::runtime_error("the database has no exam");
+        if (examId == -1)
+            examId = std::min_element(exams.begin(), exams.end(), [](const auto& a, const auto& b) {
+                         return a.id < b.id;
+                     })->id;
+        const auto exam = std::find_if(exams.begin(), exams.end(),
+                                       [&](const reports::ExamEntry& e) { return e.id == examId; });
+        if (exam == exams.end())
+            throw std::runtime_error("no exam with id " + std::to_string(examId));
+        context.m_nAnalysisExamId = examId;
+        context.m_strAnalysisExam = exam->text;
+        if (subjects.empty())
+            for (const reports::SubjectRow& row : reports::SubjectRows(conn, cipher, context))
+                subjects.push_back(row.number);
+        for (const int no : subjects)
+            context.m_aSubjectSelected[no - 1] = 1;
+        context.m_nSelectedSubjects =
+            int(std::count(context.m_aSubjectSelected.begin(), context.m_aSubjectSelected.end(), 1));
+        subjects = context.ParticipatingSubjects();
+        std::printf("exam %d %s, %d subjects, best of %d runs\n", examId, qPrintable(exam->text),
+                    int(subjects.size()), runs);
+
+        std::vector<Figure> figures;
+        // Each computation: once traced (its table printed), then timed against its SQL run bare.
+        const auto measure = [&](const QString& name, const std::function<void(CReportTable&)>& compute,
+                                 bool writes, const std::function<CReportTable()>& summary = {}) {
+            CReportTable table;
+            std::vector<reports::TracedStatement> statements;
+            {
+                reports::CSqlTrace trace;
+                compute(table);
+                statements = trace.Statements();
+            }
+            if (summary)
+                table = summary();
+            Figure f{name, std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
+                     int(statements.size())};
+            const auto runBare = [&] {
+                if (writes)
+                    bare.Exec("BEGIN");
+                for (const reports::TracedStatement& s : statements)
+                    bare.Run(s);
+                if (writes)
+                    bare.Exec("COMMIT");
+            };
+            for (int i = 0; i < runs; ++i) { // alternating keeps a busy machine from favouring either
+                CReportTable scratch;
+                f.unitMs = std::min(f.unitMs, Ms([&] { compute(scratch); }));
+                f.bareMs = std::min(f.bareMs, Ms(runBare));
+            }
+            std::printf("\n== %s\n", qPrintable(name));
+            if (tables) {
+                if (!table.caption.isEmpty())
+                    std::printf("%s\n", qPrintable(table.caption));
+                std::fputs(table.ToTabSeparated().toUtf8().constData(), stdout);
+            }
+            std::printf("time: %.2f ms; the same %d statements through sqlite3: %.2f ms; ratio %.2f\n",
+                        f.unitMs, f.statements, f.bareMs, f.unitMs / f.bareMs);
+            figures.push_back(f);
+        };
+
+        const QStringList totalNames = reports::TotalTypeItems();
+        for (int type = 0; type < 3; ++type) {
+            const QString sum = reports::TotalColumn(type + 1);
+            const auto summary = [&] {
+                db::Recordset rs = conn.Execute(
+                    QStringLiteral("SELECT count(%1), min(%1), max(%1), avg(%1) FROM tavrinKSK WHERE id=?")
+                        .arg(sum),
+                    examId);
+                CReportTable t(2, 4);
+                const char* titles[] = {"count", "min", "max", "avg"};
+                for (int c = 0; c < 4; ++c) {
+                    t.SetText(0, c, QString::fromLatin1(titles[c]));
+                    t.SetText(1, c, rs.Field(c).ToString());
+                }
+                return t;
+            };
+            measure(
+                QStringLiteral("valid totals %1 (%2)").arg(totalNames[type], sum),
+                [&](CReportTable&) { reports::ComputeValidTotals(conn, examId, type, subjects); }, true,
+                summary);
+        }
+        const QStringList statistics = reports::StatisticItems(reports::kGradeStats);
+        for (int accum : {reports::kStreamRows, reports::kGradeRow})
+            for (int s = 0; s < 5; ++s)
+                measure(
+                    QStringLiteral("basic statistics %1, %2").arg(statistics[s], accum ? "文理" : "年级"),
+                    [&](CReportTable& t) {
+                        reports::ComputeGradeStats(conn, cipher, context,
+                                                   {reports::Statistic(s), accum, true}, t);
+                    },
+                    false);
+        measure(
+            QStringLiteral("class ranks 平均分, 文理"),
+            [&](CReportTable& t) {
+                reports::ComputeGradeRanks(conn, cipher, context,
+                                           {reports::Statistic::Avg, reports::kStreamRows}, t);
+            },
+            false);
+        measure(
+            QStringLiteral("class-by-subject table"),
+            [&](CReportTable& t) { reports::ComputeClassSubjectTable(conn, cipher, context, t); }, false);
+        measure(
+            QStringLiteral("subject-by-class table"),
+            [&](CReportTable& t) { reports::ComputeSubjectClassTable(conn, cipher, context, t); }, false);
+        measure(
+            QStringLiteral("class standard scores"),
+            [&](CReportTable& t) { reports::ComputeClassStandardScores(conn, cipher, context, t); }, false);
+
+        std::printf("\n== figures (best of %d)\ncomputation\tms\tsqlite3 ms\tratio\tstatements\n", runs);
+        for (const Figure& f : figures)
+            std::printf("%s\t%.2f\t%.2f\t%.2f\t%d\n", qPrintable(f.name), f.unitMs, f.bareMs,
+                        f.unitMs / f.bareMs, f.statements);
+    } catch (const db::DbError& e) {
+        std::fprintf(stderr, "statcalc: %s\n", qPrintable(e.Message()));
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "statcalc: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
