@@ -1,6 +1,11 @@
 #pragma once
 
+#include "controls/grid/GridCtrl.h"
+#include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
+
+class QComboBox;
+class QLineEdit;
 
 // A grade's exams: changes a date, deletes an exam with its scores.
 class CExamMaintainDlg : public ui::Dialog {
@@ -9,4 +14,30 @@ public:
     enum { IDD = 243 };
 
     explicit CExamMaintainDlg(QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    // The "帮助" button, which is the dialog's OK button.
+    void OnOK() override;
+    void FillGrades();
+    void OnSelectGrade();
+    void OnGridBeginEdit(int row, int col);
+    // < 0 refuses the edit: the cell shows its old text again.
+    LRESULT OnGridEndEdit(int row, int col);
+    void OnGridClick(int row, int col);
+    void OnDeleteExam();
+
+    CGridCtrl& Grid() { return m_Grid; }
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    CGridCtrl m_Grid;
+    QComboBox* m_cbGrade = nullptr;
+    QLineEdit* m_edExamId = nullptr;
+    QString m_strExamId;
+    QString m_strExamName;
+    QString m_strOldText;
+    CTextCipher m_cipher;
 };

@@ -1,8 +1,21 @@
 #include "admin/ExamNameDlg.h"
 
-#include "platform/ui/NoticeForm.h"
+#include "platform/res/StringTable.h"
 
-CExamNameDlg::CExamNameDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
-    setWindowTitle(QStringLiteral("常用考试名称"));
-    ui::BuildNoticeForm(*this, QStringLiteral("此功能将在后续版本中提供。"));
+namespace {
+
+CLookupTableDlg::Table ExamNameTable() {
+    CLookupTableDlg::Table t;
+    t.caption = QStringLiteral("常用考试名称");
+    t.table = QStringLiteral("tavrinKSMC");
+    t.columns = {{QStringLiteral("序号"), {}}, {QStringLiteral("考试名称"), QStringLiteral("mydesc"), 16}};
+    t.addId = 1028;
+    t.helpId = 1027;
+    t.deleteQuestion = res::LoadString(57691);
+    t.help = admin::FormatString(admin::IDS_MAX_LENGTH, 16);
+    return t;
 }
+
+} // namespace
+
+CExamNameDlg::CExamNameDlg(QWidget* parent) : CLookupTableDlg(IDD, ExamNameTable(), parent) {}

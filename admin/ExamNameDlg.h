@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/ui/Dialog.h"
+#include "admin/LookupTableDlg.h"
 
 // The common exam names offered when an exam is registered.
-class CExamNameDlg : public ui::Dialog {
+class CExamNameDlg : public CLookupTableDlg {
     Q_OBJECT
 public:
     enum { IDD = 137 };

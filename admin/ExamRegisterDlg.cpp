@@ -1,8 +1,180 @@
 #include "admin/ExamRegisterDlg.h"
 
-#include "platform/ui/NoticeForm.h"
+#include "admin/ExamSetup.h"
+#include "app/VeltoraApp.h"
+#include "data/GradeLookup.h"
+#include "platform/res/StringTable.h"
+#include "platform/ui/MessageBox.h"
 
-CExamRegisterDlg::CExamRegisterDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+db::Connection* AppConnection() {
+    CVeltoraApp* app = GetVeltoraApp();
+    return app && app->m_pConnection && app->m_pConnection->IsOpen() ? app->m_pConnection.get() : nullptr;
+}
+
+QLabel* Label(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    ui::Dialog::SetDlgCtrlId(label, 65535);
+    return label;
+}
+
+bool HoldsListItem(const QComboBox* combo) {
+    return combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
+}
+
+} // namespace
+
+CExamRegisterDlg::CExamRegisterDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_today(QDate::currentDate()) {
     setWindowTitle(QStringLiteral("注册考试名称"));
-    ui::BuildNoticeForm(*this, QStringLiteral("此功能将在后续版本中提供。"));
+
+    m_cbYear = new QComboBox(this);
+    m_cbYear->setEditable(true);
+    m_cbYear->setInsertPolicy(QComboBox::NoInsert);
+    m_cbYear->lineEdit()->setMaxLength(4);
+    m_cbYear->setMaxVisibleItems(10);
+    SetDlgCtrlId(m_cbYear, 1000);
+    m_edSecondYear = new QLineEdit(this);
+    m_edSecondYear->setEnabled(false);
+    SetDlgCtrlId(m_edSecondYear, 1017);
+    m_cbTerm = new QComboBox(this);
+    m_cbTerm->addItems({QStringLiteral("上学期"), QStringLiteral("下学期")});
+    SetDlgCtrlId(m_cbTerm, 1019);
+    m_dtExamDate = new QDateEdit(QDate::currentDate(), this);
+    m_dtExamDate->setCalendarPopup(true);
+    m_dtExamDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    SetDlgCtrlId(m_dtExamDate, 1003);
+    m_cbExamName = new QComboBox(this);
+    m_cbExamName->setEditable(true);
+    m_cbExamName->setInsertPolicy(QComboBox::NoInsert);
+    SetDlgCtrlId(m_cbExamName, 1005);
+    m_cbGrade = new QComboBox(this);
+    m_cbGrade->setEditable(true);
+    m_cbGrade->setInsertPolicy(QComboBox::NoInsert);
+    SetDlgCtrlId(m_cbGrade, 1006);
+
+    auto* registerButton = new QPushButton(QStringLiteral("注册"), this);
+    SetDlgCtrlId(registerButton, 1033);
+    auto* quit = new QPushButton(QStringLiteral("退出"), this);
+    SetDlgCtrlId(quit, 2);
+    for (QPushButton* b : {registerButton, quit})
+        b->setAutoDefault(false);
+
+    auto* form = new QGridLayout;
+    auto* years = new QHBoxLayout;
+    years->addWidget(m_cbYear, 1);
+    years->addWidget(Label(QStringLiteral("至"), this));
+    years->addWidget(m_edSecondYear, 1);
+    years->addWidget(Label(QStringLiteral("学年"), this));
+    years->addWidget(m_cbTerm, 1);
+    form->addWidget(Label(QStringLiteral("学年学期"), this), 0, 0);
+    form->addLayout(years, 0, 1);
+    form->addWidget(Label(QStringLiteral("考试名称"), this), 1, 0);
+    form->addWidget(m_cbExamName, 1, 1);
+    form->addWidget(Label(QStringLiteral("年级"), this), 2, 0);
+    form->addWidget(m_cbGrade, 2, 1);
+    form->addWidget(Label(QStringLiteral("考试日期"), this), 3, 0);
+    form->addWidget(m_dtExamDate, 3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(registerButton);
+    buttons->addWidget(quit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+
+    m_cbYear->installEventFilter(this);
+    m_cbYear->lineEdit()->installEventFilter(this);
+    connect(m_cbYear, &QComboBox::activated, this, [this] { OnYearKillFocus(); });
+    connect(registerButton, &QPushButton::clicked, this, [this] { OnRegister(); });
+    connect(quit, &QPushButton::clicked, this, [this] { OnCancel(); });
+}
+
+bool CExamRegisterDlg::OnInitDialog() {
+    FillYears();
+    FillList(m_cbExamName, QStringLiteral("SELECT mydesc FROM tavrinKSMC ORDER BY id"));
+    FillList(m_cbGrade, QStringLiteral("SELECT mydesc FROM tavrinGrade ORDER BY id"));
+    return true;
+}
+
+void CExamRegisterDlg::FillYears() {
+    const examsetup::SchoolYearChoice choice = examsetup::DefaultSchoolYear(m_today);
+    m_cbTerm->setCurrentIndex(choice.termIndex);
+    m_cbYear->clear();
+    for (int y = choice.firstListedYear; y < choice.firstListedYear + 20; ++y)
+        m_cbYear->addItem(QString::asprintf("%4d", y));
+    m_cbYear->setCurrentIndex(m_cbYear->findText(QString::asprintf("%4d", choice.startYear)));
+    m_cbYear->setEditText(QString::asprintf("%4d", choice.startYear));
+    m_edSecondYear->setText(QString::asprintf("%4d", choice.startYear + 1));
+}
+
+void CExamRegisterDlg::FillList(QComboBox* combo, const QString& sql) {
+    combo->clear();
+    db::Connection* db = AppConnection();
+    if (!db)
+        return;
+    try {
+        for (db::Recordset rs = db->Execute(sql); !rs.IsEOF(); rs.MoveNext())
+            if (const db::Variant& v = rs.Field(0); !v.IsNull())
+                combo->addItem(v.ToString());
+    } catch (const db::DbError&) {
+        // The list keeps what was read.
+    }
+    combo->setCurrentIndex(-1);
+}
+
+bool CExamRegisterDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && (watched == m_cbYear || watched == m_cbYear->lineEdit()))
+        OnYearKillFocus();
+    return ui::Dialog::eventFilter(watched, event);
+}
+
+void CExamRegisterDlg::OnYearKillFocus() {
+    m_edSecondYear->setText(QString::asprintf("%1d", m_cbYear->currentText().trimmed().toInt() + 1));
+}
+
+void CExamRegisterDlg::OnRegister() {
+    const QString caption = res::LoadString(57656);
+    // A year typed just before the click has not lost its focus yet.
+    OnYearKillFocus();
+    if (!HoldsListItem(m_cbExamName) || !HoldsListItem(m_cbGrade)) {
+        ui::MessageBox(this, res::LoadString(57638), caption, ui::MB_ICONERROR);
+        return;
+    }
+    db::Connection* db = AppConnection();
+    if (!db) {
+        ui::MessageBox(this, res::LoadString(57621), caption, ui::MB_ICONWARNING);
+        return;
+    }
+    QString grade = m_cbGrade->currentText();
+    data::GetGradeNo(*db, grade);
+    const QString description =
+        examsetup::ExamDescription(m_cbYear->currentText(), m_edSecondYear->text(), m_cbTerm->currentText(),
+                                   m_cbExamName->currentText());
+    const QString cipherText = m_cipher.EncodeText(examsetup::DescriptionKey(), description);
+    try {
+        if (examsetup::RegisterExam(*db, cipherText, grade, m_dtExamDate->date()) ==
+            examsetup::RegisterResult::Duplicate)
+            ui::MessageBox(this, QStringLiteral("注意：该名称的考试已经注册，不能重复登记！"), caption,
+                           ui::MB_ICONWARNING);
+        else
+            ui::MessageBox(
+                this,
+                QStringLiteral("祝贺您，考试名称已经成功注册！\n如果要修改考试日期，请到考试维护处修改！"),
+                caption, ui::MB_ICONINFORMATION);
+    } catch (const db::DbError&) {
+        ui::MessageBox(this, res::LoadString(57621), caption, ui::MB_ICONWARNING);
+    }
 }

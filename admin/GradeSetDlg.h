@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/ui/Dialog.h"
+#include "admin/LookupTableDlg.h"
 
 // The school's grades and their codes.
-class CGradeSetDlg : public ui::Dialog {
+class CGradeSetDlg : public CLookupTableDlg {
     Q_OBJECT
 public:
     enum { IDD = 136 };

@@ -1,8 +1,20 @@
 #include "admin/GradeValueDlg.h"
 
-#include "platform/ui/NoticeForm.h"
+namespace {
 
-CGradeValueDlg::CGradeValueDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
-    setWindowTitle(QStringLiteral("等级分值设定"));
-    ui::BuildNoticeForm(*this, QStringLiteral("此功能将在后续版本中提供。"));
+CLookupTableDlg::Table GradeValueTable() {
+    CLookupTableDlg::Table t;
+    t.caption = QStringLiteral("等级分值设定");
+    t.table = QStringLiteral("tavrinDJZ");
+    t.columns = {{QStringLiteral("序号"), {}}, {QStringLiteral("等级成绩值"), QStringLiteral("mydesc"), 6}};
+    t.listMode = true;
+    t.addId = 1028;
+    t.helpId = 1027;
+    t.deleteQuestion = QStringLiteral("真的要删除等级成绩值[%s]吗？");
+    t.help = admin::FormatString(admin::IDS_MAX_LENGTH, 6);
+    return t;
 }
+
+} // namespace
+
+CGradeValueDlg::CGradeValueDlg(QWidget* parent) : CLookupTableDlg(IDD, GradeValueTable(), parent) {}

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/ui/Dialog.h"
+#include "admin/LookupTableDlg.h"
 
 // The grade-score values.
-class CGradeValueDlg : public ui::Dialog {
+class CGradeValueDlg : public CLookupTableDlg {
     Q_OBJECT
 public:
     enum { IDD = 138 };

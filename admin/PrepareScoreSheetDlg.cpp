@@ -1,8 +1,184 @@
 #include "admin/PrepareScoreSheetDlg.h"
 
-#include "platform/ui/NoticeForm.h"
+#include "admin/ExamSetup.h"
+#include "app/VeltoraApp.h"
+#include "platform/res/StringTable.h"
+#include "platform/ui/MessageBox.h"
 
-CPrepareScoreSheetDlg::CPrepareScoreSheetDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+
+db::Connection* AppConnection() {
+    CVeltoraApp* app = GetVeltoraApp();
+    return app && app->m_pConnection && app->m_pConnection->IsOpen() ? app->m_pConnection.get() : nullptr;
+}
+
+QRect Dlu(int x, int y, int w, int h) {
+    return QRect(x * 7 / 4, y * 7 / 4, w * 7 / 4, h * 7 / 4);
+}
+
+void SetGridFont(CGridCtrl& grid) {
+    gdi::LOGFONT lf = grid.GetFont() ? grid.GetFont()->GetLogFont() : gdi::LOGFONT{};
+    lf.lfFaceName = QStringLiteral("宋体");
+    lf.lfHeight = -16;
+    lf.lfWeight = gdi::FW_NORMAL;
+    lf.lfCharSet = gdi::ANSI_CHARSET;
+    lf.lfOutPrecision = 3;
+    lf.lfClipPrecision = 2;
+    lf.lfQuality = 1;
+    lf.lfPitchAndFamily = 2;
+    grid.SetFont(lf, true);
+}
+
+// The wait cursor for the length of a database job.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { Restore(); }
+    void Restore() {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+
+} // namespace
+
+CPrepareScoreSheetDlg::CPrepareScoreSheetDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_Grid(0, 0, 0, 0) {
     setWindowTitle(QStringLiteral("准备登分表"));
-    ui::BuildNoticeForm(*this, QStringLiteral("此功能将在后续版本中提供。"));
+    setFixedSize(Dlu(0, 0, 343, 239).size());
+
+    m_cbExam = new QComboBox(this);
+    m_cbExam->setEditable(true);
+    m_cbExam->setInsertPolicy(QComboBox::NoInsert);
+    SetDlgCtrlId(m_cbExam, 1035);
+    const QRect comboRect = Dlu(7, 7, 273, 12);
+    m_cbExam->setGeometry(comboRect.x(), comboRect.y(), comboRect.width(),
+                          std::max(comboRect.height(), m_cbExam->sizeHint().height()));
+    m_Grid.Create(gdi::Rect::FromQRect(Dlu(7, 25, 273, 207)), this, 1007);
+    m_btnLoad = new QPushButton(QStringLiteral("载入数据"), this);
+    SetDlgCtrlId(m_btnLoad, 1036);
+    m_btnLoad->setGeometry(Dlu(286, 7, 50, 14));
+    m_btnAddInfo = new QPushButton(QStringLiteral("添加信息"), this);
+    SetDlgCtrlId(m_btnAddInfo, 1147);
+    m_btnAddInfo->setGeometry(Dlu(286, 28, 50, 14));
+    auto* quit = new QPushButton(QStringLiteral("退出"), this);
+    SetDlgCtrlId(quit, 2);
+    quit->setGeometry(Dlu(286, 49, 50, 14));
+    // Enter does nothing here: preparing is always a deliberate press.
+    for (QPushButton* b : {m_btnLoad, m_btnAddInfo, quit})
+        b->setAutoDefault(false);
+
+    connect(m_cbExam, &QComboBox::activated, this, [this] { OnSelEndOkExam(); });
+    connect(m_btnLoad, &QPushButton::clicked, this, [this] { OnLoadData(); });
+    connect(m_btnAddInfo, &QPushButton::clicked, this, [this] { OnAddStreamInfo(); });
+    connect(quit, &QPushButton::clicked, this, [this] { OnCancel(); });
+}
+
+bool CPrepareScoreSheetDlg::OnInitDialog() {
+    SetGridFont(m_Grid);
+    m_Grid.SetRowCount(1);
+    m_Grid.SetColumnCount(7);
+    m_Grid.SetEditable(false);
+    m_Grid.SetFixedColumnCount(1);
+    m_Grid.SetFixedRowCount(1);
+    const QString titles[] = {QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("班级"),
+                              QStringLiteral("AB班"), QStringLiteral("学籍"), QStringLiteral("编号"),
+                              QStringLiteral("文理")};
+    for (int c = 0; c < 7; ++c)
+        m_Grid.SetItemText(0, c, titles[c]);
+    m_Grid.SetListMode(true);
+    m_Grid.SetSingleRowSelection(true);
+    m_Grid.AutoSizeColumns();
+    if (m_nMode == 1) {
+        m_btnLoad->setText(QStringLiteral("显示数据"));
+        setWindowTitle(QStringLiteral("文理科信息添加"));
+    } else {
+        m_btnAddInfo->setEnabled(false);
+    }
+    FillExamCombo();
+    LoadRoster();
+    return true;
+}
+
+void CPrepareScoreSheetDlg::FillExamCombo() {
+    m_cbExam->clear();
+    if (db::Connection* db = AppConnection())
+        m_cbExam->addItems(examsetup::ExamListTexts(*db, m_cipher));
+    m_cbExam->setCurrentIndex(m_cbExam->count() > 0 ? 0 : -1);
+}
+
+void CPrepareScoreSheetDlg::LoadRoster() {
+    const int selected = m_cbExam->currentIndex();
+    LoadRows(selected >= 0 ? m_cbExam->itemText(selected) : m_cbExam->currentText());
+}
+
+void CPrepareScoreSheetDlg::OnSelEndOkExam() {
+    LoadRoster();
+}
+
+void CPrepareScoreSheetDlg::LoadRows(const QString& entry) {
+    db::Connection* db = AppConnection();
+    if (!db)
+        return;
+    const examsetup::ExamRef exam = examsetup::ResolveExam(*db, m_cipher, entry);
+    if (exam.id < 0)
+        return;
+    std::vector<QStringList> rows;
+    try {
+        rows = examsetup::LoadScoreRows(*db, exam.id);
+    } catch (const db::DbError&) {
+        ui::MessageBox(this, res::LoadString(57621), res::LoadString(57656), ui::MB_ICONWARNING);
+        return;
+    }
+    m_Grid.SetRowCount(static_cast<int>(rows.size()) + 1);
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+        for (int c = 0; c < 7; ++c)
+            m_Grid.SetItemText(r + 1, c, rows[r].value(c));
+    m_Grid.AutoSizeColumns();
+}
+
+void CPrepareScoreSheetDlg::OnLoadData() {
+    if (m_nMode == 1) {
+        LoadRoster();
+        return;
+    }
+    // The text as the box shows it, typed or chosen: that is the exam the user means.
+    RunOnExam(m_cbExam->currentText(), [](db::Connection& db, const examsetup::ExamRef& exam) {
+        examsetup::PrepareScoreRows(db, exam.id, exam.grade);
+    });
+}
+
+void CPrepareScoreSheetDlg::OnAddStreamInfo() {
+    RunOnExam(m_cbExam->currentText(), [](db::Connection& db, const examsetup::ExamRef& exam) {
+        examsetup::CopyStreams(db, exam.id);
+    });
+}
+
+void CPrepareScoreSheetDlg::RunOnExam(
+    const QString& entry, const std::function<void(db::Connection&, const examsetup::ExamRef&)>& job) {
+    WaitCursor wait;
+    db::Connection* db = AppConnection();
+    bool done = false;
+    try {
+        const examsetup::ExamRef exam =
+            db ? examsetup::ResolveExam(*db, m_cipher, entry) : examsetup::ExamRef{};
+        if (exam.id >= 0) {
+            job(*db, exam);
+            done = true;
+        }
+    } catch (const db::DbError&) {
+        done = false;
+    }
+    if (!done) {
+        wait.Restore();
+        ui::MessageBox(this, res::LoadString(57684), res::LoadString(57656), ui::MB_ICONWARNING);
+    }
+    LoadRows(entry);
 }

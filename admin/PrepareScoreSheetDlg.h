@@ -1,6 +1,14 @@
 #pragma once
 
+#include "admin/ExamSetup.h"
+#include "controls/grid/GridCtrl.h"
+#include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
+
+#include <functional>
+
+class QComboBox;
+class QPushButton;
 
 // Prepares an exam's score rows from the roster, or adds the arts/science stream to an earlier exam.
 class CPrepareScoreSheetDlg : public ui::Dialog {
@@ -14,6 +22,29 @@ public:
     void SetMode(int mode) { m_nMode = mode; }
     int GetMode() const { return m_nMode; }
 
+    bool OnInitDialog() override;
+    // Enter never closes the dialog.
+    void OnOK() override {}
+    void FillExamCombo();
+    // Shows the rows of the exam that the box's selected entry names.
+    void LoadRoster();
+    void OnLoadData();
+    void OnAddStreamInfo();
+    void OnSelEndOkExam();
+
+    CGridCtrl& Grid() { return m_Grid; }
+
 private:
+    void LoadRows(const QString& entry);
+    // Runs the job on the exam that the entry names, under the wait cursor; a failure, or an entry
+    // that names no exam, is reported. The grid then shows the exam's rows.
+    void RunOnExam(const QString& entry,
+                   const std::function<void(db::Connection&, const examsetup::ExamRef&)>& job);
+
     int m_nMode = 0;
+    CGridCtrl m_Grid;
+    QComboBox* m_cbExam = nullptr;
+    QPushButton* m_btnLoad = nullptr;
+    QPushButton* m_btnAddInfo = nullptr;
+    CTextCipher m_cipher;
 };

@@ -1,12 +1,40 @@
 #pragma once
 
-#include "platform/ui/Dialog.h"
+#include "admin/AdminCommon.h"
+#include "data/TextCipher.h"
 
 // The subjects; adding one also adds its score columns.
-class CSubjectSetDlg : public ui::Dialog {
+class CSubjectSetDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
     enum { IDD = 135 };
 
+    // The analysis context keeps one flag per subject for 50 subjects, and from 100 on a subject's
+    // column would collide with a paper column of another ("s101" is paper I of "s10").
+    static constexpr int kMaxSubjects = 50;
+
     explicit CSubjectSetDlg(QWidget* parent = nullptr);
+    ~CSubjectSetDlg() override;
+
+    bool OnInitDialog() override;
+    void OnOK() override {} // Enter never closes the dialog
+
+    void LoadSubjects();
+    void OnAddSubject();
+    void OnDeleteSubject();
+    void OnHelp();
+
+    int GetRowCount() const { return m_nRowCount; }
+
+protected:
+    void OnGridBeginEdit(int row, int col) override;
+    bool OnGridEndEdit(int row, int col) override;
+
+private:
+    // Column 2 is edited through a drop-down of the two score types.
+    void MakeTypeComboCell(int row, int col);
+
+    int m_nRowCount = 1;
+    int m_nColCount = 3;
+    CTextCipher m_cipher;
 };

@@ -1,6 +1,7 @@
 #include "controls/grid/GridCell.h"
 
 #include "controls/grid/GridCtrl.h"
+#include "controls/grid/InPlaceEdit.h"
 #include "platform/gdi/System.h"
 
 #include <QMetaObject>
@@ -73,6 +74,21 @@ void CGridCell::Reset() {
     m_pEditWnd = nullptr;
 }
 
+bool CGridCell::Edit(int nRow, int nCol, Rect rect, Point, unsigned nID, unsigned nChar) {
+    if (IsEditing()) {
+        if (auto* pEdit = qobject_cast<CGridInPlaceEdit*>(m_pEditWnd.data()))
+            pEdit->TypeKey(nChar);
+        return true;
+    }
+    if (!GetGrid())
+        return false;
+    const unsigned nFormat = GetFormat();
+    const unsigned dwStyle = (nFormat & DT_RIGHT) ? ES_RIGHT : (nFormat & DT_CENTER) ? ES_CENTER : ES_LEFT;
+    m_bEditing = true;
+    m_pEditWnd = new CGridInPlaceEdit(GetGrid(), rect, dwStyle, nID, nRow, nCol, GetText(), nChar);
+    return true;
+}
+
 void CGridCell::OnEndEdit() {
     m_bEditing = false;
     m_pEditWnd = nullptr;
@@ -81,7 +97,7 @@ void CGridCell::OnEndEdit() {
 void CGridCell::EndEdit() {
     // An in-place editor offers an invokable EndEdit() that hands its text back to the grid.
     if (m_pEditWnd)
-        QMetaObject::invokeMethod(m_pEditWnd, "EndEdit");
+        QMetaObject::invokeMethod(m_pEditWnd.data(), "EndEdit");
 }
 
 CGridDefaultCell::CGridDefaultCell() {

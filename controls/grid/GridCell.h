@@ -4,6 +4,9 @@
 
 #include "controls/grid/GridCellBase.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <memory>
 #include <optional>
 
@@ -43,9 +46,13 @@ public:
     QWidget* GetEditWnd() const override { return m_pEditWnd; }
     unsigned GetMargin() const override;
     bool IsDefaultFont() const override { return !m_plfFont; }
-    bool IsEditing() const override { return m_bEditing; }
+    // An editor that went away without its end reaching the cell leaves no edit behind.
+    bool IsEditing() const override { return m_bEditing && m_pEditWnd; }
 
     void Reset() override;
+    // Opens a CGridInPlaceEdit over `rect`, aligned as the text is; while one is open, a typed
+    // character goes to it.
+    bool Edit(int nRow, int nCol, gdi::Rect rect, gdi::Point point, unsigned nID, unsigned nChar) override;
     void OnEndEdit() override;
     void EndEdit() override;
 
@@ -60,7 +67,8 @@ protected:
     unsigned m_nMargin = kUnset;
     bool m_bEditing = false;
     CGridCtrl* m_pGrid = nullptr;
-    QWidget* m_pEditWnd = nullptr;
+    // The open editor; it deletes itself when its edit ends.
+    QPointer<QWidget> m_pEditWnd;
 
 private:
     // The realised font of m_plfFont, made when first asked for.

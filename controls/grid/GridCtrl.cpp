@@ -15,8 +15,6 @@ using namespace gdi;
 
 namespace {
 constexpr unsigned WS_VISIBLE = 0x10000000;
-// Control id of the in-place editor, as the cells' editors are created with it.
-constexpr unsigned IDC_INPLACE_CONTROL = 8;
 } // namespace
 
 // ---- construction and window -------------------------------------------------------------------
@@ -26,7 +24,11 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols, QWidg
     setProperty("windowClass", QString::fromLatin1(WindowClassName));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    // Moves without a button drive the resize cursor and the title tip.
+    setMouseTracking(true);
     RegisterWindowClass();
+    m_TitleTip = std::make_unique<CGridTitleTip>();
 
     m_cellDefault = std::make_unique<CGridDefaultCell>();
     m_cellFixedColDef = std::make_unique<CGridDefaultCell>();
@@ -110,6 +112,7 @@ bool CGridCtrl::ApplyClientEdge() {
     if (s_bInProcedure)
         return false;
     s_bInProcedure = true;
+    m_TitleTip->Create(this);
     m_bClientEdge = true;
     LayoutScrollBars();
     update();
@@ -894,21 +897,33 @@ void CGridCtrl::OnFixedColumnClick(CGridCellId& cell) {
 }
 
 void CGridCtrl::OnEditCell(int nRow, int nCol, Point point, unsigned nChar) {
+    HideTitleTip();
     if (!IsValid(nRow, nCol) || !IsCellEditable(nRow, nCol))
         return;
+    if (CGridCellBase* pCell = GetCell(nRow, nCol); pCell && pCell->IsEditing()) {
+        // Keys typed faster than the editor took the focus go to the open editor.
+        Rect rect;
+        GetCellRect(nRow, nCol, &rect);
+        pCell->Edit(nRow, nCol, rect, point, kInPlaceControlId, nChar);
+        return;
+    }
     EnsureVisible(nRow, nCol);
     Rect rect;
     if (!IsCellVisible(nRow, nCol) || !GetCellRect(nRow, nCol, &rect))
         return;
     if (SendMessageToParent(nRow, nCol, GVN_BEGINLABELEDIT) < 0)
         return;
+    // The owner may have replaced the cell (another cell type) while it answered.
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell)
         return;
-    pCell->Edit(nRow, nCol, rect, point, IDC_INPLACE_CONTROL, nChar);
+    pCell->Edit(nRow, nCol, rect, point, kInPlaceControlId, nChar);
 }
 
 void CGridCtrl::OnEndEditCell(int nRow, int nCol, const QString& str) {
+    // The grid may have been reloaded while the editor was open.
+    if (!IsValid(nRow, nCol))
+        return;
     const QString strCurrentText = GetItemText(nRow, nCol);
     if (strCurrentText != str) {
         SetItemText(nRow, nCol, str);
@@ -940,31 +955,9 @@ Point CGridCtrl::GetPointClicked(int nRow, int nCol, Point point) const {
     return Point(point.x - origin.x, point.y - origin.y);
 }
 
-// ---- overridables of the clipboard, drag-and-drop and printing ---------------------------------
-// Defaults that do nothing; the clipboard, drag-and-drop and printing code replaces them.
+// ---- overridables of printing ------------------------------------------------------------------
+// Defaults that do nothing; printing replaces them.
 
-void CGridCtrl::ClearSelectedText() {}
-std::unique_ptr<QMimeData> CGridCtrl::CopyTextFromGrid() {
-    return nullptr;
-}
-bool CGridCtrl::PasteTextToGrid(CGridCellId, const QMimeData*, bool) {
-    return false;
-}
-void CGridCtrl::OnBeginDrag() {}
-unsigned CGridCtrl::OnDragEnter(const QMimeData*, unsigned, Point) {
-    return 0;
-}
-unsigned CGridCtrl::OnDragOver(const QMimeData*, unsigned, Point) {
-    return 0;
-}
-void CGridCtrl::OnDragLeave() {}
-bool CGridCtrl::OnDrop(const QMimeData*, unsigned, Point) {
-    return false;
-}
-void CGridCtrl::OnEditCut() {}
-void CGridCtrl::OnEditCopy() {}
-void CGridCtrl::OnEditPaste() {}
-void CGridCtrl::OnEditSelectAll() {}
 void CGridCtrl::OnBeginPrinting(Dc*, CPrintInfo*) {}
 void CGridCtrl::OnPrint(Dc*, CPrintInfo*) {}
 void CGridCtrl::OnEndPrinting(Dc*, CPrintInfo*) {}
@@ -972,7 +965,3 @@ void CGridCtrl::PrintColumnHeadings(Dc*, CPrintInfo*) {}
 void CGridCtrl::PrintHeader(Dc*, CPrintInfo*) {}
 void CGridCtrl::PrintFooter(Dc*, CPrintInfo*) {}
 void CGridCtrl::PrintRowHeadings(Dc*, CPrintInfo*) {}
-std::unique_ptr<ImageList> CGridCtrl::CreateDragImage(Point*) {
-    return nullptr;
-}
-void CGridCtrl::OnKeyDown(unsigned, unsigned, unsigned) {}

@@ -10,20 +10,30 @@
 //
 // The grid tells its owner (SetOwner, else its parent widget) of clicks, selection changes and
 // edits through WM_NOTIFY (Notify.h) with an NMGRIDCELL record; the answers to
-// GVN_BEGINLABELEDIT and GVN_ENDLABELEDIT are honoured.
+// GVN_BEGINLABELEDIT and GVN_ENDLABELEDIT are honoured. At every left-button release over a cell
+// it also posts ui::WM_COMMAND (wParam = its control id, code 0; lParam = the grid) to the owner.
+//
+// Keyboard: the grid keeps the arrow and paging keys and, while it has a focus cell, Enter and
+// Escape; with the Tab flag on it keeps Tab too, also inside a ui::Dialog (the dialog's default
+// button and Escape do not fire). Tab on the last cell moves the focus on to the next control.
 
 #include "controls/grid/CellRange.h"
+#include "controls/grid/DropTarget.h"
 #include "controls/grid/GridCell.h"
 #include "controls/grid/GridCellBase.h"
+#include "controls/grid/GridKeys.h"
 #include "controls/grid/GridNotify.h"
+#include "controls/grid/TitleTip.h"
 #include "platform/gdi/Colour.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/ImageList.h"
 #include "platform/gdi/Types.h"
+#include "platform/ui/Commands.h"
 
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -70,12 +80,21 @@ inline constexpr unsigned GVNI_TOLEFT = 0x0400;
 inline constexpr unsigned GVNI_TORIGHT = 0x0800;
 inline constexpr unsigned GVNI_ALL = GVNI_BELOW | GVNI_TOLEFT | GVNI_TORIGHT;
 
-class CGridCtrl : public QWidget {
+class CGridCtrl : public QWidget, public ui::CommandTarget {
     Q_OBJECT
 
 public:
     static constexpr const char* WindowClassName = "VeltoraGrid";
     static constexpr unsigned kAutoScrollTimerId = 513;
+    // Control id of the in-place editors.
+    static constexpr unsigned kInPlaceControlId = 8;
+
+    // Runs the drag of the selection's text and returns the drop effect (DROPEFFECT_*); by
+    // default a QDrag. Tests install one that answers at once; an empty function restores the
+    // default.
+    using DragRunner =
+        std::function<unsigned(CGridCtrl& grid, std::unique_ptr<QMimeData> data, unsigned allowed)>;
+    static void SetDragRunner(DragRunner runner);
 
     enum MouseMode {
         MOUSE_NOTHING = 0,
@@ -397,15 +416,34 @@ public:
     virtual std::unique_ptr<gdi::ImageList> CreateDragImage(gdi::Point* pHotSpot);
     virtual void OnFixedColumnClick(CGridCellId& cell);
     virtual void OnFixedRowClick(CGridCellId& cell);
+    // nChar: the first key (controls/grid/GridKeys.h): VK_LBUTTON for the mouse and F2, a
+    // navigation key or Tab when an edit moves on, CharKey(c) for a typed character.
     virtual void OnEditCell(int nRow, int nCol, gdi::Point point, unsigned nChar);
     virtual void OnEndEditCell(int nRow, int nCol, const QString& str);
     virtual bool ValidateEdit(int nRow, int nCol, const QString& str);
     virtual void EndEditing();
 
+    // Clipboard helpers: one cell's text changed as an edit would change it (GVN_BEGINLABELEDIT,
+    // validation, GVN_ENDLABELEDIT; a refusal puts the old text back), and a range emptied so.
+    void SetTextThroughEdit(int nRow, int nCol, const QString& str);
+    void ClearCellRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol);
+    void ClearCellRange(const CGridCellRange& range) {
+        ClearCellRange(range.minRow, range.minCol, range.maxRow, range.maxCol);
+    }
+    void OnUpdateEditCut(ui::CmdUI* pCmdUI) const;
+    void OnUpdateEditCopy(ui::CmdUI* pCmdUI) const;
+    void OnUpdateEditPaste(ui::CmdUI* pCmdUI) const;
+    void OnUpdateEditSelectAll(ui::CmdUI* pCmdUI) const;
+    // ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE and ID_EDIT_SELECT_ALL.
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, ui::CmdUI& cmdUI) override;
+
     // Message handlers ------------------------------------------------------------------------
     void OnHScroll(int nSBCode);
     void OnVScroll(int nSBCode);
     void OnSize();
+    // The auto-scroll tick (kAutoScrollTimerId): reads the cursor with QCursor::pos, so a test
+    // places the cursor with QCursor::setPos and calls this directly.
     void OnTimer(unsigned nIDEvent);
     void OnCaptureChanged(QWidget* pWnd);
     void OnSysColorChange();
@@ -413,13 +451,62 @@ public:
     void OnSetFont(const gdi::LOGFONT& lf);
     const gdi::Font* OnGetFont() const;
     bool OnSetCursor(gdi::Point point);
+    // nChar is a virtual key; Ctrl and Shift are read from the keyboard state.
     void OnKeyDown(unsigned nChar, unsigned nRepCnt, unsigned nFlags);
+    // A typed character (not marked with GK_CHAR): opens the focus cell's editor with it.
+    void OnChar(unsigned nChar);
+    void OnImeChar(unsigned nChar);
+    unsigned OnGetDlgCode() const;
+    // The end of an in-place edit: stores the text, and after Tab or a navigation key moves on
+    // and opens the next cell's editor.
+    void OnEndInPlaceEdit(const GRIDDISPINFO* pgvDispInfo);
+    // Mouse handlers; nFlags are MK_ flags, points in client coordinates.
+    void OnLButtonDown(unsigned nFlags, gdi::Point point);
+    void OnMouseMove(unsigned nFlags, gdi::Point point);
+    void OnLButtonUp(unsigned nFlags, gdi::Point point);
+    void OnLButtonDblClk(unsigned nFlags, gdi::Point point);
+    void OnRButtonUp(unsigned nFlags, gdi::Point point);
+
+    // The auto-scroll timer: kAutoScrollTimerId while a drag-selection runs, else 0.
+    unsigned GetAutoScrollTimer() const { return static_cast<unsigned>(m_nTimerID); }
+    int GetAutoScrollInterval() const { return m_nTimerInterval; }
+    CGridTitleTip* GetTitleTip() const { return m_TitleTip.get(); }
+    CGridDropTarget* GetDropTarget() { return &m_DropTarget; }
+    // The inverted line shown while a row or column border is dragged (client coordinates).
+    std::optional<gdi::Rect> GetTrackingLine() const { return m_rcTrackLine; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    // The input method's window opens at the focus cell.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    void HideTitleTip();
+    void StartAutoScrollTimer();
+    void KillAutoScrollTimer();
+    void ReleaseMouseCapture();
+    // Moves the inverted sizing line to `rect`, or removes it.
+    void SetTrackingLine(const std::optional<gdi::Rect>& rect);
+    bool IsClickOnText(const CGridCellId& cell, gdi::Point point);
+    // The first or last non-fixed row (column) that is not hidden; -1 when there is none.
+    int FirstVisibleRow() const;
+    int LastVisibleRow() const;
+    int FirstVisibleColumn() const;
+    int LastVisibleColumn() const;
 
     // Empties the selected-cell maps and clears the cells' selected state; the focus stays.
     void ClearSelection();
@@ -539,6 +626,15 @@ protected:
     int m_nGap = 1;
 
 private:
+    std::unique_ptr<CGridTitleTip> m_TitleTip;
+    CGridDropTarget m_DropTarget;
+    bool m_bMouseCaptured = false;
+    // OnKeyDown left the key to the default handling (the dialog's).
+    bool m_bKeyNotHandled = false;
+    std::optional<gdi::Rect> m_rcTrackLine;
+    // The cursor's allowed range while a border is dragged (x for columns, y for rows).
+    int m_nClipMin = 0;
+    int m_nClipMax = -1;
     QWidget* m_pOwner = nullptr;
     bool m_bClientEdge = false;
     bool m_bDestroying = false;

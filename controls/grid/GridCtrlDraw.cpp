@@ -17,13 +17,6 @@
 using namespace gdi;
 using namespace ui;
 
-namespace {
-constexpr unsigned VK_LEFT = 0x25;
-constexpr unsigned VK_UP = 0x26;
-constexpr unsigned VK_RIGHT = 0x27;
-constexpr unsigned VK_DOWN = 0x28;
-} // namespace
-
 void CGridCtrl::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const int edge = ClientEdge();
@@ -53,6 +46,12 @@ void CGridCtrl::paintEvent(QPaintEvent* event) {
     // Qt's backing store already composes the frame off screen; the double-buffering flag needs
     // no second buffer here.
     OnDraw(&dc);
+
+    if (m_rcTrackLine) {
+        // The sizing line, inverted over whatever lies below it.
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        painter.fillRect(m_rcTrackLine->ToQRect(), Qt::white);
+    }
 }
 
 void CGridCtrl::OnDraw(Dc* pDC) {
@@ -269,6 +268,7 @@ void CGridCtrl::OnSize() {
         return;
     m_bInOnSize = true;
     if (HasWindow()) {
+        m_DropTarget.Register(this);
         EndEditing();
         LayoutScrollBars();
         ResetScrollBars();

@@ -456,6 +456,7 @@ void CGridCtrl::ResetScrollBars() {
 
 void CGridCtrl::OnVScroll(int nSBCode) {
     EndEditing();
+    HideTitleTip();
 
     const int scrollPos = GetScrollPos32(SB_VERT);
     const CGridCellId idTopLeft = GetTopleftNonFixedCell();
@@ -528,6 +529,7 @@ void CGridCtrl::OnVScroll(int nSBCode) {
 
 void CGridCtrl::OnHScroll(int nSBCode) {
     EndEditing();
+    HideTitleTip();
 
     const int scrollPos = GetScrollPos32(SB_HORZ);
     const CGridCellId idTopLeft = GetTopleftNonFixedCell();

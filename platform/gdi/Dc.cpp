@@ -726,27 +726,29 @@ bool Dc::DrawFrameControl(const Rect& rect, unsigned type, unsigned state) {
         const int size = std::max(2, std::min(box.Width(), box.Height()) / 3);
         const Point centre = box.CenterPoint();
         const int o = pushed ? 1 : 0;
+        // Row i runs from the triangle's base (i = 0, widest) towards its apex, which points the
+        // named way.
         for (int i = 0; i < size; ++i) {
             const int half = size - 1 - i;
             switch (dir) {
             case DFCS_SCROLLUP:
-                FillDevice(Rect(centre.x - half + o, centre.y - size / 2 + i + o, centre.x + half + 1 + o,
-                                centre.y - size / 2 + i + 1 + o),
+                FillDevice(Rect(centre.x - half + o, centre.y + size / 2 - i + o, centre.x + half + 1 + o,
+                                centre.y + size / 2 - i + 1 + o),
                            ink);
                 break;
             case DFCS_SCROLLLEFT:
-                FillDevice(Rect(centre.x - size / 2 + i + o, centre.y - half + o,
-                                centre.x - size / 2 + i + 1 + o, centre.y + half + 1 + o),
-                           ink);
-                break;
-            case DFCS_SCROLLRIGHT:
                 FillDevice(Rect(centre.x + size / 2 - i + o, centre.y - half + o,
                                 centre.x + size / 2 - i + 1 + o, centre.y + half + 1 + o),
                            ink);
                 break;
+            case DFCS_SCROLLRIGHT:
+                FillDevice(Rect(centre.x - size / 2 + i + o, centre.y - half + o,
+                                centre.x - size / 2 + i + 1 + o, centre.y + half + 1 + o),
+                           ink);
+                break;
             default: // down and combo box
-                FillDevice(Rect(centre.x - half + o, centre.y + size / 2 - i + o, centre.x + half + 1 + o,
-                                centre.y + size / 2 - i + 1 + o),
+                FillDevice(Rect(centre.x - half + o, centre.y - size / 2 + i + o, centre.x + half + 1 + o,
+                                centre.y - size / 2 + i + 1 + o),
                            ink);
                 break;
             }

@@ -14,6 +14,9 @@ namespace ui {
 inline constexpr unsigned WM_USER = 0x0400;
 inline constexpr unsigned WM_APP = 0x8000;
 inline constexpr unsigned WM_CLOSE = 0x0010;
+// wParam: the control id in the low word and the notification code in the high word; lParam: the
+// control's widget.
+inline constexpr unsigned WM_COMMAND = 0x0111;
 
 class WindowMessage : public QEvent {
 public:

@@ -1,0 +1,292 @@
+#include "admin/ExamSetup.h"
+
+#include "data/TextCipher.h"
+#include "platform/db/Transaction.h"
+#include "platform/res/StringTable.h"
+#include "platform/text/Gbk.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace examsetup {
+
+namespace {
+
+QString Text(const db::Recordset& rs, const char* field) {
+    return rs.Field(QString::fromLatin1(field)).ToString();
+}
+
+// The first row's field, or nothing when there is no row or the field is NULL.
+std::optional<QString> FirstField(db::Connection& connection, const QString& sql, const QString& value,
+                                  const char* field) {
+    db::Recordset rs = connection.Execute(sql, value);
+    if (rs.IsEOF() || rs.Field(QString::fromLatin1(field)).IsNull())
+        return std::nullopt;
+    return Text(rs, field);
+}
+
+QString QuietLookup(db::Connection& connection, const QString& sql, const QString& value, const char* field) {
+    try {
+        if (auto found = FirstField(connection, sql, value, field))
+            return *found;
+    } catch (const db::DbError&) {
+        // A look-up that fails leaves the text as it was.
+    }
+    return value;
+}
+
+QString SubjectName(db::Connection& connection, CTextCipher& cipher, const QString& field) {
+    try {
+        if (auto name = FirstField(
+                connection, QStringLiteral("SELECT mydesc FROM tavrinKMK WHERE fldname=? COLLATE NOCASE"),
+                field, "mydesc"))
+            return cipher.DecodeText(DescriptionKey(), *name);
+    } catch (const db::DbError&) {
+        // Shown by its column name, like a subject that is gone.
+    }
+    return field;
+}
+
+} // namespace
+
+QString DescriptionKey() {
+    return res::LoadString(57676);
+}
+
+QString GradeName(db::Connection& connection, const QString& code) {
+    return QuietLookup(connection, QStringLiteral("SELECT mydesc FROM tavrinGrade WHERE gradeno=?"), code,
+                       "mydesc");
+}
+
+// ---- registration
+
+SchoolYearChoice DefaultSchoolYear(const QDate& today) {
+    const int year = today.year();
+    const int month = today.month();
+    SchoolYearChoice c;
+    c.firstListedYear = year - 10;
+    // The second term runs from February to August; a school year begins in September.
+    c.termIndex = month >= 2 && month <= 8 ? 1 : 0;
+    c.startYear = month <= 8 ? year - 1 : year;
+    return c;
+}
+
+QString ExamDescription(const QString& firstYear, const QString& secondYear, const QString& term,
+                        const QString& examName) {
+    return firstYear + QStringLiteral("至") + secondYear + QStringLiteral("学年") + term + examName;
+}
+
+RegisterResult RegisterExam(db::Connection& connection, const QString& cipherText, const QString& gradeCode,
+                            const QDate& date) {
+    db::Transaction t(connection);
+    db::Recordset rs = connection.Execute(
+        QStringLiteral("SELECT id FROM tavrinKSLB WHERE mydesc=? AND grade=?"), cipherText, gradeCode);
+    if (!rs.IsEOF())
+        return RegisterResult::Duplicate;
+    connection.Execute(QStringLiteral("INSERT INTO tavrinKSLB (mydesc, grade, ksrq) VALUES (?, ?, ?)"),
+                       cipherText, gradeCode, ExamDateText(date));
+    t.Commit();
+    return RegisterResult::Registered;
+}
+
+// ---- dates
+
+QString ExamDateText(const QDate& date) {
+    return QString::asprintf("%04d-%02d-%02d", date.year(), date.month(), date.day());
+}
+
+std::optional<QDate> ParseExamDate(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^(\\d{4})[-/.](\\d{1,2})[-/.](\\d{1,2})$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+QString ShowExamDate(const db::Variant& stored) {
+    if (stored.IsNull())
+        return {};
+    const QDate date = stored.ToDate();
+    if (!date.isValid())
+        return stored.ToString();
+    return QString::asprintf("%4d-%02d-%02d", date.year(), date.month(), date.day());
+}
+
+// ---- maintenance
+
+void SetExamDate(db::Connection& connection, int examId, const QDate& date) {
+    connection.Execute(QStringLiteral("UPDATE tavrinKSLB SET ksrq=? WHERE id=?"), ExamDateText(date), examId);
+}
+
+void DeleteExam(db::Connection& connection, int examId) {
+    db::Transaction t(connection);
+    connection.Execute(QStringLiteral("DELETE FROM tavrinKSK WHERE id=?"), examId);
+    connection.Execute(QStringLiteral("DELETE FROM tavrinKSLB WHERE id=?"), examId);
+    t.Commit();
+}
+
+// ---- exam list
+
+QStringList ExamListTexts(db::Connection& connection, CTextCipher& cipher) {
+    QStringList entries;
+    try {
+        db::Recordset rs =
+            connection.Execute(QStringLiteral("SELECT grade, mydesc FROM tavrinKSLB ORDER BY id DESC"));
+        const QString key = DescriptionKey();
+        std::map<QString, QString> gradeNames;
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            const QString code = Text(rs, "grade");
+            auto it = gradeNames.find(code);
+            if (it == gradeNames.end())
+                it = gradeNames.emplace(code, GradeName(connection, code)).first;
+            QString entry = it->second + u'|';
+            if (!rs.Field(QStringLiteral("mydesc")).IsNull())
+                entry += cipher.DecodeText(key, Text(rs, "mydesc"));
+            entries << entry;
+        }
+    } catch (const db::DbError&) {
+        // The entries read so far stay.
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const QString& a, const QString& b) { return text::CompareGbk(a, b) < 0; });
+    return entries;
+}
+
+ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QString& entry) {
+    const qsizetype bar = entry.indexOf(u'|');
+    const QString grade = bar < 0 ? QString() : entry.left(bar);
+    const QString name = bar < 0 ? entry : entry.mid(bar + 1);
+    const QString cipherText = cipher.EncodeText(DescriptionKey(), name);
+    ExamRef ref;
+    try {
+        db::Recordset rs = connection.Execute(
+            QStringLiteral("SELECT id, grade FROM tavrinKSLB WHERE mydesc=? AND (grade=? OR grade IN "
+                           "(SELECT gradeno FROM tavrinGrade WHERE mydesc=?)) ORDER BY id"),
+            cipherText, grade, grade);
+        if (!rs.IsEOF()) {
+            ref.id = rs.Field(QStringLiteral("id")).ToInt();
+            ref.grade = Text(rs, "grade");
+        }
+    } catch (const db::DbError&) {
+        ref = {};
+    }
+    return ref;
+}
+
+// ---- paper weights
+
+void InitWeights(db::Connection& connection, int examId) {
+    connection.Execute(
+        QStringLiteral("INSERT INTO tavrinKMWGT (id, kmfld, t1, t2, t1w, t2w) "
+                       "SELECT DISTINCT ?, k.fldname, 100, 50, 1, 1 FROM tavrinKMK k "
+                       "WHERE k.fldname IS NOT NULL AND NOT EXISTS (SELECT 1 FROM tavrinKMWGT w "
+                       "WHERE w.id=? AND w.kmfld=k.fldname COLLATE NOCASE)"),
+        examId, examId);
+}
+
+std::vector<WeightRow> LoadWeights(db::Connection& connection, CTextCipher& cipher, int examId) {
+    std::vector<WeightRow> rows;
+    db::Recordset rs = connection.Execute(
+        QStringLiteral("SELECT kmfld, t1, t1w, t2, t2w FROM tavrinKMWGT WHERE id=? ORDER BY kmfld"), examId);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        WeightRow row;
+        row.field = Text(rs, "kmfld");
+        row.name = SubjectName(connection, cipher, row.field);
+        row.t1 = rs.Field(QStringLiteral("t1"));
+        row.t1w = rs.Field(QStringLiteral("t1w"));
+        row.t2 = rs.Field(QStringLiteral("t2"));
+        row.t2w = rs.Field(QStringLiteral("t2w"));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// The number a text begins with (leading blanks skipped), 0 when it begins with none.
+static double LeadingNumber(const QString& text) {
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch())
+        return 0;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(m.captured(1), &ok);
+    return ok && std::isfinite(v) ? v : 0;
+}
+
+WeightValues WeightsFromTexts(const QString& t1, const QString& t1w, const QString& t2, const QString& t2w) {
+    // The values are the ones their written forms give, so the cell and the column agree.
+    const auto rounded = [](const char* format, double v) {
+        return QLocale::c().toDouble(QString::asprintf(format, v));
+    };
+    WeightValues w;
+    w.t1 = rounded("%3.0f", LeadingNumber(t1));
+    w.t1w = rounded("%4.2f", LeadingNumber(t1w));
+    w.t2 = rounded("%3.0f", LeadingNumber(t2));
+    w.t2w = rounded("%4.2f", static_cast<float>(LeadingNumber(t2w)));
+    return w;
+}
+
+QString FullMarkText(double value) {
+    return QString::asprintf("%3.0f", value);
+}
+
+QString WeightText(double value) {
+    return QString::asprintf("%6.2f", value);
+}
+
+void WriteWeights(db::Connection& connection, int examId, const QString& field, const WeightValues& values) {
+    const db::Recordset rs = connection.Execute(
+        QStringLiteral("UPDATE tavrinKMWGT SET t1=?, t1w=?, t2=?, t2w=? WHERE id=? AND kmfld=?"),
+        static_cast<long long>(std::llround(values.t1)), values.t1w,
+        static_cast<long long>(std::llround(values.t2)), values.t2w, examId, field);
+    if (rs.RowsAffected() == 0)
+        throw db::DbError(db::DbError::kNoCurrentRecord, QStringLiteral("no weight row for %1").arg(field));
+}
+
+// ---- preparation
+
+long long PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode) {
+    // NOT EXISTS rather than NOT IN: a NULL student number in the exam must not block everyone.
+    const db::Recordset rs = connection.Execute(
+        QStringLiteral(
+            "INSERT INTO tavrinKSK (id, grade, studentid, name, class, ab, xjtype, kh, cid, gender, worl) "
+            "SELECT ?, ?, n.studentid, n.name, n.class, n.ab, n.xjtype, n.kh, n.id, n.gender, n.worl "
+            "FROM tavrinName n WHERE n.grade=? AND (n.active IS NULL OR n.active='是') "
+            "AND n.class>0 AND n.studentid IS NOT NULL AND NOT EXISTS "
+            "(SELECT 1 FROM tavrinKSK k WHERE k.id=? AND k.studentid=n.studentid)"),
+        examId, gradeCode, gradeCode, examId);
+    return rs.RowsAffected();
+}
+
+long long CopyStreams(db::Connection& connection, int examId) {
+    const db::Recordset rs =
+        connection.Execute(QStringLiteral("UPDATE tavrinKSK SET worl=n.worl FROM tavrinName AS n "
+                                          "WHERE n.studentid=tavrinKSK.studentid AND tavrinKSK.id=?"),
+                           examId);
+    return rs.RowsAffected();
+}
+
+std::vector<QStringList> LoadScoreRows(db::Connection& connection, int examId) {
+    std::vector<QStringList> rows;
+    db::Recordset rs = connection.Execute(
+        QStringLiteral("SELECT studentid, name, class, ab, xjtype, cid, worl FROM tavrinKSK WHERE id=? "
+                       "ORDER BY class, studentid"),
+        examId);
+    const auto number = [&rs](const char* field) {
+        const db::Variant& v = rs.Field(QString::fromLatin1(field));
+        return v.IsNull() ? QString() : QString::asprintf("%2d", v.ToInt());
+    };
+    for (; !rs.IsEOF(); rs.MoveNext())
+        rows.push_back({Text(rs, "studentid"), Text(rs, "name"), number("class"), Text(rs, "ab"),
+                        Text(rs, "xjtype"), number("cid"), Text(rs, "worl")});
+    return rows;
+}
+
+} // namespace examsetup

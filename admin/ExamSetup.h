@@ -1,0 +1,109 @@
+#pragma once
+// The queries behind the exam set-up dialogs (registration, maintenance, paper weights, score-sheet
+// preparation), kept apart from their widgets. Routines that write throw db::DbError and leave the
+// database as it was; look-ups that may fail quietly say so.
+
+#include "platform/db/Connection.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class CTextCipher;
+
+namespace examsetup {
+
+// The key of the enciphered subject and exam names.
+QString DescriptionKey();
+
+// A grade's name by its code; the code itself when no grade matches, the name is NULL or the
+// database fails.
+QString GradeName(db::Connection& connection, const QString& code);
+
+// ---- registration
+
+struct SchoolYearChoice {
+    int firstListedYear = 0; // the year list runs over 20 years from here
+    int startYear = 0;       // the school year start..start + 1
+    int termIndex = 0;       // 0 上学期, 1 下学期
+};
+SchoolYearChoice DefaultSchoolYear(const QDate& today);
+
+// 2007至2008学年上学期期中考试
+QString ExamDescription(const QString& firstYear, const QString& secondYear, const QString& term,
+                        const QString& examName);
+
+enum class RegisterResult { Registered, Duplicate };
+// Registers the exam unless one of the same enciphered description and grade exists (the date
+// plays no part in that check).
+RegisterResult RegisterExam(db::Connection& connection, const QString& cipherText, const QString& gradeCode,
+                            const QDate& date);
+
+// ---- dates
+
+// The stored form, so that exams sort by date.
+QString ExamDateText(const QDate& date);
+// A typed date: year-month-day with '-', '/' or '.' between, leading zeros optional.
+std::optional<QDate> ParseExamDate(const QString& text);
+// The shown form "%4d-%02d-%02d"; a stored text that is no date is shown as it is.
+QString ShowExamDate(const db::Variant& stored);
+
+// ---- maintenance
+
+void SetExamDate(db::Connection& connection, int examId, const QDate& date);
+// The exam's score rows and the exam itself, all or nothing.
+void DeleteExam(db::Connection& connection, int examId);
+
+// ---- the exam list of the weight and preparation dialogs
+
+// One entry per registered exam, "grade name|exam description", in the order the program sorts
+// texts. A database failure ends the list with the entries read so far.
+QStringList ExamListTexts(db::Connection& connection, CTextCipher& cipher);
+
+struct ExamRef {
+    int id = -1; // -1: no such exam
+    QString grade;
+};
+// The exam an entry names. Every grade that carries the entry's grade name is tried (two grades
+// may share one name), and a grade text that is no grade name is taken as a code. A database
+// failure gives no exam.
+ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QString& entry);
+
+// ---- paper weights
+
+// Gives every subject that the exam lacks its default row (100, 50, 1, 1); all or nothing.
+void InitWeights(db::Connection& connection, int examId);
+
+struct WeightRow {
+    QString field; // kmfld, the row's key
+    QString name;  // the subject's name; the field itself when the subject is gone
+    db::Variant t1, t1w, t2, t2w;
+};
+std::vector<WeightRow> LoadWeights(db::Connection& connection, CTextCipher& cipher, int examId);
+
+struct WeightValues {
+    double t1 = 0, t1w = 0, t2 = 0, t2w = 0;
+};
+// The four cell texts as they are written: full marks rounded to whole numbers, weights to two
+// decimals (a weight passes through single precision first, as its column holds it).
+WeightValues WeightsFromTexts(const QString& t1, const QString& t1w, const QString& t2, const QString& t2w);
+QString FullMarkText(double value); // "%3.0f"
+QString WeightText(double value);   // "%6.2f"
+void WriteWeights(db::Connection& connection, int examId, const QString& field, const WeightValues& values);
+
+// ---- score-sheet preparation
+
+// Copies every active roster student of the grade with a class number and a student number who has
+// no row in the exam yet; returns the number of rows added.
+long long PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode);
+// Every score row of the exam takes the stream the roster holds now for its student number.
+long long CopyStreams(db::Connection& connection, int examId);
+
+// The exam's score rows in class and student-number order, as the preparation grid shows them:
+// student number, name, class, AB, category, roster number, stream.
+std::vector<QStringList> LoadScoreRows(db::Connection& connection, int examId);
+
+} // namespace examsetup

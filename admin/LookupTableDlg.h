@@ -1,0 +1,59 @@
+#pragma once
+// The pattern the small lookup tables share (grades, common exam names, grade values): the whole
+// table in the grid, each edited cell written back at once, "增加" appends a row with a
+// placeholder, "删除" removes the last row after a question.
+
+#include "admin/AdminCommon.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class CLookupTableDlg : public admin::CAdminGridDlg {
+    Q_OBJECT
+public:
+    struct Column {
+        QString header;
+        QString field;            // the table's column; empty for column 0, the id
+        int maxBytes = 0;         // longest accepted text in code page 936
+        bool fixedLength = false; // shorter texts are refused too (the grade code)
+    };
+
+    struct Table {
+        QString caption;
+        QString table;
+        std::vector<Column> columns;
+        bool listMode = false;
+        bool singleColSelection = false;
+        bool autoSizeAfterUpdate = true;
+        int addId = 0;
+        int helpId = 0;
+        int placeholderColumn = 1; // where a new row shows "*****"
+        int questionColumn = 1;    // the text the delete question names
+        QString deleteQuestion;    // "%s" takes that text
+        QString help;
+        QString note; // a static note below the grid, if any
+    };
+
+    CLookupTableDlg(int templateId, Table table, QWidget* parent);
+    ~CLookupTableDlg() override;
+
+    bool OnInitDialog() override;
+    void OnOK() override {} // Enter never closes the dialog
+
+    void LoadTable();
+    void OnAdd();
+    void OnDelete();
+    void OnHelp();
+
+    int GetRowCount() const { return m_nRowCount; }
+
+protected:
+    bool OnGridEndEdit(int row, int col) override;
+
+private:
+    Table m_table;
+    int m_nRowCount = 1;
+    int m_nColCount = 0;
+};

@@ -1,0 +1,166 @@
+// Grades, common exam names and grade values.
+
+#include "AdminASupport.h"
+
+#include "admin/ExamNameDlg.h"
+#include "admin/GradeSetDlg.h"
+#include "admin/GradeValueDlg.h"
+
+#include <QTest>
+
+namespace admina {
+namespace {
+
+class AdminALookup : public AdminATest {};
+
+TEST_F(AdminALookup, GradesLoadAndEditWithByteLimitsAndCodeLength) {
+    CGradeSetDlg dlg;
+    Open(dlg);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("年级设置"));
+    CGridCtrl& grid = dlg.GetGrid();
+    ASSERT_EQ(grid.GetRowCount(), 3);
+    EXPECT_EQ(grid.GetItemText(0, 2), QStringLiteral("年级代码"));
+    EXPECT_EQ(GridColumn(grid, 2), (QStringList{school.grades[0].code, school.grades[1].code}));
+
+    // Four Chinese characters fit; one more letter does not.
+    EditCell(grid, 1, 1, QStringLiteral("  高一年级  "));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT mydesc FROM tavrinGrade WHERE id=1")),
+              QStringLiteral("高一年级"));
+    EditCell(grid, 1, 1, QStringLiteral("高一年级A"));
+    EXPECT_EQ(grid.GetItemText(1, 1), QStringLiteral("高一年级"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT mydesc FROM tavrinGrade WHERE id=1")),
+              QStringLiteral("高一年级"));
+    EXPECT_EQ(boxes->Boxes().back().text, QStringLiteral("长度最大不得超过8字节！"));
+    EXPECT_EQ(boxes->Boxes().back().type, ui::MB_ICONERROR);
+    EXPECT_EQ(boxes->Boxes().back().caption, QStringLiteral("信息提示"));
+
+    // A short code stays in view but is not stored; a long one is refused.
+    boxes->Clear();
+    EditCell(grid, 2, 2, QStringLiteral("1200"));
+    EXPECT_EQ(grid.GetItemText(2, 2), QStringLiteral("1200"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=2")), school.grades[1].code);
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("年级代码必须是五位数字，请按F1获取帮助。")});
+    EditCell(grid, 2, 2, QStringLiteral("120099"));
+    EXPECT_EQ(BoxTexts().last(), QStringLiteral("长度最大不得超过5字节！"));
+    EditCell(grid, 2, 2, QStringLiteral("12020"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=2")), QStringLiteral("12020"));
+}
+
+TEST_F(AdminALookup, QuotesAreStoredAndFoundAsTyped) {
+    CGradeSetDlg dlg;
+    Open(dlg);
+    ASSERT_TRUE(TypeIntoCell(dlg.GetGrid(), 1, 1, QStringLiteral("O'Neil")));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT id FROM tavrinGrade WHERE mydesc=?"), {QStringLiteral("O'Neil")}),
+              QStringLiteral("1"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinGrade")), QStringLiteral("2"));
+}
+
+TEST_F(AdminALookup, UnchangedTextExecutesNothing) {
+    CountUpdates(QStringLiteral("tavrinKSMC"));
+    CExamNameDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    const QString name = grid.GetItemText(1, 1);
+    EditCell(grid, 1, 1, QStringLiteral(" ") + name + QStringLiteral("  "));
+    EXPECT_EQ(Updates(), 0);
+    EditCell(grid, 1, 1, QStringLiteral("期中联考"));
+    EXPECT_EQ(Updates(), 1);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+}
+
+TEST_F(AdminALookup, AddOnEmptyTableStartsAtOneAndContinuesFromLastRow) {
+    Db().Execute(QStringLiteral("DELETE FROM tavrinKSMC"));
+    CExamNameDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    EXPECT_EQ(grid.GetRowCount(), 1);
+    Click(dlg, 1028);
+    Click(dlg, 1028);
+    EXPECT_EQ(GridColumn(grid, 0), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    EXPECT_EQ(GridColumn(grid, 1), (QStringList{QStringLiteral("*****"), QStringLiteral("*****")}));
+    EXPECT_EQ(Column(QStringLiteral("SELECT id || mydesc FROM tavrinKSMC ORDER BY id")),
+              (QStringList{QStringLiteral("1*****"), QStringLiteral("2*****")}));
+
+    // A grade row gets its placeholder as the code and no name.
+    CGradeSetDlg grades;
+    Open(grades);
+    Click(grades, 1014);
+    EXPECT_EQ(grades.GetGrid().GetItemText(3, 0), QStringLiteral("3"));
+    EXPECT_EQ(grades.GetGrid().GetItemText(3, 2), QStringLiteral("*****"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=3 AND mydesc IS NULL")),
+              QStringLiteral("*****"));
+}
+
+TEST_F(AdminALookup, DeleteAsksAboutTheLastRowWhateverIsSelected) {
+    CGradeValueDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    EXPECT_TRUE(grid.GetListMode());
+    const int rows = grid.GetRowCount();
+    const QString last = grid.GetItemText(rows - 1, 1);
+    grid.SetFocusCell(1, 1);
+
+    boxes->SetNextAnswer(ui::IDNO);
+    Click(dlg, 1021);
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("真的要删除等级成绩值[%1]吗？").arg(last)});
+    EXPECT_EQ(boxes->Boxes().back().type, ui::MB_YESNO | ui::MB_ICONQUESTION);
+    EXPECT_EQ(grid.GetRowCount(), rows);
+
+    Click(dlg, 1021);
+    EXPECT_EQ(grid.GetRowCount(), rows - 1);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinDJZ WHERE mydesc=?"), {last}),
+              QStringLiteral("0"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinDJZ")), QString::number(rows - 2));
+}
+
+TEST_F(AdminALookup, DeleteWithOnlyTheHeaderDoesNothing) {
+    Db().Execute(QStringLiteral("DELETE FROM tavrinGrade"));
+    CGradeSetDlg dlg;
+    Open(dlg);
+    Click(dlg, 1021);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(dlg.GetGrid().GetRowCount(), 1);
+    EXPECT_EQ(dlg.GetGrid().GetItemText(0, 1), QStringLiteral("年级"));
+}
+
+TEST_F(AdminALookup, DatabaseFailuresAreReportedAndTheOldTextComesBack) {
+    CExamNameDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    const QString old = grid.GetItemText(1, 1);
+    Db().Execute(QStringLiteral("DROP TABLE tavrinKSMC"));
+
+    EditCell(grid, 1, 1, QStringLiteral("新名称"));
+    EXPECT_EQ(grid.GetItemText(1, 1), old);
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_EQ(BoxTexts()[0], QStringLiteral("对不起，数据更新失败！"));
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONWARNING);
+
+    const int rows = grid.GetRowCount();
+    Click(dlg, 1028);
+    Click(dlg, 1021);
+    EXPECT_EQ(BoxTexts().mid(1),
+              (QStringList{QStringLiteral("对不起，数据库操作失败！"),
+                           QStringLiteral("真的要删除考试名称[%1]吗？").arg(grid.GetItemText(rows - 1, 1)),
+                           QStringLiteral("对不起，数据库操作失败！")}));
+    EXPECT_EQ(grid.GetRowCount(), rows);
+}
+
+TEST_F(AdminALookup, HelpAndEnterKeepTheDialogOpen) {
+    CGradeSetDlg grades;
+    Open(grades);
+    QTest::keyClick(&grades, Qt::Key_Return);
+    EXPECT_TRUE(grades.isVisible());
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_TRUE(BoxTexts()[0].startsWith(
+        QStringLiteral("请注意：\n1、增加将在最后面新增一个年级代码为*****的年级；")));
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONINFORMATION);
+
+    CGradeValueDlg values;
+    Open(values);
+    Click(values, 1027);
+    EXPECT_EQ(BoxTexts().last(), QStringLiteral("长度最大不得超过6字节！"));
+}
+
+} // namespace
+} // namespace admina

@@ -1,0 +1,187 @@
+// Subject settings: names enciphered, types from the list, adding a subject with its columns.
+
+#include "AdminASupport.h"
+
+#include "admin/SubjectSetDlg.h"
+#include "controls/grid/GridCellCombo.h"
+#include "data/TextCipher.h"
+
+#include <QTest>
+
+namespace admina {
+namespace {
+
+class AdminASubject : public AdminATest {
+protected:
+    QString StoredName(int id) {
+        CTextCipher cipher;
+        return cipher.DecodeText(fixtures::DescriptionKey(),
+                                 Scalar(QStringLiteral("SELECT mydesc FROM tavrinKMK WHERE id=?"), {id}));
+    }
+    QStringList ScoreColumns() {
+        db::Recordset rs = Db().Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
+        QStringList names;
+        for (int i = 0; i < rs.FieldCount(); ++i)
+            names << rs.FieldName(i).toLower();
+        return names;
+    }
+};
+
+TEST_F(AdminASubject, FirstSubjectOfAnEmptyTableAndItsPlaceholderAfterReload) {
+    UseEmptyDatabase();
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    EXPECT_EQ(grid.GetRowCount(), 1);
+
+    Click(dlg, 1023);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT id || fldname || type FROM tavrinKMK")),
+              QStringLiteral("1s01分数型"));
+    EXPECT_EQ(StoredName(1), QStringLiteral("*****"));
+    EXPECT_TRUE(ScoreColumns().contains(QStringLiteral("s01")));
+    EXPECT_TRUE(ScoreColumns().contains(QStringLiteral("s011")));
+    EXPECT_TRUE(ScoreColumns().contains(QStringLiteral("s012")));
+
+    dlg.LoadSubjects();
+    EXPECT_EQ(grid.GetItemText(1, 1), QStringLiteral("*****"));
+    EXPECT_EQ(grid.GetItemText(1, 2), QStringLiteral("分数型"));
+}
+
+TEST_F(AdminASubject, NamesAreEncipheredWithinEightBytesAndNeverEmpty) {
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    EXPECT_EQ(grid.GetItemText(1, 1), school.subjects[0].name);
+
+    EditCell(grid, 1, 1, QStringLiteral("O'Neil"));
+    EXPECT_EQ(StoredName(1), QStringLiteral("O'Neil"));
+    CTextCipher cipher;
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT id FROM tavrinKMK WHERE mydesc=?"),
+                     {cipher.EncodeText(fixtures::DescriptionKey(), QStringLiteral("O'Neil"))}),
+              QStringLiteral("1"));
+
+    EditCell(grid, 2, 1, QStringLiteral("高等数学"));
+    EXPECT_EQ(StoredName(2), QStringLiteral("高等数学"));
+    EXPECT_EQ(grid.GetItemText(2, 1), QStringLiteral("高等数学"));
+
+    EditCell(grid, 2, 1, QStringLiteral("高等数学A"));
+    EXPECT_EQ(grid.GetItemText(2, 1), QStringLiteral("高等数学"));
+    EXPECT_EQ(BoxTexts().last(), QStringLiteral("长度最大不得超过8字节！"));
+
+    EditCell(grid, 2, 1, QStringLiteral("   "));
+    EXPECT_EQ(grid.GetItemText(2, 1), QStringLiteral("高等数学"));
+    EXPECT_EQ(StoredName(2), QStringLiteral("高等数学"));
+    EXPECT_EQ(boxes->Boxes().back().type, ui::MB_ICONERROR);
+    EXPECT_EQ(BoxTexts().size(), 2);
+}
+
+TEST_F(AdminASubject, TypingInTheGridRenamesAndChoosesTheType) {
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    ASSERT_TRUE(TypeIntoCell(grid, 2, 1, QStringLiteral("代数")));
+    EXPECT_EQ(StoredName(2), QStringLiteral("代数"));
+    EXPECT_EQ(grid.GetItemText(2, 1), QStringLiteral("代数"));
+
+    ASSERT_TRUE(TypeIntoCell(grid, 2, 2, QStringLiteral("等级型")));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT type FROM tavrinKMK WHERE id=2")), QStringLiteral("等级型"));
+    EXPECT_TRUE(BoxTexts().isEmpty());
+}
+
+TEST_F(AdminASubject, TypeMustComeFromTheList) {
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    grid.SendMessageToParent(3, 2, GVN_BEGINLABELEDIT);
+    auto* combo = dynamic_cast<CGridCellCombo*>(grid.GetCell(3, 2));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->GetOptions(), (QStringList{QStringLiteral("分数型"), QStringLiteral("等级型")}));
+    EXPECT_EQ(combo->GetText(), QStringLiteral("分数型"));
+
+    EditCell(grid, 3, 2, QStringLiteral("等级型"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT type FROM tavrinKMK WHERE id=3")), QStringLiteral("等级型"));
+    EditCell(grid, 3, 2, QStringLiteral("百分制"));
+    EXPECT_EQ(grid.GetItemText(3, 2), QStringLiteral("等级型"));
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("只能在下拉列表中进行选择！")});
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT type FROM tavrinKMK WHERE id=3")), QStringLiteral("等级型"));
+}
+
+TEST_F(AdminASubject, SubjectNumbersAboveFiftyAreRefused) {
+    for (int n = 7; n <= CSubjectSetDlg::kMaxSubjects; ++n)
+        Db().Execute(QStringLiteral("INSERT INTO tavrinKMK (id, fldname, type) VALUES (?, ?, '分数型')"), n,
+                     QStringLiteral("s%1").arg(n));
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    Click(dlg, 1023);
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONERROR);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT max(id) FROM tavrinKMK")), QStringLiteral("50"));
+    EXPECT_FALSE(ScoreColumns().contains(QStringLiteral("s51")));
+    EXPECT_EQ(dlg.GetGrid().GetRowCount(), 51);
+}
+
+TEST_F(AdminASubject, AddingIsAllOrNothing) {
+    // A score table that cannot take columns: the subject row must not stay behind.
+    Db().Execute(QStringLiteral("ALTER TABLE tavrinKSK RENAME TO real_ksk"));
+    Db().Execute(QStringLiteral("CREATE VIEW tavrinKSK AS SELECT * FROM real_ksk"));
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    const int rows = dlg.GetGrid().GetRowCount();
+    Click(dlg, 1023);
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据库操作失败！")});
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKMK WHERE id=7")), QStringLiteral("0"));
+    EXPECT_EQ(dlg.GetGrid().GetRowCount(), rows);
+}
+
+TEST_F(AdminASubject, DeleteKeepsTheScoresAndAddingTheNumberAgainTakesThemOver) {
+    const QString field = school.subjects.back().field;
+    const QString scored =
+        Scalar(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE %1 IS NOT NULL").arg(field));
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+
+    boxes->SetNextAnswer(ui::IDNO);
+    Click(dlg, 1021);
+    EXPECT_EQ(BoxTexts(),
+              QStringList{QStringLiteral("真的要删除科目[%1]吗？").arg(school.subjects.back().name)});
+    EXPECT_EQ(grid.GetRowCount(), 7);
+
+    Click(dlg, 1021);
+    EXPECT_EQ(grid.GetRowCount(), 6);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKMK WHERE id=6")), QStringLiteral("0"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE %1 IS NOT NULL").arg(field)),
+              scored);
+
+    Click(dlg, 1023);
+    EXPECT_EQ(BoxTexts().size(), 2);
+    EXPECT_EQ(grid.GetItemText(6, 0), QStringLiteral("6"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE id=6")), field);
+}
+
+TEST_F(AdminASubject, DeleteWithOnlyTheHeaderDoesNothing) {
+    UseEmptyDatabase();
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    Click(dlg, 1021);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(dlg.GetGrid().GetRowCount(), 1);
+}
+
+TEST_F(AdminASubject, UpdateFailureRestoresTheCellAndEnterKeepsTheDialogOpen) {
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    Db().Execute(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE UPDATE ON tavrinKMK BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    EditCell(grid, 1, 1, QStringLiteral("新科目"));
+    EXPECT_EQ(grid.GetItemText(1, 1), school.subjects[0].name);
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据更新失败！")});
+
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+} // namespace
+} // namespace admina

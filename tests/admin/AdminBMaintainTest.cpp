@@ -1,0 +1,139 @@
+// Exam maintenance: a grade's exams, their dates, deleting an exam with its scores.
+#include "AdminBSupport.h"
+
+#include "admin/ExamMaintainDlg.h"
+
+#include <QComboBox>
+#include <QTest>
+
+namespace adminb {
+namespace {
+
+class AdminBMaintain : public AdminBTest {
+protected:
+    void SetUp() override {
+        AdminBTest::SetUp();
+        dlg = std::make_unique<CExamMaintainDlg>();
+        Open(*dlg);
+    }
+    CGridCtrl& Grid() { return dlg->Grid(); }
+    QComboBox* Grades() { return dlg->GetDlgItem<QComboBox>(1149); }
+    // The fixture's exams of grade `g`, as the grid lists them: newest registration first.
+    std::vector<fixtures::ExamInfo> ExamsOf(int g) {
+        std::vector<fixtures::ExamInfo> out;
+        for (const fixtures::ExamInfo& e : school.exams)
+            if (e.grade == school.grades[g].code)
+                out.insert(out.begin(), e);
+        return out;
+    }
+    int RowOf(const fixtures::ExamInfo& e) { return FindRow(Grid(), 0, QString::number(e.id)); }
+    QString StoredDate(int id) { return Scalar("SELECT ksrq FROM tavrinKSLB WHERE id=?", {id}); }
+
+    std::unique_ptr<CExamMaintainDlg> dlg;
+};
+
+TEST_F(AdminBMaintain, ListsAGradesExamsNewestFirstWithOnlyTheDateEditable) {
+    EXPECT_EQ(Grades()->currentIndex(), -1);
+    EXPECT_EQ(Grid().GetRowCount(), 1);
+    EXPECT_EQ(Grid().GetColumnWidth(0), 0);
+    // An old row written without leading zeros shows in the fixed form.
+    const std::vector<fixtures::ExamInfo> exams = ExamsOf(1);
+    Db().Execute("UPDATE tavrinKSLB SET ksrq='2008-3-7' WHERE id=?", {exams[0].id});
+
+    ASSERT_TRUE(Choose(Grades(), school.grades[1].name));
+    ASSERT_EQ(Grid().GetRowCount(), 3);
+    EXPECT_EQ(GridRow(Grid(), 1), QStringList({QString::number(exams[0].id), school.grades[1].name,
+                                               exams[0].name, "2008-03-07"}));
+    EXPECT_EQ(GridRow(Grid(), 2), QStringList({QString::number(exams[1].id), school.grades[1].name,
+                                               exams[1].name, exams[1].date}));
+    EXPECT_EQ(Grid().GetColumnWidth(0), 0);
+    for (int col = 0; col < 3; ++col)
+        EXPECT_FALSE(EditCell(Grid(), 1, col, "x")) << col;
+}
+
+TEST_F(AdminBMaintain, ChangesADateAndRefusesTextThatIsNoDate) {
+    const fixtures::ExamInfo exam = ExamsOf(0)[0];
+    ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
+    const int row = RowOf(exam);
+
+    ASSERT_TRUE(EditCell(Grid(), row, 3, "2009-1-5"));
+    EXPECT_EQ(StoredDate(exam.id), "2009-01-05");
+    EXPECT_EQ(Grid().GetItemText(row, 3), "2009-01-05");
+
+    // Blanks around the same date change nothing.
+    Db().Execute("CREATE TABLE seen (n INTEGER)");
+    Db().Execute(
+        "CREATE TRIGGER count_dates AFTER UPDATE ON tavrinKSLB BEGIN INSERT INTO seen VALUES (1); END");
+    ASSERT_TRUE(EditCell(Grid(), row, 3, " 2009-01-05 "));
+    EXPECT_EQ(Count("SELECT count(*) FROM seen"), 0);
+
+    for (const char* bad : {"abc", "2009-02-30", "2009-01-05' , grade='x"}) {
+        boxes->Clear();
+        ASSERT_TRUE(EditCell(Grid(), row, 3, QString::fromUtf8(bad)));
+        EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！"}) << bad;
+        EXPECT_EQ(Grid().GetItemText(row, 3), "2009-01-05") << bad;
+    }
+    EXPECT_EQ(StoredDate(exam.id), "2009-01-05");
+    EXPECT_EQ(Scalar("SELECT grade FROM tavrinKSLB WHERE id=?", {exam.id}), exam.grade);
+
+    FailOn("UPDATE", "tavrinKSLB");
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), row, 3, "2010-10-10"));
+    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！"});
+    EXPECT_EQ(Grid().GetItemText(row, 3), "2009-01-05");
+}
+
+TEST_F(AdminBMaintain, DeletesTheClickedExamWithItsScores) {
+    Click(*dlg, 1021);
+    EXPECT_EQ(BoxTexts(), QStringList{"请先在左侧表中选一次考试！"});
+
+    const fixtures::ExamInfo gone = ExamsOf(0)[0];
+    const int others = Count("SELECT count(*) FROM tavrinKSK WHERE id<>?", {gone.id});
+    ASSERT_GT(Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {gone.id}), 0);
+    ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
+    ClickCell(Grid(), 0, 2); // the title row names no exam
+    ClickCell(Grid(), RowOf(gone), 2);
+    // The clicked exam stays chosen when another grade is listed.
+    ASSERT_TRUE(Choose(Grades(), school.grades[1].name));
+
+    boxes->Clear();
+    boxes->SetNextAnswer(ui::IDNO);
+    Click(*dlg, 1021);
+    EXPECT_EQ(BoxTexts(), QStringList{"你真的要删除【" + gone.name + "】吗？"});
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSLB WHERE id=?", {gone.id}), 1);
+
+    boxes->SetNextAnswer(ui::IDYES);
+    Click(*dlg, 1021);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSLB WHERE id=?", {gone.id}), 0);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {gone.id}), 0);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK"), others);
+    // The grid lists the grade shown again.
+    EXPECT_EQ(GridColumn(Grid(), 1), QStringList({school.grades[1].name, school.grades[1].name}));
+}
+
+TEST_F(AdminBMaintain, FailedDeleteKeepsTheScores) {
+    FailOn("DELETE", "tavrinKSLB");
+    const fixtures::ExamInfo exam = ExamsOf(0)[0];
+    const int scores = Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam.id});
+    ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
+    ClickCell(Grid(), RowOf(exam), 2);
+    Click(*dlg, 1021);
+    EXPECT_EQ(BoxTexts().back(), "删除考试数据时出现错误！");
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam.id}), scores);
+}
+
+TEST_F(AdminBMaintain, EnterStoresATypedDateAndEscapeKeepsTheDialogOpen) {
+    const fixtures::ExamInfo exam = ExamsOf(0)[0];
+    ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
+    TypeIntoCell(Grid(), RowOf(exam), 3, "2011-2-3");
+    EXPECT_EQ(StoredDate(exam.id), "2011-02-03");
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QTest::keyClick(dlg.get(), Qt::Key_Return);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    Click(*dlg, 1);
+    EXPECT_EQ(BoxTexts(), QStringList{"修改完后按回车键即自动存盘！"});
+}
+
+} // namespace
+} // namespace adminb

@@ -1,0 +1,137 @@
+// Score-sheet preparation: copying the roster into an exam, repeatably, and the stream copy.
+#include "AdminBSupport.h"
+
+#include "admin/PrepareScoreSheetDlg.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace adminb {
+namespace {
+
+class AdminBPrepare : public AdminBTest {
+protected:
+    void SetUp() override {
+        AdminBTest::SetUp();
+        grade = school.grades[0];
+        description = "2010至2011学年上学期期中考试";
+        exam = AddExam(grade.code, description);
+        entry = grade.name + "|" + description;
+    }
+    void OpenDialog(int mode) {
+        dlg = std::make_unique<CPrepareScoreSheetDlg>();
+        dlg->SetMode(mode);
+        Open(*dlg);
+        ASSERT_TRUE(Choose(dlg->GetDlgItem<QComboBox>(1035), entry));
+    }
+    CGridCtrl& Grid() { return dlg->Grid(); }
+    int Rows() { return Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam}); }
+    // The roster students the preparation takes.
+    int Eligible() {
+        return Count(
+            "SELECT count(*) FROM tavrinName WHERE grade=? AND (active IS NULL OR active='是') AND class>0",
+            {grade.code});
+    }
+
+    fixtures::GradeInfo grade;
+    QString description, entry;
+    int exam = -1;
+    std::unique_ptr<CPrepareScoreSheetDlg> dlg;
+};
+
+TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
+    OpenDialog(0);
+    EXPECT_EQ(Grid().GetRowCount(), 1);
+    EXPECT_FALSE(dlg->GetDlgItem<QPushButton>(1147)->isEnabled());
+    EXPECT_EQ(dlg->windowTitle(), "准备登分表");
+
+    // A class-0 student, a student of the other grade with a look-alike number.
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (900, ?, ?, "
+                 "'Z0', 0, '是')",
+                 {grade.code, grade.code + "0999"});
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (901, 'X', ?, "
+                 "'ZX', 1, NULL)",
+                 {grade.code + "0998"});
+    const int eligible = Eligible();
+    ASSERT_GT(eligible, 0);
+    Click(*dlg, 1036);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Rows(), eligible);
+    EXPECT_EQ(Grid().GetRowCount(), eligible + 1);
+    EXPECT_EQ(
+        Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND (class=0 OR grade<>?)", {exam, grade.code}), 0);
+    for (const QString& s : school.edges.inactiveStudents)
+        EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND studentid=?", {exam, s}), 0)
+            << s.toStdString();
+    for (const QString& s : school.edges.nullActiveStudents)
+        EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND studentid=?", {exam, s}), 1)
+            << s.toStdString();
+    // The copied columns, and the grid in class and number order.
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK k JOIN tavrinName n ON n.id=k.cid WHERE k.id=? AND "
+                    "k.studentid=n.studentid AND k.name=n.name AND k.class=n.class AND k.grade=?",
+                    {exam, grade.code}),
+              eligible);
+    const QString first =
+        Scalar("SELECT studentid FROM tavrinKSK WHERE id=? ORDER BY class, studentid", {exam});
+    EXPECT_EQ(Grid().GetItemText(1, 0), first);
+    EXPECT_EQ(Grid().GetItemText(1, 2), QString::asprintf("%2d", grade.classes[0]));
+
+    // Marks entered in between stay; a student added to the roster is the only new row.
+    Db().Execute("UPDATE tavrinKSK SET s01=88 WHERE id=?", {exam});
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (902, ?, ?, "
+                 "'New', 1, '是')",
+                 {grade.code, grade.code + "0197"});
+    Click(*dlg, 1036);
+    EXPECT_EQ(Rows(), eligible + 1);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND s01=88", {exam}), eligible);
+    Click(*dlg, 1036);
+    EXPECT_EQ(Rows(), eligible + 1);
+}
+
+TEST_F(AdminBPrepare, NullStudentNumberBlocksNoOne) {
+    Db().Execute("INSERT INTO tavrinKSK (id, grade, studentid, name, class) VALUES (?, ?, NULL, 'ghost', 1)",
+                 {exam, grade.code});
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (903, ?, NULL, "
+                 "'NoNo', 1, '是')",
+                 {grade.code});
+    OpenDialog(0);
+    Click(*dlg, 1036);
+    Click(*dlg, 1036);
+    // The roster row without a number could never be found again, so it is not copied.
+    EXPECT_EQ(Rows(), Eligible() - 1 + 1);
+}
+
+TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
+    OpenDialog(0);
+    Click(*dlg, 1036);
+    const fixtures::ExamInfo& other = school.exams[0];
+    Db().Execute("UPDATE tavrinName SET worl='文' WHERE grade=?", {grade.code});
+    const QString otherBefore =
+        Scalar("SELECT group_concat(coalesce(worl, '-'), '') FROM tavrinKSK WHERE id=?", {other.id});
+
+    OpenDialog(1);
+    EXPECT_EQ(dlg->windowTitle(), "文理科信息添加");
+    EXPECT_EQ(dlg->GetDlgItemText(1036), "显示数据");
+    EXPECT_TRUE(dlg->GetDlgItem<QPushButton>(1147)->isEnabled());
+    Click(*dlg, 1036);
+    ASSERT_EQ(Grid().GetRowCount(), Rows() + 1);
+    Click(*dlg, 1147);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND worl='文'", {exam}), Rows());
+    EXPECT_EQ(GridColumn(Grid(), 6), QStringList(QList<QString>(Rows(), "文")));
+    EXPECT_EQ(Scalar("SELECT group_concat(coalesce(worl, '-'), '') FROM tavrinKSK WHERE id=?", {other.id}),
+              otherBefore);
+}
+
+TEST_F(AdminBPrepare, FailedPreparationAndUnknownExamAreReported) {
+    FailOn("INSERT", "tavrinKSK");
+    OpenDialog(0);
+    Click(*dlg, 1036);
+    Type(dlg->GetDlgItem<QComboBox>(1035), "nothing");
+    Click(*dlg, 1036);
+    EXPECT_EQ(BoxTexts(), QStringList({"对不起，准备登分表时出错！", "对不起，准备登分表时出错！"}));
+    EXPECT_EQ(Rows(), 0);
+}
+
+} // namespace
+} // namespace adminb

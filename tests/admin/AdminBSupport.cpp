@@ -1,0 +1,134 @@
+#include "AdminBSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace adminb {
+
+void AdminBTest::SetUp() {
+    ASSERT_TRUE(dir.isValid());
+    fixtures::SchoolOptions options;
+    options.grades = 2;
+    options.classesPerGrade = 3;
+    options.minStudents = 6;
+    options.maxStudents = 8;
+    options.subjects = 4;
+    options.examsPerGrade = 2;
+    school = fixtures::MakeSchool(dir.filePath(QStringLiteral("veltora.mdb")), options);
+    boxes = std::make_unique<ui::ScriptedMessageBoxes>();
+    app = std::make_unique<CVeltoraApp>();
+    app->m_strAppDir = dir.path() + u'/';
+    app->m_pConnection = std::make_unique<db::Connection>();
+    app->m_pConnection->OpenFile(school.path, fixtures::DatabasePassword());
+}
+
+void AdminBTest::TearDown() {
+    app.reset();
+    boxes.reset();
+}
+
+QString AdminBTest::Scalar(const QString& sql, const std::vector<db::Variant>& params) {
+    db::Recordset rs = Db().Execute(sql, params);
+    return rs.IsEOF() ? QString() : rs.Field(0).ToString();
+}
+
+void AdminBTest::FailOn(const QString& event, const QString& table) {
+    Db().Execute(
+        QStringLiteral("CREATE TRIGGER fail_%1_%2 BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+            .arg(event, table));
+}
+
+const fixtures::GradeInfo& AdminBTest::GradeOf(const fixtures::ExamInfo& exam) const {
+    for (const fixtures::GradeInfo& g : school.grades)
+        if (g.code == exam.grade)
+            return g;
+    throw std::logic_error("exam of no grade");
+}
+
+QString AdminBTest::EntryOf(const fixtures::ExamInfo& exam) const {
+    return GradeOf(exam).name + u'|' + exam.name;
+}
+
+int AdminBTest::AddExam(const QString& grade, const QString& description, const QString& date) {
+    Db().Execute(QStringLiteral("INSERT INTO tavrinKSLB (mydesc, grade, ksrq) VALUES (?, ?, ?)"),
+                 Encode(description), grade, date);
+    return static_cast<int>(Db().LastInsertId());
+}
+
+void Open(ui::Dialog& dialog) {
+    dialog.OnInitDialog();
+    dialog.show();
+    QCoreApplication::processEvents();
+}
+
+void Click(ui::Dialog& dialog, int id) {
+    auto* button = dialog.GetDlgItem<QPushButton>(id);
+    ASSERT_NE(button, nullptr) << "button " << id;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+bool Choose(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    return true;
+}
+
+void Type(QComboBox* combo, const QString& text) {
+    QLineEdit* edit = combo->lineEdit();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+QStringList GridColumn(CGridCtrl& grid, int col) {
+    QStringList texts;
+    for (int r = grid.GetFixedRowCount(); r < grid.GetRowCount(); ++r)
+        texts << grid.GetItemText(r, col);
+    return texts;
+}
+
+QStringList GridRow(CGridCtrl& grid, int row) {
+    QStringList texts;
+    for (int c = 0; c < grid.GetColumnCount(); ++c)
+        texts << grid.GetItemText(row, c);
+    return texts;
+}
+
+int FindRow(CGridCtrl& grid, int col, const QString& text) {
+    for (int r = grid.GetFixedRowCount(); r < grid.GetRowCount(); ++r)
+        if (grid.GetItemText(r, col) == text)
+            return r;
+    return -1;
+}
+
+bool EditCell(CGridCtrl& grid, int row, int col, const QString& text) {
+    if (grid.IsCellFixed(row, col) || !grid.IsCellEditable(row, col))
+        return false;
+    if (grid.SendMessageToParent(row, col, GVN_BEGINLABELEDIT) < 0)
+        return false;
+    grid.OnEndEditCell(row, col, text);
+    return true;
+}
+
+void TypeIntoCell(CGridCtrl& grid, int row, int col, const QString& text) {
+    grid.window()->activateWindow();
+    grid.setFocus();
+    grid.SetFocusCell(row, col);
+    QTest::keyClicks(&grid, text.left(1));
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, &grid) << "no in-place editor opened";
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+}
+
+void ClickCell(CGridCtrl& grid, int row, int col) {
+    grid.SendMessageToParent(row, col, NM_CLICK);
+}
+
+} // namespace adminb
