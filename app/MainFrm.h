@@ -7,12 +7,13 @@
 #include "platform/res/Accelerators.h"
 #include "platform/res/Menu.h"
 #include "platform/ui/Commands.h"
+#include "report/GridPrint.h"
+#include "reports/AnalysisContext.h"
 
 #include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 
-#include <array>
 #include <map>
 #include <memory>
 
@@ -29,13 +30,12 @@ namespace help {
 class HelpBook;
 }
 
-// The grid preview's print request, relayed by the frame to the registered print target.
-inline constexpr unsigned WM_PRINTGRID = 0xA74;
-
-class CMainFrame : public QMainWindow, public ui::CommandTarget {
+// The frame is the analysis context (m_strAnalysisExam, m_nAnalysisExamId, m_nSelectedSubjects,
+// m_aSubjectSelected), written only by the analysis-parameter dialog and never stored.
+class CMainFrame : public QMainWindow, public ui::CommandTarget, public CAnalysisContext {
     Q_OBJECT
 public:
-    static constexpr int kSubjectFlags = 50;
+    static constexpr int kSubjectFlags = CAnalysisContext::kMaxSubjects;
     static constexpr const char* kSupportMail = "support@veltora.example.org";
     static constexpr const char* kHomePage = "http://www.veltora.example.org";
     // The version page's address, kept Base64-encoded.
@@ -83,12 +83,6 @@ public:
     // The message the version page gives: "目前最新版本是V…版。", or the failure text when no line
     // names the program.
     static QString VersionMessage(const QByteArray& page, bool* found = nullptr);
-
-    // The analysis context, written only by the analysis-parameter dialog and never stored.
-    QString m_strAnalysisExam;
-    int m_nAnalysisExamId = -1;
-    int m_nSelectedSubjects = 0;
-    std::array<int, kSubjectFlags> m_aSubjectSelected{}; // flag k: subject number k + 1
 
 protected:
     bool event(QEvent* event) override;

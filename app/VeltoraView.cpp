@@ -173,7 +173,7 @@ bool CVeltoraView::OnUpdateCmdUI(int id, ui::CmdUI& ui) {
 
 bool CVeltoraView::CheckAnalysisParams() {
     const CMainFrame* frame = MainFrame();
-    if (frame && frame->m_nSelectedSubjects != 0)
+    if (frame && frame->HasSubjects())
         return true;
     m_strText = res::LoadString(57655);
     ui::MessageBox(this, m_strText, m_strCaption, ui::MB_ICONERROR);

@@ -95,13 +95,17 @@ SaveResult SaveParams(db::Connection& connection, CTextCipher& cipher, const QSt
                       const std::vector<bool>& checks, CAnalysisContext& context) {
     if (examText.isEmpty())
         return SaveResult::NoExam;
+    // A context without an exam would let every report start and find nothing.
+    const int examId = GetExamId(connection, cipher, examText);
+    if (examId == -1)
+        return SaveResult::NoExam;
     const int listed = std::min<int>(int(checks.size()), CAnalysisContext::kMaxSubjects);
     context.m_nSelectedSubjects = 0;
     for (int i = 0; i < listed; ++i) {
         context.m_aSubjectSelected[i] = checks[i] ? 1 : 0;
         context.m_nSelectedSubjects += checks[i] ? 1 : 0;
     }
-    context.m_nAnalysisExamId = GetExamId(connection, cipher, examText);
+    context.m_nAnalysisExamId = examId;
     context.m_strAnalysisExam = examText;
     return SaveResult::Saved;
 }

@@ -44,8 +44,8 @@ int GetExamId(db::Connection& connection, CTextCipher& cipher, const QString& ex
 enum class SaveResult { NoExam, Saved };
 
 // Writes the exam text, its id and the checks of the listed rows (checks[i] for subject i + 1, at
-// most 50) into the context. An empty exam text is refused and changes nothing. Flags past the
-// listed rows keep their values.
+// most 50) into the context. An empty exam text, or one that names no registered exam, is refused
+// and changes nothing. Flags past the listed rows keep their values.
 SaveResult SaveParams(db::Connection& connection, CTextCipher& cipher, const QString& examText,
                       const std::vector<bool>& checks, CAnalysisContext& context);
 

@@ -41,11 +41,11 @@ TEST_F(ParamsTest, SaveWritesContextAndRefusesWithoutExam) {
     EXPECT_EQ(c.ParticipatingSubjects(), (std::vector<int>{1, 3}));
     EXPECT_EQ(c.m_aSubjectSelected[3], 1);
 
-    // A text that names no exam is saved with id -1.
-    ASSERT_EQ(SaveParams(m_db, m_cipher, QStringLiteral("随便"), {false, false, false, false}, c),
-              SaveResult::Saved);
-    EXPECT_EQ(c.m_nAnalysisExamId, -1);
-    EXPECT_FALSE(c.HasSubjects());
+    // A text that names no exam is refused too, and the context keeps the exam saved before.
+    EXPECT_EQ(SaveParams(m_db, m_cipher, QStringLiteral("随便"), {false, false, false, false}, c),
+              SaveResult::NoExam);
+    EXPECT_EQ(c.m_nAnalysisExamId, 1);
+    EXPECT_EQ(c.m_nSelectedSubjects, 2);
 }
 
 TEST_F(ParamsTest, SubjectRowsCarryContextFlagsAndStopAtFifty) {

@@ -1,0 +1,90 @@
+#include "report/ExportToXls.h"
+
+#include "platform/drensil/Drensil.h"
+#include "platform/res/StringTable.h"
+#include "platform/text/Gbk.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+constexpr int IDS_EXPORT_FAILED = 57652;
+constexpr int IDS_INFO_CAPTION = 57656;
+
+ExportClock& Clock() {
+    static ExportClock clock;
+    return clock;
+}
+
+class WaitCursor {
+public:
+    explicit WaitCursor(bool on) : m_on(on) {
+        if (m_on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor() {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    bool m_on;
+};
+
+// Creates (or truncates) and fills the file; a failure part-way leaves no file behind.
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError)
+        return true;
+    file.remove();
+    return false;
+}
+
+} // namespace
+
+QByteArray XlsBytes(const IReportRowSource& rows) {
+    const int n = rows.GetRowCount();
+    const int m = rows.GetColumnCount();
+    QByteArray bytes;
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < m; ++c) {
+            bytes += text::ToGbk(rows.GetItemText(r, c));
+            bytes += '\t';
+        }
+        bytes += '\n';
+    }
+    return bytes;
+}
+
+QString XlsFilePath(const QString& directory, std::time_t t) {
+    return QDir(directory).filePath(QString::asprintf("%lld.xls", static_cast<long long>(t)));
+}
+
+QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString& caption,
+                    const QString& directory, const XlsExportOptions& options) {
+    if (options.needsDataRows && rows.GetRowCount() < 2)
+        return {};
+    const std::time_t now = Clock() ? Clock()() : std::time(nullptr);
+    const QString path = XlsFilePath(directory, now);
+    if (!WriteFile(path, XlsBytes(rows))) {
+        ui::MessageBox(parent, res::LoadString(IDS_EXPORT_FAILED), res::LoadString(IDS_INFO_CAPTION),
+                       ui::MB_OK | ui::MB_ICONERROR);
+        return {};
+    }
+    const WaitCursor wait(options.waitCursor);
+    drensil::SayHello(path, rows.GetRowCount(), rows.GetColumnCount(), caption, QStringLiteral("$"));
+    return path;
+}
+
+void SetExportClock(ExportClock clock) {
+    Clock() = std::move(clock);
+}

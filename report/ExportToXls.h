@@ -1,0 +1,38 @@
+#pragma once
+// The report dialogs' spreadsheet export: the grid's rows, column titles included, written as
+// tab-separated text in code page 936 to "<seconds since 1970>.xls" in the program folder, then
+// handed to drensil's SayHello, which opens it with the desktop's spreadsheet program.
+
+#include "report/ReportRowSource.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <ctime>
+#include <functional>
+
+class QWidget;
+
+struct XlsExportOptions {
+    // Shows the wait cursor while SayHello runs (the basic-statistics dialog does).
+    bool waitCursor = false;
+    // A grid of fewer than 2 rows (titles only) exports nothing, silently.
+    bool needsDataRows = true;
+};
+
+// Every cell followed by a tab, every row by a line feed, in code page 936 (a character GBK lacks
+// becomes '?'); the dialog's row and column counts decide what is written.
+QByteArray XlsBytes(const IReportRowSource& rows);
+
+// The export file of the moment `t`: `directory` + "%1d.xls" of t.
+QString XlsFilePath(const QString& directory, std::time_t t);
+
+// Writes the file into `directory` and calls SayHello(path, rows, columns, caption, "$"). When the
+// file cannot be created or written, "报表输出到EXCEL出现错误！" is shown, a partly written file is
+// removed and SayHello is not called. Answers the path written, empty when there is none.
+QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString& caption,
+                    const QString& directory, const XlsExportOptions& options = {});
+
+// The clock that names the files; an empty function restores std::time.
+using ExportClock = std::function<std::time_t()>;
+void SetExportClock(ExportClock clock);

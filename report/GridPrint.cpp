@@ -1,0 +1,56 @@
+#include "report/GridPrint.h"
+
+#include "platform/ui/ModalRunner.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+
+GridPrinter& Printer() {
+    static GridPrinter printer;
+    return printer;
+}
+
+DefaultPrinterQuery& Query() {
+    static DefaultPrinterQuery query;
+    return query;
+}
+
+QString DefaultPrinterName() {
+    return Query() ? Query()() : QPrinterInfo::defaultPrinterName();
+}
+
+} // namespace
+
+void SetupGridPrintDialog(QPrintDialog& dialog) {
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+}
+
+std::intptr_t PrintGridOnRequest(CGridCtrl& grid) {
+    const QString name = DefaultPrinterName();
+    if (name.isEmpty())
+        return 0;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(name);
+    printer.setPrintRange(QPrinter::AllPages);
+    QPrintDialog dialog(&printer, nullptr);
+    SetupGridPrintDialog(dialog);
+    if (ui::ExecDialog(dialog) == QDialog::Accepted && Printer())
+        Printer()(grid, printer);
+    return 0;
+}
+
+void SetGridPrinter(GridPrinter printer) {
+    Printer() = std::move(printer);
+}
+
+void SetDefaultPrinterQuery(DefaultPrinterQuery query) {
+    Query() = std::move(query);
+}

@@ -1,0 +1,95 @@
+#include "reports/ReportDialogSupport.h"
+
+#include "app/MainFrm.h"
+#include "app/VeltoraApp.h"
+#include "controls/grid/GridCtrl.h"
+#include "platform/db/DbError.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cmath>
+
+namespace reports {
+
+db::Connection& AppConnection() {
+    CVeltoraApp* app = GetVeltoraApp();
+    if (!app || !app->m_pConnection || !app->m_pConnection->IsOpen())
+        throw db::DbError(db::DbError::kNotOpen, QStringLiteral("数据库没有连接"));
+    return *app->m_pConnection;
+}
+
+CAnalysisContext& AppAnalysisContext() {
+    CVeltoraApp* app = GetVeltoraApp();
+    if (CMainFrame* frame = app ? app->GetMainWnd() : nullptr)
+        return *frame;
+    // No frame (a tool, a test without one): a context that names nothing.
+    static CAnalysisContext none;
+    none = CAnalysisContext();
+    return none;
+}
+
+QString AppDirectory() {
+    CVeltoraApp* app = GetVeltoraApp();
+    return app && !app->m_strAppDir.isEmpty() ? app->m_strAppDir : CVeltoraApp::ProgramDirectory();
+}
+
+void SetAppPrintTarget(QWidget* dialog) {
+    CVeltoraApp* app = GetVeltoraApp();
+    if (CMainFrame* frame = app ? app->GetMainWnd() : nullptr)
+        frame->SetPrintTarget(dialog);
+}
+
+unsigned CellFormat(CellAlign align) {
+    const unsigned centredLine = gdi::DT_VCENTER | gdi::DT_SINGLELINE;
+    switch (align) {
+    case CellAlign::Left:
+        return gdi::DT_LEFT | centredLine;
+    case CellAlign::Center:
+        return gdi::DT_CENTER | centredLine;
+    case CellAlign::Right:
+        return gdi::DT_RIGHT | centredLine;
+    case CellAlign::Default:
+        break;
+    }
+    return 0;
+}
+
+void ShowTable(CGridCtrl& grid, const CReportTable& table) {
+    // Emptying the grid first gives every cell its default format and colours again.
+    grid.SetFixedRowCount(0);
+    grid.SetFixedColumnCount(0);
+    grid.SetRowCount(0);
+    grid.SetColumnCount(0);
+    grid.SetColumnCount(table.ColumnCount());
+    grid.SetRowCount(table.RowCount());
+    grid.SetFixedRowCount(std::min(table.FixedRowCount(), table.RowCount()));
+    grid.SetFixedColumnCount(std::min(table.FixedColumnCount(), table.ColumnCount()));
+    for (int r = 0; r < table.RowCount(); ++r)
+        for (int c = 0; c < table.ColumnCount(); ++c) {
+            const CReportCell* cell = table.Cell(r, c);
+            grid.SetItemText(r, c, cell->text);
+            if (cell->align != CellAlign::Default)
+                grid.SetItemFormat(r, c, CellFormat(cell->align));
+            if (cell->background.isValid())
+                grid.SetItemBkColour(
+                    r, c,
+                    gdi::Rgb(cell->background.red(), cell->background.green(), cell->background.blue()));
+        }
+}
+
+QRect DialogRect(int x, int y, int w, int h) {
+    // Template units of a 9-point Chinese dialog font: 7/4 pixel across, 7/4 down.
+    const auto px = [](int units) { return int(std::lround(units * 1.75)); };
+    return {px(x), px(y), px(w), px(h)};
+}
+
+CWaitCursor::CWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+CWaitCursor::~CWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+} // namespace reports

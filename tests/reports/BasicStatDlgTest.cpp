@@ -1,0 +1,183 @@
+#include "DialogSchool.h"
+
+#include "platform/report/Output.h"
+#include "platform/text/Gbk.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/ModalRunner.h"
+#include "report/ExportToXls.h"
+#include "report/GridPrint.h"
+#include "reports/BasicStatDlg.h"
+#include "reports/BasicStats.h"
+#include "reports/ReportDialogSupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace reports;
+
+namespace {
+
+class BasicStatDlgTest : public DialogSchool {
+protected:
+    void SetUp() override {
+        DialogSchool::SetUp();
+        SetContext();
+    }
+
+    std::unique_ptr<CBasicStatDlg> Open(int mode) {
+        auto dlg = std::make_unique<CBasicStatDlg>();
+        dlg->SetStatMode(mode);
+        dlg->OnInitDialog();
+        return dlg;
+    }
+    static void Click(CBasicStatDlg& dlg, int id) {
+        QTest::mouseClick(dlg.GetDlgItem<QAbstractButton>(id), Qt::LeftButton);
+    }
+    static bool Hidden(CBasicStatDlg& dlg, int id) { return dlg.GetDlgItem(id)->isHidden(); }
+
+    // The grid shows exactly the table, with the counts the dialog keeps beside it.
+    static void ExpectGridShows(CBasicStatDlg& dlg, const CReportTable& t) {
+        CGridCtrl& g = dlg.Grid();
+        ASSERT_EQ(g.GetRowCount(), t.RowCount());
+        ASSERT_EQ(g.GetColumnCount(), t.ColumnCount());
+        EXPECT_EQ(dlg.m_nRows, t.RowCount());
+        EXPECT_EQ(dlg.m_nCols, t.ColumnCount());
+        EXPECT_EQ(g.GetFixedColumnCount(), t.FixedColumnCount());
+        for (int r = 0; r < t.RowCount(); ++r)
+            for (int c = 0; c < t.ColumnCount(); ++c) {
+                EXPECT_EQ(g.GetItemText(r, c), t.Text(r, c)) << r << "," << c;
+                if (t.Cell(r, c)->align != CellAlign::Default)
+                    EXPECT_EQ(g.GetItemFormat(r, c), CellFormat(t.Cell(r, c)->align)) << r << "," << c;
+            }
+    }
+
+    CReportTable Expected(int mode, const GradeStatOptions& options = {}) {
+        CReportTable t = InitialBasicStatTable();
+        ComputeBasicStat(mode, m_db, m_cipher, Context(), options, t);
+        return t;
+    }
+};
+
+} // namespace
+
+TEST_F(BasicStatDlgTest, StandardScoresOpenWithTheirFixedChoices) {
+    auto dlg = Open(kClassStandardScores);
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("各班各科标准分报表"));
+    EXPECT_EQ(dlg->m_cbStatistic->currentText(), QStringLiteral("标准分"));
+    EXPECT_FALSE(dlg->m_cbStatistic->isEnabled());
+    EXPECT_TRUE(dlg->GetDlgItem<QRadioButton>(CBasicStatDlg::IDC_ACCUM_GRADE)->isChecked());
+    EXPECT_FALSE(dlg->GetDlgItem(CBasicStatDlg::IDC_ACCUM_STREAMS)->isEnabled());
+    EXPECT_TRUE(Hidden(*dlg, CBasicStatDlg::IDC_RANK));
+    EXPECT_EQ(dlg->Grid().GetItemFormat(0, 0), 0x26u);
+}
+
+TEST_F(BasicStatDlgTest, ComputeShowsEachModesTable) {
+    for (int mode : {kClassSubjectTable, kSubjectClassTable, kClassStandardScores}) {
+        auto dlg = Open(mode);
+        Click(*dlg, ui::IDOK);
+        const CReportTable t = Expected(mode);
+        ExpectGridShows(*dlg, t);
+        EXPECT_EQ(dlg->windowTitle(), t.caption);
+        EXPECT_EQ(dlg->result(), 0); // still open
+    }
+    EXPECT_TRUE(boxes->Boxes().empty());
+}
+
+TEST_F(BasicStatDlgTest, GradeStatisticsFollowTheChoicesAndRank) {
+    auto dlg = Open(kGradeStats);
+    dlg->m_cbStatistic->setCurrentIndex(int(Statistic::StDev));
+    dlg->GetDlgItem<QRadioButton>(CBasicStatDlg::IDC_ACCUM_GRADE)->setChecked(true);
+    Click(*dlg, ui::IDOK);
+    const CReportTable t = Expected(kGradeStats, {Statistic::StDev, kGradeRow, false});
+    ExpectGridShows(*dlg, t);
+    EXPECT_EQ(dlg->m_nCols, 5); // the "人数" columns went
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("2008级期中考试标准差报表"));
+    EXPECT_EQ(dlg->Grid().GetItemBkColour(5, 1), gdi::Rgb(153, 204, 255));
+
+    // Ranking keeps the count columns as "名次", and the radio now says "打印".
+    Click(*dlg, CBasicStatDlg::IDC_RANK);
+    CReportTable ranked = InitialBasicStatTable();
+    ComputeGradeRanks(m_db, m_cipher, Context(), {Statistic::StDev, kGradeRow, false}, ranked);
+    ExpectGridShows(*dlg, ranked);
+    EXPECT_EQ(dlg->Grid().GetItemText(0, 2), QStringLiteral("名次"));
+    EXPECT_TRUE(dlg->GetDlgItem<QRadioButton>(CBasicStatDlg::IDC_COUNT_KEEP)->isChecked());
+    EXPECT_FALSE(dlg->m_bRankPending);
+}
+
+TEST_F(BasicStatDlgTest, PreviewFeedsTheBlockTablesByPosition) {
+    QTemporaryDir out;
+    report::PdfOutput pdf(out.path());
+    for (int mode : {kClassSubjectTable, kSubjectClassTable}) {
+        auto dlg = Open(mode);
+        Click(*dlg, ui::IDOK);
+        Click(*dlg, CBasicStatDlg::IDC_PRINT_PREVIEW);
+        report::IReport& r = dlg->ReportComponent().Report();
+        const std::vector<QStringList> expected = Expected(mode).Records();
+        ASSERT_EQ(r.Records().RecordCount(), int(expected.size())) << mode;
+        for (int i = 0; i < r.Records().RecordCount(); ++i)
+            EXPECT_EQ(r.Records().Record(i), expected[i]) << mode << " record " << i;
+        EXPECT_EQ(r.Definition().pageHeader.boxes[0].text,
+                  dlg->windowTitle() + QStringLiteral("(%1)").arg(mode + 1));
+        ASSERT_EQ(r.Definition().detail.groups.size(), 1u);
+    }
+    // Mode 1 loses the empty class 3 block; mode 2 keeps class 3's empty row in every block.
+    EXPECT_EQ(Expected(kClassSubjectTable).Records().size(), 9u);
+    EXPECT_EQ(Expected(kSubjectClassTable).Records().size(), 12u);
+    EXPECT_EQ(pdf.PreviewCount(), 2);
+    EXPECT_TRUE(boxes->Boxes().empty());
+}
+
+TEST_F(BasicStatDlgTest, ExportWritesTheGridAndHandsItOn) {
+    SetExportClock([] { return std::time_t(1136073600); });
+    auto dlg = Open(kClassStandardScores);
+    Click(*dlg, ui::IDOK);
+    Click(*dlg, CBasicStatDlg::IDC_EXPORT);
+    SetExportClock({});
+    const QString path = m_dir.filePath(QStringLiteral("1136073600.xls"));
+    ASSERT_EQ(handedOn, QStringList{path});
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), text::ToGbk(Expected(kClassStandardScores).ToTabSeparated()));
+}
+
+TEST_F(BasicStatDlgTest, ThePrintRequestReachesTheOpenDialogsGrid) {
+    std::vector<CGridCtrl*> printed;
+    SetDefaultPrinterQuery([] { return QStringLiteral("Laser"); });
+    SetGridPrinter([&](CGridCtrl& g, QPrinter&) { printed.push_back(&g); });
+    ui::SetQtDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+    {
+        auto dlg = Open(kGradeStats);
+        EXPECT_EQ(frame->GetPrintTarget(), dlg.get());
+        frame->OnPrintGrid(0, 0);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(printed.size(), 1u);
+        EXPECT_EQ(printed[0], &dlg->Grid());
+    }
+    EXPECT_EQ(frame->GetPrintTarget(), nullptr); // forgotten with the dialog
+    ui::SetQtDialogRunner({});
+    SetGridPrinter({});
+    SetDefaultPrinterQuery({});
+}
+
+TEST_F(BasicStatDlgTest, ADatabaseErrorIsShownAndTheRowsSoFarStay) {
+    m_db.Execute(QStringLiteral("ALTER TABLE tavrinKMWGT RENAME TO weights"));
+    auto dlg = Open(kClassSubjectTable);
+    Click(*dlg, ui::IDOK);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_TRUE(boxes->Boxes()[0].text.startsWith(QStringLiteral("错误信息:")));
+    EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
+    EXPECT_EQ(dlg->Grid().GetItemText(0, 0), QStringLiteral("班级"));
+    EXPECT_EQ(dlg->m_nRows, dlg->Grid().GetRowCount());
+    EXPECT_GT(dlg->m_nRows, 1); // the blocks were laid out before the failing query
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The dialog stays usable.
+    m_db.Execute(QStringLiteral("ALTER TABLE weights RENAME TO tavrinKMWGT"));
+    boxes->Clear();
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(boxes->Boxes().empty());
+    ExpectGridShows(*dlg, Expected(kClassSubjectTable));
+}
