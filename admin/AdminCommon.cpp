@@ -1,6 +1,7 @@
 #include "admin/AdminCommon.h"
 
 #include "app/VeltoraApp.h"
+#include "controls/grid/GridFont.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 
@@ -64,16 +65,7 @@ int ShowMessage(QWidget* parent, const QString& text, unsigned type) {
 }
 
 void ApplySettingsFont(CGridCtrl& grid) {
-    gdi::LOGFONT lf = grid.GetFont() ? grid.GetFont()->GetLogFont() : gdi::LOGFONT{};
-    lf.lfFaceName = QStringLiteral("宋体");
-    lf.lfHeight = -16;
-    lf.lfWeight = gdi::FW_NORMAL;
-    lf.lfCharSet = gdi::ANSI_CHARSET;
-    lf.lfOutPrecision = 3;
-    lf.lfClipPrecision = 2;
-    lf.lfQuality = 1;
-    lf.lfPitchAndFamily = 2;
-    grid.SetFont(lf, true);
+    SetDialogGridFont(grid);
 }
 
 CAdminGridDlg::CAdminGridDlg(int templateId, QWidget* parent) : ui::Dialog(templateId, parent) {

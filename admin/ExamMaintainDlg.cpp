@@ -2,6 +2,7 @@
 
 #include "admin/ExamSetup.h"
 #include "app/VeltoraApp.h"
+#include "controls/grid/GridFont.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
@@ -22,20 +23,6 @@ namespace {
 db::Connection* AppConnection() {
     CVeltoraApp* app = GetVeltoraApp();
     return app && app->m_pConnection && app->m_pConnection->IsOpen() ? app->m_pConnection.get() : nullptr;
-}
-
-// The settings dialogs' grid font: the grid's own with 宋体 at 16 pixels.
-void SetGridFont(CGridCtrl& grid) {
-    gdi::LOGFONT lf = grid.GetFont() ? grid.GetFont()->GetLogFont() : gdi::LOGFONT{};
-    lf.lfFaceName = QStringLiteral("宋体");
-    lf.lfHeight = -16;
-    lf.lfWeight = gdi::FW_NORMAL;
-    lf.lfCharSet = gdi::ANSI_CHARSET;
-    lf.lfOutPrecision = 3;
-    lf.lfClipPrecision = 2;
-    lf.lfQuality = 1;
-    lf.lfPitchAndFamily = 2;
-    grid.SetFont(lf, true);
 }
 
 } // namespace
@@ -97,7 +84,7 @@ CExamMaintainDlg::CExamMaintainDlg(QWidget* parent) : ui::Dialog(IDD, parent), m
 }
 
 bool CExamMaintainDlg::OnInitDialog() {
-    SetGridFont(m_Grid);
+    SetDialogGridFont(m_Grid);
     m_Grid.SetRowCount(1);
     m_Grid.SetColumnCount(4);
     m_Grid.SetFixedRowCount(1);

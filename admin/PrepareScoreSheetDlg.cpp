@@ -2,6 +2,7 @@
 
 #include "admin/ExamSetup.h"
 #include "app/VeltoraApp.h"
+#include "controls/grid/GridFont.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 
@@ -18,19 +19,6 @@ db::Connection* AppConnection() {
 
 QRect Dlu(int x, int y, int w, int h) {
     return QRect(x * 7 / 4, y * 7 / 4, w * 7 / 4, h * 7 / 4);
-}
-
-void SetGridFont(CGridCtrl& grid) {
-    gdi::LOGFONT lf = grid.GetFont() ? grid.GetFont()->GetLogFont() : gdi::LOGFONT{};
-    lf.lfFaceName = QStringLiteral("宋体");
-    lf.lfHeight = -16;
-    lf.lfWeight = gdi::FW_NORMAL;
-    lf.lfCharSet = gdi::ANSI_CHARSET;
-    lf.lfOutPrecision = 3;
-    lf.lfClipPrecision = 2;
-    lf.lfQuality = 1;
-    lf.lfPitchAndFamily = 2;
-    grid.SetFont(lf, true);
 }
 
 // The wait cursor for the length of a database job.
@@ -82,7 +70,7 @@ CPrepareScoreSheetDlg::CPrepareScoreSheetDlg(QWidget* parent) : ui::Dialog(IDD, 
 }
 
 bool CPrepareScoreSheetDlg::OnInitDialog() {
-    SetGridFont(m_Grid);
+    SetDialogGridFont(m_Grid);
     m_Grid.SetRowCount(1);
     m_Grid.SetColumnCount(7);
     m_Grid.SetEditable(false);

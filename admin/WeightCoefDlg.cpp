@@ -2,6 +2,7 @@
 
 #include "admin/ExamSetup.h"
 #include "app/VeltoraApp.h"
+#include "controls/grid/GridFont.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 
@@ -20,19 +21,6 @@ db::Connection* AppConnection() {
 // Dialog units of the template to pixels.
 QRect Dlu(int x, int y, int w, int h) {
     return QRect(x * 7 / 4, y * 7 / 4, w * 7 / 4, h * 7 / 4);
-}
-
-void SetGridFont(CGridCtrl& grid) {
-    gdi::LOGFONT lf = grid.GetFont() ? grid.GetFont()->GetLogFont() : gdi::LOGFONT{};
-    lf.lfFaceName = QStringLiteral("宋体");
-    lf.lfHeight = -16;
-    lf.lfWeight = gdi::FW_NORMAL;
-    lf.lfCharSet = gdi::ANSI_CHARSET;
-    lf.lfOutPrecision = 3;
-    lf.lfClipPrecision = 2;
-    lf.lfQuality = 1;
-    lf.lfPitchAndFamily = 2;
-    grid.SetFont(lf, true);
 }
 
 bool HoldsListItem(const QComboBox* combo) {
@@ -72,7 +60,7 @@ CWeightCoefDlg::CWeightCoefDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_Gri
 }
 
 bool CWeightCoefDlg::OnInitDialog() {
-    SetGridFont(m_Grid);
+    SetDialogGridFont(m_Grid);
     m_Grid.SetRowCount(1);
     m_Grid.SetColumnCount(5);
     m_Grid.SetFixedColumnCount(1);

@@ -1,6 +1,7 @@
 #include "reports/AnalysisParamDlg.h"
 
 #include "controls/grid/GridCellCheck.h"
+#include "controls/grid/GridFont.h"
 #include "platform/db/DbError.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
@@ -88,24 +89,11 @@ void CAnalysisParamDlg::DoDataExchange(bool saveAndValidate) {
         m_cbExam->setEditText(m_strExam);
 }
 
-void CAnalysisParamDlg::SetGridFont() {
-    gdi::LOGFONT lf = m_Grid.GetFont() ? m_Grid.GetFont()->GetLogFont() : gdi::LOGFONT();
-    lf.lfFaceName = QStringLiteral("宋体");
-    lf.lfHeight = -16;
-    lf.lfWeight = gdi::FW_NORMAL;
-    lf.lfCharSet = gdi::ANSI_CHARSET;
-    lf.lfOutPrecision = 3;
-    lf.lfClipPrecision = 2;
-    lf.lfQuality = 1;
-    lf.lfPitchAndFamily = 2;
-    m_Grid.SetFont(lf, true);
-}
-
 bool CAnalysisParamDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     DoDataExchange(false);
     m_strAutoClose = res::LoadString(IDS_AUTO_CLOSE);
-    SetGridFont();
+    SetDialogGridFont(m_Grid);
 
     m_nRows = 1;
     m_nCols = 2;

@@ -61,7 +61,6 @@ public:
     int m_nMode = 0;
 
 private:
-    void SetGridFont();
     void FillExamList();
     void FillSubjectGrid();
     void SaveParams();
