@@ -1,0 +1,255 @@
+// Score entry: listing by class, grade and room, marks checked, coloured, totalled and written at
+// once, locked exams, and loads that stop early leaving nothing for an edit to reach.
+#include "AdminBSupport.h"
+
+#include "admin/ScoreEntryDlg.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QSpinBox>
+#include <QTest>
+
+namespace adminb {
+namespace {
+
+constexpr gdi::COLORREF kRed = 0x0000FF;
+constexpr gdi::COLORREF kBlue = 0xFF0000;
+
+class ScoreEntry : public AdminBTest {
+protected:
+    void SetUp() override {
+        AdminBTest::SetUp();
+        senior = &school.exams[0]; // grade 12008, yjcd NULL
+        for (const fixtures::ExamInfo& e : school.exams)
+            if (!e.grade.startsWith(u'1') && e.yjcd.isEmpty())
+                junior = &e;
+        ASSERT_NE(junior, nullptr);
+        // 英语 (s03): paper I out of 100, paper II out of 50, weights 1 and 0.5.
+        Db().Execute("UPDATE tavrinKMWGT SET t1=100, t2=50, t1w=1, t2w=0.5 WHERE kmfld='s03'");
+    }
+    void OpenDialog(int mode = 0) {
+        dlg = std::make_unique<CScoreEntryDlg>();
+        dlg->SetEntryMode(mode);
+        Open(*dlg);
+    }
+    CGridCtrl& Grid() { return dlg->GetGrid(); }
+    // Chooses exam, subject and class (or room) and presses 确定; returns what the load returned.
+    int Load(const QString& exam, const QString& subject, int number) {
+        auto* exams = dlg->GetDlgItem<QComboBox>(1038);
+        if (!Choose(exams, exam))
+            exams->setEditText(exam);
+        auto* subjects = dlg->GetDlgItem<QComboBox>(1040);
+        if (!Choose(subjects, subject))
+            subjects->setEditText(subject);
+        dlg->GetDlgItem<QSpinBox>(1010)->setValue(number);
+        return dlg->OnLoadScores();
+    }
+    int LoadEnglish(const fixtures::ExamInfo& exam, int cls) { return Load(EntryOf(exam), "英语", cls); }
+    QStringList Ids(const QString& where, const std::vector<db::Variant>& params) {
+        QStringList ids;
+        for (db::Recordset rs = Db().Execute("SELECT studentid FROM tavrinKSK WHERE " + where, params);
+             !rs.IsEOF(); rs.MoveNext())
+            ids << rs.Field(0).ToString();
+        return ids;
+    }
+    QString Stored(int exam, const QString& student) {
+        return Scalar("SELECT quote(s031) || ' ' || quote(s032) || ' ' || quote(s03) FROM tavrinKSK "
+                      "WHERE id=? AND studentid=?",
+                      {exam, student});
+    }
+
+    const fixtures::ExamInfo* senior = nullptr;
+    const fixtures::ExamInfo* junior = nullptr;
+    std::unique_ptr<CScoreEntryDlg> dlg;
+};
+
+TEST_F(ScoreEntry, ListsByClassGradeAndRoomWithTheGradesColumns) {
+    OpenDialog();
+    EXPECT_EQ(GridRow(Grid(), 0), QStringList({"学号", "姓名", "班级", "编号"}));
+
+    const int cls = GradeOf(*junior).classes[0];
+    ASSERT_EQ(LoadEnglish(*junior, cls), 1);
+    EXPECT_EQ(GridRow(Grid(), 0), QStringList({"学号", "姓名", "班级", "编号", "英语", "I卷", "II卷"}));
+    EXPECT_EQ(GridColumn(Grid(), 0), Ids("id=? AND class=? ORDER BY studentid", {junior->id, cls}));
+    EXPECT_EQ(Grid().GetItemText(1, 2), QString::asprintf("%2d", cls));
+    const QString sid = Grid().GetItemText(1, 0);
+    const double p1 =
+        Scalar("SELECT s031 FROM tavrinKSK WHERE id=? AND studentid=?", {junior->id, sid}).toDouble();
+    EXPECT_EQ(Grid().GetItemText(1, 5), QString::asprintf("%6.2f", p1));
+    EXPECT_EQ(Grid().GetItemFgColour(1, 5), p1 < 60 ? kRed : kBlue);
+    EXPECT_TRUE(Grid().GetItemState(1, 4) & GCS_READONLY);
+    EXPECT_FALSE(Grid().GetItemState(1, 5) & GCS_READONLY);
+    // Bands: rows 6-10 grey, 1-5 not, column 0 never.
+    if (Grid().GetRowCount() > 6) {
+        EXPECT_EQ(Grid().GetItemBkColour(6, 1), 0xE7E7E7u);
+        EXPECT_NE(Grid().GetItemBkColour(5, 1), 0xE7E7E7u);
+        EXPECT_NE(Grid().GetItemBkColour(6, 0), 0xE7E7E7u);
+    }
+
+    // Class 0: the whole exam; a senior grade has the stream column.
+    ASSERT_EQ(LoadEnglish(*senior, 0), 1);
+    EXPECT_EQ(GridRow(Grid(), 0),
+              QStringList({"学号", "姓名", "班级", "编号", "文理科", "英语", "I卷", "II卷"}));
+    EXPECT_EQ(GridColumn(Grid(), 0), Ids("id=? ORDER BY studentid", {senior->id}));
+
+    // By room: exam numbers beginning with the room, arts and science apart; room 0 is room 01.
+    Db().Execute("UPDATE tavrinKSK SET kh='03' || substr(kh, 3) WHERE id=? AND class=?",
+                 {senior->id, GradeOf(*senior).classes[0]});
+    OpenDialog(1);
+    EXPECT_EQ(dlg->GetDlgItem<QWidget>(1171)->property("text").toString(), "考室");
+    EXPECT_TRUE(dlg->GetDlgItem<QWidget>(1015)->isHidden());
+    ASSERT_EQ(LoadEnglish(*senior, 3), 1);
+    EXPECT_EQ(GridColumn(Grid(), 0), Ids("id=? AND kh LIKE '03%' ORDER BY worl, kh", {senior->id}));
+    EXPECT_EQ(Grid().GetItemText(0, 3), "考号");
+    EXPECT_TRUE(Grid().GetItemText(1, 3).startsWith("03"));
+    ASSERT_EQ(LoadEnglish(*senior, 0), 1);
+    EXPECT_EQ(GridColumn(Grid(), 0), Ids("id=? AND kh LIKE '01%' ORDER BY worl, kh", {senior->id}));
+}
+
+TEST_F(ScoreEntry, MarksAreCheckedColouredTotalledAndWritten) {
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);
+    const QString sid = Grid().GetItemText(1, 0);
+    ASSERT_TRUE(EditCell(Grid(), 1, 6, "40"));
+    EXPECT_EQ(Grid().GetItemText(1, 6), " 40.00");
+
+    TypeIntoCell(Grid(), 1, 5, "85.5");
+    EXPECT_EQ(Grid().GetItemText(1, 5), " 85.50");
+    EXPECT_EQ(Grid().GetItemText(1, 4), "105.50");
+    EXPECT_EQ(Stored(junior->id, sid), "85.5 40.0 105.5");
+
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "59.99"));
+    EXPECT_EQ(Grid().GetItemFgColour(1, 5), kRed);
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "60"));
+    EXPECT_EQ(Grid().GetItemFgColour(1, 5), kBlue);
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "100"));
+    EXPECT_EQ(Stored(junior->id, sid), "100.0 40.0 120.0");
+
+    // Over the full mark, or the other paper over its own: the old text stays, nothing is written.
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "100.5"));
+    EXPECT_EQ(Grid().GetItemText(1, 5), "100.00");
+    EXPECT_EQ(BoxTexts(), QStringList({"对不起，您输入的数据越界！"}));
+    Grid().SetItemText(1, 6, " 51.00");
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "70"));
+    EXPECT_EQ(Grid().GetItemText(1, 5), "100.00");
+    EXPECT_EQ(Grid().GetItemText(1, 4), "120.00");
+    EXPECT_EQ(Stored(junior->id, sid), "100.0 40.0 120.0");
+    Grid().SetItemText(1, 6, " 40.00");
+
+    // Clearing one paper, then both.
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "  "));
+    EXPECT_EQ(Stored(junior->id, sid), "NULL 40.0 20.0");
+    EXPECT_EQ(Grid().GetItemText(1, 4), " 20.00");
+    ASSERT_TRUE(EditCell(Grid(), 1, 6, ""));
+    EXPECT_EQ(Stored(junior->id, sid), "NULL NULL NULL");
+    EXPECT_EQ(Grid().GetItemText(1, 4), "");
+
+    // Typed texts: letters and quotes are cut off, never reach the statement.
+    const std::pair<const char*, const char*> cases[] = {
+        {"85", " 85.00"},  {"9a", "  9.00"},           {"-5", "  0.00"},      {"1.2.3", "  1.20"},
+        {"abc", "  0.00"}, {"7' or '1'='1", "  7.00"}, {" 12.345 ", " 12.35"}};
+    for (const auto& [typed, shown] : cases) {
+        ASSERT_TRUE(EditCell(Grid(), 1, 5, typed));
+        EXPECT_EQ(Grid().GetItemText(1, 5), shown) << typed;
+        EXPECT_EQ(
+            Scalar("SELECT s031 FROM tavrinKSK WHERE id=? AND studentid=?", {junior->id, sid}).toDouble(),
+            QString(shown).toDouble())
+            << typed;
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK"), school.scoreRows);
+}
+
+TEST_F(ScoreEntry, ClassEditsAreNumbersOnly) {
+    OpenDialog();
+    const int cls = GradeOf(*junior).classes[0];
+    ASSERT_EQ(LoadEnglish(*junior, cls), 1);
+    const QString sid = Grid().GetItemText(1, 0);
+    const QString old = Grid().GetItemText(1, 2);
+    for (const char* bad : {"id", "class+1", "100", "-1", "3;drop"}) {
+        boxes->Clear();
+        ASSERT_TRUE(EditCell(Grid(), 1, 2, bad));
+        EXPECT_EQ(Grid().GetItemText(1, 2), old) << bad;
+        EXPECT_EQ(BoxTexts(), QStringList({"对不起，数据更新失败！"})) << bad;
+    }
+    EXPECT_EQ(Count("SELECT class FROM tavrinKSK WHERE id=? AND studentid=?", {junior->id, sid}), cls);
+    ASSERT_TRUE(EditCell(Grid(), 1, 2, "9"));
+    EXPECT_EQ(Count("SELECT class FROM tavrinKSK WHERE id=? AND studentid=?", {junior->id, sid}), 9);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE studentid=? AND class=9", {sid}), 1);
+
+    // A failing UPDATE puts the old texts back, the total included.
+    FailOn("UPDATE", "tavrinKSK");
+    const QString oldMark = Grid().GetItemText(1, 5);
+    const QString oldTotal = Grid().GetItemText(1, 4);
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "1"));
+    EXPECT_EQ(Grid().GetItemText(1, 5), oldMark);
+    EXPECT_EQ(Grid().GetItemText(1, 4), oldTotal);
+    EXPECT_EQ(BoxTexts(), QStringList({"对不起，数据更新失败！"}));
+}
+
+TEST_F(ScoreEntry, LockedExamsAreReadOnly) {
+    const fixtures::ExamInfo* locked = nullptr;
+    const fixtures::ExamInfo* unlocked = nullptr;
+    for (const fixtures::ExamInfo& e : school.exams) {
+        if (e.id == school.edges.lockedExam)
+            locked = &e;
+        if (e.id == school.edges.unlockedExam)
+            unlocked = &e;
+    }
+    ASSERT_TRUE(locked && unlocked);
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*locked, 0), 1);
+    EXPECT_FALSE(EditCell(Grid(), 1, Grid().GetColumnCount() - 2, "1"));
+    ASSERT_EQ(LoadEnglish(*unlocked, 0), 1);
+    EXPECT_TRUE(EditCell(Grid(), 1, Grid().GetColumnCount() - 2, "1"));
+    // NULL after a locked exam is editable again.
+    ASSERT_EQ(LoadEnglish(*locked, 0), 1);
+    ASSERT_EQ(LoadEnglish(*junior, 0), 1);
+    EXPECT_TRUE(EditCell(Grid(), 1, 5, "1"));
+}
+
+TEST_F(ScoreEntry, EarlyStopsLeaveNothingToEdit) {
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, 0), 1);
+    const auto refused = [&](int loaded) {
+        EXPECT_EQ(loaded, 0);
+        EXPECT_EQ(Grid().GetRowCount(), 1);
+        EXPECT_TRUE(dlg->GetExamId().isEmpty());
+        EXPECT_TRUE(dlg->GetSubjectField().isEmpty());
+    };
+    boxes->Clear();
+    refused(Load(GradeOf(*junior).name + "|没有这次考试", "英语", 0));
+    refused(Load("", "英语", 0));
+    refused(Load(EntryOf(*junior), "没有的科目", 0));
+    EXPECT_EQ(BoxTexts(), QStringList(3, "注意：以上各项必须在列表中选择！"));
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONERROR);
+
+    ASSERT_EQ(LoadEnglish(*junior, 0), 1);
+    Db().Execute("DELETE FROM tavrinKMWGT WHERE id=? AND kmfld='s03'", {senior->id});
+    boxes->Clear();
+    refused(LoadEnglish(*senior, 0));
+    EXPECT_TRUE(BoxTexts().value(0).startsWith("请先设置本次考试各科总分的加权系数！"));
+}
+
+TEST_F(ScoreEntry, EnterCommitsAndMovesDownWithoutClosing) {
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);
+    const QString sid = Grid().GetItemText(1, 0);
+    TypeIntoCell(Grid(), 1, 5, "77");
+    EXPECT_TRUE(Stored(junior->id, sid).startsWith("77.0 "));
+    EXPECT_EQ(Grid().GetFocusCell().row, 2);
+    QTest::keyClick(&Grid(), Qt::Key_Return);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QTest::keyClick(dlg.get(), Qt::Key_Return);
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(ScoreEntry, ByNameModeCaption) {
+    OpenDialog(2);
+    EXPECT_EQ(dlg->windowTitle(), "按学生姓名分科目导入考试成绩");
+    EXPECT_FALSE(dlg->GetDlgItem<QWidget>(1015)->isHidden());
+}
+
+} // namespace
+} // namespace adminb
