@@ -1,5 +1,6 @@
 #include "report/GridPrint.h"
 
+#include "controls/grid/GridCtrl.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QPrintDialog>
@@ -8,8 +9,12 @@
 
 namespace {
 
+void PrintOnChosenPrinter(CGridCtrl& grid, QPrinter& printer) {
+    grid.Print(&printer);
+}
+
 GridPrinter& Printer() {
-    static GridPrinter printer;
+    static GridPrinter printer = PrintOnChosenPrinter;
     return printer;
 }
 
@@ -48,7 +53,7 @@ std::intptr_t PrintGridOnRequest(CGridCtrl& grid) {
 }
 
 void SetGridPrinter(GridPrinter printer) {
-    Printer() = std::move(printer);
+    Printer() = printer ? std::move(printer) : GridPrinter(PrintOnChosenPrinter);
 }
 
 void SetDefaultPrinterQuery(DefaultPrinterQuery query) {

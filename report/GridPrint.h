@@ -20,8 +20,8 @@ inline constexpr unsigned WM_PRINTGRID = 0xA74;
 // no printing to a file) and on OK the grid is printed on the chosen printer. Always 0.
 std::intptr_t PrintGridOnRequest(CGridCtrl& grid);
 
-// Prints a grid on a printer the user chose. Nothing is installed until the grid can print itself;
-// an empty function removes it.
+// Prints a grid on a printer the user chose: by default the grid prints itself; tests install
+// their own, and an empty function restores the default.
 using GridPrinter = std::function<void(CGridCtrl& grid, QPrinter& printer)>;
 void SetGridPrinter(GridPrinter printer);
 

@@ -956,12 +956,26 @@ Point CGridCtrl::GetPointClicked(int nRow, int nCol, Point point) const {
 }
 
 // ---- overridables of printing ------------------------------------------------------------------
-// Defaults that do nothing; printing replaces them.
+// The steps of a print run (GridCtrlPrint.cpp); a grid class may replace any of them.
 
-void CGridCtrl::OnBeginPrinting(Dc*, CPrintInfo*) {}
-void CGridCtrl::OnPrint(Dc*, CPrintInfo*) {}
-void CGridCtrl::OnEndPrinting(Dc*, CPrintInfo*) {}
-void CGridCtrl::PrintColumnHeadings(Dc*, CPrintInfo*) {}
-void CGridCtrl::PrintHeader(Dc*, CPrintInfo*) {}
-void CGridCtrl::PrintFooter(Dc*, CPrintInfo*) {}
-void CGridCtrl::PrintRowHeadings(Dc*, CPrintInfo*) {}
+void CGridCtrl::OnBeginPrinting(Dc* pDC, CPrintInfo* pInfo) {
+    BeginPrintJob(pDC, pInfo);
+}
+void CGridCtrl::OnPrint(Dc* pDC, CPrintInfo* pInfo) {
+    PrintPage(pDC, pInfo);
+}
+void CGridCtrl::OnEndPrinting(Dc* pDC, CPrintInfo* pInfo) {
+    EndPrintJob(pDC, pInfo);
+}
+void CGridCtrl::PrintColumnHeadings(Dc* pDC, CPrintInfo* pInfo) {
+    PrintFixedRows(pDC, pInfo);
+}
+void CGridCtrl::PrintHeader(Dc* pDC, CPrintInfo* pInfo) {
+    PrintPageHeader(pDC, pInfo);
+}
+void CGridCtrl::PrintFooter(Dc* pDC, CPrintInfo* pInfo) {
+    PrintPageFooter(pDC, pInfo);
+}
+void CGridCtrl::PrintRowHeadings(Dc* pDC, CPrintInfo* pInfo) {
+    PrintFixedColumns(pDC, pInfo);
+}

@@ -40,8 +40,18 @@
 #include <vector>
 
 class QMimeData;
+class QPagedPaintDevice;
 class QScrollBar;
-struct CPrintInfo;
+class QWidget;
+
+// The state of one print run, shared by the grid's printing steps and the preview.
+struct CPrintInfo {
+    int nFromPage = 1;
+    int nMaxPage = 1;
+    int nCurPage = 1;
+    gdi::Rect rectDraw;
+    bool bPreview = false;
+};
 
 namespace ui {
 class ScrollBarLink;
@@ -384,6 +394,23 @@ public:
     // Texts read as signed decimal integers (as strtol on a 32-bit long: saturating).
     static int CompareNumericItems(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM lParamSort);
 
+    // Prints every page on `pDevice` (a printer chosen by the caller); with null it asks for a
+    // printer first. False when nothing was printed or a page failed.
+    bool Print(QPagedPaintDevice* pDevice = nullptr);
+    // Opens the print preview, or focuses the open one.
+    void PrintPreview();
+    // The preview's Print command: the preview has closed; the command goes to `pMainWnd`.
+    static void ForwardPreviewPrint(QWidget* pMainWnd);
+    // Cells as lines of text, one separator between columns.
+    bool Save(const QString& strFileName, QChar chSeparator = QChar(','));
+    bool Load(const QString& strFileName, QChar chSeparator = QChar(','));
+    // Print steps (the virtual OnBeginPrinting, OnPrint and OnEndPrinting forward to these).
+    void BeginPrintJob(gdi::Dc* pDC, CPrintInfo* pInfo);
+    void PrintPage(gdi::Dc* pDC, CPrintInfo* pInfo);
+    void EndPrintJob(gdi::Dc* pDC, CPrintInfo* pInfo);
+    int GetPrintPageCount() const { return m_nPageCount; }
+    gdi::Size GetPrintPageSize() const { return {m_nPageWidth, m_nPageHeight}; }
+
     // Printing margins (header, footer, left, right, top, bottom, gap; -1 keeps a value).
     void SetPrintMarginInfo(int nHeaderHeight, int nFooterHeight, int nLeftMargin, int nRightMargin,
                             int nTopMargin, int nBottomMargin, int nGap);
@@ -413,6 +440,13 @@ public:
     virtual void PrintHeader(gdi::Dc* pDC, CPrintInfo* pInfo);
     virtual void PrintFooter(gdi::Dc* pDC, CPrintInfo* pInfo);
     virtual void PrintRowHeadings(gdi::Dc* pDC, CPrintInfo* pInfo);
+    void PrintRowCells(gdi::Dc* pDC, int nRow, int nFirstCol, int nEndCol, int nTop, bool bFirstRow);
+    void PrintPageHeader(gdi::Dc* pDC, CPrintInfo* pInfo);
+    void PrintPageFooter(gdi::Dc* pDC, CPrintInfo* pInfo);
+    void PrintFixedRows(gdi::Dc* pDC, CPrintInfo* pInfo);
+    void PrintFixedColumns(gdi::Dc* pDC, CPrintInfo* pInfo);
+    void PrintGridLines(gdi::Dc* pDC, const gdi::Rect& rect, bool bFirstRow, bool bFirstCol);
+    QString PrintWindowTitle() const;
     virtual std::unique_ptr<gdi::ImageList> CreateDragImage(gdi::Point* pHotSpot);
     virtual void OnFixedColumnClick(CGridCellId& cell);
     virtual void OnFixedRowClick(CGridCellId& cell);
@@ -624,6 +658,16 @@ protected:
     int m_nTopMargin = 1;
     int m_nBottomMargin = 1;
     int m_nGap = 1;
+    gdi::Size m_CharSize;
+    int m_nPageWidth = 0;
+    int m_nPageHeight = 0;
+    gdi::Size m_PaperSize;
+    int m_nBodyHeight = 0;
+    int m_nBodyWidth = 0;
+    int m_nCurrPrintRow = 0;
+    int m_nCurrPrintCol = 0;
+    int m_nPageCount = 0;
+    QWidget* m_pPreviewWnd = nullptr;
 
 private:
     std::unique_ptr<CGridTitleTip> m_TitleTip;

@@ -67,7 +67,7 @@ TEST_F(GridPrintTest, OkPrintsTheGridOnTheChosenPrinter) {
     ASSERT_EQ(printed.size(), 1u);
     EXPECT_EQ(printed[0], &grid);
 
-    // Until the grid can print itself nothing is installed, and OK does nothing.
+    // With the default restored the grid prints itself; the recorder hears no more.
     SetGridPrinter({});
     EXPECT_EQ(PrintGridOnRequest(grid), 0);
     EXPECT_EQ(dialogs, 2);

@@ -49,8 +49,9 @@ protected:
         for (int r = 0; r < t.RowCount(); ++r)
             for (int c = 0; c < t.ColumnCount(); ++c) {
                 EXPECT_EQ(g.GetItemText(r, c), t.Text(r, c)) << r << "," << c;
-                if (t.Cell(r, c)->align != CellAlign::Default)
+                if (t.Cell(r, c)->align != CellAlign::Default) {
                     EXPECT_EQ(g.GetItemFormat(r, c), CellFormat(t.Cell(r, c)->align)) << r << "," << c;
+                }
             }
     }
 
