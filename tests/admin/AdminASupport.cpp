@@ -2,7 +2,6 @@
 
 #include "data/Schema.h"
 
-#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -11,7 +10,6 @@
 namespace admina {
 
 void AdminATest::SetUp() {
-    ASSERT_TRUE(dir.isValid());
     fixtures::SchoolOptions options;
     options.grades = 2;
     options.classesPerGrade = 1;
@@ -19,17 +17,7 @@ void AdminATest::SetUp() {
     options.maxStudents = 5;
     options.subjects = 6;
     options.examsPerGrade = 1;
-    school = fixtures::MakeSchool(dir.filePath(QStringLiteral("veltora.mdb")), options);
-    boxes = std::make_unique<ui::ScriptedMessageBoxes>();
-    app = std::make_unique<CVeltoraApp>();
-    app->m_strAppDir = dir.path() + u'/';
-    app->m_pConnection = std::make_unique<db::Connection>();
-    app->m_pConnection->OpenFile(school.path, fixtures::DatabasePassword());
-}
-
-void AdminATest::TearDown() {
-    app.reset();
-    boxes.reset();
+    OpenSchool(options);
 }
 
 void AdminATest::UseEmptyDatabase() {
@@ -37,11 +25,6 @@ void AdminATest::UseEmptyDatabase() {
     app->m_pConnection = std::make_unique<db::Connection>();
     app->m_pConnection->OpenFile(path, QString(), true);
     data::CreateSchema(*app->m_pConnection);
-}
-
-QString AdminATest::Scalar(const QString& sql, const std::vector<db::Variant>& params) {
-    db::Recordset rs = Db().Execute(sql, params);
-    return rs.IsEOF() ? QString() : rs.Field(0).ToString();
 }
 
 QStringList AdminATest::Column(const QString& sql, const std::vector<db::Variant>& params) {
@@ -56,24 +39,6 @@ void AdminATest::CountUpdates(const QString& table) {
     Db().Execute(QStringLiteral("CREATE TRIGGER test_count_%1 AFTER UPDATE ON %1 "
                                 "BEGIN INSERT INTO test_updates VALUES (1); END")
                      .arg(table));
-}
-
-void Open(ui::Dialog& dialog) {
-    dialog.OnInitDialog();
-    dialog.show();
-}
-
-void Click(ui::Dialog& dialog, int id) {
-    auto* button = dialog.GetDlgItem<QAbstractButton>(id);
-    ASSERT_NE(button, nullptr) << "no button " << id;
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QStringList GridColumn(CGridCtrl& grid, int col) {
-    QStringList out;
-    for (int r = 1; r < grid.GetRowCount(); ++r)
-        out << grid.GetItemText(r, col);
-    return out;
 }
 
 bool EditCell(CGridCtrl& grid, int row, int col, const QString& text) {

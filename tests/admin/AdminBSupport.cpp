@@ -3,13 +3,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 namespace adminb {
 
 void AdminBTest::SetUp() {
-    ASSERT_TRUE(dir.isValid());
     fixtures::SchoolOptions options;
     options.grades = 2;
     options.classesPerGrade = 3;
@@ -17,22 +15,7 @@ void AdminBTest::SetUp() {
     options.maxStudents = 8;
     options.subjects = 4;
     options.examsPerGrade = 2;
-    school = fixtures::MakeSchool(dir.filePath(QStringLiteral("veltora.mdb")), options);
-    boxes = std::make_unique<ui::ScriptedMessageBoxes>();
-    app = std::make_unique<CVeltoraApp>();
-    app->m_strAppDir = dir.path() + u'/';
-    app->m_pConnection = std::make_unique<db::Connection>();
-    app->m_pConnection->OpenFile(school.path, fixtures::DatabasePassword());
-}
-
-void AdminBTest::TearDown() {
-    app.reset();
-    boxes.reset();
-}
-
-QString AdminBTest::Scalar(const QString& sql, const std::vector<db::Variant>& params) {
-    db::Recordset rs = Db().Execute(sql, params);
-    return rs.IsEOF() ? QString() : rs.Field(0).ToString();
+    OpenSchool(options);
 }
 
 void AdminBTest::FailOn(const QString& event, const QString& table) {
@@ -58,18 +41,6 @@ int AdminBTest::AddExam(const QString& grade, const QString& description, const 
     return static_cast<int>(Db().LastInsertId());
 }
 
-void Open(ui::Dialog& dialog) {
-    dialog.OnInitDialog();
-    dialog.show();
-    QCoreApplication::processEvents();
-}
-
-void Click(ui::Dialog& dialog, int id) {
-    auto* button = dialog.GetDlgItem<QPushButton>(id);
-    ASSERT_NE(button, nullptr) << "button " << id;
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
 bool Choose(QComboBox* combo, const QString& text) {
     const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)
@@ -84,13 +55,6 @@ void Type(QComboBox* combo, const QString& text) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Backspace);
     QTest::keyClicks(edit, text);
-}
-
-QStringList GridColumn(CGridCtrl& grid, int col) {
-    QStringList texts;
-    for (int r = grid.GetFixedRowCount(); r < grid.GetRowCount(); ++r)
-        texts << grid.GetItemText(r, col);
-    return texts;
 }
 
 QStringList GridRow(CGridCtrl& grid, int row) {

@@ -3,34 +3,21 @@
 // fixture database in a temporary folder, message boxes answer from a script, buttons are clicked
 // with the mouse, and cells are edited through the grid's own notification path.
 
-#include "app/VeltoraApp.h"
-#include "controls/grid/GridCtrl.h"
+#include "AdminSupport.h"
 #include "data/TextCipher.h"
-#include "platform/db/Connection.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/MessageBox.h"
-#include "tests/fixtures/SchoolFixture.h"
-
-#include <gtest/gtest.h>
-
-#include <QStringList>
-#include <QTemporaryDir>
-
-#include <memory>
-#include <vector>
 
 class QComboBox;
 
 namespace adminb {
 
-class AdminBTest : public ::testing::Test {
+using admintest::Click;
+using admintest::GridColumn;
+using admintest::Open;
+
+class AdminBTest : public admintest::AdminTestBase {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
-    db::Connection& Db() { return *app->m_pConnection; }
-    // The first column of the first row as text; "" when there is no row.
-    QString Scalar(const QString& sql, const std::vector<db::Variant>& params = {});
     int Count(const QString& sql, const std::vector<db::Variant>& params = {}) {
         return Scalar(sql, params).toInt();
     }
@@ -43,25 +30,14 @@ protected:
     const fixtures::GradeInfo& GradeOf(const fixtures::ExamInfo& exam) const;
     // Registers an exam directly; returns its id.
     int AddExam(const QString& grade, const QString& description, const QString& date = "2009-09-01");
-    QStringList BoxTexts() const { return boxes->Texts(); }
 
-    QTemporaryDir dir;
-    fixtures::SchoolInfo school;
-    std::unique_ptr<ui::ScriptedMessageBoxes> boxes;
-    std::unique_ptr<CVeltoraApp> app;
     CTextCipher cipher;
 };
 
-// What DoModal does before the dialog's loop: the initialisation, then the window shown.
-void Open(ui::Dialog& dialog);
-// A mouse click on the dialog's push button `id`.
-void Click(ui::Dialog& dialog, int id);
 // The user picks the entry of that text from the drop-down list; false when there is none.
 bool Choose(QComboBox* combo, const QString& text);
 // The user types into the box's edit field.
 void Type(QComboBox* combo, const QString& text);
-// The texts of column `col` in the rows below the header.
-QStringList GridColumn(CGridCtrl& grid, int col);
 // The texts of row `row`.
 QStringList GridRow(CGridCtrl& grid, int row);
 // The row whose column `col` reads `text`; -1 when none does.
