@@ -252,7 +252,8 @@ bool CMainFrame::TranslateAccelerator(const QKeyEvent& event) {
     const int command = res::FindAccelerator(m_accelerators, event.keyCombination());
     if (command == 0)
         return false;
-    // A key of the table is used up even when its command has no handler, as the original did.
+    // A key of the table is used up even when its command has no handler, as Windows translates
+    // accelerators: the key never reaches the focused control.
     OnCmdMsg(command);
     return true;
 }

@@ -29,7 +29,7 @@ public:
     VariantType Type() const;
     bool IsNull() const { return Type() == VariantType::Null; }
 
-    // Conversions as the original data layer made them: NULL gives 0, "" or an invalid date;
+    // Conversions as Windows variants make them: NULL gives 0, "" or an invalid date;
     // numeric text converts to its number and other text to 0; a real rounds half away from zero
     // to an integer. True is 1; a date as a number is its day count from 1899-12-30, and text
     // converts to a date from "YYYY-MM-DD" (also "YYYY-M-D", optionally followed by a time).

@@ -1,6 +1,6 @@
 #pragma once
 // Command ids and their routing: each command target keeps a dispatch map from command ids to its
-// handlers (the message map of the original framework) and an optional update handler that says
+// handlers (the message map of a Windows application framework) and an optional update handler that says
 // whether a command is enabled or checked right now.
 
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 // The modal dialog base: a template id, controls found by their numeric ids, the init/OK/Cancel
-// hooks of the original framework, and DoModal through a replaceable runner so that tests can
+// hooks of a Windows dialog, and DoModal through a replaceable runner so that tests can
 // check which dialog a command opens, in which mode, without showing a window.
 
 #include <QDialog>

@@ -1,5 +1,5 @@
 #pragma once
-// The open-file dialog with the original's filter syntax ("Name (*.a)|*.a|All (*.*)|*.*||"),
+// The open-file dialog with the Windows filter syntax ("Name (*.a)|*.a|All (*.*)|*.*||"),
 // behind a replaceable service so that tests script the chosen file.
 
 #include <QString>

@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes with the original's flag and answer integers, behind a replaceable service so
+// Message boxes with the Windows flag and answer integers, behind a replaceable service so
 // that tests can script the answers and read the texts that were shown.
 
 #include <QString>

@@ -1,5 +1,5 @@
 #pragma once
-// The C runtime's random numbers as the original program drew them (srand/rand: a linear
+// The random numbers of the Windows C runtime (srand/rand: a linear
 // congruential generator with results 0..32767), with a seam for tests.
 
 #include <functional>

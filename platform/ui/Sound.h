@@ -3,7 +3,7 @@
 
 namespace ui {
 
-// Sounds the default beep (the type is the original's sound class; 0xFFFFFFFF is the plain beep).
+// Sounds the default beep (the type is a Windows sound class; 0xFFFFFFFF is the plain beep).
 void MessageBeep(unsigned type = 0xFFFFFFFF);
 
 // How many beeps have sounded since start or the last reset; beeps are silent while muted.

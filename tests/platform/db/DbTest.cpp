@@ -52,7 +52,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST(Variant, FormatsRealsLikeTheOriginalLayer) {
+TEST(Variant, FormatsRealsAsWindowsVariantsDo) {
     EXPECT_EQ(Variant(90.0).ToString(), "90");
     EXPECT_EQ(Variant(85.5).ToString(), "85.5");
     EXPECT_EQ(Variant(0.1).ToString(), "0.1");
