@@ -5,10 +5,10 @@
 
 #include "app/VeltoraApp.h"
 #include "controls/grid/GridCtrl.h"
+#include "fixtures/SchoolFixture.h"
 #include "platform/db/Connection.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
-#include "tests/fixtures/SchoolFixture.h"
 
 #include <gtest/gtest.h>
 

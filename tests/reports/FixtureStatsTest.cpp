@@ -1,10 +1,10 @@
 // The reports on a generated school, checked against the same statistics computed here from the
 // raw score rows.
+#include "fixtures/SchoolFixture.h"
 #include "reports/BasicStats.h"
 #include "reports/ClassStandardScores.h"
 #include "reports/ClassSubjectTables.h"
 #include "reports/ValidTotals.h"
-#include "tests/fixtures/SchoolFixture.h"
 
 #include "data/TextCipher.h"
 #include "platform/db/Connection.h"

@@ -1,7 +1,7 @@
 // Makes a sample school database for trying the program and for benchmarks.
 //   mkschool <path> [--large] [--seed N] [--totals] [--no-edge-cases]
 
-#include "tests/fixtures/SchoolFixture.h"
+#include "fixtures/SchoolFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,8 +7,8 @@
 #include "admin/ScoreEntryDlg.h"
 #include "app/VeltoraApp.h"
 #include "data/TextCipher.h"
+#include "fixtures/SchoolFixture.h"
 #include "platform/ui/MessageBox.h"
-#include "tests/fixtures/SchoolFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
