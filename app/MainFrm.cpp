@@ -7,6 +7,7 @@
 #include "controls/Picture.h"
 #include "platform/help/Help.h"
 #include "platform/net/Page.h"
+#include "platform/res/PromptTable.h"
 #include "platform/res/StringTable.h"
 #include "platform/res/Toolbar.h"
 #include "platform/ui/MessageBox.h"
@@ -25,14 +26,6 @@
 #include <QUrl>
 
 namespace {
-
-// The status-bar prompt and the tooltip of a command: its string, split at the line feed.
-QString Prompt(int id) {
-    return res::LoadString(id).section(u'\n', 0, 0);
-}
-QString ToolTip(int id) {
-    return res::LoadString(id).section(u'\n', 1, 1);
-}
 
 QIcon IconFrom(const QImage& image) {
     return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
@@ -92,9 +85,10 @@ int CMainFrame::OnCreate(CVeltoraDoc* document) {
             m_wndToolBar->addSeparator();
             continue;
         }
-        QAction* action = MakeCommandAction(id, ToolTip(id), m_wndToolBar);
+        const QString tip = res::LoadPrompt(id).toolTip;
+        QAction* action = MakeCommandAction(id, tip, m_wndToolBar);
         action->setIcon(IconFrom(toolbar->ButtonImage(image++)));
-        action->setToolTip(ToolTip(id));
+        action->setToolTip(tip);
         m_wndToolBar->addAction(action);
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
@@ -122,7 +116,7 @@ int CMainFrame::OnCreate(CVeltoraDoc* document) {
 QAction* CMainFrame::MakeCommandAction(int id, const QString& text, QObject* parent) {
     auto* action = new QAction(text, parent);
     action->setData(id);
-    action->setStatusTip(Prompt(id));
+    action->setStatusTip(res::LoadPrompt(id).statusText);
     connect(action, &QAction::triggered, this, [this, id] { OnCmdMsg(id); });
     return action;
 }

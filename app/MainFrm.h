@@ -61,6 +61,9 @@ public:
     bool OnUpdateCmdUI(int id, ui::CmdUI& ui) override;
     // The accelerators of table 128: runs the command of a matching key; true when it did.
     bool TranslateAccelerator(const QKeyEvent& event);
+    // An action that runs command `id`, showing `text`; the status bar shows the command's prompt
+    // while it is pointed at (nothing for a command without one).
+    QAction* MakeCommandAction(int id, const QString& text, QObject* parent);
 
     // The text cipher on the frame's own cipher holder.
     QString DecodeText(const QString& key, const QString& hexText) {
@@ -94,7 +97,6 @@ private:
     void BuildCommandMap();
     QMenu* BuildPopup(const res::MenuItem& popup, QWidget* parent);
     void UpdateActions(const QList<QAction*>& actions);
-    QAction* MakeCommandAction(int id, const QString& text, QObject* parent);
 
     CTextCipher m_cipher;
     QPointer<QWidget> m_hPrintTarget;

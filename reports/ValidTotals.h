@@ -3,6 +3,8 @@
 // the analysis exam as the sum of the scores present in the ticked subjects, NULL when none is.
 
 #include "platform/db/Connection.h"
+#include "platform/res/StringTable.h"
+#include "platform/text/Gbk.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,12 +19,14 @@ QStringList TotalTypeItems();
 QString TotalTypeHeader(int index);
 constexpr int kDefaultTotalType = 2;
 
-// Texts of the dialog in its totals mode.
+// Texts of the dialog in its totals mode: the caption is string 57670, the button its first four
+// bytes in code page 936 ("计算").
+inline constexpr int IDS_TOTALS_CAPTION = 57670;
 inline QString TotalsCaption() {
-    return QStringLiteral("计算各科总分");
+    return res::LoadString(IDS_TOTALS_CAPTION);
 }
 inline QString TotalsButtonText() {
-    return QStringLiteral("计算");
+    return text::CutToGbkBytes(TotalsCaption(), 4);
 }
 // The caption after a total type is chosen: "计算文总", "计算理总", "计算总分".
 QString TotalTypeCaption(int index);

@@ -1,51 +1,12 @@
 #include "platform/res/StringTable.h"
 
-#include <QDir>
-#include <QFile>
-#include <QHash>
+#include "platform/res/IdTexts.h"
 
 namespace res {
 namespace {
 
-QString Unescape(const QString& s) {
-    QString out;
-    out.reserve(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s.at(i);
-        if (c == u'\\' && i + 1 < s.size()) {
-            const QChar n = s.at(++i);
-            out += n == u't' ? QChar(u'\t') : n == u'n' ? QChar(u'\n') : n;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 const QHash<int, QString>& Table() {
-    static const QHash<int, QString> table = [] {
-        QHash<int, QString> t;
-        QDir dir(QStringLiteral(":/veltora/strings"));
-        const QStringList files = dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-        for (const QString& name : files) {
-            QFile f(dir.filePath(name));
-            if (!f.open(QIODevice::ReadOnly))
-                continue;
-            const QString all = QString::fromUtf8(f.readAll());
-            for (const QString& line : all.split(u'\n')) {
-                if (line.isEmpty() || line.startsWith(u'#'))
-                    continue;
-                const qsizetype tab = line.indexOf(u'\t');
-                if (tab <= 0)
-                    continue;
-                bool ok = false;
-                const int id = line.left(tab).trimmed().toInt(&ok);
-                if (ok && !t.contains(id))
-                    t.insert(id, Unescape(line.mid(tab + 1).remove(u'\r')));
-            }
-        }
-        return t;
-    }();
+    static const QHash<int, QString> table = ReadIdTexts(QStringLiteral(":/veltora/strings"));
     return table;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's string table: texts by numeric id, read from the compiled-in resources
-// ":/veltora/strings/*.txt" (lines "id<TAB>text"; "\t", "\n" and "\\" escapes; '#' starts a
-// comment line). An id given twice keeps its first text, in file-name order.
+// ":/veltora/strings/*.txt" (format in IdTexts.h). It holds texts only: the prompts of commands
+// are in the prompt table, so a string may share its number with a command.
 
 #include <QString>
 

@@ -8,6 +8,7 @@
 #include "platform/help/Help.h"
 #include "platform/net/Page.h"
 #include "platform/res/Menu.h"
+#include "platform/res/PromptTable.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/Shell.h"
@@ -235,6 +236,24 @@ TEST_F(ShellTest, MenuShowsCommandsWithoutHandlerDisabledAndBarsChecked) {
     EXPECT_FALSE(frame->isVisible());
 }
 
+TEST_F(ShellTest, StatusBarShowsCommandPromptsApartFromStringsOfTheSameNumber) {
+    QAction* help = frame->MakeCommandAction(ui::ID_HELP, QStringLiteral("帮助"), frame);
+    help->showStatusText(frame);
+    EXPECT_EQ(frame->GetStatusBar()->currentMessage(), QStringLiteral("显示帮助"));
+    EXPECT_EQ(res::LoadString(ui::ID_HELP), QStringLiteral("计算各科总分"));
+
+    // A command without a prompt shows nothing, though a string has its number.
+    QAction* unprompted = frame->MakeCommandAction(32829, QStringLiteral("打印"), frame);
+    unprompted->showStatusText(frame);
+    EXPECT_TRUE(frame->GetStatusBar()->currentMessage().isEmpty());
+    EXPECT_FALSE(res::LoadString(32829).isEmpty());
+
+    const QList<QAction*> buttons = frame->GetToolBar()->actions();
+    buttons[1]->showStatusText(frame); // 科目设置
+    EXPECT_EQ(frame->GetStatusBar()->currentMessage(), QStringLiteral("科目设置"));
+    EXPECT_EQ(buttons[1]->toolTip(), QStringLiteral("科目设置"));
+}
+
 TEST_F(ShellTest, ToolbarHasTwentySlots) {
     const QList<QAction*> slots_ = frame->GetToolBar()->actions();
     ASSERT_EQ(slots_.size(), 20);
@@ -330,8 +349,7 @@ TEST_F(ShellTest, WebCommandsGoToOurAddresses) {
     ASSERT_EQ(shell.Opened().size(), 2);
     EXPECT_EQ(shell.Opened()[0], QUrl("mailto:support@veltora.example.org"));
     EXPECT_EQ(shell.Opened()[1], QUrl("http://www.veltora.example.org"));
-    EXPECT_EQ(res::LoadString(32809).section(u'\n', 0, 0),
-              QStringLiteral("电子邮件：support@veltora.example.org"));
+    EXPECT_EQ(res::LoadPrompt(32809).statusText, QStringLiteral("电子邮件：support@veltora.example.org"));
 }
 
 class HelpRecorder : public help::HelpPresenter {
