@@ -670,6 +670,9 @@ protected:
     QWidget* m_pPreviewWnd = nullptr;
 
 private:
+    // The scroll of bar `nBar` (SB_HORZ or SB_VERT) by a scroll-bar code.
+    void OnScroll(int nBar, int nSBCode);
+
     std::unique_ptr<CGridTitleTip> m_TitleTip;
     CGridDropTarget m_DropTarget;
     bool m_bMouseCaptured = false;

@@ -455,143 +455,86 @@ void CGridCtrl::ResetScrollBars() {
 }
 
 void CGridCtrl::OnVScroll(int nSBCode) {
-    EndEditing();
-    HideTitleTip();
-
-    const int scrollPos = GetScrollPos32(SB_VERT);
-    const CGridCellId idTopLeft = GetTopleftNonFixedCell();
-    Rect rect;
-    GetClientRect(&rect);
-    Rect below = rect;
-    below.top = GetFixedRowHeight();
-
-    switch (nSBCode) {
-    case SB_LINEDOWN:
-        if (scrollPos < m_nVScrollMax) {
-            int iRowToUse = idTopLeft.row;
-            while (iRowToUse < m_nRows - 1 && GetRowHeight(iRowToUse) < 1)
-                ++iRowToUse;
-            const int yScroll = std::max(0, GetRowHeight(iRowToUse));
-            SetScrollPos32(SB_VERT, scrollPos + yScroll);
-            if (GetScrollPos32(SB_VERT) != scrollPos)
-                InvalidateRect(&below);
-        }
-        break;
-    case SB_LINEUP:
-        if (scrollPos > 0 && idTopLeft.row > GetFixedRowCount()) {
-            int iRowToUse = idTopLeft.row - 1;
-            while (iRowToUse > GetFixedRowCount() && GetRowHeight(iRowToUse) < 1)
-                --iRowToUse;
-            const int yScroll = std::max(0, GetRowHeight(iRowToUse));
-            SetScrollPos32(SB_VERT, std::max(0, scrollPos - yScroll));
-            InvalidateRect(&below);
-        }
-        break;
-    case SB_PAGEDOWN:
-        if (scrollPos < m_nVScrollMax) {
-            const int offset = rect.Height() - GetFixedRowHeight();
-            SetScrollPos32(SB_VERT, std::min(m_nVScrollMax, scrollPos + offset));
-            InvalidateRect(&below);
-        }
-        break;
-    case SB_PAGEUP:
-        if (scrollPos > 0) {
-            const int offset = rect.Height() - GetFixedRowHeight();
-            SetScrollPos32(SB_VERT, std::max(0, scrollPos - offset));
-            InvalidateRect(&below);
-        }
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        SetScrollPos32(SB_VERT, GetScrollPos32(SB_VERT, true));
-        m_idTopLeftCell.col = -1;
-        const CGridCellId idNewTopLeft = GetTopleftNonFixedCell();
-        if (idNewTopLeft != idTopLeft)
-            InvalidateRect(&below);
-        break;
-    }
-    case SB_TOP:
-        if (scrollPos > 0) {
-            SetScrollPos32(SB_VERT, 0);
-            InvalidateRect(nullptr);
-        }
-        break;
-    case SB_BOTTOM:
-        if (scrollPos < m_nVScrollMax) {
-            SetScrollPos32(SB_VERT, m_nVScrollMax);
-            InvalidateRect(nullptr);
-        }
-        break;
-    default:
-        break;
-    }
+    OnScroll(SB_VERT, nSBCode);
 }
 
 void CGridCtrl::OnHScroll(int nSBCode) {
+    OnScroll(SB_HORZ, nSBCode);
+}
+
+// Both bars scroll alike, rows for the vertical one and columns for the horizontal one: a line is
+// the first line of non-zero size from the top-left non-fixed cell on (before it, going back), a
+// page is the client area beside the fixed lines. Only the non-fixed part is redrawn, the whole
+// grid after a jump to either end.
+void CGridCtrl::OnScroll(int nBar, int nSBCode) {
     EndEditing();
     HideTitleTip();
 
-    const int scrollPos = GetScrollPos32(SB_HORZ);
+    const bool vertical = nBar == SB_VERT;
+    const auto lineSize = [this, vertical](int line) {
+        return vertical ? GetRowHeight(line) : GetColumnWidth(line);
+    };
+    const int scrollPos = GetScrollPos32(nBar);
+    const int scrollMax = vertical ? m_nVScrollMax : m_nHScrollMax;
+    const int lineCount = vertical ? m_nRows : m_nCols;
+    const int fixedCount = vertical ? GetFixedRowCount() : GetFixedColumnCount();
+    const int fixedSize = vertical ? GetFixedRowHeight() : GetFixedColumnWidth();
     const CGridCellId idTopLeft = GetTopleftNonFixedCell();
+    const int firstLine = vertical ? idTopLeft.row : idTopLeft.col;
     Rect rect;
     GetClientRect(&rect);
-    Rect right = rect;
-    right.left = GetFixedColumnWidth();
+    Rect scrolled = rect;
+    (vertical ? scrolled.top : scrolled.left) = fixedSize;
+    const int page = (vertical ? rect.Height() : rect.Width()) - fixedSize;
 
     switch (nSBCode) {
-    case SB_LINERIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            int iColToUse = idTopLeft.col;
-            while (iColToUse < m_nCols - 1 && GetColumnWidth(iColToUse) < 1)
-                ++iColToUse;
-            const int xScroll = std::max(0, GetColumnWidth(iColToUse));
-            SetScrollPos32(SB_HORZ, scrollPos + xScroll);
-            if (GetScrollPos32(SB_HORZ) != scrollPos)
-                InvalidateRect(&right);
+    case SB_LINEDOWN: // and SB_LINERIGHT
+        if (scrollPos < scrollMax) {
+            int line = firstLine;
+            while (line < lineCount - 1 && lineSize(line) < 1)
+                ++line;
+            SetScrollPos32(nBar, scrollPos + std::max(0, lineSize(line)));
+            if (GetScrollPos32(nBar) != scrollPos)
+                InvalidateRect(&scrolled);
         }
         break;
-    case SB_LINELEFT:
-        if (scrollPos > 0 && idTopLeft.col > GetFixedColumnCount()) {
-            int iColToUse = idTopLeft.col - 1;
-            while (iColToUse > GetFixedColumnCount() && GetColumnWidth(iColToUse) < 1)
-                --iColToUse;
-            const int xScroll = std::max(0, GetColumnWidth(iColToUse));
-            SetScrollPos32(SB_HORZ, std::max(0, scrollPos - xScroll));
-            InvalidateRect(&right);
+    case SB_LINEUP: // and SB_LINELEFT
+        if (scrollPos > 0 && firstLine > fixedCount) {
+            int line = firstLine - 1;
+            while (line > fixedCount && lineSize(line) < 1)
+                --line;
+            SetScrollPos32(nBar, std::max(0, scrollPos - std::max(0, lineSize(line))));
+            InvalidateRect(&scrolled);
         }
         break;
-    case SB_PAGERIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            const int offset = rect.Width() - GetFixedColumnWidth();
-            SetScrollPos32(SB_HORZ, std::min(m_nHScrollMax, scrollPos + offset));
-            InvalidateRect(&right);
+    case SB_PAGEDOWN: // and SB_PAGERIGHT
+        if (scrollPos < scrollMax) {
+            SetScrollPos32(nBar, std::min(scrollMax, scrollPos + page));
+            InvalidateRect(&scrolled);
         }
         break;
-    case SB_PAGELEFT:
+    case SB_PAGEUP: // and SB_PAGELEFT
         if (scrollPos > 0) {
-            const int offset = rect.Width() - GetFixedColumnWidth();
-            SetScrollPos32(SB_HORZ, std::max(0, scrollPos - offset));
-            InvalidateRect(&right);
+            SetScrollPos32(nBar, std::max(0, scrollPos - page));
+            InvalidateRect(&scrolled);
         }
         break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        SetScrollPos32(SB_HORZ, GetScrollPos32(SB_HORZ, true));
+    case SB_THUMBTRACK:
+        SetScrollPos32(nBar, GetScrollPos32(nBar, true));
         m_idTopLeftCell.col = -1;
-        const CGridCellId idNewTopLeft = GetTopleftNonFixedCell();
-        if (idNewTopLeft != idTopLeft)
-            InvalidateRect(&right);
+        if (GetTopleftNonFixedCell() != idTopLeft)
+            InvalidateRect(&scrolled);
         break;
-    }
-    case SB_LEFT:
+    case SB_TOP: // and SB_LEFT
         if (scrollPos > 0) {
-            SetScrollPos32(SB_HORZ, 0);
+            SetScrollPos32(nBar, 0);
             InvalidateRect(nullptr);
         }
         break;
-    case SB_RIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            SetScrollPos32(SB_HORZ, m_nHScrollMax);
+    case SB_BOTTOM: // and SB_RIGHT
+        if (scrollPos < scrollMax) {
+            SetScrollPos32(nBar, scrollMax);
             InvalidateRect(nullptr);
         }
         break;

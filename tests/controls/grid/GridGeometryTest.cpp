@@ -161,6 +161,42 @@ TEST_F(GridGeometry, LinePageAndEndScrolling) {
     EXPECT_EQ(grid.GetTopleftNonFixedCell(), CGridCellId(3, 1));
 }
 
+TEST_F(GridGeometry, HorizontalScrollingStepsByColumnsAndPages) {
+    for (int c = 1; c < 6; ++c)
+        grid.SetColumnWidth(c, 100);
+    grid.ResetScrollBars();
+    const auto hPos = [this] { return grid.GetScrollPos32(SB_HORZ); };
+    grid.OnHScroll(SB_LINELEFT); // at the left: nothing
+    EXPECT_EQ(hPos(), 0);
+    Rect client;
+    grid.GetClientRect(&client);
+    grid.OnHScroll(SB_PAGERIGHT);
+    EXPECT_EQ(hPos(), client.Width() - 50);
+    EXPECT_EQ(VPos(), 0);
+    grid.OnHScroll(SB_PAGELEFT);
+    EXPECT_EQ(hPos(), 0);
+
+    const int maxPos = grid.HorizontalScrollBar()->maximum();
+    for (int i = 0; i < 20; ++i)
+        grid.OnHScroll(SB_PAGERIGHT);
+    EXPECT_EQ(hPos(), maxPos);
+    grid.OnHScroll(SB_LEFT);
+    EXPECT_EQ(hPos(), 0);
+    grid.OnHScroll(SB_RIGHT);
+    EXPECT_EQ(hPos(), maxPos);
+
+    // A hidden column at the left is skipped by a line step, and a step back goes one column.
+    grid.OnHScroll(SB_LEFT);
+    grid.SetColumnWidth(1, 0);
+    grid.OnHScroll(SB_LINERIGHT);
+    EXPECT_EQ(hPos(), 100);
+    EXPECT_EQ(grid.GetTopleftNonFixedCell(), CGridCellId(1, 3));
+    grid.OnHScroll(SB_LINERIGHT);
+    grid.OnHScroll(SB_LINELEFT);
+    EXPECT_EQ(hPos(), 100);
+    EXPECT_EQ(VPos(), 0);
+}
+
 TEST_F(GridGeometry, EnsureVisibleScrollsAndStopsAtTheEnd) {
     grid.EnsureVisible(50, 5);
     EXPECT_TRUE(grid.IsCellVisible(50, 5));
