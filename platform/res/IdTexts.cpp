@@ -21,8 +21,6 @@ QString Unescape(const QString& s) {
     return out;
 }
 
-} // namespace
-
 QHash<int, QString> ReadIdTexts(const QString& folder) {
     QHash<int, QString> t;
     QDir dir(folder);
@@ -45,6 +43,17 @@ QHash<int, QString> ReadIdTexts(const QString& folder) {
         }
     }
     return t;
+}
+
+} // namespace
+
+const QHash<int, QString>& IdTexts(IdTable table) {
+    if (table == IdTable::Prompts) {
+        static const QHash<int, QString> prompts = ReadIdTexts(QStringLiteral(":/veltora/prompts"));
+        return prompts;
+    }
+    static const QHash<int, QString> strings = ReadIdTexts(QStringLiteral(":/veltora/strings"));
+    return strings;
 }
 
 } // namespace res

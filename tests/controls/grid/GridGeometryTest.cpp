@@ -137,64 +137,46 @@ TEST_F(GridGeometry, VisibleRangesAndVisibility) {
 }
 
 TEST_F(GridGeometry, LinePageAndEndScrolling) {
-    grid.OnVScroll(SB_LINEUP); // at the top: nothing
-    EXPECT_EQ(VPos(), 0);
+    for (int c = 1; c < 6; ++c)
+        grid.SetColumnWidth(c, 100); // more than two pages of columns
+    grid.ResetScrollBars();
     Rect client;
     grid.GetClientRect(&client);
-    grid.OnVScroll(SB_PAGEDOWN);
-    EXPECT_EQ(VPos(), client.Height() - 20);
+    for (const int bar : {SB_VERT, SB_HORZ}) {
+        const bool vertical = bar == SB_VERT;
+        const auto scroll = [&](int code) { vertical ? grid.OnVScroll(code) : grid.OnHScroll(code); };
+        const auto pos = [&] { return grid.GetScrollPos32(bar); };
+        scroll(SB_LINEUP); // at the start: nothing
+        EXPECT_EQ(pos(), 0);
+        scroll(SB_PAGEDOWN); // a page is the client beside the fixed lines
+        EXPECT_EQ(pos(), vertical ? client.Height() - 20 : client.Width() - 50);
+        scroll(SB_PAGEUP);
+        EXPECT_EQ(pos(), 0);
 
-    const int maxPos = grid.VerticalScrollBar()->maximum();
-    for (int i = 0; i < 200; ++i)
-        grid.OnVScroll(SB_PAGEDOWN);
-    EXPECT_EQ(VPos(), maxPos); // stops exactly at the end
-    grid.OnVScroll(SB_TOP);
-    EXPECT_EQ(VPos(), 0);
-    grid.OnVScroll(SB_BOTTOM);
-    EXPECT_EQ(VPos(), maxPos);
+        const int maxPos = (vertical ? grid.VerticalScrollBar() : grid.HorizontalScrollBar())->maximum();
+        for (int i = 0; i < 200; ++i)
+            scroll(SB_PAGEDOWN);
+        EXPECT_EQ(pos(), maxPos); // stops exactly at the end
+        scroll(SB_TOP);
+        EXPECT_EQ(pos(), 0);
+        scroll(SB_BOTTOM);
+        EXPECT_EQ(pos(), maxPos);
+        scroll(SB_TOP);
+        EXPECT_EQ(grid.GetScrollPos32(vertical ? SB_HORZ : SB_VERT), 0); // the other bar stays
+    }
 
-    // A hidden row at the top is skipped by a line step.
-    grid.OnVScroll(SB_TOP);
+    // A hidden row or column at the start is skipped by a line step; a step back goes one line.
     grid.SetRowHeight(1, 0);
     grid.OnVScroll(SB_LINEDOWN);
     EXPECT_EQ(VPos(), 20);
     EXPECT_EQ(grid.GetTopleftNonFixedCell(), CGridCellId(3, 1));
-}
-
-TEST_F(GridGeometry, HorizontalScrollingStepsByColumnsAndPages) {
-    for (int c = 1; c < 6; ++c)
-        grid.SetColumnWidth(c, 100);
-    grid.ResetScrollBars();
-    const auto hPos = [this] { return grid.GetScrollPos32(SB_HORZ); };
-    grid.OnHScroll(SB_LINELEFT); // at the left: nothing
-    EXPECT_EQ(hPos(), 0);
-    Rect client;
-    grid.GetClientRect(&client);
-    grid.OnHScroll(SB_PAGERIGHT);
-    EXPECT_EQ(hPos(), client.Width() - 50);
-    EXPECT_EQ(VPos(), 0);
-    grid.OnHScroll(SB_PAGELEFT);
-    EXPECT_EQ(hPos(), 0);
-
-    const int maxPos = grid.HorizontalScrollBar()->maximum();
-    for (int i = 0; i < 20; ++i)
-        grid.OnHScroll(SB_PAGERIGHT);
-    EXPECT_EQ(hPos(), maxPos);
-    grid.OnHScroll(SB_LEFT);
-    EXPECT_EQ(hPos(), 0);
-    grid.OnHScroll(SB_RIGHT);
-    EXPECT_EQ(hPos(), maxPos);
-
-    // A hidden column at the left is skipped by a line step, and a step back goes one column.
-    grid.OnHScroll(SB_LEFT);
     grid.SetColumnWidth(1, 0);
     grid.OnHScroll(SB_LINERIGHT);
-    EXPECT_EQ(hPos(), 100);
-    EXPECT_EQ(grid.GetTopleftNonFixedCell(), CGridCellId(1, 3));
+    EXPECT_EQ(grid.GetScrollPos32(SB_HORZ), 100);
+    EXPECT_EQ(grid.GetTopleftNonFixedCell(), CGridCellId(3, 3));
     grid.OnHScroll(SB_LINERIGHT);
     grid.OnHScroll(SB_LINELEFT);
-    EXPECT_EQ(hPos(), 100);
-    EXPECT_EQ(VPos(), 0);
+    EXPECT_EQ(grid.GetScrollPos32(SB_HORZ), 100);
 }
 
 TEST_F(GridGeometry, EnsureVisibleScrollsAndStopsAtTheEnd) {
