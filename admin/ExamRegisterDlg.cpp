@@ -4,6 +4,7 @@
 #include "app/VeltoraApp.h"
 #include "data/GradeLookup.h"
 #include "platform/res/StringTable.h"
+#include "platform/ui/Clock.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QComboBox>
@@ -35,7 +36,7 @@ bool HoldsListItem(const QComboBox* combo) {
 
 } // namespace
 
-CExamRegisterDlg::CExamRegisterDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_today(QDate::currentDate()) {
+CExamRegisterDlg::CExamRegisterDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_today(ui::CurrentDate()) {
     setWindowTitle(QStringLiteral("注册考试名称"));
 
     m_cbYear = new QComboBox(this);
@@ -50,7 +51,7 @@ CExamRegisterDlg::CExamRegisterDlg(QWidget* parent) : ui::Dialog(IDD, parent), m
     m_cbTerm = new QComboBox(this);
     m_cbTerm->addItems({QStringLiteral("上学期"), QStringLiteral("下学期")});
     SetDlgCtrlId(m_cbTerm, 1019);
-    m_dtExamDate = new QDateEdit(QDate::currentDate(), this);
+    m_dtExamDate = new QDateEdit(ui::CurrentDate(), this);
     m_dtExamDate->setCalendarPopup(true);
     m_dtExamDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     SetDlgCtrlId(m_dtExamDate, 1003);
