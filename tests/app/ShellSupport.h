@@ -5,6 +5,7 @@
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
 #include "app/VeltoraView.h"
+#include "data/AppContext.h"
 #include "platform/profile/Profile.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"

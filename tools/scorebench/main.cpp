@@ -5,7 +5,7 @@
 // Without a school file a large one is made in a temporary folder first (this takes a while).
 
 #include "admin/ScoreEntryDlg.h"
-#include "app/VeltoraApp.h"
+#include "data/AppContext.h"
 #include "data/TextCipher.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/fixtures/SchoolFixture.h"
@@ -58,9 +58,9 @@ int main(int argc, char** argv) {
     }
 
     ui::ScriptedMessageBoxes boxes;
-    CVeltoraApp app;
-    app.m_pConnection = std::make_unique<db::Connection>();
-    app.m_pConnection->OpenFile(path, fixtures::DatabasePassword());
+    auto connection = std::make_unique<db::Connection>();
+    connection->OpenFile(path, fixtures::DatabasePassword());
+    data::SetDatabase(std::move(connection));
 
     CScoreEntryDlg dlg;
     dlg.SetEntryMode(0);
@@ -94,13 +94,12 @@ int main(int argc, char** argv) {
         grid.OnEndEditCell(1, col, text);
         commit.push_back(timer.nsecsElapsed() / 1e6);
     }
-    const QString written =
-        app.m_pConnection
-            ->Execute(QStringLiteral("SELECT %1 FROM tavrinKSK WHERE id=? AND studentid=?")
-                          .arg(dlg.GetSubjectField() + u'1'),
-                      dlg.GetExamId().toInt(), grid.GetItemText(1, 0))
-            .Field(0)
-            .ToString();
+    const QString written = data::Database()
+                                .Execute(QStringLiteral("SELECT %1 FROM tavrinKSK WHERE id=? AND studentid=?")
+                                             .arg(dlg.GetSubjectField() + u'1'),
+                                         dlg.GetExamId().toInt(), grid.GetItemText(1, 0))
+                                .Field(0)
+                                .ToString();
     std::printf("last mark written: %s (grid shows %s)\n", qPrintable(written),
                 qPrintable(grid.GetItemText(1, grid.GetColumnCount() - 2)));
     std::printf("exam \"%s\", subject \"%s\", class 1: %d rows\n", qPrintable(exams->currentText()),
