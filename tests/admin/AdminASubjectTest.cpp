@@ -125,6 +125,7 @@ TEST_F(AdminASubject, AddingIsAllOrNothing) {
     // A score table that cannot take columns: the subject row must not stay behind.
     Db().Execute(QStringLiteral("ALTER TABLE tavrinKSK RENAME TO real_ksk"));
     Db().Execute(QStringLiteral("CREATE VIEW tavrinKSK AS SELECT * FROM real_ksk"));
+    ExpectWarning view(QStringLiteral("adding a subject failed"));
     CSubjectSetDlg dlg;
     Open(dlg);
     const int rows = dlg.GetGrid().GetRowCount();
@@ -175,6 +176,7 @@ TEST_F(AdminASubject, UpdateFailureRestoresTheCellAndEnterKeepsTheDialogOpen) {
     CGridCtrl& grid = dlg.GetGrid();
     Db().Execute(QStringLiteral(
         "CREATE TRIGGER refuse BEFORE UPDATE ON tavrinKMK BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    ExpectWarning locked(QStringLiteral("locked"));
     EditCell(grid, 1, 1, QStringLiteral("新科目"));
     EXPECT_EQ(grid.GetItemText(1, 1), school.subjects[0].name);
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据更新失败！")});

@@ -8,6 +8,7 @@
 #include "platform/db/Connection.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/common/Warnings.h"
 #include "tests/fixtures/SchoolFixture.h"
 
 #include <gtest/gtest.h>

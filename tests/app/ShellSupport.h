@@ -10,6 +10,7 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
+#include "tests/common/Warnings.h"
 
 #include <gtest/gtest.h>
 

@@ -146,6 +146,7 @@ TEST_F(ParamDlgTest, AFailingTotalChangesNothingAndSaysWhy) {
     SetContext();
     m_db.Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF sum3 ON tavrinKSK "
                                 "WHEN NEW.studentid='G' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    ExpectWarning refused(QStringLiteral("refused"));
     auto dlg = Open(1);
     Click(*dlg, CAnalysisParamDlg::IDC_SELECT_NONE);
     Toggle(*dlg, 1);

@@ -19,6 +19,7 @@
 #include "data/TextCipher.h"
 #include "platform/db/Connection.h"
 #include "reports/ReportQueries.h"
+#include "tests/common/Warnings.h"
 
 #include <QTemporaryDir>
 
