@@ -13,7 +13,6 @@ using namespace admin;
 namespace {
 const QString kPlaceholder = QStringLiteral("*****");
 constexpr int IDS_CODE_LENGTH = 32832; // 年级代码必须是五位数字，请按F1获取帮助。
-constexpr int IDC_DELETE = 1021;
 } // namespace
 
 CLookupTableDlg::CLookupTableDlg(int templateId, Table table, QWidget* parent)

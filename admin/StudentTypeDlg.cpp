@@ -12,7 +12,6 @@
 using namespace admin;
 
 namespace {
-constexpr int IDC_HELP = 1012;
 constexpr int kCodeBytes = 2;
 constexpr int kDescriptionBytes = 10;
 } // namespace

@@ -14,9 +14,6 @@ using namespace admin;
 
 namespace {
 
-constexpr int IDC_ADD = 1023;
-constexpr int IDC_DELETE = 1021;
-constexpr int IDC_HELP = 1012;
 constexpr int kMaxNameBytes = 8;
 
 const QString kPlaceholder = QStringLiteral("*****");

@@ -67,11 +67,11 @@ int main(int argc, char** argv) {
     dlg.OnInitDialog();
     dlg.show();
     QApplication::processEvents();
-    auto* exams = dlg.GetDlgItem<QComboBox>(1038);
-    auto* subjects = dlg.GetDlgItem<QComboBox>(1040);
+    auto* exams = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM);
+    auto* subjects = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT);
     exams->setCurrentIndex(0);
     subjects->setCurrentIndex(std::min(2, subjects->count() - 1));
-    dlg.GetDlgItem<QSpinBox>(1010)->setValue(1);
+    dlg.GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(1);
 
     std::vector<double> list, commit;
     CGridCtrl& grid = dlg.GetGrid();
