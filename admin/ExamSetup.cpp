@@ -2,15 +2,12 @@
 
 #include "data/TextCipher.h"
 #include "platform/db/Transaction.h"
-#include "platform/res/StringTable.h"
-#include "platform/text/Gbk.h"
+#include "platform/log/Log.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace examsetup {
 
@@ -29,38 +26,20 @@ std::optional<QString> FirstField(db::Connection& connection, const QString& sql
     return Text(rs, field);
 }
 
-QString QuietLookup(db::Connection& connection, const QString& sql, const QString& value, const char* field) {
-    try {
-        if (auto found = FirstField(connection, sql, value, field))
-            return *found;
-    } catch (const db::DbError&) {
-        // A look-up that fails leaves the text as it was.
-    }
-    return value;
-}
-
 QString SubjectName(db::Connection& connection, CTextCipher& cipher, const QString& field) {
     try {
         if (auto name = FirstField(
                 connection, QStringLiteral("SELECT mydesc FROM tavrinKMK WHERE fldname=? COLLATE NOCASE"),
                 field, "mydesc"))
-            return cipher.DecodeText(DescriptionKey(), *name);
-    } catch (const db::DbError&) {
+            return cipher.DecodeText(data::DescriptionKey(), *name);
+    } catch (const db::DbError& e) {
         // Shown by its column name, like a subject that is gone.
+        qCWarning(vlog::db) << "subject name of" << field << "not read:" << e.Message();
     }
     return field;
 }
 
 } // namespace
-
-QString DescriptionKey() {
-    return res::LoadString(57676);
-}
-
-QString GradeName(db::Connection& connection, const QString& code) {
-    return QuietLookup(connection, QStringLiteral("SELECT mydesc FROM tavrinGrade WHERE gradeno=?"), code,
-                       "mydesc");
-}
 
 // ---- registration
 
@@ -130,54 +109,6 @@ void DeleteExam(db::Connection& connection, int examId) {
     connection.Execute(QStringLiteral("DELETE FROM tavrinKSK WHERE id=?"), examId);
     connection.Execute(QStringLiteral("DELETE FROM tavrinKSLB WHERE id=?"), examId);
     t.Commit();
-}
-
-// ---- exam list
-
-QStringList ExamListTexts(db::Connection& connection, CTextCipher& cipher) {
-    QStringList entries;
-    try {
-        db::Recordset rs =
-            connection.Execute(QStringLiteral("SELECT grade, mydesc FROM tavrinKSLB ORDER BY id DESC"));
-        const QString key = DescriptionKey();
-        std::map<QString, QString> gradeNames;
-        for (; !rs.IsEOF(); rs.MoveNext()) {
-            const QString code = Text(rs, "grade");
-            auto it = gradeNames.find(code);
-            if (it == gradeNames.end())
-                it = gradeNames.emplace(code, GradeName(connection, code)).first;
-            QString entry = it->second + u'|';
-            if (!rs.Field(QStringLiteral("mydesc")).IsNull())
-                entry += cipher.DecodeText(key, Text(rs, "mydesc"));
-            entries << entry;
-        }
-    } catch (const db::DbError&) {
-        // The entries read so far stay.
-    }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const QString& a, const QString& b) { return text::CompareGbk(a, b) < 0; });
-    return entries;
-}
-
-ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QString& entry) {
-    const qsizetype bar = entry.indexOf(u'|');
-    const QString grade = bar < 0 ? QString() : entry.left(bar);
-    const QString name = bar < 0 ? entry : entry.mid(bar + 1);
-    const QString cipherText = cipher.EncodeText(DescriptionKey(), name);
-    ExamRef ref;
-    try {
-        db::Recordset rs = connection.Execute(
-            QStringLiteral("SELECT id, grade FROM tavrinKSLB WHERE mydesc=? AND (grade=? OR grade IN "
-                           "(SELECT gradeno FROM tavrinGrade WHERE mydesc=?)) ORDER BY id"),
-            cipherText, grade, grade);
-        if (!rs.IsEOF()) {
-            ref.id = rs.Field(QStringLiteral("id")).ToInt();
-            ref.grade = Text(rs, "grade");
-        }
-    } catch (const db::DbError&) {
-        ref = {};
-    }
-    return ref;
 }
 
 // ---- paper weights

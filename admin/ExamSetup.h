@@ -16,13 +16,6 @@ class CTextCipher;
 
 namespace examsetup {
 
-// The key of the enciphered subject and exam names.
-QString DescriptionKey();
-
-// A grade's name by its code; the code itself when no grade matches, the name is NULL or the
-// database fails.
-QString GradeName(db::Connection& connection, const QString& code);
-
 // ---- registration
 
 struct SchoolYearChoice {
@@ -56,21 +49,6 @@ QString ShowExamDate(const db::Variant& stored);
 void SetExamDate(db::Connection& connection, int examId, const QDate& date);
 // The exam's score rows and the exam itself, all or nothing.
 void DeleteExam(db::Connection& connection, int examId);
-
-// ---- the exam list of the weight and preparation dialogs
-
-// One entry per registered exam, "grade name|exam description", in the order the program sorts
-// texts. A database failure ends the list with the entries read so far.
-QStringList ExamListTexts(db::Connection& connection, CTextCipher& cipher);
-
-struct ExamRef {
-    int id = -1; // -1: no such exam
-    QString grade;
-};
-// The exam an entry names. Every grade that carries the entry's grade name is tried (two grades
-// may share one name), and a grade text that is no grade name is taken as a code. A database
-// failure gives no exam.
-ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QString& entry);
 
 // ---- paper weights
 

@@ -1,6 +1,8 @@
 #include "admin/ScoreEntryDlg.h"
 
-#include "admin/ExamSetup.h"
+#include "controls/ComboChoice.h"
+#include "data/ExamChooser.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 
 #include <QApplication>
@@ -14,17 +16,11 @@
 #include <QSpinBox>
 
 #include <array>
+#include <optional>
 
 using namespace admin;
 
 namespace {
-
-constexpr int IDC_NUMBER = 1010;
-constexpr int IDC_NUMBER_LABEL = 1171;
-constexpr int IDC_EXAM = 1038;
-constexpr int IDC_SUBJECT = 1040;
-constexpr int IDC_LOAD = 1041;
-constexpr int IDC_IMPORT = 1015;
 
 constexpr int IDS_CHOOSE_FROM_LIST = 57638;
 constexpr int IDS_SET_WEIGHTS_FIRST = 57646;
@@ -72,16 +68,8 @@ gdi::COLORREF ScoreColour(double value, double fullMark) {
     return value < 0.6 * fullMark ? kRed : kBlue;
 }
 
-QString Text(const db::Recordset& rs, const char* field) {
-    return rs.Field(QString::fromLatin1(field)).ToString();
-}
-
 QString TwoDigits(const db::Variant& v) {
     return v.IsNull() ? QString() : QString::asprintf("%2d", static_cast<short>(v.ToInt()));
-}
-
-bool HoldsListItem(const QComboBox* combo) {
-    return combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
 }
 
 } // namespace
@@ -170,22 +158,23 @@ bool CScoreEntryDlg::OnInitDialog() {
 
 void CScoreEntryDlg::FillExamCombo() {
     m_cbExam->clear();
-    try {
-        m_cbExam->addItems(examsetup::ExamListTexts(Database(), m_cipher));
-    } catch (const db::DbError&) {
-    }
+    if (data::HasDatabase())
+        for (const data::ExamEntry& e : data::ExamEntries(data::Database(), m_cipher))
+            m_cbExam->addItem(e.text, e.id);
     m_cbExam->setCurrentIndex(m_cbExam->count() > 0 ? 0 : -1);
 }
 
 void CScoreEntryDlg::FillSubjectCombo() {
     m_cbSubject->clear();
     try {
-        db::Recordset rs = Database().Execute(QStringLiteral("SELECT mydesc FROM tavrinKMK ORDER BY id"));
-        const QString key = DescriptionKey();
+        db::Recordset rs =
+            data::Database().Execute(QStringLiteral("SELECT mydesc FROM tavrinKMK ORDER BY id"));
+        const QString key = data::DescriptionKey();
         for (; !rs.IsEOF(); rs.MoveNext())
             if (!rs.Field(0).IsNull())
                 m_cbSubject->addItem(m_cipher.DecodeText(key, rs.Field(0).ToString()));
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score entry: subject list cut short:" << e.Message();
     }
     m_cbSubject->setCurrentIndex(-1);
     m_cbSubject->setEditText(QString());
@@ -208,13 +197,9 @@ int CScoreEntryDlg::OnLoadScores() {
         ui::MessageBox(this, res::LoadString(IDS_CHOOSE_FROM_LIST), QString(), ui::MB_ICONERROR);
         return 0;
     };
-    if (!HoldsListItem(m_cbSubject))
+    if (!HoldsListItem(*m_cbSubject))
         return refuse();
-    const qsizetype bar = exam.indexOf(u'|');
-    if (bar < 0)
-        return refuse();
-    const QString gradeName = exam.left(bar);
-    const QString key = DescriptionKey();
+    const QString key = data::DescriptionKey();
     const QString caption = res::LoadString(IDS_CAPTION);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -224,22 +209,18 @@ int CScoreEntryDlg::OnLoadScores() {
 
     QString gradeCode;
     try {
-        // Two grades may share a name; a grade text that is no grade name is taken as a code.
-        db::Recordset rs = Database().Execute(
-            QStringLiteral("SELECT id, grade, yjcd FROM tavrinKSLB WHERE mydesc=? AND (grade=? OR grade IN "
-                           "(SELECT gradeno FROM tavrinGrade WHERE mydesc=?)) ORDER BY id"),
-            m_cipher.EncodeText(key, exam.mid(bar + 1)), gradeName, gradeName);
-        if (rs.IsEOF())
+        const data::ExamRef chosen =
+            data::ResolveExam(data::Database(), m_cipher, exam, ChosenEntryData(*m_cbExam));
+        if (!chosen.IsValid())
             return refuse();
-        if (rs.Field(QStringLiteral("id")).IsNull()) {
-            ForgetLoad();
-            return 0;
-        }
-        const db::Variant& yjcd = rs.Field(QStringLiteral("yjcd"));
+        db::Recordset rs =
+            data::Database().Execute(QStringLiteral("SELECT yjcd FROM tavrinKSLB WHERE id=?"), chosen.id);
+        const db::Variant& yjcd = rs.IsEOF() ? db::Variant() : rs.Field(0);
         m_Grid.SetEditable(yjcd.IsNull() || yjcd.ToString().startsWith(u'N'));
-        m_strExamId = QString::asprintf("%1d", rs.Field(QStringLiteral("id")).ToInt());
-        gradeCode = Text(rs, "grade");
-    } catch (const db::DbError&) {
+        m_strExamId = QString::asprintf("%1d", chosen.id);
+        gradeCode = chosen.grade;
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score entry: exam not read:" << e.Message();
         ForgetLoad();
         ui::MessageBox(this, QStringLiteral("错误input"), caption, ui::MB_ICONWARNING);
         return 0;
@@ -257,8 +238,9 @@ int CScoreEntryDlg::OnLoadScores() {
     static const QRegularExpression fieldPattern(QStringLiteral("^[sS][0-9]{2}$"));
     bool rowsStarted = false;
     try {
-        db::Recordset rs = Database().Execute(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE mydesc=?"),
-                                              m_cipher.EncodeText(key, subject));
+        db::Recordset rs =
+            data::Database().Execute(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE mydesc=?"),
+                                     m_cipher.EncodeText(key, subject));
         // The column name goes into the statements as an identifier: only a subject column passes.
         m_strSubjectField = rs.IsEOF() ? QString() : rs.Field(0).ToString();
         if (!fieldPattern.match(m_strSubjectField).hasMatch())
@@ -266,7 +248,7 @@ int CScoreEntryDlg::OnLoadScores() {
 
         m_nT1 = m_nT2 = 0;
         m_fT1w = m_fT2w = 0;
-        db::Recordset w = Database().Execute(
+        db::Recordset w = data::Database().Execute(
             QStringLiteral("SELECT t1, t2, t1w, t2w FROM tavrinKMWGT WHERE id=? AND kmfld=?"),
             m_strExamId.toInt(), m_strSubjectField);
         if (w.IsEOF()) {
@@ -290,16 +272,18 @@ int CScoreEntryDlg::OnLoadScores() {
         rowsStarted = true;
         if (m_nEntryMode == 1) {
             const int room = m_nClassOrRoom == 0 ? 1 : m_nClassOrRoom;
-            rows = Database().Execute(columns + QStringLiteral("AND kh LIKE ? ORDER BY worl, kh"),
-                                      m_strExamId.toInt(), QString::asprintf("%02d%%", room));
+            rows = data::Database().Execute(columns + QStringLiteral("AND kh LIKE ? ORDER BY worl, kh"),
+                                            m_strExamId.toInt(), QString::asprintf("%02d%%", room));
         } else if (m_nClassOrRoom != 0) {
-            rows = Database().Execute(columns + QStringLiteral("AND class=? ORDER BY studentid"),
-                                      m_strExamId.toInt(), m_nClassOrRoom);
+            rows = data::Database().Execute(columns + QStringLiteral("AND class=? ORDER BY studentid"),
+                                            m_strExamId.toInt(), m_nClassOrRoom);
         } else {
-            rows = Database().Execute(columns + QStringLiteral("ORDER BY studentid"), m_strExamId.toInt());
+            rows =
+                data::Database().Execute(columns + QStringLiteral("ORDER BY studentid"), m_strExamId.toInt());
         }
         FillRows(rows);
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score entry: rows not read:" << e.Message();
         // Rows of another exam or subject must not stay under this one's header.
         if (!rowsStarted)
             ForgetLoad();
@@ -319,7 +303,7 @@ void CScoreEntryDlg::FillRows(db::Recordset& rs) {
     const double fullMarks[3] = {m_nT1 * m_fT1w + m_nT2 * m_fT2w, double(m_nT1), double(m_nT2)};
     std::vector<std::array<db::Variant, 9>> records;
     // Rows read before a failure are still shown, so they are gathered first and the grid sized once.
-    bool failed = false;
+    std::optional<db::DbError> failure;
     try {
         for (; !rs.IsEOF(); rs.MoveNext()) {
             std::array<db::Variant, 9> r;
@@ -327,8 +311,8 @@ void CScoreEntryDlg::FillRows(db::Recordset& rs) {
                 r[i] = rs.Field(i);
             records.push_back(std::move(r));
         }
-    } catch (const db::DbError&) {
-        failed = true;
+    } catch (const db::DbError& e) {
+        failure = e; // passed on below, once the rows read are shown
     }
     m_nRowCount = static_cast<int>(records.size()) + 1;
     m_Grid.SetRowCount(m_nRowCount);
@@ -357,8 +341,8 @@ void CScoreEntryDlg::FillRows(db::Recordset& rs) {
         readOnly(r, total);
         ++r;
     }
-    if (failed)
-        throw db::DbError(db::DbError::kNotOpen, QStringLiteral("score rows cut short"));
+    if (failure)
+        throw *failure;
 }
 
 void CScoreEntryDlg::PaintBands() {
@@ -464,9 +448,10 @@ bool CScoreEntryDlg::EditPaper(int row, int col) {
 
 bool CScoreEntryDlg::ExecuteSql(const QString& sql, const std::vector<db::Variant>& params) {
     try {
-        Database().Execute(sql, params);
+        data::Database().Execute(sql, params);
         return true;
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score entry: update failed:" << e.Message();
         ui::MessageBox(this, res::LoadString(IDS_UPDATE_FAILED), InfoCaption(), ui::MB_ICONINFORMATION);
         return false;
     }

@@ -17,6 +17,12 @@ class CScoreEntryDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
     enum { IDD = 141 };
+    static constexpr int IDC_NUMBER = 1010;
+    static constexpr int IDC_IMPORT = 1015;
+    static constexpr int IDC_EXAM = 1038;
+    static constexpr int IDC_SUBJECT = 1040;
+    static constexpr int IDC_LOAD = 1041;
+    static constexpr int IDC_NUMBER_LABEL = 1171;
 
     explicit CScoreEntryDlg(QWidget* parent = nullptr);
     ~CScoreEntryDlg() override;

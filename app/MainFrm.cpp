@@ -5,6 +5,7 @@
 #include "app/VeltoraApp.h"
 #include "app/VeltoraView.h"
 #include "controls/Picture.h"
+#include "data/AppContext.h"
 #include "platform/help/Help.h"
 #include "platform/net/Page.h"
 #include "platform/res/PromptTable.h"
@@ -264,18 +265,15 @@ bool CMainFrame::event(QEvent* event) {
 }
 
 std::intptr_t CMainFrame::OnPrintGrid(std::uintptr_t, std::intptr_t) {
-    ui::PostMessage(m_hPrintTarget.data(), WM_PRINTGRID, 0, 0);
+    ui::PostMessage(data::PrintTarget(), WM_PRINTGRID, 0, 0);
     return 0;
 }
 
 // ---- help and web
 
 void CMainFrame::WinHelp(quint32 data, unsigned command) {
-    if (!m_help) {
-        const CVeltoraApp* app = GetVeltoraApp();
-        m_help =
-            std::make_unique<help::HelpBook>((app ? app->m_strAppDir : QString()) + QStringLiteral("help"));
-    }
+    if (!m_help)
+        m_help = std::make_unique<help::HelpBook>(data::AppDirectory() + QStringLiteral("help"));
     m_help->Request(this, command, data);
 }
 

@@ -1,6 +1,8 @@
 #include "reports/BasicStatDlg.h"
 
+#include "data/AppContext.h"
 #include "platform/db/DbError.h"
+#include "platform/log/Log.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
 #include "report/ExportToXls.h"
@@ -136,7 +138,7 @@ bool CBasicStatDlg::OnInitDialog() {
         sink->SetTable(&m_table);
     }
     // The grid's print request comes to this dialog while it is open.
-    reports::SetAppPrintTarget(this);
+    data::SetPrintTarget(this);
     return true;
 }
 
@@ -150,14 +152,15 @@ void CBasicStatDlg::Compute() {
         options.accumType = m_nAccumType;
         options.keepCountColumns = m_bRankPending || m_nCountColumns == 1;
         try {
-            db::Connection& db = reports::AppConnection();
-            const CAnalysisContext& context = reports::AppAnalysisContext();
+            db::Connection& db = data::Database();
+            const CAnalysisContext& context = data::AnalysisContext();
             if (m_nMode == reports::kGradeStats && m_bRankPending)
                 reports::ComputeGradeRanks(db, m_cipher, context, options, m_table);
             else
                 reports::ComputeBasicStat(m_nMode, db, m_cipher, context, options, m_table);
         } catch (const db::DbError& e) {
-            error = e.Message(); // the rows filled so far are shown
+            qCWarning(vlog::db) << "statistics" << m_nMode << "cut short:" << e.Message();
+            error = data::DbErrorText(e); // the rows filled so far are shown
         }
         if (m_nMode == reports::kGradeStats && m_bRankPending)
             m_nCountColumns = 1;
@@ -209,7 +212,7 @@ void CBasicStatDlg::OnExportSpreadsheet() {
     XlsExportOptions options;
     options.waitCursor = true;
     options.needsDataRows = false;
-    ExportToXls(this, m_rows, windowTitle(), reports::AppDirectory(), options);
+    ExportToXls(this, m_rows, windowTitle(), data::AppDirectory(), options);
 }
 
 std::intptr_t CBasicStatDlg::OnPrintGrid(std::uintptr_t, std::intptr_t) {

@@ -1,5 +1,6 @@
 #include "reports/BasicStats.h"
 
+#include "platform/log/Log.h"
 #include "reports/ClassStandardScores.h"
 #include "reports/ClassSubjectTables.h"
 #include "reports/Format.h"
@@ -254,8 +255,9 @@ void RankGradeStats(db::Connection& connection, const CAnalysisContext& context,
                 if (!rs.IsEOF())
                     stream[c] = rs.Field(0).ToString();
             }
-        } catch (const db::DbError&) {
+        } catch (const db::DbError& e) {
             // The classes not yet looked up keep no stream; the ranking goes on.
+            qCWarning(vlog::db) << "class streams of exam" << examId << "cut short:" << e.Message();
         }
     }
 

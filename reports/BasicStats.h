@@ -4,8 +4,8 @@
 // the frame the basic-statistics dialog shares with its other modes (class-by-subject tables,
 // subject-by-class tables, class standard scores): its opening table, captions and print layout.
 
+#include "data/AnalysisContext.h"
 #include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 #include "reports/ReportTable.h"
 
 #include <QColor>

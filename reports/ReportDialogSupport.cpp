@@ -1,44 +1,12 @@
 #include "reports/ReportDialogSupport.h"
 
-#include "app/MainFrm.h"
-#include "app/VeltoraApp.h"
 #include "controls/grid/GridCtrl.h"
-#include "platform/db/DbError.h"
 
 #include <QApplication>
-#include <QDir>
 
 #include <cmath>
 
 namespace reports {
-
-db::Connection& AppConnection() {
-    CVeltoraApp* app = GetVeltoraApp();
-    if (!app || !app->m_pConnection || !app->m_pConnection->IsOpen())
-        throw db::DbError(db::DbError::kNotOpen, QStringLiteral("数据库没有连接"));
-    return *app->m_pConnection;
-}
-
-CAnalysisContext& AppAnalysisContext() {
-    CVeltoraApp* app = GetVeltoraApp();
-    if (CMainFrame* frame = app ? app->GetMainWnd() : nullptr)
-        return *frame;
-    // No frame (a tool, a test without one): a context that names nothing.
-    static CAnalysisContext none;
-    none = CAnalysisContext();
-    return none;
-}
-
-QString AppDirectory() {
-    CVeltoraApp* app = GetVeltoraApp();
-    return app && !app->m_strAppDir.isEmpty() ? app->m_strAppDir : CVeltoraApp::ProgramDirectory();
-}
-
-void SetAppPrintTarget(QWidget* dialog) {
-    CVeltoraApp* app = GetVeltoraApp();
-    if (CMainFrame* frame = app ? app->GetMainWnd() : nullptr)
-        frame->SetPrintTarget(dialog);
-}
 
 unsigned CellFormat(CellAlign align) {
     const unsigned centredLine = gdi::DT_VCENTER | gdi::DT_SINGLELINE;

@@ -1,10 +1,8 @@
 #pragma once
-// What the report dialogs share: the program's connection, folder and analysis context as the
-// running application holds them, the table → grid copy, the wait cursor and the layout of
-// dialog-template units.
+// What the report dialogs share: the table → grid copy, the wait cursor and the layout of
+// dialog-template units. The connection, the analysis context, the program folder and the print
+// target come from the shared home (data/AppContext.h).
 
-#include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 #include "reports/ReportTable.h"
 
 #include <QRect>
@@ -14,15 +12,6 @@ class CGridCtrl;
 class QWidget;
 
 namespace reports {
-
-// The application's database connection; db::DbError (kNotOpen) when there is none.
-db::Connection& AppConnection();
-// The main frame's analysis context (an empty one while there is no frame).
-CAnalysisContext& AppAnalysisContext();
-// The program folder, where exports go.
-QString AppDirectory();
-// Registers `dialog` with the main frame as the window that gets the grid's print request.
-void SetAppPrintTarget(QWidget* dialog);
 
 // The grid's text-format flags of an alignment: 0x24, 0x25 or 0x26 (vertically centred, single
 // line); 0 for the grid's own format.

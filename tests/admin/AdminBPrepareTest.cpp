@@ -22,7 +22,7 @@ protected:
         dlg = std::make_unique<CPrepareScoreSheetDlg>();
         dlg->SetMode(mode);
         Open(*dlg);
-        ASSERT_TRUE(Choose(dlg->GetDlgItem<QComboBox>(1035), entry));
+        ASSERT_TRUE(Choose(dlg->GetDlgItem<QComboBox>(CPrepareScoreSheetDlg::IDC_EXAM), entry));
     }
     CGridCtrl& Grid() { return dlg->Grid(); }
     int Rows() { return Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam}); }
@@ -42,7 +42,7 @@ protected:
 TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
     OpenDialog(0);
     EXPECT_EQ(Grid().GetRowCount(), 1);
-    EXPECT_FALSE(dlg->GetDlgItem<QPushButton>(1147)->isEnabled());
+    EXPECT_FALSE(dlg->GetDlgItem<QPushButton>(CPrepareScoreSheetDlg::IDC_ADD_INFO)->isEnabled());
     EXPECT_EQ(dlg->windowTitle(), "准备登分表");
 
     // A class-0 student, a student of the other grade with a look-alike number.
@@ -54,7 +54,7 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
                  {grade.code + "0998"});
     const int eligible = Eligible();
     ASSERT_GT(eligible, 0);
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(Rows(), eligible);
     EXPECT_EQ(Grid().GetRowCount(), eligible + 1);
@@ -81,10 +81,10 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
     Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (902, ?, ?, "
                  "'New', 1, '是')",
                  {grade.code, grade.code + "0197"});
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_EQ(Rows(), eligible + 1);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND s01=88", {exam}), eligible);
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_EQ(Rows(), eligible + 1);
 }
 
@@ -95,15 +95,15 @@ TEST_F(AdminBPrepare, NullStudentNumberBlocksNoOne) {
                  "'NoNo', 1, '是')",
                  {grade.code});
     OpenDialog(0);
-    Click(*dlg, 1036);
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     // The roster row without a number could never be found again, so it is not copied.
     EXPECT_EQ(Rows(), Eligible() - 1 + 1);
 }
 
 TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
     OpenDialog(0);
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     const fixtures::ExamInfo& other = school.exams[0];
     Db().Execute("UPDATE tavrinName SET worl='文' WHERE grade=?", {grade.code});
     const QString otherBefore =
@@ -111,11 +111,11 @@ TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
 
     OpenDialog(1);
     EXPECT_EQ(dlg->windowTitle(), "文理科信息添加");
-    EXPECT_EQ(dlg->GetDlgItemText(1036), "显示数据");
-    EXPECT_TRUE(dlg->GetDlgItem<QPushButton>(1147)->isEnabled());
-    Click(*dlg, 1036);
+    EXPECT_EQ(dlg->GetDlgItemText(CPrepareScoreSheetDlg::IDC_LOAD), "显示数据");
+    EXPECT_TRUE(dlg->GetDlgItem<QPushButton>(CPrepareScoreSheetDlg::IDC_ADD_INFO)->isEnabled());
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     ASSERT_EQ(Grid().GetRowCount(), Rows() + 1);
-    Click(*dlg, 1147);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_ADD_INFO);
     EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND worl='文'", {exam}), Rows());
     EXPECT_EQ(GridColumn(Grid(), 6), QStringList(QList<QString>(Rows(), "文")));
@@ -126,9 +126,9 @@ TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
 TEST_F(AdminBPrepare, FailedPreparationAndUnknownExamAreReported) {
     FailOn("INSERT", "tavrinKSK");
     OpenDialog(0);
-    Click(*dlg, 1036);
-    Type(dlg->GetDlgItem<QComboBox>(1035), "nothing");
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    Type(dlg->GetDlgItem<QComboBox>(CPrepareScoreSheetDlg::IDC_EXAM), "nothing");
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_EQ(BoxTexts(), QStringList({"对不起，准备登分表时出错！", "对不起，准备登分表时出错！"}));
     EXPECT_EQ(Rows(), 0);
 }

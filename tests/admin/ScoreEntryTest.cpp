@@ -35,13 +35,13 @@ protected:
     CGridCtrl& Grid() { return dlg->GetGrid(); }
     // Chooses exam, subject and class (or room) and presses 确定; returns what the load returned.
     int Load(const QString& exam, const QString& subject, int number) {
-        auto* exams = dlg->GetDlgItem<QComboBox>(1038);
+        auto* exams = dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM);
         if (!Choose(exams, exam))
             exams->setEditText(exam);
-        auto* subjects = dlg->GetDlgItem<QComboBox>(1040);
+        auto* subjects = dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT);
         if (!Choose(subjects, subject))
             subjects->setEditText(subject);
-        dlg->GetDlgItem<QSpinBox>(1010)->setValue(number);
+        dlg->GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(number);
         return dlg->OnLoadScores();
     }
     int LoadEnglish(const fixtures::ExamInfo& exam, int cls) { return Load(EntryOf(exam), "英语", cls); }
@@ -96,8 +96,8 @@ TEST_F(ScoreEntry, ListsByClassGradeAndRoomWithTheGradesColumns) {
     Db().Execute("UPDATE tavrinKSK SET kh='03' || substr(kh, 3) WHERE id=? AND class=?",
                  {senior->id, GradeOf(*senior).classes[0]});
     OpenDialog(1);
-    EXPECT_EQ(dlg->GetDlgItem<QWidget>(1171)->property("text").toString(), "考室");
-    EXPECT_TRUE(dlg->GetDlgItem<QWidget>(1015)->isHidden());
+    EXPECT_EQ(dlg->GetDlgItem<QWidget>(CScoreEntryDlg::IDC_NUMBER_LABEL)->property("text").toString(), "考室");
+    EXPECT_TRUE(dlg->GetDlgItem<QWidget>(CScoreEntryDlg::IDC_IMPORT)->isHidden());
     ASSERT_EQ(LoadEnglish(*senior, 3), 1);
     EXPECT_EQ(GridColumn(Grid(), 0), Ids("id=? AND kh LIKE '03%' ORDER BY worl, kh", {senior->id}));
     EXPECT_EQ(Grid().GetItemText(0, 3), "考号");
@@ -248,7 +248,7 @@ TEST_F(ScoreEntry, EnterCommitsAndMovesDownWithoutClosing) {
 TEST_F(ScoreEntry, ByNameModeCaption) {
     OpenDialog(2);
     EXPECT_EQ(dlg->windowTitle(), "按学生姓名分科目导入考试成绩");
-    EXPECT_FALSE(dlg->GetDlgItem<QWidget>(1015)->isHidden());
+    EXPECT_FALSE(dlg->GetDlgItem<QWidget>(CScoreEntryDlg::IDC_IMPORT)->isHidden());
 }
 
 } // namespace

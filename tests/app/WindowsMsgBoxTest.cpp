@@ -1,5 +1,5 @@
-#include "app/MsgBox.h"
 #include "app/SplashWnd.h"
+#include "controls/MsgBox.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 

@@ -1,4 +1,7 @@
-// Test entry: a QApplication (offscreen in CI) for every test executable, then GoogleTest.
+// Test entry: a QApplication (offscreen in CI) for every test executable, then GoogleTest, with a
+// message handler that fails a test on a warning it did not expect (tests/common/Warnings.h).
+#include "tests/common/Warnings.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,5 +11,6 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    testwarnings::InstallHandler();
     return RUN_ALL_TESTS();
 }

@@ -165,6 +165,7 @@ TEST_F(BasicStatDlgTest, ThePrintRequestReachesTheOpenDialogsGrid) {
 
 TEST_F(BasicStatDlgTest, ADatabaseErrorIsShownAndTheRowsSoFarStay) {
     m_db.Execute(QStringLiteral("ALTER TABLE tavrinKMWGT RENAME TO weights"));
+    ExpectWarning renamed(QStringLiteral("no such table: tavrinKMWGT"));
     auto dlg = Open(kClassSubjectTable);
     Click(*dlg, ui::IDOK);
     ASSERT_EQ(boxes->Boxes().size(), 1u);

@@ -1,5 +1,6 @@
 #include "SmallSchool.h"
 
+#include "data/ExamChooser.h"
 #include "reports/AnalysisParams.h"
 #include "reports/ValidTotals.h"
 
@@ -13,16 +14,16 @@ using ParamsTest = SmallSchool;
 using TotalsTest = SmallSchool;
 
 TEST_F(ParamsTest, ExamEntriesShowGradeNameOrCodeInTextOrder) {
-    const std::vector<ExamEntry> entries = ExamEntries(m_db, m_cipher);
+    const std::vector<data::ExamEntry> entries = data::ExamEntries(m_db, m_cipher);
     ASSERT_EQ(entries.size(), 2u);
     // A grade code without a grade row stands for itself; "1" sorts before "高" in GBK.
     EXPECT_EQ(entries[0].text, QStringLiteral("19999|期末考试"));
     EXPECT_EQ(entries[0].id, 2);
     EXPECT_EQ(entries[1].text, QStringLiteral("高2008级|期中考试"));
-    for (const ExamEntry& e : entries)
-        EXPECT_EQ(GetExamId(m_db, m_cipher, e.text), e.id) << e.text.toStdString();
-    EXPECT_EQ(GetExamId(m_db, m_cipher, QStringLiteral("期中考试")), -1);
-    EXPECT_EQ(GetExamId(m_db, m_cipher, QStringLiteral("高2008级|期末考试")), -1);
+    for (const data::ExamEntry& e : entries)
+        EXPECT_EQ(data::ResolveExam(m_db, m_cipher, e.text).id, e.id) << e.text.toStdString();
+    EXPECT_EQ(data::ResolveExam(m_db, m_cipher, QStringLiteral("期中考试")).id, -1);
+    EXPECT_EQ(data::ResolveExam(m_db, m_cipher, QStringLiteral("高2008级|期末考试")).id, -1);
 }
 
 TEST_F(ParamsTest, SaveWritesContextAndRefusesWithoutExam) {
@@ -59,7 +60,8 @@ TEST_F(ParamsTest, SubjectRowsCarryContextFlagsAndStopAtFifty) {
 
     for (int id = 5; id <= 51; ++id)
         m_db.Execute(QStringLiteral("INSERT INTO tavrinKMK (id, fldname, mydesc) VALUES (?, ?, ?)"), id,
-                     data::SubjectField(id), m_cipher.EncodeText(DescriptionKey(), QStringLiteral("选修")));
+                     data::SubjectField(id),
+                     m_cipher.EncodeText(data::DescriptionKey(), QStringLiteral("选修")));
     rows = SubjectRows(m_db, m_cipher, c);
     ASSERT_EQ(rows.size(), 50u);
     EXPECT_EQ(rows.back().number, 50);

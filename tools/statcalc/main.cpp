@@ -4,6 +4,7 @@
 // The exam defaults to the lowest id, the subjects to all (at most 50). It writes the exam's valid
 // totals: sum1, sum2 and sum3 each become the total of the chosen subjects.
 
+#include "data/ExamChooser.h"
 #include "data/TextCipher.h"
 #include "platform/db/Connection.h"
 #include "platform/res/StringTable.h"
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
         BareRunner bare(bareConn.Handle());
 
         CAnalysisContext context;
-        const std::vector<reports::ExamEntry> exams = reports::ExamEntries(conn, cipher);
+        const std::vector<data::ExamEntry> exams = data::ExamEntries(conn, cipher);
         if (exams.empty())
             throw std::runtime_error("the database has no exam");
         if (examId == -1)
@@ -177,7 +178,7 @@ int main(int argc, char** argv) {
                          return a.id < b.id;
                      })->id;
         const auto exam = std::find_if(exams.begin(), exams.end(),
-                                       [&](const reports::ExamEntry& e) { return e.id == examId; });
+                                       [&](const data::ExamEntry& e) { return e.id == examId; });
         if (exam == exams.end())
             throw std::runtime_error("no exam with id " + std::to_string(examId));
         context.m_nAnalysisExamId = examId;

@@ -6,6 +6,7 @@
 #include "platform/report/Output.h"
 #include "platform/text/Gbk.h"
 
+#include "tests/common/Warnings.h"
 #include "tests/platform/report/PdfText.h"
 
 #include <QFile>
@@ -251,6 +252,7 @@ TEST(ReportPdf, HoldsTitleCaptionsAndPageFooters) {
     }
     EXPECT_TRUE(PdfText(path, 1).contains("r1c0"));
     EXPECT_TRUE(PdfText(path, 3).contains("r100c2"));
+    ExpectWarning unwritable("QPainter::begin(): Returned false");
     EXPECT_FALSE(report->ExportPdf(dir.filePath("missing/dir/r.pdf")));
 }
 
