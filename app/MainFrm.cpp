@@ -5,6 +5,7 @@
 #include "app/VeltoraApp.h"
 #include "app/VeltoraView.h"
 #include "controls/Picture.h"
+#include "data/ShippedFiles.h"
 #include "platform/help/Help.h"
 #include "platform/net/Page.h"
 #include "platform/res/StringTable.h"
@@ -278,8 +279,9 @@ std::intptr_t CMainFrame::OnPrintGrid(std::uintptr_t, std::intptr_t) {
 void CMainFrame::WinHelp(quint32 data, unsigned command) {
     if (!m_help) {
         const CVeltoraApp* app = GetVeltoraApp();
-        m_help =
-            std::make_unique<help::HelpBook>((app ? app->m_strAppDir : QString()) + QStringLiteral("help"));
+        // The program directory's help pages, or those shipped beside the executable.
+        m_help = std::make_unique<help::HelpBook>(
+            data::ShippedFilePath(app ? app->m_strAppDir : QString(), QStringLiteral("help")));
     }
     m_help->Request(this, command, data);
 }

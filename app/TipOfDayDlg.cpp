@@ -2,6 +2,7 @@
 
 #include "app/VeltoraApp.h"
 #include "controls/Picture.h"
+#include "data/ShippedFiles.h"
 #include "platform/profile/Profile.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
@@ -56,7 +57,7 @@ QString CTipOfDayDlg::TipsFilePath() {
             dir = QCoreApplication::applicationDirPath();
         dir = QDir::cleanPath(QDir(dir).absolutePath()) + u'/';
     }
-    return dir + QStringLiteral("tavrintips.txt");
+    return data::ShippedFilePath(dir, QStringLiteral("tavrintips.txt"));
 }
 
 QString CTipOfDayDlg::ConvertTip(const QByteArray& line) {
