@@ -6,6 +6,7 @@
 #include "app/VeltoraView.h"
 #include "controls/Picture.h"
 #include "data/AppContext.h"
+#include "data/ShippedFiles.h"
 #include "platform/help/Help.h"
 #include "platform/net/Page.h"
 #include "platform/res/PromptTable.h"
@@ -272,8 +273,11 @@ std::intptr_t CMainFrame::OnPrintGrid(std::uintptr_t, std::intptr_t) {
 // ---- help and web
 
 void CMainFrame::WinHelp(quint32 data, unsigned command) {
-    if (!m_help)
-        m_help = std::make_unique<help::HelpBook>(data::AppDirectory() + QStringLiteral("help"));
+    if (!m_help) {
+        // The program directory's help pages, or those shipped beside the executable.
+        m_help = std::make_unique<help::HelpBook>(
+            data::ShippedFilePath(data::AppDirectory(), QStringLiteral("help")));
+    }
     m_help->Request(this, command, data);
 }
 

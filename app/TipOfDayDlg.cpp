@@ -2,6 +2,7 @@
 
 #include "controls/Picture.h"
 #include "data/AppContext.h"
+#include "data/ShippedFiles.h"
 #include "platform/profile/Profile.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
@@ -47,7 +48,7 @@ void ShowReadError() {
 } // namespace
 
 QString CTipOfDayDlg::TipsFilePath() {
-    return data::AppDirectory() + QStringLiteral("tavrintips.txt");
+    return data::ShippedFilePath(data::AppDirectory(), QStringLiteral("tavrintips.txt"));
 }
 
 QString CTipOfDayDlg::ConvertTip(const QByteArray& line) {

@@ -10,13 +10,13 @@
 #include "data/GradeLookup.h"
 #include "data/Upgrade.h"
 #include "platform/profile/Profile.h"
+#include "platform/report/PageChoice.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QPageSetupDialog>
 #include <QPrinter>
 
 namespace {
@@ -199,8 +199,8 @@ QPrinter& CVeltoraApp::GetPrinter() {
 }
 
 void CVeltoraApp::OnFilePrintSetup() {
-    QPageSetupDialog dialog(&GetPrinter(), m_pMainWnd.get());
-    ui::ExecDialog(dialog);
+    // The page chosen here is kept and used by every report and grid printout.
+    report::RunPageSetup(m_pMainWnd.get());
 }
 
 void CVeltoraApp::OnAppExit() {

@@ -277,6 +277,9 @@ void RankGradeStats(db::Connection& connection, const CAnalysisContext& context,
                     table.SetText(rows[i], valueCol + 1, FormatInt(*ranks[i], 2), CellAlign::Right);
         }
         table.SetText(0, valueCol + 1, QStringLiteral("名次"), CellAlign::Right);
+        // The summary rows are not ranked; their student counts would read as ranks.
+        for (int r = classes + 1; r < table.RowCount(); ++r)
+            table.SetText(r, valueCol + 1, QString());
     }
 }
 
