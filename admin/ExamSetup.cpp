@@ -183,17 +183,67 @@ void WriteWeights(db::Connection& connection, int examId, const QString& field, 
 
 // ---- preparation
 
-long long PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode) {
+// The roster students a preparation takes, as a condition on tavrinName under `alias`.
+static QString EligibleStudent(const QString& alias) {
+    return QStringLiteral("%1.grade=? AND (%1.active IS NULL OR %1.active='是') AND %1.class>0").arg(alias);
+}
+
+Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode) {
+    const QString hasNumber = QStringLiteral("(coalesce(trim(n.studentid), '')<>'')");
+    // An earlier eligible roster row with the same number; the roster's own order decides.
+    const QString repeated = QStringLiteral("EXISTS (SELECT 1 FROM tavrinName m WHERE ") +
+                             EligibleStudent("m") +
+                             QStringLiteral(" AND m.studentid=n.studentid AND m.rowid<n.rowid)");
+    db::Transaction t(connection);
+    Preparation p;
+    db::Recordset counts = connection.Execute(
+        QStringLiteral("SELECT count(*), coalesce(sum(NOT %1), 0), count(DISTINCT CASE WHEN %1 AND %2 THEN "
+                       "n.studentid END), coalesce(sum(%1 AND %2), 0) FROM tavrinName n WHERE ")
+                .arg(hasNumber, repeated) +
+            EligibleStudent("n"),
+        gradeCode, gradeCode, gradeCode);
+    p.rosterStudents = counts.Field(0).ToInt64();
+    p.withoutNumber = counts.Field(1).ToInt64();
+    p.repeatedNumbers = counts.Field(2).ToInt64();
+    p.repeatedLeftOut = counts.Field(3).ToInt64();
     // NOT EXISTS rather than NOT IN: a NULL student number in the exam must not block everyone.
     const db::Recordset rs = connection.Execute(
         QStringLiteral(
             "INSERT INTO tavrinKSK (id, grade, studentid, name, class, ab, xjtype, kh, cid, gender, worl) "
             "SELECT ?, ?, n.studentid, n.name, n.class, n.ab, n.xjtype, n.kh, n.id, n.gender, n.worl "
-            "FROM tavrinName n WHERE n.grade=? AND (n.active IS NULL OR n.active='是') "
-            "AND n.class>0 AND n.studentid IS NOT NULL AND NOT EXISTS "
-            "(SELECT 1 FROM tavrinKSK k WHERE k.id=? AND k.studentid=n.studentid)"),
-        examId, gradeCode, gradeCode, examId);
-    return rs.RowsAffected();
+            "FROM tavrinName n WHERE ") +
+            EligibleStudent("n") +
+            QStringLiteral(" AND %1 AND NOT %2 AND NOT EXISTS ").arg(hasNumber, repeated) +
+            QStringLiteral("(SELECT 1 FROM tavrinKSK k WHERE k.id=? AND k.studentid=n.studentid)"),
+        examId, gradeCode, gradeCode, gradeCode, examId);
+    p.added = rs.RowsAffected();
+    t.Commit();
+    return p;
+}
+
+QString PreparationReport(const Preparation& p, const QString& gradeName) {
+    QStringList lines;
+    if (p.added == 0) {
+        if (p.rosterStudents == 0)
+            lines << QStringLiteral("没有载入任何学生：学生名册中没有%1的在读学生（有班级的学生）。\n"
+                                    "请先在学生名册中录入或导入本年级的学生。")
+                         .arg(gradeName);
+        else if (p.rosterStudents > p.withoutNumber + p.repeatedLeftOut)
+            lines << QStringLiteral("没有载入新的学生：%1学生名册中的学生都已在本次考试的登分表中。")
+                         .arg(gradeName);
+        else
+            lines << QStringLiteral("没有载入任何学生。");
+    } else if (p.withoutNumber > 0 || p.repeatedLeftOut > 0) {
+        lines << QStringLiteral("已载入%1名学生。").arg(p.added);
+    }
+    if (p.withoutNumber > 0)
+        lines << QStringLiteral("有%1名在读学生没有学号，未载入。").arg(p.withoutNumber);
+    if (p.repeatedLeftOut > 0)
+        lines << QStringLiteral(
+                     "学生名册中有%1个学号重复，每个学号只载入名册中的第一名学生，另有%2名学生未载入。")
+                     .arg(p.repeatedNumbers)
+                     .arg(p.repeatedLeftOut);
+    return lines.join(u'\n');
 }
 
 long long CopyStreams(db::Connection& connection, int examId) {

@@ -74,9 +74,23 @@ void WriteWeights(db::Connection& connection, int examId, const QString& field, 
 
 // ---- score-sheet preparation
 
+// What a preparation did with the grade's roster.
+struct Preparation {
+    long long added = 0;           // score rows made
+    long long rosterStudents = 0;  // active roster students of the grade with a class number
+    long long withoutNumber = 0;   // of those, left out for having no student number
+    long long repeatedNumbers = 0; // student numbers that several of them have
+    long long repeatedLeftOut = 0; // students left out because an earlier roster row has their number
+};
+
 // Copies every active roster student of the grade with a class number and a student number who has
-// no row in the exam yet; returns the number of rows added.
-long long PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode);
+// no row in the exam yet, all in one transaction. Of several such students with one number only
+// the first in the roster is copied: a score row is found by its student number, and two rows of
+// one number would take each other's marks.
+Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode);
+// What the user is told after a preparation: why nobody was copied, and who was left out; empty
+// when rows were made and nobody was left out.
+QString PreparationReport(const Preparation& preparation, const QString& gradeName);
 // Every score row of the exam takes the stream the roster holds now for its student number.
 long long CopyStreams(db::Connection& connection, int examId);
 

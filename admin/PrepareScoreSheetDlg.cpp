@@ -152,9 +152,14 @@ void CPrepareScoreSheetDlg::OnLoadData() {
         return;
     }
     // The text as the box shows it, typed or chosen: that is the exam the user means.
-    RunOnExam([](db::Connection& db, const data::ExamRef& exam) {
-        examsetup::PrepareScoreRows(db, exam.id, exam.grade);
+    QString report;
+    RunOnExam([&report](db::Connection& db, const data::ExamRef& exam) {
+        const examsetup::Preparation done = examsetup::PrepareScoreRows(db, exam.id, exam.grade);
+        report = examsetup::PreparationReport(done, data::GradeName(db, exam.grade));
     });
+    // A preparation that copied nobody, or left someone out, says so: the grid alone would not.
+    if (!report.isEmpty())
+        ui::MessageBox(this, report, res::LoadString(57656), ui::MB_ICONINFORMATION);
 }
 
 void CPrepareScoreSheetDlg::OnAddStreamInfo() {

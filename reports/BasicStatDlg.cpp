@@ -11,6 +11,7 @@
 #include "reports/BasicStats.h"
 #include "reports/ReportDialogSupport.h"
 #include "reports/ReportQueries.h"
+#include "reports/ValidTotals.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -144,6 +145,7 @@ bool CBasicStatDlg::OnInitDialog() {
 
 void CBasicStatDlg::Compute() {
     QString error;
+    QString notComputed;
     {
         const reports::CWaitCursor wait;
         DoDataExchange(true);
@@ -154,27 +156,35 @@ void CBasicStatDlg::Compute() {
         try {
             db::Connection& db = data::Database();
             const CAnalysisContext& context = data::AnalysisContext();
-            if (m_nMode == reports::kGradeStats && m_bRankPending)
-                reports::ComputeGradeRanks(db, m_cipher, context, options, m_table);
-            else
-                reports::ComputeBasicStat(m_nMode, db, m_cipher, context, options, m_table);
+            // Totals never computed would leave their columns empty without a word.
+            notComputed = reports::TotalsNotComputedMessage(db, context,
+                                                            reports::TotalsRead(m_nMode, options.accumType));
+            if (notComputed.isEmpty()) {
+                if (m_nMode == reports::kGradeStats && m_bRankPending)
+                    reports::ComputeGradeRanks(db, m_cipher, context, options, m_table);
+                else
+                    reports::ComputeBasicStat(m_nMode, db, m_cipher, context, options, m_table);
+            }
         } catch (const db::DbError& e) {
             qCWarning(vlog::db) << "statistics" << m_nMode << "cut short:" << e.Message();
             error = data::DbErrorText(e); // the rows filled so far are shown
         }
-        if (m_nMode == reports::kGradeStats && m_bRankPending)
-            m_nCountColumns = 1;
-
-        reports::ShowTable(m_grid, m_table);
-        m_nRows = m_table.RowCount();
-        m_nCols = m_table.ColumnCount();
-        if (!m_table.caption.isEmpty())
-            setWindowTitle(m_table.caption);
-        m_grid.AutoSize();
-        m_grid.update();
+        if (notComputed.isEmpty()) {
+            if (m_nMode == reports::kGradeStats && m_bRankPending)
+                m_nCountColumns = 1;
+            reports::ShowTable(m_grid, m_table);
+            m_nRows = m_table.RowCount();
+            m_nCols = m_table.ColumnCount();
+            if (!m_table.caption.isEmpty())
+                setWindowTitle(m_table.caption);
+            m_grid.AutoSize();
+            m_grid.update();
+        }
         m_bRankPending = false;
         DoDataExchange(false);
     }
+    if (!notComputed.isEmpty())
+        ui::MessageBox(this, notComputed, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONINFORMATION);
     if (!error.isEmpty())
         ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
                        ui::MB_OK | ui::MB_ICONERROR);

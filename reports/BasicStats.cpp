@@ -212,6 +212,14 @@ void ComputeGradeRanks(db::Connection& connection, CTextCipher& cipher, const CA
     RankGradeStats(connection, context, options.statistic, options.accumType, table);
 }
 
+std::vector<int> TotalsRead(int mode, int accumType) {
+    if (mode == kGradeStats)
+        return accumType == kStreamRows ? std::vector<int>{2, 0, 1} : std::vector<int>{2};
+    if (mode == kClassStandardScores)
+        return {2};
+    return {};
+}
+
 void ComputeBasicStat(int mode, db::Connection& connection, CTextCipher& cipher,
                       const CAnalysisContext& context, const GradeStatOptions& options, CReportTable& table) {
     switch (mode) {

@@ -73,6 +73,10 @@ void ComputeGradeStats(db::Connection& connection, CTextCipher& cipher, const CA
 void ComputeGradeRanks(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
                        const GradeStatOptions& options, CReportTable& table);
 
+// The totals a computation of the mode reads, as indices of the total-type list: 总分 in modes 0
+// and 3, and 文总 and 理总 too in mode 0 by stream; none in the block tables.
+std::vector<int> TotalsRead(int mode, int accumType);
+
 // "统计计算" in any mode: the grade statistics (mode 0, with `options`), the class-by-subject or
 // subject-by-class table (modes 1 and 2) or the class standard scores (mode 3).
 void ComputeBasicStat(int mode, db::Connection& connection, CTextCipher& cipher,

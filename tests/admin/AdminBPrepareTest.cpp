@@ -94,11 +94,60 @@ TEST_F(AdminBPrepare, NullStudentNumberBlocksNoOne) {
     Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (903, ?, NULL, "
                  "'NoNo', 1, '是')",
                  {grade.code});
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (904, ?, ' ', "
+                 "'Blank', 2, NULL)",
+                 {grade.code});
     OpenDialog(0);
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(
+        BoxTexts(),
+        QStringList({QString("已载入%1名学生。\n有2名在读学生没有学号，未载入。").arg(Eligible() - 2)}));
+    boxes->Clear();
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
-    // The roster row without a number could never be found again, so it is not copied.
-    EXPECT_EQ(Rows(), Eligible() - 1 + 1);
+    // The roster rows without a number could never be found again, so they are not copied.
+    EXPECT_EQ(Rows(), Eligible() - 2 + 1);
+    EXPECT_EQ(BoxTexts(),
+              QStringList({QString("没有载入新的学生：%1学生名册中的学生都已在本次考试的登分表中。\n"
+                                   "有2名在读学生没有学号，未载入。")
+                               .arg(grade.name)}));
+}
+
+TEST_F(AdminBPrepare, OneStudentNumberIsCopiedOnce) {
+    // Two roster students with one number (and a third of another grade, which plays no part).
+    const QString number = grade.code + "0990";
+    for (const auto& [id, name] : {std::pair{910, "甲"}, std::pair{911, "乙"}})
+        Db().Execute(
+            "INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (?, ?, ?, ?, 1, "
+            "'是')",
+            {id, grade.code, number, QString::fromUtf8(name)});
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (912, 'X', ?, "
+                 "'丙', 1, '是')",
+                 {number});
+    OpenDialog(0);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(Scalar("SELECT group_concat(name) FROM tavrinKSK WHERE id=? AND studentid=?", {exam, number}),
+              "甲");
+    EXPECT_EQ(Rows(), Eligible() - 1);
+    EXPECT_EQ(FindRow(Grid(), 1, "乙"), -1);
+    EXPECT_EQ(
+        BoxTexts(),
+        QStringList({QString("已载入%1名学生。\n学生名册中有1个学号重复，每个学号只载入名册中的第一名学生，"
+                             "另有1名学生未载入。")
+                         .arg(Eligible() - 1)}));
+}
+
+TEST_F(AdminBPrepare, APreparationThatCopiesNobodySaysWhy) {
+    Db().Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (99, '初2099级', '02099')");
+    exam = AddExam("02099", description);
+    entry = "初2099级|" + description;
+    OpenDialog(0);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_EQ(Grid().GetRowCount(), 1);
+    EXPECT_EQ(BoxTexts(),
+              QStringList({"没有载入任何学生：学生名册中没有初2099级的在读学生（有班级的学生）。\n"
+                           "请先在学生名册中录入或导入本年级的学生。"}));
+    EXPECT_EQ(boxes->Boxes()[0].caption, "信息提示");
 }
 
 TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {

@@ -115,6 +115,45 @@ TEST_F(BasicStatDlgTest, GradeStatisticsFollowTheChoicesAndRank) {
     EXPECT_FALSE(dlg->m_bRankPending);
 }
 
+TEST_F(BasicStatDlgTest, TotalsNeverComputedAreNamedBeforeAnythingIsComputed) {
+    // The school's 总分 is computed, its 文总 and 理总 are not.
+    auto dlg = Open(kGradeStats);
+    ASSERT_EQ(dlg->m_nAccumType, kStreamRows);
+    const QString title = dlg->windowTitle();
+    Click(*dlg, ui::IDOK);
+    ASSERT_EQ(boxes->Texts(), QStringList{QStringLiteral("本次考试的学生有效总分（文总、理总）还没有计算。\n"
+                                                         "请先运行“统计分析→算学生有效总分”！")});
+    EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
+    ExpectGridShows(*dlg, InitialBasicStatTable());
+    EXPECT_EQ(dlg->windowTitle(), title);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Ranking stops the same way and stays unasked for.
+    boxes->Clear();
+    Click(*dlg, CBasicStatDlg::IDC_RANK);
+    EXPECT_EQ(boxes->Texts().size(), 1);
+    EXPECT_FALSE(dlg->m_bRankPending);
+
+    // Once computed, the same choice computes.
+    ComputeValidTotals(m_db, 1, 0, {1, 3});
+    ComputeValidTotals(m_db, 1, 1, {2});
+    boxes->Clear();
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(boxes->Boxes().empty());
+    ExpectGridShows(*dlg, Expected(kGradeStats));
+
+    // The standard scores read 总分 alone; the block tables read no total.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET sum3=NULL"));
+    auto standard = Open(kClassStandardScores);
+    Click(*standard, ui::IDOK);
+    EXPECT_EQ(boxes->Texts().size(), 1);
+    EXPECT_TRUE(boxes->Texts().value(0).contains(QStringLiteral("（总分）")));
+    boxes->Clear();
+    auto blocks = Open(kClassSubjectTable);
+    Click(*blocks, ui::IDOK);
+    EXPECT_TRUE(boxes->Boxes().empty());
+}
+
 TEST_F(BasicStatDlgTest, PreviewFeedsTheBlockTablesByPosition) {
     QTemporaryDir out;
     report::PdfOutput pdf(out.path());

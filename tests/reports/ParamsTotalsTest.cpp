@@ -105,6 +105,27 @@ TEST_F(TotalsTest, NoExamDoesNothingAndAFailureChangesNothing) {
     EXPECT_THROW(ComputeValidTotals(m_db, 1, 3, {1}), std::out_of_range);
 }
 
+TEST_F(TotalsTest, ReportsSayWhichTotalsWereNeverComputed) {
+    const QString both = QStringLiteral(
+        "本次考试的学生有效总分（总分、文总）还没有计算。\n请先运行“统计分析→算学生有效总分”！");
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, Context(), {2, 0}), both);
+    ASSERT_TRUE(ComputeValidTotals(m_db, 1, 2, {1, 2, 3}));
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, Context(), {2}), QString());
+    EXPECT_TRUE(
+        TotalsNotComputedMessage(m_db, Context(), {2, 0, 1}).contains(QStringLiteral("（文总、理总）")));
+
+    // Nothing to say without an exam, a subject, or any score of the subjects taking part.
+    CAnalysisContext none = Context();
+    none.m_nAnalysisExamId = -1;
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, none, {0}), QString());
+    CAnalysisContext noSubject = Context();
+    noSubject.m_nSelectedSubjects = 0;
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, noSubject, {0}), QString());
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET s03=NULL WHERE id=1"));
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, Context({3}), {0}), QString());
+    EXPECT_NE(TotalsNotComputedMessage(m_db, Context({1, 3}), {0}), QString());
+}
+
 TEST(TotalTypeTexts, HeadersAndCaptions) {
     EXPECT_EQ(TotalTypeItems().at(kDefaultTotalType), QStringLiteral("总分"));
     EXPECT_EQ(TotalTypeHeader(0), QStringLiteral("是否计入文科总分"));
