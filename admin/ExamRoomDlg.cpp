@@ -93,10 +93,13 @@ CExamRoomDlg::CExamRoomDlg(QWidget* parent) : CAdminGridDlg(IDD, parent) {
     right->addWidget(AddButton(ui::IDCANCEL, QStringLiteral("退出"), [this] { OnCancel(); }));
     right->addStretch();
 
+    auto* panel = new QWidget(this);
+    panel->setLayout(right);
+    panel->setFixedWidth(200);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(&m_Grid, 1);
-    layout->addLayout(right);
-    resize(550, 420);
+    layout->addWidget(panel);
+    resize(700, 460);
 
     // The grid sorts on the press of a header click, before it tells the dialog of the click: the
     // compare function is chosen on the press.
@@ -192,6 +195,7 @@ void CExamRoomDlg::OnListStudents() {
         qCWarning(vlog::db) << "exam-room students of" << *code << "not read:" << e.Message();
     }
     ShowStudents(students);
+    m_strListedGrade = m_strGrade;
 }
 
 void CExamRoomDlg::ShowStudents(const std::vector<RoomStudent>& students) {
@@ -286,8 +290,8 @@ void CExamRoomDlg::OnPrint() {
 }
 
 void CExamRoomDlg::PrintRoomLists() {
-    BuildRoomReport(m_report.Report(), m_rows, m_nOutputChoice, m_cbGrade->currentText(),
-                    data::AppDirectory());
+    const QString grade = m_strListedGrade.isEmpty() ? m_cbGrade->currentText() : m_strListedGrade;
+    BuildRoomReport(m_report.Report(), m_rows, m_nOutputChoice, grade, data::AppDirectory());
 }
 
 void CExamRoomDlg::OnHelpMessage() {

@@ -70,6 +70,7 @@ private:
     int m_nEvenCapacity = 25;
     int m_nOddCapacity = 25;
     QString m_strGrade;
+    QString m_strListedGrade; // the grade box's text when the list was made: the printouts' title
     int m_nRowCount = 1;
     int m_nColCount = 7;
     int m_nOutputChoice = examroom::kClassLists;
