@@ -42,7 +42,7 @@ public:
     }
 
     int Rank(double value) const {
-        const auto above = std::upper_bound(m_keys.begin(), m_keys.end(), Key(value), std::greater<>());
+        const auto above = std::lower_bound(m_keys.begin(), m_keys.end(), Key(value), std::greater<>());
         return 1 + int(above - m_keys.begin());
     }
 
