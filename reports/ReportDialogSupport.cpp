@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cmath>
 
 namespace reports {
@@ -48,6 +49,19 @@ void ShowTable(CGridCtrl& grid, const CReportTable& table) {
                     r, c,
                     gdi::Rgb(cell->background.red(), cell->background.green(), cell->background.blue()));
         }
+}
+
+void FitColumnsToTexts(CGridCtrl& grid) {
+    grid.AutoSize();
+    for (int c = 0; c < grid.GetColumnCount(); ++c) {
+        int width = 0;
+        for (int r = 0; r < grid.GetRowCount(); ++r)
+            if (CGridCellBase* cell = grid.GetCell(r, c); cell && !cell->GetText().isEmpty())
+                width = std::max(width, cell->GetCellExtent(nullptr).cx);
+        if (width > 0)
+            grid.SetColumnWidth(c, width);
+    }
+    grid.Refresh();
 }
 
 QRect DialogRect(int x, int y, int w, int h) {

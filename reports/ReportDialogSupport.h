@@ -20,6 +20,10 @@ unsigned CellFormat(CellAlign align);
 // Replaces the grid's rows, columns, fixed rows and columns and every cell by the table's.
 void ShowTable(CGridCtrl& grid, const CReportTable& table);
 
+// Fits every column to the texts of its cells, the empty cells left out (the grid gives an empty
+// cell its default width, which would widen every column with a missing score or a blank row).
+void FitColumnsToTexts(CGridCtrl& grid);
+
 // A rectangle given in dialog-template units, in pixels.
 QRect DialogRect(int x, int y, int w, int h);
 

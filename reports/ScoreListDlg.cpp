@@ -26,14 +26,14 @@ using reports::DialogRect;
 
 namespace {
 // The right-hand column of the template, in template units.
-constexpr int kColumnX = 284;
-constexpr int kColumnWidth = 77;
+constexpr int kColumnX = 276;
+constexpr int kColumnWidth = 85;
 } // namespace
 
 CScoreListDlg::CScoreListDlg(int templateId, int totalRank, int subjectRank, QWidget* parent)
     : ui::Dialog(templateId, parent), m_nTotalRank(totalRank), m_nSubjectRank(subjectRank) {
     setFixedSize(DialogRect(0, 0, 368, 252).size());
-    m_grid.Create(gdi::Rect::FromQRect(DialogRect(7, 7, 270, 238)), this, IDC_GRID);
+    m_grid.Create(gdi::Rect::FromQRect(DialogRect(7, 7, 262, 238)), this, IDC_GRID);
     m_grid.show();
     m_notify.OnClick([this](int row, int col) { OnGridClick(row, col); });
 }
@@ -162,7 +162,7 @@ void CScoreListDlg::OnOK() {
         m_nCols = m_table.ColumnCount();
         m_grid.SetSortColumn(-1);
         m_grid.SetCompareFunction(CGridCtrl::CompareNumericItems);
-        m_grid.AutoSize();
+        reports::FitColumnsToTexts(m_grid);
         m_grid.update();
     }
     if (!error.isEmpty())

@@ -16,7 +16,7 @@ using reports::DialogRect;
 
 CScorePrintDlg::CScorePrintDlg(QWidget* parent) : CScoreListDlg(IDD, 3, 4, parent) {
     setWindowTitle(QStringLiteral("成绩打印"));
-    const int x = 284;
+    const int x = 276;
     auto* label = new QLabel(QStringLiteral("班"), this);
     label->setGeometry(DialogRect(x + 4, 9, 12, 10));
     m_editClass = new QLineEdit(this);
@@ -27,16 +27,16 @@ CScorePrintDlg::CScorePrintDlg(QWidget* parent) : CScoreListDlg(IDD, 3, 4, paren
     m_spinClass->setGeometry(DialogRect(x + 62, 6, 10, 13));
 
     m_totalGroup = AddRadios(AddBox(QStringLiteral("总分名次"), QRect(0, 22, 0, 36)),
-                             {{1063, QStringLiteral("按年级"), QRect(4, 11, 35, 10)},
-                              {1064, QStringLiteral("按班级"), QRect(39, 11, 35, 10)},
-                              {1073, QStringLiteral("都打印"), QRect(4, 23, 35, 10)},
-                              {1074, QStringLiteral("不打印"), QRect(39, 23, 35, 10)}});
+                             {{1063, QStringLiteral("按年级"), QRect(4, 11, 40, 10)},
+                              {1064, QStringLiteral("按班级"), QRect(44, 11, 38, 10)},
+                              {1073, QStringLiteral("都打印"), QRect(4, 23, 40, 10)},
+                              {1074, QStringLiteral("不打印"), QRect(44, 23, 38, 10)}});
     m_subjectGroup = AddRadios(AddBox(QStringLiteral("单科名次"), QRect(0, 60, 0, 48)),
-                               {{1065, QStringLiteral("年级名次"), QRect(4, 11, 36, 10)},
-                                {1096, QStringLiteral("文名次"), QRect(40, 11, 35, 10)},
-                                {1097, QStringLiteral("理名次"), QRect(4, 23, 36, 10)},
-                                {1066, QStringLiteral("班名次"), QRect(40, 23, 35, 10)},
-                                {1098, QStringLiteral("不打印"), QRect(4, 35, 36, 10)}});
+                               {{1065, QStringLiteral("年级名次"), QRect(4, 11, 44, 10)},
+                                {1096, QStringLiteral("文名次"), QRect(49, 11, 34, 10)},
+                                {1097, QStringLiteral("理名次"), QRect(4, 23, 44, 10)},
+                                {1066, QStringLiteral("班名次"), QRect(49, 23, 34, 10)},
+                                {1098, QStringLiteral("不打印"), QRect(4, 35, 44, 10)}});
     AddChoiceBoxes(reports::ClassRangeItems(), 110);
     AddButtons(196);
 }

@@ -197,7 +197,7 @@ void CScoreReportDlg::OnOK() {
         reports::ShowTable(m_grid, m_table);
         m_nRows = m_table.RowCount();
         m_nCols = m_table.ColumnCount();
-        m_grid.AutoSize();
+        reports::FitColumnsToTexts(m_grid);
         m_grid.update();
     }
     if (!error.isEmpty())
