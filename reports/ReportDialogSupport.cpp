@@ -2,8 +2,13 @@
 
 #include "controls/grid/GridCtrl.h"
 
-#include <QApplication>
+#include "platform/ui/MessageBox.h"
+#include "reports/ReportQueries.h"
 
+#include <QApplication>
+#include <QLineEdit>
+
+#include <algorithm>
 #include <cmath>
 
 namespace reports {
@@ -46,10 +51,52 @@ void ShowTable(CGridCtrl& grid, const CReportTable& table) {
         }
 }
 
+void FitColumnsToTexts(CGridCtrl& grid) {
+    grid.AutoSize();
+    for (int c = 0; c < grid.GetColumnCount(); ++c) {
+        int width = 0;
+        for (int r = 0; r < grid.GetRowCount(); ++r)
+            if (CGridCellBase* cell = grid.GetCell(r, c); cell && !cell->GetText().isEmpty())
+                width = std::max(width, cell->GetCellExtent(nullptr).cx);
+        if (width > 0)
+            grid.SetColumnWidth(c, width);
+    }
+    grid.Refresh();
+}
+
 QRect DialogRect(int x, int y, int w, int h) {
     // Template units of a 9-point Chinese dialog font: 7/4 pixel across, 7/4 down.
     const auto px = [](int units) { return int(std::lround(units * 1.75)); };
     return {px(x), px(y), px(w), px(h)};
+}
+
+bool ReadIntEdit(QWidget* parent, const QLineEdit* edit, int& value, int lo, int hi) {
+    bool ok = false;
+    const int v = edit->text().trimmed().toInt(&ok);
+    if (ok && v >= lo && v <= hi) {
+        value = v;
+        return true;
+    }
+    const QString text = ok ? QStringLiteral("请输入一个介于 %1 和 %2 之间的整数。").arg(lo).arg(hi)
+                            : QStringLiteral("请输入一个整数。");
+    ui::MessageBox(parent, text, MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
+    return false;
+}
+
+bool ReadFloatEdit(QWidget* parent, const QLineEdit* edit, float& value) {
+    bool ok = false;
+    const float v = edit->text().trimmed().toFloat(&ok); // the C locale's form, as printed
+    if (ok) {
+        value = v;
+        return true;
+    }
+    ui::MessageBox(parent, QStringLiteral("请输入一个数字。"), MessageCaption(),
+                   ui::MB_OK | ui::MB_ICONWARNING);
+    return false;
+}
+
+QString FloatEditText(float value) {
+    return QString::number(double(value), 'g', 7);
 }
 
 CWaitCursor::CWaitCursor() {

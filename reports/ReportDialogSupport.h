@@ -9,6 +9,7 @@
 #include <QString>
 
 class CGridCtrl;
+class QLineEdit;
 class QWidget;
 
 namespace reports {
@@ -19,8 +20,20 @@ unsigned CellFormat(CellAlign align);
 // Replaces the grid's rows, columns, fixed rows and columns and every cell by the table's.
 void ShowTable(CGridCtrl& grid, const CReportTable& table);
 
+// Fits every column to the texts of its cells, the empty cells left out (the grid gives an empty
+// cell its default width, which would widen every column with a missing score or a blank row).
+void FitColumnsToTexts(CGridCtrl& grid);
+
 // A rectangle given in dialog-template units, in pixels.
 QRect DialogRect(int x, int y, int w, int h);
+
+// Reads a whole number from an edit box, as the dialogs' data exchange does: a text that is no whole
+// number, or one outside lo..hi, is reported in a message box and `value` keeps what it held.
+bool ReadIntEdit(QWidget* parent, const QLineEdit* edit, int& value, int lo, int hi);
+// The same for a number with decimals, read at single precision.
+bool ReadFloatEdit(QWidget* parent, const QLineEdit* edit, float& value);
+// "%g" of a single-precision number, as the edit boxes show it.
+QString FloatEditText(float value);
 
 // The wait cursor for a scope: it ends on every way out, exceptions included.
 class CWaitCursor {
