@@ -50,4 +50,36 @@ inline COLORREF FromQColor(const QColor& c) {
     return Rgb(c.red(), c.green(), c.blue());
 }
 
+// Shades of a colour, channel by channel, truncated. Lighten moves each channel towards 255 by
+// the fraction f, Darken towards 0; outside 0 < f <= 1 both give the colour back unchanged.
+constexpr COLORREF Lighten(COLORREF c, double f) {
+    if (!(f > 0 && f <= 1))
+        return c;
+    const auto up = [f](int v) { return static_cast<int>(v + (255 - v) * f); };
+    return Rgb(up(GetRValue(c)), up(GetGValue(c)), up(GetBValue(c)));
+}
+constexpr COLORREF Darken(COLORREF c, double f) {
+    if (!(f > 0 && f <= 1))
+        return c;
+    const auto down = [f](int v) { return static_cast<int>(v - v * f); };
+    return Rgb(down(GetRValue(c)), down(GetGValue(c)), down(GetBValue(c)));
+}
+
+// The grey of equal brightness: the luma 0.299 R + 0.587 G + 0.114 B, truncated, in all three
+// channels.
+constexpr COLORREF Grey(COLORREF c) {
+    // The small addend keeps sums that are whole numbers in exact arithmetic (white: 255) from
+    // truncating one lower through rounding of the weights.
+    const int level =
+        static_cast<int>(0.299 * GetRValue(c) + 0.587 * GetGValue(c) + 0.114 * GetBValue(c) + 1e-9);
+    return Rgb(level, level, level);
+}
+
+// The tint of a disabled image's pixel: `shadow` lightened by the pixel's brightness, the mean of
+// its channels (an integer) over 255 as a fraction, so that brighter pixels come out lighter.
+constexpr COLORREF DisabledTint(COLORREF pixel, COLORREF shadow) {
+    const int mean = (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel)) / 3;
+    return Lighten(shadow, mean / 255.0);
+}
+
 } // namespace gdi

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 namespace gdi {
 namespace {
@@ -492,6 +493,36 @@ void Dc::Draw3dRect(const Rect& rect, COLORREF topLeft, COLORREF bottomRight) {
     FillSolidRect(Rect(x, y + cy - 1, x + cx, y + cy), bottomRight);
 }
 
+void Dc::DrawFocusRect(const Rect& rect) {
+    const Rect d = LPtoDP(rect);
+    DrawCall c;
+    c.op = DrawOp::FocusRect;
+    c.rect = d;
+    RecordCall(std::move(c));
+    if (!m_painter || d.IsRectEmpty())
+        return;
+    m_painter->save();
+    m_painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    const QColor white(Qt::white);
+    // One dot every second pixel, walking round the frame so that the corners are not hit twice.
+    int step = 0;
+    const auto dot = [&](int x, int y) {
+        if (step++ % 2 == 0)
+            m_painter->fillRect(QRect(x, y, 1, 1), white);
+    };
+    for (int x = d.left; x < d.right; ++x)
+        dot(x, d.top);
+    for (int y = d.top + 1; y < d.bottom; ++y)
+        dot(d.right - 1, y);
+    if (d.Height() > 1)
+        for (int x = d.right - 2; x >= d.left; --x)
+            dot(x, d.bottom - 1);
+    if (d.Width() > 1)
+        for (int y = d.bottom - 2; y > d.top; --y)
+            dot(d.left, y);
+    m_painter->restore();
+}
+
 bool Dc::Rectangle(const Rect& rect) {
     const Rect d = LPtoDP(rect);
     DrawCall c;
@@ -627,6 +658,84 @@ bool Dc::Polyline(const std::vector<Point>& points) {
     RecordCall(std::move(c));
     for (std::size_t i = 1; i < device.size(); ++i)
         PaintLine(device[i - 1], device[i]);
+    return true;
+}
+
+void Dc::PreparePenAndBrush() const {
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    if (m_s.pen.style == PS_NULL) {
+        m_painter->setPen(Qt::NoPen);
+    } else {
+        QPen pen(ToQColor(m_s.pen.colour), std::max(1, ToDeviceLength(m_s.pen.width, false)),
+                 QtPenStyle(m_s.pen.style));
+        if (pen.width() == 1)
+            pen.setCosmetic(true);
+        m_painter->setPen(pen);
+    }
+    if (m_s.brush.null)
+        m_painter->setBrush(Qt::NoBrush);
+    else
+        m_painter->setBrush(ToQColor(m_s.brush.colour));
+}
+
+bool Dc::Ellipse(const Rect& rect) {
+    const Rect d = LPtoDP(rect);
+    DrawCall c;
+    c.op = DrawOp::Ellipse;
+    c.rect = d;
+    c.colour = m_s.pen.colour;
+    c.penStyle = m_s.pen.style;
+    c.penWidth = m_s.pen.width;
+    c.bkColour = m_s.brush.colour;
+    c.brushNull = m_s.brush.null;
+    RecordCall(std::move(c));
+    if (!m_painter || d.Width() < 2 || d.Height() < 2)
+        return true;
+    m_painter->save();
+    PreparePenAndBrush();
+    // The outline's pixels run from left to right - 1: the right and bottom edges stay outside.
+    m_painter->drawEllipse(QRect(d.left, d.top, d.Width() - 1, d.Height() - 1));
+    m_painter->restore();
+    return true;
+}
+
+bool Dc::Pie(const Rect& rect, Point start, Point end) {
+    const Rect d = LPtoDP(rect);
+    Point from = LPtoDP(start);
+    Point to = LPtoDP(end);
+    DrawCall c;
+    c.op = DrawOp::Pie;
+    c.rect = d;
+    c.from = from;
+    c.to = to;
+    c.colour = m_s.pen.colour;
+    c.penStyle = m_s.pen.style;
+    c.penWidth = m_s.pen.width;
+    c.bkColour = m_s.brush.colour;
+    c.brushNull = m_s.brush.null;
+    RecordCall(std::move(c));
+    if (!m_painter || d.Width() < 2 || d.Height() < 2)
+        return true;
+    // Counter-clockwise in logical units: a mapping that turns one axis over turns the sense too.
+    if ((ScaleX() < 0) != (ScaleY() < 0))
+        std::swap(from, to);
+    const QRectF box(d.left, d.top, d.Width() - 1, d.Height() - 1);
+    const QPointF centre = box.center();
+    const double rx = box.width() / 2, ry = box.height() / 2;
+    // Qt's arc angles are the ellipse's parameter; a ray's direction becomes that parameter once
+    // both axes are scaled to the unit circle.
+    const auto angleOf = [&](Point p) {
+        double a = std::atan2(-(p.y - centre.y()) / ry, (p.x - centre.x()) / rx) * 180.0 / std::numbers::pi;
+        return a < 0 ? a + 360.0 : a;
+    };
+    const double a1 = angleOf(from);
+    double span = angleOf(to) - a1;
+    if (span <= 0)
+        span += 360.0;
+    m_painter->save();
+    PreparePenAndBrush();
+    m_painter->drawPie(box, static_cast<int>(std::lround(a1 * 16)), static_cast<int>(std::lround(span * 16)));
+    m_painter->restore();
     return true;
 }
 
@@ -1244,11 +1353,60 @@ bool Dc::DrawImage(const ImageList& list, int index, Point pt, unsigned style) {
     return true;
 }
 
+bool Dc::DrawState(const QImage& image, Point pt, unsigned flags) {
+    if (image.isNull())
+        return false;
+    const Rect d = LPtoDP(Rect(pt, Size(image.width(), image.height())));
+    DrawCall c;
+    c.op = DrawOp::Image;
+    c.rect = d;
+    c.flags = flags;
+    c.imageKey = image.cacheKey();
+    RecordCall(std::move(c));
+    if (!m_painter)
+        return true;
+    if (!(flags & DSS_DISABLED)) {
+        m_painter->drawImage(d.left, d.top, image);
+        return true;
+    }
+    // The embossed silhouette: the image's dark, opaque pixels as a one-colour shape.
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QImage shape(argb.size(), QImage::Format_ARGB32);
+    shape.fill(Qt::transparent);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(shape.scanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            if (qAlpha(in[x]) >= 128 && GetRValue(Grey(Rgb(qRed(in[x]), qGreen(in[x]), qBlue(in[x])))) < 192)
+                out[x] = 0xFF000000;
+    }
+    const auto tinted = [&](COLORREF colour) {
+        QImage t = shape;
+        QPainter p(&t);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(t.rect(), ToQColor(colour));
+        return t;
+    };
+    m_painter->drawImage(d.left + 1, d.top + 1, tinted(GetSysColor(COLOR_3DHIGHLIGHT)));
+    m_painter->drawImage(d.left, d.top, tinted(GetSysColor(COLOR_3DSHADOW)));
+    return true;
+}
+
 // ---- bitmap context ----------------------------------------------------------------------------
 
 BitmapDc::BitmapDc(int width, int height, COLORREF fill, Recorder* recorder)
     : Dc(recorder), m_image(std::max(1, width), std::max(1, height), QImage::Format_RGB32) {
     m_image.fill(ToQColor(IsSentinel(fill) ? Rgb(255, 255, 255) : fill));
+    m_ownPainter = std::make_unique<QPainter>(&m_image);
+    AttachPainter(m_ownPainter.get());
+}
+
+BitmapDc::BitmapDc(const QImage& image, Recorder* recorder)
+    : Dc(recorder), m_image(image.convertToFormat(QImage::Format_RGB32)) {
+    if (m_image.isNull()) {
+        m_image = QImage(1, 1, QImage::Format_RGB32);
+        m_image.fill(Qt::white);
+    }
     m_ownPainter = std::make_unique<QPainter>(&m_image);
     AttachPainter(m_ownPainter.get());
 }

@@ -159,6 +159,12 @@ inline constexpr int PHYSICALHEIGHT = 111;
 inline constexpr int PHYSICALOFFSETX = 112;
 inline constexpr int PHYSICALOFFSETY = 113;
 
+// DrawState.
+inline constexpr unsigned DST_ICON = 0x0003;
+inline constexpr unsigned DST_BITMAP = 0x0004;
+inline constexpr unsigned DSS_NORMAL = 0x0000;
+inline constexpr unsigned DSS_DISABLED = 0x0020;
+
 // Clip results.
 inline constexpr int ERROR = 0;
 inline constexpr int NULLREGION = 1;
@@ -253,6 +259,9 @@ public:
     void FillRect(const Rect& rect, const Brush& brush);
     void FrameRect(const Rect& rect, const Brush& brush);
     void Draw3dRect(const Rect& rect, COLORREF topLeft, COLORREF bottomRight);
+    // The dotted focus frame: every other pixel of the rectangle's edge inverted, so that a second
+    // call takes it away again.
+    void DrawFocusRect(const Rect& rect);
     bool Rectangle(const Rect& rect);
     Point MoveTo(int x, int y);
     Point MoveTo(Point p) { return MoveTo(p.x, p.y); }
@@ -261,6 +270,13 @@ public:
     Point GetCurrentPosition() const { return m_s.position; }
     bool Polygon(const std::vector<Point>& points);
     bool Polyline(const std::vector<Point>& points);
+    // The ellipse in `rect` (right and bottom outside, as for Rectangle), outlined with the pen
+    // and filled with the brush.
+    bool Ellipse(const Rect& rect);
+    // The wedge of the ellipse in `rect` from the ray through `start` counter-clockwise to the ray
+    // through `end` (both from the centre); equal rays give the whole ellipse. Outlined with the
+    // pen, filled with the brush.
+    bool Pie(const Rect& rect, Point start, Point end);
 
     // 3-D edges and frame controls in the system colours. With BF_ADJUST `rect` becomes the
     // interior.
@@ -287,6 +303,10 @@ public:
     bool GetTextMetrics(TEXTMETRIC* tm) const;
 
     bool DrawImage(const ImageList& list, int index, Point pt, unsigned style);
+    // An icon (DST_ICON, alpha kept) or bitmap (DST_BITMAP) at `pt` at its own size; with
+    // DSS_DISABLED embossed instead: its dark pixels in COLOR_3DHILIGHT one pixel right and down,
+    // then in COLOR_3DSHADOW in place.
+    bool DrawState(const QImage& image, Point pt, unsigned flags);
 
     // The QImage that this context draws on, or null when it does not draw on one.
     QImage* TargetImage() const;
@@ -325,6 +345,7 @@ private:
     const QFontMetrics& DeviceMetrics() const;
     Layout LayOut(const QString& text, const Rect& deviceRect, unsigned format) const;
     void PaintLine(Point from, Point to) const;
+    void PreparePenAndBrush() const;
     void PaintEdgeRing(const Rect& r, COLORREF topLeft, COLORREF bottomRight, unsigned sides) const;
     void PaintEdge(Rect& r, unsigned edge, unsigned flags) const;
     void FillDevice(const Rect& r, COLORREF colour) const;
@@ -348,6 +369,8 @@ private:
 class BitmapDc : public Dc {
 public:
     BitmapDc(int width, int height, COLORREF fill = Rgb(255, 255, 255), Recorder* recorder = nullptr);
+    // Over a copy of `image` (a bitmap selected into a memory DC).
+    explicit BitmapDc(const QImage& image, Recorder* recorder = nullptr);
     ~BitmapDc() override;
 
     const QImage& Image() const { return m_image; }

@@ -26,7 +26,11 @@ enum class DrawOp {
     PatBlt,       // rect, format = raster operation, colour = brush
     BitBlt,       // rect (destination), from = source origin, format = raster operation
     Pixel,        // SetPixel: from, colour
-    Image,        // image list draw: rect, format = image index, flags = style
+    Image,        // image list draw: rect, format = image index, flags = style;
+                  // DrawState: rect, flags = DST_ and DSS_ flags, imageKey
+    Ellipse,      // rect (bounding), colour = pen, bkColour = brush
+    Pie,          // rect (bounding), from and to = the radial points, colour = pen, bkColour = brush
+    FocusRect,    // DrawFocusRect: rect
 };
 
 struct DrawCall {
@@ -44,9 +48,10 @@ struct DrawCall {
     QString text; // as drawn: prefixes taken out, ellipsis applied, lines joined by '\n'
     unsigned format = 0;
     unsigned flags = 0;
-    Point textOrigin; // top-left corner of the first line
-    Size textSize;    // extent of all lines
-    LOGFONT font;     // font selected for a text call
+    Point textOrigin;    // top-left corner of the first line
+    Size textSize;       // extent of all lines
+    LOGFONT font;        // font selected for a text call
+    qint64 imageKey = 0; // DrawState: the drawn image's QImage::cacheKey()
 };
 
 class Recorder {

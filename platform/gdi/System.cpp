@@ -136,4 +136,21 @@ unsigned GetDoubleClickTime() {
     return 500;
 }
 
+int GetWindowsVersionCode() {
+    return 7;
+}
+
+bool IsClassicThemeActive(const QString& themeValue) {
+    static const QString kClassic = QStringLiteral("Windows Classic.theme");
+    return themeValue.endsWith(kClassic, Qt::CaseInsensitive);
+}
+
+bool IsClassicThemeActive() {
+    return false;
+}
+
+bool IsThemedLook() {
+    return GetWindowsVersionCode() == 7 && !IsClassicThemeActive();
+}
+
 } // namespace gdi

@@ -99,4 +99,17 @@ void SetWheelScrollLines(unsigned lines);
 // Milliseconds between two clicks of a double click.
 unsigned GetDoubleClickTime();
 
+// The Windows version the drawing code is written for, as one code: 7 is Windows 5.1 (XP), the
+// version this platform answers.
+int GetWindowsVersionCode();
+
+// Whether a desktop theme value (the path of the current theme file) names the classic theme: it
+// ends in "Windows Classic.theme", in any letter case. This platform has no theme setting, so the
+// form without argument is false.
+bool IsClassicThemeActive(const QString& themeValue);
+bool IsClassicThemeActive();
+
+// The themed look: version code 7 without the classic theme.
+bool IsThemedLook();
+
 } // namespace gdi

@@ -1,10 +1,12 @@
 #include "platform/ui/ModalRunner.h"
 
 #include <QDialog>
+#include <QMenu>
 
 namespace ui {
 namespace {
 QtDialogRunner g_runner;
+MenuRunner g_menuRunner;
 } // namespace
 
 int ExecDialog(QDialog& dialog) {
@@ -13,6 +15,14 @@ int ExecDialog(QDialog& dialog) {
 
 void SetQtDialogRunner(QtDialogRunner runner) {
     g_runner = std::move(runner);
+}
+
+QAction* TrackPopupMenu(QMenu& menu, const QPoint& at) {
+    return g_menuRunner ? g_menuRunner(menu, at) : menu.exec(at);
+}
+
+void SetMenuRunner(MenuRunner runner) {
+    g_menuRunner = std::move(runner);
 }
 
 } // namespace ui

@@ -300,3 +300,109 @@ TEST(GdiDc, FrameControlsDrawTheirStates) {
     EXPECT_EQ(rec.Calls()[0].format, DFC_SCROLL);
     EXPECT_EQ(rec.Calls()[0].flags, DFCS_SCROLLDOWN | DFCS_INACTIVE);
 }
+
+TEST(GdiColour, ShadesAndGreysTruncateChannelByChannel) {
+    EXPECT_EQ(Grey(Rgb(200, 100, 50)), Rgb(124, 124, 124));
+    EXPECT_EQ(Grey(kWhite), kWhite);
+    EXPECT_EQ(Grey(0), 0u);
+    EXPECT_EQ(Darken(Rgb(200, 100, 50), 0.25), Rgb(150, 75, 37));
+    EXPECT_EQ(Lighten(Rgb(200, 100, 50), 0.5), Rgb(227, 177, 152));
+    // Outside 0 < f <= 1 the colour comes back unchanged.
+    EXPECT_EQ(Lighten(Rgb(1, 2, 3), 0), Rgb(1, 2, 3));
+    EXPECT_EQ(Darken(Rgb(1, 2, 3), 1.5), Rgb(1, 2, 3));
+    EXPECT_EQ(Darken(Rgb(10, 20, 30), 1), 0u);
+    // The disabled tint follows the pixel's brightness as a fraction, not a whole-number quotient
+    // that would be 0 for every pixel but white.
+    const COLORREF shadow = Rgb(128, 128, 128);
+    EXPECT_EQ(DisabledTint(Rgb(102, 102, 102), shadow), Rgb(178, 178, 178));
+    EXPECT_EQ(DisabledTint(0, shadow), shadow);
+    EXPECT_EQ(DisabledTint(kWhite, shadow), kWhite);
+}
+
+TEST(GdiSystem, AnswersWindowsXpWithoutTheClassicTheme) {
+    EXPECT_EQ(GetWindowsVersionCode(), 7);
+    EXPECT_FALSE(IsClassicThemeActive());
+    EXPECT_TRUE(IsThemedLook());
+    EXPECT_TRUE(
+        IsClassicThemeActive(QStringLiteral("C:\\WINDOWS\\Resources\\Themes\\windows classic.THEME")));
+    EXPECT_TRUE(IsClassicThemeActive(QStringLiteral("Windows Classic.theme")));
+    EXPECT_FALSE(IsClassicThemeActive(QStringLiteral("Classic.theme")));
+    EXPECT_FALSE(IsClassicThemeActive(QStringLiteral("C:\\Themes\\Luna.theme")));
+    EXPECT_FALSE(IsClassicThemeActive(QString()));
+}
+
+TEST(GdiDc, EllipseStaysInsideItsRectangle) {
+    Recorder rec;
+    BitmapDc dc(20, 20, kWhite, &rec);
+    dc.SelectPen(Pen{PS_SOLID, 1, kBlue});
+    dc.SelectBrush(Brush::Solid(kRed));
+    dc.Ellipse(Rect(2, 4, 12, 14));
+    ASSERT_EQ(rec.Of(DrawOp::Ellipse).size(), 1u);
+    const DrawCall call = rec.Of(DrawOp::Ellipse)[0];
+    EXPECT_EQ(call.rect, Rect(2, 4, 12, 14));
+    EXPECT_EQ(call.colour, kBlue);
+    EXPECT_EQ(call.bkColour, kRed);
+    EXPECT_EQ(Pixel(dc, 7, 9), kRed);   // inside
+    EXPECT_EQ(Pixel(dc, 2, 9), kBlue);  // left edge of the outline
+    EXPECT_EQ(Pixel(dc, 11, 9), kBlue); // right edge: one pixel inside the rectangle's right
+    EXPECT_EQ(Pixel(dc, 12, 9), kWhite);
+    EXPECT_EQ(Pixel(dc, 7, 14), kWhite);
+    EXPECT_EQ(Pixel(dc, 2, 4), kWhite); // corners are outside the ellipse
+}
+
+TEST(GdiDc, PieRunsCounterClockwiseFromTheFirstRay) {
+    const COLORREF green = Rgb(0, 255, 0);
+    Recorder rec;
+    BitmapDc dc(40, 40, kWhite, &rec);
+    dc.SelectPen(Pen{PS_NULL, 1, 0});
+    dc.SelectBrush(Brush::Solid(green));
+    // From three o'clock to twelve o'clock: the upper right quarter.
+    dc.Pie(Rect(0, 0, 41, 41), Point(40, 20), Point(20, 0));
+    const auto pies = rec.Of(DrawOp::Pie);
+    ASSERT_EQ(pies.size(), 1u);
+    EXPECT_EQ(pies[0].from, Point(40, 20));
+    EXPECT_EQ(pies[0].to, Point(20, 0));
+    EXPECT_TRUE(pies[0].penStyle == PS_NULL);
+    EXPECT_EQ(Pixel(dc, 28, 12), green);
+    EXPECT_EQ(Pixel(dc, 12, 12), kWhite);
+    EXPECT_EQ(Pixel(dc, 12, 28), kWhite);
+    EXPECT_EQ(Pixel(dc, 28, 28), kWhite);
+
+    // The same rays the other way round: the three other quarters.
+    BitmapDc rest(40, 40, kWhite);
+    rest.SelectPen(Pen{PS_NULL, 1, 0});
+    rest.SelectBrush(Brush::Solid(green));
+    rest.Pie(Rect(0, 0, 41, 41), Point(20, 0), Point(40, 20));
+    EXPECT_EQ(Pixel(rest, 28, 12), kWhite);
+    EXPECT_EQ(Pixel(rest, 12, 12), green);
+    EXPECT_EQ(Pixel(rest, 12, 28), green);
+    EXPECT_EQ(Pixel(rest, 28, 28), green);
+
+    // Equal rays: the whole ellipse.
+    BitmapDc whole(40, 40, kWhite);
+    whole.SelectPen(Pen{PS_NULL, 1, 0});
+    whole.SelectBrush(Brush::Solid(green));
+    whole.Pie(Rect(0, 0, 41, 41), Point(40, 20), Point(40, 20));
+    EXPECT_EQ(Pixel(whole, 28, 12), green);
+    EXPECT_EQ(Pixel(whole, 12, 28), green);
+}
+
+TEST(GdiDc, DrawStateEmbossesADisabledImage) {
+    QImage icon(4, 4, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    icon.setPixelColor(1, 1, QColor(200, 0, 0));
+    Recorder rec;
+    BitmapDc normal(8, 8, kWhite, &rec);
+    normal.DrawState(icon, Point(2, 2), DST_ICON);
+    EXPECT_EQ(Pixel(normal, 3, 3), Rgb(200, 0, 0));
+    EXPECT_EQ(Pixel(normal, 2, 2), kWhite); // transparent stays transparent
+    ASSERT_EQ(rec.Of(DrawOp::Image).size(), 1u);
+    EXPECT_EQ(rec.Of(DrawOp::Image)[0].rect, Rect(2, 2, 6, 6));
+    EXPECT_EQ(rec.Of(DrawOp::Image)[0].imageKey, icon.cacheKey());
+
+    BitmapDc disabled(8, 8, kRed);
+    disabled.DrawState(icon, Point(2, 2), DST_ICON | DSS_DISABLED);
+    EXPECT_EQ(Pixel(disabled, 3, 3), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(Pixel(disabled, 4, 4), GetSysColor(COLOR_3DHIGHLIGHT));
+    EXPECT_EQ(Pixel(disabled, 2, 2), kRed);
+}
