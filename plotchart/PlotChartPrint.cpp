@@ -301,7 +301,10 @@ void CPlotChart::PrintFlatAxes(gdi::Dc* pDC) {
                 if (m_nXLabelAngle == 0)
                     TextAt(pDC, x - 10 * (TextLength(name) / 2) * m_nXLabelSize, oy - 160, name);
                 else
-                    PrintBottomLabel(pDC, name, x, 10 * (360 - m_nXLabelAngle));
+                    // Turned as on the screen and on the depth axes: escapement runs
+                    // counter-clockwise on the page, so 10 × (360 - angle) would turn the names
+                    // up into the plot.
+                    PrintBottomLabel(pDC, name, x, 10 * m_nXLabelAngle);
                 m_nPrintLastX = x;
             }
         }

@@ -541,6 +541,17 @@ TEST(PlotChartPrint, PrintAreaBandAndMargins) {
     const DrawCall* title = p3.recorder.FindText(QStringLiteral("分数"));
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->font.lfEscapement, 2700);
+
+    // Rotated category names turn the same way as on the screen, away from the plot.
+    TestChart rotated;
+    rotated.AddSeries(Series(QStringLiteral("一班"), {{0, 5}}));
+    rotated.SetXLabelAngle(45);
+    rotated.SetPrintArea(0, -15840, 1440, 10800, -1440);
+    Page p4;
+    rotated.PrintChart(&p4.dc);
+    const DrawCall* name = p4.recorder.FindText(QStringLiteral("一班"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->font.lfEscapement, 450);
 }
 
 TEST(PlotChartPrint, LengthRuleNegativeValuesAndLineScale) {
