@@ -24,6 +24,52 @@ gdi::COLORREF Shade(gdi::COLORREF colour, int delta) {
                     channel(gdi::GetBValue(colour)));
 }
 
+bool IsFlatType(int type) {
+    return type == GT_BAR || type == GT_LINE || type == GT_SCATTER || type == GT_DISTRIBUTION ||
+           type == GT_STACKED_BAR || type == GT_XY_LINE;
+}
+
+bool IsDepthType(int type) {
+    return type == GT_BAR_3D || type == GT_LINE_3D || type == GT_STACKED_BAR_3D;
+}
+
+bool IsPieType(int type) {
+    return type == GT_PIE || type == GT_PIE_3D;
+}
+
+void TextAt(gdi::Dc* dc, int x, int y, const QString& text) {
+    if (!text.isEmpty())
+        dc->TextOut(x, y, text);
+}
+
+void Line(gdi::Dc* dc, int x1, int y1, int x2, int y2) {
+    dc->MoveTo(x1, y1);
+    dc->LineTo(x2, y2);
+}
+
+void GridLine(gdi::Dc* dc, gdi::COLORREF colour, const std::vector<gdi::Point>& points) {
+    PenScope pen(dc, SolidPen(colour));
+    dc->MoveTo(points.front());
+    for (std::size_t i = 1; i < points.size(); ++i)
+        dc->LineTo(points[i]);
+}
+
+void FilledRect(gdi::Dc* dc, gdi::COLORREF fill, int l, int t, int r, int b) {
+    BrushScope brush(dc, gdi::Brush::Solid(fill));
+    dc->Rectangle(gdi::Rect(l, t, r, b));
+}
+
+void SolidRect(gdi::Dc* dc, gdi::COLORREF colour, int l, int t, int r, int b) {
+    PenScope pen(dc, SolidPen(colour));
+    FilledRect(dc, colour, l, t, r, b);
+}
+
+void SolidPolygon(gdi::Dc* dc, gdi::COLORREF colour, const std::vector<gdi::Point>& points) {
+    PenScope pen(dc, SolidPen(colour));
+    BrushScope brush(dc, gdi::Brush::Solid(colour));
+    dc->Polygon(points);
+}
+
 int TextLength(const QString& s) {
     return text::GbkLength(s);
 }

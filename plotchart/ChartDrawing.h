@@ -59,6 +59,30 @@ inline gdi::Pen SolidPen(gdi::COLORREF colour, int width = 1) {
     return gdi::Pen{gdi::PS_SOLID, width, colour};
 }
 
+inline constexpr gdi::COLORREF kBlack = 0;
+inline constexpr gdi::COLORREF kWhite = gdi::Rgb(255, 255, 255);
+inline constexpr gdi::COLORREF kRed = gdi::Rgb(255, 0, 0);
+inline constexpr gdi::COLORREF kGrid = gdi::Rgb(128, 128, 128);
+inline constexpr gdi::COLORREF kLightGrid = gdi::Rgb(225, 225, 225);
+
+// Bars, lines, scatter, box plots, stacked bars and XY lines: axes without depth.
+bool IsFlatType(int type);
+// Bars, lines and stacked bars drawn with depth faces.
+bool IsDepthType(int type);
+bool IsPieType(int type);
+
+// A text, unless it is empty.
+void TextAt(gdi::Dc* dc, int x, int y, const QString& text);
+// A line in the current pen.
+void Line(gdi::Dc* dc, int x1, int y1, int x2, int y2);
+// A one-pixel solid line through the points, in its own pen.
+void GridLine(gdi::Dc* dc, gdi::COLORREF colour, const std::vector<gdi::Point>& points);
+// A rectangle filled with `fill` and outlined with the current pen.
+void FilledRect(gdi::Dc* dc, gdi::COLORREF fill, int l, int t, int r, int b);
+// Shapes filled and outlined in one colour.
+void SolidRect(gdi::Dc* dc, gdi::COLORREF colour, int l, int t, int r, int b);
+void SolidPolygon(gdi::Dc* dc, gdi::COLORREF colour, const std::vector<gdi::Point>& points);
+
 // The colour with `delta` added to each of red, green and blue, kept within 0..255: the darker
 // (-35) and lighter (+35) faces of the depth shapes.
 gdi::COLORREF Shade(gdi::COLORREF colour, int delta);

@@ -25,8 +25,6 @@ struct CPlotChart::PieGeometry {
 
 namespace {
 
-constexpr gdi::COLORREF kBlack = 0;
-constexpr gdi::COLORREF kWhite = gdi::Rgb(255, 255, 255);
 constexpr double kDegree = 0.017453277777777776;
 
 // The point e degrees round the diamond inscribed in the pie's box, walking from its left corner

@@ -12,57 +12,11 @@ using namespace plotchart;
 
 namespace {
 
-constexpr gdi::COLORREF kBlack = 0;
-constexpr gdi::COLORREF kRed = gdi::Rgb(255, 0, 0);
-constexpr gdi::COLORREF kGrid = gdi::Rgb(128, 128, 128);
-constexpr gdi::COLORREF kLightGrid = gdi::Rgb(225, 225, 225);
 constexpr int kChartHeight = 5760; // four inches
-
-bool IsFlatType(int type) {
-    return type == GT_BAR || type == GT_LINE || type == GT_SCATTER || type == GT_DISTRIBUTION ||
-           type == GT_STACKED_BAR || type == GT_XY_LINE;
-}
-
-bool IsDepthType(int type) {
-    return type == GT_BAR_3D || type == GT_LINE_3D || type == GT_STACKED_BAR_3D;
-}
-
-void Line(gdi::Dc* pDC, int x1, int y1, int x2, int y2) {
-    pDC->MoveTo(x1, y1);
-    pDC->LineTo(x2, y2);
-}
-
-void GridLine(gdi::Dc* pDC, gdi::COLORREF colour, const std::vector<gdi::Point>& points) {
-    PenScope pen(pDC, SolidPen(colour));
-    pDC->MoveTo(points.front());
-    for (std::size_t i = 1; i < points.size(); ++i)
-        pDC->LineTo(points[i]);
-}
-
-void TextAt(gdi::Dc* pDC, int x, int y, const QString& text) {
-    if (!text.isEmpty())
-        pDC->TextOut(x, y, text);
-}
 
 // The tick-label font: Arial of the given size in points, as a cell height in twips.
 gdi::Font TickFont(int size, int escapement = 0, int pitchAndFamily = 16) {
     return ChartFont(20 * size, escapement, pitchAndFamily);
-}
-
-void FilledRect(gdi::Dc* pDC, gdi::COLORREF fill, int l, int t, int r, int b) {
-    BrushScope brush(pDC, gdi::Brush::Solid(fill));
-    pDC->Rectangle(gdi::Rect(l, t, r, b));
-}
-
-void SolidRect(gdi::Dc* pDC, gdi::COLORREF colour, int l, int t, int r, int b) {
-    PenScope pen(pDC, SolidPen(colour));
-    FilledRect(pDC, colour, l, t, r, b);
-}
-
-void SolidPolygon(gdi::Dc* pDC, gdi::COLORREF colour, const std::vector<gdi::Point>& points) {
-    PenScope pen(pDC, SolidPen(colour));
-    BrushScope brush(pDC, gdi::Brush::Solid(colour));
-    pDC->Polygon(points);
 }
 
 // The print length of a value: truncated, at least one scale unit for a value at least one above

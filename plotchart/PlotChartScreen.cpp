@@ -13,25 +13,6 @@ using namespace plotchart;
 
 namespace {
 
-constexpr gdi::COLORREF kBlack = 0;
-constexpr gdi::COLORREF kWhite = gdi::Rgb(255, 255, 255);
-constexpr gdi::COLORREF kGrid = 0x808080;
-constexpr gdi::COLORREF kLightGrid = 0xE1E1E1;
-constexpr gdi::COLORREF kRed = 0x0000FF;
-
-bool IsFlatType(int type) {
-    return type == GT_BAR || type == GT_LINE || type == GT_SCATTER || type == GT_DISTRIBUTION ||
-           type == GT_STACKED_BAR || type == GT_XY_LINE;
-}
-
-bool IsDepthType(int type) {
-    return type == GT_BAR_3D || type == GT_LINE_3D || type == GT_STACKED_BAR_3D;
-}
-
-bool IsPieType(int type) {
-    return type == GT_PIE || type == GT_PIE_3D;
-}
-
 // Lowers a title font's height by 2 from `start` while half of it times the length exceeds the
 // room, but only when a font of half the start height would not fit anyway.
 int FittedHeight(int start, int length, int room) {
@@ -40,41 +21,6 @@ int FittedHeight(int start, int length, int room) {
         while (h > 2 && (h / 2) * length > room)
             h -= 2;
     return h;
-}
-
-void TextAt(gdi::Dc* pDC, int x, int y, const QString& text) {
-    if (!text.isEmpty())
-        pDC->TextOut(x, y, text);
-}
-
-void Line(gdi::Dc* pDC, int x1, int y1, int x2, int y2) {
-    pDC->MoveTo(x1, y1);
-    pDC->LineTo(x2, y2);
-}
-
-void GridLine(gdi::Dc* pDC, gdi::COLORREF colour, const std::vector<gdi::Point>& points) {
-    PenScope pen(pDC, SolidPen(colour));
-    pDC->MoveTo(points.front());
-    for (std::size_t i = 1; i < points.size(); ++i)
-        pDC->LineTo(points[i]);
-}
-
-// A rectangle filled with `fill` and outlined with the current pen.
-void FilledRect(gdi::Dc* pDC, gdi::COLORREF fill, int l, int t, int r, int b) {
-    BrushScope brush(pDC, gdi::Brush::Solid(fill));
-    pDC->Rectangle(gdi::Rect(l, t, r, b));
-}
-
-// A shape filled and outlined in one colour.
-void SolidRect(gdi::Dc* pDC, gdi::COLORREF colour, int l, int t, int r, int b) {
-    PenScope pen(pDC, SolidPen(colour));
-    FilledRect(pDC, colour, l, t, r, b);
-}
-
-void SolidPolygon(gdi::Dc* pDC, gdi::COLORREF colour, const std::vector<gdi::Point>& points) {
-    PenScope pen(pDC, SolidPen(colour));
-    BrushScope brush(pDC, gdi::Brush::Solid(colour));
-    pDC->Polygon(points);
 }
 
 } // namespace
