@@ -1,7 +1,7 @@
 #include "admin/AdminCommon.h"
 
-#include "app/VeltoraApp.h"
 #include "controls/grid/GridFont.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 
@@ -9,19 +9,8 @@
 
 namespace admin {
 
-db::Connection& Database() {
-    CVeltoraApp* app = GetVeltoraApp();
-    if (!app || !app->m_pConnection || !app->m_pConnection->IsOpen())
-        throw db::DbError(db::DbError::kNotOpen, QStringLiteral("no database connection"));
-    return *app->m_pConnection;
-}
-
 QString InfoCaption() {
     return res::LoadString(IDS_INFO_CAPTION);
-}
-
-QString DescriptionKey() {
-    return res::LoadString(IDS_DESCRIPTION_KEY);
 }
 
 QString FormatText(const QString& pattern, int value) {
@@ -72,39 +61,23 @@ CAdminGridDlg::CAdminGridDlg(int templateId, QWidget* parent) : ui::Dialog(templ
     m_Grid.setParent(this);
     m_Grid.SetDlgCtrlID(IDC_GRID);
     m_Grid.setMinimumSize(240, 160);
+    m_notify.OnBeginEdit([this](int row, int col) {
+        OnGridBeginEdit(row, col);
+        return true;
+    });
+    m_notify.OnEndEdit([this](int row, int col, const QString&) { return OnGridEndEdit(row, col); });
+    m_notify.OnClick([this](int row, int col) { OnGridClick(row, col); });
+    // A failed edit is a failed update; anything else a failed database operation.
+    m_notify.OnDbError([this](CGridNotifyAdapter::Notice notice, int, int) {
+        const bool edit = notice == CGridNotifyAdapter::Notice::EndEdit;
+        Message(res::LoadString(edit ? IDS_UPDATE_FAILED : IDS_DB_FAILED), ui::MB_ICONWARNING);
+    });
 }
 
 CAdminGridDlg::~CAdminGridDlg() = default;
 
 bool CAdminGridDlg::event(QEvent* event) {
-    NMHDR* hdr = NotifyHeader(event);
-    if (!hdr || hdr->idFrom != static_cast<std::uintptr_t>(IDC_GRID))
-        return ui::Dialog::event(event);
-
-    const auto* item = reinterpret_cast<const NMGRIDCELL*>(hdr);
-    LRESULT result = 0;
-    // Each handler reports its own database failures; this only keeps an unforeseen one from
-    // leaving the event loop.
-    try {
-        switch (hdr->code) {
-        case GVN_BEGINLABELEDIT:
-            m_strOldText = m_Grid.GetItemText(item->row, item->col);
-            OnGridBeginEdit(item->row, item->col);
-            break;
-        case GVN_ENDLABELEDIT:
-            result = OnGridEndEdit(item->row, item->col) ? 0 : -1;
-            break;
-        case NM_CLICK:
-            OnGridClick(item->row, item->col);
-            break;
-        default:
-            break;
-        }
-    } catch (const db::DbError&) {
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
-    }
-    ui::AsWindowMessage(event)->SetResult(result);
-    return true;
+    return m_notify.Handle(event) || ui::Dialog::event(event);
 }
 
 void CAdminGridDlg::OnGridBeginEdit(int, int) {}
@@ -119,11 +92,6 @@ QString CAdminGridDlg::EditedText(int row, int col) const {
     return m_Grid.GetItemText(row, col).trimmed();
 }
 
-void CAdminGridDlg::RestoreOldText(int row, int col) {
-    m_Grid.SetItemText(row, col, m_strOldText);
-    m_Grid.InvalidateRect();
-}
-
 void CAdminGridDlg::RefuseEdit(int row, int col, const QString& message, unsigned type) {
     RestoreOldText(row, col);
     Message(message, type);
@@ -133,13 +101,19 @@ void CAdminGridDlg::ReportUpdateFailure(int row, int col) {
     RefuseEdit(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
 }
 
+void CAdminGridDlg::ReportDbFailure(const char* what, const db::DbError& error) {
+    qCWarning(vlog::db) << what << "failed:" << error.Message();
+    Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+}
+
 QPushButton* CAdminGridDlg::AddButton(int id, const QString& text, std::function<void()> handler) {
     auto* button = new QPushButton(text, this);
     SetDlgCtrlId(button, id);
-    connect(button, &QPushButton::clicked, this, [this, handler = std::move(handler)] {
+    connect(button, &QPushButton::clicked, this, [this, id, handler = std::move(handler)] {
         try {
             handler();
-        } catch (const db::DbError&) {
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << "button" << id << "failed:" << e.Message();
             Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
         }
     });

@@ -1,10 +1,11 @@
 #pragma once
-// What the settings dialogs share: the database connection, the texts every one of them shows,
-// byte limits in code page 936, and the grid dialog base that turns the grid's WM_NOTIFY
-// messages into begin-edit and end-edit handlers.
+// What the settings dialogs share: the texts every one of them shows, byte limits in code page 936,
+// and the grid dialog base that turns the grid's WM_NOTIFY messages into begin-edit and end-edit
+// handlers. The connection comes from the shared home (data/AppContext.h).
 
 #include "controls/grid/GridCtrl.h"
-#include "platform/db/Connection.h"
+#include "controls/grid/GridNotifyAdapter.h"
+#include "data/AppContext.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 
@@ -23,14 +24,8 @@ inline constexpr int IDS_INFO_CAPTION = 57618;  // 信息提示
 inline constexpr int IDS_UPDATE_FAILED = 57619; // 对不起，数据更新失败！
 inline constexpr int IDS_DB_FAILED = 57621;     // 对不起，数据库操作失败！
 inline constexpr int IDS_MAX_LENGTH = 57629;    // 长度最大不得超过%1d字节！
-inline constexpr int IDS_DESCRIPTION_KEY = 57676;
-
-// The application's connection. Throws db::DbError (kNotOpen) when there is none, so that the
-// caller's catch of DbError covers a missing connection as well.
-db::Connection& Database();
 
 QString InfoCaption();
-QString DescriptionKey();
 
 // A printf-style text, or the string-table text `id`, with its one argument ("%1d", "%s") filled in.
 QString FormatText(const QString& pattern, int value);
@@ -51,9 +46,11 @@ int ShowMessage(QWidget* parent, const QString& text, unsigned type);
 // weight 400 and the GDI creation fields these dialogs have always used.
 void ApplySettingsFont(CGridCtrl& grid);
 
-// A dialog that owns grid 1007 and edits a table in it. The grid's begin-edit notification keeps
-// the cell's text as the old text and then reaches OnGridBeginEdit; its end-edit notification
-// reaches OnGridEndEdit, whose false answer makes the grid put the old text back.
+// A dialog that owns grid IDC_GRID and edits a table in it. The grid's begin-edit notification
+// keeps the cell's text as the old text and then reaches OnGridBeginEdit; its end-edit
+// notification reaches OnGridEndEdit, whose false answer makes the grid put the old text back. A
+// database failure that an edit handler lets through puts the old text back and shows
+// 对不起，数据更新失败！; one out of another handler shows 对不起，数据库操作失败！.
 class CAdminGridDlg : public ui::Dialog {
     Q_OBJECT
 public:
@@ -71,19 +68,25 @@ protected:
 
     // The cell's new text, trimmed.
     QString EditedText(int row, int col) const;
+    // The cell's text at the start of the edit.
+    const QString& OldText() const { return m_notify.OldText(); }
     // Puts the old text back into the cell and repaints the grid.
-    void RestoreOldText(int row, int col);
+    void RestoreOldText(int row, int col) { m_notify.RestoreOldText(row, col); }
     // A refused or failed edit: the old text back, then the message with the caption.
     void RefuseEdit(int row, int col, const QString& message, unsigned type);
     // A database failure of an edit: the old text back and 对不起，数据更新失败！.
     void ReportUpdateFailure(int row, int col);
+    // A database failure of `what`: logged, then 对不起，数据库操作失败！.
+    void ReportDbFailure(const char* what, const db::DbError& error);
     int Message(const QString& text, unsigned type) { return ShowMessage(this, text, type); }
 
     // A push button with a control id whose click runs `handler`.
     QPushButton* AddButton(int id, const QString& text, std::function<void()> handler);
 
     CGridCtrl m_Grid;
-    QString m_strOldText;
+
+private:
+    CGridNotifyAdapter m_notify{m_Grid};
 };
 
 } // namespace admin

@@ -1,8 +1,10 @@
 #include "admin/ExamMaintainDlg.h"
 
 #include "admin/ExamSetup.h"
-#include "app/VeltoraApp.h"
 #include "controls/grid/GridFont.h"
+#include "data/AppContext.h"
+#include "data/ExamChooser.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
@@ -18,26 +20,17 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-db::Connection* AppConnection() {
-    CVeltoraApp* app = GetVeltoraApp();
-    return app && app->m_pConnection && app->m_pConnection->IsOpen() ? app->m_pConnection.get() : nullptr;
-}
-
-} // namespace
-
 CExamMaintainDlg::CExamMaintainDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_Grid(0, 0, 0, 0) {
     setWindowTitle(QStringLiteral("考试维护"));
 
     m_cbGrade = new QComboBox(this);
-    SetDlgCtrlId(m_cbGrade, 1149);
-    m_Grid.Create(gdi::Rect(0, 0, 420, 260), this, 1007);
+    SetDlgCtrlId(m_cbGrade, IDC_GRADE);
+    m_Grid.Create(gdi::Rect(0, 0, 420, 260), this, IDC_GRID);
     m_Grid.setMinimumSize(420, 260);
     m_edExamId = new QLineEdit(this);
     m_edExamId->setReadOnly(true);
     m_edExamId->hide();
-    SetDlgCtrlId(m_edExamId, 1154);
+    SetDlgCtrlId(m_edExamId, IDC_EXAM_ID);
     auto* note = new QLabel(QStringLiteral("１、本系统进行成绩跟踪是按照考试日期先后顺序进行跟踪；\n"
                                            "２、本模块用于修改考试日期和删除已经在案的考试；考试一经删除，"
                                            "将不可恢复，切记！"),
@@ -48,11 +41,11 @@ CExamMaintainDlg::CExamMaintainDlg(QWidget* parent) : ui::Dialog(IDD, parent), m
     SetDlgCtrlId(gradeLabel, 65535);
 
     auto* remove = new QPushButton(QStringLiteral("删除"), this);
-    SetDlgCtrlId(remove, 1021);
+    SetDlgCtrlId(remove, IDC_DELETE);
     auto* help = new QPushButton(QStringLiteral("帮助"), this);
-    SetDlgCtrlId(help, 1);
+    SetDlgCtrlId(help, ui::IDOK);
     auto* quit = new QPushButton(QStringLiteral("退出"), this);
-    SetDlgCtrlId(quit, 2);
+    SetDlgCtrlId(quit, ui::IDCANCEL);
     // Enter belongs to the grid's date editor, never to a button.
     for (QPushButton* b : {remove, help, quit})
         b->setAutoDefault(false);
@@ -81,6 +74,12 @@ CExamMaintainDlg::CExamMaintainDlg(QWidget* parent) : ui::Dialog(IDD, parent), m
     connect(remove, &QPushButton::clicked, this, [this] { OnDeleteExam(); });
     connect(help, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(quit, &QPushButton::clicked, this, [this] { OnCancel(); });
+
+    m_notify.OnEndEdit([this](int row, int col, const QString&) { return OnGridEndEdit(row, col); });
+    m_notify.OnClick([this](int row, int col) { OnGridClick(row, col); });
+    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int) {
+        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57656), ui::MB_ICONWARNING);
+    });
 }
 
 bool CExamMaintainDlg::OnInitDialog() {
@@ -111,18 +110,19 @@ void CExamMaintainDlg::OnOK() {
 
 void CExamMaintainDlg::FillGrades() {
     m_cbGrade->clear();
-    db::Connection* db = AppConnection();
-    if (!db)
+    if (!data::HasDatabase())
         return;
+    db::Connection& db = data::Database();
     // Each entry carries its grade code, so two grades of one name each list their own exams.
     std::vector<std::pair<QString, QString>> grades;
     try {
-        for (db::Recordset rs = db->Execute(QStringLiteral("SELECT grade FROM tavrinKSLB GROUP BY grade"));
+        for (db::Recordset rs = db.Execute(QStringLiteral("SELECT grade FROM tavrinKSLB GROUP BY grade"));
              !rs.IsEOF(); rs.MoveNext())
             if (const db::Variant& v = rs.Field(0); !v.IsNull())
-                grades.emplace_back(examsetup::GradeName(*db, v.ToString()), v.ToString());
-    } catch (const db::DbError&) {
+                grades.emplace_back(data::GradeName(db, v.ToString()), v.ToString());
+    } catch (const db::DbError& e) {
         // The list keeps what was read.
+        qCWarning(vlog::db) << "maintenance: grade list cut short:" << e.Message();
     }
     std::stable_sort(grades.begin(), grades.end(),
                      [](const auto& a, const auto& b) { return text::CompareGbk(a.first, b.first) < 0; });
@@ -133,13 +133,13 @@ void CExamMaintainDlg::FillGrades() {
 
 void CExamMaintainDlg::OnSelectGrade() {
     m_Grid.SetRowCount(1);
-    db::Connection* db = AppConnection();
-    if (!db || m_cbGrade->currentIndex() < 0)
+    if (!data::HasDatabase() || m_cbGrade->currentIndex() < 0)
         return;
+    db::Connection& db = data::Database();
     const QString code = m_cbGrade->currentData().toString();
-    const QString key = examsetup::DescriptionKey();
+    const QString key = data::DescriptionKey();
     try {
-        db::Recordset rs = db->Execute(
+        db::Recordset rs = db.Execute(
             QStringLiteral("SELECT id, grade, mydesc, ksrq FROM tavrinKSLB WHERE grade=? ORDER BY id DESC"),
             code);
         for (; !rs.IsEOF(); rs.MoveNext()) {
@@ -148,47 +148,39 @@ void CExamMaintainDlg::OnSelectGrade() {
             if (const db::Variant& v = rs.Field(QStringLiteral("id")); !v.IsNull())
                 m_Grid.SetItemText(row, 0, QString::number(v.ToInt64()));
             if (const db::Variant& v = rs.Field(QStringLiteral("grade")); !v.IsNull())
-                m_Grid.SetItemText(row, 1, examsetup::GradeName(*db, v.ToString()));
+                m_Grid.SetItemText(row, 1, data::GradeName(db, v.ToString()));
             if (const db::Variant& v = rs.Field(QStringLiteral("mydesc")); !v.IsNull())
                 m_Grid.SetItemText(row, 2, m_cipher.DecodeText(key, v.ToString()));
             m_Grid.SetItemText(row, 3, examsetup::ShowExamDate(rs.Field(QStringLiteral("ksrq"))));
         }
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
         // A partial list stays.
+        qCWarning(vlog::db) << "maintenance: exams of grade" << code << "cut short:" << e.Message();
     }
     m_Grid.AutoSizeColumns();
 }
 
-void CExamMaintainDlg::OnGridBeginEdit(int row, int col) {
-    m_strOldText = m_Grid.GetItemText(row, col);
-}
-
-LRESULT CExamMaintainDlg::OnGridEndEdit(int row, int col) {
+bool CExamMaintainDlg::OnGridEndEdit(int row, int col) {
     if (col != 3)
-        return 0;
+        return true;
     const QString text = m_Grid.GetItemText(row, col).trimmed();
-    if (text == m_strOldText.trimmed()) {
-        m_Grid.SetItemText(row, col, m_strOldText);
-        return 0;
+    const QString& oldText = m_notify.OldText();
+    if (text == oldText.trimmed()) {
+        m_Grid.SetItemText(row, col, oldText);
+        return true;
     }
-    const auto refuse = [&] {
-        m_Grid.SetItemText(row, col, m_strOldText);
-        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57656), ui::MB_ICONWARNING);
-        return LRESULT(-1);
-    };
     bool idOk = false;
     const int id = m_Grid.GetItemText(row, 0).toInt(&idOk);
     const std::optional<QDate> date = examsetup::ParseExamDate(text);
-    db::Connection* db = AppConnection();
-    if (!idOk || !date || !db)
-        return refuse();
-    try {
-        examsetup::SetExamDate(*db, id, *date);
-    } catch (const db::DbError&) {
-        return refuse();
+    if (!idOk || !date) {
+        m_notify.RestoreOldText(row, col);
+        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57656), ui::MB_ICONWARNING);
+        return false;
     }
+    // A database failure leaves through the grid's guard, with the same message.
+    examsetup::SetExamDate(data::Database(), id, *date);
     m_Grid.SetItemText(row, col, examsetup::ShowExamDate(examsetup::ExamDateText(*date)));
-    return 0;
+    return true;
 }
 
 void CExamMaintainDlg::OnGridClick(int row, int col) {
@@ -209,41 +201,25 @@ void CExamMaintainDlg::OnDeleteExam() {
     if (ui::MessageBox(this, QStringLiteral("你真的要删除【") + m_strExamName + QStringLiteral("】吗？"),
                        caption, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
+    const QString failed = QStringLiteral("删除考试数据时出现错误！");
     bool idOk = false;
     const int id = m_strExamId.toInt(&idOk);
-    db::Connection* db = AppConnection();
+    if (!idOk) {
+        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
+        return;
+    }
     try {
-        if (!idOk || !db)
-            throw db::DbError(db::DbError::kNotOpen, QStringLiteral("no exam to delete"));
-        examsetup::DeleteExam(*db, id);
-    } catch (const db::DbError&) {
-        ui::MessageBox(this, QStringLiteral("删除考试数据时出现错误！"), caption, ui::MB_ICONWARNING);
+        examsetup::DeleteExam(data::Database(), id);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "exam" << id << "not deleted:" << e.Message();
+        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
         return;
     }
     OnSelectGrade();
 }
 
 bool CExamMaintainDlg::event(QEvent* e) {
-    NMHDR* hdr = NotifyHeader(e);
-    if (!hdr || hdr->idFrom != 1007)
-        return ui::Dialog::event(e);
-    const auto* cell = reinterpret_cast<const NMGRIDCELL*>(hdr);
-    LRESULT result = 0;
-    switch (hdr->code) {
-    case GVN_BEGINLABELEDIT:
-        OnGridBeginEdit(cell->row, cell->col);
-        break;
-    case GVN_ENDLABELEDIT:
-        result = OnGridEndEdit(cell->row, cell->col);
-        break;
-    case NM_CLICK:
-        OnGridClick(cell->row, cell->col);
-        break;
-    default:
-        break;
-    }
-    ui::AsWindowMessage(e)->SetResult(result);
-    return true;
+    return m_notify.Handle(e) || ui::Dialog::event(e);
 }
 
 void CExamMaintainDlg::keyPressEvent(QKeyEvent* e) {

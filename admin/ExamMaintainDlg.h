@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/grid/GridCtrl.h"
+#include "controls/grid/GridNotifyAdapter.h"
 #include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
 
@@ -12,6 +13,10 @@ class CExamMaintainDlg : public ui::Dialog {
     Q_OBJECT
 public:
     enum { IDD = 243 };
+    static constexpr int IDC_GRID = 1007;
+    static constexpr int IDC_DELETE = 1021;
+    static constexpr int IDC_GRADE = 1149;
+    static constexpr int IDC_EXAM_ID = 1154;
 
     explicit CExamMaintainDlg(QWidget* parent = nullptr);
 
@@ -20,9 +25,8 @@ public:
     void OnOK() override;
     void FillGrades();
     void OnSelectGrade();
-    void OnGridBeginEdit(int row, int col);
-    // < 0 refuses the edit: the cell shows its old text again.
-    LRESULT OnGridEndEdit(int row, int col);
+    // False refuses the edit: the cell shows its old text again.
+    bool OnGridEndEdit(int row, int col);
     void OnGridClick(int row, int col);
     void OnDeleteExam();
 
@@ -38,6 +42,6 @@ private:
     QLineEdit* m_edExamId = nullptr;
     QString m_strExamId;
     QString m_strExamName;
-    QString m_strOldText;
     CTextCipher m_cipher;
+    CGridNotifyAdapter m_notify{m_Grid};
 };

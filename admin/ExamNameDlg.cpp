@@ -9,8 +9,8 @@ CLookupTableDlg::Table ExamNameTable() {
     t.caption = QStringLiteral("常用考试名称");
     t.table = QStringLiteral("tavrinKSMC");
     t.columns = {{QStringLiteral("序号"), {}}, {QStringLiteral("考试名称"), QStringLiteral("mydesc"), 16}};
-    t.addId = 1028;
-    t.helpId = 1027;
+    t.addId = CExamNameDlg::IDC_ADD;
+    t.helpId = CExamNameDlg::IDC_HELP;
     t.deleteQuestion = res::LoadString(57691);
     t.help = admin::FormatString(admin::IDS_MAX_LENGTH, 16);
     return t;

@@ -7,6 +7,8 @@ class CExamNameDlg : public CLookupTableDlg {
     Q_OBJECT
 public:
     enum { IDD = 137 };
+    static constexpr int IDC_ADD = 1028;
+    static constexpr int IDC_HELP = 1027;
 
     explicit CExamNameDlg(QWidget* parent = nullptr);
 };

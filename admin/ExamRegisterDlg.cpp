@@ -1,8 +1,10 @@
 #include "admin/ExamRegisterDlg.h"
 
 #include "admin/ExamSetup.h"
-#include "app/VeltoraApp.h"
-#include "data/GradeLookup.h"
+#include "controls/ComboChoice.h"
+#include "data/AppContext.h"
+#include "data/ExamChooser.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/MessageBox.h"
@@ -19,19 +21,10 @@
 
 namespace {
 
-db::Connection* AppConnection() {
-    CVeltoraApp* app = GetVeltoraApp();
-    return app && app->m_pConnection && app->m_pConnection->IsOpen() ? app->m_pConnection.get() : nullptr;
-}
-
 QLabel* Label(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     ui::Dialog::SetDlgCtrlId(label, 65535);
     return label;
-}
-
-bool HoldsListItem(const QComboBox* combo) {
-    return combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
 }
 
 } // namespace
@@ -44,30 +37,30 @@ CExamRegisterDlg::CExamRegisterDlg(QWidget* parent) : ui::Dialog(IDD, parent), m
     m_cbYear->setInsertPolicy(QComboBox::NoInsert);
     m_cbYear->lineEdit()->setMaxLength(4);
     m_cbYear->setMaxVisibleItems(10);
-    SetDlgCtrlId(m_cbYear, 1000);
+    SetDlgCtrlId(m_cbYear, IDC_YEAR);
     m_edSecondYear = new QLineEdit(this);
     m_edSecondYear->setEnabled(false);
-    SetDlgCtrlId(m_edSecondYear, 1017);
+    SetDlgCtrlId(m_edSecondYear, IDC_SECOND_YEAR);
     m_cbTerm = new QComboBox(this);
     m_cbTerm->addItems({QStringLiteral("上学期"), QStringLiteral("下学期")});
-    SetDlgCtrlId(m_cbTerm, 1019);
+    SetDlgCtrlId(m_cbTerm, IDC_TERM);
     m_dtExamDate = new QDateEdit(ui::CurrentDate(), this);
     m_dtExamDate->setCalendarPopup(true);
     m_dtExamDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    SetDlgCtrlId(m_dtExamDate, 1003);
+    SetDlgCtrlId(m_dtExamDate, IDC_DATE);
     m_cbExamName = new QComboBox(this);
     m_cbExamName->setEditable(true);
     m_cbExamName->setInsertPolicy(QComboBox::NoInsert);
-    SetDlgCtrlId(m_cbExamName, 1005);
+    SetDlgCtrlId(m_cbExamName, IDC_EXAM_NAME);
     m_cbGrade = new QComboBox(this);
     m_cbGrade->setEditable(true);
     m_cbGrade->setInsertPolicy(QComboBox::NoInsert);
-    SetDlgCtrlId(m_cbGrade, 1006);
+    SetDlgCtrlId(m_cbGrade, IDC_GRADE);
 
     auto* registerButton = new QPushButton(QStringLiteral("注册"), this);
-    SetDlgCtrlId(registerButton, 1033);
+    SetDlgCtrlId(registerButton, IDC_REGISTER);
     auto* quit = new QPushButton(QStringLiteral("退出"), this);
-    SetDlgCtrlId(quit, 2);
+    SetDlgCtrlId(quit, ui::IDCANCEL);
     for (QPushButton* b : {registerButton, quit})
         b->setAutoDefault(false);
 
@@ -105,8 +98,8 @@ CExamRegisterDlg::CExamRegisterDlg(QWidget* parent) : ui::Dialog(IDD, parent), m
 
 bool CExamRegisterDlg::OnInitDialog() {
     FillYears();
-    FillList(m_cbExamName, QStringLiteral("SELECT mydesc FROM tavrinKSMC ORDER BY id"));
-    FillList(m_cbGrade, QStringLiteral("SELECT mydesc FROM tavrinGrade ORDER BY id"));
+    FillExamNames();
+    FillGrades();
     return true;
 }
 
@@ -121,19 +114,30 @@ void CExamRegisterDlg::FillYears() {
     m_edSecondYear->setText(QString::asprintf("%4d", choice.startYear + 1));
 }
 
-void CExamRegisterDlg::FillList(QComboBox* combo, const QString& sql) {
-    combo->clear();
-    db::Connection* db = AppConnection();
-    if (!db)
-        return;
-    try {
-        for (db::Recordset rs = db->Execute(sql); !rs.IsEOF(); rs.MoveNext())
-            if (const db::Variant& v = rs.Field(0); !v.IsNull())
-                combo->addItem(v.ToString());
-    } catch (const db::DbError&) {
-        // The list keeps what was read.
+void CExamRegisterDlg::FillExamNames() {
+    m_cbExamName->clear();
+    if (data::HasDatabase()) {
+        try {
+            for (db::Recordset rs =
+                     data::Database().Execute(QStringLiteral("SELECT mydesc FROM tavrinKSMC ORDER BY id"));
+                 !rs.IsEOF(); rs.MoveNext())
+                if (const db::Variant& v = rs.Field(0); !v.IsNull())
+                    m_cbExamName->addItem(v.ToString());
+        } catch (const db::DbError& e) {
+            // The list keeps what was read.
+            qCWarning(vlog::db) << "exam name list cut short:" << e.Message();
+        }
     }
-    combo->setCurrentIndex(-1);
+    m_cbExamName->setCurrentIndex(-1);
+}
+
+void CExamRegisterDlg::FillGrades() {
+    m_cbGrade->clear();
+    // Each entry carries its grade code: two grades may share a name.
+    if (data::HasDatabase())
+        for (const data::GradeEntry& g : data::GradeEntries(data::Database()))
+            m_cbGrade->addItem(g.name, g.code);
+    m_cbGrade->setCurrentIndex(-1);
 }
 
 bool CExamRegisterDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -150,23 +154,19 @@ void CExamRegisterDlg::OnRegister() {
     const QString caption = res::LoadString(57656);
     // A year typed just before the click has not lost its focus yet.
     OnYearKillFocus();
-    if (!HoldsListItem(m_cbExamName) || !HoldsListItem(m_cbGrade)) {
+    if (!HoldsListItem(*m_cbExamName) || !HoldsListItem(*m_cbGrade)) {
         ui::MessageBox(this, res::LoadString(57638), caption, ui::MB_ICONERROR);
         return;
     }
-    db::Connection* db = AppConnection();
-    if (!db) {
-        ui::MessageBox(this, res::LoadString(57621), caption, ui::MB_ICONWARNING);
-        return;
-    }
-    QString grade = m_cbGrade->currentText();
-    data::GetGradeNo(*db, grade);
     const QString description =
         examsetup::ExamDescription(m_cbYear->currentText(), m_edSecondYear->text(), m_cbTerm->currentText(),
                                    m_cbExamName->currentText());
-    const QString cipherText = m_cipher.EncodeText(examsetup::DescriptionKey(), description);
+    const QString cipherText = m_cipher.EncodeText(data::DescriptionKey(), description);
     try {
-        if (examsetup::RegisterExam(*db, cipherText, grade, m_dtExamDate->date()) ==
+        db::Connection& db = data::Database();
+        const QString grade =
+            data::ResolveGradeCode(db, m_cbGrade->currentText(), ChosenEntryData(*m_cbGrade));
+        if (examsetup::RegisterExam(db, cipherText, grade, m_dtExamDate->date()) ==
             examsetup::RegisterResult::Duplicate)
             ui::MessageBox(this, QStringLiteral("注意：该名称的考试已经注册，不能重复登记！"), caption,
                            ui::MB_ICONWARNING);
@@ -175,7 +175,8 @@ void CExamRegisterDlg::OnRegister() {
                 this,
                 QStringLiteral("祝贺您，考试名称已经成功注册！\n如果要修改考试日期，请到考试维护处修改！"),
                 caption, ui::MB_ICONINFORMATION);
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "exam not registered:" << e.Message();
         ui::MessageBox(this, res::LoadString(57621), caption, ui::MB_ICONWARNING);
     }
 }

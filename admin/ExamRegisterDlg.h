@@ -14,6 +14,13 @@ class CExamRegisterDlg : public ui::Dialog {
     Q_OBJECT
 public:
     enum { IDD = 130 };
+    static constexpr int IDC_YEAR = 1000;
+    static constexpr int IDC_DATE = 1003;
+    static constexpr int IDC_EXAM_NAME = 1005;
+    static constexpr int IDC_GRADE = 1006;
+    static constexpr int IDC_SECOND_YEAR = 1017;
+    static constexpr int IDC_TERM = 1019;
+    static constexpr int IDC_REGISTER = 1033;
 
     explicit CExamRegisterDlg(QWidget* parent = nullptr);
 
@@ -31,7 +38,8 @@ protected:
 
 private:
     void FillYears();
-    void FillList(QComboBox* combo, const QString& sql);
+    void FillExamNames();
+    void FillGrades();
 
     QComboBox* m_cbYear = nullptr;
     QLineEdit* m_edSecondYear = nullptr;

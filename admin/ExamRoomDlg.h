@@ -1,12 +1,80 @@
 #pragma once
 
-#include "platform/ui/Dialog.h"
+#include "admin/AdminCommon.h"
+#include "admin/ExamRoom.h"
+#include "admin/RoomReport.h"
+#include "report/ReportComponent.h"
+#include "report/ReportRowSource.h"
 
-// Seats a grade's students in exam rooms and prints the lists.
-class CExamRoomDlg : public ui::Dialog {
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+
+// 考场安排: seats the active students of a grade in exam rooms at random, gives each a four-digit
+// exam number (room and seat), stores the numbers in the roster and prints class lists, room
+// lists or desk labels. The grid is read-only: every number in it comes from the arrangement.
+class CExamRoomDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
     enum { IDD = 244 };
+    static constexpr int IDC_HELP = 1012;
+    static constexpr int IDC_PRINT = 1134;
+    static constexpr int IDC_GRADE = 1149;
+    static constexpr int IDC_ODD_CAPACITY = 1161;
+    static constexpr int IDC_EVEN_CAPACITY = 1162;
+    static constexpr int IDC_ARTS = 1163;
+    static constexpr int IDC_LIST = 1164;
+    static constexpr int IDC_ARRANGE = 1165;
+    static constexpr int IDC_SCIENCE = 1166;
+    static constexpr int IDC_SAVE = 1168;
+    static constexpr int IDC_ALL_STREAMS = 1073;
 
     explicit CExamRoomDlg(QWidget* parent = nullptr);
+    ~CExamRoomDlg() override;
+
+    bool OnInitDialog() override;
+    void FillGradeList();
+    // 确定: lists the grade's active students of the chosen stream.
+    void OnListStudents();
+    // 安排考场: seats the listed students at random.
+    void OnArrangeRooms();
+    // 数据存盘: stores the exam numbers in the roster, all or none.
+    void OnSaveNumbers();
+    // 打印输出: class lists, room lists or desk labels.
+    void OnPrint();
+    void PrintRoomLists();
+    void OnHelpMessage();
+
+    int GetRowCount() const { return m_nRowCount; }
+    int GetOutputChoice() const { return m_nOutputChoice; }
+    CReportComponent& GetReportComponent() { return m_report; }
+
+protected:
+    void OnGridClick(int row, int col) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void DoDataExchange(bool saveAndValidate);
+    // The two capacities from their edits; false, after the message, when one is refused.
+    bool ReadCapacities();
+    // The compare function of a header-click sort on `col`.
+    void SetSortFunction(int col);
+    void ShowStudents(const std::vector<examroom::RoomStudent>& students);
+
+    QComboBox* m_cbGrade;
+    QButtonGroup* m_streams;
+    QLineEdit* m_edOdd;
+    QLineEdit* m_edEven;
+
+    int m_nStream = examroom::kAllStreams;
+    int m_nEvenCapacity = 25;
+    int m_nOddCapacity = 25;
+    QString m_strGrade;
+    QString m_strListedGrade; // the grade box's text when the list was made: the printouts' title
+    int m_nRowCount = 1;
+    int m_nColCount = 7;
+    int m_nOutputChoice = examroom::kClassLists;
+
+    CGridRowSource<CGridCtrl> m_rows{m_Grid, m_nRowCount, m_nColCount};
+    CReportComponent m_report;
 };

@@ -2,15 +2,12 @@
 
 #include "data/TextCipher.h"
 #include "platform/db/Transaction.h"
-#include "platform/res/StringTable.h"
-#include "platform/text/Gbk.h"
+#include "platform/log/Log.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace examsetup {
 
@@ -29,38 +26,20 @@ std::optional<QString> FirstField(db::Connection& connection, const QString& sql
     return Text(rs, field);
 }
 
-QString QuietLookup(db::Connection& connection, const QString& sql, const QString& value, const char* field) {
-    try {
-        if (auto found = FirstField(connection, sql, value, field))
-            return *found;
-    } catch (const db::DbError&) {
-        // A look-up that fails leaves the text as it was.
-    }
-    return value;
-}
-
 QString SubjectName(db::Connection& connection, CTextCipher& cipher, const QString& field) {
     try {
         if (auto name = FirstField(
                 connection, QStringLiteral("SELECT mydesc FROM tavrinKMK WHERE fldname=? COLLATE NOCASE"),
                 field, "mydesc"))
-            return cipher.DecodeText(DescriptionKey(), *name);
-    } catch (const db::DbError&) {
+            return cipher.DecodeText(data::DescriptionKey(), *name);
+    } catch (const db::DbError& e) {
         // Shown by its column name, like a subject that is gone.
+        qCWarning(vlog::db) << "subject name of" << field << "not read:" << e.Message();
     }
     return field;
 }
 
 } // namespace
-
-QString DescriptionKey() {
-    return res::LoadString(57676);
-}
-
-QString GradeName(db::Connection& connection, const QString& code) {
-    return QuietLookup(connection, QStringLiteral("SELECT mydesc FROM tavrinGrade WHERE gradeno=?"), code,
-                       "mydesc");
-}
 
 // ---- registration
 
@@ -130,54 +109,6 @@ void DeleteExam(db::Connection& connection, int examId) {
     connection.Execute(QStringLiteral("DELETE FROM tavrinKSK WHERE id=?"), examId);
     connection.Execute(QStringLiteral("DELETE FROM tavrinKSLB WHERE id=?"), examId);
     t.Commit();
-}
-
-// ---- exam list
-
-QStringList ExamListTexts(db::Connection& connection, CTextCipher& cipher) {
-    QStringList entries;
-    try {
-        db::Recordset rs =
-            connection.Execute(QStringLiteral("SELECT grade, mydesc FROM tavrinKSLB ORDER BY id DESC"));
-        const QString key = DescriptionKey();
-        std::map<QString, QString> gradeNames;
-        for (; !rs.IsEOF(); rs.MoveNext()) {
-            const QString code = Text(rs, "grade");
-            auto it = gradeNames.find(code);
-            if (it == gradeNames.end())
-                it = gradeNames.emplace(code, GradeName(connection, code)).first;
-            QString entry = it->second + u'|';
-            if (!rs.Field(QStringLiteral("mydesc")).IsNull())
-                entry += cipher.DecodeText(key, Text(rs, "mydesc"));
-            entries << entry;
-        }
-    } catch (const db::DbError&) {
-        // The entries read so far stay.
-    }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const QString& a, const QString& b) { return text::CompareGbk(a, b) < 0; });
-    return entries;
-}
-
-ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QString& entry) {
-    const qsizetype bar = entry.indexOf(u'|');
-    const QString grade = bar < 0 ? QString() : entry.left(bar);
-    const QString name = bar < 0 ? entry : entry.mid(bar + 1);
-    const QString cipherText = cipher.EncodeText(DescriptionKey(), name);
-    ExamRef ref;
-    try {
-        db::Recordset rs = connection.Execute(
-            QStringLiteral("SELECT id, grade FROM tavrinKSLB WHERE mydesc=? AND (grade=? OR grade IN "
-                           "(SELECT gradeno FROM tavrinGrade WHERE mydesc=?)) ORDER BY id"),
-            cipherText, grade, grade);
-        if (!rs.IsEOF()) {
-            ref.id = rs.Field(QStringLiteral("id")).ToInt();
-            ref.grade = Text(rs, "grade");
-        }
-    } catch (const db::DbError&) {
-        ref = {};
-    }
-    return ref;
 }
 
 // ---- paper weights
@@ -252,17 +183,67 @@ void WriteWeights(db::Connection& connection, int examId, const QString& field, 
 
 // ---- preparation
 
-long long PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode) {
+// The roster students a preparation takes, as a condition on tavrinName under `alias`.
+static QString EligibleStudent(const QString& alias) {
+    return QStringLiteral("%1.grade=? AND (%1.active IS NULL OR %1.active='是') AND %1.class>0").arg(alias);
+}
+
+Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode) {
+    const QString hasNumber = QStringLiteral("(coalesce(trim(n.studentid), '')<>'')");
+    // An earlier eligible roster row with the same number; the roster's own order decides.
+    const QString repeated = QStringLiteral("EXISTS (SELECT 1 FROM tavrinName m WHERE ") +
+                             EligibleStudent("m") +
+                             QStringLiteral(" AND m.studentid=n.studentid AND m.rowid<n.rowid)");
+    db::Transaction t(connection);
+    Preparation p;
+    db::Recordset counts = connection.Execute(
+        QStringLiteral("SELECT count(*), coalesce(sum(NOT %1), 0), count(DISTINCT CASE WHEN %1 AND %2 THEN "
+                       "n.studentid END), coalesce(sum(%1 AND %2), 0) FROM tavrinName n WHERE ")
+                .arg(hasNumber, repeated) +
+            EligibleStudent("n"),
+        gradeCode, gradeCode, gradeCode);
+    p.rosterStudents = counts.Field(0).ToInt64();
+    p.withoutNumber = counts.Field(1).ToInt64();
+    p.repeatedNumbers = counts.Field(2).ToInt64();
+    p.repeatedLeftOut = counts.Field(3).ToInt64();
     // NOT EXISTS rather than NOT IN: a NULL student number in the exam must not block everyone.
     const db::Recordset rs = connection.Execute(
         QStringLiteral(
             "INSERT INTO tavrinKSK (id, grade, studentid, name, class, ab, xjtype, kh, cid, gender, worl) "
             "SELECT ?, ?, n.studentid, n.name, n.class, n.ab, n.xjtype, n.kh, n.id, n.gender, n.worl "
-            "FROM tavrinName n WHERE n.grade=? AND (n.active IS NULL OR n.active='是') "
-            "AND n.class>0 AND n.studentid IS NOT NULL AND NOT EXISTS "
-            "(SELECT 1 FROM tavrinKSK k WHERE k.id=? AND k.studentid=n.studentid)"),
-        examId, gradeCode, gradeCode, examId);
-    return rs.RowsAffected();
+            "FROM tavrinName n WHERE ") +
+            EligibleStudent("n") +
+            QStringLiteral(" AND %1 AND NOT %2 AND NOT EXISTS ").arg(hasNumber, repeated) +
+            QStringLiteral("(SELECT 1 FROM tavrinKSK k WHERE k.id=? AND k.studentid=n.studentid)"),
+        examId, gradeCode, gradeCode, gradeCode, examId);
+    p.added = rs.RowsAffected();
+    t.Commit();
+    return p;
+}
+
+QString PreparationReport(const Preparation& p, const QString& gradeName) {
+    QStringList lines;
+    if (p.added == 0) {
+        if (p.rosterStudents == 0)
+            lines << QStringLiteral("没有载入任何学生：学生名册中没有%1的在读学生（有班级的学生）。\n"
+                                    "请先在学生名册中录入或导入本年级的学生。")
+                         .arg(gradeName);
+        else if (p.rosterStudents > p.withoutNumber + p.repeatedLeftOut)
+            lines << QStringLiteral("没有载入新的学生：%1学生名册中的学生都已在本次考试的登分表中。")
+                         .arg(gradeName);
+        else
+            lines << QStringLiteral("没有载入任何学生。");
+    } else if (p.withoutNumber > 0 || p.repeatedLeftOut > 0) {
+        lines << QStringLiteral("已载入%1名学生。").arg(p.added);
+    }
+    if (p.withoutNumber > 0)
+        lines << QStringLiteral("有%1名在读学生没有学号，未载入。").arg(p.withoutNumber);
+    if (p.repeatedLeftOut > 0)
+        lines << QStringLiteral(
+                     "学生名册中有%1个学号重复，每个学号只载入名册中的第一名学生，另有%2名学生未载入。")
+                     .arg(p.repeatedNumbers)
+                     .arg(p.repeatedLeftOut);
+    return lines.join(u'\n');
 }
 
 long long CopyStreams(db::Connection& connection, int examId) {

@@ -16,13 +16,6 @@ class CTextCipher;
 
 namespace examsetup {
 
-// The key of the enciphered subject and exam names.
-QString DescriptionKey();
-
-// A grade's name by its code; the code itself when no grade matches, the name is NULL or the
-// database fails.
-QString GradeName(db::Connection& connection, const QString& code);
-
 // ---- registration
 
 struct SchoolYearChoice {
@@ -57,21 +50,6 @@ void SetExamDate(db::Connection& connection, int examId, const QDate& date);
 // The exam's score rows and the exam itself, all or nothing.
 void DeleteExam(db::Connection& connection, int examId);
 
-// ---- the exam list of the weight and preparation dialogs
-
-// One entry per registered exam, "grade name|exam description", in the order the program sorts
-// texts. A database failure ends the list with the entries read so far.
-QStringList ExamListTexts(db::Connection& connection, CTextCipher& cipher);
-
-struct ExamRef {
-    int id = -1; // -1: no such exam
-    QString grade;
-};
-// The exam an entry names. Every grade that carries the entry's grade name is tried (two grades
-// may share one name), and a grade text that is no grade name is taken as a code. A database
-// failure gives no exam.
-ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QString& entry);
-
 // ---- paper weights
 
 // Gives every subject that the exam lacks its default row (100, 50, 1, 1); all or nothing.
@@ -96,9 +74,23 @@ void WriteWeights(db::Connection& connection, int examId, const QString& field, 
 
 // ---- score-sheet preparation
 
+// What a preparation did with the grade's roster.
+struct Preparation {
+    long long added = 0;           // score rows made
+    long long rosterStudents = 0;  // active roster students of the grade with a class number
+    long long withoutNumber = 0;   // of those, left out for having no student number
+    long long repeatedNumbers = 0; // student numbers that several of them have
+    long long repeatedLeftOut = 0; // students left out because an earlier roster row has their number
+};
+
 // Copies every active roster student of the grade with a class number and a student number who has
-// no row in the exam yet; returns the number of rows added.
-long long PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode);
+// no row in the exam yet, all in one transaction. Of several such students with one number only
+// the first in the roster is copied: a score row is found by its student number, and two rows of
+// one number would take each other's marks.
+Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode);
+// What the user is told after a preparation: why nobody was copied, and who was left out; empty
+// when rows were made and nobody was left out.
+QString PreparationReport(const Preparation& preparation, const QString& gradeName);
 // Every score row of the exam takes the stream the roster holds now for its student number.
 long long CopyStreams(db::Connection& connection, int examId);
 

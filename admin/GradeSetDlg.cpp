@@ -14,8 +14,8 @@ CLookupTableDlg::Table GradeTable() {
     t.listMode = false;
     t.singleColSelection = true;
     t.autoSizeAfterUpdate = false;
-    t.addId = 1014;
-    t.helpId = 1012;
+    t.addId = CGradeSetDlg::IDC_ADD;
+    t.helpId = CGradeSetDlg::IDC_HELP;
     t.placeholderColumn = 2;
     t.questionColumn = 2;
     t.deleteQuestion = res::LoadString(57625);

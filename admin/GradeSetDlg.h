@@ -7,6 +7,8 @@ class CGradeSetDlg : public CLookupTableDlg {
     Q_OBJECT
 public:
     enum { IDD = 136 };
+    static constexpr int IDC_ADD = 1014;
+    static constexpr int IDC_HELP = 1012;
 
     explicit CGradeSetDlg(QWidget* parent = nullptr);
 };

@@ -8,8 +8,8 @@ CLookupTableDlg::Table GradeValueTable() {
     t.table = QStringLiteral("tavrinDJZ");
     t.columns = {{QStringLiteral("序号"), {}}, {QStringLiteral("等级成绩值"), QStringLiteral("mydesc"), 6}};
     t.listMode = true;
-    t.addId = 1028;
-    t.helpId = 1027;
+    t.addId = CGradeValueDlg::IDC_ADD;
+    t.helpId = CGradeValueDlg::IDC_HELP;
     t.deleteQuestion = QStringLiteral("真的要删除等级成绩值[%s]吗？");
     t.help = admin::FormatString(admin::IDS_MAX_LENGTH, 6);
     return t;

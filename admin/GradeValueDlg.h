@@ -7,6 +7,8 @@ class CGradeValueDlg : public CLookupTableDlg {
     Q_OBJECT
 public:
     enum { IDD = 138 };
+    static constexpr int IDC_ADD = 1028;
+    static constexpr int IDC_HELP = 1027;
 
     explicit CGradeValueDlg(QWidget* parent = nullptr);
 };

@@ -13,7 +13,6 @@ using namespace admin;
 namespace {
 const QString kPlaceholder = QStringLiteral("*****");
 constexpr int IDS_CODE_LENGTH = 32832; // 年级代码必须是五位数字，请按F1获取帮助。
-constexpr int IDC_DELETE = 1021;
 } // namespace
 
 CLookupTableDlg::CLookupTableDlg(int templateId, Table table, QWidget* parent)
@@ -64,7 +63,7 @@ bool CLookupTableDlg::OnInitDialog() {
 void CLookupTableDlg::LoadTable() {
     try {
         db::Recordset rs =
-            Database().Execute(QStringLiteral("SELECT * FROM %1 ORDER BY id").arg(m_table.table));
+            data::Database().Execute(QStringLiteral("SELECT * FROM %1 ORDER BY id").arg(m_table.table));
         m_nRowCount = 1;
         m_Grid.SetRowCount(m_nRowCount);
         for (; !rs.IsEOF(); rs.MoveNext()) {
@@ -80,8 +79,8 @@ void CLookupTableDlg::LoadTable() {
             }
         }
         rs.Close();
-    } catch (const db::DbError&) {
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+    } catch (const db::DbError& e) {
+        ReportDbFailure("loading the table", e);
     }
     m_Grid.AutoSize();
 }
@@ -101,16 +100,12 @@ bool CLookupTableDlg::OnGridEndEdit(int row, int col) {
         Message(res::LoadString(IDS_CODE_LENGTH), ui::MB_ICONERROR);
         return true;
     }
-    if (text == m_strOldText)
+    if (text == OldText())
         return true;
 
-    try {
-        Database().Execute(QStringLiteral("UPDATE %1 SET %2=? WHERE id=?").arg(m_table.table, column.field),
-                           text, TextToInt(m_Grid.GetItemText(row, 0)));
-    } catch (const db::DbError&) {
-        ReportUpdateFailure(row, col);
-        return true;
-    }
+    // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
+    data::Database().Execute(QStringLiteral("UPDATE %1 SET %2=? WHERE id=?").arg(m_table.table, column.field),
+                             text, TextToInt(m_Grid.GetItemText(row, 0)));
     m_Grid.SetItemText(row, col, text);
     if (m_table.autoSizeAfterUpdate)
         m_Grid.AutoSize();
@@ -121,12 +116,12 @@ void CLookupTableDlg::OnAdd() {
     const int id = TextToInt(m_Grid.GetItemText(m_nRowCount - 1, 0)) + 1;
     const Column& placeholder = m_table.columns[static_cast<std::size_t>(m_table.placeholderColumn)];
     try {
-        Database().Execute(
+        data::Database().Execute(
             QStringLiteral("INSERT INTO %1 (id,%2) VALUES (?,?)").arg(m_table.table, placeholder.field), id,
             kPlaceholder);
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
         m_Grid.InvalidateRect();
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+        ReportDbFailure("adding a row", e);
         return;
     }
     const int row = m_nRowCount++;
@@ -146,10 +141,10 @@ void CLookupTableDlg::OnDelete() {
     if (Message(question, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
     try {
-        Database().Execute(QStringLiteral("DELETE FROM %1 WHERE id=?").arg(m_table.table),
-                           TextToInt(m_Grid.GetItemText(row, 0)));
-    } catch (const db::DbError&) {
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+        data::Database().Execute(QStringLiteral("DELETE FROM %1 WHERE id=?").arg(m_table.table),
+                                 TextToInt(m_Grid.GetItemText(row, 0)));
+    } catch (const db::DbError& e) {
+        ReportDbFailure("deleting a row", e);
         return;
     }
     --m_nRowCount;

@@ -13,6 +13,8 @@
 class CLookupTableDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
+    static constexpr int IDC_DELETE = 1021;
+
     struct Column {
         QString header;
         QString field;            // the table's column; empty for column 0, the id

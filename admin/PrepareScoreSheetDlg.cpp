@@ -1,8 +1,10 @@
 #include "admin/PrepareScoreSheetDlg.h"
 
 #include "admin/ExamSetup.h"
-#include "app/VeltoraApp.h"
+#include "controls/ComboChoice.h"
 #include "controls/grid/GridFont.h"
+#include "data/AppContext.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 
@@ -11,11 +13,6 @@
 #include <QPushButton>
 
 namespace {
-
-db::Connection* AppConnection() {
-    CVeltoraApp* app = GetVeltoraApp();
-    return app && app->m_pConnection && app->m_pConnection->IsOpen() ? app->m_pConnection.get() : nullptr;
-}
 
 QRect Dlu(int x, int y, int w, int h) {
     return QRect(x * 7 / 4, y * 7 / 4, w * 7 / 4, h * 7 / 4);
@@ -45,19 +42,19 @@ CPrepareScoreSheetDlg::CPrepareScoreSheetDlg(QWidget* parent) : ui::Dialog(IDD, 
     m_cbExam = new QComboBox(this);
     m_cbExam->setEditable(true);
     m_cbExam->setInsertPolicy(QComboBox::NoInsert);
-    SetDlgCtrlId(m_cbExam, 1035);
+    SetDlgCtrlId(m_cbExam, IDC_EXAM);
     const QRect comboRect = Dlu(7, 7, 273, 12);
     m_cbExam->setGeometry(comboRect.x(), comboRect.y(), comboRect.width(),
                           std::max(comboRect.height(), m_cbExam->sizeHint().height()));
-    m_Grid.Create(gdi::Rect::FromQRect(Dlu(7, 25, 273, 207)), this, 1007);
+    m_Grid.Create(gdi::Rect::FromQRect(Dlu(7, 25, 273, 207)), this, IDC_GRID);
     m_btnLoad = new QPushButton(QStringLiteral("载入数据"), this);
-    SetDlgCtrlId(m_btnLoad, 1036);
+    SetDlgCtrlId(m_btnLoad, IDC_LOAD);
     m_btnLoad->setGeometry(Dlu(286, 7, 50, 14));
     m_btnAddInfo = new QPushButton(QStringLiteral("添加信息"), this);
-    SetDlgCtrlId(m_btnAddInfo, 1147);
+    SetDlgCtrlId(m_btnAddInfo, IDC_ADD_INFO);
     m_btnAddInfo->setGeometry(Dlu(286, 28, 50, 14));
     auto* quit = new QPushButton(QStringLiteral("退出"), this);
-    SetDlgCtrlId(quit, 2);
+    SetDlgCtrlId(quit, ui::IDCANCEL);
     quit->setGeometry(Dlu(286, 49, 50, 14));
     // Enter does nothing here: preparing is always a deliberate press.
     for (QPushButton* b : {m_btnLoad, m_btnAddInfo, quit})
@@ -97,31 +94,48 @@ bool CPrepareScoreSheetDlg::OnInitDialog() {
 
 void CPrepareScoreSheetDlg::FillExamCombo() {
     m_cbExam->clear();
-    if (db::Connection* db = AppConnection())
-        m_cbExam->addItems(examsetup::ExamListTexts(*db, m_cipher));
+    if (data::HasDatabase())
+        for (const data::ExamEntry& e : data::ExamEntries(data::Database(), m_cipher))
+            m_cbExam->addItem(e.text, e.id);
     m_cbExam->setCurrentIndex(m_cbExam->count() > 0 ? 0 : -1);
+}
+
+data::ExamRef CPrepareScoreSheetDlg::ShownExam() {
+    try {
+        return data::ResolveExam(data::Database(), m_cipher, m_cbExam->currentText(),
+                                 ChosenEntryData(*m_cbExam));
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "preparation: exam not resolved:" << e.Message();
+        return {};
+    }
 }
 
 void CPrepareScoreSheetDlg::LoadRoster() {
     const int selected = m_cbExam->currentIndex();
-    LoadRows(selected >= 0 ? m_cbExam->itemText(selected) : m_cbExam->currentText());
+    if (selected < 0) {
+        LoadRows(ShownExam());
+        return;
+    }
+    try {
+        LoadRows(data::ResolveExam(data::Database(), m_cipher, m_cbExam->itemText(selected),
+                                   m_cbExam->itemData(selected)));
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "preparation: exam not resolved:" << e.Message();
+    }
 }
 
 void CPrepareScoreSheetDlg::OnSelEndOkExam() {
     LoadRoster();
 }
 
-void CPrepareScoreSheetDlg::LoadRows(const QString& entry) {
-    db::Connection* db = AppConnection();
-    if (!db)
-        return;
-    const examsetup::ExamRef exam = examsetup::ResolveExam(*db, m_cipher, entry);
-    if (exam.id < 0)
+void CPrepareScoreSheetDlg::LoadRows(const data::ExamRef& exam) {
+    if (!exam.IsValid())
         return;
     std::vector<QStringList> rows;
     try {
-        rows = examsetup::LoadScoreRows(*db, exam.id);
-    } catch (const db::DbError&) {
+        rows = examsetup::LoadScoreRows(data::Database(), exam.id);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score rows of exam" << exam.id << "not read:" << e.Message();
         ui::MessageBox(this, res::LoadString(57621), res::LoadString(57656), ui::MB_ICONWARNING);
         return;
     }
@@ -138,35 +152,35 @@ void CPrepareScoreSheetDlg::OnLoadData() {
         return;
     }
     // The text as the box shows it, typed or chosen: that is the exam the user means.
-    RunOnExam(m_cbExam->currentText(), [](db::Connection& db, const examsetup::ExamRef& exam) {
-        examsetup::PrepareScoreRows(db, exam.id, exam.grade);
+    QString report;
+    RunOnExam([&report](db::Connection& db, const data::ExamRef& exam) {
+        const examsetup::Preparation done = examsetup::PrepareScoreRows(db, exam.id, exam.grade);
+        report = examsetup::PreparationReport(done, data::GradeName(db, exam.grade));
     });
+    // A preparation that copied nobody, or left someone out, says so: the grid alone would not.
+    if (!report.isEmpty())
+        ui::MessageBox(this, report, res::LoadString(57656), ui::MB_ICONINFORMATION);
 }
 
 void CPrepareScoreSheetDlg::OnAddStreamInfo() {
-    RunOnExam(m_cbExam->currentText(), [](db::Connection& db, const examsetup::ExamRef& exam) {
-        examsetup::CopyStreams(db, exam.id);
-    });
+    RunOnExam([](db::Connection& db, const data::ExamRef& exam) { examsetup::CopyStreams(db, exam.id); });
 }
 
-void CPrepareScoreSheetDlg::RunOnExam(
-    const QString& entry, const std::function<void(db::Connection&, const examsetup::ExamRef&)>& job) {
+void CPrepareScoreSheetDlg::RunOnExam(const std::function<void(db::Connection&, const data::ExamRef&)>& job) {
     WaitCursor wait;
-    db::Connection* db = AppConnection();
+    const data::ExamRef exam = ShownExam();
     bool done = false;
     try {
-        const examsetup::ExamRef exam =
-            db ? examsetup::ResolveExam(*db, m_cipher, entry) : examsetup::ExamRef{};
-        if (exam.id >= 0) {
-            job(*db, exam);
+        if (exam.IsValid()) {
+            job(data::Database(), exam);
             done = true;
         }
-    } catch (const db::DbError&) {
-        done = false;
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "preparation of exam" << exam.id << "failed:" << e.Message();
     }
     if (!done) {
         wait.Restore();
         ui::MessageBox(this, res::LoadString(57684), res::LoadString(57656), ui::MB_ICONWARNING);
     }
-    LoadRows(entry);
+    LoadRows(exam);
 }

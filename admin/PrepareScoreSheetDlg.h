@@ -1,7 +1,7 @@
 #pragma once
 
-#include "admin/ExamSetup.h"
 #include "controls/grid/GridCtrl.h"
+#include "data/ExamChooser.h"
 #include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
 
@@ -15,6 +15,10 @@ class CPrepareScoreSheetDlg : public ui::Dialog {
     Q_OBJECT
 public:
     enum { IDD = 140 };
+    static constexpr int IDC_EXAM = 1035;
+    static constexpr int IDC_GRID = 1007;
+    static constexpr int IDC_LOAD = 1036;
+    static constexpr int IDC_ADD_INFO = 1147;
 
     explicit CPrepareScoreSheetDlg(QWidget* parent = nullptr);
 
@@ -35,11 +39,12 @@ public:
     CGridCtrl& Grid() { return m_Grid; }
 
 private:
-    void LoadRows(const QString& entry);
-    // Runs the job on the exam that the entry names, under the wait cursor; a failure, or an entry
-    // that names no exam, is reported. The grid then shows the exam's rows.
-    void RunOnExam(const QString& entry,
-                   const std::function<void(db::Connection&, const examsetup::ExamRef&)>& job);
+    // The exam of the box's text as it shows, typed or chosen; none when the database fails.
+    data::ExamRef ShownExam();
+    void LoadRows(const data::ExamRef& exam);
+    // Runs the job on the exam the box shows, under the wait cursor; a failure, or a text that
+    // names no exam, is reported. The grid then shows the exam's rows.
+    void RunOnExam(const std::function<void(db::Connection&, const data::ExamRef&)>& job);
 
     int m_nMode = 0;
     CGridCtrl m_Grid;

@@ -1,6 +1,8 @@
 #include "admin/ScoreEntryDlg.h"
 
-#include "admin/ExamSetup.h"
+#include "controls/ComboChoice.h"
+#include "data/ExamChooser.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 
 #include <QApplication>
@@ -8,27 +10,17 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 
-#include <array>
+#include <optional>
 
 using namespace admin;
 
 namespace {
 
-constexpr int IDC_NUMBER = 1010;
-constexpr int IDC_NUMBER_LABEL = 1171;
-constexpr int IDC_EXAM = 1038;
-constexpr int IDC_SUBJECT = 1040;
-constexpr int IDC_LOAD = 1041;
-constexpr int IDC_IMPORT = 1015;
-
 constexpr int IDS_CHOOSE_FROM_LIST = 57638;
 constexpr int IDS_SET_WEIGHTS_FIRST = 57646;
-constexpr int IDS_OUT_OF_RANGE = 57683;
 constexpr int IDS_CAPTION = 57656;
 constexpr int IDS_BY_NAME_CAPTION = 57703;
 
@@ -40,56 +32,15 @@ QRect Dlu(int x, int y, int w, int h) {
     return QRect(x * 7 / 4, y * 7 / 4, w * 7 / 4, h * 7 / 4);
 }
 
-QString Score(double value) {
-    return QString::asprintf("%6.2f", value);
-}
-
-// The number a shown mark stands for: its decimal prefix, as the cell text is written.
-double ScoreValue(const QString& text) {
-    const QString t = text.trimmed();
-    qsizetype end = 0;
-    bool dot = false;
-    for (; end < t.size(); ++end) {
-        if (t[end] == u'.') {
-            if (dot)
-                break;
-            dot = true;
-        } else if (t[end] < u'0' || t[end] > u'9') {
-            break;
-        }
-    }
-    bool ok = false;
-    const double value = t.left(end).toDouble(&ok);
-    return ok ? value : 0.0;
-}
-
-// The value the shown "%6.2f" text holds, so that the database keeps what the grid shows.
-double Shown(double value) {
-    return Score(value).toDouble();
-}
-
 gdi::COLORREF ScoreColour(double value, double fullMark) {
-    return value < 0.6 * fullMark ? kRed : kBlue;
+    return scoresheet::BelowPass(value, fullMark) ? kRed : kBlue;
 }
 
-QString Text(const db::Recordset& rs, const char* field) {
-    return rs.Field(QString::fromLatin1(field)).ToString();
-}
-
-QString TwoDigits(const db::Variant& v) {
-    return v.IsNull() ? QString() : QString::asprintf("%2d", static_cast<short>(v.ToInt()));
-}
-
-bool HoldsListItem(const QComboBox* combo) {
-    return combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
+QString TwoDigits(std::optional<int> v) {
+    return v ? QString::asprintf("%2d", *v) : QString();
 }
 
 } // namespace
-
-QString NormalizeScoreText(const QString& text) {
-    const QString t = text.trimmed();
-    return t.isEmpty() ? QString() : Score(ScoreValue(t));
-}
 
 CScoreEntryDlg::CScoreEntryDlg(QWidget* parent) : CAdminGridDlg(IDD, parent) {
     setWindowTitle(QStringLiteral("成绩录入"));
@@ -170,23 +121,16 @@ bool CScoreEntryDlg::OnInitDialog() {
 
 void CScoreEntryDlg::FillExamCombo() {
     m_cbExam->clear();
-    try {
-        m_cbExam->addItems(examsetup::ExamListTexts(Database(), m_cipher));
-    } catch (const db::DbError&) {
-    }
+    if (data::HasDatabase())
+        for (const data::ExamEntry& e : data::ExamEntries(data::Database(), m_cipher))
+            m_cbExam->addItem(e.text, e.id);
     m_cbExam->setCurrentIndex(m_cbExam->count() > 0 ? 0 : -1);
 }
 
 void CScoreEntryDlg::FillSubjectCombo() {
     m_cbSubject->clear();
-    try {
-        db::Recordset rs = Database().Execute(QStringLiteral("SELECT mydesc FROM tavrinKMK ORDER BY id"));
-        const QString key = DescriptionKey();
-        for (; !rs.IsEOF(); rs.MoveNext())
-            if (!rs.Field(0).IsNull())
-                m_cbSubject->addItem(m_cipher.DecodeText(key, rs.Field(0).ToString()));
-    } catch (const db::DbError&) {
-    }
+    if (data::HasDatabase())
+        m_cbSubject->addItems(scoresheet::SubjectNames(data::Database(), m_cipher));
     m_cbSubject->setCurrentIndex(-1);
     m_cbSubject->setEditText(QString());
 }
@@ -203,18 +147,16 @@ int CScoreEntryDlg::OnLoadScores() {
     m_nClassOrRoom = m_spinNumber->value();
     const QString subject = m_cbSubject->currentText();
     const QString exam = m_cbExam->currentText();
-    const auto refuse = [this] {
+    const auto stop = [this](const QString& message, const QString& caption, unsigned icon) {
         ForgetLoad();
-        ui::MessageBox(this, res::LoadString(IDS_CHOOSE_FROM_LIST), QString(), ui::MB_ICONERROR);
+        ui::MessageBox(this, message, caption, icon);
         return 0;
     };
-    if (!HoldsListItem(m_cbSubject))
+    const auto refuse = [&] {
+        return stop(res::LoadString(IDS_CHOOSE_FROM_LIST), QString(), ui::MB_ICONERROR);
+    };
+    if (!HoldsListItem(*m_cbSubject))
         return refuse();
-    const qsizetype bar = exam.indexOf(u'|');
-    if (bar < 0)
-        return refuse();
-    const QString gradeName = exam.left(bar);
-    const QString key = DescriptionKey();
     const QString caption = res::LoadString(IDS_CAPTION);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -223,26 +165,19 @@ int CScoreEntryDlg::OnLoadScores() {
     } cursor;
 
     QString gradeCode;
+    int examId = -1;
     try {
-        // Two grades may share a name; a grade text that is no grade name is taken as a code.
-        db::Recordset rs = Database().Execute(
-            QStringLiteral("SELECT id, grade, yjcd FROM tavrinKSLB WHERE mydesc=? AND (grade=? OR grade IN "
-                           "(SELECT gradeno FROM tavrinGrade WHERE mydesc=?)) ORDER BY id"),
-            m_cipher.EncodeText(key, exam.mid(bar + 1)), gradeName, gradeName);
-        if (rs.IsEOF())
+        db::Connection& db = data::Database();
+        const data::ExamRef chosen = data::ResolveExam(db, m_cipher, exam, ChosenEntryData(*m_cbExam));
+        if (!chosen.IsValid())
             return refuse();
-        if (rs.Field(QStringLiteral("id")).IsNull()) {
-            ForgetLoad();
-            return 0;
-        }
-        const db::Variant& yjcd = rs.Field(QStringLiteral("yjcd"));
-        m_Grid.SetEditable(yjcd.IsNull() || yjcd.ToString().startsWith(u'N'));
-        m_strExamId = QString::asprintf("%1d", rs.Field(QStringLiteral("id")).ToInt());
-        gradeCode = Text(rs, "grade");
-    } catch (const db::DbError&) {
-        ForgetLoad();
-        ui::MessageBox(this, QStringLiteral("错误input"), caption, ui::MB_ICONWARNING);
-        return 0;
+        m_Grid.SetEditable(scoresheet::IsEditable(db, chosen.id));
+        examId = chosen.id;
+        m_strExamId = QString::asprintf("%1d", examId);
+        gradeCode = chosen.grade;
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score entry: exam not read:" << e.Message();
+        return stop(QStringLiteral("错误input"), caption, ui::MB_ICONWARNING);
     }
     m_bSenior = gradeCode.startsWith(u'1');
 
@@ -254,58 +189,35 @@ int CScoreEntryDlg::OnLoadScores() {
     m_Grid.SetItemText(0, m_nColCount - 2, QStringLiteral("I卷"));
     m_Grid.SetItemText(0, m_nColCount - 1, QStringLiteral("II卷"));
 
-    static const QRegularExpression fieldPattern(QStringLiteral("^[sS][0-9]{2}$"));
     bool rowsStarted = false;
+    std::vector<scoresheet::EntryRow> rows;
     try {
-        db::Recordset rs = Database().Execute(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE mydesc=?"),
-                                              m_cipher.EncodeText(key, subject));
-        // The column name goes into the statements as an identifier: only a subject column passes.
-        m_strSubjectField = rs.IsEOF() ? QString() : rs.Field(0).ToString();
-        if (!fieldPattern.match(m_strSubjectField).hasMatch())
+        db::Connection& db = data::Database();
+        m_strSubjectField = scoresheet::SubjectField(db, m_cipher, subject);
+        if (m_strSubjectField.isEmpty())
             return refuse();
-
-        m_nT1 = m_nT2 = 0;
-        m_fT1w = m_fT2w = 0;
-        db::Recordset w = Database().Execute(
-            QStringLiteral("SELECT t1, t2, t1w, t2w FROM tavrinKMWGT WHERE id=? AND kmfld=?"),
-            m_strExamId.toInt(), m_strSubjectField);
-        if (w.IsEOF()) {
-            ForgetLoad();
-            ui::MessageBox(this, res::LoadString(IDS_SET_WEIGHTS_FIRST), InfoCaption(),
-                           ui::MB_ICONINFORMATION);
-            return 0;
-        }
-        m_nT1 = static_cast<short>(w.Field(0).ToInt());
-        m_nT2 = static_cast<short>(w.Field(1).ToInt());
-        m_fT1w = static_cast<float>(w.Field(2).ToDouble());
-        m_fT2w = static_cast<float>(w.Field(3).ToDouble());
-
-        const QString columns =
-            QStringLiteral("SELECT studentid, name, class, cid, kh, worl, %1 AS tot, %1%2 AS p1, "
-                           "%1%3 AS p2 FROM tavrinKSK WHERE id=? ")
-                .arg(m_strSubjectField, QStringLiteral("1"), QStringLiteral("2"));
-        db::Recordset rows;
+        const std::optional<scoresheet::Papers> papers =
+            scoresheet::LoadPapers(db, examId, m_strSubjectField);
+        if (!papers)
+            return stop(res::LoadString(IDS_SET_WEIGHTS_FIRST), InfoCaption(), ui::MB_ICONINFORMATION);
+        m_papers = *papers;
+        // An exam without score rows lists nobody: its score sheet is made first.
+        if (!scoresheet::IsPrepared(db, examId))
+            return stop(QStringLiteral("本次考试还没有准备登分表，没有可以录入成绩的学生。\n"
+                                       "请先运行“成绩录入→准备考试登分表”！"),
+                        InfoCaption(), ui::MB_ICONINFORMATION);
         m_nRowCount = 1;
         m_Grid.SetRowCount(m_nRowCount);
         rowsStarted = true;
-        if (m_nEntryMode == 1) {
-            const int room = m_nClassOrRoom == 0 ? 1 : m_nClassOrRoom;
-            rows = Database().Execute(columns + QStringLiteral("AND kh LIKE ? ORDER BY worl, kh"),
-                                      m_strExamId.toInt(), QString::asprintf("%02d%%", room));
-        } else if (m_nClassOrRoom != 0) {
-            rows = Database().Execute(columns + QStringLiteral("AND class=? ORDER BY studentid"),
-                                      m_strExamId.toInt(), m_nClassOrRoom);
-        } else {
-            rows = Database().Execute(columns + QStringLiteral("ORDER BY studentid"), m_strExamId.toInt());
-        }
+        scoresheet::LoadEntryRows(db, examId, m_strSubjectField, m_nEntryMode, m_nClassOrRoom, rows);
         FillRows(rows);
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score entry: rows not read:" << e.Message();
         // Rows of another exam or subject must not stay under this one's header.
         if (!rowsStarted)
-            ForgetLoad();
+            return stop(QStringLiteral("错误input"), caption, ui::MB_ICONWARNING);
+        FillRows(rows); // the rows read before the failure
         ui::MessageBox(this, QStringLiteral("错误input"), caption, ui::MB_ICONWARNING);
-        if (!rowsStarted)
-            return 0;
     }
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
     PaintBands();
@@ -314,51 +226,38 @@ int CScoreEntryDlg::OnLoadScores() {
     return 1;
 }
 
-void CScoreEntryDlg::FillRows(db::Recordset& rs) {
+void CScoreEntryDlg::FillRows(const std::vector<scoresheet::EntryRow>& rows) {
     const int total = m_nColCount - 3;
-    const double fullMarks[3] = {m_nT1 * m_fT1w + m_nT2 * m_fT2w, double(m_nT1), double(m_nT2)};
-    std::vector<std::array<db::Variant, 9>> records;
-    // Rows read before a failure are still shown, so they are gathered first and the grid sized once.
-    bool failed = false;
-    try {
-        for (; !rs.IsEOF(); rs.MoveNext()) {
-            std::array<db::Variant, 9> r;
-            for (int i = 0; i < 9; ++i)
-                r[i] = rs.Field(i);
-            records.push_back(std::move(r));
-        }
-    } catch (const db::DbError&) {
-        failed = true;
-    }
-    m_nRowCount = static_cast<int>(records.size()) + 1;
+    const double fullMarks[3] = {m_papers.FullMark(), double(m_papers.t1), double(m_papers.t2)};
+    m_nRowCount = static_cast<int>(rows.size()) + 1;
     m_Grid.SetRowCount(m_nRowCount);
     const auto readOnly = [this](int r, int c) {
         m_Grid.SetItemState(r, c, m_Grid.GetItemState(r, c) | GCS_READONLY);
     };
     int r = 1;
-    for (const auto& rec : records) {
-        m_Grid.SetItemText(r, 0, rec[0].ToString());
-        m_Grid.SetItemText(r, 1, rec[1].ToString());
-        m_Grid.SetItemText(r, 2, TwoDigits(rec[2]));
-        m_Grid.SetItemText(r, 3, m_nEntryMode == 1 ? rec[4].ToString() : TwoDigits(rec[3]));
+    for (const scoresheet::EntryRow& row : rows) {
+        m_Grid.SetItemText(r, 0, row.studentId);
+        // Every write goes to this row by its key, whatever the grid shows.
+        m_Grid.SetItemData(r, 0, static_cast<LPARAM>(row.key));
+        m_Grid.SetItemText(r, 1, row.name);
+        m_Grid.SetItemText(r, 2, TwoDigits(row.cls));
+        m_Grid.SetItemText(r, 3, m_nEntryMode == scoresheet::kByRoom ? row.kh : TwoDigits(row.cid));
         if (m_bSenior) {
-            m_Grid.SetItemText(r, 4, rec[5].ToString());
+            m_Grid.SetItemText(r, 4, row.worl);
             readOnly(r, 4);
         }
+        const std::optional<double> marks[3] = {row.total, row.p1, row.p2};
         for (int k = 0; k < 3; ++k) {
-            const db::Variant& v = rec[6 + k];
-            if (v.IsNull())
+            if (!marks[k])
                 continue;
-            m_Grid.SetItemText(r, total + k, Score(v.ToDouble()));
-            m_Grid.SetItemFgColour(r, total + k, ScoreColour(v.ToDouble(), fullMarks[k]));
+            m_Grid.SetItemText(r, total + k, scoresheet::MarkText(*marks[k]));
+            m_Grid.SetItemFgColour(r, total + k, ScoreColour(*marks[k], fullMarks[k]));
         }
         readOnly(r, 1);
         readOnly(r, 3);
         readOnly(r, total);
         ++r;
     }
-    if (failed)
-        throw db::DbError(db::DbError::kNotOpen, QStringLiteral("score rows cut short"));
 }
 
 void CScoreEntryDlg::PaintBands() {
@@ -372,6 +271,10 @@ void CScoreEntryDlg::OnImportScores() {
     // The imports by student number and by name come with their own dialog.
 }
 
+void CScoreEntryDlg::OnGridBeginEdit(int, int) {
+    m_bEditRefused = false;
+}
+
 bool CScoreEntryDlg::OnGridEndEdit(int row, int col) {
     if (m_strExamId.isEmpty() || m_strSubjectField.isEmpty() || row < 1 || row >= m_nRowCount)
         return false;
@@ -383,21 +286,33 @@ bool CScoreEntryDlg::OnGridEndEdit(int row, int col) {
     return true;
 }
 
+long long CScoreEntryDlg::RowKey(int row) const {
+    return static_cast<long long>(m_Grid.GetItemData(row, 0));
+}
+
+bool CScoreEntryDlg::RefuseCell(int row, int col, const QString& message, unsigned icon) {
+    m_bEditRefused = true;
+    RestoreOldText(row, col);
+    ui::MessageBox(this, message, res::LoadString(IDS_CAPTION), icon);
+    return false;
+}
+
+bool CScoreEntryDlg::FailUpdate(int row, int col, const db::DbError& error) {
+    qCWarning(vlog::db) << "score entry: update failed:" << error.Message();
+    return RefuseCell(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONINFORMATION);
+}
+
 bool CScoreEntryDlg::EditClass(int row) {
     // Only a class number is written, and always as a number.
-    static const QRegularExpression classPattern(QStringLiteral("^[0-9]{1,2}$"));
-    const QString text = EditedText(row, 2);
-    if (!classPattern.match(text).hasMatch()) {
-        ReportUpdateFailure(row, 2);
-        return false;
+    const std::optional<int> cls = scoresheet::CheckClass(EditedText(row, 2));
+    if (!cls)
+        return RefuseCell(row, 2, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONINFORMATION);
+    try {
+        scoresheet::WriteClass(data::Database(), RowKey(row), m_strExamId.toInt(), *cls);
+    } catch (const db::DbError& e) {
+        return FailUpdate(row, 2, e);
     }
-    const int cls = text.toInt();
-    if (!ExecuteSql(QStringLiteral("UPDATE tavrinKSK SET class=? WHERE studentid=? AND id=?"),
-                    {cls, m_Grid.GetItemText(row, 0), m_strExamId.toInt()})) {
-        RestoreOldText(row, 2);
-        return false;
-    }
-    m_Grid.SetItemText(row, 2, QString::asprintf("%2d", cls));
+    m_Grid.SetItemText(row, 2, QString::asprintf("%2d", *cls));
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
     m_Grid.InvalidateRect();
     return true;
@@ -406,70 +321,34 @@ bool CScoreEntryDlg::EditClass(int row) {
 bool CScoreEntryDlg::EditPaper(int row, int col) {
     const int total = TotalColumn();
     const int cols[2] = {total + 1, total + 2};
-    const int fulls[2] = {m_nT1, m_nT2};
-    const gdi::COLORREF oldColour = m_Grid.GetItemFgColour(row, col);
-    const QString oldTotal = m_Grid.GetItemText(row, total);
-    const gdi::COLORREF oldTotalColour = m_Grid.GetItemFgColour(row, total);
-    const auto undo = [&] {
-        m_Grid.SetItemFgColour(row, col, oldColour);
-        m_Grid.SetItemText(row, total, oldTotal);
-        m_Grid.SetItemFgColour(row, total, oldTotalColour);
-        RestoreOldText(row, col);
-    };
-
-    const QString normalized = NormalizeScoreText(m_Grid.GetItemText(row, col));
-    m_Grid.SetItemText(row, col, normalized);
-    db::Variant values[2];
-    double marks[2] = {0, 0};
-    int empty = 0;
+    const int fulls[2] = {m_papers.t1, m_papers.t2};
+    // Paper I first, then paper II: the one typed, and the other as the grid shows it. Nothing
+    // changes on the screen or in the database until both are marks.
+    scoresheet::MarkCheck checks[2];
     for (int p = 0; p < 2; ++p) {
-        const QString text = cols[p] == col ? normalized : m_Grid.GetItemText(row, cols[p]).trimmed();
-        if (text.isEmpty()) {
-            ++empty;
-            continue;
-        }
-        marks[p] = Shown(ScoreValue(text));
-        if (marks[p] > fulls[p]) {
-            undo();
-            ui::MessageBox(this, res::LoadString(IDS_OUT_OF_RANGE), res::LoadString(IDS_CAPTION),
-                           ui::MB_ICONWARNING);
-            return false;
-        }
-        values[p] = marks[p];
-        if (cols[p] == col)
-            m_Grid.SetItemFgColour(row, col, ScoreColour(marks[p], fulls[p]));
+        checks[p] = scoresheet::CheckMark(m_Grid.GetItemText(row, cols[p]), fulls[p]);
+        if (!checks[p].Accepted())
+            return RefuseCell(row, col, scoresheet::RefusalMessage(checks[p], fulls[p]), ui::MB_ICONWARNING);
+    }
+    const std::optional<double> marks[2] = {checks[0].Value(), checks[1].Value()};
+    const std::optional<double> sum = m_papers.Total(marks[0], marks[1]);
+    try {
+        scoresheet::WriteMarks(data::Database(), RowKey(row), m_strExamId.toInt(), m_strSubjectField,
+                               marks[0], marks[1], sum);
+    } catch (const db::DbError& e) {
+        return FailUpdate(row, col, e);
     }
 
-    db::Variant totalValue;
-    QString totalText;
-    if (empty < 2) {
-        const float sum = static_cast<float>(marks[0]) * m_fT1w + static_cast<float>(marks[1]) * m_fT2w;
-        totalText = Score(sum);
-        totalValue = totalText.toDouble();
-        m_Grid.SetItemFgColour(row, total, ScoreColour(sum, m_nT1 * m_fT1w + m_nT2 * m_fT2w));
-    }
-    m_Grid.SetItemText(row, total, totalText);
+    const int paper = col == cols[0] ? 0 : 1;
+    m_Grid.SetItemText(row, col, marks[paper] ? scoresheet::MarkText(*marks[paper]) : QString());
+    if (marks[paper])
+        m_Grid.SetItemFgColour(row, col, ScoreColour(*marks[paper], fulls[paper]));
+    m_Grid.SetItemText(row, total, sum ? scoresheet::MarkText(*sum) : QString());
+    if (sum)
+        m_Grid.SetItemFgColour(row, total, ScoreColour(*sum, m_papers.FullMark()));
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
     m_Grid.InvalidateRect();
-    const QString& f = m_strSubjectField;
-    const QString sql = QStringLiteral("UPDATE tavrinKSK SET %1=?, %2=?, %3=? WHERE studentid=? AND id=?")
-                            .arg(f + u'1', f + u'2', f);
-    if (!ExecuteSql(sql,
-                    {values[0], values[1], totalValue, m_Grid.GetItemText(row, 0), m_strExamId.toInt()})) {
-        undo();
-        return false;
-    }
     return true;
-}
-
-bool CScoreEntryDlg::ExecuteSql(const QString& sql, const std::vector<db::Variant>& params) {
-    try {
-        Database().Execute(sql, params);
-        return true;
-    } catch (const db::DbError&) {
-        ui::MessageBox(this, res::LoadString(IDS_UPDATE_FAILED), InfoCaption(), ui::MB_ICONINFORMATION);
-        return false;
-    }
 }
 
 bool CScoreEntryDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -479,12 +358,16 @@ bool CScoreEntryDlg::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || !m_Grid.isAncestorOf(widget))
         return CAdminGridDlg::eventFilter(watched, event);
-    // Enter works as Down: an open edit is committed first, then the focus moves one row down.
+    // Enter works as Down: an open edit is committed first, then the focus moves one row down. A
+    // refused edit keeps the focus on its cell, so the mark can be typed again.
     m_bForwardingKey = true;
+    m_bEditRefused = false;
     if (widget != &m_Grid)
         QCoreApplication::sendEvent(widget, event);
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QCoreApplication::sendEvent(&m_Grid, &down);
+    if (!m_bEditRefused) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_Grid, &down);
+    }
     m_bForwardingKey = false;
     return true;
 }

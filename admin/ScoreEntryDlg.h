@@ -1,6 +1,7 @@
 #pragma once
 
 #include "admin/AdminCommon.h"
+#include "admin/ScoreSheet.h"
 #include "data/TextCipher.h"
 
 class QComboBox;
@@ -8,15 +9,17 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
-// A paper mark as typed: blanks trimmed, cut at the first character that is neither a digit nor
-// '.', or at a second '.', and shown "%6.2f". An empty text stays empty.
-QString NormalizeScoreText(const QString& text);
-
 // Score entry by class or by exam room, and the score imports.
 class CScoreEntryDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
     enum { IDD = 141 };
+    static constexpr int IDC_NUMBER = 1010;
+    static constexpr int IDC_IMPORT = 1015;
+    static constexpr int IDC_EXAM = 1038;
+    static constexpr int IDC_SUBJECT = 1040;
+    static constexpr int IDC_LOAD = 1041;
+    static constexpr int IDC_NUMBER_LABEL = 1171;
 
     explicit CScoreEntryDlg(QWidget* parent = nullptr);
     ~CScoreEntryDlg() override;
@@ -38,6 +41,7 @@ public:
     QString GetSubjectField() const { return m_strSubjectField; }
 
 protected:
+    void OnGridBeginEdit(int row, int col) override;
     bool OnGridEndEdit(int row, int col) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,13 +51,20 @@ private:
     void FillSubjectCombo();
     // An early stop: no rows, and no exam or subject left for an edit to reach.
     void ForgetLoad();
-    void FillRows(db::Recordset& rs);
+    void FillRows(const std::vector<scoresheet::EntryRow>& rows);
     void PaintBands();
     bool EditClass(int row);
     bool EditPaper(int row, int col);
-    bool ExecuteSql(const QString& sql, const std::vector<db::Variant>& params);
-    bool m_bForwardingKey = false;
+    // A refused edit: the old text back and the message; Enter then stays on the cell.
+    bool RefuseCell(int row, int col, const QString& message, unsigned icon);
+    // A write that failed: logged, the old text back, 对不起，数据更新失败！.
+    bool FailUpdate(int row, int col, const db::DbError& error);
+    // The rowid of the score row that grid row `row` shows.
+    long long RowKey(int row) const;
     int TotalColumn() const { return m_bSenior ? 5 : 4; }
+
+    bool m_bForwardingKey = false;
+    bool m_bEditRefused = false;
 
     int m_nEntryMode = 0;
     bool m_bSenior = false;
@@ -65,10 +76,7 @@ private:
     int m_nClassOrRoom = 1;
     int m_nRowCount = 1;
     int m_nColCount = 4;
-    int m_nT1 = 0;
-    int m_nT2 = 0;
-    float m_fT1w = 0;
-    float m_fT2w = 0;
+    scoresheet::Papers m_papers;
     QString m_strSubjectField;
     QString m_strExamId;
     CTextCipher m_cipher;

@@ -1,6 +1,7 @@
 #include "admin/StudentTypeDlg.h"
 
 #include "platform/db/Transaction.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 
@@ -11,7 +12,6 @@
 using namespace admin;
 
 namespace {
-constexpr int IDC_HELP = 1012;
 constexpr int kCodeBytes = 2;
 constexpr int kDescriptionBytes = 10;
 } // namespace
@@ -62,17 +62,23 @@ void CStudentTypeDlg::OnHelp() {
 
 void CStudentTypeDlg::CreateTypeTable() {
     try {
-        db::Connection& c = Database();
+        db::Connection& c = data::Database();
+        // An existing table keeps its rows untouched.
+        if (!c
+                 .Execute(QStringLiteral(
+                     "SELECT 1 FROM sqlite_master WHERE type='table' AND name='tavrinXJLB' COLLATE NOCASE"))
+                 .IsEOF())
+            return;
         db::Transaction transaction(c);
-        // Fails when the table exists, so that its rows are never touched.
         c.Execute(QStringLiteral("CREATE TABLE tavrinXJLB(xjtype char(2) PRIMARY KEY,xjdesc char(10))"));
         c.Execute(QStringLiteral("INSERT INTO tavrinXJLB(xjtype,xjdesc) VALUES (?,?)"), QStringLiteral("正"),
                   QStringLiteral("正式学籍"));
         c.Execute(QStringLiteral("INSERT INTO tavrinXJLB(xjtype,xjdesc) VALUES (?,?)"), QStringLiteral("旁"),
                   QStringLiteral("旁听生"));
         transaction.Commit();
-    } catch (const db::DbError&) {
-        // The table is there already (or cannot be made, which the load then shows as empty).
+    } catch (const db::DbError& e) {
+        // The load then shows the table empty.
+        qCWarning(vlog::db) << "student type table not made:" << e.Message();
     }
 }
 
@@ -80,7 +86,7 @@ void CStudentTypeDlg::LoadTypes() {
     m_nRowCount = 1;
     m_Grid.SetRowCount(m_nRowCount);
     try {
-        db::Recordset rs = Database().Execute(QStringLiteral("SELECT * FROM tavrinXJLB"));
+        db::Recordset rs = data::Database().Execute(QStringLiteral("SELECT * FROM tavrinXJLB"));
         for (; !rs.IsEOF(); rs.MoveNext()) {
             const int row = m_nRowCount++;
             m_Grid.SetRowCount(m_nRowCount);
@@ -93,8 +99,9 @@ void CStudentTypeDlg::LoadTypes() {
                 m_Grid.SetItemText(row, 2, desc.ToString());
         }
         rs.Close();
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
         // The rows read so far stay.
+        qCWarning(vlog::db) << "student types cut short:" << e.Message();
     }
     m_Grid.AutoSizeColumns();
 }
@@ -108,17 +115,13 @@ bool CStudentTypeDlg::OnGridEndEdit(int row, int col) {
         return true;
     // Longer texts are cut to the column, on a character boundary.
     const QString text = text::CutToGbkBytes(EditedText(row, col), col == 1 ? kCodeBytes : kDescriptionBytes);
-    try {
-        if (col == 1)
-            Database().Execute(QStringLiteral("UPDATE tavrinXJLB SET xjtype=? WHERE xjtype=?"), text,
-                               m_strKey);
-        else
-            Database().Execute(QStringLiteral("UPDATE tavrinXJLB SET xjdesc=? WHERE xjtype=?"), text,
-                               m_strKey);
-    } catch (const db::DbError&) {
-        ReportUpdateFailure(row, col);
-        return true;
-    }
+    // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
+    if (col == 1)
+        data::Database().Execute(QStringLiteral("UPDATE tavrinXJLB SET xjtype=? WHERE xjtype=?"), text,
+                                 m_strKey);
+    else
+        data::Database().Execute(QStringLiteral("UPDATE tavrinXJLB SET xjdesc=? WHERE xjtype=?"), text,
+                                 m_strKey);
     // The cell shows what was stored, so that a further edit of the row finds it by its code.
     m_Grid.SetItemText(row, col, text);
     m_Grid.InvalidateRect();

@@ -7,6 +7,7 @@ class CStudentTypeDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
     enum { IDD = 258 };
+    static constexpr int IDC_HELP = 1012;
 
     explicit CStudentTypeDlg(QWidget* parent = nullptr);
     ~CStudentTypeDlg() override;

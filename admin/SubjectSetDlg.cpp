@@ -3,6 +3,7 @@
 #include "controls/grid/GridCellCombo.h"
 #include "data/Schema.h"
 #include "platform/db/Transaction.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 
 #include <QHBoxLayout>
@@ -13,9 +14,6 @@ using namespace admin;
 
 namespace {
 
-constexpr int IDC_ADD = 1023;
-constexpr int IDC_DELETE = 1021;
-constexpr int IDC_HELP = 1012;
 constexpr int kMaxNameBytes = 8;
 
 const QString kPlaceholder = QStringLiteral("*****");
@@ -71,8 +69,8 @@ void CSubjectSetDlg::LoadSubjects() {
     m_nRowCount = 1;
     m_Grid.SetRowCount(m_nRowCount);
     try {
-        db::Recordset rs = Database().Execute(QStringLiteral("SELECT * FROM tavrinKMK ORDER BY id"));
-        const QString key = DescriptionKey();
+        db::Recordset rs = data::Database().Execute(QStringLiteral("SELECT * FROM tavrinKMK ORDER BY id"));
+        const QString key = data::DescriptionKey();
         for (; !rs.IsEOF(); rs.MoveNext()) {
             const int row = m_nRowCount++;
             m_Grid.SetRowCount(m_nRowCount);
@@ -91,8 +89,9 @@ void CSubjectSetDlg::LoadSubjects() {
                 m_Grid.SetItemText(row, 2, type.ToString());
         }
         rs.Close();
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
         // The rows read so far stay; the table is shown as far as it could be read.
+        qCWarning(vlog::db) << "subjects cut short:" << e.Message();
     }
     m_Grid.AutoSize();
 }
@@ -130,18 +129,14 @@ bool CSubjectSetDlg::OnGridEndEdit(int row, int col) {
         return true;
     }
 
-    if (text != m_strOldText) {
+    // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
+    if (text != OldText()) {
         const int id = TextToInt(m_Grid.GetItemText(row, 0));
-        try {
-            if (col == 1)
-                Database().Execute(QStringLiteral("UPDATE tavrinKMK SET mydesc=? WHERE id=?"),
-                                   m_cipher.EncodeText(DescriptionKey(), text), id);
-            else
-                Database().Execute(QStringLiteral("UPDATE tavrinKMK SET type=? WHERE id=?"), text, id);
-        } catch (const db::DbError&) {
-            ReportUpdateFailure(row, col);
-            return true;
-        }
+        if (col == 1)
+            data::Database().Execute(QStringLiteral("UPDATE tavrinKMK SET mydesc=? WHERE id=?"),
+                                     m_cipher.EncodeText(data::DescriptionKey(), text), id);
+        else
+            data::Database().Execute(QStringLiteral("UPDATE tavrinKMK SET type=? WHERE id=?"), text, id);
     }
     LoadSubjects();
     return true;
@@ -154,15 +149,15 @@ void CSubjectSetDlg::OnAddSubject() {
         return;
     }
     try {
-        db::Connection& c = Database();
+        db::Connection& c = data::Database();
         db::Transaction transaction(c);
         c.Execute(QStringLiteral("INSERT INTO tavrinKMK (id,fldname,mydesc,type) VALUES (?,?,?,?)"), n,
-                  data::SubjectField(n), m_cipher.EncodeText(DescriptionKey(), kPlaceholder), kScored);
+                  data::SubjectField(n), m_cipher.EncodeText(data::DescriptionKey(), kPlaceholder), kScored);
         AddMissingSubjectColumns(c, n);
         transaction.Commit();
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
         m_Grid.InvalidateRect();
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+        ReportDbFailure("adding a subject", e);
         return;
     }
     const int row = m_nRowCount++;
@@ -183,10 +178,10 @@ void CSubjectSetDlg::OnDeleteSubject() {
         return;
     try {
         // The score columns and the paper weights of the subject stay: the scores are kept.
-        Database().Execute(QStringLiteral("DELETE FROM tavrinKMK WHERE id=?"),
-                           TextToInt(m_Grid.GetItemText(row, 0)));
-    } catch (const db::DbError&) {
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+        data::Database().Execute(QStringLiteral("DELETE FROM tavrinKMK WHERE id=?"),
+                                 TextToInt(m_Grid.GetItemText(row, 0)));
+    } catch (const db::DbError& e) {
+        ReportDbFailure("deleting a subject", e);
         return;
     }
     --m_nRowCount;

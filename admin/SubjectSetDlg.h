@@ -8,6 +8,9 @@ class CSubjectSetDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
     enum { IDD = 135 };
+    static constexpr int IDC_HELP = 1012;
+    static constexpr int IDC_DELETE = 1021;
+    static constexpr int IDC_ADD = 1023;
 
     // The analysis context keeps one flag per subject for 50 subjects, and from 100 on a subject's
     // column would collide with a paper column of another ("s101" is paper I of "s10").

@@ -1,8 +1,11 @@
 #include "admin/WeightCoefDlg.h"
 
 #include "admin/ExamSetup.h"
-#include "app/VeltoraApp.h"
+#include "controls/ComboChoice.h"
 #include "controls/grid/GridFont.h"
+#include "data/AppContext.h"
+#include "data/ExamChooser.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 
@@ -13,18 +16,9 @@
 
 namespace {
 
-db::Connection* AppConnection() {
-    CVeltoraApp* app = GetVeltoraApp();
-    return app && app->m_pConnection && app->m_pConnection->IsOpen() ? app->m_pConnection.get() : nullptr;
-}
-
 // Dialog units of the template to pixels.
 QRect Dlu(int x, int y, int w, int h) {
     return QRect(x * 7 / 4, y * 7 / 4, w * 7 / 4, h * 7 / 4);
-}
-
-bool HoldsListItem(const QComboBox* combo) {
-    return combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
 }
 
 } // namespace
@@ -39,17 +33,17 @@ CWeightCoefDlg::CWeightCoefDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_Gri
     m_cbExam = new QComboBox(this);
     m_cbExam->setEditable(true);
     m_cbExam->setInsertPolicy(QComboBox::NoInsert);
-    SetDlgCtrlId(m_cbExam, 1038);
+    SetDlgCtrlId(m_cbExam, IDC_EXAM);
     const QRect comboRect = Dlu(47, 7, 252, 12);
     m_cbExam->setGeometry(comboRect.x(), comboRect.y(), comboRect.width(),
                           std::max(comboRect.height(), m_cbExam->sizeHint().height()));
-    m_Grid.Create(gdi::Rect::FromQRect(Dlu(7, 28, 234, 170)), this, 1007);
+    m_Grid.Create(gdi::Rect::FromQRect(Dlu(7, 28, 234, 170)), this, IDC_GRID);
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    SetDlgCtrlId(ok, 1);
+    SetDlgCtrlId(ok, ui::IDOK);
     ok->setGeometry(Dlu(249, 30, 50, 14));
     ok->setDefault(true);
     auto* quit = new QPushButton(QStringLiteral("退出"), this);
-    SetDlgCtrlId(quit, 2);
+    SetDlgCtrlId(quit, ui::IDCANCEL);
     quit->setGeometry(Dlu(249, 47, 50, 14));
     quit->setAutoDefault(false);
 
@@ -57,6 +51,11 @@ CWeightCoefDlg::CWeightCoefDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_Gri
     connect(m_cbExam->lineEdit(), &QLineEdit::textEdited, this, [this] { OnEditChangeExam(); });
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(quit, &QPushButton::clicked, this, [this] { OnCancel(); });
+
+    m_notify.OnEndEdit([this](int row, int col, const QString&) { return OnGridEndEdit(row, col); });
+    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int) {
+        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57618), ui::MB_ICONINFORMATION);
+    });
 }
 
 bool CWeightCoefDlg::OnInitDialog() {
@@ -76,8 +75,9 @@ bool CWeightCoefDlg::OnInitDialog() {
 
 void CWeightCoefDlg::FillExamCombo() {
     m_cbExam->clear();
-    if (db::Connection* db = AppConnection())
-        m_cbExam->addItems(examsetup::ExamListTexts(*db, m_cipher));
+    if (data::HasDatabase())
+        for (const data::ExamEntry& e : data::ExamEntries(data::Database(), m_cipher))
+            m_cbExam->addItem(e.text, e.id);
     m_cbExam->setCurrentIndex(m_cbExam->count() > 0 ? 0 : -1);
 }
 
@@ -95,20 +95,25 @@ void CWeightCoefDlg::OnEditChangeExam() {
 }
 
 void CWeightCoefDlg::OnOK() {
-    db::Connection* db = AppConnection();
     // A text that names no registered exam is refused like a text outside the list: rows made
     // under no exam would belong to nobody.
-    const examsetup::ExamRef exam = db && HoldsListItem(m_cbExam)
-                                        ? examsetup::ResolveExam(*db, m_cipher, m_cbExam->currentText())
-                                        : examsetup::ExamRef{};
-    if (exam.id < 0) {
+    data::ExamRef exam;
+    try {
+        if (HoldsListItem(*m_cbExam))
+            exam = data::ResolveExam(data::Database(), m_cipher, m_cbExam->currentText(),
+                                     ChosenEntryData(*m_cbExam));
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "weights: exam not resolved:" << e.Message();
+    }
+    if (!exam.IsValid()) {
         ui::MessageBox(this, res::LoadString(57638), QString(), ui::MB_ICONERROR);
         return;
     }
     m_nExamId = exam.id;
     try {
-        examsetup::InitWeights(*db, m_nExamId);
-    } catch (const db::DbError&) {
+        examsetup::InitWeights(data::Database(), m_nExamId);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "weights of exam" << m_nExamId << "not made:" << e.Message();
         ui::MessageBox(this, res::LoadString(57621), res::LoadString(57656), ui::MB_ICONWARNING);
     }
     LoadWeights();
@@ -116,13 +121,11 @@ void CWeightCoefDlg::OnOK() {
 
 void CWeightCoefDlg::LoadWeights() {
     EmptyGrid();
-    db::Connection* db = AppConnection();
-    if (!db)
-        return;
     std::vector<examsetup::WeightRow> rows;
     try {
-        rows = examsetup::LoadWeights(*db, m_cipher, m_nExamId);
-    } catch (const db::DbError&) {
+        rows = examsetup::LoadWeights(data::Database(), m_cipher, m_nExamId);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "weights of exam" << m_nExamId << "not read:" << e.Message();
         return;
     }
     const auto fullMark = [](const db::Variant& v) {
@@ -144,43 +147,21 @@ void CWeightCoefDlg::LoadWeights() {
     }
 }
 
-void CWeightCoefDlg::OnGridBeginEdit(int row, int col) {
-    m_strOldText = m_Grid.GetItemText(row, col);
-}
-
-LRESULT CWeightCoefDlg::OnGridEndEdit(int row, int col) {
+bool CWeightCoefDlg::OnGridEndEdit(int row, int col) {
     if (row < 1 || row > m_rowFields.size() || col < 1 || col > 4)
-        return 0;
+        return true;
     const examsetup::WeightValues v =
         examsetup::WeightsFromTexts(m_Grid.GetItemText(row, 1), m_Grid.GetItemText(row, 2),
                                     m_Grid.GetItemText(row, 3), m_Grid.GetItemText(row, 4));
     const QString shown[] = {examsetup::FullMarkText(v.t1), examsetup::WeightText(v.t1w),
                              examsetup::FullMarkText(v.t2), examsetup::WeightText(v.t2w)};
-    db::Connection* db = AppConnection();
-    try {
-        if (!db)
-            throw db::DbError(db::DbError::kNotOpen, QStringLiteral("no connection"));
-        // Written under the row's own subject column, whatever name the row shows.
-        examsetup::WriteWeights(*db, m_nExamId, m_rowFields[row - 1], v);
-    } catch (const db::DbError&) {
-        m_Grid.SetItemText(row, col, m_strOldText);
-        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57618), ui::MB_ICONINFORMATION);
-        return -1;
-    }
+    // Written under the row's own subject column, whatever name the row shows; a database failure
+    // leaves through the grid's guard.
+    examsetup::WriteWeights(data::Database(), m_nExamId, m_rowFields[row - 1], v);
     m_Grid.SetItemText(row, col, shown[col - 1]);
-    return 0;
+    return true;
 }
 
 bool CWeightCoefDlg::event(QEvent* e) {
-    NMHDR* hdr = NotifyHeader(e);
-    if (!hdr || hdr->idFrom != 1007)
-        return ui::Dialog::event(e);
-    const auto* cell = reinterpret_cast<const NMGRIDCELL*>(hdr);
-    LRESULT result = 0;
-    if (hdr->code == GVN_BEGINLABELEDIT)
-        OnGridBeginEdit(cell->row, cell->col);
-    else if (hdr->code == GVN_ENDLABELEDIT)
-        result = OnGridEndEdit(cell->row, cell->col);
-    ui::AsWindowMessage(e)->SetResult(result);
-    return true;
+    return m_notify.Handle(e) || ui::Dialog::event(e);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/grid/GridCtrl.h"
+#include "controls/grid/GridNotifyAdapter.h"
 #include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
 
@@ -13,6 +14,8 @@ class CWeightCoefDlg : public ui::Dialog {
     Q_OBJECT
 public:
     enum { IDD = 142 };
+    static constexpr int IDC_EXAM = 1038;
+    static constexpr int IDC_GRID = 1007;
 
     explicit CWeightCoefDlg(QWidget* parent = nullptr);
 
@@ -22,9 +25,8 @@ public:
     void FillExamCombo();
     void OnSelEndOkExam();
     void OnEditChangeExam();
-    void OnGridBeginEdit(int row, int col);
-    // < 0 refuses the edit: the cell shows its old text again.
-    LRESULT OnGridEndEdit(int row, int col);
+    // False refuses the edit: the cell shows its old text again.
+    bool OnGridEndEdit(int row, int col);
 
     int GetChosenExamId() const { return m_nExamId; }
     CGridCtrl& Grid() { return m_Grid; }
@@ -41,6 +43,6 @@ private:
     int m_nExamId = -1;
     // The subject column of each data row (row 1 is entry 0): the key its edits are written under.
     QStringList m_rowFields;
-    QString m_strOldText;
     CTextCipher m_cipher;
+    CGridNotifyAdapter m_notify{m_Grid};
 };

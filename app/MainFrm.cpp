@@ -5,6 +5,8 @@
 #include "app/VeltoraApp.h"
 #include "app/VeltoraView.h"
 #include "controls/Picture.h"
+#include "data/AppContext.h"
+#include "data/ShippedFiles.h"
 #include "platform/help/Help.h"
 #include "platform/net/Page.h"
 #include "platform/res/PromptTable.h"
@@ -264,7 +266,7 @@ bool CMainFrame::event(QEvent* event) {
 }
 
 std::intptr_t CMainFrame::OnPrintGrid(std::uintptr_t, std::intptr_t) {
-    ui::PostMessage(m_hPrintTarget.data(), WM_PRINTGRID, 0, 0);
+    ui::PostMessage(data::PrintTarget(), WM_PRINTGRID, 0, 0);
     return 0;
 }
 
@@ -272,9 +274,9 @@ std::intptr_t CMainFrame::OnPrintGrid(std::uintptr_t, std::intptr_t) {
 
 void CMainFrame::WinHelp(quint32 data, unsigned command) {
     if (!m_help) {
-        const CVeltoraApp* app = GetVeltoraApp();
-        m_help =
-            std::make_unique<help::HelpBook>((app ? app->m_strAppDir : QString()) + QStringLiteral("help"));
+        // The program directory's help pages, or those shipped beside the executable.
+        m_help = std::make_unique<help::HelpBook>(
+            data::ShippedFilePath(data::AppDirectory(), QStringLiteral("help")));
     }
     m_help->Request(this, command, data);
 }

@@ -1,18 +1,18 @@
 #pragma once
 // The program's only top-level window: menu, toolbar, status bar and the view. It keeps the
 // analysis context for the whole run, relays the grid's print request to the window that asked
-// for it, shows the help pages and carries the Help menu's web commands.
+// for it, shows the help pages and carries the Help menu's web commands. Its cipher holder and the
+// print target are kept in the shared home (data/AppContext.h), where dialogs reach them.
 
-#include "data/TextCipher.h"
+#include "data/AnalysisContext.h"
+#include "data/AppContext.h"
 #include "platform/res/Accelerators.h"
 #include "platform/res/Menu.h"
 #include "platform/ui/Commands.h"
 #include "report/GridPrint.h"
-#include "reports/AnalysisContext.h"
 
 #include <QIcon>
 #include <QMainWindow>
-#include <QPointer>
 
 #include <map>
 #include <memory>
@@ -65,15 +65,17 @@ public:
     // while it is pointed at (nothing for a command without one).
     QAction* MakeCommandAction(int id, const QString& text, QObject* parent);
 
-    // The text cipher on the frame's own cipher holder.
+    // The text cipher on the frame's cipher holder.
     QString DecodeText(const QString& key, const QString& hexText) {
-        return m_cipher.DecodeText(key, hexText);
+        return data::NameCipher().DecodeText(key, hexText);
     }
-    QString EncodeText(const QString& key, const QString& text) { return m_cipher.EncodeText(key, text); }
+    QString EncodeText(const QString& key, const QString& text) {
+        return data::NameCipher().EncodeText(key, text);
+    }
 
     // The window that gets the next WM_PRINTGRID; forgotten when it is destroyed.
-    void SetPrintTarget(QWidget* target) { m_hPrintTarget = target; }
-    QWidget* GetPrintTarget() const { return m_hPrintTarget; }
+    void SetPrintTarget(QWidget* target) { data::SetPrintTarget(target); }
+    QWidget* GetPrintTarget() const { return qobject_cast<QWidget*>(data::PrintTarget()); }
     // Posts WM_PRINTGRID on to the print target; does nothing without a live one.
     std::intptr_t OnPrintGrid(std::uintptr_t wParam, std::intptr_t lParam);
 
@@ -98,8 +100,6 @@ private:
     QMenu* BuildPopup(const res::MenuItem& popup, QWidget* parent);
     void UpdateActions(const QList<QAction*>& actions);
 
-    CTextCipher m_cipher;
-    QPointer<QWidget> m_hPrintTarget;
     QToolBar* m_wndToolBar = nullptr;
     QStatusBar* m_wndStatusBar = nullptr;
     CVeltoraView* m_pView = nullptr;

@@ -30,7 +30,10 @@ int g_swallowKey = 0;
 bool CSplashWindow::c_bShowSplashWnd = false;
 CSplashWindow* CSplashWindow::c_pSplashWnd = nullptr;
 
-CSplashWindow::CSplashWindow() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+// Above the main window under a window manager too: the frame is mapped after the splash, and a
+// window manager stacks a newly mapped window on top unless the splash asks to stay above.
+CSplashWindow::CSplashWindow()
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_ShowWithoutActivating);
 }
@@ -97,8 +100,10 @@ bool CSplashWindow::PreTranslateAppMessage(QEvent* event) {
 bool CSplashWindow::Create(QWidget* parent) {
     if (!m_pic.LoadFromResource(kPictureId, QStringLiteral("GIF")))
         return false;
-    if (parent)
+    if (parent) {
         setParent(parent, windowFlags()); // owned by the parent, still a window of its own
+        parent->installEventFilter(this);
+    }
     setCursor(Qt::ArrowCursor);
     resize(m_pic.m_Width, m_pic.m_Height);
 
@@ -125,6 +130,22 @@ void CSplashWindow::HideSplashScreen() {
     deleteLater();
     if (owner)
         owner->update();
+}
+
+bool CSplashWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The owner coming up (shown, maximised, activated) would cover the splash: raise it again
+    // once the owner's window is on screen.
+    if (watched == parentWidget() && isVisible())
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+        case QEvent::WindowActivate:
+            QMetaObject::invokeMethod(this, &QWidget::raise, Qt::QueuedConnection);
+            break;
+        default:
+            break;
+        }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CSplashWindow::timerEvent(QTimerEvent* event) {

@@ -36,6 +36,7 @@ protected:
     CSplashWindow();
     bool Create(QWidget* parent);
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 

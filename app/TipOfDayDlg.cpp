@@ -1,15 +1,14 @@
 #include "app/TipOfDayDlg.h"
 
-#include "app/VeltoraApp.h"
 #include "controls/Picture.h"
+#include "data/AppContext.h"
+#include "data/ShippedFiles.h"
 #include "platform/profile/Profile.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -49,14 +48,7 @@ void ShowReadError() {
 } // namespace
 
 QString CTipOfDayDlg::TipsFilePath() {
-    QString dir = GetVeltoraApp() ? GetVeltoraApp()->m_strAppDir : QString();
-    if (dir.isEmpty()) {
-        dir = qEnvironmentVariable("VELTORA_HOME");
-        if (dir.isEmpty())
-            dir = QCoreApplication::applicationDirPath();
-        dir = QDir::cleanPath(QDir(dir).absolutePath()) + u'/';
-    }
-    return dir + QStringLiteral("tavrintips.txt");
+    return data::ShippedFilePath(data::AppDirectory(), QStringLiteral("tavrintips.txt"));
 }
 
 QString CTipOfDayDlg::ConvertTip(const QByteArray& line) {

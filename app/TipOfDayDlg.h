@@ -31,7 +31,8 @@ public:
     bool GetNextTipString(QByteArray& text);
 
     bool HasTipsFile() const { return m_pStream != nullptr; }
-    // The tips file's path: "tavrintips.txt" in the program directory.
+    // The tips file's path: "tavrintips.txt" in the program directory, or the one shipped beside
+    // the executable when the program directory has none.
     static QString TipsFilePath();
     // A tip line as shown: GBK decoded, each backslash-n a paragraph break.
     static QString ConvertTip(const QByteArray& line);

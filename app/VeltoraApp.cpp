@@ -5,18 +5,18 @@
 #include "app/SplashWnd.h"
 #include "app/TipOfDayDlg.h"
 #include "app/VeltoraDoc.h"
+#include "data/AppContext.h"
 #include "data/DataFiles.h"
 #include "data/GradeLookup.h"
 #include "data/Upgrade.h"
 #include "platform/profile/Profile.h"
+#include "platform/report/PageChoice.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
-#include <QPageSetupDialog>
 #include <QPrinter>
 
 namespace {
@@ -38,16 +38,6 @@ private:
 
 CVeltoraApp* GetVeltoraApp() {
     return g_app;
-}
-
-QString CVeltoraApp::ProgramDirectory() {
-    QString dir = qEnvironmentVariable("VELTORA_HOME");
-    if (dir.isEmpty())
-        dir = QCoreApplication::applicationDirPath();
-    dir = QDir::cleanPath(QDir(dir).absolutePath());
-    if (!dir.endsWith(u'/'))
-        dir += u'/';
-    return dir;
 }
 
 void CCommandLineInfo::ParseCommandLine(const QStringList& arguments) {
@@ -73,9 +63,10 @@ CVeltoraApp::~CVeltoraApp() {
     if (m_messageFilter && qApp)
         qApp->removeEventFilter(m_messageFilter.get());
     // The frame goes first: its windows may still reach the connection while they close.
+    data::SetAnalysisContext(nullptr);
     m_pMainWnd.reset();
     m_pDocument.reset();
-    m_pConnection.reset();
+    data::ResetAppContext();
     if (g_app == this)
         g_app = nullptr;
 }
@@ -97,7 +88,7 @@ bool CVeltoraApp::InitInstance(const QStringList& arguments) {
 
     // The program directory is known before the view is made: the view looks for the custom
     // background picture there as it is constructed.
-    m_strAppDir = ProgramDirectory();
+    data::SetAppDirectory(data::ProgramDirectory());
 
     // 4-5. The document template: document, main frame and view.
     if (!ProcessShellCommand())
@@ -129,12 +120,15 @@ bool CVeltoraApp::InitInstance(const QStringList& arguments) {
 }
 
 bool CVeltoraApp::ProcessShellCommand() {
+    data::SetAnalysisContext(nullptr);
     m_pMainWnd.reset();
     m_pDocument = std::make_unique<CVeltoraDoc>();
     auto frame = std::make_unique<CMainFrame>();
     if (!frame->LoadFrame(m_pDocument.get()))
         return false;
     m_pMainWnd = std::move(frame);
+    // The frame keeps the analysis context for the whole run.
+    data::SetAnalysisContext(m_pMainWnd.get());
     return m_pDocument->OnNewDocument();
 }
 
@@ -151,30 +145,30 @@ bool CVeltoraApp::PreTranslateMessage(QObject* receiver, QEvent* event) {
 }
 
 bool CVeltoraApp::OpenConnection() {
-    m_pConnection.reset();
+    data::SetDatabase(nullptr);
     auto connection = std::make_unique<db::Connection>();
     try {
         const QString password = m_pMainWnd->DecodeText(res::LoadString(106), res::LoadString(61000));
-        connection->Open(data::BuildConnectionString(res::LoadString(57616), m_strAppDir, password));
+        connection->Open(data::BuildConnectionString(res::LoadString(57616), data::AppDirectory(), password));
     } catch (const std::exception&) {
         ui::MessageBox(m_pMainWnd.get(), res::LoadString(57604), res::LoadString(57344), ui::MB_OK);
         return false;
     }
-    m_pConnection = std::move(connection);
+    data::SetDatabase(std::move(connection));
     return true;
 }
 
 void CVeltoraApp::EnsureDataFiles() {
-    data::EnsureDataFiles(m_strAppDir);
+    data::EnsureDataFiles(data::AppDirectory());
 }
 
 bool CVeltoraApp::UpgradeDatabase() {
-    return m_pConnection && data::UpgradeDatabase(*m_pConnection);
+    return data::HasDatabase() && data::UpgradeDatabase(data::Database());
 }
 
 void CVeltoraApp::GetGradeNo(QString& grade) {
-    if (m_pConnection)
-        data::GetGradeNo(*m_pConnection, grade);
+    if (data::HasDatabase())
+        data::GetGradeNo(data::Database(), grade);
 }
 
 void CVeltoraApp::ShowTipAtStartup() {
@@ -205,8 +199,8 @@ QPrinter& CVeltoraApp::GetPrinter() {
 }
 
 void CVeltoraApp::OnFilePrintSetup() {
-    QPageSetupDialog dialog(&GetPrinter(), m_pMainWnd.get());
-    ui::ExecDialog(dialog);
+    // The page chosen here is kept and used by every report and grid printout.
+    report::RunPageSetup(m_pMainWnd.get());
 }
 
 void CVeltoraApp::OnAppExit() {

@@ -1,8 +1,8 @@
 #pragma once
-// The application object: the program's start-up in its fixed order and the process-wide state
-// every dialog reaches (the program directory and the one database connection).
+// The application object: the program's start-up in its fixed order. It fills the shared home of
+// data/AppContext.h (the program directory, the one database connection, the frame's analysis
+// context), which every dialog reaches.
 
-#include "platform/db/Connection.h"
 #include "platform/ui/Commands.h"
 
 #include <QString>
@@ -62,12 +62,6 @@ public:
     QPrinter& GetPrinter();
 
     bool m_bUpgradeDatabase = false;
-    // The program directory, always ending in '/': the executable's directory, or $VELTORA_HOME.
-    QString m_strAppDir;
-    std::unique_ptr<db::Connection> m_pConnection;
-
-    // The program directory as the start-up finds it.
-    static QString ProgramDirectory();
 
 private:
     bool OpenConnection();

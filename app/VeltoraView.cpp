@@ -21,6 +21,7 @@
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
 #include "controls/LunarDlg.h"
+#include "data/AppContext.h"
 #include "platform/drensil/Drensil.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/FileDialog.h"
@@ -87,8 +88,7 @@ CVeltoraView::CVeltoraView(CVeltoraDoc* document, QWidget* parent) : QWidget(par
 CVeltoraView::~CVeltoraView() = default;
 
 QString CVeltoraView::CustomBackgroundPath() {
-    const CVeltoraApp* app = GetVeltoraApp();
-    return (app ? app->m_strAppDir : QString()) + res::LoadString(57675);
+    return data::AppDirectory() + res::LoadString(57675);
 }
 
 QString CVeltoraView::BottomLineText() {

@@ -1,6 +1,7 @@
 // Veltora's entry: the application object's start-up, then the message loop.
 
 #include "app/MainFrm.h"
+#include "app/QtTranslation.h"
 #include "app/VeltoraApp.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     QApplication qtApp(argc, argv);
+    LoadQtTranslation(qtApp);
     QCoreApplication::setApplicationVersion(QStringLiteral(VELTORA_VERSION));
     const bool smokeTest = qEnvironmentVariableIntValue("VELTORA_SMOKE_TEST") == 1;
     std::unique_ptr<StderrMessageBoxes> boxes;

@@ -3,7 +3,17 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/System.h"
 
+#include "platform/ui/ModalRunner.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 #include <cstdlib>
 
@@ -251,13 +261,84 @@ gdi::COLORREF CFontEx::FromString(const QString& text) {
 
 bool CFontEx::ChooseFont(const gdi::LOGFONT* font, QWidget* parent) {
     const gdi::LOGFONT start = font ? *font : m_lf;
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, gdi::ToQFont(start), parent);
-    if (!ok)
+    CFontColourDialog dialog(gdi::ToQFont(start), m_colour, parent);
+    if (ui::ExecDialog(dialog) != QDialog::Accepted)
         return false;
-    gdi::LOGFONT lf = gdi::FromQFont(chosen);
+    gdi::LOGFONT lf = gdi::FromQFont(dialog.SelectedFont());
     lf.lfCharSet = start.lfCharSet;
     SetLogFont(lf);
-    SetColour(m_colour);
+    SetColour(dialog.SelectedColour());
     return true;
+}
+
+// ---- the font dialog with its colour
+
+const std::vector<CFontColourDialog::NamedColour>& CFontColourDialog::StandardColours() {
+    static const std::vector<NamedColour> colours{
+        {gdi::Rgb(0, 0, 0), "黑色"},       {gdi::Rgb(128, 0, 0), "褐红色"},
+        {gdi::Rgb(0, 128, 0), "绿色"},     {gdi::Rgb(128, 128, 0), "橄榄色"},
+        {gdi::Rgb(0, 0, 128), "深蓝色"},   {gdi::Rgb(128, 0, 128), "紫色"},
+        {gdi::Rgb(0, 128, 128), "深青色"}, {gdi::Rgb(128, 128, 128), "灰色"},
+        {gdi::Rgb(192, 192, 192), "银色"}, {gdi::Rgb(255, 0, 0), "红色"},
+        {gdi::Rgb(0, 255, 0), "鲜绿色"},   {gdi::Rgb(255, 255, 0), "黄色"},
+        {gdi::Rgb(0, 0, 255), "蓝色"},     {gdi::Rgb(255, 0, 255), "紫红色"},
+        {gdi::Rgb(0, 255, 255), "青色"},   {gdi::Rgb(255, 255, 255), "白色"},
+    };
+    return colours;
+}
+
+CFontColourDialog::CFontColourDialog(const QFont& font, gdi::COLORREF colour, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("字体"));
+    // Qt's own dialog, as a part of this one: its buttons are ours.
+    m_pFontDialog = new QFontDialog(font, this);
+    m_pFontDialog->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_pFontDialog->setWindowFlags(Qt::Widget);
+    // Escape or Enter inside the embedded dialog ends this one, not only the embedded part.
+    connect(m_pFontDialog, &QDialog::accepted, this, &QDialog::accept);
+    connect(m_pFontDialog, &QDialog::rejected, this, &QDialog::reject);
+
+    m_pColourBox = new QComboBox(this);
+    m_pColourBox->setObjectName(QStringLiteral("colour"));
+    const auto add = [this](gdi::COLORREF c, const QString& name) {
+        QPixmap swatch(16, 12);
+        swatch.fill(gdi::ToQColor(c));
+        m_pColourBox->addItem(QIcon(swatch), name, QVariant::fromValue(static_cast<uint>(c)));
+    };
+    int current = -1;
+    for (const NamedColour& c : StandardColours()) {
+        if (c.colour == colour)
+            current = m_pColourBox->count();
+        add(c.colour, QString::fromUtf8(c.name));
+    }
+    if (current < 0 && !gdi::IsSentinel(colour)) {
+        current = m_pColourBox->count();
+        add(colour, QStringLiteral("自定义"));
+    }
+    m_pColourBox->setCurrentIndex(std::max(0, current));
+
+    auto* colourLabel = new QLabel(QStringLiteral("颜色(&C):"), this);
+    colourLabel->setBuddy(m_pColourBox);
+    auto* colourRow = new QHBoxLayout;
+    colourRow->addWidget(colourLabel);
+    colourRow->addWidget(m_pColourBox);
+    colourRow->addStretch();
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pFontDialog);
+    layout->addLayout(colourRow);
+    layout->addWidget(buttons);
+    m_pFontDialog->setVisible(true);
+}
+
+QFont CFontColourDialog::SelectedFont() const {
+    return m_pFontDialog->currentFont();
+}
+
+gdi::COLORREF CFontColourDialog::SelectedColour() const {
+    return static_cast<gdi::COLORREF>(m_pColourBox->currentData().toUInt());
 }

@@ -5,11 +5,15 @@
 #include "platform/gdi/Colour.h"
 #include "platform/gdi/Font.h"
 
+#include <QDialog>
 #include <QFont>
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
+class QComboBox;
+class QFontDialog;
 class QWidget;
 
 namespace gdi {
@@ -77,7 +81,8 @@ public:
     // Reads ToString's form back; returns the colour read.
     gdi::COLORREF FromString(const QString& text);
 
-    // The system's font dialog, started from `font` (or this font); true when the user chose one.
+    // The font dialog (CFontColourDialog), started from `font` (or this font) and this font's
+    // colour; true when the user chose one: the font and the colour are then taken.
     bool ChooseFont(const gdi::LOGFONT* font = nullptr, QWidget* parent = nullptr);
 
     // The created font.
@@ -92,4 +97,27 @@ private:
     gdi::COLORREF m_colour = 0;
     gdi::Dc* m_colourDC = nullptr;
     QFont m_font;
+};
+
+// Qt's font dialog with the text colour beside it: the sixteen standard colours, and the starting
+// colour as "自定义" when it is none of them.
+class CFontColourDialog : public QDialog {
+public:
+    CFontColourDialog(const QFont& font, gdi::COLORREF colour, QWidget* parent = nullptr);
+
+    QFont SelectedFont() const;
+    gdi::COLORREF SelectedColour() const;
+
+    QFontDialog* FontDialog() const { return m_pFontDialog; }
+    QComboBox* ColourBox() const { return m_pColourBox; }
+
+    struct NamedColour {
+        gdi::COLORREF colour;
+        const char* name;
+    };
+    static const std::vector<NamedColour>& StandardColours();
+
+private:
+    QFontDialog* m_pFontDialog;
+    QComboBox* m_pColourBox;
 };

@@ -1,6 +1,7 @@
 #include "data/TextCipher.h"
 
 #include "data/Rijndael.h"
+#include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/Sound.h"
 
@@ -25,6 +26,10 @@ int HexDigit(char c) {
 }
 
 } // namespace
+
+QString data::DescriptionKey() {
+    return res::LoadString(57676);
+}
 
 void ByteToHex(unsigned char byte, char* out) {
     static const char digits[] = "0123456789ABCDEF";

@@ -8,6 +8,11 @@
 
 class CRijndael;
 
+namespace data {
+// The key of the enciphered subject and exam names (string 57676; never shown).
+QString DescriptionKey();
+} // namespace data
+
 // Two upper-case digits and a terminating zero (out holds 3 chars).
 void ByteToHex(unsigned char byte, char* out);
 // True when both characters are "0"-"9" or "A"-"F"; lower-case digits are refused.

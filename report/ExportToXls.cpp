@@ -1,6 +1,7 @@
 #include "report/ExportToXls.h"
 
 #include "platform/drensil/Drensil.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr int IDS_EXPORT_FAILED = 57652;
 constexpr int IDS_INFO_CAPTION = 57656;
+constexpr int IDS_EXPORTED_TO = 61501;
 
 ExportClock& Clock() {
     static ExportClock clock;
@@ -57,7 +59,9 @@ QByteArray XlsBytes(const IReportRowSource& rows) {
     QByteArray bytes;
     for (int r = 0; r < n; ++r) {
         for (int c = 0; c < m; ++c) {
-            bytes += text::ToGbk(rows.GetItemText(r, c));
+            // The grid pads numbers with blanks to line them up; a spreadsheet would read such a
+            // cell as text, so the blanks are left out and numbers arrive as numbers.
+            bytes += text::ToGbk(rows.GetItemText(r, c).trimmed());
             bytes += '\t';
         }
         bytes += '\n';
@@ -80,8 +84,18 @@ QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString
                        ui::MB_OK | ui::MB_ICONERROR);
         return {};
     }
-    const WaitCursor wait(options.waitCursor);
-    drensil::SayHello(path, rows.GetRowCount(), rows.GetColumnCount(), caption, QStringLiteral("$"));
+    bool opened = false;
+    {
+        const WaitCursor wait(options.waitCursor);
+        opened =
+            drensil::SayHello(path, rows.GetRowCount(), rows.GetColumnCount(), caption, QStringLiteral("$"));
+    }
+    if (!opened) {
+        // No application opens .xls files here: the user must know where the file went.
+        qCInfo(vlog::report) << "no application opened" << path;
+        ui::MessageBox(parent, res::LoadString(IDS_EXPORTED_TO).arg(QDir::toNativeSeparators(path)),
+                       res::LoadString(IDS_INFO_CAPTION), ui::MB_OK | ui::MB_ICONINFORMATION);
+    }
     return path;
 }
 

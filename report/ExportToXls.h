@@ -21,15 +21,17 @@ struct XlsExportOptions {
 };
 
 // Every cell followed by a tab, every row by a line feed, in code page 936 (a character GBK lacks
-// becomes '?'); the dialog's row and column counts decide what is written.
+// becomes '?'); the dialog's row and column counts decide what is written. Cell texts lose the
+// blanks around them (the grid's padding), so that a spreadsheet reads numbers as numbers.
 QByteArray XlsBytes(const IReportRowSource& rows);
 
 // The export file of the moment `t`: `directory` + "%1d.xls" of t.
 QString XlsFilePath(const QString& directory, std::time_t t);
 
-// Writes the file into `directory` and calls SayHello(path, rows, columns, caption, "$"). When the
-// file cannot be created or written, "报表输出到EXCEL出现错误！" is shown, a partly written file is
-// removed and SayHello is not called. Answers the path written, empty when there is none.
+// Writes the file into `directory` and calls SayHello(path, rows, columns, caption, "$"); when no
+// application opens the file, "已导出到：<path>" tells where it is. When the file cannot be created
+// or written, "报表输出到EXCEL出现错误！" is shown, a partly written file is removed and SayHello is
+// not called. Answers the path written, empty when there is none.
 QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString& caption,
                     const QString& directory, const XlsExportOptions& options = {});
 

@@ -1,6 +1,7 @@
 #include "report/GridPrint.h"
 
 #include "controls/grid/GridCtrl.h"
+#include "platform/report/PageChoice.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QPrintDialog>
@@ -44,6 +45,8 @@ std::intptr_t PrintGridOnRequest(CGridCtrl& grid) {
         return 0;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(name);
+    // The page chosen with 报表打印设置, not the printer's own default page.
+    report::ApplyChosenPage(printer);
     printer.setPrintRange(QPrinter::AllPages);
     QPrintDialog dialog(&printer, nullptr);
     SetupGridPrintDialog(dialog);

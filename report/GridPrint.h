@@ -16,8 +16,9 @@ class QPrinter;
 inline constexpr unsigned WM_PRINTGRID = 0xA74;
 
 // The report dialogs' answer to WM_PRINTGRID: without a default printer nothing happens;
-// otherwise the print dialog opens on the default printer (all pages, no page range, no selection,
-// no printing to a file) and on OK the grid is printed on the chosen printer. Always 0.
+// otherwise the print dialog opens on the default printer with the page chosen with 报表打印设置
+// (all pages, no page range, no selection, no printing to a file) and on OK the grid is printed
+// on the chosen printer. Always 0.
 std::intptr_t PrintGridOnRequest(CGridCtrl& grid);
 
 // Prints a grid on a printer the user chose: by default the grid prints itself; tests install

@@ -44,6 +44,7 @@ void BuildGridReport(report::IReport& rpt, const IReportRowSource& rows, const G
                          static_cast<float>(rows.GetColumnWidth(c) * layout.widthFactor));
     }
     detail.shrinkToFit = false;
+    detail.alignNumbersRight = true; // as the grid shows them, so that the decimals line up
     detail.titleRow.style = layout.captionStyle;
 
     report::Section& footer = rpt.PageFooter();

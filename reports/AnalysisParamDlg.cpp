@@ -1,8 +1,12 @@
 #include "reports/AnalysisParamDlg.h"
 
+#include "controls/ComboChoice.h"
 #include "controls/grid/GridCellCheck.h"
 #include "controls/grid/GridFont.h"
+#include "data/AppContext.h"
+#include "data/ExamChooser.h"
 #include "platform/db/DbError.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 #include "reports/AnalysisParams.h"
@@ -73,7 +77,7 @@ CAnalysisParamDlg::CAnalysisParamDlg(QWidget* parent) : ui::Dialog(IDD, parent) 
     m_Grid.show();
 
     // The exam saved last is shown again.
-    m_strExam = reports::AppAnalysisContext().m_strAnalysisExam;
+    m_strExam = data::AnalysisContext().m_strAnalysisExam;
 }
 
 CAnalysisParamDlg::~CAnalysisParamDlg() = default;
@@ -125,24 +129,19 @@ bool CAnalysisParamDlg::OnInitDialog() {
 }
 
 void CAnalysisParamDlg::FillExamList() {
-    try {
-        db::Connection& db = reports::AppConnection();
-        // The entries come in text order, as the sorted box keeps them.
-        for (const reports::ExamEntry& e : reports::ExamEntries(db, m_cipher))
-            m_cbExam->addItem(e.text);
-    } catch (const db::DbError&) {
-        // Without a connection the box only offers typing.
-    }
+    // Without a connection the box only offers typing. The entries come in text order, as the
+    // sorted box keeps them, each with its exam's id.
+    if (data::HasDatabase())
+        for (const data::ExamEntry& e : data::ExamEntries(data::Database(), m_cipher))
+            m_cbExam->addItem(e.text, e.id);
     m_cbExam->setEditText(m_strExam);
 }
 
 void CAnalysisParamDlg::FillSubjectGrid() {
+    // Without a connection there are no rows: the grid keeps its header.
     std::vector<reports::SubjectRow> rows;
-    try {
-        rows = reports::SubjectRows(reports::AppConnection(), m_cipher, reports::AppAnalysisContext());
-    } catch (const db::DbError&) {
-        // No rows: the grid keeps its header.
-    }
+    if (data::HasDatabase())
+        rows = reports::SubjectRows(data::Database(), m_cipher, data::AnalysisContext());
     for (const reports::SubjectRow& row : rows) {
         const int n = row.number;
         m_nRows = n + 1;
@@ -179,13 +178,11 @@ void CAnalysisParamDlg::SaveParams() {
     for (int i = 1; i < m_nRows; ++i)
         checks.push_back(GetSubjectCheck(i));
 
+    // Without a connection no exam can be found.
     reports::SaveResult result = reports::SaveResult::NoExam;
-    try {
-        result = reports::SaveParams(reports::AppConnection(), m_cipher, m_strExam, checks,
-                                     reports::AppAnalysisContext());
-    } catch (const db::DbError&) {
-        // No connection: no exam can be found.
-    }
+    if (data::HasDatabase())
+        result = reports::SaveParams(data::Database(), m_cipher, m_strExam, checks, data::AnalysisContext(),
+                                     ChosenEntryData(*m_cbExam));
     if (result == reports::SaveResult::NoExam) {
         m_strMessage = res::LoadString(IDS_NO_EXAM);
         ui::MessageBox(this, m_strMessage, m_strCaption, ui::MB_OK | ui::MB_ICONINFORMATION);
@@ -217,7 +214,7 @@ void CAnalysisParamDlg::OnTotalTypeChange() {
 }
 
 void CAnalysisParamDlg::ComputeTotals() {
-    const int examId = reports::AppAnalysisContext().m_nAnalysisExamId;
+    const int examId = data::AnalysisContext().m_nAnalysisExamId;
     const int type = m_cbTotalType->currentIndex();
     if (examId == -1 || type < 0)
         return;
@@ -227,10 +224,11 @@ void CAnalysisParamDlg::ComputeTotals() {
             subjects.push_back(i);
     try {
         const reports::CWaitCursor wait;
-        reports::ComputeValidTotals(reports::AppConnection(), examId, type, subjects);
+        reports::ComputeValidTotals(data::Database(), examId, type, subjects);
     } catch (const db::DbError& e) {
         // All statements ran in one transaction: nothing has changed.
-        m_strMessage = reports::DbErrorMessage(e.Message());
+        qCWarning(vlog::db) << "valid totals of exam" << examId << "not computed:" << e.Message();
+        m_strMessage = reports::DbErrorMessage(data::DbErrorText(e));
         ui::MessageBox(this, m_strMessage, m_strCaption, ui::MB_OK | ui::MB_ICONERROR);
         return;
     }

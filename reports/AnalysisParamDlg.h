@@ -3,7 +3,7 @@
 // frame's analysis context (mode 0); in mode 1 the same dialog recomputes the students' valid
 // arts, science or overall totals from the ticked subjects.
 
-#include "app/MsgBox.h"
+#include "controls/MsgBox.h"
 #include "controls/grid/GridCtrl.h"
 #include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"

@@ -1,11 +1,12 @@
 #pragma once
-// What the analysis-parameter dialog lists and stores: the exam entries, the subject rows with
-// their checks, the exam id of a chosen text, and saving the choice into the analysis context.
+// What the analysis-parameter dialog lists and stores: the subject rows with their checks, and
+// saving the choice into the analysis context. The exam box lists data::ExamEntries.
 
+#include "data/AnalysisContext.h"
 #include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <vector>
 
@@ -13,41 +14,26 @@ class CTextCipher;
 
 namespace reports {
 
-struct ExamEntry {
-    QString text; // grade description (or code), "|", deciphered exam description
-    int id = -1;
-};
-
-// One entry per registered exam, in text order (the order the sorted exam box shows). A database
-// error ends the list quietly; the entries read so far stay.
-std::vector<ExamEntry> ExamEntries(db::Connection& connection, CTextCipher& cipher);
-
-// Direction 0 turns a grade code into its description, direction 1 a description into its code.
-// No match, a NULL column or a database error leave `value` as it was.
-void LookupGrade(db::Connection& connection, int direction, QString& value);
-
 struct SubjectRow {
     int number = 0; // 1-based row in subject order: score column "s%02d" of it
     QString name;
     bool checked = false; // the context's flag for this row
 };
 
-// The subjects in id order, at most the context's 50; a database error ends the list quietly.
+// The subjects in id order, at most the context's 50; a database error ends the list (logged).
 std::vector<SubjectRow> SubjectRows(db::Connection& connection, CTextCipher& cipher,
                                     const CAnalysisContext& context);
-
-// The exam named by a text of the exam box: the part before the first "|" is the grade (its
-// description turned back into its code), the rest the exam description. -1 when no registered
-// exam matches or the database fails.
-int GetExamId(db::Connection& connection, CTextCipher& cipher, const QString& examText);
 
 enum class SaveResult { NoExam, Saved };
 
 // Writes the exam text, its id and the checks of the listed rows (checks[i] for subject i + 1, at
-// most 50) into the context. An empty exam text, or one that names no registered exam, is refused
-// and changes nothing. Flags past the listed rows keep their values.
+// most 50) into the context. The exam is the one of the box's entry (`entryData`, its id) or, for
+// a typed text, the one the text names (data::ResolveExam). An empty exam text, or one that names
+// no registered exam, is refused and changes nothing; so is a database failure (logged). Flags
+// past the listed rows keep their values.
 SaveResult SaveParams(db::Connection& connection, CTextCipher& cipher, const QString& examText,
-                      const std::vector<bool>& checks, CAnalysisContext& context);
+                      const std::vector<bool>& checks, CAnalysisContext& context,
+                      const QVariant& entryData = {});
 
 // Fixed texts of the dialog.
 inline QString ParamCaption() {

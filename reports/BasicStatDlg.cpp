@@ -1,6 +1,8 @@
 #include "reports/BasicStatDlg.h"
 
+#include "data/AppContext.h"
 #include "platform/db/DbError.h"
+#include "platform/log/Log.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
 #include "report/ExportToXls.h"
@@ -9,6 +11,7 @@
 #include "reports/BasicStats.h"
 #include "reports/ReportDialogSupport.h"
 #include "reports/ReportQueries.h"
+#include "reports/ValidTotals.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -136,12 +139,13 @@ bool CBasicStatDlg::OnInitDialog() {
         sink->SetTable(&m_table);
     }
     // The grid's print request comes to this dialog while it is open.
-    reports::SetAppPrintTarget(this);
+    data::SetPrintTarget(this);
     return true;
 }
 
 void CBasicStatDlg::Compute() {
     QString error;
+    QString notComputed;
     {
         const reports::CWaitCursor wait;
         DoDataExchange(true);
@@ -150,28 +154,37 @@ void CBasicStatDlg::Compute() {
         options.accumType = m_nAccumType;
         options.keepCountColumns = m_bRankPending || m_nCountColumns == 1;
         try {
-            db::Connection& db = reports::AppConnection();
-            const CAnalysisContext& context = reports::AppAnalysisContext();
-            if (m_nMode == reports::kGradeStats && m_bRankPending)
-                reports::ComputeGradeRanks(db, m_cipher, context, options, m_table);
-            else
-                reports::ComputeBasicStat(m_nMode, db, m_cipher, context, options, m_table);
+            db::Connection& db = data::Database();
+            const CAnalysisContext& context = data::AnalysisContext();
+            // Totals never computed would leave their columns empty without a word.
+            notComputed = reports::TotalsNotComputedMessage(db, context,
+                                                            reports::TotalsRead(m_nMode, options.accumType));
+            if (notComputed.isEmpty()) {
+                if (m_nMode == reports::kGradeStats && m_bRankPending)
+                    reports::ComputeGradeRanks(db, m_cipher, context, options, m_table);
+                else
+                    reports::ComputeBasicStat(m_nMode, db, m_cipher, context, options, m_table);
+            }
         } catch (const db::DbError& e) {
-            error = e.Message(); // the rows filled so far are shown
+            qCWarning(vlog::db) << "statistics" << m_nMode << "cut short:" << e.Message();
+            error = data::DbErrorText(e); // the rows filled so far are shown
         }
-        if (m_nMode == reports::kGradeStats && m_bRankPending)
-            m_nCountColumns = 1;
-
-        reports::ShowTable(m_grid, m_table);
-        m_nRows = m_table.RowCount();
-        m_nCols = m_table.ColumnCount();
-        if (!m_table.caption.isEmpty())
-            setWindowTitle(m_table.caption);
-        m_grid.AutoSize();
-        m_grid.update();
+        if (notComputed.isEmpty()) {
+            if (m_nMode == reports::kGradeStats && m_bRankPending)
+                m_nCountColumns = 1;
+            reports::ShowTable(m_grid, m_table);
+            m_nRows = m_table.RowCount();
+            m_nCols = m_table.ColumnCount();
+            if (!m_table.caption.isEmpty())
+                setWindowTitle(m_table.caption);
+            m_grid.AutoSize();
+            m_grid.update();
+        }
         m_bRankPending = false;
         DoDataExchange(false);
     }
+    if (!notComputed.isEmpty())
+        ui::MessageBox(this, notComputed, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONINFORMATION);
     if (!error.isEmpty())
         ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
                        ui::MB_OK | ui::MB_ICONERROR);
@@ -209,7 +222,7 @@ void CBasicStatDlg::OnExportSpreadsheet() {
     XlsExportOptions options;
     options.waitCursor = true;
     options.needsDataRows = false;
-    ExportToXls(this, m_rows, windowTitle(), reports::AppDirectory(), options);
+    ExportToXls(this, m_rows, windowTitle(), data::AppDirectory(), options);
 }
 
 std::intptr_t CBasicStatDlg::OnPrintGrid(std::uintptr_t, std::intptr_t) {

@@ -1,5 +1,6 @@
 #include "reports/BasicStats.h"
 
+#include "platform/log/Log.h"
 #include "reports/ClassStandardScores.h"
 #include "reports/ClassSubjectTables.h"
 #include "reports/Format.h"
@@ -211,6 +212,14 @@ void ComputeGradeRanks(db::Connection& connection, CTextCipher& cipher, const CA
     RankGradeStats(connection, context, options.statistic, options.accumType, table);
 }
 
+std::vector<int> TotalsRead(int mode, int accumType) {
+    if (mode == kGradeStats)
+        return accumType == kStreamRows ? std::vector<int>{2, 0, 1} : std::vector<int>{2};
+    if (mode == kClassStandardScores)
+        return {2};
+    return {};
+}
+
 void ComputeBasicStat(int mode, db::Connection& connection, CTextCipher& cipher,
                       const CAnalysisContext& context, const GradeStatOptions& options, CReportTable& table) {
     switch (mode) {
@@ -254,8 +263,9 @@ void RankGradeStats(db::Connection& connection, const CAnalysisContext& context,
                 if (!rs.IsEOF())
                     stream[c] = rs.Field(0).ToString();
             }
-        } catch (const db::DbError&) {
+        } catch (const db::DbError& e) {
             // The classes not yet looked up keep no stream; the ranking goes on.
+            qCWarning(vlog::db) << "class streams of exam" << examId << "cut short:" << e.Message();
         }
     }
 
@@ -275,6 +285,9 @@ void RankGradeStats(db::Connection& connection, const CAnalysisContext& context,
                     table.SetText(rows[i], valueCol + 1, FormatInt(*ranks[i], 2), CellAlign::Right);
         }
         table.SetText(0, valueCol + 1, QStringLiteral("名次"), CellAlign::Right);
+        // The summary rows are not ranked; their student counts would read as ranks.
+        for (int r = classes + 1; r < table.RowCount(); ++r)
+            table.SetText(r, valueCol + 1, QString());
     }
 }
 

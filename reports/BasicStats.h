@@ -4,8 +4,8 @@
 // the frame the basic-statistics dialog shares with its other modes (class-by-subject tables,
 // subject-by-class tables, class standard scores): its opening table, captions and print layout.
 
+#include "data/AnalysisContext.h"
 #include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 #include "reports/ReportTable.h"
 
 #include <QColor>
@@ -72,6 +72,10 @@ void ComputeGradeStats(db::Connection& connection, CTextCipher& cipher, const CA
 // ranks in the quantity to its left (by stream with two summary rows).
 void ComputeGradeRanks(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
                        const GradeStatOptions& options, CReportTable& table);
+
+// The totals a computation of the mode reads, as indices of the total-type list: 总分 in modes 0
+// and 3, and 文总 and 理总 too in mode 0 by stream; none in the block tables.
+std::vector<int> TotalsRead(int mode, int accumType);
 
 // "统计计算" in any mode: the grade statistics (mode 0, with `options`), the class-by-subject or
 // subject-by-class table (modes 1 and 2) or the class standard scores (mode 3).

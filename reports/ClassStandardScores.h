@@ -3,8 +3,8 @@
 // far the class mean lies from the grade mean, (class mean − grade mean) × √(class count) / grade
 // deviation.
 
+#include "data/AnalysisContext.h"
 #include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 #include "reports/ReportTable.h"
 
 class CTextCipher;

@@ -3,8 +3,8 @@
 // (blocks by subject, a row per class): full mark, count, lowest, highest, mean, deviation,
 // coefficient of variation, excellent and pass rates of each class in each participating subject.
 
+#include "data/AnalysisContext.h"
 #include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 #include "reports/ReportTable.h"
 
 #include <QString>

@@ -1,5 +1,6 @@
 #include "reports/Format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -14,7 +15,11 @@ QString FormatFixed(double value, int width, int decimals) {
     char buffer[400];
     const std::to_chars_result r =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    const QString text = QString::fromLatin1(buffer, int(r.ptr - buffer));
+    QString text = QString::fromLatin1(buffer, int(r.ptr - buffer));
+    // A negative value that rounds to zero is shown as zero: "-0.00" reads as a different number.
+    if (text.startsWith(u'-') &&
+        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; }))
+        text.remove(0, 1);
     return text.rightJustified(width, u' ');
 }
 
@@ -27,8 +32,16 @@ QString ClassLabel(int cls) {
 }
 
 QString ExamTitle(const QString& examText) {
-    QString title = examText;
-    title.replace(u'|', QStringLiteral("级"));
+    // A grade named "高2008级" already says 级: the bar then joins without a second one.
+    const QChar ji = QStringLiteral("级").at(0);
+    QString title;
+    title.reserve(examText.size());
+    for (const QChar c : examText) {
+        if (c != u'|')
+            title += c;
+        else if (!title.endsWith(ji))
+            title += ji;
+    }
     return title;
 }
 

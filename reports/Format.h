@@ -9,7 +9,8 @@
 
 namespace reports {
 
-// printf "%*.*f": width is the minimum width, padded with blanks on the left.
+// printf "%*.*f": width is the minimum width, padded with blanks on the left. A negative value
+// that rounds to zero loses its sign ("0.00", not "-0.00").
 QString FormatFixed(double value, int width, int decimals);
 // printf "%6.2f", the format of every statistic in the reports.
 inline QString Format62(double value) {
@@ -20,7 +21,8 @@ QString FormatInt(long long value, int width);
 // "%2d班": the label of class `cls`.
 QString ClassLabel(int cls);
 
-// The exam text of the analysis context as titles show it: every "|" replaced by "级".
+// The exam text of the analysis context as titles show it: every "|" replaced by "级", or dropped
+// when the grade before it already ends in 级 ("高2008级|期中" → "高2008级期中").
 QString ExamTitle(const QString& examText);
 
 // A value at the two decimals it is shown with, so that equal shown values compare equal.

@@ -1,44 +1,17 @@
 #include "reports/ReportDialogSupport.h"
 
-#include "app/MainFrm.h"
-#include "app/VeltoraApp.h"
 #include "controls/grid/GridCtrl.h"
-#include "platform/db/DbError.h"
+
+#include "platform/ui/MessageBox.h"
+#include "reports/ReportQueries.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QLineEdit>
 
+#include <algorithm>
 #include <cmath>
 
 namespace reports {
-
-db::Connection& AppConnection() {
-    CVeltoraApp* app = GetVeltoraApp();
-    if (!app || !app->m_pConnection || !app->m_pConnection->IsOpen())
-        throw db::DbError(db::DbError::kNotOpen, QStringLiteral("数据库没有连接"));
-    return *app->m_pConnection;
-}
-
-CAnalysisContext& AppAnalysisContext() {
-    CVeltoraApp* app = GetVeltoraApp();
-    if (CMainFrame* frame = app ? app->GetMainWnd() : nullptr)
-        return *frame;
-    // No frame (a tool, a test without one): a context that names nothing.
-    static CAnalysisContext none;
-    none = CAnalysisContext();
-    return none;
-}
-
-QString AppDirectory() {
-    CVeltoraApp* app = GetVeltoraApp();
-    return app && !app->m_strAppDir.isEmpty() ? app->m_strAppDir : CVeltoraApp::ProgramDirectory();
-}
-
-void SetAppPrintTarget(QWidget* dialog) {
-    CVeltoraApp* app = GetVeltoraApp();
-    if (CMainFrame* frame = app ? app->GetMainWnd() : nullptr)
-        frame->SetPrintTarget(dialog);
-}
 
 unsigned CellFormat(CellAlign align) {
     const unsigned centredLine = gdi::DT_VCENTER | gdi::DT_SINGLELINE;
@@ -78,10 +51,52 @@ void ShowTable(CGridCtrl& grid, const CReportTable& table) {
         }
 }
 
+void FitColumnsToTexts(CGridCtrl& grid) {
+    grid.AutoSize();
+    for (int c = 0; c < grid.GetColumnCount(); ++c) {
+        int width = 0;
+        for (int r = 0; r < grid.GetRowCount(); ++r)
+            if (CGridCellBase* cell = grid.GetCell(r, c); cell && !cell->GetText().isEmpty())
+                width = std::max(width, cell->GetCellExtent(nullptr).cx);
+        if (width > 0)
+            grid.SetColumnWidth(c, width);
+    }
+    grid.Refresh();
+}
+
 QRect DialogRect(int x, int y, int w, int h) {
     // Template units of a 9-point Chinese dialog font: 7/4 pixel across, 7/4 down.
     const auto px = [](int units) { return int(std::lround(units * 1.75)); };
     return {px(x), px(y), px(w), px(h)};
+}
+
+bool ReadIntEdit(QWidget* parent, const QLineEdit* edit, int& value, int lo, int hi) {
+    bool ok = false;
+    const int v = edit->text().trimmed().toInt(&ok);
+    if (ok && v >= lo && v <= hi) {
+        value = v;
+        return true;
+    }
+    const QString text = ok ? QStringLiteral("请输入一个介于 %1 和 %2 之间的整数。").arg(lo).arg(hi)
+                            : QStringLiteral("请输入一个整数。");
+    ui::MessageBox(parent, text, MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
+    return false;
+}
+
+bool ReadFloatEdit(QWidget* parent, const QLineEdit* edit, float& value) {
+    bool ok = false;
+    const float v = edit->text().trimmed().toFloat(&ok); // the C locale's form, as printed
+    if (ok) {
+        value = v;
+        return true;
+    }
+    ui::MessageBox(parent, QStringLiteral("请输入一个数字。"), MessageCaption(),
+                   ui::MB_OK | ui::MB_ICONWARNING);
+    return false;
+}
+
+QString FloatEditText(float value) {
+    return QString::number(double(value), 'g', 7);
 }
 
 CWaitCursor::CWaitCursor() {

@@ -1,28 +1,18 @@
 #pragma once
-// What the report dialogs share: the program's connection, folder and analysis context as the
-// running application holds them, the table → grid copy, the wait cursor and the layout of
-// dialog-template units.
+// What the report dialogs share: the table → grid copy, the wait cursor and the layout of
+// dialog-template units. The connection, the analysis context, the program folder and the print
+// target come from the shared home (data/AppContext.h).
 
-#include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 #include "reports/ReportTable.h"
 
 #include <QRect>
 #include <QString>
 
 class CGridCtrl;
+class QLineEdit;
 class QWidget;
 
 namespace reports {
-
-// The application's database connection; db::DbError (kNotOpen) when there is none.
-db::Connection& AppConnection();
-// The main frame's analysis context (an empty one while there is no frame).
-CAnalysisContext& AppAnalysisContext();
-// The program folder, where exports go.
-QString AppDirectory();
-// Registers `dialog` with the main frame as the window that gets the grid's print request.
-void SetAppPrintTarget(QWidget* dialog);
 
 // The grid's text-format flags of an alignment: 0x24, 0x25 or 0x26 (vertically centred, single
 // line); 0 for the grid's own format.
@@ -30,8 +20,20 @@ unsigned CellFormat(CellAlign align);
 // Replaces the grid's rows, columns, fixed rows and columns and every cell by the table's.
 void ShowTable(CGridCtrl& grid, const CReportTable& table);
 
+// Fits every column to the texts of its cells, the empty cells left out (the grid gives an empty
+// cell its default width, which would widen every column with a missing score or a blank row).
+void FitColumnsToTexts(CGridCtrl& grid);
+
 // A rectangle given in dialog-template units, in pixels.
 QRect DialogRect(int x, int y, int w, int h);
+
+// Reads a whole number from an edit box, as the dialogs' data exchange does: a text that is no whole
+// number, or one outside lo..hi, is reported in a message box and `value` keeps what it held.
+bool ReadIntEdit(QWidget* parent, const QLineEdit* edit, int& value, int lo, int hi);
+// The same for a number with decimals, read at single precision.
+bool ReadFloatEdit(QWidget* parent, const QLineEdit* edit, float& value);
+// "%g" of a single-precision number, as the edit boxes show it.
+QString FloatEditText(float value);
 
 // The wait cursor for a scope: it ends on every way out, exceptions included.
 class CWaitCursor {

@@ -1,7 +1,7 @@
 #include "reports/ReportQueries.h"
 
 #include "data/TextCipher.h"
-#include "platform/res/StringTable.h"
+#include "platform/log/Log.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -43,10 +43,6 @@ QString TotalColumn(int k) {
     return QStringLiteral("sum%1").arg(k);
 }
 
-QString DescriptionKey() {
-    return res::LoadString(57676);
-}
-
 void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name) {
     try {
         db::Recordset rs = Query(connection, QStringLiteral("select * from tavrinKMK where id=?"), {no});
@@ -54,9 +50,10 @@ void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QSt
             return;
         const db::Variant& desc = rs.Field(QStringLiteral("mydesc"));
         if (!desc.IsNull())
-            name = cipher.DecodeText(DescriptionKey(), desc.ToString());
-    } catch (const db::DbError&) {
+            name = cipher.DecodeText(data::DescriptionKey(), desc.ToString());
+    } catch (const db::DbError& e) {
         // The name stays as passed.
+        qCWarning(vlog::db) << "name of subject" << no << "not read:" << e.Message();
     }
 }
 

@@ -44,9 +44,6 @@ QString ScoreColumn(int no);
 // "sum1", "sum2" or "sum3".
 QString TotalColumn(int k);
 
-// The key of the enciphered subject and exam names.
-QString DescriptionKey();
-
 // The deciphered name of subject `no` (tavrinKMK row with that id). When there is no row, its name
 // is NULL or the database fails, `name` keeps what the caller passed.
 void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name);

@@ -56,4 +56,34 @@ bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
     return true;
 }
 
+QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
+                                 const std::vector<int>& totalTypes) {
+    const std::vector<int> subjects = context.ParticipatingSubjects();
+    if (!context.HasExam() || subjects.empty() || totalTypes.empty())
+        return {};
+    const int examId = context.m_nAnalysisExamId;
+    const QStringList items = TotalTypeItems();
+    QStringList missing;
+    for (const int type : totalTypes)
+        if (Query(connection,
+                  QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? AND %1 IS NOT NULL LIMIT 1")
+                      .arg(TotalColumn(type + 1)),
+                  {examId})
+                .IsEOF())
+            missing << items.value(type);
+    if (missing.isEmpty())
+        return {};
+    // Without any score there is nothing to total yet: the report says so by its empty cells.
+    QStringList present;
+    for (const int no : subjects)
+        present << ScoreColumn(no) + QStringLiteral(" IS NOT NULL");
+    if (Query(connection,
+              QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? AND (%1) LIMIT 1").arg(present.join(" OR ")),
+              {examId})
+            .IsEOF())
+        return {};
+    return QStringLiteral("本次考试的学生有效总分（%1）还没有计算。\n请先运行“统计分析→算学生有效总分”！")
+        .arg(missing.join(u'、'));
+}
+
 } // namespace reports

@@ -2,6 +2,7 @@
 // The students' valid totals: sum1 (arts), sum2 (science) or sum3 (all subjects) recomputed for
 // the analysis exam as the sum of the scores present in the ticked subjects, NULL when none is.
 
+#include "data/AnalysisContext.h"
 #include "platform/db/Connection.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
@@ -40,5 +41,13 @@ inline QString TotalsDoneMessage() {
 // the list throws std::out_of_range.
 bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
                         const std::vector<int>& subjects);
+
+// The check every report that reads the totals makes before it computes: for the analysis exam, the
+// totals of `totalTypes` (indices of the total-type list) that were never computed, that is that
+// no score row holds while some row holds a score of a participating subject. Empty when all were
+// computed (or there is no exam, no subject or no score to total); otherwise the message telling
+// the user to run 算学生有效总分 first, naming the missing totals. Throws db::DbError.
+QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
+                                 const std::vector<int>& totalTypes);
 
 } // namespace reports

@@ -409,6 +409,10 @@ public:
     void PrintPage(gdi::Dc* pDC, CPrintInfo* pInfo);
     void EndPrintJob(gdi::Dc* pDC, CPrintInfo* pInfo);
     int GetPrintPageCount() const { return m_nPageCount; }
+    // The first row of every printed page of the current print job: rows fill the body in turn
+    // and a row that does not fit starts the next page, so a row taller than the body has a page
+    // of its own (printed clipped to the body).
+    std::vector<int> GetPrintPageStarts() const;
     gdi::Size GetPrintPageSize() const { return {m_nPageWidth, m_nPageHeight}; }
 
     // Printing margins (header, footer, left, right, top, bottom, gap; -1 keeps a value).
@@ -445,6 +449,8 @@ public:
     void PrintPageFooter(gdi::Dc* pDC, CPrintInfo* pInfo);
     void PrintFixedRows(gdi::Dc* pDC, CPrintInfo* pInfo);
     void PrintFixedColumns(gdi::Dc* pDC, CPrintInfo* pInfo);
+    // Limits drawing to the page body (a row taller than the body is cut at its foot).
+    void ClipToPrintBody(gdi::Dc* pDC) const;
     void PrintGridLines(gdi::Dc* pDC, const gdi::Rect& rect, bool bFirstRow, bool bFirstCol);
     QString PrintWindowTitle() const;
     virtual std::unique_ptr<gdi::ImageList> CreateDragImage(gdi::Point* pHotSpot);

@@ -12,7 +12,6 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -146,6 +145,10 @@ bool CGridCtrl::PasteTextToGrid(CGridCellId cell, const QMimeData* pDataObject, 
         return false;
     const QString text = pDataObject->text();
 
+    // Tabs separate the fields of the grid's own copies and of spreadsheets; commas only separate
+    // fields of a text without tabs, so a copied cell holding a comma comes back as one cell.
+    const QChar separator = text.contains(u'\t') ? QChar(u'\t') : QChar(u',');
+
     int maxRow = -1;
     int maxCol = -1;
     int row = cell.row;
@@ -157,7 +160,7 @@ bool CGridCtrl::PasteTextToGrid(CGridCellId cell, const QMimeData* pDataObject, 
         // A blank line (a lone carriage return included) takes a row and writes nothing.
         if (!line.trimmed().isEmpty()) {
             int col = cell.col;
-            for (const QString& field : line.split(QRegularExpression(QStringLiteral("[\t,]")))) {
+            for (const QString& field : line.split(separator)) {
                 while (col < m_nCols && GetColumnWidth(col) == 0)
                     ++col;
                 if (col >= m_nCols)

@@ -2,6 +2,7 @@
 
 #include "controls/grid/GridCtrl.h"
 #include "controls/grid/ViewPrintPreview.h"
+#include "platform/report/PageChoice.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
@@ -59,6 +60,7 @@ QString CGridCtrl::PrintWindowTitle() const {
 bool CGridCtrl::Print(QPagedPaintDevice* pDevice) {
     if (!pDevice) {
         QPrinter printer(QPrinter::HighResolution);
+        report::ApplyChosenPage(printer);
         QPrintDialog dialog(&printer, nullptr);
         dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -126,15 +128,7 @@ void CGridCtrl::BeginPrintJob(Dc* pDC, CPrintInfo* pInfo) {
     m_nBodyHeight = m_nPageHeight - (m_nHeaderHeight + m_nFooterHeight + 2 * m_nGap) * m_CharSize.cy -
                     GetFixedRowHeight();
 
-    m_nPageCount = 1;
-    int total = 0;
-    for (int row = GetFixedRowCount(); row < GetRowCount(); ++row) {
-        total += GetRowHeight(row);
-        if (total > m_nBodyHeight) {
-            ++m_nPageCount;
-            total = GetRowHeight(row);
-        }
-    }
+    m_nPageCount = static_cast<int>(GetPrintPageStarts().size());
     m_nBodyWidth = m_nPageWidth - GetFixedColumnWidth() - (m_nLeftMargin + m_nRightMargin) * m_CharSize.cx;
     pInfo->nMaxPage = m_nPageCount;
     pInfo->nCurPage = 1;
@@ -155,18 +149,9 @@ void CGridCtrl::PrintPage(Dc* pDC, CPrintInfo* pInfo) {
     PrintHeader(pDC, pInfo);
     MoveOrigin(pDC, 0, m_nHeaderHeight * m_CharSize.cy + m_nGap * m_CharSize.cy + GetFixedRowHeight());
 
-    m_nCurrPrintRow = GetFixedRowCount();
-    int total = 0;
-    int pages = 1;
-    while (m_nCurrPrintRow < GetRowCount() && pages < pInfo->nCurPage) {
-        total += GetRowHeight(m_nCurrPrintRow);
-        if (total > m_nBodyHeight) {
-            if (++pages == pInfo->nCurPage)
-                break;
-            total = GetRowHeight(m_nCurrPrintRow);
-        }
-        ++m_nCurrPrintRow;
-    }
+    const std::vector<int> starts = GetPrintPageStarts();
+    const auto page = static_cast<std::size_t>(std::max(1, pInfo->nCurPage) - 1);
+    m_nCurrPrintRow = page < starts.size() ? starts[page] : GetRowCount();
     m_nCurrPrintCol = GetFixedColumnCount();
 
     PrintRowHeadings(pDC, pInfo);
@@ -181,9 +166,13 @@ void CGridCtrl::PrintPage(Dc* pDC, CPrintInfo* pInfo) {
     int top = 0;
     for (int row = m_nCurrPrintRow; row < GetRowCount(); ++row) {
         const int bottom = top + GetRowHeight(row);
-        if (bottom > m_nBodyHeight)
+        if (bottom > m_nBodyHeight && row != m_nCurrPrintRow)
             break;
+        const int level = pDC->SaveDC();
+        if (bottom > m_nBodyHeight)
+            ClipToPrintBody(pDC);
         PrintRowCells(pDC, row, m_nCurrPrintCol, GetColumnCount(), top, row == m_nCurrPrintRow);
+        pDC->RestoreDC(level);
         top = bottom;
     }
 
@@ -192,6 +181,25 @@ void CGridCtrl::PrintPage(Dc* pDC, CPrintInfo* pInfo) {
     PrintFooter(pDC, pInfo);
     pDC->SetWindowOrg(0, 0);
     pDC->RestoreDC(saved);
+}
+
+std::vector<int> CGridCtrl::GetPrintPageStarts() const {
+    std::vector<int> starts{GetFixedRowCount()};
+    int total = 0;
+    for (int row = GetFixedRowCount(); row < GetRowCount(); ++row) {
+        const int height = GetRowHeight(row);
+        if (total > 0 && total + height > m_nBodyHeight) {
+            starts.push_back(row);
+            total = 0;
+        }
+        total += height;
+    }
+    return starts;
+}
+
+void CGridCtrl::ClipToPrintBody(Dc* pDC) const {
+    // The body starts at the origin; the edges beyond the page are clipped by the paper anyway.
+    pDC->IntersectClipRect(Rect(-m_nPageWidth, 0, 2 * m_nPageWidth, m_nBodyHeight));
 }
 
 void CGridCtrl::EndPrintJob(Dc*, CPrintInfo*) {
@@ -241,12 +249,16 @@ void CGridCtrl::PrintFixedColumns(Dc* pDC, CPrintInfo*) {
         int top = 0;
         for (int row = m_nCurrPrintRow; row < GetRowCount(); ++row) {
             const int bottom = top + GetRowHeight(row);
-            if (bottom > m_nBodyHeight)
+            if (bottom > m_nBodyHeight && row != m_nCurrPrintRow)
                 break;
+            const int level = pDC->SaveDC();
+            if (bottom > m_nBodyHeight)
+                ClipToPrintBody(pDC);
             const Rect rect(left, top, right - 1, bottom - 1);
             if (CGridCellBase* pCell = GetCell(row, col))
                 pCell->PrintCell(pDC, row, col, rect);
             PrintGridLines(pDC, rect, row == m_nCurrPrintRow, col == 0);
+            pDC->RestoreDC(level);
             top = bottom;
         }
         left = right;

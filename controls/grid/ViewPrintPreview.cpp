@@ -1,6 +1,7 @@
 #include "controls/grid/ViewPrintPreview.h"
 
 #include "controls/grid/GridCtrl.h"
+#include "platform/report/PageChoice.h"
 
 #include <QHBoxLayout>
 #include <QPrintPreviewWidget>
@@ -21,7 +22,10 @@ CViewPrintPreview::CViewPrintPreview(CGridCtrl* pGrid, QWidget* pMainWnd)
     bar->addWidget(close);
     bar->addStretch();
     layout->addLayout(bar);
-    m_pPreview = new QPrintPreviewWidget(this);
+    // The pages as they will print: on the page chosen with 报表打印设置.
+    m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    report::ApplyChosenPage(*m_pPrinter);
+    m_pPreview = new QPrintPreviewWidget(m_pPrinter.get(), this);
     layout->addWidget(m_pPreview, 1);
     connect(m_pPreview, &QPrintPreviewWidget::paintRequested, this, &CViewPrintPreview::OnPaintRequested);
     connect(print, &QPushButton::clicked, this, &CViewPrintPreview::OnFilePrint);
@@ -29,7 +33,9 @@ CViewPrintPreview::CViewPrintPreview(CGridCtrl* pGrid, QWidget* pMainWnd)
     setWindowState(Qt::WindowMaximized);
 }
 
-CViewPrintPreview::~CViewPrintPreview() = default;
+CViewPrintPreview::~CViewPrintPreview() {
+    delete m_pPreview; // before the printer it draws on
+}
 
 void CViewPrintPreview::OnFilePrint() {
     // Printing itself is the owning dialog's business: it has the print dialog to ask with.

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <memory>
+
 class CGridCtrl;
 class QPrintPreviewWidget;
 class QPrinter;
@@ -28,6 +30,7 @@ private:
 
     QPointer<CGridCtrl> m_pGrid;
     QPointer<QWidget> m_pMainWnd;
+    std::unique_ptr<QPrinter> m_pPrinter;
     QPrintPreviewWidget* m_pPreview = nullptr;
     bool m_bPrintRequested = false;
 };

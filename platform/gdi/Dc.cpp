@@ -5,6 +5,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
 
 #include <climits>
@@ -129,6 +130,7 @@ Dc::~Dc() = default;
 
 void Dc::AttachPainter(QPainter* painter) {
     m_painter = painter;
+    m_painterFontSet = false;
     if (!painter || !painter->device())
         return;
     QPaintDevice* dev = painter->device();
@@ -732,9 +734,13 @@ bool Dc::Pie(const Rect& rect, Point start, Point end) {
     double span = angleOf(to) - a1;
     if (span <= 0)
         span += 360.0;
+    // A path keeps the angles unrounded, so that many thin wedges meet without gaps.
+    QPainterPath wedge(centre);
+    wedge.arcTo(box, a1, span);
+    wedge.closeSubpath();
     m_painter->save();
     PreparePenAndBrush();
-    m_painter->drawPie(box, static_cast<int>(std::lround(a1 * 16)), static_cast<int>(std::lround(span * 16)));
+    m_painter->drawPath(wedge);
     m_painter->restore();
     return true;
 }
@@ -1026,7 +1032,7 @@ Dc::Layout Dc::LayOut(const QString& input, const Rect& deviceRect, unsigned for
     // Prefix characters: "&x" underlines x, "&&" is one ampersand.
     QString text;
     int underline = -1;
-    if (format & DT_NOPREFIX) {
+    if ((format & DT_NOPREFIX) || !input.contains(QLatin1Char('&'))) {
         text = input;
     } else {
         text.reserve(input.size());
@@ -1067,8 +1073,10 @@ Dc::Layout Dc::LayOut(const QString& input, const Rect& deviceRect, unsigned for
         paragraphs << text;
     } else {
         QString t = text;
-        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (t.contains(QLatin1Char('\r'))) {
+            t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        }
         paragraphs = t.split(QLatin1Char('\n'));
     }
 
@@ -1174,6 +1182,18 @@ Dc::Layout Dc::LayOut(const QString& input, const Rect& deviceRect, unsigned for
     return out;
 }
 
+void Dc::ApplyPainterFont() const {
+    // Setting a painter's font is costly next to drawing a short text, so it is set only when the
+    // painter does not hold the selected font already.
+    const QFont& font = DeviceFont();
+    if (m_painterFontSet && m_painter->font() == m_painterFont && m_painterFontSource == font)
+        return;
+    m_painter->setFont(font);
+    m_painterFont = m_painter->font();
+    m_painterFontSource = font;
+    m_painterFontSet = true;
+}
+
 int Dc::DrawText(const QString& text, Rect& rect, unsigned format) {
     const Rect dr = LPtoDP(rect);
     const Layout layout = LayOut(text, dr, format);
@@ -1208,28 +1228,30 @@ int Dc::DrawText(const QString& text, Rect& rect, unsigned format) {
         return dr.left;
     };
 
-    DrawCall c;
-    c.op = DrawOp::Text;
-    c.rect = dr;
-    c.format = format;
-    c.colour = m_s.textColour;
-    c.bkColour = m_s.bkColour;
-    c.bkMode = m_s.bkMode;
-    c.font = m_s.font.GetLogFont();
-    QStringList texts;
-    for (const auto& line : layout.lines)
-        texts << line.text;
-    c.text = texts.join(QLatin1Char('\n'));
-    c.textOrigin = Point(layout.lines.empty() ? dr.left : lineX(layout.lines.front()), y);
-    c.textSize = Size(layout.width, layout.height);
-    RecordCall(std::move(c));
+    if (m_recorder) {
+        DrawCall c;
+        c.op = DrawOp::Text;
+        c.rect = dr;
+        c.format = format;
+        c.colour = m_s.textColour;
+        c.bkColour = m_s.bkColour;
+        c.bkMode = m_s.bkMode;
+        c.font = m_s.font.GetLogFont();
+        QStringList texts;
+        for (const auto& line : layout.lines)
+            texts << line.text;
+        c.text = texts.join(QLatin1Char('\n'));
+        c.textOrigin = Point(layout.lines.empty() ? dr.left : lineX(layout.lines.front()), y);
+        c.textSize = Size(layout.width, layout.height);
+        RecordCall(std::move(c));
+    }
 
     if (m_painter && !layout.lines.empty()) {
+        ApplyPainterFont();
         m_painter->save();
         const bool fits = layout.width <= dr.Width() && y >= dr.top && y + layout.height <= dr.bottom;
         if (!(format & DT_NOCLIP) && !fits)
             m_painter->setClipRect(dr.ToQRect(), Qt::IntersectClip);
-        m_painter->setFont(DeviceFont());
         m_painter->setPen(ToQColor(m_s.textColour));
         const int escapement = m_s.font.GetLogFont().lfEscapement;
         int lineY = y;
@@ -1291,10 +1313,10 @@ bool Dc::TextOut(int x, int y, const QString& text) {
     RecordCall(std::move(c));
 
     if (m_painter) {
+        ApplyPainterFont();
         m_painter->save();
         if (m_s.bkMode == OPAQUE)
             m_painter->fillRect(QRect(left, top, w, h), ToQColor(m_s.bkColour));
-        m_painter->setFont(DeviceFont());
         m_painter->setPen(ToQColor(m_s.textColour));
         const int escapement = m_s.font.GetLogFont().lfEscapement;
         if (escapement != 0) {

@@ -343,6 +343,7 @@ private:
     int ToLogicalLength(int device, bool vertical) const;
     const QFont& DeviceFont() const;
     const QFontMetrics& DeviceMetrics() const;
+    void ApplyPainterFont() const;
     Layout LayOut(const QString& text, const Rect& deviceRect, unsigned format) const;
     void PaintLine(Point from, Point to) const;
     void PreparePenAndBrush() const;
@@ -362,6 +363,9 @@ private:
     bool m_printing = false;
     mutable std::optional<QFont> m_deviceFont;
     mutable std::unique_ptr<QFontMetrics> m_deviceMetrics;
+    mutable bool m_painterFontSet = false;
+    mutable QFont m_painterFont;       // the painter's font after the last setFont of ours
+    mutable QFont m_painterFontSource; // the font given to it then
 };
 
 // A context over an image of its own (a memory DC with a selected bitmap), for raster

@@ -127,6 +127,9 @@ struct DetailGrid {
     RowDescription contentRow{0.58, 0};                 // one record
     bool shrinkToFit = false; // a cell text too wide shrinks its font; otherwise it is cut with "…"
     bool gridLines = true;
+    // A column whose every non-empty value is a number is right-aligned, whatever its own
+    // alignment, so that the decimals line up.
+    bool alignNumbersRight = false;
     std::vector<Column> columns;
     std::vector<ColumnGroup> columnGroups;
     std::vector<Group> groups; // outermost first

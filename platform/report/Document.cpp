@@ -19,6 +19,12 @@ namespace {
 constexpr double kCellPadding = 0.08; // cm on each side of a cell's text
 constexpr double kLineWidth = 0.02;   // cm
 constexpr double kMinFontSize = 4;
+constexpr double kCmPerPoint = 2.54 / 72;
+// Texts are measured once, large, and scaled to the size they print at; the margin covers the
+// rounding of the printer's font metrics.
+constexpr int kMeasurePixels = 1000;
+constexpr double kMeasureMargin = 1.05;
+constexpr double kEpsilon = 1e-9;
 const QColor kCaptionFill(232, 232, 232);
 
 double NonNegative(double v) {
@@ -55,6 +61,22 @@ QRectF Scaled(double x, double y, double w, double h, double dpc) {
     return QRectF(x * dpc, y * dpc, w * dpc, h * dpc);
 }
 
+// True when the field holds at least one value and every value that is not blank is a number.
+bool AllNumbers(const Recordset& records, int field) {
+    bool any = false;
+    for (int r = 0; r < records.RecordCount(); ++r) {
+        const QString v = records.Value(r, field).trimmed();
+        if (v.isEmpty())
+            continue;
+        bool ok = false;
+        v.toDouble(&ok); // the C locale's form, as the reports write numbers
+        if (!ok)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
 } // namespace
 
 Document::Document(ReportDefinition definition, Recordset records)
@@ -62,7 +84,17 @@ Document::Document(ReportDefinition definition, Recordset records)
     for (const Column& c : m_def.detail.columns) {
         const Field* f = m_records.FindField(c.field);
         m_columnField.push_back(f ? f->Index() : -1);
+        int align = c.contentAlign;
+        if (m_def.detail.alignNumbersRight && f && AllNumbers(m_records, f->Index()))
+            align = AlignRight | (align & (AlignTop | AlignMiddle | AlignBottom));
+        m_contentAlign.push_back(align);
     }
+    m_tableFontSize = m_def.fontSize > 0 ? m_def.fontSize : 9;
+}
+
+int Document::ContentAlign(int column) const {
+    return column >= 0 && column < static_cast<int>(m_contentAlign.size()) ? m_contentAlign[column]
+                                                                           : AlignLeft | AlignMiddle;
 }
 
 QString Document::FontFamily() {
@@ -96,7 +128,155 @@ int Document::Layout(double printableWidth, double printableHeight) {
 }
 
 int Document::PageCount() const {
-    return IsLabelReport() ? m_labelPages : std::max<int>(1, static_cast<int>(m_pages.size()));
+    if (IsLabelReport())
+        return m_labelPages;
+    return std::max<int>(1, static_cast<int>(m_pages.size())) * static_cast<int>(m_bands.size());
+}
+
+const std::vector<double>& Document::TextEms() const {
+    const std::vector<Column>& columns = m_def.detail.columns;
+    if (m_textEms.size() == columns.size())
+        return m_textEms;
+    QFont regular(m_family);
+    regular.setPixelSize(kMeasurePixels);
+    QFont bold = regular;
+    bold.setBold(true);
+    const QFontMetricsF regularMetrics(regular);
+    const QFontMetricsF boldMetrics(bold);
+    m_textEms.assign(columns.size(), 0.0);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        double widest = boldMetrics.horizontalAdvance(columns[c].caption);
+        if (m_columnField[c] >= 0)
+            for (int r = 0; r < m_records.RecordCount(); ++r)
+                widest =
+                    std::max(widest, regularMetrics.horizontalAdvance(m_records.Value(r, m_columnField[c])));
+        m_textEms[c] = widest / kMeasurePixels;
+    }
+    return m_textEms;
+}
+
+double Document::NeededWidth(int c, double points) const {
+    return TextEms()[c] * points * kCmPerPoint * kMeasureMargin + 2 * kCellPadding + kLineWidth;
+}
+
+bool Document::Shown(int c) const {
+    double total = 0;
+    for (const Column& column : m_def.detail.columns)
+        total += NonNegative(column.width);
+    return total <= 0 || NonNegative(m_def.detail.columns[c].width) > 0;
+}
+
+double Document::MinimumTableWidth() const {
+    double width = 0;
+    for (int c = 0; c < static_cast<int>(m_def.detail.columns.size()); ++c)
+        if (Shown(c))
+            width += NeededWidth(c, kMinTableFontSize);
+    return width;
+}
+
+PageSetup Document::EffectivePage() const {
+    PageSetup page = m_def.page;
+    if (IsLabelReport() || page.landscape || !m_def.detail.present || m_def.detail.columns.empty())
+        return page;
+    const double sides = NonNegative(page.leftMargin) + NonNegative(page.rightMargin);
+    const double portrait = NonNegative(page.paperWidth) - sides;
+    const double landscape = NonNegative(page.paperHeight) - sides;
+    if (landscape > portrait && MinimumTableWidth() > portrait + kEpsilon)
+        page.landscape = true;
+    return page;
+}
+
+void Document::FitColumns(double width) {
+    const std::vector<Column>& columns = m_def.detail.columns;
+    const int n = static_cast<int>(columns.size());
+    const double base = m_def.fontSize > 0 ? m_def.fontSize : 9;
+    m_tableFontSize = base;
+    m_bands.clear();
+    std::vector<int> all(n);
+    for (int c = 0; c < n; ++c)
+        all[c] = c;
+
+    double totalWeight = 0;
+    for (const Column& c : columns)
+        totalWeight += NonNegative(c.width);
+    // All-zero weights share the width equally.
+    const auto weight = [&](int c) { return totalWeight > 0 ? NonNegative(columns[c].width) : 1.0; };
+
+    // The columns of a band at the table's font: each as wide as its texts need, and what is
+    // left of the width shared by weight. When even the needs exceed the width, they shrink alike.
+    const auto spread = [&](const std::vector<int>& band) {
+        ColumnBand b{band, {0.0}};
+        std::vector<double> widths;
+        double used = 0, weights = 0;
+        for (int c : band) {
+            widths.push_back(Shown(c) ? NeededWidth(c, m_tableFontSize) : 0.0);
+            used += widths.back();
+            weights += Shown(c) ? weight(c) : 0.0;
+        }
+        const double slack = width - used;
+        for (std::size_t k = 0; k < band.size(); ++k) {
+            if (!Shown(band[k]))
+                continue;
+            if (slack >= 0)
+                widths[k] += weights > 0 ? slack * weight(band[k]) / weights : 0.0;
+            else if (used > 0)
+                widths[k] *= width / used;
+        }
+        for (double w : widths)
+            b.edges.push_back(b.edges.back() + w);
+        return b;
+    };
+
+    // 1. The weights alone, as long as every text fits its column.
+    bool fits = true;
+    ColumnBand weighted{all, {0.0}};
+    for (int c = 0; c < n; ++c) {
+        const double w = weight(c) / (totalWeight > 0 ? totalWeight : n) * width;
+        weighted.edges.push_back(weighted.edges.back() + w);
+        if (Shown(c) && w + kEpsilon < NeededWidth(c, base))
+            fits = false;
+    }
+    if (fits) {
+        m_bands.push_back(std::move(weighted));
+        return;
+    }
+
+    // 2. The widths the texts need, at the largest font size (in tenths of a point) that fits.
+    double perPoint = 0, fixed = 0; // total need = perPoint × points + fixed
+    for (int c = 0; c < n; ++c)
+        if (Shown(c)) {
+            perPoint += TextEms()[c] * kCmPerPoint * kMeasureMargin;
+            fixed += 2 * kCellPadding + kLineWidth;
+        }
+    double points = base;
+    if (perPoint * base + fixed > width + kEpsilon)
+        points = perPoint > 0 ? std::floor((width - fixed) / perPoint * 10) / 10 : base;
+    if (points >= kMinTableFontSize) {
+        m_tableFontSize = std::min(points, base);
+        m_bands.push_back(spread(all));
+        return;
+    }
+
+    // 3. The smallest font, the columns in bands that each repeat the first column.
+    m_tableFontSize = kMinTableFontSize;
+    std::vector<int> shown;
+    for (int c = 0; c < n; ++c)
+        if (Shown(c))
+            shown.push_back(c);
+    const int first = shown.front();
+    const double firstWidth = NeededWidth(first, m_tableFontSize);
+    std::size_t k = 1;
+    while (k < shown.size()) {
+        std::vector<int> band{first};
+        double used = firstWidth;
+        do {
+            used += NeededWidth(shown[k], m_tableFontSize);
+            band.push_back(shown[k++]);
+        } while (k < shown.size() && used + NeededWidth(shown[k], m_tableFontSize) <= width + kEpsilon);
+        m_bands.push_back(spread(band));
+    }
+    if (m_bands.empty())
+        m_bands.push_back(spread({first}));
 }
 
 double Document::CaptionHeight() const {
@@ -118,15 +298,7 @@ std::vector<std::vector<int>> Document::GroupStarts() const {
 
 void Document::LayoutTable(double width, double height) {
     const DetailGrid& d = m_def.detail;
-    m_columnEdges.assign(1, 0.0);
-    double total = 0;
-    for (const Column& c : d.columns)
-        total += NonNegative(c.width);
-    for (const Column& c : d.columns) {
-        // Weights fitted to the width; all-zero weights share it equally.
-        const double share = total > 0 ? NonNegative(c.width) / total : 1.0 / d.columns.size();
-        m_columnEdges.push_back(m_columnEdges.back() + share * width);
-    }
+    FitColumns(width);
 
     const bool table = d.present && !d.columns.empty();
     TableMetrics m;
@@ -170,8 +342,12 @@ void Document::RenderPage(QPainter& p, int index, double dpc) const {
         p.restore();
         return;
     }
-    if (index < static_cast<int>(m_pages.size())) {
-        for (const Band& b : m_pages[index].bands) {
+    // Across, then down: every band of columns of a page of rows before the next page of rows.
+    const int bands = static_cast<int>(m_bands.size());
+    const int rows = index / bands;
+    const ColumnBand& columns = m_bands[index % bands];
+    if (rows < static_cast<int>(m_pages.size())) {
+        for (const Band& b : m_pages[rows].bands) {
             switch (b.kind) {
             case BandKind::PageHeader:
                 DrawSection(p, m_def.pageHeader, b.top, m_width, dpc, index, -1);
@@ -180,10 +356,10 @@ void Document::RenderPage(QPainter& p, int index, double dpc) const {
                 DrawSection(p, m_def.reportHeader, b.top, m_width, dpc, index, -1);
                 break;
             case BandKind::Captions:
-                DrawCaptions(p, b.top, dpc);
+                DrawCaptions(p, columns, b.top, dpc);
                 break;
             case BandKind::Record:
-                DrawRecord(p, b.record, b.top, dpc);
+                DrawRecord(p, columns, b.record, b.top, dpc);
                 break;
             case BandKind::GroupHeader:
             case BandKind::GroupFooter:
@@ -291,11 +467,11 @@ void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int alig
 }
 } // namespace
 
-void Document::DrawCaptions(QPainter& p, double top, double dpc) const {
+void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, double dpc) const {
     const DetailGrid& d = m_def.detail;
     const double rowH = NonNegative(d.titleRow.height);
     const double fullH = CaptionHeight();
-    const QFont font = MakeFont(0, true);
+    const QFont font = MakeFont(m_tableFontSize, true);
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
     const QPen line(Qt::black, kLineWidth * dpc);
@@ -321,35 +497,36 @@ void Document::DrawCaptions(QPainter& p, double top, double dpc) const {
         return nullptr;
     };
 
-    for (std::size_t i = 0; i < d.columns.size(); ++i) {
-        const Column& c = d.columns[i];
+    for (std::size_t k = 0; k < band.columns.size(); ++k) {
+        const Column& c = d.columns[band.columns[k]];
         if (d.columnGroups.empty() || !groupOf(c))
-            cell(m_columnEdges[i], m_columnEdges[i + 1], top, fullH, c.caption, c.titleAlign);
+            cell(band.edges[k], band.edges[k + 1], top, fullH, c.caption, c.titleAlign);
         else
-            cell(m_columnEdges[i], m_columnEdges[i + 1], top + rowH, rowH, c.caption, c.titleAlign);
+            cell(band.edges[k], band.edges[k + 1], top + rowH, rowH, c.caption, c.titleAlign);
     }
     for (const ColumnGroup& g : d.columnGroups) {
         double x0 = -1, x1 = -1;
-        for (std::size_t i = 0; i < d.columns.size(); ++i)
-            if (g.columns.contains(d.columns[i].name, Qt::CaseInsensitive)) {
+        for (std::size_t k = 0; k < band.columns.size(); ++k)
+            if (g.columns.contains(d.columns[band.columns[k]].name, Qt::CaseInsensitive)) {
                 if (x0 < 0)
-                    x0 = m_columnEdges[i];
-                x1 = m_columnEdges[i + 1];
+                    x0 = band.edges[k];
+                x1 = band.edges[k + 1];
             }
         if (x0 >= 0)
             cell(x0, x1, top, rowH, g.title, g.textAlign);
     }
 }
 
-void Document::DrawRecord(QPainter& p, int record, double top, double dpc) const {
+void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, double top, double dpc) const {
     const DetailGrid& d = m_def.detail;
     const double h = NonNegative(d.contentRow.height);
-    const QFont font = MakeFont(0);
+    const QFont font = MakeFont(m_tableFontSize);
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
     const QPen line(Qt::black, kLineWidth * dpc);
-    for (std::size_t i = 0; i < d.columns.size(); ++i) {
-        const double x0 = m_columnEdges[i], x1 = m_columnEdges[i + 1];
+    for (std::size_t k = 0; k < band.columns.size(); ++k) {
+        const int i = band.columns[k];
+        const double x0 = band.edges[k], x1 = band.edges[k + 1];
         if (x1 - x0 <= 0)
             continue;
         const QRectF r = Scaled(x0, top, x1 - x0, h, dpc);
@@ -358,7 +535,7 @@ void Document::DrawRecord(QPainter& p, int record, double top, double dpc) const
             p.drawRect(r);
         }
         p.setPen(Qt::black);
-        DrawCellText(p, r, m_records.Value(record, m_columnField[i]), d.columns[i].contentAlign, font, fm,
+        DrawCellText(p, r, m_records.Value(record, m_columnField[i]), m_contentAlign[i], font, fm,
                      d.shrinkToFit, dpc);
     }
 }
@@ -389,7 +566,7 @@ void Document::DrawLabelPage(QPainter& p, int index, double dpc) const {
 }
 
 void Document::SetupPrinter(QPrinter& printer) const {
-    const PageSetup& s = m_def.page;
+    const PageSetup s = EffectivePage();
     const QSizeF paper(NonNegative(s.paperWidth) * 10, NonNegative(s.paperHeight) * 10);
     if (!paper.isEmpty())
         printer.setPageSize(QPageSize(paper, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch));

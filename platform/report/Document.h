@@ -26,19 +26,45 @@ public:
     bool IsLabelReport() const { return m_def.labels.has_value(); }
 
     // Lays the records out for a printable area of that size (cm); answers the page count.
+    //
+    // No number is cut: when the columns, fitted to the width by their weights, are too narrow
+    // for their texts, they take the widths their texts need (the rest of the width shared by
+    // weight); when that is still too wide, the table's font (captions and records) shrinks down
+    // to kMinTableFontSize; beyond that the columns are split into bands, each printed on pages
+    // of its own with the first column repeated (a band's pages follow each page of rows).
     int Layout(double printableWidth, double printableHeight);
+    // Pages of rows times column bands (at least one).
     int PageCount() const;
-    // The table's pages (empty for a label report).
+    // The table's pages of rows (empty for a label report).
     const std::vector<Page>& Pages() const { return m_pages; }
     const LabelGrid& Labels() const { return m_labelGrid; }
-    // Left edges of the columns and the right edge of the last, in cm (Layout fits them).
-    const std::vector<double>& ColumnEdges() const { return m_columnEdges; }
+
+    // Columns printed side by side: their indices and their left edges plus the right edge of the
+    // last, in cm from the printable area's left.
+    struct ColumnBand {
+        std::vector<int> columns;
+        std::vector<double> edges;
+    };
+    // One band of every column when they fit across a page.
+    const std::vector<ColumnBand>& ColumnBands() const { return m_bands; }
+    // The first band's edges: every column's when they fit across a page.
+    const std::vector<double>& ColumnEdges() const { return m_bands.front().edges; }
+    // The font size of the table's captions and records in the last layout.
+    double TableFontSize() const { return m_tableFontSize; }
+    // The alignment a column's values print with.
+    int ContentAlign(int column) const;
+
+    // The smallest the table's font gets before its columns are split.
+    static constexpr double kMinTableFontSize = 6;
+    // The page the report prints on: the definition's, turned to landscape when the table is too
+    // wide for a portrait page even at the smallest font.
+    PageSetup EffectivePage() const;
 
     // Draws page `index` (0-based) of the last layout. The painter's origin is the top-left of
     // the printable area; `dotsPerCm` is the device's scale.
     void RenderPage(QPainter& painter, int index, double dotsPerCm) const;
 
-    // Gives the printer the definition's paper, orientation and margins.
+    // Gives the printer the paper, orientation and margins of EffectivePage().
     void SetupPrinter(QPrinter& printer) const;
     // Lays out for the printer's printable area and prints every page, or the printer's page
     // range when it has one. False when the printer cannot be painted on.
@@ -59,8 +85,16 @@ private:
                      int record) const;
     void DrawBox(QPainter& p, const TextBox& box, double originX, double originY, double areaWidth,
                  double areaHeight, double dpc, int page, int record) const;
-    void DrawCaptions(QPainter& p, double top, double dpc) const;
-    void DrawRecord(QPainter& p, int record, double top, double dpc) const;
+    void DrawCaptions(QPainter& p, const ColumnBand& band, double top, double dpc) const;
+    void DrawRecord(QPainter& p, const ColumnBand& band, int record, double top, double dpc) const;
+    // Each column's widest text (caption or value) in ems of the report's font.
+    const std::vector<double>& TextEms() const;
+    // The width column `c` needs at font size `points`, in cm.
+    double NeededWidth(int c, double points) const;
+    // Whether column `c` takes part in the fitting (a column of weight 0 stays hidden).
+    bool Shown(int c) const;
+    double MinimumTableWidth() const;
+    void FitColumns(double width);
     void DrawLabelPage(QPainter& p, int index, double dpc) const;
     QFont MakeFont(double points, bool bold = false, bool italic = false) const;
 
@@ -70,7 +104,10 @@ private:
     double m_width = 0;
     double m_height = 0;
     std::vector<Page> m_pages;
-    std::vector<double> m_columnEdges;
+    std::vector<ColumnBand> m_bands{ColumnBand{{}, {0.0}}};
+    double m_tableFontSize = 9;
+    mutable std::vector<double> m_textEms; // measured on first use
+    std::vector<int> m_contentAlign;
     LabelGrid m_labelGrid;
     int m_labelPages = 1;
     QString m_family;

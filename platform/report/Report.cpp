@@ -5,6 +5,7 @@
 #include "platform/report/Document.h"
 #include "platform/report/LabelTemplate.h"
 #include "platform/report/Output.h"
+#include "platform/report/PageChoice.h"
 
 #include <atomic>
 #include <mutex>
@@ -15,7 +16,10 @@ namespace {
 
 class ReportObject final : public IReport, public com::IConnectionPointContainer {
 public:
-    ReportObject() : m_events(static_cast<IReport&>(*this), DIID_IReportEvents) { com::LockModule(); }
+    ReportObject() : m_events(static_cast<IReport&>(*this), DIID_IReportEvents) {
+        com::LockModule();
+        m_def.page = ChosenPageSetup();
+    }
 
     // IUnknown
     com::HRESULT QueryInterface(const com::Guid& iid, void** out) override {
@@ -55,6 +59,7 @@ public:
     // IReport
     void Reset() override {
         m_def = ReportDefinition{};
+        m_def.page = ChosenPageSetup(); // the page chosen with 报表打印设置
         m_records.Clear();
     }
     void SetFontSize(double points) override {

@@ -42,7 +42,8 @@ inline constexpr com::DispId PreviewClose = 55;
 
 class IReport : public com::IUnknown {
 public:
-    // Forgets the definition, the fields and the records (a new report).
+    // Forgets the definition, the fields and the records (a new report); the page becomes the
+    // one chosen with 报表打印设置.
     virtual void Reset() = 0;
     virtual void SetFontSize(double points) = 0;
     // The title of the print job (and of the preview window).

@@ -74,8 +74,8 @@ TEST_F(AdminALookup, AddOnEmptyTableStartsAtOneAndContinuesFromLastRow) {
     Open(dlg);
     CGridCtrl& grid = dlg.GetGrid();
     EXPECT_EQ(grid.GetRowCount(), 1);
-    Click(dlg, 1028);
-    Click(dlg, 1028);
+    Click(dlg, CExamNameDlg::IDC_ADD);
+    Click(dlg, CExamNameDlg::IDC_ADD);
     EXPECT_EQ(GridColumn(grid, 0), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
     EXPECT_EQ(GridColumn(grid, 1), (QStringList{QStringLiteral("*****"), QStringLiteral("*****")}));
     EXPECT_EQ(Column(QStringLiteral("SELECT id || mydesc FROM tavrinKSMC ORDER BY id")),
@@ -84,7 +84,7 @@ TEST_F(AdminALookup, AddOnEmptyTableStartsAtOneAndContinuesFromLastRow) {
     // A grade row gets its placeholder as the code and no name.
     CGradeSetDlg grades;
     Open(grades);
-    Click(grades, 1014);
+    Click(grades, CGradeSetDlg::IDC_ADD);
     EXPECT_EQ(grades.GetGrid().GetItemText(3, 0), QStringLiteral("3"));
     EXPECT_EQ(grades.GetGrid().GetItemText(3, 2), QStringLiteral("*****"));
     EXPECT_EQ(Scalar(QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=3 AND mydesc IS NULL")),
@@ -101,12 +101,12 @@ TEST_F(AdminALookup, DeleteAsksAboutTheLastRowWhateverIsSelected) {
     grid.SetFocusCell(1, 1);
 
     boxes->SetNextAnswer(ui::IDNO);
-    Click(dlg, 1021);
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("真的要删除等级成绩值[%1]吗？").arg(last)});
     EXPECT_EQ(boxes->Boxes().back().type, ui::MB_YESNO | ui::MB_ICONQUESTION);
     EXPECT_EQ(grid.GetRowCount(), rows);
 
-    Click(dlg, 1021);
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
     EXPECT_EQ(grid.GetRowCount(), rows - 1);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinDJZ WHERE mydesc=?"), {last}),
               QStringLiteral("0"));
@@ -117,7 +117,7 @@ TEST_F(AdminALookup, DeleteWithOnlyTheHeaderDoesNothing) {
     Db().Execute(QStringLiteral("DELETE FROM tavrinGrade"));
     CGradeSetDlg dlg;
     Open(dlg);
-    Click(dlg, 1021);
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
     EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(dlg.GetGrid().GetRowCount(), 1);
     EXPECT_EQ(dlg.GetGrid().GetItemText(0, 1), QStringLiteral("年级"));
@@ -129,6 +129,7 @@ TEST_F(AdminALookup, DatabaseFailuresAreReportedAndTheOldTextComesBack) {
     CGridCtrl& grid = dlg.GetGrid();
     const QString old = grid.GetItemText(1, 1);
     Db().Execute(QStringLiteral("DROP TABLE tavrinKSMC"));
+    ExpectWarning dropped(QStringLiteral("no such table: tavrinKSMC"));
 
     EditCell(grid, 1, 1, QStringLiteral("新名称"));
     EXPECT_EQ(grid.GetItemText(1, 1), old);
@@ -137,8 +138,8 @@ TEST_F(AdminALookup, DatabaseFailuresAreReportedAndTheOldTextComesBack) {
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONWARNING);
 
     const int rows = grid.GetRowCount();
-    Click(dlg, 1028);
-    Click(dlg, 1021);
+    Click(dlg, CExamNameDlg::IDC_ADD);
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
     EXPECT_EQ(BoxTexts().mid(1),
               (QStringList{QStringLiteral("对不起，数据库操作失败！"),
                            QStringLiteral("真的要删除考试名称[%1]吗？").arg(grid.GetItemText(rows - 1, 1)),
@@ -158,7 +159,7 @@ TEST_F(AdminALookup, HelpAndEnterKeepTheDialogOpen) {
 
     CGradeValueDlg values;
     Open(values);
-    Click(values, 1027);
+    Click(values, CGradeValueDlg::IDC_HELP);
     EXPECT_EQ(BoxTexts().last(), QStringLiteral("长度最大不得超过6字节！"));
 }
 

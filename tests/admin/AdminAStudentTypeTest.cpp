@@ -58,6 +58,7 @@ TEST_F(AdminAStudentType, DuplicateCodeIsRefusedByTheDatabaseAndTheOldTextComesB
     CGridCtrl& grid = dlg.GetGrid();
     const QString other = grid.GetItemText(2, 1);
     const QStringList before = Rows();
+    ExpectWarning duplicate(QStringLiteral("UNIQUE constraint failed"));
     EditCell(grid, 1, 1, other);
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据更新失败！")});
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONWARNING);

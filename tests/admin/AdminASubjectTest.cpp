@@ -34,7 +34,7 @@ TEST_F(AdminASubject, FirstSubjectOfAnEmptyTableAndItsPlaceholderAfterReload) {
     CGridCtrl& grid = dlg.GetGrid();
     EXPECT_EQ(grid.GetRowCount(), 1);
 
-    Click(dlg, 1023);
+    Click(dlg, CSubjectSetDlg::IDC_ADD);
     EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(Scalar(QStringLiteral("SELECT id || fldname || type FROM tavrinKMK")),
               QStringLiteral("1s01分数型"));
@@ -113,7 +113,7 @@ TEST_F(AdminASubject, SubjectNumbersAboveFiftyAreRefused) {
                      QStringLiteral("s%1").arg(n));
     CSubjectSetDlg dlg;
     Open(dlg);
-    Click(dlg, 1023);
+    Click(dlg, CSubjectSetDlg::IDC_ADD);
     ASSERT_EQ(BoxTexts().size(), 1);
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONERROR);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT max(id) FROM tavrinKMK")), QStringLiteral("50"));
@@ -125,10 +125,11 @@ TEST_F(AdminASubject, AddingIsAllOrNothing) {
     // A score table that cannot take columns: the subject row must not stay behind.
     Db().Execute(QStringLiteral("ALTER TABLE tavrinKSK RENAME TO real_ksk"));
     Db().Execute(QStringLiteral("CREATE VIEW tavrinKSK AS SELECT * FROM real_ksk"));
+    ExpectWarning view(QStringLiteral("adding a subject failed"));
     CSubjectSetDlg dlg;
     Open(dlg);
     const int rows = dlg.GetGrid().GetRowCount();
-    Click(dlg, 1023);
+    Click(dlg, CSubjectSetDlg::IDC_ADD);
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据库操作失败！")});
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKMK WHERE id=7")), QStringLiteral("0"));
     EXPECT_EQ(dlg.GetGrid().GetRowCount(), rows);
@@ -143,18 +144,18 @@ TEST_F(AdminASubject, DeleteKeepsTheScoresAndAddingTheNumberAgainTakesThemOver) 
     CGridCtrl& grid = dlg.GetGrid();
 
     boxes->SetNextAnswer(ui::IDNO);
-    Click(dlg, 1021);
+    Click(dlg, CSubjectSetDlg::IDC_DELETE);
     EXPECT_EQ(BoxTexts(),
               QStringList{QStringLiteral("真的要删除科目[%1]吗？").arg(school.subjects.back().name)});
     EXPECT_EQ(grid.GetRowCount(), 7);
 
-    Click(dlg, 1021);
+    Click(dlg, CSubjectSetDlg::IDC_DELETE);
     EXPECT_EQ(grid.GetRowCount(), 6);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKMK WHERE id=6")), QStringLiteral("0"));
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE %1 IS NOT NULL").arg(field)),
               scored);
 
-    Click(dlg, 1023);
+    Click(dlg, CSubjectSetDlg::IDC_ADD);
     EXPECT_EQ(BoxTexts().size(), 2);
     EXPECT_EQ(grid.GetItemText(6, 0), QStringLiteral("6"));
     EXPECT_EQ(Scalar(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE id=6")), field);
@@ -164,7 +165,7 @@ TEST_F(AdminASubject, DeleteWithOnlyTheHeaderDoesNothing) {
     UseEmptyDatabase();
     CSubjectSetDlg dlg;
     Open(dlg);
-    Click(dlg, 1021);
+    Click(dlg, CSubjectSetDlg::IDC_DELETE);
     EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(dlg.GetGrid().GetRowCount(), 1);
 }
@@ -175,6 +176,7 @@ TEST_F(AdminASubject, UpdateFailureRestoresTheCellAndEnterKeepsTheDialogOpen) {
     CGridCtrl& grid = dlg.GetGrid();
     Db().Execute(QStringLiteral(
         "CREATE TRIGGER refuse BEFORE UPDATE ON tavrinKMK BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    ExpectWarning locked(QStringLiteral("locked"));
     EditCell(grid, 1, 1, QStringLiteral("新科目"));
     EXPECT_EQ(grid.GetItemText(1, 1), school.subjects[0].name);
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据更新失败！")});

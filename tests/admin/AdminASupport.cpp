@@ -22,9 +22,10 @@ void AdminATest::SetUp() {
 
 void AdminATest::UseEmptyDatabase() {
     const QString path = dir.filePath(QStringLiteral("empty.mdb"));
-    app->m_pConnection = std::make_unique<db::Connection>();
-    app->m_pConnection->OpenFile(path, QString(), true);
-    data::CreateSchema(*app->m_pConnection);
+    auto connection = std::make_unique<db::Connection>();
+    connection->OpenFile(path, QString(), true);
+    data::CreateSchema(*connection);
+    data::SetDatabase(std::move(connection));
 }
 
 QStringList AdminATest::Column(const QString& sql, const std::vector<db::Variant>& params) {

@@ -17,7 +17,7 @@ protected:
         Open(*dlg);
     }
     CGridCtrl& Grid() { return dlg->Grid(); }
-    QComboBox* Grades() { return dlg->GetDlgItem<QComboBox>(1149); }
+    QComboBox* Grades() { return dlg->GetDlgItem<QComboBox>(CExamMaintainDlg::IDC_GRADE); }
     // The fixture's exams of grade `g`, as the grid lists them: newest registration first.
     std::vector<fixtures::ExamInfo> ExamsOf(int g) {
         std::vector<fixtures::ExamInfo> out;
@@ -84,7 +84,7 @@ TEST_F(AdminBMaintain, ChangesADateAndRefusesTextThatIsNoDate) {
 }
 
 TEST_F(AdminBMaintain, DeletesTheClickedExamWithItsScores) {
-    Click(*dlg, 1021);
+    Click(*dlg, CExamMaintainDlg::IDC_DELETE);
     EXPECT_EQ(BoxTexts(), QStringList{"请先在左侧表中选一次考试！"});
 
     const fixtures::ExamInfo gone = ExamsOf(0)[0];
@@ -98,12 +98,12 @@ TEST_F(AdminBMaintain, DeletesTheClickedExamWithItsScores) {
 
     boxes->Clear();
     boxes->SetNextAnswer(ui::IDNO);
-    Click(*dlg, 1021);
+    Click(*dlg, CExamMaintainDlg::IDC_DELETE);
     EXPECT_EQ(BoxTexts(), QStringList{"你真的要删除【" + gone.name + "】吗？"});
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSLB WHERE id=?", {gone.id}), 1);
 
     boxes->SetNextAnswer(ui::IDYES);
-    Click(*dlg, 1021);
+    Click(*dlg, CExamMaintainDlg::IDC_DELETE);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSLB WHERE id=?", {gone.id}), 0);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {gone.id}), 0);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK"), others);
@@ -117,7 +117,7 @@ TEST_F(AdminBMaintain, FailedDeleteKeepsTheScores) {
     const int scores = Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam.id});
     ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
     ClickCell(Grid(), RowOf(exam), 2);
-    Click(*dlg, 1021);
+    Click(*dlg, CExamMaintainDlg::IDC_DELETE);
     EXPECT_EQ(BoxTexts().back(), "删除考试数据时出现错误！");
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam.id}), scores);
 }
@@ -131,7 +131,7 @@ TEST_F(AdminBMaintain, EnterStoresATypedDateAndEscapeKeepsTheDialogOpen) {
     QTest::keyClick(dlg.get(), Qt::Key_Return);
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_TRUE(BoxTexts().isEmpty());
-    Click(*dlg, 1);
+    Click(*dlg, ui::IDOK);
     EXPECT_EQ(BoxTexts(), QStringList{"修改完后按回车键即自动存盘！"});
 }
 

@@ -22,7 +22,7 @@ protected:
         dlg = std::make_unique<CPrepareScoreSheetDlg>();
         dlg->SetMode(mode);
         Open(*dlg);
-        ASSERT_TRUE(Choose(dlg->GetDlgItem<QComboBox>(1035), entry));
+        ASSERT_TRUE(Choose(dlg->GetDlgItem<QComboBox>(CPrepareScoreSheetDlg::IDC_EXAM), entry));
     }
     CGridCtrl& Grid() { return dlg->Grid(); }
     int Rows() { return Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam}); }
@@ -42,7 +42,7 @@ protected:
 TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
     OpenDialog(0);
     EXPECT_EQ(Grid().GetRowCount(), 1);
-    EXPECT_FALSE(dlg->GetDlgItem<QPushButton>(1147)->isEnabled());
+    EXPECT_FALSE(dlg->GetDlgItem<QPushButton>(CPrepareScoreSheetDlg::IDC_ADD_INFO)->isEnabled());
     EXPECT_EQ(dlg->windowTitle(), "准备登分表");
 
     // A class-0 student, a student of the other grade with a look-alike number.
@@ -54,7 +54,7 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
                  {grade.code + "0998"});
     const int eligible = Eligible();
     ASSERT_GT(eligible, 0);
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(Rows(), eligible);
     EXPECT_EQ(Grid().GetRowCount(), eligible + 1);
@@ -81,10 +81,10 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
     Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (902, ?, ?, "
                  "'New', 1, '是')",
                  {grade.code, grade.code + "0197"});
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_EQ(Rows(), eligible + 1);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND s01=88", {exam}), eligible);
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_EQ(Rows(), eligible + 1);
 }
 
@@ -94,16 +94,65 @@ TEST_F(AdminBPrepare, NullStudentNumberBlocksNoOne) {
     Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (903, ?, NULL, "
                  "'NoNo', 1, '是')",
                  {grade.code});
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (904, ?, ' ', "
+                 "'Blank', 2, NULL)",
+                 {grade.code});
     OpenDialog(0);
-    Click(*dlg, 1036);
-    Click(*dlg, 1036);
-    // The roster row without a number could never be found again, so it is not copied.
-    EXPECT_EQ(Rows(), Eligible() - 1 + 1);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(
+        BoxTexts(),
+        QStringList({QString("已载入%1名学生。\n有2名在读学生没有学号，未载入。").arg(Eligible() - 2)}));
+    boxes->Clear();
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    // The roster rows without a number could never be found again, so they are not copied.
+    EXPECT_EQ(Rows(), Eligible() - 2 + 1);
+    EXPECT_EQ(BoxTexts(),
+              QStringList({QString("没有载入新的学生：%1学生名册中的学生都已在本次考试的登分表中。\n"
+                                   "有2名在读学生没有学号，未载入。")
+                               .arg(grade.name)}));
+}
+
+TEST_F(AdminBPrepare, OneStudentNumberIsCopiedOnce) {
+    // Two roster students with one number (and a third of another grade, which plays no part).
+    const QString number = grade.code + "0990";
+    for (const auto& [id, name] : {std::pair{910, "甲"}, std::pair{911, "乙"}})
+        Db().Execute(
+            "INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (?, ?, ?, ?, 1, "
+            "'是')",
+            {id, grade.code, number, QString::fromUtf8(name)});
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (912, 'X', ?, "
+                 "'丙', 1, '是')",
+                 {number});
+    OpenDialog(0);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(Scalar("SELECT group_concat(name) FROM tavrinKSK WHERE id=? AND studentid=?", {exam, number}),
+              "甲");
+    EXPECT_EQ(Rows(), Eligible() - 1);
+    EXPECT_EQ(FindRow(Grid(), 1, "乙"), -1);
+    EXPECT_EQ(
+        BoxTexts(),
+        QStringList({QString("已载入%1名学生。\n学生名册中有1个学号重复，每个学号只载入名册中的第一名学生，"
+                             "另有1名学生未载入。")
+                         .arg(Eligible() - 1)}));
+}
+
+TEST_F(AdminBPrepare, APreparationThatCopiesNobodySaysWhy) {
+    Db().Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (99, '初2099级', '02099')");
+    exam = AddExam("02099", description);
+    entry = "初2099级|" + description;
+    OpenDialog(0);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_EQ(Grid().GetRowCount(), 1);
+    EXPECT_EQ(BoxTexts(),
+              QStringList({"没有载入任何学生：学生名册中没有初2099级的在读学生（有班级的学生）。\n"
+                           "请先在学生名册中录入或导入本年级的学生。"}));
+    EXPECT_EQ(boxes->Boxes()[0].caption, "信息提示");
 }
 
 TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
     OpenDialog(0);
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     const fixtures::ExamInfo& other = school.exams[0];
     Db().Execute("UPDATE tavrinName SET worl='文' WHERE grade=?", {grade.code});
     const QString otherBefore =
@@ -111,11 +160,11 @@ TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
 
     OpenDialog(1);
     EXPECT_EQ(dlg->windowTitle(), "文理科信息添加");
-    EXPECT_EQ(dlg->GetDlgItemText(1036), "显示数据");
-    EXPECT_TRUE(dlg->GetDlgItem<QPushButton>(1147)->isEnabled());
-    Click(*dlg, 1036);
+    EXPECT_EQ(dlg->GetDlgItemText(CPrepareScoreSheetDlg::IDC_LOAD), "显示数据");
+    EXPECT_TRUE(dlg->GetDlgItem<QPushButton>(CPrepareScoreSheetDlg::IDC_ADD_INFO)->isEnabled());
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     ASSERT_EQ(Grid().GetRowCount(), Rows() + 1);
-    Click(*dlg, 1147);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_ADD_INFO);
     EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND worl='文'", {exam}), Rows());
     EXPECT_EQ(GridColumn(Grid(), 6), QStringList(QList<QString>(Rows(), "文")));
@@ -126,9 +175,9 @@ TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
 TEST_F(AdminBPrepare, FailedPreparationAndUnknownExamAreReported) {
     FailOn("INSERT", "tavrinKSK");
     OpenDialog(0);
-    Click(*dlg, 1036);
-    Type(dlg->GetDlgItem<QComboBox>(1035), "nothing");
-    Click(*dlg, 1036);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    Type(dlg->GetDlgItem<QComboBox>(CPrepareScoreSheetDlg::IDC_EXAM), "nothing");
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     EXPECT_EQ(BoxTexts(), QStringList({"对不起，准备登分表时出错！", "对不起，准备登分表时出错！"}));
     EXPECT_EQ(Rows(), 0);
 }

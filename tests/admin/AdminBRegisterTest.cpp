@@ -32,10 +32,10 @@ protected:
     QComboBox* Combo(int id) { return dlg->GetDlgItem<QComboBox>(id); }
     // Fills the form as a user would and presses 注册.
     void Register(const QString& examName, const QString& grade, const QDate& date) {
-        ASSERT_TRUE(Choose(Combo(1005), examName));
-        ASSERT_TRUE(Choose(Combo(1006), grade));
-        dlg->GetDlgItem<QDateEdit>(1003)->setDate(date);
-        Click(*dlg, 1033);
+        ASSERT_TRUE(Choose(Combo(CExamRegisterDlg::IDC_EXAM_NAME), examName));
+        ASSERT_TRUE(Choose(Combo(CExamRegisterDlg::IDC_GRADE), grade));
+        dlg->GetDlgItem<QDateEdit>(CExamRegisterDlg::IDC_DATE)->setDate(date);
+        Click(*dlg, CExamRegisterDlg::IDC_REGISTER);
     }
     int Registered(const QString& description, const QString& grade) {
         return Count("SELECT count(*) FROM tavrinKSLB WHERE mydesc=? AND grade=?",
@@ -47,26 +47,26 @@ protected:
 
 TEST_F(AdminBRegister, OpensWithTheSchoolYearOfTheDayAndTheLists) {
     OpenOn(QDate(2008, 1, 15));
-    QComboBox* years = Combo(1000);
+    QComboBox* years = Combo(CExamRegisterDlg::IDC_YEAR);
     ASSERT_EQ(years->count(), 20);
     EXPECT_EQ(years->itemText(0), "1998");
     EXPECT_EQ(years->itemText(19), "2017");
     EXPECT_EQ(years->currentText(), "2007");
-    EXPECT_EQ(dlg->GetDlgItemText(1017), "2008");
-    EXPECT_EQ(Combo(1019)->currentText(), "上学期");
-    EXPECT_EQ(Combo(1005)->itemText(0), "第一次月考");
-    EXPECT_EQ(Combo(1006)->count(), 2);
-    EXPECT_EQ(Combo(1006)->itemText(0), school.grades[0].name);
+    EXPECT_EQ(dlg->GetDlgItemText(CExamRegisterDlg::IDC_SECOND_YEAR), "2008");
+    EXPECT_EQ(Combo(CExamRegisterDlg::IDC_TERM)->currentText(), "上学期");
+    EXPECT_EQ(Combo(CExamRegisterDlg::IDC_EXAM_NAME)->itemText(0), "第一次月考");
+    EXPECT_EQ(Combo(CExamRegisterDlg::IDC_GRADE)->count(), 2);
+    EXPECT_EQ(Combo(CExamRegisterDlg::IDC_GRADE)->itemText(0), school.grades[0].name);
 
     OpenOn(QDate(2008, 9, 1));
-    EXPECT_EQ(Combo(1000)->currentText(), "2008");
-    EXPECT_EQ(dlg->GetDlgItemText(1017), "2009");
-    EXPECT_EQ(Combo(1019)->currentText(), "上学期");
+    EXPECT_EQ(Combo(CExamRegisterDlg::IDC_YEAR)->currentText(), "2008");
+    EXPECT_EQ(dlg->GetDlgItemText(CExamRegisterDlg::IDC_SECOND_YEAR), "2009");
+    EXPECT_EQ(Combo(CExamRegisterDlg::IDC_TERM)->currentText(), "上学期");
 
-    Type(Combo(1000), "2010");
+    Type(Combo(CExamRegisterDlg::IDC_YEAR), "2010");
     QFocusEvent out(QEvent::FocusOut);
-    QCoreApplication::sendEvent(Combo(1000)->lineEdit(), &out);
-    EXPECT_EQ(dlg->GetDlgItemText(1017), "2011");
+    QCoreApplication::sendEvent(Combo(CExamRegisterDlg::IDC_YEAR)->lineEdit(), &out);
+    EXPECT_EQ(dlg->GetDlgItemText(CExamRegisterDlg::IDC_SECOND_YEAR), "2011");
 }
 
 TEST_F(AdminBRegister, RegistersOncePerGradeWhateverTheDate) {
@@ -93,10 +93,10 @@ TEST_F(AdminBRegister, RegistersOncePerGradeWhateverTheDate) {
 TEST_F(AdminBRegister, NameAndGradeMustComeFromTheLists) {
     OpenOn(QDate(2008, 2, 1));
     const int before = Count("SELECT count(*) FROM tavrinKSLB");
-    ASSERT_TRUE(Choose(Combo(1005), "期中考试"));
-    Click(*dlg, 1033);
-    Type(Combo(1006), "G3");
-    Click(*dlg, 1033);
+    ASSERT_TRUE(Choose(Combo(CExamRegisterDlg::IDC_EXAM_NAME), "期中考试"));
+    Click(*dlg, CExamRegisterDlg::IDC_REGISTER);
+    Type(Combo(CExamRegisterDlg::IDC_GRADE), "G3");
+    Click(*dlg, CExamRegisterDlg::IDC_REGISTER);
     EXPECT_EQ(BoxTexts(),
               QStringList({"注意：以上各项必须在列表中选择！", "注意：以上各项必须在列表中选择！"}));
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONERROR);

@@ -22,6 +22,7 @@ void AdminBTest::FailOn(const QString& event, const QString& table) {
     Db().Execute(
         QStringLiteral("CREATE TRIGGER fail_%1_%2 BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
             .arg(event, table));
+    refused = std::make_unique<ExpectWarning>(QStringLiteral("refused"));
 }
 
 const fixtures::GradeInfo& AdminBTest::GradeOf(const fixtures::ExamInfo& exam) const {

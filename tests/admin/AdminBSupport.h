@@ -21,7 +21,8 @@ protected:
     int Count(const QString& sql, const std::vector<db::Variant>& params = {}) {
         return Scalar(sql, params).toInt();
     }
-    // From here on every `event` (INSERT, UPDATE or DELETE) on `table` fails.
+    // From here on every `event` (INSERT, UPDATE or DELETE) on `table` fails with "refused", and
+    // the test expects the failure to be logged.
     void FailOn(const QString& event, const QString& table);
     QString Encode(const QString& text) { return cipher.EncodeText(fixtures::DescriptionKey(), text); }
     QString Decode(const QString& hex) { return cipher.DecodeText(fixtures::DescriptionKey(), hex); }
@@ -32,6 +33,7 @@ protected:
     int AddExam(const QString& grade, const QString& description, const QString& date = "2009-09-01");
 
     CTextCipher cipher;
+    std::unique_ptr<ExpectWarning> refused;
 };
 
 // The user picks the entry of that text from the drop-down list; false when there is none.

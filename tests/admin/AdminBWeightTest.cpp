@@ -15,11 +15,11 @@ protected:
         Open(*dlg);
     }
     CGridCtrl& Grid() { return dlg->Grid(); }
-    QComboBox* Exams() { return dlg->GetDlgItem<QComboBox>(1038); }
+    QComboBox* Exams() { return dlg->GetDlgItem<QComboBox>(CWeightCoefDlg::IDC_EXAM); }
     // Chooses the exam's entry and presses 确定.
     void Load(const QString& entry) {
         ASSERT_TRUE(Choose(Exams(), entry));
-        Click(*dlg, 1);
+        Click(*dlg, ui::IDOK);
     }
     QString Stored(int exam, const QString& field) {
         return Scalar(
@@ -100,11 +100,11 @@ TEST_F(AdminBWeights, TextThatNamesNoExamIsRefused) {
     // Typing in the box empties the grid at once.
     Type(Exams(), "no such exam");
     EXPECT_EQ(Grid().GetRowCount(), 1);
-    Click(*dlg, 1);
+    Click(*dlg, ui::IDOK);
     // An entry whose exam was deleted after the list was filled.
     ASSERT_TRUE(Choose(Exams(), EntryOf(exam)));
     Db().Execute("DELETE FROM tavrinKSLB WHERE id=?", {exam.id});
-    Click(*dlg, 1);
+    Click(*dlg, ui::IDOK);
     EXPECT_EQ(BoxTexts(),
               QStringList({"注意：以上各项必须在列表中选择！", "注意：以上各项必须在列表中选择！"}));
     EXPECT_EQ(boxes->Boxes()[0].caption, "");

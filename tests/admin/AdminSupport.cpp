@@ -10,14 +10,14 @@ void AdminTestBase::OpenSchool(const fixtures::SchoolOptions& options) {
     ASSERT_TRUE(dir.isValid());
     school = fixtures::MakeSchool(dir.filePath(QStringLiteral("veltora.mdb")), options);
     boxes = std::make_unique<ui::ScriptedMessageBoxes>();
-    app = std::make_unique<CVeltoraApp>();
-    app->m_strAppDir = dir.path() + u'/';
-    app->m_pConnection = std::make_unique<db::Connection>();
-    app->m_pConnection->OpenFile(school.path, fixtures::DatabasePassword());
+    data::SetAppDirectory(dir.path() + u'/');
+    auto connection = std::make_unique<db::Connection>();
+    connection->OpenFile(school.path, fixtures::DatabasePassword());
+    data::SetDatabase(std::move(connection));
 }
 
 void AdminTestBase::TearDown() {
-    app.reset();
+    data::ResetAppContext();
     boxes.reset();
 }
 

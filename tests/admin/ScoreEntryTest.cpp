@@ -2,8 +2,10 @@
 // once, locked exams, and loads that stop early leaving nothing for an edit to reach.
 #include "AdminBSupport.h"
 
+#include "admin/ExamSetup.h"
 #include "admin/ScoreEntryDlg.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QSpinBox>
@@ -35,13 +37,13 @@ protected:
     CGridCtrl& Grid() { return dlg->GetGrid(); }
     // Chooses exam, subject and class (or room) and presses 确定; returns what the load returned.
     int Load(const QString& exam, const QString& subject, int number) {
-        auto* exams = dlg->GetDlgItem<QComboBox>(1038);
+        auto* exams = dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM);
         if (!Choose(exams, exam))
             exams->setEditText(exam);
-        auto* subjects = dlg->GetDlgItem<QComboBox>(1040);
+        auto* subjects = dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT);
         if (!Choose(subjects, subject))
             subjects->setEditText(subject);
-        dlg->GetDlgItem<QSpinBox>(1010)->setValue(number);
+        dlg->GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(number);
         return dlg->OnLoadScores();
     }
     int LoadEnglish(const fixtures::ExamInfo& exam, int cls) { return Load(EntryOf(exam), "英语", cls); }
@@ -96,8 +98,9 @@ TEST_F(ScoreEntry, ListsByClassGradeAndRoomWithTheGradesColumns) {
     Db().Execute("UPDATE tavrinKSK SET kh='03' || substr(kh, 3) WHERE id=? AND class=?",
                  {senior->id, GradeOf(*senior).classes[0]});
     OpenDialog(1);
-    EXPECT_EQ(dlg->GetDlgItem<QWidget>(1171)->property("text").toString(), "考室");
-    EXPECT_TRUE(dlg->GetDlgItem<QWidget>(1015)->isHidden());
+    EXPECT_EQ(dlg->GetDlgItem<QWidget>(CScoreEntryDlg::IDC_NUMBER_LABEL)->property("text").toString(),
+              "考室");
+    EXPECT_TRUE(dlg->GetDlgItem<QWidget>(CScoreEntryDlg::IDC_IMPORT)->isHidden());
     ASSERT_EQ(LoadEnglish(*senior, 3), 1);
     EXPECT_EQ(GridColumn(Grid(), 0), Ids("id=? AND kh LIKE '03%' ORDER BY worl, kh", {senior->id}));
     EXPECT_EQ(Grid().GetItemText(0, 3), "考号");
@@ -129,7 +132,7 @@ TEST_F(ScoreEntry, MarksAreCheckedColouredTotalledAndWritten) {
     boxes->Clear();
     ASSERT_TRUE(EditCell(Grid(), 1, 5, "100.5"));
     EXPECT_EQ(Grid().GetItemText(1, 5), "100.00");
-    EXPECT_EQ(BoxTexts(), QStringList({"对不起，您输入的数据越界！"}));
+    EXPECT_EQ(BoxTexts(), QStringList({"对不起，您输入的数据越界！\n本卷满分为100分。"}));
     Grid().SetItemText(1, 6, " 51.00");
     ASSERT_TRUE(EditCell(Grid(), 1, 5, "70"));
     EXPECT_EQ(Grid().GetItemText(1, 5), "100.00");
@@ -145,17 +148,28 @@ TEST_F(ScoreEntry, MarksAreCheckedColouredTotalledAndWritten) {
     EXPECT_EQ(Stored(junior->id, sid), "NULL NULL NULL");
     EXPECT_EQ(Grid().GetItemText(1, 4), "");
 
-    // Typed texts: letters and quotes are cut off, never reach the statement.
-    const std::pair<const char*, const char*> cases[] = {
-        {"85", " 85.00"},  {"9a", "  9.00"},           {"-5", "  0.00"},      {"1.2.3", "  1.20"},
-        {"abc", "  0.00"}, {"7' or '1'='1", "  7.00"}, {" 12.345 ", " 12.35"}};
-    for (const auto& [typed, shown] : cases) {
-        ASSERT_TRUE(EditCell(Grid(), 1, 5, typed));
+    // Typed texts: a decimal number with at most two decimals, full-width digits read as plain.
+    const std::pair<const char*, const char*> marks[] = {
+        {"85", " 85.00"}, {" 12.5 ", " 12.50"}, {".5", "  0.50"}, {"0.25", "  0.25"}, {"８５．５", " 85.50"}};
+    for (const auto& [typed, shown] : marks) {
+        ASSERT_TRUE(EditCell(Grid(), 1, 5, QString::fromUtf8(typed)));
         EXPECT_EQ(Grid().GetItemText(1, 5), shown) << typed;
         EXPECT_EQ(
             Scalar("SELECT s031 FROM tavrinKSK WHERE id=? AND studentid=?", {junior->id, sid}).toDouble(),
             QString(shown).toDouble())
             << typed;
+    }
+    ASSERT_TRUE(EditCell(Grid(), 1, 6, "40"));
+    // Anything else is refused with the range, and neither the grid nor the database changes: a
+    // slip is never stored as some number.
+    for (const char* typed :
+         {"9a", "-5", "1.2.3", "abc", "7' or '1'='1", "12.345", " 85.5088", "1e2", "+5"}) {
+        boxes->Clear();
+        ASSERT_TRUE(EditCell(Grid(), 1, 5, typed));
+        EXPECT_EQ(Grid().GetItemText(1, 5), " 85.50") << typed;
+        EXPECT_EQ(Grid().GetItemText(1, 4), "105.50") << typed;
+        EXPECT_EQ(Stored(junior->id, sid), "85.5 40.0 105.5") << typed;
+        EXPECT_EQ(BoxTexts(), QStringList({"对不起，成绩必须是0到100之间的数，最多两位小数！"})) << typed;
     }
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK"), school.scoreRows);
 }
@@ -245,10 +259,136 @@ TEST_F(ScoreEntry, EnterCommitsAndMovesDownWithoutClosing) {
     EXPECT_TRUE(dlg->isVisible());
 }
 
+TEST_F(ScoreEntry, ARefusedMarkKeepsItsTextColourAndFocus) {
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);
+    const QString sid = Grid().GetItemText(1, 0);
+    ASSERT_TRUE(EditCell(Grid(), 1, 6, "40"));
+    TypeIntoCell(Grid(), 1, 5, "45");
+    ASSERT_EQ(Grid().GetItemFgColour(1, 5), kRed);
+    Grid().SetFocusCell(1, 5);
+
+    const auto expectUnchanged = [&](const char* typed) {
+        EXPECT_EQ(Grid().GetItemText(1, 5), " 45.00") << typed;
+        EXPECT_EQ(Grid().GetItemFgColour(1, 5), kRed) << typed;
+        EXPECT_EQ(Grid().GetItemText(1, 4), " 65.00") << typed;
+        EXPECT_EQ(Stored(junior->id, sid), "45.0 40.0 65.0") << typed;
+        // Enter did not move on: the mark can be typed again at once.
+        EXPECT_EQ(Grid().GetFocusCell().row, 1) << typed;
+        EXPECT_EQ(Grid().GetFocusCell().col, 5) << typed;
+    };
+    boxes->Clear();
+    TypeIntoCell(Grid(), 1, 5, "abc");
+    expectUnchanged("abc");
+    TypeIntoCell(Grid(), 1, 5, "150");
+    expectUnchanged("150");
+    // Clicking into the mark and typing after it.
+    Grid().SetFocusCell(1, 5);
+    QTest::keyClick(&Grid(), Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, &Grid());
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClicks(editor, "88");
+    QTest::keyClick(editor, Qt::Key_Return);
+    expectUnchanged(" 45.0088");
+    EXPECT_EQ(BoxTexts(), QStringList({"对不起，成绩必须是0到100之间的数，最多两位小数！",
+                                       "对不起，您输入的数据越界！\n本卷满分为100分。",
+                                       "对不起，成绩必须是0到100之间的数，最多两位小数！"}));
+    EXPECT_EQ(boxes->Boxes()[0].caption, "信息提示");
+
+    // Accepted, Enter moves on as before.
+    TypeIntoCell(Grid(), 1, 5, "90");
+    EXPECT_EQ(Stored(junior->id, sid), "90.0 40.0 110.0");
+    EXPECT_EQ(Grid().GetFocusCell().row, 2);
+
+    // A refused class shows the old class again and stays there too.
+    const QString cls = Grid().GetItemText(1, 2);
+    boxes->Clear();
+    TypeIntoCell(Grid(), 1, 2, "abc");
+    EXPECT_EQ(Grid().GetItemText(1, 2), cls);
+    EXPECT_EQ(Grid().GetFocusCell().row, 1);
+    EXPECT_EQ(BoxTexts(), QStringList({"对不起，数据更新失败！"}));
+}
+
+TEST_F(ScoreEntry, MarksGoToTheRowTheyWereTypedInto) {
+    // An older database: two score rows with one student number, and one without a number.
+    const int cls = GradeOf(*junior).classes[0];
+    const QString twin = Scalar("SELECT studentid FROM tavrinKSK WHERE id=? AND class=? ORDER BY studentid",
+                                {junior->id, cls});
+    Db().Execute("INSERT INTO tavrinKSK (id, grade, studentid, name, class) VALUES (?, ?, ?, '乙', ?)",
+                 {junior->id, junior->grade, twin, cls});
+    Db().Execute("INSERT INTO tavrinKSK (id, grade, studentid, name, class) VALUES (?, ?, NULL, '无号', ?)",
+                 {junior->id, junior->grade, cls});
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, cls), 1);
+    const auto byName = [&](const QString& name) {
+        return Scalar("SELECT quote(s031) || ' ' || quote(s03) FROM tavrinKSK WHERE id=? AND name=?",
+                      {junior->id, name});
+    };
+    const QString first =
+        Scalar("SELECT name FROM tavrinKSK WHERE id=? AND studentid=? AND name<>'乙'", {junior->id, twin});
+    const QString firstBefore = byName(first);
+
+    const int second = FindRow(Grid(), 1, "乙");
+    ASSERT_GT(second, 0);
+    ASSERT_TRUE(EditCell(Grid(), second, 5, "9"));
+    EXPECT_EQ(byName("乙"), "9.0 9.0");
+    EXPECT_EQ(byName(first), firstBefore);
+
+    const int nameless = FindRow(Grid(), 1, "无号");
+    ASSERT_GT(nameless, 0);
+    ASSERT_TRUE(EditCell(Grid(), nameless, 5, "8"));
+    EXPECT_EQ(Grid().GetItemText(nameless, 5), "  8.00");
+    EXPECT_EQ(byName("无号"), "8.0 8.0");
+    ASSERT_TRUE(EditCell(Grid(), nameless, 2, "7"));
+    EXPECT_EQ(Count("SELECT class FROM tavrinKSK WHERE id=? AND name='无号'", {junior->id}), 7);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE class=7 AND id=?", {junior->id}), 1);
+
+    // A row gone since the load: nothing is shown as stored.
+    Db().Execute("DELETE FROM tavrinKSK WHERE id=? AND name='无号'", {junior->id});
+    ExpectWarning gone("rows changed");
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), nameless, 5, "6"));
+    EXPECT_EQ(Grid().GetItemText(nameless, 5), "  8.00");
+    EXPECT_EQ(Grid().GetItemText(nameless, 4), "  8.00");
+    EXPECT_EQ(BoxTexts(), QStringList({"对不起，数据更新失败！"}));
+}
+
+TEST_F(ScoreEntry, LargeNumbersAreReadWhole) {
+    const int cls = GradeOf(*junior).classes[0];
+    Db().Execute("UPDATE tavrinKSK SET cid=40000 WHERE id=? AND class=?", {junior->id, cls});
+    Db().Execute("UPDATE tavrinKMWGT SET t1=40000 WHERE id=? AND kmfld='s03'", {junior->id});
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, cls), 1);
+    EXPECT_EQ(Grid().GetItemText(1, 3), "40000");
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "39999"));
+    EXPECT_EQ(Grid().GetItemText(1, 5), "39999.00");
+    EXPECT_TRUE(BoxTexts().isEmpty());
+}
+
+TEST_F(ScoreEntry, AnUnpreparedExamSaysToPrepareItFirst) {
+    const int exam = AddExam(junior->grade, "2010至2011学年上学期期末考试");
+    examsetup::InitWeights(Db(), exam);
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, 0), 1);
+    boxes->Clear();
+    EXPECT_EQ(Load(GradeOf(*junior).name + "|2010至2011学年上学期期末考试", "英语", 0), 0);
+    EXPECT_EQ(Grid().GetRowCount(), 1);
+    EXPECT_TRUE(dlg->GetExamId().isEmpty());
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_TRUE(BoxTexts()[0].contains("准备考试登分表")) << BoxTexts()[0].toStdString();
+
+    // Once prepared, the same choice lists the grade.
+    examsetup::PrepareScoreRows(Db(), exam, junior->grade);
+    EXPECT_EQ(Load(GradeOf(*junior).name + "|2010至2011学年上学期期末考试", "英语", 0), 1);
+    EXPECT_GT(Grid().GetRowCount(), 1);
+}
+
 TEST_F(ScoreEntry, ByNameModeCaption) {
     OpenDialog(2);
     EXPECT_EQ(dlg->windowTitle(), "按学生姓名分科目导入考试成绩");
-    EXPECT_FALSE(dlg->GetDlgItem<QWidget>(1015)->isHidden());
+    EXPECT_FALSE(dlg->GetDlgItem<QWidget>(CScoreEntryDlg::IDC_IMPORT)->isHidden());
 }
 
 } // namespace

@@ -45,7 +45,7 @@ void ShellTest::SetUp() {
     profile::UseMemoryStore();
     boxes = std::make_unique<ui::ScriptedMessageBoxes>();
     app = std::make_unique<CVeltoraApp>();
-    app->m_strAppDir = home.path() + u'/';
+    data::SetAppDirectory(home.path() + u'/');
     ASSERT_TRUE(app->ProcessShellCommand());
     frame = app->GetMainWnd();
     view = frame->GetActiveView();

@@ -5,10 +5,12 @@
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
 #include "app/VeltoraView.h"
+#include "data/AppContext.h"
 #include "platform/profile/Profile.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
+#include "tests/common/Warnings.h"
 
 #include <gtest/gtest.h>
 

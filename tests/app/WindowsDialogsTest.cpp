@@ -1,7 +1,7 @@
 #include "app/AboutDlg.h"
 #include "app/BitmapWriter.h"
 #include "app/CaptionStatic.h"
-#include "app/PrintOrExcelDlg.h"
+#include "report/PrintOrExcelDlg.h"
 #include "app/VersionInfo.h"
 #include "controls/GifStatic.h"
 #include "platform/ui/MessageBox.h"

@@ -1,5 +1,5 @@
-#include "app/MsgBox.h"
 #include "app/SplashWnd.h"
+#include "controls/MsgBox.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 
@@ -181,6 +181,29 @@ TEST_F(SplashTest, ClickClosesTheSplashWithoutReachingTheWindowUnderIt) {
     EXPECT_EQ(m_clicks, 0);
     Click(m_button);
     EXPECT_EQ(m_clicks, 1);
+}
+
+TEST_F(SplashTest, StaysAboveTheMainWindowThatComesUpAfterIt) {
+    // As at start-up: the splash first, then the main window is shown, maximised and activated.
+    m_main.hide();
+    ShowSplash();
+    CSplashWindow* splash = CSplashWindow::GetSplashWindow();
+    EXPECT_TRUE(splash->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(splash->windowFlags().testFlag(Qt::SplashScreen));
+    struct RaiseCounter : QObject {
+        int raised = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            raised += e->type() == QEvent::ZOrderChange;
+            return false;
+        }
+    } counter;
+    splash->installEventFilter(&counter);
+    m_main.showMaximized();
+    m_main.activateWindow();
+    QCoreApplication::processEvents();
+    EXPECT_GE(counter.raised, 1); // raised again once the main window was up
+    EXPECT_TRUE(splash->isVisible());
+    splash->removeEventFilter(&counter);
 }
 
 TEST_F(SplashTest, GoesAwayByItselfAfterItsTime) {

@@ -50,9 +50,13 @@ TEST(XlsBytes, TabAfterEveryCellLineFeedAfterEveryRowInGbk) {
     EXPECT_EQ(XlsBytes(TableSource({{"a", "b"}, {"1", "2"}, {"3", "4"}})),
               QByteArray("a\tb\t\n1\t2\t\n3\t4\t\n"));
     EXPECT_EQ(XlsBytes(TableSource({{"", "", ""}})), QByteArray("\t\t\t\n"));
-    // Texts go out untrimmed and unquoted, in code page 936; what GBK lacks becomes '?'.
+    // Texts go out unquoted, in code page 936, without the blanks that pad them on screen; what
+    // GBK lacks becomes '?'.
     EXPECT_EQ(XlsBytes(TableSource({{QStringLiteral(" 1班"), QStringLiteral("a\tb"), QStringLiteral("😀")}})),
-              QByteArray(" 1\xB0\xE0\ta\tb\t?\t\n"));
+              QByteArray("1\xB0\xE0\ta\tb\t?\t\n"));
+    EXPECT_EQ(
+        XlsBytes(TableSource({{QStringLiteral("  78.50"), QStringLiteral(" -1.25 "), QStringLiteral("  ")}})),
+        QByteArray("78.50\t-1.25\t\t\n"));
     EXPECT_TRUE(XlsBytes(TableSource(std::vector<QStringList>{})).isEmpty());
 }
 
@@ -72,6 +76,20 @@ TEST_F(ExportTest, WritesTheFileNamedAfterTheSecondAndHandsItOn) {
     EXPECT_EQ(ExportToXls(nullptr, other, "", dir.path()), path);
     EXPECT_EQ(Read(path), QByteArray("x\t\ny\t\n"));
     EXPECT_FALSE(waitCursorDuringOpen);
+}
+
+TEST_F(ExportTest, WhenNothingOpensTheFileTheUserIsToldWhereItIs) {
+    drensil::SetFileOpener([this](const QString& path) {
+        opened << path;
+        return false; // no application for .xls files
+    });
+    const QString path = ExportToXls(nullptr, TableSource({{"a"}, {"1"}}), "", dir.path());
+    EXPECT_EQ(opened, QStringList{path});
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("已导出到：") + path);
+    EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("信息提示"));
+    EXPECT_EQ(boxes.Boxes()[0].type, ui::MB_OK | ui::MB_ICONINFORMATION);
+    EXPECT_EQ(Read(path), QByteArray("a\t\n1\t\n"));
 }
 
 TEST_F(ExportTest, RowGuardSkipsTitleOnlyGridsUnlessAsked) {

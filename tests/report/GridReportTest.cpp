@@ -4,6 +4,7 @@
 #include "tests/report/TableSource.h"
 
 #include "platform/com/ComError.h"
+#include "platform/report/Document.h"
 #include "platform/report/Output.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/platform/report/PdfText.h"
@@ -170,6 +171,28 @@ TEST(BuildGridReport, PrintsTheGridAsPagedReport) {
     EXPECT_TRUE(second.contains("平均分")); // captions on every page
     EXPECT_TRUE(second.contains("50班"));
     EXPECT_TRUE(second.contains("第2页 共2页"));
+}
+
+TEST(BuildGridReport, NumericColumnsPrintRightAlignedAsTheGridShowsThem) {
+    // Takes the document the report would preview.
+    struct Capture final : report::OutputService {
+        void Preview(report::Document& document, bool) override {
+            for (int c = 0; c < int(document.Definition().detail.columns.size()); ++c)
+                aligns.push_back(document.ContentAlign(c));
+        }
+        void Print(report::Document&, bool) override {}
+        std::vector<int> aligns;
+    } capture;
+    Dialog<CGridReportSink> d({{"班级", "人数", "平均分", "备注", "空"},
+                               {" 1班", " 45", " 78.50", "缺考2人", ""},
+                               {" 2班", "", " -1.25", "", ""},
+                               {" 3班", "  7", "100.00", "12", ""}});
+    report::SetOutputService(&capture);
+    d.Show();
+    report::SetOutputService(nullptr);
+    const int right = report::AlignRight | report::AlignMiddle;
+    const int left = report::AlignLeft | report::AlignMiddle;
+    EXPECT_EQ(capture.aligns, (std::vector<int>{left, right, right, left, left}));
 }
 
 TEST(RunReportCommand, ShowsAFailureOnceAndCarriesOn) {

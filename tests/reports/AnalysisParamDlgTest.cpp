@@ -146,6 +146,7 @@ TEST_F(ParamDlgTest, AFailingTotalChangesNothingAndSaysWhy) {
     SetContext();
     m_db.Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF sum3 ON tavrinKSK "
                                 "WHEN NEW.studentid='G' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    ExpectWarning refused(QStringLiteral("refused"));
     auto dlg = Open(1);
     Click(*dlg, CAnalysisParamDlg::IDC_SELECT_NONE);
     Toggle(*dlg, 1);
@@ -163,4 +164,27 @@ TEST_F(ParamDlgTest, AFailingTotalChangesNothingAndSaysWhy) {
     boxes->Clear();
     Click(*dlg, ui::IDOK);
     EXPECT_TRUE(boxes->Boxes().empty());
+}
+
+TEST_F(ParamDlgTest, TwoGradesOfOneNameEachFindTheirOwnExams) {
+    // A second grade named like the first, with an exam of the same name and one of its own.
+    m_db.Execute(
+        QStringLiteral("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (2, '高2008级', '12009')"));
+    AddExam(QStringLiteral("12009"), QStringLiteral("期中考试")); // 3
+    AddExam(QStringLiteral("12009"), QStringLiteral("期末补考")); // 4
+    auto dlg = Open(0);
+    QComboBox* exams = dlg->ExamBox();
+    ASSERT_EQ(exams->findData(1), exams->findData(3) + 1); // equal texts, the newest first
+    EXPECT_EQ(exams->itemText(exams->findData(3)), QStringLiteral("高2008级|期中考试"));
+
+    for (int exam : {3, 1}) {
+        exams->setCurrentIndex(exams->findData(exam));
+        Click(*dlg, ui::IDOK);
+        EXPECT_EQ(frame->m_nAnalysisExamId, exam);
+    }
+    // Typed, the name is looked up in every grade that carries it.
+    exams->setEditText(QStringLiteral("高2008级|期末补考"));
+    Click(*dlg, ui::IDOK);
+    EXPECT_EQ(frame->m_nAnalysisExamId, 4);
+    EXPECT_EQ(frame->m_strAnalysisExam, QStringLiteral("高2008级|期末补考"));
 }

@@ -1,6 +1,7 @@
 #include "DialogSchool.h"
 
 #include "platform/report/Output.h"
+#include "platform/report/PageChoice.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
@@ -9,9 +10,15 @@
 #include "reports/BasicStatDlg.h"
 #include "reports/BasicStats.h"
 #include "reports/ReportDialogSupport.h"
+#include "tests/platform/report/PdfText.h"
 
+#include "tests/common/Warnings.h"
 #include <QComboBox>
 #include <QFile>
+
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -108,6 +115,45 @@ TEST_F(BasicStatDlgTest, GradeStatisticsFollowTheChoicesAndRank) {
     EXPECT_FALSE(dlg->m_bRankPending);
 }
 
+TEST_F(BasicStatDlgTest, TotalsNeverComputedAreNamedBeforeAnythingIsComputed) {
+    // The school's 总分 is computed, its 文总 and 理总 are not.
+    auto dlg = Open(kGradeStats);
+    ASSERT_EQ(dlg->m_nAccumType, kStreamRows);
+    const QString title = dlg->windowTitle();
+    Click(*dlg, ui::IDOK);
+    ASSERT_EQ(boxes->Texts(), QStringList{QStringLiteral("本次考试的学生有效总分（文总、理总）还没有计算。\n"
+                                                         "请先运行“统计分析→算学生有效总分”！")});
+    EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
+    ExpectGridShows(*dlg, InitialBasicStatTable());
+    EXPECT_EQ(dlg->windowTitle(), title);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Ranking stops the same way and stays unasked for.
+    boxes->Clear();
+    Click(*dlg, CBasicStatDlg::IDC_RANK);
+    EXPECT_EQ(boxes->Texts().size(), 1);
+    EXPECT_FALSE(dlg->m_bRankPending);
+
+    // Once computed, the same choice computes.
+    ComputeValidTotals(m_db, 1, 0, {1, 3});
+    ComputeValidTotals(m_db, 1, 1, {2});
+    boxes->Clear();
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(boxes->Boxes().empty());
+    ExpectGridShows(*dlg, Expected(kGradeStats));
+
+    // The standard scores read 总分 alone; the block tables read no total.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET sum3=NULL"));
+    auto standard = Open(kClassStandardScores);
+    Click(*standard, ui::IDOK);
+    EXPECT_EQ(boxes->Texts().size(), 1);
+    EXPECT_TRUE(boxes->Texts().value(0).contains(QStringLiteral("（总分）")));
+    boxes->Clear();
+    auto blocks = Open(kClassSubjectTable);
+    Click(*blocks, ui::IDOK);
+    EXPECT_TRUE(boxes->Boxes().empty());
+}
+
 TEST_F(BasicStatDlgTest, PreviewFeedsTheBlockTablesByPosition) {
     QTemporaryDir out;
     report::PdfOutput pdf(out.path());
@@ -141,7 +187,17 @@ TEST_F(BasicStatDlgTest, ExportWritesTheGridAndHandsItOn) {
     ASSERT_EQ(handedOn, QStringList{path});
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), text::ToGbk(Expected(kClassStandardScores).ToTabSeparated()));
+    // The table's texts without the blanks that pad them in the grid.
+    QString expected;
+    const CReportTable t = Expected(kClassStandardScores);
+    for (int r = 0; r < t.RowCount(); ++r) {
+        for (int c = 0; c < t.ColumnCount(); ++c)
+            expected += t.Text(r, c).trimmed() + u'\t';
+        expected += u'\n';
+    }
+    EXPECT_TRUE(expected.contains(QStringLiteral("\n1班\t"))); // " 1班" on screen
+    EXPECT_EQ(f.readAll(), text::ToGbk(expected));
+    EXPECT_TRUE(boxes->Boxes().empty()); // the file was opened
 }
 
 TEST_F(BasicStatDlgTest, ThePrintRequestReachesTheOpenDialogsGrid) {
@@ -163,8 +219,63 @@ TEST_F(BasicStatDlgTest, ThePrintRequestReachesTheOpenDialogsGrid) {
     SetDefaultPrinterQuery({});
 }
 
+TEST_F(BasicStatDlgTest, ThePageChosenInPrintSetupReachesReportsAndGridPrints) {
+    if (!testing_pdf::HavePdfToText())
+        GTEST_SKIP() << "poppler-utils is not installed";
+    report::ForgetChosenPage();
+    QStringList shown;
+    ui::SetQtDialogRunner([&](QDialog& d) {
+        shown << QString::fromLatin1(d.metaObject()->className());
+        auto* setup = qobject_cast<QPageSetupDialog*>(&d);
+        if (!setup)
+            return int(QDialog::Rejected);
+        setup->printer()->setPageOrientation(QPageLayout::Landscape); // the user turns the page
+        return int(QDialog::Accepted);
+    });
+    {
+        // Without a printer the setup runs on the PDF writer, which Qt warns of.
+        testwarnings::AllowWarning noPrinter(
+            QStringLiteral("QPageSetupDialog: Cannot be used on non-native printers"));
+        frame->OnCmdMsg(ui::ID_FILE_PRINT_SETUP); // 报表打印设置
+    }
+    ASSERT_EQ(shown, QStringList{"QPageSetupDialog"});
+    EXPECT_EQ(profile::GetProfileInt(QStringLiteral("PageSetup"), QStringLiteral("Orientation"), -1), 1);
+
+    // A narrow report previews on the chosen page.
+    QTemporaryDir out;
+    report::PdfOutput pdf(out.path());
+    auto dlg = Open(kClassStandardScores);
+    Click(*dlg, ui::IDOK);
+    Click(*dlg, CBasicStatDlg::IDC_PRINT_PREVIEW);
+    ASSERT_EQ(pdf.Written().size(), 1);
+    const QSizeF reportPage = testing_pdf::PdfPageSize(pdf.Written().front());
+    EXPECT_NEAR(reportPage.width(), 842, 1);
+    EXPECT_NEAR(reportPage.height(), 595, 1);
+
+    // The grid's print request opens the print dialog on it too.
+    const QString gridPdf = out.filePath(QStringLiteral("grid.pdf"));
+    SetDefaultPrinterQuery([] { return QStringLiteral("Laser"); });
+    ui::SetQtDialogRunner([&](QDialog& d) {
+        auto* dialog = qobject_cast<QPrintDialog*>(&d);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(dialog->printer()->pageLayout().orientation(), QPageLayout::Landscape);
+        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog->printer()->setOutputFileName(gridPdf);
+        return int(QDialog::Accepted);
+    });
+    frame->OnPrintGrid(0, 0);
+    QCoreApplication::processEvents();
+    ui::SetQtDialogRunner({});
+    SetDefaultPrinterQuery({});
+    const QSizeF gridPage = testing_pdf::PdfPageSize(gridPdf);
+    EXPECT_GT(gridPage.width(), gridPage.height());
+    report::ForgetChosenPage();
+}
+
 TEST_F(BasicStatDlgTest, ADatabaseErrorIsShownAndTheRowsSoFarStay) {
     m_db.Execute(QStringLiteral("ALTER TABLE tavrinKMWGT RENAME TO weights"));
+    ExpectWarning renamed(QStringLiteral("no such table: tavrinKMWGT"));
     auto dlg = Open(kClassSubjectTable);
     Click(*dlg, ui::IDOK);
     ASSERT_EQ(boxes->Boxes().size(), 1u);

@@ -1,11 +1,13 @@
 #pragma once
 // The hand-made school behind the running application: its frame (which holds the analysis
-// context) and its connection on the school's file, and message boxes that record their texts.
+// context), the shared home's connection on the school's file, and message boxes that record
+// their texts.
 
 #include "SmallSchool.h"
 
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
+#include "data/AppContext.h"
 #include "platform/drensil/Drensil.h"
 #include "platform/profile/Profile.h"
 #include "platform/ui/MessageBox.h"
@@ -21,10 +23,11 @@ protected:
         profile::UseMemoryStore();
         boxes = std::make_unique<ui::ScriptedMessageBoxes>();
         app = std::make_unique<CVeltoraApp>();
-        app->m_strAppDir = m_dir.path() + u'/';
+        data::SetAppDirectory(m_dir.path() + u'/');
         ASSERT_TRUE(app->ProcessShellCommand());
-        app->m_pConnection = std::make_unique<db::Connection>();
-        app->m_pConnection->OpenFile(m_dir.filePath(QStringLiteral("small.mdb")));
+        auto connection = std::make_unique<db::Connection>();
+        connection->OpenFile(m_dir.filePath(QStringLiteral("small.mdb")));
+        data::SetDatabase(std::move(connection));
         frame = app->GetMainWnd();
         drensil::SetFileOpener([this](const QString& path) {
             handedOn << path;

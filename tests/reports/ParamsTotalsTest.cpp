@@ -1,5 +1,6 @@
 #include "SmallSchool.h"
 
+#include "data/ExamChooser.h"
 #include "reports/AnalysisParams.h"
 #include "reports/ValidTotals.h"
 
@@ -13,16 +14,16 @@ using ParamsTest = SmallSchool;
 using TotalsTest = SmallSchool;
 
 TEST_F(ParamsTest, ExamEntriesShowGradeNameOrCodeInTextOrder) {
-    const std::vector<ExamEntry> entries = ExamEntries(m_db, m_cipher);
+    const std::vector<data::ExamEntry> entries = data::ExamEntries(m_db, m_cipher);
     ASSERT_EQ(entries.size(), 2u);
     // A grade code without a grade row stands for itself; "1" sorts before "高" in GBK.
     EXPECT_EQ(entries[0].text, QStringLiteral("19999|期末考试"));
     EXPECT_EQ(entries[0].id, 2);
     EXPECT_EQ(entries[1].text, QStringLiteral("高2008级|期中考试"));
-    for (const ExamEntry& e : entries)
-        EXPECT_EQ(GetExamId(m_db, m_cipher, e.text), e.id) << e.text.toStdString();
-    EXPECT_EQ(GetExamId(m_db, m_cipher, QStringLiteral("期中考试")), -1);
-    EXPECT_EQ(GetExamId(m_db, m_cipher, QStringLiteral("高2008级|期末考试")), -1);
+    for (const data::ExamEntry& e : entries)
+        EXPECT_EQ(data::ResolveExam(m_db, m_cipher, e.text).id, e.id) << e.text.toStdString();
+    EXPECT_EQ(data::ResolveExam(m_db, m_cipher, QStringLiteral("期中考试")).id, -1);
+    EXPECT_EQ(data::ResolveExam(m_db, m_cipher, QStringLiteral("高2008级|期末考试")).id, -1);
 }
 
 TEST_F(ParamsTest, SaveWritesContextAndRefusesWithoutExam) {
@@ -59,7 +60,8 @@ TEST_F(ParamsTest, SubjectRowsCarryContextFlagsAndStopAtFifty) {
 
     for (int id = 5; id <= 51; ++id)
         m_db.Execute(QStringLiteral("INSERT INTO tavrinKMK (id, fldname, mydesc) VALUES (?, ?, ?)"), id,
-                     data::SubjectField(id), m_cipher.EncodeText(DescriptionKey(), QStringLiteral("选修")));
+                     data::SubjectField(id),
+                     m_cipher.EncodeText(data::DescriptionKey(), QStringLiteral("选修")));
     rows = SubjectRows(m_db, m_cipher, c);
     ASSERT_EQ(rows.size(), 50u);
     EXPECT_EQ(rows.back().number, 50);
@@ -101,6 +103,27 @@ TEST_F(TotalsTest, NoExamDoesNothingAndAFailureChangesNothing) {
     EXPECT_EQ(Total(3, "A"), 210);
     EXPECT_EQ(Total(3, "G"), 210);
     EXPECT_THROW(ComputeValidTotals(m_db, 1, 3, {1}), std::out_of_range);
+}
+
+TEST_F(TotalsTest, ReportsSayWhichTotalsWereNeverComputed) {
+    const QString both = QStringLiteral(
+        "本次考试的学生有效总分（总分、文总）还没有计算。\n请先运行“统计分析→算学生有效总分”！");
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, Context(), {2, 0}), both);
+    ASSERT_TRUE(ComputeValidTotals(m_db, 1, 2, {1, 2, 3}));
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, Context(), {2}), QString());
+    EXPECT_TRUE(
+        TotalsNotComputedMessage(m_db, Context(), {2, 0, 1}).contains(QStringLiteral("（文总、理总）")));
+
+    // Nothing to say without an exam, a subject, or any score of the subjects taking part.
+    CAnalysisContext none = Context();
+    none.m_nAnalysisExamId = -1;
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, none, {0}), QString());
+    CAnalysisContext noSubject = Context();
+    noSubject.m_nSelectedSubjects = 0;
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, noSubject, {0}), QString());
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET s03=NULL WHERE id=1"));
+    EXPECT_EQ(TotalsNotComputedMessage(m_db, Context({3}), {0}), QString());
+    EXPECT_NE(TotalsNotComputedMessage(m_db, Context({1, 3}), {0}), QString());
 }
 
 TEST(TotalTypeTexts, HeadersAndCaptions) {

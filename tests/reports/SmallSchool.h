@@ -14,11 +14,12 @@
 //   H       NULL  文    100     30   50   50    (no class)
 // Class 3 is empty. Exam 2 (grade code 19999, no grade row) holds one row in class 9.
 
+#include "data/AnalysisContext.h"
 #include "data/Schema.h"
 #include "data/TextCipher.h"
 #include "platform/db/Connection.h"
-#include "reports/AnalysisContext.h"
 #include "reports/ReportQueries.h"
+#include "tests/common/Warnings.h"
 
 #include <QTemporaryDir>
 
@@ -33,7 +34,7 @@ protected:
         m_db.OpenFile(m_dir.filePath(QStringLiteral("small.mdb")), {}, true);
         m_db.Execute(QStringLiteral("PRAGMA synchronous=OFF"));
         data::CreateSchema(m_db);
-        const QString key = reports::DescriptionKey();
+        const QString key = data::DescriptionKey();
         const char* names[] = {"语文", "数学", "英语", "物理"};
         for (int no = 1; no <= 4; ++no) {
             m_db.Execute(QStringLiteral("INSERT INTO tavrinKMK (id, fldname, mydesc, type) VALUES (?,?,?,?)"),
@@ -71,7 +72,7 @@ protected:
     void AddExam(const QString& grade, const QString& name) {
         m_db.Execute(
             QStringLiteral("INSERT INTO tavrinKSLB (mydesc, grade, ksrq) VALUES (?, ?, '2008-11-12')"),
-            m_cipher.EncodeText(reports::DescriptionKey(), name), grade);
+            m_cipher.EncodeText(data::DescriptionKey(), name), grade);
     }
 
     void AddRow(int exam, const char* student, std::optional<int> cls, const char* worl,

@@ -102,8 +102,9 @@ TEST_F(StatsTest, RanksShareAtTwoDecimalsAndFollowTheStatistic) {
     CReportTable t = Grade(Statistic::Avg, kGradeRow, false, true);
     EXPECT_EQ(t.ColumnCount(), 9); // the count columns stay and hold the ranks
     EXPECT_EQ(t.Text(0, 4), QStringLiteral("名次"));
-    EXPECT_EQ(Column(t, 4).mid(1), QStringList({" 1", " 1", "", " 3", "  7"}));
-    EXPECT_EQ(Column(t, 2).mid(1), QStringList({" 2", " 3", "", " 1", "  7"}));
+    // The 年级 row is not ranked: its 名次 cells stay empty rather than show its student count.
+    EXPECT_EQ(Column(t, 4).mid(1), QStringList({" 1", " 1", "", " 3", ""}));
+    EXPECT_EQ(Column(t, 2).mid(1), QStringList({" 2", " 3", "", " 1", ""}));
 
     t = Grade(Statistic::StDev, kGradeRow, false, true); // the smaller deviation ranks first
     EXPECT_EQ(Column(t, 4).mid(1, 4), QStringList({" 2", " 1", "", ""}));
@@ -112,6 +113,11 @@ TEST_F(StatsTest, RanksShareAtTwoDecimalsAndFollowTheStatistic) {
     t = Grade(Statistic::Avg, kStreamRows, false, true);
     EXPECT_EQ(Column(t, 8).mid(1, 4), QStringList({" 1", " 1", "", " 2"}));
     EXPECT_EQ(Column(t, 2).mid(1, 4), QStringList({" 2", " 1", "", " 1"}));
+    for (int c = 2; c < t.ColumnCount(); c += 2) { // neither 文科 nor 理科 holds a rank
+        EXPECT_EQ(t.Text(5, c), QString()) << c;
+        EXPECT_EQ(t.Text(6, c), QString()) << c;
+    }
+    EXPECT_FALSE(t.Text(6, 1).isEmpty()); // their values stay
 }
 
 TEST_F(StatsTest, NoExamLeavesTheTable) {
@@ -206,10 +212,20 @@ TEST_F(StatsTest, ClassStandardScores) {
 TEST(ReportFormat, PrintfFormsAndRanks) {
     EXPECT_EQ(Format62(-1.25), QStringLiteral(" -1.25"));
     EXPECT_EQ(Format62(0), QStringLiteral("  0.00"));
+    // A negative value that rounds to zero is zero, with no sign.
+    EXPECT_EQ(Format62(-0.004), QStringLiteral("  0.00"));
+    EXPECT_EQ(Format62(-0.0), QStringLiteral("  0.00"));
+    EXPECT_EQ(FormatFixed(-0.0004, 1, 3), QStringLiteral("0.000"));
+    EXPECT_EQ(FormatFixed(-0.0005001, 1, 3), QStringLiteral("-0.001"));
+    EXPECT_EQ(Format62(-10.001), QStringLiteral("-10.00"));
     EXPECT_EQ(Format62(1234.5), QStringLiteral("1234.50"));
     EXPECT_EQ(FormatFixed(2.675, 1, 2), QStringLiteral("2.67")); // the binary value, as printf rounds it
     EXPECT_EQ(ClassLabel(3), QStringLiteral(" 3班"));
     EXPECT_EQ(ExamTitle(QStringLiteral("2008|期中考试")), QStringLiteral("2008级期中考试"));
+    // A grade whose name already ends in 级 gets no second one.
+    EXPECT_EQ(ExamTitle(QStringLiteral("高2008级|期中考试")), QStringLiteral("高2008级期中考试"));
+    EXPECT_EQ(ExamTitle(QStringLiteral("级|期中")), QStringLiteral("级期中"));
+    EXPECT_EQ(ExamTitle(QStringLiteral("|期中")), QStringLiteral("级期中"));
     EXPECT_EQ(ParseNumber(QStringLiteral("  78.46")), 78.46);
     EXPECT_EQ(ParseNumber(QStringLiteral("  ")), std::nullopt);
 

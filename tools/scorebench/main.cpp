@@ -5,7 +5,7 @@
 // Without a school file a large one is made in a temporary folder first (this takes a while).
 
 #include "admin/ScoreEntryDlg.h"
-#include "app/VeltoraApp.h"
+#include "data/AppContext.h"
 #include "data/TextCipher.h"
 #include "fixtures/SchoolFixture.h"
 #include "platform/ui/MessageBox.h"
@@ -58,20 +58,20 @@ int main(int argc, char** argv) {
     }
 
     ui::ScriptedMessageBoxes boxes;
-    CVeltoraApp app;
-    app.m_pConnection = std::make_unique<db::Connection>();
-    app.m_pConnection->OpenFile(path, fixtures::DatabasePassword());
+    auto connection = std::make_unique<db::Connection>();
+    connection->OpenFile(path, fixtures::DatabasePassword());
+    data::SetDatabase(std::move(connection));
 
     CScoreEntryDlg dlg;
     dlg.SetEntryMode(0);
     dlg.OnInitDialog();
     dlg.show();
     QApplication::processEvents();
-    auto* exams = dlg.GetDlgItem<QComboBox>(1038);
-    auto* subjects = dlg.GetDlgItem<QComboBox>(1040);
+    auto* exams = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM);
+    auto* subjects = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT);
     exams->setCurrentIndex(0);
     subjects->setCurrentIndex(std::min(2, subjects->count() - 1));
-    dlg.GetDlgItem<QSpinBox>(1010)->setValue(1);
+    dlg.GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(1);
 
     std::vector<double> list, commit;
     CGridCtrl& grid = dlg.GetGrid();
@@ -94,13 +94,12 @@ int main(int argc, char** argv) {
         grid.OnEndEditCell(1, col, text);
         commit.push_back(timer.nsecsElapsed() / 1e6);
     }
-    const QString written =
-        app.m_pConnection
-            ->Execute(QStringLiteral("SELECT %1 FROM tavrinKSK WHERE id=? AND studentid=?")
-                          .arg(dlg.GetSubjectField() + u'1'),
-                      dlg.GetExamId().toInt(), grid.GetItemText(1, 0))
-            .Field(0)
-            .ToString();
+    const QString written = data::Database()
+                                .Execute(QStringLiteral("SELECT %1 FROM tavrinKSK WHERE id=? AND studentid=?")
+                                             .arg(dlg.GetSubjectField() + u'1'),
+                                         dlg.GetExamId().toInt(), grid.GetItemText(1, 0))
+                                .Field(0)
+                                .ToString();
     std::printf("last mark written: %s (grid shows %s)\n", qPrintable(written),
                 qPrintable(grid.GetItemText(1, grid.GetColumnCount() - 2)));
     std::printf("exam \"%s\", subject \"%s\", class 1: %d rows\n", qPrintable(exams->currentText()),

@@ -4,6 +4,7 @@
 // The exam defaults to the lowest id, the subjects to all (at most 50). It writes the exam's valid
 // totals: sum1, sum2 and sum3 each become the total of the chosen subjects.
 
+#include "data/ExamChooser.h"
 #include "data/TextCipher.h"
 #include "platform/db/Connection.h"
 #include "platform/res/StringTable.h"
@@ -11,7 +12,10 @@
 #include "reports/BasicStats.h"
 #include "reports/ClassStandardScores.h"
 #include "reports/ClassSubjectTables.h"
+#include "reports/Format.h"
 #include "reports/ReportQueries.h"
+#include "reports/ScorePrint.h"
+#include "reports/ScoreReport.h"
 #include "reports/ValidTotals.h"
 
 #include <QCoreApplication>
@@ -169,7 +173,7 @@ int main(int argc, char** argv) {
         BareRunner bare(bareConn.Handle());
 
         CAnalysisContext context;
-        const std::vector<reports::ExamEntry> exams = reports::ExamEntries(conn, cipher);
+        const std::vector<data::ExamEntry> exams = data::ExamEntries(conn, cipher);
         if (exams.empty())
             throw std::runtime_error("the database has no exam");
         if (examId == -1)
@@ -177,7 +181,7 @@ int main(int argc, char** argv) {
                          return a.id < b.id;
                      })->id;
         const auto exam = std::find_if(exams.begin(), exams.end(),
-                                       [&](const reports::ExamEntry& e) { return e.id == examId; });
+                                       [&](const data::ExamEntry& e) { return e.id == examId; });
         if (exam == exams.end())
             throw std::runtime_error("no exam with id " + std::to_string(examId));
         context.m_nAnalysisExamId = examId;
@@ -279,6 +283,95 @@ int main(int argc, char** argv) {
         measure(
             QStringLiteral("class standard scores"),
             [&](CReportTable& t) { reports::ComputeClassStandardScores(conn, cipher, context, t); }, false);
+
+        // The score lists: one class of about 60 students in each score-report mode, the same class
+        // with every rank column and as slips, and the whole grade with every rank column.
+        int listClass = 1;
+        {
+            db::Recordset rs = conn.Execute(
+                QStringLiteral("SELECT class FROM tavrinKSK WHERE id=? and class is not null GROUP BY class "
+                               "ORDER BY abs(count(*)-60), class LIMIT 1"),
+                examId);
+            if (!rs.IsEOF())
+                listClass = rs.Field(0).ToInt();
+        }
+        const QStringList modeNames = {QStringLiteral("单科成绩单"), QStringLiteral("标准分"),
+                                       QStringLiteral("T分数"), QStringLiteral("标准化")};
+        for (int mode = 0; mode < 4; ++mode)
+            measure(
+                QStringLiteral("score report %1, class %2").arg(modeNames[mode]).arg(listClass),
+                [&](CReportTable& t) {
+                    reports::ScoreReportOptions o;
+                    o.mode = mode;
+                    o.subject = subjects.front();
+                    o.subjectName = QStringLiteral("s%1").arg(subjects.front());
+                    o.classNo = listClass;
+                    t = reports::InitialScoreReportTable();
+                    reports::ListScoreReport(conn, context, o, t);
+                },
+                false);
+        for (int mode = 0; mode < 2; ++mode)
+            measure(
+                QStringLiteral("class score list%1, class %2, every rank column")
+                    .arg(mode ? QStringLiteral(" as slips") : QString())
+                    .arg(listClass),
+                [&](CReportTable& t) {
+                    reports::ListScorePrint(conn, cipher, context,
+                                            reports::ClassScorePrintOptions(listClass, 2, 3, 5, 0, 0, mode),
+                                            t);
+                },
+                false);
+        // The same lists as the designed dialogs query them: the list, then one count per rank cell.
+        const auto countQueries = [&](int classNo, bool classRanks) {
+            std::vector<reports::TracedStatement> statements;
+            QString list = QStringLiteral("select * FROM tavrinKSK WHERE id=?");
+            std::vector<db::Variant> listParams{examId};
+            if (classNo >= 0) {
+                list += QStringLiteral(" and class=?");
+                listParams.emplace_back(classNo);
+            }
+            list += QStringLiteral(" order by sum3 desc");
+            statements.push_back({list, listParams});
+            const auto count = [&](const QString& column, const db::Variant& value, bool inClass) {
+                if (value.IsNull())
+                    return;
+                QString sql = QStringLiteral("select count(*) as rank FROM tavrinKSK WHERE id=?");
+                std::vector<db::Variant> params{examId};
+                if (inClass) {
+                    sql += QStringLiteral(" and class=?");
+                    params.emplace_back(classNo);
+                }
+                sql += QStringLiteral(" and %1>%2").arg(column, reports::Format62(value.ToDouble()));
+                statements.push_back({sql, params});
+            };
+            for (db::Recordset rs = conn.Execute(list, listParams); !rs.IsEOF(); rs.MoveNext()) {
+                count(QStringLiteral("sum3"), rs.Field(QStringLiteral("sum3")), false);
+                if (classRanks)
+                    count(QStringLiteral("sum3"), rs.Field(QStringLiteral("sum3")), true);
+                count(QStringLiteral("sum1"), rs.Field(QStringLiteral("sum1")), false);
+                count(QStringLiteral("sum2"), rs.Field(QStringLiteral("sum2")), false);
+                for (const int no : subjects)
+                    count(reports::ScoreColumn(no), rs.Field(reports::ScoreColumn(no)), classRanks);
+            }
+            double best = std::numeric_limits<double>::max();
+            for (int i = 0; i < runs; ++i)
+                best = std::min(best, Ms([&] {
+                                    for (const reports::TracedStatement& st : statements)
+                                        bare.Run(st);
+                                }));
+            std::printf("the designed count queries: %d statements through sqlite3: %.2f ms\n",
+                        int(statements.size()), best);
+        };
+        countQueries(listClass, true);
+        measure(
+            QStringLiteral("grade score list, every rank column"),
+            [&](CReportTable& t) {
+                reports::ListScorePrint(conn, cipher, context, reports::GradeScorePrintOptions(1, 1, 5, 0, 0),
+                                        t);
+            },
+            false);
+
+        countQueries(-1, false);
 
         std::printf("\n== figures (best of %d)\ncomputation\tms\tsqlite3 ms\tratio\tstatements\n", runs);
         for (const Figure& f : figures)

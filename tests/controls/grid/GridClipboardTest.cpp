@@ -107,15 +107,23 @@ TEST(GridClipboard, ChineseTextSurvivesCopyAndPaste) {
     EXPECT_TRUE(grid.GetModified(5, 3));
 }
 
-TEST(GridClipboard, PasteSplitsOnTabsCommasAndLinesWithinTheGrid) {
+TEST(GridClipboard, PasteSplitsOnTabsOrCommasAndLinesWithinTheGrid) {
     GridHost host(5, 4, 1, 1);
     CGridCtrl& grid = *host.grid;
     FillPlain(grid);
     grid.SetFocusCell(1, 1);
-    SetClipboard(QStringLiteral(" 张三 , 85\r\n\r\nx\ty\tz\tbeyond\r\nr4\nr5\nr6"));
+    // Without a tab anywhere, commas separate the fields.
+    SetClipboard(QStringLiteral(" 张三 , 85\r\n"));
     grid.OnEditPaste();
     EXPECT_EQ(grid.GetItemText(1, 1), QStringLiteral("张三"));
     EXPECT_EQ(grid.GetItemText(1, 2), QStringLiteral("85"));
+
+    grid.ResetSelectedRange();
+    grid.SetFocusCell(1, 1);
+    SetClipboard(QStringLiteral("李四\t, 90\r\n\r\nx\ty\tz\tbeyond\r\nr4\nr5\nr6"));
+    grid.OnEditPaste();
+    EXPECT_EQ(grid.GetItemText(1, 1), QStringLiteral("李四"));
+    EXPECT_EQ(grid.GetItemText(1, 2), QStringLiteral(", 90")); // with tabs, a comma is text
     EXPECT_EQ(grid.GetItemText(2, 1), QStringLiteral("r2c1")); // an empty line takes a row
     EXPECT_EQ(grid.GetItemText(3, 1), QStringLiteral("x"));
     EXPECT_EQ(grid.GetItemText(3, 3), QStringLiteral("z")); // "beyond" has no column
@@ -133,6 +141,26 @@ TEST(GridClipboard, PasteSplitsOnTabsCommasAndLinesWithinTheGrid) {
     EXPECT_EQ(grid.GetItemText(1, 3), QStringLiteral("b"));
     EXPECT_EQ(grid.GetItemText(3, 1), QStringLiteral("c"));
     EXPECT_EQ(grid.GetItemText(2, 1), QStringLiteral("r2c1"));
+}
+
+TEST(GridClipboard, CellsHoldingCommasSurviveACopyAndPasteRoundTrip) {
+    GridHost host(4, 4, 1, 1);
+    CGridCtrl& grid = *host.grid;
+    FillPlain(grid);
+    grid.SetItemText(1, 1, QStringLiteral("张三,李四"));
+    grid.SetItemText(1, 2, QStringLiteral("85,5"));
+    grid.SetItemText(2, 1, QStringLiteral("王五"));
+    grid.SetSelectedRange(1, 1, 2, 2);
+    grid.OnEditCopy();
+    EXPECT_EQ(Clipboard(), QStringLiteral("张三,李四\t85,5\n王五\tr2c2"));
+
+    grid.ResetSelectedRange();
+    grid.SetFocusCell(2, 2);
+    grid.OnEditPaste();
+    EXPECT_EQ(grid.GetItemText(2, 2), QStringLiteral("张三,李四"));
+    EXPECT_EQ(grid.GetItemText(2, 3), QStringLiteral("85,5")); // the neighbour gets its own cell only
+    EXPECT_EQ(grid.GetItemText(3, 2), QStringLiteral("王五"));
+    EXPECT_EQ(grid.GetItemText(3, 3), QStringLiteral("r2c2"));
 }
 
 TEST(GridClipboard, PasteHonoursReadOnlyCellsAndTheOwnersAnswers) {

@@ -103,20 +103,40 @@ TEST(GridPrint, HeadingsRepeatOnEveryPageAndRowsAreNotLostBetweenPages) {
     }
 }
 
-TEST(GridPrint, RowTallerThanBodyGetsAPageOfItsOwnWithOnlyHeadings) {
+TEST(GridPrint, RowTallerThanBodyPrintsClippedOnAPageOfItsOwn) {
     if (!PdfOut::HaveTool())
         GTEST_SKIP() << "pdftotext not installed";
     QWidget parent;
     auto grid = MakeGrid(4, 2, &parent);
     grid->SetRowHeight(2, 5000);
+    // Top-aligned, so that the text of the tall row falls inside the part that is printed.
+    grid->SetItemFormat(2, 0, gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE);
+    grid->SetItemFormat(2, 1, gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE);
     PdfOut pdf;
     ASSERT_TRUE(grid->Print(&pdf.printer));
     const QStringList pages = pdf.Pages();
     ASSERT_EQ(pages.size(), 3);
     EXPECT_TRUE(pages[0].contains("1,1"));
-    EXPECT_FALSE(pages[1].contains("2,1"));
+    EXPECT_FALSE(pages[0].contains("2,1"));
+    // The tall row is printed with its heading, under the column headings, alone on its page.
+    EXPECT_TRUE(pages[1].contains("2,0"));
+    EXPECT_TRUE(pages[1].contains("2,1"));
     EXPECT_TRUE(pages[1].contains("0,1"));
+    EXPECT_FALSE(pages[1].contains("1,1"));
+    EXPECT_FALSE(pages[1].contains("3,1"));
     EXPECT_TRUE(pages[2].contains("3,1"));
+    EXPECT_EQ(grid->GetPrintPageStarts(), (std::vector<int>{1, 2, 3}));
+
+    // A tall first row does not leave an empty page before it.
+    auto first = MakeGrid(3, 2, &parent);
+    first->SetRowHeight(1, 5000);
+    first->SetItemFormat(1, 1, gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE);
+    PdfOut pdf2;
+    ASSERT_TRUE(first->Print(&pdf2.printer));
+    const QStringList pages2 = pdf2.Pages();
+    ASSERT_EQ(pages2.size(), 2);
+    EXPECT_TRUE(pages2[0].contains("1,1")); // top-aligned text of the tall row shows
+    EXPECT_TRUE(pages2[1].contains("2,1"));
 }
 
 TEST(GridPrint, MarginsAndPageShape) {

@@ -1,12 +1,17 @@
 #include "controls/Picture.h"
 #include "controls/BitmapDialog.h"
 #include "controls/FontEx.h"
+#include "platform/gdi/Dc.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/ModalRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -136,6 +141,51 @@ TEST(FontEx, PointSizeAndShortTexts) {
     EXPECT_TRUE(font.GetFaceName().isEmpty());
     EXPECT_TRUE(font.SetStockFont(17));
     EXPECT_FALSE(font.SetStockFont(15));
+}
+
+TEST(FontEx, TheFontDialogOffersTheTextColour) {
+    const QString family = QFontDatabase::families().value(0);
+    ASSERT_FALSE(family.isEmpty());
+    CFontEx font;
+    font.SetColour(gdi::Rgb(0, 0, 128));
+    QImage image(4, 4, QImage::Format_RGB32);
+    QPainter painter(&image);
+    gdi::Dc dc(&painter);
+    font.SetColourDC(&dc);
+
+    ui::SetQtDialogRunner([&](QDialog& d) {
+        auto* dialog = dynamic_cast<CFontColourDialog*>(&d);
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        // The sixteen colours, the font's own chosen.
+        EXPECT_EQ(dialog->ColourBox()->count(), 16);
+        EXPECT_EQ(dialog->ColourBox()->currentText(), QStringLiteral("深蓝色"));
+        EXPECT_TRUE(dialog->FontDialog()->isVisibleTo(dialog));
+        dialog->FontDialog()->setCurrentFont(QFont(family, 14, QFont::Bold));
+        dialog->ColourBox()->setCurrentIndex(dialog->ColourBox()->findText(QStringLiteral("红色")));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(font.ChooseFont());
+    EXPECT_EQ(font.GetColour(), gdi::Rgb(255, 0, 0));
+    EXPECT_EQ(dc.GetTextColor(), gdi::Rgb(255, 0, 0)); // the colour's device context follows
+    EXPECT_TRUE(font.IsBold());
+    EXPECT_EQ(font.GetFaceName(), family);
+
+    // A colour outside the sixteen is offered as it is; cancelling changes nothing.
+    font.SetColour(gdi::Rgb(1, 2, 3));
+    ui::SetQtDialogRunner([&](QDialog& d) {
+        auto* dialog = dynamic_cast<CFontColourDialog*>(&d);
+        EXPECT_EQ(dialog->ColourBox()->count(), 17);
+        EXPECT_EQ(dialog->ColourBox()->currentText(), QStringLiteral("自定义"));
+        EXPECT_EQ(dialog->SelectedColour(), gdi::Rgb(1, 2, 3));
+        dialog->ColourBox()->setCurrentIndex(0);
+        return int(QDialog::Rejected);
+    });
+    const QString before = font.ToString();
+    EXPECT_FALSE(font.ChooseFont());
+    EXPECT_EQ(font.ToString(), before);
+    ui::SetQtDialogRunner({});
 }
 
 TEST(BitmapDialog, PlacementsAndTiling) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QPainter>
 
 using namespace gdi;
 
@@ -405,4 +406,24 @@ TEST(GdiDc, DrawStateEmbossesADisabledImage) {
     EXPECT_EQ(Pixel(disabled, 3, 3), GetSysColor(COLOR_3DSHADOW));
     EXPECT_EQ(Pixel(disabled, 4, 4), GetSysColor(COLOR_3DHIGHLIGHT));
     EXPECT_EQ(Pixel(disabled, 2, 2), kRed);
+}
+
+TEST(GdiDc, TextIsDrawnInTheSelectedFontWhateverThePainterHeld) {
+    QImage image(40, 20, QImage::Format_RGB32);
+    QPainter painter(&image);
+    Dc dc(&painter);
+    LOGFONT big = GetMessageFont();
+    big.lfHeight = -20;
+    dc.SelectFont(Font(big));
+    dc.TextOut(0, 0, QStringLiteral("a"));
+    EXPECT_EQ(painter.font().pixelSize(), 20);
+    // Someone else changes the painter's font between two texts of the context.
+    QFont other = painter.font();
+    other.setPixelSize(7);
+    painter.setFont(other);
+    dc.DrawText(QStringLiteral("a"), Rect(0, 0, 40, 20), DT_SINGLELINE);
+    EXPECT_EQ(painter.font().pixelSize(), 20);
+    dc.SelectFont(Font());
+    dc.DrawText(QStringLiteral("a"), Rect(0, 0, 40, 20), DT_SINGLELINE);
+    EXPECT_EQ(painter.font().pixelSize(), 12);
 }

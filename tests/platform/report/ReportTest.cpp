@@ -6,6 +6,7 @@
 #include "platform/report/Output.h"
 #include "platform/text/Gbk.h"
 
+#include "tests/common/Warnings.h"
 #include "tests/platform/report/PdfText.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <numeric>
 #include <vector>
 
 using namespace report;
@@ -230,6 +232,120 @@ TEST(Document, FitsColumnWeightsToThePrintableWidth) {
     EXPECT_NEAR(equal.ColumnEdges()[1], 4.5, 1e-9);
 }
 
+namespace {
+
+// A table of `columns` columns of equal weight: column 0 "行N", the others distinct numbers.
+ReportDefinition WideTable(int columns, int rows, Recordset& records) {
+    ReportDefinition def;
+    def.pageHeader.height = 1.0;
+    def.pageHeader.AddTextBox(ItemStaticBox).text = "宽表";
+    def.pageFooter.height = 0.8;
+    def.pageFooter.AddTextBox(ItemMemoBox).text =
+        "第[#SystemVar(PageNumber)#]页 共[#SystemVar(PageCount)#]页";
+    for (int c = 0; c < columns; ++c) {
+        const QString name = QString::asprintf("fld%02d", c);
+        records.AddField(name, FieldString);
+        def.detail.AddColumn(name, c == 0 ? QStringLiteral("班级") : QStringLiteral("列%1").arg(c), name, 10);
+    }
+    def.detail.alignNumbersRight = true;
+    for (int r = 1; r <= rows; ++r) {
+        records.Append();
+        for (int c = 0; c < columns; ++c)
+            records.FindField(QString::asprintf("fld%02d", c))
+                ->SetAsString(c == 0 ? QStringLiteral("行%1").arg(r)
+                                     : QString::number(1000 + r * 100 + c, 'f', 2));
+        records.Post();
+    }
+    return def;
+}
+
+// Every value of the table is in the PDF as a word of its own, and nothing is cut.
+void ExpectEveryValue(const QString& pdf, const Recordset& records) {
+    const QMap<QString, int> words = testing_pdf::PdfWords(pdf);
+    for (int r = 0; r < records.RecordCount(); ++r)
+        for (int c = 0; c < records.FieldCount(); ++c)
+            EXPECT_GE(words.value(records.Value(r, c)), 1) << records.Value(r, c).toStdString();
+    EXPECT_FALSE(PdfText(pdf).contains(QStringLiteral("…")));
+}
+
+} // namespace
+
+TEST(Document, ColumnsTooNarrowForTheirTextsTakeTheWidthTheyNeed) {
+    Recordset records;
+    ReportDefinition def = WideTable(3, 2, records);
+    def.detail.columns[0].width = 1; // 0.6 cm of 18 by weight: too narrow for "行1"
+    def.detail.columns[1].width = 1;
+    def.detail.columns[2].width = 28;
+    Document doc(def, records);
+    doc.Layout(18, 26.7);
+    ASSERT_EQ(doc.ColumnBands().size(), 1u);
+    EXPECT_EQ(doc.TableFontSize(), 9); // room enough: the font keeps its size
+    const std::vector<double>& edges = doc.ColumnEdges();
+    EXPECT_GT(edges[1] - edges[0], 18.0 / 30);
+    EXPECT_GT(edges[2] - edges[1], 18.0 / 30);
+    EXPECT_NEAR(edges[3], 18, 1e-9);
+    EXPECT_GT(edges[3] - edges[2], edges[1] - edges[0]); // the rest still goes by weight
+    EXPECT_FALSE(doc.EffectivePage().landscape);
+}
+
+TEST(Document, AWideTableShrinksItsFontBeforeAnythingElse) {
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    Recordset records;
+    const ReportDefinition def = WideTable(16, 3, records);
+    Document doc(def, records);
+    EXPECT_FALSE(doc.EffectivePage().landscape);
+    doc.Layout(18, 26.7);
+    EXPECT_LT(doc.TableFontSize(), 9);
+    EXPECT_GE(doc.TableFontSize(), Document::kMinTableFontSize);
+    EXPECT_EQ(doc.ColumnBands().size(), 1u);
+    EXPECT_EQ(doc.ContentAlign(1), AlignRight | AlignMiddle); // numbers line up on the right
+    EXPECT_EQ(doc.ContentAlign(0), AlignLeft | AlignMiddle);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wide.pdf");
+    ASSERT_TRUE(doc.WritePdf(path));
+    EXPECT_EQ(testing_pdf::PdfPageCount(path), 1);
+    ExpectEveryValue(path, records);
+}
+
+TEST(Document, ATooWideTableTurnsToLandscapeAndSplitsRepeatingTheFirstColumn) {
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    Recordset records;
+    const ReportDefinition def = WideTable(60, 3, records);
+    Document doc(def, records);
+    EXPECT_TRUE(doc.EffectivePage().landscape);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("split.pdf");
+    ASSERT_TRUE(doc.WritePdf(path));
+    EXPECT_EQ(doc.TableFontSize(), Document::kMinTableFontSize);
+    const auto& bands = doc.ColumnBands();
+    ASSERT_GT(bands.size(), 1u);
+    std::vector<int> covered;
+    for (const Document::ColumnBand& band : bands) {
+        ASSERT_GE(band.columns.size(), 2u);
+        EXPECT_EQ(band.columns.front(), 0); // the first column on every band
+        covered.insert(covered.end(), band.columns.begin() + 1, band.columns.end());
+        EXPECT_LE(band.edges.back(), 26.7 + 1e-9);
+    }
+    std::vector<int> all(59);
+    std::iota(all.begin(), all.end(), 1);
+    EXPECT_EQ(covered, all);
+
+    const QSizeF size = testing_pdf::PdfPageSize(path);
+    EXPECT_GT(size.width(), size.height());
+    const int pages = testing_pdf::PdfPageCount(path);
+    EXPECT_EQ(pages, int(bands.size()));
+    for (int page = 1; page <= pages; ++page) {
+        const QString text = PdfText(path, page);
+        EXPECT_TRUE(text.contains("行3") && text.contains("班级")) << page;
+        EXPECT_TRUE(text.contains(QStringLiteral("第%1页 共%2页").arg(page).arg(pages))) << page;
+    }
+    ExpectEveryValue(path, records);
+}
+
 TEST(ReportPdf, HoldsTitleCaptionsAndPageFooters) {
     if (!HavePdfToText())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
@@ -251,6 +367,7 @@ TEST(ReportPdf, HoldsTitleCaptionsAndPageFooters) {
     }
     EXPECT_TRUE(PdfText(path, 1).contains("r1c0"));
     EXPECT_TRUE(PdfText(path, 3).contains("r100c2"));
+    ExpectWarning unwritable("QPainter::begin(): Returned false");
     EXPECT_FALSE(report->ExportPdf(dir.filePath("missing/dir/r.pdf")));
 }
 

@@ -1,4 +1,4 @@
-#include "app/PrintOrExcelDlg.h"
+#include "report/PrintOrExcelDlg.h"
 
 #include "platform/ui/MessageBox.h"
 

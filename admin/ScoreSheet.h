@@ -1,0 +1,117 @@
+#pragma once
+// Score entry's work apart from its widgets: what a typed mark may be, the exam's paper full marks
+// and weights, the weighted total, the rows listed for a class or an exam room, and the writes,
+// each made by the score row's own key (its rowid, read when the rows were listed). Routines that
+// read or write throw db::DbError unless they say otherwise.
+
+#include "platform/db/Connection.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class CTextCipher;
+
+namespace scoresheet {
+
+// ---- typed marks
+
+enum class MarkVerdict {
+    Empty,         // no mark: the paper is absent (NULL)
+    Mark,          // a mark within the paper's full mark
+    NotAMark,      // not a non-negative decimal number with at most two decimals
+    AboveFullMark, // a number above the paper's full mark
+};
+
+struct MarkCheck {
+    MarkVerdict verdict = MarkVerdict::Empty;
+    double value = 0; // the number typed (Mark, AboveFullMark)
+
+    bool Accepted() const { return verdict == MarkVerdict::Empty || verdict == MarkVerdict::Mark; }
+    // The mark to store; nothing for an empty paper.
+    std::optional<double> Value() const {
+        return verdict == MarkVerdict::Mark ? std::optional<double>(value) : std::nullopt;
+    }
+};
+
+// A typed paper mark. Blanks around it are dropped and full-width digits and points read as their
+// plain forms; an empty text is an absent paper. Anything else must be a non-negative decimal
+// number with at most two decimals ("85", "85.5", "0.25", ".5") no greater than `fullMark`: a
+// slip such as "abc", "-5", "1.2.3" or "93.5088" is refused rather than stored as some number.
+MarkCheck CheckMark(const QString& typed, int fullMark);
+// What the user is told of a refused mark: the range for a text that is no mark, the limit for a
+// number above it.
+QString RefusalMessage(const MarkCheck& check, int fullMark);
+
+// A mark or total as the grid shows it, "%6.2f".
+QString MarkText(double value);
+// Whether a mark lies below 60 % of its full mark (shown red; exactly 60 % is a pass).
+bool BelowPass(double value, double fullMark);
+
+// A class typed into the class column: one or two digits.
+std::optional<int> CheckClass(const QString& typed);
+
+// ---- the exam's papers
+
+// A subject's two papers in one exam: full marks t1, t2 and weights t1w, t2w.
+struct Papers {
+    int t1 = 0;
+    int t2 = 0;
+    float t1w = 0;
+    float t2w = 0;
+
+    // The subject's full mark, t1·t1w + t2·t2w.
+    double FullMark() const { return t1 * double(t1w) + t2 * double(t2w); }
+    // The weighted total x·t1w + y·t2w (in single precision, as the column has always held it),
+    // at the two decimals it is shown with; an absent paper counts 0, two absent papers give none.
+    std::optional<double> Total(std::optional<double> p1, std::optional<double> p2) const;
+};
+
+// The subject's papers in the exam; nothing when the exam has no weights row for the subject.
+// Full marks are read as plain integers.
+std::optional<Papers> LoadPapers(db::Connection& connection, int examId, const QString& field);
+
+// ---- what score entry lists
+
+// The deciphered subject names in subject order (subjects without a name are left out). A
+// database failure ends the list with the names read so far and is logged.
+QStringList SubjectNames(db::Connection& connection, CTextCipher& cipher);
+// The score column ("s03") of the subject of that name; empty when there is no such subject or its
+// column is not a score column, so that only a checked name ever reaches a statement.
+QString SubjectField(db::Connection& connection, CTextCipher& cipher, const QString& name);
+// Whether the exam's marks may be edited: its lock flag yjcd is NULL or begins with "N".
+bool IsEditable(db::Connection& connection, int examId);
+// Whether the exam has any score row, that is whether its score sheet was prepared.
+bool IsPrepared(db::Connection& connection, int examId);
+
+enum EntryMode { kByClass = 0, kByRoom = 1, kByName = 2 };
+
+struct EntryRow {
+    long long key = 0; // rowid of the score row: the row every write goes to
+    QString studentId;
+    QString name;
+    std::optional<int> cls;
+    std::optional<int> cid; // the student's number in the roster
+    QString kh;             // exam number
+    QString worl;           // arts or science
+    std::optional<double> total, p1, p2;
+};
+
+// The exam's score rows with the subject's total and papers: by exam room (exam numbers beginning
+// with the two-digit room, room 0 meaning room 1; arts and science apart, then by exam number), or
+// by class (0: the whole exam) in student-number order. Rows read before a failure stay in `rows`.
+void LoadEntryRows(db::Connection& connection, int examId, const QString& field, int mode, int classOrRoom,
+                   std::vector<EntryRow>& rows);
+
+// ---- writes
+
+// Stores both papers and the total of score row `key` of the exam. Anything but exactly one
+// changed row (the row is gone) throws, so that the grid never shows a mark nothing holds.
+void WriteMarks(db::Connection& connection, long long key, int examId, const QString& field,
+                std::optional<double> p1, std::optional<double> p2, std::optional<double> total);
+// Stores the class of score row `key`, with the same check.
+void WriteClass(db::Connection& connection, long long key, int examId, int cls);
+
+} // namespace scoresheet

@@ -1,0 +1,14 @@
+#include "controls/ComboChoice.h"
+
+#include <QComboBox>
+
+QVariant ChosenEntryData(const QComboBox& combo) {
+    const int index = combo.currentIndex();
+    if (index < 0 || combo.itemText(index) != combo.currentText())
+        return {};
+    return combo.itemData(index);
+}
+
+bool HoldsListItem(const QComboBox& combo) {
+    return combo.findText(combo.currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
+}

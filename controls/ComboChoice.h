@@ -1,0 +1,14 @@
+#pragma once
+// What an editable combo box stands for: the entry the user picked, or text the user typed.
+
+#include <QVariant>
+
+class QComboBox;
+
+// The data of the entry the box shows: the current entry's data while the box's text is that
+// entry's own text; an invalid QVariant when the text was typed or edited since (or there is no
+// current entry).
+QVariant ChosenEntryData(const QComboBox& combo);
+
+// Whether the box's text is the text of one of its entries.
+bool HoldsListItem(const QComboBox& combo);
