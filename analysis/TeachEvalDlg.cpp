@@ -4,6 +4,7 @@
 #include "controls/ComboChoice.h"
 #include "controls/SkinButton.h"
 #include "controls/TextProgressBar.h"
+#include "controls/grid/GridCell.h"
 #include "data/AppContext.h"
 #include "platform/com/ComError.h"
 #include "platform/db/DbError.h"
@@ -106,6 +107,9 @@ bool CTeachEvalDlg::OnInitDialog() {
     m_grid.EnableCellSelection(false);
     m_grid.ResetSelectedRange();
     m_grid.SetEditable(false);
+    // Fitting the columns: an empty result cell (a class without students) asks for little room.
+    if (CGridDefaultCell* cell = m_grid.GetDefaultCell(false, false))
+        cell->SetWidth(24);
     m_nRowCount = 1;
     m_nColCount = 1;
     DoDataExchange(false);
