@@ -5,6 +5,7 @@
 
 #include "analysis/EvalParamDlg.h"
 #include "analysis/TeachEvalDlg.h"
+#include "controls/SkinButton.h"
 #include "controls/TextProgressBar.h"
 #include "platform/report/Output.h"
 #include "reports/ReportQueries.h"
@@ -174,7 +175,8 @@ TEST_F(TeachEvalDlgTest, OpensWithTheMLayoutAndTheSubjects) {
     EXPECT_EQ(Items(dlg->SubjectBox()), Split("语文|数学"));
     EXPECT_EQ(dlg->SubjectBox()->currentIndex(), -1);
     EXPECT_TRUE(dlg->ProgressBar()->isHidden());
-    EXPECT_EQ(dlg->GetDlgItem(CTeachEvalDlg::IDC_SETTINGS)->toolTip().isEmpty(), false);
+    EXPECT_EQ(dlg->GetDlgItem<CSkinButton>(CTeachEvalDlg::IDC_SETTINGS)->GetTooltipText(),
+              QStringLiteral("设置入口和出口考试"));
 }
 
 TEST_F(TeachEvalDlgTest, WithoutTwoDifferentExamsOnlyTheNoticeComes) {

@@ -193,19 +193,3 @@ TEST_F(TeachEvalTest, MethodFEdges) {
     const CReportTable small = RunF();
     EXPECT_EQ(Cells(small, 1, 1, 11), Split(" 3| 0| 0| 0| 3| 0| 0| 0|1.00|1.00|65.0"));
 }
-
-TEST_F(TeachEvalTest, ColumnGroupsOfThePrintedTable) {
-    const auto m = ReportColumnGroups(kMethodM);
-    ASSERT_EQ(m.size(), 3u);
-    EXPECT_EQ(m[0].title, QStringLiteral("第一次考试ABCDE人数"));
-    EXPECT_EQ(m[2].first, 11);
-    EXPECT_EQ(m[2].last, 15);
-    const auto f = ReportColumnGroups(kMethodF);
-    ASSERT_EQ(f.size(), 2u);
-    EXPECT_EQ(f[1].title, QStringLiteral("第二次考试ABCD人数"));
-    EXPECT_EQ(f[1].last, 8);
-    EXPECT_TRUE(IsLevelCountColumn(kMethodM, 10));
-    EXPECT_FALSE(IsLevelCountColumn(kMethodM, 11));
-    EXPECT_FALSE(IsLevelCountColumn(kMethodF, 9));
-    EXPECT_FALSE(IsLevelCountColumn(kMethodF, 0));
-}
