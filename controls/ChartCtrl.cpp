@@ -185,6 +185,9 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
     dc.MoveTo(plot.left, plot.top - 15);
     dc.LineTo(plot.left, plot.bottom + 15);
 
+    dc.SelectFont(m_labelFont);
+    gdi::TEXTMETRIC metrics{};
+    const int minTextWidth = dc.GetTextMetrics(&metrics) ? std::max(1, int(metrics.tmAveCharWidth)) : 1;
     for (int i = 0; i < n; ++i) {
         const CChartItem& item = m_items[static_cast<std::size_t>(i)];
         const gdi::Rect bar = chart::BarRect(plot, i, n, item.m_dValue, scale);
@@ -194,6 +197,11 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
             dc.SelectBrush(gdi::Brush::Solid(colour));
             dc.Rectangle(bar);
         }
+        // The texts are clipped to the bar's width: a bar narrower than one character would show
+        // only slivers of glyphs, so its texts are left out (thousands of bars would otherwise
+        // spend most of the painting on them).
+        if (bar.Width() < minTextWidth)
+            continue;
         dc.SelectFont(i == m_nSelected ? m_boldFont : m_labelFont);
         dc.DrawText(chart::ValueText(item.m_dValue), gdi::Rect(bar.left, bar.top - 15, bar.right, bar.top),
                     gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);

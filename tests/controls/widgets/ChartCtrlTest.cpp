@@ -161,6 +161,27 @@ TEST(ChartCtrl, BarsAxisAndTitleOnA300By200Client) {
     EXPECT_TRUE(rec.Of(DrawOp::Polyline).empty()); // no curve unless asked
 }
 
+TEST(ChartCtrl, BarsNarrowerThanACharacterCarryNoTexts) {
+    CChartCtrl chart;
+    chart.SetColorScheme(2);
+    chart.SetChartStyle(chart::kBars);
+    for (int i = 0; i < 1000; ++i)
+        chart.AddValue(7, QStringLiteral("L"), false);
+    gdi::Recorder rec = Draw(chart, 300, 200);
+    EXPECT_EQ(rec.Of(DrawOp::Rectangle).size(), 1000u); // every bar is drawn
+    EXPECT_EQ(rec.FindText(QStringLiteral("7")), nullptr);
+    EXPECT_EQ(rec.FindText(QStringLiteral("L")), nullptr);
+
+    // Wide enough bars keep both texts.
+    CChartCtrl few;
+    few.SetColorScheme(2);
+    few.SetChartStyle(chart::kBars);
+    few.AddValue(7, QStringLiteral("L"), false);
+    rec = Draw(few, 300, 200);
+    EXPECT_NE(rec.FindText(QStringLiteral("7")), nullptr);
+    EXPECT_NE(rec.FindText(QStringLiteral("L")), nullptr);
+}
+
 TEST(ChartCtrl, CurveIsDrawnOverTheBarsOrSkipped) {
     CChartCtrl chart;
     chart.SetColorScheme(2);
