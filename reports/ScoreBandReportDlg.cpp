@@ -425,11 +425,10 @@ void CScoreBandReportDlg::OnClassBands() {
 }
 
 void CScoreBandReportDlg::OnBandRange() {
-    if (m_nHigh == 0)
-        m_nHigh = 150;
+    // 150 only proposes a high bound: cancelling leaves the range unset.
     CScoreBandRangeDlg range(this);
     range.m_nLow = m_nLow;
-    range.m_nHigh = m_nHigh;
+    range.m_nHigh = m_nHigh == 0 ? 150 : m_nHigh;
     if (range.DoModal() != ui::IDOK)
         return;
     m_nLow = range.m_nLow;

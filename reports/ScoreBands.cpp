@@ -112,7 +112,7 @@ float GetAllFullMarks(db::Connection& connection, const CAnalysisContext& contex
              {context.m_nAnalysisExamId});
          !rs.IsEOF(); rs.MoveNext()) {
         QString field = rs.Field(0).ToString();
-        field.remove(u's', Qt::CaseInsensitive);
+        field.remove(QChar(u's'), Qt::CaseInsensitive);
         bool ok = false;
         const int no = field.toInt(&ok);
         if (!ok || no < 1 || no > CAnalysisContext::kMaxSubjects ||
