@@ -13,7 +13,7 @@ using reports::DialogRect;
 
 CPercentModeDlg::CPercentModeDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     setWindowTitle(QStringLiteral("如何计算百分比"));
-    setFixedSize(DialogRect(0, 0, 186, 86).size());
+    setFixedSize(DialogRect(0, 0, 186, 62).size());
 
     m_picture = new CGifStatic(this);
     SetDlgCtrlId(m_picture, IDC_PICTURE);

@@ -33,7 +33,7 @@ using reports::DialogRect;
 
 namespace {
 
-constexpr int kColumnX = 314;
+constexpr int kColumnX = 384;
 constexpr int kColumnWidth = 110;
 
 QPushButton* AddButton(ui::Dialog* dialog, int id, const QString& text, const QRect& rect) {
@@ -103,6 +103,7 @@ CClassInputDlg::CClassInputDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     m_editClass = AddEdit(this, IDC_CLASS, DialogRect(30, 8, 50, 13));
     m_spin = new CSpinButtonCtrl(this);
     SetDlgCtrlId(m_spin, IDC_SPIN);
+    m_spin->setGeometry(DialogRect(70, 8, 10, 13));
     QPushButton* ok = AddButton(this, ui::IDOK, QStringLiteral("确定"), DialogRect(94, 5, 48, 15));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
@@ -153,6 +154,7 @@ CScoreBandReportDlg::CScoreBandReportDlg(QWidget* parent) : ui::Dialog(IDD, pare
     m_editWidth = AddEdit(this, IDC_WIDTH, DialogRect(kColumnX + 22, 25, 40, 13));
     m_spin = new CSpinButtonCtrl(this);
     SetDlgCtrlId(m_spin, IDC_SPIN);
+    m_spin->setGeometry(DialogRect(kColumnX + 52, 25, 10, 13));
     connect(m_editWidth, &QLineEdit::textChanged, this, [this] { OnBandWidthChange(); });
 
     auto* styleBox = new QGroupBox(QStringLiteral("样式"), this);
@@ -306,10 +308,8 @@ void CScoreBandReportDlg::OnOK() {
         reports::BandResult result;
         try {
             result = reports::ComputeGradeBands(data::Database(), context, request, m_table);
-            if (result.status == reports::BandStatus::Done || result.status == reports::BandStatus::NoBands) {
-                m_nLow = result.plan.low;
-                m_nHigh = result.plan.high;
-            }
+            if (result.status == reports::BandStatus::Done)
+                m_nShownHigh = result.plan.high;
             if (result.status == reports::BandStatus::NoBands)
                 message = reports::NoBandsMessage(result.plan.low, result.fullMark);
             if (result.status == reports::BandStatus::Done) {
@@ -327,6 +327,7 @@ void CScoreBandReportDlg::OnOK() {
         m_nRowCount = m_table.RowCount();
         m_nColCount = m_table.ColumnCount();
         m_grid.AutoSize();
+        reports::FitColumnsToTexts(m_grid);
         m_grid.update();
         if (m_nStyle != 0) {
             ReadChartClass();
@@ -340,8 +341,11 @@ void CScoreBandReportDlg::OnOK() {
 void CScoreBandReportDlg::UpdateChart() {
     m_chart->RemoveAll();
     m_chart->SetWindowText(m_strClass.trimmed() + m_strSubject);
+    // The bars keep an empty band inside the range as 0, so that the normal curve lines up with
+    // them; a pie has no slice for it.
     for (const reports::ChartValue& v : reports::ChartValues(m_table, m_nChartClass))
-        m_chart->AddValue(v.value, v.label, true);
+        if (v.value > 0 || m_nStyle != 2)
+            m_chart->AddValue(v.value, v.label, true);
     m_chart->update();
 }
 
@@ -406,10 +410,8 @@ void CScoreBandReportDlg::OnClassBands() {
     try {
         const reports::BandResult result = reports::ComputeClassBands(
             data::Database(), data::AnalysisContext(), request, input.m_nClass, m_table);
-        if (result.status == reports::BandStatus::Done || result.status == reports::BandStatus::NoBands) {
-            m_nLow = result.plan.low;
-            m_nHigh = result.plan.high;
-        }
+        if (result.status == reports::BandStatus::Done)
+            m_nShownHigh = result.plan.high;
         if (result.status == reports::BandStatus::NoBands)
             message = reports::NoBandsMessage(result.plan.low, result.fullMark);
     } catch (const db::DbError& e) {
@@ -419,16 +421,19 @@ void CScoreBandReportDlg::OnClassBands() {
     m_nRowCount = m_table.RowCount();
     m_nColCount = m_table.ColumnCount();
     m_grid.AutoSize();
+    reports::FitColumnsToTexts(m_grid);
     m_grid.update();
     if (!message.isEmpty())
         ui::MessageBox(this, message, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
 }
 
 void CScoreBandReportDlg::OnBandRange() {
-    // 150 only proposes a high bound: cancelling leaves the range unset.
+    // Without a range of the user's the dialog proposes the one shown (150 before any
+    // statistics); cancelling leaves the range unset.
     CScoreBandRangeDlg range(this);
-    range.m_nLow = m_nLow;
-    range.m_nHigh = m_nHigh == 0 ? 150 : m_nHigh;
+    const bool unset = m_nLow == m_nHigh;
+    range.m_nLow = unset ? 0 : m_nLow;
+    range.m_nHigh = unset ? (m_nShownHigh > 0 ? m_nShownHigh : 150) : m_nHigh;
     if (range.DoModal() != ui::IDOK)
         return;
     m_nLow = range.m_nLow;

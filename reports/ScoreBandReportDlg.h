@@ -126,8 +126,11 @@ public:
     int m_nRowCount = 1;
     int m_nColCount = 0;
     int m_nChartClass = 1;
+    // The range the user set; equal bounds mean none, and every subject is then banded from 0 to
+    // its own full mark (the bounds are not overwritten by one subject's full mark).
     int m_nHigh = 0;
     int m_nLow = 0;
+    int m_nShownHigh = 0; // the high bound of the table shown last
 
 protected:
     bool event(QEvent* event) override;

@@ -191,7 +191,7 @@ TEST_F(RateBandDlgTest, BandDialogListsSubjectsByNumberAndComputesOnEveryChange)
     subjects->setCurrentIndex(1);
     emit subjects->activated(1);
     ExpectGridShows(dlg->Grid(), Grade(2, QStringLiteral("语文"), 10));
-    EXPECT_EQ(dlg->m_nHigh, 150);
+    EXPECT_EQ(dlg->m_nHigh, 0); // the whole range of each subject
     EXPECT_EQ(dlg->m_nRowCount, 17);
 
     // Every whole number typed recomputes; other texts do not; 0 becomes 5.
@@ -230,12 +230,23 @@ TEST_F(RateBandDlgTest, TheRangeDialogSetsTheBoundsOnlyOnOk) {
     EXPECT_EQ(dlg->m_nLow, 60);
     EXPECT_EQ(dlg->m_nHigh, 60); // raised to the low bound, so the next statistics take the whole range
     Click(*dlg, ui::IDOK);
-    EXPECT_EQ(dlg->m_nLow, 0);
-    EXPECT_EQ(dlg->m_nHigh, 100);
+    EXPECT_EQ(dlg->m_nShownHigh, 100); // 语文 from 0 to 100
+    EXPECT_EQ(dlg->m_nRowCount, 12);
+    // 总分 (full mark 250) next: its own whole range, not 语文's.
+    dlg->SubjectBox()->setCurrentIndex(3);
+    emit dlg->SubjectBox()->activated(3);
+    EXPECT_EQ(dlg->m_nShownHigh, 250);
+    // The range dialog proposes what is shown.
+    ui::SetDialogRunner([&](ui::Dialog& d) {
+        high = dynamic_cast<CScoreBandRangeDlg&>(d).m_nHigh;
+        return ui::IDCANCEL;
+    });
+    Click(*dlg, CScoreBandReportDlg::IDC_RANGE);
+    EXPECT_EQ(high, 250);
 
     // A low bound at the full mark: a message and the header only.
-    dlg->m_nLow = 100;
-    dlg->m_nHigh = 120;
+    dlg->m_nLow = 250;
+    dlg->m_nHigh = 300;
     Click(*dlg, ui::IDOK);
     ASSERT_EQ(boxes->Texts().size(), 1);
     EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
