@@ -29,24 +29,15 @@ QString FormatString(int id, const QString& value) {
     return FormatText(res::LoadString(id), value);
 }
 
-int TextToInt(const QString& text) {
-    int i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        negative = text[i++] == u'-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i].unicode() - u'0');
-        if (value > 0x7FFFFFFF)
-            return negative ? -0x7FFFFFFF - 1 : 0x7FFFFFFF;
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-
 bool ExceedsBytes(const QString& text, int limit) {
     return text::GbkLength(text) > limit;
+}
+
+QString CodePageRefusal(const QString& text) {
+    const QString outside = text::CharactersOutsideGbk(text);
+    if (outside.isEmpty())
+        return {};
+    return QStringLiteral("对不起，“%1”不在本系统使用的中文字符集（GBK）内，不能保存！").arg(outside);
 }
 
 int ShowMessage(QWidget* parent, const QString& text, unsigned type) {
@@ -95,6 +86,18 @@ QString CAdminGridDlg::EditedText(int row, int col) const {
 void CAdminGridDlg::RefuseEdit(int row, int col, const QString& message, unsigned type) {
     RestoreOldText(row, col);
     Message(message, type);
+}
+
+bool CAdminGridDlg::AcceptStoredText(int row, int col, const QString& text, int maxBytes) {
+    if (const QString refusal = CodePageRefusal(text); !refusal.isEmpty()) {
+        RefuseEdit(row, col, refusal, ui::MB_ICONERROR);
+        return false;
+    }
+    if (maxBytes >= 0 && ExceedsBytes(text, maxBytes)) {
+        RefuseEdit(row, col, FormatString(IDS_MAX_LENGTH, maxBytes), ui::MB_ICONERROR);
+        return false;
+    }
+    return true;
 }
 
 void CAdminGridDlg::ReportUpdateFailure(int row, int col) {

@@ -33,11 +33,13 @@ QString FormatText(const QString& pattern, const QString& value);
 QString FormatString(int id, int value);
 QString FormatString(int id, const QString& value);
 
-// The leading decimal integer of a text, 0 when there is none ("序号" → 0), as atoi reads it.
-int TextToInt(const QString& text);
-
 // Whether the text takes more than `limit` bytes in code page 936.
 bool ExceedsBytes(const QString& text, int limit);
+
+// For a text stored through code page 936 that holds characters the code page lacks (Korean,
+// emoji, …): the refusal naming them; empty when the code page holds the whole text. Every editor
+// of such a text asks this before anything is stored (and before counting bytes).
+QString CodePageRefusal(const QString& text);
 
 // A message box with the caption 信息提示.
 int ShowMessage(QWidget* parent, const QString& text, unsigned type);
@@ -74,6 +76,10 @@ protected:
     void RestoreOldText(int row, int col) { m_notify.RestoreOldText(row, col); }
     // A refused or failed edit: the old text back, then the message with the caption.
     void RefuseEdit(int row, int col, const QString& message, unsigned type);
+    // A text stored through the code page: characters the code page lacks, then more than
+    // `maxBytes` bytes (none: no limit) are refused, the old text back and the message shown.
+    // True when the text may be stored.
+    bool AcceptStoredText(int row, int col, const QString& text, int maxBytes = -1);
     // A database failure of an edit: the old text back and 对不起，数据更新失败！.
     void ReportUpdateFailure(int row, int col);
     // A database failure of `what`: logged, then 对不起，数据库操作失败！.

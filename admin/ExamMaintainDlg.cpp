@@ -3,10 +3,8 @@
 #include "admin/ExamSetup.h"
 #include "controls/grid/GridFont.h"
 #include "data/AppContext.h"
-#include "data/ExamChooser.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
-#include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QComboBox>
@@ -16,9 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <utility>
 
 CExamMaintainDlg::CExamMaintainDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_Grid(0, 0, 0, 0) {
     setWindowTitle(QStringLiteral("考试维护"));
@@ -112,52 +107,46 @@ void CExamMaintainDlg::FillGrades() {
     m_cbGrade->clear();
     if (!data::HasDatabase())
         return;
-    db::Connection& db = data::Database();
     // Each entry carries its grade code, so two grades of one name each list their own exams.
-    std::vector<std::pair<QString, QString>> grades;
     try {
-        for (db::Recordset rs = db.Execute(QStringLiteral("SELECT grade FROM tavrinKSLB GROUP BY grade"));
-             !rs.IsEOF(); rs.MoveNext())
-            if (const db::Variant& v = rs.Field(0); !v.IsNull())
-                grades.emplace_back(data::GradeName(db, v.ToString()), v.ToString());
+        for (const examsetup::GradeChoice& grade : examsetup::GradesWithExams(data::Database()))
+            m_cbGrade->addItem(grade.name, grade.code);
     } catch (const db::DbError& e) {
-        // The list keeps what was read.
-        qCWarning(vlog::db) << "maintenance: grade list cut short:" << e.Message();
+        // The list stays empty.
+        qCWarning(vlog::db) << "maintenance: grade list not read:" << e.Message();
     }
-    std::stable_sort(grades.begin(), grades.end(),
-                     [](const auto& a, const auto& b) { return text::CompareGbk(a.first, b.first) < 0; });
-    for (const auto& [name, code] : grades)
-        m_cbGrade->addItem(name, code);
     m_cbGrade->setCurrentIndex(-1);
 }
 
 void CExamMaintainDlg::OnSelectGrade() {
     m_Grid.SetRowCount(1);
+    m_examIds.clear();
     if (!data::HasDatabase() || m_cbGrade->currentIndex() < 0)
         return;
-    db::Connection& db = data::Database();
     const QString code = m_cbGrade->currentData().toString();
-    const QString key = data::DescriptionKey();
     try {
-        db::Recordset rs = db.Execute(
-            QStringLiteral("SELECT id, grade, mydesc, ksrq FROM tavrinKSLB WHERE grade=? ORDER BY id DESC"),
-            code);
-        for (; !rs.IsEOF(); rs.MoveNext()) {
+        for (const examsetup::RegisteredExam& exam :
+             examsetup::GradeExams(data::Database(), m_cipher, code)) {
             const int row = m_Grid.GetRowCount();
             m_Grid.SetRowCount(row + 1);
-            if (const db::Variant& v = rs.Field(QStringLiteral("id")); !v.IsNull())
-                m_Grid.SetItemText(row, 0, QString::number(v.ToInt64()));
-            if (const db::Variant& v = rs.Field(QStringLiteral("grade")); !v.IsNull())
-                m_Grid.SetItemText(row, 1, data::GradeName(db, v.ToString()));
-            if (const db::Variant& v = rs.Field(QStringLiteral("mydesc")); !v.IsNull())
-                m_Grid.SetItemText(row, 2, m_cipher.DecodeText(key, v.ToString()));
-            m_Grid.SetItemText(row, 3, examsetup::ShowExamDate(rs.Field(QStringLiteral("ksrq"))));
+            m_examIds.push_back(exam.id);
+            m_Grid.SetItemText(row, 0, QString::number(exam.id));
+            m_Grid.SetItemText(row, 1, exam.grade);
+            m_Grid.SetItemText(row, 2, exam.description);
+            m_Grid.SetItemText(row, 3, exam.date);
         }
     } catch (const db::DbError& e) {
-        // A partial list stays.
-        qCWarning(vlog::db) << "maintenance: exams of grade" << code << "cut short:" << e.Message();
+        // The list stays empty.
+        qCWarning(vlog::db) << "maintenance: exams of grade" << code << "not read:" << e.Message();
     }
     m_Grid.AutoSizeColumns();
+}
+
+int CExamMaintainDlg::ExamOfRow(int row) const {
+    const int index = row - m_Grid.GetFixedRowCount();
+    return index >= 0 && index < static_cast<int>(m_examIds.size())
+               ? m_examIds[static_cast<std::size_t>(index)]
+               : -1;
 }
 
 bool CExamMaintainDlg::OnGridEndEdit(int row, int col) {
@@ -169,10 +158,9 @@ bool CExamMaintainDlg::OnGridEndEdit(int row, int col) {
         m_Grid.SetItemText(row, col, oldText);
         return true;
     }
-    bool idOk = false;
-    const int id = m_Grid.GetItemText(row, 0).toInt(&idOk);
+    const int id = ExamOfRow(row);
     const std::optional<QDate> date = examsetup::ParseExamDate(text);
-    if (!idOk || !date) {
+    if (id < 0 || !date) {
         m_notify.RestoreOldText(row, col);
         ui::MessageBox(this, res::LoadString(57619), res::LoadString(57656), ui::MB_ICONWARNING);
         return false;
@@ -185,36 +173,34 @@ bool CExamMaintainDlg::OnGridEndEdit(int row, int col) {
 
 void CExamMaintainDlg::OnGridClick(int row, int col) {
     // The title row names no exam.
-    if (row < m_Grid.GetFixedRowCount() || row >= m_Grid.GetRowCount())
+    const int id = ExamOfRow(row);
+    if (id < 0)
         return;
-    m_strExamId = m_Grid.GetItemText(row, 0);
-    m_edExamId->setText(m_strExamId);
+    m_nExamId = id;
+    m_edExamId->setText(QString::number(id));
     m_strExamName = m_Grid.GetItemText(row, 2);
 }
 
 void CExamMaintainDlg::OnDeleteExam() {
     const QString caption = res::LoadString(57656);
-    if (m_strExamName.isEmpty()) {
+    if (m_nExamId < 0) {
         ui::MessageBox(this, QStringLiteral("请先在左侧表中选一次考试！"), caption, ui::MB_ICONERROR);
         return;
     }
     if (ui::MessageBox(this, QStringLiteral("你真的要删除【") + m_strExamName + QStringLiteral("】吗？"),
                        caption, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
-    const QString failed = QStringLiteral("删除考试数据时出现错误！");
-    bool idOk = false;
-    const int id = m_strExamId.toInt(&idOk);
-    if (!idOk) {
-        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
-        return;
-    }
     try {
-        examsetup::DeleteExam(data::Database(), id);
+        examsetup::DeleteExam(data::Database(), m_nExamId);
     } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "exam" << id << "not deleted:" << e.Message();
-        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
+        qCWarning(vlog::db) << "exam" << m_nExamId << "not deleted:" << e.Message();
+        ui::MessageBox(this, QStringLiteral("删除考试数据时出现错误！"), caption, ui::MB_ICONWARNING);
         return;
     }
+    // The exam is gone: nothing is chosen until the next click.
+    m_nExamId = -1;
+    m_strExamName.clear();
+    m_edExamId->clear();
     OnSelectGrade();
 }
 

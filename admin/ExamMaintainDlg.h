@@ -5,6 +5,8 @@
 #include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
 
+#include <vector>
+
 class QComboBox;
 class QLineEdit;
 
@@ -37,10 +39,14 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // The exam that grid row `row` lists; -1 for the title row.
+    int ExamOfRow(int row) const;
+
     CGridCtrl m_Grid;
     QComboBox* m_cbGrade = nullptr;
     QLineEdit* m_edExamId = nullptr;
-    QString m_strExamId;
+    std::vector<int> m_examIds; // the exam of each listed row, from the load on
+    int m_nExamId = -1;         // the clicked exam; -1: none (or deleted)
     QString m_strExamName;
     CTextCipher m_cipher;
     CGridNotifyAdapter m_notify{m_Grid};

@@ -1,5 +1,6 @@
 #include "admin/ExamRegisterDlg.h"
 
+#include "admin/AdminCommon.h"
 #include "admin/ExamSetup.h"
 #include "controls/ComboChoice.h"
 #include "data/AppContext.h"
@@ -118,14 +119,10 @@ void CExamRegisterDlg::FillExamNames() {
     m_cbExamName->clear();
     if (data::HasDatabase()) {
         try {
-            for (db::Recordset rs =
-                     data::Database().Execute(QStringLiteral("SELECT mydesc FROM tavrinKSMC ORDER BY id"));
-                 !rs.IsEOF(); rs.MoveNext())
-                if (const db::Variant& v = rs.Field(0); !v.IsNull())
-                    m_cbExamName->addItem(v.ToString());
+            m_cbExamName->addItems(examsetup::CommonExamNames(data::Database()));
         } catch (const db::DbError& e) {
-            // The list keeps what was read.
-            qCWarning(vlog::db) << "exam name list cut short:" << e.Message();
+            // The list stays empty.
+            qCWarning(vlog::db) << "exam name list not read:" << e.Message();
         }
     }
     m_cbExamName->setCurrentIndex(-1);
@@ -161,6 +158,11 @@ void CExamRegisterDlg::OnRegister() {
     const QString description =
         examsetup::ExamDescription(m_cbYear->currentText(), m_edSecondYear->text(), m_cbTerm->currentText(),
                                    m_cbExamName->currentText());
+    // The year is typed; the description is enciphered through the code page.
+    if (const QString refusal = admin::CodePageRefusal(description); !refusal.isEmpty()) {
+        ui::MessageBox(this, refusal, caption, ui::MB_ICONERROR);
+        return;
+    }
     const QString cipherText = m_cipher.EncodeText(data::DescriptionKey(), description);
     try {
         db::Connection& db = data::Database();

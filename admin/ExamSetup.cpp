@@ -1,12 +1,15 @@
 #include "admin/ExamSetup.h"
 
+#include "data/ExamChooser.h"
 #include "data/TextCipher.h"
 #include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
+#include "platform/text/Gbk.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace examsetup {
@@ -59,6 +62,15 @@ QString ExamDescription(const QString& firstYear, const QString& secondYear, con
     return firstYear + QStringLiteral("至") + secondYear + QStringLiteral("学年") + term + examName;
 }
 
+QStringList CommonExamNames(db::Connection& connection) {
+    QStringList names;
+    for (db::Recordset rs = connection.Execute(QStringLiteral("SELECT mydesc FROM tavrinKSMC ORDER BY id"));
+         !rs.IsEOF(); rs.MoveNext())
+        if (const db::Variant& v = rs.Field(0); !v.IsNull())
+            names << v.ToString();
+    return names;
+}
+
 RegisterResult RegisterExam(db::Connection& connection, const QString& cipherText, const QString& gradeCode,
                             const QDate& date) {
     db::Transaction t(connection);
@@ -100,6 +112,38 @@ QString ShowExamDate(const db::Variant& stored) {
 
 // ---- maintenance
 
+std::vector<GradeChoice> GradesWithExams(db::Connection& connection) {
+    std::vector<GradeChoice> grades;
+    for (db::Recordset rs = connection.Execute(QStringLiteral("SELECT grade FROM tavrinKSLB GROUP BY grade"));
+         !rs.IsEOF(); rs.MoveNext())
+        if (const db::Variant& v = rs.Field(0); !v.IsNull())
+            grades.push_back({data::GradeName(connection, v.ToString()), v.ToString()});
+    std::stable_sort(grades.begin(), grades.end(), [](const GradeChoice& a, const GradeChoice& b) {
+        return text::CompareGbk(a.name, b.name) < 0;
+    });
+    return grades;
+}
+
+std::vector<RegisteredExam> GradeExams(db::Connection& connection, CTextCipher& cipher,
+                                       const QString& gradeCode) {
+    std::vector<RegisteredExam> exams;
+    const QString key = data::DescriptionKey();
+    db::Recordset rs = connection.Execute(
+        QStringLiteral("SELECT id, grade, mydesc, ksrq FROM tavrinKSLB WHERE grade=? ORDER BY id DESC"),
+        gradeCode);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        RegisteredExam exam;
+        exam.id = rs.Field(0).ToInt();
+        if (const db::Variant& v = rs.Field(1); !v.IsNull())
+            exam.grade = data::GradeName(connection, v.ToString());
+        if (const db::Variant& v = rs.Field(2); !v.IsNull())
+            exam.description = cipher.DecodeText(key, v.ToString());
+        exam.date = ShowExamDate(rs.Field(3));
+        exams.push_back(std::move(exam));
+    }
+    return exams;
+}
+
 void SetExamDate(db::Connection& connection, int examId, const QDate& date) {
     connection.Execute(QStringLiteral("UPDATE tavrinKSLB SET ksrq=? WHERE id=?"), ExamDateText(date), examId);
 }
@@ -125,9 +169,11 @@ void InitWeights(db::Connection& connection, int examId) {
 std::vector<WeightRow> LoadWeights(db::Connection& connection, CTextCipher& cipher, int examId) {
     std::vector<WeightRow> rows;
     db::Recordset rs = connection.Execute(
-        QStringLiteral("SELECT kmfld, t1, t1w, t2, t2w FROM tavrinKMWGT WHERE id=? ORDER BY kmfld"), examId);
+        QStringLiteral("SELECT rowid, kmfld, t1, t1w, t2, t2w FROM tavrinKMWGT WHERE id=? ORDER BY kmfld"),
+        examId);
     for (; !rs.IsEOF(); rs.MoveNext()) {
         WeightRow row;
+        row.key = rs.Field(0).ToInt64();
         row.field = Text(rs, "kmfld");
         row.name = SubjectName(connection, cipher, row.field);
         row.t1 = rs.Field(QStringLiteral("t1"));
@@ -151,6 +197,30 @@ static double LeadingNumber(const QString& text) {
     return ok && std::isfinite(v) ? v : 0;
 }
 
+// The number a typed text holds: digits with at most one decimal point, blanks around; nothing
+// for any other text.
+static std::optional<double> PlainNumber(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^\\s*(\\d+\\.?\\d*|\\.\\d+)\\s*$"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(m.captured(1), &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+bool IsFullMarkText(const QString& text) {
+    const std::optional<double> v = PlainNumber(text);
+    return v && WeightsFromTexts(text, {}, {}, {}).t1 <= kMaxFullMark;
+}
+
+bool IsWeightText(const QString& text) {
+    const std::optional<double> v = PlainNumber(text);
+    return v && WeightsFromTexts({}, text, {}, {}).t1w <= kMaxWeight;
+}
+
 WeightValues WeightsFromTexts(const QString& t1, const QString& t1w, const QString& t2, const QString& t2w) {
     // The values are the ones their written forms give, so the cell and the column agree.
     const auto rounded = [](const char* format, double v) {
@@ -172,13 +242,13 @@ QString WeightText(double value) {
     return QString::asprintf("%6.2f", value);
 }
 
-void WriteWeights(db::Connection& connection, int examId, const QString& field, const WeightValues& values) {
-    const db::Recordset rs = connection.Execute(
-        QStringLiteral("UPDATE tavrinKMWGT SET t1=?, t1w=?, t2=?, t2w=? WHERE id=? AND kmfld=?"),
-        static_cast<long long>(std::llround(values.t1)), values.t1w,
-        static_cast<long long>(std::llround(values.t2)), values.t2w, examId, field);
-    if (rs.RowsAffected() == 0)
-        throw db::DbError(db::DbError::kNoCurrentRecord, QStringLiteral("no weight row for %1").arg(field));
+void WriteWeights(db::Connection& connection, long long key, const WeightValues& values) {
+    const db::Recordset rs =
+        connection.Execute(QStringLiteral("UPDATE tavrinKMWGT SET t1=?, t1w=?, t2=?, t2w=? WHERE rowid=?"),
+                           static_cast<long long>(std::llround(values.t1)), values.t1w,
+                           static_cast<long long>(std::llround(values.t2)), values.t2w, key);
+    if (rs.RowsAffected() != 1)
+        throw db::DbError(db::DbError::kNoCurrentRecord, QStringLiteral("no weight row %1").arg(key));
 }
 
 // ---- preparation

@@ -29,6 +29,9 @@ SchoolYearChoice DefaultSchoolYear(const QDate& today);
 QString ExamDescription(const QString& firstYear, const QString& secondYear, const QString& term,
                         const QString& examName);
 
+// The common exam names offered for registration, in id order.
+QStringList CommonExamNames(db::Connection& connection);
+
 enum class RegisterResult { Registered, Duplicate };
 // Registers the exam unless one of the same enciphered description and grade exists (the date
 // plays no part in that check).
@@ -46,6 +49,23 @@ QString ShowExamDate(const db::Variant& stored);
 
 // ---- maintenance
 
+struct GradeChoice {
+    QString name; // the grade's name; its code when the grade is gone
+    QString code;
+};
+// The grades that have registered exams, in the order the program sorts texts.
+std::vector<GradeChoice> GradesWithExams(db::Connection& connection);
+
+struct RegisteredExam {
+    int id = -1;
+    QString grade;       // the grade's name
+    QString description; // deciphered
+    QString date;        // as shown (ShowExamDate)
+};
+// The grade's exams, newest registration first.
+std::vector<RegisteredExam> GradeExams(db::Connection& connection, CTextCipher& cipher,
+                                       const QString& gradeCode);
+
 void SetExamDate(db::Connection& connection, int examId, const QDate& date);
 // The exam's score rows and the exam itself, all or nothing.
 void DeleteExam(db::Connection& connection, int examId);
@@ -56,21 +76,34 @@ void DeleteExam(db::Connection& connection, int examId);
 void InitWeights(db::Connection& connection, int examId);
 
 struct WeightRow {
-    QString field; // kmfld, the row's key
-    QString name;  // the subject's name; the field itself when the subject is gone
+    long long key = 0; // the row's rowid: its edits are written under it
+    QString field;     // kmfld, the subject's score column
+    QString name;      // the subject's name; the field itself when the subject is gone
     db::Variant t1, t1w, t2, t2w;
 };
 std::vector<WeightRow> LoadWeights(db::Connection& connection, CTextCipher& cipher, int examId);
 
 struct WeightValues {
     double t1 = 0, t1w = 0, t2 = 0, t2w = 0;
+    // The subject's full mark in the exam.
+    double FullMark() const { return t1 * t1w + t2 * t2w; }
 };
+
+// A typed full mark: a number without sign that rounds to a whole number from 0 to 1000 (0: the
+// subject has one paper); a typed weight: a number without sign that rounds, at two decimals, to at
+// most 10. Leading and trailing blanks are allowed; anything else ("abc", "-5", "1.2.3", "8kg") is
+// not a number here.
+bool IsFullMarkText(const QString& text);
+bool IsWeightText(const QString& text);
+inline constexpr int kMaxFullMark = 1000;
+inline constexpr int kMaxWeight = 10;
 // The four cell texts as they are written: full marks rounded to whole numbers, weights to two
 // decimals (a weight passes through single precision first, as its column holds it).
 WeightValues WeightsFromTexts(const QString& t1, const QString& t1w, const QString& t2, const QString& t2w);
 QString FullMarkText(double value); // "%3.0f"
 QString WeightText(double value);   // "%6.2f"
-void WriteWeights(db::Connection& connection, int examId, const QString& field, const WeightValues& values);
+// Writes the row of `key` (WeightRow::key); a row that is gone throws db::DbError.
+void WriteWeights(db::Connection& connection, long long key, const WeightValues& values);
 
 // ---- score-sheet preparation
 

@@ -1,7 +1,6 @@
 #include "admin/LookupTableDlg.h"
 
 #include "platform/res/StringTable.h"
-#include "platform/text/Gbk.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -11,7 +10,6 @@
 using namespace admin;
 
 namespace {
-const QString kPlaceholder = QStringLiteral("*****");
 constexpr int IDS_CODE_LENGTH = 32832; // 年级代码必须是五位数字，请按F1获取帮助。
 } // namespace
 
@@ -60,25 +58,31 @@ bool CLookupTableDlg::OnInitDialog() {
     return true;
 }
 
+QStringList CLookupTableDlg::Fields() const {
+    QStringList fields;
+    for (int c = 1; c < m_nColCount; ++c)
+        fields << m_table.columns[static_cast<std::size_t>(c)].field;
+    return fields;
+}
+
 void CLookupTableDlg::LoadTable() {
+    m_nRowCount = 1;
+    m_Grid.SetRowCount(m_nRowCount);
+    m_rowKeys.clear();
     try {
-        db::Recordset rs =
-            data::Database().Execute(QStringLiteral("SELECT * FROM %1 ORDER BY id").arg(m_table.table));
-        m_nRowCount = 1;
-        m_Grid.SetRowCount(m_nRowCount);
-        for (; !rs.IsEOF(); rs.MoveNext()) {
+        for (const settings::LookupRow& r :
+             settings::LoadLookupRows(data::Database(), m_table.table, Fields())) {
             const int row = m_nRowCount++;
             m_Grid.SetRowCount(m_nRowCount);
-            const db::Variant& id = rs.Field(QStringLiteral("id"));
-            if (!id.IsNull())
-                m_Grid.SetItemText(row, 0, QString::number(id.ToInt()));
-            for (int c = 1; c < m_nColCount; ++c) {
-                const db::Variant& v = rs.Field(m_table.columns[static_cast<std::size_t>(c)].field);
-                if (!v.IsNull())
+            m_rowKeys.push_back(r.key);
+            if (!r.id.IsNull())
+                m_Grid.SetItemText(row, 0,
+                                   r.id.Type() == db::VariantType::Integer ? QString::number(r.id.ToInt64())
+                                                                           : r.id.ToString());
+            for (int c = 1; c < m_nColCount; ++c)
+                if (const db::Variant& v = r.values[static_cast<std::size_t>(c - 1)]; !v.IsNull())
                     m_Grid.SetItemText(row, c, v.ToString());
-            }
         }
-        rs.Close();
     } catch (const db::DbError& e) {
         ReportDbFailure("loading the table", e);
     }
@@ -86,26 +90,33 @@ void CLookupTableDlg::LoadTable() {
 }
 
 bool CLookupTableDlg::OnGridEndEdit(int row, int col) {
-    if (col < 1 || col >= m_nColCount)
+    if (col < 1 || col >= m_nColCount || row < 1 || row >= m_nRowCount)
         return true;
     const Column& column = m_table.columns[static_cast<std::size_t>(col)];
     const QString text = EditedText(row, col);
-
-    if (ExceedsBytes(text, column.maxBytes)) {
-        RefuseEdit(row, col, FormatString(IDS_MAX_LENGTH, column.maxBytes), ui::MB_ICONERROR);
+    if (text == OldText()) {
+        m_Grid.SetItemText(row, col, text);
         return true;
     }
-    if (column.fixedLength && text::GbkLength(text) < column.maxBytes) {
-        // The typed code stays in view so that it can be corrected; nothing is stored.
-        Message(res::LoadString(IDS_CODE_LENGTH), ui::MB_ICONERROR);
+    if (!AcceptStoredText(row, col, text, column.maxBytes))
         return true;
+    db::Connection& db = data::Database();
+    if (column.gradeCode) {
+        if (!settings::IsGradeCode(text)) {
+            RefuseEdit(row, col, res::LoadString(IDS_CODE_LENGTH), ui::MB_ICONERROR);
+            return true;
+        }
+        // Two grades of one code would share their exams and rosters.
+        if (settings::GradeCodeTaken(db, text, KeyOf(row))) {
+            RefuseEdit(row, col,
+                       FormatText(QStringLiteral("对不起，年级代码[%s]已经有别的年级在使用！"), text),
+                       ui::MB_ICONERROR);
+            return true;
+        }
     }
-    if (text == OldText())
-        return true;
 
     // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
-    data::Database().Execute(QStringLiteral("UPDATE %1 SET %2=? WHERE id=?").arg(m_table.table, column.field),
-                             text, TextToInt(m_Grid.GetItemText(row, 0)));
+    settings::UpdateLookupField(db, m_table.table, column.field, KeyOf(row), text);
     m_Grid.SetItemText(row, col, text);
     if (m_table.autoSizeAfterUpdate)
         m_Grid.AutoSize();
@@ -113,12 +124,13 @@ bool CLookupTableDlg::OnGridEndEdit(int row, int col) {
 }
 
 void CLookupTableDlg::OnAdd() {
-    const int id = TextToInt(m_Grid.GetItemText(m_nRowCount - 1, 0)) + 1;
     const Column& placeholder = m_table.columns[static_cast<std::size_t>(m_table.placeholderColumn)];
+    int id = 0;
+    settings::RowKey key = 0;
     try {
-        data::Database().Execute(
-            QStringLiteral("INSERT INTO %1 (id,%2) VALUES (?,?)").arg(m_table.table, placeholder.field), id,
-            kPlaceholder);
+        db::Connection& db = data::Database();
+        id = settings::NextId(db, m_table.table);
+        key = settings::AddLookupRow(db, m_table.table, id, placeholder.field, settings::kPlaceholder);
     } catch (const db::DbError& e) {
         m_Grid.InvalidateRect();
         ReportDbFailure("adding a row", e);
@@ -126,8 +138,9 @@ void CLookupTableDlg::OnAdd() {
     }
     const int row = m_nRowCount++;
     m_Grid.SetRowCount(m_nRowCount);
+    m_rowKeys.push_back(key);
     m_Grid.SetItemText(row, 0, QString::number(id));
-    m_Grid.SetItemText(row, m_table.placeholderColumn, kPlaceholder);
+    m_Grid.SetItemText(row, m_table.placeholderColumn, settings::kPlaceholder);
     m_Grid.AutoSize();
 }
 
@@ -141,14 +154,14 @@ void CLookupTableDlg::OnDelete() {
     if (Message(question, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
     try {
-        data::Database().Execute(QStringLiteral("DELETE FROM %1 WHERE id=?").arg(m_table.table),
-                                 TextToInt(m_Grid.GetItemText(row, 0)));
+        settings::DeleteLookupRow(data::Database(), m_table.table, KeyOf(row));
     } catch (const db::DbError& e) {
         ReportDbFailure("deleting a row", e);
         return;
     }
     --m_nRowCount;
     m_Grid.SetRowCount(m_nRowCount);
+    m_rowKeys.pop_back();
 }
 
 void CLookupTableDlg::OnHelp() {

@@ -1,9 +1,12 @@
 #pragma once
 // The pattern the small lookup tables share (grades, common exam names, grade values): the whole
 // table in the grid, each edited cell written back at once, "增加" appends a row with a
-// placeholder, "删除" removes the last row after a question.
+// placeholder, "删除" removes the last row after a question. Each grid row keeps the key of its
+// table row from the load on, and is written and deleted by it; a refused edit shows the old
+// text again, so the grid always shows what is stored.
 
 #include "admin/AdminCommon.h"
+#include "admin/SettingsTables.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,9 +20,9 @@ public:
 
     struct Column {
         QString header;
-        QString field;            // the table's column; empty for column 0, the id
-        int maxBytes = 0;         // longest accepted text in code page 936
-        bool fixedLength = false; // shorter texts are refused too (the grade code)
+        QString field;          // the table's column; empty for column 0, the id
+        int maxBytes = 0;       // longest accepted text in code page 936
+        bool gradeCode = false; // five digits that no other grade has
     };
 
     struct Table {
@@ -55,7 +58,12 @@ protected:
     bool OnGridEndEdit(int row, int col) override;
 
 private:
+    QStringList Fields() const;
+    // The table row of grid row `row`.
+    settings::RowKey KeyOf(int row) const { return m_rowKeys[static_cast<std::size_t>(row - 1)]; }
+
     Table m_table;
     int m_nRowCount = 1;
     int m_nColCount = 0;
+    std::vector<settings::RowKey> m_rowKeys; // grid row r holds table row m_rowKeys[r - 1]
 };

@@ -1,6 +1,5 @@
 #include "admin/StudentTypeDlg.h"
 
-#include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
@@ -62,20 +61,7 @@ void CStudentTypeDlg::OnHelp() {
 
 void CStudentTypeDlg::CreateTypeTable() {
     try {
-        db::Connection& c = data::Database();
-        // An existing table keeps its rows untouched.
-        if (!c
-                 .Execute(QStringLiteral(
-                     "SELECT 1 FROM sqlite_master WHERE type='table' AND name='tavrinXJLB' COLLATE NOCASE"))
-                 .IsEOF())
-            return;
-        db::Transaction transaction(c);
-        c.Execute(QStringLiteral("CREATE TABLE tavrinXJLB(xjtype char(2) PRIMARY KEY,xjdesc char(10))"));
-        c.Execute(QStringLiteral("INSERT INTO tavrinXJLB(xjtype,xjdesc) VALUES (?,?)"), QStringLiteral("正"),
-                  QStringLiteral("正式学籍"));
-        c.Execute(QStringLiteral("INSERT INTO tavrinXJLB(xjtype,xjdesc) VALUES (?,?)"), QStringLiteral("旁"),
-                  QStringLiteral("旁听生"));
-        transaction.Commit();
+        settings::CreateStudentTypeTable(data::Database());
     } catch (const db::DbError& e) {
         // The load then shows the table empty.
         qCWarning(vlog::db) << "student type table not made:" << e.Message();
@@ -85,44 +71,40 @@ void CStudentTypeDlg::CreateTypeTable() {
 void CStudentTypeDlg::LoadTypes() {
     m_nRowCount = 1;
     m_Grid.SetRowCount(m_nRowCount);
+    m_rowKeys.clear();
     try {
-        db::Recordset rs = data::Database().Execute(QStringLiteral("SELECT * FROM tavrinXJLB"));
-        for (; !rs.IsEOF(); rs.MoveNext()) {
+        for (const settings::StudentTypeRow& type : settings::LoadStudentTypes(data::Database())) {
             const int row = m_nRowCount++;
             m_Grid.SetRowCount(m_nRowCount);
+            m_rowKeys.push_back(type.key);
             m_Grid.SetItemText(row, 0, QString::number(row));
-            const db::Variant& code = rs.Field(QStringLiteral("xjtype"));
-            if (!code.IsNull())
-                m_Grid.SetItemText(row, 1, code.ToString());
-            const db::Variant& desc = rs.Field(QStringLiteral("xjdesc"));
-            if (!desc.IsNull())
-                m_Grid.SetItemText(row, 2, desc.ToString());
+            if (!type.code.IsNull())
+                m_Grid.SetItemText(row, 1, type.code.ToString());
+            if (!type.description.IsNull())
+                m_Grid.SetItemText(row, 2, type.description.ToString());
         }
-        rs.Close();
     } catch (const db::DbError& e) {
-        // The rows read so far stay.
-        qCWarning(vlog::db) << "student types cut short:" << e.Message();
+        // The table is shown empty.
+        qCWarning(vlog::db) << "student types not read:" << e.Message();
     }
     m_Grid.AutoSizeColumns();
 }
 
-void CStudentTypeDlg::OnGridBeginEdit(int row, int) {
-    m_strKey = m_Grid.GetItemText(row, 1);
-}
-
 bool CStudentTypeDlg::OnGridEndEdit(int row, int col) {
-    if (col != 1 && col != 2)
+    if ((col != 1 && col != 2) || row < 1 || row >= m_nRowCount)
+        return true;
+    const QString typed = EditedText(row, col);
+    if (!AcceptStoredText(row, col, typed))
         return true;
     // Longer texts are cut to the column, on a character boundary.
-    const QString text = text::CutToGbkBytes(EditedText(row, col), col == 1 ? kCodeBytes : kDescriptionBytes);
+    const QString text = text::CutToGbkBytes(typed, col == 1 ? kCodeBytes : kDescriptionBytes);
     // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
+    const settings::RowKey key = m_rowKeys[static_cast<std::size_t>(row - 1)];
     if (col == 1)
-        data::Database().Execute(QStringLiteral("UPDATE tavrinXJLB SET xjtype=? WHERE xjtype=?"), text,
-                                 m_strKey);
+        settings::SetStudentTypeCode(data::Database(), key, text);
     else
-        data::Database().Execute(QStringLiteral("UPDATE tavrinXJLB SET xjdesc=? WHERE xjtype=?"), text,
-                                 m_strKey);
-    // The cell shows what was stored, so that a further edit of the row finds it by its code.
+        settings::SetStudentTypeDescription(data::Database(), key, text);
+    // The cell shows what was stored.
     m_Grid.SetItemText(row, col, text);
     m_Grid.InvalidateRect();
     return true;

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "admin/AdminCommon.h"
+#include "admin/SettingsTables.h"
 
-// The students' common categories: a short code and its description.
+#include <vector>
+
+// The students' common categories: a short code and its description. Each grid row keeps the key of
+// its category from the load on and is written by it, so that a changed code finds its row.
 class CStudentTypeDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
@@ -24,10 +28,9 @@ public:
     int GetRowCount() const { return m_nRowCount; }
 
 protected:
-    void OnGridBeginEdit(int row, int col) override;
     bool OnGridEndEdit(int row, int col) override;
 
 private:
     int m_nRowCount = 1;
-    QString m_strKey; // the code of the row being edited, as it was when the edit began
+    std::vector<settings::RowKey> m_rowKeys; // grid row r holds category m_rowKeys[r - 1]
 };

@@ -1,8 +1,6 @@
 #include "admin/SubjectSetDlg.h"
 
 #include "controls/grid/GridCellCombo.h"
-#include "data/Schema.h"
-#include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 
@@ -13,24 +11,7 @@
 using namespace admin;
 
 namespace {
-
 constexpr int kMaxNameBytes = 8;
-
-const QString kPlaceholder = QStringLiteral("*****");
-const QString kScored = QStringLiteral("分数型");
-const QString kGraded = QStringLiteral("等级型");
-
-// Adds those of the subject's three score columns that the score table lacks: a subject deleted
-// earlier leaves its columns behind, and adding its number again takes them over.
-void AddMissingSubjectColumns(db::Connection& c, int subjectNo) {
-    db::Recordset rs = c.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
-    const QString field = data::SubjectField(subjectNo);
-    for (const QString& suffix : {QString(), QStringLiteral("1"), QStringLiteral("2")}) {
-        if (rs.FieldIndex(field + suffix) < 0)
-            c.Execute(QStringLiteral("ALTER TABLE tavrinKSK ADD COLUMN %1%2 REAL").arg(field, suffix));
-    }
-}
-
 } // namespace
 
 CSubjectSetDlg::CSubjectSetDlg(QWidget* parent) : CAdminGridDlg(IDD, parent) {
@@ -68,30 +49,25 @@ bool CSubjectSetDlg::OnInitDialog() {
 void CSubjectSetDlg::LoadSubjects() {
     m_nRowCount = 1;
     m_Grid.SetRowCount(m_nRowCount);
+    m_rowKeys.clear();
     try {
-        db::Recordset rs = data::Database().Execute(QStringLiteral("SELECT * FROM tavrinKMK ORDER BY id"));
-        const QString key = data::DescriptionKey();
-        for (; !rs.IsEOF(); rs.MoveNext()) {
+        for (const settings::SubjectRow& subject : settings::LoadSubjects(data::Database(), m_cipher)) {
             const int row = m_nRowCount++;
             m_Grid.SetRowCount(m_nRowCount);
-            const db::Variant& id = rs.Field(QStringLiteral("id"));
-            if (!id.IsNull())
-                m_Grid.SetItemText(row, 0, QString::number(id.ToInt()));
-            const db::Variant& name = rs.Field(QStringLiteral("mydesc"));
-            if (!name.IsNull()) {
-                // Older files kept a new subject's placeholder unenciphered.
-                const QString stored = name.ToString();
-                m_Grid.SetItemText(row, 1,
-                                   stored == kPlaceholder ? stored : m_cipher.DecodeText(key, stored));
-            }
-            const db::Variant& type = rs.Field(QStringLiteral("type"));
-            if (!type.IsNull())
-                m_Grid.SetItemText(row, 2, type.ToString());
+            m_rowKeys.push_back(subject.key);
+            if (!subject.id.IsNull())
+                m_Grid.SetItemText(row, 0,
+                                   subject.id.Type() == db::VariantType::Integer
+                                       ? QString::number(subject.id.ToInt64())
+                                       : subject.id.ToString());
+            if (!subject.name.IsNull())
+                m_Grid.SetItemText(row, 1, subject.name.ToString());
+            if (!subject.type.IsNull())
+                m_Grid.SetItemText(row, 2, subject.type.ToString());
         }
-        rs.Close();
     } catch (const db::DbError& e) {
-        // The rows read so far stay; the table is shown as far as it could be read.
-        qCWarning(vlog::db) << "subjects cut short:" << e.Message();
+        // The table is shown empty.
+        qCWarning(vlog::db) << "subjects not read:" << e.Message();
     }
     m_Grid.AutoSize();
 }
@@ -105,56 +81,61 @@ void CSubjectSetDlg::MakeTypeComboCell(int row, int col) {
     if (!m_Grid.SetCellType(row, col, RuntimeClass<CGridCellCombo>()))
         return;
     if (auto* cell = dynamic_cast<CGridCellCombo*>(m_Grid.GetCell(row, col))) {
-        cell->SetOptions({kScored, kGraded});
+        cell->SetOptions({settings::kScored, settings::kGraded});
         // Typed text is accepted by the box; the end-edit check refuses anything off the list.
         cell->SetStyle(CBS_DROPDOWN);
     }
 }
 
 bool CSubjectSetDlg::OnGridEndEdit(int row, int col) {
-    if (col != 1 && col != 2)
+    if ((col != 1 && col != 2) || row < 1 || row >= m_nRowCount)
         return true;
     const QString text = EditedText(row, col);
-    if (col == 1 && ExceedsBytes(text, kMaxNameBytes)) {
-        RefuseEdit(row, col, FormatString(IDS_MAX_LENGTH, kMaxNameBytes), ui::MB_ICONERROR);
+    if (col == 1 && !AcceptStoredText(row, col, text, kMaxNameBytes))
         return true;
-    }
     if (col == 1 && text.isEmpty()) {
         // An empty text has no cipher text: the name would be stored as the cipher's failure.
         RefuseEdit(row, col, QStringLiteral("科目名称不能为空！"), ui::MB_ICONERROR);
         return true;
     }
-    if (col == 2 && text != kScored && text != kGraded) {
+    if (col == 2 && text != settings::kScored && text != settings::kGraded) {
         RefuseEdit(row, col, QStringLiteral("只能在下拉列表中进行选择！"), ui::MB_ICONERROR);
         return true;
     }
 
     // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
     if (text != OldText()) {
-        const int id = TextToInt(m_Grid.GetItemText(row, 0));
-        if (col == 1)
-            data::Database().Execute(QStringLiteral("UPDATE tavrinKMK SET mydesc=? WHERE id=?"),
-                                     m_cipher.EncodeText(data::DescriptionKey(), text), id);
-        else
-            data::Database().Execute(QStringLiteral("UPDATE tavrinKMK SET type=? WHERE id=?"), text, id);
+        db::Connection& db = data::Database();
+        const settings::RowKey key = m_rowKeys[static_cast<std::size_t>(row - 1)];
+        if (col == 1) {
+            // Score entry and the reports find a subject by its name.
+            if (settings::SubjectNameTaken(db, m_cipher, text, key)) {
+                RefuseEdit(
+                    row, col,
+                    FormatText(QStringLiteral("对不起，已经有名为[%s]的科目，科目名称不能重复！"), text),
+                    ui::MB_ICONERROR);
+                return true;
+            }
+            settings::RenameSubject(db, m_cipher, key, text);
+        } else {
+            settings::SetSubjectType(db, key, text);
+        }
     }
     LoadSubjects();
     return true;
 }
 
 void CSubjectSetDlg::OnAddSubject() {
-    const int n = TextToInt(m_Grid.GetItemText(m_nRowCount - 1, 0)) + 1;
-    if (n < 1 || n > kMaxSubjects) {
-        Message(QStringLiteral("科目最多只能设置%1个！").arg(kMaxSubjects), ui::MB_ICONERROR);
-        return;
-    }
+    int no = 0;
+    settings::RowKey key = 0;
     try {
-        db::Connection& c = data::Database();
-        db::Transaction transaction(c);
-        c.Execute(QStringLiteral("INSERT INTO tavrinKMK (id,fldname,mydesc,type) VALUES (?,?,?,?)"), n,
-                  data::SubjectField(n), m_cipher.EncodeText(data::DescriptionKey(), kPlaceholder), kScored);
-        AddMissingSubjectColumns(c, n);
-        transaction.Commit();
+        db::Connection& db = data::Database();
+        no = settings::NextSubjectNo(db);
+        if (no > kMaxSubjects) {
+            Message(QStringLiteral("科目最多只能设置%1个！").arg(kMaxSubjects), ui::MB_ICONERROR);
+            return;
+        }
+        key = settings::AddSubject(db, m_cipher, no);
     } catch (const db::DbError& e) {
         m_Grid.InvalidateRect();
         ReportDbFailure("adding a subject", e);
@@ -162,9 +143,10 @@ void CSubjectSetDlg::OnAddSubject() {
     }
     const int row = m_nRowCount++;
     m_Grid.SetRowCount(m_nRowCount);
-    m_Grid.SetItemText(row, 0, QString::number(n));
-    m_Grid.SetItemText(row, 1, kPlaceholder);
-    m_Grid.SetItemText(row, 2, kScored);
+    m_rowKeys.push_back(key);
+    m_Grid.SetItemText(row, 0, QString::number(no));
+    m_Grid.SetItemText(row, 1, settings::kPlaceholder);
+    m_Grid.SetItemText(row, 2, settings::kScored);
     m_Grid.AutoSize();
 }
 
@@ -178,14 +160,14 @@ void CSubjectSetDlg::OnDeleteSubject() {
         return;
     try {
         // The score columns and the paper weights of the subject stay: the scores are kept.
-        data::Database().Execute(QStringLiteral("DELETE FROM tavrinKMK WHERE id=?"),
-                                 TextToInt(m_Grid.GetItemText(row, 0)));
+        settings::DeleteSubject(data::Database(), m_rowKeys.back());
     } catch (const db::DbError& e) {
         ReportDbFailure("deleting a subject", e);
         return;
     }
     --m_nRowCount;
     m_Grid.SetRowCount(m_nRowCount);
+    m_rowKeys.pop_back();
 }
 
 void CSubjectSetDlg::OnHelp() {

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "admin/AdminCommon.h"
+#include "admin/SettingsTables.h"
 #include "data/TextCipher.h"
 
-// The subjects; adding one also adds its score columns.
+#include <vector>
+
+// The subjects; adding one also adds its score columns. Each grid row keeps the key of its subject
+// from the load on, and is written and deleted by it.
 class CSubjectSetDlg : public admin::CAdminGridDlg {
     Q_OBJECT
 public:
@@ -39,5 +43,6 @@ private:
 
     int m_nRowCount = 1;
     int m_nColCount = 3;
+    std::vector<settings::RowKey> m_rowKeys; // grid row r holds subject m_rowKeys[r - 1]
     CTextCipher m_cipher;
 };

@@ -83,7 +83,7 @@ void CWeightCoefDlg::FillExamCombo() {
 
 void CWeightCoefDlg::EmptyGrid() {
     m_Grid.SetRowCount(1);
-    m_rowFields.clear();
+    m_rowKeys.clear();
 }
 
 void CWeightCoefDlg::OnSelEndOkExam() {
@@ -137,7 +137,7 @@ void CWeightCoefDlg::LoadWeights() {
     m_Grid.SetRowCount(static_cast<int>(rows.size()) + 1);
     int r = 1;
     for (const examsetup::WeightRow& row : rows) {
-        m_rowFields << row.field;
+        m_rowKeys.push_back(row.key);
         m_Grid.SetItemText(r, 0, row.name);
         m_Grid.SetItemText(r, 1, fullMark(row.t1));
         m_Grid.SetItemText(r, 2, weight(row.t1w));
@@ -147,17 +147,35 @@ void CWeightCoefDlg::LoadWeights() {
     }
 }
 
+bool CWeightCoefDlg::RefuseWeight(int row, int col, const QString& message) {
+    m_notify.RestoreOldText(row, col);
+    ui::MessageBox(this, message, res::LoadString(57618), ui::MB_ICONERROR);
+    return false;
+}
+
 bool CWeightCoefDlg::OnGridEndEdit(int row, int col) {
-    if (row < 1 || row > m_rowFields.size() || col < 1 || col > 4)
+    if (row < 1 || row > static_cast<int>(m_rowKeys.size()) || col < 1 || col > 4)
         return true;
+    // A slip must not become a real full mark or weight of every total of the exam.
+    const QString typed = m_Grid.GetItemText(row, col);
+    const bool fullMark = col == 1 || col == 3;
+    if (fullMark && !examsetup::IsFullMarkText(typed))
+        return RefuseWeight(
+            row, col, QStringLiteral("对不起，满分必须是0到%1之间的整数！").arg(examsetup::kMaxFullMark));
+    if (!fullMark && !examsetup::IsWeightText(typed))
+        return RefuseWeight(
+            row, col, QStringLiteral("对不起，加权系数必须是0到%1之间的数！").arg(examsetup::kMaxWeight));
     const examsetup::WeightValues v =
         examsetup::WeightsFromTexts(m_Grid.GetItemText(row, 1), m_Grid.GetItemText(row, 2),
                                     m_Grid.GetItemText(row, 3), m_Grid.GetItemText(row, 4));
+    if (!(v.FullMark() > 0))
+        return RefuseWeight(
+            row, col, QStringLiteral("对不起，该科满分（I卷满分×加权系数＋II卷满分×加权系数）必须大于0！"));
     const QString shown[] = {examsetup::FullMarkText(v.t1), examsetup::WeightText(v.t1w),
                              examsetup::FullMarkText(v.t2), examsetup::WeightText(v.t2w)};
-    // Written under the row's own subject column, whatever name the row shows; a database failure
+    // Written under the row's own key, whatever name the row shows; a database failure
     // leaves through the grid's guard.
-    examsetup::WriteWeights(data::Database(), m_nExamId, m_rowFields[row - 1], v);
+    examsetup::WriteWeights(data::Database(), m_rowKeys[static_cast<std::size_t>(row - 1)], v);
     m_Grid.SetItemText(row, col, shown[col - 1]);
     return true;
 }

@@ -5,11 +5,13 @@
 #include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
 
-#include <QStringList>
+#include <vector>
 
 class QComboBox;
 
-// Paper full marks and weights of each subject of an exam.
+// Paper full marks and weights of each subject of an exam. A typed full mark is a whole number from
+// 0 to 1000 (0: the subject has one paper), a weight a number from 0 to 10, and a row's full mark
+// must stay above 0; anything else is refused and the old text comes back.
 class CWeightCoefDlg : public ui::Dialog {
     Q_OBJECT
 public:
@@ -36,13 +38,16 @@ protected:
 
 private:
     void EmptyGrid();
+    // A refused edit: the old text back and `message`; false, the refusal's answer.
+    bool RefuseWeight(int row, int col, const QString& message);
     void LoadWeights();
 
     CGridCtrl m_Grid;
     QComboBox* m_cbExam = nullptr;
     int m_nExamId = -1;
-    // The subject column of each data row (row 1 is entry 0): the key its edits are written under.
-    QStringList m_rowFields;
+    // The weight row of each data row (row 1 is entry 0), from the load on: its edits are
+    // written under it, whatever name the row shows.
+    std::vector<long long> m_rowKeys;
     CTextCipher m_cipher;
     CGridNotifyAdapter m_notify{m_Grid};
 };

@@ -36,9 +36,12 @@ QString SubjectField(int subjectNo) {
 }
 
 void AddSubjectColumns(db::Connection& connection, int subjectNo) {
+    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
     const QString field = SubjectField(subjectNo);
     for (const QString& suffix : {QString(), QStringLiteral("1"), QStringLiteral("2")})
-        connection.Execute(QStringLiteral("ALTER TABLE tavrinKSK ADD COLUMN %1%2 REAL").arg(field, suffix));
+        if (columns.FieldIndex(field + suffix) < 0)
+            connection.Execute(
+                QStringLiteral("ALTER TABLE tavrinKSK ADD COLUMN %1%2 REAL").arg(field, suffix));
 }
 
 void InstallDefaults(db::Connection& connection, CTextCipher& cipher) {

@@ -19,8 +19,8 @@ void CreateSchema(db::Connection& connection);
 // "s%02d" of a subject number: the subject's weighted-score column; its paper columns add 1 and 2.
 QString SubjectField(int subjectNo);
 
-// Adds the three score columns of subject `subjectNo` to tavrinKSK (the caller's transaction, if
-// any, makes it all or nothing).
+// Adds those of the three score columns of subject `subjectNo` that tavrinKSK lacks (a deleted
+// subject leaves its columns behind; the caller's transaction, if any, makes it all or nothing).
 void AddSubjectColumns(db::Connection& connection, int subjectNo);
 
 // The rows a new school starts with: nine common subjects (names enciphered with the column key,

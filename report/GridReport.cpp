@@ -6,6 +6,7 @@
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -40,11 +41,23 @@ void BuildGridReport(report::IReport& rpt, const IReportRowSource& rows, const G
         rpt.Records().AddField(CGridReportSink::FieldName(c), report::FieldString);
     for (int c = 0; c < columns; ++c) {
         const QString name = CGridReportSink::FieldName(c);
-        detail.AddColumn(name, rows.GetItemText(0, c), name,
-                         static_cast<float>(rows.GetColumnWidth(c) * layout.widthFactor));
+        const QString header = rows.GetItemText(0, c);
+        report::Column& column =
+            detail.AddColumn(name, layout.columnCaption ? layout.columnCaption(c, header) : header, name,
+                             static_cast<float>(rows.GetColumnWidth(c) * layout.widthFactor));
+        if (layout.columnAlign != 0) {
+            column.titleAlign = layout.columnAlign;
+            column.contentAlign = layout.columnAlign;
+        }
+    }
+    for (const GridColumnGroup& g : layout.columnGroups) {
+        report::ColumnGroup& group = detail.AddColumnGroup(QStringLiteral("ProductTitleGroup"), g.title);
+        for (int c = std::max(g.firstColumn, 0); c <= g.lastColumn && c < columns; ++c)
+            group.columns << CGridReportSink::FieldName(c);
     }
     detail.shrinkToFit = false;
-    detail.alignNumbersRight = true; // as the grid shows them, so that the decimals line up
+    // As the grid shows them, so that the decimals line up.
+    detail.alignNumbersRight = layout.columnAlign == 0;
     detail.titleRow.style = layout.captionStyle;
 
     report::Section& footer = rpt.PageFooter();

@@ -12,8 +12,16 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QWidget;
+
+// A caption printed over the captions of the grid columns first … last.
+struct GridColumnGroup {
+    QString title;
+    int firstColumn = 0;
+    int lastColumn = 0;
+};
 
 struct GridReportLayout {
     QString caption;     // the report's title: the dialog's caption
@@ -21,6 +29,12 @@ struct GridReportLayout {
     double widthFactor = 0.26;
     int captionStyle = report::CaptionsOnEveryPage; // style code of the caption row (2, 3 or 4)
     bool groupByFirstColumn = false;                // one group per value of "fld00"
+    std::vector<GridColumnGroup> columnGroups;      // captions over runs of columns
+    // The caption of a column from its title-row text; empty: that text as it stands.
+    std::function<QString(int column, const QString& header)> columnCaption;
+    // Non-zero: every column's caption and contents take this alignment (report::Align bits), and
+    // number columns are not right-aligned.
+    int columnAlign = 0;
 };
 
 inline constexpr const char* kPageFooterText = "第[#SystemVar(PageNumber)#]页 共[#SystemVar(PageCount)#]页";

@@ -102,9 +102,30 @@ QString FromGbk(const char* bytes, int length) {
     return QString::fromUtf8(utf8);
 }
 
-QString FromGbk(const QByteArray& bytes) { return FromGbk(bytes.constData(), static_cast<int>(bytes.size())); }
+QString FromGbk(const QByteArray& bytes) {
+    return FromGbk(bytes.constData(), static_cast<int>(bytes.size()));
+}
 
-int GbkLength(const QString& s) { return static_cast<int>(ToGbk(s).size()); }
+QString CharactersOutsideGbk(const QString& s) {
+    // A text that GBK holds converts with no more '?' than it has.
+    if (ToGbk(s).count('?') == s.count(u'?'))
+        return {};
+    QString outside;
+    for (qsizetype i = 0; i < s.size();) {
+        const qsizetype step =
+            (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2 : 1;
+        const QString ch = s.mid(i, step);
+        // A character GBK has converts to bytes of 0x80 and above, never to the bare '?'.
+        if (ch.at(0).unicode() >= 0x80 && ToGbk(ch) == "?" && !outside.contains(ch))
+            outside += ch;
+        i += step;
+    }
+    return outside;
+}
+
+int GbkLength(const QString& s) {
+    return static_cast<int>(ToGbk(s).size());
+}
 
 QString CutToGbkBytes(const QString& s, int maxBytes) {
     if (maxBytes <= 0)
@@ -134,7 +155,8 @@ int CompareGbkBytes(const char* a, int aLength, const char* b, int bLength) {
 int CompareGbk(const QString& a, const QString& b) {
     const QByteArray ga = ToGbk(a);
     const QByteArray gb = ToGbk(b);
-    return CompareGbkBytes(ga.constData(), static_cast<int>(ga.size()), gb.constData(), static_cast<int>(gb.size()));
+    return CompareGbkBytes(ga.constData(), static_cast<int>(ga.size()), gb.constData(),
+                           static_cast<int>(gb.size()));
 }
 
 } // namespace text

@@ -14,6 +14,11 @@ QByteArray ToGbk(const QString& s);
 QString FromGbk(const QByteArray& bytes);
 QString FromGbk(const char* bytes, int length);
 
+// The characters of the text that GBK lacks (Korean letters, emoji, …), each once, in the order
+// they first appear; empty when GBK holds the whole text. A text stored through the code page
+// must have none: each would be stored as '?' and counted as one byte.
+QString CharactersOutsideGbk(const QString& s);
+
 // Length of the text in GBK bytes (a Chinese character counts 2, an ASCII one 1).
 int GbkLength(const QString& s);
 

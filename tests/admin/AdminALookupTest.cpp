@@ -34,16 +34,90 @@ TEST_F(AdminALookup, GradesLoadAndEditWithByteLimitsAndCodeLength) {
     EXPECT_EQ(boxes->Boxes().back().type, ui::MB_ICONERROR);
     EXPECT_EQ(boxes->Boxes().back().caption, QStringLiteral("信息提示"));
 
-    // A short code stays in view but is not stored; a long one is refused.
+    // A short code is refused and the stored one shows again; so is a long one.
     boxes->Clear();
     EditCell(grid, 2, 2, QStringLiteral("1200"));
-    EXPECT_EQ(grid.GetItemText(2, 2), QStringLiteral("1200"));
+    EXPECT_EQ(grid.GetItemText(2, 2), school.grades[1].code);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=2")), school.grades[1].code);
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("年级代码必须是五位数字，请按F1获取帮助。")});
     EditCell(grid, 2, 2, QStringLiteral("120099"));
     EXPECT_EQ(BoxTexts().last(), QStringLiteral("长度最大不得超过5字节！"));
     EditCell(grid, 2, 2, QStringLiteral("12020"));
     EXPECT_EQ(Scalar(QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=2")), QStringLiteral("12020"));
+}
+
+TEST_F(AdminALookup, AGradeCodeIsFiveDigitsThatNoOtherGradeHas) {
+    CGradeSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    const QString own = school.grades[1].code;
+    const QString other = school.grades[0].code;
+    const QString stored = QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=2");
+    const QString notDigits = QStringLiteral("年级代码必须是五位数字，请按F1获取帮助。");
+
+    for (const QString& typed :
+         {QStringLiteral("abcde"), QStringLiteral("1200a"), QStringLiteral("１２００８")}) {
+        boxes->Clear();
+        ASSERT_TRUE(TypeIntoCell(grid, 2, 2, typed));
+        EXPECT_EQ(BoxTexts(), QStringList{typed.startsWith(u'１') ? QStringLiteral("长度最大不得超过5字节！")
+                                                                  : notDigits})
+            << qPrintable(typed);
+        EXPECT_EQ(grid.GetItemText(2, 2), own);
+        EXPECT_EQ(Scalar(stored), own);
+    }
+
+    boxes->Clear();
+    EditCell(grid, 2, 2, other);
+    ASSERT_EQ(BoxTexts(),
+              QStringList{QStringLiteral("对不起，年级代码[%1]已经有别的年级在使用！").arg(other)});
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONERROR);
+    EXPECT_EQ(grid.GetItemText(2, 2), own);
+    EXPECT_EQ(Scalar(stored), own);
+
+    // Its own code again changes nothing; the code of a grade that is gone is free.
+    boxes->Clear();
+    EditCell(grid, 2, 2, own);
+    Db().Execute(QStringLiteral("DELETE FROM tavrinGrade WHERE id=1"));
+    EditCell(grid, 2, 2, other);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Scalar(stored), other);
+}
+
+TEST_F(AdminALookup, RowsAreWrittenAndDeletedByTheirOwnKey) {
+    // Two names share id 1 and one has an id that is no number (it sorts last).
+    Db().Execute(QStringLiteral("DELETE FROM tavrinKSMC"));
+    Db().Execute(
+        QStringLiteral("INSERT INTO tavrinKSMC (id, mydesc) VALUES (1, '月考'), (1, '期中'), (4, '期末'), "
+                       "(2.5, '补考'), ('x', '联考')"));
+    CExamNameDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    ASSERT_EQ(GridColumn(grid, 0), (QStringList{"1", "1", "2.5", "4", "x"}));
+    const int second = GridColumn(grid, 1).indexOf(QStringLiteral("期中")) + 1;
+    ASSERT_GT(second, 0);
+
+    EditCell(grid, second, 1, QStringLiteral("期中考试"));
+    const QString names = QStringLiteral(
+        "SELECT group_concat(mydesc, ',') FROM (SELECT mydesc FROM tavrinKSMC ORDER BY rowid)");
+    EXPECT_EQ(Scalar(names), QStringLiteral("月考,期中考试,期末,补考,联考"));
+
+    // The new row follows the largest whole-number id, and deleting it deletes it alone.
+    Click(dlg, CExamNameDlg::IDC_ADD);
+    EXPECT_EQ(grid.GetItemText(6, 0), QStringLiteral("5"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT mydesc FROM tavrinKSMC WHERE id=5")), QStringLiteral("*****"));
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
+    EXPECT_EQ(Scalar(names), QStringLiteral("月考,期中考试,期末,补考,联考"));
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
+    EXPECT_EQ(Scalar(names), QStringLiteral("月考,期中考试,期末,补考"));
+    EXPECT_EQ(grid.GetRowCount(), 5);
+
+    // A row that is gone since the load is not written in another's place.
+    Db().Execute(QStringLiteral("DELETE FROM tavrinKSMC WHERE mydesc='月考'"));
+    ExpectWarning gone(QStringLiteral("the row is gone"));
+    EditCell(grid, 1, 1, QStringLiteral("第一次月考"));
+    EXPECT_EQ(BoxTexts().last(), QStringLiteral("对不起，数据更新失败！"));
+    EXPECT_EQ(grid.GetItemText(1, 1), QStringLiteral("月考"));
+    EXPECT_EQ(Scalar(names), QStringLiteral("期中考试,期末,补考"));
 }
 
 TEST_F(AdminALookup, QuotesAreStoredAndFoundAsTyped) {

@@ -107,6 +107,56 @@ TEST_F(AdminASubject, TypeMustComeFromTheList) {
     EXPECT_EQ(Scalar(QStringLiteral("SELECT type FROM tavrinKMK WHERE id=3")), QStringLiteral("等级型"));
 }
 
+TEST_F(AdminASubject, ANameAnotherSubjectHasIsRefused) {
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    const QString first = school.subjects[0].name;
+    const QString second = school.subjects[1].name;
+    EditCell(grid, 2, 1, first);
+    ASSERT_EQ(BoxTexts(),
+              QStringList{QStringLiteral("对不起，已经有名为[%1]的科目，科目名称不能重复！").arg(first)});
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONERROR);
+    EXPECT_EQ(grid.GetItemText(2, 1), second);
+    EXPECT_EQ(StoredName(2), second);
+
+    // Its own name again, or a name no other subject has, is taken.
+    boxes->Clear();
+    EditCell(grid, 1, 1, QStringLiteral(" ") + first);
+    EditCell(grid, 2, 1, QStringLiteral("语文二"));
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(StoredName(2), QStringLiteral("语文二"));
+}
+
+TEST_F(AdminASubject, RowsAreKeptByTheirOwnKeyWhateverIdTheyShow) {
+    // A subject whose id is no number sorts last; the next id still follows the largest number,
+    // past the score column that subject already has.
+    Db().Execute(
+        QStringLiteral("INSERT INTO tavrinKMK (id, fldname, mydesc, type) VALUES ('x', 's07', ?, '分数型')"),
+        {CTextCipher().EncodeText(fixtures::DescriptionKey(), QStringLiteral("书法"))});
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    ASSERT_EQ(grid.GetRowCount(), 8);
+    EXPECT_EQ(grid.GetItemText(7, 0), QStringLiteral("x"));
+    EXPECT_EQ(grid.GetItemText(7, 1), QStringLiteral("书法"));
+
+    EditCell(grid, 7, 2, QStringLiteral("等级型"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT type FROM tavrinKMK WHERE id='x'")), QStringLiteral("等级型"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKMK WHERE type='等级型'")),
+              QStringLiteral("1"));
+
+    Click(dlg, CSubjectSetDlg::IDC_ADD);
+    EXPECT_EQ(grid.GetItemText(8, 0), QStringLiteral("8"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE id=8")), QStringLiteral("s08"));
+    const QStringList ids{"1", "2", "3", "4", "5", "6"};
+    Click(dlg, CSubjectSetDlg::IDC_DELETE);
+    EXPECT_EQ(Column(QStringLiteral("SELECT id FROM tavrinKMK ORDER BY id")), ids + QStringList{"x"});
+    Click(dlg, CSubjectSetDlg::IDC_DELETE);
+    EXPECT_EQ(BoxTexts().last(), QStringLiteral("真的要删除科目[书法]吗？"));
+    EXPECT_EQ(Column(QStringLiteral("SELECT id FROM tavrinKMK ORDER BY id")), ids);
+}
+
 TEST_F(AdminASubject, SubjectNumbersAboveFiftyAreRefused) {
     for (int n = 7; n <= CSubjectSetDlg::kMaxSubjects; ++n)
         Db().Execute(QStringLiteral("INSERT INTO tavrinKMK (id, fldname, type) VALUES (?, ?, '分数型')"), n,

@@ -37,7 +37,7 @@ QStringList AdminATest::Column(const QString& sql, const std::vector<db::Variant
 
 void AdminATest::CountUpdates(const QString& table) {
     Db().Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS test_updates (n INTEGER)"));
-    Db().Execute(QStringLiteral("CREATE TRIGGER test_count_%1 AFTER UPDATE ON %1 "
+    Db().Execute(QStringLiteral("CREATE TRIGGER IF NOT EXISTS test_count_%1 AFTER UPDATE ON %1 "
                                 "BEGIN INSERT INTO test_updates VALUES (1); END")
                      .arg(table));
 }

@@ -111,6 +111,24 @@ TEST_F(AdminBMaintain, DeletesTheClickedExamWithItsScores) {
     EXPECT_EQ(GridColumn(Grid(), 1), QStringList({school.grades[1].name, school.grades[1].name}));
 }
 
+TEST_F(AdminBMaintain, ADeletedExamIsForgotten) {
+    const std::vector<fixtures::ExamInfo> exams = ExamsOf(0);
+    ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
+    ClickCell(Grid(), RowOf(exams[0]), 2);
+    Click(*dlg, CExamMaintainDlg::IDC_DELETE);
+    ASSERT_EQ(Count("SELECT count(*) FROM tavrinKSLB WHERE id=?", {exams[0].id}), 0);
+
+    boxes->Clear();
+    Click(*dlg, CExamMaintainDlg::IDC_DELETE);
+    EXPECT_EQ(BoxTexts(), QStringList{"请先在左侧表中选一次考试！"});
+    EXPECT_EQ(dlg->GetDlgItemText(CExamMaintainDlg::IDC_EXAM_ID), "");
+    // The exam listed next is chosen by its own click, whatever row it now takes.
+    ClickCell(Grid(), RowOf(exams[1]), 2);
+    Click(*dlg, CExamMaintainDlg::IDC_DELETE);
+    EXPECT_EQ(BoxTexts().back(), "你真的要删除【" + exams[1].name + "】吗？");
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSLB WHERE id=?", {exams[1].id}), 0);
+}
+
 TEST_F(AdminBMaintain, FailedDeleteKeepsTheScores) {
     FailOn("DELETE", "tavrinKSLB");
     const fixtures::ExamInfo exam = ExamsOf(0)[0];

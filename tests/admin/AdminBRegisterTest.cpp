@@ -110,6 +110,20 @@ TEST_F(AdminBRegister, NameWithQuoteIsStoredAndFoundAsTyped) {
     EXPECT_EQ(Registered("2007至2008学年下学期期中'考试", school.grades[0].code), 1);
 }
 
+TEST_F(AdminBRegister, ADescriptionOutsideTheCodePageIsRefused) {
+    // An exam name an older file holds, or a typed year, that the enciphered description cannot keep.
+    Db().Execute("INSERT INTO tavrinKSMC (id, mydesc) VALUES (9, ?)", {QStringLiteral("중간고사")});
+    OpenOn(QDate(2008, 2, 1));
+    const int before = Count("SELECT count(*) FROM tavrinKSLB");
+    Register("중간고사", school.grades[0].name, QDate(2008, 4, 20));
+    Combo(CExamRegisterDlg::IDC_YEAR)->setEditText("한국"); // typed through the input method
+    Register("期中考试", school.grades[0].name, QDate(2008, 4, 20));
+    ASSERT_EQ(BoxTexts(), QStringList({"对不起，“중간고사”不在本系统使用的中文字符集（GBK）内，不能保存！",
+                                       "对不起，“한국”不在本系统使用的中文字符集（GBK）内，不能保存！"}));
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONERROR);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSLB"), before);
+}
+
 TEST_F(AdminBRegister, DatabaseFailureIsReportedAndNothingEscapes) {
     FailOn("INSERT", "tavrinKSLB");
     OpenOn(QDate(2008, 2, 1));

@@ -66,13 +66,61 @@ TEST_F(AdminBWeights, AnEditWritesTheWholeRowRoundedAsShown) {
     EXPECT_EQ(Grid().GetItemText(1, 1), "121");
     ASSERT_TRUE(EditCell(Grid(), 1, 2, "0.8"));
     EXPECT_EQ(Grid().GetItemText(1, 2), "  0.80");
-    ASSERT_TRUE(EditCell(Grid(), 1, 3, "abc"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 3, "0"));
     EXPECT_EQ(Grid().GetItemText(1, 3), "  0");
-    ASSERT_TRUE(EditCell(Grid(), 1, 4, " 1.255kg"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 4, " 1.255 "));
     EXPECT_EQ(Stored(exam.id, field), "121.0 0.8 0.0 1.25");
+    EXPECT_TRUE(BoxTexts().isEmpty());
     // Other rows are untouched.
     EXPECT_EQ(Stored(exam.id, school.subjects[1].field).section(' ', 0, 0),
               QString::number(school.subjects[1].t1) + ".0");
+}
+
+TEST_F(AdminBWeights, TextsOutsideTheRangesAreRefusedAndTheOldTextComesBack) {
+    const fixtures::ExamInfo& exam = school.exams[0];
+    const QString field = school.subjects[0].field;
+    OpenDialog();
+    Load(EntryOf(exam));
+    ASSERT_TRUE(EditCell(Grid(), 1, 1, "100"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 2, "1"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 3, "50"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 4, "1"));
+    const QString stored = Stored(exam.id, field);
+    const QStringList shown = GridRow(Grid(), 1);
+    const QString marks = "对不起，满分必须是0到1000之间的整数！";
+    const QString weights = "对不起，加权系数必须是0到10之间的数！";
+    struct Case {
+        int col;
+        const char* text;
+        QString message;
+    };
+    for (const Case& c :
+         {Case{1, "abc", marks}, Case{1, "-5", marks}, Case{3, "1.2.3", marks}, Case{3, "1000.6", marks},
+          Case{1, "1e3", marks}, Case{1, "", marks}, Case{2, "abc", weights}, Case{4, "-0.5", weights},
+          Case{2, "10.01", weights}, Case{4, "8kg", weights}}) {
+        boxes->Clear();
+        ASSERT_TRUE(EditCell(Grid(), 1, c.col, QString::fromUtf8(c.text)));
+        ASSERT_EQ(BoxTexts(), QStringList{c.message}) << c.text;
+        EXPECT_EQ(GridRow(Grid(), 1), shown) << c.text;
+    }
+    EXPECT_EQ(boxes->Boxes().back().type, ui::MB_ICONERROR);
+    EXPECT_EQ(boxes->Boxes().back().caption, "信息提示");
+    EXPECT_EQ(Stored(exam.id, field), stored);
+
+    // A subject of one paper: paper II's full mark 0; but the subject's full mark stays above 0.
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), 1, 3, "0"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 1, "1000"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 4, "10"));
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Stored(exam.id, field), "1000.0 1.0 0.0 10.0");
+    ASSERT_TRUE(EditCell(Grid(), 1, 2, "0"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 1, "0.4"));
+    EXPECT_EQ(BoxTexts(),
+              QStringList({"对不起，该科满分（I卷满分×加权系数＋II卷满分×加权系数）必须大于0！",
+                           "对不起，该科满分（I卷满分×加权系数＋II卷满分×加权系数）必须大于0！"}));
+    EXPECT_EQ(GridRow(Grid(), 1), QStringList({school.subjects[0].name, "1000", "  1.00", "  0", " 10.00"}));
+    EXPECT_EQ(Stored(exam.id, field), "1000.0 1.0 0.0 10.0");
 }
 
 TEST_F(AdminBWeights, RowsAreWrittenUnderTheirOwnSubjectColumn) {

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Draws the program's own pictures with ImageMagick: the program icon (icon 128), the tip-of-the-day
-# header (bitmap 102), the splash picture (GIF 180), the about box's animation (GIF 176) and the
-# percentage dialog's animation (GIF 250).
+# Draws the program's own pictures with ImageMagick: the program icon (icon 128), the button icons
+# (icons 260, 261, 290, 291, 292), the tip-of-the-day header (bitmap 102), the splash picture
+# (GIF 180), the about box's animation (GIF 176) and the percentage dialog's animation (GIF 250).
 # Run by hand after changing it; its output under res/pictures/ is committed.
 set -eu
 
@@ -19,6 +19,33 @@ convert -size 32x32 xc:none \
     -fill white -draw 'rectangle 7,18 11,26' -draw 'rectangle 14,13 18,26' -draw 'rectangle 21,8 25,26' \
     -stroke '#ffd23f' -strokewidth 2 -fill none -draw 'polyline 6,16 13,11 19,9 26,4' \
     "$out/icon/128.png"
+
+# Button icons, 20 × 20: exit (260), cancel (261), settings (290), OK (291), print (292).
+convert -size 20x20 xc:none \
+    -fill '#8b5a2b' -draw 'rectangle 3,2 12,17' -fill '#d9b98c' -draw 'rectangle 5,4 10,17' \
+    -fill '#c0392b' -draw 'polygon 10,10 15,6 15,8 19,8 19,12 15,12 15,14' \
+    "$out/icon/260.png"
+convert -size 20x20 xc:none \
+    -fill '#c0392b' -draw 'circle 10,10 10,2' \
+    -stroke white -strokewidth 2.5 -draw 'line 6.5,6.5 13.5,13.5' -draw 'line 13.5,6.5 6.5,13.5' \
+    "$out/icon/261.png"
+convert -size 20x20 xc:none \
+    -fill '#4a5a6a' -draw 'circle 10,10 10,2' \
+    -fill '#4a5a6a' -draw 'rectangle 8,0 12,19' -draw 'rectangle 0,8 19,12' \
+    -draw 'polygon 2,4 4,2 17,15 15,17' -draw 'polygon 15,2 17,4 4,17 2,15' \
+    -fill '#e8eef4' -draw 'circle 10,10 10,6.5' \
+    "$out/icon/290.png"
+convert -size 20x20 xc:none \
+    -fill '#27ae60' -draw 'circle 10,10 10,2' \
+    -stroke white -strokewidth 2.5 -fill none -draw 'polyline 5.5,10.5 8.5,13.5 14.5,6.5' \
+    "$out/icon/291.png"
+convert -size 20x20 xc:none \
+    -fill white -stroke '#555555' -draw 'rectangle 5,2 14,8' \
+    -fill '#7f8c8d' -stroke '#34495e' -draw 'roundrectangle 1,7 18,14 2,2' \
+    -fill white -stroke '#555555' -draw 'rectangle 5,12 14,18' \
+    -stroke '#95a5a6' -draw 'line 7,14 12,14' -draw 'line 7,16 12,16' \
+    -stroke none -fill '#2ecc71' -draw 'rectangle 15,9 16,10' \
+    "$out/icon/292.png"
 
 # Tip of the day: a light bulb and "你知道吗……" across the top of the white panel.
 convert -size 400x56 xc:white \

@@ -1,9 +1,13 @@
 // Runs the report computations on a database file for one exam and its subjects, prints each table
 // as tab-separated text with its time, and times the same SQL run bare through sqlite3.
 //   statcalc <database> [--exam ID] [--subjects 1,2,...] [--runs N] [--no-tables] [--password TEXT]
+//            [--exit-exam ID]
 // The exam defaults to the lowest id, the subjects to all (at most 50). It writes the exam's valid
-// totals: sum1, sum2 and sum3 each become the total of the chosen subjects.
+// totals: sum1, sum2 and sum3 each become the total of the chosen subjects. With --exit-exam it
+// also evaluates the teaching effect from the exam to the exit exam, by both methods, for the
+// first chosen subject.
 
+#include "analysis/TeachEval.h"
 #include "data/ExamChooser.h"
 #include "data/TextCipher.h"
 #include "platform/db/Connection.h"
@@ -36,7 +40,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: statcalc <database> [--exam ID] [--subjects 1,2,...] [--runs N] [--no-tables] "
-                 "[--password TEXT]\n");
+                 "[--password TEXT] [--exit-exam ID]\n");
     return 2;
 }
 
@@ -130,6 +134,7 @@ int main(int argc, char** argv) {
     QString password;
     bool havePassword = false;
     int examId = -1;
+    int exitExamId = -1;
     std::vector<int> subjects;
     int runs = 5;
     bool tables = true;
@@ -139,6 +144,8 @@ int main(int argc, char** argv) {
         bool ok = true;
         if (a == QStringLiteral("--exam") && hasValue) {
             examId = args[++i].toInt(&ok);
+        } else if (a == QStringLiteral("--exit-exam") && hasValue) {
+            exitExamId = args[++i].toInt(&ok);
         } else if (a == QStringLiteral("--subjects") && hasValue) {
             for (const QString& s : args[++i].split(u',', Qt::SkipEmptyParts)) {
                 const int no = s.toInt(&ok);
@@ -412,6 +419,35 @@ int main(int argc, char** argv) {
                                            t);
             },
             false);
+
+        if (exitExamId != -1 && !subjects.empty()) {
+            const int rows = reports::HighestClass(conn, exitExamId) + 1;
+            const QStringList ranges = {QStringLiteral("全年级"), QStringLiteral("文科班"),
+                                        QStringLiteral("理科班")};
+            for (int range = teacheval::kWholeGrade; range <= teacheval::kScience; ++range)
+                measure(
+                    QStringLiteral("teaching evaluation M, exams %1 → %2, subject %3, %4")
+                        .arg(examId)
+                        .arg(exitExamId)
+                        .arg(subjects.front())
+                        .arg(ranges[range]),
+                    [&](CReportTable& t) {
+                        t = teacheval::EmptyTable(teacheval::kMethodM, rows);
+                        teacheval::RunMAnalysis(conn, {examId, exitExamId, subjects.front(), range}, t);
+                    },
+                    false);
+            measure(
+                QStringLiteral("teaching evaluation F, exams %1 → %2, subject %3")
+                    .arg(examId)
+                    .arg(exitExamId)
+                    .arg(subjects.front()),
+                [&](CReportTable& t) {
+                    t = teacheval::EmptyTable(teacheval::kMethodF, rows);
+                    teacheval::RunFAnalysis(
+                        conn, {examId, exitExamId, subjects.front(), teacheval::kWholeGrade}, t);
+                },
+                false);
+        }
 
         std::printf("\n== figures (best of %d)\ncomputation\tms\tsqlite3 ms\tratio\tstatements\n", runs);
         for (const Figure& f : figures)

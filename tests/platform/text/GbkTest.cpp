@@ -44,6 +44,18 @@ TEST(Gbk, LengthCountsChineseAsTwoBytes) {
     EXPECT_EQ(GbkLength(QString()), 0);
 }
 
+TEST(Gbk, NamesTheCharactersItLacksOnceEach) {
+    using text::CharactersOutsideGbk;
+    EXPECT_EQ(CharactersOutsideGbk(QStringLiteral("한국어")), QStringLiteral("한국어"));
+    EXPECT_EQ(CharactersOutsideGbk(QStringLiteral("数学") + kEmoji + kEmoji), kEmoji);
+    EXPECT_EQ(CharactersOutsideGbk(QStringLiteral("가a가?") + kAh), QStringLiteral("가"));
+    // What GBK holds: ASCII (a '?' too), Chinese, full-width forms, Greek and Cyrillic, the euro.
+    EXPECT_EQ(CharactersOutsideGbk(QStringLiteral("a?1 高一（３）αЖ€") + kAh), QString());
+    EXPECT_EQ(CharactersOutsideGbk(QString()), QString());
+    // A lone half of a surrogate pair is no character at all.
+    EXPECT_EQ(CharactersOutsideGbk(QStringLiteral("x") + kEmoji.at(0)), QString(kEmoji.at(0)));
+}
+
 TEST(Gbk, CutsOnCharacterBoundaries) {
     const QString s = kAh + kBa + QStringLiteral("c");
     EXPECT_EQ(CutToGbkBytes(s, 0), QString());
