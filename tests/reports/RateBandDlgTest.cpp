@@ -341,3 +341,27 @@ TEST_F(RateBandDlgTest, ClassBandsReturnToTheTableAndAskForTheClass) {
     SetExportClock({});
     EXPECT_EQ(handedOn, QStringList{m_dir.filePath(QStringLiteral("1136073601.xls"))});
 }
+
+TEST_F(RateBandDlgTest, DatabaseFailuresKeepWhatWasFilled) {
+    m_db.Execute(QStringLiteral("ALTER TABLE tavrinKMWGT RENAME TO weights"));
+    {
+        ExpectWarning renamed(QStringLiteral("no such table: tavrinKMWGT"));
+        auto bands = OpenBands();
+        Click(*bands, ui::IDOK);
+        // The class titles were written before the full mark was asked for; nothing is said.
+        EXPECT_EQ(bands->Grid().GetRowCount(), 1);
+        EXPECT_EQ(bands->Grid().GetItemText(0, 4), QStringLiteral(" 4班"));
+        EXPECT_TRUE(boxes->Boxes().empty());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    m_db.Execute(QStringLiteral("ALTER TABLE weights RENAME TO tavrinKMWGT"));
+
+    m_db.Execute(QStringLiteral("ALTER TABLE tavrinKSK RENAME TO scores"));
+    ExpectWarning renamed(QStringLiteral("no such table: tavrinKSK"));
+    auto rates = OpenRates(kExcellentRate, kCutByScore);
+    Click(*rates, ui::IDOK);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_TRUE(boxes->Boxes()[0].text.startsWith(QStringLiteral("错误信息:")));
+    EXPECT_EQ(rates->Grid().GetItemText(0, 3), QStringLiteral("英语")); // the subject titles stay
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
