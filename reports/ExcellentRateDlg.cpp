@@ -1,8 +1,208 @@
 #include "reports/ExcellentRateDlg.h"
 
-#include "platform/ui/NoticeForm.h"
+#include "data/AppContext.h"
+#include "platform/db/DbError.h"
+#include "platform/log/Log.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/Messages.h"
+#include "report/ExportToXls.h"
+#include "report/GridPrint.h"
+#include "report/GridReport.h"
+#include "report/GridReportSink.h"
+#include "report/PrintOrExcelDlg.h"
+#include "reports/ExcellentRates.h"
+#include "reports/Format.h"
+#include "reports/ReportDialogSupport.h"
+#include "reports/ReportQueries.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using reports::DialogRect;
+
+namespace {
+constexpr int kColumnX = 316;
+constexpr int kColumnWidth = 104;
+} // namespace
 
 CExcellentRateDlg::CExcellentRateDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     setWindowTitle(QStringLiteral("优生率分析"));
-    ui::BuildNoticeForm(*this, QStringLiteral("此功能将在后续版本中提供。"));
+    setFixedSize(DialogRect(0, 0, kColumnX + kColumnWidth + 7, 252).size());
+    m_grid.Create(gdi::Rect::FromQRect(DialogRect(7, 7, kColumnX - 14, 238)), this, IDC_GRID);
+    m_grid.show();
+
+    auto* cutBox = new QGroupBox(QStringLiteral("计算标准"), this);
+    cutBox->setGeometry(DialogRect(kColumnX, 4, kColumnWidth, 50));
+    m_lead = new QLabel(reports::CutLeadText(reports::kCutByProportion), cutBox);
+    SetDlgCtrlId(m_lead, IDC_CUT_LEAD);
+    m_lead->setGeometry(DialogRect(8, 14, kColumnWidth - 16, 10));
+    m_editCut = new QLineEdit(cutBox);
+    SetDlgCtrlId(m_editCut, IDC_CUT);
+    m_editCut->setGeometry(DialogRect(8, 29, 38, 13));
+    m_tail = new QLabel(cutBox);
+    SetDlgCtrlId(m_tail, IDC_CUT_TAIL);
+    m_tail->setGeometry(DialogRect(49, 30, kColumnWidth - 53, 10));
+
+    auto* scopeBox = new QGroupBox(QStringLiteral("范围"), this);
+    scopeBox->setGeometry(DialogRect(kColumnX, 58, kColumnWidth, 30));
+    m_scopes = new QButtonGroup(this);
+    const char* scopes[] = {"全体", "文科", "理科"};
+    const int ids[] = {IDC_ALL, IDC_ARTS, IDC_SCIENCE};
+    for (int i = 0; i < 3; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(scopes[i]), scopeBox);
+        SetDlgCtrlId(r, ids[i]);
+        r->setGeometry(DialogRect(6 + i * 32, 13, 31, 11));
+        m_scopes->addButton(r, i);
+    }
+
+    const auto button = [this](int id, const QString& text, int y) {
+        auto* b = new QPushButton(text, this);
+        SetDlgCtrlId(b, id);
+        b->setGeometry(DialogRect(kColumnX + 14, y, kColumnWidth - 28, 15));
+        return b;
+    };
+    QPushButton* ok = button(ui::IDOK, QStringLiteral("确定"), 100);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(button(IDC_PRINT, QStringLiteral("打印"), 120), &QPushButton::clicked, this,
+            [this] { OnPrint(); });
+    connect(button(IDC_HELP, QStringLiteral("帮助"), 140), &QPushButton::clicked, this, [this] { OnHelp(); });
+    connect(button(ui::IDCANCEL, QStringLiteral("退出"), 160), &QPushButton::clicked, this,
+            [this] { OnCancel(); });
+}
+
+CExcellentRateDlg::~CExcellentRateDlg() = default;
+
+bool CExcellentRateDlg::DoDataExchange(bool saveAndValidate) {
+    if (!saveAndValidate) {
+        m_editCut->setText(m_strCut.isEmpty() ? reports::FloatEditText(m_fCut) : m_strCut);
+        if (QAbstractButton* b = m_scopes->button(m_nScope))
+            b->setChecked(true);
+        return true;
+    }
+    if (m_scopes->checkedId() >= 0)
+        m_nScope = m_scopes->checkedId();
+    if (!reports::ReadFloatEdit(this, m_editCut, m_fCut))
+        return false;
+    m_strCut = m_editCut->text().trimmed();
+    return true;
+}
+
+bool CExcellentRateDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    m_grid.ResetSelectedRange();
+    m_grid.EnableCellSelection(false);
+    m_grid.ResetSelectedRange();
+    m_table = reports::InitialExcellentRateTable();
+    reports::ShowTable(m_grid, m_table);
+    m_nRows = m_table.RowCount();
+    m_nCols = m_table.ColumnCount();
+    m_grid.SetEditable(false);
+    m_grid.SetListMode(false);
+    m_grid.AutoSizeColumns();
+
+    setWindowTitle(reports::ExamTitle(data::AnalysisContext().m_strAnalysisExam) +
+                   reports::ExcellentRateTitle(m_nMode));
+    m_fCut = reports::DefaultCut(m_nMode, m_nMethod);
+    m_strCut.clear();
+    m_lead->setText(reports::CutLeadText(m_nMethod));
+    m_tail->setText(reports::CutTailText(m_nMode, m_nMethod));
+    // Help is given only for the last row of the proportion method's rates.
+    GetDlgItem(IDC_HELP)->setEnabled(m_nMode != reports::kTopAverage &&
+                                     m_nMethod == reports::kCutByProportion);
+    DoDataExchange(false);
+
+    auto* sink = m_report.Create<CGridReportSink>(this);
+    if (sink)
+        sink->SetRowSource(&m_rows);
+    data::SetPrintTarget(this);
+    return true;
+}
+
+void CExcellentRateDlg::OnOK() {
+    if (!DoDataExchange(true))
+        return;
+    m_table = reports::InitialExcellentRateTable();
+    if (!(m_fCut > 0)) {
+        reports::ShowTable(m_grid, m_table);
+        m_nRows = m_table.RowCount();
+        m_nCols = m_table.ColumnCount();
+        ui::MessageBox(this, QStringLiteral("看来您并不需要此项功能，请使用基本统计量报表功能！"),
+                       reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
+        return;
+    }
+    QString error;
+    {
+        const reports::CWaitCursor wait;
+        reports::ExcellentRateOptions options;
+        options.mode = m_nMode;
+        options.method = m_nMethod;
+        options.scope = m_nScope;
+        options.cut = m_strCut;
+        try {
+            reports::ComputeExcellentRates(data::Database(), m_cipher, data::AnalysisContext(), options,
+                                           m_table);
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << "rates cut short:" << e.Message();
+            error = data::DbErrorText(e); // the columns filled so far are shown
+        }
+        reports::ShowTable(m_grid, m_table);
+        m_nRows = m_table.RowCount();
+        m_nCols = m_table.ColumnCount();
+        reports::FitColumnsToTexts(m_grid);
+        m_grid.update();
+    }
+    if (!error.isEmpty())
+        ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
+                       ui::MB_OK | ui::MB_ICONERROR);
+}
+
+void CExcellentRateDlg::BuildReport() {
+    GridReportLayout layout;
+    layout.caption = windowTitle();
+    layout.widthFactor = 0.26;
+    layout.captionStyle = report::CaptionsOnEveryPage;
+    BuildGridReport(m_report.Report(), m_rows, layout);
+}
+
+void CExcellentRateDlg::ExportToXls() {
+    XlsExportOptions options;
+    options.waitCursor = false;
+    options.needsDataRows = true;
+    ::ExportToXls(this, m_rows, windowTitle(), data::AppDirectory(), options);
+}
+
+void CExcellentRateDlg::OnPrint() {
+    CPrintOrExcelDlg choice;
+    if (choice.DoModal() != ui::IDOK)
+        return;
+    if (choice.m_nChoice == 0)
+        RunReportCommand(this, [this] {
+            BuildReport();
+            m_report.Report().Show(true);
+        });
+    else if (choice.m_nChoice == 1)
+        ExportToXls();
+}
+
+void CExcellentRateDlg::OnHelp() {
+    if (m_nMode != reports::kTopAverage && m_nMethod == reports::kCutByProportion)
+        ui::MessageBox(this, QStringLiteral("另，最后一行是分数标准。"), reports::MessageCaption(),
+                       ui::MB_OK | ui::MB_ICONINFORMATION);
+}
+
+std::intptr_t CExcellentRateDlg::OnPrintGrid(std::uintptr_t, std::intptr_t) {
+    return PrintGridOnRequest(m_grid);
+}
+
+bool CExcellentRateDlg::event(QEvent* e) {
+    if (ui::WindowMessage* m = ui::AsWindowMessage(e); m && m->Message() == WM_PRINTGRID) {
+        m->SetResult(OnPrintGrid(m->WParam(), m->LParam()));
+        return true;
+    }
+    return ui::Dialog::event(e);
 }

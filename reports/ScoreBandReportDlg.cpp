@@ -1,8 +1,513 @@
 #include "reports/ScoreBandReportDlg.h"
 
-#include "platform/ui/NoticeForm.h"
+#include "controls/ChartCtrl.h"
+#include "controls/SpinButtonCtrl.h"
+#include "data/AppContext.h"
+#include "platform/db/DbError.h"
+#include "platform/gdi/BitmapWriter.h"
+#include "platform/log/Log.h"
+#include "platform/res/StringTable.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/Messages.h"
+#include "report/ExportToXls.h"
+#include "report/GridPrint.h"
+#include "report/GridReport.h"
+#include "report/GridReportSink.h"
+#include "reports/Format.h"
+#include "reports/ReportDialogSupport.h"
+#include "reports/ReportQueries.h"
+#include "reports/ScoreBands.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <climits>
+
+using reports::DialogRect;
+
+namespace {
+
+constexpr int kColumnX = 384;
+constexpr int kColumnWidth = 110;
+
+QPushButton* AddButton(ui::Dialog* dialog, int id, const QString& text, const QRect& rect) {
+    auto* b = new QPushButton(text, dialog);
+    ui::Dialog::SetDlgCtrlId(b, id);
+    b->setGeometry(rect);
+    return b;
+}
+
+QLineEdit* AddEdit(ui::Dialog* dialog, int id, const QRect& rect) {
+    auto* e = new QLineEdit(dialog);
+    ui::Dialog::SetDlgCtrlId(e, id);
+    e->setGeometry(rect);
+    return e;
+}
+
+void AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(rect);
+}
+
+} // namespace
+
+// ---- the band range
+
+CScoreBandRangeDlg::CScoreBandRangeDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
+    setWindowTitle(QStringLiteral("分数段范围设定"));
+    setFixedSize(DialogRect(0, 0, 150, 62).size());
+    AddLabel(this, QStringLiteral("最低分"), DialogRect(8, 10, 30, 10));
+    m_editLow = AddEdit(this, IDC_LOW, DialogRect(40, 8, 44, 13));
+    AddLabel(this, QStringLiteral("最高分"), DialogRect(8, 30, 30, 10));
+    m_editHigh = AddEdit(this, IDC_HIGH, DialogRect(40, 28, 44, 13));
+    QPushButton* ok = AddButton(this, ui::IDOK, QStringLiteral("确定"), DialogRect(94, 7, 48, 15));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(AddButton(this, ui::IDCANCEL, QStringLiteral("取消"), DialogRect(94, 27, 48, 15)),
+            &QPushButton::clicked, this, [this] { OnCancel(); });
+}
+
+bool CScoreBandRangeDlg::DoDataExchange(bool saveAndValidate) {
+    if (!saveAndValidate) {
+        m_editLow->setText(QString::number(m_nLow));
+        m_editHigh->setText(QString::number(m_nHigh));
+        return true;
+    }
+    return reports::ReadIntEdit(this, m_editLow, m_nLow, INT_MIN, INT_MAX) &&
+           reports::ReadIntEdit(this, m_editHigh, m_nHigh, INT_MIN, INT_MAX);
+}
+
+bool CScoreBandRangeDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    DoDataExchange(false);
+    return true;
+}
+
+void CScoreBandRangeDlg::OnOK() {
+    if (DoDataExchange(true))
+        ui::Dialog::OnOK();
+}
+
+// ---- the class number
+
+CClassInputDlg::CClassInputDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
+    setWindowTitle(QStringLiteral("请输入班级"));
+    setFixedSize(DialogRect(0, 0, 150, 44).size());
+    AddLabel(this, QStringLiteral("班级"), DialogRect(8, 10, 20, 10));
+    m_editClass = AddEdit(this, IDC_CLASS, DialogRect(30, 8, 50, 13));
+    m_spin = new CSpinButtonCtrl(this);
+    SetDlgCtrlId(m_spin, IDC_SPIN);
+    m_spin->setGeometry(DialogRect(70, 8, 10, 13));
+    QPushButton* ok = AddButton(this, ui::IDOK, QStringLiteral("确定"), DialogRect(94, 5, 48, 15));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(AddButton(this, ui::IDCANCEL, QStringLiteral("取消"), DialogRect(94, 24, 48, 15)),
+            &QPushButton::clicked, this, [this] { OnCancel(); });
+}
+
+bool CClassInputDlg::DoDataExchange(bool saveAndValidate) {
+    if (!saveAndValidate) {
+        m_editClass->setText(QString::number(m_nClass));
+        return true;
+    }
+    return reports::ReadIntEdit(this, m_editClass, m_nClass, 1, 100);
+}
+
+bool CClassInputDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    m_spin->SetBuddy(m_editClass);
+    m_spin->SetRange(1, 100);
+    DoDataExchange(false);
+    return true;
+}
+
+void CClassInputDlg::OnOK() {
+    if (DoDataExchange(true))
+        ui::Dialog::OnOK();
+}
+
+// ---- the report
 
 CScoreBandReportDlg::CScoreBandReportDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     setWindowTitle(QStringLiteral("各班各科分数段报表"));
-    ui::BuildNoticeForm(*this, QStringLiteral("此功能将在后续版本中提供。"));
+    setFixedSize(DialogRect(0, 0, kColumnX + kColumnWidth + 7, 252).size());
+    const QRect view = DialogRect(7, 7, kColumnX - 14, 238);
+    m_grid.Create(gdi::Rect::FromQRect(view), this, IDC_GRID);
+    m_grid.show();
+    m_chart = new CChartCtrl(this);
+    SetDlgCtrlId(m_chart, IDC_CHART);
+    m_chart->setGeometry(view);
+    m_chart->hide();
+
+    AddLabel(this, QStringLiteral("科目"), DialogRect(kColumnX, 8, 20, 10));
+    m_cbSubject = new QComboBox(this);
+    SetDlgCtrlId(m_cbSubject, IDC_SUBJECT);
+    m_cbSubject->setGeometry(DialogRect(kColumnX + 22, 6, kColumnWidth - 22, 14));
+    connect(m_cbSubject, &QComboBox::activated, this, [this] { OnSubjectChange(); });
+    AddLabel(this, QStringLiteral("间距"), DialogRect(kColumnX, 27, 20, 10));
+    m_editWidth = AddEdit(this, IDC_WIDTH, DialogRect(kColumnX + 22, 25, 40, 13));
+    m_spin = new CSpinButtonCtrl(this);
+    SetDlgCtrlId(m_spin, IDC_SPIN);
+    m_spin->setGeometry(DialogRect(kColumnX + 52, 25, 10, 13));
+    connect(m_editWidth, &QLineEdit::textChanged, this, [this] { OnBandWidthChange(); });
+
+    auto* styleBox = new QGroupBox(QStringLiteral("样式"), this);
+    styleBox->setGeometry(DialogRect(kColumnX, 44, kColumnWidth, 30));
+    m_styles = new QButtonGroup(this);
+    const struct {
+        int id;
+        const char* text;
+        int x;
+        int w;
+    } styles[] = {{IDC_STYLE_TABLE, "表格", 5, 31},
+                  {IDC_STYLE_HISTOGRAM, "直方图", 37, 39},
+                  {IDC_STYLE_PIE, "饼图", 77, 31}};
+    for (int i = 0; i < 3; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(styles[i].text), styleBox);
+        SetDlgCtrlId(r, styles[i].id);
+        r->setGeometry(DialogRect(styles[i].x, 13, styles[i].w, 11));
+        m_styles->addButton(r, i);
+    }
+    connect(m_styles->button(0), &QRadioButton::clicked, this, [this] { OnStyleTable(); });
+    connect(m_styles->button(1), &QRadioButton::clicked, this, [this] { OnStyleHistogram(); });
+    connect(m_styles->button(2), &QRadioButton::clicked, this, [this] { OnStylePie(); });
+
+    auto* classBox = new QGroupBox(QStringLiteral("班级"), this);
+    classBox->setGeometry(DialogRect(kColumnX, 78, kColumnWidth, 30));
+    m_cbClass = new QComboBox(classBox);
+    SetDlgCtrlId(m_cbClass, IDC_CLASS);
+    m_cbClass->setGeometry(DialogRect(6, 12, kColumnWidth - 12, 14));
+    m_cbClass->setEnabled(false);
+    connect(m_cbClass, &QComboBox::activated, this, [this] { OnClassChange(); });
+
+    const auto button = [this](int id, const QString& text, int y) {
+        return AddButton(this, id, text, DialogRect(kColumnX + 14, y, kColumnWidth - 28, 15));
+    };
+    connect(button(IDC_RANGE, QStringLiteral("分数范围"), 116), &QPushButton::clicked, this,
+            [this] { OnBandRange(); });
+    QPushButton* ok = button(ui::IDOK, QStringLiteral("年级统计"), 135);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(button(IDC_CLASS_BANDS, QStringLiteral("班级统计"), 154), &QPushButton::clicked, this,
+            [this] { OnClassBands(); });
+    connect(button(IDC_PRINT, res::LoadString(32829), 173), &QPushButton::clicked, this,
+            [this] { OnPrint(); });
+    connect(button(IDC_EXPORT, QStringLiteral("电子表格"), 192), &QPushButton::clicked, this,
+            [this] { OnExportSpreadsheet(); });
+    connect(button(ui::IDCANCEL, QStringLiteral("退出"), 211), &QPushButton::clicked, this,
+            [this] { OnCancel(); });
+}
+
+CScoreBandReportDlg::~CScoreBandReportDlg() = default;
+
+int CScoreBandReportDlg::SubjectNumber() const {
+    return m_cbSubject->currentData().toInt();
+}
+
+bool CScoreBandReportDlg::DoDataExchange(bool saveAndValidate) {
+    m_bExchanging = true;
+    bool ok = true;
+    if (saveAndValidate) {
+        m_strSubject = m_cbSubject->currentText();
+        m_strClass = m_cbClass->currentText();
+        if (m_styles->checkedId() >= 0)
+            m_nStyle = m_styles->checkedId();
+        bool whole = false;
+        const int width = m_editWidth->text().trimmed().toInt(&whole);
+        if (whole)
+            m_nBandWidth = width;
+        ok = whole;
+    } else {
+        m_editWidth->setText(QString::number(m_nBandWidth));
+        if (QAbstractButton* b = m_styles->button(m_nStyle))
+            b->setChecked(true);
+    }
+    m_bExchanging = false;
+    return ok;
+}
+
+bool CScoreBandReportDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    m_bExchanging = true;
+    m_spin->SetBuddy(m_editWidth);
+    m_spin->SetRange(1, 99);
+    m_bExchanging = false;
+
+    m_nRowCount = 1;
+    m_nColCount = 0;
+    m_table = CReportTable(1, 0);
+    reports::ShowTable(m_grid, m_table);
+    m_grid.SetFixedColumnCount(1);
+    m_grid.SetFixedRowCount(1);
+    m_grid.SetEditable(false);
+    m_grid.ResetSelectedRange();
+    m_grid.EnableCellSelection(false);
+    m_grid.ResetSelectedRange();
+
+    const CAnalysisContext& context = data::AnalysisContext();
+    try {
+        for (const reports::BandSubject& s : reports::BandSubjects(data::Database(), m_cipher, context))
+            m_cbSubject->addItem(s.name, s.no);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score bands: subjects not listed:" << e.Message();
+    }
+    m_cbSubject->setCurrentIndex(0);
+    setWindowTitle(reports::ExamTitle(context.m_strAnalysisExam) + QStringLiteral("各班各科分数段报表"));
+
+    m_nLow = 0;
+    m_nHigh = 0;
+    m_chart->hide();
+    m_chart->SetColorScheme(2);
+    m_chart->SetChartStyle(2);
+    m_chart->AddValue(150.0, QStringLiteral("One"), false);
+
+    if (context.HasExam()) {
+        try {
+            const int m = reports::HighestClass(data::Database(), context.m_nAnalysisExamId);
+            for (int c = 1; c <= m; ++c)
+                m_cbClass->addItem(reports::ClassLabel(c), c);
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << "score bands: classes not listed:" << e.Message();
+        }
+    }
+    m_cbClass->setCurrentIndex(0);
+
+    auto* sink = m_report.Create<CGridReportSink>(this);
+    if (sink)
+        sink->SetRowSource(&m_rows);
+    data::SetPrintTarget(this);
+    m_chart->m_bNormalCurve = true;
+    DoDataExchange(false);
+    return true;
+}
+
+void CScoreBandReportDlg::ReadChartClass() {
+    m_strClass = m_cbClass->currentText();
+    m_nChartClass = m_cbClass->currentData().isValid() ? m_cbClass->currentData().toInt() : 0;
+}
+
+void CScoreBandReportDlg::OnOK() {
+    QString message;
+    {
+        const reports::CWaitCursor wait;
+        m_nColCount = 1;
+        m_nRowCount = 1;
+        DoDataExchange(true);
+        if (m_nBandWidth <= 0) {
+            m_nBandWidth = 5;
+            DoDataExchange(false);
+        }
+        reports::BandRequest request{SubjectNumber(), m_strSubject, m_nLow, m_nHigh, m_nBandWidth};
+        const CAnalysisContext& context = data::AnalysisContext();
+        reports::BandResult result;
+        try {
+            result = reports::ComputeGradeBands(data::Database(), context, request, m_table);
+            if (result.status == reports::BandStatus::Done)
+                m_nShownHigh = result.plan.high;
+            if (result.status == reports::BandStatus::NoBands)
+                message = reports::NoBandsMessage(result.plan.low, result.fullMark);
+            if (result.status == reports::BandStatus::Done) {
+                ReadChartClass();
+                const reports::BandMarker marker =
+                    reports::ClassMarker(data::Database(), context, request.subject, m_nChartClass);
+                m_dMean = marker.mean;
+                m_dStdDev = marker.sd;
+                m_chart->SetMarker(marker.count, marker.mean, marker.sd);
+            }
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << "score bands cut short:" << e.Message(); // the rows so far stay
+        }
+        reports::ShowTable(m_grid, m_table);
+        m_nRowCount = m_table.RowCount();
+        m_nColCount = m_table.ColumnCount();
+        m_grid.AutoSize();
+        reports::FitColumnsToTexts(m_grid);
+        m_grid.update();
+        if (m_nStyle != 0) {
+            ReadChartClass();
+            UpdateChart();
+        }
+    }
+    if (!message.isEmpty())
+        ui::MessageBox(this, message, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
+}
+
+void CScoreBandReportDlg::UpdateChart() {
+    m_chart->RemoveAll();
+    m_chart->SetWindowText(m_strClass.trimmed() + m_strSubject);
+    // The bars keep an empty band inside the range as 0, so that the normal curve lines up with
+    // them; a pie has no slice for it.
+    for (const reports::ChartValue& v : reports::ChartValues(m_table, m_nChartClass))
+        if (v.value > 0 || m_nStyle != 2)
+            m_chart->AddValue(v.value, v.label, true);
+    m_chart->update();
+}
+
+void CScoreBandReportDlg::ShowGrid() {
+    m_chart->hide();
+    m_grid.show();
+    m_cbClass->setEnabled(false);
+    GetDlgItem(IDC_PRINT)->setProperty("text", res::LoadString(32829));
+}
+
+void CScoreBandReportDlg::ShowStyle(int style) {
+    if (style == 0) {
+        ShowGrid();
+    } else {
+        m_grid.hide();
+        m_chart->show();
+        m_cbClass->setEnabled(true);
+        m_chart->SetChartStyle(style);
+        GetDlgItem(IDC_PRINT)->setProperty("text", res::LoadString(32833));
+    }
+    m_nStyle = style;
+    OnOK();
+}
+
+void CScoreBandReportDlg::OnStyleTable() {
+    ShowStyle(0);
+}
+
+void CScoreBandReportDlg::OnStyleHistogram() {
+    ShowStyle(1);
+}
+
+void CScoreBandReportDlg::OnStylePie() {
+    ShowStyle(2);
+}
+
+void CScoreBandReportDlg::OnClassBands() {
+    if (m_nStyle != 0) {
+        ShowGrid();
+        m_nStyle = 0;
+        DoDataExchange(false);
+    }
+    m_nRowCount = 1;
+    m_nColCount = 5;
+    m_table = CReportTable(1, 5);
+    const char* titles[] = {"人数", "百分比", "累计人数", "累计百分比"};
+    for (int c = 1; c <= 4; ++c)
+        m_table.SetText(0, c, QString::fromUtf8(titles[c - 1]));
+    reports::ShowTable(m_grid, m_table);
+
+    CClassInputDlg input(this);
+    if (input.DoModal() != ui::IDOK)
+        return;
+    const reports::CWaitCursor wait;
+    DoDataExchange(true);
+    if (m_nBandWidth <= 0) {
+        m_nBandWidth = 5;
+        DoDataExchange(false);
+    }
+    reports::BandRequest request{SubjectNumber(), m_strSubject, m_nLow, m_nHigh, m_nBandWidth};
+    QString message;
+    try {
+        const reports::BandResult result = reports::ComputeClassBands(
+            data::Database(), data::AnalysisContext(), request, input.m_nClass, m_table);
+        if (result.status == reports::BandStatus::Done)
+            m_nShownHigh = result.plan.high;
+        if (result.status == reports::BandStatus::NoBands)
+            message = reports::NoBandsMessage(result.plan.low, result.fullMark);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "class score bands cut short:" << e.Message();
+    }
+    reports::ShowTable(m_grid, m_table);
+    m_nRowCount = m_table.RowCount();
+    m_nColCount = m_table.ColumnCount();
+    m_grid.AutoSize();
+    reports::FitColumnsToTexts(m_grid);
+    m_grid.update();
+    if (!message.isEmpty())
+        ui::MessageBox(this, message, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
+}
+
+void CScoreBandReportDlg::OnBandRange() {
+    // Without a range of the user's the dialog proposes the one shown (150 before any
+    // statistics); cancelling leaves the range unset.
+    CScoreBandRangeDlg range(this);
+    const bool unset = m_nLow == m_nHigh;
+    range.m_nLow = unset ? 0 : m_nLow;
+    range.m_nHigh = unset ? (m_nShownHigh > 0 ? m_nShownHigh : 150) : m_nHigh;
+    if (range.DoModal() != ui::IDOK)
+        return;
+    m_nLow = range.m_nLow;
+    m_nHigh = std::max(range.m_nHigh, range.m_nLow);
+}
+
+void CScoreBandReportDlg::OnSubjectChange() {
+    // The chart follows the first class again, and the class box says so.
+    m_cbClass->setCurrentIndex(0);
+    OnOK();
+}
+
+void CScoreBandReportDlg::OnClassChange() {
+    OnOK();
+}
+
+void CScoreBandReportDlg::OnBandWidthChange() {
+    if (m_bExchanging)
+        return;
+    bool whole = false;
+    m_editWidth->text().trimmed().toInt(&whole);
+    if (whole)
+        OnOK();
+}
+
+void CScoreBandReportDlg::BuildReport() {
+    GridReportLayout layout;
+    layout.caption = windowTitle();
+    layout.widthFactor = 0.05;
+    layout.captionStyle = report::CaptionsOnEveryPage;
+    BuildGridReport(m_report.Report(), m_rows, layout);
+}
+
+void CScoreBandReportDlg::OnPrint() {
+    if (m_nStyle != 0) {
+        SaveBitmap();
+        return;
+    }
+    RunReportCommand(this, [this] {
+        BuildReport();
+        m_report.Report().Show(false);
+    });
+}
+
+void CScoreBandReportDlg::SaveBitmap() {
+    const QImage picture = m_chart->grab().toImage();
+    const QString path = ui::GetSaveFileName(this, QStringLiteral("位图文件 (*.bmp)|*.bmp||"),
+                                             m_strClass.trimmed() + m_strSubject + QStringLiteral(".bmp"));
+    if (path.isEmpty())
+        return;
+    if (!SaveBitmapToFile(picture, path, picture.depth())) {
+        qCWarning(vlog::ui) << "chart not saved to" << path;
+        ui::MessageBox(this, QStringLiteral("对不起，图像保存失败！"), reports::MessageCaption(),
+                       ui::MB_OK | ui::MB_ICONERROR);
+    }
+}
+
+void CScoreBandReportDlg::OnExportSpreadsheet() {
+    if (m_nRowCount <= 1)
+        return;
+    XlsExportOptions options;
+    options.waitCursor = false;
+    options.needsDataRows = true;
+    ExportToXls(this, m_rows, windowTitle(), data::AppDirectory(), options);
+}
+
+std::intptr_t CScoreBandReportDlg::OnPrintGrid(std::uintptr_t, std::intptr_t) {
+    return PrintGridOnRequest(m_grid);
+}
+
+bool CScoreBandReportDlg::event(QEvent* e) {
+    if (ui::WindowMessage* m = ui::AsWindowMessage(e); m && m->Message() == WM_PRINTGRID) {
+        m->SetResult(OnPrintGrid(m->WParam(), m->LParam()));
+        return true;
+    }
+    return ui::Dialog::event(e);
 }

@@ -11,6 +11,10 @@ public:
         return QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter), nullptr,
                                             QFileDialog::ReadOnly);
     }
+    QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName) override {
+        // Qt's save dialog asks before replacing a file and shows no read-only box.
+        return QFileDialog::getSaveFileName(parent, QString(), proposedName, ToQtFilter(filter));
+    }
 };
 
 ScreenFileDialogs g_screen;
@@ -20,6 +24,10 @@ FileDialogService* g_service = nullptr;
 
 QString GetOpenFileName(QWidget* parent, const QString& filter) {
     return (g_service ? g_service : &g_screen)->GetOpenFileName(parent, filter);
+}
+
+QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName) {
+    return (g_service ? g_service : &g_screen)->GetSaveFileName(parent, filter, proposedName);
 }
 
 void SetFileDialogService(FileDialogService* service) {

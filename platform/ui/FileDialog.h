@@ -1,6 +1,7 @@
 #pragma once
-// The open-file dialog with the Windows filter syntax ("Name (*.a)|*.a|All (*.*)|*.*||"),
-// behind a replaceable service so that tests script the chosen file.
+// The open-file and save-file dialogs with the Windows filter syntax
+// ("Name (*.a)|*.a|All (*.*)|*.*||"), behind a replaceable service so that tests script the
+// chosen file.
 
 #include <QString>
 #include <QStringList>
@@ -16,9 +17,18 @@ public:
     virtual ~FileDialogService() = default;
     // The chosen path, or an empty string when the user cancelled.
     virtual QString GetOpenFileName(QWidget* parent, const QString& filter) = 0;
+    // The path to write, or an empty string when the user cancelled: the dialog proposes
+    // `proposedName`, asks before an existing file is replaced and offers no read-only box.
+    virtual QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName) {
+        (void)parent;
+        (void)filter;
+        (void)proposedName;
+        return {};
+    }
 };
 
 QString GetOpenFileName(QWidget* parent, const QString& filter);
+QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName);
 
 // Replaces the service; nullptr restores the on-screen dialog. The caller keeps ownership.
 void SetFileDialogService(FileDialogService* service);
@@ -27,7 +37,8 @@ void SetFileDialogService(FileDialogService* service);
 // patterns of its pair.
 QString ToQtFilter(const QString& filter);
 
-// The test seam: answers from a script (cancel when it is empty) and records the filters asked.
+// The test seam: answers from a script (cancel when it is empty) and records the filters asked
+// and the names proposed.
 class ScriptedFileDialogs : public FileDialogService {
 public:
     ScriptedFileDialogs() { SetFileDialogService(this); }
@@ -44,9 +55,23 @@ public:
     }
     const QStringList& Filters() const { return m_filters; }
 
+    void SetNextSaveAnswer(const QString& path) { m_saveAnswers.push_back(path); }
+    QString GetSaveFileName(QWidget*, const QString& filter, const QString& proposedName) override {
+        m_filters << filter;
+        m_proposed << proposedName;
+        if (m_saveAnswers.empty())
+            return {};
+        QString a = m_saveAnswers.front();
+        m_saveAnswers.pop_front();
+        return a;
+    }
+    const QStringList& ProposedNames() const { return m_proposed; }
+
 private:
     std::deque<QString> m_answers;
+    std::deque<QString> m_saveAnswers;
     QStringList m_filters;
+    QStringList m_proposed;
 };
 
 } // namespace ui

@@ -1,10 +1,10 @@
 #include "app/AboutDlg.h"
-#include "app/BitmapWriter.h"
 #include "app/CaptionStatic.h"
-#include "report/PrintOrExcelDlg.h"
 #include "app/VersionInfo.h"
 #include "controls/GifStatic.h"
+#include "platform/gdi/BitmapWriter.h"
 #include "platform/ui/MessageBox.h"
+#include "report/PrintOrExcelDlg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Draws the program's own pictures with ImageMagick: the program icon (icon 128), the button icons
 # (icons 260, 261, 290, 291, 292), the tip-of-the-day header (bitmap 102), the splash picture
-# (GIF 180) and the about box's animation (GIF 176).
+# (GIF 180), the about box's animation (GIF 176) and the percentage dialog's animation (GIF 250).
 # Run by hand after changing it; its output under res/pictures/ is committed.
 set -eu
 
@@ -87,5 +87,27 @@ for heights in "8 4 4 4" "16 8 4 4" "24 16 8 4" "32 24 16 8" "40 32 24 16" "40 4
     i=$((i + 1))
 done
 convert -delay 15 -dispose Background -loop 0 "$work"/frame[0-7].png "$out/gif/176.gif"
+
+# Percentage dialog: 48 × 48, a pie whose highlighted share grows from 12.5 % to the whole
+# (eight frames, 200 ms).
+i=0
+for angle in 45 90 135 180 225 270 315 360; do
+    end=$((angle - 90))
+    x=$(awk "BEGIN { printf \"%d\", 24 + 20 * cos($end * 3.14159265 / 180) }")
+    y=$(awk "BEGIN { printf \"%d\", 24 + 20 * sin($end * 3.14159265 / 180) }")
+    large=0
+    [ "$angle" -gt 180 ] && large=1
+    if [ "$angle" -eq 360 ]; then
+        share="circle 24,24 24,4"
+    else
+        share="path 'M 24,24 L 24,4 A 20,20 0 $large,1 $x,$y Z'"
+    fi
+    eval convert -size 48x48 xc:none \
+        -fill "'#d8e4f2'" -stroke "'#174a8b'" -strokewidth 1 -draw "'circle 24,24 24,4'" \
+        -fill "'#e4572e'" -stroke "'#174a8b'" -draw "\"$share\"" \
+        "$work/pie$i.png"
+    i=$((i + 1))
+done
+convert -delay 20 -dispose Background -loop 0 "$work"/pie[0-7].png "$out/gif/250.gif"
 
 echo "pictures written to $out"

@@ -16,8 +16,11 @@
 #include "reports/BasicStats.h"
 #include "reports/ClassStandardScores.h"
 #include "reports/ClassSubjectTables.h"
+#include "reports/ExcellentRates.h"
 #include "reports/Format.h"
+#include "reports/ReportDialogSupport.h"
 #include "reports/ReportQueries.h"
+#include "reports/ScoreBands.h"
 #include "reports/ScorePrint.h"
 #include "reports/ScoreReport.h"
 #include "reports/ValidTotals.h"
@@ -379,6 +382,43 @@ int main(int argc, char** argv) {
             false);
 
         countQueries(-1, false);
+
+        // Excellent and pass rates and the top students' averages, by score and by proportion.
+        const QStringList rateModes = {QStringLiteral("优生率"), QStringLiteral("及格率"),
+                                       QStringLiteral("优生平均分")};
+        for (int mode = 0; mode < 3; ++mode)
+            for (int method = 0; method < 2; ++method) {
+                reports::ExcellentRateOptions o;
+                o.mode = mode;
+                o.method = method;
+                o.cut = reports::FloatEditText(reports::DefaultCut(mode, method));
+                if (mode == reports::kTopAverage && method == reports::kCutByScore)
+                    o.cut = QStringLiteral("80");
+                measure(
+                    QStringLiteral("%1 %2 %3")
+                        .arg(rateModes[mode], method ? "按人数比例" : "按分数划定", o.cut),
+                    [&](CReportTable& t) { reports::ComputeExcellentRates(conn, cipher, context, o, t); },
+                    false);
+            }
+
+        // The score bands: the grade table of the first subject and of 总分, one class's table.
+        const auto bands = [&](int subject, const QString& name) {
+            measure(
+                QStringLiteral("score bands %1, grade table").arg(name),
+                [&](CReportTable& t) {
+                    reports::ComputeGradeBands(conn, context, {subject, name, 0, 0, 10}, t);
+                },
+                false);
+        };
+        bands(subjects.front(), QStringLiteral("s%1").arg(subjects.front()));
+        bands(-3, res::LoadString(57677));
+        measure(
+            QStringLiteral("score bands s%1, class %2").arg(subjects.front()).arg(listClass),
+            [&](CReportTable& t) {
+                reports::ComputeClassBands(conn, context, {subjects.front(), QString(), 0, 0, 10}, listClass,
+                                           t);
+            },
+            false);
 
         if (exitExamId != -1 && !subjects.empty()) {
             const int rows = reports::HighestClass(conn, exitExamId) + 1;

@@ -1,4 +1,4 @@
-#include "app/BitmapWriter.h"
+#include "platform/gdi/BitmapWriter.h"
 
 #include <QSaveFile>
 
