@@ -1,6 +1,6 @@
 #include "analysis/ScoreQueryDlg.h"
 
-#include "analysis/HeaderSort.h"
+#include "analysis/AnalysisGrid.h"
 #include "analysis/ScoreHistory.h"
 #include "controls/FontEx.h"
 #include "controls/Picture.h"
@@ -155,7 +155,7 @@ void CScoreQueryDlg::Show(const CReportTable& table) {
     reports::ShowTable(m_grid, table);
     m_nRowCount = table.RowCount();
     m_nColCount = table.ColumnCount();
-    m_grid.AutoSizeColumns();
+    analysis::FitColumnsToTexts(m_grid);
     m_grid.update();
 }
 

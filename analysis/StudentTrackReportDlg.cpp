@@ -1,6 +1,6 @@
 #include "analysis/StudentTrackReportDlg.h"
 
-#include "analysis/HeaderSort.h"
+#include "analysis/AnalysisGrid.h"
 #include "analysis/TrackQueries.h"
 #include "controls/grid/GridCellCheck.h"
 #include "controls/grid/RuntimeClass.h"
@@ -225,7 +225,7 @@ void CStudentTrackReportDlg::OnChangeClassNo() {
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "student list not loaded:" << e.Message();
     }
-    m_gridStudents.AutoSizeColumns();
+    analysis::FitColumnsToTexts(m_gridStudents);
     m_gridStudents.update();
 }
 
@@ -254,7 +254,7 @@ void CStudentTrackReportDlg::OnOK() {
         reports::ShowTable(m_gridStudents, table);
         m_nStudentRows = table.RowCount();
         m_nStudentCols = table.ColumnCount();
-        m_gridStudents.AutoSizeColumns();
+        analysis::FitColumnsToTexts(m_gridStudents);
         // The rows stand sorted by 综合 from the highest down; a click on its title turns them.
         m_gridStudents.SetSortColumn(m_nStudentCols - 1);
         m_gridStudents.SetSortAscending(false);
