@@ -7,6 +7,7 @@
 #include "reports/Format.h"
 #include "reports/ReportQueries.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -22,68 +23,106 @@ bool IsScoreColumn(const QString& column) {
     return re.match(column).hasMatch();
 }
 
-// One score row of an exam, as ranking needs it.
-struct ExamRow {
-    QString studentId;
-    std::optional<int> cls;
-    QString worl;
-    std::optional<double> score;
-};
-
-std::vector<ExamRow> LoadExam(db::Connection& connection, int examId, const QString& column) {
-    if (!IsScoreColumn(column))
-        throw std::invalid_argument("not a score column");
-    std::vector<ExamRow> rows;
-    db::Recordset rs = reports::Query(
-        connection, QStringLiteral("select studentid, class, worl, %1 from tavrinKSK where id=?").arg(column),
-        {examId});
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        ExamRow r;
-        r.studentId = rs.Field(0).IsNull() ? QString() : rs.Field(0).ToString();
-        if (!rs.Field(1).IsNull())
-            r.cls = rs.Field(1).ToInt();
-        r.worl = rs.Field(2).IsNull() ? QString() : rs.Field(2).ToString();
-        if (!rs.Field(3).IsNull())
-            r.score = rs.Field(3).ToDouble();
-        rows.push_back(std::move(r));
+// The scores of one exam as ranking in one scope needs them: the listed students' own rows (the
+// first of each), and the present scores of every scope group as sorted rank keys (a class number,
+// or 0 for the one group of the other scopes).
+class CExamRanking {
+public:
+    CExamRanking(db::Connection& connection, int examId, const QString& column, const QStringList& studentIds,
+                 int target)
+        : m_target(target) {
+        if (!IsScoreColumn(column))
+            throw std::invalid_argument("not a score column");
+        LoadOwnRows(connection, examId, column, studentIds);
+        if (target >= kClassRank && target <= kScienceRank)
+            LoadScope(connection, examId, column);
     }
-    rs.Close();
-    return rows;
-}
 
-// The score and rank of the student's first row in the exam.
-TrackScore ScoreIn(const std::vector<ExamRow>& rows, const QString& studentId, int target) {
-    TrackScore result;
-    const auto own =
-        std::find_if(rows.begin(), rows.end(), [&](const ExamRow& r) { return r.studentId == studentId; });
-    if (own == rows.end() || !own->score)
+    TrackScore Score(const QString& studentId) const {
+        TrackScore result;
+        const auto own = m_own.constFind(studentId);
+        if (own == m_own.cend() || !own->score)
+            return result;
+        result.score = own->score;
+        if (m_target < kClassRank || m_target > kScienceRank)
+            return result;
+        // The class scope is that of the student's own row in this exam (0 without a class).
+        const auto keys = m_keys.constFind(m_target == kClassRank ? own->cls : 0);
+        int higher = 0;
+        if (keys != m_keys.cend())
+            higher = int(keys->end() -
+                         std::upper_bound(keys->begin(), keys->end(), reports::RankKey(*own->score)));
+        result.rank = higher + 1;
         return result;
-    result.score = own->score;
-    const int cls = own->cls.value_or(0);
-    const auto inScope = [&](const ExamRow& r) {
-        switch (target) {
-        case kClassRank:
-            return r.cls && *r.cls == cls;
-        case kGradeRank:
-            return true;
-        case kArtsRank:
-            return r.worl == QStringLiteral("文");
-        case kScienceRank:
-            return r.worl == QStringLiteral("理");
-        default:
-            return false;
-        }
+    }
+
+private:
+    struct OwnRow {
+        int cls = 0;
+        std::optional<double> score;
     };
-    if (target < kClassRank || target > kScienceRank)
-        return result;
-    const long long key = reports::RankKey(*own->score);
-    int higher = 0;
-    for (const ExamRow& r : rows)
-        if (r.score && inScope(r) && reports::RankKey(*r.score) > key)
-            ++higher;
-    result.rank = higher + 1;
-    return result;
-}
+
+    void LoadOwnRows(db::Connection& connection, int examId, const QString& column, const QStringList& ids) {
+        // In slices, to stay well inside SQLite's limit on bound values.
+        constexpr int kSlice = 500;
+        for (int from = 0; from < ids.size(); from += kSlice) {
+            const QStringList slice = ids.mid(from, kSlice);
+            std::vector<db::Variant> params{examId};
+            QStringList marks;
+            for (const QString& id : slice) {
+                params.emplace_back(id);
+                marks << QStringLiteral("?");
+            }
+            db::Recordset rs = reports::Query(
+                connection,
+                QStringLiteral("select studentid, class, %1 from tavrinKSK where id=? and studentid in (%2)")
+                    .arg(column, marks.join(u',')),
+                params);
+            for (; !rs.IsEOF(); rs.MoveNext()) {
+                const QString id = rs.Field(0).ToString();
+                if (m_own.contains(id))
+                    continue;
+                OwnRow r;
+                r.cls = rs.Field(1).IsNull() ? 0 : rs.Field(1).ToInt();
+                if (!rs.Field(2).IsNull())
+                    r.score = rs.Field(2).ToDouble();
+                m_own.insert(id, r);
+            }
+            rs.Close();
+        }
+    }
+
+    void LoadScope(db::Connection& connection, int examId, const QString& column) {
+        const QString present = QStringLiteral(" from tavrinKSK where id=? and %1 is not null").arg(column);
+        db::Recordset rs;
+        switch (m_target) {
+        case kClassRank: // a row without a class is in no class
+            rs = reports::Query(connection,
+                                QStringLiteral("select %1, class").arg(column) + present +
+                                    QStringLiteral(" and class is not null"),
+                                {examId});
+            break;
+        case kGradeRank:
+            rs = reports::Query(connection, QStringLiteral("select %1").arg(column) + present, {examId});
+            break;
+        default:
+            rs = reports::Query(
+                connection, QStringLiteral("select %1").arg(column) + present + QStringLiteral(" and worl=?"),
+                {examId, m_target == kArtsRank ? QStringLiteral("文") : QStringLiteral("理")});
+            break;
+        }
+        const bool byClass = m_target == kClassRank;
+        for (; !rs.IsEOF(); rs.MoveNext())
+            m_keys[byClass ? rs.Field(1).ToInt() : 0].push_back(reports::RankKey(rs.Field(0).ToDouble()));
+        rs.Close();
+        for (auto& keys : m_keys)
+            std::sort(keys.begin(), keys.end());
+    }
+
+    int m_target;
+    QHash<QString, OwnRow> m_own;
+    QHash<int, std::vector<long long>> m_keys;
+};
 
 bool IsSingleByte(QChar c) {
     return c.unicode() < 0x80;
@@ -161,7 +200,7 @@ std::optional<QString> SubjectColumn(db::Connection& connection, CTextCipher& ci
 TrackScore GetStudentRank(db::Connection& connection, int examId, const QString& column,
                           const QString& studentId, int target) {
     try {
-        return ScoreIn(LoadExam(connection, examId, column), studentId, target);
+        return CExamRanking(connection, examId, column, {studentId}, target).Score(studentId);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "score of" << studentId << "in exam" << examId << "not read:" << e.Message();
         return {};
@@ -258,22 +297,25 @@ CReportTable TrackTable(db::Connection& connection, const std::vector<TrackStude
         table.SetText(j, 1, students[std::size_t(j - 1)].name);
     }
 
+    QStringList ids;
+    for (const TrackStudent& s : students)
+        ids << s.studentId;
     int c = 0;
     for (const TrackedExam& exam : exams) {
         c += 2;
         table.SetText(0, c, QStringLiteral("第%1次").arg(exam.position));
         table.SetText(0, c + 1, QStringLiteral("名次"));
         const double weight = WeightOf(exam.weightText);
-        std::vector<ExamRow> examRows;
+        std::optional<CExamRanking> ranking;
         try {
-            examRows = LoadExam(connection, exam.examId, column);
+            ranking.emplace(connection, exam.examId, column, ids, target);
         } catch (const db::DbError& e) {
             // The exam's cells stay empty, as for a student without a score.
             qCWarning(vlog::db) << "scores of exam" << exam.examId << "not read:" << e.Message();
             continue;
         }
         for (int j = 1; j < rows; ++j) {
-            const TrackScore s = ScoreIn(examRows, table.Text(j, 0), target);
+            const TrackScore s = ranking->Score(table.Text(j, 0));
             if (!s.score)
                 continue;
             table.SetText(j, c, reports::Format62(*s.score), CellAlign::Right);
