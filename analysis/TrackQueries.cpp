@@ -3,6 +3,7 @@
 #include "data/TextCipher.h"
 #include "platform/db/DbError.h"
 #include "platform/log/Log.h"
+#include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "reports/Format.h"
 #include "reports/ReportQueries.h"
@@ -16,6 +17,12 @@
 namespace analysis {
 
 namespace {
+
+// The totals of the subject list and the rank column's title (string-table texts).
+constexpr int IDS_RANK = 57660;
+constexpr int IDS_ARTS_TOTAL = 57672;
+constexpr int IDS_SCIENCE_TOTAL = 57673;
+constexpr int IDS_TOTAL = 57677;
 
 // "sNN" of a subject, or a total: the only names that reach an SQL text as a column.
 bool IsScoreColumn(const QString& column) {
@@ -161,7 +168,8 @@ QStringList TrackSubjects(db::Connection& connection, CTextCipher& cipher) {
     db::Recordset rs = reports::Query(connection, QStringLiteral("select mydesc from tavrinKMK order by id"));
     if (rs.IsEOF())
         return items;
-    items << QStringLiteral("文总") << QStringLiteral("理总") << QStringLiteral("总分");
+    items << res::LoadString(IDS_ARTS_TOTAL) << res::LoadString(IDS_SCIENCE_TOTAL)
+          << res::LoadString(IDS_TOTAL);
     for (; !rs.IsEOF(); rs.MoveNext())
         items << (rs.Field(0).IsNull() ? QString()
                                        : cipher.DecodeText(data::DescriptionKey(), rs.Field(0).ToString()));
@@ -171,11 +179,11 @@ QStringList TrackSubjects(db::Connection& connection, CTextCipher& cipher) {
 
 std::optional<QString> SubjectColumn(db::Connection& connection, CTextCipher& cipher,
                                      const QString& subject) {
-    if (subject == QStringLiteral("文总"))
+    if (subject == res::LoadString(IDS_ARTS_TOTAL))
         return reports::TotalColumn(1);
-    if (subject == QStringLiteral("理总"))
+    if (subject == res::LoadString(IDS_SCIENCE_TOTAL))
         return reports::TotalColumn(2);
-    if (subject == QStringLiteral("总分"))
+    if (subject == res::LoadString(IDS_TOTAL))
         return reports::TotalColumn(3);
     if (subject.isEmpty())
         return std::nullopt;
@@ -304,7 +312,7 @@ CReportTable TrackTable(db::Connection& connection, const std::vector<TrackStude
     for (const TrackedExam& exam : exams) {
         c += 2;
         table.SetText(0, c, QStringLiteral("第%1次").arg(exam.position));
-        table.SetText(0, c + 1, QStringLiteral("名次"));
+        table.SetText(0, c + 1, res::LoadString(IDS_RANK));
         const double weight = WeightOf(exam.weightText);
         std::optional<CExamRanking> ranking;
         try {

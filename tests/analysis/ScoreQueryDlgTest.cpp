@@ -2,7 +2,9 @@
 
 #include "analysis/ScoreHistory.h"
 #include "analysis/ScoreQueryDlg.h"
+#include "controls/FontEx.h"
 #include "controls/grid/GridNotify.h"
+#include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -121,6 +123,25 @@ TEST_F(ScoreQueryDlgTest, HistoryAsksForStreamsAndSortsNamesAsText) {
     Click(*dlg, ui::IDOK);
     EXPECT_EQ(boxes->Texts().last(), analysis::NotFoundMessage());
     EXPECT_EQ(dlg->m_nRowCount, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ScoreQueryDlgTest, FontDialogStartsOnTheGridFont) {
+    auto dlg = Open();
+    ASSERT_TRUE(dlg->Grid().GetFont());
+    EXPECT_EQ(dlg->Grid().GetFont()->GetLogFont().lfHeight, -16);
+    QString offered;
+    ui::SetQtDialogRunner([&](QDialog& d) {
+        offered = static_cast<CFontColourDialog&>(d).SelectedFont().family();
+        return int(QDialog::Accepted);
+    });
+    Click(*dlg, CScoreQueryDlg::IDC_FONT);
+    ui::SetQtDialogRunner({});
+    EXPECT_EQ(offered, gdi::ToQFont(dlg->Grid().GetFont()->GetLogFont()).family());
+    EXPECT_TRUE(boxes->Texts().isEmpty());
 }
 
 } // namespace

@@ -169,3 +169,28 @@ TEST_F(StudentTrackReportDlgTest, ReportAndExportFollowTheRowsAsShown) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StudentTrackReportDlgTest, AGradePickedFromTheListIsKnownByItsCode) {
+    // A second grade of the same name, with one exam and one student in class 1.
+    m_db.Execute(
+        QStringLiteral("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (2, '高2008级', '22008')"));
+    m_db.Execute(QStringLiteral(
+                     "INSERT INTO tavrinKSLB (id, mydesc, grade, ksrq) VALUES (7, ?, '22008', '2009-05-01')"),
+                 Enc("会考"));
+    m_db.Execute(
+        QStringLiteral("INSERT INTO tavrinName (grade, studentid, name, class) VALUES ('22008', '220080101', "
+                       "'赵六', 1)"));
+    auto dlg = Open();
+    ASSERT_EQ(dlg->GradeList()->count(), 2);
+    PickGrade(*dlg, 1);
+    EXPECT_EQ(dlg->m_strGradeCode, QStringLiteral("22008"));
+    EXPECT_EQ(GridColumn(dlg->Exams(), 2), QStringList({"会考"}));
+    EXPECT_EQ(GridColumn(dlg->Students(), 1), QStringList({"赵　六"}));
+    dlg->ClassBox()->setValue(2);
+    dlg->ClassBox()->setValue(1); // the class reloads for the picked grade, not the first of its name
+    EXPECT_EQ(GridColumn(dlg->Students(), 0), QStringList({"220080101"}));
+}
+
+} // namespace
