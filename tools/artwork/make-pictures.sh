@@ -1,7 +1,8 @@
 #!/bin/sh
 # Draws the program's own pictures with ImageMagick: the program icon (icon 128), the button icons
 # (icons 260, 261, 290, 291, 292), the tip-of-the-day header (bitmap 102), the splash picture
-# (GIF 180), the about box's animation (GIF 176) and the percentage dialog's animation (GIF 250).
+# (GIF 180), the about box's animation (GIF 176), the percentage dialog's animation (GIF 250) and
+# the score-history dialog's buttons and background.
 # Run by hand after changing it; its output under res/pictures/ is committed.
 set -eu
 
@@ -109,5 +110,32 @@ for angle in 45 90 135 180 225 270 315 360; do
     i=$((i + 1))
 done
 convert -delay 20 -dispose Background -loop 0 "$work"/pie[0-7].png "$out/gif/250.gif"
+
+# The score-history dialog's buttons, 32 × 32: the font (262, lit for hovering: 263), the search
+# (280) and the spreadsheet export (286); and its background, bitmap 288 of the resource library.
+for lit in 0 1; do
+    if [ "$lit" = 1 ]; then tile='#ffe9a8'; ink='#b03a12'; id=263; else tile='#e8eef7'; ink='#1f3f7f'; id=262; fi
+    convert -size 32x32 xc:none \
+        -fill "$tile" -stroke '#7a8aa6' -draw 'roundrectangle 1,1 30,30 5,5' -stroke none \
+        -font DejaVu-Serif-Bold -pointsize 22 -fill "$ink" -annotate +4+23 'A' \
+        -font DejaVu-Sans-Bold -pointsize 13 -fill '#c0392b' -annotate +19+27 'a' \
+        "$out/icon/$id.png"
+done
+convert -size 32x32 xc:none \
+    -stroke '#1f3f7f' -strokewidth 3 -fill '#d9ecff' -draw 'circle 13,13 13,4' \
+    -stroke none -fill '#ffffffb0' -draw 'circle 10,10 10,7' \
+    -stroke '#8a5a1c' -strokewidth 5 -draw 'line 20,20 28,28' \
+    "$out/icon/280.png"
+convert -size 32x32 xc:none \
+    -fill white -stroke '#1e6b3a' -strokewidth 1 -draw 'rectangle 3,4 28,27' \
+    -fill '#2e8b57' -stroke none -draw 'rectangle 4,5 27,10' \
+    -stroke '#7fbf95' -draw 'line 4,16 27,16' -draw 'line 4,21 27,21' -draw 'line 12,11 12,26' -draw 'line 20,11 20,26' \
+    -stroke none -fill white -font DejaVu-Sans-Bold -pointsize 7 -annotate +7+10 'XLS' \
+    "$out/icon/286.png"
+mkdir -p "$here/../../platform/drensil/pictures/bitmap"
+convert -size 611x397 gradient:'#f3f7fc'-'#d6e2f1' \
+    -fill '#ffffff55' -draw 'circle 560,360 560,250' -draw 'circle 40,380 40,330' \
+    -fill '#c4d4ea60' -draw 'polygon 0,300 611,250 611,397 0,397' \
+    "$here/../../platform/drensil/pictures/bitmap/288.png"
 
 echo "pictures written to $out"

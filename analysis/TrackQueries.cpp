@@ -1,0 +1,359 @@
+#include "analysis/TrackQueries.h"
+
+#include "data/TextCipher.h"
+#include "platform/db/DbError.h"
+#include "platform/log/Log.h"
+#include "platform/res/StringTable.h"
+#include "platform/text/Gbk.h"
+#include "reports/Format.h"
+#include "reports/ReportQueries.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace analysis {
+
+namespace {
+
+// The totals of the subject list and the rank column's title (string-table texts).
+constexpr int IDS_RANK = 57660;
+constexpr int IDS_ARTS_TOTAL = 57672;
+constexpr int IDS_SCIENCE_TOTAL = 57673;
+constexpr int IDS_TOTAL = 57677;
+
+// "sNN" of a subject, or a total: the only names that reach an SQL text as a column.
+bool IsScoreColumn(const QString& column) {
+    static const QRegularExpression re(QStringLiteral("^(s[0-9]{2}|sum[123])$"));
+    return re.match(column).hasMatch();
+}
+
+// The scores of one exam as ranking in one scope needs them: the listed students' own rows (the
+// first of each), and the present scores of every scope group as sorted rank keys (a class number,
+// or 0 for the one group of the other scopes).
+class CExamRanking {
+public:
+    CExamRanking(db::Connection& connection, int examId, const QString& column, const QStringList& studentIds,
+                 int target)
+        : m_target(target) {
+        if (!IsScoreColumn(column))
+            throw std::invalid_argument("not a score column");
+        LoadOwnRows(connection, examId, column, studentIds);
+        if (target >= kClassRank && target <= kScienceRank)
+            LoadScope(connection, examId, column);
+    }
+
+    TrackScore Score(const QString& studentId) const {
+        TrackScore result;
+        const auto own = m_own.constFind(studentId);
+        if (own == m_own.cend() || !own->score)
+            return result;
+        result.score = own->score;
+        if (m_target < kClassRank || m_target > kScienceRank)
+            return result;
+        // The class scope is that of the student's own row in this exam (0 without a class).
+        const auto keys = m_keys.constFind(m_target == kClassRank ? own->cls : 0);
+        int higher = 0;
+        if (keys != m_keys.cend())
+            higher = int(keys->end() -
+                         std::upper_bound(keys->begin(), keys->end(), reports::RankKey(*own->score)));
+        result.rank = higher + 1;
+        return result;
+    }
+
+private:
+    struct OwnRow {
+        int cls = 0;
+        std::optional<double> score;
+    };
+
+    void LoadOwnRows(db::Connection& connection, int examId, const QString& column, const QStringList& ids) {
+        // In slices, to stay well inside SQLite's limit on bound values.
+        constexpr int kSlice = 500;
+        for (int from = 0; from < ids.size(); from += kSlice) {
+            const QStringList slice = ids.mid(from, kSlice);
+            std::vector<db::Variant> params{examId};
+            QStringList marks;
+            for (const QString& id : slice) {
+                params.emplace_back(id);
+                marks << QStringLiteral("?");
+            }
+            db::Recordset rs = reports::Query(
+                connection,
+                QStringLiteral("select studentid, class, %1 from tavrinKSK where id=? and studentid in (%2)")
+                    .arg(column, marks.join(u',')),
+                params);
+            for (; !rs.IsEOF(); rs.MoveNext()) {
+                const QString id = rs.Field(0).ToString();
+                if (m_own.contains(id))
+                    continue;
+                OwnRow r;
+                r.cls = rs.Field(1).IsNull() ? 0 : rs.Field(1).ToInt();
+                if (!rs.Field(2).IsNull())
+                    r.score = rs.Field(2).ToDouble();
+                m_own.insert(id, r);
+            }
+            rs.Close();
+        }
+    }
+
+    void LoadScope(db::Connection& connection, int examId, const QString& column) {
+        const QString present = QStringLiteral(" from tavrinKSK where id=? and %1 is not null").arg(column);
+        db::Recordset rs;
+        switch (m_target) {
+        case kClassRank: // a row without a class is in no class
+            rs = reports::Query(connection,
+                                QStringLiteral("select %1, class").arg(column) + present +
+                                    QStringLiteral(" and class is not null"),
+                                {examId});
+            break;
+        case kGradeRank:
+            rs = reports::Query(connection, QStringLiteral("select %1").arg(column) + present, {examId});
+            break;
+        default:
+            rs = reports::Query(
+                connection, QStringLiteral("select %1").arg(column) + present + QStringLiteral(" and worl=?"),
+                {examId, m_target == kArtsRank ? QStringLiteral("文") : QStringLiteral("理")});
+            break;
+        }
+        const bool byClass = m_target == kClassRank;
+        for (; !rs.IsEOF(); rs.MoveNext())
+            m_keys[byClass ? rs.Field(1).ToInt() : 0].push_back(reports::RankKey(rs.Field(0).ToDouble()));
+        rs.Close();
+        for (auto& keys : m_keys)
+            std::sort(keys.begin(), keys.end());
+    }
+
+    int m_target;
+    QHash<QString, OwnRow> m_own;
+    QHash<int, std::vector<long long>> m_keys;
+};
+
+bool IsSingleByte(QChar c) {
+    return c.unicode() < 0x80;
+}
+
+} // namespace
+
+QStringList TrackTargetItems() {
+    return {QStringLiteral("班级名次"), QStringLiteral("年级名次"), QStringLiteral("文科名次"),
+            QStringLiteral("理科名次")};
+}
+
+QString SubjectNotListedMessage() {
+    return QStringLiteral("对不起，科目只能在列表中选择！");
+}
+
+std::vector<TrackExam> GradeExams(db::Connection& connection, CTextCipher& cipher, const QString& gradeCode) {
+    std::vector<TrackExam> exams;
+    db::Recordset rs = reports::Query(
+        connection, QStringLiteral("select id, mydesc from tavrinKSLB where grade=? order by ksrq"),
+        {gradeCode});
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        TrackExam e;
+        if (!rs.Field(0).IsNull())
+            e.id = rs.Field(0).ToInt();
+        if (!rs.Field(1).IsNull())
+            e.name = cipher.DecodeText(data::DescriptionKey(), rs.Field(1).ToString());
+        exams.push_back(std::move(e));
+    }
+    rs.Close();
+    return exams;
+}
+
+QStringList TrackSubjects(db::Connection& connection, CTextCipher& cipher) {
+    QStringList items;
+    db::Recordset rs = reports::Query(connection, QStringLiteral("select mydesc from tavrinKMK order by id"));
+    if (rs.IsEOF())
+        return items;
+    items << res::LoadString(IDS_ARTS_TOTAL) << res::LoadString(IDS_SCIENCE_TOTAL)
+          << res::LoadString(IDS_TOTAL);
+    for (; !rs.IsEOF(); rs.MoveNext())
+        items << (rs.Field(0).IsNull() ? QString()
+                                       : cipher.DecodeText(data::DescriptionKey(), rs.Field(0).ToString()));
+    rs.Close();
+    return items;
+}
+
+std::optional<QString> SubjectColumn(db::Connection& connection, CTextCipher& cipher,
+                                     const QString& subject) {
+    if (subject == res::LoadString(IDS_ARTS_TOTAL))
+        return reports::TotalColumn(1);
+    if (subject == res::LoadString(IDS_SCIENCE_TOTAL))
+        return reports::TotalColumn(2);
+    if (subject == res::LoadString(IDS_TOTAL))
+        return reports::TotalColumn(3);
+    if (subject.isEmpty())
+        return std::nullopt;
+    try {
+        db::Recordset rs =
+            reports::Query(connection, QStringLiteral("select fldname from tavrinKMK where mydesc=?"),
+                           {cipher.EncodeText(data::DescriptionKey(), subject)});
+        std::optional<QString> column;
+        if (!rs.IsEOF() && !rs.Field(0).IsNull()) {
+            const QString field = rs.Field(0).ToString();
+            if (field.size() == 3 && IsScoreColumn(field))
+                column = reports::ScoreColumn(field.mid(1).toInt());
+        }
+        rs.Close();
+        return column;
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score column of a subject not read:" << e.Message();
+        return std::nullopt;
+    }
+}
+
+TrackScore GetStudentRank(db::Connection& connection, int examId, const QString& column,
+                          const QString& studentId, int target) {
+    try {
+        return CExamRanking(connection, examId, column, {studentId}, target).Score(studentId);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score of" << studentId << "in exam" << examId << "not read:" << e.Message();
+        return {};
+    }
+}
+
+QString PadShortName(const QString& name) {
+    QString n = name;
+    while (n.endsWith(u' '))
+        n.chop(1);
+    if (text::GbkLength(n) != 4)
+        return n;
+    const bool twoWide = n.size() == 2 && !IsSingleByte(n[0]) && !IsSingleByte(n[1]);
+    const bool fourNarrow = n.size() == 4 && std::all_of(n.begin(), n.end(), IsSingleByte);
+    if (!twoWide && !fourNarrow)
+        return n;
+    const int half = int(n.size()) / 2;
+    return n.left(half) + QStringLiteral("　") + n.mid(half);
+}
+
+std::vector<TrackStudent> ClassStudents(db::Connection& connection, const QString& gradePattern,
+                                        int classNo) {
+    std::vector<TrackStudent> students;
+    QString pattern;
+    for (const QChar c : gradePattern) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            pattern += u'\\';
+        pattern += c;
+    }
+    db::Recordset rs =
+        reports::Query(connection,
+                       QStringLiteral("select studentid, name from tavrinName "
+                                      "where grade like ? escape '\\' and class=? order by studentid"),
+                       {pattern + u'%', classNo});
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        TrackStudent s;
+        if (!rs.Field(0).IsNull())
+            s.studentId = rs.Field(0).ToString();
+        if (!rs.Field(1).IsNull())
+            s.name = PadShortName(rs.Field(1).ToString());
+        students.push_back(std::move(s));
+    }
+    rs.Close();
+    return students;
+}
+
+CReportTable StudentListTable(const std::vector<TrackStudent>& students) {
+    CReportTable table(int(students.size()) + 1, 2);
+    table.SetFixedRowCount(1);
+    table.SetFixedColumnCount(2);
+    table.SetText(0, 0, QStringLiteral("学号"));
+    table.SetText(0, 1, QStringLiteral("姓名"));
+    for (std::size_t i = 0; i < students.size(); ++i) {
+        table.SetText(int(i) + 1, 0, students[i].studentId);
+        table.SetText(int(i) + 1, 1, students[i].name);
+    }
+    return table;
+}
+
+double WeightOf(const QString& text) {
+    // The longest leading decimal number, as atof reads it.
+    static const QRegularExpression re(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return 0;
+    QString number = m.captured(0).trimmed();
+    bool ok = false;
+    double v = number.toDouble(&ok);
+    if (!ok && !m.captured(2).isEmpty()) // an exponent out of range: the number before it
+        v = number.left(number.size() - m.captured(2).size()).toDouble(&ok);
+    return ok ? double(float(v)) : 0;
+}
+
+int CompareCells(const QString& title, const QString& a, const QString& b) {
+    if (title == QStringLiteral("姓名") || title == QStringLiteral("考试") || title == QStringLiteral("文理"))
+        return text::CompareGbk(a, b);
+    const double x = reports::ParseNumber(a).value_or(0);
+    const double y = reports::ParseNumber(b).value_or(0);
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+CReportTable TrackTable(db::Connection& connection, const std::vector<TrackStudent>& students,
+                        const std::vector<TrackedExam>& exams, const QString& column, int target) {
+    const int rows = int(students.size()) + 1;
+    const int cols = 2 + 2 * int(exams.size()) + 1;
+    CReportTable table(rows, cols);
+    table.SetFixedRowCount(1);
+    table.SetFixedColumnCount(2);
+    table.SetText(0, 0, QStringLiteral("学号"));
+    table.SetText(0, 1, QStringLiteral("姓名"));
+    table.SetText(0, cols - 1, QStringLiteral("综合"));
+    for (int j = 1; j < rows; ++j) {
+        table.SetText(j, 0, students[std::size_t(j - 1)].studentId);
+        table.SetText(j, 1, students[std::size_t(j - 1)].name);
+    }
+
+    QStringList ids;
+    for (const TrackStudent& s : students)
+        ids << s.studentId;
+    int c = 0;
+    for (const TrackedExam& exam : exams) {
+        c += 2;
+        table.SetText(0, c, QStringLiteral("第%1次").arg(exam.position));
+        table.SetText(0, c + 1, res::LoadString(IDS_RANK));
+        const double weight = WeightOf(exam.weightText);
+        std::optional<CExamRanking> ranking;
+        try {
+            ranking.emplace(connection, exam.examId, column, ids, target);
+        } catch (const db::DbError& e) {
+            // The exam's cells stay empty, as for a student without a score.
+            qCWarning(vlog::db) << "scores of exam" << exam.examId << "not read:" << e.Message();
+            continue;
+        }
+        for (int j = 1; j < rows; ++j) {
+            const TrackScore s = ranking->Score(table.Text(j, 0));
+            if (!s.score)
+                continue;
+            table.SetText(j, c, reports::Format62(*s.score), CellAlign::Right);
+            table.SetText(j, c + 1, s.rank ? QString::number(*s.rank) : QString(), CellAlign::Right);
+            if (weight > 0) {
+                const double sum = reports::ParseNumber(table.Text(j, cols - 1)).value_or(0);
+                table.SetText(j, cols - 1, reports::Format62(sum + *s.score * weight));
+            }
+        }
+    }
+
+    // From the highest sum down; equal sums keep their order, so a second run changes nothing.
+    std::vector<int> order(std::size_t(rows - 1));
+    for (int j = 1; j < rows; ++j)
+        order[std::size_t(j - 1)] = j;
+    const QString sumTitle = table.Text(0, cols - 1);
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+        return CompareCells(sumTitle, table.Text(x, cols - 1), table.Text(y, cols - 1)) > 0;
+    });
+    CReportTable sorted(rows, cols);
+    sorted.SetFixedRowCount(1);
+    sorted.SetFixedColumnCount(2);
+    for (int col = 0; col < cols; ++col)
+        sorted.SetText(0, col, table.Text(0, col));
+    for (int j = 1; j < rows; ++j)
+        for (int col = 0; col < cols; ++col) {
+            const CReportCell* cell = table.Cell(order[std::size_t(j - 1)], col);
+            sorted.SetText(j, col, cell->text, cell->align);
+        }
+    return sorted;
+}
+
+} // namespace analysis
