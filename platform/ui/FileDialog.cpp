@@ -8,7 +8,10 @@ namespace {
 class ScreenFileDialogs : public FileDialogService {
 public:
     QString GetOpenFileName(QWidget* parent, const QString& filter) override {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter), nullptr,
+        return GetOpenFileNameTitled(parent, filter, QString());
+    }
+    QString GetOpenFileNameTitled(QWidget* parent, const QString& filter, const QString& title) override {
+        return QFileDialog::getOpenFileName(parent, title, QString(), ToQtFilter(filter), nullptr,
                                             QFileDialog::ReadOnly);
     }
 };
@@ -20,6 +23,10 @@ FileDialogService* g_service = nullptr;
 
 QString GetOpenFileName(QWidget* parent, const QString& filter) {
     return (g_service ? g_service : &g_screen)->GetOpenFileName(parent, filter);
+}
+
+QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title) {
+    return (g_service ? g_service : &g_screen)->GetOpenFileNameTitled(parent, filter, title);
 }
 
 void SetFileDialogService(FileDialogService* service) {

@@ -16,9 +16,14 @@ public:
     virtual ~FileDialogService() = default;
     // The chosen path, or an empty string when the user cancelled.
     virtual QString GetOpenFileName(QWidget* parent, const QString& filter) = 0;
+    // The same with a title for the dialog's window.
+    virtual QString GetOpenFileNameTitled(QWidget* parent, const QString& filter, const QString&) {
+        return GetOpenFileName(parent, filter);
+    }
 };
 
 QString GetOpenFileName(QWidget* parent, const QString& filter);
+QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title);
 
 // Replaces the service; nullptr restores the on-screen dialog. The caller keeps ownership.
 void SetFileDialogService(FileDialogService* service);
@@ -42,11 +47,17 @@ public:
         m_answers.pop_front();
         return a;
     }
+    QString GetOpenFileNameTitled(QWidget* parent, const QString& filter, const QString& title) override {
+        m_titles << title;
+        return GetOpenFileName(parent, filter);
+    }
     const QStringList& Filters() const { return m_filters; }
+    const QStringList& Titles() const { return m_titles; } // of the dialogs asked with a title
 
 private:
     std::deque<QString> m_answers;
     QStringList m_filters;
+    QStringList m_titles;
 };
 
 } // namespace ui
