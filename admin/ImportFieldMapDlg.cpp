@@ -16,8 +16,9 @@ QRect Dlu(int x, int y, int w, int h) {
 
 CImportFieldMapDlg::CImportFieldMapDlg(QWidget* parent) : admin::CAdminGridDlg(IDD, parent) {
     setWindowTitle(admin::ImportMapCaption(admin::IMPORT_ROSTER));
-    setFixedSize(Dlu(0, 0, 262, 160).size());
-    m_Grid.setGeometry(Dlu(7, 7, 192, 146));
+    // Tall enough for the nine roster rows: combo cells make rows of text and button height.
+    setFixedSize(Dlu(0, 0, 262, 262).size());
+    m_Grid.setGeometry(Dlu(7, 7, 192, 248));
     QPushButton* import = AddButton(1, QStringLiteral("导入"), [this] { OnOK(); });
     import->setGeometry(Dlu(205, 7, 50, 14));
     import->setDefault(true);
