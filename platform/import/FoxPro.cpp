@@ -14,6 +14,8 @@
 
 #include <shapefil.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
