@@ -8,7 +8,10 @@ namespace {
 class ScreenFileDialogs : public FileDialogService {
 public:
     QString GetOpenFileName(QWidget* parent, const QString& filter) override {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter), nullptr,
+        return GetOpenFileNameTitled(parent, filter, QString());
+    }
+    QString GetOpenFileNameTitled(QWidget* parent, const QString& filter, const QString& title) override {
+        return QFileDialog::getOpenFileName(parent, title, QString(), ToQtFilter(filter), nullptr,
                                             QFileDialog::ReadOnly);
     }
     QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName) override {
@@ -28,6 +31,10 @@ QString GetOpenFileName(QWidget* parent, const QString& filter) {
 
 QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName) {
     return (g_service ? g_service : &g_screen)->GetSaveFileName(parent, filter, proposedName);
+}
+
+QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title) {
+    return (g_service ? g_service : &g_screen)->GetOpenFileNameTitled(parent, filter, title);
 }
 
 void SetFileDialogService(FileDialogService* service) {

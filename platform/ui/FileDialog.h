@@ -25,10 +25,15 @@ public:
         (void)proposedName;
         return {};
     }
+    // The same with a title for the dialog's window.
+    virtual QString GetOpenFileNameTitled(QWidget* parent, const QString& filter, const QString&) {
+        return GetOpenFileName(parent, filter);
+    }
 };
 
 QString GetOpenFileName(QWidget* parent, const QString& filter);
 QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName);
+QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title);
 
 // Replaces the service; nullptr restores the on-screen dialog. The caller keeps ownership.
 void SetFileDialogService(FileDialogService* service);
@@ -53,7 +58,12 @@ public:
         m_answers.pop_front();
         return a;
     }
+    QString GetOpenFileNameTitled(QWidget* parent, const QString& filter, const QString& title) override {
+        m_titles << title;
+        return GetOpenFileName(parent, filter);
+    }
     const QStringList& Filters() const { return m_filters; }
+    const QStringList& Titles() const { return m_titles; } // of the dialogs asked with a title
 
     void SetNextSaveAnswer(const QString& path) { m_saveAnswers.push_back(path); }
     QString GetSaveFileName(QWidget*, const QString& filter, const QString& proposedName) override {
@@ -72,6 +82,7 @@ private:
     std::deque<QString> m_saveAnswers;
     QStringList m_filters;
     QStringList m_proposed;
+    QStringList m_titles;
 };
 
 } // namespace ui

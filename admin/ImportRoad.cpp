@@ -1,0 +1,56 @@
+#include "admin/ImportRoad.h"
+
+#include "admin/TablePickDlg.h"
+#include "platform/res/StringTable.h"
+#include "platform/ui/FileDialog.h"
+
+namespace admin {
+namespace {
+
+constexpr int IDS_APP_TITLE = 57344;
+
+} // namespace
+
+ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CImportFieldMapDlg& map) {
+    const QString path = ui::GetOpenFileName(parent, ImportFileFilter(), ImportFileTitle());
+    if (path.isEmpty())
+        return ImportRoadEnd::NoFile;
+    source.Open(path);
+
+    QString table;
+    if (source.PicksTable()) {
+        CTablePickDlg pick;
+        for (const QString& name : source.Tables())
+            pick.AddTable(name);
+        if (pick.DoModal() != ui::IDOK) {
+            source.Close();
+            return ImportRoadEnd::TableCancelled;
+        }
+        table = pick.GetSelection();
+    } else {
+        table = source.FileTable();
+    }
+    source.SelectTable(table);
+
+    const std::optional<QStringList> offers = ImportOffers(source.Records(), mode);
+    if (!offers) {
+        ui::MessageBox(parent, QStringLiteral("数据导入时不支持该种数据类型！"), InfoCaption(),
+                       ui::MB_ICONERROR);
+        source.Close();
+        return ImportRoadEnd::Unsupported;
+    }
+    for (const QString& offer : *offers)
+        map.JoinFieldNames(offer);
+    map.SetImportMode(mode);
+    if (map.DoModal() != ui::IDOK)
+        return ImportRoadEnd::MapCancelled;
+    source.IndexKeyColumns(mode, map.GetMappedTexts());
+    return ImportRoadEnd::Mapped;
+}
+
+void ShowImportError(QWidget* parent, const db::DbError& error) {
+    ui::MessageBox(parent, FormatText(QStringLiteral("错误信息:%s"), error.Message()),
+                   res::LoadString(IDS_APP_TITLE), ui::MB_OK);
+}
+
+} // namespace admin

@@ -1,0 +1,33 @@
+#pragma once
+// The import road as the importing handlers run it: the file chosen, opened as a source of its
+// own, a table picked (or the FoxPro file taken as its table), the table selected, its columns
+// offered and mapped. The handler then reads the mapping from its field map and the rows from
+// the source's record set.
+
+#include "admin/ImportFieldMapDlg.h"
+#include "admin/ImportSource.h"
+
+class QWidget;
+
+namespace admin {
+
+// How the road ended. Every end but Mapped has written nothing. After TableCancelled and
+// Unsupported the source is already closed; after MapCancelled and Mapped the handler closes it.
+enum class ImportRoadEnd {
+    NoFile,         // the file dialog was cancelled
+    TableCancelled, // the table-pick dialog was cancelled
+    Unsupported,    // a score import met a column of no class (the message has been shown)
+    MapCancelled,   // the field map was cancelled
+    Mapped,         // the field map closed with IDOK
+};
+
+// Runs the road for `mode` with the handler's own field map, whose grid stays readable after
+// it closes. A source that cannot be opened, a table that cannot be read (an empty choice
+// included) throw db::DbError: the handler catches it with its own row loop's errors and shows
+// it with ShowImportError.
+ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CImportFieldMapDlg& map);
+
+// "错误信息:" and the error's text, in a plain message box under the application's title.
+void ShowImportError(QWidget* parent, const db::DbError& error);
+
+} // namespace admin

@@ -1,0 +1,328 @@
+// FoxPro and dBase tables (.dbf) through shapelib. shapelib reads the header, the field list and
+// the records; the binary field types of Visual FoxPro (I, B, Y, T), its null flags and the code
+// page mark are decoded here. Memo and general fields live in another file and read as NULL;
+// deleted records are left out, as the FoxPro driver leaves them out.
+#include "platform/import/Reader.h"
+#include "platform/import/Source.h"
+
+#include "platform/text/Gbk.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <shapefil.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace importsrc {
+namespace {
+
+const QString& KindName() {
+    static const QString name = QStringLiteral("FoxPro表");
+    return name;
+}
+
+constexpr unsigned char kFieldNullable = 0x02;
+constexpr unsigned char kDeletedMark = '*';
+
+struct DbfCloser {
+    void operator()(DBFHandle dbf) const { DBFClose(dbf); }
+};
+
+// shapelib's own words on a bad file add nothing to the error the reader throws.
+void QuietError(const char*) {}
+
+// shapelib opens the file under its base name with ".dbf" or ".DBF" behind, which misses a file
+// named with another case ("stu.Dbf"); the table's own file is opened instead, and the code page
+// file beside it is not looked for (the header's mark decides).
+thread_local QByteArray t_openingPath;
+
+SAFile OpenTableFile(const char* name, const char* access) {
+    const qsizetype n = static_cast<qsizetype>(std::strlen(name));
+    if (n < 4 || QByteArray(name + n - 4).toLower() != ".dbf")
+        return nullptr;
+    return reinterpret_cast<SAFile>(std::fopen(t_openingPath.constData(), access));
+}
+
+// The code page of the header's language driver mark. Tables written without a mark, and the
+// marks of code page 936, are read as 936; so is a mark this list does not know.
+const char* CodePageOfMark(int mark) {
+    switch (mark) {
+    case 0x01:
+        return "IBM437";
+    case 0x02:
+        return "IBM850";
+    case 0x03:
+    case 0x57:
+    case 0x58:
+    case 0x59:
+        return "windows-1252";
+    case 0x64:
+        return "IBM852";
+    case 0x65:
+        return "IBM866";
+    case 0x78:
+        return "Big5";
+    case 0x79:
+        return "windows-949";
+    case 0x7B:
+        return "Shift_JIS";
+    case 0x7C:
+        return "windows-874";
+    case 0x7D:
+        return "windows-1255";
+    case 0x7E:
+        return "windows-1256";
+    case 0xC8:
+        return "windows-1250";
+    case 0xC9:
+        return "windows-1251";
+    case 0xCA:
+        return "windows-1254";
+    case 0xCB:
+        return "windows-1253";
+    default:
+        return nullptr;
+    }
+}
+
+class TextDecoder {
+public:
+    explicit TextDecoder(int mark) {
+        if (const char* page = CodePageOfMark(mark)) {
+            QStringDecoder decoder(page);
+            if (decoder.isValid())
+                m_decoder.emplace(std::move(decoder));
+        }
+    }
+    QString operator()(const char* bytes, int length) {
+        if (!m_decoder)
+            return text::FromGbk(bytes, length);
+        return m_decoder->decode(QByteArrayView(bytes, length));
+    }
+
+private:
+    std::optional<QStringDecoder> m_decoder;
+};
+
+std::int32_t Int32At(const char* p) {
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+std::int64_t Int64At(const char* p) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(static_cast<std::uint32_t>(Int32At(p))) |
+                                     static_cast<std::uint64_t>(static_cast<std::uint32_t>(Int32At(p + 4)))
+                                         << 32);
+}
+
+double DoubleAt(const char* p) {
+    const std::uint64_t bits = static_cast<std::uint64_t>(Int64At(p));
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+QByteArray Trimmed(const char* p, int width) {
+    int end = width;
+    while (end > 0 && (p[end - 1] == ' ' || p[end - 1] == '\0'))
+        --end;
+    return QByteArray(p, end);
+}
+
+struct Field {
+    char type;
+    int offset;
+    int width;
+    int nullBit = -1;   // bit of the null flags that marks a NULL, or none
+    int lengthBit = -1; // bit that marks a varchar shorter than its width, or none
+};
+
+class FoxProReader : public Reader {
+public:
+    explicit FoxProReader(const QString& path) : m_path(path), m_table(QFileInfo(path).fileName()) {
+        CheckReadable(path, KindName());
+        SAHooks hooks;
+        SASetupDefaultHooks(&hooks);
+        hooks.Error = QuietError;
+        hooks.FOpen = OpenTableFile;
+        t_openingPath = QFile::encodeName(path);
+        m_dbf.reset(DBFOpenLL(t_openingPath.constData(), "rb", &hooks));
+        t_openingPath.clear();
+        if (!m_dbf || m_dbf->nRecordLength <= 0 || m_dbf->nFields < 0 || m_dbf->nRecords < 0)
+            Fail(QStringLiteral("文件已损坏，或不是FoxPro表（.dbf）。"));
+    }
+
+    QStringList Tables() const override { return {m_table}; }
+
+    SourceTable Read(const QString&) const override {
+        DBFHandle dbf = m_dbf.get();
+        TextDecoder decode(dbf->iLanguageDriver);
+        SourceTable out;
+        std::vector<Field> fields;
+        int nullFlagsOffset = -1;
+        int nullFlagsWidth = 0;
+        int bit = 0;
+        for (int i = 0; i < dbf->nFields; ++i) {
+            const unsigned char* descriptor = reinterpret_cast<const unsigned char*>(dbf->pszHeader) +
+                                              static_cast<size_t>(i) * XBASE_FLDHDR_SZ;
+            Field f{static_cast<char>(dbf->pachFieldType[i]), dbf->panFieldOffset[i], dbf->panFieldSize[i]};
+            if (f.offset < 1 || f.width < 0 || f.offset + f.width > dbf->nRecordLength)
+                Fail(QStringLiteral("字段说明已损坏。"));
+            if (f.type == '0') { // the hidden null flags of Visual FoxPro
+                nullFlagsOffset = f.offset;
+                nullFlagsWidth = f.width;
+                continue;
+            }
+            if (descriptor[18] & kFieldNullable)
+                f.nullBit = bit++;
+            if (f.type == 'V' || f.type == 'Q')
+                f.lengthBit = bit++;
+            fields.push_back(f);
+            out.names << decode(reinterpret_cast<const char*>(descriptor),
+                                static_cast<int>(strnlen(reinterpret_cast<const char*>(descriptor),
+                                                         XBASE_FLDNAME_LEN_READ)))
+                             .trimmed();
+            out.types << QString::fromLatin1(TypeOf(f.type));
+        }
+
+        // A damaged header may claim more records than the file holds; reserve for what it holds.
+        const qint64 fileRecords = (QFileInfo(m_path).size() - dbf->nHeaderLength) / dbf->nRecordLength;
+        out.rows.reserve(static_cast<size_t>(std::clamp<qint64>(fileRecords, 0, dbf->nRecords)));
+        for (int r = 0; r < dbf->nRecords; ++r) {
+            const char* record = DBFReadTuple(dbf, r);
+            if (!record)
+                Fail(QStringLiteral("第%1条记录读不出来。").arg(r + 1));
+            if (static_cast<unsigned char>(record[0]) == kDeletedMark)
+                continue;
+            std::vector<db::Variant>& row = out.rows.emplace_back();
+            row.reserve(fields.size());
+            for (const Field& f : fields) {
+                const auto flag = [&](int n) {
+                    return n >= 0 && nullFlagsOffset > 0 && n / 8 < nullFlagsWidth &&
+                           (static_cast<unsigned char>(record[nullFlagsOffset + n / 8]) >> (n % 8) & 1);
+                };
+                if (flag(f.nullBit)) {
+                    row.emplace_back();
+                    continue;
+                }
+                int width = f.width;
+                if (flag(f.lengthBit) && width > 0)
+                    width =
+                        std::min(width - 1,
+                                 static_cast<int>(static_cast<unsigned char>(record[f.offset + width - 1])));
+                row.push_back(Value(f.type, record + f.offset, width, decode));
+            }
+        }
+        return out;
+    }
+
+private:
+    [[noreturn]] void Fail(const QString& reason) const {
+        throw UnreadableSource(m_path, KindName(), reason);
+    }
+
+    static const char* TypeOf(char type) {
+        switch (type) {
+        case 'C':
+        case 'V':
+            return kText;
+        case 'N':
+        case 'F':
+        case 'B':
+            return kNumber;
+        case 'I':
+            return kInteger;
+        case 'D':
+            return kDate;
+        case 'T':
+            return kDateTime;
+        case 'Y':
+            return kCurrency;
+        case 'L':
+            return kBoolean;
+        case 'M':
+            return kLongText;
+        default: // general, picture, varbinary and the rest
+            return kBlob;
+        }
+    }
+
+    static db::Variant Value(char type, const char* p, int width, TextDecoder& decode) {
+        switch (type) {
+        case 'C':
+        case 'V': {
+            // Character fields are padded with blanks; the padding is not part of the text.
+            const QByteArray bytes = Trimmed(p, width);
+            return decode(bytes.constData(), static_cast<int>(bytes.size()));
+        }
+        case 'N':
+        case 'F': {
+            double v = 0;
+            return ParseNumber(QString::fromLatin1(p, width), &v) ? db::Variant(v) : db::Variant();
+        }
+        case 'D': {
+            const QDate d =
+                QDate::fromString(QString::fromLatin1(p, width).trimmed(), QStringLiteral("yyyyMMdd"));
+            return d.isValid() ? db::Variant(d.toString(QStringLiteral("yyyy-MM-dd"))) : db::Variant();
+        }
+        case 'L':
+            if (width < 1)
+                return {};
+            switch (p[0]) {
+            case 'T':
+            case 't':
+            case 'Y':
+            case 'y':
+                return 1;
+            case 'F':
+            case 'f':
+            case 'N':
+            case 'n':
+                return 0;
+            default:
+                return {};
+            }
+        case 'I':
+            return width == 4 ? db::Variant(static_cast<long long>(Int32At(p))) : db::Variant();
+        case 'B':
+            return width == 8 ? db::Variant(DoubleAt(p)) : db::Variant();
+        case 'Y':
+            return width == 8 ? db::Variant(static_cast<double>(Int64At(p)) / 10000.0) : db::Variant();
+        case 'T': {
+            if (width != 8)
+                return {};
+            const std::int32_t day = Int32At(p);
+            const std::int32_t ms = Int32At(p + 4);
+            if (day <= 0) // blank
+                return {};
+            const QDate d = QDate::fromJulianDay(day);
+            const QString text =
+                d.isValid() ? DateTimeText(d.year(), d.month(), d.day(), std::max(ms, 0)) : QString();
+            return text.isEmpty() ? db::Variant() : db::Variant(text);
+        }
+        default: // memo, general and binary fields
+            return {};
+        }
+    }
+
+    QString m_path;
+    QString m_table;
+    std::unique_ptr<DBFInfo, DbfCloser> m_dbf;
+};
+
+} // namespace
+
+std::unique_ptr<Reader> OpenFoxPro(const QString& path) {
+    return std::make_unique<FoxProReader>(path);
+}
+
+} // namespace importsrc

@@ -1,0 +1,54 @@
+#pragma once
+// The readers behind SourceFile: one per kind of file, each turning a table of its file into
+// names, declared types and rows of values.
+
+#include "platform/db/DbError.h"
+#include "platform/db/Variant.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace importsrc {
+
+struct SourceTable {
+    QStringList names; // column names as the file gives them
+    QStringList types; // declared types (the constants of Source.h)
+    std::vector<std::vector<db::Variant>> rows;
+};
+
+class Reader {
+public:
+    virtual ~Reader() = default;
+    virtual QStringList Tables() const = 0;
+    // `table` is one of Tables(); throws db::DbError when its data cannot be read.
+    virtual SourceTable Read(const QString& table) const = 0;
+};
+
+std::unique_ptr<Reader> OpenWorkbook(const QString& path);
+std::unique_ptr<Reader> OpenAccess(const QString& path);
+std::unique_ptr<Reader> OpenFoxPro(const QString& path);
+
+// The file as the messages name it.
+QString ShownPath(const QString& path);
+
+// "无法读取<kind>“<file>”" and the reason, as the error every reader throws for a bad file.
+db::DbError UnreadableSource(const QString& path, const QString& kindName, const QString& reason);
+
+// Throws the error of a missing or unreadable file before a library is handed its path (the
+// libraries' own messages do not tell these apart).
+void CheckReadable(const QString& path, const QString& kindName);
+
+// Number text as the program shows numbers: up to 15 significant digits, no trailing zeros
+// (20070145 → "20070145", 85.5 → "85.5").
+QString NumberText(double value);
+
+// A number from text ("  85.5 " → 85.5); false when the text is not a number.
+bool ParseNumber(const QString& text, double* value);
+
+// A date and time with the time left out at midnight: "2024-05-06" or "2024-05-06 07:08:09".
+QString DateTimeText(int year, int month, int day, long long msOfDay);
+
+} // namespace importsrc

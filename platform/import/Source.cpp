@@ -1,0 +1,183 @@
+#include "platform/import/Source.h"
+
+#include "platform/db/Transaction.h"
+#include "platform/import/Reader.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace importsrc {
+namespace {
+
+// SQLite takes at most 32766 bound values in one statement; a few hundred rows per INSERT spare
+// most of the statement preparations without making the text large.
+constexpr int kMaxValuesPerInsert = 32766;
+constexpr int kMaxRowsPerInsert = 200;
+
+// Column names as SQLite can hold them: an empty name becomes F and its column number, as
+// workbook columns without a header are named, and a name met before (case-insensitively, as
+// SQL compares names) gets the first number behind it that makes it new.
+QStringList UniqueNames(const QStringList& names) {
+    QStringList out;
+    const auto taken = [&out](const QString& name) {
+        return std::any_of(out.begin(), out.end(),
+                           [&name](const QString& n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+    };
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QString name = names.at(i);
+        if (name.trimmed().isEmpty())
+            name = QStringLiteral("F%1").arg(i + 1);
+        if (taken(name)) {
+            int n = 1;
+            while (taken(name + QString::number(n)))
+                ++n;
+            name += QString::number(n);
+        }
+        out << name;
+    }
+    return out;
+}
+
+QString InsertText(const QString& quotedTable, int columns, int rows) {
+    QString row = QStringLiteral("(?");
+    for (int c = 1; c < columns; ++c)
+        row += QStringLiteral(",?");
+    row += QLatin1Char(')');
+    QString sql = QStringLiteral("INSERT INTO ") + quotedTable + QStringLiteral(" VALUES ") + row;
+    for (int r = 1; r < rows; ++r)
+        sql += QLatin1Char(',') + row;
+    return sql;
+}
+
+void Store(db::Connection& target, const QString& table, const SourceTable& source) {
+    QStringList names = UniqueNames(source.names);
+    QStringList types = source.types;
+    if (names.isEmpty()) {
+        // A table needs a column; an empty sheet has one without a header.
+        names << QStringLiteral("F1");
+        types = QStringList{QString::fromLatin1(kText)};
+    }
+    const int columns = static_cast<int>(names.size());
+    const QString quoted = QuoteName(table);
+
+    db::Transaction tx(target);
+    target.Execute(QStringLiteral("DROP TABLE IF EXISTS ") + quoted);
+    QStringList definitions;
+    for (int c = 0; c < columns; ++c)
+        definitions << QuoteName(names.at(c)) + QLatin1Char(' ') + types.value(c, QString::fromLatin1(kText));
+    target.Execute(QStringLiteral("CREATE TABLE ") + quoted + QStringLiteral(" (") +
+                   definitions.join(QStringLiteral(", ")) + QLatin1Char(')'));
+
+    const int perStatement = std::clamp(kMaxValuesPerInsert / columns, 1, kMaxRowsPerInsert);
+    const size_t total = source.rows.size();
+    QString fullText;
+    std::vector<db::Variant> values;
+    for (size_t first = 0; first < total; first += static_cast<size_t>(perStatement)) {
+        const int rows = static_cast<int>(std::min(total - first, static_cast<size_t>(perStatement)));
+        if (rows == perStatement && fullText.isEmpty())
+            fullText = InsertText(quoted, columns, perStatement);
+        values.clear();
+        values.reserve(static_cast<size_t>(rows * columns));
+        for (int r = 0; r < rows; ++r) {
+            const std::vector<db::Variant>& row = source.rows[first + static_cast<size_t>(r)];
+            for (int c = 0; c < columns; ++c)
+                values.push_back(static_cast<size_t>(c) < row.size() ? row[static_cast<size_t>(c)]
+                                                                     : db::Variant());
+        }
+        target.Execute(rows == perStatement ? fullText : InsertText(quoted, columns, rows), values);
+    }
+    tx.Commit();
+}
+
+} // namespace
+
+SourceKind KindOfFile(const QString& path) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == QLatin1String("xls"))
+        return SourceKind::Workbook;
+    if (extension == QLatin1String("dbf"))
+        return SourceKind::FoxPro;
+    return SourceKind::Access;
+}
+
+ColumnClass ClassOfType(const QString& declaredType) {
+    QString type = declaredType;
+    const qsizetype paren = type.indexOf(QLatin1Char('('));
+    if (paren >= 0)
+        type.truncate(paren);
+    type = type.trimmed().toUpper();
+    if (type == QLatin1String(kNumber) || type == QLatin1String(kInteger))
+        return ColumnClass::Numeric;
+    if (type == QLatin1String(kText))
+        return ColumnClass::Character;
+    return ColumnClass::None;
+}
+
+QString QuoteName(const QString& name) {
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+void IndexColumn(db::Connection& connection, const QString& table, const QString& column,
+                 ColumnClass columnClass) {
+    // The index is named after the table and the column, both quoted so that no two pairs give
+    // one name: a column is indexed once however often it is asked for.
+    const QString base = QStringLiteral("key") + QuoteName(table) + QuoteName(column);
+    // SQLite takes a double-quoted name that is no column for a string: ask for the column first.
+    if (connection.Execute(QStringLiteral("SELECT * FROM ") + QuoteName(table) + QStringLiteral(" LIMIT 0"))
+            .FieldIndex(column) < 0)
+        throw db::DbError(kNoSuchColumn, QStringLiteral("表“%1”中没有名为“%2”的列。").arg(table, column));
+    const QString on = QStringLiteral(" ON ") + QuoteName(table) + QStringLiteral(" (");
+    connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + QuoteName(base) + on +
+                       QuoteName(column) + QLatin1Char(')'));
+    if (columnClass == ColumnClass::Numeric)
+        connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") +
+                           QuoteName(base + QStringLiteral(" str")) + on + QStringLiteral("trim(str(") +
+                           QuoteName(column) + QStringLiteral(")))"));
+}
+
+SourceFile::SourceFile(const QString& path) : m_path(path), m_kind(KindOfFile(path)) {
+    switch (m_kind) {
+    case SourceKind::Workbook:
+        m_reader = OpenWorkbook(path);
+        break;
+    case SourceKind::Access:
+        m_reader = OpenAccess(path);
+        break;
+    case SourceKind::FoxPro:
+        m_reader = OpenFoxPro(path);
+        break;
+    }
+}
+
+SourceFile::~SourceFile() = default;
+
+QStringList SourceFile::Tables() const {
+    return m_reader->Tables();
+}
+
+void SourceFile::Load(const QString& table, db::Connection& target) const {
+    const QStringList tables = Tables();
+    QString found;
+    if (!table.isEmpty()) {
+        const auto exact = std::find(tables.begin(), tables.end(), table);
+        if (exact != tables.end()) {
+            found = *exact;
+        } else {
+            // Table names compare as the database compares them, without regard to case.
+            const auto near = std::find_if(tables.begin(), tables.end(), [&table](const QString& t) {
+                return t.compare(table, Qt::CaseInsensitive) == 0;
+            });
+            if (near != tables.end())
+                found = *near;
+        }
+    }
+    if (found.isEmpty())
+        throw db::DbError(kNoSuchTable,
+                          QStringLiteral("文件“%1”中没有名为“%2”的表。").arg(ShownPath(m_path), table));
+    Store(target, table, m_reader->Read(found));
+}
+
+} // namespace importsrc

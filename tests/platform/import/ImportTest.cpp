@@ -1,0 +1,355 @@
+// Source files read as tables: Access files written by Access, workbooks and FoxPro tables written
+// by Python's xlwt and dbf, each table loaded into an in-memory database and read back.
+
+#include "platform/import/Source.h"
+#include "tests/platform/import/SourceFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+using importsrc::ColumnClass;
+using importsrc::SourceFile;
+using importsrc::SourceKind;
+
+class ImportTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(s_dir->isValid());
+        importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
+                                                QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300")});
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    static QString Generated(const QString& name) { return s_dir->filePath(name); }
+
+    // The table loaded into a fresh in-memory database, as "select *" reads it back.
+    db::Recordset Load(const QString& path, const QString& table) {
+        SourceFile file(path);
+        conn = std::make_unique<db::Connection>();
+        conn->OpenFile(QStringLiteral(":memory:"));
+        file.Load(table, *conn);
+        return conn->Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
+    }
+
+    static QStringList Names(const db::Recordset& rs) {
+        QStringList names;
+        for (int c = 0; c < rs.FieldCount(); ++c)
+            names << rs.FieldName(c);
+        return names;
+    }
+    static QStringList Types(const db::Recordset& rs) {
+        QStringList types;
+        for (int c = 0; c < rs.FieldCount(); ++c)
+            types << rs.FieldType(c);
+        return types;
+    }
+    // The current row as texts, NULL as "<null>".
+    static QStringList Row(const db::Recordset& rs) {
+        QStringList cells;
+        for (int c = 0; c < rs.FieldCount(); ++c)
+            cells << (rs.Field(c).IsNull() ? QStringLiteral("<null>") : rs.Field(c).ToString());
+        return cells;
+    }
+    static std::vector<QStringList> Rows(db::Recordset rs) {
+        std::vector<QStringList> rows;
+        for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+            rows.push_back(Row(rs));
+        return rows;
+    }
+
+    static std::unique_ptr<QTemporaryDir> s_dir;
+    std::unique_ptr<db::Connection> conn;
+};
+
+std::unique_ptr<QTemporaryDir> ImportTest::s_dir;
+
+TEST(ImportKinds, ExtensionDecidesAndTheRestIsAccess) {
+    EXPECT_EQ(importsrc::KindOfFile(QStringLiteral("/d/成绩.XLS")), SourceKind::Workbook);
+    EXPECT_EQ(importsrc::KindOfFile(QStringLiteral("/d/stu.Dbf")), SourceKind::FoxPro);
+    EXPECT_EQ(importsrc::KindOfFile(QStringLiteral("/d/a.mdb")), SourceKind::Access);
+    EXPECT_EQ(importsrc::KindOfFile(QStringLiteral("/d/a.txt")), SourceKind::Access);
+    EXPECT_EQ(importsrc::KindOfFile(QStringLiteral("/d.xls/noext")), SourceKind::Access);
+
+    EXPECT_EQ(importsrc::ClassOfType(QStringLiteral("NUMBER")), ColumnClass::Numeric);
+    EXPECT_EQ(importsrc::ClassOfType(QStringLiteral("integer")), ColumnClass::Numeric);
+    EXPECT_EQ(importsrc::ClassOfType(QStringLiteral("TEXT")), ColumnClass::Character);
+    for (const char* none : {"DATE", "DATETIME", "CURRENCY", "BOOLEAN", "LONGTEXT", "GUID", "BLOB", ""})
+        EXPECT_EQ(importsrc::ClassOfType(QString::fromLatin1(none)), ColumnClass::None) << none;
+
+    EXPECT_EQ(importsrc::QuoteName(QStringLiteral("a \"b\"|c")), QStringLiteral("\"a \"\"b\"\"|c\""));
+}
+
+// Table1 of the Jet 3 and the Jet 4 test file: one column of each common Access type. The
+// expected values are those Debian's mdb-export prints for the same rows.
+TEST_F(ImportTest, AccessCommonTypesInJet3AndJet4) {
+    for (const char* name : {"testV1997.mdb", "testV2000.mdb"}) {
+        SCOPED_TRACE(name);
+        const QString path = importtest::AccessFile(QString::fromLatin1(name));
+        EXPECT_EQ(SourceFile(path).Tables(),
+                  (QStringList{QStringLiteral("Table1"), QStringLiteral("Table2"), QStringLiteral("Table3"),
+                               QStringLiteral("Table4")}));
+        const db::Recordset rs = Load(path, QStringLiteral("Table1"));
+        EXPECT_EQ(Names(rs).join(u','), QStringLiteral("A,B,C,D,E,F,G,H,I"));
+        EXPECT_EQ(Types(rs).join(u','),
+                  QStringLiteral("TEXT,TEXT,INTEGER,INTEGER,INTEGER,NUMBER,DATETIME,CURRENCY,BOOLEAN"));
+        std::vector<QStringList> rows = Rows(rs);
+        ASSERT_EQ(rows.size(), 2u);
+        std::sort(rows.begin(), rows.end(),
+                  [](const QStringList& a, const QStringList& b) { return a[0] < b[0]; });
+        EXPECT_EQ(rows[0].join(u','), QStringLiteral("a,b,0,0,0,0,1981-12-12,0,0"));
+        EXPECT_EQ(rows[1].join(u','),
+                  QStringLiteral("abcdefg,hijklmnop,2,222,333333333,444.555,1974-09-21,3.5,1"));
+    }
+    // Empty tables load with their columns.
+    const db::Recordset empty =
+        Load(importtest::AccessFile(QStringLiteral("testV2000.mdb")), QStringLiteral("Table2"));
+    EXPECT_TRUE(empty.IsEOF());
+    EXPECT_GT(empty.FieldCount(), 0);
+}
+
+TEST_F(ImportTest, AccessCompressedUnicodeAndTheLargeTables) {
+    std::vector<QStringList> rows = Rows(
+        Load(importtest::AccessFile(QStringLiteral("testUnicodeCompV2003.mdb")), QStringLiteral("Table")));
+    ASSERT_EQ(rows.size(), 8u);
+    std::sort(rows.begin(), rows.end(),
+              [](const QStringList& a, const QStringList& b) { return a[0].toInt() < b[0].toInt(); });
+    EXPECT_EQ(rows[1][1], QStringLiteral("ääkkösiä"));
+    EXPECT_EQ(rows[2][1], QStringLiteral("Мир"));
+    EXPECT_EQ(rows[4][1], QStringLiteral("漢字仮名交じり文"));
+    EXPECT_EQ(rows[5][1], QStringLiteral("3L9\x1d"
+                                         "52\x02_AB(¥\x05!!V"));
+    QString everyLatin1; // the characters 1 to 255, control characters and all
+    for (char16_t c = 1; c <= 255; ++c)
+        everyLatin1 += QChar(c);
+    EXPECT_EQ(rows[7][1], everyLatin1);
+
+    for (const char* name : {"compIndexTestV1997.mdb", "compIndexTestV2000.mdb"}) {
+        SCOPED_TRACE(name);
+        Load(importtest::AccessFile(QString::fromLatin1(name)), QStringLiteral("Table1"));
+        const db::Recordset sums = conn->Execute(
+            QStringLiteral("SELECT count(*), count(CD_AGENTE), sum(CD_AGENTE), sum(DC_AGENTE='def'), "
+                           "max(RS_AGENTE) || min(RS_AGENTE) FROM Table1"));
+        EXPECT_EQ(Row(sums).join(u','), QStringLiteral("512,510,1563456,510,abcabc"));
+    }
+}
+
+// Jet 3 files carry no code page: their text is read as code page 936.
+TEST_F(ImportTest, AccessJet3TextIsCodePage936) {
+    QFile original(importtest::AccessFile(QStringLiteral("testV1997.mdb")));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QByteArray bytes = original.readAll();
+    const qsizetype at = bytes.indexOf("abcdefg");
+    ASSERT_GT(at, 0);
+    // The same seven bytes as code page 936: three Chinese characters and a letter.
+    bytes.replace(at, 7,
+                  QByteArray("\xd1\xa7\xc9\xfa\xbc\xd7"
+                             "a"));
+    const QString path = s_dir->filePath(QStringLiteral("jet3gbk.mdb"));
+    QFile patched(path);
+    ASSERT_TRUE(patched.open(QIODevice::WriteOnly));
+    patched.write(bytes);
+    patched.close();
+    const db::Recordset rs = Load(path, QStringLiteral("Table1"));
+    const db::Recordset found =
+        conn->Execute(QStringLiteral("SELECT B FROM Table1 WHERE A=?"), QStringLiteral("学生甲a"));
+    ASSERT_FALSE(found.IsEOF());
+    EXPECT_EQ(found.Field(0).ToString(), QStringLiteral("hijklmnop"));
+}
+
+TEST_F(ImportTest, WorkbookSheetsColumnsAndTypes) {
+    const QString path = Generated(QStringLiteral("school.xls"));
+    // Sheets in workbook order, each with "$" behind, whatever characters the name holds.
+    EXPECT_EQ(SourceFile(path).Tables(),
+              (QStringList{QStringLiteral("成绩表$"), QStringLiteral("Another$"), QStringLiteral("班 'a|b'$"),
+                           QStringLiteral("Empty$")}));
+
+    const db::Recordset rs = Load(path, QStringLiteral("成绩表$"));
+    EXPECT_EQ(Names(rs).join(u','), QStringLiteral("学号,姓名,班级,P1,P2,考试日期,F7,混合,备注"));
+    EXPECT_EQ(Types(rs).join(u','),
+              QStringLiteral("TEXT,TEXT,NUMBER,NUMBER,NUMBER,DATETIME,TEXT,NUMBER,TEXT"));
+    const std::vector<QStringList> rows = Rows(rs);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].join(u','), QStringLiteral("020070145,学生甲,3,85.5,40,2024-05-06,x,12,O'Neil"));
+    EXPECT_EQ(rows[1].join(u','),
+              QStringLiteral("020070146,学生乙,12,<null>,38.5,2024-05-06 07:08:09,<null>,13,<null>"));
+    // A text in a numeric column that is no number becomes NULL; one that is a number converts.
+    EXPECT_EQ(rows[2].join(u','),
+              QStringLiteral("020070147,学生丙,3,<null>,0,2024-05-07,<null>,<null>,备注"));
+    EXPECT_EQ(rows[3].join(u','), QStringLiteral("020070148,学生丁,1,120,<null>,<null>,<null>,15.5,<null>"));
+    // A number in a text column converts to text, a whole one without ".0".
+    EXPECT_EQ(rows[4].join(u','), QStringLiteral("20070149,王小明,2,100,50,2023-12-31,<null>,<null>,a|b"));
+
+    // Whole numbers are stored whole, so every form of SQL shows them without ".0".
+    EXPECT_EQ(
+        Row(conn->Execute(QStringLiteral("SELECT typeof(P2), CAST(P2 AS TEXT), typeof(P1) FROM [成绩表$] "
+                                         "WHERE 姓名='学生甲'")))
+            .join(u','),
+        QStringLiteral("integer,40,real"));
+    // The queries of the score imports run on the loaded table unchanged.
+    EXPECT_EQ(conn->Execute(QStringLiteral("select P1,P2 from [成绩表$] where 学号='020070145'"))
+                  .Field(0)
+                  .ToDouble(),
+              85.5);
+    EXPECT_EQ(
+        conn->Execute(QStringLiteral("select P2 from [成绩表$] where 姓名='学生甲' and trim(str(班级))='3'"))
+            .Field(0)
+            .ToInt(),
+        40);
+}
+
+TEST_F(ImportTest, WorkbookNamesThatNeedQuotingAndEmptySheets) {
+    const QString path = Generated(QStringLiteral("school.xls"));
+    db::Recordset rs = Load(path, QStringLiteral("Another$"));
+    // Column names repeat in a sheet; a table's may not.
+    EXPECT_EQ(Names(rs).join(u','), QStringLiteral("XH,XH1,xh2"));
+    EXPECT_EQ(Row(rs).join(u','), QStringLiteral("1,2,3"));
+
+    rs = Load(path, QStringLiteral("班 'a|b'$"));
+    EXPECT_EQ(Names(rs), QStringList{QStringLiteral("名 \"甲\"|乙")});
+    EXPECT_EQ(conn->Execute(QStringLiteral("select [名 \"甲\"|乙] from [班 'a|b'$]")).Field(0).ToString(),
+              QStringLiteral("one"));
+
+    rs = Load(path, QStringLiteral("Empty$"));
+    EXPECT_EQ(Names(rs), QStringList{QStringLiteral("F1")});
+    EXPECT_TRUE(rs.IsEOF());
+
+    // Loading again replaces the table; a table name is found regardless of case.
+    SourceFile file(path);
+    file.Load(QStringLiteral("another$"), *conn);
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [another$]")).Field(0).ToInt(), 1);
+    file.Load(QStringLiteral("another$"), *conn);
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [another$]")).Field(0).ToInt(), 1);
+}
+
+TEST_F(ImportTest, FoxProTypesDeletedRecordsAndCodePage) {
+    const QString path = Generated(QStringLiteral("stu.dbf"));
+    EXPECT_EQ(SourceFile(path).Tables(), QStringList{QStringLiteral("stu.dbf")});
+    const db::Recordset rs = Load(path, QStringLiteral("stu.dbf"));
+    EXPECT_EQ(Names(rs).join(u','), QStringLiteral("XH,XM,BJ,CJ,RQ,ZD,ZS,FS,QF,SJ,BZ"));
+    EXPECT_EQ(
+        Types(rs).join(u','),
+        QStringLiteral("TEXT,TEXT,NUMBER,NUMBER,DATE,BOOLEAN,INTEGER,NUMBER,CURRENCY,DATETIME,LONGTEXT"));
+    const std::vector<QStringList> rows = Rows(rs);
+    // The deleted record is left out; character fields lose their padding; memo reads as NULL.
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].join(u','),
+              QStringLiteral("020070145,学生甲,3,85.5,2024-05-06,1,42,3.25,12.5,2024-05-06 07:08:09,<null>"));
+    EXPECT_EQ(rows[1].join(u','),
+              QStringLiteral("020070146,学生乙,12,<null>,<null>,0,-7,-1.5,-0.25,2024-05-06,<null>"));
+    EXPECT_EQ(rows[2].join(u','), QStringLiteral("20070148,ABCDEFGH,99,-12.5,1999-12-31,<null>,-123456789,"
+                                                 "10000000000,922337203685.478,<null>,<null>"));
+    EXPECT_EQ(
+        conn->Execute(QStringLiteral("SELECT QF FROM [stu.dbf] WHERE XH='20070148'")).Field(0).ToDouble(),
+        922337203685.4775);
+
+    // The same file under another case of its name, and with other code-page marks: none and
+    // 0x7A mean 936 as 0x4D does; 0x03 is Windows Latin.
+    QFile original(path);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    EXPECT_EQ(bytes.at(29), '\x4D');
+    for (const char mark : {'\x00', '\x7A', '\x03'}) {
+        QByteArray marked = bytes;
+        marked[29] = mark;
+        const QString copy = s_dir->filePath(QStringLiteral("Stu.Dbf"));
+        QFile out(copy);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(marked);
+        out.close();
+        const db::Recordset again = Load(copy, QStringLiteral("Stu.Dbf"));
+        EXPECT_EQ(again.Field(QStringLiteral("XM")).ToString() == QStringLiteral("学生甲"), mark != '\x03')
+            << int(mark);
+    }
+}
+
+TEST_F(ImportTest, FoxProNullFlags) {
+    const db::Recordset rs = Load(Generated(QStringLiteral("nulls.dbf")), QStringLiteral("nulls.dbf"));
+    EXPECT_EQ(Names(rs).join(u','), QStringLiteral("XH,CJ,ZS,FS,RQ"));
+    const std::vector<QStringList> rows = Rows(rs);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].join(u','), QStringLiteral("1,1.5,1,1.25,2024-01-02"));
+    EXPECT_EQ(rows[1].join(u','), QStringLiteral("<null>,<null>,<null>,<null>,<null>"));
+    EXPECT_EQ(rows[2].join(u','), QStringLiteral("3,<null>,3,<null>,2024-01-03"));
+}
+
+TEST_F(ImportTest, UnreadableFilesAndUnknownTablesNameTheFile) {
+    const QString text = s_dir->filePath(QStringLiteral("notes.txt"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("学号,姓名\n020070145,学生甲\n");
+    }
+    struct Case {
+        QString path;
+        QString says;
+    };
+    const QString missing = s_dir->filePath(QStringLiteral("none"));
+    for (const Case& c : {Case{text, QStringLiteral("不是Access数据库")},
+                          Case{missing + QStringLiteral(".mdb"), QStringLiteral("文件不存在")},
+                          Case{missing + QStringLiteral(".xls"), QStringLiteral("文件不存在")},
+                          Case{missing + QStringLiteral(".dbf"), QStringLiteral("文件不存在")}}) {
+        try {
+            SourceFile file(c.path);
+            ADD_FAILURE() << "opened " << c.path.toStdString();
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Code(), importsrc::kUnreadableSource);
+            EXPECT_TRUE(e.Message().contains(c.path)) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(c.says)) << e.Message().toStdString();
+        }
+    }
+    // A text file named as a workbook or a FoxPro table.
+    for (const char* name : {"notes.xls", "notes.dbf"}) {
+        const QString path = s_dir->filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(importtest::CopyFile(text, path));
+        EXPECT_THROW(SourceFile{path}, db::DbError) << name;
+    }
+
+    SourceFile school(Generated(QStringLiteral("school.xls")));
+    db::Connection target;
+    target.OpenFile(QStringLiteral(":memory:"));
+    for (const QString& table : {QStringLiteral("Sheet9$"), QString()}) {
+        try {
+            school.Load(table, target);
+            ADD_FAILURE() << "loaded " << table.toStdString();
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Code(), importsrc::kNoSuchTable);
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("school.xls")));
+        }
+    }
+}
+
+// A lookup by the key column runs on an index, not through the whole table.
+TEST_F(ImportTest, KeyColumnsAreIndexedForLookups) {
+    Load(Generated(QStringLiteral("rows.xls")), QStringLiteral("Sheet1$"));
+    const auto plan = [this](const QString& where) {
+        db::Recordset rs =
+            conn->Execute(QStringLiteral("EXPLAIN QUERY PLAN select P1,P2 from [Sheet1$] where ") + where);
+        QStringList details;
+        for (; !rs.IsEOF(); rs.MoveNext())
+            details << rs.Field(QStringLiteral("detail")).ToString();
+        return details.join(u';');
+    };
+    const QString byNumber = QStringLiteral("XH='020000123'");
+    const QString byClass = QStringLiteral("trim(str(BJ))='3'");
+    EXPECT_FALSE(plan(byNumber).contains(QStringLiteral("INDEX")));
+    importsrc::IndexColumn(*conn, QStringLiteral("Sheet1$"), QStringLiteral("XH"), ColumnClass::Character);
+    importsrc::IndexColumn(*conn, QStringLiteral("Sheet1$"), QStringLiteral("BJ"), ColumnClass::Numeric);
+    importsrc::IndexColumn(*conn, QStringLiteral("Sheet1$"), QStringLiteral("BJ"), ColumnClass::Numeric);
+    EXPECT_TRUE(plan(byNumber).contains(QStringLiteral("USING INDEX"))) << plan(byNumber).toStdString();
+    EXPECT_TRUE(plan(byClass).contains(QStringLiteral("USING INDEX"))) << plan(byClass).toStdString();
+    EXPECT_EQ(
+        conn->Execute(QStringLiteral("select count(*) from [Sheet1$] where ") + byClass).Field(0).ToInt(),
+        15);
+    EXPECT_THROW(importsrc::IndexColumn(*conn, QStringLiteral("Sheet1$"), QStringLiteral("nope"),
+                                        ColumnClass::Character),
+                 db::DbError);
+}
+
+} // namespace
