@@ -844,6 +844,11 @@ bool KestMenu::RemoveAt(int position, bool destroy) {
     const bool haveRecord = index >= 0 && index < static_cast<int>(m_items.size());
     if (QMenu* sub = action->menu()) {
         SubMenuHandles().erase(sub);
+        // The record goes first: it knows its submenu only while that lives.
+        const auto record =
+            std::find_if(m_items.begin(), m_items.end(), [sub](const auto& r) { return r->hSubMenu == sub; });
+        if (record != m_items.end())
+            m_items.erase(record);
         const auto owned = std::find_if(m_subMenus.begin(), m_subMenus.end(),
                                         [sub](const auto& m) { return m->m_hMenu == sub; });
         if (owned != m_subMenus.end()) {
@@ -857,10 +862,6 @@ bool KestMenu::RemoveAt(int position, bool destroy) {
         } else {
             m_hMenu->removeAction(action);
         }
-        const auto record =
-            std::find_if(m_items.begin(), m_items.end(), [sub](const auto& r) { return r->hSubMenu == sub; });
-        if (record != m_items.end())
-            m_items.erase(record);
         return true;
     }
     if (haveRecord && (!(m_items[static_cast<std::size_t>(index)]->flags & MF_SEPARATOR) || !destroy ||
