@@ -474,10 +474,8 @@ bool KestMenu::AddImagesFromToolbars(const std::vector<int>& toolbarIds) {
 }
 
 bool KestMenu::ModifyItem(const QString& text, int id, int toolbarId) {
+    // An image that cannot be had leaves the item without one; the item still changes.
     const int image = ToolbarImage(id, toolbarId);
-    if (image < 0)
-        return false;
-    gdi::ImageList none(s_imageWidth, s_imageHeight);
     std::vector<std::pair<QMenu*, int>> found;
     bool any = false;
     for (auto at = FindItem(id); at.second >= 0; at = FindNextItem(id, found)) {
@@ -744,6 +742,15 @@ QMenu* KestMenu::GetSubMenu(int position) const {
     return action ? action->menu() : nullptr;
 }
 
+QMenu* KestMenu::GetSubMenu(const QString& text) const {
+    if (!m_hMenu)
+        return nullptr;
+    for (const QAction* action : m_hMenu->actions())
+        if (action->menu() && action->text() == text)
+            return action->menu();
+    return nullptr;
+}
+
 KestMenu* KestMenu::FindPopupByText(const QString& text) const {
     for (const auto& record : m_items)
         if ((record->flags & MF_POPUP) && record->text == text)
@@ -907,6 +914,10 @@ void KestMenu::SetImageSize(int width, int height) {
 
 bool KestMenu::IsMenu(const QMenu* menu) {
     return menu && SubMenuHandles().count(menu) != 0;
+}
+
+bool KestMenu::IsOwnMenu(const KestMenu* menu) {
+    return menu && IsMenu(menu->m_hMenu);
 }
 
 int KestMenu::GetDrawMode() {

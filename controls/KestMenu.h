@@ -116,6 +116,8 @@ public:
     // Searching.
     const std::vector<std::unique_ptr<KestMenuData>>& Items() const { return m_items; }
     QMenu* GetSubMenu(int position) const;
+    // The submenu whose entry (as the real menu holds it) reads `text`, or null.
+    QMenu* GetSubMenu(const QString& text) const;
     KestMenu* FindPopupByText(const QString& text) const;
     int FindRecordIndex(const QString& text) const;
     // Depth first in position order, submenus first; (null, -1) when nowhere.
@@ -137,6 +139,7 @@ public:
     static int ImageWidth() { return s_imageWidth; }
     static int ImageHeight() { return s_imageHeight; }
     static bool IsMenu(const QMenu* menu);
+    static bool IsOwnMenu(const KestMenu* menu);
     static bool IsXPStyle();
     static int GetDrawMode();
     static int GetHiliteDisabled();

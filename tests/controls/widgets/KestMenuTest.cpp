@@ -75,6 +75,9 @@ TEST_F(KestMenuTest, MainMenuIsBuiltWithPlainTopLevelAndFourImagesPerCommand) {
     EXPECT_EQ(stats.Items()[0]->flags, MF_OWNERDRAW);
     EXPECT_EQ(stats.Items()[3]->flags, MF_POPUP | MF_OWNERDRAW);
     EXPECT_EQ(stats.GetSubMenu(3), stats.Items()[3]->hSubMenu.data());
+    EXPECT_EQ(stats.GetSubMenu(QStringLiteral("基本统计量报表(&M)")), stats.GetSubMenu(3));
+    EXPECT_TRUE(KestMenu::IsOwnMenu(&stats));
+    EXPECT_FALSE(KestMenu::IsOwnMenu(&menu));
 
     // Every command of the menu that a toolbar has a button for got its image, four entries in a
     // row: normal, faded, shadow, disabled.
@@ -192,6 +195,13 @@ TEST_F(KestMenuTest, FindsItemsByCommandAndByText) {
     EXPECT_TRUE(menu.SetItemLabel(104, QStringLiteral("小贴士(&T)")));
     EXPECT_EQ(menu.FindItemData(104)->text, QStringLiteral("小贴士(&T)"));
     EXPECT_FALSE(Popup(QStringLiteral("查看(&V)")).GetItemLabel(2, &label, MF_BYPOSITION));
+
+    // A new text for every item of a command, keeping its image; an unknown command changes nothing.
+    const int image = menu.FindItemData(32784)->nSharedImage;
+    EXPECT_TRUE(menu.ModifyItem(QStringLiteral("分析参数(&S)"), 32784));
+    EXPECT_EQ(menu.FindItemData(32784)->text, QStringLiteral("分析参数(&S)"));
+    EXPECT_EQ(menu.FindItemData(32784)->nSharedImage, image);
+    EXPECT_FALSE(menu.ModifyItem(QStringLiteral("无"), 49999));
 }
 
 TEST_F(KestMenuTest, RemovesByCommandPositionAndTextWithItsNeighbours) {
