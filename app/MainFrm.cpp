@@ -124,48 +124,63 @@ QAction* CMainFrame::MakeCommandAction(int id, const QString& text, QObject* par
 }
 
 void CMainFrame::LoadMainMenu() {
-    const auto menu = res::LoadMenu(128);
-    if (!menu)
+    if (!m_menu.LoadMenu(128))
         return;
-    m_menuImages.clear();
-    for (const int toolbarId : {128, 177}) {
-        const auto toolbar = res::LoadToolbar(toolbarId);
-        if (!toolbar)
-            continue;
-        const std::vector<int> buttons = toolbar->Buttons();
-        for (std::size_t i = 0; i < buttons.size(); ++i)
-            if (!m_menuImages.count(buttons[i]))
-                m_menuImages[buttons[i]] = IconFrom(toolbar->ButtonImage(static_cast<int>(i)));
-    }
+    // A command on both toolbars shows the image of toolbar 177, loaded last.
+    m_menu.AddToolbarImages(128);
+    m_menu.AddToolbarImages(177);
     QMenuBar* bar = menuBar();
     bar->clear();
-    for (const res::MenuItem& popup : menu->items)
-        if (popup.kind == res::MenuItem::Kind::Popup)
-            bar->addMenu(BuildPopup(popup, bar));
+    m_hMenuTop.reset(m_menu.Detach());
+    for (QAction* entry : m_hMenuTop->actions()) {
+        bar->addAction(entry);
+        if (entry->menu())
+            WirePopup(entry->menu());
+    }
 }
 
-QMenu* CMainFrame::BuildPopup(const res::MenuItem& popup, QWidget* parent) {
-    auto* menu = new QMenu(popup.text, parent);
-    for (const res::MenuItem& item : popup.items) {
-        switch (item.kind) {
-        case res::MenuItem::Kind::Separator:
-            menu->addSeparator();
-            break;
-        case res::MenuItem::Kind::Popup:
-            menu->addMenu(BuildPopup(item, menu));
-            break;
-        case res::MenuItem::Kind::Command: {
-            // The text keeps its "\t" part: the menu shows it as the accelerator column.
-            QAction* action = MakeCommandAction(item.id, item.text, menu);
-            if (const auto it = m_menuImages.find(item.id); it != m_menuImages.end())
-                action->setIcon(it->second);
-            menu->addAction(action);
-            break;
+// Commands run through the frame's routing; a popup about to show first brings its records in
+// step and then has its items enabled and checked.
+void CMainFrame::WirePopup(QMenu* popup) {
+    popup->installEventFilter(this);
+    connect(popup, &QMenu::aboutToShow, this, [this, popup] {
+        KestMenu::ResyncMenu(KestMenu::FromHandle(popup));
+        UpdateActions(popup->actions());
+    });
+    for (QAction* action : popup->actions()) {
+        if (action->menu()) {
+            WirePopup(action->menu());
+            continue;
         }
-        }
+        bool ok = false;
+        const int id = action->data().toInt(&ok);
+        if (!ok || id == 0)
+            continue;
+        action->setStatusTip(res::LoadPrompt(id).statusText);
+        connect(action, &QAction::triggered, this, [this, id] { OnCmdMsg(id); });
     }
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateActions(menu->actions()); });
-    return menu;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    auto* popup = qobject_cast<QMenu*>(watched);
+    if (!popup || event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (text.size() != 1 || !text.at(0).isPrint() || text.at(0).isSpace() ||
+        (key->modifiers() & ~Qt::ShiftModifier) || !KestMenu::FromHandle(popup))
+        return false;
+    const int answer = KestMenu::FindMnemonicItem(text.at(0), MF_POPUP, popup);
+    if ((answer >> 16) != MNC_EXECUTE)
+        return false;
+    QAction* action = popup->actions().value(answer & 0xFFFF);
+    if (!action)
+        return false;
+    // The found item runs as if chosen: a command is carried out, a submenu opens.
+    popup->setActiveAction(action);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(popup, &enter);
+    return true;
 }
 
 void CMainFrame::UpdateActions(const QList<QAction*>& actions) {

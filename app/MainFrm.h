@@ -4,6 +4,7 @@
 // for it, shows the help pages and carries the Help menu's web commands. Its cipher holder and the
 // print target are kept in the shared home (data/AppContext.h), where dialogs reach them.
 
+#include "controls/KestMenu.h"
 #include "data/AnalysisContext.h"
 #include "data/AppContext.h"
 #include "platform/res/Accelerators.h"
@@ -47,8 +48,10 @@ public:
     // Creates the frame's windows (the view for `document`, toolbar, status bar, splash); false
     // when one cannot be made.
     bool LoadFrame(CVeltoraDoc* document);
-    // Puts the main menu (menu 128) in place, with the images of toolbars 128 and 177.
+    // Puts the main menu (menu 128) in place, with the images of toolbars 128 and 177; its
+    // popups are drawn by the icon menu m_menu.
     void LoadMainMenu();
+    KestMenu& GetMainMenu() { return m_menu; }
     // Shows the frame; it always comes up maximised.
     void ShowWindow();
 
@@ -91,13 +94,15 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // A character typed in an open popup of the main menu runs the first item with that mnemonic.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void PreCreateWindow();
     int OnCreate(CVeltoraDoc* document);
     void BuildCommandMap();
-    QMenu* BuildPopup(const res::MenuItem& popup, QWidget* parent);
+    void WirePopup(QMenu* popup);
     void UpdateActions(const QList<QAction*>& actions);
 
     QToolBar* m_wndToolBar = nullptr;
@@ -106,5 +111,7 @@ private:
     res::AcceleratorTable m_accelerators;
     ui::CommandMap m_commands;
     std::unique_ptr<help::HelpBook> m_help;
-    std::map<int, QIcon> m_menuImages;
+    KestMenu m_menu;
+    // The top level of m_menu, whose entries fill the menu bar; it goes before m_menu.
+    std::unique_ptr<QMenu> m_hMenuTop;
 };

@@ -7,6 +7,7 @@
 // background so that it looks transparent on a dialog with a background picture.
 
 #include "platform/gdi/Colour.h"
+#include "platform/gdi/OwnerDraw.h"
 #include "platform/gdi/Types.h"
 
 #include <QImage>
@@ -31,11 +32,6 @@ inline constexpr unsigned BS_CHECKBOX = 0x2;
 inline constexpr unsigned BS_AUTOCHECKBOX = 0x3;
 inline constexpr unsigned BS_OWNERDRAW = 0xB;
 inline constexpr unsigned BS_TYPEMASK = 0x1F;
-
-// Item states of one paint.
-inline constexpr unsigned ODS_SELECTED = 0x0001;
-inline constexpr unsigned ODS_DISABLED = 0x0004;
-inline constexpr unsigned ODS_FOCUS = 0x0010;
 
 // Button messages and dialog codes.
 inline constexpr unsigned WM_GETDLGCODE = 0x0087;

@@ -180,6 +180,8 @@ int Dc::GetDeviceCaps(int index) const {
         return m_colours == 2 ? 1 : 32;
     case NUMCOLORS:
         return m_colours;
+    case RASTERCAPS:
+        return RC_BITBLT | (m_colours > 16 && m_colours <= 256 ? RC_PALETTE : 0);
     default:
         return 0;
     }

@@ -151,6 +151,7 @@ inline constexpr int VERTSIZE = 6;
 inline constexpr int HORZRES = 8;
 inline constexpr int VERTRES = 10;
 inline constexpr int BITSPIXEL = 12;
+inline constexpr int RASTERCAPS = 38;
 inline constexpr int NUMCOLORS = 24;
 inline constexpr int LOGPIXELSX = 88;
 inline constexpr int LOGPIXELSY = 90;
@@ -158,6 +159,9 @@ inline constexpr int PHYSICALWIDTH = 110;
 inline constexpr int PHYSICALHEIGHT = 111;
 inline constexpr int PHYSICALOFFSETX = 112;
 inline constexpr int PHYSICALOFFSETY = 113;
+// RASTERCAPS bits.
+inline constexpr int RC_BITBLT = 0x0001;
+inline constexpr int RC_PALETTE = 0x0100;
 
 // DrawState.
 inline constexpr unsigned DST_ICON = 0x0003;
@@ -205,6 +209,8 @@ public:
     // The device rectangle that clipping starts from and RestoreDC returns to (the paint area).
     void SetSurfaceClip(const Rect& deviceRect);
     // Resolution and surface size for GetDeviceCaps; taken from the painter's device by default.
+    // A colour count above 16 up to 256 makes it a palette device (RC_PALETTE in RASTERCAPS), as
+    // a 256-colour display is.
     void SetDeviceInfo(int dpiX, int dpiY, int width, int height, int colours = -1);
     bool IsPrinting() const { return m_printing; }
     void SetPrinting(bool printing) { m_printing = printing; }

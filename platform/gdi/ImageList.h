@@ -30,6 +30,9 @@ public:
     // Splits `strip` into images of the list's width, left to right; pixels of `mask` (unless
     // CLR_NONE) become transparent. Returns the index of the first image added, -1 for none.
     int Add(const QImage& strip, COLORREF mask = CLR_NONE);
+    // Puts the first image of `image` in place of image `index`, masked as Add does; false when
+    // there is no such image.
+    bool Replace(int index, const QImage& image, COLORREF mask = CLR_NONE);
 
     int GetImageCount() const { return static_cast<int>(m_images.size()); }
     Size GetImageSize() const { return m_size; }

@@ -81,6 +81,11 @@ LOGFONT& MessageFont() {
     return lf;
 }
 
+LOGFONT& MenuFont() {
+    static LOGFONT lf = DefaultMessageFont();
+    return lf;
+}
+
 unsigned g_wheelLines = 3;
 
 } // namespace
@@ -123,6 +128,13 @@ LOGFONT GetMessageFont() {
 }
 void SetMessageFont(const LOGFONT& lf) {
     MessageFont() = lf;
+}
+
+LOGFONT GetMenuFont() {
+    return MenuFont();
+}
+void SetMenuFont(const LOGFONT& lf) {
+    MenuFont() = lf;
 }
 
 unsigned GetWheelScrollLines() {

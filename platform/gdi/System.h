@@ -92,6 +92,10 @@ void ResetSystemMetrics();
 LOGFONT GetMessageFont();
 void SetMessageFont(const LOGFONT& lf);
 
+// The menu font of the non-client metrics (lfMenuFont): 宋体, 12 pixels, like the message font.
+LOGFONT GetMenuFont();
+void SetMenuFont(const LOGFONT& lf);
+
 // Lines scrolled per wheel notch; UINT_MAX would mean a page (WHEEL_PAGESCROLL).
 unsigned GetWheelScrollLines();
 void SetWheelScrollLines(unsigned lines);
