@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -61,41 +62,46 @@ private:
 
 CScoreTrackDlg::CScoreTrackDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     setWindowTitle(QStringLiteral("成绩跟踪"));
-    setFixedSize(DialogRect(0, 0, 373, 257).size());
+    setFixedSize(DialogRect(0, 0, 432, 257).size());
 
     m_tree = new QTreeWidget(this);
     SetDlgCtrlId(m_tree, IDC_TREE);
-    m_tree->setGeometry(DialogRect(7, 7, 95, 243));
+    m_tree->setGeometry(DialogRect(7, 7, 100, 243));
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
     m_tree->setRootIsDecorated(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setDragEnabled(false);
+    // Whole item texts, with a horizontal scroll bar when a name is long, never cut short.
+    m_tree->setIndentation(12);
+    m_tree->setTextElideMode(Qt::ElideNone);
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     m_pictureFrame = new CPictureFrame(m_picture, this);
     SetDlgCtrlId(m_pictureFrame, IDC_PICTURE);
-    m_pictureFrame->setGeometry(DialogRect(7, 7, 95, 243));
+    m_pictureFrame->setGeometry(DialogRect(7, 7, 100, 243));
 
     m_chart = new CChartCtrl(this);
     SetDlgCtrlId(m_chart, IDC_CHART);
-    m_chart->setGeometry(DialogRect(108, 7, 196, 150));
+    m_chart->setGeometry(DialogRect(113, 7, 250, 150));
     m_chart->SetWindowText(QStringLiteral("It's trace"));
 
-    m_gridExams.Create(gdi::Rect::FromQRect(DialogRect(108, 162, 196, 88)), this, IDC_EXAMS);
+    m_gridExams.Create(gdi::Rect::FromQRect(DialogRect(113, 162, 250, 88)), this, IDC_EXAMS);
     m_gridExams.show();
 
     auto* group = new QGroupBox(this);
-    group->setGeometry(DialogRect(309, 3, 58, 130));
+    group->setGeometry(DialogRect(369, 3, 58, 130));
     const auto label = [this](const QString& text, int y) {
         auto* l = new QLabel(text, this);
-        l->setGeometry(DialogRect(314, y, 48, 10));
+        l->setGeometry(DialogRect(374, y, 48, 10));
     };
     const auto combo = [this](int id, int y) {
         auto* c = new QComboBox(this);
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
         SetDlgCtrlId(c, id);
-        c->setGeometry(DialogRect(314, y, 48, 14));
+        c->setGeometry(DialogRect(374, y, 48, 14));
         return c;
     };
     label(QStringLiteral("年级"), 11);
@@ -105,7 +111,7 @@ CScoreTrackDlg::CScoreTrackDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     SetDlgCtrlId(m_spinClass, IDC_CLASS);
     m_spinClass->setRange(1, 99);
     m_spinClass->setWrapping(true);
-    m_spinClass->setGeometry(DialogRect(314, 51, 48, 14));
+    m_spinClass->setGeometry(DialogRect(374, 51, 48, 14));
     label(QStringLiteral("科目"), 69);
     m_cbSubject = combo(IDC_SUBJECT, 80);
     label(QStringLiteral("目标"), 98);
@@ -115,7 +121,7 @@ CScoreTrackDlg::CScoreTrackDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     const auto button = [this](int id, const QString& text, int y) {
         auto* b = new QPushButton(text, this);
         SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(313, y, 50, 16));
+        b->setGeometry(DialogRect(373, y, 50, 16));
         return b;
     };
     QPushButton* ok = button(ui::IDOK, QStringLiteral("确定"), 170);
