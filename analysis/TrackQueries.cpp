@@ -131,6 +131,17 @@ private:
     QHash<int, std::vector<long long>> m_keys;
 };
 
+// A LIKE pattern, escaped with a backslash, for the texts that begin with `prefix`.
+QString PrefixPattern(const QString& prefix) {
+    QString pattern;
+    for (const QChar c : prefix) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            pattern += u'\\';
+        pattern += c;
+    }
+    return pattern + u'%';
+}
+
 bool IsSingleByte(QChar c) {
     return c.unicode() < 0x80;
 }
@@ -232,17 +243,11 @@ QString PadShortName(const QString& name) {
 std::vector<TrackStudent> ClassStudents(db::Connection& connection, const QString& gradePattern,
                                         int classNo) {
     std::vector<TrackStudent> students;
-    QString pattern;
-    for (const QChar c : gradePattern) {
-        if (c == u'%' || c == u'_' || c == u'\\')
-            pattern += u'\\';
-        pattern += c;
-    }
     db::Recordset rs =
         reports::Query(connection,
                        QStringLiteral("select studentid, name from tavrinName "
                                       "where grade like ? escape '\\' and class=? order by studentid"),
-                       {pattern + u'%', classNo});
+                       {PrefixPattern(gradePattern), classNo});
     for (; !rs.IsEOF(); rs.MoveNext()) {
         TrackStudent s;
         if (!rs.Field(0).IsNull())
@@ -354,6 +359,197 @@ CReportTable TrackTable(db::Connection& connection, const std::vector<TrackStude
             sorted.SetText(j, col, cell->text, cell->align);
         }
     return sorted;
+}
+
+// ---- the score-tracking chart ---------------------------------------------------------------
+
+namespace {
+
+QString StreamOf(int target) {
+    return target == kTraceArtsRank ? QStringLiteral("文") : QStringLiteral("理");
+}
+
+bool IsStreamTarget(int target) {
+    return target == kTraceArtsRank || target == kTraceScienceRank;
+}
+
+void CheckScoreColumn(const QString& column) {
+    if (!IsScoreColumn(column))
+        throw std::invalid_argument("not a score column");
+}
+
+} // namespace
+
+QStringList TraceTargetItems() {
+    return QStringList{QStringLiteral("原始分数")} + TrackTargetItems();
+}
+
+std::optional<double> StudentTraceValue(db::Connection& connection, int examId, const QString& column,
+                                        const QString& studentId, int target) {
+    CheckScoreColumn(column);
+    if (target < kTraceScore || target > kTraceScienceRank)
+        return std::nullopt;
+    db::Recordset own = reports::Query(
+        connection,
+        QStringLiteral("select class, %1 from tavrinKSK where id=? and studentid=? limit 1").arg(column),
+        {examId, studentId});
+    if (own.IsEOF())
+        return std::nullopt;
+    // The class scope is the student's class in this exam; a row without a class ranks among
+    // the class-0 rows, as the tracking table ranks it.
+    const int cls = own.Field(0).IsNull() ? 0 : own.Field(0).ToInt();
+    const double score = own.Field(1).IsNull() ? 0.0 : own.Field(1).ToDouble();
+    own.Close();
+    if (target == kTraceScore)
+        return score;
+
+    // Compared at two decimals on both sides: round(x*100) is RankKey's llround(x*100).
+    QString sql = QStringLiteral("select count(*) from tavrinKSK where id=? and round(%1*100)>?").arg(column);
+    std::vector<db::Variant> params{examId, static_cast<qint64>(reports::RankKey(score))};
+    if (target == kTraceClassRank) {
+        sql += QStringLiteral(" and class=?");
+        params.emplace_back(cls);
+    } else if (IsStreamTarget(target)) {
+        sql += QStringLiteral(" and worl=?");
+        params.emplace_back(StreamOf(target));
+    }
+    db::Recordset rs = reports::Query(connection, sql, params);
+    const int higher = rs.IsEOF() || rs.Field(0).IsNull() ? 0 : rs.Field(0).ToInt();
+    rs.Close();
+    return higher + 1;
+}
+
+std::optional<double> ClassAverage(db::Connection& connection, int examId, const QString& column,
+                                   int classNo) {
+    CheckScoreColumn(column);
+    db::Recordset rs = reports::Query(
+        connection,
+        QStringLiteral("select count(*), avg(%1) from tavrinKSK where id=? and class=?").arg(column),
+        {examId, classNo});
+    std::optional<double> average;
+    if (!rs.IsEOF() && !rs.Field(0).IsNull() && rs.Field(0).ToInt() > 0)
+        average = rs.Field(1).IsNull() ? 0.0 : rs.Field(1).ToDouble();
+    rs.Close();
+    return average;
+}
+
+std::optional<int> ClassRank(db::Connection& connection, int examId, const QString& column, int classNo,
+                             int target) {
+    CheckScoreColumn(column);
+    if (target == kTraceClassRank) {
+        db::Recordset rs = reports::Query(
+            connection, QStringLiteral("select count(*) from tavrinKSK where id=? and class=?"),
+            {examId, classNo});
+        const bool present = !rs.IsEOF() && rs.Field(0).ToInt() > 0;
+        rs.Close();
+        return present ? std::optional<int>(1) : std::nullopt;
+    }
+    if (target != kTraceGradeRank && !IsStreamTarget(target))
+        return std::nullopt;
+
+    QString sql =
+        QStringLiteral("select class, avg(%1) from tavrinKSK where id=? and class is not null").arg(column);
+    std::vector<db::Variant> params{examId};
+    if (IsStreamTarget(target)) {
+        sql += QStringLiteral(" and worl=?");
+        params.emplace_back(StreamOf(target));
+    }
+    sql += QStringLiteral(" group by class");
+    db::Recordset rs = reports::Query(connection, sql, params);
+    // Each class's average at two decimals; none for a class whose scores are all NULL.
+    std::vector<std::optional<long long>> others;
+    bool found = false;
+    std::optional<long long> own;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const std::optional<long long> key =
+            rs.Field(1).IsNull() ? std::nullopt
+                                 : std::optional<long long>(reports::RankKey(rs.Field(1).ToDouble()));
+        if (rs.Field(0).ToInt() == classNo) {
+            found = true;
+            own = key;
+        } else {
+            others.push_back(key);
+        }
+    }
+    rs.Close();
+    if (!found)
+        return std::nullopt;
+    int higher = 0;
+    for (const auto& key : others)
+        if (key && (!own || *key > *own))
+            ++higher;
+    return higher + 1;
+}
+
+std::vector<int> RosterClasses(db::Connection& connection, const QString& gradeCode, int target) {
+    QString sql =
+        QStringLiteral("select class from tavrinName where grade like ? escape '\\' and class is not null");
+    std::vector<db::Variant> params{PrefixPattern(gradeCode)};
+    if (IsStreamTarget(target)) {
+        sql += QStringLiteral(" and worl=?");
+        params.emplace_back(StreamOf(target));
+    }
+    sql += QStringLiteral(" group by class order by class");
+    std::vector<int> classes;
+    db::Recordset rs = reports::Query(connection, sql, params);
+    for (; !rs.IsEOF(); rs.MoveNext())
+        classes.push_back(rs.Field(0).ToInt());
+    rs.Close();
+    return classes;
+}
+
+std::vector<RosterStudent> ClassRoster(db::Connection& connection, const QString& gradeCode, int classNo) {
+    std::vector<RosterStudent> students;
+    db::Recordset rs =
+        reports::Query(connection,
+                       QStringLiteral("select studentid, name from tavrinName "
+                                      "where grade like ? escape '\\' and class=? order by studentid"),
+                       {PrefixPattern(gradeCode), classNo});
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        RosterStudent s;
+        if (!rs.Field(0).IsNull())
+            s.studentId = rs.Field(0).ToString();
+        if (!rs.Field(1).IsNull())
+            s.name = rs.Field(1).ToString();
+        students.push_back(std::move(s));
+    }
+    rs.Close();
+    return students;
+}
+
+std::vector<std::optional<double>> StudentTrace(db::Connection& connection, const std::vector<int>& examIds,
+                                                const QString& column, const QString& studentId, int target) {
+    std::vector<std::optional<double>> bars;
+    for (const int examId : examIds) {
+        try {
+            bars.push_back(StudentTraceValue(connection, examId, column, studentId, target));
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << "trace of" << studentId << "in exam" << examId
+                                << "not read:" << e.Message();
+            bars.emplace_back();
+        }
+    }
+    return bars;
+}
+
+std::vector<std::optional<double>> ClassTrace(db::Connection& connection, const std::vector<int>& examIds,
+                                              const QString& column, int classNo, int target) {
+    std::vector<std::optional<double>> bars;
+    for (const int examId : examIds) {
+        try {
+            if (target == kTraceScore) {
+                bars.push_back(ClassAverage(connection, examId, column, classNo));
+            } else {
+                const std::optional<int> rank = ClassRank(connection, examId, column, classNo, target);
+                bars.push_back(rank ? std::optional<double>(*rank) : std::nullopt);
+            }
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << "trace of class" << classNo << "in exam" << examId
+                                << "not read:" << e.Message();
+            bars.emplace_back();
+        }
+    }
+    return bars;
 }
 
 } // namespace analysis

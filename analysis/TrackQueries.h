@@ -83,4 +83,59 @@ int CompareCells(const QString& title, const QString& a, const QString& b);
 CReportTable TrackTable(db::Connection& connection, const std::vector<TrackStudent>& students,
                         const std::vector<TrackedExam>& exams, const QString& column, int target);
 
+// ---- the score-tracking chart ---------------------------------------------------------------
+
+// Targets of the chart, the positions of its target list.
+enum TraceTarget {
+    kTraceScore = 0,
+    kTraceClassRank = 1,
+    kTraceGradeRank = 2,
+    kTraceArtsRank = 3,
+    kTraceScienceRank = 4
+};
+QStringList TraceTargetItems(); // 原始分数 班级名次 年级名次 文科名次 理科名次
+
+// One student's bar of an exam: the score (a NULL score 0) for kTraceScore, else the rank in the
+// target's scope as the tracking table ranks (1 + the scores strictly higher at two decimals, in the
+// student's own class of that exam, the grade or a stream), a NULL score ranking as 0.00. None when
+// the student has no row in the exam, or for a target outside the five. `column` must come from
+// SubjectColumn. DbError reaches the caller.
+std::optional<double> StudentTraceValue(db::Connection& connection, int examId, const QString& column,
+                                        const QString& studentId, int target);
+
+// A class's average in an exam over its present scores; 0 when every score is NULL; none when the
+// class has no row in the exam. DbError reaches the caller.
+std::optional<double> ClassAverage(db::Connection& connection, int examId, const QString& column,
+                                   int classNo);
+
+// A class's rank among the classes of an exam by their averages at two decimals: 1 + the classes
+// with a strictly higher average (equal averages share a rank, a class whose scores are all NULL
+// comes last). kTraceClassRank ranks the class within itself: always 1. kTraceArtsRank and
+// kTraceScienceRank rank the stream's rows only. None when the class has no row in that scope, or
+// for another target. DbError reaches the caller.
+std::optional<int> ClassRank(db::Connection& connection, int examId, const QString& column, int classNo,
+                             int target);
+
+// The distinct class numbers of the roster of the grade whose code begins with `gradeCode`,
+// ascending; for kTraceArtsRank and kTraceScienceRank of that stream's students only. DbError
+// reaches the caller.
+std::vector<int> RosterClasses(db::Connection& connection, const QString& gradeCode, int target);
+
+// One roster row of a class, as stored (NULL as none).
+struct RosterStudent {
+    std::optional<QString> studentId;
+    std::optional<QString> name;
+};
+// The roster rows of class `classNo` of the grade whose code begins with `gradeCode`, by number.
+// DbError reaches the caller.
+std::vector<RosterStudent> ClassRoster(db::Connection& connection, const QString& gradeCode, int classNo);
+
+// The bars of a trace: per exam id, in the order given, its value, none where the exam gives no
+// bar (no row, or a failed query, which is logged).
+std::vector<std::optional<double>> StudentTrace(db::Connection& connection, const std::vector<int>& examIds,
+                                                const QString& column, const QString& studentId, int target);
+// kTraceScore gives the class's averages, the other targets its ranks.
+std::vector<std::optional<double>> ClassTrace(db::Connection& connection, const std::vector<int>& examIds,
+                                              const QString& column, int classNo, int target);
+
 } // namespace analysis
