@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -143,6 +144,110 @@ TEST_F(DbTest, RecordsetNavigationAndErrors) {
     EXPECT_TRUE(empty.IsBOF());
     ASSERT_EQ(empty.FieldCount(), 2);
     EXPECT_EQ(empty.FieldName(0), "StudentId");
+}
+
+TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
+    // 5000 rows cross several storage blocks (64, 128, 256, … rows); texts repeat with different
+    // periods, some share a cache slot, and NULLs, integers and reals are mixed in one column.
+    Recordset rs = conn.Execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999) "
+        "SELECT i, i * 0.5 AS half, 'g' || (i % 7) AS g, CASE WHEN i % 3 = 0 THEN NULL ELSE '名' || i END AS "
+        "u, "
+        "CASE i % 4 WHEN 0 THEN i WHEN 1 THEN i * 0.25 WHEN 2 THEN 'x' || (i % 2) ELSE NULL END AS mixed "
+        "FROM n"));
+    ASSERT_EQ(rs.RecordCount(), 5000);
+    int i = 0;
+    for (; !rs.IsEOF(); rs.MoveNext(), ++i) {
+        ASSERT_EQ(rs.Position(), i);
+        ASSERT_EQ(rs.Field(0).ToInt(), i);
+        ASSERT_EQ(rs.Field(1).ToDouble(), i * 0.5);
+        ASSERT_EQ(rs.Field(QStringLiteral("G")).ToString(), QStringLiteral("g%1").arg(i % 7));
+        if (i % 3 == 0)
+            ASSERT_TRUE(rs.Field(3).IsNull()) << i;
+        else
+            ASSERT_EQ(rs.Field(3).ToString(), QStringLiteral("名%1").arg(i));
+        const Variant& mixed = rs.Field(4);
+        switch (i % 4) {
+        case 0:
+            ASSERT_EQ(mixed, Variant(i));
+            break;
+        case 1:
+            ASSERT_EQ(mixed, Variant(i * 0.25));
+            break;
+        case 2:
+            ASSERT_EQ(mixed, Variant(QStringLiteral("x0")));
+            break;
+        default:
+            ASSERT_TRUE(mixed.IsNull());
+        }
+    }
+    EXPECT_EQ(i, 5000);
+    // Values stay where they are while the record set moves on.
+    rs.MoveFirst();
+    const Variant& first = rs.Field(3);
+    rs.MoveNext();
+    EXPECT_TRUE(first.IsNull());
+    EXPECT_EQ(rs.Field(3).ToString(), "名1");
+
+    // Rows handed over ready-made: a short row reads NULL for what it lacks.
+    Recordset made({QStringLiteral("a"), QStringLiteral("b")}, {}, {{1, "x"}, {2}});
+    EXPECT_EQ(made.RecordCount(), 2);
+    made.MoveNext();
+    EXPECT_EQ(made.Field(0), Variant(2));
+    EXPECT_TRUE(made.Field(1).IsNull());
+}
+
+TEST_F(DbTest, TextsDecodeAsQtDoesAndStayIndependent) {
+    // Byte strings stored as they are (BLOBs read as text): a BOM, a character outside the basic
+    // plane, broken sequences, an embedded NUL, plain ASCII; enough rows that the column gives up
+    // its table of repeats and decodes each text on its own.
+    const QList<QByteArray> samples = {"\xEF\xBB\xBF"
+                                       "abc",
+                                       "\xF0\x9F\x98\x80x",
+                                       "a\xC3",
+                                       "\xFF\xFEz",
+                                       QByteArray("n\0ul", 4),
+                                       "120080101",
+                                       "张三",
+                                       ""};
+    conn.Execute(QStringLiteral("CREATE TABLE t(i INTEGER, b BLOB)"));
+    for (int i = 0; i < 400; ++i)
+        conn.Execute(QStringLiteral("INSERT INTO t VALUES (?, ?)"), i, QString());
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(conn.Handle(), "UPDATE t SET b = ? WHERE i % 8 = ?", -1, &stmt, nullptr);
+    for (int k = 0; k < samples.size(); ++k) {
+        const QByteArray unique = samples[k];
+        sqlite3_bind_blob(stmt, 1, unique.constData(), int(unique.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(stmt, 2, k);
+        ASSERT_EQ(sqlite3_step(stmt), SQLITE_DONE);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+
+    QString kept;
+    QString neighbour;
+    {
+        Recordset rs = conn.Execute(QStringLiteral("SELECT b, i FROM t ORDER BY i"));
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            const QByteArray bytes = samples[rs.Field(1).ToInt() % 8];
+            ASSERT_EQ(rs.Field(0).ToString(), QString::fromUtf8(bytes)) << rs.Field(1).ToInt();
+            ASSERT_EQ(rs.Field(0).ToString().utf16()[rs.Field(0).ToString().size()], u'\0');
+        }
+        rs.MoveFirst();
+        kept = rs.Field(0).ToString();
+        rs.MoveNext();
+        neighbour = rs.Field(0).ToString();
+        // A text changed by its user changes nothing else.
+        QString changed = rs.Field(0).ToString();
+        changed.append(QStringLiteral("!!!")).prepend(u'<');
+        EXPECT_EQ(rs.Field(0).ToString(), QString::fromUtf8(samples[1]));
+    }
+    // Texts outlive their record set, and one that grows leaves the others alone.
+    kept.append(QString(100, u'x'));
+    EXPECT_EQ(kept, QString::fromUtf8(samples[0]) + QString(100, u'x'));
+    EXPECT_EQ(neighbour, QString::fromUtf8(samples[1]));
+    neighbour.append(QString(5000, u'y'));
+    EXPECT_EQ(neighbour.left(3), QString::fromUtf8(samples[1]).left(3));
 }
 
 TEST_F(DbTest, RowsAffectedBelongsToTheStatement) {
@@ -301,6 +406,77 @@ TEST_F(FileDbTest, OpensOnlyRealDatabases) {
     EXPECT_FALSE(c.IsOpen());
     c.Open(QStringLiteral("Data Source=:memory:"));
     EXPECT_EQ(Scalar(c, QStringLiteral("SELECT str(7)")).ToString(), " 7"); // functions registered
+}
+
+TEST_F(FileDbTest, QuotedValuesNameAnyPath) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("a;b 'c\" d;")));
+    const QString path = dir.filePath(QStringLiteral("a;b 'c\" d;/x.mdb"));
+    {
+        Connection c;
+        c.OpenFile(path, {}, true);
+        c.Execute(QStringLiteral("CREATE TABLE t(a)"));
+    }
+    EXPECT_EQ(db::QuoteConnectionValue(QStringLiteral("/plain/x.mdb")), "/plain/x.mdb");
+    EXPECT_EQ(db::QuoteConnectionValue(QStringLiteral("a\"b;")), "\"a\"\"b;\"");
+    Connection c;
+    c.Open(QStringLiteral("Provider=x;Data Source=%1;Persist Security Info=False;Database Password=")
+               .arg(db::QuoteConnectionValue(path)));
+    EXPECT_EQ(c.Path(), path);
+    // Single quotes work too, as does a blank around the quoted value.
+    QString single = path;
+    single.replace(QLatin1Char('\''), QStringLiteral("''"));
+    c.Open(QStringLiteral("Data Source= '%1' ;Database Password=").arg(single));
+    EXPECT_EQ(c.Path(), path);
+
+    EXPECT_EQ(CodeOf([&] { c.Open(QStringLiteral("Data Source=\"%1;Database Password=").arg(path)); }),
+              DbError::kBadConnectionString); // never closed
+    EXPECT_EQ(CodeOf([&] { c.Open(QStringLiteral("Data Source=\"a\"b;Database Password=")); }),
+              DbError::kBadConnectionString); // text after the closing quote
+    EXPECT_FALSE(c.IsOpen());
+}
+
+TEST_F(FileDbTest, FileCheckRefusesBeforeAnythingIsWritten) {
+    const QString path = MakeDb("foreign.mdb");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    Connection c;
+    int checked = 0;
+    c.SetFileCheck([&](Connection& opened) {
+        ++checked;
+        // The check may read the file (the schema is known by now) …
+        EXPECT_EQ(Scalar(opened, QStringLiteral("SELECT count(*) FROM t")).ToInt(), 0);
+        throw DbError(DbError::kForeignFile, QStringLiteral("not ours"));
+    });
+    EXPECT_EQ(CodeOf([&] { c.OpenFile(path); }), DbError::kForeignFile);
+    EXPECT_EQ(checked, 1);
+    EXPECT_FALSE(c.IsOpen());
+    // … but the refused file is exactly as it was: not even its journal mode changed.
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    for (const char* suffix : db::kJournalSuffixes)
+        EXPECT_FALSE(QFile::exists(path + suffix)) << suffix;
+
+    c.SetFileCheck([&](Connection&) { ++checked; });
+    c.OpenFile(path);
+    EXPECT_EQ(checked, 2);
+    EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA journal_mode")).ToString(), "wal");
+}
+
+TEST_F(FileDbTest, JournalFilesAreRemovedByName) {
+    const QString path = Path("j.mdb");
+    for (const char* name : {"j.mdb", "j.mdb-wal", "j.mdb-shm", "j.mdb-journal", "j.mdb-wal.old"}) {
+        QFile f(Path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_TRUE(db::RemoveJournalFiles(path));
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(QFile::exists(Path("j.mdb-wal.old")));
+    for (const char* suffix : db::kJournalSuffixes)
+        EXPECT_FALSE(QFile::exists(path + suffix)) << suffix;
+    EXPECT_TRUE(db::RemoveJournalFiles(path)); // nothing left to remove
 }
 
 TEST_F(FileDbTest, ChecksThePassword) {
