@@ -218,12 +218,12 @@ TEST_F(StartupSafety, DamagedDatabasesAreRefusedAndLeftAsTheyWere) {
         {"header", [](QByteArray& b) { b[0] = 'X'; }, "数据库文件已损坏，或者不是数据库文件。"},
         {"schema page", [](QByteArray& b) { b[100] = 0x03; }, "数据库文件已损坏（"},
         {"page type", [&](QByteArray& b) { b[page] = 0x00; }, "数据库文件已损坏（"},
-        {"cell offset",
+        {"cell offset", // the message names the damage
          [&](QByteArray& b) {
              b[page + 8] = char(0xFF);
              b[page + 9] = char(0xF0);
          },
-         "数据库文件已损坏（"},
+         "数据库文件已损坏（On tree page "},
         {"free space",
          [&](QByteArray& b) {
              b[page + 1] = 0x0F;

@@ -147,98 +147,66 @@ TEST_F(DbTest, RecordsetNavigationAndErrors) {
 }
 
 TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
-    // 5000 rows cross several storage blocks (64, 128, 256, … rows); texts repeat with different
-    // periods, some share a cache slot, and NULLs, integers and reals are mixed in one column.
-    Recordset rs = conn.Execute(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999) "
-        "SELECT i, i * 0.5 AS half, 'g' || (i % 7) AS g, CASE WHEN i % 3 = 0 THEN NULL ELSE '名' || i END AS "
-        "u, "
-        "CASE i % 4 WHEN 0 THEN i WHEN 1 THEN i * 0.25 WHEN 2 THEN 'x' || (i % 2) ELSE NULL END AS mixed "
-        "FROM n"));
+    // 5000 rows cross several storage blocks; texts repeat with different periods, and NULLs,
+    // integers, reals and texts share one column.
+    Recordset rs = conn.Execute(
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999) "
+                       "SELECT i, 'g' || (i % 7), CASE WHEN i % 3 = 0 THEN NULL ELSE '名' || i END, "
+                       "CASE i % 4 WHEN 0 THEN i WHEN 1 THEN i * 0.25 WHEN 2 THEN 'x' END FROM n"));
     ASSERT_EQ(rs.RecordCount(), 5000);
-    int i = 0;
-    for (; !rs.IsEOF(); rs.MoveNext(), ++i) {
-        ASSERT_EQ(rs.Position(), i);
+    for (int i = 0; !rs.IsEOF(); rs.MoveNext(), ++i) {
         ASSERT_EQ(rs.Field(0).ToInt(), i);
-        ASSERT_EQ(rs.Field(1).ToDouble(), i * 0.5);
-        ASSERT_EQ(rs.Field(QStringLiteral("G")).ToString(), QStringLiteral("g%1").arg(i % 7));
-        if (i % 3 == 0)
-            ASSERT_TRUE(rs.Field(3).IsNull()) << i;
-        else
-            ASSERT_EQ(rs.Field(3).ToString(), QStringLiteral("名%1").arg(i));
-        const Variant& mixed = rs.Field(4);
-        switch (i % 4) {
-        case 0:
-            ASSERT_EQ(mixed, Variant(i));
-            break;
-        case 1:
-            ASSERT_EQ(mixed, Variant(i * 0.25));
-            break;
-        case 2:
-            ASSERT_EQ(mixed, Variant(QStringLiteral("x0")));
-            break;
-        default:
-            ASSERT_TRUE(mixed.IsNull());
-        }
+        ASSERT_EQ(rs.Field(1).ToString(), QStringLiteral("g%1").arg(i % 7));
+        ASSERT_EQ(rs.Field(2), i % 3 ? Variant(QStringLiteral("名%1").arg(i)) : Variant()) << i;
+        const Variant expected[] = {Variant(i), Variant(i * 0.25), Variant("x"), Variant()};
+        ASSERT_EQ(rs.Field(3), expected[i % 4]) << i;
     }
-    EXPECT_EQ(i, 5000);
-    // Values stay where they are while the record set moves on.
+    // A value stays where it is while the record set moves on.
     rs.MoveFirst();
-    const Variant& first = rs.Field(3);
+    const Variant& first = rs.Field(1);
     rs.MoveNext();
-    EXPECT_TRUE(first.IsNull());
-    EXPECT_EQ(rs.Field(3).ToString(), "名1");
+    EXPECT_EQ(first.ToString(), "g0");
 
     // Rows handed over ready-made: a short row reads NULL for what it lacks.
     Recordset made({QStringLiteral("a"), QStringLiteral("b")}, {}, {{1, "x"}, {2}});
-    EXPECT_EQ(made.RecordCount(), 2);
     made.MoveNext();
     EXPECT_EQ(made.Field(0), Variant(2));
     EXPECT_TRUE(made.Field(1).IsNull());
 }
 
 TEST_F(DbTest, TextsDecodeAsQtDoesAndStayIndependent) {
-    // Byte strings stored as they are (BLOBs read as text): a BOM, a character outside the basic
-    // plane, broken sequences, an embedded NUL, plain ASCII; enough rows that the column gives up
-    // its table of repeats and decodes each text on its own.
+    // Bytes as stored (BLOBs read as text): a BOM, a character beyond the basic plane, broken
+    // sequences, an embedded NUL; enough rows that each is decoded on its own.
     const QList<QByteArray> samples = {"\xEF\xBB\xBF"
                                        "abc",
                                        "\xF0\x9F\x98\x80x",
                                        "a\xC3",
                                        "\xFF\xFEz",
-                                       QByteArray("n\0ul", 4),
-                                       "120080101",
-                                       "张三",
-                                       ""};
+                                       QByteArray("n\0l", 3),
+                                       "张三"};
     conn.Execute(QStringLiteral("CREATE TABLE t(i INTEGER, b BLOB)"));
-    for (int i = 0; i < 400; ++i)
-        conn.Execute(QStringLiteral("INSERT INTO t VALUES (?, ?)"), i, QString());
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(conn.Handle(), "UPDATE t SET b = ? WHERE i % 8 = ?", -1, &stmt, nullptr);
-    for (int k = 0; k < samples.size(); ++k) {
-        const QByteArray unique = samples[k];
-        sqlite3_bind_blob(stmt, 1, unique.constData(), int(unique.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(stmt, 2, k);
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray& bytes = samples[i % samples.size()];
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(conn.Handle(), "INSERT INTO t VALUES (?, ?)", -1, &stmt, nullptr);
+        sqlite3_bind_int(stmt, 1, i);
+        sqlite3_bind_blob(stmt, 2, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
         ASSERT_EQ(sqlite3_step(stmt), SQLITE_DONE);
-        sqlite3_reset(stmt);
+        sqlite3_finalize(stmt);
     }
-    sqlite3_finalize(stmt);
-
-    QString kept;
-    QString neighbour;
+    QString kept, neighbour;
     {
         Recordset rs = conn.Execute(QStringLiteral("SELECT b, i FROM t ORDER BY i"));
         for (; !rs.IsEOF(); rs.MoveNext()) {
-            const QByteArray bytes = samples[rs.Field(1).ToInt() % 8];
-            ASSERT_EQ(rs.Field(0).ToString(), QString::fromUtf8(bytes)) << rs.Field(1).ToInt();
-            ASSERT_EQ(rs.Field(0).ToString().utf16()[rs.Field(0).ToString().size()], u'\0');
+            const QString text = rs.Field(0).ToString();
+            ASSERT_EQ(text, QString::fromUtf8(samples[rs.Field(1).ToInt() % samples.size()]));
+            ASSERT_EQ(text.utf16()[text.size()], u'\0');
         }
         rs.MoveFirst();
         kept = rs.Field(0).ToString();
         rs.MoveNext();
         neighbour = rs.Field(0).ToString();
-        // A text changed by its user changes nothing else.
-        QString changed = rs.Field(0).ToString();
+        QString changed = rs.Field(0).ToString(); // changing a copy changes nothing else
         changed.append(QStringLiteral("!!!")).prepend(u'<');
         EXPECT_EQ(rs.Field(0).ToString(), QString::fromUtf8(samples[1]));
     }
@@ -246,8 +214,6 @@ TEST_F(DbTest, TextsDecodeAsQtDoesAndStayIndependent) {
     kept.append(QString(100, u'x'));
     EXPECT_EQ(kept, QString::fromUtf8(samples[0]) + QString(100, u'x'));
     EXPECT_EQ(neighbour, QString::fromUtf8(samples[1]));
-    neighbour.append(QString(5000, u'y'));
-    EXPECT_EQ(neighbour.left(3), QString::fromUtf8(samples[1]).left(3));
 }
 
 TEST_F(DbTest, RowsAffectedBelongsToTheStatement) {
@@ -463,20 +429,6 @@ TEST_F(FileDbTest, FileCheckRefusesBeforeAnythingIsWritten) {
     c.OpenFile(path);
     EXPECT_EQ(checked, 2);
     EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA journal_mode")).ToString(), "wal");
-}
-
-TEST_F(FileDbTest, JournalFilesAreRemovedByName) {
-    const QString path = Path("j.mdb");
-    for (const char* name : {"j.mdb", "j.mdb-wal", "j.mdb-shm", "j.mdb-journal", "j.mdb-wal.old"}) {
-        QFile f(Path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    EXPECT_TRUE(db::RemoveJournalFiles(path));
-    EXPECT_TRUE(QFile::exists(path));
-    EXPECT_TRUE(QFile::exists(Path("j.mdb-wal.old")));
-    for (const char* suffix : db::kJournalSuffixes)
-        EXPECT_FALSE(QFile::exists(path + suffix)) << suffix;
-    EXPECT_TRUE(db::RemoveJournalFiles(path)); // nothing left to remove
 }
 
 TEST_F(FileDbTest, ChecksThePassword) {
