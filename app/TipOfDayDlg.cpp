@@ -3,6 +3,7 @@
 #include "controls/Picture.h"
 #include "data/AppContext.h"
 #include "data/ShippedFiles.h"
+#include "platform/log/Log.h"
 #include "platform/profile/Profile.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
@@ -71,6 +72,13 @@ CTipOfDayDlg::~CTipOfDayDlg() {
 void CTipOfDayDlg::ReadFirstTip() {
     m_bStartup = profile::GetProfileInt(kSection, kStartUp, 0) == 0;
     long position = profile::GetProfileInt(kSection, kFilePos, 0);
+    // No place in a file is negative: a damaged setting starts over from the first tip and is
+    // not the tips file's fault.
+    if (position < 0) {
+        qCInfo(vlog::io) << "tip position" << position
+                         << "in the settings is not a file position; starting over";
+        position = 0;
+    }
 
     m_pStream.reset(std::fopen(QFile::encodeName(TipsFilePath()).constData(), "r"));
     if (!m_pStream) {

@@ -8,7 +8,9 @@
 #include "data/AppContext.h"
 #include "data/DataFiles.h"
 #include "data/GradeLookup.h"
+#include "data/Schema.h"
 #include "data/Upgrade.h"
+#include "platform/log/Log.h"
 #include "platform/profile/Profile.h"
 #include "platform/report/PageChoice.h"
 #include "platform/res/StringTable.h"
@@ -16,8 +18,12 @@
 #include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QKeyEvent>
 #include <QPrinter>
+
+#include <cstdlib>
 
 namespace {
 CVeltoraApp* g_app = nullptr;
@@ -33,6 +39,20 @@ public:
 private:
     CVeltoraApp& m_app;
 };
+
+// A database file must never be left paired with a journal its session did not close: when
+// something ends the process through exit() instead of returning from main(), the connection is
+// closed on the way out all the same.
+void CloseConnectionAtExit() {
+    if (data::HasDatabase())
+        data::Database().Close();
+}
+
+// The messages of the data files and the connection: the first line says what failed, the
+// second why.
+QString TwoLines(const QString& what, const QString& why) {
+    return why.isEmpty() ? what : what + u'\n' + why;
+}
 
 } // namespace
 
@@ -53,6 +73,10 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& arguments) {
 
 CVeltoraApp::CVeltoraApp() {
     g_app = this;
+    // The home is made first, so that it outlives the exit hook that closes its connection.
+    data::HasDatabase();
+    static const bool closeAtExit = std::atexit(CloseConnectionAtExit) == 0;
+    Q_UNUSED(closeAtExit);
     m_commands.On(104, [this] { OnTipOfTheDay(); });
     m_commands.On(ui::ID_APP_ABOUT, [this] { OnAppAbout(); });
     m_commands.On(ui::ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
@@ -109,8 +133,8 @@ bool CVeltoraApp::InitInstance(const QStringList& arguments) {
     if (!OpenConnection())
         return false;
 
-    // 11. Upgrade an older database; the version moves forward only when every step succeeded.
-    if (m_bUpgradeDatabase && UpgradeDatabase())
+    // 11. Upgrade an older database; the version moves forward only when it is complete.
+    if (m_bUpgradeDatabase && UpgradeAtStartup())
         profile::WriteProfileString(QLatin1String(kVersionSection), QLatin1String(kVersionEntry),
                                     res::LoadString(57716));
 
@@ -147,11 +171,19 @@ bool CVeltoraApp::PreTranslateMessage(QObject* receiver, QEvent* event) {
 bool CVeltoraApp::OpenConnection() {
     data::SetDatabase(nullptr);
     auto connection = std::make_unique<db::Connection>();
+    // A foreign or damaged file is refused before anything is written to it.
+    connection->SetFileCheck(data::CheckDatabaseFile);
+    const QString path = data::DatabasePath(data::AppDirectory());
     try {
         const QString password = m_pMainWnd->DecodeText(res::LoadString(106), res::LoadString(61000));
         connection->Open(data::BuildConnectionString(res::LoadString(57616), data::AppDirectory(), password));
-    } catch (const std::exception&) {
-        ui::MessageBox(m_pMainWnd.get(), res::LoadString(57604), res::LoadString(57344), ui::MB_OK);
+    } catch (const std::exception& e) {
+        QString reason;
+        if (const auto* error = dynamic_cast<const db::DbError*>(&e))
+            reason = data::DatabaseFailureReason(*error, path);
+        qCInfo(vlog::db) << "cannot open" << path << ":" << e.what();
+        ui::MessageBox(m_pMainWnd.get(), TwoLines(res::LoadString(57604), reason), res::LoadString(57344),
+                       ui::MB_OK);
         return false;
     }
     data::SetDatabase(std::move(connection));
@@ -159,7 +191,35 @@ bool CVeltoraApp::OpenConnection() {
 }
 
 void CVeltoraApp::EnsureDataFiles() {
-    data::EnsureDataFiles(data::AppDirectory());
+    const data::DataFilesReport report = data::EnsureDataFiles(data::AppDirectory());
+    if (report.setAside.isEmpty())
+        return;
+    QStringList names;
+    for (const QString& file : report.setAside)
+        names << QFileInfo(file).fileName();
+    ui::MessageBox(
+        m_pMainWnd.get(),
+        QStringLiteral("上次运行没有正常结束，而数据库文件此后已被替换。上次留下的日志文件不属于现在的"
+                       "数据库，没有使用，已另存为：\n") +
+            names.join(u'\n'),
+        res::LoadString(57656), ui::MB_ICONWARNING);
+}
+
+bool CVeltoraApp::UpgradeAtStartup() {
+    if (!data::HasDatabase())
+        return false;
+    db::Connection& connection = data::Database();
+    const data::UpgradeOutcome outcome = data::RunUpgrade(connection);
+    QString reason;
+    if (outcome.error)
+        reason = data::DatabaseFailureReason(*outcome.error, connection.Path());
+    else if (!outcome.missingTables.isEmpty())
+        reason =
+            QStringLiteral("数据库中没有数据表 %1。").arg(outcome.missingTables.join(QStringLiteral("、")));
+    if (!reason.isEmpty())
+        ui::MessageBox(m_pMainWnd.get(), TwoLines(QStringLiteral("对不起，数据库升级失败！"), reason),
+                       res::LoadString(57656), ui::MB_ICONWARNING);
+    return outcome.complete;
 }
 
 bool CVeltoraApp::UpgradeDatabase() {
@@ -206,6 +266,17 @@ void CVeltoraApp::OnFilePrintSetup() {
 void CVeltoraApp::OnAppExit() {
     if (m_pMainWnd)
         m_pMainWnd->close();
+}
+
+void CVeltoraApp::EndRun() {
+    // Open dialogs are cancelled, then the frame closes as on 退出; quitting also leaves every
+    // modal loop that is still running, and keeps new ones from starting.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    OnAppExit();
+    QCoreApplication::quit();
 }
 
 bool CVeltoraApp::OnCmdMsg(int id) {

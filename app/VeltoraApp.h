@@ -42,8 +42,9 @@ public:
     // the event is used up.
     bool PreTranslateMessage(QObject* receiver, QEvent* event);
 
+    // The twin rule and the journals; a journal set aside is told to the user.
     void EnsureDataFiles();
-    // Returns false when a step of the upgrade failed.
+    // Returns false when the upgrade failed or could not be completed.
     bool UpgradeDatabase();
     void GetGradeNo(QString& grade);
     void ShowTipAtStartup();
@@ -63,8 +64,14 @@ public:
 
     bool m_bUpgradeDatabase = false;
 
+    // Ends the run as the exit command does, also from within a modal dialog: used for the
+    // system's termination requests.
+    void EndRun();
+
 private:
     bool OpenConnection();
+    // The start-up's upgrade: a failure, or a file that lacks a table, is told with its reason.
+    bool UpgradeAtStartup();
 
     QStringList m_arguments;
     std::unique_ptr<CVeltoraDoc> m_pDocument;

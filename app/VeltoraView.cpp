@@ -23,6 +23,7 @@
 #include "controls/LunarDlg.h"
 #include "data/AppContext.h"
 #include "platform/drensil/Drensil.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
@@ -39,8 +40,10 @@
 #include "reports/ScoreReportDlg.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -75,10 +78,14 @@ CVeltoraView::CVeltoraView(CVeltoraDoc* document, QWidget* parent) : QWidget(par
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_strCaption = res::LoadString(57656);
     const QString custom = CustomBackgroundPath();
-    if (QFileInfo(custom).isFile()) {
+    QString why;
+    if (QFileInfo(custom).isFile() && LoadPictureFile(custom, m_background, &why)) {
         m_nBackground = -1;
-        m_background.LoadFromFile(custom);
     } else {
+        // A custom file that cannot be read (damaged, or a format this build cannot decode)
+        // leaves the built-in background; the user can choose another picture.
+        if (!why.isEmpty())
+            qCInfo(vlog::io) << "custom background" << custom << "not shown:" << why;
         m_nBackground = 0;
         LoadBuiltinBackground(0);
     }
@@ -93,6 +100,46 @@ QString CVeltoraView::CustomBackgroundPath() {
 
 QString CVeltoraView::BottomLineText() {
     return res::LoadString(57678) + u' ' + QString::fromLatin1(CMainFrame::kHomePage);
+}
+
+QString CVeltoraView::BackgroundFilter() {
+    struct Format {
+        const char* description;
+        QStringList patterns;
+        QByteArray format; // as the image reader names it; GIF the program decodes itself
+    };
+    const Format formats[] = {
+        {"JPEG Files", {QStringLiteral("*.jpg")}, "jpeg"},
+        {"Bitmap Files", {QStringLiteral("*.bmp")}, "bmp"},
+        {"Gif Files", {QStringLiteral("*.gif")}, {}},
+        {"PNG Files", {QStringLiteral("*.png")}, "png"},
+    };
+    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
+    QString filter;
+    QStringList all;
+    for (const Format& f : formats) {
+        if (!f.format.isEmpty() && !readable.contains(f.format))
+            continue;
+        const QString patterns = f.patterns.join(u';');
+        filter += QStringLiteral("%1 (%2)|%2|").arg(QLatin1String(f.description), patterns);
+        all += f.patterns;
+    }
+    return filter + QStringLiteral("图片文件 (%1)|%1||").arg(all.join(u';'));
+}
+
+bool CVeltoraView::LoadPictureFile(const QString& path, CPicture& picture, QString* why) {
+    picture.FreePicture();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = file.errorString();
+        return false;
+    }
+    picture.LoadFromMemory(file.readAll());
+    if (!picture.IsLoaded()) {
+        *why = QStringLiteral("not a picture the program can read");
+        return false;
+    }
+    return true;
 }
 
 bool CVeltoraView::LoadBuiltinBackground(int index) {
@@ -252,16 +299,22 @@ void CVeltoraView::OnGradeValues() {
 }
 
 void CVeltoraView::OnCustomBackground() {
-    const QString path = ui::GetOpenFileName(
-        this, QStringLiteral("JPEG Files (*.jpg)|*.jpg|Bitmap Files (*.bmp)|*.bmp|Gif Files (*.gif)|*.gif|"
-                             "WMF Files (*.wmf)|*.wmf|All Files (*.*)|*.*||"));
+    const QString path = ui::GetOpenFileName(this, BackgroundFilter());
     if (path.isEmpty())
         return;
     // A file that is no picture leaves the current background, and the file of later runs, alone.
-    CPicture probe;
-    if (!probe.LoadFromFile(path) || !probe.IsLoaded())
+    CPicture chosen;
+    QString why;
+    if (!LoadPictureFile(path, chosen, &why)) {
+        qCInfo(vlog::io) << "background picture" << path << "not read:" << why;
+        ui::MessageBox(
+            this,
+            QStringLiteral("对不起，无法读取图片文件 %1！\n它不是本程序能读取的图片，或者文件已损坏。")
+                .arg(QDir::toNativeSeparators(path)),
+            m_strCaption, ui::MB_ICONWARNING);
         return;
-    m_background.LoadFromFile(path);
+    }
+    m_background.LoadFromMemory(chosen.GetData());
     m_nBackground = -1;
     update();
     m_background.SaveToFile(CustomBackgroundPath());

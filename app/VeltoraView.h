@@ -36,6 +36,8 @@ public:
 
     // The custom background file in the program directory.
     static QString CustomBackgroundPath();
+    // The open-file filter of 软件背景设置: only the picture formats the program can read.
+    static QString BackgroundFilter();
     int GetBackground() const { return m_nBackground; }
     const CPicture& GetPicture() const { return m_background; }
 
@@ -107,6 +109,9 @@ protected:
 private:
     void BuildCommandMap();
     bool LoadBuiltinBackground(int index);
+    // Loads a picture file into `picture`; false (and `why`) when it cannot be read or is no
+    // picture the program can decode, which leaves `picture` empty.
+    static bool LoadPictureFile(const QString& path, CPicture& picture, QString* why);
     void ShowMessage(int stringId, unsigned type);
     void RunPercentCommand(int mode);
     void PrintTo(QPrinter& printer);

@@ -52,6 +52,8 @@ public:
 
     bool IsLoaded() const { return !m_picture.isNull(); }
     const QImage& GetImage() const { return m_picture; }
+    // The bytes the picture was loaded from (what SaveToFile writes).
+    const QByteArray& GetData() const { return m_data; }
 
     int m_Height = 0;     // pixels
     qsizetype m_Size = 0; // bytes of the data it was loaded from

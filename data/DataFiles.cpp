@@ -1,15 +1,32 @@
 #include "data/DataFiles.h"
 
+#include "platform/db/Connection.h"
+#include "platform/db/DbError.h"
+#include "platform/log/Log.h"
+
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
+#include <cerrno>
+
 namespace data {
+namespace {
+
+QString WithSeparator(const QString& dir) {
+    return dir.endsWith(u'/') ? dir : dir + u'/';
+}
+
+QDateTime Modified(const QString& path) {
+    return QFileInfo(path).fileTime(QFileDevice::FileModificationTime);
+}
+
+} // namespace
 
 QString DatabasePath(const QString& appDir) {
-    QString dir = appDir;
-    if (!dir.endsWith(u'/'))
-        dir += u'/';
-    return dir + QLatin1String(kDatabaseFileName);
+    return WithSeparator(appDir) + QLatin1String(kDatabaseFileName);
 }
 
 QString TwinPath(const QString& databasePath) {
@@ -19,25 +36,87 @@ QString TwinPath(const QString& databasePath) {
     return twin;
 }
 
-void EnsureDataFiles(const QString& appDir) {
+DataFilesReport EnsureDataFiles(const QString& appDir) {
+    DataFilesReport report;
     const QString database = DatabasePath(appDir);
     const QString twin = TwinPath(database);
     const bool hasDatabase = QFileInfo::exists(database);
     const bool hasTwin = QFileInfo::exists(twin);
-    if (hasDatabase && hasTwin)
+    if (hasDatabase && hasTwin) {
         QFile::remove(twin);
-    else if (!hasDatabase && hasTwin)
+    } else if (!hasDatabase && hasTwin) {
+        db::RemoveJournalFiles(database);
         QFile::rename(twin, database);
+    }
+    if (QFileInfo::exists(database))
+        report.setAside = SetAsideOrphanJournal(database);
+    return report;
+}
+
+QStringList SetAsideOrphanJournal(const QString& databasePath) {
+    const QString wal = databasePath + QStringLiteral("-wal");
+    const QFileInfo walInfo(wal);
+    if (!walInfo.isFile() || !(Modified(databasePath) > Modified(wal)))
+        return {};
+    const QString stamp = Modified(wal).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QStringList moved;
+    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        const QString from = databasePath + suffix;
+        if (!QFileInfo::exists(from))
+            continue;
+        QString to = from + u'.' + stamp + QStringLiteral(".orphan");
+        for (int n = 2; QFileInfo::exists(to); ++n)
+            to = from + u'.' + stamp + u'-' + QString::number(n) + QStringLiteral(".orphan");
+        if (QFile::rename(from, to)) {
+            moved << to;
+        } else {
+            // Never apply it: a journal that cannot be moved is removed.
+            qCWarning(vlog::db) << "cannot move the orphaned journal" << from << "aside; removing it";
+            QFile::remove(from);
+        }
+    }
+    qCInfo(vlog::db) << "journal older than its database set aside:" << moved;
+    return moved;
 }
 
 QString BuildConnectionString(const QString& connectionTemplate, const QString& appDir,
                               const QString& password) {
-    QString dir = appDir;
-    if (!dir.endsWith(u'/'))
-        dir += u'/';
-    QString s = connectionTemplate;
-    s.replace(u'#', dir);
-    return s + password;
+    const QString dir = WithSeparator(appDir);
+    QStringList parts = connectionTemplate.split(u';');
+    for (QString& part : parts) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq < 0 || !part.contains(u'#'))
+            continue;
+        QString value = part.mid(eq + 1);
+        value.replace(u'#', dir);
+        part = part.left(eq + 1) + db::QuoteConnectionValue(value);
+    }
+    return parts.join(u';') + password;
+}
+
+QString DatabaseFailureReason(const db::DbError& error, const QString& path) {
+    const int code = error.Code();
+    const int primary = code & 0xFF;
+    const int system = error.SystemErrno();
+    if (code == db::DbError::kForeignFile)
+        return QStringLiteral("这不是 Veltora 的数据库文件。");
+    if (code == db::DbError::kDamagedFile || primary == SQLITE_CORRUPT)
+        return QStringLiteral("数据库文件已损坏（%1）。").arg(error.Message());
+    if (primary == SQLITE_NOTADB)
+        return QStringLiteral("数据库文件已损坏，或者不是数据库文件。");
+    if (code == db::DbError::kWrongPassword)
+        return QStringLiteral("数据库密码不正确。");
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return QStringLiteral("数据库正被另一个程序使用。");
+    if (primary == SQLITE_FULL || system == ENOSPC || system == EDQUOT || system == EFBIG)
+        return QStringLiteral("磁盘空间已满。");
+    if (code == SQLITE_READONLY_DIRECTORY)
+        return QStringLiteral("数据库文件所在的文件夹是只读的。");
+    if (primary == SQLITE_READONLY)
+        return QStringLiteral("数据库文件是只读的。");
+    if (primary == SQLITE_CANTOPEN && !path.isEmpty() && !QFileInfo::exists(path))
+        return QStringLiteral("找不到数据库文件 %1。").arg(path);
+    return QStringLiteral("原因：%1").arg(error.Message());
 }
 
 } // namespace data

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <sqlite3.h>
+
 namespace data {
 
 QStringList SchemaStatements() {
@@ -28,7 +30,50 @@ void CreateSchema(db::Connection& connection) {
     db::Transaction t(connection);
     for (const QString& s : SchemaStatements())
         connection.Execute(s);
+    MarkDatabase(connection);
     t.Commit();
+}
+
+bool HoldsProgramTables(db::Connection& connection) {
+    const db::Recordset table = connection.Execute(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+        QStringLiteral("tavrinName"));
+    if (table.IsEOF())
+        return false;
+    const db::Recordset column =
+        connection.Execute(QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE name=? COLLATE NOCASE"),
+                           table.Field(0), QStringLiteral("studentid"));
+    return !column.IsEOF();
+}
+
+void MarkDatabase(db::Connection& connection) {
+    connection.Execute(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
+}
+
+void CheckDatabaseFile(db::Connection& connection) {
+    const std::int32_t mark = static_cast<std::int32_t>(
+        connection.Execute(QStringLiteral("PRAGMA application_id")).Field(0).ToInt64());
+    if (mark != kApplicationId && (mark != 0 || !HoldsProgramTables(connection)))
+        throw db::DbError(
+            db::DbError::kForeignFile,
+            mark != 0 ? QStringLiteral("the file belongs to another program (application id %1)").arg(mark)
+                      : QStringLiteral("the file holds none of the program's tables"));
+    // The first finding names the damage (asking for more can end in an error that hides it).
+    QStringList findings;
+    try {
+        for (db::Recordset rs = connection.Execute(QStringLiteral("PRAGMA quick_check(1)")); !rs.IsEOF();
+             rs.MoveNext())
+            findings << rs.Field(0).ToString();
+    } catch (const db::DbError& e) {
+        const int primary = e.Code() & 0xFF;
+        if (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB)
+            throw;
+        findings = QStringList{e.Message()};
+    }
+    if (findings != QStringList{QStringLiteral("ok")})
+        throw db::DbError(db::DbError::kDamagedFile, findings.join(QStringLiteral("; "))
+                                                         .remove(QStringLiteral("*** in database main ***"))
+                                                         .simplified());
 }
 
 QString SubjectField(int subjectNo) {

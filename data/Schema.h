@@ -6,14 +6,33 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 class CTextCipher;
 
 namespace data {
 
+// The mark in the header of every database file the program makes or upgrades (PRAGMA
+// application_id): "VELT".
+inline constexpr std::int32_t kApplicationId = 0x56454C54;
+
+// True when the file holds the program's roster, the table every version of its files has
+// (tavrinName with its student numbers): an unmarked file from before the mark is still ours.
+bool HoldsProgramTables(db::Connection& connection);
+
+// Writes the mark (in the caller's transaction, if any).
+void MarkDatabase(db::Connection& connection);
+
+// The check of a file the program opens (db::Connection::SetFileCheck), which reads and writes
+// nothing else: a file marked by another program, or unmarked and without the program's tables,
+// is refused as foreign (DbError::kForeignFile); a file that fails SQLite's quick check is
+// refused as damaged (DbError::kDamagedFile, the message naming the damage).
+void CheckDatabaseFile(db::Connection& connection);
+
 // The DDL shipped with the program (res/schema.sql), one statement per entry.
 QStringList SchemaStatements();
 
-// Creates every table of an empty database in one transaction.
+// Creates every table of an empty database, and marks it, in one transaction.
 void CreateSchema(db::Connection& connection);
 
 // "s%02d" of a subject number: the subject's weighted-score column; its paper columns add 1 and 2.

@@ -1,46 +1,41 @@
 #include "data/Upgrade.h"
 
+#include "data/Schema.h"
+#include "platform/db/Transaction.h"
+#include "platform/log/Log.h"
 #include "platform/text/Gbk.h"
 
 #include <QByteArray>
 #include <QSet>
-#include <QStringList>
 
 #include <cstring>
 
 namespace data {
 namespace {
 
+bool HasTable(db::Connection& connection, const QString& table) {
+    return !connection
+                .Execute(QStringLiteral(
+                             "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                         table)
+                .IsEOF();
+}
+
 QSet<QString> ColumnNames(db::Connection& connection, const QString& table) {
     db::Recordset rs = connection.Execute(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(table));
     QSet<QString> names;
     for (int i = 0; i < rs.FieldCount(); ++i)
         names.insert(rs.FieldName(i).toLower());
-    rs.Close();
     return names;
 }
 
-// Adds each named column to the table unless the table has it already.
-bool AddMissingColumns(db::Connection& connection, const QString& table,
+// Adds each column to the table unless the table has it already.
+void AddMissingColumns(db::Connection& connection, const QString& table,
                        const QList<std::pair<QString, QString>>& columns) {
-    try {
-        const QSet<QString> present = ColumnNames(connection, table);
-        for (const auto& [name, type] : columns) {
-            if (!present.contains(name.toLower()))
-                connection.Execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, name, type));
-        }
-        return true;
-    } catch (const db::DbError&) {
-        return false;
-    }
-}
-
-bool Run(db::Connection& connection, const QString& sql) {
-    try {
-        connection.Execute(sql);
-        return true;
-    } catch (const db::DbError&) {
-        return false;
+    const QSet<QString> present = ColumnNames(connection, table);
+    for (const auto& [name, type] : columns) {
+        if (!present.contains(name.toLower()))
+            connection.Execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, name, type));
     }
 }
 
@@ -51,23 +46,40 @@ bool NeedsUpgrade(const QString& storedVersion) {
     return std::strcmp(kDataVersion, stored.constData()) > 0;
 }
 
+UpgradeOutcome RunUpgrade(db::Connection& connection) {
+    UpgradeOutcome outcome;
+    try {
+        db::Transaction transaction(connection);
+        for (const QString& table : {QStringLiteral("tavrinName"), QStringLiteral("tavrinKSK")}) {
+            if (!HasTable(connection, table)) {
+                outcome.missingTables << table;
+                continue;
+            }
+            // Exam numbers and grade codes, then student category and A/B group.
+            AddMissingColumns(connection, table,
+                              {{QStringLiteral("kh"), QStringLiteral("char(4)")},
+                               {QStringLiteral("grade"), QStringLiteral("char(5)")},
+                               {QStringLiteral("xjType"), QStringLiteral("char(2)")},
+                               {QStringLiteral("AB"), QStringLiteral("char(1)")}});
+            connection.Execute(
+                QStringLiteral("UPDATE %1 SET grade=substr(studentid,1,5) WHERE grade IS NULL").arg(table));
+        }
+        if (HoldsProgramTables(connection) &&
+            connection.Execute(QStringLiteral("PRAGMA application_id")).Field(0).ToInt64() != kApplicationId)
+            MarkDatabase(connection);
+        transaction.Commit();
+        outcome.complete = outcome.missingTables.isEmpty();
+        if (!outcome.complete)
+            qCInfo(vlog::db) << "upgrade: the database lacks" << outcome.missingTables;
+    } catch (const db::DbError& e) {
+        outcome.error = e;
+        qCInfo(vlog::db) << "upgrade failed and was rolled back:" << e.Message();
+    }
+    return outcome;
+}
+
 bool UpgradeDatabase(db::Connection& connection) {
-    bool ok = true;
-    // Exam numbers and grade codes.
-    for (const QString& table : {QStringLiteral("tavrinName"), QStringLiteral("tavrinKSK")})
-        ok &= AddMissingColumns(connection, table,
-                                {{QStringLiteral("kh"), QStringLiteral("char(4)")},
-                                 {QStringLiteral("grade"), QStringLiteral("char(5)")}});
-    ok &= Run(connection,
-              QStringLiteral("UPDATE tavrinName SET grade=substr(studentid,1,5) WHERE grade IS NULL"));
-    ok &= Run(connection,
-              QStringLiteral("UPDATE tavrinKSK SET grade=substr(studentid,1,5) WHERE grade IS NULL"));
-    // Student category and A/B group.
-    for (const QString& table : {QStringLiteral("tavrinName"), QStringLiteral("tavrinKSK")})
-        ok &= AddMissingColumns(connection, table,
-                                {{QStringLiteral("xjType"), QStringLiteral("char(2)")},
-                                 {QStringLiteral("AB"), QStringLiteral("char(1)")}});
-    return ok;
+    return RunUpgrade(connection).complete;
 }
 
 } // namespace data

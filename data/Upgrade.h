@@ -3,6 +3,10 @@
 
 #include "platform/db/Connection.h"
 
+#include <QStringList>
+
+#include <optional>
+
 namespace data {
 
 // The data version the program writes once a database has been upgraded.
@@ -12,9 +16,22 @@ inline constexpr const char* kDataVersion = "20080101";
 // the version has always been compared: "2009" counts as newer).
 bool NeedsUpgrade(const QString& storedVersion);
 
+struct UpgradeOutcome {
+    // Every table the upgrade looks after is there and has its columns: the data version may
+    // move forward.
+    bool complete = false;
+    // Tables the file lacks (the upgrade adds columns, not tables); the others were upgraded.
+    QStringList missingTables;
+    // Set when the upgrade failed (a locked file, a full disk, …): nothing of it was kept.
+    std::optional<db::DbError> error;
+};
+
 // Adds the columns that older files lack (kh, grade, xjType, AB) to the roster and to the score
-// table, each only where it is missing, and fills empty grade codes from the student numbers.
-// Every step runs even when an earlier one failed; returns false when any step failed.
+// table, each only where it is missing, fills empty grade codes from the student numbers, and
+// marks a file that holds the program's tables: all in one transaction, kept whole or not at all.
+UpgradeOutcome RunUpgrade(db::Connection& connection);
+
+// RunUpgrade(connection).complete.
 bool UpgradeDatabase(db::Connection& connection);
 
 } // namespace data

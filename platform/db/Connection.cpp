@@ -1,17 +1,23 @@
 #include "platform/db/Connection.h"
 
 #include "platform/db/Functions.h"
+#include "platform/log/Log.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QStringDecoder>
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace db {
 namespace {
@@ -29,7 +35,7 @@ DbError ErrorOf(sqlite3* db, int rc, const char* what = nullptr) {
     QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     if (what)
         message = QString::fromUtf8(what) + QStringLiteral(": ") + message;
-    return DbError(code != SQLITE_OK ? code : rc, message);
+    return DbError(code != SQLITE_OK ? code : rc, message, db ? sqlite3_system_errno(db) : 0);
 }
 
 // After the statement's end only blanks, ';' and comments may follow.
@@ -53,6 +59,113 @@ bool OnlyCommentsLeft(const char* p, const char* end) {
     return true;
 }
 
+// Texts are decoded into shared blocks: each QString made here is a view of one block with its
+// own terminating zero, so the texts of a result cost one allocation per block instead of one per
+// text. A block lives while any of its texts does; a text that is changed later detaches from it
+// (or, when it is the block's last, grows in place), as any shared QString does.
+class TextBlocks {
+public:
+    QString Make(std::string_view utf8) {
+        // A text never has more UTF-16 units than UTF-8 bytes.
+        const qsizetype room = static_cast<qsizetype>(utf8.size()) + 1;
+        if (m_free < room)
+            NewBlock(room);
+        char16_t* out = m_next;
+        qsizetype n = 0;
+        if (std::all_of(utf8.begin(), utf8.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            for (const char c : utf8)
+                out[n++] = static_cast<char16_t>(c);
+        } else {
+            QStringDecoder decoder(QStringDecoder::Utf8,
+                                   QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            QChar* begin = reinterpret_cast<QChar*>(out);
+            n = decoder.appendToBuffer(begin,
+                                       QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size()))) -
+                begin;
+        }
+        out[n] = u'\0';
+        m_next += n + 1;
+        m_free -= n + 1;
+        m_block->ref();
+        return QString(QString::DataPointer(m_block.d_ptr(), out, n));
+    }
+
+private:
+    static constexpr qsizetype kBlockUnits = 8192;
+    void NewBlock(qsizetype least) {
+        const qsizetype units = std::max(kBlockUnits, least);
+        auto [header, data] = QTypedArrayData<char16_t>::allocate(units);
+        m_block = QString::DataPointer(header, data, 0); // our own reference, given up with the block
+        m_next = data;
+        m_free = units;
+    }
+
+    QString::DataPointer m_block;
+    char16_t* m_next = nullptr;
+    qsizetype m_free = 0;
+};
+
+// Each text of a result is decoded once: grade codes, genders and streams repeat across rows, and
+// a small table per column, indexed by a hash of the bytes, hands out the text already decoded (a
+// shared copy). A column whose texts hardly ever repeat (student numbers, exam numbers, names)
+// stops using its table after a trial.
+class TextCache {
+public:
+    explicit TextCache(int columns) : m_columns(static_cast<size_t>(columns > 0 ? columns : 0)) {}
+
+    // Adds the text of `column` to `cells`.
+    void Add(CellBlocks& cells, int column, const char* bytes, int size) {
+        Column& col = m_columns[static_cast<size_t>(column)];
+        const std::string_view key(bytes ? bytes : "", static_cast<size_t>(size));
+        if (col.direct) {
+            cells.Add(m_texts.Make(key));
+            return;
+        }
+        if (col.table.empty())
+            col.table.resize(kSlots);
+        const std::uint32_t hash = Hash(key);
+        Slot& slot = col.table[hash & (kSlots - 1)];
+        if (slot.used && slot.hash == hash && slot.bytes == key) {
+            ++col.hits;
+        } else {
+            slot.used = true;
+            slot.hash = hash;
+            slot.bytes.assign(key);
+            slot.text = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+        }
+        cells.Add(slot.text);
+        if (++col.lookups == kTrialRows && col.hits < kTrialRows / 8) {
+            col.direct = true;
+            col.table.clear();
+        }
+    }
+
+private:
+    static constexpr size_t kSlots = 32; // a power of two
+    static constexpr int kTrialRows = 128;
+    struct Slot {
+        bool used = false;
+        std::uint32_t hash = 0;
+        std::string bytes;
+        QString text;
+    };
+    struct Column {
+        std::vector<Slot> table;
+        int lookups = 0;
+        int hits = 0;
+        bool direct = false;
+    };
+    static std::uint32_t Hash(std::string_view key) { // FNV-1a
+        std::uint32_t h = 2166136261u;
+        for (const char c : key)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h;
+    }
+    std::vector<Column> m_columns;
+    TextBlocks m_texts;
+};
+
 QString PasswordHash(const QByteArray& salt, const QString& password) {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(salt);
@@ -63,13 +176,6 @@ QString PasswordHash(const QByteArray& salt, const QString& password) {
 bool IsTrue(const QString& value) {
     return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
            value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
-}
-
-QString Unquoted(const QString& value) {
-    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
-        value.back() == value.front())
-        return value.mid(1, value.size() - 2);
-    return value;
 }
 
 void BindParameter(sqlite3_stmt* stmt, int index, const Variant& v) {
@@ -110,35 +216,70 @@ void Connection::Open(const QString& connectionString) {
     QString password;
     bool create = false;
     bool haveSource = false;
+    const qsizetype size = connectionString.size();
     qsizetype pos = 0;
-    while (pos < connectionString.size()) {
-        qsizetype end = connectionString.indexOf(QLatin1Char(';'), pos);
-        if (end < 0)
-            end = connectionString.size();
-        const QString part = connectionString.mid(pos, end - pos);
-        if (part.trimmed().isEmpty()) {
+    while (pos < size) {
+        const qsizetype eq = connectionString.indexOf(QLatin1Char('='), pos);
+        const qsizetype semicolon = connectionString.indexOf(QLatin1Char(';'), pos);
+        if (eq < 0 || (semicolon >= 0 && semicolon < eq)) {
+            const qsizetype end = semicolon < 0 ? size : semicolon;
+            const QString part = connectionString.mid(pos, end - pos).trimmed();
+            if (!part.isEmpty())
+                throw DbError(DbError::kBadConnectionString,
+                              QStringLiteral("connection string: \"%1\" is not key=value").arg(part));
             pos = end + 1;
             continue;
         }
-        const qsizetype eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            throw DbError(DbError::kBadConnectionString,
-                          QStringLiteral("connection string: \"%1\" is not key=value").arg(part.trimmed()));
-        const QString key = part.left(eq).trimmed().toLower();
+        const QString key = connectionString.mid(pos, eq - pos).trimmed().toLower();
         if (key == QLatin1String("database password") || key.endsWith(QLatin1String(":database password")) ||
             key == QLatin1String("pwd")) {
             // The password is the last key: it runs to the end of the string and may hold ';'.
-            password = connectionString.mid(pos + eq + 1);
+            password = connectionString.mid(eq + 1);
             break;
         }
-        const QString value = part.mid(eq + 1).trimmed();
+        // The value: quoted (a doubled quote stands for itself), or up to the next ';'.
+        qsizetype p = eq + 1;
+        while (p < size && connectionString.at(p).isSpace())
+            ++p;
+        QString value;
+        if (p < size &&
+            (connectionString.at(p) == QLatin1Char('"') || connectionString.at(p) == QLatin1Char('\''))) {
+            const QChar quote = connectionString.at(p++);
+            for (;;) {
+                if (p >= size)
+                    throw DbError(
+                        DbError::kBadConnectionString,
+                        QStringLiteral("connection string: the value of \"%1\" is not closed").arg(key));
+                const QChar c = connectionString.at(p++);
+                if (c != quote) {
+                    value += c;
+                } else if (p < size && connectionString.at(p) == quote) {
+                    value += c;
+                    ++p;
+                } else {
+                    break;
+                }
+            }
+            while (p < size && connectionString.at(p).isSpace())
+                ++p;
+            if (p < size && connectionString.at(p) != QLatin1Char(';'))
+                throw DbError(
+                    DbError::kBadConnectionString,
+                    QStringLiteral("connection string: text after the quoted value of \"%1\"").arg(key));
+        } else {
+            qsizetype end = connectionString.indexOf(QLatin1Char(';'), p);
+            if (end < 0)
+                end = size;
+            value = connectionString.mid(p, end - p).trimmed();
+            p = end;
+        }
         if (key == QLatin1String("data source") || key == QLatin1String("dbq")) {
-            source = Unquoted(value);
+            source = value;
             haveSource = true;
         } else if (key == QLatin1String("create")) {
             create = IsTrue(value);
         }
-        pos = end + 1;
+        pos = p + 1;
     }
     if (!haveSource || source.isEmpty())
         throw DbError(DbError::kBadConnectionString, QStringLiteral("connection string has no Data Source"));
@@ -156,6 +297,10 @@ void Connection::OpenFile(const QString& path, const QString& password, bool cre
         const QFileInfo info(path);
         if (info.isFile() && info.size() == 0)
             throw DbError(SQLITE_NOTADB, QStringLiteral("file is not a database (it is empty)"));
+        // The journal is made beside the file: in a folder that cannot take it, every write would fail.
+        if (info.isFile() && !QFileInfo(info.absolutePath()).isWritable())
+            throw DbError(SQLITE_READONLY_DIRECTORY,
+                          QStringLiteral("the folder of the database is read-only: ") + info.absolutePath());
     }
 
     sqlite3* handle = nullptr;
@@ -178,11 +323,14 @@ void Connection::OpenFile(const QString& path, const QString& password, bool cre
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         // Reading the schema is what finds out whether the file is a database at all.
         Execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        RegisterFunctions(m_db);
+        // Nothing has been written yet: a file refused here stays as it was.
+        if (m_fileCheck)
+            m_fileCheck(*this);
+        VerifyPassword(password);
         if (!memory)
             Execute(QStringLiteral("PRAGMA journal_mode=WAL"));
         Execute(QStringLiteral("PRAGMA foreign_keys=ON"));
-        RegisterFunctions(m_db);
-        VerifyPassword(password);
     } catch (...) {
         Close();
         throw;
@@ -231,39 +379,25 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
 
     const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_db);
     const int columns = sqlite3_column_count(stmt.get());
-    std::vector<std::vector<Variant>> rows;
-    // Columns such as grade, class name or gender repeat their text row after row: the previous
-    // row's string is shared instead of decoding and allocating it again.
-    std::vector<std::string> lastBytes(static_cast<size_t>(columns));
-    std::vector<QString> lastText(static_cast<size_t>(columns));
+    CellBlocks cells(static_cast<size_t>(columns));
+    TextCache texts(columns);
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        if (columns == 0)
-            continue;
-        std::vector<Variant>& row = rows.emplace_back();
-        row.reserve(static_cast<size_t>(columns));
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(stmt.get(), c)) {
             case SQLITE_INTEGER:
-                row.emplace_back(static_cast<long long>(sqlite3_column_int64(stmt.get(), c)));
+                cells.Add(static_cast<long long>(sqlite3_column_int64(stmt.get(), c)));
                 break;
             case SQLITE_FLOAT:
-                row.emplace_back(sqlite3_column_double(stmt.get(), c));
+                cells.Add(sqlite3_column_double(stmt.get(), c));
                 break;
             case SQLITE_NULL:
-                row.emplace_back();
+                cells.Add();
                 break;
             default: { // TEXT, and BLOB taken as the text of its bytes
                 const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c));
                 const int n = sqlite3_column_bytes(stmt.get(), c);
-                std::string& last = lastBytes[static_cast<size_t>(c)];
-                QString& text = lastText[static_cast<size_t>(c)];
-                if (last.size() != static_cast<size_t>(n) ||
-                    std::memcmp(last.data(), p, static_cast<size_t>(n)) != 0) {
-                    last.assign(p, static_cast<size_t>(n));
-                    text = QString::fromUtf8(p, n);
-                }
-                row.emplace_back(text);
+                texts.Add(cells, c, p, n);
                 break;
             }
             }
@@ -287,7 +421,7 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
         const char* decl = sqlite3_column_decltype(stmt.get(), c);
         types.append(decl ? QString::fromUtf8(decl) : QString());
     }
-    Recordset result(std::move(names), std::move(types), std::move(rows));
+    Recordset result(std::move(names), std::move(types), std::move(cells));
     result.SetRowsAffected(affected);
     return result;
 }
@@ -336,6 +470,28 @@ void Connection::VerifyPassword(const QString& password) {
     const QString stored = row.Field(1).ToString().trimmed();
     if (stored.compare(PasswordHash(salt, password), Qt::CaseInsensitive) != 0)
         throw DbError(DbError::kWrongPassword, QStringLiteral("wrong database password"));
+}
+
+QString QuoteConnectionValue(const QString& value) {
+    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) &&
+                       !value.contains(QLatin1Char('\'')) && value == value.trimmed();
+    if (plain)
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+bool RemoveJournalFiles(const QString& databasePath) {
+    bool all = true;
+    for (const char* suffix : kJournalSuffixes) {
+        const QString journal = databasePath + QLatin1String(suffix);
+        if (QFileInfo::exists(journal) && !QFile::remove(journal)) {
+            qCWarning(vlog::db) << "cannot remove the journal" << journal;
+            all = false;
+        }
+    }
+    return all;
 }
 
 } // namespace db

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -22,7 +23,15 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Connection string: "key=value" pairs separated by ';', keys case-insensitive:
+    // A check of each file the connection opens, run once its schema has been read and before
+    // anything is written to it (the journal mode is set after it): it throws DbError to refuse
+    // the file, which is then left exactly as it was.
+    using FileCheck = std::function<void(Connection&)>;
+    void SetFileCheck(FileCheck check) { m_fileCheck = std::move(check); }
+
+    // Connection string: "key=value" pairs separated by ';', keys case-insensitive. A value may
+    // be enclosed in double or single quotes, the quote doubled inside, so that it can hold ';'
+    // (QuoteConnectionValue writes that form):
     //   Data Source        the database file (required), or ":memory:"; "Dbq" too
     //   Create             "True" lets a missing file be created (tools and fixtures only)
     //   Database Password  the password; always the last key: its value runs to the end of the
@@ -30,9 +39,9 @@ public:
     //                      are taken as the same key.
     // Other keys (Provider, …) are accepted and ignored. The file is opened read-write and never
     // created unless asked (an existing empty file is refused too unless asked); a file that is
-    // not a database, a wrong password, a locked or unwritable database throw DbError and leave
-    // the connection closed. Opening an open connection closes it first. A connection is used by
-    // one thread at a time.
+    // not a database, a wrong password, a locked or unwritable database, or a folder where its
+    // journal cannot be made throw DbError and leave the connection closed. Opening an open connection closes
+    // it first. A connection is used by one thread at a time.
     void Open(const QString& connectionString);
     void OpenFile(const QString& path, const QString& password = {}, bool create = false);
     void Close();
@@ -64,6 +73,19 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_path;
+    FileCheck m_fileCheck;
 };
+
+// A value as a connection string carries it: unchanged when it holds no ';', quote or
+// surrounding blank, else in double quotes with each double quote doubled.
+QString QuoteConnectionValue(const QString& value);
+
+// The suffixes of the files SQLite keeps beside a database while it is in use.
+inline constexpr const char* kJournalSuffixes[] = {"-wal", "-shm", "-journal"};
+
+// Removes the journal files of `databasePath`: before a database file is created or copied
+// there, since a journal left from the file that was there before belongs to another database.
+// True when none is left.
+bool RemoveJournalFiles(const QString& databasePath);
 
 } // namespace db

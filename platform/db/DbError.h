@@ -19,17 +19,23 @@ public:
         kNoCurrentRecord,      // a field read at BOF/EOF
         kBadConnectionString,  // no data source, or an unknown form
         kBadParameterCount,    // bound values do not match the statement's placeholders
+        kForeignFile,          // a database, but not one the program accepts
+        kDamagedFile,          // a database that fails its integrity check
     };
 
-    DbError(int code, const QString& message)
-        : std::runtime_error(message.toStdString()), m_code(code), m_message(message) {}
+    // `systemErrno` is the operating system's error behind a failed file operation, 0 if none.
+    DbError(int code, const QString& message, int systemErrno = 0)
+        : std::runtime_error(message.toStdString()), m_code(code), m_message(message),
+          m_systemErrno(systemErrno) {}
 
     int Code() const { return m_code; }
     const QString& Message() const { return m_message; }
+    int SystemErrno() const { return m_systemErrno; }
 
 private:
     int m_code;
     QString m_message;
+    int m_systemErrno;
 };
 
 } // namespace db

@@ -2,6 +2,9 @@
 
 #include "platform/db/DbError.h"
 
+#include <algorithm>
+#include <bit>
+
 namespace db {
 namespace {
 
@@ -24,15 +27,50 @@ bool SameName(const QString& a, const QString& b) {
 
 } // namespace
 
+void CellBlocks::AddBlock() {
+    // Block b holds kFirstRows·4^b rows.
+    const std::size_t rows = kFirstRows << (2 * m_blocks.size());
+    std::vector<Variant>& block = m_blocks.emplace_back();
+    block.reserve(std::max<std::size_t>(rows * m_columns, 1));
+}
+
+const Variant& CellBlocks::At(std::size_t row, std::size_t column) const {
+    // Rows before block b: kFirstRows·(4^b − 1)/3, so the row is in block ⌊log4(⌊3·row/kFirstRows⌋ + 1)⌋.
+    const std::size_t x = 3 * row / kFirstRows + 1;
+    const std::size_t b = (static_cast<std::size_t>(std::bit_width(x)) - 1) / 2;
+    const std::size_t first = kFirstRows * ((std::size_t{1} << (2 * b)) - 1) / 3;
+    return m_blocks[b][(row - first) * m_columns + column];
+}
+
+void CellBlocks::Clear() {
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_count = 0;
+}
+
 Recordset::Recordset(QStringList names, QStringList declaredTypes, std::vector<std::vector<Variant>> rows)
-    : m_open(true), m_names(std::move(names)), m_types(std::move(declaredTypes)), m_rows(std::move(rows)) {}
+    : m_open(true), m_names(std::move(names)), m_types(std::move(declaredTypes)),
+      m_cells(static_cast<std::size_t>(m_names.size())) {
+    for (std::vector<Variant>& row : rows) {
+        row.resize(m_cells.Columns());
+        for (Variant& v : row)
+            m_cells.Add(std::move(v));
+    }
+    m_rowCount = static_cast<int>(m_cells.Rows());
+}
+
+Recordset::Recordset(QStringList names, QStringList declaredTypes, CellBlocks cells)
+    : m_open(true), m_names(std::move(names)), m_types(std::move(declaredTypes)), m_cells(std::move(cells)) {
+    m_rowCount =
+        m_cells.Columns() == static_cast<std::size_t>(m_names.size()) ? static_cast<int>(m_cells.Rows()) : 0;
+}
 
 void Recordset::Close() {
     m_open = false;
     m_names.clear();
     m_types.clear();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    m_cells.Clear();
+    m_rowCount = 0;
     m_pos = 0;
 }
 
@@ -41,7 +79,7 @@ bool Recordset::IsEOF() const {
 }
 
 bool Recordset::IsBOF() const {
-    return !m_open || m_rows.empty();
+    return !m_open || m_rowCount == 0;
 }
 
 void Recordset::MoveFirst() {
@@ -94,7 +132,7 @@ const Variant& Recordset::Field(int ordinal) const {
         throw DbError(DbError::kNoSuchField, QStringLiteral("no field at ordinal %1").arg(ordinal));
     if (IsEOF())
         throw DbError(DbError::kNoCurrentRecord, QStringLiteral("no current record"));
-    return m_rows[static_cast<size_t>(m_pos)][static_cast<size_t>(ordinal)];
+    return m_cells.At(static_cast<std::size_t>(m_pos), static_cast<std::size_t>(ordinal));
 }
 
 } // namespace db

@@ -6,14 +6,49 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace db {
+
+// The values of a result, row after row, in blocks that grow fourfold (the first holds 64 rows):
+// appending never moves a value already stored, and a large result costs a handful of
+// allocations, none per row or per number. Growing fourfold keeps all blocks together below
+// twice the largest, so that freeing a result does not make the C library hand its memory back
+// to the system, only to fault it in again for the next one.
+class CellBlocks {
+public:
+    explicit CellBlocks(std::size_t columns = 0) : m_columns(columns) {}
+
+    // Appends the next value (rows are filled left to right, one after another).
+    template <typename... Args> void Add(Args&&... args) {
+        if (m_blocks.empty() || m_blocks.back().size() == m_blocks.back().capacity())
+            AddBlock();
+        m_blocks.back().emplace_back(std::forward<Args>(args)...);
+        ++m_count;
+    }
+
+    std::size_t Columns() const { return m_columns; }
+    std::size_t Rows() const { return m_columns ? m_count / m_columns : 0; }
+    const Variant& At(std::size_t row, std::size_t column) const;
+    void Clear();
+
+private:
+    static constexpr std::size_t kFirstRows = 64;
+    void AddBlock();
+
+    std::size_t m_columns;
+    std::size_t m_count = 0;
+    std::vector<std::vector<Variant>> m_blocks;
+};
 
 class Recordset {
 public:
     Recordset() = default; // closed, no fields (what an INSERT/UPDATE/DELETE/DDL returns)
     Recordset(QStringList names, QStringList declaredTypes, std::vector<std::vector<Variant>> rows);
+    // `cells` holds one value per name in each row; a last row left incomplete is dropped.
+    Recordset(QStringList names, QStringList declaredTypes, CellBlocks cells);
 
     bool IsOpen() const { return m_open; }
     void Close();
@@ -22,7 +57,7 @@ public:
     bool IsBOF() const;
     void MoveFirst();
     void MoveNext(); // past the last row IsEOF() becomes true; throws DbError when already at EOF
-    int RecordCount() const { return static_cast<int>(m_rows.size()); }
+    int RecordCount() const { return m_rowCount; }
     int Position() const { return m_pos; }
 
     int FieldCount() const { return static_cast<int>(m_names.size()); }
@@ -42,7 +77,8 @@ private:
     bool m_open = false;
     QStringList m_names;
     QStringList m_types;
-    std::vector<std::vector<Variant>> m_rows;
+    CellBlocks m_cells;
+    int m_rowCount = 0;
     int m_pos = 0;
     long long m_rowsAffected = 0;
 };

@@ -1,6 +1,8 @@
 #include "platform/help/Help.h"
 
 #include "platform/help/HelpWindow.h"
+#include "platform/log/Log.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,12 +51,35 @@ bool HelpBook::Bind() {
             const QStringList parts = line.split(u'\t', Qt::SkipEmptyParts);
             bool ok = false;
             const quint32 id = parts.value(0).trimmed().toUInt(&ok, 0);
-            if (ok && parts.size() == 2)
-                m_pages.insert(id, parts.at(1).trimmed());
+            if (!ok || parts.size() != 2)
+                continue;
+            const QString page = QDir::cleanPath(parts.at(1).trimmed());
+            if (InsideFolder(page))
+                m_pages.insert(id, page);
+            else
+                qCInfo(vlog::io) << "help context" << id << "names a page outside the help folder:" << page;
         }
     }
     m_state = State::Bound;
     return true;
+}
+
+bool HelpBook::InsideFolder(const QString& page) const {
+    if (page.isEmpty() || QDir::isAbsolutePath(page))
+        return false;
+    const QString root = QDir::cleanPath(QDir(m_folder).absolutePath());
+    const QString path = QDir::cleanPath(root + u'/' + page);
+    if (!path.startsWith(root + u'/'))
+        return false;
+    // A link inside the folder may still lead out of it.
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() || canonical.startsWith(canonicalRoot + u'/');
+}
+
+QString HelpBook::MissingText() const {
+    return QStringLiteral("找不到帮助文件：%1")
+        .arg(QDir::toNativeSeparators(QDir(m_folder).filePath(kIndex)));
 }
 
 QUrl HelpBook::PageFor(quint32 context) const {
@@ -63,8 +88,11 @@ QUrl HelpBook::PageFor(quint32 context) const {
 }
 
 bool HelpBook::Request(QWidget* owner, unsigned command, quint32 context) {
-    if (!Bind())
+    if (!Bind()) {
+        if (command != HELP_QUIT)
+            ui::MessageBox(owner, MissingText(), QStringLiteral("信息提示"), ui::MB_ICONWARNING);
         return false;
+    }
     if (command == HELP_QUIT) {
         CurrentPresenter().Close();
         return true;

@@ -4,7 +4,9 @@
 // maps help context ids to pages ("<id><TAB><page>", '#' starts a comment line).
 //
 // The book is bound on its first request. When it cannot be bound (no folder, no index page),
-// that is remembered and every later request does nothing, as a missing help control did.
+// that is remembered: every later request only tells the user that the help is missing. A page
+// of contexts.txt must lie inside the folder; an entry naming anything else is ignored (its
+// context shows the default page).
 
 #include <QHash>
 #include <QString>
@@ -37,7 +39,8 @@ public:
     explicit HelpBook(QString folder);
 
     // Shows the page of `context` for HELP_CONTEXT, the default page for any other command,
-    // closes the help for HELP_QUIT. False when nothing was shown (the book could not be bound).
+    // closes the help for HELP_QUIT. False when nothing was shown (the book could not be bound,
+    // which a message box tells, except for HELP_QUIT).
     bool Request(QWidget* owner, unsigned command, quint32 context);
 
     // The page of `context`: its mapped page, or the default page for an unknown id.
@@ -46,9 +49,13 @@ public:
     bool IsBound() const { return m_state == State::Bound; }
     bool HasFailed() const { return m_state == State::Failed; }
 
+    // The message that tells the user the help is missing.
+    QString MissingText() const;
+
 private:
     enum class State { Unbound, Bound, Failed };
     bool Bind();
+    bool InsideFolder(const QString& page) const;
 
     QString m_folder;
     State m_state = State::Unbound;

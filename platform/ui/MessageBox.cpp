@@ -11,6 +11,9 @@ public:
     int Show(QWidget* parent, const QString& text, const QString& caption, unsigned type) override {
         QMessageBox box(parent);
         box.setWindowTitle(caption);
+        // A message box shows its text as it stands: texts from outside (a page from the
+        // network, a file name) must not be read as markup.
+        box.setTextFormat(Qt::PlainText);
         box.setText(text);
         switch (type & 0xF0) {
         case MB_ICONERROR:

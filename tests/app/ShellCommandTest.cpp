@@ -3,6 +3,7 @@
 
 #include "ShellSupport.h"
 
+#include "data/AppContext.h"
 #include "app/Base64.h"
 #include "data/DataFiles.h"
 #include "platform/help/Help.h"
@@ -14,13 +15,17 @@
 #include "platform/ui/Shell.h"
 #include "reports/PercentModeDlg.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include <map>
@@ -343,6 +348,31 @@ TEST_F(ShellTest, VersionCheck) {
               QStringLiteral("目前最新版本是V4.0.1 ()版。"));
 }
 
+TEST_F(ShellTest, VersionTextFromTheNetworkIsShownAsPlainText) {
+    net::ScriptedPages pages;
+    pages.AddPage("Veltora <a href='http://elsewhere.example'>3.0</a><img src=x>\n");
+    // The real message box this time: it must not read the page's text as markup.
+    ui::SetMessageBoxService(nullptr);
+    Qt::TextFormat format = Qt::RichText;
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                format = box->textFormat();
+                shown = box->text();
+                closer.stop();
+                box->buttons().first()->click();
+            }
+    });
+    closer.start(10);
+    frame->OnCmdMsg(32808);
+    ui::SetMessageBoxService(boxes.get());
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown,
+              QStringLiteral("目前最新版本是V<a href='http://elsewhere.example'>3.0</a><img src=x>版。"));
+}
+
 TEST_F(ShellTest, WebCommandsGoToOurAddresses) {
     ui::RecordingShell shell;
     frame->OnCmdMsg(32809);
@@ -370,6 +400,16 @@ TEST_F(ShellTest, HelpCommandsOpenPagesOfTheProgramDirectory) {
     frame->OnCmdMsg(57670); // help: the frame's own topic
     frame->WinHelp(0x20090, help::HELP_CONTEXT);
     EXPECT_EQ(help.pages, (QStringList{"index.html", "main.html", "index.html"}));
+}
+
+TEST_F(ShellTest, MissingHelpFolderSaysSo) {
+    HelpRecorder help;
+    frame->OnCmdMsg(1027);
+    frame->OnCmdMsg(57670);
+    EXPECT_TRUE(help.pages.isEmpty());
+    const QString text = QStringLiteral("找不到帮助文件：%1help/index.html").arg(data::AppDirectory());
+    EXPECT_EQ(boxes->Texts(), (QStringList{text, text}));
+    EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
 }
 
 TEST_F(ShellTest, QuickStartPrintSetupAndTheVersionAddress) {

@@ -78,17 +78,20 @@ TEST_F(ShellTest, CustomBackgroundKeepsItsProportions) {
     EXPECT_EQ(GreenPixels(img, QRect(0, 0, 300, 300 - 40)), 0);
 }
 
-TEST_F(ShellTest, BuiltInPictureIsStretchedAndAFailedPictureStillDrawsTheLine) {
+TEST_F(ShellTest, BuiltInPictureIsStretchedAndADamagedCustomFileFallsBackToIt) {
     EXPECT_EQ(view->GetBackground(), 0);
     EXPECT_TRUE(view->GetPicture().IsLoaded());
     Paint(*view, 200, 100); // stretched; nothing to check beyond not failing
 
+    // A damaged custom file falls back to the built-in background, without a word.
     WriteFile("tavrinbg.bmp", "this is no picture");
     CVeltoraView broken;
-    EXPECT_EQ(broken.GetBackground(), -1);
-    EXPECT_FALSE(broken.GetPicture().IsLoaded());
+    EXPECT_EQ(broken.GetBackground(), 0);
+    EXPECT_TRUE(broken.GetPicture().IsLoaded());
+    EXPECT_EQ(broken.GetPicture().m_Width, view->GetPicture().m_Width);
+    EXPECT_TRUE(boxes->Texts().isEmpty());
     const QImage img = Paint(broken, 300, 200);
-    EXPECT_NE(img.pixelColor(150, 50), QColor(Qt::black)); // the plain background was painted
+    EXPECT_NE(img.pixelColor(150, 50), QColor(Qt::black)); // the background was painted
     EXPECT_GT(GreenPixels(img, QRect(0, 160, 300, 40)), 20);
 }
 
@@ -124,12 +127,23 @@ TEST_F(ShellTest, CustomBackgroundIsKeptForLaterRuns) {
     ASSERT_EQ(files.Filters().size(), 1);
     EXPECT_TRUE(files.Filters()[0].startsWith("JPEG Files (*.jpg)|*.jpg|Bitmap Files (*.bmp)|*.bmp|"));
 
-    // A file that is no picture leaves everything as it was.
+    // A file that is no picture, or cannot be read, leaves everything as it was and says so.
     WriteFile("notes.txt", "plain text");
     files.SetNextAnswer(home.filePath("notes.txt"));
+    files.SetNextAnswer(home.filePath("missing.jpg"));
+    view->OnCmdMsg(32798);
     view->OnCmdMsg(32798);
     EXPECT_EQ(view->GetBackground(), 0);
     EXPECT_FALSE(QFile::exists(CVeltoraView::CustomBackgroundPath()));
+    ASSERT_EQ(boxes->Boxes().size(), 2u);
+    for (const auto& box : boxes->Boxes()) {
+        EXPECT_TRUE(box.text.startsWith(QStringLiteral("对不起，无法读取图片文件 ")))
+            << box.text.toStdString();
+        EXPECT_EQ(box.caption, QStringLiteral("信息提示"));
+        EXPECT_EQ(box.type, ui::MB_ICONWARNING);
+    }
+    EXPECT_TRUE(boxes->Boxes()[0].text.contains("notes.txt"));
+    boxes->Clear();
 
     const QByteArray png = TwoColourPng(40, 30);
     WriteFile("chosen.png", png);
@@ -143,6 +157,26 @@ TEST_F(ShellTest, CustomBackgroundIsKeptForLaterRuns) {
     CVeltoraView next;
     EXPECT_EQ(next.GetBackground(), -1);
     EXPECT_EQ(next.GetPicture().m_Width, 40);
+}
+
+TEST(BackgroundFilter, OffersOnlyFormatsTheProgramReads) {
+    const QString filter = CVeltoraView::BackgroundFilter();
+    EXPECT_FALSE(filter.contains("*.*") || filter.contains("wmf", Qt::CaseInsensitive));
+    EXPECT_TRUE(filter.contains("Gif Files (*.gif)|*.gif|")); // the program's own reader
+    // Every other pattern offered is a format the picture loader decodes.
+    const QStringList parts = filter.chopped(2).split(u'|');
+    for (int i = 1; i < parts.size(); i += 2)
+        for (const QString& pattern : parts[i].split(u';')) {
+            if (pattern == "*.gif")
+                continue;
+            QImage img(4, 4, QImage::Format_RGB32);
+            img.fill(Qt::green);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            ASSERT_TRUE(img.save(&buffer, pattern.mid(2).toLatin1().constData())) << pattern.toStdString();
+            EXPECT_FALSE(LoadPictureData(bytes).isNull()) << pattern.toStdString();
+        }
 }
 
 TEST(VeltoraDoc, TemplateStringAndNewDocument) {

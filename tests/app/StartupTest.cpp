@@ -1,59 +1,14 @@
 // Runs the real program offscreen on a scratch program directory and profile.
 
+#include "StartupSupport.h"
+
 #include "data/Schema.h"
 #include "platform/db/Connection.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QSettings>
-#include <QTemporaryDir>
 
 namespace {
-
-struct RunResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-class Startup : public ::testing::Test {
-protected:
-    QTemporaryDir home;   // VELTORA_HOME
-    QTemporaryDir config; // the profile's place
-
-    QString Db() const { return home.filePath("veltora.mdb"); }
-
-    RunResult Start() {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VELTORA_HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", config.path());
-        env.insert("VELTORA_SMOKE_TEST", "1");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
-        p.start(VELTORA_EXECUTABLE, {});
-        RunResult r;
-        if (!p.waitForFinished(30000)) {
-            p.kill();
-            p.waitForFinished();
-            return r;
-        }
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
-
-    QString StoredVersion() {
-        QSettings s(config.filePath("tavrin studio/Veltora.conf"), QSettings::IniFormat);
-        return s.value("Settings/Ver").toString();
-    }
-};
-
-const char* const kConnectFailed = "对不起，数据库连接失败！";
 
 TEST_F(Startup, ShippedDatabaseStartsAndRecordsTheDataVersion) {
     ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, Db()));

@@ -106,14 +106,17 @@ TEST_F(TipOfDayTest, FileWithoutATipEndsTheSearch) {
     EXPECT_TRUE(dlg.m_strTip.isEmpty());
 }
 
-TEST_F(TipOfDayTest, UnusablePositionReportsAReadError) {
-    WriteTips(QStringLiteral("一\n"));
+TEST_F(TipOfDayTest, NegativePositionStartsOverWithoutBlamingTheFile) {
+    WriteTips(QStringLiteral("一\n二\n"));
     NextShowing(); // stores the time stamp
     profile::WriteProfileInt(QStringLiteral("Tip"), QStringLiteral("FilePos"), -5);
     ui::ScriptedMessageBoxes boxes;
-    CTipOfDayDlg dlg;
-    EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("读取贴子文件发生错误")});
-    EXPECT_TRUE(dlg.m_strTip.isEmpty());
+    {
+        CTipOfDayDlg dlg;
+        EXPECT_TRUE(boxes.Texts().isEmpty());
+        EXPECT_EQ(dlg.m_strTip, QStringLiteral("一\n"));
+    }
+    EXPECT_EQ(profile::GetProfileInt(QStringLiteral("Tip"), QStringLiteral("FilePos"), -1), 3);
 }
 
 TEST_F(TipOfDayTest, CloseStoresTheStartUpChoiceEscapeDoesNot) {

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace {
@@ -77,11 +79,41 @@ TEST(Upgrade, AddsEveryMissingColumnInBothTablesAndFillsGrades) {
         EXPECT_EQ(rs.Field("grade").ToString(), "123"); // a short number gives a short code
         EXPECT_EQ(c.Execute("SELECT grade FROM tavrinKSK").Field(0).ToString(), "12010");
 
+        EXPECT_EQ(c.Execute("PRAGMA application_id").Field(0).ToInt64(), data::kApplicationId);
         // A second run finds nothing to do and succeeds.
         const int columns = Columns(c, "tavrinName").size() + Columns(c, "tavrinKSK").size();
         EXPECT_TRUE(data::UpgradeDatabase(c));
         EXPECT_EQ(Columns(c, "tavrinName").size() + Columns(c, "tavrinKSK").size(), columns);
     }
+}
+
+TEST(Upgrade, AFailureKeepsNothingOfIt) {
+    db::Connection c;
+    c.OpenFile(":memory:", {}, true);
+    MakeOldTables(c, {"kh", "grade"}, {"kh", "grade"});
+    // The score table's grade cannot be filled (it has no student numbers): the roster's new
+    // columns, added before, go too, and the file is not marked.
+    c.Execute("ALTER TABLE tavrinKSK DROP COLUMN studentid");
+    const data::UpgradeOutcome outcome = data::RunUpgrade(c);
+    ASSERT_TRUE(outcome.error.has_value());
+    EXPECT_FALSE(outcome.complete);
+    EXPECT_FALSE(Columns(c, "tavrinName").contains("kh"));
+    EXPECT_EQ(c.Execute("PRAGMA application_id").Field(0).ToInt(), 0);
+    EXPECT_EQ(sqlite3_get_autocommit(c.Handle()), 1);
+}
+
+TEST(Upgrade, AMissingTableLeavesTheUpgradeIncomplete) {
+    db::Connection c;
+    c.OpenFile(":memory:", {}, true);
+    c.Execute("CREATE TABLE tavrinName (id INTEGER, studentid TEXT)");
+    c.Execute("INSERT INTO tavrinName VALUES (1, '120100203')");
+    const data::UpgradeOutcome outcome = data::RunUpgrade(c);
+    EXPECT_FALSE(outcome.complete);
+    EXPECT_FALSE(outcome.error.has_value());
+    EXPECT_EQ(outcome.missingTables, QStringList{"tavrinKSK"});
+    // What is there is upgraded.
+    EXPECT_EQ(c.Execute("SELECT grade FROM tavrinName").Field(0).ToString(), "12010");
+    EXPECT_TRUE(Columns(c, "tavrinName").contains("ab"));
 }
 
 TEST(Upgrade, ShippedSchemaNeedsNothingAndMissingTablesAreReported) {

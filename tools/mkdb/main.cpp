@@ -1,4 +1,5 @@
-// Makes the database file the program ships: every table, the starting rows and the password.
+// Makes the database file the program ships: every table, the starting rows, the password and the
+// program's mark.
 //   mkdb [--keep-existing] <path>
 
 #include "data/Schema.h"
@@ -28,6 +29,11 @@ int main(int argc, char** argv) {
     }
     const QString temp = path + QStringLiteral(".new");
     QFile::remove(temp);
+    // Journals left beside either name belong to files that are gone: a new file must not meet them.
+    if (!db::RemoveJournalFiles(temp) || !db::RemoveJournalFiles(path)) {
+        std::fprintf(stderr, "mkdb: cannot remove the old journal files of %s\n", qPrintable(path));
+        return 1;
+    }
     try {
         CTextCipher cipher;
         const QString password = cipher.DecodeText(res::LoadString(106), res::LoadString(61000));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -143,6 +144,76 @@ TEST_F(DbTest, RecordsetNavigationAndErrors) {
     EXPECT_TRUE(empty.IsBOF());
     ASSERT_EQ(empty.FieldCount(), 2);
     EXPECT_EQ(empty.FieldName(0), "StudentId");
+}
+
+TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
+    // 5000 rows cross several storage blocks; texts repeat with different periods, and NULLs,
+    // integers, reals and texts share one column.
+    Recordset rs = conn.Execute(
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999) "
+                       "SELECT i, 'g' || (i % 7), CASE WHEN i % 3 = 0 THEN NULL ELSE '名' || i END, "
+                       "CASE i % 4 WHEN 0 THEN i WHEN 1 THEN i * 0.25 WHEN 2 THEN 'x' END FROM n"));
+    ASSERT_EQ(rs.RecordCount(), 5000);
+    for (int i = 0; !rs.IsEOF(); rs.MoveNext(), ++i) {
+        ASSERT_EQ(rs.Field(0).ToInt(), i);
+        ASSERT_EQ(rs.Field(1).ToString(), QStringLiteral("g%1").arg(i % 7));
+        ASSERT_EQ(rs.Field(2), i % 3 ? Variant(QStringLiteral("名%1").arg(i)) : Variant()) << i;
+        const Variant expected[] = {Variant(i), Variant(i * 0.25), Variant("x"), Variant()};
+        ASSERT_EQ(rs.Field(3), expected[i % 4]) << i;
+    }
+    // A value stays where it is while the record set moves on.
+    rs.MoveFirst();
+    const Variant& first = rs.Field(1);
+    rs.MoveNext();
+    EXPECT_EQ(first.ToString(), "g0");
+
+    // Rows handed over ready-made: a short row reads NULL for what it lacks.
+    Recordset made({QStringLiteral("a"), QStringLiteral("b")}, {}, {{1, "x"}, {2}});
+    made.MoveNext();
+    EXPECT_EQ(made.Field(0), Variant(2));
+    EXPECT_TRUE(made.Field(1).IsNull());
+}
+
+TEST_F(DbTest, TextsDecodeAsQtDoesAndStayIndependent) {
+    // Bytes as stored (BLOBs read as text): a BOM, a character beyond the basic plane, broken
+    // sequences, an embedded NUL; enough rows that each is decoded on its own.
+    const QList<QByteArray> samples = {"\xEF\xBB\xBF"
+                                       "abc",
+                                       "\xF0\x9F\x98\x80x",
+                                       "a\xC3",
+                                       "\xFF\xFEz",
+                                       QByteArray("n\0l", 3),
+                                       "张三"};
+    conn.Execute(QStringLiteral("CREATE TABLE t(i INTEGER, b BLOB)"));
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray& bytes = samples[i % samples.size()];
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(conn.Handle(), "INSERT INTO t VALUES (?, ?)", -1, &stmt, nullptr);
+        sqlite3_bind_int(stmt, 1, i);
+        sqlite3_bind_blob(stmt, 2, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(stmt), SQLITE_DONE);
+        sqlite3_finalize(stmt);
+    }
+    QString kept, neighbour;
+    {
+        Recordset rs = conn.Execute(QStringLiteral("SELECT b, i FROM t ORDER BY i"));
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            const QString text = rs.Field(0).ToString();
+            ASSERT_EQ(text, QString::fromUtf8(samples[rs.Field(1).ToInt() % samples.size()]));
+            ASSERT_EQ(text.utf16()[text.size()], u'\0');
+        }
+        rs.MoveFirst();
+        kept = rs.Field(0).ToString();
+        rs.MoveNext();
+        neighbour = rs.Field(0).ToString();
+        QString changed = rs.Field(0).ToString(); // changing a copy changes nothing else
+        changed.append(QStringLiteral("!!!")).prepend(u'<');
+        EXPECT_EQ(rs.Field(0).ToString(), QString::fromUtf8(samples[1]));
+    }
+    // Texts outlive their record set, and one that grows leaves the others alone.
+    kept.append(QString(100, u'x'));
+    EXPECT_EQ(kept, QString::fromUtf8(samples[0]) + QString(100, u'x'));
+    EXPECT_EQ(neighbour, QString::fromUtf8(samples[1]));
 }
 
 TEST_F(DbTest, RowsAffectedBelongsToTheStatement) {
@@ -301,6 +372,63 @@ TEST_F(FileDbTest, OpensOnlyRealDatabases) {
     EXPECT_FALSE(c.IsOpen());
     c.Open(QStringLiteral("Data Source=:memory:"));
     EXPECT_EQ(Scalar(c, QStringLiteral("SELECT str(7)")).ToString(), " 7"); // functions registered
+}
+
+TEST_F(FileDbTest, QuotedValuesNameAnyPath) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("a;b 'c\" d;")));
+    const QString path = dir.filePath(QStringLiteral("a;b 'c\" d;/x.mdb"));
+    {
+        Connection c;
+        c.OpenFile(path, {}, true);
+        c.Execute(QStringLiteral("CREATE TABLE t(a)"));
+    }
+    EXPECT_EQ(db::QuoteConnectionValue(QStringLiteral("/plain/x.mdb")), "/plain/x.mdb");
+    EXPECT_EQ(db::QuoteConnectionValue(QStringLiteral("a\"b;")), "\"a\"\"b;\"");
+    Connection c;
+    c.Open(QStringLiteral("Provider=x;Data Source=%1;Persist Security Info=False;Database Password=")
+               .arg(db::QuoteConnectionValue(path)));
+    EXPECT_EQ(c.Path(), path);
+    // Single quotes work too, as does a blank around the quoted value.
+    QString single = path;
+    single.replace(QLatin1Char('\''), QStringLiteral("''"));
+    c.Open(QStringLiteral("Data Source= '%1' ;Database Password=").arg(single));
+    EXPECT_EQ(c.Path(), path);
+
+    EXPECT_EQ(CodeOf([&] { c.Open(QStringLiteral("Data Source=\"%1;Database Password=").arg(path)); }),
+              DbError::kBadConnectionString); // never closed
+    EXPECT_EQ(CodeOf([&] { c.Open(QStringLiteral("Data Source=\"a\"b;Database Password=")); }),
+              DbError::kBadConnectionString); // text after the closing quote
+    EXPECT_FALSE(c.IsOpen());
+}
+
+TEST_F(FileDbTest, FileCheckRefusesBeforeAnythingIsWritten) {
+    const QString path = MakeDb("foreign.mdb");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    Connection c;
+    int checked = 0;
+    c.SetFileCheck([&](Connection& opened) {
+        ++checked;
+        // The check may read the file (the schema is known by now) …
+        EXPECT_EQ(Scalar(opened, QStringLiteral("SELECT count(*) FROM t")).ToInt(), 0);
+        throw DbError(DbError::kForeignFile, QStringLiteral("not ours"));
+    });
+    EXPECT_EQ(CodeOf([&] { c.OpenFile(path); }), DbError::kForeignFile);
+    EXPECT_EQ(checked, 1);
+    EXPECT_FALSE(c.IsOpen());
+    // … but the refused file is exactly as it was: not even its journal mode changed.
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    for (const char* suffix : db::kJournalSuffixes)
+        EXPECT_FALSE(QFile::exists(path + suffix)) << suffix;
+
+    c.SetFileCheck([&](Connection&) { ++checked; });
+    c.OpenFile(path);
+    EXPECT_EQ(checked, 2);
+    EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA journal_mode")).ToString(), "wal");
 }
 
 TEST_F(FileDbTest, ChecksThePassword) {

@@ -1,6 +1,7 @@
 // The help book: binding on the first request, the remembered failure, context pages.
 
 #include "platform/help/Help.h"
+#include "platform/ui/MessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -47,9 +48,10 @@ TEST(HelpBook, ContextPagesAndTheDefaultPage) {
     EXPECT_TRUE(book.IsBound());
 }
 
-TEST(HelpBook, AFailedBindingIsRemembered) {
+TEST(HelpBook, AFailedBindingIsRememberedAndSaysSo) {
     QTemporaryDir dir;
     Recorder shown;
+    ui::ScriptedMessageBoxes boxes;
     help::HelpBook book(dir.filePath("help"));
     EXPECT_FALSE(book.Request(nullptr, help::HELP_FINDER, 0));
     EXPECT_TRUE(book.HasFailed());
@@ -57,7 +59,33 @@ TEST(HelpBook, AFailedBindingIsRemembered) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("help"));
     Write(dir.filePath("help/index.html"), "<p>index</p>");
     EXPECT_FALSE(book.Request(nullptr, help::HELP_CONTEXT, 1));
+    EXPECT_FALSE(book.Request(nullptr, help::HELP_QUIT, 0)); // closing the help says nothing
     EXPECT_TRUE(shown.shown.isEmpty());
+    const QString text = QStringLiteral("找不到帮助文件：%1").arg(dir.filePath("help/index.html"));
+    EXPECT_EQ(boxes.Texts(), (QStringList{text, text}));
+    EXPECT_EQ(boxes.Boxes()[0].type, ui::MB_ICONWARNING);
+}
+
+TEST(HelpBook, ContextPagesStayInsideTheHelpFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("help"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("help/sub"));
+    Write(dir.filePath("help/index.html"), "<p>index</p>");
+    Write(dir.filePath("secret.txt"), "not help");
+    ASSERT_TRUE(QFile::link(dir.filePath("secret.txt"), dir.filePath("help/link.html")));
+    Write(dir.filePath("help/contexts.txt"), "1\tsub/../page.html\n2\t../secret.txt\n3\t/etc/passwd\n"
+                                             "4\tsub/../../secret.txt\n5\tlink.html\n6\tsub/deep.html\n"
+                                             "7\tfile:///etc/passwd\n");
+    help::HelpBook book(dir.filePath("help"));
+    Recorder shown;
+    for (quint32 id = 1; id <= 7; ++id)
+        EXPECT_TRUE(book.Request(nullptr, help::HELP_CONTEXT, id));
+    const QString help = QDir(dir.filePath("help")).absolutePath() + u'/';
+    QStringList pages;
+    for (const QUrl& url : shown.shown)
+        pages << url.toLocalFile().mid(help.size());
+    EXPECT_EQ(pages, (QStringList{"page.html", "index.html", "index.html", "index.html", "index.html",
+                                  "sub/deep.html", "file:/etc/passwd"}));
 }
 
 TEST(HelpBook, ShippedPagesCoverEveryMappedContext) {

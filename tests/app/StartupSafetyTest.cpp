@@ -1,0 +1,333 @@
+// The real program's care for its database file: ended by the system, started beside a journal
+// that is not the file's own, on a foreign, damaged, locked or unwritable file, on a full disk,
+// and from a directory whose name holds ';' and quotes.
+
+#include "StartupSupport.h"
+
+#include "data/Schema.h"
+#include "platform/db/Connection.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+void SetModified(const QString& path, const QDateTime& when) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+QStringList Journals(const QString& db) {
+    QStringList found;
+    for (const char* suffix : db::kJournalSuffixes)
+        if (QFile::exists(db + suffix))
+            found << suffix;
+    return found;
+}
+
+// The message the program showed, as the smoke mode writes it ("message: caption | text").
+bool Told(const RunResult& r, const QString& text) {
+    return r.err.contains(QStringLiteral(" | ") + text);
+}
+
+class StartupSafety : public Startup {
+protected:
+    // The shipped database as an older version left it: the roster and score table without the
+    // columns the upgrade adds, and without the program's mark.
+    void MakeOldDatabase(const QString& path) {
+        ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        db::Connection c;
+        c.OpenFile(path, "Tavrin#2008");
+        for (const char* table : {"tavrinName", "tavrinKSK"})
+            for (const char* column : {"kh", "xjType", "AB"})
+                c.Execute(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, column));
+        c.Execute("PRAGMA application_id=0");
+    }
+
+    static bool HasColumn(db::Connection& c, const QString& table, const QString& column) {
+        return !c.Execute(QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE name=? COLLATE NOCASE"),
+                          table, column)
+                    .IsEOF();
+    }
+
+    // A session that ended without closing its database (the shipped one): the file as it was
+    // then, and its write-ahead journal holding a grade the file has not (id 77, "崩溃前").
+    struct CrashedSession {
+        QByteArray file;
+        QByteArray wal;
+    };
+    static CrashedSession Crash() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("veltora.mdb");
+        EXPECT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        CrashedSession session;
+        db::Connection c;
+        c.OpenFile(path, "Tavrin#2008");
+        session.file = ReadFile(path); // WAL mode by now; the grade below goes to the journal
+        c.Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (77, '崩溃前', '12077')");
+        session.wal = ReadFile(path + "-wal");
+        EXPECT_FALSE(session.wal.isEmpty());
+        return session;
+    }
+
+    QString Grade(const QString& path, int id) {
+        db::Connection c;
+        c.OpenFile(path, "Tavrin#2008");
+        const db::Recordset rs = c.Execute("SELECT mydesc FROM tavrinGrade WHERE id=?", id);
+        return rs.IsEOF() ? QString() : rs.Field(0).ToString();
+    }
+};
+
+TEST_F(StartupSafety, TerminationSignalsEndTheRunCleanly) {
+    MakeOldDatabase(Db());
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        QProcess p;
+        Launch(p, home.path(), 2);
+        ASSERT_TRUE(p.waitForReadyRead(30000)) << signal;
+        ASSERT_TRUE(p.canReadLine() || p.waitForReadyRead(30000));
+        EXPECT_TRUE(p.readLine().startsWith("started: main window shown"));
+        // While it runs, the database has its write-ahead journal, holding the upgrade.
+        EXPECT_TRUE(QFile::exists(Db() + "-wal"));
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        const RunResult r = Finish(p);
+        EXPECT_EQ(r.exitCode, 0) << signal << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("ended: 0")) << signal;
+        EXPECT_EQ(Journals(Db()), QStringList()) << signal;
+    }
+    // The file alone holds everything: the upgrade's columns and the program's mark.
+    QTemporaryDir elsewhere;
+    const QString copy = elsewhere.filePath("copy.mdb");
+    ASSERT_TRUE(QFile::copy(Db(), copy));
+    db::Connection c;
+    c.OpenFile(copy, "Tavrin#2008");
+    EXPECT_TRUE(HasColumn(c, "tavrinName", "kh"));
+    EXPECT_TRUE(HasColumn(c, "tavrinKSK", "xjType"));
+    EXPECT_EQ(c.Execute("PRAGMA application_id").Field(0).ToInt64(), data::kApplicationId);
+    EXPECT_EQ(c.Execute("PRAGMA quick_check").Field(0).ToString(), "ok");
+    EXPECT_EQ(StoredVersion(), "20080101");
+}
+
+TEST_F(StartupSafety, JournalOfAReplacedFileIsSetAsideAndAJournalOfItsOwnIsApplied) {
+    const CrashedSession crashed = Crash();
+    const QDateTime crash = QDateTime::currentDateTime().addSecs(-3600);
+
+    // The file was then replaced by a backup: the journal is not its own.
+    ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, Db()));
+    QFile::setPermissions(Db(), QFile::ReadOwner | QFile::WriteOwner);
+    WriteFile(Db() + "-wal", crashed.wal);
+    SetModified(Db() + "-wal", crash);
+    SetModified(Db(), crash.addSecs(600));
+    RunResult r = Start();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(
+        r.err.contains(QStringLiteral("veltora.mdb-wal.%1.orphan").arg(crash.toString("yyyyMMdd-HHmmss"))))
+        << r.err.toStdString();
+    EXPECT_EQ(ReadFile(Db() + QStringLiteral("-wal.%1.orphan").arg(crash.toString("yyyyMMdd-HHmmss"))),
+              crashed.wal);
+    EXPECT_EQ(Grade(Db(), 77), ""); // the backup's rows, not the crashed session's
+    EXPECT_EQ(Journals(Db()), QStringList());
+
+    // The file the session crashed on, with its journal: the session's work is recovered.
+    QFile::remove(Db());
+    WriteFile(Db(), crashed.file);
+    WriteFile(Db() + "-wal", crashed.wal);
+    SetModified(Db(), crash.addSecs(-600));
+    SetModified(Db() + "-wal", crash);
+    r = Start();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_FALSE(r.err.contains("message:")) << r.err.toStdString();
+    EXPECT_EQ(Grade(Db(), 77), "崩溃前");
+}
+
+TEST_F(StartupSafety, ShippedDatabaseMakerRemovesJournalsOfTheOldFile) {
+    const CrashedSession crashed = Crash();
+    for (const char* name : {"veltora.mdb", "veltora.mdb.new"})
+        WriteFile(home.filePath(name) + "-wal", crashed.wal);
+    QProcess mkdb;
+    mkdb.start(VELTORA_MKDB, {Db()});
+    ASSERT_TRUE(mkdb.waitForFinished(30000));
+    EXPECT_EQ(mkdb.exitCode(), 0) << mkdb.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
+    EXPECT_EQ(Grade(Db(), 77), "");
+    db::Connection c;
+    c.OpenFile(Db(), "Tavrin#2008");
+    EXPECT_EQ(c.Execute("SELECT count(*) FROM tavrinKMK").Field(0).ToInt(), 9);
+    EXPECT_EQ(c.Execute("PRAGMA application_id").Field(0).ToInt64(), data::kApplicationId);
+}
+
+TEST_F(StartupSafety, ForeignDatabaseIsRefusedAndLeftAsItWas) {
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(Db().toUtf8().constData(), &raw), SQLITE_OK);
+        sqlite3_exec(raw,
+                     "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
+                     "CREATE TABLE tavrinKMK (id INTEGER, mydesc TEXT);"
+                     "INSERT INTO moz_places (url) VALUES ('https://example.org');",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+    }
+    const QByteArray before = ReadFile(Db());
+    const RunResult r = Start();
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(Told(r, QStringLiteral("%1\n这不是 Veltora 的数据库文件。").arg(kConnectFailed)))
+        << r.err.toStdString();
+    EXPECT_EQ(ReadFile(Db()), before);
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
+    EXPECT_EQ(StoredVersion(), "");
+}
+
+TEST_F(StartupSafety, DamagedDatabasesAreRefusedAndLeftAsTheyWere) {
+    const QByteArray shipped = ReadFile(VELTORA_SHIPPED_DATABASE);
+    int subjects = 0; // the page of the subjects' table
+    {
+        QTemporaryDir scratch;
+        const QString path = scratch.filePath("s.mdb");
+        WriteFile(path, shipped);
+        db::Connection c;
+        c.OpenFile(path, "Tavrin#2008");
+        subjects = c.Execute("SELECT rootpage FROM sqlite_master WHERE name='tavrinKMK'").Field(0).ToInt();
+    }
+    ASSERT_GT(subjects, 1);
+    const qsizetype page = qsizetype(subjects - 1) * 4096;
+    const struct {
+        const char* what;
+        std::function<void(QByteArray&)> mutate;
+        const char* reason;
+    } cases[] = {
+        {"header", [](QByteArray& b) { b[0] = 'X'; }, "数据库文件已损坏，或者不是数据库文件。"},
+        {"schema page", [](QByteArray& b) { b[100] = 0x03; }, "数据库文件已损坏（"},
+        {"page type", [&](QByteArray& b) { b[page] = 0x00; }, "数据库文件已损坏（"},
+        {"cell offset", // the message names the damage
+         [&](QByteArray& b) {
+             b[page + 8] = char(0xFF);
+             b[page + 9] = char(0xF0);
+         },
+         "数据库文件已损坏（On tree page "},
+        {"free space",
+         [&](QByteArray& b) {
+             b[page + 1] = 0x0F;
+             b[page + 2] = char(0xFF);
+         },
+         "数据库文件已损坏（"},
+        {"truncated", [&](QByteArray& b) { b.truncate(page + 4096); }, "数据库文件已损坏（"},
+    };
+    for (const auto& k : cases) {
+        QByteArray bytes = shipped;
+        k.mutate(bytes);
+        QFile::remove(Db());
+        WriteFile(Db(), bytes);
+        const RunResult r = Start();
+        EXPECT_NE(r.exitCode, 0) << k.what;
+        EXPECT_TRUE(Told(r, QStringLiteral("%1\n%2").arg(kConnectFailed, QString::fromUtf8(k.reason))))
+            << k.what << ": " << r.err.toStdString();
+        EXPECT_EQ(ReadFile(Db()), bytes) << k.what;
+        EXPECT_EQ(Journals(Db()), QStringList()) << k.what;
+    }
+}
+
+TEST_F(StartupSafety, ProgramDirectoryWithSemicolonAndQuotes) {
+    const QString dir = home.filePath("成绩;a'b\"c");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, dir + "/veltora.mdb"));
+    const RunResult r = Start(dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("main window shown"));
+    EXPECT_FALSE(r.err.contains("message:")) << r.err.toStdString();
+}
+
+TEST_F(StartupSafety, ALockedFileIsToldAtOpenAndAtUpgrade) {
+    // Another program writes to a file in rollback-journal mode: the program cannot even read it.
+    ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, Db()));
+    QFile::setPermissions(Db(), QFile::ReadOwner | QFile::WriteOwner);
+    {
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(Db().toUtf8().constData(), &other), SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(other, "PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        const RunResult r = Start();
+        sqlite3_close(other);
+        EXPECT_NE(r.exitCode, 0);
+        EXPECT_TRUE(Told(r, QStringLiteral("%1\n数据库正被另一个程序使用。").arg(kConnectFailed)))
+            << r.err.toStdString();
+    }
+
+    // In write-ahead mode it can read, but the upgrade cannot write: it is told, nothing of it
+    // is kept, the program runs on, and the next start tries again.
+    QFile::remove(Db());
+    MakeOldDatabase(Db());
+    db::Connection other;
+    other.OpenFile(Db(), "Tavrin#2008");
+    other.Execute("BEGIN IMMEDIATE");
+    RunResult r = Start();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(Told(r, QStringLiteral("对不起，数据库升级失败！\n数据库正被另一个程序使用。")))
+        << r.err.toStdString();
+    EXPECT_FALSE(HasColumn(other, "tavrinName", "kh"));
+    EXPECT_EQ(StoredVersion(), "");
+    other.Execute("ROLLBACK");
+    r = Start();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_FALSE(r.err.contains("message:")) << r.err.toStdString();
+    EXPECT_TRUE(HasColumn(other, "tavrinName", "kh"));
+    EXPECT_EQ(StoredVersion(), "20080101");
+}
+
+TEST_F(StartupSafety, AReadOnlyFolderIsToldAtOpen) {
+    ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, Db()));
+    const QByteArray before = ReadFile(Db());
+    // Root may write anywhere: the program then runs as nobody, as a user without the right would.
+    const bool asNobody = ::geteuid() == 0;
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                     QFile::WriteOther | QFile::ExeOther;
+    QFile::setPermissions(Db(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
+    QFile::setPermissions(config.path(), all);
+    QFile::setPermissions(home.path(),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const RunResult r = Start(home.path(), [asNobody] {
+        if (asNobody && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(97);
+    });
+    QFile::setPermissions(home.path(), all);
+    ASSERT_NE(r.exitCode, 97) << "cannot run as nobody";
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(Told(r, QStringLiteral("%1\n数据库文件所在的文件夹是只读的。").arg(kConnectFailed)))
+        << r.err.toStdString();
+    EXPECT_EQ(ReadFile(Db()), before);
+}
+
+TEST_F(StartupSafety, AFullDiskIsToldAtOpen) {
+    ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, Db()));
+    QFile::setPermissions(Db(), QFile::ReadOwner | QFile::WriteOwner);
+    // No file may grow past 1 KB: the journal the open needs cannot be written, as on a full disk.
+    const RunResult r = Start(home.path(), [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(Told(r, QStringLiteral("%1\n磁盘空间已满。").arg(kConnectFailed))) << r.err.toStdString();
+}
+
+} // namespace
