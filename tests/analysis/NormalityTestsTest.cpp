@@ -277,3 +277,19 @@ TEST_F(NormalityTest, AnExamWithoutScoresOrWithOneClassKeepsOneCell) {
     EXPECT_EQ(one->Grid().GetColumnCount(), 1);
     EXPECT_TRUE(boxes->Boxes().empty());
 }
+
+TEST_F(NormalityTest, ADatabaseFailureIsReportedAndTheTableStays) {
+    AddClass(1, {60, 70, 70, 80});
+    SetSubjects({1, 4}); // subject 4 has neither a name nor a score column
+    auto dlg = Open(kNormality);
+    ASSERT_EQ(dlg->SubjectBox()->count(), 2);
+    dlg->SubjectBox()->setCurrentIndex(1);
+    testwarnings::ExpectWarning cut(QStringLiteral("test cut short"));
+    Click(*dlg, ui::IDOK);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_TRUE(boxes->Texts()[0].startsWith(QStringLiteral("错误信息:")));
+    EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
+    EXPECT_EQ(dlg->Grid().GetRowCount(), 2);
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 0), QStringLiteral(" 1班"));
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 1), QString());
+}
