@@ -203,9 +203,7 @@ void CTeachEvalDlg::OnOK() {
     }
     DoDataExchange(true);
     // The chosen entry, or the entry whose text was typed in full.
-    QVariant subject = ChosenEntryData(*m_cbSubject);
-    if (!subject.isValid())
-        subject = m_cbSubject->itemData(m_cbSubject->findText(m_strSubject));
+    const QVariant subject = ChosenOrNamedEntryData(*m_cbSubject);
     if (!subject.isValid()) {
         ui::MessageBox(this, QStringLiteral("对不起，科目只能在列表中选择！"), m_strCaption,
                        ui::MB_OK | ui::MB_ICONINFORMATION);

@@ -12,3 +12,11 @@ QVariant ChosenEntryData(const QComboBox& combo) {
 bool HoldsListItem(const QComboBox& combo) {
     return combo.findText(combo.currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
 }
+
+QVariant ChosenOrNamedEntryData(const QComboBox& combo) {
+    const QVariant chosen = ChosenEntryData(combo);
+    if (chosen.isValid())
+        return chosen;
+    const int index = combo.findText(combo.currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return index >= 0 ? combo.itemData(index) : QVariant();
+}

@@ -12,3 +12,7 @@ QVariant ChosenEntryData(const QComboBox& combo);
 
 // Whether the box's text is the text of one of its entries.
 bool HoldsListItem(const QComboBox& combo);
+
+// The chosen entry's data, or else the data of the entry whose text the box holds in full (typed);
+// invalid when the text names no entry.
+QVariant ChosenOrNamedEntryData(const QComboBox& combo);

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Draws the program's own pictures with ImageMagick: the program icon (icon 128), the button icons
-# (icons 260, 261, 290, 291, 292), the tip-of-the-day header (bitmap 102), the splash picture
+# (icons 260, 261, 290, 291, 292, 296), the tip-of-the-day header (bitmap 102), the splash picture
 # (GIF 180), the about box's animation (GIF 176), the percentage dialog's animation (GIF 250) and
 # the score-history dialog's buttons and background.
 # Run by hand after changing it; its output under res/pictures/ is committed.
@@ -47,6 +47,12 @@ convert -size 20x20 xc:none \
     -stroke '#95a5a6' -draw 'line 7,14 12,14' -draw 'line 7,16 12,16' \
     -stroke none -fill '#2ecc71' -draw 'rectangle 15,9 16,10' \
     "$out/icon/292.png"
+# Distribution (296), 20 × 20: bars under a bell curve.
+convert -size 20x20 xc:none \
+    -fill '#5b8fd0' -stroke '#2c5a94' -strokewidth 1 \
+    -draw 'rectangle 2,14 5,18' -draw 'rectangle 6,8 9,18' -draw 'rectangle 10,6 13,18' -draw 'rectangle 14,12 17,18' \
+    -stroke '#d0392b' -strokewidth 1.5 -fill none -draw 'bezier 1,18 6,17 7,3 10,3 13,3 14,17 19,18' \
+    "$out/icon/296.png"
 
 # Tip of the day: a light bulb and "你知道吗……" across the top of the white panel.
 convert -size 400x56 xc:white \

@@ -5,8 +5,11 @@
 // The exam defaults to the lowest id, the subjects to all (at most 50). It writes the exam's valid
 // totals: sum1, sum2 and sum3 each become the total of the chosen subjects. With --exit-exam it
 // also evaluates the teaching effect from the exam to the exit exam, by both methods, for the
-// first chosen subject.
+// first chosen subject. The normality and significance tests run on the first chosen subject, the
+// qualifying lines on every chosen subject for each range and object.
 
+#include "analysis/NormalityTests.h"
+#include "analysis/QualifyLines.h"
 #include "analysis/TeachEval.h"
 #include "data/ExamChooser.h"
 #include "data/TextCipher.h"
@@ -350,6 +353,38 @@ int main(int argc, char** argv) {
                                            t);
             },
             false);
+
+        // The normality and significance tests of the first subject, every class and every pair.
+        const int highest = reports::HighestClass(conn, examId);
+        for (const int mode : {normality::kNormality, normality::kSignificance})
+            measure(
+                QStringLiteral("%1 s%2, %3 classes%4")
+                    .arg(normality::TestTitle(mode))
+                    .arg(subjects.front())
+                    .arg(highest)
+                    .arg(mode == normality::kSignificance
+                             ? QStringLiteral(", %1 pairs").arg(highest * (highest - 1) / 2)
+                             : QString()),
+                [&](CReportTable& t) {
+                    t = normality::TestTable(mode, highest);
+                    normality::RunTest(conn, mode, examId, subjects.front(), QString(), t);
+                },
+                false);
+
+        // The qualifying lines: every range with both objects, X 30 (60 % for the share of the
+        // full mark).
+        const QStringList lineRanges = qualify::RangeItems();
+        const QStringList objects = qualify::ObjectItems();
+        for (int range = qualify::kGradeTop; range <= qualify::kPercentOfFull; ++range)
+            for (const int object : {qualify::kCountByClass, qualify::kAverageByClass}) {
+                const int x = range == qualify::kPercentOfFull ? 60 : 30;
+                measure(
+                    qualify::QualifyTitle(QString(), lineRanges[range], x, objects[object]),
+                    [&](CReportTable& t) {
+                        qualify::ComputeQualifyLines(conn, cipher, context, {range, object, x}, t);
+                    },
+                    false);
+            }
 
         if (exitExamId != -1 && !subjects.empty()) {
             const int rows = reports::HighestClass(conn, exitExamId) + 1;
