@@ -186,7 +186,7 @@ CStudentListDlg::CStudentListDlg(QWidget* parent) : CAdminGridDlg(IDD, parent) {
 
     auto* panel = new QWidget(this);
     panel->setLayout(right);
-    panel->setFixedWidth(150);
+    panel->setFixedWidth(170);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(&m_Grid, 1);
     layout->addWidget(panel);
