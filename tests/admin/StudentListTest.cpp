@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTest>
 
 #include <functional>
 
@@ -135,6 +136,16 @@ TEST_F(StudentList, EditsAreStoredAtOnceOrRefusedWithTheOldTextBack) {
     EXPECT_EQ(Stored("class", id), cls);
 }
 
+TEST_F(StudentList, EnterMovesDownAndEscNeverCloses) {
+    Show(grade->name, grade->classes[0]);
+    const QString id = Grid().GetItemText(1, 0);
+    TypeIntoCell(Grid(), 1, 3, "Lee");
+    EXPECT_EQ(Stored("name", id), "'Lee'");
+    EXPECT_EQ(Grid().GetFocusCell().row, 2);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible());
+}
+
 TEST_F(StudentList, AddsAProposedNumberOnceAndNeverAnEmptyOne) {
     Show(grade->name, 0);
     Click(*dlg, CStudentListDlg::IDC_ADD);
@@ -203,7 +214,16 @@ TEST_F(StudentList, ImportsAWorkbookAndAFoxProTableAndCountsTheSecondRunAsFailed
     EXPECT_EQ(Stored("class||' '||quote(id)||' '||name", "020070146"), "'12 NULL 学生乙'");
     EXPECT_EQ(Stored("class||' '||name", "20070148"), "'99 ABCDEFGH'");
 
+    // An Access table: numbers and names cut to their bytes, a nine-digit number read as two digits.
+    files.SetNextAnswer(importtest::AccessFile("testV2000.mdb"));
+    table = "Table1";
+    mapping = {"A", "B", "", "C", "E"};
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入2条，有0条因失败未导入！");
+    EXPECT_EQ(Stored("name||' '||class||' '||id", "abcdefg"), "'hijklmno 2 33'");
+
     // A name typed into the map that is no column of the table: the error, nothing written.
+    table = "Sheet1$";
     files.SetNextAnswer(s_dir->filePath("rows.xls"));
     mapping = {"XH", "XM", "", "没有"};
     Db().Execute("DELETE FROM tavrinName WHERE studentid LIKE '0200%'");
