@@ -1,5 +1,7 @@
 #include "admin/ScoreEntryDlg.h"
 
+#include "admin/ImportRoad.h"
+#include "admin/ScoreImport.h"
 #include "controls/ComboChoice.h"
 #include "data/ExamChooser.h"
 #include "platform/log/Log.h"
@@ -268,7 +270,49 @@ void CScoreEntryDlg::PaintBands() {
 }
 
 void CScoreEntryDlg::OnImportScores() {
-    // The imports by student number and by name come with their own dialog.
+    if (m_nEntryMode == scoresheet::kByRoom || OnLoadScores() == 0)
+        return;
+    if (!m_Grid.IsEditable()) {
+        Message(QStringLiteral("本次考试的成绩已经锁定，不能导入！"), ui::MB_ICONINFORMATION);
+        return;
+    }
+    const int mode = m_nEntryMode == scoresheet::kByName ? IMPORT_SCORES_BY_NAME : IMPORT_SCORES_BY_NUMBER;
+    CImportSource source;
+    CImportFieldMapDlg map;
+    try {
+        if (RunImportRoad(this, mode, source, map) != ImportRoadEnd::Mapped)
+            return;
+        const QStringList texts = map.GetMappedTexts();
+        const scoreimport::MapProblem problem = scoreimport::CheckMapping(mode, texts);
+        if (problem != scoreimport::MapProblem::None) {
+            Message(scoreimport::MapProblemText(problem), ui::MB_ICONERROR);
+            return;
+        }
+        scoreimport::Target target;
+        target.examId = m_strExamId.toInt();
+        target.field = m_strSubjectField;
+        target.papers = m_papers;
+        target.cls = m_nClassOrRoom;
+        for (int r = 1; r < m_nRowCount; ++r)
+            target.students.push_back(
+                {RowKey(r), m_Grid.GetItemText(r, 0), m_Grid.GetItemText(r, 1), m_Grid.GetItemText(r, 2)});
+        scoreimport::ImportCount count;
+        {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            struct CursorGuard {
+                ~CursorGuard() { QApplication::restoreOverrideCursor(); }
+            } cursor;
+            count = scoreimport::ImportScores(data::Database(), source.Records(), mode, texts, target);
+        }
+        source.Close();
+        m_Grid.InvalidateRect();
+        Message(roster::ImportResultText(count), ui::MB_ICONINFORMATION);
+        OnLoadScores();
+    } catch (const db::DbError& e) {
+        // Nothing of the import stays: the grid still shows what the database holds.
+        qCInfo(vlog::io) << "score import stopped:" << e.Message();
+        ShowImportError(this, e);
+    }
 }
 
 void CScoreEntryDlg::OnGridBeginEdit(int, int) {

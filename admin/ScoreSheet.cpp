@@ -37,11 +37,6 @@ db::Variant OrNull(std::optional<double> v) {
     return v ? db::Variant(*v) : db::Variant();
 }
 
-bool IsScoreColumn(const QString& field) {
-    static const QRegularExpression scoreColumn(QStringLiteral("^[sS][0-9]{2}$"));
-    return scoreColumn.match(field).hasMatch();
-}
-
 // A score column name as it goes into a statement: only "sNN" passes.
 const QString& Checked(const QString& field) {
     if (!IsScoreColumn(field))
@@ -57,6 +52,11 @@ void ExpectOneRow(const db::Recordset& rs, long long key) {
 }
 
 } // namespace
+
+bool IsScoreColumn(const QString& field) {
+    static const QRegularExpression scoreColumn(QStringLiteral("^[sS][0-9]{2}$"));
+    return scoreColumn.match(field).hasMatch();
+}
 
 // ---- typed marks
 

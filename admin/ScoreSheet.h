@@ -53,6 +53,9 @@ bool BelowPass(double value, double fullMark);
 // A class typed into the class column: one or two digits.
 std::optional<int> CheckClass(const QString& typed);
 
+// Whether the text names a score column ("s03"): only such a name is formatted into a statement.
+bool IsScoreColumn(const QString& field);
+
 // ---- the exam's papers
 
 // A subject's two papers in one exam: full marks t1, t2 and weights t1w, t2w.

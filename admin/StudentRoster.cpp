@@ -1,0 +1,342 @@
+#include "admin/StudentRoster.h"
+
+#include "platform/db/Functions.h"
+#include "platform/db/Transaction.h"
+#include "platform/import/Source.h"
+#include "platform/text/Gbk.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace roster {
+
+namespace {
+
+std::optional<int> OptionalInt(const db::Variant& v) {
+    return v.IsNull() ? std::nullopt : std::optional<int>(v.ToInt());
+}
+
+QString Text(const db::Variant& v) {
+    return v.IsNull() ? QString() : v.ToString();
+}
+
+bool AllDigits(const QString& s) {
+    if (s.isEmpty())
+        return false;
+    for (const QChar c : s)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+// The grade's rows: the grade code is the leading part of the row's grade.
+QString GradeCondition() {
+    return QStringLiteral("substr(grade,1,?)=?");
+}
+
+// The stored columns of the grid's editable columns; only these reach a statement.
+QString ColumnName(int col) {
+    switch (col) {
+    case kColClass:
+        return QStringLiteral("class");
+    case kColNo:
+        return QStringLiteral("id");
+    case kColName:
+        return QStringLiteral("name");
+    case kColGender:
+        return QStringLiteral("gender");
+    case kColActive:
+        return QStringLiteral("active");
+    case kColAb:
+        return QStringLiteral("ab");
+    case kColType:
+        return QStringLiteral("xjtype");
+    case kColStream:
+        return QStringLiteral("worl");
+    default:
+        return {};
+    }
+}
+
+void ExpectOneRow(const db::Recordset& rs, long long rowid) {
+    if (rs.RowsAffected() != 1)
+        throw db::DbError(db::DbError::kNoCurrentRecord,
+                          QStringLiteral("roster row %1: %2 rows changed").arg(rowid).arg(rs.RowsAffected()));
+}
+
+} // namespace
+
+QString RosterRow::Text(int col) const {
+    const auto number = [](std::optional<int> v) { return v ? QString::asprintf("%1d", *v) : QString(); };
+    switch (col) {
+    case kColStudentId:
+        return studentId;
+    case kColClass:
+        return number(cls);
+    case kColNo:
+        return number(no);
+    case kColName:
+        return name;
+    case kColGender:
+        return gender;
+    case kColActive:
+        return active;
+    case kColAb:
+        return ab;
+    case kColType:
+        return type;
+    case kColStream:
+        return stream;
+    default:
+        return {};
+    }
+}
+
+bool IsSeniorGrade(const QString& gradeCode) {
+    return gradeCode.startsWith(u'1');
+}
+
+std::vector<RosterRow> ListStudents(db::Connection& connection, const QString& gradeCode, int cls) {
+    QString sql = QStringLiteral("SELECT rowid, studentid, class, id, name, gender, active, ab, xjType, worl "
+                                 "FROM tavrinName WHERE ") +
+                  GradeCondition();
+    std::vector<db::Variant> params{db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)};
+    if (cls > 0) {
+        sql += QStringLiteral(" AND class=?");
+        params.emplace_back(cls);
+    }
+    sql += QStringLiteral(" ORDER BY rowid");
+    std::vector<RosterRow> rows;
+    for (db::Recordset rs = connection.Execute(sql, params); !rs.IsEOF(); rs.MoveNext()) {
+        RosterRow row;
+        row.rowid = rs.Field(0).ToInt64();
+        row.studentId = Text(rs.Field(1));
+        row.cls = OptionalInt(rs.Field(2));
+        row.no = OptionalInt(rs.Field(3));
+        row.name = Text(rs.Field(4));
+        row.gender = Text(rs.Field(5));
+        row.active = Text(rs.Field(6));
+        row.ab = Text(rs.Field(7));
+        row.type = Text(rs.Field(8));
+        row.stream = Text(rs.Field(9));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+QStringList StudentTypeCodes(db::Connection& connection) {
+    QStringList codes{QString(), QString()};
+    db::Recordset rs =
+        connection.Execute(QStringLiteral("SELECT xjtype FROM tavrinXJLB ORDER BY rowid LIMIT 2"));
+    for (int i = 0; i < 2 && !rs.IsEOF(); ++i, rs.MoveNext())
+        codes[i] = Text(rs.Field(0)).left(2);
+    return codes;
+}
+
+QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, int cls) {
+    const QString prefix = gradeCode + QString::asprintf("%02d", cls);
+    int highest = 0;
+    for (db::Recordset rs = connection.Execute(
+             QStringLiteral("SELECT studentid FROM tavrinName WHERE substr(studentid,1,?)=?"),
+             static_cast<int>(prefix.size()), prefix);
+         !rs.IsEOF(); rs.MoveNext()) {
+        const QString seat = Text(rs.Field(0)).mid(prefix.size());
+        if (AllDigits(seat) && seat.size() <= 6)
+            highest = std::max(highest, seat.toInt());
+    }
+    return prefix + QString::asprintf("%02d", highest + 1);
+}
+
+bool StudentIdTaken(db::Connection& connection, const QString& studentId) {
+    return !connection
+                .Execute(QStringLiteral("SELECT 1 FROM tavrinName WHERE studentid=? LIMIT 1"), studentId)
+                .IsEOF();
+}
+
+std::optional<long long> AddStudent(db::Connection& connection, const QString& gradeCode, int cls,
+                                    const QString& studentId) {
+    const QString number = studentId.trimmed();
+    if (number.isEmpty() || StudentIdTaken(connection, number))
+        return std::nullopt;
+    connection.Execute(
+        QStringLiteral("INSERT INTO tavrinName(grade,studentid,class,active) VALUES(?,?,?,'是')"), gradeCode,
+        number, cls);
+    return connection.LastInsertId();
+}
+
+bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text) {
+    const QString column = ColumnName(col);
+    if (column.isEmpty())
+        return false;
+    db::Variant value;
+    if (col == kColClass || col == kColNo) {
+        const QString t = text.trimmed();
+        if (!AllDigits(t) || t.size() > 9)
+            return false;
+        const int n = t.toInt();
+        if (col == kColClass && n > 99)
+            return false;
+        value = db::Variant(n);
+    } else if (!text.isEmpty()) {
+        value = db::Variant(text);
+    }
+    ExpectOneRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET %1=? WHERE rowid=?").arg(column),
+                                    value, rowid),
+                 rowid);
+    return true;
+}
+
+void ClearStudents(db::Connection& connection, const QString& gradeCode, int cls) {
+    QString sql = QStringLiteral("DELETE FROM tavrinName WHERE ") + GradeCondition();
+    std::vector<db::Variant> params{db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)};
+    if (cls != 0) {
+        sql += QStringLiteral(" AND class=?");
+        params.emplace_back(cls);
+    }
+    connection.Execute(sql, params);
+}
+
+bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, int start, int count) {
+    if (start < 1 || count < 1)
+        return false;
+    std::vector<std::pair<long long, int>> classes;
+    for (db::Recordset rs = connection.Execute(
+             QStringLiteral("SELECT rowid, studentid FROM tavrinName WHERE ") + GradeCondition(),
+             static_cast<int>(gradeCode.size()), gradeCode);
+         !rs.IsEOF(); rs.MoveNext()) {
+        const QString slice = db::JetMid(Text(rs.Field(1)), start, count);
+        if (!AllDigits(slice))
+            return false;
+        classes.emplace_back(rs.Field(0).ToInt64(), slice.toInt());
+    }
+    db::Transaction transaction(connection);
+    for (const auto& [rowid, cls] : classes)
+        connection.Execute(QStringLiteral("UPDATE tavrinName SET class=? WHERE rowid=?"), cls, rowid);
+    transaction.Commit();
+    return true;
+}
+
+void NumberStudents(db::Connection& connection, const std::vector<long long>& rowids) {
+    db::Transaction transaction(connection);
+    int no = 1;
+    for (const long long rowid : rowids)
+        connection.Execute(QStringLiteral("UPDATE tavrinName SET id=? WHERE rowid=?"), no++, rowid);
+    transaction.Commit();
+}
+
+// ---- the roster import
+
+QString NumericStudentId(const db::Variant& value) {
+    if (value.Type() == db::VariantType::Integer || value.Type() == db::VariantType::Real) {
+        const double d = value.ToDouble();
+        if (d >= 0 && d < 1e15 && std::floor(d) == d)
+            return QString::asprintf("%09lld", static_cast<long long>(d));
+    }
+    return value.IsNull() ? QString() : value.ToString();
+}
+
+QString ImportResultText(const ImportCount& count) {
+    return QString::asprintf("成功倒入%1d条，有%1d条因失败未导入！", count.written, count.failed);
+}
+
+std::optional<int> TwoDigitNumber(const QString& text) {
+    if (text.isEmpty() || !AllDigits(text.left(1)))
+        return std::nullopt;
+    if (text.size() > 1 && !AllDigits(text.mid(1, 1)))
+        return std::nullopt;
+    return text.left(2).toInt();
+}
+
+namespace {
+
+// The roster columns the map's rows fill, row 1 first, with the byte limit of each text.
+struct Target {
+    const char* column;
+    int maxBytes; // 0: no cut
+    bool number;
+};
+constexpr Target kTargets[] = {
+    {"studentid", 0, false}, {"name", 8, false}, {"gender", 2, false}, {"class", 0, true},   {"id", 0, true},
+    {"active", 2, false},    {"worl", 2, false}, {"ab", 1, false},     {"xjType", 2, false},
+};
+constexpr int kTargetCount = static_cast<int>(std::size(kTargets));
+
+} // namespace
+
+ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
+                         const QString& gradeCode) {
+    std::vector<int> fields(kTargetCount, -1);
+    QString columns = QStringLiteral("grade");
+    QString marks = QStringLiteral("?");
+    for (int t = 0; t < kTargetCount; ++t) {
+        const QString name = mapTexts.value(t).trimmed();
+        if (name.isEmpty())
+            continue;
+        fields[t] = source.FieldIndex(name);
+        if (fields[t] < 0)
+            throw db::DbError(db::DbError::kNoSuchField,
+                              QStringLiteral("数据来源中没有名为“%1”的字段。").arg(name));
+        columns += u',' + QString::fromLatin1(kTargets[t].column);
+        marks += QStringLiteral(",?");
+    }
+    const bool numericKey = fields[0] >= 0 && importsrc::ClassOfType(source.FieldType(fields[0])) ==
+                                                  importsrc::ColumnClass::Numeric;
+    const QString sql = QStringLiteral("INSERT INTO tavrinName(%1) VALUES(%2)").arg(columns, marks);
+
+    ImportCount count;
+    db::Transaction transaction(connection);
+    for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
+        std::vector<db::Variant> values{db::Variant(gradeCode)};
+        QString number;
+        bool refused = fields[0] < 0;
+        for (int t = 0; t < kTargetCount && !refused; ++t) {
+            if (fields[t] < 0)
+                continue;
+            const db::Variant& field = source.Field(fields[t]);
+            QString text = field.IsNull() ? QString() : field.ToString();
+            if (t == 0 && numericKey)
+                text = NumericStudentId(field);
+            if (!text::CharactersOutsideGbk(text).isEmpty()) {
+                refused = true;
+                break;
+            }
+            db::Variant value;
+            if (kTargets[t].number) {
+                if (const std::optional<int> n = TwoDigitNumber(text))
+                    value = db::Variant(*n);
+            } else if (!field.IsNull() && text != QLatin1String("NULL")) {
+                if (t == 0 && text::GbkLength(text) > 9)
+                    text = text.trimmed();
+                if (t == 1) {
+                    text = text::CutToGbkBytes(text, 8);
+                    while (text.endsWith(u' '))
+                        text.chop(1);
+                }
+                if (kTargets[t].maxBytes > 0 && t > 1)
+                    text = text::CutToGbkBytes(text, kTargets[t].maxBytes);
+                value = db::Variant(text);
+            }
+            if (t == 0) {
+                number = value.IsNull() ? QString() : text;
+                if (number.trimmed().isEmpty() || StudentIdTaken(connection, number))
+                    refused = true;
+            }
+            values.push_back(value);
+        }
+        if (refused) {
+            ++count.failed;
+            continue;
+        }
+        try {
+            connection.Execute(sql, values);
+            ++count.written;
+        } catch (const db::DbError&) {
+            ++count.failed;
+        }
+    }
+    transaction.Commit();
+    return count;
+}
+
+} // namespace roster

@@ -1,0 +1,111 @@
+#pragma once
+// The student roster (tavrinName) without widgets: listing a grade or a class, adding a student
+// under a proposed number, cell edits, clearing, the class taken from the student number,
+// numbering a class, and the roster import. The student number is the roster's key: the program
+// keeps it unique and non-empty. Rows are changed by their rowid, read when they were listed.
+// Routines that read or write throw db::DbError unless they say otherwise.
+
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace roster {
+
+// The roster grid's columns.
+enum Column {
+    kColStudentId = 0,
+    kColClass = 1,
+    kColNo = 2,
+    kColName = 3,
+    kColGender = 4,
+    kColActive = 5,
+    kColAb = 6,
+    kColType = 7,
+    kColStream = 8,
+};
+
+struct RosterRow {
+    long long rowid = 0;
+    QString studentId;
+    std::optional<int> cls;
+    std::optional<int> no; // the number within the class (id)
+    QString name;
+    QString gender;
+    QString active;
+    QString ab;
+    QString type;
+    QString stream;
+    // The grid text of column `col` ("%1d" for class and number, empty for NULL).
+    QString Text(int col) const;
+};
+
+// A grade code beginning with "1" is a senior grade, which has the stream column.
+bool IsSeniorGrade(const QString& gradeCode);
+
+// The rows of the grade (class 0) or of one class, in the roster's own order.
+std::vector<RosterRow> ListStudents(db::Connection& connection, const QString& gradeCode, int cls);
+
+// The first two characters of the first two student categories; empty texts when there are fewer.
+QStringList StudentTypeCodes(db::Connection& connection);
+
+// The number proposed for a new student of the class: grade code, two-digit class and the seat
+// after the highest seat (numerically) of the class's numbers, or 01 when there is none.
+QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, int cls);
+
+// Whether some roster row has the number.
+bool StudentIdTaken(db::Connection& connection, const QString& studentId);
+
+// Adds an active student of the class with the number (trimmed) and returns its rowid; nothing
+// is added, and nothing returned, for an empty number or one already on the roster.
+std::optional<long long> AddStudent(db::Connection& connection, const QString& gradeCode, int cls,
+                                    const QString& studentId);
+
+// A cell edit of row `rowid`: class an integer 0..99, number an integer of at least 0, and the text
+// columns (emptied: NULL). False, with nothing stored, for a text the column does not take.
+bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text);
+
+// Deletes the class's rows, or the grade's for class 0.
+void ClearStudents(db::Connection& connection, const QString& gradeCode, int cls);
+
+// Sets every student's class of the grade from `count` characters of the number starting at
+// character `start` (from 1), in one transaction. False, with nothing changed, when some
+// student's slice is not all digits.
+bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, int start, int count);
+
+// Numbers the rows 1, 2, … in the order given, in one transaction.
+void NumberStudents(db::Connection& connection, const std::vector<long long>& rowids);
+
+// ---- the roster import
+
+struct ImportCount {
+    int written = 0;
+    int failed = 0;
+};
+
+// "成功倒入%1d条，有%1d条因失败未导入！" with the counts.
+QString ImportResultText(const ImportCount& count);
+
+// The student number of a numeric source column: a whole number, zero-padded to nine digits
+// (20070145 gives "020070145"), since a number cannot keep a junior number's leading 0. Other
+// values give their text.
+QString NumericStudentId(const db::Variant& value);
+
+// The class and the number within the class as the import reads them: the first two characters
+// must be digits (a single digit will do), so "12" and "123" give 12, "3班" and "A" nothing.
+std::optional<int> TwoDigitNumber(const QString& text);
+
+// Inserts one roster row of the grade per source row, from the columns the map's nine texts name
+// (学号, 姓名, 性别, 班级, 序号, 在读, 文理, AB班, 类别; empty: not imported), with the byte
+// limits of the roster's columns cut on character boundaries. A row with an empty number, a
+// number already on the roster (earlier rows of the source included) or a text the code page
+// cannot hold is counted as failed and skipped. All rows go in one transaction: a mapped name
+// that is no column of the source throws db::DbError before anything is written.
+ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
+                         const QString& gradeCode);
+
+} // namespace roster

@@ -1,0 +1,154 @@
+// The score-entry dialog's 分数导入 on real files: by student number from a workbook, by name and
+// class from a FoxPro table, the grid reloaded with the recomputed totals, and the stops before
+// anything is written (a locked exam, a key or paper typed by hand, a cancelled road).
+#include "AdminBSupport.h"
+
+#include "admin/ImportFieldMapDlg.h"
+#include "admin/ScoreEntryDlg.h"
+#include "admin/TablePickDlg.h"
+#include "platform/ui/FileDialog.h"
+#include "tests/platform/import/SourceFiles.h"
+
+#include <QComboBox>
+#include <QSpinBox>
+
+namespace adminb {
+namespace {
+
+class ScoreImport : public AdminBTest {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(s_dir->isValid());
+        importtest::MakeSources(s_dir->path(), {"rows.xls:40", "rows.dbf:40"});
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    void SetUp() override {
+        AdminBTest::SetUp();
+        for (const fixtures::ExamInfo& e : school.exams)
+            if (!e.grade.startsWith(u'1') && e.yjcd.isEmpty() && !exam)
+                exam = &e;
+        ASSERT_NE(exam, nullptr);
+        cls = GradeOf(*exam).classes[0];
+        Db().Execute("UPDATE tavrinKMWGT SET t1=100, t2=60, t1w=1, t2w=0.5 WHERE kmfld='s03'");
+        ui::SetDialogRunner([this](ui::Dialog& d) -> int {
+            Open(d);
+            if (auto* pick = dynamic_cast<CTablePickDlg*>(&d)) {
+                pick->SetSelection("Sheet1$");
+                return ui::IDOK;
+            }
+            if (auto* map = dynamic_cast<CImportFieldMapDlg*>(&d)) {
+                for (int row = 1; row <= mapping.size(); ++row)
+                    if (!mapping.at(row - 1).isEmpty())
+                        EditCell(map->GetGrid(), row, 1, mapping.at(row - 1));
+                Click(*map, ui::IDOK);
+                return map->result();
+            }
+            return ui::IDCANCEL;
+        });
+    }
+    void TearDown() override {
+        dlg.reset();
+        ui::SetDialogRunner({});
+        AdminBTest::TearDown();
+    }
+    void OpenAndChoose(int mode, const fixtures::ExamInfo& e, int number) {
+        dlg = std::make_unique<CScoreEntryDlg>();
+        dlg->SetEntryMode(mode);
+        Open(*dlg);
+        ASSERT_TRUE(Choose(dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM), EntryOf(e)));
+        ASSERT_TRUE(Choose(dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT), "英语"));
+        dlg->GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(number);
+    }
+    // The class's score rows in student-number order.
+    std::vector<long long> ClassRows() {
+        std::vector<long long> keys;
+        for (db::Recordset rs = Db().Execute(
+                 "SELECT rowid FROM tavrinKSK WHERE id=? AND class=? ORDER BY studentid", exam->id, cls);
+             !rs.IsEOF(); rs.MoveNext())
+            keys.push_back(rs.Field(0).ToInt64());
+        return keys;
+    }
+    QString Stored(long long key) {
+        return Scalar("SELECT quote(s031)||' '||quote(s032)||' '||quote(s03) FROM tavrinKSK WHERE rowid=?",
+                      {key});
+    }
+
+    static std::unique_ptr<QTemporaryDir> s_dir;
+    const fixtures::ExamInfo* exam = nullptr;
+    int cls = 0;
+    std::unique_ptr<CScoreEntryDlg> dlg;
+    QStringList mapping;
+    ui::ScriptedFileDialogs files;
+};
+std::unique_ptr<QTemporaryDir> ScoreImport::s_dir;
+
+TEST_F(ScoreImport, ByNumberFromAWorkbookWritesTheFoundRowsAndReloadsTheTotals) {
+    // The class's students take the workbook's numbers 020000001 …; the last one is not in it.
+    const std::vector<long long> keys = ClassRows();
+    ASSERT_GE(keys.size(), 3u);
+    for (size_t k = 0; k < keys.size(); ++k)
+        Db().Execute("UPDATE tavrinKSK SET studentid=? WHERE rowid=?",
+                     k + 1 < keys.size() ? QString::asprintf("0200%05d", int(k + 1)) : QString("029999999"),
+                     keys[k]);
+    const QString last = Stored(keys.back());
+
+    OpenAndChoose(0, *exam, cls);
+    files.SetNextAnswer(s_dir->filePath("rows.xls"));
+    mapping = {"XH[C]", "P1[N]", "P2[N]"};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    const int found = static_cast<int>(keys.size()) - 1;
+    EXPECT_EQ(BoxTexts().back(), QString::asprintf("成功倒入%d条，有0条因失败未导入！", found));
+    // Row k of the workbook: P1 = k % 101, P2 = (k * 7) % 51 + 0.5; the total P1 + P2 / 2.
+    EXPECT_EQ(Stored(keys[0]), "1.0 7.5 4.75");
+    EXPECT_EQ(Stored(keys[1]), "2.0 14.5 9.25");
+    EXPECT_EQ(Stored(keys.back()).section(' ', 0, 1), last.section(' ', 0, 1));
+    // The grid shows what was written.
+    EXPECT_EQ(dlg->GetGrid().GetItemText(1, 5), "  1.00");
+    EXPECT_EQ(dlg->GetGrid().GetItemText(1, 4), "  4.75");
+}
+
+TEST_F(ScoreImport, ByNameAndClassFromAFoxProTable) {
+    // Row k of the table: 学生k in class k % 20 + 1.
+    const std::vector<long long> keys = ClassRows();
+    const int k = cls - 1;
+    Db().Execute("UPDATE tavrinKSK SET name=? WHERE rowid=?", QString("学生%1").arg(k), keys[0]);
+    Db().Execute("UPDATE tavrinKSK SET name=? WHERE rowid=?", QString("学生%1").arg(k + 1), keys[1]);
+
+    OpenAndChoose(2, *exam, cls);
+    files.SetNextAnswer(s_dir->filePath("rows.dbf"));
+    mapping = {"XM[C]", "BJ[N]", "", "P2[N]"};
+    const QString before = Stored(keys[0]).section(' ', 0, 0);
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入1条，有0条因失败未导入！");
+    EXPECT_EQ(Stored(keys[0]).section(' ', 0, 1), before + QString(" %1").arg((k * 7) % 51 + 0.5, 0, 'f', 1));
+}
+
+TEST_F(ScoreImport, StopsBeforeWritingForALockedExamATypedTextOrACancelledRoad) {
+    const QString before = Scalar(
+        "SELECT group_concat(quote(s031)||quote(s032)||quote(s03)) FROM tavrinKSK WHERE id=?", {exam->id});
+    OpenAndChoose(0, *exam, cls);
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT); // no file chosen
+    EXPECT_TRUE(BoxTexts().isEmpty());
+
+    files.SetNextAnswer(s_dir->filePath("rows.xls"));
+    mapping = {"XH[C]", "P1", ""};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "对不起，I卷和II卷字段必须从列表中选择！");
+    files.SetNextAnswer(s_dir->filePath("rows.xls"));
+    mapping = {"XH", "P1[N]", ""};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "对不起，学号字段必选！");
+
+    Db().Execute("UPDATE tavrinKSLB SET yjcd='Y' WHERE id=?", exam->id);
+    OpenAndChoose(0, *exam, cls);
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "本次考试的成绩已经锁定，不能导入！");
+    EXPECT_EQ(Scalar("SELECT group_concat(quote(s031)||quote(s032)||quote(s03)) FROM tavrinKSK WHERE id=?",
+                     {exam->id}),
+              before);
+}
+
+} // namespace
+} // namespace adminb

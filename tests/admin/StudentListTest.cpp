@@ -1,0 +1,237 @@
+// The roster dialog as a user works it: listing a grade or a class, cell edits stored at once or
+// refused with the old text back, adding, clearing, classes from the numbers, numbering, and the
+// roster import from real workbooks and FoxPro tables.
+#include "AdminBSupport.h"
+
+#include "admin/ImportFieldMapDlg.h"
+#include "admin/StudentListDlg.h"
+#include "admin/TablePickDlg.h"
+#include "platform/ui/FileDialog.h"
+#include "tests/platform/import/SourceFiles.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+
+#include <functional>
+
+namespace adminb {
+namespace {
+
+class StudentList : public AdminBTest {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(s_dir->isValid());
+        importtest::MakeSources(s_dir->path(), {"school.xls", "stu.dbf", "rows.xls:40", "rows.dbf:40"});
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    void SetUp() override {
+        AdminBTest::SetUp();
+        grade = &school.grades[0];
+        ui::SetDialogRunner([this](ui::Dialog& d) -> int {
+            Open(d);
+            if (auto* add = dynamic_cast<CNewStudentDlg*>(&d)) {
+                if (newNumber.isNull())
+                    return ui::IDCANCEL;
+                add->findChild<QLineEdit*>()->setText(newNumber);
+                add->OnOK();
+                return ui::IDOK;
+            }
+            if (auto* code = dynamic_cast<CClassCodeDlg*>(&d)) {
+                code->OnOK();
+                return ui::IDOK;
+            }
+            if (auto* pick = dynamic_cast<CTablePickDlg*>(&d)) {
+                pick->SetSelection(table);
+                return ui::IDOK;
+            }
+            if (auto* map = dynamic_cast<CImportFieldMapDlg*>(&d)) {
+                for (int row = 1; row <= mapping.size(); ++row)
+                    if (!mapping.at(row - 1).isEmpty())
+                        EditCell(map->GetGrid(), row, 1, mapping.at(row - 1));
+                Click(*map, ui::IDOK);
+                return map->result();
+            }
+            return ui::IDCANCEL;
+        });
+        dlg = std::make_unique<CStudentListDlg>();
+        Open(*dlg);
+    }
+    void TearDown() override {
+        dlg.reset();
+        ui::SetDialogRunner({});
+        AdminBTest::TearDown();
+    }
+    CGridCtrl& Grid() { return dlg->GetGrid(); }
+    void Show(const QString& gradeText, int cls) {
+        auto* box = dlg->GetDlgItem<QComboBox>(CStudentListDlg::IDC_GRADE);
+        if (!Choose(box, gradeText))
+            box->setEditText(gradeText);
+        dlg->GetDlgItem<QSpinBox>(CStudentListDlg::IDC_CLASS)->setValue(cls);
+        Click(*dlg, CStudentListDlg::IDC_LIST);
+    }
+    QString Stored(const QString& col, const QString& studentId) {
+        return Scalar("SELECT quote(" + col + ") FROM tavrinName WHERE studentid=?", {studentId});
+    }
+
+    static std::unique_ptr<QTemporaryDir> s_dir;
+    const fixtures::GradeInfo* grade = nullptr;
+    std::unique_ptr<CStudentListDlg> dlg;
+    QString newNumber;
+    QString table;
+    QStringList mapping;
+    ui::ScriptedFileDialogs files;
+};
+std::unique_ptr<QTemporaryDir> StudentList::s_dir;
+
+TEST_F(StudentList, ListsAGradeOrAClassWithTheStreamColumnOnlyForSeniors) {
+    const fixtures::GradeInfo* junior = nullptr;
+    const fixtures::GradeInfo* senior = nullptr;
+    for (const fixtures::GradeInfo& g : school.grades)
+        (g.code.startsWith(u'1') ? senior : junior) = &g;
+    ASSERT_TRUE(junior && senior);
+    Show(junior->name, 0);
+    EXPECT_EQ(Grid().GetColumnCount(), 8);
+    EXPECT_EQ(Grid().GetRowCount() - 1, junior->students);
+    Show(senior->name, senior->classes[0]);
+    EXPECT_EQ(Grid().GetColumnCount(), 9);
+    EXPECT_EQ(Grid().GetItemText(0, 8), "文理");
+    EXPECT_EQ(GridColumn(Grid(), 1),
+              QStringList(Grid().GetRowCount() - 1, QString::number(senior->classes[0])));
+    Show(senior->name, 98);
+    EXPECT_EQ(Grid().GetRowCount(), 1);
+
+    // A text that names no grade is refused before anything happens.
+    Show("没有的年级", 0);
+    EXPECT_EQ(BoxTexts().back(), "对不起，请先选择年级！");
+    Click(*dlg, CStudentListDlg::IDC_CLEAR);
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().count("对不起，请先选择年级！"), 3);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), school.students);
+}
+
+TEST_F(StudentList, EditsAreStoredAtOnceOrRefusedWithTheOldTextBack) {
+    Show(grade->name, grade->classes[0]);
+    const QString id = Grid().GetItemText(1, 0);
+    ASSERT_TRUE(EditCell(Grid(), 1, 3, "新名字"));
+    EXPECT_EQ(Stored("name", id), "'新名字'");
+    ASSERT_TRUE(EditCell(Grid(), 1, 3, ""));
+    EXPECT_EQ(Stored("name", id), "NULL");
+    ASSERT_TRUE(EditCell(Grid(), 1, 4, "女"));
+    EXPECT_EQ(Stored("gender", id), "'女'");
+    ASSERT_TRUE(EditCell(Grid(), 1, 2, "17"));
+    EXPECT_EQ(Stored("id", id), "17");
+
+    const QString cls = Grid().GetItemText(1, 1);
+    for (const QString& bad : {QString("100"), QString(""), QString("x")}) {
+        EditCell(Grid(), 1, 1, bad);
+        EXPECT_EQ(Grid().GetItemText(1, 1), cls);
+        EXPECT_EQ(BoxTexts().back(), "对不起，数据更新失败！");
+    }
+    EditCell(Grid(), 1, 3, "一二三四五");
+    EXPECT_EQ(Grid().GetItemText(1, 3), "");
+    EXPECT_EQ(Stored("class", id), cls);
+}
+
+TEST_F(StudentList, EnterMovesDownAndEscNeverCloses) {
+    Show(grade->name, grade->classes[0]);
+    const QString id = Grid().GetItemText(1, 0);
+    TypeIntoCell(Grid(), 1, 3, "Lee");
+    EXPECT_EQ(Stored("name", id), "'Lee'");
+    EXPECT_EQ(Grid().GetFocusCell().row, 2);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(StudentList, AddsAProposedNumberOnceAndNeverAnEmptyOne) {
+    Show(grade->name, 0);
+    Click(*dlg, CStudentListDlg::IDC_ADD);
+    EXPECT_EQ(BoxTexts().back(), "对不起，请先选择班级！");
+
+    Show(grade->name, 97);
+    newNumber = grade->code + "9701";
+    Click(*dlg, CStudentListDlg::IDC_ADD);
+    EXPECT_EQ(GridColumn(Grid(), 0), QStringList{grade->code + "9701"});
+    EXPECT_EQ(Grid().GetItemText(1, 5), "是");
+    const int rows = Count("SELECT count(*) FROM tavrinName");
+    Click(*dlg, CStudentListDlg::IDC_ADD); // the same number again
+    newNumber = " ";
+    Click(*dlg, CStudentListDlg::IDC_ADD);
+    EXPECT_EQ(BoxTexts().count("对不起，数据库操作失败！"), 2);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), rows);
+    EXPECT_EQ(Grid().GetRowCount(), 2);
+}
+
+TEST_F(StudentList, ClassesFromNumbersNumberingAndClearing) {
+    Db().Execute("UPDATE tavrinName SET class=0 WHERE grade=?", grade->code);
+    Show(grade->name, 0);
+    Click(*dlg, CStudentListDlg::IDC_CLASS_FROM_ID);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE grade=? AND class=0", {grade->code}), 0);
+
+    Show(grade->name, grade->classes[0]);
+    Grid().SortItems(3, false);
+    const QString first = Grid().GetItemText(1, 0);
+    Click(*dlg, CStudentListDlg::IDC_AUTO_NUMBER);
+    EXPECT_EQ(Stored("id", first), "1");
+
+    boxes->SetNextAnswer(ui::IDNO);
+    Click(*dlg, CStudentListDlg::IDC_CLEAR);
+    EXPECT_GT(Grid().GetRowCount(), 1);
+    boxes->SetNextAnswer(ui::IDYES);
+    Click(*dlg, CStudentListDlg::IDC_CLEAR);
+    EXPECT_EQ(Grid().GetRowCount(), 1);
+    EXPECT_EQ(BoxTexts().back(), "数据已经被成功清空！");
+
+    Click(*dlg, CStudentListDlg::IDC_HELP);
+    EXPECT_TRUE(BoxTexts().back().startsWith("系统内部学号编码规则：\n1、学号由九位数字组成；"));
+}
+
+TEST_F(StudentList, ImportsAWorkbookAndAFoxProTableAndCountsTheSecondRunAsFailed) {
+    Show(grade->name, 0);
+    const int before = Count("SELECT count(*) FROM tavrinName");
+    files.SetNextAnswer(s_dir->filePath("rows.xls"));
+    table = "Sheet1$";
+    mapping = {"XH", "XM", "", "BJ"};
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入40条，有0条因失败未导入！");
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), before + 40);
+    EXPECT_EQ(Scalar("SELECT grade||' '||name||' '||class FROM tavrinName WHERE studentid='020000012'"),
+              grade->code + " 学生12 13");
+
+    files.SetNextAnswer(s_dir->filePath("rows.dbf"));
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入0条，有40条因失败未导入！");
+
+    // The FoxPro table of every type: its numeric class and its eight-byte names.
+    files.SetNextAnswer(s_dir->filePath("stu.dbf"));
+    mapping = {"XH", "XM", "", "BJ", "ZS"};
+    Db().Execute("DELETE FROM tavrinName WHERE studentid LIKE '02007%' OR studentid LIKE '2007%'");
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入3条，有0条因失败未导入！");
+    EXPECT_EQ(Stored("class||' '||quote(id)||' '||name", "020070146"), "'12 NULL 学生乙'");
+    EXPECT_EQ(Stored("class||' '||name", "20070148"), "'99 ABCDEFGH'");
+
+    // An Access table: numbers and names cut to their bytes, a nine-digit number read as two digits.
+    files.SetNextAnswer(importtest::AccessFile("testV2000.mdb"));
+    table = "Table1";
+    mapping = {"A", "B", "", "C", "E"};
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入2条，有0条因失败未导入！");
+    EXPECT_EQ(Stored("name||' '||class||' '||id", "abcdefg"), "'hijklmno 2 33'");
+
+    // A name typed into the map that is no column of the table: the error, nothing written.
+    table = "Sheet1$";
+    files.SetNextAnswer(s_dir->filePath("rows.xls"));
+    mapping = {"XH", "XM", "", "没有"};
+    Db().Execute("DELETE FROM tavrinName WHERE studentid LIKE '0200%'");
+    const int now = Count("SELECT count(*) FROM tavrinName");
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_TRUE(BoxTexts().back().startsWith("错误信息:")) << BoxTexts().back().toStdString();
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), now);
+}
+
+} // namespace
+} // namespace adminb

@@ -1,0 +1,146 @@
+// rosterbench   times the roster import and the score imports on 10,000 rows
+//
+// Figures: a roster of 10,000 rows imported from a workbook and from a FoxPro table (the source
+// opened and loaded, every row checked and inserted); 10,000 marks imported by student number
+// and by name and class into an exam of a 10,000-student grade, with the whole exam's totals
+// recomputed. Each figure is the median of five runs.
+#include "admin/ImportSource.h"
+#include "admin/ScoreImport.h"
+#include "admin/StudentRoster.h"
+#include "fixtures/SchoolFixture.h"
+#include "platform/db/Transaction.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kRows = 10000;
+constexpr int kRuns = 5;
+
+double Median(const std::function<void()>& prepare, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < kRuns; ++i) {
+        prepare();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+int Bench() {
+    QTemporaryDir dir;
+    const QString n = QString::number(kRows);
+    if (QProcess::execute(QStringLiteral(VELTORA_PYTHON3),
+                          {QStringLiteral(VELTORA_TEST_DATA "/import/make_sources.py"), dir.path(),
+                           QStringLiteral("rows.xls:") + n, QStringLiteral("rows.dbf:") + n}) != 0) {
+        std::fprintf(stderr, "the generator failed (python3-xlwt and python3-dbf installed?)\n");
+        return 1;
+    }
+    try {
+        fixtures::SchoolOptions options;
+        options.grades = 1;
+        options.classesPerGrade = 2;
+        options.minStudents = options.maxStudents = 10;
+        options.subjects = 3;
+        options.examsPerGrade = 1;
+        options.includeEdgeCases = false;
+        const fixtures::SchoolInfo school =
+            fixtures::MakeSchool(dir.filePath(QStringLiteral("veltora.mdb")), options);
+        db::Connection conn;
+        conn.OpenFile(school.path, fixtures::DatabasePassword());
+        const QString grade = school.grades[0].code;
+
+        const QStringList rosterMap{QStringLiteral("XH"), QStringLiteral("XM"), QString(),
+                                    QStringLiteral("BJ")};
+        const struct {
+            const char* label;
+            QString file;
+            QString table;
+        } sources[] = {
+            {"workbook", dir.filePath(QStringLiteral("rows.xls")), QStringLiteral("Sheet1$")},
+            {"FoxPro table", dir.filePath(QStringLiteral("rows.dbf")), QStringLiteral("rows.dbf")}};
+        for (const auto& s : sources) {
+            roster::ImportCount count;
+            const double ms = Median([&] { conn.Execute(QStringLiteral("DELETE FROM tavrinName")); },
+                                     [&] {
+                                         admin::CImportSource source;
+                                         source.Open(s.file);
+                                         source.SelectTable(s.table);
+                                         count =
+                                             roster::ImportRoster(conn, source.Records(), rosterMap, grade);
+                                     });
+            std::printf("roster import from a %s: %d rows written, %d failed, %.1f ms (goal < 2000 ms)\n",
+                        s.label, count.written, count.failed, ms);
+        }
+
+        // An exam of a 10,000-student grade whose numbers and names are the workbook's.
+        const int exam = school.exams[0].id;
+        conn.Execute(QStringLiteral("DELETE FROM tavrinKSK"));
+        scoreimport::Target target;
+        {
+            db::Transaction t(conn);
+            for (int i = 0; i < kRows; ++i) {
+                const QString id = QString::asprintf("0200%05d", i);
+                const QString name = QStringLiteral("学生%1").arg(i);
+                const int cls = i % 20 + 1;
+                conn.Execute(
+                    QStringLiteral("INSERT INTO tavrinKSK(id,grade,studentid,name,class) VALUES(?,?,?,?,?)"),
+                    exam, grade, id, name, cls);
+                target.students.push_back({conn.LastInsertId(), id, name, QString::asprintf("%2d", cls)});
+            }
+            t.Commit();
+        }
+        target.examId = exam;
+        target.field = QStringLiteral("s01");
+        target.papers = {100, 60, 1.0f, 0.5f};
+        target.cls = 0;
+        admin::CImportSource source;
+        source.Open(dir.filePath(QStringLiteral("rows.xls")));
+        source.SelectTable(QStringLiteral("Sheet1$"));
+        const struct {
+            const char* label;
+            int mode;
+            QStringList texts;
+        } imports[] = {
+            {"by student number",
+             admin::IMPORT_SCORES_BY_NUMBER,
+             {QStringLiteral("XH[C]"), QStringLiteral("P1[N]"), QStringLiteral("P2[N]")}},
+            {"by name and class",
+             admin::IMPORT_SCORES_BY_NAME,
+             {QStringLiteral("XM[C]"), QStringLiteral("BJ[N]"), QStringLiteral("P1[N]"),
+              QStringLiteral("P2[N]")}},
+        };
+        for (const auto& im : imports) {
+            scoreimport::ImportCount count;
+            const double ms = Median([] {},
+                                     [&] {
+                                         count = scoreimport::ImportScores(conn, source.Records(), im.mode,
+                                                                           im.texts, target);
+                                     });
+            std::printf("score import %s into %d students: %d written, %d failed, %.1f ms (goal < 2000 ms)\n",
+                        im.label, kRows, count.written, count.failed, ms);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    return Bench();
+}
