@@ -162,15 +162,11 @@ void CQualifyLineDlg::ExportToXls() {
 void CQualifyLineDlg::OnPrint() {
     if (m_nCols <= 1)
         return;
-    CPrintOrExcelDlg choice;
-    if (choice.DoModal() != ui::IDOK)
-        return;
-    if (choice.m_nChoice == 1) {
-        ExportToXls();
-        return;
-    }
-    if (choice.m_nChoice != 0)
-        return;
+    ChoosePrintOrExport(
+        this, [this] { PreviewReport(); }, [this] { ExportToXls(); });
+}
+
+void CQualifyLineDlg::PreviewReport() {
     QString error;
     try {
         BuildReport();

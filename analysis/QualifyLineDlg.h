@@ -45,6 +45,7 @@ public:
     std::intptr_t OnPrintGrid(std::uintptr_t wParam, std::intptr_t lParam);
     // Rebuilds the report definition from the grid (it does not show it).
     void BuildReport();
+    void PreviewReport();
 
     CGridCtrl& Grid() { return m_grid; }
     const CReportTable& Table() const { return m_table; }

@@ -49,3 +49,15 @@ void CPrintOrExcelDlg::OnOK() {
     DoDataExchange(true);
     EndDialog(ui::IDOK);
 }
+
+void ChoosePrintOrExport(QWidget* parent, const std::function<void()>& preview,
+                         const std::function<void()>& exportXls) {
+    Q_UNUSED(parent); // the choice is asked like every report dialog asks it, on its own
+    CPrintOrExcelDlg choice;
+    if (choice.DoModal() != ui::IDOK)
+        return;
+    if (choice.m_nChoice == 0)
+        preview();
+    else if (choice.m_nChoice == 1)
+        exportXls();
+}

@@ -3,6 +3,8 @@
 
 #include "platform/ui/Dialog.h"
 
+#include <functional>
+
 class QRadioButton;
 
 class CPrintOrExcelDlg : public ui::Dialog {
@@ -24,3 +26,7 @@ private:
     QRadioButton* m_radioPreview;
     QRadioButton* m_radioExcel;
 };
+
+// Asks for the output and runs `preview` or `exportXls` as chosen; nothing when the user cancels.
+void ChoosePrintOrExport(QWidget* parent, const std::function<void()>& preview,
+                         const std::function<void()>& exportXls);

@@ -177,16 +177,15 @@ void CExcellentRateDlg::ExportToXls() {
 }
 
 void CExcellentRateDlg::OnPrint() {
-    CPrintOrExcelDlg choice;
-    if (choice.DoModal() != ui::IDOK)
-        return;
-    if (choice.m_nChoice == 0)
-        RunReportCommand(this, [this] {
-            BuildReport();
-            m_report.Report().Show(true);
-        });
-    else if (choice.m_nChoice == 1)
-        ExportToXls();
+    ChoosePrintOrExport(
+        this,
+        [this] {
+            RunReportCommand(this, [this] {
+                BuildReport();
+                m_report.Report().Show(true);
+            });
+        },
+        [this] { ExportToXls(); });
 }
 
 void CExcellentRateDlg::OnHelp() {

@@ -202,16 +202,15 @@ void CScoreListDlg::ExportToXls() {
 }
 
 void CScoreListDlg::OnPrint() {
-    CPrintOrExcelDlg choice;
-    if (choice.DoModal() != ui::IDOK)
-        return;
-    if (choice.m_nChoice == 0)
-        RunReportCommand(this, [this] {
-            BuildReport();
-            m_report.Report().Show(true);
-        });
-    else if (choice.m_nChoice == 1)
-        ExportToXls();
+    ChoosePrintOrExport(
+        this,
+        [this] {
+            RunReportCommand(this, [this] {
+                BuildReport();
+                m_report.Report().Show(true);
+            });
+        },
+        [this] { ExportToXls(); });
 }
 
 std::intptr_t CScoreListDlg::OnPrintGrid(std::uintptr_t, std::intptr_t) {
