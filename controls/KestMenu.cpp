@@ -562,7 +562,7 @@ int KestMenu::ToolbarImage(int id, int toolbarId) const {
     const auto it = std::find(buttons.begin(), buttons.end(), id);
     const int index = it == buttons.end() ? 0 : static_cast<int>(it - buttons.begin());
     gdi::ImageList list(s_imageWidth, s_imageHeight);
-    if (!LoadBitmapIntoList(list, toolbar->strip))
+    if (!LoadBitmapIntoList(list, SystemColouredBitmap(toolbar->strip, false)))
         return -1;
     return AppendBitmapImages(list, index, id);
 }
@@ -574,7 +574,7 @@ bool KestMenu::AddToolbarImages(int toolbarId) {
 
 bool KestMenu::AddToolbarImages(const res::Toolbar& toolbar) {
     gdi::ImageList list(s_imageWidth, s_imageHeight);
-    if (!LoadBitmapIntoList(list, toolbar.strip))
+    if (!LoadBitmapIntoList(list, SystemColouredBitmap(toolbar.strip, false)))
         return false;
     const std::vector<int> buttons = toolbar.Buttons();
     for (std::size_t i = 0; i < buttons.size(); ++i)
@@ -673,7 +673,7 @@ bool KestMenu::ModifyItemByText(const QString& text, const QString& find, int bi
                 action->setText(text);
     }
     auto list = std::make_unique<gdi::ImageList>(s_imageWidth, s_imageHeight);
-    if (LoadBitmapIntoList(*list, bitmapId)) {
+    if (LoadBitmapIntoList(*list, LoadBitmapResource(bitmapId))) {
         record->ownImages = std::move(list);
         record->nOwnImage = 0;
         record->nOwnImageMark = 0;
@@ -703,9 +703,8 @@ void KestMenu::LoadCheckImages(int id, int selectedId) {
     gdi::ImageList list(kBitmapWidth, kBitmapHeight);
     bool loaded = true;
     for (int k = 0; k < 2 && loaded; ++k) {
-        QByteArray data;
-        loaded = FindPictureResource(k == 0 ? id : selectedId, QStringLiteral("BITMAP"), &data) &&
-                 list.Add(LoadPictureData(data), MaskColour()) >= 0;
+        const QImage bitmap = LoadBitmapResource(k == 0 ? id : selectedId);
+        loaded = !bitmap.isNull() && list.Add(bitmap, MaskColour()) >= 0;
     }
     if (!loaded) {
         m_checkImages.reset();
@@ -733,13 +732,13 @@ std::unique_ptr<gdi::ImageList> KestMenu::BitmapList(const QImage& bitmap) const
     return list;
 }
 
-// A bitmap of at most 16 colours has its four greys and black and white mapped to the system
-// colours; a full-colour one has its light grey turned into the face colour. Either is added
-// masked, and in the XP style the list's first image is followed by its three variants.
-bool KestMenu::LoadBitmapIntoList(gdi::ImageList& list, const QImage& strip, bool sixteenColours) const {
-    if (strip.isNull())
-        return false;
-    QImage image = OnFace(strip);
+// A bitmap of 16 colours has its black, greys and white mapped to the system colours; a
+// full-colour one has its light grey turned into the face colour. Either is then on the face
+// colour, which is the usual mask.
+QImage KestMenu::SystemColouredBitmap(const QImage& bitmap, bool sixteenColours) {
+    if (bitmap.isNull())
+        return bitmap;
+    QImage image = OnFace(bitmap);
     std::map<QRgb, QRgb> replace;
     const auto rgb = [](COLORREF c) { return gdi::ToQColor(c).rgb() & 0xFFFFFF; };
     if (sixteenColours) {
@@ -759,8 +758,21 @@ bool KestMenu::LoadBitmapIntoList(gdi::ImageList& list, const QImage& strip, boo
                 line[x] = 0xFF000000 | it->second;
         }
     }
-    const int first = list.Add(image, MaskColour());
-    if (first < 0)
+    return image;
+}
+
+QImage KestMenu::LoadBitmapResource(int bitmapId) {
+    QByteArray data;
+    if (!FindPictureResource(bitmapId, QStringLiteral("BITMAP"), &data))
+        return QImage();
+    const QImage bitmap = LoadPictureData(data);
+    return bitmap.isNull() ? bitmap : SystemColouredBitmap(bitmap, BitmapColourCount(data) == 16);
+}
+
+// The bitmap added masked; in the XP style the list's first image is followed by its three
+// variants.
+bool KestMenu::LoadBitmapIntoList(gdi::ImageList& list, const QImage& bitmap) const {
+    if (bitmap.isNull() || list.Add(bitmap, MaskColour()) < 0)
         return false;
     if (IsXPStyle() && s_xpImageVariants) {
         const COLORREF face = Sys(gdi::COLOR_3DFACE);
@@ -770,13 +782,6 @@ bool KestMenu::LoadBitmapIntoList(gdi::ImageList& list, const QImage& strip, boo
         list.Add(DisabledImage(icon), face);
     }
     return true;
-}
-
-bool KestMenu::LoadBitmapIntoList(gdi::ImageList& list, int bitmapId) const {
-    QByteArray data;
-    if (!FindPictureResource(bitmapId, QStringLiteral("BITMAP"), &data))
-        return false;
-    return LoadBitmapIntoList(list, LoadPictureData(data), BitmapColourCount(data) == 16);
 }
 
 int KestMenu::AppendBitmapImages(const gdi::ImageList& list, int index, int command) {

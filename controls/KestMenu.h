@@ -265,8 +265,9 @@ private:
     void DrawXP(const DRAWITEMSTRUCT* dis);
 
     static int AppendBitmapImages(const gdi::ImageList& list, int index, int command);
-    bool LoadBitmapIntoList(gdi::ImageList& list, const QImage& strip, bool sixteenColours = false) const;
-    bool LoadBitmapIntoList(gdi::ImageList& list, int bitmapId) const;
+    static QImage SystemColouredBitmap(const QImage& bitmap, bool sixteenColours);
+    static QImage LoadBitmapResource(int bitmapId);
+    bool LoadBitmapIntoList(gdi::ImageList& list, const QImage& bitmap) const;
 
     std::vector<std::unique_ptr<KestMenuData>> m_items;
     std::vector<std::unique_ptr<KestMenu>> m_subMenus;
