@@ -730,4 +730,34 @@ TEST_F(KestMenuTest, DisabledImagesAsSilhouettes) {
     EXPECT_FALSE(KestMenu::IsClassicThemeActive());
 }
 
+TEST_F(KestMenuDrawTest, DisabledImagesWithoutASetAreMadeAtPaintTime) {
+    // Classic: full-colour images seen, so the greyed tint at the image's size; with one-colour
+    // disabled images the embossed silhouette, a pixel wider and higher for its lit edge.
+    const KestMenuData& settings = *menu.FindItemData(32784);
+    Draw(settings, ODS_GRAYED, false, true);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].flags, gdi::DST_BITMAP);
+    EXPECT_EQ(Images()[0].rect, gdi::Rect(12, 43, 28, 58));
+    menu.SetMonoDisabledImages(true);
+    Draw(settings, ODS_GRAYED, false, true);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].rect, gdi::Rect(12, 43, 29, 59));
+
+    // XP: an own list of one image has no set; the silhouette goes where the image would.
+    KestMenuData single;
+    single.text = QStringLiteral("单图(&D)");
+    single.flags = MF_OWNERDRAW;
+    single.ownImages = std::make_unique<gdi::ImageList>(16, 15);
+    single.ownImages->Add(SquareImage(QColor(0, 0, 0)));
+    single.nOwnImage = 0;
+    single.nOwnImageMark = 0;
+    Draw(single, ODS_GRAYED);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].flags, gdi::DST_BITMAP);
+    EXPECT_EQ(Images()[0].rect.TopLeft(), gdi::Point(14, 44));
+    Draw(single, 0);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].format, 0u);
+}
+
 } // namespace
