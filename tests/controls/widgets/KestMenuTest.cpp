@@ -199,7 +199,8 @@ TEST_F(KestMenuTest, FindsItemsByCommandAndByText) {
     EXPECT_EQ(menu.FindItemData(104)->text, QStringLiteral("小贴士(&T)"));
     EXPECT_FALSE(Popup(QStringLiteral("查看(&V)")).GetItemLabel(2, &label, MF_BYPOSITION));
 
-    // A new text for every item of a command, keeping its image; an unknown command changes nothing.
+    // A new text for every item of a command, keeping its image; an unknown command has no item
+    // to change.
     const int image = menu.FindItemData(32784)->nSharedImage;
     EXPECT_TRUE(menu.ModifyItem(QStringLiteral("分析参数(&S)"), 32784));
     EXPECT_EQ(menu.FindItemData(32784)->text, QStringLiteral("分析参数(&S)"));
