@@ -1,5 +1,6 @@
 #include "controls/KestMenu.h"
 
+#include "controls/Picture.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/System.h"
@@ -26,6 +27,38 @@ int KestMenu::s_drawModeThemed = 1;
 bool KestMenu::s_fullColourImagesSeen = false;
 
 namespace {
+
+// The size of the lists that bitmaps given to the menu are put in.
+constexpr int kBitmapWidth = 16;
+constexpr int kBitmapHeight = 15;
+
+// The colour count of a BMP file: its colour-table size when given, else 2, 16 or 256 for 1, 4
+// or 8 bits a pixel, else 0.
+int BitmapColourCount(const QByteArray& data) {
+    if (data.size() < 26 || !data.startsWith("BM"))
+        return 0;
+    const auto word = [&data](int at) {
+        return static_cast<quint8>(data[at]) | static_cast<quint8>(data[at + 1]) << 8;
+    };
+    const auto dword = [&](int at) {
+        return static_cast<quint32>(word(at)) | static_cast<quint32>(word(at + 2)) << 16;
+    };
+    const quint32 header = dword(14);
+    const bool core = header == 12;
+    const int bits = word(core ? 24 : 28);
+    if (!core && data.size() >= 50 && dword(46) != 0)
+        return static_cast<int>(dword(46));
+    switch (bits) {
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
+    }
+}
 
 // The icon menu of each real menu, and every submenu an icon menu made.
 std::map<const QMenu*, KestMenu*>& Objects() {
@@ -280,6 +313,10 @@ KestMenu* KestMenu::NewSubMenu() {
     sub->m_maskColour = m_maskColour;
     sub->m_useMaskColour = m_useMaskColour;
     sub->m_monoDisabledImages = m_monoDisabledImages;
+    sub->m_checkImageSelId = m_checkImageSelId;
+    sub->m_checkImageId = m_checkImageId;
+    sub->m_checkImages = m_checkImages;
+    sub->m_checkImagesBorrowed = true;
     sub->Attach(NewPopupMenu(m_hMenu), false);
     SubMenuHandles().insert(sub->m_hMenu);
     m_subMenus.push_back(std::move(sub));
@@ -293,6 +330,9 @@ bool KestMenu::DestroyMenu() {
         SubMenuHandles().erase(sub->m_hMenu);
     m_subMenus.clear();
     m_items.clear();
+    m_pendingRecords.clear();
+    m_checkImages.reset();
+    m_checkImagesBorrowed = false;
     for (auto it = Objects().begin(); it != Objects().end();)
         it = it->second == this ? Objects().erase(it) : std::next(it);
     const bool had = m_hMenu || m_ownedMenu;
@@ -310,6 +350,15 @@ bool KestMenu::DestroyMenu() {
 bool KestMenu::LoadMenu(int id) {
     const auto menu = res::LoadMenu(id);
     return menu && LoadMenu(*menu);
+}
+
+bool KestMenu::LoadMenu(const QString& name) {
+    QString number = name;
+    if (number.startsWith(u'#'))
+        number.remove(0, 1);
+    bool ok = false;
+    const int id = number.toInt(&ok);
+    return ok && id > 0 && LoadMenu(id);
 }
 
 bool KestMenu::LoadMenu(const res::Menu& menu) {
@@ -359,32 +408,100 @@ bool KestMenu::AppendItem(const QString& text, unsigned flags, int id, const gdi
     if (!AddRecord(-1, text, flags, id, nullptr, -1))
         return false;
     KestMenuData& record = *m_items.back();
-    if (list && index >= 0 && index < list->GetImageCount()) {
-        const QImage image = list->Image(index);
-        const gdi::Size size = list->GetImageSize();
-        record.ownImages = std::make_unique<gdi::ImageList>(size.cx, size.cy);
-        record.ownImages->Add(image);
-        if (IsXPStyle() && s_xpImageVariants) {
-            const COLORREF face = Sys(gdi::COLOR_3DFACE);
-            record.ownImages->Add(FadedImage(image), face);
-            record.ownImages->Add(ShadowImage(image), face);
-            record.ownImages->Add(DisabledImage(image), face);
-        }
+    if (AddIconVariants(list, index, &record.ownImages)) {
         record.nOwnImage = 0;
         record.nOwnImageMark = 0;
     }
     return true;
 }
 
+bool KestMenu::AppendItem(const QString& text, unsigned flags, int id, const QImage* bitmap) {
+    const auto list = bitmap ? BitmapList(*bitmap) : nullptr;
+    return AppendItem(text, flags, id, list.get(), 0);
+}
+
+bool KestMenu::AddIconVariants(const gdi::ImageList* source, int index,
+                               std::unique_ptr<gdi::ImageList>* destination) {
+    if (!source || !destination || index < 0 || index >= source->GetImageCount())
+        return false;
+    const QImage image = source->Image(index);
+    const gdi::Size size = source->GetImageSize();
+    auto list = std::make_unique<gdi::ImageList>(size.cx, size.cy);
+    list->Add(image);
+    if (IsXPStyle() && s_xpImageVariants) {
+        const COLORREF face = Sys(gdi::COLOR_3DFACE);
+        list->Add(FadedImage(image), face);
+        list->Add(ShadowImage(image), face);
+        list->Add(DisabledImage(image), face);
+    }
+    *destination = std::move(list);
+    return true;
+}
+
+// The menu and position an insertion goes to: this menu at `position`, or the popup holding the
+// command `position` at that item.
+bool KestMenu::FindInsertPosition(int position, unsigned flags, KestMenu** menu, int* at) {
+    if (flags & MF_BYPOSITION) {
+        *menu = this;
+        *at = position;
+        return true;
+    }
+    return FindPosition(position, menu, at);
+}
+
 bool KestMenu::InsertItem(int position, const QString& text, unsigned flags, int id, int toolbarId) {
-    const int image = ToolbarImage(id, toolbarId);
-    if (flags & MF_BYPOSITION)
-        return AddRecord(position, text, flags, id, nullptr, image);
     KestMenu* owner = nullptr;
     int at = -1;
-    if (!FindPosition(position, &owner, &at))
+    if (!FindInsertPosition(position, flags, &owner, &at))
         return false;
+    return owner->AddRecord(at, text, flags | MF_BYPOSITION, id, nullptr, ToolbarImage(id, toolbarId));
+}
+
+bool KestMenu::InsertItem(int position, const QString& text, unsigned flags, int id,
+                          const gdi::ImageList* list, int index) {
+    return InsertImageItem(position, text, flags, id, list, index);
+}
+
+bool KestMenu::InsertItem(int position, const QString& text, unsigned flags, int id, const QImage* bitmap) {
+    const auto list = bitmap ? BitmapList(*bitmap) : nullptr;
+    return InsertImageItem(position, text, flags, id, list.get(), 0);
+}
+
+bool KestMenu::InsertImageItem(int position, const QString& text, unsigned flags, int id,
+                               const gdi::ImageList* list, int index) {
+    KestMenu* owner = nullptr;
+    int at = -1;
+    if (!FindInsertPosition(position, flags, &owner, &at))
+        return false;
+    // A separator carries no image.
+    const int image = list && id != 0 ? AppendBitmapImages(*list, index, id) : -1;
     return owner->AddRecord(at, text, flags | MF_BYPOSITION, id, nullptr, image);
+}
+
+bool KestMenu::AppendMenu(unsigned flags, int id, const QString& text, int toolbarId) {
+    return AppendItem(text, flags, id, toolbarId);
+}
+
+bool KestMenu::AppendMenu(unsigned flags, int id, const QString& text, const gdi::ImageList* list,
+                          int index) {
+    return AppendItem(text, flags, id, list, index);
+}
+
+bool KestMenu::AppendMenu(unsigned flags, int id, const QString& text, const QImage* bitmap) {
+    return AppendItem(text, flags, id, bitmap);
+}
+
+bool KestMenu::InsertMenu(int position, unsigned flags, int id, const QString& text, int toolbarId) {
+    return InsertItem(position, text, flags, id, toolbarId);
+}
+
+bool KestMenu::InsertMenu(int position, unsigned flags, int id, const QString& text,
+                          const gdi::ImageList* list, int index) {
+    return InsertItem(position, text, flags, id, list, index);
+}
+
+bool KestMenu::InsertMenu(int position, unsigned flags, int id, const QString& text, const QImage* bitmap) {
+    return InsertItem(position, text, flags, id, bitmap);
 }
 
 bool KestMenu::AddRecord(int position, const QString& text, unsigned flags, int id, KestMenu* subMenu,
@@ -445,7 +562,7 @@ int KestMenu::ToolbarImage(int id, int toolbarId) const {
     const auto it = std::find(buttons.begin(), buttons.end(), id);
     const int index = it == buttons.end() ? 0 : static_cast<int>(it - buttons.begin());
     gdi::ImageList list(s_imageWidth, s_imageHeight);
-    if (!LoadBitmapIntoList(list, toolbar->strip))
+    if (!LoadBitmapIntoList(list, SystemColouredBitmap(toolbar->strip, false)))
         return -1;
     return AppendBitmapImages(list, index, id);
 }
@@ -457,7 +574,7 @@ bool KestMenu::AddToolbarImages(int toolbarId) {
 
 bool KestMenu::AddToolbarImages(const res::Toolbar& toolbar) {
     gdi::ImageList list(s_imageWidth, s_imageHeight);
-    if (!LoadBitmapIntoList(list, toolbar.strip))
+    if (!LoadBitmapIntoList(list, SystemColouredBitmap(toolbar.strip, false)))
         return false;
     const std::vector<int> buttons = toolbar.Buttons();
     for (std::size_t i = 0; i < buttons.size(); ++i)
@@ -475,52 +592,196 @@ bool KestMenu::AddImagesFromToolbars(const std::vector<int>& toolbarIds) {
 
 bool KestMenu::ModifyItem(const QString& text, int id, int toolbarId) {
     // An image that cannot be had leaves the item without one; the item still changes.
-    const int image = ToolbarImage(id, toolbarId);
+    return ModifyRecords(text, id, ToolbarImage(id, toolbarId));
+}
+
+bool KestMenu::ModifyItem(const QString& text, int id, const gdi::ImageList* list, int index) {
+    return ModifyRecords(text, id, list && id != 0 ? AppendBitmapImages(*list, index, id) : -1);
+}
+
+bool KestMenu::ModifyItem(const QString& text, int id, const QImage* bitmap) {
+    const auto list = bitmap ? BitmapList(*bitmap) : nullptr;
+    return ModifyItem(text, id, list.get(), 0);
+}
+
+bool KestMenu::ModifyItem(const QString& text, int id, COLORREF fill, COLORREF border, int hatch,
+                          const gdi::Size* size) {
+    const QImage swatch =
+        ColourSwatch(fill, border, hatch, size ? *size : gdi::Size(s_imageWidth, s_imageHeight));
+    return ModifyItem(text, id, &swatch);
+}
+
+bool KestMenu::ModifyRecords(const QString& text, int id, int sharedImage) {
+    const auto change = [&](KestMenuData& record) {
+        if (!text.isNull())
+            record.text = text;
+        record.nSharedImage = sharedImage;
+        record.flags = (record.flags & ~MF_BYPOSITION) | MF_OWNERDRAW;
+    };
+    const auto isRecordOf = [id](const KestMenuData& r) { return !(r.flags & MF_POPUP) && r.nID == id; };
     std::vector<std::pair<QMenu*, int>> found;
     bool any = false;
     for (auto at = FindItem(id); at.second >= 0; at = FindNextItem(id, found)) {
         found.push_back(at);
         KestMenu* owner = FromHandle(at.first);
-        const int index = at.second - owner->MenuStart();
-        if (index < 0 || index >= static_cast<int>(owner->m_items.size()))
-            continue;
-        KestMenuData& record = *owner->m_items[static_cast<std::size_t>(index)];
-        if (!text.isNull()) {
-            record.text = text;
-            owner->ActionAt(at.second)->setText(text);
+        const auto recordAt = [&]() -> KestMenuData* {
+            const int index = at.second - owner->MenuStart();
+            if (index < 0 || index >= static_cast<int>(owner->m_items.size()))
+                return nullptr;
+            KestMenuData* record = owner->m_items[static_cast<std::size_t>(index)].get();
+            return isRecordOf(*record) ? record : nullptr;
+        };
+        KestMenuData* record = recordAt();
+        if (!record) {
+            // An item that other code put there: its popup's records are brought in step, which
+            // makes one for it.
+            owner->ReconcileRecords();
+            record = recordAt();
         }
-        record.nSharedImage = image;
-        record.flags = (record.flags & ~MF_BYPOSITION) | MF_OWNERDRAW;
+        if (!record)
+            continue;
+        change(*record);
+        if (!text.isNull())
+            owner->ActionAt(at.second)->setText(text);
         any = true;
     }
-    return any;
+    if (any)
+        return true;
+    const auto pending = std::find_if(m_pendingRecords.begin(), m_pendingRecords.end(),
+                                      [&](const auto& r) { return isRecordOf(*r); });
+    if (pending == m_pendingRecords.end()) {
+        auto record = std::make_unique<KestMenuData>();
+        record->nID = id;
+        m_pendingRecords.push_back(std::move(record));
+        change(*m_pendingRecords.back());
+    } else {
+        change(**pending);
+    }
+    return false;
 }
 
-bool KestMenu::ModifyItem(const QString& text, int id, const gdi::ImageList* list, int index) {
-    if (!list || AppendBitmapImages(*list, index, id) < 0)
+bool KestMenu::ModifyItemByText(const QString& text, const QString& find, int bitmapId) {
+    KestMenuData* record = FindItemByText(find);
+    if (!record)
         return false;
-    return ModifyItem(text, id, -1);
+    if (!text.isNull()) {
+        record->text = text;
+        KestMenu* owner = nullptr;
+        int index = -1;
+        if (FindRecord(record, &owner, &index))
+            if (QAction* action = owner->ActionAt(index + owner->MenuStart()))
+                action->setText(text);
+    }
+    auto list = std::make_unique<gdi::ImageList>(s_imageWidth, s_imageHeight);
+    if (LoadBitmapIntoList(*list, LoadBitmapResource(bitmapId))) {
+        record->ownImages = std::move(list);
+        record->nOwnImage = 0;
+        record->nOwnImageMark = 0;
+    }
+    return true;
+}
+
+bool KestMenu::FindRecord(const KestMenuData* record, KestMenu** menu, int* index) {
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].get() == record) {
+            *menu = this;
+            *index = static_cast<int>(i);
+            return true;
+        }
+    }
+    for (const auto& sub : m_subMenus)
+        if (sub->FindRecord(record, menu, index))
+            return true;
+    return false;
+}
+
+void KestMenu::LoadCheckImages(int id, int selectedId) {
+    if (id <= 0 || selectedId <= 0)
+        return;
+    m_checkImageId = id;
+    m_checkImageSelId = selectedId;
+    gdi::ImageList list(kBitmapWidth, kBitmapHeight);
+    bool loaded = true;
+    for (int k = 0; k < 2 && loaded; ++k) {
+        const QImage bitmap = LoadBitmapResource(k == 0 ? id : selectedId);
+        loaded = !bitmap.isNull() && list.Add(bitmap, MaskColour()) >= 0;
+    }
+    if (!loaded) {
+        m_checkImages.reset();
+        m_checkImagesBorrowed = false;
+        return;
+    }
+    // Popups that share the list see the new images.
+    if (m_checkImages && !m_checkImagesBorrowed)
+        *m_checkImages = std::move(list);
+    else
+        m_checkImages = std::make_shared<gdi::ImageList>(std::move(list));
+    m_checkImagesBorrowed = false;
 }
 
 // ---- images ---------------------------------------------------------------------------------------
 
-bool KestMenu::LoadBitmapIntoList(gdi::ImageList& list, const QImage& strip) {
-    if (strip.isNull())
-        return false;
-    // Our strips are full-colour images; their transparent and mid-grey pixels become the face
-    // colour, which is then the mask.
-    s_fullColourImagesSeen = true;
-    const COLORREF face = Sys(gdi::COLOR_3DFACE);
-    QImage image = OnFace(strip);
-    const QRgb grey = qRgb(192, 192, 192) & 0xFFFFFF;
-    const QRgb faceRgb = gdi::ToQColor(face).rgb();
+COLORREF KestMenu::MaskColour() const {
+    return m_useMaskColour ? m_maskColour : Sys(gdi::COLOR_3DFACE);
+}
+
+std::unique_ptr<gdi::ImageList> KestMenu::BitmapList(const QImage& bitmap) const {
+    auto list = std::make_unique<gdi::ImageList>(kBitmapWidth, kBitmapHeight);
+    if (list->Add(bitmap, MaskColour()) < 0)
+        return nullptr;
+    return list;
+}
+
+// A bitmap of 16 colours has its black, greys and white mapped to the system colours; a
+// full-colour one has its light grey turned into the face colour. Either is then on the face
+// colour, which is the usual mask.
+QImage KestMenu::SystemColouredBitmap(const QImage& bitmap, bool sixteenColours) {
+    if (bitmap.isNull())
+        return bitmap;
+    QImage image = OnFace(bitmap);
+    std::map<QRgb, QRgb> replace;
+    const auto rgb = [](COLORREF c) { return gdi::ToQColor(c).rgb() & 0xFFFFFF; };
+    if (sixteenColours) {
+        replace = {{rgb(gdi::Rgb(0, 0, 0)), rgb(Sys(gdi::COLOR_BTNTEXT))},
+                   {rgb(gdi::Rgb(128, 128, 128)), rgb(Sys(gdi::COLOR_BTNSHADOW))},
+                   {rgb(gdi::Rgb(192, 192, 192)), rgb(Sys(gdi::COLOR_BTNFACE))},
+                   {rgb(gdi::Rgb(255, 255, 255)), rgb(Sys(gdi::COLOR_BTNHIGHLIGHT))}};
+    } else {
+        s_fullColourImagesSeen = true;
+        replace = {{rgb(gdi::Rgb(192, 192, 192)), rgb(Sys(gdi::COLOR_3DFACE))}};
+    }
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == grey)
-                line[x] = faceRgb;
+        for (int x = 0; x < image.width(); ++x) {
+            const auto it = replace.find(line[x] & 0xFFFFFF);
+            if (it != replace.end())
+                line[x] = 0xFF000000 | it->second;
+        }
     }
-    return list.Add(image, face) >= 0;
+    return image;
+}
+
+QImage KestMenu::LoadBitmapResource(int bitmapId) {
+    QByteArray data;
+    if (!FindPictureResource(bitmapId, QStringLiteral("BITMAP"), &data))
+        return QImage();
+    const QImage bitmap = LoadPictureData(data);
+    return bitmap.isNull() ? bitmap : SystemColouredBitmap(bitmap, BitmapColourCount(data) == 16);
+}
+
+// The bitmap added masked; in the XP style the list's first image is followed by its three
+// variants.
+bool KestMenu::LoadBitmapIntoList(gdi::ImageList& list, const QImage& bitmap) const {
+    if (bitmap.isNull() || list.Add(bitmap, MaskColour()) < 0)
+        return false;
+    if (IsXPStyle() && s_xpImageVariants) {
+        const COLORREF face = Sys(gdi::COLOR_3DFACE);
+        const QImage icon = list.Image(0);
+        list.Add(FadedImage(icon), face);
+        list.Add(ShadowImage(icon), face);
+        list.Add(DisabledImage(icon), face);
+    }
+    return true;
 }
 
 int KestMenu::AppendBitmapImages(const gdi::ImageList& list, int index, int command) {
@@ -659,6 +920,10 @@ void KestMenu::ResyncMenu(KestMenu* menu) {
 void KestMenu::ReconcileRecords() {
     if (!m_hMenu)
         return;
+    // Records kept for commands still to come are candidates too; those not taken go.
+    for (auto& record : m_pendingRecords)
+        m_items.push_back(std::move(record));
+    m_pendingRecords.clear();
     for (const auto& record : m_items)
         record->syncMark = false;
     std::vector<std::unique_ptr<KestMenuData>> collected;
@@ -795,9 +1060,10 @@ std::pair<QMenu*, int> KestMenu::FindNextItem(int id,
 }
 
 KestMenuData* KestMenu::FindItemData(int id) const {
-    for (const auto& record : m_items)
-        if (!(record->flags & MF_POPUP) && record->nID == id && id != 0)
-            return record.get();
+    for (const auto* records : {&m_items, &m_pendingRecords})
+        for (const auto& record : *records)
+            if (!(record->flags & MF_POPUP) && record->nID == id && id != 0)
+                return record.get();
     for (const auto& sub : m_subMenus)
         if (KestMenuData* record = sub->FindItemData(id))
             return record;
@@ -805,6 +1071,9 @@ KestMenuData* KestMenu::FindItemData(int id) const {
 }
 
 KestMenuData* KestMenu::FindItemByText(const QString& text) const {
+    for (const auto& record : m_pendingRecords)
+        if (record->text == text)
+            return record.get();
     for (const auto& record : m_items) {
         if (record->text == text)
             return record.get();
@@ -999,6 +1268,12 @@ void DrawTextParts(gdi::Dc& dc, const QString& text, gdi::Rect rect, int imageWi
 
 } // namespace
 
+// A checked item without image shows the menu's check images when it has them.
+bool KestMenu::UsesCheckImages(bool hasImage, bool checked, bool selected) const {
+    return checked && !hasImage && m_checkImages &&
+           ((selected && m_checkImageSelId > 0) || m_checkImageId > 0);
+}
+
 // The classic look: 3-D frames around the images, the row filled with the highlight colour.
 void KestMenu::DrawClassic(const DRAWITEMSTRUCT* dis) {
     gdi::Dc& dc = *dis->pDC;
@@ -1023,6 +1298,7 @@ void KestMenu::DrawClassic(const DRAWITEMSTRUCT* dis) {
         image.normal = record.nOwnImage;
     }
     const bool hasImage = image.Has();
+    const bool checkImages = UsesCheckImages(hasImage, checked, selected);
     COLORREF textColour = Sys(gdi::COLOR_MENUTEXT);
     if (selected) {
         const int from = hasImage || checked ? r.left + s_imageWidth + 5 : r.left;
@@ -1041,7 +1317,11 @@ void KestMenu::DrawClassic(const DRAWITEMSTRUCT* dis) {
             SolidBrush(back));
     const COLORREF light = Sys(gdi::COLOR_3DHIGHLIGHT);
     const COLORREF shadow = Sys(gdi::COLOR_3DSHADOW);
-    if (hasImage && selected && !grayed) {
+    if (checkImages) {
+        dc.FillSolidRect(frame, back);
+        dc.FrameRect(frame, SolidBrush(back));
+        m_checkImages->Draw(&dc, selected ? 1 : 0, at, gdi::ILD_TRANSPARENT);
+    } else if (hasImage && selected && !grayed) {
         dc.FillSolidRect(frame, back);
         dc.Draw3dRect(frame, checked ? shadow : light, checked ? light : shadow);
         image.list->Draw(&dc, image.normal, at, gdi::ILD_TRANSPARENT);
@@ -1055,14 +1335,14 @@ void KestMenu::DrawClassic(const DRAWITEMSTRUCT* dis) {
         }
         image.list->Draw(&dc, image.normal, at, gdi::ILD_TRANSPARENT);
     } else if (hasImage) {
+        const QImage bitmap = IconToBitmap(*image.list, image.normal);
         dc.FrameRect(frame, SolidBrush(back));
-        const QImage icon = image.list->Image(image.normal);
-        if (s_fullColourImagesSeen && !m_monoDisabledImages) {
-            dc.DrawState(DisabledImage(icon, back), at, gdi::DST_BITMAP);
-        } else {
-            dc.FillSolidRect(gdi::Rect(at, gdi::Size(s_imageWidth, s_imageHeight)), back);
-            dc.DrawState(OnFace(icon), at, gdi::DST_BITMAP | gdi::DSS_DISABLED);
-        }
+        if (m_monoDisabledImages)
+            DrawEmbossedImage(dc, at.x, at.y, s_imageWidth, s_imageHeight, bitmap, back);
+        else if (s_fullColourImagesSeen)
+            DrawGreyedBitmap(dc, at.x, at.y, s_imageWidth, s_imageHeight, bitmap, back);
+        else
+            DrawDisabledBitmap(dc, at.x, at.y, s_imageWidth, s_imageHeight, bitmap, back);
     } else if (checked) {
         gdi::Rect box(r.left + 1, r.top + dy + 2, r.left + s_imageWidth + 1, r.top + dy + s_imageHeight + 2);
         dc.FillSolidRect(box, selected ? back : gdi::Lighten(back, 0.6));
@@ -1138,6 +1418,7 @@ void KestMenu::DrawXP(const DRAWITEMSTRUCT* dis) {
     }
     const bool hasImage = image.Has();
     const bool hasSet = image.faded >= 0 && image.disabled < image.list->GetImageCount();
+    const bool checkImages = UsesCheckImages(hasImage, checked, selected);
     if (selected) {
         dc.FillSolidRect(r, selection);
         dc.FrameRect(r, SolidBrush(highlight));
@@ -1152,7 +1433,10 @@ void KestMenu::DrawXP(const DRAWITEMSTRUCT* dis) {
     const gdi::Point at(r.left + dx, r.top + dy);
     const gdi::Rect box(r.left + 1, r.top + 1, r.left + column - 2, r.bottom - 1);
     const auto draw = [&](int index, gdi::Point p) { image.list->Draw(&dc, index, p, gdi::ILD_TRANSPARENT); };
-    if (hasImage && selected) {
+    if (checkImages) {
+        dc.FillSolidRect(box, bar);
+        m_checkImages->Draw(&dc, selected ? 1 : 0, at, gdi::ILD_TRANSPARENT);
+    } else if (hasImage && selected) {
         if (checked) {
             dc.FillSolidRect(box, gdi::Lighten(highlight, 0.55));
             dc.FrameRect(box, SolidBrush(highlight));
@@ -1181,8 +1465,11 @@ void KestMenu::DrawXP(const DRAWITEMSTRUCT* dis) {
             draw(image.disabled, at);
         } else {
             const COLORREF under = selected ? selection : bar;
-            dc.FillSolidRect(gdi::Rect(at, gdi::Size(s_imageWidth, s_imageHeight)), under);
-            dc.DrawState(OnFace(image.list->Image(image.normal)), at, gdi::DST_BITMAP | gdi::DSS_DISABLED);
+            const QImage bitmap = IconToBitmap(*image.list, image.normal);
+            if (m_monoDisabledImages)
+                DrawEmbossedImage(dc, at.x, at.y, s_imageWidth, s_imageHeight, bitmap, under);
+            else
+                DrawDisabledBitmap(dc, at.x, at.y, s_imageWidth, s_imageHeight, bitmap, under);
             if (selected)
                 dc.FrameRect(r, SolidBrush(highlight));
         }
@@ -1227,6 +1514,78 @@ void KestMenu::PaintCheckGlyph(gdi::Dc& dc, int x, int y, COLORREF colour, bool 
         dc.LineTo(x + k, y + kBottom[k] - (narrow ? 1 : 0));
     }
     dc.RestoreDC(saved);
+}
+
+QImage KestMenu::IconToBitmap(const gdi::ImageList& list, int index) {
+    QImage bitmap(s_imageWidth, s_imageHeight, QImage::Format_RGB32);
+    bitmap.fill(gdi::ToQColor(Sys(gdi::COLOR_3DFACE)));
+    if (index >= 0 && index < list.GetImageCount()) {
+        QPainter p(&bitmap);
+        p.drawImage(0, 0, list.Image(index));
+    }
+    return bitmap;
+}
+
+namespace {
+
+// The silhouette of `shape` pixels: on `background` in the rectangle, the light 3-D colour one
+// pixel right and down, then the shadow colour in place.
+template <class Shape>
+void DrawSilhouette(gdi::Dc& dc, int x, int y, int width, int height, const QImage& bitmap,
+                    COLORREF background, Shape shape) {
+    const QImage source = bitmap.convertToFormat(QImage::Format_RGB32);
+    QImage out(width + 1, height + 1, QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    const QRgb back = gdi::ToQColor(background).rgb();
+    for (int j = 0; j < height; ++j)
+        for (int i = 0; i < width; ++i)
+            out.setPixel(i, j, back);
+    const QRgb light = gdi::ToQColor(Sys(gdi::COLOR_3DHIGHLIGHT)).rgb();
+    const QRgb dark = gdi::ToQColor(Sys(gdi::COLOR_3DSHADOW)).rgb();
+    const int w = std::min(width, source.width());
+    const int h = std::min(height, source.height());
+    for (const auto& [colour, offset] : {std::pair{light, 1}, std::pair{dark, 0}})
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) {
+                const QRgb c = source.pixel(i, j);
+                if (shape(gdi::Rgb(qRed(c), qGreen(c), qBlue(c))))
+                    out.setPixel(i + offset, j + offset, colour);
+            }
+    dc.DrawState(out, gdi::Point(x, y), gdi::DST_BITMAP);
+}
+
+} // namespace
+
+void KestMenu::DrawEmbossedImage(gdi::Dc& dc, int x, int y, int width, int height, const QImage& bitmap,
+                                 COLORREF background) {
+    // A pixel counts as dark when it is nearer black than white.
+    DrawSilhouette(dc, x, y, width, height, bitmap, background, [](COLORREF c) {
+        return gdi::GetRValue(c) + gdi::GetGValue(c) + gdi::GetBValue(c) < 383;
+    });
+}
+
+void KestMenu::DrawDisabledBitmap(gdi::Dc& dc, int x, int y, int width, int height, const QImage& bitmap,
+                                  COLORREF background) {
+    const COLORREF face = Sys(gdi::COLOR_3DFACE);
+    const COLORREF light = Sys(gdi::COLOR_3DHIGHLIGHT);
+    DrawSilhouette(dc, x, y, width, height, bitmap, background,
+                   [face, light](COLORREF c) { return c != face && c != light; });
+}
+
+void KestMenu::DrawGreyedBitmap(gdi::Dc& dc, int x, int y, int width, int height, const QImage& bitmap,
+                                COLORREF background) {
+    dc.DrawState(DisabledImage(bitmap, background).copy(0, 0, width, height), gdi::Point(x, y),
+                 gdi::DST_BITMAP);
+}
+
+QImage KestMenu::ColourSwatch(COLORREF fill, COLORREF border, int hatch, gdi::Size size) {
+    gdi::BitmapDc dc(s_imageWidth, s_imageHeight, MenuBackground());
+    dc.SelectPen(gdi::Pen{gdi::PS_SOLID, 1, border});
+    dc.SelectBrush(hatch < 0 ? gdi::Brush::Solid(fill) : gdi::Brush::Hatch(hatch, fill));
+    const int x = (s_imageWidth - size.cx) / 2;
+    const int y = (s_imageHeight - size.cy) / 2;
+    dc.Rectangle(gdi::Rect(x, y, x + size.cx, y + size.cy));
+    return dc.Image().copy();
 }
 
 int KestMenu::FindMnemonicItem(QChar ch, unsigned flags, QMenu* menu) {

@@ -11,6 +11,7 @@
 #include "platform/gdi/Colour.h"
 #include "platform/gdi/ImageList.h"
 #include "platform/gdi/OwnerDraw.h"
+#include "platform/gdi/System.h"
 #include "platform/gdi/Types.h"
 
 #include <QMenu>
@@ -93,6 +94,9 @@ public:
 
     // Building.
     virtual bool LoadMenu(int id);
+    // A menu resource by name: our menus are numbered, so the name is "#" and the number (or the
+    // number alone); any other name finds nothing.
+    virtual bool LoadMenu(const QString& name);
     bool LoadMenu(const res::Menu& menu);
     bool AddToolbarImages(int toolbarId);
     bool AddToolbarImages(const res::Toolbar& toolbar);
@@ -100,15 +104,49 @@ public:
     virtual bool DestroyMenu();
 
     // Items. A command id 0 is a separator. `toolbarId` -1 takes the command's image from the
-    // shared list when it has one there.
+    // shared list when it has one there. An item given an image list gets a list of its own with
+    // a copy of that image (and its variants); an item given a bitmap gets the bitmap's first
+    // 16 × 15 image, masked with the mask colour; a null bitmap appends without image.
     bool AppendItem(const QString& text, unsigned flags, int id, int toolbarId = -1);
     bool AppendItem(const QString& text, unsigned flags, int id, const gdi::ImageList* list, int index);
-    // Before `position` (MF_BYPOSITION; -1 appends) or before the item of command `position`.
+    bool AppendItem(const QString& text, unsigned flags, int id, const QImage* bitmap);
+    // Before `position` (MF_BYPOSITION; a negative position appends) or before the item of command
+    // `position`, in whichever popup it is (false when it is nowhere). An image from a list or a
+    // bitmap goes into the shared list.
     bool InsertItem(int position, const QString& text, unsigned flags, int id, int toolbarId = -1);
-    // Every item of the tree with command `id` takes the text (null keeps it) and the image.
+    bool InsertItem(int position, const QString& text, unsigned flags, int id, const gdi::ImageList* list,
+                    int index);
+    bool InsertItem(int position, const QString& text, unsigned flags, int id, const QImage* bitmap);
+    // The same with the argument order of the plain menu's calls.
+    bool AppendMenu(unsigned flags, int id, const QString& text, int toolbarId = -1);
+    bool AppendMenu(unsigned flags, int id, const QString& text, const gdi::ImageList* list, int index);
+    bool AppendMenu(unsigned flags, int id, const QString& text, const QImage* bitmap);
+    bool InsertMenu(int position, unsigned flags, int id, const QString& text, int toolbarId = -1);
+    bool InsertMenu(int position, unsigned flags, int id, const QString& text, const gdi::ImageList* list,
+                    int index);
+    bool InsertMenu(int position, unsigned flags, int id, const QString& text, const QImage* bitmap);
+    // Every item of the tree with command `id` takes the text (null keeps it) and the image. When
+    // the command is nowhere in the tree, this menu keeps a record of it with that text and image
+    // for the item that is to come (taken in when the records are brought in step), and the
+    // answer is false. An item that other code put into a popup gets its record there.
     bool ModifyItem(const QString& text, int id, int toolbarId = -1);
     bool ModifyItem(const QString& text, int id, const gdi::ImageList* list, int index);
+    bool ModifyItem(const QString& text, int id, const QImage* bitmap);
+    // A colour swatch as the image: a rectangle of `size` (null: the image size) centred on the
+    // menu background, outlined in `border` and filled with `fill`, solid or in hatch style
+    // `hatch` (HS_; -1 solid).
+    bool ModifyItem(const QString& text, int id, gdi::COLORREF fill, gdi::COLORREF border, int hatch = -1,
+                    const gdi::Size* size = nullptr);
+    // The item whose text is `find` (anywhere in the tree) takes `text` (null keeps it) and an
+    // image of its own from bitmap resource `bitmapId`; false when no item has that text.
+    bool ModifyItemByText(const QString& text, const QString& find, int bitmapId);
     KestMenu* AddPopup(const QString& text);
+
+    // The two images shown instead of the drawn check mark: `id` for a checked item, `selectedId`
+    // for one under the mouse. Both ids must be above 0; when either bitmap cannot be had the menu
+    // has no check images. Popups made afterwards share them.
+    void LoadCheckImages(int id, int selectedId);
+    const gdi::ImageList* CheckImages() const { return m_checkImages.get(); }
 
     bool GetItemLabel(int idOrPosition, QString* text, unsigned flags = MF_BYCOMMAND) const;
     bool SetItemLabel(int idOrPosition, const QString& text, unsigned flags = MF_BYCOMMAND);
@@ -141,6 +179,8 @@ public:
     static bool IsMenu(const QMenu* menu);
     static bool IsOwnMenu(const KestMenu* menu);
     static bool IsXPStyle();
+    static int GetWindowsVersionCode() { return gdi::GetWindowsVersionCode(); }
+    static bool IsClassicThemeActive() { return gdi::IsClassicThemeActive(); }
     static int GetDrawMode();
     static int GetHiliteDisabled();
     // The draw modes without and with the themed look (1 = XP style, else classic); they are
@@ -173,6 +213,24 @@ public:
 
     static void PaintRadioDot(gdi::Dc& dc, int x, int y, gdi::COLORREF colour);
     static void PaintCheckGlyph(gdi::Dc& dc, int x, int y, gdi::COLORREF colour, bool narrow);
+    // Image `index` of `list` drawn on the face colour, image-sized.
+    static QImage IconToBitmap(const gdi::ImageList& list, int index);
+    // Disabled images, each on `background` in the rectangle at (x, y): the bitmap's dark pixels
+    // as a silhouette in the light 3-D colour one pixel right and down and the shadow colour in
+    // place (embossed); the same for every pixel that is neither face nor light (disabled); the
+    // disabled tint of each pixel (greyed).
+    static void DrawEmbossedImage(gdi::Dc& dc, int x, int y, int width, int height, const QImage& bitmap,
+                                  gdi::COLORREF background);
+    static void DrawDisabledBitmap(gdi::Dc& dc, int x, int y, int width, int height, const QImage& bitmap,
+                                   gdi::COLORREF background);
+    static void DrawGreyedBitmap(gdi::Dc& dc, int x, int y, int width, int height, const QImage& bitmap,
+                                 gdi::COLORREF background);
+    // The swatch image of the colour-swatch ModifyItem.
+    static QImage ColourSwatch(gdi::COLORREF fill, gdi::COLORREF border, int hatch, gdi::Size size);
+    // A copy of image `index` of `source` in a new list `destination` of the source's image size,
+    // followed in the XP style by its faded, shadow and disabled variants; false for no image.
+    static bool AddIconVariants(const gdi::ImageList* source, int index,
+                                std::unique_ptr<gdi::ImageList>* destination);
 
     // The image variants a command keeps beside its image, each from `image` drawn on the face
     // colour: lighter, a one-colour shadow, and the disabled tint.
@@ -186,7 +244,14 @@ private:
     void BuildPopup(const std::vector<res::MenuItem>& items);
     bool AddRecord(int position, const QString& text, unsigned flags, int id, KestMenu* subMenu,
                    int sharedImage);
+    bool FindInsertPosition(int position, unsigned flags, KestMenu** menu, int* at);
+    bool InsertImageItem(int position, const QString& text, unsigned flags, int id,
+                         const gdi::ImageList* list, int index);
+    bool ModifyRecords(const QString& text, int id, int sharedImage);
+    bool FindRecord(const KestMenuData* record, KestMenu** menu, int* index);
     int ToolbarImage(int id, int toolbarId) const;
+    gdi::COLORREF MaskColour() const;
+    std::unique_ptr<gdi::ImageList> BitmapList(const QImage& bitmap) const;
     void RevertTopLevel();
     void PadAccelerators();
     int MenuStart() const;
@@ -195,11 +260,14 @@ private:
     bool FindPosition(int id, KestMenu** menu, int* position);
     bool RemoveAt(int position, bool destroy);
     int RemoveByText(const QString& text, int mode, bool destroy);
+    bool UsesCheckImages(bool hasImage, bool checked, bool selected) const;
     void DrawClassic(const DRAWITEMSTRUCT* dis);
     void DrawXP(const DRAWITEMSTRUCT* dis);
 
     static int AppendBitmapImages(const gdi::ImageList& list, int index, int command);
-    static bool LoadBitmapIntoList(gdi::ImageList& list, const QImage& strip);
+    static QImage SystemColouredBitmap(const QImage& bitmap, bool sixteenColours);
+    static QImage LoadBitmapResource(int bitmapId);
+    bool LoadBitmapIntoList(gdi::ImageList& list, const QImage& bitmap) const;
 
     std::vector<std::unique_ptr<KestMenuData>> m_items;
     std::vector<std::unique_ptr<KestMenu>> m_subMenus;
@@ -208,7 +276,14 @@ private:
     gdi::COLORREF m_maskColour = gdi::Rgb(192, 192, 192);
     bool m_useMaskColour = false;
     bool m_monoDisabledImages = false;
+    // Shared with the popups made after they were loaded.
+    std::shared_ptr<gdi::ImageList> m_checkImages;
+    bool m_checkImagesBorrowed = false;
+    int m_checkImageSelId = -1;
+    int m_checkImageId = -1;
     bool m_loadedFromResource = false;
+    // Records of commands that are not in the menu yet (ModifyItem).
+    std::vector<std::unique_ptr<KestMenuData>> m_pendingRecords;
 
     static int s_imageWidth;
     static int s_imageHeight;

@@ -57,6 +57,17 @@ int Sign(int v) {
     return (v > 0) - (v < 0);
 }
 
+// The QBrush of a GDI brush; a hatch draws its lines in the brush colour.
+QBrush QtBrush(const Brush& brush) {
+    if (brush.null)
+        return Qt::NoBrush;
+    static constexpr Qt::BrushStyle kHatches[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
+                                                  Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+    if (brush.hatch >= 0 && brush.hatch < static_cast<int>(std::size(kHatches)))
+        return QBrush(ToQColor(brush.colour), kHatches[brush.hatch]);
+    return QBrush(ToQColor(brush.colour));
+}
+
 // QPainter's composition mode for a raster operation; false for one it cannot express.
 bool CompositionFor(std::uint32_t rop, QPainter::CompositionMode* mode) {
     switch (rop) {
@@ -454,6 +465,23 @@ void Dc::FillDevice(const Rect& r, COLORREF colour) const {
         m_painter->fillRect(r.ToQRect(), ToQColor(colour));
 }
 
+void Dc::FillDevice(const Rect& r, const Brush& brush) const {
+    if (brush.null)
+        return;
+    if (brush.hatch < 0) {
+        FillDevice(r, brush.colour);
+        return;
+    }
+    if (!m_painter || r.IsRectEmpty() || IsSentinel(brush.colour))
+        return;
+    if (m_s.bkMode == OPAQUE)
+        FillDevice(r, m_s.bkColour);
+    m_painter->save();
+    m_painter->setBrushOrigin(0, 0);
+    m_painter->fillRect(r.ToQRect(), QtBrush(brush));
+    m_painter->restore();
+}
+
 void Dc::FillSolidRect(const Rect& rect, COLORREF colour) {
     // As the framework's FillSolidRect, this leaves the colour as the background colour.
     SetBkColor(colour);
@@ -468,8 +496,9 @@ void Dc::FillRect(const Rect& rect, const Brush& brush) {
     c.op = DrawOp::Fill;
     c.rect = d;
     c.colour = brush.colour;
+    c.brushHatch = brush.hatch;
     RecordCall(std::move(c));
-    FillDevice(d, brush.colour);
+    FillDevice(d, brush);
 }
 
 void Dc::FrameRect(const Rect& rect, const Brush& brush) {
@@ -536,17 +565,16 @@ bool Dc::Rectangle(const Rect& rect) {
     c.penStyle = m_s.pen.style;
     c.bkColour = m_s.brush.colour;
     c.brushNull = m_s.brush.null;
+    c.brushHatch = m_s.brush.hatch;
     RecordCall(std::move(c));
     if (!m_painter)
         return true;
     if (m_s.pen.style == PS_NULL) {
         // Without a pen the filled area is one pixel smaller on the right and bottom.
-        if (!m_s.brush.null)
-            FillDevice(Rect(d.left, d.top, d.right - 1, d.bottom - 1), m_s.brush.colour);
+        FillDevice(Rect(d.left, d.top, d.right - 1, d.bottom - 1), m_s.brush);
         return true;
     }
-    if (!m_s.brush.null)
-        FillDevice(Rect(d.left + 1, d.top + 1, d.right - 1, d.bottom - 1), m_s.brush.colour);
+    FillDevice(Rect(d.left + 1, d.top + 1, d.right - 1, d.bottom - 1), m_s.brush);
     const int w = std::max(1, ToDeviceLength(m_s.pen.width, false));
     FillDevice(Rect(d.left, d.top, d.right, d.top + w), m_s.pen.colour);
     FillDevice(Rect(d.left, d.bottom - w, d.right, d.bottom), m_s.pen.colour);
@@ -639,10 +667,12 @@ bool Dc::Polygon(const std::vector<Point>& points) {
     else
         m_painter->setPen(QPen(ToQColor(m_s.pen.colour), std::max(1, ToDeviceLength(m_s.pen.width, false)),
                                QtPenStyle(m_s.pen.style)));
-    if (m_s.brush.null)
-        m_painter->setBrush(Qt::NoBrush);
-    else
-        m_painter->setBrush(ToQColor(m_s.brush.colour));
+    m_painter->setBrush(QtBrush(m_s.brush));
+    if (m_s.brush.hatch >= 0) {
+        // A hatch's gaps take the background colour in the opaque mode.
+        m_painter->setBackgroundMode(m_s.bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+        m_painter->setBackground(ToQColor(m_s.bkColour));
+    }
     m_painter->drawPolygon(poly);
     m_painter->restore();
     return true;
@@ -676,10 +706,12 @@ void Dc::PreparePenAndBrush() const {
             pen.setCosmetic(true);
         m_painter->setPen(pen);
     }
-    if (m_s.brush.null)
-        m_painter->setBrush(Qt::NoBrush);
-    else
-        m_painter->setBrush(ToQColor(m_s.brush.colour));
+    m_painter->setBrush(QtBrush(m_s.brush));
+    if (m_s.brush.hatch >= 0) {
+        // A hatch's gaps take the background colour in the opaque mode.
+        m_painter->setBackgroundMode(m_s.bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+        m_painter->setBackground(ToQColor(m_s.bkColour));
+    }
 }
 
 bool Dc::Ellipse(const Rect& rect) {

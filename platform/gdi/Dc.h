@@ -182,12 +182,24 @@ struct Pen {
     bool operator==(const Pen&) const = default;
 };
 
+// Hatch styles (CreateHatchBrush).
+inline constexpr int HS_HORIZONTAL = 0;
+inline constexpr int HS_VERTICAL = 1;
+inline constexpr int HS_FDIAGONAL = 2;
+inline constexpr int HS_BDIAGONAL = 3;
+inline constexpr int HS_CROSS = 4;
+inline constexpr int HS_DIAGCROSS = 5;
+
 struct Brush {
     COLORREF colour = Rgb(255, 255, 255);
     bool null = false;
+    // A hatch style (HS_): lines of the colour, the gaps in the background colour when the
+    // background mode is opaque; -1 for a solid brush.
+    int hatch = -1;
 
     static Brush Solid(COLORREF c) { return Brush{c, false}; }
     static Brush Null() { return Brush{0, true}; }
+    static Brush Hatch(int style, COLORREF c) { return Brush{c, false, style}; }
     bool operator==(const Brush&) const = default;
 };
 
@@ -356,6 +368,7 @@ private:
     void PaintEdgeRing(const Rect& r, COLORREF topLeft, COLORREF bottomRight, unsigned sides) const;
     void PaintEdge(Rect& r, unsigned edge, unsigned flags) const;
     void FillDevice(const Rect& r, COLORREF colour) const;
+    void FillDevice(const Rect& r, const Brush& brush) const;
     void RecordCall(DrawCall&& call) const;
 
     QPainter* m_painter = nullptr;

@@ -45,7 +45,8 @@ struct DrawCall {
     int penStyle = 0;
     int penWidth = 0;
     bool brushNull = false;
-    QString text; // as drawn: prefixes taken out, ellipsis applied, lines joined by '\n'
+    int brushHatch = -1; // the brush's hatch style, -1 for solid
+    QString text;        // as drawn: prefixes taken out, ellipsis applied, lines joined by '\n'
     unsigned format = 0;
     unsigned flags = 0;
     Point textOrigin;    // top-left corner of the first line

@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QImage>
 
+#include <set>
+
 using gdi::COLORREF;
 using gdi::DrawOp;
 using gdi::Rgb;
@@ -24,6 +26,7 @@ protected:
     void SetUp() override { KestMenu::ClearSharedImages(); }
     void TearDown() override {
         KestMenu::SetDrawModes(1, 1);
+        gdi::ResetSysColors();
         KestMenu::ClearSharedImages();
     }
 
@@ -196,7 +199,8 @@ TEST_F(KestMenuTest, FindsItemsByCommandAndByText) {
     EXPECT_EQ(menu.FindItemData(104)->text, QStringLiteral("小贴士(&T)"));
     EXPECT_FALSE(Popup(QStringLiteral("查看(&V)")).GetItemLabel(2, &label, MF_BYPOSITION));
 
-    // A new text for every item of a command, keeping its image; an unknown command changes nothing.
+    // A new text for every item of a command, keeping its image; an unknown command has no item
+    // to change.
     const int image = menu.FindItemData(32784)->nSharedImage;
     EXPECT_TRUE(menu.ModifyItem(QStringLiteral("分析参数(&S)"), 32784));
     EXPECT_EQ(menu.FindItemData(32784)->text, QStringLiteral("分析参数(&S)"));
@@ -322,12 +326,13 @@ protected:
         dis.itemData = &record;
         dis.itemState = state;
         dis.radioCheck = radio;
-        menu.DrawItem(&dis);
+        (drawing ? *drawing : menu).DrawItem(&dis);
     }
     std::vector<gdi::DrawCall> Images() const { return recorder.Of(DrawOp::Image); }
 
     static constexpr gdi::Rect kItem{10, 40, 210, 62};
     gdi::Recorder recorder;
+    KestMenu* drawing = nullptr; // the menu whose DrawItem runs; the main menu when null
 };
 
 TEST_F(KestMenuDrawTest, XpItemsInEachState) {
@@ -471,6 +476,289 @@ TEST_F(KestMenuTest, TypedMnemonicFindsTheFirstItemInEitherCase) {
     EXPECT_EQ(KestMenu::FindMnemonicItem(u'N', MF_POPUP, help), 0 | (MNC_EXECUTE << 16));
     EXPECT_EQ(KestMenu::FindMnemonicItem(u'h', MF_POPUP, help), 2 | (MNC_EXECUTE << 16));
     EXPECT_EQ(Popup(QStringLiteral("帮助(&H)")).Items().size(), 10u);
+}
+
+// A 16 × 15 image of the face colour with a solid square of `colour` at (4, 3), 8 × 8.
+QImage SquareImage(QColor colour) {
+    QImage image(16, 15, QImage::Format_RGB32);
+    image.fill(gdi::ToQColor(gdi::GetSysColor(gdi::COLOR_3DFACE)));
+    for (int y = 3; y < 11; ++y)
+        for (int x = 4; x < 12; ++x)
+            image.setPixelColor(x, y, colour);
+    return image;
+}
+
+TEST_F(KestMenuDrawTest, CheckImagesStandInForTheCheckMark) {
+    // Either id missing: nothing happens.
+    menu.LoadCheckImages(0, 9002);
+    EXPECT_EQ(menu.CheckImages(), nullptr);
+    menu.LoadCheckImages(9001, 9002);
+    ASSERT_NE(menu.CheckImages(), nullptr);
+    ASSERT_EQ(menu.CheckImages()->GetImageCount(), 2);
+    // The 16-colour bitmaps' grey is the face colour, drawn transparent.
+    EXPECT_EQ(qAlpha(menu.CheckImages()->Image(0).pixel(0, 0)), 0);
+    EXPECT_EQ(PixelOf(menu.CheckImages()->Image(1), 6, 6), Rgb(0, 0, 255));
+
+    // A popup made now shares them; the loaded popups, made before, have none.
+    KestMenu* colours = menu.AddPopup(QStringLiteral("颜色(&C)"));
+    ASSERT_NE(colours, nullptr);
+    EXPECT_EQ(colours->CheckImages(), menu.CheckImages());
+    EXPECT_EQ(Popup(QStringLiteral("查看(&V)")).CheckImages(), nullptr);
+    ASSERT_TRUE(colours->AppendItem(QStringLiteral("红色(&R)"), 0, 40010));
+    const KestMenuData& red = *colours->Items()[0];
+    drawing = colours;
+
+    // XP: the column's box in the bar colour and image 0 where an image goes; no check mark.
+    Draw(red, ODS_CHECKED);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].format, 0u);
+    EXPECT_EQ(Images()[0].rect.TopLeft(), gdi::Point(14, 44));
+    bool barBox = false;
+    for (const auto& f : recorder.Of(DrawOp::Fill))
+        barBox |= f.rect == gdi::Rect(11, 41, 31, 61) && f.colour == gdi::GetSysColor(gdi::COLOR_3DFACE);
+    EXPECT_TRUE(barBox);
+    EXPECT_TRUE(recorder.Of(DrawOp::Line).empty());
+    Draw(red, ODS_CHECKED | ODS_SELECTED);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].format, 1u);
+    // Not checked: nothing in the column.
+    Draw(red, ODS_SELECTED);
+    EXPECT_TRUE(Images().empty());
+
+    // Classic: image 1 under the mouse at the image's place, the highlight right of the column.
+    Draw(red, ODS_CHECKED | ODS_SELECTED, false, true);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].format, 1u);
+    EXPECT_EQ(Images()[0].rect.TopLeft(), gdi::Point(12, 43));
+    EXPECT_EQ(recorder.Of(DrawOp::Fill)[0].rect.left, 10 + 16 + 5);
+    EXPECT_TRUE(recorder.Of(DrawOp::Edge).empty());
+
+    // Loading again changes the shared list in place; a bitmap that cannot be had leaves none.
+    menu.LoadCheckImages(9002, 9001);
+    EXPECT_EQ(PixelOf(colours->CheckImages()->Image(0), 6, 6), Rgb(0, 0, 255));
+    colours->LoadCheckImages(9001, 9999);
+    EXPECT_EQ(colours->CheckImages(), nullptr);
+    EXPECT_NE(menu.CheckImages(), nullptr);
+    Draw(red, ODS_CHECKED);
+    EXPECT_TRUE(Images().empty());
+    EXPECT_EQ(recorder.Of(DrawOp::Line).size(), 7u);
+}
+
+TEST_F(KestMenuTest, BitmapsAndImageListsGiveItemsTheirImages) {
+    LoadMain();
+    KestMenu& view = Popup(QStringLiteral("查看(&V)"));
+    const std::size_t before = view.Items().size();
+
+    // A bitmap: an own list with the image and its three variants, masked with the mask colour.
+    QImage magenta = SquareImage(QColor(0, 128, 0));
+    magenta.setPixelColor(0, 0, QColor(255, 0, 255));
+    view.SetMaskColour(Rgb(255, 0, 255));
+    ASSERT_TRUE(view.AppendItem(QStringLiteral("绿色(&G)"), 0, 40020, &magenta));
+    const KestMenuData& green = *view.Items().back();
+    ASSERT_NE(green.ownImages, nullptr);
+    EXPECT_EQ(green.nOwnImageMark, 0);
+    EXPECT_EQ(green.ownImages->GetImageCount(), 4);
+    EXPECT_EQ(qAlpha(green.ownImages->Image(0).pixel(0, 0)), 0);
+    EXPECT_EQ(PixelOf(green.ownImages->Image(0), 5, 5), Rgb(0, 128, 0));
+    EXPECT_EQ(PixelOf(green.ownImages->Image(1), 5, 5), gdi::Lighten(Rgb(0, 128, 0), 0.3));
+    // A null bitmap: no image at all, not even the command's shared one.
+    ASSERT_TRUE(
+        view.AppendMenu(MF_STRING, 32784, QStringLiteral("设定(&S)"), static_cast<const QImage*>(nullptr)));
+    EXPECT_EQ(view.Items().back()->nSharedImage, -1);
+    EXPECT_EQ(view.Items().back()->nOwnImageMark, -1);
+    // The plain menu's argument order.
+    ASSERT_TRUE(view.AppendMenu(MF_STRING, 32784, QStringLiteral("设定(&T)")));
+    EXPECT_EQ(view.Items().back()->nSharedImage, menu.FindItemData(32784)->nSharedImage);
+    ASSERT_TRUE(view.InsertMenu(0, MF_BYPOSITION, 0, QString()));
+    EXPECT_EQ(view.Items()[0]->flags, MF_SEPARATOR | MF_OWNERDRAW | MF_BYPOSITION);
+    ASSERT_EQ(view.Items().size(), before + 4);
+
+    // An image list or bitmap given on insertion goes into the shared list, four entries.
+    gdi::ImageList list(16, 15);
+    list.Add(SquareImage(QColor(0, 0, 255)));
+    const std::size_t shared = KestMenu::SharedImageCommands().size();
+    ASSERT_TRUE(menu.InsertItem(32794, QStringLiteral("蓝色(&B)"), MF_BYCOMMAND, 40021, &list, 0));
+    const KestMenuData* blue = menu.FindItemData(40021);
+    ASSERT_NE(blue, nullptr);
+    EXPECT_EQ(blue->nSharedImage, static_cast<int>(shared));
+    EXPECT_TRUE(KestMenu::HasImageSet(blue->nSharedImage));
+    EXPECT_EQ(PixelOf(KestMenu::SharedImages()->Image(blue->nSharedImage), 5, 5), Rgb(0, 0, 255));
+    EXPECT_FALSE(menu.InsertMenu(49999, MF_BYCOMMAND, 40022, QStringLiteral("无处"), &list, 0));
+    // Positions -1 and -2 both append.
+    const QImage red = SquareImage(QColor(255, 0, 0));
+    ASSERT_TRUE(view.InsertItem(-2, QStringLiteral("红色(&R)"), MF_BYPOSITION, 40023, &red));
+    ASSERT_TRUE(view.InsertItem(-1, QStringLiteral("黄色(&Y)"), MF_BYPOSITION, 40024, &list, 0));
+    EXPECT_EQ(view.Items()[view.Items().size() - 2]->nID, 40023);
+    EXPECT_EQ(view.Items().back()->nID, 40024);
+    EXPECT_EQ(view.GetMenu()->actions().size(), static_cast<qsizetype>(view.Items().size()));
+    const int redIndex = view.Items()[view.Items().size() - 2]->nSharedImage;
+    ASSERT_GE(redIndex, 0);
+    EXPECT_EQ(PixelOf(KestMenu::SharedImages()->Image(redIndex), 5, 5), Rgb(255, 0, 0));
+
+    // A bitmap for a command replaces its shared images in place, for every item of it.
+    const int settings = menu.FindItemData(32784)->nSharedImage;
+    const std::size_t count = KestMenu::SharedImageCommands().size();
+    ASSERT_TRUE(menu.ModifyItem(QString(), 32784, &red));
+    EXPECT_EQ(KestMenu::SharedImageCommands().size(), count);
+    EXPECT_EQ(menu.FindItemData(32784)->nSharedImage, settings);
+    EXPECT_EQ(view.Items().back()->nID, 40024);
+    EXPECT_EQ(PixelOf(KestMenu::SharedImages()->Image(settings), 5, 5), Rgb(255, 0, 0));
+    EXPECT_EQ(PixelOf(KestMenu::SharedImages()->Image(settings + 3), 5, 5), Rgb(170, 170, 170));
+}
+
+TEST_F(KestMenuTest, ColourSwatchesAndImagesFoundByText) {
+    LoadMain();
+    // An 8 × 8 swatch centred in the image, outlined and filled; the menu background around it
+    // is the mask.
+    const gdi::Size eight(8, 8);
+    ASSERT_TRUE(menu.ModifyItem(QString(), 32784, Rgb(255, 0, 0), Rgb(0, 0, 255), -1, &eight));
+    const QImage& swatch = KestMenu::SharedImages()->Image(menu.FindItemData(32784)->nSharedImage);
+    EXPECT_EQ(qAlpha(swatch.pixel(3, 3)), 0);
+    EXPECT_EQ(PixelOf(swatch, 4, 3), Rgb(0, 0, 255));
+    EXPECT_EQ(PixelOf(swatch, 11, 10), Rgb(0, 0, 255));
+    EXPECT_EQ(PixelOf(swatch, 7, 6), Rgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(swatch.pixel(12, 6)), 0);
+    // Without a size the swatch fills the image; a hatch leaves gaps in white.
+    const QImage hatched = KestMenu::ColourSwatch(Rgb(255, 0, 0), Rgb(0, 0, 255), gdi::HS_CROSS, {16, 15});
+    EXPECT_EQ(PixelOf(hatched, 0, 0), Rgb(0, 0, 255));
+    std::set<COLORREF> inside;
+    for (int y = 1; y < 14; ++y)
+        for (int x = 1; x < 15; ++x)
+            inside.insert(PixelOf(hatched, x, y));
+    EXPECT_EQ(inside, (std::set<COLORREF>{Rgb(255, 0, 0), Rgb(255, 255, 255)}));
+
+    // By text anywhere in the tree: the new text and an own image from a 16-colour bitmap, its
+    // black and greys taken from the system colours.
+    gdi::SetSysColor(gdi::COLOR_BTNTEXT, Rgb(0, 0, 128));
+    EXPECT_FALSE(menu.ModifyItemByText(QStringLiteral("新"), QStringLiteral("不存在"), 9001));
+    ASSERT_TRUE(menu.ModifyItemByText(QStringLiteral("小贴士(&T)"), QStringLiteral("每日一贴(&T)"), 9001));
+    const KestMenuData& tip = *menu.FindItemData(104);
+    EXPECT_EQ(tip.text, QStringLiteral("小贴士(&T)"));
+    EXPECT_EQ(Popup(QStringLiteral("帮助(&H)")).GetMenu()->actions()[2]->text(),
+              QStringLiteral("小贴士(&T)"));
+    ASSERT_NE(tip.ownImages, nullptr);
+    EXPECT_EQ(tip.nOwnImageMark, 0);
+    EXPECT_EQ(tip.ownImages->GetImageCount(), 4);
+    const QImage& own = tip.ownImages->Image(0);
+    EXPECT_EQ(PixelOf(own, 6, 9), Rgb(0, 0, 128));
+    EXPECT_EQ(PixelOf(own, 12, 3), Rgb(255, 0, 0));
+    EXPECT_EQ(PixelOf(own, 2, 2), gdi::GetSysColor(gdi::COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(qAlpha(own.pixel(0, 0)), 0);
+    // A missing bitmap leaves the image as it was; the text still changes (null keeps it).
+    ASSERT_TRUE(menu.ModifyItemByText(QString(), QStringLiteral("小贴士(&T)"), 9999));
+    EXPECT_EQ(tip.text, QStringLiteral("小贴士(&T)"));
+    EXPECT_EQ(tip.ownImages->GetImageCount(), 4);
+}
+
+TEST_F(KestMenuTest, ModifyingACommandStillToComeKeepsItsRecord) {
+    LoadMain();
+    KestMenu& help = Popup(QStringLiteral("帮助(&H)"));
+    gdi::ImageList list(16, 15);
+    list.Add(SquareImage(QColor(0, 0, 255)));
+
+    // Nowhere yet: false, and the popup keeps the text and image for it, apart from its items.
+    EXPECT_FALSE(help.ModifyItem(QStringLiteral("将来(&F)"), 40030, &list, 0));
+    EXPECT_EQ(help.Items().size(), 9u);
+    const KestMenuData* pending = help.FindItemData(40030);
+    ASSERT_NE(pending, nullptr);
+    EXPECT_EQ(pending->text, QStringLiteral("将来(&F)"));
+    const int image = pending->nSharedImage;
+    ASSERT_GE(image, 0);
+    EXPECT_FALSE(help.ModifyItem(QStringLiteral("将来(&G)"), 40030));
+    EXPECT_EQ(help.FindItemData(40030), pending);
+    EXPECT_EQ(pending->text, QStringLiteral("将来(&G)"));
+
+    // When other code adds the command, bringing the records in step takes that record in.
+    auto* action = new QAction(QStringLiteral("到来(&C)"), help.GetMenu());
+    action->setData(40030);
+    help.GetMenu()->addAction(action);
+    KestMenu::ResyncMenu(&help);
+    ASSERT_EQ(help.Items().size(), 10u);
+    EXPECT_EQ(help.Items().back()->nSharedImage, image);
+    EXPECT_EQ(help.Items().back()->text, QStringLiteral("到来(&C)"));
+
+    // An item other code put in front gets its record where it stands.
+    auto* front = new QAction(QStringLiteral("外来"), help.GetMenu());
+    front->setData(40031);
+    help.GetMenu()->insertAction(help.GetMenu()->actions().first(), front);
+    EXPECT_TRUE(menu.ModifyItem(QStringLiteral("外来(&O)"), 40031, &list, 0));
+    ASSERT_EQ(help.Items().size(), 11u);
+    EXPECT_EQ(help.Items()[0]->nID, 40031);
+    EXPECT_EQ(help.Items()[0]->text, QStringLiteral("外来(&O)"));
+    EXPECT_GE(help.Items()[0]->nSharedImage, 0);
+    EXPECT_EQ(help.Items()[1]->text, QStringLiteral("快速入门(&Q)"));
+}
+
+TEST_F(KestMenuTest, DisabledImagesAsSilhouettes) {
+    // Face, a black pixel, a yellow one and a white one.
+    QImage bitmap(16, 15, QImage::Format_RGB32);
+    bitmap.fill(gdi::ToQColor(gdi::GetSysColor(gdi::COLOR_3DFACE)));
+    bitmap.setPixelColor(3, 3, Qt::black);
+    bitmap.setPixelColor(8, 3, QColor(255, 255, 0));
+    bitmap.setPixelColor(12, 3, Qt::white);
+    const COLORREF back = Rgb(10, 20, 30);
+    const COLORREF light = gdi::GetSysColor(gdi::COLOR_3DHIGHLIGHT);
+    const COLORREF shadow = gdi::GetSysColor(gdi::COLOR_3DSHADOW);
+    const auto draw = [&](auto helper) {
+        gdi::BitmapDc dc(40, 40, Rgb(0, 255, 0));
+        helper(dc, 10, 10, 16, 15, bitmap, back);
+        return dc.Image().copy(10, 10, 17, 16);
+    };
+    // Embossed: only the dark pixel, lit one pixel right and down.
+    const QImage embossed = draw(KestMenu::DrawEmbossedImage);
+    EXPECT_EQ(PixelOf(embossed, 3, 3), shadow);
+    EXPECT_EQ(PixelOf(embossed, 4, 4), light);
+    EXPECT_EQ(PixelOf(embossed, 8, 3), back);
+    EXPECT_EQ(PixelOf(embossed, 12, 3), back);
+    EXPECT_EQ(PixelOf(embossed, 0, 0), back);
+    EXPECT_EQ(PixelOf(embossed, 16, 0), Rgb(0, 255, 0)); // the frame stays as it was
+    // Disabled: every pixel that is neither face nor light.
+    const QImage disabled = draw(KestMenu::DrawDisabledBitmap);
+    EXPECT_EQ(PixelOf(disabled, 3, 3), shadow);
+    EXPECT_EQ(PixelOf(disabled, 8, 3), shadow);
+    EXPECT_EQ(PixelOf(disabled, 9, 4), light);
+    EXPECT_EQ(PixelOf(disabled, 12, 3), back);
+    // Greyed: the disabled tint on the background.
+    const QImage greyed = draw(KestMenu::DrawGreyedBitmap);
+    EXPECT_EQ(PixelOf(greyed, 8, 3), gdi::DisabledTint(Rgb(255, 255, 0), shadow));
+    EXPECT_EQ(PixelOf(greyed, 0, 0), back);
+
+    // A menu resource by name: "#" and the number.
+    EXPECT_TRUE(menu.LoadMenu(QStringLiteral("#128")));
+    EXPECT_EQ(menu.Items().size(), 8u);
+    EXPECT_FALSE(menu.LoadMenu(QStringLiteral("MAINMENU")));
+    EXPECT_EQ(KestMenu::GetWindowsVersionCode(), 7);
+    EXPECT_FALSE(KestMenu::IsClassicThemeActive());
+}
+
+TEST_F(KestMenuDrawTest, DisabledImagesWithoutASetAreMadeAtPaintTime) {
+    // Classic: full-colour images seen, so the greyed tint at the image's size; with one-colour
+    // disabled images the embossed silhouette, a pixel wider and higher for its lit edge.
+    const KestMenuData& settings = *menu.FindItemData(32784);
+    Draw(settings, ODS_GRAYED, false, true);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].flags, gdi::DST_BITMAP);
+    EXPECT_EQ(Images()[0].rect, gdi::Rect(12, 43, 28, 58));
+    menu.SetMonoDisabledImages(true);
+    Draw(settings, ODS_GRAYED, false, true);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].rect, gdi::Rect(12, 43, 29, 59));
+
+    // XP: an own list of one image has no set; the silhouette goes where the image would.
+    KestMenuData single;
+    single.text = QStringLiteral("单图(&D)");
+    single.flags = MF_OWNERDRAW;
+    single.ownImages = std::make_unique<gdi::ImageList>(16, 15);
+    single.ownImages->Add(SquareImage(QColor(0, 0, 0)));
+    single.nOwnImage = 0;
+    single.nOwnImageMark = 0;
+    Draw(single, ODS_GRAYED);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].flags, gdi::DST_BITMAP);
+    EXPECT_EQ(Images()[0].rect.TopLeft(), gdi::Point(14, 44));
+    Draw(single, 0);
+    ASSERT_EQ(Images().size(), 1u);
+    EXPECT_EQ(Images()[0].format, 0u);
 }
 
 } // namespace
