@@ -1,6 +1,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace ui {
@@ -10,7 +11,9 @@ class ScreenMessageBoxes : public MessageBoxService {
 public:
     int Show(QWidget* parent, const QString& text, const QString& caption, unsigned type) override {
         QMessageBox box(parent);
-        box.setWindowTitle(caption);
+        // A box given no caption is titled with the program's name, as Windows titles a
+        // message box of the application; an empty title bar would leave the user guessing.
+        box.setWindowTitle(caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption);
         // A message box shows its text as it stands: texts from outside (a page from the
         // network, a file name) must not be read as markup.
         box.setTextFormat(Qt::PlainText);
