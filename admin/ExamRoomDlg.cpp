@@ -17,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -101,9 +100,11 @@ CExamRoomDlg::CExamRoomDlg(QWidget* parent) : CAdminGridDlg(IDD, parent) {
     layout->addWidget(panel);
     resize(700, 460);
 
-    // The grid sorts on the press of a header click, before it tells the dialog of the click: the
-    // compare function is chosen on the press.
-    m_Grid.installEventFilter(this);
+    // 班级, 考室 and 考号 sort as numbers ("10" after "9"), the rest as text.
+    m_Grid.SetColumnCompareChooser([](int col) {
+        const bool numeric = col == kColClass || col == kColRoom || col == kColExamNumber;
+        return numeric ? CGridCtrl::CompareNumericItems : CGridCtrl::CompareTextItems;
+    });
 }
 
 CExamRoomDlg::~CExamRoomDlg() = default;
@@ -296,23 +297,4 @@ void CExamRoomDlg::PrintRoomLists() {
 
 void CExamRoomDlg::OnHelpMessage() {
     ui::MessageBox(this, res::LoadString(IDS_ROOM_HELP), res::LoadString(57656), ui::MB_ICONINFORMATION);
-}
-
-void CExamRoomDlg::SetSortFunction(int col) {
-    const bool numeric = col == kColClass || col == kColRoom || col == kColExamNumber;
-    m_Grid.SetCompareFunction(numeric ? CGridCtrl::CompareNumericItems : CGridCtrl::CompareTextItems);
-}
-
-void CExamRoomDlg::OnGridClick(int, int col) {
-    SetSortFunction(col);
-}
-
-bool CExamRoomDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_Grid && event->type() == QEvent::MouseButtonPress) {
-        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
-        const CGridCellId cell = m_Grid.GetCellFromPt(m_Grid.WidgetToClient(p));
-        if (cell.row >= 0 && cell.row < m_Grid.GetFixedRowCount() && cell.col >= 0)
-            SetSortFunction(cell.col);
-    }
-    return CAdminGridDlg::eventFilter(watched, event);
 }

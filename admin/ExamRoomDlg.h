@@ -49,16 +49,10 @@ public:
     int GetOutputChoice() const { return m_nOutputChoice; }
     CReportComponent& GetReportComponent() { return m_report; }
 
-protected:
-    void OnGridClick(int row, int col) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void DoDataExchange(bool saveAndValidate);
     // The two capacities from their edits; false, after the message, when one is refused.
     bool ReadCapacities();
-    // The compare function of a header-click sort on `col`.
-    void SetSortFunction(int col);
     void ShowStudents(const std::vector<examroom::RoomStudent>& students);
 
     QComboBox* m_cbGrade;

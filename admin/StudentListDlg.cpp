@@ -22,7 +22,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -192,8 +191,11 @@ CStudentListDlg::CStudentListDlg(QWidget* parent) : CAdminGridDlg(IDD, parent) {
     layout->addWidget(panel);
     resize(620, 385);
 
-    // The grid sorts on the press of a header click, before it tells the dialog of the click.
-    m_Grid.installEventFilter(this);
+    // 班级 and 编号 sort as numbers, the rest as text.
+    m_Grid.SetColumnCompareChooser([](int col) {
+        const bool numeric = col == roster::kColClass || col == roster::kColNo;
+        return numeric ? CGridCtrl::CompareNumericItems : CGridCtrl::CompareTextItems;
+    });
     qApp->installEventFilter(this);
 }
 
@@ -504,22 +506,7 @@ void CStudentListDlg::OnImport() {
         ListStudents();
 }
 
-void CStudentListDlg::SetSortFunction(int col) {
-    const bool numeric = col == roster::kColClass || col == roster::kColNo;
-    m_Grid.SetCompareFunction(numeric ? CGridCtrl::CompareNumericItems : CGridCtrl::CompareTextItems);
-}
-
-void CStudentListDlg::OnGridClick(int, int col) {
-    SetSortFunction(col);
-}
-
 bool CStudentListDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_Grid && event->type() == QEvent::MouseButtonPress) {
-        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
-        const CGridCellId cell = m_Grid.GetCellFromPt(m_Grid.WidgetToClient(p));
-        if (cell.row >= 0 && cell.row < m_Grid.GetFixedRowCount() && cell.col >= 0)
-            SetSortFunction(cell.col);
-    }
     if (event->type() == QEvent::KeyPress && !m_bForwardingKey) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);

@@ -87,7 +87,6 @@ public:
 protected:
     void OnGridBeginEdit(int row, int col) override;
     bool OnGridEndEdit(int row, int col) override;
-    void OnGridClick(int row, int col) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -99,7 +98,6 @@ private:
     // Lists the roster of the grade and class last read.
     void ListStudents();
     void SetNumericCells(int row);
-    void SetSortFunction(int col);
 
     bool m_bForwardingKey = false;
     CSkinButton* m_btnFont = nullptr;

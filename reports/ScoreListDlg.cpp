@@ -35,7 +35,9 @@ CScoreListDlg::CScoreListDlg(int templateId, int totalRank, int subjectRank, QWi
     setFixedSize(DialogRect(0, 0, 368, 252).size());
     m_grid.Create(gdi::Rect::FromQRect(DialogRect(7, 7, 262, 238)), this, IDC_GRID);
     m_grid.show();
-    m_notify.OnClick([this](int row, int col) { OnGridClick(row, col); });
+    // 姓名 sorts as text, every other column as a number.
+    m_grid.SetColumnCompareChooser(
+        [](int col) { return col == 1 ? CGridCtrl::CompareTextItems : CGridCtrl::CompareNumericItems; });
 }
 
 CScoreListDlg::~CScoreListDlg() = default;
@@ -168,21 +170,6 @@ void CScoreListDlg::OnOK() {
     if (!error.isEmpty())
         ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
                        ui::MB_OK | ui::MB_ICONERROR);
-}
-
-void CScoreListDlg::OnGridClick(int row, int col) {
-    if (row != 0 || col < 0 || !m_grid.GetSortOnClick())
-        return;
-    const PFNLVCOMPARE compare = col == 1 ? CGridCtrl::CompareTextItems : CGridCtrl::CompareNumericItems;
-    if (m_grid.GetCompareFunction() == compare)
-        return;
-    // The press sorted with the comparison of the column clicked before: sort again with this
-    // column's own, in the direction the press chose.
-    m_grid.SetCompareFunction(compare);
-    if (m_grid.GetSortColumn() == col) {
-        m_grid.SortItems(col, m_grid.GetSortAscending());
-        m_grid.Refresh();
-    }
 }
 
 void CScoreListDlg::BuildReport() {

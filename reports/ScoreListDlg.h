@@ -44,7 +44,6 @@ public:
     void OnRangeChange();
     void OnPrint();
     // A click on a column title: the names sort as text, every other column by its whole numbers.
-    void OnGridClick(int row, int col);
     // WM_PRINTGRID: the grid on a printer the user chooses.
     std::intptr_t OnPrintGrid(std::uintptr_t wParam, std::intptr_t lParam);
     // Rebuilds the report definition from the grid (it does not show it).

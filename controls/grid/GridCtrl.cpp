@@ -876,6 +876,8 @@ void CGridCtrl::OnFixedRowClick(CGridCellId& cell) {
         return;
     if (m_bSortOnClick) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (m_compareChooser)
+            m_pfnCompare = m_compareChooser(cell.col);
         if (cell.col == GetSortColumn())
             SortItems(cell.col, !GetSortAscending());
         else

@@ -384,6 +384,11 @@ public:
     void SetSortAscending(bool bAscending) { m_bAscending = bAscending; }
     bool GetSortAscending() const { return m_bAscending; }
     void SetCompareFunction(PFNLVCOMPARE pfnCompare) { m_pfnCompare = pfnCompare; }
+    // A header click sorts with the comparison this returns for the clicked column (set before
+    // the sort, so the column's own rule applies at once); none keeps the compare function.
+    void SetColumnCompareChooser(std::function<PFNLVCOMPARE(int nCol)> chooser) {
+        m_compareChooser = std::move(chooser);
+    }
     PFNLVCOMPARE GetCompareFunction() const { return m_pfnCompare; }
     bool SortItems(int nCol, bool bAscending, LPARAM data = 0);
     bool SortTextItems(int nCol, bool bAscending, LPARAM data = 0);
@@ -654,6 +659,7 @@ protected:
     bool m_bAscending = true;
     int m_nSortColumn = -1;
     PFNLVCOMPARE m_pfnCompare = nullptr;
+    std::function<PFNLVCOMPARE(int)> m_compareChooser;
 
     // Printing.
     bool m_bShadedPrintOut = true;

@@ -145,6 +145,23 @@ TEST(GridSort, HeaderClickSortsAndAgainReverses) {
     EXPECT_EQ(grid.GetSortColumn(), -1);
 }
 
+TEST(GridSort, AHeaderClickSortsWithTheClickedColumnsOwnComparison) {
+    CGridCtrl grid;
+    Load(grid, {"2", "10", "1"}); // column 1 holds "0", "1", "2"
+    grid.SetItemText(2, 1, QStringLiteral("b"));
+    grid.SetSortOnClick(true);
+    grid.SetCompareFunction(CGridCtrl::CompareTextItems);
+    grid.SetColumnCompareChooser(
+        [](int col) { return col == 0 ? CGridCtrl::CompareNumericItems : CGridCtrl::CompareTextItems; });
+    CGridCellId first(0, 0);
+    grid.OnFixedRowClick(first); // numbers at once, not the text order "1", "10", "2"
+    EXPECT_EQ(Column(grid, 0), QStringList({"1", "2", "10"}));
+    CGridCellId second(0, 1);
+    grid.OnFixedRowClick(second);
+    EXPECT_EQ(Column(grid, 1), QStringList({"0", "2", "b"}));
+    EXPECT_EQ(grid.GetCompareFunction(), &CGridCtrl::CompareTextItems);
+}
+
 namespace {
 int WrappedNumeric(CGridCellBase* a, CGridCellBase* b, LPARAM d) {
     return CGridCtrl::CompareNumericItems(a, b, d);
