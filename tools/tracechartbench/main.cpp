@@ -10,7 +10,7 @@
 #include "fixtures/SchoolFixture.h"
 #include "platform/db/Connection.h"
 #include "reports/ReportQueries.h"
-#include "tools/statcalc/BareRunner.h"
+#include "tools/statcalc/TraceTiming.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,38 +26,6 @@
 
 namespace {
 
-struct Timing {
-    double unitMs = std::numeric_limits<double>::max();
-    double bareMs = std::numeric_limits<double>::max();
-    int statements = 0;
-};
-
-double Ms(const std::function<void()>& run) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The best of `runs` of the computation and of its traced statements replayed bare, taken in turn
-// so that both meet the same load and the same cache.
-Timing Measure(int runs, BareRunner& bare, const std::function<void()>& run) {
-    Timing t;
-    for (int i = 0; i < runs; ++i) {
-        std::vector<reports::TracedStatement> statements;
-        {
-            reports::CSqlTrace trace;
-            t.unitMs = std::min(t.unitMs, Ms(run));
-            statements = trace.Statements();
-        }
-        t.statements = int(statements.size());
-        t.bareMs = std::min(t.bareMs, Ms([&] {
-                                for (const auto& s : statements)
-                                    bare.Run(s);
-                            }));
-    }
-    return t;
-}
-
 void Print(const QString& name, const Timing& t, int bars) {
     std::printf("%-30s %8.2f ms   sqlite3 %8.2f ms   ratio %.2f   %d statements, %d bars\n", qPrintable(name),
                 t.unitMs, t.bareMs, t.bareMs > 0 ? t.unitMs / t.bareMs : 0.0, t.statements, bars);
@@ -71,25 +39,9 @@ int CountBars(const std::vector<std::optional<double>>& bars) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QString path;
-    int runs = 5;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg.endsWith(QLatin1String(".mdb")))
-            path = arg;
-        else
-            runs = std::max(1, arg.toInt());
-    }
     QTemporaryDir dir;
-    if (path.isEmpty() || !QFile::exists(path)) {
-        if (path.isEmpty())
-            path = dir.filePath(QStringLiteral("veltora.mdb"));
-        QElapsedTimer timer;
-        timer.start();
-        const fixtures::SchoolInfo school = fixtures::MakeSchool(path, fixtures::LargeSchool());
-        std::printf("made %s: %d score rows in %.1f s\n", qPrintable(path), school.scoreRows,
-                    timer.elapsed() / 1000.0);
-    }
+    int runs = 5;
+    const QString path = BenchSchool(argc, argv, dir, runs);
 
     try {
         db::Connection conn;
@@ -100,14 +52,9 @@ int main(int argc, char** argv) {
         CTextCipher cipher;
 
         // The grade with the most exams, its largest class and that class's first student.
-        db::Recordset g = conn.Execute(QStringLiteral(
-            "select grade, count(*) as n from tavrinKSLB group by grade order by n desc, grade limit 1"));
-        const QString grade = g.Field(0).ToString();
-        db::Recordset c =
-            conn.Execute(QStringLiteral("select class, count(*) as n from tavrinName where grade=? "
-                                        "group by class order by n desc, class limit 1"),
-                         grade);
-        const int cls = c.Field(0).ToInt();
+        const TracedClass traced = BusiestClass(conn);
+        const QString grade = traced.grade;
+        const int cls = traced.cls;
         const std::vector<analysis::RosterStudent> roster = analysis::ClassRoster(conn, grade, cls);
         std::vector<int> examIds;
         for (const analysis::TrackExam& e : analysis::GradeExams(conn, cipher, grade))
