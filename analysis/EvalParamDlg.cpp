@@ -1,5 +1,7 @@
 #include "analysis/EvalParamDlg.h"
 
+#include "controls/ComboChoice.h"
+
 #include "controls/SkinButton.h"
 #include "data/AppContext.h"
 #include "data/ExamChooser.h"
@@ -17,25 +19,6 @@
 
 using reports::DialogRect;
 
-namespace {
-
-QComboBox* EditableBox(QWidget* parent, int id, const QRect& rect) {
-    auto* box = new QComboBox(parent);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setGeometry(rect);
-    ui::Dialog::SetDlgCtrlId(box, id);
-    return box;
-}
-
-// The entry a box shows: its position while its text is that entry's own, else -1 (typed text).
-int ChosenIndex(const QComboBox& box) {
-    const int i = box.currentIndex();
-    return i >= 0 && box.itemText(i) == box.currentText() ? i : -1;
-}
-
-} // namespace
-
 CEvalParamDlg::CEvalParamDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     setWindowTitle(QStringLiteral("参数设定"));
     setFixedSize(DialogRect(0, 0, 208, 122).size());
@@ -49,11 +32,11 @@ CEvalParamDlg::CEvalParamDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     group(QStringLiteral("范围"), DialogRect(106, 4, 95, 31));
     group(QStringLiteral("第一次考试"), DialogRect(7, 37, 194, 30));
     group(QStringLiteral("第二次考试"), DialogRect(7, 69, 194, 30));
-    m_cbGrade = EditableBox(this, IDC_GRADE, DialogRect(13, 16, 83, 14));
-    m_cbRange = EditableBox(this, IDC_RANGE, DialogRect(112, 16, 83, 14));
+    m_cbGrade = ui::AddEditableCombo(this, IDC_GRADE, DialogRect(13, 16, 83, 14));
+    m_cbRange = ui::AddEditableCombo(this, IDC_RANGE, DialogRect(112, 16, 83, 14));
     m_cbRange->addItems({QStringLiteral("全年级"), QStringLiteral("文科班"), QStringLiteral("理科班")});
-    m_cbFirstExam = EditableBox(this, IDC_FIRST_EXAM, DialogRect(13, 48, 182, 14));
-    m_cbSecondExam = EditableBox(this, IDC_SECOND_EXAM, DialogRect(13, 80, 182, 14));
+    m_cbFirstExam = ui::AddEditableCombo(this, IDC_FIRST_EXAM, DialogRect(13, 48, 182, 14));
+    m_cbSecondExam = ui::AddEditableCombo(this, IDC_SECOND_EXAM, DialogRect(13, 80, 182, 14));
 
     m_btnOK = new CSkinButton(QStringLiteral("确定"), this, BS_DEFPUSHBUTTON);
     SetDlgCtrlId(m_btnOK, ui::IDOK);
@@ -159,7 +142,7 @@ void CEvalParamDlg::OnOK() {
                        ui::MB_OK | ui::MB_ICONERROR);
         m_nFirstExamId = m_nSecondExamId = -1;
     }
-    m_nGradeIndex = ChosenIndex(*m_cbGrade);
-    m_nRangeIndex = ChosenIndex(*m_cbRange);
+    m_nGradeIndex = ChosenEntryIndex(*m_cbGrade);
+    m_nRangeIndex = ChosenEntryIndex(*m_cbRange);
     EndDialog(ui::IDOK);
 }

@@ -58,10 +58,7 @@ CQualifyLineDlg::CQualifyLineDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     m_grid.show();
 
     const auto button = [this](int id, const QString& text, int y) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(220, y, 55, 14));
-        return b;
+        return ui::AddButton(this, id, text, DialogRect(220, y, 55, 14));
     };
     QPushButton* ok = button(ui::IDOK, QStringLiteral("统计"), 103);
     ok->setDefault(true);

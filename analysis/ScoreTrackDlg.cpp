@@ -93,16 +93,10 @@ CScoreTrackDlg::CScoreTrackDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     auto* group = new QGroupBox(this);
     group->setGeometry(DialogRect(369, 3, 58, 130));
     const auto label = [this](const QString& text, int y) {
-        auto* l = new QLabel(text, this);
-        l->setGeometry(DialogRect(374, y, 48, 10));
+        ui::AddLabel(this, text, DialogRect(374, y, 48, 10));
     };
     const auto combo = [this](int id, int y) {
-        auto* c = new QComboBox(this);
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        SetDlgCtrlId(c, id);
-        c->setGeometry(DialogRect(374, y, 48, 14));
-        return c;
+        return ui::AddEditableCombo(this, id, DialogRect(374, y, 48, 14));
     };
     label(QStringLiteral("年级"), 11);
     m_cbGrade = combo(IDC_GRADE, 22);
@@ -119,10 +113,7 @@ CScoreTrackDlg::CScoreTrackDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     m_cbTarget->addItems(analysis::TraceTargetItems());
 
     const auto button = [this](int id, const QString& text, int y) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(373, y, 50, 16));
-        return b;
+        return ui::AddButton(this, id, text, DialogRect(373, y, 50, 16));
     };
     QPushButton* ok = button(ui::IDOK, QStringLiteral("确定"), 170);
     ok->setDefault(true);

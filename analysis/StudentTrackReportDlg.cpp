@@ -36,16 +36,10 @@ CStudentTrackReportDlg::CStudentTrackReportDlg(QWidget* parent) : ui::Dialog(IDD
     auto* group = new QGroupBox(this);
     group->setGeometry(DialogRect(200, 156, 88, 95));
     const auto label = [this](const QString& text, int y) {
-        auto* l = new QLabel(text, this);
-        l->setGeometry(DialogRect(206, y + 2, 20, 12));
+        ui::AddLabel(this, text, DialogRect(206, y + 2, 20, 12));
     };
     const auto combo = [this](int id, int y) {
-        auto* c = new QComboBox(this);
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        SetDlgCtrlId(c, id);
-        c->setGeometry(DialogRect(228, y, 54, 14));
-        return c;
+        return ui::AddEditableCombo(this, id, DialogRect(228, y, 54, 14));
     };
     label(QStringLiteral("年级"), 166);
     m_cbGrade = combo(IDC_GRADE, 166);
@@ -62,10 +56,7 @@ CStudentTrackReportDlg::CStudentTrackReportDlg(QWidget* parent) : ui::Dialog(IDD
     m_cbTarget->addItems(analysis::TrackTargetItems());
 
     const auto button = [this](int id, const QString& text, int y) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(293, y, 44, 16));
-        return b;
+        return ui::AddButton(this, id, text, DialogRect(293, y, 44, 16));
     };
     QPushButton* ok = button(ui::IDOK, QStringLiteral("确定"), 163);
     ok->setDefault(true);

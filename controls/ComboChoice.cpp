@@ -2,11 +2,14 @@
 
 #include <QComboBox>
 
-QVariant ChosenEntryData(const QComboBox& combo) {
+int ChosenEntryIndex(const QComboBox& combo) {
     const int index = combo.currentIndex();
-    if (index < 0 || combo.itemText(index) != combo.currentText())
-        return {};
-    return combo.itemData(index);
+    return index >= 0 && combo.itemText(index) == combo.currentText() ? index : -1;
+}
+
+QVariant ChosenEntryData(const QComboBox& combo) {
+    const int index = ChosenEntryIndex(combo);
+    return index >= 0 ? combo.itemData(index) : QVariant();
 }
 
 bool HoldsListItem(const QComboBox& combo) {

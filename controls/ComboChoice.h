@@ -9,6 +9,8 @@ class QComboBox;
 // entry's own text; an invalid QVariant when the text was typed or edited since (or there is no
 // current entry).
 QVariant ChosenEntryData(const QComboBox& combo);
+// The position of that entry; -1 when the text was typed or edited since (or there is none).
+int ChosenEntryIndex(const QComboBox& combo);
 
 // Whether the box's text is the text of one of its entries.
 bool HoldsListItem(const QComboBox& combo);

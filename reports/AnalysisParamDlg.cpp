@@ -40,10 +40,7 @@ CAnalysisParamDlg::CAnalysisParamDlg(QWidget* parent) : ui::Dialog(IDD, parent) 
     setFixedSize(DialogRect(0, 0, 273, 169).size());
 
     const auto button = [this](int id, const QString& text, const QRect& rect) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(rect);
-        return b;
+        return ui::AddButton(this, id, text, rect);
     };
     QPushButton* save = button(ui::IDOK, QStringLiteral("保存"), DialogRect(216, 88, 50, 14));
     save->setDefault(true);

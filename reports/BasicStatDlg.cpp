@@ -75,10 +75,7 @@ CBasicStatDlg::CBasicStatDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     radio(count, m_countGroup, IDC_COUNT_KEEP, 1, QStringLiteral("打印"), DialogRect(52, 14, 36, 11));
 
     const auto button = [this](int id, const QString& text, int y) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(425, y, 73, 16));
-        return b;
+        return ui::AddButton(this, id, text, DialogRect(425, y, 73, 16));
     };
     connect(button(IDC_RANK, QStringLiteral("名次统计"), 116), &QPushButton::clicked, this,
             [this] { OnRankStats(); });

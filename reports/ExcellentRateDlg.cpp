@@ -60,10 +60,7 @@ CExcellentRateDlg::CExcellentRateDlg(QWidget* parent) : ui::Dialog(IDD, parent) 
     }
 
     const auto button = [this](int id, const QString& text, int y) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(kColumnX + 14, y, kColumnWidth - 28, 15));
-        return b;
+        return ui::AddButton(this, id, text, DialogRect(kColumnX + 14, y, kColumnWidth - 28, 15));
     };
     QPushButton* ok = button(ui::IDOK, QStringLiteral("确定"), 100);
     ok->setDefault(true);

@@ -33,10 +33,7 @@ CPercentModeDlg::CPercentModeDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     radio(IDC_BY_PROPORTION, 1, QStringLiteral("按人数比例"), 32);
 
     const auto button = [this](int id, const QString& text, int y) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(133, y, 46, 15));
-        return b;
+        return ui::AddButton(this, id, text, DialogRect(133, y, 46, 15));
     };
     QPushButton* ok = button(ui::IDOK, QStringLiteral("确定"), 8);
     ok->setDefault(true);

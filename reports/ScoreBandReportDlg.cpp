@@ -36,25 +36,6 @@ namespace {
 constexpr int kColumnX = 384;
 constexpr int kColumnWidth = 110;
 
-QPushButton* AddButton(ui::Dialog* dialog, int id, const QString& text, const QRect& rect) {
-    auto* b = new QPushButton(text, dialog);
-    ui::Dialog::SetDlgCtrlId(b, id);
-    b->setGeometry(rect);
-    return b;
-}
-
-QLineEdit* AddEdit(ui::Dialog* dialog, int id, const QRect& rect) {
-    auto* e = new QLineEdit(dialog);
-    ui::Dialog::SetDlgCtrlId(e, id);
-    e->setGeometry(rect);
-    return e;
-}
-
-void AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(rect);
-}
-
 } // namespace
 
 // ---- the band range
@@ -62,14 +43,14 @@ void AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
 CScoreBandRangeDlg::CScoreBandRangeDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     setWindowTitle(QStringLiteral("分数段范围设定"));
     setFixedSize(DialogRect(0, 0, 150, 62).size());
-    AddLabel(this, QStringLiteral("最低分"), DialogRect(8, 10, 30, 10));
-    m_editLow = AddEdit(this, IDC_LOW, DialogRect(40, 8, 44, 13));
-    AddLabel(this, QStringLiteral("最高分"), DialogRect(8, 30, 30, 10));
-    m_editHigh = AddEdit(this, IDC_HIGH, DialogRect(40, 28, 44, 13));
-    QPushButton* ok = AddButton(this, ui::IDOK, QStringLiteral("确定"), DialogRect(94, 7, 48, 15));
+    ui::AddLabel(this, QStringLiteral("最低分"), DialogRect(8, 10, 30, 10));
+    m_editLow = ui::AddEdit(this, IDC_LOW, DialogRect(40, 8, 44, 13));
+    ui::AddLabel(this, QStringLiteral("最高分"), DialogRect(8, 30, 30, 10));
+    m_editHigh = ui::AddEdit(this, IDC_HIGH, DialogRect(40, 28, 44, 13));
+    QPushButton* ok = ui::AddButton(this, ui::IDOK, QStringLiteral("确定"), DialogRect(94, 7, 48, 15));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(AddButton(this, ui::IDCANCEL, QStringLiteral("取消"), DialogRect(94, 27, 48, 15)),
+    connect(ui::AddButton(this, ui::IDCANCEL, QStringLiteral("取消"), DialogRect(94, 27, 48, 15)),
             &QPushButton::clicked, this, [this] { OnCancel(); });
 }
 
@@ -99,15 +80,15 @@ void CScoreBandRangeDlg::OnOK() {
 CClassInputDlg::CClassInputDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     setWindowTitle(QStringLiteral("请输入班级"));
     setFixedSize(DialogRect(0, 0, 150, 44).size());
-    AddLabel(this, QStringLiteral("班级"), DialogRect(8, 10, 20, 10));
-    m_editClass = AddEdit(this, IDC_CLASS, DialogRect(30, 8, 50, 13));
+    ui::AddLabel(this, QStringLiteral("班级"), DialogRect(8, 10, 20, 10));
+    m_editClass = ui::AddEdit(this, IDC_CLASS, DialogRect(30, 8, 50, 13));
     m_spin = new CSpinButtonCtrl(this);
     SetDlgCtrlId(m_spin, IDC_SPIN);
     m_spin->setGeometry(DialogRect(70, 8, 10, 13));
-    QPushButton* ok = AddButton(this, ui::IDOK, QStringLiteral("确定"), DialogRect(94, 5, 48, 15));
+    QPushButton* ok = ui::AddButton(this, ui::IDOK, QStringLiteral("确定"), DialogRect(94, 5, 48, 15));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(AddButton(this, ui::IDCANCEL, QStringLiteral("取消"), DialogRect(94, 24, 48, 15)),
+    connect(ui::AddButton(this, ui::IDCANCEL, QStringLiteral("取消"), DialogRect(94, 24, 48, 15)),
             &QPushButton::clicked, this, [this] { OnCancel(); });
 }
 
@@ -145,13 +126,13 @@ CScoreBandReportDlg::CScoreBandReportDlg(QWidget* parent) : ui::Dialog(IDD, pare
     m_chart->setGeometry(view);
     m_chart->hide();
 
-    AddLabel(this, QStringLiteral("科目"), DialogRect(kColumnX, 8, 20, 10));
+    ui::AddLabel(this, QStringLiteral("科目"), DialogRect(kColumnX, 8, 20, 10));
     m_cbSubject = new QComboBox(this);
     SetDlgCtrlId(m_cbSubject, IDC_SUBJECT);
     m_cbSubject->setGeometry(DialogRect(kColumnX + 22, 6, kColumnWidth - 22, 14));
     connect(m_cbSubject, &QComboBox::activated, this, [this] { OnSubjectChange(); });
-    AddLabel(this, QStringLiteral("间距"), DialogRect(kColumnX, 27, 20, 10));
-    m_editWidth = AddEdit(this, IDC_WIDTH, DialogRect(kColumnX + 22, 25, 40, 13));
+    ui::AddLabel(this, QStringLiteral("间距"), DialogRect(kColumnX, 27, 20, 10));
+    m_editWidth = ui::AddEdit(this, IDC_WIDTH, DialogRect(kColumnX + 22, 25, 40, 13));
     m_spin = new CSpinButtonCtrl(this);
     SetDlgCtrlId(m_spin, IDC_SPIN);
     m_spin->setGeometry(DialogRect(kColumnX + 52, 25, 10, 13));
@@ -187,7 +168,7 @@ CScoreBandReportDlg::CScoreBandReportDlg(QWidget* parent) : ui::Dialog(IDD, pare
     connect(m_cbClass, &QComboBox::activated, this, [this] { OnClassChange(); });
 
     const auto button = [this](int id, const QString& text, int y) {
-        return AddButton(this, id, text, DialogRect(kColumnX + 14, y, kColumnWidth - 28, 15));
+        return ui::AddButton(this, id, text, DialogRect(kColumnX + 14, y, kColumnWidth - 28, 15));
     };
     connect(button(IDC_RANGE, QStringLiteral("分数范围"), 116), &QPushButton::clicked, this,
             [this] { OnBandRange(); });

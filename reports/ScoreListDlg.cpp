@@ -86,10 +86,7 @@ void CScoreListDlg::AddChoiceBoxes(const QStringList& rangeItems, int top) {
 
 void CScoreListDlg::AddButtons(int top) {
     const auto button = [this](int id, const QString& text, int y) {
-        auto* b = new QPushButton(text, this);
-        SetDlgCtrlId(b, id);
-        b->setGeometry(DialogRect(kColumnX + 8, y, kColumnWidth - 16, 15));
-        return b;
+        return ui::AddButton(this, id, text, DialogRect(kColumnX + 8, y, kColumnWidth - 16, 15));
     };
     QPushButton* ok = button(ui::IDOK, QStringLiteral("确定"), top);
     ok->setDefault(true);

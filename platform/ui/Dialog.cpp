@@ -1,5 +1,7 @@
 #include "platform/ui/Dialog.h"
 
+#include <QPushButton>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
@@ -113,6 +115,35 @@ QString Dialog::GetDlgItemText(int id) const {
 
 void SetDialogRunner(DialogRunner runner) {
     g_runner = std::move(runner);
+}
+
+QPushButton* AddButton(QWidget* dialog, int id, const QString& text, const QRect& rect) {
+    auto* b = new QPushButton(text, dialog);
+    Dialog::SetDlgCtrlId(b, id);
+    b->setGeometry(rect);
+    return b;
+}
+
+QLineEdit* AddEdit(QWidget* dialog, int id, const QRect& rect) {
+    auto* e = new QLineEdit(dialog);
+    Dialog::SetDlgCtrlId(e, id);
+    e->setGeometry(rect);
+    return e;
+}
+
+QComboBox* AddEditableCombo(QWidget* dialog, int id, const QRect& rect) {
+    auto* c = new QComboBox(dialog);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    Dialog::SetDlgCtrlId(c, id);
+    c->setGeometry(rect);
+    return c;
+}
+
+QLabel* AddLabel(QWidget* dialog, const QString& text, const QRect& rect) {
+    auto* l = new QLabel(text, dialog);
+    l->setGeometry(rect);
+    return l;
 }
 
 } // namespace ui

@@ -4,9 +4,15 @@
 // check which dialog a command opens, in which mode, without showing a window.
 
 #include <QDialog>
+#include <QRect>
 #include <QString>
 
 #include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace ui {
 
@@ -55,5 +61,12 @@ private:
 // mode) and answers without showing it; an empty function restores the default.
 using DialogRunner = std::function<int(Dialog&)>;
 void SetDialogRunner(DialogRunner runner);
+
+// Controls placed at a fixed rectangle of a dialog laid out as its template, each with its id.
+QPushButton* AddButton(QWidget* dialog, int id, const QString& text, const QRect& rect);
+QLineEdit* AddEdit(QWidget* dialog, int id, const QRect& rect);
+// An editable combo box that inserts nothing of what is typed.
+QComboBox* AddEditableCombo(QWidget* dialog, int id, const QRect& rect);
+QLabel* AddLabel(QWidget* dialog, const QString& text, const QRect& rect);
 
 } // namespace ui
