@@ -132,30 +132,17 @@ void CExcellentRateDlg::OnOK() {
                        reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
         return;
     }
-    QString error;
-    {
-        const reports::CWaitCursor wait;
-        reports::ExcellentRateOptions options;
-        options.mode = m_nMode;
-        options.method = m_nMethod;
-        options.scope = m_nScope;
-        options.cut = m_strCut;
-        try {
-            reports::ComputeExcellentRates(data::Database(), m_cipher, data::AnalysisContext(), options,
-                                           m_table);
-        } catch (const db::DbError& e) {
-            qCWarning(vlog::db) << "rates cut short:" << e.Message();
-            error = data::DbErrorText(e); // the columns filled so far are shown
-        }
-        reports::ShowTable(m_grid, m_table);
-        m_nRows = m_table.RowCount();
-        m_nCols = m_table.ColumnCount();
-        reports::FitColumnsToTexts(m_grid);
-        m_grid.update();
-    }
-    if (!error.isEmpty())
-        ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
-                       ui::MB_OK | ui::MB_ICONERROR);
+    reports::ExcellentRateOptions options;
+    options.mode = m_nMode;
+    options.method = m_nMethod;
+    options.scope = m_nScope;
+    options.cut = m_strCut;
+    // The columns computed before a failure are shown.
+    reports::ComputeAndShowTable(this, m_grid, m_table, "rates", [&] {
+        reports::ComputeExcellentRates(data::Database(), m_cipher, data::AnalysisContext(), options, m_table);
+    });
+    m_nRows = m_table.RowCount();
+    m_nCols = m_table.ColumnCount();
 }
 
 void CExcellentRateDlg::BuildReport() {

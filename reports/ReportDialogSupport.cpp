@@ -1,6 +1,9 @@
 #include "reports/ReportDialogSupport.h"
 
 #include "controls/grid/GridCtrl.h"
+#include "data/AppContext.h"
+#include "platform/db/DbError.h"
+#include "platform/log/Log.h"
 
 #include "platform/ui/MessageBox.h"
 #include "reports/ReportQueries.h"
@@ -105,6 +108,27 @@ CWaitCursor::CWaitCursor() {
 
 CWaitCursor::~CWaitCursor() {
     QApplication::restoreOverrideCursor();
+}
+
+bool ComputeAndShowTable(QWidget* parent, CGridCtrl& grid, const CReportTable& table, const char* what,
+                         const std::function<void()>& compute) {
+    QString error;
+    {
+        const CWaitCursor wait;
+        try {
+            compute();
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << what << "cut short:" << e.Message();
+            error = data::DbErrorText(e);
+        }
+        ShowTable(grid, table);
+        FitColumnsToTexts(grid);
+        grid.update();
+    }
+    if (error.isEmpty())
+        return true;
+    ui::MessageBox(parent, DbErrorMessage(error), MessageCaption(), ui::MB_OK | ui::MB_ICONERROR);
+    return false;
 }
 
 } // namespace reports

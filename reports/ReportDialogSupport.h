@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 class CGridCtrl;
 class QLineEdit;
 class QWidget;
@@ -23,6 +25,12 @@ void ShowTable(CGridCtrl& grid, const CReportTable& table);
 // Fits every column to the texts of its cells, the empty cells left out (the grid gives an empty
 // cell its default width, which would widen every column with a missing score or a blank row).
 void FitColumnsToTexts(CGridCtrl& grid);
+
+// Runs `compute`, which fills `table`, under the wait cursor; shows the table in `grid` fitted to its
+// texts — what was computed before a database failure included — and then tells that failure.
+// `what` names the computation in the log. False after a failure.
+bool ComputeAndShowTable(QWidget* parent, CGridCtrl& grid, const CReportTable& table, const char* what,
+                         const std::function<void()>& compute);
 
 // A rectangle given in dialog-template units, in pixels.
 QRect DialogRect(int x, int y, int w, int h);

@@ -146,27 +146,14 @@ void CScoreListDlg::OnRangeChange() {
 }
 
 void CScoreListDlg::OnOK() {
-    QString error;
-    {
-        const reports::CWaitCursor wait;
-        DoDataExchange(true);
-        try {
-            reports::ListScorePrint(data::Database(), m_cipher, data::AnalysisContext(), Options(), m_table);
-        } catch (const db::DbError& e) {
-            qCWarning(vlog::db) << "score list cut short:" << e.Message();
-            error = data::DbErrorText(e); // the rows listed so far are shown
-        }
-        reports::ShowTable(m_grid, m_table);
-        m_nRows = m_table.RowCount();
-        m_nCols = m_table.ColumnCount();
-        m_grid.SetSortColumn(-1);
-        m_grid.SetCompareFunction(CGridCtrl::CompareNumericItems);
-        reports::FitColumnsToTexts(m_grid);
-        m_grid.update();
-    }
-    if (!error.isEmpty())
-        ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
-                       ui::MB_OK | ui::MB_ICONERROR);
+    DoDataExchange(true);
+    // The rows listed before a failure are shown.
+    reports::ComputeAndShowTable(this, m_grid, m_table, "score list", [&] {
+        reports::ListScorePrint(data::Database(), m_cipher, data::AnalysisContext(), Options(), m_table);
+    });
+    m_nRows = m_table.RowCount();
+    m_nCols = m_table.ColumnCount();
+    m_grid.SetSortColumn(-1);
 }
 
 void CScoreListDlg::BuildReport() {

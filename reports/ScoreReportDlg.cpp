@@ -176,33 +176,21 @@ bool CScoreReportDlg::OnInitDialog() {
 void CScoreReportDlg::OnOK() {
     if (m_cbSubject->currentIndex() < 0)
         return;
-    QString error;
-    {
-        const reports::CWaitCursor wait;
-        DoDataExchange(true);
-        reports::ScoreReportOptions options;
-        options.mode = m_nMode;
-        options.subject = m_cbSubject->currentData().toInt();
-        options.subjectName = m_cbSubject->currentText();
-        options.classNo = m_nClass;
-        options.scope = std::max(0, m_cbScope->currentIndex());
-        options.targetMean = m_fTargetMean;
-        options.targetSD = m_fTargetSD;
-        try {
-            reports::ListScoreReport(data::Database(), data::AnalysisContext(), options, m_table);
-        } catch (const db::DbError& e) {
-            qCWarning(vlog::db) << "score report cut short:" << e.Message();
-            error = data::DbErrorText(e); // the rows listed so far are shown
-        }
-        reports::ShowTable(m_grid, m_table);
-        m_nRows = m_table.RowCount();
-        m_nCols = m_table.ColumnCount();
-        reports::FitColumnsToTexts(m_grid);
-        m_grid.update();
-    }
-    if (!error.isEmpty())
-        ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
-                       ui::MB_OK | ui::MB_ICONERROR);
+    DoDataExchange(true);
+    reports::ScoreReportOptions options;
+    options.mode = m_nMode;
+    options.subject = m_cbSubject->currentData().toInt();
+    options.subjectName = m_cbSubject->currentText();
+    options.classNo = m_nClass;
+    options.scope = std::max(0, m_cbScope->currentIndex());
+    options.targetMean = m_fTargetMean;
+    options.targetSD = m_fTargetSD;
+    // The rows listed before a failure are shown.
+    reports::ComputeAndShowTable(this, m_grid, m_table, "score report", [&] {
+        reports::ListScoreReport(data::Database(), data::AnalysisContext(), options, m_table);
+    });
+    m_nRows = m_table.RowCount();
+    m_nCols = m_table.ColumnCount();
 }
 
 void CScoreReportDlg::BuildReport() {
