@@ -144,7 +144,11 @@ TEST(FontEx, PointSizeAndShortTexts) {
 }
 
 TEST(FontEx, TheFontDialogOffersTheTextColour) {
-    const QString family = QFontDatabase::families().value(0);
+    // A family the dialog can show in bold (a machine's first family may have no bold face).
+    QString family;
+    for (const QString& f : QFontDatabase::families())
+        if (family.isEmpty() && QFontDatabase::styles(f).contains(QStringLiteral("Bold")))
+            family = f;
     ASSERT_FALSE(family.isEmpty());
     CFontEx font;
     font.SetColour(gdi::Rgb(0, 0, 128));
