@@ -2,6 +2,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Journal.h"
 #include "platform/log/Log.h"
 
 #include <QDateTime>
@@ -17,10 +18,6 @@ namespace {
 
 QString WithSeparator(const QString& dir) {
     return dir.endsWith(u'/') ? dir : dir + u'/';
-}
-
-QDateTime Modified(const QString& path) {
-    return QFileInfo(path).fileTime(QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -54,11 +51,20 @@ DataFilesReport EnsureDataFiles(const QString& appDir) {
 }
 
 QStringList SetAsideOrphanJournal(const QString& databasePath) {
-    const QString wal = databasePath + QStringLiteral("-wal");
-    const QFileInfo walInfo(wal);
-    if (!walInfo.isFile() || !(Modified(databasePath) > Modified(wal)))
+    const db::JournalOwner owner = db::InspectWriteAheadJournal(databasePath);
+    if (owner == db::JournalOwner::kMarkOnly) {
+        // A session ended while moving its mark into the file: the journal holds no data at all.
+        qCInfo(vlog::db) << "journal holding only a session mark dropped";
+        QFile::remove(databasePath + QStringLiteral("-wal"));
+        QFile::remove(databasePath + QStringLiteral("-shm"));
         return {};
-    const QString stamp = Modified(wal).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    }
+    if (owner != db::JournalOwner::kForeign)
+        return {};
+    // Named after the journal's own time, so that the user can tell which session left it.
+    const QString stamp = QFileInfo(databasePath + QStringLiteral("-wal"))
+                              .fileTime(QFileDevice::FileModificationTime)
+                              .toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QStringList moved;
     for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         const QString from = databasePath + suffix;
@@ -71,11 +77,11 @@ QStringList SetAsideOrphanJournal(const QString& databasePath) {
             moved << to;
         } else {
             // Never apply it: a journal that cannot be moved is removed.
-            qCWarning(vlog::db) << "cannot move the orphaned journal" << from << "aside; removing it";
+            qCWarning(vlog::db) << "cannot move the journal of another file" << from << "aside; removing it";
             QFile::remove(from);
         }
     }
-    qCInfo(vlog::db) << "journal older than its database set aside:" << moved;
+    qCInfo(vlog::db) << "journal of another database file set aside:" << moved;
     return moved;
 }
 
@@ -100,6 +106,9 @@ QString DatabaseFailureReason(const db::DbError& error, const QString& path) {
     const int system = error.SystemErrno();
     if (code == db::DbError::kForeignFile)
         return QStringLiteral("这不是 Veltora 的数据库文件。");
+    if (code == db::DbError::kForeignSchema)
+        return QStringLiteral("数据库文件中有不是 Veltora 建立的触发器或视图（%1），为了数据安全没有打开它。")
+            .arg(error.Message());
     if (code == db::DbError::kDamagedFile || primary == SQLITE_CORRUPT)
         return QStringLiteral("数据库文件已损坏（%1）。").arg(error.Message());
     if (primary == SQLITE_NOTADB)

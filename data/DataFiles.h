@@ -26,15 +26,16 @@ struct DataFilesReport {
 // Reconciles the database file with its twin and its journals:
 // - a twin beside an existing database is deleted; a twin without a database is moved to the
 //   database's name, after the journals of that name are removed (their database is gone);
-// - a write-ahead journal older than the database file was left by a session whose file has
-//   since been replaced (a backup or a fresh copy put in its place): it is moved aside, with its
-//   index file, as "<name>-wal.<yyyyMMdd-HHmmss>.orphan" (the journal's own time), never applied.
+// - a write-ahead journal that the file's own session mark shows to be another file's (the file
+//   has been replaced since that session: a backup or a fresh copy put in its place) is moved
+//   aside, with its index file, as "<name>-wal.<yyyyMMdd-HHmmss>.orphan" (the journal's own time),
+//   never applied; a journal of the file's own is always left for SQLite to apply (db/Journal.h).
 // With neither file nothing happens (the connection then fails). File-system failures are left
 // for the connection step to meet.
 DataFilesReport EnsureDataFiles(const QString& appDir);
 
-// Sets aside the write-ahead journal of `databasePath` when the database file is newer than it;
-// returns the new paths (empty when there was nothing to set aside).
+// Sets aside the write-ahead journal of `databasePath` when it belongs to another file, and drops
+// one that holds nothing but a session mark; returns the paths of the journals set aside.
 QStringList SetAsideOrphanJournal(const QString& databasePath);
 
 // A connection-string template with every '#' replaced by the program directory (which ends in

@@ -50,6 +50,23 @@ void MarkDatabase(db::Connection& connection) {
     connection.Execute(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId));
 }
 
+namespace {
+
+// The program makes tables and indexes only. A trigger or view in its file was put there by
+// someone else and runs with every write the program makes (a trigger can delete every mark when
+// a name is edited), so such a file is not opened at all.
+void RefuseForeignObjects(db::Connection& connection) {
+    QStringList names;
+    for (db::Recordset rs = connection.Execute(QStringLiteral(
+             "SELECT name FROM sqlite_master WHERE type IN ('trigger','view') ORDER BY type, name"));
+         !rs.IsEOF(); rs.MoveNext())
+        names << rs.Field(0).ToString();
+    if (!names.isEmpty())
+        throw db::DbError(db::DbError::kForeignSchema, names.join(QStringLiteral("、")));
+}
+
+} // namespace
+
 void CheckDatabaseFile(db::Connection& connection) {
     const std::int32_t mark = static_cast<std::int32_t>(
         connection.Execute(QStringLiteral("PRAGMA application_id")).Field(0).ToInt64());
@@ -58,6 +75,7 @@ void CheckDatabaseFile(db::Connection& connection) {
             db::DbError::kForeignFile,
             mark != 0 ? QStringLiteral("the file belongs to another program (application id %1)").arg(mark)
                       : QStringLiteral("the file holds none of the program's tables"));
+    RefuseForeignObjects(connection);
     // The first finding names the damage (asking for more can end in an error that hides it).
     QStringList findings;
     try {

@@ -25,7 +25,8 @@ void MarkDatabase(db::Connection& connection);
 
 // The check of a file the program opens (db::Connection::SetFileCheck), which reads and writes
 // nothing else: a file marked by another program, or unmarked and without the program's tables,
-// is refused as foreign (DbError::kForeignFile); a file that fails SQLite's quick check is
+// is refused as foreign (DbError::kForeignFile); one carrying triggers or views (the program
+// makes none) is refused as DbError::kForeignSchema, naming them; a file that fails SQLite's quick check is
 // refused as damaged (DbError::kDamagedFile, the message naming the damage).
 void CheckDatabaseFile(db::Connection& connection);
 

@@ -23,6 +23,8 @@ namespace db {
 namespace {
 
 constexpr int kBusyTimeoutMs = 2000;
+// The journal's size, in frames, at which the connection copies it into the file between statements.
+constexpr int kCheckpointFrames = 1000;
 const char kPasswordTable[] = "veltora_password";
 
 struct StatementDeleter {
@@ -328,8 +330,13 @@ void Connection::OpenFile(const QString& path, const QString& password, bool cre
         if (m_fileCheck)
             m_fileCheck(*this);
         VerifyPassword(password);
-        if (!memory)
+        if (!memory) {
             Execute(QStringLiteral("PRAGMA journal_mode=WAL"));
+            // Checkpoints are the connection's own (see CheckpointIfDue), so that every journal it
+            // starts begins with the file's session mark.
+            sqlite3_wal_hook(m_db, &Connection::OnWalCommit, this);
+            MarkSession();
+        }
         Execute(QStringLiteral("PRAGMA foreign_keys=ON"));
     } catch (...) {
         Close();
@@ -343,6 +350,72 @@ void Connection::Close() {
         m_db = nullptr;
     }
     m_path.clear();
+    m_walFrames = 0;
+}
+
+int Connection::OnWalCommit(void* self, sqlite3*, const char*, int frames) {
+    static_cast<Connection*>(self)->m_walFrames = frames;
+    return SQLITE_OK;
+}
+
+bool Connection::CheckpointAll(int busyTimeoutMs) {
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    int frames = 0;
+    int copied = 0;
+    const int rc = sqlite3_wal_checkpoint_v2(m_db, "main", SQLITE_CHECKPOINT_TRUNCATE, &frames, &copied);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        return false;
+    Check(rc, "checkpoint");
+    m_walFrames = 0;
+    return true;
+}
+
+int Connection::SessionMark() {
+    return static_cast<int>(Execute(QStringLiteral("PRAGMA user_version")).Field(0).ToInt64());
+}
+
+void Connection::WriteSessionMark(int mark) {
+    Execute(QStringLiteral("PRAGMA user_version=%1").arg(mark));
+}
+
+void Connection::MarkSession() {
+    // The journal a session finds is the file's own (the start-up reconciliation has set aside any
+    // other): it goes into the file first. Another connection reading it, or a file that cannot
+    // take it (a full disk), leaves it as it is, and this session's work follows it there.
+    try {
+        if (!CheckpointAll(0)) {
+            qCInfo(vlog::db) << "the database is in use elsewhere: the session keeps its journal unmarked";
+            return;
+        }
+    } catch (const DbError& e) {
+        qCWarning(vlog::db) << "cannot checkpoint the journal found at open:" << e.what();
+        return;
+    }
+    const int previous = SessionMark();
+    int mark = previous;
+    while (mark == previous || mark == 0)
+        mark = static_cast<int>(QRandomGenerator::system()->bounded(1u, 0x7FFFFFFFu));
+    WriteSessionMark(mark);
+    // The mark goes into the file itself before the session writes anything else: from here on the
+    // file differs from every copy taken before this session. A session ended before that leaves a
+    // journal holding only the mark, which the next start drops.
+    if (!CheckpointAll(kBusyTimeoutMs))
+        throw DbError(SQLITE_BUSY, QStringLiteral("the database is in use by another program"));
+    WriteSessionMark(mark); // the first frame of the session's journal
+}
+
+void Connection::CheckpointIfDue() {
+    if (m_walFrames < kCheckpointFrames || !sqlite3_get_autocommit(m_db))
+        return;
+    m_walFrames = 0;
+    try {
+        // The journal starts again after the checkpoint: its first frame is the file's mark again.
+        if (CheckpointAll(0))
+            WriteSessionMark(SessionMark());
+    } catch (const DbError& e) {
+        qCWarning(vlog::db) << "checkpoint failed; the journal keeps growing:" << e.what();
+    }
 }
 
 void Connection::Check(int rc, const char* what) const {
@@ -353,6 +426,7 @@ void Connection::Check(int rc, const char* what) const {
 Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& params) {
     if (!m_db)
         throw DbError(DbError::kNotOpen, QStringLiteral("the database connection is not open"));
+    CheckpointIfDue();
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;

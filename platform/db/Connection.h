@@ -71,7 +71,18 @@ private:
     void Check(int rc, const char* what) const;
     void VerifyPassword(const QString& password);
 
+    // The session mark (db/Journal.h): written into the file at open and at the head of every
+    // write-ahead journal the connection begins.
+    void MarkSession();
+    int SessionMark();
+    void WriteSessionMark(int mark);
+    // Copies the whole journal into the file and empties it; false when another connection is using it.
+    bool CheckpointAll(int busyTimeoutMs);
+    void CheckpointIfDue();
+    static int OnWalCommit(void* self, sqlite3*, const char*, int frames);
+
     sqlite3* m_db = nullptr;
+    int m_walFrames = 0;
     QString m_path;
     FileCheck m_fileCheck;
 };

@@ -21,6 +21,7 @@ public:
         kBadParameterCount,    // bound values do not match the statement's placeholders
         kForeignFile,          // a database, but not one the program accepts
         kDamagedFile,          // a database that fails its integrity check
+        kForeignSchema,        // the program's database, carrying triggers or views it never made
     };
 
     // `systemErrno` is the operating system's error behind a failed file operation, 0 if none.

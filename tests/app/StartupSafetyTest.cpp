@@ -137,7 +137,6 @@ TEST_F(StartupSafety, JournalOfAReplacedFileIsSetAsideAndAJournalOfItsOwnIsAppli
     QFile::setPermissions(Db(), QFile::ReadOwner | QFile::WriteOwner);
     WriteFile(Db() + "-wal", crashed.wal);
     SetModified(Db() + "-wal", crash);
-    SetModified(Db(), crash.addSecs(600));
     RunResult r = Start();
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(
@@ -152,8 +151,7 @@ TEST_F(StartupSafety, JournalOfAReplacedFileIsSetAsideAndAJournalOfItsOwnIsAppli
     QFile::remove(Db());
     WriteFile(Db(), crashed.file);
     WriteFile(Db() + "-wal", crashed.wal);
-    SetModified(Db(), crash.addSecs(-600));
-    SetModified(Db() + "-wal", crash);
+    SetModified(Db() + "-wal", crash.addSecs(-600)); // older than the file: still its own
     r = Start();
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_FALSE(r.err.contains("message:")) << r.err.toStdString();
@@ -195,6 +193,30 @@ TEST_F(StartupSafety, ForeignDatabaseIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(ReadFile(Db()), before);
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
     EXPECT_EQ(StoredVersion(), "");
+}
+
+TEST_F(StartupSafety, AFileCarryingATriggerIsRefusedAndLeftAsItWas) {
+    ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, Db()));
+    QFile::setPermissions(Db(), QFile::ReadOwner | QFile::WriteOwner);
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(Db().toUtf8().constData(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(
+                      raw, "CREATE TRIGGER wipe AFTER UPDATE ON tavrinName BEGIN DELETE FROM tavrinKSK; END",
+                      nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    const QByteArray before = ReadFile(Db());
+    const RunResult r = Start();
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(Told(
+        r,
+        QStringLiteral("%1\n数据库文件中有不是 Veltora 建立的触发器或视图（wipe），为了数据安全没有打开它。")
+            .arg(kConnectFailed)))
+        << r.err.toStdString();
+    EXPECT_EQ(ReadFile(Db()), before);
+    EXPECT_EQ(Journals(Db()), QStringList());
 }
 
 TEST_F(StartupSafety, DamagedDatabasesAreRefusedAndLeftAsTheyWere) {

@@ -3,6 +3,7 @@
 #include "data/DataFiles.h"
 #include "data/Schema.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Transaction.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,11 @@
 
 #include <sqlite3.h>
 
+#include <sys/resource.h>
+
 #include <cerrno>
+#include <csignal>
+#include <functional>
 
 namespace {
 
@@ -22,8 +27,9 @@ void WriteFile(const QString& path, const QByteArray& content, const QDateTime& 
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(content);
     f.flush();
-    if (modified.isValid())
+    if (modified.isValid()) {
         ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
 }
 
 QByteArray ReadFile(const QString& path) {
@@ -40,35 +46,233 @@ int RefusalCode(db::Connection& c) {
     return 0;
 }
 
-TEST(DatabaseFile, JournalsThatAreNotTheFilesOwnNeverMeetIt) {
+// A school file in the program's folder, made and closed as the program leaves it.
+QString MakeFile(const QTemporaryDir& dir) {
+    const QString path = data::DatabasePath(dir.path());
+    db::Connection c;
+    c.OpenFile(path, {}, true);
+    data::CreateSchema(c);
+    return path;
+}
+
+// The rows of the grade table, the test's record of what was committed.
+QStringList Grades(const QString& path) {
+    db::Connection c;
+    c.SetFileCheck(data::CheckDatabaseFile);
+    c.OpenFile(path);
+    EXPECT_EQ(c.Execute("PRAGMA integrity_check").Field(0).ToString(), "ok");
+    QStringList rows;
+    for (db::Recordset rs = c.Execute("SELECT id, mydesc FROM tavrinGrade ORDER BY id"); !rs.IsEOF();
+         rs.MoveNext())
+        rows << rs.Field(0).ToString() + u'=' + rs.Field(1).ToString();
+    return rows;
+}
+
+void AddGrades(db::Connection& c, int from, int count) {
+    db::Transaction t(c);
+    for (int id = from; id < from + count; ++id)
+        c.Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (?, ?, ?)", id,
+                  QString(300, QChar(u'年')) + QString::number(id), QString::number(id));
+    t.Commit();
+}
+
+// A session ended without closing its file (killed): the file and its journal as the session left them.
+struct Session {
+    QByteArray file;
+    QByteArray wal;
+};
+
+Session Killed(const QString& path, const std::function<void(db::Connection&)>& work) {
+    db::Connection c;
+    c.OpenFile(path);
+    work(c);
+    return {ReadFile(path), ReadFile(path + "-wal")};
+}
+
+void Lay(const QString& path, const QByteArray& file, const QByteArray& wal) {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + suffix);
+    WriteFile(path, file);
+    if (!wal.isNull())
+        WriteFile(path + "-wal", wal);
+}
+
+TEST(DatabaseFile, TheTwinMovesInWithoutTheJournalsOfTheFileThatIsGone) {
     QTemporaryDir dir;
     const QString db = data::DatabasePath(dir.path());
-    // The twin moves in: journals of the database that is gone are removed first.
     WriteFile(data::TwinPath(db), "twin");
     for (const char* suffix : db::kJournalSuffixes)
         WriteFile(db + suffix, "stale");
     EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
+}
 
-    // A journal newer than the file is its own (the last session crashed on it): it stays.
+TEST(DatabaseFile, AJournalOfTheFilesOwnIsAlwaysAppliedAndAnotherFilesNever) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    const QByteArray atRest = ReadFile(db); // a backup taken between two sessions
+    const Session s = Killed(db, [](db::Connection& c) { AddGrades(c, 1, 3); });
+    ASSERT_FALSE(s.wal.isEmpty());
+    const QStringList all{"1=" + QString(300, QChar(u'年')) + "1", "2=" + QString(300, QChar(u'年')) + "2",
+                          "3=" + QString(300, QChar(u'年')) + "3"};
+
+    // The file the session was killed on, whatever the times of the two files say.
     const QDateTime session(QDate(2024, 3, 5), QTime(14, 30, 7));
-    WriteFile(db, "restored backup", session.addSecs(-60));
-    WriteFile(db + "-wal", "wal of the crashed session", session);
-    WriteFile(db + "-shm", "its index");
+    Lay(db, s.file, {});
+    WriteFile(db + "-wal", s.wal, session.addSecs(-600));
     EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_EQ(Grades(db), all);
 
-    // The file replaced after that session: the journal is set aside under its own time.
-    WriteFile(db, "restored backup", session.addSecs(60));
+    // The backup put back after that session: the journal is set aside under its own time, unread.
+    Lay(db, atRest, {});
+    WriteFile(db + "-wal", s.wal, session);
+    WriteFile(db + "-shm", "its index");
     const QString wal = db + "-wal.20240305-143007.orphan";
     EXPECT_EQ(data::EnsureDataFiles(dir.path()).setAside,
               (QStringList{wal, db + "-shm.20240305-143007.orphan"}));
-    EXPECT_EQ(ReadFile(wal), "wal of the crashed session");
-    EXPECT_EQ(ReadFile(db), "restored backup");
-    EXPECT_FALSE(QFile::exists(db + "-wal") || QFile::exists(db + "-shm"));
+    EXPECT_EQ(ReadFile(wal), s.wal);
+    EXPECT_EQ(ReadFile(db), atRest);
+    EXPECT_EQ(Grades(db), QStringList());
     // A second orphan of the same second keeps the first.
-    WriteFile(db + "-wal", "another", session);
+    WriteFile(db + "-wal", s.wal, session);
     EXPECT_EQ(data::SetAsideOrphanJournal(db), QStringList{db + "-wal.20240305-143007-2.orphan"});
-    EXPECT_EQ(ReadFile(wal), "wal of the crashed session");
+    EXPECT_EQ(ReadFile(wal), s.wal);
+
+    // A journal SQLite would not read (no valid header) is no one's to judge: SQLite ignores it.
+    Lay(db, s.file, "not a journal");
+    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_EQ(Grades(db), QStringList());
+}
+
+TEST(DatabaseFile, ACheckpointCutShortAtAnyPageLosesNothing) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    // Enough rows that the checkpoint writes many pages and the file grows.
+    const Session s = Killed(db, [](db::Connection& c) {
+        AddGrades(c, 1, 120);
+        AddGrades(c, 121, 120);
+    });
+    // The file as a whole checkpoint leaves it, made on a copy.
+    QByteArray done;
+    {
+        QTemporaryDir scratch;
+        const QString copy = scratch.filePath("c.mdb");
+        Lay(copy, s.file, s.wal);
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(copy.toUtf8().constData(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "PRAGMA wal_checkpoint(FULL)", nullptr, nullptr, nullptr), SQLITE_OK);
+        done = ReadFile(copy);
+        sqlite3_close(raw);
+    }
+    ASSERT_GT(done.size(), s.file.size());
+    // A checkpoint writes the pages in order: cut short after `pages` of them, the file holds the
+    // new pages before that point and the old ones after it.
+    const qsizetype pageSize = 4096;
+    for (qsizetype pages = 0; pages * pageSize <= done.size(); pages += 7) {
+        QByteArray cut = done.left(pages * pageSize);
+        if (cut.size() < s.file.size())
+            cut += s.file.mid(cut.size());
+        Lay(db, cut, s.wal);
+        EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty()) << pages;
+        EXPECT_EQ(Grades(db).size(), 240) << pages;
+    }
+}
+
+TEST(DatabaseFile, AJournalCheckpointedInPartByAnotherProgramIsApplied) {
+    // Commit A, commit B, a checkpoint that copies only A (a reader held A's snapshot), the
+    // session killed: both are the file's.
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    const Session s = Killed(db, [&](db::Connection& c) {
+        AddGrades(c, 1, 1);
+        sqlite3* reader = nullptr;
+        ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &reader), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM tavrinGrade", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        AddGrades(c, 2, 1);
+        sqlite3_exec(c.Handle(), "PRAGMA wal_checkpoint(PASSIVE)", nullptr, nullptr, nullptr);
+        sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(reader);
+    });
+    Lay(db, s.file, s.wal);
+    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_EQ(Grades(db).size(), 2);
+}
+
+TEST(DatabaseFile, AJournalHoldingOnlyASessionMarkIsDropped) {
+    // The session ended while moving its mark into the file: the journal holds the mark alone.
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    QByteArray file, wal;
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "PRAGMA wal_autocheckpoint=0; PRAGMA user_version=4242", nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
+        file = ReadFile(db);
+        wal = ReadFile(db + "-wal");
+        sqlite3_close(raw);
+    }
+    ASSERT_FALSE(wal.isEmpty());
+    Lay(db, file, wal);
+    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_FALSE(QFile::exists(db + "-wal"));
+    EXPECT_EQ(ReadFile(db), file);
+
+    // Beside a file whose first page is another (a school whose tables differ), the same journal
+    // is a stranger's: set aside.
+    QTemporaryDir other;
+    const QString otherDb = MakeFile(other);
+    {
+        db::Connection c;
+        c.OpenFile(otherDb);
+        c.Execute("CREATE TABLE extra (x INTEGER)");
+    }
+    Lay(db, ReadFile(otherDb), wal);
+    EXPECT_EQ(data::EnsureDataFiles(dir.path()).setAside.size(), 1);
+}
+
+TEST(DatabaseFile, AFullDiskAtCloseLosesNothing) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    {
+        db::Connection c;
+        c.OpenFile(db);
+        AddGrades(c, 1, 200);
+        // No file may grow past 1 KB now: the checkpoint at close cannot write the file.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const rlimit limit{1024, saved.rlim_max};
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        c.Close();
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+    ASSERT_TRUE(QFile::exists(db + "-wal"));
+    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_EQ(Grades(db).size(), 200);
+}
+
+TEST(DatabaseFile, FilesWithTriggersOrViewsAreRefused) {
+    db::Connection c;
+    c.OpenFile(":memory:", {}, true);
+    data::CreateSchema(c);
+    c.Execute("CREATE TRIGGER wipe AFTER UPDATE ON tavrinName BEGIN DELETE FROM tavrinKSK; END");
+    EXPECT_EQ(RefusalCode(c), db::DbError::kForeignSchema);
+    try {
+        data::CheckDatabaseFile(c);
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(data::DatabaseFailureReason(e),
+                  QStringLiteral(
+                      "数据库文件中有不是 Veltora 建立的触发器或视图（wipe），为了数据安全没有打开它。"));
+    }
+    c.Execute("DROP TRIGGER wipe");
+    c.Execute("CREATE VIEW v AS SELECT * FROM tavrinName");
+    EXPECT_EQ(RefusalCode(c), db::DbError::kForeignSchema);
+    c.Execute("DROP VIEW v");
+    EXPECT_EQ(RefusalCode(c), 0);
 }
 
 TEST(DatabaseFile, OnlyMarkedOrRecognisedFilesAreAccepted) {
