@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -31,6 +32,57 @@ struct StatementDeleter {
     void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// True for the statements worth keeping prepared: reads and row writes, which loops repeat with
+// new values. Savepoints (named anew each time), pragmas and schema changes are prepared each time.
+bool Reusable(const QByteArray& sql) {
+    qsizetype i = 0;
+    while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i])))
+        ++i;
+    const QByteArray word = sql.mid(i, 7).toUpper();
+    for (const char* verb : {"SELECT", "INSERT", "UPDATE", "DELETE", "REPLACE", "WITH"})
+        if (word.startsWith(verb))
+            return true;
+    return false;
+}
+
+bool ChangesSchema(const QByteArray& sql) {
+    const QByteArray word = sql.trimmed().left(6).toUpper();
+    return word.startsWith("CREATE") || word.startsWith("ALTER") || word.startsWith("DROP");
+}
+
+} // namespace
+
+// The last statements executed, kept prepared by their text, most recently used last.
+class StatementCache {
+public:
+    sqlite3_stmt* Find(const QByteArray& sql) {
+        for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it) {
+            if (it->sql == sql) {
+                sqlite3_stmt* found = it->stmt.get();
+                std::rotate(it.base() - 1, it.base(), m_entries.end());
+                return found;
+            }
+        }
+        return nullptr;
+    }
+    void Add(const QByteArray& sql, Statement stmt) {
+        if (m_entries.size() >= kSize)
+            m_entries.erase(m_entries.begin());
+        m_entries.push_back({sql, std::move(stmt)});
+    }
+    void Clear() { m_entries.clear(); }
+
+private:
+    static constexpr size_t kSize = 32;
+    struct Entry {
+        QByteArray sql;
+        Statement stmt;
+    };
+    std::vector<Entry> m_entries;
+};
+
+namespace {
 
 DbError ErrorOf(sqlite3* db, int rc, const char* what = nullptr) {
     const int code = db ? sqlite3_extended_errcode(db) : rc;
@@ -208,6 +260,8 @@ void BindParameter(sqlite3_stmt* stmt, int index, const Variant& v) {
 
 } // namespace
 
+Connection::Connection() : m_statements(std::make_unique<StatementCache>()) {}
+
 Connection::~Connection() {
     Close();
 }
@@ -345,6 +399,7 @@ void Connection::OpenFile(const QString& path, const QString& password, bool cre
 }
 
 void Connection::Close() {
+    m_statements->Clear(); // a statement left unfinalized would keep the file open
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -428,55 +483,75 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
         throw DbError(DbError::kNotOpen, QStringLiteral("the database connection is not open"));
     CheckpointIfDue();
     const QByteArray text = sql.toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    const char* tail = nullptr;
-    // The size includes the terminating NUL, which spares SQLite a copy of the text.
-    Check(sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()) + 1, &raw, &tail),
-          nullptr);
-    const Statement stmt(raw);
-    if (tail && !OnlyCommentsLeft(tail, text.constData() + text.size()))
-        throw DbError(DbError::kMultipleStatements,
-                      QStringLiteral("only one SQL statement may be executed at a time"));
+    sqlite3_stmt* stmt = m_statements->Find(text);
+    Statement once;
     if (!stmt) {
-        if (!params.empty())
-            throw DbError(DbError::kBadParameterCount, QStringLiteral("values given for an empty statement"));
-        return {};
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        // The size includes the terminating NUL, which spares SQLite a copy of the text.
+        Check(sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()) + 1, &raw, &tail),
+              nullptr);
+        Statement prepared(raw);
+        if (tail && !OnlyCommentsLeft(tail, text.constData() + text.size()))
+            throw DbError(DbError::kMultipleStatements,
+                          QStringLiteral("only one SQL statement may be executed at a time"));
+        if (!prepared) {
+            if (!params.empty())
+                throw DbError(DbError::kBadParameterCount,
+                              QStringLiteral("values given for an empty statement"));
+            return {};
+        }
+        stmt = prepared.get();
+        if (Reusable(text))
+            m_statements->Add(text, std::move(prepared));
+        else
+            once = std::move(prepared);
     }
+    // A kept statement is reset as soon as it is done, so that it holds no read snapshot.
+    struct Reset {
+        sqlite3_stmt* s;
+        ~Reset() {
+            sqlite3_reset(s);
+            sqlite3_clear_bindings(s);
+        }
+    } const reset{stmt};
 
-    const int expected = sqlite3_bind_parameter_count(stmt.get());
+    const int expected = sqlite3_bind_parameter_count(stmt);
     if (expected != static_cast<int>(params.size()))
         throw DbError(
             DbError::kBadParameterCount,
             QStringLiteral("the statement takes %1 values, %2 given").arg(expected).arg(params.size()));
     for (int i = 0; i < expected; ++i)
-        BindParameter(stmt.get(), i + 1, params[static_cast<size_t>(i)]);
+        BindParameter(stmt, i + 1, params[static_cast<size_t>(i)]);
 
     const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_db);
-    const int columns = sqlite3_column_count(stmt.get());
+    const int columns = sqlite3_column_count(stmt);
     CellBlocks cells(static_cast<size_t>(columns));
     TextCache texts(columns);
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c) {
-            switch (sqlite3_column_type(stmt.get(), c)) {
+            switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:
-                cells.Add(static_cast<long long>(sqlite3_column_int64(stmt.get(), c)));
+                cells.Add(static_cast<long long>(sqlite3_column_int64(stmt, c)));
                 break;
             case SQLITE_FLOAT:
-                cells.Add(sqlite3_column_double(stmt.get(), c));
+                cells.Add(sqlite3_column_double(stmt, c));
                 break;
             case SQLITE_NULL:
                 cells.Add();
                 break;
             default: { // TEXT, and BLOB taken as the text of its bytes
-                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c));
-                const int n = sqlite3_column_bytes(stmt.get(), c);
+                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                const int n = sqlite3_column_bytes(stmt, c);
                 texts.Add(cells, c, p, n);
                 break;
             }
             }
         }
     }
+    if (ChangesSchema(text))
+        m_statements->Clear();
     Check(rc, nullptr);
 
     // sqlite3_changes() keeps the count of an earlier statement when this one changed nothing.
@@ -491,8 +566,8 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
     names.reserve(columns);
     types.reserve(columns);
     for (int c = 0; c < columns; ++c) {
-        names.append(QString::fromUtf8(sqlite3_column_name(stmt.get(), c)));
-        const char* decl = sqlite3_column_decltype(stmt.get(), c);
+        names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+        const char* decl = sqlite3_column_decltype(stmt, c);
         types.append(decl ? QString::fromUtf8(decl) : QString());
     }
     Recordset result(std::move(names), std::move(types), std::move(cells));

@@ -10,15 +10,18 @@
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 struct sqlite3;
 
 namespace db {
 
+class StatementCache;
+
 class Connection {
 public:
-    Connection() = default;
+    Connection();
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -82,6 +85,8 @@ private:
     static int OnWalCommit(void* self, sqlite3*, const char*, int frames);
 
     sqlite3* m_db = nullptr;
+    // Reads and row writes stay prepared: a loop of thousands of rows prepares each statement once.
+    std::unique_ptr<StatementCache> m_statements;
     int m_walFrames = 0;
     QString m_path;
     FileCheck m_fileCheck;

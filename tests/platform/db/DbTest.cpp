@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QtEndian>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -429,6 +430,66 @@ TEST_F(FileDbTest, FileCheckRefusesBeforeAnythingIsWritten) {
     c.OpenFile(path);
     EXPECT_EQ(checked, 2);
     EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA journal_mode")).ToString(), "wal");
+}
+
+TEST_F(FileDbTest, KeptStatementsHoldNothingOpenAndFollowTheSchema) {
+    const QString path = MakeDb("kept.mdb");
+    Connection c;
+    c.OpenFile(path);
+    Connection other;
+    other.OpenFile(path);
+    for (int i = 0; i < 3; ++i) {
+        c.Execute(QStringLiteral("INSERT INTO t(a) VALUES (?)"), i);
+        // The read, kept prepared, holds no snapshot: it sees the other connection's row at once.
+        other.Execute(QStringLiteral("INSERT INTO t(a) VALUES (?)"), 10 + i);
+        EXPECT_EQ(Scalar(c, QStringLiteral("SELECT count(*) FROM t")).ToInt(), 2 * (i + 1));
+    }
+    // A refused row leaves the kept statement usable with the next values.
+    c.Execute(QStringLiteral("CREATE UNIQUE INDEX t_a ON t(a)"));
+    EXPECT_EQ(CodeOf([&] { c.Execute(QStringLiteral("INSERT INTO t(a) VALUES (?)"), 1); }) & 0xFF,
+              SQLITE_CONSTRAINT);
+    c.Execute(QStringLiteral("INSERT INTO t(a) VALUES (?)"), 99);
+    // A column added since is in the kept query's result.
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT * FROM t")).FieldCount(), 1);
+    c.Execute(QStringLiteral("ALTER TABLE t ADD COLUMN b TEXT"));
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT * FROM t")).FieldCount(), 2);
+    // Closing ends everything: the last connection's journal goes into the file and is removed.
+    other.Close();
+    c.Close();
+    for (const char* suffix : db::kJournalSuffixes)
+        EXPECT_FALSE(QFile::exists(path + suffix)) << suffix;
+}
+
+TEST_F(FileDbTest, EverySessionMarksTheFileAndBeginsItsJournalWithTheMark) {
+    const QString path = MakeDb("marked.mdb");
+    const auto mark = [&] {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.read(64).mid(60);
+    };
+    const QByteArray before = mark();
+    Connection c;
+    c.OpenFile(path);
+    const QByteArray session = mark();
+    EXPECT_NE(session, before); // in the file itself, before the session has written anything
+    EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA user_version")).ToInt(), int(qFromBigEndian<quint32>(session.constData())));
+    // The journal's first frame is the first page with that mark; so again after a checkpoint
+    // the connection makes itself, however many rows pass through the journal.
+    c.Execute(QStringLiteral("CREATE TABLE big(x TEXT)"));
+    for (int i = 0; i < 30; ++i) {
+        db::Transaction t(c);
+        for (int r = 0; r < 100; ++r)
+            c.Execute(QStringLiteral("INSERT INTO big VALUES (?)"), QString(200, QChar(u'x')));
+        t.Commit();
+        QFile wal(path + QStringLiteral("-wal"));
+        ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
+        const QByteArray head = wal.read(32 + 24 + 64);
+        ASSERT_EQ(head.size(), 32 + 24 + 64) << i;
+        EXPECT_EQ(qFromBigEndian<quint32>(head.constData() + 32), 1u) << i; // the frame's page
+        EXPECT_EQ(head.mid(32 + 24 + 60, 4), session) << i;
+        EXPECT_LT(wal.size(), 3000 * 4096) << i;
+    }
+    EXPECT_EQ(mark(), session);
 }
 
 TEST_F(FileDbTest, ChecksThePassword) {
