@@ -20,7 +20,7 @@ const char* const kNormalityTitles[] = {"班级",   "人数", "最低分", "最�
                                         "标准差", "偏度", "峰度",   "正态性检验结果"};
 constexpr int kNormalityColumns = 9;
 
-// Each class's scores above 0, ascending; classes below 1 or without a number are left out.
+// Each class's scores above 0, ascending; rows without a class number of 1 … 99 are left out.
 std::map<int, std::vector<double>> ClassScores(db::Connection& connection, int examId, const QString& s) {
     std::map<int, std::vector<double>> scores;
     for (db::Recordset rs = reports::Query(
@@ -29,9 +29,8 @@ std::map<int, std::vector<double>> ClassScores(db::Connection& connection, int e
                  .arg(s),
              {examId});
          !rs.IsEOF(); rs.MoveNext()) {
-        if (rs.Field(0).IsNull() || rs.Field(0).ToInt64() < 1)
-            continue;
-        scores[int(rs.Field(0).ToInt64())].push_back(rs.Field(1).ToDouble());
+        if (const std::optional<int> cls = reports::ClassNumber(rs.Field(0)))
+            scores[*cls].push_back(rs.Field(1).ToDouble());
     }
     return scores;
 }
@@ -51,9 +50,10 @@ std::map<int, MeanSd> ClassMeans(db::Connection& connection, int examId, const Q
                  .arg(s),
              {examId});
          !rs.IsEOF(); rs.MoveNext()) {
-        if (rs.Field(0).IsNull() || rs.Field(0).ToInt64() < 1)
+        const std::optional<int> cls = reports::ClassNumber(rs.Field(0));
+        if (!cls)
             continue;
-        MeanSd& m = means[int(rs.Field(0).ToInt64())];
+        MeanSd& m = means[*cls];
         if (!rs.Field(1).IsNull())
             m.mean = rs.Field(1).ToDouble();
         if (!rs.Field(2).IsNull())

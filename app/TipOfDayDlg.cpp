@@ -10,15 +10,14 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
-#include <QFile>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 
-#include <sys/stat.h>
-
-#include <cstring>
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -34,16 +33,13 @@ constexpr int kBitmapId = 102;
 enum ControlId { IDC_TIP_FRAME = 1009, IDC_TIP_TEXT = 1004, IDC_STARTUP = 1001, IDC_NEXT_TIP = 1002 };
 
 // The modification time as ctime writes it, without the line feed.
-QString FileTimeStamp(std::FILE* file) {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0)
+QString FileTimeStamp(const QString& path) {
+    const QDateTime modified = QFileInfo(path).lastModified();
+    if (!modified.isValid())
         return {};
-    const char* text = std::ctime(&info.st_mtime);
+    const std::time_t time = static_cast<std::time_t>(modified.toSecsSinceEpoch());
+    const char* text = std::ctime(&time);
     return text ? QString::fromLatin1(text).trimmed() : QString();
-}
-
-void ShowReadError() {
-    ui::MessageBox(nullptr, res::LoadString(108), res::LoadString(57344), ui::MB_OK);
 }
 
 } // namespace
@@ -65,8 +61,8 @@ CTipOfDayDlg::CTipOfDayDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
 }
 
 CTipOfDayDlg::~CTipOfDayDlg() {
-    if (m_pStream)
-        profile::WriteProfileInt(kSection, kFilePos, static_cast<int>(std::ftell(m_pStream.get())));
+    if (m_tips)
+        profile::WriteProfileInt(kSection, kFilePos, static_cast<int>(m_nPosition));
 }
 
 void CTipOfDayDlg::ReadFirstTip() {
@@ -80,53 +76,65 @@ void CTipOfDayDlg::ReadFirstTip() {
         position = 0;
     }
 
-    m_pStream.reset(std::fopen(QFile::encodeName(TipsFilePath()).constData(), "r"));
-    if (!m_pStream) {
+    // A FIFO, a device or an oversized file would stall or exhaust the start: it counts as none.
+    const QString path = TipsFilePath();
+    QString why;
+    m_tips = data::ReadRegularFile(path, kMaxTipsBytes, &why);
+    if (!m_tips) {
+        if (QFileInfo::exists(path))
+            qCInfo(vlog::io) << "tips file" << path << "not read:" << why;
         m_strTip = res::LoadString(107);
         DoDataExchange(false);
         return;
     }
 
     // A changed tips file starts over from its first tip.
-    const QString stamp = FileTimeStamp(m_pStream.get());
+    const QString stamp = FileTimeStamp(path);
     if (stamp != profile::GetProfileString(kSection, kTimeStamp)) {
         position = 0;
         profile::WriteProfileString(kSection, kTimeStamp, stamp);
     }
 
-    if (std::fseek(m_pStream.get(), position, SEEK_SET) != 0) {
-        ShowReadError();
-        m_strTip.clear();
-    } else {
-        QByteArray line;
-        m_strTip = GetNextTipString(line) ? ConvertTip(line) : QString();
-    }
+    // A position past the end reads nothing, and the search goes round to the first tip.
+    m_nPosition = position;
+    QByteArray line;
+    m_strTip = GetNextTipString(line) ? ConvertTip(line) : QString();
     DoDataExchange(false);
+}
+
+bool CTipOfDayDlg::ReadLine(QByteArray& line) {
+    const qint64 size = m_tips->size();
+    if (m_nPosition >= size)
+        return false;
+    const QByteArrayView rest = QByteArrayView(*m_tips).sliced(
+        qsizetype(m_nPosition), qsizetype(std::min<qint64>(size - m_nPosition, kLineBytes - 1)));
+    const qsizetype feed = rest.indexOf('\n');
+    line = rest.first(feed < 0 ? rest.size() : feed + 1).toByteArray();
+    m_nPosition += line.size();
+    return true;
 }
 
 bool CTipOfDayDlg::GetNextTipString(QByteArray& text) {
     text.clear();
-    std::FILE* file = m_pStream.get();
-    if (!file)
+    if (!m_tips)
         return false;
     // One pass through the file at most: a file without a single tip must not keep us reading.
-    bool wrapped = std::ftell(file) == 0;
-    char buffer[kLineBytes];
+    bool wrapped = m_nPosition == 0;
+    QByteArray line;
     for (;;) {
-        if (!std::fgets(buffer, kLineBytes, file)) {
+        if (!ReadLine(line)) {
             if (wrapped)
                 return false;
             wrapped = true;
-            if (std::fseek(file, 0, SEEK_SET) != 0) {
-                ShowReadError();
-                return false;
-            }
+            m_nPosition = 0;
             continue;
         }
-        const char first = buffer[0];
+        const char first = line[0];
         if (first == ' ' || first == '\t' || first == '\n' || first == '\r' || first == ';' || first == '\0')
             continue;
-        text = QByteArray(buffer, static_cast<qsizetype>(std::strlen(buffer)));
+        // The tip ends at a NUL byte, as the line's C string does.
+        const qsizetype nul = line.indexOf('\0');
+        text = nul < 0 ? line : line.left(nul);
         // Files written on Windows end their lines with CR LF; the line keeps only the line feed.
         if (text.endsWith("\r\n"))
             text.remove(text.size() - 2, 1);
@@ -185,7 +193,7 @@ void CTipOfDayDlg::DoDataExchange(bool saveAndValidate) {
 bool CTipOfDayDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     DoDataExchange(false);
-    if (!m_pStream)
+    if (!m_tips)
         GetDlgItem(IDC_NEXT_TIP)->setEnabled(false);
     return true;
 }

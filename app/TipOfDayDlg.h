@@ -7,8 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <cstdio>
-#include <memory>
+#include <optional>
 
 class CTipOfDayDlg : public ui::Dialog {
     Q_OBJECT
@@ -30,9 +29,12 @@ public:
     // file has none. The line is kept as read (GBK bytes, line feed included).
     bool GetNextTipString(QByteArray& text);
 
-    bool HasTipsFile() const { return m_pStream != nullptr; }
+    bool HasTipsFile() const { return m_tips.has_value(); }
+    // The largest tips file read.
+    static constexpr qint64 kMaxTipsBytes = 1024 * 1024;
     // The tips file's path: "tavrintips.txt" in the program directory, or the one shipped beside
-    // the executable when the program directory has none.
+    // the executable when the program directory has none. It is read only when it is a regular
+    // file (or a link to one) of at most kMaxTipsBytes; anything else counts as no tips file.
     static QString TipsFilePath();
     // A tip line as shown: GBK decoded, each backslash-n a paragraph break.
     static QString ConvertTip(const QByteArray& line);
@@ -41,11 +43,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
     void BuildControls();
     void ReadFirstTip();
+    // The next line of the file from the read position, as a line reader gives it: through the
+    // line feed, at most 999 bytes; false at the end of the file.
+    bool ReadLine(QByteArray& line);
 
-    std::unique_ptr<std::FILE, FileCloser> m_pStream;
+    std::optional<QByteArray> m_tips; // the whole tips file, read when the dialog is made
+    qint64 m_nPosition = 0;           // the read position in it, which the profile keeps
 };

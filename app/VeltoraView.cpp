@@ -22,6 +22,7 @@
 #include "app/VeltoraApp.h"
 #include "controls/LunarDlg.h"
 #include "data/AppContext.h"
+#include "data/ShippedFiles.h"
 #include "platform/drensil/Drensil.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -55,6 +56,8 @@ namespace {
 constexpr int kBuiltinFirstId = 150;
 constexpr int kBuiltinCount = 4;
 const char* const kBuiltinType = "JPG";
+// The largest background picture read; a larger file is left alone as if it were missing.
+constexpr qint64 kMaxPictureBytes = 64LL * 1024 * 1024;
 
 CMainFrame* MainFrame() {
     CVeltoraApp* app = GetVeltoraApp();
@@ -79,12 +82,13 @@ CVeltoraView::CVeltoraView(CVeltoraDoc* document, QWidget* parent) : QWidget(par
     m_strCaption = res::LoadString(57656);
     const QString custom = CustomBackgroundPath();
     QString why;
-    if (QFileInfo(custom).isFile() && LoadPictureFile(custom, m_background, &why)) {
+    if (LoadPictureFile(custom, m_background, &why)) {
         m_nBackground = -1;
     } else {
-        // A custom file that cannot be read (damaged, or a format this build cannot decode)
-        // leaves the built-in background; the user can choose another picture.
-        if (!why.isEmpty())
+        // A custom file that cannot be read (damaged, a format this build cannot decode, too large
+        // or no regular file) leaves the built-in background, as a missing one does; the user can
+        // choose another picture.
+        if (QFileInfo::exists(custom))
             qCInfo(vlog::io) << "custom background" << custom << "not shown:" << why;
         m_nBackground = 0;
         LoadBuiltinBackground(0);
@@ -129,12 +133,10 @@ QString CVeltoraView::BackgroundFilter() {
 
 bool CVeltoraView::LoadPictureFile(const QString& path, CPicture& picture, QString* why) {
     picture.FreePicture();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
+    const std::optional<QByteArray> data = data::ReadRegularFile(path, kMaxPictureBytes, why);
+    if (!data)
         return false;
-    }
-    picture.LoadFromMemory(file.readAll());
+    picture.LoadFromMemory(*data);
     if (!picture.IsLoaded()) {
         *why = QStringLiteral("not a picture the program can read");
         return false;

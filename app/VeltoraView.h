@@ -109,8 +109,9 @@ protected:
 private:
     void BuildCommandMap();
     bool LoadBuiltinBackground(int index);
-    // Loads a picture file into `picture`; false (and `why`) when it cannot be read or is no
-    // picture the program can decode, which leaves `picture` empty.
+    // Loads a picture file into `picture`; false (and `why`) when it is missing, no regular file,
+    // larger than 64 MB, cannot be read or is no picture the program can decode, which leaves
+    // `picture` empty.
     static bool LoadPictureFile(const QString& path, CPicture& picture, QString* why);
     void ShowMessage(int stringId, unsigned type);
     void RunPercentCommand(int mode);

@@ -2,7 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace data {
 
@@ -13,7 +20,66 @@ QString& ShippedDirectory() {
     return dir;
 }
 
+// Closes a file descriptor on every way out.
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+QString TooLarge(qint64 maxBytes) {
+    return QStringLiteral("larger than %1 bytes").arg(maxBytes);
+}
+
 } // namespace
+
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, QString* why) {
+    const auto refuse = [why](const QString& reason) -> std::optional<QByteArray> {
+        if (why)
+            *why = reason;
+        return std::nullopt;
+    };
+    // The target of a link is what counts: a link to a regular file is read, one to a device not.
+    const QFileInfo info(path);
+    if (!info.exists())
+        return refuse(QStringLiteral("no such file"));
+    if (!info.isFile())
+        return refuse(QStringLiteral("not a regular file"));
+    if (info.size() > maxBytes)
+        return refuse(TooLarge(maxBytes));
+
+    // The name may have been replaced since: opened without blocking (a FIFO would wait for a
+    // writer) and checked again on what was opened.
+    const Descriptor file{::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0)
+        return refuse(qt_error_string(errno));
+    struct stat status {};
+    if (::fstat(file.fd, &status) != 0)
+        return refuse(qt_error_string(errno));
+    if (!S_ISREG(status.st_mode))
+        return refuse(QStringLiteral("not a regular file"));
+    if (status.st_size > maxBytes)
+        return refuse(TooLarge(maxBytes));
+
+    // A file that grows while it is read stops at the limit all the same.
+    QByteArray data;
+    data.reserve(qsizetype(status.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return refuse(qt_error_string(errno));
+        if (n == 0)
+            return data;
+        if (data.size() + n > maxBytes)
+            return refuse(TooLarge(maxBytes));
+        data.append(chunk, qsizetype(n));
+    }
+}
 
 QString ShippedFilePath(const QString& appDir, const QString& name) {
     const QString own = QDir(appDir).filePath(name);

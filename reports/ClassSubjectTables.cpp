@@ -116,9 +116,10 @@ void Compute(db::Connection& connection, CTextCipher& cipher, const CAnalysisCon
                           .arg(s, QLatin1String(rate.threshold)),
                       {examId, mark});
             for (; !r.IsEOF(); r.MoveNext()) {
-                if (r.Field(0).IsNull())
+                const std::optional<int> cls = ClassNumber(r.Field(0));
+                if (!cls)
                     continue;
-                const auto it = counts.find(int(r.Field(0).ToInt64()));
+                const auto it = counts.find(*cls);
                 if (it == counts.end() || it->second <= 0)
                     continue;
                 const double share = double(r.Field(1).ToInt64()) * 100 / double(it->second);

@@ -58,14 +58,24 @@ void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QSt
 }
 
 int HighestClass(db::Connection& connection, int examId) {
-    // NULL classes sort last in descending order, so the first row holds the highest number.
+    // A text in the class column is outside the range too: SQLite orders texts after numbers.
     db::Recordset rs =
         Query(connection,
-              QStringLiteral("SELECT class FROM tavrinKSK WHERE id=? order by class desc LIMIT 1"), {examId});
+              QStringLiteral("SELECT class FROM tavrinKSK WHERE id=? and class>=? and class<=? "
+                             "order by class desc LIMIT 1"),
+              {examId, 1, kMaxClass});
     if (rs.IsEOF())
         return 0;
-    const long long k = rs.Field(0).ToInt64();
-    return k > 0 ? int(std::min<long long>(k, 32767)) : 0;
+    return int(std::clamp<long long>(rs.Field(0).ToInt64(), 0, kMaxClass));
+}
+
+std::optional<int> ClassNumber(const db::Variant& cls) {
+    if (cls.IsNull())
+        return std::nullopt;
+    const long long k = cls.ToInt64();
+    if (k < 1 || k > kMaxClass)
+        return std::nullopt;
+    return int(k);
 }
 
 QString MessageCaption() {

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class CTextCipher;
@@ -48,8 +49,16 @@ QString TotalColumn(int k);
 // is NULL or the database fails, `name` keeps what the caller passed.
 void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name);
 
-// The highest class number among the exam's score rows; 0 when it has none (or none above 0).
+// The class numbers the program gives: 1 … kMaxClass.
+inline constexpr int kMaxClass = 99;
+
+// The highest class number among the exam's score rows, counting only numbers within 1 … kMaxClass;
+// 0 when there is none. The per-class tables are sized by it, so a row with a number the program
+// never gives (a foreign or damaged file) leaves the tables as they are without it.
 int HighestClass(db::Connection& connection, int examId);
+// The class number a score row's class field holds when it is one of 1 … kMaxClass; nullopt for
+// NULL or any other value (also one that would wrap round into that range as a 32-bit number).
+std::optional<int> ClassNumber(const db::Variant& cls);
 
 // The caption of the reports' message boxes and the text they show for a database error.
 QString MessageCaption();

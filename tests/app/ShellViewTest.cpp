@@ -6,6 +6,7 @@
 #include "app/VeltoraDoc.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Random.h"
+#include "tests/common/Fifo.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -93,6 +94,45 @@ TEST_F(ShellTest, BuiltInPictureIsStretchedAndADamagedCustomFileFallsBackToIt) {
     const QImage img = Paint(broken, 300, 200);
     EXPECT_NE(img.pixelColor(150, 50), QColor(Qt::black)); // the background was painted
     EXPECT_GT(GreenPixels(img, QRect(0, 160, 300, 40)), 20);
+}
+
+TEST_F(ShellTest, ABackgroundFileThatIsNoRegularFileOrTooLargeIsLeftAlone) {
+    const QString path = CVeltoraView::CustomBackgroundPath();
+    const auto expectBuiltIn = [&](const char* what) {
+        CVeltoraView v;
+        EXPECT_EQ(v.GetBackground(), 0) << what;
+        EXPECT_EQ(v.GetPicture().m_Width, view->GetPicture().m_Width) << what;
+    };
+    {
+        FifoGuard fifo(path);
+        ASSERT_TRUE(fifo.Made());
+        expectBuiltIn("FIFO");
+        EXPECT_FALSE(fifo.Released());
+
+        // Nor is a FIFO read when it is the picture chosen.
+        ui::ScriptedFileDialogs files;
+        files.SetNextAnswer(path);
+        view->OnCmdMsg(32798);
+        EXPECT_FALSE(fifo.Released());
+        EXPECT_EQ(view->GetBackground(), 0);
+        ASSERT_EQ(boxes->Boxes().size(), 1u);
+        EXPECT_TRUE(boxes->Boxes()[0].text.startsWith(QStringLiteral("对不起，无法读取图片文件 ")));
+    }
+    QFile::remove(path);
+    // Sparse, so that it costs no disk space.
+    QFile big(path);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(64LL * 1024 * 1024 + 1));
+    big.close();
+    expectBuiltIn("oversized file");
+
+    // A link to a picture is the picture.
+    QFile::remove(path);
+    WriteFile("mine.png", TwoColourPng(20, 10));
+    ASSERT_TRUE(QFile::link(home.filePath("mine.png"), path));
+    CVeltoraView linked;
+    EXPECT_EQ(linked.GetBackground(), -1);
+    EXPECT_EQ(linked.GetPicture().m_Width, 20);
 }
 
 TEST_F(ShellTest, BuiltInBackgroundNeverRepeatsAndDropsTheCustomFile) {

@@ -3,6 +3,7 @@
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/common/Fifo.h"
 
 #include <gtest/gtest.h>
 
@@ -138,4 +139,42 @@ TEST_F(TipOfDayTest, CloseStoresTheStartUpChoiceEscapeDoesNot) {
     }
     EXPECT_EQ(profile::GetProfileInt(QStringLiteral("Tip"), QStringLiteral("StartUp"), 0), 1);
     EXPECT_FALSE(CTipOfDayDlg().m_bStartup);
+}
+
+TEST_F(TipOfDayTest, AFifoADeviceOrAnOversizedFileIsNoTipsFile) {
+    const QString path = m_dir.filePath(QStringLiteral("tavrintips.txt"));
+    const auto expectNone = [](const char* what) {
+        CTipOfDayDlg dlg;
+        EXPECT_FALSE(dlg.HasTipsFile()) << what;
+        EXPECT_EQ(dlg.m_strTip, res::LoadString(107)) << what;
+    };
+    {
+        FifoGuard fifo(path);
+        ASSERT_TRUE(fifo.Made());
+        expectNone("FIFO");
+        EXPECT_FALSE(fifo.Released());
+    }
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+    expectNone("link to /dev/zero");
+    QFile::remove(path);
+    QFile big(path);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(CTipOfDayDlg::kMaxTipsBytes + 1));
+    big.close();
+    expectNone("oversized file");
+    // As with a missing file, nothing of it is kept.
+    EXPECT_EQ(profile::GetProfileInt(QStringLiteral("Tip"), QStringLiteral("FilePos"), -1), -1);
+    EXPECT_TRUE(profile::GetProfileString(QStringLiteral("Tip"), QStringLiteral("TimeStamp")).isEmpty());
+
+    // A link to a regular tips file is read as the file itself.
+    QFile::remove(path);
+    const QString real = m_dir.filePath(QStringLiteral("real.txt"));
+    QFile f(real);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text::ToGbk(QStringLiteral("一\n二\n")));
+    f.close();
+    ASSERT_TRUE(QFile::link(real, path));
+    EXPECT_EQ(NextShowing(), QStringLiteral("一\n"));
+    EXPECT_EQ(NextShowing(), QStringLiteral("二\n"));
 }
