@@ -1,7 +1,7 @@
 // The roster's and the score imports' work without widgets, on a sample school: the roster's
 // listing, proposals, edits and renumbering; the roster import's cuts, keys and counts; the score
 // imports' lookups, marks, counts and recomputed totals, and all-or-nothing failures (a full disk
-// part-way through the roster import included).
+// part-way included).
 #include "AdminBSupport.h"
 
 #include "admin/ScoreImport.h"
@@ -416,6 +416,28 @@ TEST_F(ScoreUnit, AFailurePartWayLeavesTheDatabaseAsItWas) {
                      .arg(target.students.back().key));
     EXPECT_THROW(scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "P1[N]", ""}, target), db::DbError);
     EXPECT_EQ(All(), before);
+}
+
+TEST_F(ScoreUnit, AFullDiskPartWayUndoesMarksAndTotalsAlike) {
+    // Enough students without marks that their marks need new pages.
+    Db().Execute(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n WHERE i<2999) "
+        "INSERT INTO tavrinKSK(id, grade, studentid, class) SELECT ?, ?, printf('3%08d', i), ? FROM n",
+        exam->id, exam->grade, cls);
+    Fill(cls);
+    std::vector<std::vector<Variant>> rows;
+    for (const scoreimport::GridStudent& s : target.students)
+        rows.push_back({Variant(s.studentId), Variant(int(rows.size() % 90)), Variant(30)});
+    db::Recordset source = Source({"XH", "P1", "P2"}, {"TEXT", "NUMBER", "NUMBER"}, std::move(rows));
+    const auto before = TableDigests();
+    FillDiskAfter(2);
+    try {
+        scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "P1[N]", "P2[N]"}, target);
+        ADD_FAILURE() << "the import went through";
+    } catch (const scoreimport::ImportNotDone& e) {
+        EXPECT_EQ(e.Code() & 0xFF, SQLITE_FULL) << e.Message().toStdString();
+    }
+    EXPECT_EQ(TableDigests(), before);
 }
 
 } // namespace
