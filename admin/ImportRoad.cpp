@@ -1,6 +1,8 @@
 #include "admin/ImportRoad.h"
 
 #include "admin/TablePickDlg.h"
+#include "data/DataFiles.h"
+#include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/FileDialog.h"
 
@@ -51,6 +53,19 @@ ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CI
 void ShowImportError(QWidget* parent, const db::DbError& error) {
     ui::MessageBox(parent, FormatText(QStringLiteral("错误信息:%s"), error.Message()),
                    res::LoadString(IDS_APP_TITLE), ui::MB_OK);
+}
+
+QString ImportNotDoneText(const db::DbError& error) {
+    const QString reason = data::DatabaseFailureReason(error);
+    // The reasons' own rule tells a full disk.
+    if (reason == QStringLiteral("磁盘空间已满。"))
+        return QStringLiteral("磁盘已满，导入没有完成，数据库没有改变。");
+    return QStringLiteral("导入没有完成，数据库没有改变。\n") + reason;
+}
+
+void ShowImportNotDone(QWidget* parent, const char* what, const db::DbError& error) {
+    qCWarning(vlog::db) << what << "not done, rolled back:" << error.Message();
+    ShowMessage(parent, ImportNotDoneText(error), ui::MB_ICONERROR);
 }
 
 } // namespace admin

@@ -23,11 +23,18 @@ enum class ImportRoadEnd {
 
 // Runs the road for `mode` with the handler's own field map, whose grid stays readable after
 // it closes. A source that cannot be opened, a table that cannot be read (an empty choice
-// included) throw db::DbError: the handler catches it with its own row loop's errors and shows
-// it with ShowImportError.
+// included) throw db::DbError, which the handler shows with ShowImportError; an import that
+// the database failed (ImportNotDone) is told with ShowImportNotDone instead.
 ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CImportFieldMapDlg& map);
 
 // "错误信息:" and the error's text, in a plain message box under the application's title.
 void ShowImportError(QWidget* parent, const db::DbError& error);
+
+// What the user is told of an import that the database failed, all of it rolled back: that the
+// import was not completed and the database is unchanged, with the reason (a full disk says both
+// in one sentence).
+QString ImportNotDoneText(const db::DbError& error);
+// Logs the failure of `what` and shows that text with the stop icon under 信息提示.
+void ShowImportNotDone(QWidget* parent, const char* what, const db::DbError& error);
 
 } // namespace admin

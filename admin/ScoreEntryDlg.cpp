@@ -308,6 +308,9 @@ void CScoreEntryDlg::OnImportScores() {
         m_Grid.InvalidateRect();
         Message(roster::ImportResultText(count), ui::MB_ICONINFORMATION);
         OnLoadScores();
+    } catch (const scoreimport::ImportNotDone& e) {
+        // Rolled back whole: the grid loaded before it still shows what the database holds.
+        ShowImportNotDone(this, "score import", e);
     } catch (const db::DbError& e) {
         // Nothing of the import stays: the grid still shows what the database holds.
         qCInfo(vlog::io) << "score import stopped:" << e.Message();

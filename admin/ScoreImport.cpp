@@ -159,43 +159,50 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
     const QString sql = QStringLiteral("UPDATE tavrinKSK SET %1 WHERE rowid=? AND id=?").arg(set);
 
     ImportCount count;
-    db::Transaction transaction(connection);
-    for (const GridStudent& student : target.students) {
-        const QString key =
-            byName ? NameClassKey(student.name, student.classText.trimmed()) : student.studentId;
-        const auto found = byKey.find(key);
-        if (found == byKey.end())
-            continue;
-        const Marks& row = marks[found->second];
-        std::vector<db::Variant> values;
-        bool ok = true;
-        if (mapped1) {
-            const SourceMark m = ReadMark(row.p1, target.papers.t1);
-            ok = ok && m.ok;
-            values.push_back(m.value ? db::Variant(*m.value) : db::Variant());
-        }
-        if (mapped2) {
-            const SourceMark m = ReadMark(row.p2, target.papers.t2);
-            ok = ok && m.ok;
-            values.push_back(m.value ? db::Variant(*m.value) : db::Variant());
-        }
-        if (!ok) {
-            ++count.failed;
-            continue;
-        }
-        values.emplace_back(student.key);
-        values.emplace_back(target.examId);
-        try {
-            if (connection.Execute(sql, values).RowsAffected() == 1)
-                ++count.written;
-            else
+    try {
+        db::Transaction transaction(connection);
+        for (const GridStudent& student : target.students) {
+            const QString key =
+                byName ? NameClassKey(student.name, student.classText.trimmed()) : student.studentId;
+            const auto found = byKey.find(key);
+            if (found == byKey.end())
+                continue;
+            const Marks& row = marks[found->second];
+            std::vector<db::Variant> values;
+            bool ok = true;
+            if (mapped1) {
+                const SourceMark m = ReadMark(row.p1, target.papers.t1);
+                ok = ok && m.ok;
+                values.push_back(m.value ? db::Variant(*m.value) : db::Variant());
+            }
+            if (mapped2) {
+                const SourceMark m = ReadMark(row.p2, target.papers.t2);
+                ok = ok && m.ok;
+                values.push_back(m.value ? db::Variant(*m.value) : db::Variant());
+            }
+            if (!ok) {
                 ++count.failed;
-        } catch (const db::DbError&) {
-            ++count.failed;
+                continue;
+            }
+            values.emplace_back(student.key);
+            values.emplace_back(target.examId);
+            try {
+                if (connection.Execute(sql, values).RowsAffected() == 1)
+                    ++count.written;
+                else
+                    ++count.failed;
+            } catch (const db::DbError& e) {
+                if (!transaction.IsRowRefusal(e))
+                    throw;
+                ++count.failed;
+            }
         }
+        RecomputeTotals(connection, target.examId, target.field, target.papers, target.cls);
+        transaction.Commit();
+    } catch (const db::DbError& e) {
+        // Leaving the block has rolled back the marks written: no mark stays without its total.
+        throw ImportNotDone(e);
     }
-    RecomputeTotals(connection, target.examId, target.field, target.papers, target.cls);
-    transaction.Commit();
     return count;
 }
 

@@ -16,6 +16,7 @@
 namespace scoreimport {
 
 using roster::ImportCount;
+using roster::ImportNotDone;
 
 // What stops a mapping before anything is read (the texts of the map's rows, row 1 first).
 enum class MapProblem {
@@ -58,9 +59,10 @@ struct Target {
 // Imports the marks: each student is looked up in the source (a numeric student-number column
 // read as a nine-digit number, a numeric name or class column by its number's text, a character
 // column by its text as it is; of several matches the first row counts). A student not found
-// counts nowhere; a bad mark counts as failed and writes nothing. Then the totals of the class (or
-// the exam) are recomputed. A mapped name that is no column of the source, or any failure of the
-// recompute, throws db::DbError and leaves the database as it was.
+// counts nowhere; a bad mark, or a row the database refuses (a constraint), counts as failed and
+// writes nothing. Then the totals of the class (or the exam) are recomputed. A mapped name that is
+// no column of the source throws db::DbError before anything is written; any other database
+// failure, of a row or of the recompute, throws ImportNotDone and leaves the database as it was.
 ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
                          const QStringList& texts, const Target& target);
 

@@ -497,6 +497,10 @@ void CStudentListDlg::OnImport() {
             break;
         }
         }
+    } catch (const roster::ImportNotDone& e) {
+        // Nothing was added: the list stays as it is.
+        relist = false;
+        ShowImportNotDone(this, "roster import", e);
     } catch (const db::DbError& e) {
         qCInfo(vlog::io) << "roster import stopped:" << e.Message();
         ShowImportError(this, e);

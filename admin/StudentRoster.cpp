@@ -285,57 +285,64 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
     const QString sql = QStringLiteral("INSERT INTO tavrinName(%1) VALUES(%2)").arg(columns, marks);
 
     ImportCount count;
-    db::Transaction transaction(connection);
-    for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
-        std::vector<db::Variant> values{db::Variant(gradeCode)};
-        QString number;
-        bool refused = fields[0] < 0;
-        for (int t = 0; t < kTargetCount && !refused; ++t) {
-            if (fields[t] < 0)
-                continue;
-            const db::Variant& field = source.Field(fields[t]);
-            QString text = field.IsNull() ? QString() : field.ToString();
-            if (t == 0 && numericKey)
-                text = NumericStudentId(field);
-            if (!text::CharactersOutsideGbk(text).isEmpty()) {
-                refused = true;
-                break;
-            }
-            db::Variant value;
-            if (kTargets[t].number) {
-                if (const std::optional<int> n = TwoDigitNumber(text))
-                    value = db::Variant(*n);
-            } else if (!field.IsNull() && text != QLatin1String("NULL")) {
-                if (t == 0 && text::GbkLength(text) > 9)
-                    text = text.trimmed();
-                if (t == 1) {
-                    text = text::CutToGbkBytes(text, 8);
-                    while (text.endsWith(u' '))
-                        text.chop(1);
-                }
-                if (kTargets[t].maxBytes > 0 && t > 1)
-                    text = text::CutToGbkBytes(text, kTargets[t].maxBytes);
-                value = db::Variant(text);
-            }
-            if (t == 0) {
-                number = value.IsNull() ? QString() : text;
-                if (number.trimmed().isEmpty() || StudentIdTaken(connection, number))
+    try {
+        db::Transaction transaction(connection);
+        for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
+            std::vector<db::Variant> values{db::Variant(gradeCode)};
+            QString number;
+            bool refused = fields[0] < 0;
+            for (int t = 0; t < kTargetCount && !refused; ++t) {
+                if (fields[t] < 0)
+                    continue;
+                const db::Variant& field = source.Field(fields[t]);
+                QString text = field.IsNull() ? QString() : field.ToString();
+                if (t == 0 && numericKey)
+                    text = NumericStudentId(field);
+                if (!text::CharactersOutsideGbk(text).isEmpty()) {
                     refused = true;
+                    break;
+                }
+                db::Variant value;
+                if (kTargets[t].number) {
+                    if (const std::optional<int> n = TwoDigitNumber(text))
+                        value = db::Variant(*n);
+                } else if (!field.IsNull() && text != QLatin1String("NULL")) {
+                    if (t == 0 && text::GbkLength(text) > 9)
+                        text = text.trimmed();
+                    if (t == 1) {
+                        text = text::CutToGbkBytes(text, 8);
+                        while (text.endsWith(u' '))
+                            text.chop(1);
+                    }
+                    if (kTargets[t].maxBytes > 0 && t > 1)
+                        text = text::CutToGbkBytes(text, kTargets[t].maxBytes);
+                    value = db::Variant(text);
+                }
+                if (t == 0) {
+                    number = value.IsNull() ? QString() : text;
+                    if (number.trimmed().isEmpty() || StudentIdTaken(connection, number))
+                        refused = true;
+                }
+                values.push_back(value);
             }
-            values.push_back(value);
+            if (refused) {
+                ++count.failed;
+                continue;
+            }
+            try {
+                connection.Execute(sql, values);
+                ++count.written;
+            } catch (const db::DbError& e) {
+                if (!transaction.IsRowRefusal(e))
+                    throw;
+                ++count.failed;
+            }
         }
-        if (refused) {
-            ++count.failed;
-            continue;
-        }
-        try {
-            connection.Execute(sql, values);
-            ++count.written;
-        } catch (const db::DbError&) {
-            ++count.failed;
-        }
+        transaction.Commit();
+    } catch (const db::DbError& e) {
+        // Leaving the block has rolled back everything written.
+        throw ImportNotDone(e);
     }
-    transaction.Commit();
     return count;
 }
 

@@ -87,6 +87,14 @@ struct ImportCount {
     int failed = 0;
 };
 
+// What an import throws when the database failed it otherwise than by refusing single rows (a
+// full disk, an I/O error, a busy database, …): it has stopped at that row and rolled back
+// everything it wrote. It carries the database's own error.
+class ImportNotDone : public db::DbError {
+public:
+    explicit ImportNotDone(const db::DbError& error) : db::DbError(error) {}
+};
+
 // "成功倒入%1d条，有%1d条因失败未导入！" with the counts.
 QString ImportResultText(const ImportCount& count);
 
@@ -103,8 +111,10 @@ std::optional<int> TwoDigitNumber(const QString& text);
 // (学号, 姓名, 性别, 班级, 序号, 在读, 文理, AB班, 类别; empty: not imported), with the byte
 // limits of the roster's columns cut on character boundaries. A row with an empty number, a
 // number already on the roster (earlier rows of the source included) or a text the code page
-// cannot hold is counted as failed and skipped. All rows go in one transaction: a mapped name
-// that is no column of the source throws db::DbError before anything is written.
+// cannot hold is counted as failed and skipped, and so is a row the database refuses (a
+// duplicate key, a constraint). All rows go in one transaction: a mapped name that is no column
+// of the source throws db::DbError before anything is written, and any other database failure
+// throws ImportNotDone with nothing written.
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
                          const QString& gradeCode);
 

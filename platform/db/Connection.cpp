@@ -581,6 +581,10 @@ long long Connection::LastInsertId() const {
     return sqlite3_last_insert_rowid(m_db);
 }
 
+bool Connection::InTransaction() const {
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
 void Connection::SetDatabasePassword(const QString& password) {
     if (!m_db)
         throw DbError(DbError::kNotOpen, QStringLiteral("the database connection is not open"));

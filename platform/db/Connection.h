@@ -62,6 +62,10 @@ public:
 
     long long LastInsertId() const;
 
+    // Whether a transaction is open. SQLite rolls a whole transaction back by itself on some
+    // failures (a full disk, an I/O error, no memory), and this is false again after that.
+    bool InTransaction() const;
+
     // Stores a salted hash of the password in the database: table veltora_password(salt, hash),
     // hash = hex SHA-256 of the 16 salt bytes (stored as hex) followed by the password's UTF-8.
     // An empty password removes the protection. Used by the tool that makes the shipped file.

@@ -1,5 +1,7 @@
 #include "platform/db/Transaction.h"
 
+#include <sqlite3.h>
+
 #include <atomic>
 
 namespace db {
@@ -31,6 +33,19 @@ void Transaction::Commit() {
         throw DbError(DbError::kNotOpen, QStringLiteral("the transaction has already been committed"));
     m_connection.Execute(QStringLiteral("RELEASE ") + m_name);
     m_done = true;
+}
+
+bool Transaction::IsRowRefusal(const DbError& error) const {
+    switch (error.Code() & 0xFF) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+        // A conflict clause of ROLLBACK (or a trigger's RAISE(ROLLBACK)) refuses a row by ending
+        // the whole transaction.
+        return !m_done && m_connection.InTransaction();
+    default:
+        return false;
+    }
 }
 
 } // namespace db

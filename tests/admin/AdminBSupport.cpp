@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QLineEdit>
 #include <QTest>
 
@@ -23,6 +24,31 @@ void AdminBTest::FailOn(const QString& event, const QString& table) {
         QStringLiteral("CREATE TRIGGER fail_%1_%2 BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
             .arg(event, table));
     refused = std::make_unique<ExpectWarning>(QStringLiteral("refused"));
+}
+
+std::string AdminBTest::TableDigests() {
+    std::string digests;
+    for (db::Recordset tables =
+             Db().Execute(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+         !tables.IsEOF(); tables.MoveNext()) {
+        const QString table = tables.Field(0).ToString();
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (db::Recordset rs =
+                 Db().Execute(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+             !rs.IsEOF(); rs.MoveNext())
+            for (int c = 0; c < rs.FieldCount(); ++c) {
+                const db::Variant& v = rs.Field(c);
+                hash.addData(QString::number(int(v.Type())).toUtf8());
+                hash.addData(v.IsNull() ? QByteArray("\x1eNULL") : (u'\x1e' + v.ToString()).toUtf8());
+            }
+        digests += table.toStdString() + ' ' + hash.result().toHex().toStdString() + '\n';
+    }
+    return digests;
+}
+
+void AdminBTest::FillDiskAfter(int pages) {
+    const long long now = Db().Execute(QStringLiteral("PRAGMA page_count")).Field(0).ToInt64();
+    Db().Execute(QStringLiteral("PRAGMA max_page_count=%1").arg(now + pages));
 }
 
 const fixtures::GradeInfo& AdminBTest::GradeOf(const fixtures::ExamInfo& exam) const {

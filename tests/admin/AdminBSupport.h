@@ -6,6 +6,8 @@
 #include "AdminSupport.h"
 #include "data/TextCipher.h"
 
+#include <string>
+
 class QComboBox;
 
 namespace adminb {
@@ -26,6 +28,11 @@ protected:
     void FailOn(const QString& event, const QString& table);
     QString Encode(const QString& text) { return cipher.EncodeText(fixtures::DescriptionKey(), text); }
     QString Decode(const QString& hex) { return cipher.DecodeText(fixtures::DescriptionKey(), hex); }
+    // A line "table digest" for each table, the digest of its rows: equal texts, equal contents.
+    std::string TableDigests();
+    // From here on the database can grow by `pages` pages only: a write that needs more fails
+    // with SQLITE_FULL, "database or disk is full", as on a full disk.
+    void FillDiskAfter(int pages);
     // The exam list entry of an exam of the fixture, "grade name|description".
     QString EntryOf(const fixtures::ExamInfo& exam) const;
     const fixtures::GradeInfo& GradeOf(const fixtures::ExamInfo& exam) const;

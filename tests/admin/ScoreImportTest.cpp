@@ -1,6 +1,7 @@
 // The score-entry dialog's 分数导入 on real files: by student number from a workbook, by name and
 // class from a FoxPro table, the grid reloaded with the recomputed totals, and the stops before
-// anything is written (a locked exam, a key or paper typed by hand, a cancelled road).
+// anything is written (a locked exam, a key or paper typed by hand, a cancelled road), and an
+// import the database undid, which changes nothing.
 #include "AdminBSupport.h"
 
 #include "admin/ImportFieldMapDlg.h"
@@ -148,6 +149,31 @@ TEST_F(ScoreImport, StopsBeforeWritingForALockedExamATypedTextOrACancelledRoad) 
     EXPECT_EQ(Scalar("SELECT group_concat(quote(s031)||quote(s032)||quote(s03)) FROM tavrinKSK WHERE id=?",
                      {exam->id}),
               before);
+}
+
+TEST_F(ScoreImport, AnImportTheDatabaseUndidChangesNoMarkAndNoTotal) {
+    const std::vector<long long> keys = ClassRows();
+    ASSERT_GE(keys.size(), 3u);
+    for (size_t k = 0; k < keys.size(); ++k)
+        Db().Execute("UPDATE tavrinKSK SET studentid=? WHERE rowid=?",
+                     QString::asprintf("0200%05d", int(k + 1)), keys[k]);
+    // The second student's marks take the whole transaction back with them: the rows after it
+    // must not go in one by one.
+    Db().Execute(QString("CREATE TRIGGER undo BEFORE UPDATE OF s031 ON tavrinKSK WHEN old.rowid=%1 "
+                         "BEGIN SELECT RAISE(ROLLBACK, 'undone'); END")
+                     .arg(keys[1]));
+    const auto before = TableDigests();
+    OpenAndChoose(0, *exam, cls);
+    Click(*dlg, CScoreEntryDlg::IDC_LOAD);
+    const auto marks = [this] { return GridColumn(dlg->GetGrid(), 4) + GridColumn(dlg->GetGrid(), 5); };
+    const QStringList shown = marks();
+    ExpectWarning undone("undone");
+    files.SetNextAnswer(s_dir->filePath("rows.xls"));
+    mapping = {"XH[C]", "P1[N]", "P2[N]"};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "导入没有完成，数据库没有改变。\n原因：undone");
+    EXPECT_EQ(TableDigests(), before);
+    EXPECT_EQ(marks(), shown);
 }
 
 } // namespace

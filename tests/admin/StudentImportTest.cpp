@@ -1,11 +1,14 @@
 // The roster's and the score imports' work without widgets, on a sample school: the roster's
 // listing, proposals, edits and renumbering; the roster import's cuts, keys and counts; the score
-// imports' lookups, marks, counts and recomputed totals, and all-or-nothing failures.
+// imports' lookups, marks, counts and recomputed totals, and all-or-nothing failures (a full disk
+// part-way included).
 #include "AdminBSupport.h"
 
 #include "admin/ScoreImport.h"
 #include "admin/ScoreSheet.h"
 #include "admin/StudentRoster.h"
+
+#include <sqlite3.h>
 
 namespace adminb {
 namespace {
@@ -178,6 +181,33 @@ TEST_F(RosterUnit, ImportReadsANumericNumberAsNineDigitsAndLeavesUnmappedColumns
     db::Recordset empty = Source({"学号", "姓名"}, {"TEXT", "TEXT"}, {});
     const roster::ImportCount none = roster::ImportRoster(Db(), empty, {"学号", "姓名"}, "02007");
     EXPECT_EQ(none.written + none.failed, 0);
+}
+
+TEST_F(RosterUnit, ADuplicateKeyFailsItsRowAloneAndAFullDiskUndoesTheWholeImport) {
+    Db().Execute("CREATE UNIQUE INDEX one_name ON tavrinName(name) WHERE grade='02007'");
+    db::Recordset few = Source({"XH", "XM"}, {"TEXT", "TEXT"},
+                               {{Variant("020070145"), Variant("学生甲")},
+                                {Variant("020070146"), Variant("学生甲")},
+                                {Variant("020070147"), Variant("学生丙")}});
+    const roster::ImportCount count = roster::ImportRoster(Db(), few, {"XH", "XM"}, "02007");
+    EXPECT_EQ(count.written, 2);
+    EXPECT_EQ(count.failed, 1);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid IN ('020070146', '020070147')"), 1);
+
+    std::vector<std::vector<Variant>> rows;
+    for (int i = 0; i < 3000; ++i)
+        rows.push_back({Variant(QString::asprintf("12008%04d", i)), Variant(QString("新生%1").arg(i))});
+    db::Recordset many = Source({"XH", "XM"}, {"TEXT", "TEXT"}, std::move(rows));
+    const auto before = TableDigests();
+    FillDiskAfter(2);
+    try {
+        roster::ImportRoster(Db(), many, {"XH", "XM"}, "12008");
+        ADD_FAILURE() << "the import went through";
+    } catch (const roster::ImportNotDone& e) {
+        EXPECT_EQ(e.Code() & 0xFF, SQLITE_FULL) << e.Message().toStdString();
+    }
+    EXPECT_EQ(TableDigests(), before);
+    EXPECT_FALSE(Db().InTransaction());
 }
 
 TEST_F(RosterUnit, ImportOfAColumnTheSourceLacksWritesNothing) {
@@ -386,6 +416,28 @@ TEST_F(ScoreUnit, AFailurePartWayLeavesTheDatabaseAsItWas) {
                      .arg(target.students.back().key));
     EXPECT_THROW(scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "P1[N]", ""}, target), db::DbError);
     EXPECT_EQ(All(), before);
+}
+
+TEST_F(ScoreUnit, AFullDiskPartWayUndoesMarksAndTotalsAlike) {
+    // Enough students without marks that their marks need new pages.
+    Db().Execute(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n WHERE i<2999) "
+        "INSERT INTO tavrinKSK(id, grade, studentid, class) SELECT ?, ?, printf('3%08d', i), ? FROM n",
+        exam->id, exam->grade, cls);
+    Fill(cls);
+    std::vector<std::vector<Variant>> rows;
+    for (const scoreimport::GridStudent& s : target.students)
+        rows.push_back({Variant(s.studentId), Variant(int(rows.size() % 90)), Variant(30)});
+    db::Recordset source = Source({"XH", "P1", "P2"}, {"TEXT", "NUMBER", "NUMBER"}, std::move(rows));
+    const auto before = TableDigests();
+    FillDiskAfter(2);
+    try {
+        scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "P1[N]", "P2[N]"}, target);
+        ADD_FAILURE() << "the import went through";
+    } catch (const scoreimport::ImportNotDone& e) {
+        EXPECT_EQ(e.Code() & 0xFF, SQLITE_FULL) << e.Message().toStdString();
+    }
+    EXPECT_EQ(TableDigests(), before);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The roster dialog as a user works it: listing a grade or a class, cell edits stored at once or
 // refused with the old text back, adding, clearing, classes from the numbers, numbering, and the
-// roster import from real workbooks and FoxPro tables.
+// roster import from real workbooks and FoxPro tables, undone whole when the disk fills.
 #include "AdminBSupport.h"
 
 #include "admin/ImportFieldMapDlg.h"
@@ -231,6 +231,23 @@ TEST_F(StudentList, ImportsAWorkbookAndAFoxProTableAndCountsTheSecondRunAsFailed
     Click(*dlg, CStudentListDlg::IDC_IMPORT);
     EXPECT_TRUE(BoxTexts().back().startsWith("错误信息:")) << BoxTexts().back().toStdString();
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), now);
+}
+
+TEST_F(StudentList, AnImportTheDiskCannotHoldChangesNothingAndSaysSo) {
+    QTemporaryDir big;
+    importtest::MakeSources(big.path(), {"rows.xls:3000"});
+    Show(grade->name, 0);
+    const QStringList listed = GridColumn(Grid(), 0);
+    const auto before = TableDigests();
+    FillDiskAfter(2);
+    ExpectWarning full("database or disk is full");
+    files.SetNextAnswer(big.filePath("rows.xls"));
+    table = "Sheet1$";
+    mapping = {"XH", "XM", "", "BJ"};
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "磁盘已满，导入没有完成，数据库没有改变。");
+    EXPECT_EQ(TableDigests(), before);
+    EXPECT_EQ(GridColumn(Grid(), 0), listed);
 }
 
 } // namespace
