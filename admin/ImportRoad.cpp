@@ -56,11 +56,9 @@ void ShowImportError(QWidget* parent, const db::DbError& error) {
 }
 
 QString ImportNotDoneText(const db::DbError& error) {
-    const QString reason = data::DatabaseFailureReason(error);
-    // The reasons' own rule tells a full disk.
-    if (reason == QStringLiteral("磁盘空间已满。"))
+    if (data::IsDiskFull(error))
         return QStringLiteral("磁盘已满，导入没有完成，数据库没有改变。");
-    return QStringLiteral("导入没有完成，数据库没有改变。\n") + reason;
+    return QStringLiteral("导入没有完成，数据库没有改变。\n") + data::DatabaseFailureReason(error);
 }
 
 void ShowImportNotDone(QWidget* parent, const char* what, const db::DbError& error) {

@@ -100,10 +100,14 @@ QString BuildConnectionString(const QString& connectionTemplate, const QString& 
     return parts.join(u';') + password;
 }
 
+bool IsDiskFull(const db::DbError& error) {
+    const int system = error.SystemErrno();
+    return (error.Code() & 0xFF) == SQLITE_FULL || system == ENOSPC || system == EDQUOT || system == EFBIG;
+}
+
 QString DatabaseFailureReason(const db::DbError& error, const QString& path) {
     const int code = error.Code();
     const int primary = code & 0xFF;
-    const int system = error.SystemErrno();
     if (code == db::DbError::kForeignFile)
         return QStringLiteral("这不是 Veltora 的数据库文件。");
     if (code == db::DbError::kForeignSchema)
@@ -117,7 +121,7 @@ QString DatabaseFailureReason(const db::DbError& error, const QString& path) {
         return QStringLiteral("数据库密码不正确。");
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         return QStringLiteral("数据库正被另一个程序使用。");
-    if (primary == SQLITE_FULL || system == ENOSPC || system == EDQUOT || system == EFBIG)
+    if (IsDiskFull(error))
         return QStringLiteral("磁盘空间已满。");
     if (code == SQLITE_READONLY_DIRECTORY)
         return QStringLiteral("数据库文件所在的文件夹是只读的。");

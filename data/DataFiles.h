@@ -44,6 +44,9 @@ QStringList SetAsideOrphanJournal(const QString& databasePath);
 QString BuildConnectionString(const QString& connectionTemplate, const QString& appDir,
                               const QString& password);
 
+// True when `error` is a full disk (or a file grown past what the system allows).
+bool IsDiskFull(const db::DbError& error);
+
 // The reason a database could not be opened or written, as the second line of the message
 // that tells the user: a foreign or damaged file, a wrong password, another program holding the
 // file, a read-only file or folder, a full disk, a missing file. `path` is the database file.
