@@ -32,6 +32,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace importsrc {
 namespace {
@@ -221,15 +222,31 @@ void ReadTableInChild(const char* path, const char* table, Writer& out) {
 
 // The child converts text with iconv, which loads its converters on first use; loading a
 // library in a child of a program with threads can wait on a lock another thread held at the
-// fork. Converters opened here, and kept, are loaded before any child starts.
-void LoadConverters() {
-    static const bool loaded = [] {
+// fork. Converters opened here, and kept until the program ends, are loaded before any child
+// starts.
+class Converters {
+public:
+    Converters() {
         for (const auto& [to, from] : {std::pair{"UCS-2LE", "UTF-8"}, std::pair{"UTF-8", "UCS-2LE"},
-                                       std::pair{"CP936", "UTF-8"}, std::pair{"UTF-8", "CP936"}})
-            iconv_open(to, from);
-        return true;
-    }();
-    (void)loaded;
+                                       std::pair{"CP936", "UTF-8"}, std::pair{"UTF-8", "CP936"}}) {
+            const iconv_t cd = iconv_open(to, from);
+            if (cd != reinterpret_cast<iconv_t>(-1))
+                m_open.push_back(cd);
+        }
+    }
+    ~Converters() {
+        for (const iconv_t cd : m_open)
+            iconv_close(cd);
+    }
+    Converters(const Converters&) = delete;
+    Converters& operator=(const Converters&) = delete;
+
+private:
+    std::vector<iconv_t> m_open;
+};
+
+void LoadConverters() {
+    static const Converters converters;
 }
 
 class Parser {
