@@ -44,8 +44,21 @@ const QString& KindName() {
 
 std::atomic<int> g_stallLimitMs{10000};
 
-// More address space than the program holds already, for the child's reading.
+// More memory than the program holds already, for the child's reading.
 constexpr unsigned long long kChildMemory = 2ULL << 30;
+
+// What the child's cap limits, and the field of /proc/self/statm that says how much of it the
+// program holds already. AddressSanitizer reserves its heap's whole address range at start and
+// hands out small blocks from inside it, so a cap on the address space would leave the heap
+// unbounded in a sanitized build; a cap on the data segment counts those blocks as they come into
+// use, and holds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kCappedResource = RLIMIT_DATA;
+constexpr int kHeldField = 5; // data and stack, in pages
+#else
+constexpr int kCappedResource = RLIMIT_AS;
+constexpr int kHeldField = 0; // the whole address space, in pages
+#endif
 
 // ---- the child: libmdb and the C library only ----------------------------------------------
 
@@ -106,14 +119,17 @@ void IsolateChild() {
     }
     unsigned long long pages = 0;
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%llu", &pages) != 1)
-            pages = 0;
+        for (int field = 0; field <= kHeldField; ++field)
+            if (std::fscanf(statm, "%llu", &pages) != 1) {
+                pages = 0;
+                break;
+            }
         std::fclose(statm);
     }
     const unsigned long long bytes =
         pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + kChildMemory;
     const rlimit limit{bytes, bytes};
-    setrlimit(RLIMIT_AS, &limit);
+    setrlimit(kCappedResource, &limit);
     // libmdb prints numbers with printf: the decimal point must not follow the user's locale.
     setlocale(LC_NUMERIC, "C");
     // Read at open: libmdb hands text over as UTF-8 and takes Jet 3 text as code page 936.
