@@ -32,6 +32,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace importsrc {
 namespace {
@@ -43,8 +44,21 @@ const QString& KindName() {
 
 std::atomic<int> g_stallLimitMs{10000};
 
-// More address space than the program holds already, for the child's reading.
+// More memory than the program holds already, for the child's reading.
 constexpr unsigned long long kChildMemory = 2ULL << 30;
+
+// What the child's cap limits, and the field of /proc/self/statm that says how much of it the
+// program holds already. AddressSanitizer reserves its heap's whole address range at start and
+// hands out small blocks from inside it, so a cap on the address space would leave the heap
+// unbounded in a sanitized build; a cap on the data segment counts those blocks as they come into
+// use, and holds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kCappedResource = RLIMIT_DATA;
+constexpr int kHeldField = 5; // data and stack, in pages
+#else
+constexpr int kCappedResource = RLIMIT_AS;
+constexpr int kHeldField = 0; // the whole address space, in pages
+#endif
 
 // ---- the child: libmdb and the C library only ----------------------------------------------
 
@@ -105,14 +119,17 @@ void IsolateChild() {
     }
     unsigned long long pages = 0;
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%llu", &pages) != 1)
-            pages = 0;
+        for (int field = 0; field <= kHeldField; ++field)
+            if (std::fscanf(statm, "%llu", &pages) != 1) {
+                pages = 0;
+                break;
+            }
         std::fclose(statm);
     }
     const unsigned long long bytes =
         pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + kChildMemory;
     const rlimit limit{bytes, bytes};
-    setrlimit(RLIMIT_AS, &limit);
+    setrlimit(kCappedResource, &limit);
     // libmdb prints numbers with printf: the decimal point must not follow the user's locale.
     setlocale(LC_NUMERIC, "C");
     // Read at open: libmdb hands text over as UTF-8 and takes Jet 3 text as code page 936.
@@ -221,15 +238,31 @@ void ReadTableInChild(const char* path, const char* table, Writer& out) {
 
 // The child converts text with iconv, which loads its converters on first use; loading a
 // library in a child of a program with threads can wait on a lock another thread held at the
-// fork. Converters opened here, and kept, are loaded before any child starts.
-void LoadConverters() {
-    static const bool loaded = [] {
+// fork. Converters opened here, and kept until the program ends, are loaded before any child
+// starts.
+class Converters {
+public:
+    Converters() {
         for (const auto& [to, from] : {std::pair{"UCS-2LE", "UTF-8"}, std::pair{"UTF-8", "UCS-2LE"},
-                                       std::pair{"CP936", "UTF-8"}, std::pair{"UTF-8", "CP936"}})
-            iconv_open(to, from);
-        return true;
-    }();
-    (void)loaded;
+                                       std::pair{"CP936", "UTF-8"}, std::pair{"UTF-8", "CP936"}}) {
+            const iconv_t cd = iconv_open(to, from);
+            if (cd != reinterpret_cast<iconv_t>(-1))
+                m_open.push_back(cd);
+        }
+    }
+    ~Converters() {
+        for (const iconv_t cd : m_open)
+            iconv_close(cd);
+    }
+    Converters(const Converters&) = delete;
+    Converters& operator=(const Converters&) = delete;
+
+private:
+    std::vector<iconv_t> m_open;
+};
+
+void LoadConverters() {
+    static const Converters converters;
 }
 
 class Parser {

@@ -354,7 +354,8 @@ TEST(ChartCtrl, AClickSelectsAndTellsTheParent) {
     EXPECT_EQ(text::GbkLength(owner.clicks[0].label), 60);
     EXPECT_EQ(owner.clicks[0].value, 1);
     // The selected slice's text is bold.
-    const gdi::DrawCall* selected = Draw(*chart, 300, 200).FindText(longLabel + QStringLiteral("\n25.0%"));
+    const gdi::Recorder drawn = Draw(*chart, 300, 200); // outlives `selected`, which points into it
+    const gdi::DrawCall* selected = drawn.FindText(longLabel + QStringLiteral("\n25.0%"));
     ASSERT_NE(selected, nullptr);
     EXPECT_EQ(selected->font.lfWeight, gdi::FW_BOLD);
 

@@ -150,7 +150,8 @@ TEST_F(LunarDialog, PaintsAMonthStartingOnSundayInFourRows) {
     PaintGrid(r);
 
     const DrawCall* header = nullptr;
-    for (const DrawCall& c : r.Of(DrawOp::Fill))
+    const std::vector<DrawCall> fills = r.Of(DrawOp::Fill); // outlives `header`, which points into it
+    for (const DrawCall& c : fills)
         if (c.rect == Rect(1, 1, 223, 21))
             header = &c;
     ASSERT_NE(header, nullptr);

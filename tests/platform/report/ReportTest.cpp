@@ -168,9 +168,9 @@ TEST(ReportComponent, ShowFetchesTheRecordsThroughTheSink) {
 TEST(ReportComponent, AFailingSinkLeavesTheReportUsable) {
     QTemporaryDir dir;
     PdfOutput output(dir.path());
+    Sink sink; // outlives the report, which holds it until the report goes
     auto report = CreateReport();
     Define(*report, {"班级"});
-    Sink sink;
     Connect(*report, sink);
     sink.fetch = [&] {
         Feed(*report, 2, 1);
@@ -350,9 +350,9 @@ TEST(ReportPdf, HoldsTitleCaptionsAndPageFooters) {
     if (!HavePdfToText())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     QTemporaryDir dir;
+    Sink sink; // outlives the report, which holds it until the report goes
     auto report = CreateReport();
     Define(*report, {"班级", "语文平均分", "数学平均分"});
-    Sink sink;
     Connect(*report, sink);
     sink.fetch = [&] { Feed(*report, 100, 3); }; // A4 with 1.5 cm margins: 40 rows a page
     const QString path = dir.filePath("r.pdf");
@@ -404,6 +404,7 @@ TEST(LabelTemplate, ReportsTheLineOfAnError) {
 }
 
 TEST(LabelReport, LoadsTheTemplateOrFallsBackToTheDefault) {
+    Sink sink; // outlives the report, which holds it until the report goes
     auto report = CreateReport();
     EXPECT_FALSE(report->LoadFromFile("/nonexistent/roomtt.grf"));
     ASSERT_TRUE(report->Definition().labels);
@@ -413,7 +414,6 @@ TEST(LabelReport, LoadsTheTemplateOrFallsBackToTheDefault) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     EXPECT_TRUE(report->LoadFromFile(QStringLiteral(VELTORA_SOURCE_DIR "/res/programdir/roomtt.grf")));
     report->SetTitle("桌面标签");
-    Sink sink;
     Connect(*report, sink);
     sink.fetch = [&] {
         for (int i = 1; i <= 12; ++i) {
