@@ -1,5 +1,6 @@
 #include "admin/ScoreEntryDlg.h"
 
+#include "admin/ImportResultDlg.h"
 #include "admin/ImportRoad.h"
 #include "admin/ScoreImport.h"
 #include "controls/ComboChoice.h"
@@ -306,7 +307,7 @@ void CScoreEntryDlg::OnImportScores() {
         }
         source.Close();
         m_Grid.InvalidateRect();
-        Message(roster::ImportResultText(count), ui::MB_ICONINFORMATION);
+        ShowImportResult(this, count);
         OnLoadScores();
     } catch (const scoreimport::ImportNotDone& e) {
         // Rolled back whole: the grid loaded before it still shows what the database holds.

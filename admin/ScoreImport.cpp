@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace scoreimport {
@@ -38,20 +39,39 @@ bool IsNumber(const db::Variant& v) {
     return v.Type() == db::VariantType::Integer || v.Type() == db::VariantType::Real;
 }
 
-// A key value as the import compares it with the grid's text; nothing for NULL. A numeric
-// column: the student number as nine digits, a name or class as its number's text.
-std::optional<QString> KeyText(const db::Variant& v, bool numericColumn, bool studentNumber) {
+// A name or class as the import compares it with the grid's text, without surrounding blanks;
+// nothing for NULL. A numeric column gives its number's text.
+std::optional<QString> KeyText(const db::Variant& v, bool numericColumn) {
     if (v.IsNull())
         return std::nullopt;
-    if (!numericColumn)
-        return v.ToString();
-    if (studentNumber)
-        return roster::NumericStudentId(v);
-    return IsNumber(v) ? db::JetStr(v.ToDouble()).trimmed() : v.ToString().trimmed();
+    if (numericColumn && IsNumber(v))
+        return db::JetStr(v.ToDouble()).trimmed();
+    return v.ToString().trimmed();
 }
 
 QString NameClassKey(const QString& name, const QString& cls) {
-    return name + QChar(u'\x1f') + cls;
+    return name.trimmed() + QChar(u'\x1f') + cls.trimmed();
+}
+
+// The value of an all-digit number without its leading zeros ("0145" and "145" give "145");
+// nothing for any other text.
+std::optional<QString> DigitsValue(const QString& id) {
+    if (id.isEmpty())
+        return std::nullopt;
+    for (const QChar c : id)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    int zeros = 0;
+    while (zeros < id.size() - 1 && id.at(zeros) == u'0')
+        ++zeros;
+    return id.mid(zeros);
+}
+
+// The grade of the exam's score rows.
+QString ExamGrade(db::Connection& connection, int examId) {
+    db::Recordset rs = connection.Execute(
+        QStringLiteral("SELECT grade FROM tavrinKSK WHERE id=? AND grade IS NOT NULL LIMIT 1"), examId);
+    return rs.IsEOF() || rs.Field(0).IsNull() ? QString() : rs.Field(0).ToString().trimmed();
 }
 
 } // namespace
@@ -68,6 +88,10 @@ MapProblem CheckMapping(int mode, const QStringList& texts) {
             return MapProblem::PaperTyped;
     if (byName && !FromList(texts, 2))
         return MapProblem::NoClassKey;
+    if (Mapped(texts, first) && Mapped(texts, first + 1) &&
+        admin::SplitImportOffer(texts.value(first - 1).trimmed()).column ==
+            admin::SplitImportOffer(texts.value(first).trimmed()).column)
+        return MapProblem::SamePaperColumn;
     return MapProblem::None;
 }
 
@@ -83,6 +107,8 @@ QString MapProblemText(MapProblem problem) {
         return QStringLiteral("对不起，I卷和II卷字段必须从列表中选择！");
     case MapProblem::NoPaper:
         return QStringLiteral("对不起，I卷或II卷字段至少要选择一项！");
+    case MapProblem::SamePaperColumn:
+        return QStringLiteral("对不起，I卷和II卷不能取自同一个字段！");
     case MapProblem::None:
         break;
     }
@@ -91,27 +117,30 @@ QString MapProblemText(MapProblem problem) {
 
 SourceMark ReadMark(const db::Variant& value, int fullMark) {
     SourceMark mark;
+    double number = 0;
     if (value.IsNull()) {
         mark.ok = true;
         return mark;
     }
-    double number = 0;
     if (IsNumber(value)) {
         number = value.ToDouble();
-        if (!(number >= 0))
-            return mark;
     } else if (value.Type() == db::VariantType::Text) {
         static const QRegularExpression form(QStringLiteral("^(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)$"));
         const QString text = value.ToString().trimmed();
+        if (text.isEmpty()) {
+            mark.ok = true; // an empty cell: the paper is absent
+            return mark;
+        }
         if (!form.match(text).hasMatch())
             return mark;
         number = text.toDouble();
     } else {
         return mark;
     }
+    if (!(number >= 0 && number <= fullMark))
+        return mark;
     mark.ok = true;
-    if (number <= fullMark)
-        mark.value = number;
+    mark.value = number;
     return mark;
 }
 
@@ -129,26 +158,78 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
     const int first = FirstPaperRow(mode);
     const bool mapped1 = Mapped(texts, first);
     const bool mapped2 = Mapped(texts, first + 1);
+    if (CheckMapping(mode, texts) == MapProblem::SamePaperColumn)
+        throw db::DbError(db::DbError::kNoSuchField, MapProblemText(MapProblem::SamePaperColumn));
     const int paper1 = mapped1 ? FieldOf(source, texts.value(first - 1)) : -1;
     const int paper2 = mapped2 ? FieldOf(source, texts.value(first)) : -1;
 
-    // The source's rows by key, the first of equal keys kept.
-    struct Marks {
+    // The grid's students by the key the source is matched with.
+    const int studentCount = static_cast<int>(target.students.size());
+    std::unordered_map<QString, std::vector<int>> byKey;
+    std::unordered_map<QString, std::vector<int>> byValue; // all-digit numbers by their value
+    QStringList ids;
+    for (int i = 0; i < studentCount; ++i) {
+        const GridStudent& student = target.students[i];
+        ids << student.studentId;
+        if (byName) {
+            byKey[NameClassKey(student.name, student.classText)].push_back(i);
+        } else {
+            byKey[student.studentId].push_back(i);
+            if (const std::optional<QString> value = DigitsValue(student.studentId))
+                byValue[*value].push_back(i);
+        }
+    }
+    const roster::StudentIdForm form =
+        roster::StudentIdFormOf(byName ? QString() : ExamGrade(connection, target.examId), ids);
+
+    // The source's rows, each matched with the grid's students it names.
+    struct Row {
+        int sourceRow = 0;
+        QString studentId, name;
+        bool padded = false;
+        std::vector<int> students;
         db::Variant p1, p2;
     };
-    std::vector<Marks> marks;
-    std::unordered_map<QString, int> byKey;
+    std::vector<Row> rows;
+    std::vector<std::vector<int>> rowsOfStudent(studentCount);
+    ImportCount count;
+    int sourceRow = 0;
     for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
-        std::optional<QString> key = KeyText(source.Field(keyField), numeric(1), !byName);
+        Row row;
+        row.sourceRow = ++sourceRow;
+        const db::Variant& keyCell = source.Field(keyField);
         if (byName) {
-            const std::optional<QString> cls = KeyText(source.Field(classField), numeric(2), false);
-            key = key && cls ? std::optional<QString>(NameClassKey(*key, *cls)) : std::nullopt;
+            row.name = KeyText(keyCell, numeric(1)).value_or(QString());
+            const std::optional<QString> cls = KeyText(source.Field(classField), numeric(2));
+            if (!keyCell.IsNull() && cls) {
+                const auto found = byKey.find(NameClassKey(row.name, *cls));
+                if (found != byKey.end())
+                    row.students = found->second;
+            }
+        } else {
+            const roster::CellStudentId cell = roster::StudentIdOfCell(keyCell, form);
+            row.studentId = cell.id;
+            if (const auto found = byKey.find(cell.id); found != byKey.end() && !cell.id.isEmpty()) {
+                row.students = found->second;
+                row.padded = cell.padded;
+            } else if (IsNumber(keyCell)) {
+                // A number that does not read as the grade's form: the roster's all-digit number of
+                // the same value.
+                if (const std::optional<QString> value = DigitsValue(cell.id))
+                    if (const auto same = byValue.find(*value); same != byValue.end())
+                        row.students = same->second;
+            }
         }
-        if (!key)
+        if (row.students.empty()) {
+            ++count.notListed;
+            count.notes.push_back({row.sourceRow, row.studentId, row.name, roster::kReasonNotListed});
             continue;
-        if (byKey.emplace(*key, static_cast<int>(marks.size())).second)
-            marks.push_back({mapped1 ? source.Field(paper1) : db::Variant(),
-                             mapped2 ? source.Field(paper2) : db::Variant()});
+        }
+        row.p1 = mapped1 ? source.Field(paper1) : db::Variant();
+        row.p2 = mapped2 ? source.Field(paper2) : db::Variant();
+        for (const int s : row.students)
+            rowsOfStudent[s].push_back(static_cast<int>(rows.size()));
+        rows.push_back(std::move(row));
     }
 
     QString set;
@@ -158,16 +239,23 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
         set += (set.isEmpty() ? QString() : QStringLiteral(",")) + target.field + QStringLiteral("2=?");
     const QString sql = QStringLiteral("UPDATE tavrinKSK SET %1 WHERE rowid=? AND id=?").arg(set);
 
-    ImportCount count;
+    const auto fail = [&count](const Row& row, const QString& reason) {
+        ++count.failed;
+        count.notes.push_back({row.sourceRow, row.studentId, row.name, reason});
+    };
     try {
         db::Transaction transaction(connection);
-        for (const GridStudent& student : target.students) {
-            const QString key =
-                byName ? NameClassKey(student.name, student.classText.trimmed()) : student.studentId;
-            const auto found = byKey.find(key);
-            if (found == byKey.end())
+        for (const Row& row : rows) {
+            // A row that names two students, or a student two rows name, is taken for neither:
+            // which marks belong to whom the file does not say.
+            bool ambiguous = row.students.size() > 1;
+            for (const int s : row.students)
+                ambiguous = ambiguous || rowsOfStudent[s].size() > 1;
+            if (ambiguous) {
+                fail(row, byName ? roster::kReasonSameName : roster::kReasonDuplicate);
                 continue;
-            const Marks& row = marks[found->second];
+            }
+            const GridStudent& student = target.students[row.students.front()];
             std::vector<db::Variant> values;
             bool ok = true;
             if (mapped1) {
@@ -181,20 +269,26 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
                 values.push_back(m.value ? db::Variant(*m.value) : db::Variant());
             }
             if (!ok) {
-                ++count.failed;
+                fail(row, roster::kReasonBadMark);
                 continue;
             }
             values.emplace_back(student.key);
             values.emplace_back(target.examId);
             try {
-                if (connection.Execute(sql, values).RowsAffected() == 1)
-                    ++count.written;
-                else
-                    ++count.failed;
+                if (connection.Execute(sql, values).RowsAffected() != 1) {
+                    fail(row, roster::kReasonRefused);
+                    continue;
+                }
             } catch (const db::DbError& e) {
                 if (!transaction.IsRowRefusal(e))
                     throw;
-                ++count.failed;
+                fail(row, roster::kReasonRefused);
+                continue;
+            }
+            ++count.written;
+            if (row.padded) {
+                ++count.padded;
+                count.notes.push_back({row.sourceRow, row.studentId, row.name, roster::kReasonPadded});
             }
         }
         RecomputeTotals(connection, target.examId, target.field, target.papers, target.cls);
@@ -203,6 +297,10 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
         // Leaving the block has rolled back the marks written: no mark stays without its total.
         throw ImportNotDone(e);
     }
+    std::stable_sort(count.notes.begin(), count.notes.end(),
+                     [](const roster::ImportRowNote& a, const roster::ImportRowNote& b) {
+                         return a.sourceRow < b.sourceRow;
+                     });
     return count;
 }
 

@@ -21,19 +21,20 @@ using roster::ImportNotDone;
 // What stops a mapping before anything is read (the texts of the map's rows, row 1 first).
 enum class MapProblem {
     None,
-    NoNumberKey, // 学号 not chosen from the offers
-    NoNameKey,   // 姓名 not chosen from the offers
-    NoClassKey,  // 班级 not chosen from the offers
-    PaperTyped,  // a paper text typed by hand, without a column class
-    NoPaper,     // neither paper mapped
+    NoNumberKey,     // 学号 not chosen from the offers
+    NoNameKey,       // 姓名 not chosen from the offers
+    NoClassKey,      // 班级 not chosen from the offers
+    PaperTyped,      // a paper text typed by hand, without a column class
+    NoPaper,         // neither paper mapped
+    SamePaperColumn, // one source column mapped to both papers
 };
 MapProblem CheckMapping(int mode, const QStringList& texts);
 // The message of a problem (empty for None).
 QString MapProblemText(MapProblem problem);
 
-// A mark read from the source. A number must not be negative; a text must be a non-negative
-// decimal number once trimmed. NULL is an absent paper, and a mark above the full mark is stored
-// as absent too. `ok` false: the row is counted as failed.
+// A mark read from the source: a number, or a text that is a decimal number once trimmed, from 0
+// to the paper's full mark. NULL and an empty text are an absent paper. Anything else (a word, a
+// negative number, a mark above the full mark) is `ok` false: the row fails and writes nothing.
 struct SourceMark {
     bool ok = false;
     std::optional<double> value;
@@ -56,12 +57,16 @@ struct Target {
     std::vector<GridStudent> students;
 };
 
-// Imports the marks: each student is looked up in the source (a numeric student-number column
-// read as a nine-digit number, a numeric name or class column by its number's text, a character
-// column by its text as it is; of several matches the first row counts). A student not found
-// counts nowhere; a bad mark, or a row the database refuses (a constraint), counts as failed and
-// writes nothing. Then the totals of the class (or the exam) are recomputed. A mapped name that is
-// no column of the source throws db::DbError before anything is written; any other database
+// Imports the marks: each source row is matched with the grid's students. By number, a text cell
+// names the student of that number as it is, a number cell the student of the number that
+// roster::StudentIdOfCell gives with the grade's form or, failing that, of the all-digit number of
+// the same value. By name, the name and the class compare without surrounding blanks (a numeric
+// column by its number's text). A row of no student is noted 不在名单中 and counted apart; a row
+// that names two students (同名), or a student that two rows name (同名, 文件中学号重复), is
+// taken for none of them. A bad mark, or a row the database refuses, fails its row and writes
+// nothing of it; every failed row is noted with its reason, in source order. Then the totals of the
+// class (or the exam) are recomputed. A mapped name that is no column of the source, or one column
+// mapped to both papers, throws db::DbError before anything is written; any other database
 // failure, of a row or of the recompute, throws ImportNotDone and leaves the database as it was.
 ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
                          const QStringList& texts, const Target& target);

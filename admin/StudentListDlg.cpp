@@ -1,6 +1,7 @@
 #include "admin/StudentListDlg.h"
 
 #include "admin/ExamRoom.h"
+#include "admin/ImportResultDlg.h"
 #include "admin/ImportRoad.h"
 #include "admin/StudentRoster.h"
 #include "controls/ComboChoice.h"
@@ -493,7 +494,7 @@ void CStudentListDlg::OnImport() {
                 count = roster::ImportRoster(data::Database(), source.Records(), map.GetMappedTexts(),
                                              m_strGrade);
             }
-            Message(roster::ImportResultText(count), ui::MB_ICONINFORMATION);
+            ShowImportResult(this, count);
             break;
         }
         }

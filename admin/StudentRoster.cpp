@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <map>
+#include <unordered_set>
 
 namespace roster {
 
@@ -227,13 +229,52 @@ void NumberStudents(db::Connection& connection, const std::vector<long long>& ro
 
 // ---- the roster import
 
-QString NumericStudentId(const db::Variant& value) {
-    if (value.Type() == db::VariantType::Integer || value.Type() == db::VariantType::Real) {
+namespace {
+
+bool IsNumberCell(const db::Variant& v) {
+    return v.Type() == db::VariantType::Integer || v.Type() == db::VariantType::Real;
+}
+
+} // namespace
+
+StudentIdForm StudentIdFormOf(const QString& gradeCode, const QStringList& studentIds) {
+    std::map<int, int> lengths;
+    for (const QString& id : studentIds)
+        if (!gradeCode.isEmpty() && id.startsWith(gradeCode))
+            ++lengths[static_cast<int>(id.size())];
+    StudentIdForm form{gradeCode, 9};
+    int most = 0;
+    for (const auto& [length, count] : lengths)
+        if (count > most) {
+            most = count;
+            form.length = length;
+        }
+    return form;
+}
+
+StudentIdForm GradeStudentIdForm(db::Connection& connection, const QString& gradeCode) {
+    QStringList ids;
+    for (db::Recordset rs = connection.Execute(
+             QStringLiteral("SELECT studentid FROM tavrinName WHERE substr(studentid,1,?)=?"),
+             static_cast<int>(gradeCode.size()), gradeCode);
+         !rs.IsEOF(); rs.MoveNext())
+        ids << Text(rs.Field(0));
+    return StudentIdFormOf(gradeCode, ids);
+}
+
+CellStudentId StudentIdOfCell(const db::Variant& value, const StudentIdForm& form) {
+    if (IsNumberCell(value)) {
         const double d = value.ToDouble();
-        if (d >= 0 && d < 1e15 && std::floor(d) == d)
-            return QString::asprintf("%09lld", static_cast<long long>(d));
+        if (d >= 0 && d < 1e15 && std::floor(d) == d) {
+            const QString digits = QString::number(static_cast<long long>(d));
+            const QString padded = digits.rightJustified(form.length, u'0');
+            if (padded.size() > digits.size() && !form.gradeCode.isEmpty() &&
+                padded.startsWith(form.gradeCode))
+                return {padded, true};
+            return {digits, false};
+        }
     }
-    return value.IsNull() ? QString() : value.ToString();
+    return {Text(value), false};
 }
 
 QString ImportResultText(const ImportCount& count) {
@@ -280,26 +321,32 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
         columns += u',' + QString::fromLatin1(kTargets[t].column);
         marks += QStringLiteral(",?");
     }
-    const bool numericKey = fields[0] >= 0 && importsrc::ClassOfType(source.FieldType(fields[0])) ==
-                                                  importsrc::ColumnClass::Numeric;
     const QString sql = QStringLiteral("INSERT INTO tavrinName(%1) VALUES(%2)").arg(columns, marks);
+    const StudentIdForm form = GradeStudentIdForm(connection, gradeCode);
 
     ImportCount count;
+    const auto note = [&count](int row, const QString& id, const QString& name, const QString& reason) {
+        count.notes.push_back({row, id, name, reason});
+    };
     try {
         db::Transaction transaction(connection);
+        std::unordered_set<QString> imported; // the numbers this import has added
+        int sourceRow = 0;
         for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
+            ++sourceRow;
             std::vector<db::Variant> values{db::Variant(gradeCode)};
+            const CellStudentId cell =
+                fields[0] >= 0 ? StudentIdOfCell(source.Field(fields[0]), form) : CellStudentId{};
+            const QString shownName = fields[1] >= 0 ? Text(source.Field(fields[1])) : QString();
             QString number;
-            bool refused = fields[0] < 0;
-            for (int t = 0; t < kTargetCount && !refused; ++t) {
+            QString reason = fields[0] < 0 ? kReasonNoNumber : QString();
+            for (int t = 0; t < kTargetCount && reason.isEmpty(); ++t) {
                 if (fields[t] < 0)
                     continue;
                 const db::Variant& field = source.Field(fields[t]);
-                QString text = field.IsNull() ? QString() : field.ToString();
-                if (t == 0 && numericKey)
-                    text = NumericStudentId(field);
+                QString text = t == 0 ? cell.id : Text(field);
                 if (!text::CharactersOutsideGbk(text).isEmpty()) {
-                    refused = true;
+                    reason = kReasonOutsideGbk;
                     break;
                 }
                 db::Variant value;
@@ -320,22 +367,34 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
                 }
                 if (t == 0) {
                     number = value.IsNull() ? QString() : text;
-                    if (number.trimmed().isEmpty() || StudentIdTaken(connection, number))
-                        refused = true;
+                    if (number.trimmed().isEmpty())
+                        reason = kReasonNoNumber;
+                    else if (imported.count(number) != 0)
+                        reason = kReasonDuplicate;
+                    else if (StudentIdTaken(connection, number))
+                        reason = kReasonTaken;
                 }
                 values.push_back(value);
             }
-            if (refused) {
+            if (reason.isEmpty()) {
+                try {
+                    connection.Execute(sql, values);
+                } catch (const db::DbError& e) {
+                    if (!transaction.IsRowRefusal(e))
+                        throw;
+                    reason = kReasonRefused;
+                }
+            }
+            if (!reason.isEmpty()) {
                 ++count.failed;
+                note(sourceRow, number.isEmpty() ? cell.id : number, shownName, reason);
                 continue;
             }
-            try {
-                connection.Execute(sql, values);
-                ++count.written;
-            } catch (const db::DbError& e) {
-                if (!transaction.IsRowRefusal(e))
-                    throw;
-                ++count.failed;
+            ++count.written;
+            imported.insert(number);
+            if (cell.padded) {
+                ++count.padded;
+                note(sourceRow, number, shownName, kReasonPadded);
             }
         }
         transaction.Commit();

@@ -82,9 +82,32 @@ void NumberStudents(db::Connection& connection, const std::vector<long long>& ro
 
 // ---- the roster import
 
+// One source row an import did not take as it stood, in the order of the source: its row (the
+// first row after the header is 1), its 学号 and 姓名 as read, and why.
+struct ImportRowNote {
+    int sourceRow = 0;
+    QString studentId;
+    QString name;
+    QString reason;
+};
+
+// The reasons of the notes. A padded number is told, not refused: its row was imported.
+inline const QString kReasonTaken = QStringLiteral("学号已存在");
+inline const QString kReasonDuplicate = QStringLiteral("文件中学号重复");
+inline const QString kReasonNotListed = QStringLiteral("不在名单中");
+inline const QString kReasonBadMark = QStringLiteral("成绩不是0到满分之间的数");
+inline const QString kReasonSameName = QStringLiteral("同名");
+inline const QString kReasonOutsideGbk = QStringLiteral("字符集外文字");
+inline const QString kReasonPadded = QStringLiteral("已补足前导0");
+inline const QString kReasonNoNumber = QStringLiteral("学号为空");
+inline const QString kReasonRefused = QStringLiteral("数据库拒绝");
+
 struct ImportCount {
     int written = 0;
-    int failed = 0;
+    int failed = 0;    // rows counted as failed: every note but 不在名单中 and 已补足前导0
+    int notListed = 0; // source rows of no student the import works on
+    int padded = 0;    // numbers given back their leading zeros
+    std::vector<ImportRowNote> notes;
 };
 
 // What an import throws when the database failed it otherwise than by refusing single rows (a
@@ -98,10 +121,28 @@ public:
 // "成功倒入%1d条，有%1d条因失败未导入！" with the counts.
 QString ImportResultText(const ImportCount& count);
 
-// The student number of a numeric source column: a whole number, zero-padded to nine digits
-// (20070145 gives "020070145"), since a number cannot keep a junior number's leading 0. Other
-// values give their text.
-QString NumericStudentId(const db::Variant& value);
+// The form of a grade's student numbers: the grade's five-digit code followed by class and seat,
+// `length` characters in all.
+struct StudentIdForm {
+    QString gradeCode;
+    int length = 9;
+};
+// The form of the grade's numbers: the length the most of the grade's numbers that begin with
+// its code have on the roster (9 when there is none).
+StudentIdForm GradeStudentIdForm(db::Connection& connection, const QString& gradeCode);
+// The same from numbers already known (the students a score grid lists).
+StudentIdForm StudentIdFormOf(const QString& gradeCode, const QStringList& studentIds);
+
+// The student number of a source cell, for every import. A number cell gives its whole-number
+// digits; when zeros on the left up to the form's length make them begin with the grade code,
+// they are padded (a spreadsheet dropped the leading 0 of 020240104) and `padded` is set,
+// otherwise they stand as they are (145 stays "145"). A text cell, and a number that is not
+// whole, give their text as it is; NULL gives an empty text.
+struct CellStudentId {
+    QString id;
+    bool padded = false;
+};
+CellStudentId StudentIdOfCell(const db::Variant& value, const StudentIdForm& form);
 
 // The class and the number within the class as the import reads them: the first two characters
 // must be digits (a single digit will do), so "12" and "123" give 12, "3班" and "A" nothing.
@@ -111,9 +152,10 @@ std::optional<int> TwoDigitNumber(const QString& text);
 // (学号, 姓名, 性别, 班级, 序号, 在读, 文理, AB班, 类别; empty: not imported), with the byte
 // limits of the roster's columns cut on character boundaries. A row with an empty number, a
 // number already on the roster (earlier rows of the source included) or a text the code page
-// cannot hold is counted as failed and skipped, and so is a row the database refuses (a
-// duplicate key, a constraint). All rows go in one transaction: a mapped name that is no column
-// of the source throws db::DbError before anything is written, and any other database failure
+// cannot hold is counted as failed, skipped and noted with its reason, and so is a row the
+// database refuses (a duplicate key, a constraint); a number cell's 学号 follows StudentIdOfCell
+// with the grade's form, and a padded one is noted too. All rows go in one transaction: a mapped name that is
+// no column of the source throws db::DbError before anything is written, and any other database failure
 // throws ImportNotDone with nothing written.
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
                          const QString& gradeCode);

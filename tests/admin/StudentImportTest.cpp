@@ -123,10 +123,29 @@ TEST(RosterImportRules, TwoDigitNumbersAndNumericStudentNumbers) {
     EXPECT_EQ(roster::TwoDigitNumber("3班"), std::nullopt);
     EXPECT_EQ(roster::TwoDigitNumber("A"), std::nullopt);
     EXPECT_EQ(roster::TwoDigitNumber(""), std::nullopt);
-    EXPECT_EQ(roster::NumericStudentId(Variant(20070145)), "020070145");
-    EXPECT_EQ(roster::NumericStudentId(Variant(120070145.0)), "120070145");
-    EXPECT_EQ(roster::NumericStudentId(Variant(1.5)), "1.5");
-    EXPECT_EQ(roster::ImportResultText({37, 1}), "成功倒入37条，有1条因失败未导入！");
+    const roster::StudentIdForm form{"02007", 9};
+    const auto id = [&form](const Variant& v) {
+        const roster::CellStudentId cell = roster::StudentIdOfCell(v, form);
+        return cell.id + (cell.padded ? "+" : "");
+    };
+    EXPECT_EQ(id(Variant(20070145)), "020070145+");
+    EXPECT_EQ(id(Variant(120070145.0)), "120070145");
+    EXPECT_EQ(id(Variant(145)), "145");
+    EXPECT_EQ(id(Variant(20070148.0)), "020070148+");
+    EXPECT_EQ(id(Variant(2007)), "2007"); // 000002007 does not begin with the code
+    EXPECT_EQ(id(Variant(1.5)), "1.5");
+    EXPECT_EQ(id(Variant(" 0145")), " 0145");
+    EXPECT_EQ(id(Variant()), "");
+    // The grade's numbers are eight characters long here: a number is padded to eight.
+    EXPECT_EQ(roster::StudentIdOfCell(Variant(2007013),
+                                      roster::StudentIdFormOf("02007", {"02007011", "02007012", "x"}))
+                  .id.toStdString(),
+              "02007013");
+    EXPECT_EQ(roster::StudentIdFormOf("02007", {"0200701", "02007011", "020070102", "020070103"}).length, 9);
+    roster::ImportCount count;
+    count.written = 37;
+    count.failed = 1;
+    EXPECT_EQ(roster::ImportResultText(count), "成功倒入37条，有1条因失败未导入！");
 }
 
 TEST_F(RosterUnit, ImportCutsOnCharacterBoundariesAndRefusesEmptyAndTakenNumbers) {
@@ -168,15 +187,31 @@ TEST_F(RosterUnit, ImportCutsOnCharacterBoundariesAndRefusesEmptyAndTakenNumbers
     EXPECT_EQ(again.failed, 9);
 }
 
-TEST_F(RosterUnit, ImportReadsANumericNumberAsNineDigitsAndLeavesUnmappedColumnsAlone) {
+TEST_F(RosterUnit, ImportPadsANumberCellOfTheGradeWhateverItsColumnAndLeavesUnmappedColumnsAlone) {
     db::Recordset source = Source({"学号", "姓名", "日期"}, {"NUMBER", "TEXT", "DATE"},
                                   {{Variant(20070145), Variant("学生甲"), Variant("2024-05-06")},
                                    {Variant(120070146), Variant("学生乙"), Variant()}});
     const roster::ImportCount count = roster::ImportRoster(Db(), source, {"学号", " 姓名 "}, "02007");
     EXPECT_EQ(count.written, 2);
     EXPECT_EQ(count.failed, 0);
+    EXPECT_EQ(count.padded, 1);
     EXPECT_EQ(Row("020070145"), "'学生甲' NULL NULL NULL NULL NULL NULL NULL 02007");
     EXPECT_EQ(Row("120070146"), "'学生乙' NULL NULL NULL NULL NULL NULL NULL 02007");
+
+    // Number cells in a text column: the grade's number gets its 0 back, 145 stays 145.
+    db::Recordset mixed = Source({"XH", "XM"}, {"TEXT", "TEXT"},
+                                 {{Variant("020070147"), Variant("学生丙")},
+                                  {Variant(20070148.0), Variant("学生丁")},
+                                  {Variant(145), Variant("学生戊")}});
+    const roster::ImportCount more = roster::ImportRoster(Db(), mixed, {"XH", "XM"}, "02007");
+    EXPECT_EQ(more.written, 3);
+    EXPECT_EQ(more.padded, 1);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid IN ('020070147', '020070148', '145')"),
+              3);
+    ASSERT_EQ(more.notes.size(), 1u);
+    EXPECT_EQ(more.notes[0].sourceRow, 2);
+    EXPECT_EQ(more.notes[0].studentId, "020070148");
+    EXPECT_EQ(more.notes[0].reason, roster::kReasonPadded);
 
     db::Recordset empty = Source({"学号", "姓名"}, {"TEXT", "TEXT"}, {});
     const roster::ImportCount none = roster::ImportRoster(Db(), empty, {"学号", "姓名"}, "02007");
@@ -290,13 +325,15 @@ TEST(ScoreImportRules, MappingsAndMarks) {
     EXPECT_EQ(mark(Variant(" 85.5 ")), "85.5");
     EXPECT_EQ(mark(Variant(".5")), "0.5");
     EXPECT_EQ(mark(Variant(100)), "100");
-    EXPECT_EQ(mark(Variant(120)), "NULL");
-    EXPECT_EQ(mark(Variant("100.01")), "NULL");
+    EXPECT_EQ(mark(Variant(120)), "failed");
+    EXPECT_EQ(mark(Variant("100.01")), "failed");
+    EXPECT_EQ(mark(Variant(0)), "0");
     EXPECT_EQ(mark(Variant()), "NULL");
     EXPECT_EQ(mark(Variant(-5)), "failed");
     EXPECT_EQ(mark(Variant("-5")), "failed");
     EXPECT_EQ(mark(Variant("缺考")), "failed");
-    EXPECT_EQ(mark(Variant("")), "failed");
+    EXPECT_EQ(mark(Variant("  ")), "NULL");
+    EXPECT_EQ(mark(Variant("九十")), "failed");
     EXPECT_EQ(mark(Variant("1.2.3")), "failed");
 }
 
@@ -306,7 +343,7 @@ TEST_F(ScoreUnit, ByNumberCountsFoundRowsAndBadMarksAndRecomputesTheClass) {
     std::vector<std::vector<Variant>> rows;
     for (size_t i = 2; i < target.students.size(); ++i)
         rows.push_back({Variant(target.students[i].studentId),
-                        Variant(i == 2 ? Variant("abc") : Variant(50 + int(i))), Variant(30)});
+                        Variant(i == 2 ? Variant("abc") : Variant(50 + int(i) % 50)), Variant(30)});
     rows.push_back({Variant("999999999"), Variant(1), Variant(1)});
     db::Recordset source = Source({"XH", "P1", "P2"}, {"TEXT", "TEXT", "NUMBER"}, rows);
     const QString missing = Stored(target.students[0].studentId);
@@ -323,7 +360,7 @@ TEST_F(ScoreUnit, ByNumberCountsFoundRowsAndBadMarksAndRecomputesTheClass) {
     EXPECT_EQ(Stored(target.students[0].studentId).section(' ', 0, 1), missing.section(' ', 0, 1));
 }
 
-TEST_F(ScoreUnit, MarksAboveTheFullMarkAreAbsentAndOnlyTheMappedPaperChanges) {
+TEST_F(ScoreUnit, MarksAboveTheFullMarkFailTheirRowAndOnlyTheMappedPaperChanges) {
     const QString a = target.students[0].studentId, b = target.students[1].studentId;
     Db().Execute("UPDATE tavrinKSK SET s031=70, s032=40 WHERE id=? AND studentid IN (?,?)", exam->id, a, b);
     db::Recordset source =
@@ -331,15 +368,16 @@ TEST_F(ScoreUnit, MarksAboveTheFullMarkAreAbsentAndOnlyTheMappedPaperChanges) {
                {{Variant(a), Variant(120), Variant(55)}, {Variant(b), Variant(100), Variant(61)}});
     scoreimport::ImportCount count =
         scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "P1[N]", ""}, target);
-    EXPECT_EQ(count.written, 2);
-    EXPECT_EQ(count.failed, 0);
-    EXPECT_EQ(Stored(a), "NULL 40.0 40.0");
+    EXPECT_EQ(count.written, 1);
+    EXPECT_EQ(count.failed, 1);
+    EXPECT_EQ(Stored(a), "70.0 40.0 110.0");
     EXPECT_EQ(Stored(b), "100.0 40.0 140.0");
 
     count = scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "", "P2[N]"}, target);
-    EXPECT_EQ(count.written, 2);
-    EXPECT_EQ(Stored(a), "NULL 55.0 55.0");
-    EXPECT_EQ(Stored(b), "100.0 NULL 100.0");
+    EXPECT_EQ(count.written, 1);
+    EXPECT_EQ(count.failed, 1);
+    EXPECT_EQ(Stored(a), "70.0 55.0 125.0");
+    EXPECT_EQ(Stored(b), "100.0 40.0 140.0");
 }
 
 TEST_F(ScoreUnit, ANumericNumberColumnMatchesAsNineDigits) {
@@ -353,30 +391,74 @@ TEST_F(ScoreUnit, ANumericNumberColumnMatchesAsNineDigits) {
     EXPECT_TRUE(Stored(id).startsWith("77.0 "));
 }
 
-TEST_F(ScoreUnit, ByNameTakesTheFirstRowAndComparesACharacterClassAsText) {
+TEST_F(ScoreUnit, ByNameTakesNeitherOfTwoNamesakesAndComparesACharacterClassAsText) {
     const QString a = target.students[0].studentId, b = target.students[1].studentId;
-    const QString c = target.students[2].studentId;
-    Db().Execute("UPDATE tavrinKSK SET name='同名' WHERE id=? AND studentid IN (?,?)", exam->id, a, b);
+    const QString c = target.students[2].studentId, d = target.students[3].studentId;
+    Db().Execute("UPDATE tavrinKSK SET name='陈华' WHERE id=? AND studentid IN (?,?)", exam->id, a, b);
     Db().Execute("UPDATE tavrinKSK SET name='O''Neil' WHERE id=? AND studentid=?", exam->id, c);
+    Db().Execute("UPDATE tavrinKSK SET name='李明' WHERE id=? AND studentid=?", exam->id, d);
+    Db().Execute("UPDATE tavrinKSK SET s031=1, s032=2 WHERE id=? AND studentid IN (?,?,?)", exam->id, a, b,
+                 d);
     Fill(cls);
     const QString two = QString::asprintf("%02d", cls);
     db::Recordset numeric = Source({"XM", "BJ", "P1", "P2"}, {"TEXT", "NUMBER", "NUMBER", "NUMBER"},
-                                   {{Variant("同名"), Variant(cls), Variant(81), Variant(41)},
-                                    {Variant("同名"), Variant(cls), Variant(82), Variant(42)},
-                                    {Variant("O'Neil"), Variant(double(cls)), Variant(83), Variant(43)}});
+                                   {{Variant(" 陈华 "), Variant(cls), Variant(81), Variant(41)},
+                                    {Variant("O'Neil "), Variant(double(cls)), Variant(83), Variant(43)},
+                                    {Variant("李明"), Variant(cls), Variant(84), Variant(44)},
+                                    {Variant("李明"), Variant(cls), Variant(85), Variant(45)}});
     scoreimport::ImportCount count =
         scoreimport::ImportScores(Db(), numeric, 2, {"XM[C]", "BJ[N]", "P1[N]", "P2[N]"}, target);
-    EXPECT_EQ(count.written, 3);
-    EXPECT_EQ(Stored(a), "81.0 41.0 122.0");
-    EXPECT_EQ(Stored(b), "81.0 41.0 122.0");
+    EXPECT_EQ(count.written, 1);
+    EXPECT_EQ(count.failed, 3);
+    EXPECT_EQ(Stored(a), "1.0 2.0 3.0");
+    EXPECT_EQ(Stored(b), "1.0 2.0 3.0");
     EXPECT_EQ(Stored(c), "83.0 43.0 126.0");
+    EXPECT_EQ(Stored(d), "1.0 2.0 3.0");
+    ASSERT_EQ(count.notes.size(), 3u);
+    EXPECT_EQ(count.notes[0].sourceRow, 1);
+    EXPECT_EQ(count.notes[0].name, "陈华");
+    EXPECT_EQ(count.notes[0].reason, roster::kReasonSameName);
+    EXPECT_EQ(count.notes[2].sourceRow, 4);
+    EXPECT_EQ(count.notes[2].reason, roster::kReasonSameName);
 
     db::Recordset text = Source({"XM", "BJ", "P1"}, {"TEXT", "TEXT", "NUMBER"},
-                                {{Variant("同名"), Variant(two), Variant(10)},
+                                {{Variant("O'Neil"), Variant(two), Variant(10)},
                                  {Variant("O'Neil"), Variant(QString::number(cls)), Variant(11)}});
     count = scoreimport::ImportScores(Db(), text, 2, {"XM[C]", "BJ[C]", "P1[N]", ""}, target);
-    EXPECT_EQ(count.written, cls < 10 ? 1 : 3);
-    EXPECT_TRUE(Stored(c).startsWith("11.0 "));
+    EXPECT_EQ(count.written, cls < 10 ? 1 : 0); // "03" is not class 3; "12" and 12 name one student twice
+    EXPECT_EQ(count.notListed, cls < 10 ? 1 : 0);
+    EXPECT_TRUE(Stored(c).startsWith(cls < 10 ? "11.0 " : "83.0 "));
+}
+
+TEST_F(ScoreUnit, ADuplicateNumberInTheFileIsTakenForNeitherAndOneColumnForBothPapersIsRefused) {
+    const QString a = target.students[0].studentId, b = target.students[1].studentId;
+    Db().Execute("UPDATE tavrinKSK SET s031=1, s032=2 WHERE id=? AND studentid=?", exam->id, a);
+    db::Recordset source = Source({"XH", "P1", "P2"}, {"TEXT", "NUMBER", "NUMBER"},
+                                  {{Variant(a), Variant(50), Variant(20)},
+                                   {Variant(b), Variant(60), Variant(30)},
+                                   {Variant(a), Variant(51), Variant(21)},
+                                   {Variant("999999999"), Variant(1), Variant(1)}});
+    const scoreimport::ImportCount count =
+        scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "P1[N]", "P2[N]"}, target);
+    EXPECT_EQ(count.written, 1);
+    EXPECT_EQ(count.failed, 2);
+    EXPECT_EQ(count.notListed, 1);
+    EXPECT_EQ(Stored(a), "1.0 2.0 3.0");
+    EXPECT_EQ(Stored(b), "60.0 30.0 90.0");
+    QStringList notes;
+    for (const roster::ImportRowNote& n : count.notes)
+        notes << QString("%1 %2 %3").arg(n.sourceRow).arg(n.studentId, n.reason);
+    EXPECT_EQ(notes, QStringList({"1 " + a + " 文件中学号重复", "3 " + a + " 文件中学号重复",
+                                  "4 999999999 不在名单中"}));
+
+    EXPECT_EQ(scoreimport::CheckMapping(1, {"XH[C]", "P1[N]", " P1[N]"}),
+              scoreimport::MapProblem::SamePaperColumn);
+    EXPECT_EQ(scoreimport::CheckMapping(2, {"XM[C]", "BJ[N]", "P2[N]", "P2[N]"}),
+              scoreimport::MapProblem::SamePaperColumn);
+    const QString before = All();
+    EXPECT_THROW(scoreimport::ImportScores(Db(), source, 1, {"XH[C]", "P1[N]", "P1[N]"}, target),
+                 db::DbError);
+    EXPECT_EQ(All(), before);
 }
 
 TEST_F(ScoreUnit, WeightsTakeTwoDecimalsAndClassZeroRecomputesTheWholeExam) {

@@ -4,6 +4,7 @@
 #include "AdminBSupport.h"
 
 #include "admin/ImportFieldMapDlg.h"
+#include "admin/ImportResultDlg.h"
 #include "admin/StudentListDlg.h"
 #include "admin/TablePickDlg.h"
 #include "platform/ui/FileDialog.h"
@@ -44,6 +45,10 @@ protected:
                 code->OnOK();
                 return ui::IDOK;
             }
+            if (auto* result = dynamic_cast<CImportResultDlg*>(&d)) {
+                results << result->ShownText();
+                return ui::IDOK;
+            }
             if (auto* pick = dynamic_cast<CTablePickDlg*>(&d)) {
                 pick->SetSelection(table);
                 return ui::IDOK;
@@ -82,6 +87,7 @@ protected:
     std::unique_ptr<CStudentListDlg> dlg;
     QString newNumber;
     QString table;
+    QStringList results; // the texts of the result dialogs shown
     QStringList mapping;
     ui::ScriptedFileDialogs files;
 };
@@ -203,7 +209,11 @@ TEST_F(StudentList, ImportsAWorkbookAndAFoxProTableAndCountsTheSecondRunAsFailed
 
     files.SetNextAnswer(s_dir->filePath("rows.dbf"));
     Click(*dlg, CStudentListDlg::IDC_IMPORT);
-    EXPECT_EQ(BoxTexts().back(), "成功倒入0条，有40条因失败未导入！");
+    // Every row is listed with its reason.
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results.back().startsWith("成功倒入0条，有40条因失败未导入！\n\n行号\t学号\t姓名\t原因\n"
+                                          "1\t020000000\t学生0\t学号已存在\n"));
+    EXPECT_EQ(results.back().count("\t学号已存在"), 40);
 
     // The FoxPro table of every type: its numeric class and its eight-byte names.
     files.SetNextAnswer(s_dir->filePath("stu.dbf"));

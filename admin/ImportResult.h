@@ -1,0 +1,23 @@
+#pragma once
+// What an import tells the user when it is done, without widgets: the count line, how many student
+// numbers were given back their leading zeros, and the rows it did not take as they stood, one a
+// line with the source row, 学号, 姓名 and the reason.
+
+#include "admin/StudentRoster.h"
+
+#include <QString>
+
+namespace admin {
+
+// How many notes the result dialog shows; the saved file holds them all.
+constexpr int kShownImportNotes = 200;
+
+// Whether the import has more to tell than its count line.
+bool HasImportNotes(const roster::ImportCount& count);
+
+// The report: the count line, a line for the rows not in the list and one for the padded
+// numbers when there are any, then a header and the first `maxNotes` notes (all of them when
+// `maxNotes` is negative), and a last line with how many more there are when some are left out.
+QString ImportReportText(const roster::ImportCount& count, int maxNotes);
+
+} // namespace admin
