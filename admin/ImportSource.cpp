@@ -96,6 +96,16 @@ ImportColumnRef SplitImportOffer(const QString& text) {
     return ref;
 }
 
+QString ImportChosenOffer(int mode, const QStringList& offers, const QString& text) {
+    if (text.trimmed().isEmpty() || offers.contains(text))
+        return text;
+    const bool classed = mode == IMPORT_SCORES_BY_NUMBER || mode == IMPORT_SCORES_BY_NAME;
+    for (const QString& offer : offers)
+        if (SameImportName(classed ? SplitImportOffer(offer).column : offer, text))
+            return offer;
+    return text;
+}
+
 QString ImportMappingRefusal(int mode, const QStringList& texts) {
     switch (mode) {
     case IMPORT_SCORES_BY_NUMBER:

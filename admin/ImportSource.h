@@ -53,6 +53,11 @@ struct ImportColumnRef {
 };
 ImportColumnRef SplitImportOffer(const QString& text);
 
+// A text of the field map as the mode's import takes it: a text typed by hand that names one of
+// the offered columns (by SameImportName) is that column's offer, as if it had been picked. Any
+// other text (an offer, an empty text, a name of no column) stays as it is.
+QString ImportChosenOffer(int mode, const QStringList& offers, const QString& text);
+
 // The refusal of a mapping that lacks what the mode needs (the texts of rows 1 onward; blanks
 // around a text do not count): empty when the mapping is accepted.
 QString ImportMappingRefusal(int mode, const QStringList& texts);

@@ -126,7 +126,7 @@ TEST_F(ScoreImport, ByNameAndClassFromAFoxProTable) {
     EXPECT_EQ(Stored(keys[0]).section(' ', 0, 1), before + QString(" %1").arg((k * 7) % 51 + 0.5, 0, 'f', 1));
 }
 
-TEST_F(ScoreImport, HeadersWithBlanksImportBothWays) {
+TEST_F(ScoreImport, HeadersWithBlanksAndColumnNamesTypedByHandImportBothWays) {
     // The workbook's headers: " 学号", "姓名 ", " 班级 ", "P1", "P2 ".
     const std::vector<long long> keys = ClassRows();
     for (size_t k = 0; k < keys.size(); ++k)
@@ -134,7 +134,7 @@ TEST_F(ScoreImport, HeadersWithBlanksImportBothWays) {
                      QString::asprintf("0200%05d", int(k + 1)), keys[k]);
     OpenAndChoose(0, *exam, cls);
     files.SetNextAnswer(s_dir->filePath("blanks.xls"));
-    mapping = {"学号[C]", "P1[N]", "P2[N]"};
+    mapping = {"学号", "p1", " P2"}; // typed, not picked
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().back(), QString::asprintf("成功倒入%d条，有0条因失败未导入！", int(keys.size())));
     EXPECT_EQ(Stored(keys[0]), "1.0 7.5 4.75");
@@ -156,12 +156,13 @@ TEST_F(ScoreImport, StopsBeforeWritingForALockedExamATypedTextOrACancelledRoad) 
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT); // no file chosen
     EXPECT_TRUE(BoxTexts().isEmpty());
 
+    // Texts typed by hand that name no column of the source.
     files.SetNextAnswer(s_dir->filePath("rows.xls"));
-    mapping = {"XH[C]", "P1", ""};
+    mapping = {"XH[C]", "P3", ""};
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().back(), "对不起，I卷和II卷字段必须从列表中选择！");
     files.SetNextAnswer(s_dir->filePath("rows.xls"));
-    mapping = {"XH", "P1[N]", ""};
+    mapping = {"学号", "P1[N]", ""};
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().back(), "对不起，学号字段必选！");
 
