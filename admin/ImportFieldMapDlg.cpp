@@ -85,6 +85,14 @@ QStringList CImportFieldMapDlg::GetMappedTexts() const {
 }
 
 void CImportFieldMapDlg::OnOK() {
+    // A column's name typed by hand is taken as the column chosen from the list.
+    const QStringList offers = m_strOffers.mid(0, m_nOfferCount);
+    for (int row = 1; row < m_nRows; ++row) {
+        const QString text = m_Grid.GetItemText(row, 1);
+        const QString chosen = admin::ImportChosenOffer(m_nImportMode, offers, text);
+        if (chosen != text)
+            m_Grid.SetItemText(row, 1, chosen);
+    }
     if (m_nImportMode == admin::IMPORT_SCORES_BY_NUMBER || m_nImportMode == admin::IMPORT_SCORES_BY_NAME) {
         if (!ValidateScoreMapping())
             return;

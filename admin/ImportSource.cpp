@@ -50,10 +50,21 @@ QString ImportMapCaption(int mode) {
     }
 }
 
+bool SameImportName(const QString& a, const QString& b) {
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+int ImportFieldIndex(const db::Recordset& records, const QString& name) {
+    for (int i = 0; i < records.FieldCount(); ++i)
+        if (SameImportName(records.FieldName(i), name))
+            return i;
+    return -1;
+}
+
 std::optional<QStringList> ImportOffers(const db::Recordset& records, int mode) {
     QStringList offers;
     for (int i = 0; i < records.FieldCount(); ++i) {
-        const QString name = records.FieldName(i);
+        const QString name = records.FieldName(i).trimmed();
         if (mode != IMPORT_SCORES_BY_NUMBER && mode != IMPORT_SCORES_BY_NAME) {
             offers << name;
             continue;
@@ -83,6 +94,16 @@ ImportColumnRef SplitImportOffer(const QString& text) {
     ref.hasClass = true;
     ref.classLetter = bracket + 1 < text.size() ? text.at(bracket + 1) : QChar();
     return ref;
+}
+
+QString ImportChosenOffer(int mode, const QStringList& offers, const QString& text) {
+    if (text.trimmed().isEmpty() || offers.contains(text))
+        return text;
+    const bool classed = mode == IMPORT_SCORES_BY_NUMBER || mode == IMPORT_SCORES_BY_NAME;
+    for (const QString& offer : offers)
+        if (SameImportName(classed ? SplitImportOffer(offer).column : offer, text))
+            return offer;
+    return text;
 }
 
 QString ImportMappingRefusal(int mode, const QStringList& texts) {
@@ -146,10 +167,11 @@ void CImportSource::IndexKeyColumns(int mode, const QStringList& texts) {
         keys = 2; // name and class
     for (int row = 1; row <= keys; ++row) {
         const ImportColumnRef key = SplitImportOffer(texts.value(row - 1).trimmed());
-        if (!key.hasClass || m_records.FieldIndex(key.column) < 0)
+        const int field = ImportFieldIndex(m_records, key.column);
+        if (!key.hasClass || field < 0)
             continue;
         try {
-            importsrc::IndexColumn(m_connection, m_strTable, key.column,
+            importsrc::IndexColumn(m_connection, m_strTable, m_records.FieldName(field),
                                    key.classLetter == u'N' ? importsrc::ColumnClass::Numeric
                                                            : importsrc::ColumnClass::Character);
         } catch (const db::DbError& e) {

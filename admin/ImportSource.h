@@ -31,9 +31,17 @@ QString ImportFileTitle();
 QStringList ImportTargetFields(int mode);
 QString ImportMapCaption(int mode);
 
-// The source columns as the mode offers them, in field order: the roster import by name, the
-// score imports as name[N] or name[C] by the column's class. std::nullopt when a score import
-// meets a column of no class (the whole source is refused, whichever columns would be mapped).
+// Source column names are compared with the blanks on both sides trimmed and case aside, as the
+// names of SQL are: a header "姓名 " is offered as 姓名 and found again by that name.
+bool SameImportName(const QString& a, const QString& b);
+// The ordinal of the first field of `records` whose name is the same as `name` by that rule; -1
+// when none is. Both imports look up their mapped columns with it.
+int ImportFieldIndex(const db::Recordset& records, const QString& name);
+
+// The source columns as the mode offers them, in field order, by their trimmed names: the roster
+// import by name, the score imports as name[N] or name[C] by the column's class. std::nullopt
+// when a score import meets a column of no class (the whole source is refused, whichever
+// columns would be mapped).
 std::optional<QStringList> ImportOffers(const db::Recordset& records, int mode);
 
 // A mapped text as the score imports read it: the column name before the first "[" and the
@@ -44,6 +52,11 @@ struct ImportColumnRef {
     bool hasClass = false;
 };
 ImportColumnRef SplitImportOffer(const QString& text);
+
+// A text of the field map as the mode's import takes it: a text typed by hand that names one of
+// the offered columns (by SameImportName) is that column's offer, as if it had been picked. Any
+// other text (an offer, an empty text, a name of no column) stays as it is.
+QString ImportChosenOffer(int mode, const QStringList& offers, const QString& text);
 
 // The refusal of a mapping that lacks what the mode needs (the texts of rows 1 onward; blanks
 // around a text do not count): empty when the mapping is accepted.

@@ -28,7 +28,7 @@ int FirstPaperRow(int mode) {
 
 int FieldOf(const db::Recordset& source, const QString& text) {
     const QString column = admin::SplitImportOffer(text.trimmed()).column;
-    const int index = source.FieldIndex(column);
+    const int index = admin::ImportFieldIndex(source, column);
     if (index < 0)
         throw db::DbError(db::DbError::kNoSuchField,
                           QStringLiteral("数据来源中没有名为“%1”的字段。").arg(column));

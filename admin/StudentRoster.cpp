@@ -1,5 +1,6 @@
 #include "admin/StudentRoster.h"
 
+#include "admin/ImportSource.h"
 #include "platform/db/Functions.h"
 #include "platform/db/Transaction.h"
 #include "platform/import/Source.h"
@@ -314,7 +315,7 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
         const QString name = mapTexts.value(t).trimmed();
         if (name.isEmpty())
             continue;
-        fields[t] = source.FieldIndex(name);
+        fields[t] = admin::ImportFieldIndex(source, name);
         if (fields[t] < 0)
             throw db::DbError(db::DbError::kNoSuchField,
                               QStringLiteral("数据来源中没有名为“%1”的字段。").arg(name));

@@ -43,6 +43,9 @@ void CTablePickDlg::showEvent(QShowEvent* event) {
 void CTablePickDlg::OnShowWindow() {
     m_TableList->clear();
     m_TableList->addItems(m_strTableNames.mid(0, m_nTableCount));
+    // The first table is chosen until the user picks another, so 确定 alone takes it.
+    if (m_TableList->count() > 0)
+        m_TableList->setCurrentRow(0);
 }
 
 void CTablePickDlg::OnOK() {

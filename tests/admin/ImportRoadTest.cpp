@@ -32,8 +32,9 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
-        importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
-                                                QStringLiteral("rows.xls:40")});
+        importtest::MakeSources(s_dir->path(),
+                                {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
+                                 QStringLiteral("rows.xls:40"), QStringLiteral("blanks.xls:3")});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -140,6 +141,12 @@ TEST_F(ImportRoadTest, OffersByModeAndColumnClass) {
     auto rows = Selected(Generated(QStringLiteral("rows.xls")), QStringLiteral("Sheet1$"));
     EXPECT_EQ(admin::ImportOffers(rows->Records(), admin::IMPORT_SCORES_BY_NAME),
               QStringList({QStringLiteral("XH[C]"), QStringLiteral("XM[C]"), QStringLiteral("BJ[N]"),
+                           QStringLiteral("P1[N]"), QStringLiteral("P2[N]")}));
+
+    // Headers with blanks around them are offered trimmed.
+    auto blanks = Selected(Generated(QStringLiteral("blanks.xls")), QStringLiteral("Sheet1$"));
+    EXPECT_EQ(admin::ImportOffers(blanks->Records(), admin::IMPORT_SCORES_BY_NAME),
+              QStringList({QStringLiteral("学号[C]"), QStringLiteral("姓名[C]"), QStringLiteral("班级[N]"),
                            QStringLiteral("P1[N]"), QStringLiteral("P2[N]")}));
 
     auto access =
@@ -254,10 +261,11 @@ TEST_F(ImportRoadTest, TablePickListsNamesWholeAndInOrder) {
         listed << pick.TableList().item(i)->text();
     EXPECT_EQ(listed, names);
 
-    // Nothing selected: the choice is empty.
+    // Nothing clicked: the first table, shown chosen.
+    EXPECT_TRUE(pick.TableList().item(0)->isSelected());
     admintest::Click(pick, ui::IDOK);
     EXPECT_EQ(pick.result(), ui::IDOK);
-    EXPECT_EQ(pick.GetSelection(), QString());
+    EXPECT_EQ(pick.GetSelection(), names.first());
 
     CTablePickDlg again;
     for (const QString& name : names)
@@ -399,9 +407,10 @@ TEST_F(ImportRoadTest, RoadRefusesUnsupportedColumnsAndReportsUnreadableSources)
         EXPECT_EQ(boxes.Boxes()[0].type, ui::MB_OK);
     }
     {
-        // 确定 with no table selected: no such table.
+        // 确定 with the choice taken away (a Ctrl+click): no such table.
         files.SetNextAnswer(importtest::AccessFile(QStringLiteral("testV1997.mdb")));
         answerPick = [](CTablePickDlg& pick) {
+            pick.TableList().clearSelection();
             admintest::Click(pick, ui::IDOK);
             return pick.result();
         };

@@ -22,7 +22,7 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
-        importtest::MakeSources(s_dir->path(), {"rows.xls:40", "rows.dbf:40"});
+        importtest::MakeSources(s_dir->path(), {"rows.xls:40", "rows.dbf:40", "blanks.xls:40"});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -140,6 +140,29 @@ TEST_F(ScoreImport, ByNameAndClassFromAFoxProTable) {
     EXPECT_EQ(Stored(keys[0]).section(' ', 0, 1), before + QString(" %1").arg((k * 7) % 51 + 0.5, 0, 'f', 1));
 }
 
+TEST_F(ScoreImport, HeadersWithBlanksAndColumnNamesTypedByHandImportBothWays) {
+    // The workbook's headers: " 学号", "姓名 ", " 班级 ", "P1", "P2 ".
+    const std::vector<long long> keys = ClassRows();
+    for (size_t k = 0; k < keys.size(); ++k)
+        Db().Execute("UPDATE tavrinKSK SET studentid=? WHERE rowid=?",
+                     QString::asprintf("0200%05d", int(k + 1)), keys[k]);
+    OpenAndChoose(0, *exam, cls);
+    files.SetNextAnswer(s_dir->filePath("blanks.xls"));
+    mapping = {"学号", "p1", " P2"}; // typed, not picked
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), QString::asprintf("成功倒入%d条，有0条因失败未导入！", int(keys.size())));
+    EXPECT_EQ(Stored(keys[0]), "1.0 7.5 4.75");
+
+    // Row k: 学生k in class k % 20 + 1.
+    Db().Execute("UPDATE tavrinKSK SET name=? WHERE rowid=?", QString("学生%1").arg(cls - 1), keys[1]);
+    OpenAndChoose(2, *exam, cls);
+    files.SetNextAnswer(s_dir->filePath("blanks.xls"));
+    mapping = {"姓名[C]", "班级[N]", "P1[N]", ""};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入1条，有0条因失败未导入！");
+    EXPECT_EQ(Stored(keys[1]).section(' ', 0, 1), QString("%1.0 14.5").arg((cls - 1) % 101));
+}
+
 TEST_F(ScoreImport, StopsBeforeWritingForALockedExamATypedTextOrACancelledRoad) {
     const QString before = Scalar(
         "SELECT group_concat(quote(s031)||quote(s032)||quote(s03)) FROM tavrinKSK WHERE id=?", {exam->id});
@@ -147,12 +170,13 @@ TEST_F(ScoreImport, StopsBeforeWritingForALockedExamATypedTextOrACancelledRoad) 
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT); // no file chosen
     EXPECT_TRUE(BoxTexts().isEmpty());
 
+    // Texts typed by hand that name no column of the source.
     files.SetNextAnswer(s_dir->filePath("rows.xls"));
-    mapping = {"XH[C]", "P1", ""};
+    mapping = {"XH[C]", "P3", ""};
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().back(), "对不起，I卷和II卷字段必须从列表中选择！");
     files.SetNextAnswer(s_dir->filePath("rows.xls"));
-    mapping = {"XH", "P1[N]", ""};
+    mapping = {"学号", "P1[N]", ""};
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().back(), "对不起，学号字段必选！");
 

@@ -25,7 +25,8 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
-        importtest::MakeSources(s_dir->path(), {"school.xls", "stu.dbf", "rows.xls:40", "rows.dbf:40"});
+        importtest::MakeSources(s_dir->path(),
+                                {"school.xls", "stu.dbf", "rows.xls:40", "rows.dbf:40", "blanks.xls:3"});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -231,6 +232,15 @@ TEST_F(StudentList, ImportsAWorkbookAndAFoxProTableAndCountsTheSecondRunAsFailed
     Click(*dlg, CStudentListDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().back(), "成功倒入2条，有0条因失败未导入！");
     EXPECT_EQ(Stored("name||' '||class||' '||id", "abcdefg"), "'hijklmno 2 33'");
+
+    // Headers with blanks around them (" 学号", "姓名 ", " 班级 ") are offered and found trimmed.
+    files.SetNextAnswer(s_dir->filePath("blanks.xls"));
+    table = "Sheet1$";
+    mapping = {"学号", "姓名", "", "班级"};
+    Db().Execute("DELETE FROM tavrinName WHERE studentid LIKE '0200%'");
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    EXPECT_EQ(BoxTexts().back(), "成功倒入3条，有0条因失败未导入！");
+    EXPECT_EQ(Stored("name||' '||class", "020000002"), "'学生2 3'");
 
     // A name typed into the map that is no column of the table: the error, nothing written.
     table = "Sheet1$";

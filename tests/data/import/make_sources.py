@@ -2,7 +2,8 @@
 """Writes the workbooks and FoxPro tables the import tests read.
 
 make_sources.py OUTDIR NAME...   NAME is one of the files below; "rows.xls:N" and "rows.dbf:N"
-write a table of N students.
+write a table of N students, "blanks.xls:N" the same rows under Chinese headers with blanks
+around them.
 """
 import datetime
 import os
@@ -54,10 +55,10 @@ def school_xls(path):
     book.save(path)
 
 
-def rows_xls(path, count):
+def rows_xls(path, count, titles=('XH', 'XM', 'BJ', 'P1', 'P2')):
     book = xlwt.Workbook(encoding='utf-8')
     sheet = book.add_sheet('Sheet1')
-    for col, title in enumerate(['XH', 'XM', 'BJ', 'P1', 'P2']):
+    for col, title in enumerate(titles):
         sheet.write(0, col, title)
     for i in range(count):
         sheet.write(i + 1, 0, '0200%05d' % i)
@@ -116,6 +117,8 @@ def main():
             stu_dbf(path)
         elif base == 'nulls.dbf':
             nulls_dbf(path)
+        elif base == 'blanks.xls':
+            rows_xls(path, int(count), (' 学号', '姓名 ', ' 班级 ', 'P1', 'P2 '))
         elif base.endswith('.xls'):
             rows_xls(path, int(count))
         elif base.endswith('.dbf'):

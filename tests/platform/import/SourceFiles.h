@@ -11,7 +11,7 @@ namespace importtest {
 QString AccessFile(const QString& name);
 
 // Writes the named sources into `dir` ("school.xls", "stu.dbf", "nulls.dbf", "rows.xls:N",
-// "rows.dbf:N"); false, with a test failure, when the generator fails.
+// "rows.dbf:N", "blanks.xls:N"); false, with a test failure, when the generator fails.
 bool MakeSources(const QString& dir, const QStringList& names);
 
 // Copies `from` to `to` (replacing it), writable; false when it cannot.
