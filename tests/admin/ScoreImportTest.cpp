@@ -146,11 +146,17 @@ TEST_F(ScoreImport, HeadersWithBlanksAndColumnNamesTypedByHandImportBothWays) {
     for (size_t k = 0; k < keys.size(); ++k)
         Db().Execute("UPDATE tavrinKSK SET studentid=? WHERE rowid=?",
                      QString::asprintf("0200%05d", int(k + 1)), keys[k]);
+    // The result, in a message box or (with rows left out) in the result list.
+    const auto told = [&] {
+        const QString text = results.isEmpty() ? BoxTexts().value(BoxTexts().size() - 1) : results.back();
+        results.clear();
+        return text;
+    };
     OpenAndChoose(0, *exam, cls);
     files.SetNextAnswer(s_dir->filePath("blanks.xls"));
     mapping = {"学号", "p1", " P2"}; // typed, not picked
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
-    EXPECT_EQ(BoxTexts().back(), QString::asprintf("成功倒入%d条，有0条因失败未导入！", int(keys.size())));
+    EXPECT_TRUE(told().startsWith(QString::asprintf("成功倒入%d条，有0条因失败未导入！", int(keys.size()))));
     EXPECT_EQ(Stored(keys[0]), "1.0 7.5 4.75");
 
     // Row k: 学生k in class k % 20 + 1.
@@ -159,7 +165,7 @@ TEST_F(ScoreImport, HeadersWithBlanksAndColumnNamesTypedByHandImportBothWays) {
     files.SetNextAnswer(s_dir->filePath("blanks.xls"));
     mapping = {"姓名[C]", "班级[N]", "P1[N]", ""};
     Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
-    EXPECT_EQ(BoxTexts().back(), "成功倒入1条，有0条因失败未导入！");
+    EXPECT_TRUE(told().startsWith("成功倒入1条，有0条因失败未导入！"));
     EXPECT_EQ(Stored(keys[1]).section(' ', 0, 1), QString("%1.0 14.5").arg((cls - 1) % 101));
 }
 
