@@ -43,12 +43,8 @@ std::optional<double> XthBest(db::Connection& connection, const QString& s, cons
 }
 
 std::optional<int> ClassOf(const db::Variant& v, int highestClass) {
-    if (v.IsNull())
-        return std::nullopt;
-    const long long k = v.ToInt64();
-    if (k < 1 || k > highestClass)
-        return std::nullopt;
-    return int(k);
+    const std::optional<int> k = reports::ClassNumber(v);
+    return k && *k <= highestClass ? k : std::nullopt;
 }
 
 void CountColumn(db::Connection& connection, int examId, const QString& s, int range, double line, int col,
