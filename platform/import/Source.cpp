@@ -1,6 +1,7 @@
 #include "platform/import/Source.h"
 
 #include "platform/db/Transaction.h"
+#include "platform/import/Child.h"
 #include "platform/import/Reader.h"
 
 #include <QFileInfo>
@@ -136,6 +137,10 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
         connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") +
                            QuoteName(base + QStringLiteral(" str")) + on + QStringLiteral("trim(str(") +
                            QuoteName(column) + QStringLiteral(")))"));
+}
+
+void SetReaderStallLimit(int milliseconds) {
+    SetChildStallLimit(milliseconds);
 }
 
 SourceFile::SourceFile(const QString& path) : m_path(path), m_kind(KindOfFile(path)) {

@@ -60,9 +60,9 @@ QString QuoteName(const QString& name);
 void IndexColumn(db::Connection& connection, const QString& table, const QString& column,
                  ColumnClass columnClass);
 
-// How long reading an Access file may go without progress before the file is taken as damaged
-// (10 seconds; tests of damaged files shorten it).
-void SetAccessStallLimit(int milliseconds);
+// How long reading a workbook or an Access file may go without progress before the file is
+// taken as damaged (10 seconds; tests of damaged files shorten it).
+void SetReaderStallLimit(int milliseconds);
 
 class Reader;
 

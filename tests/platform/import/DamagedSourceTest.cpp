@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -46,10 +47,10 @@ protected:
         importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("stu.dbf")});
         // A damaged Access file may make the reader loop; a second without progress is plenty
         // for files this small.
-        importsrc::SetAccessStallLimit(1000);
+        importsrc::SetReaderStallLimit(1000);
     }
     static void TearDownTestSuite() {
-        importsrc::SetAccessStallLimit(10000);
+        importsrc::SetReaderStallLimit(10000);
         s_dir.reset();
     }
 
@@ -101,5 +102,42 @@ INSTANTIATE_TEST_SUITE_P(EachKind, DamagedSource,
                                      c = '_';
                              return name;
                          });
+
+// An Access file copied in part: cut at page borders, it is refused, or read whole where the cut
+// only took pages that no table uses; never read in part.
+TEST(DamagedAccess, FilesCutShortAreRefusedOrReadWhole) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray bytes =
+        importtest::ReadBytes(importtest::AccessFile(QStringLiteral("compIndexTestV2000.mdb")));
+    ASSERT_EQ(bytes.size() % 4096, 0);
+    const QString cut = dir.filePath(QStringLiteral("cut.mdb"));
+    int refused = 0;
+    bool complaintShown = false;
+    for (qsizetype pages = bytes.size() / 4096 - 1; pages >= 4; --pages) {
+        SCOPED_TRACE(pages);
+        ASSERT_TRUE(importtest::WriteBytes(cut, bytes.left(pages * 4096)));
+        try {
+            importsrc::SourceFile file(cut);
+            db::Connection target;
+            target.OpenFile(QStringLiteral(":memory:"));
+            file.Load(QStringLiteral("Table1"), target);
+            EXPECT_EQ(target.Execute(QStringLiteral("SELECT count(*), sum(CD_AGENTE) FROM Table1"))
+                          .Field(1)
+                          .ToInt(),
+                      1563456);
+            EXPECT_EQ(target.Execute(QStringLiteral("SELECT count(*) FROM Table1")).Field(0).ToInt(), 512);
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Code(), importsrc::kUnreadableSource);
+            EXPECT_TRUE(e.Message().contains(cut)) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("文件已损坏"))) << e.Message().toStdString();
+            ++refused;
+            // libmdb's own words on the missing page come behind the reason.
+            complaintShown = complaintShown || e.Message().contains(QStringLiteral("is beyond EOF"));
+        }
+    }
+    EXPECT_GT(refused, 20);
+    EXPECT_TRUE(complaintShown);
+}
 
 } // namespace

@@ -11,6 +11,20 @@ QString AccessFile(const QString& name) {
     return QStringLiteral(VELTORA_TEST_DATA "/access/") + name;
 }
 
+QString ImportFile(const QString& name) {
+    return QStringLiteral(VELTORA_TEST_DATA "/import/") + name;
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 bool MakeSources(const QString& dir, const QStringList& names) {
     QProcess python;
     python.setProcessChannelMode(QProcess::MergedChannels);
