@@ -1,13 +1,25 @@
-// Excel workbooks (BIFF, .xls) through FreeXL. Each sheet is a table named after it with a "$"
-// behind; its first row holds the column names and the rows below it the data.
+// Excel 97-2003 workbooks (.xls). Each worksheet is a table named after it with a "$" behind; its
+// first row holds the column names and the rows below it the data, down to the last row that
+// holds a value.
+//
+// The file is read in a child process (Child.h) by the reader of Biff.h, which sends the cells;
+// the columns' types and the values' forms are made here.
+#include "platform/import/Biff.h"
+#include "platform/import/Child.h"
 #include "platform/import/Reader.h"
 #include "platform/import/Source.h"
 
+#include <QDate>
 #include <QFile>
-
-#include <freexl.h>
+#include <QTime>
 
 #include <array>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace importsrc {
 namespace {
@@ -20,6 +32,86 @@ const QString& KindName() {
 // A column's type is the type most of its first rows hold, as the workbook driver guesses it.
 constexpr unsigned kTypeGuessRows = 8;
 
+// Why the child could not read the file: the problems of Biff.h, and one of its own.
+constexpr std::uint32_t kUnreadableFile = 100;
+
+// ---- the child -------------------------------------------------------------------------------
+
+// Messages (besides 'E' and 'D', Child.h):
+//   'T' str                                a worksheet
+//   'V' u32 row, u32 column, kind, value   a cell: the kind byte of biff::Kind, then an f64, or
+//                                          a str for a text
+bool ReadFile(const char* path, std::string* bytes) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        bytes->append(chunk, static_cast<size_t>(n));
+    }
+    close(fd);
+    return true;
+}
+
+// Reads the workbook, or says why not; null when it said.
+bool ReadInChild(const char* path, int sheet, ChildWriter& out, biff::Book* book) {
+    std::string bytes;
+    if (!ReadFile(path, &bytes)) {
+        out.Error(kUnreadableFile);
+        return false;
+    }
+    *book = biff::ReadWorkbookFile(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), sheet);
+    if (book->problem != biff::Problem::None) {
+        out.Error(static_cast<std::uint32_t>(book->problem), book->detail);
+        return false;
+    }
+    return true;
+}
+
+void ListSheetsInChild(const char* path, ChildWriter& out) {
+    biff::Book book;
+    if (!ReadInChild(path, -1, out, &book))
+        return;
+    for (const biff::Sheet& sheet : book.sheets) {
+        out.Tag('T');
+        out.Str(sheet.name);
+    }
+    out.Done();
+}
+
+void ReadSheetInChild(const char* path, int sheet, ChildWriter& out) {
+    biff::Book book;
+    if (!ReadInChild(path, sheet, out, &book))
+        return;
+    if (sheet >= static_cast<int>(book.sheets.size())) {
+        out.Error(static_cast<std::uint32_t>(biff::Problem::Damaged));
+        return;
+    }
+    for (const biff::Cell& cell : book.sheets[static_cast<size_t>(sheet)].cells) {
+        out.Tag('V');
+        out.U32(cell.row);
+        out.U32(cell.column);
+        out.Tag(static_cast<char>(cell.kind));
+        if (cell.kind == biff::Kind::Text)
+            out.Str(cell.text);
+        else
+            out.F64(cell.number);
+        out.Flush(false);
+    }
+    out.Done();
+}
+
+// ---- the program's side ----------------------------------------------------------------------
+
 enum class CellKind { Null, Number, Text, Date };
 
 struct Cell {
@@ -28,31 +120,38 @@ struct Cell {
     QString text;
 };
 
+// A number formatted as a date or time as text: "2024-05-06", "2024-05-06 07:08:09" (the date
+// alone at midnight), "07:08:09". Days before 1899-12-30 or past 9999 read as empty.
+QString DateText(biff::Kind kind, double days) {
+    if (!(days >= 0 && days < 2958466))
+        return {};
+    double whole = std::floor(days);
+    long long ms = std::llround((days - whole) * 86400.0) * 1000;
+    if (ms >= 86400000LL) {
+        whole += 1;
+        ms -= 86400000LL;
+    }
+    if (kind == biff::Kind::Time)
+        return QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)).toString(QStringLiteral("HH:mm:ss"));
+    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
+    return DateTimeText(date.year(), date.month(), date.day(), kind == biff::Kind::DateTime ? ms : 0);
+}
+
 class WorkbookReader : public Reader {
 public:
-    explicit WorkbookReader(const QString& path) : m_path(path) {
+    explicit WorkbookReader(const QString& path) : m_path(path), m_encodedPath(QFile::encodeName(path)) {
         CheckReadable(path, KindName());
-        const void* handle = nullptr;
-        const int rc = freexl_open(QFile::encodeName(path).constData(), &handle);
-        // FreeXL wants its handle closed after a failed open too.
-        m_handle.reset(handle);
-        if (rc != FREEXL_OK)
-            Fail(QStringLiteral("文件已损坏，或不是Excel工作簿（.xls）。"));
-        unsigned int info = 0;
-        if (freexl_get_info(m_handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
-            info == FREEXL_BIFF_OBFUSCATED)
-            Fail(QStringLiteral("工作簿设有密码。"));
-        unsigned int sheets = 0;
-        if (freexl_get_info(m_handle.get(), FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK)
-            Fail(QStringLiteral("文件已损坏，读不出工作表。"));
-        for (unsigned int i = 0; i < sheets; ++i) {
-            const char* name = nullptr;
-            if (freexl_get_worksheet_name(m_handle.get(), static_cast<unsigned short>(i), &name) !=
-                    FREEXL_OK ||
-                !name)
-                Fail(QStringLiteral("文件已损坏，读不出工作表。"));
-            m_sheets << QString::fromUtf8(name);
-        }
+        const std::string file = m_encodedPath.toStdString();
+        Run([file](ChildWriter& out) { ListSheetsInChild(file.c_str(), out); },
+            [this](char tag, ChildMessages& in) {
+                QByteArray name;
+                if (tag != 'T')
+                    FailDamaged();
+                if (!in.Str(&name))
+                    return false;
+                m_sheets << QString::fromUtf8(name);
+                return true;
+            });
     }
 
     QStringList Tables() const override {
@@ -64,25 +163,70 @@ public:
 
     SourceTable Read(const QString& table) const override {
         const qsizetype sheet = Tables().indexOf(table);
-        unsigned int rows = 0;
-        unsigned short columns = 0;
-        if (sheet < 0 ||
-            freexl_select_active_worksheet(m_handle.get(), static_cast<unsigned short>(sheet)) != FREEXL_OK ||
-            freexl_worksheet_dimensions(m_handle.get(), &rows, &columns) != FREEXL_OK)
+        if (sheet < 0)
             Fail(QStringLiteral("工作表“%1”读不出来。").arg(table));
 
+        // The rows as the file has them: each as long as its last cell.
+        std::vector<std::vector<Cell>> grid;
+        size_t columns = 0;
+        const std::string file = m_encodedPath.toStdString();
+        const int index = static_cast<int>(sheet);
+        Run([file, index](ChildWriter& out) { ReadSheetInChild(file.c_str(), index, out); },
+            [&](char tag, ChildMessages& in) {
+                std::uint32_t row = 0, column = 0;
+                char kind = 0;
+                if (tag != 'V')
+                    FailDamaged();
+                if (!in.U32(&row) || !in.U32(&column) || !in.Byte(&kind))
+                    return false;
+                if (row >= biff::kMaxRows || column >= biff::kMaxColumns)
+                    FailDamaged();
+                Cell cell;
+                const auto k = static_cast<biff::Kind>(kind);
+                if (k == biff::Kind::Text) {
+                    QByteArray text;
+                    if (!in.Str(&text))
+                        return false;
+                    cell.text = QString::fromUtf8(text);
+                    cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Text;
+                } else {
+                    if (!in.F64(&cell.number))
+                        return false;
+                    if (k == biff::Kind::Number) {
+                        cell.kind = CellKind::Number;
+                    } else {
+                        cell.text = DateText(k, cell.number);
+                        cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Date;
+                    }
+                }
+                if (cell.kind == CellKind::Null)
+                    return true;
+                if (grid.size() <= row)
+                    grid.resize(row + 1);
+                std::vector<Cell>& cells = grid[row];
+                if (cells.size() <= column)
+                    cells.resize(column + 1);
+                cells[column] = std::move(cell);
+                columns = std::max(columns, static_cast<size_t>(column) + 1);
+                return true;
+            });
+
         SourceTable out;
-        if (rows == 0)
+        if (grid.empty())
             return out;
-        for (unsigned short c = 0; c < columns; ++c) {
-            const Cell header = CellAt(0, c);
+        const auto at = [&grid](size_t r, size_t c) -> const Cell& {
+            static const Cell empty;
+            return c < grid[r].size() ? grid[r][c] : empty;
+        };
+        for (size_t c = 0; c < columns; ++c) {
+            const Cell& header = at(0, c);
             out.names << (header.kind == CellKind::Number ? NumberText(header.number) : header.text);
         }
         std::vector<CellKind> kinds(columns, CellKind::Text);
-        for (unsigned short c = 0; c < columns; ++c) {
+        for (size_t c = 0; c < columns; ++c) {
             std::array<int, 4> counts{};
-            for (unsigned int r = 1; r < rows && r <= kTypeGuessRows; ++r)
-                ++counts[static_cast<size_t>(CellAt(r, c).kind)];
+            for (size_t r = 1; r < grid.size() && r <= kTypeGuessRows; ++r)
+                ++counts[static_cast<size_t>(at(r, c).kind)];
             // Most cells decide; a tie goes to numbers, then dates; no cell at all makes text.
             CellKind kind = CellKind::Text;
             int best = 0;
@@ -97,12 +241,12 @@ public:
                                              : kind == CellKind::Date ? kDateTime
                                                                       : kText);
         }
-        out.rows.reserve(rows - 1);
-        for (unsigned int r = 1; r < rows; ++r) {
+        out.rows.reserve(grid.size() - 1);
+        for (size_t r = 1; r < grid.size(); ++r) {
             std::vector<db::Variant>& row = out.rows.emplace_back();
-            row.reserve(columns);
-            for (unsigned short c = 0; c < columns; ++c)
-                row.push_back(Convert(CellAt(r, c), kinds[c]));
+            row.reserve(grid[r].size());
+            for (size_t c = 0; c < grid[r].size(); ++c)
+                row.push_back(Convert(grid[r][c], kinds[c]));
         }
         return out;
     }
@@ -111,39 +255,33 @@ private:
     [[noreturn]] void Fail(const QString& reason) const {
         throw UnreadableSource(m_path, KindName(), reason);
     }
+    [[noreturn]] void FailDamaged(const QString& complaints = {}) const {
+        Fail(QStringLiteral("文件已损坏，读不出来。") + complaints);
+    }
 
-    Cell CellAt(unsigned int row, unsigned short column) const {
-        FreeXL_CellValue value;
-        if (freexl_get_cell_value(m_handle.get(), row, column, &value) != FREEXL_OK)
-            Fail(QStringLiteral("第%1行第%2列的单元格读不出来。").arg(row + 1).arg(column + 1));
-        Cell cell;
-        switch (value.type) {
-        case FREEXL_CELL_INT:
-            cell.kind = CellKind::Number;
-            cell.number = value.value.int_value;
-            break;
-        case FREEXL_CELL_DOUBLE:
-            cell.kind = CellKind::Number;
-            cell.number = value.value.double_value;
-            break;
-        case FREEXL_CELL_TEXT:
-        case FREEXL_CELL_SST_TEXT:
-            cell.text = QString::fromUtf8(value.value.text_value ? value.value.text_value : "");
-            cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Text;
-            break;
-        case FREEXL_CELL_DATE:
-        case FREEXL_CELL_DATETIME:
-        case FREEXL_CELL_TIME:
-            cell.kind = CellKind::Date;
-            cell.text = QString::fromUtf8(value.value.text_value ? value.value.text_value : "");
-            // A date-and-time at midnight reads as the date alone.
-            if (value.type == FREEXL_CELL_DATETIME && cell.text.endsWith(QLatin1String(" 00:00:00")))
-                cell.text.chop(9);
-            break;
+    // Runs the child; a child that did not finish refuses the file.
+    void Run(const std::function<void(ChildWriter&)>& work,
+             const std::function<bool(char, ChildMessages&)>& take) const {
+        biff::PrepareCompoundFiles();
+        const ChildEnd end = RunInChild(work, take);
+        if (end.how == ChildEnd::How::Done)
+            return;
+        if (end.how != ChildEnd::How::Reported)
+            FailDamaged(ComplaintsText(end));
+        switch (static_cast<biff::Problem>(end.reason)) {
+        case biff::Problem::NotWorkbook:
+            Fail(QStringLiteral("文件已损坏，或不是Excel工作簿（.xls）。"));
+        case biff::Problem::Password:
+            Fail(QStringLiteral("工作簿设有密码。"));
+        case biff::Problem::OldFormat:
+            Fail(QStringLiteral("这是Excel 95或更早版本的工作簿，请先在Excel中另存为Excel 97-2003工作簿。"));
         default:
-            break;
+            if (end.reason == kUnreadableFile)
+                Fail(QStringLiteral("文件不能打开。"));
+            if (end.detail.isEmpty())
+                FailDamaged();
+            Fail(QStringLiteral("文件已损坏：%1。").arg(end.detail));
         }
-        return cell;
     }
 
     // A cell of another type than its column's: numbers and text convert into each other (a text
@@ -170,12 +308,8 @@ private:
         return {};
     }
 
-    struct Closer {
-        void operator()(const void* handle) const { freexl_close(handle); }
-    };
-
     QString m_path;
-    std::unique_ptr<const void, Closer> m_handle;
+    QByteArray m_encodedPath;
     QStringList m_sheets;
 };
 

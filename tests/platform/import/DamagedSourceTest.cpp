@@ -103,6 +103,98 @@ INSTANTIATE_TEST_SUITE_P(EachKind, DamagedSource,
                              return name;
                          });
 
+// A workbook's records damaged where a reader looks: record lengths and types, cell positions,
+// string indexes and counts, declared sizes. The records are found in the file by walking the
+// workbook stream from its first record, which these small files keep in one piece.
+class WorkbookMutator {
+public:
+    explicit WorkbookMutator(const QByteArray& file) : m_file(file) {
+        const qsizetype start = file.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06\x05\x00", 8));
+        for (qsizetype at = start; at >= 0 && at + 4 <= file.size();) {
+            const int length = Word(file, at + 2);
+            if (at + 4 + length > file.size())
+                break;
+            m_records.push_back(at);
+            at += 4 + length;
+        }
+    }
+    size_t Records() const { return m_records.size(); }
+
+    QByteArray Variant(std::mt19937& random) const {
+        static const std::uint16_t types[] = {0x0006, 0x000A, 0x003C, 0x00BD, 0x00FC, 0x00FD,
+                                              0x0200, 0x0203, 0x0207, 0x027E, 0x0809};
+        QByteArray out = m_file;
+        const int changes = 1 + static_cast<int>(random() % 3);
+        for (int i = 0; i < changes; ++i) {
+            const qsizetype at = m_records[random() % m_records.size()];
+            const int length = Word(out, at + 2);
+            const qsizetype field = at + 4 + (length > 0 ? static_cast<qsizetype>(random() % length) : 0);
+            switch (random() % 5) {
+            case 0: // the record's length
+                SetWord(out, at + 2,
+                        static_cast<std::uint16_t>(random() % 3 ? random() % (length + 8) : random()));
+                break;
+            case 1: // its type
+                SetWord(out, at, types[random() % std::size(types)]);
+                break;
+            case 2: // a 16-bit field: rows, columns, indexes, lengths
+                if (field + 2 <= at + 4 + length)
+                    SetWord(out, field, random() % 2 ? 0xFFFF : static_cast<std::uint16_t>(random()));
+                break;
+            case 3: // a 32-bit field: counts, offsets, declared sizes
+                for (int b = 0; b < 4 && field + b < at + 4 + length; ++b)
+                    out[field + b] = static_cast<char>(random() % 2 ? 0xFF : random());
+                break;
+            default: // a byte: flags, result types
+                if (length > 0)
+                    out[field] = static_cast<char>(random());
+                break;
+            }
+        }
+        return out;
+    }
+
+private:
+    static int Word(const QByteArray& b, qsizetype at) {
+        return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8;
+    }
+    static void SetWord(QByteArray& b, qsizetype at, std::uint16_t v) {
+        b[at] = static_cast<char>(v & 0xFF);
+        b[at + 1] = static_cast<char>(v >> 8);
+    }
+
+    QByteArray m_file;
+    std::vector<qsizetype> m_records;
+};
+
+TEST(DamagedWorkbook, MutatedRecordsLoadOrFailWithAMessage) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    importtest::MakeSources(dir.path(), {QStringLiteral("school.xls")});
+    importsrc::SetReaderStallLimit(1000);
+    std::mt19937 random(20240507);
+    for (const QString& original : {dir.filePath(QStringLiteral("school.xls")),
+                                    importtest::ImportFile(QStringLiteral("formulas.xls"))}) {
+        SCOPED_TRACE(original.toStdString());
+        const WorkbookMutator mutator(importtest::ReadBytes(original));
+        ASSERT_GT(mutator.Records(), 50u);
+        const QString damaged = dir.filePath(QStringLiteral("damaged.xls"));
+        int refused = 0;
+        for (int v = 0; v < 120; ++v) {
+            ASSERT_TRUE(importtest::WriteBytes(damaged, mutator.Variant(random)));
+            SCOPED_TRACE(v);
+            const QString outcome = TryEverything(damaged);
+            EXPECT_TRUE(outcome == QStringLiteral("ok") ||
+                        outcome == QString::number(importsrc::kUnreadableSource))
+                << outcome.toStdString();
+            if (outcome != QStringLiteral("ok"))
+                ++refused;
+        }
+        EXPECT_GT(refused, 20);
+    }
+    importsrc::SetReaderStallLimit(10000);
+}
+
 // An Access file copied in part: cut at page borders, it is refused, or read whole where the cut
 // only took pages that no table uses; never read in part.
 TEST(DamagedAccess, FilesCutShortAreRefusedOrReadWhole) {

@@ -1,0 +1,694 @@
+#include "platform/import/Biff.h"
+
+#include <gsf/gsf.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <strings.h>
+#include <utility>
+
+namespace importsrc::biff {
+namespace {
+
+// Record types.
+constexpr std::uint16_t kFormula = 0x0006;
+constexpr std::uint16_t kEof = 0x000A;
+constexpr std::uint16_t kDateMode = 0x0022;
+constexpr std::uint16_t kFilePass = 0x002F;
+constexpr std::uint16_t kContinue = 0x003C;
+constexpr std::uint16_t kBoundSheet = 0x0085;
+constexpr std::uint16_t kMulRk = 0x00BD;
+constexpr std::uint16_t kRString = 0x00D6;
+constexpr std::uint16_t kXf = 0x00E0;
+constexpr std::uint16_t kSst = 0x00FC;
+constexpr std::uint16_t kLabelSst = 0x00FD;
+constexpr std::uint16_t kDimensions = 0x0200;
+constexpr std::uint16_t kNumber = 0x0203;
+constexpr std::uint16_t kLabel = 0x0204;
+constexpr std::uint16_t kBoolErr = 0x0205;
+constexpr std::uint16_t kString = 0x0207;
+constexpr std::uint16_t kRk = 0x027E;
+constexpr std::uint16_t kFormat = 0x041E;
+constexpr std::uint16_t kBof = 0x0809;
+// Records that may stand between a formula and the STRING record of its text result.
+constexpr std::uint16_t kShrFmla = 0x04BC;
+constexpr std::uint16_t kArray = 0x0221;
+constexpr std::uint16_t kTable = 0x0236;
+
+constexpr std::uint16_t kBiff8 = 0x0600;
+constexpr std::uint16_t kGlobals = 0x0005;
+constexpr std::uint16_t kWorksheet = 0x0010;
+// BIFF8 records hold at most this many bytes; longer data goes on in CONTINUE records.
+constexpr std::uint16_t kMaxRecord = 8224;
+
+std::uint16_t U16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t U32(const unsigned char* p) {
+    return p[0] | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16 |
+           static_cast<std::uint32_t>(p[3]) << 24;
+}
+double F64(const unsigned char* p) {
+    double v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | c >> 6));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | c >> 12));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | c >> 18));
+        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// UTF-16 code units to UTF-8; a surrogate without its pair becomes U+FFFD.
+std::string Utf8(const std::vector<std::uint16_t>& units) {
+    std::string out;
+    out.reserve(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t c = units[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+struct Record {
+    std::uint16_t type = 0;
+    const unsigned char* body = nullptr;
+    std::uint16_t size = 0;
+};
+
+// The file breaks the format: the reading stops and the file is refused.
+struct Damage {
+    std::string detail;
+};
+
+// The records of a stream from an offset on.
+class Records {
+public:
+    Records(const unsigned char* data, size_t size, size_t at) : m_data(data), m_size(size), m_pos(at) {}
+
+    // The next record; false at the end of the stream.
+    bool Next(Record* r) {
+        if (m_pos == m_size)
+            return false;
+        if (m_size - m_pos < 4)
+            throw Damage{"工作簿的最后一条记录不完整"};
+        r->type = U16(m_data + m_pos);
+        r->size = U16(m_data + m_pos + 2);
+        if (r->size > kMaxRecord || m_size - m_pos - 4 < r->size)
+            throw Damage{"工作簿的记录超出了文件的末尾"};
+        r->body = m_data + m_pos + 4;
+        m_pos += 4 + static_cast<size_t>(r->size);
+        return true;
+    }
+    // The next record's type, without taking it; 0 at the end.
+    std::uint16_t PeekType() const { return m_size - m_pos >= 4 ? U16(m_data + m_pos) : 0; }
+
+private:
+    const unsigned char* m_data;
+    size_t m_size;
+    size_t m_pos;
+};
+
+// The data of a record and of the CONTINUE records behind it, read across their borders.
+class Pieces {
+public:
+    explicit Pieces(const Record& first) { m_parts.push_back({first.body, first.size}); }
+    // Takes the CONTINUE records that follow.
+    void TakeContinues(Records& records) {
+        Record r;
+        while (records.PeekType() == kContinue && records.Next(&r))
+            m_parts.push_back({r.body, r.size});
+    }
+    void Skip(size_t n) { Read(nullptr, n); }
+    std::uint8_t U8() {
+        unsigned char b[1];
+        Read(b, 1);
+        return b[0];
+    }
+    std::uint16_t U16() {
+        unsigned char b[2];
+        Read(b, 2);
+        return biff::U16(b);
+    }
+    std::uint32_t U32() {
+        unsigned char b[4];
+        Read(b, 4);
+        return biff::U32(b);
+    }
+
+    // A string: `chars` characters, 16-bit when the flags say so. Where the characters go on in
+    // the next record, that record starts with flags of its own.
+    std::string Chars(size_t chars, bool wide) {
+        std::vector<std::uint16_t> units;
+        units.reserve(std::min(chars, Left()));
+        while (chars > 0) {
+            if (LeftInPart() == 0) {
+                NextPart();
+                wide = (U8() & 0x01) != 0;
+                continue;
+            }
+            const size_t width = wide ? 2 : 1;
+            const size_t n = std::min(chars, LeftInPart() / width);
+            if (n == 0)
+                throw Damage{"工作簿的文字在记录的边界处断开"};
+            const unsigned char* p = m_parts[m_part].first + m_pos;
+            for (size_t i = 0; i < n; ++i)
+                units.push_back(wide ? biff::U16(p + 2 * i) : p[i]);
+            m_pos += n * width;
+            chars -= n;
+        }
+        return Utf8(units);
+    }
+
+    // An XLUnicodeString (16-bit length), or with `shortLength` a ShortXLUnicodeString (8-bit);
+    // rich-text runs and phonetic data behind it are passed over.
+    std::string String(bool shortLength) {
+        const size_t chars = shortLength ? U8() : U16();
+        const std::uint8_t flags = U8();
+        const size_t runs = flags & 0x08 ? U16() : 0;
+        const size_t extra = flags & 0x04 ? U32() : 0;
+        std::string text = Chars(chars, (flags & 0x01) != 0);
+        Skip(runs * 4);
+        Skip(extra);
+        return text;
+    }
+
+private:
+    size_t LeftInPart() const { return m_parts[m_part].second - m_pos; }
+    size_t Left() const {
+        size_t n = LeftInPart();
+        for (size_t i = m_part + 1; i < m_parts.size(); ++i)
+            n += m_parts[i].second;
+        return n;
+    }
+    void NextPart() {
+        if (m_part + 1 >= m_parts.size())
+            throw Damage{"工作簿的记录比其中的数据短"};
+        ++m_part;
+        m_pos = 0;
+    }
+    void Read(unsigned char* out, size_t n) {
+        while (n > 0) {
+            if (LeftInPart() == 0)
+                NextPart();
+            const size_t k = std::min(n, LeftInPart());
+            if (out) {
+                std::memcpy(out, m_parts[m_part].first + m_pos, k);
+                out += k;
+            }
+            m_pos += k;
+            n -= k;
+        }
+    }
+
+    std::vector<std::pair<const unsigned char*, size_t>> m_parts;
+    size_t m_part = 0;
+    size_t m_pos = 0;
+};
+
+// The kind of number a number format shows: a date, a time, both, or a plain number. Quoted
+// text, escaped characters, fill and padding characters and bracketed parts ([Red], [$-804])
+// say nothing, except [h], [mm] and [ss], elapsed times; only the first section counts. Of the
+// letters, y and d are dates, h and s times, and m is minutes right after an h or right before
+// an s, else a month.
+Kind KindOfFormat(const std::string& format) {
+    std::string tokens; // one letter for each run of a letter: "yyyy-mm-dd hh:mm" gives "ymdhm"
+    bool time = false;
+    for (size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c == ';')
+            break;
+        if (c == '"' || c == '[') {
+            const size_t close = format.find(c == '"' ? '"' : ']', i + 1);
+            if (close == std::string::npos)
+                break;
+            if (c == '[') {
+                const std::string inside = format.substr(i + 1, close - i - 1);
+                if (!inside.empty() && inside.find_first_not_of("hHmMsS") == std::string::npos) {
+                    time = true;
+                    tokens.push_back(static_cast<char>(inside[0] | 0x20));
+                }
+            }
+            i = close;
+            continue;
+        }
+        if (c == '\\' || c == '_' || c == '*') {
+            ++i;
+            continue;
+        }
+        if (format.compare(i, 5, "AM/PM") == 0 || format.compare(i, 5, "am/pm") == 0) {
+            time = true;
+            i += 4;
+            continue;
+        }
+        const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (lower != 0 && std::strchr("ymdhs", lower) &&
+            (tokens.empty() || tokens.back() != lower || (i > 0 && format[i - 1] != c)))
+            tokens.push_back(lower);
+    }
+    bool date = false;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        switch (tokens[i]) {
+        case 'h':
+        case 's':
+            time = true;
+            break;
+        case 'm':
+            if ((i > 0 && tokens[i - 1] == 'h') || (i + 1 < tokens.size() && tokens[i + 1] == 's'))
+                time = true;
+            else
+                date = true;
+            break;
+        default:
+            date = true;
+            break;
+        }
+    }
+    if (date && time)
+        return Kind::DateTime;
+    if (date)
+        return Kind::Date;
+    return time ? Kind::Time : Kind::Number;
+}
+
+// The built-in number formats that show dates or times (those a file need not define),
+// including the Chinese ones.
+Kind KindOfBuiltInFormat(std::uint16_t index) {
+    if ((index >= 14 && index <= 17) || (index >= 27 && index <= 31) || index == 36 ||
+        (index >= 50 && index <= 54) || index == 57 || index == 58)
+        return Kind::Date;
+    if ((index >= 18 && index <= 21) || (index >= 32 && index <= 35) || (index >= 45 && index <= 47) ||
+        index == 55 || index == 56)
+        return Kind::Time;
+    if (index == 22)
+        return Kind::DateTime;
+    return Kind::Number;
+}
+
+struct Globals {
+    bool date1904 = false;
+    std::vector<std::pair<std::uint16_t, std::string>> formats; // index and format text
+    std::vector<std::uint16_t> xfFormats;                       // the format of each XF
+    std::vector<std::string> strings;                           // the shared strings
+    std::vector<std::pair<std::string, std::uint32_t>> sheets;  // name and stream offset
+};
+
+void ReadSharedStrings(const Record& sst, Records& records, Globals& g) {
+    Pieces in(sst);
+    in.TakeContinues(records);
+    in.Skip(4); // total number of uses
+    const std::uint32_t unique = in.U32();
+    // The count comes from the file: memory grows with the strings read, not with the count.
+    for (std::uint32_t i = 0; i < unique; ++i)
+        g.strings.push_back(in.String(false));
+}
+
+Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
+    if (size < 8 || U16(data) != kBof || U16(data + 2) < 4)
+        return Problem::NotWorkbook;
+    Records records(data, size, 0);
+    Record r;
+    records.Next(&r);
+    if (U16(r.body) != kBiff8)
+        return Problem::OldFormat;
+    if (U16(r.body + 2) != kGlobals)
+        throw Damage{"工作簿不以全局记录开始"};
+    while (records.Next(&r)) {
+        switch (r.type) {
+        case kEof:
+            return Problem::None;
+        case kFilePass:
+            return Problem::Password;
+        case kDateMode:
+            if (r.size >= 2)
+                g.date1904 = U16(r.body) != 0;
+            break;
+        case kFormat: {
+            Pieces in(r);
+            in.TakeContinues(records);
+            const std::uint16_t index = in.U16();
+            g.formats.emplace_back(index, in.String(false));
+            break;
+        }
+        case kXf:
+            if (r.size < 4)
+                throw Damage{"单元格格式记录不完整"};
+            g.xfFormats.push_back(U16(r.body + 2));
+            break;
+        case kBoundSheet: {
+            if (r.size < 8)
+                throw Damage{"工作表记录不完整"};
+            Pieces in(r);
+            const std::uint32_t offset = in.U32();
+            in.Skip(1); // visibility
+            const std::uint8_t type = in.U8();
+            std::string name = in.String(true);
+            if (type == 0) // a worksheet; charts, macro and code sheets hold no table
+                g.sheets.emplace_back(std::move(name), offset);
+            break;
+        }
+        case kSst:
+            if (!g.strings.empty())
+                throw Damage{"工作簿有两个共享字符串表"};
+            ReadSharedStrings(r, records, g);
+            break;
+        default:
+            break;
+        }
+    }
+    throw Damage{"工作簿的全局记录没有结尾"};
+}
+
+// Reads a worksheet's cells into `cells` (nullptr: checked and passed over).
+void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const std::string& name,
+               std::uint32_t offset, std::vector<Cell>* cells) {
+    if (offset >= size)
+        throw Damage{"工作表“" + name + "”在文件的末尾之外"};
+    std::vector<Kind> xfKinds;
+    xfKinds.reserve(g.xfFormats.size());
+    for (std::uint16_t format : g.xfFormats) {
+        Kind kind = KindOfBuiltInFormat(format);
+        for (const auto& [index, text] : g.formats)
+            if (index == format)
+                kind = KindOfFormat(text);
+        xfKinds.push_back(kind);
+    }
+
+    Records records(data, size, offset);
+    Record r;
+    if (!records.Next(&r) || r.type != kBof || r.size < 4 || U16(r.body + 2) != kWorksheet)
+        throw Damage{"工作表“" + name + "”的位置上没有工作表"};
+    // A value that reads as empty still replaces one given before for the same cell.
+    const auto addEmpty = [&](std::uint16_t row, std::uint16_t column) {
+        if (column >= kMaxColumns)
+            throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
+        if (!cells)
+            return;
+        Cell cell;
+        cell.row = row;
+        cell.column = column;
+        cell.kind = Kind::Empty;
+        cells->push_back(std::move(cell));
+    };
+    const auto add = [&](std::uint16_t row, std::uint16_t column, std::uint16_t xf, double number) {
+        if (column >= kMaxColumns)
+            throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
+        if (!cells)
+            return;
+        if (!std::isfinite(number)) {
+            addEmpty(row, column);
+            return;
+        }
+        Cell cell;
+        cell.row = row;
+        cell.column = column;
+        cell.kind = xf < xfKinds.size() ? xfKinds[xf] : Kind::Number;
+        if (cell.kind == Kind::Number)
+            cell.number = number;
+        else if (g.date1904)
+            cell.number = number + 1462;
+        else
+            // Day 60 of the 1900 system is a 29 February that was not; the days before it are
+            // one day later than the count since 1899-12-30 says.
+            cell.number = number < 60 ? number + 1 : number;
+        cells->push_back(std::move(cell));
+    };
+    const auto addText = [&](std::uint16_t row, std::uint16_t column, std::string text) {
+        if (column >= kMaxColumns)
+            throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
+        if (text.empty()) {
+            addEmpty(row, column); // an empty text reads as an empty cell
+            return;
+        }
+        if (!cells)
+            return;
+        Cell cell;
+        cell.row = row;
+        cell.column = column;
+        cell.kind = Kind::Text;
+        cell.text = std::move(text);
+        cells->push_back(std::move(cell));
+    };
+    const auto rkValue = [](std::uint32_t rk) {
+        double v;
+        if (rk & 0x02) {
+            v = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+        } else {
+            const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+            std::memcpy(&v, &bits, 8);
+        }
+        return rk & 0x01 ? v / 100 : v;
+    };
+
+    int depth = 0; // inside embedded substreams (charts on the sheet)
+    bool pendingString = false;
+    std::uint16_t pendingRow = 0, pendingColumn = 0;
+    while (records.Next(&r)) {
+        if (depth > 0) {
+            if (r.type == kBof)
+                ++depth;
+            else if (r.type == kEof)
+                --depth;
+            continue;
+        }
+        if (pendingString && r.type != kString && r.type != kShrFmla && r.type != kArray &&
+            r.type != kTable && r.type != kContinue)
+            throw Damage{"工作表“" + name + "”中公式的文字结果缺失"};
+        switch (r.type) {
+        case kBof:
+            ++depth;
+            break;
+        case kEof:
+            return;
+        case kDimensions: {
+            if (r.size < 12)
+                throw Damage{"工作表“" + name + "”的大小记录不完整"};
+            const std::uint32_t firstRow = U32(r.body), endRow = U32(r.body + 4);
+            const std::uint16_t firstColumn = U16(r.body + 8), endColumn = U16(r.body + 10);
+            if (endRow > kMaxRows || endColumn > kMaxColumns || firstRow > endRow || firstColumn > endColumn)
+                throw Damage{"工作表“" + name + "”声明的大小（" + std::to_string(endRow) + "行×" +
+                             std::to_string(endColumn) + "列）超出了格式的上限（65536行×256列）"};
+            if (endRow > firstRow && endColumn == firstColumn)
+                throw Damage{"工作表“" + name + "”声明有行而没有列"};
+            break;
+        }
+        case kNumber:
+            if (r.size < 14)
+                throw Damage{"工作表“" + name + "”的数字单元格不完整"};
+            add(U16(r.body), U16(r.body + 2), U16(r.body + 4), F64(r.body + 6));
+            break;
+        case kRk:
+            if (r.size < 10)
+                throw Damage{"工作表“" + name + "”的数字单元格不完整"};
+            add(U16(r.body), U16(r.body + 2), U16(r.body + 4), rkValue(U32(r.body + 6)));
+            break;
+        case kMulRk: {
+            if (r.size < 6 || (r.size - 6) % 6 != 0)
+                throw Damage{"工作表“" + name + "”的多个数字单元格记录不完整"};
+            const std::uint16_t row = U16(r.body), first = U16(r.body + 2);
+            const size_t n = (r.size - 6) / 6;
+            if (n == 0 || U16(r.body + r.size - 2) != first + n - 1)
+                throw Damage{"工作表“" + name + "”的多个数字单元格记录与其列数不符"};
+            for (size_t i = 0; i < n; ++i)
+                add(row, static_cast<std::uint16_t>(first + i), U16(r.body + 4 + 6 * i),
+                    rkValue(U32(r.body + 6 + 6 * i)));
+            break;
+        }
+        case kLabelSst: {
+            if (r.size < 10)
+                throw Damage{"工作表“" + name + "”的文字单元格不完整"};
+            const std::uint32_t index = U32(r.body + 6);
+            if (index >= g.strings.size())
+                throw Damage{"工作表“" + name + "”的文字单元格指向共享字符串表之外"};
+            addText(U16(r.body), U16(r.body + 2), g.strings[index]);
+            break;
+        }
+        case kLabel:
+        case kRString: {
+            if (r.size < 8)
+                throw Damage{"工作表“" + name + "”的文字单元格不完整"};
+            Pieces in(r);
+            in.TakeContinues(records);
+            const std::uint16_t row = in.U16(), column = in.U16();
+            in.Skip(2);
+            addText(row, column, in.String(false));
+            break;
+        }
+        case kBoolErr:
+            if (r.size < 8)
+                throw Damage{"工作表“" + name + "”的逻辑值单元格不完整"};
+            if (r.body[7] == 0)
+                add(U16(r.body), U16(r.body + 2), 0, r.body[6] ? 1 : 0);
+            else // an error value reads as empty
+                addEmpty(U16(r.body), U16(r.body + 2));
+            break;
+        case kFormula: {
+            if (r.size < 20)
+                throw Damage{"工作表“" + name + "”的公式单元格不完整"};
+            const std::uint16_t row = U16(r.body), column = U16(r.body + 2), xf = U16(r.body + 4);
+            const unsigned char* result = r.body + 6;
+            if (U16(result + 6) != 0xFFFF) {
+                add(row, column, xf, F64(result));
+                break;
+            }
+            switch (result[0]) {
+            case 0: // text, in the STRING record that follows
+                pendingString = true;
+                pendingRow = row;
+                pendingColumn = column;
+                break;
+            case 1: // boolean
+                add(row, column, 0, result[2] ? 1 : 0);
+                break;
+            case 2: // an error: reads as empty
+            case 3: // an empty text
+                addEmpty(row, column);
+                break;
+            default:
+                throw Damage{"工作表“" + name + "”的公式结果类型不明"};
+            }
+            break;
+        }
+        case kString:
+            if (pendingString) {
+                Pieces in(r);
+                in.TakeContinues(records);
+                addText(pendingRow, pendingColumn, in.String(false));
+                pendingString = false;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    throw Damage{"工作表“" + name + "”没有结尾"};
+}
+
+struct GsfUnref {
+    void operator()(void* object) const {
+        if (object)
+            g_object_unref(object);
+    }
+};
+template <class T> using GsfPtr = std::unique_ptr<T, GsfUnref>;
+
+} // namespace
+
+Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet) {
+    Book book;
+    try {
+        Globals g;
+        book.problem = ReadGlobals(data, size, g);
+        if (book.problem != Problem::None)
+            return book;
+        for (size_t i = 0; i < g.sheets.size(); ++i) {
+            Sheet s;
+            s.name = g.sheets[i].first;
+            const bool keep = sheet < 0 || static_cast<size_t>(sheet) == i;
+            ReadSheet(data, size, g, s.name, g.sheets[i].second, keep ? &s.cells : nullptr);
+            // Records come by row as a rule; a cell given twice keeps the value read last.
+            std::stable_sort(s.cells.begin(), s.cells.end(), [](const Cell& a, const Cell& b) {
+                return a.row != b.row ? a.row < b.row : a.column < b.column;
+            });
+            std::vector<Cell> unique;
+            unique.reserve(s.cells.size());
+            for (Cell& cell : s.cells) {
+                if (!unique.empty() && unique.back().row == cell.row && unique.back().column == cell.column)
+                    unique.back() = std::move(cell);
+                else
+                    unique.push_back(std::move(cell));
+            }
+            unique.erase(std::remove_if(unique.begin(), unique.end(),
+                                        [](const Cell& c) { return c.kind == Kind::Empty; }),
+                         unique.end());
+            s.cells = std::move(unique);
+            book.sheets.push_back(std::move(s));
+        }
+    } catch (const Damage& damage) {
+        book = Book{};
+        book.problem = Problem::Damaged;
+        book.detail = damage.detail;
+    }
+    return book;
+}
+
+Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet) {
+    Book book;
+    book.problem = Problem::NotWorkbook;
+    GsfPtr<GsfInput> input(gsf_input_memory_new(data, static_cast<gsf_off_t>(size), FALSE));
+    if (!input)
+        return book;
+    GError* error = nullptr;
+    GsfPtr<GsfInfile> file(gsf_infile_msole_new(input.get(), &error));
+    if (error)
+        g_error_free(error);
+    if (!file)
+        return book;
+    // Stream names compare without regard to case; "Book" holds a workbook of Excel 95 or earlier.
+    GsfPtr<GsfInput> stream;
+    for (int i = 0; i < gsf_infile_num_children(file.get()) && !stream; ++i) {
+        const char* name = gsf_infile_name_by_index(file.get(), i);
+        if (!name)
+            continue;
+        if (strcasecmp(name, "Workbook") == 0) {
+            stream.reset(gsf_infile_child_by_index(file.get(), i));
+            if (!stream) {
+                book.problem = Problem::Damaged;
+                book.detail = "工作簿的数据流读不出来";
+                return book;
+            }
+        } else if (strcasecmp(name, "Book") == 0) {
+            book.problem = Problem::OldFormat;
+        }
+    }
+    if (!stream)
+        return book;
+    const gsf_off_t length = gsf_input_size(stream.get());
+    if (length < 0 || static_cast<std::uint64_t>(length) > size) {
+        book.problem = Problem::Damaged;
+        book.detail = "工作簿的数据流比文件还长";
+        return book;
+    }
+    std::vector<unsigned char> bytes(static_cast<size_t>(length));
+    if (length > 0 && !gsf_input_read(stream.get(), static_cast<size_t>(length), bytes.data())) {
+        book.problem = Problem::Damaged;
+        book.detail = "工作簿的数据流读不完整";
+        return book;
+    }
+    return ReadWorkbookStream(bytes.data(), bytes.size(), sheet);
+}
+
+void PrepareCompoundFiles() {
+    static const bool prepared = [] {
+        gsf_init();
+        // The classes stay referenced, so that a child only makes instances of them.
+        for (GType type : {GSF_INPUT_MEMORY_TYPE, GSF_INFILE_MSOLE_TYPE})
+            g_type_class_ref(type);
+        return true;
+    }();
+    (void)prepared;
+}
+
+} // namespace importsrc::biff

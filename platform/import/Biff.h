@@ -1,0 +1,70 @@
+#pragma once
+// Excel 97-2003 workbooks (BIFF8 in a compound file) read into their sheets' cells. This is the
+// part of the workbook reader that runs in the child process (Child.h): it uses the C++ library
+// and libgsf only, and takes the file as bytes, so that it can be tried on any bytes at all.
+//
+// A cell keeps what the file holds: numbers, texts, booleans (as 1 and 0), and for a formula
+// its cached result; numbers formatted as dates or times are told apart by their format. A
+// formula's error result, an empty text and a blank cell read as empty and are left out. A
+// file that breaks the format anywhere (a record cut short, a string running past its record,
+// a sheet declared larger than the format allows, an index past its table) is refused whole.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace importsrc::biff {
+
+enum class Kind : std::uint8_t {
+    Empty = 0, // (only while reading: a value that reads as empty)
+    Number = 1,
+    Text = 2,
+    Date = 3,     // a number formatted as a date: days since 1899-12-30
+    DateTime = 4, // ... as a date and time
+    Time = 5      // ... as a time of day
+};
+
+struct Cell {
+    std::uint16_t row = 0;
+    std::uint16_t column = 0;
+    Kind kind = Kind::Number;
+    double number = 0; // Number and the date kinds
+    std::string text;  // Text, as UTF-8
+};
+
+struct Sheet {
+    std::string name;        // UTF-8
+    std::vector<Cell> cells; // by row, then column; a cell given twice keeps its last value
+};
+
+enum class Problem : std::uint32_t {
+    None = 0,
+    NotWorkbook, // no compound file, or no workbook stream in it
+    Password,    // the workbook is encrypted
+    OldFormat,   // a workbook of Excel 95 or earlier
+    Damaged      // the detail says where
+};
+
+struct Book {
+    Problem problem = Problem::None;
+    std::string detail;        // Damaged: where the file breaks the format, in Chinese (UTF-8)
+    std::vector<Sheet> sheets; // the worksheets, in the workbook's order
+};
+
+// The largest sheet the format allows.
+inline constexpr std::uint32_t kMaxRows = 65536;
+inline constexpr std::uint32_t kMaxColumns = 256;
+
+// Reads the workbook stream of a compound file; `sheet` >= 0 keeps the cells of that sheet only
+// (the others are read through all the same, so that damage anywhere refuses the file).
+Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet = -1);
+
+// Reads a workbook stream itself (the records).
+Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet = -1);
+
+// Loads libgsf's types in the program, before any child starts: a child of a program with
+// threads must not be the first to register them (Child.h).
+void PrepareCompoundFiles();
+
+} // namespace importsrc::biff

@@ -1,0 +1,276 @@
+// Workbooks: formula results as LibreOffice cached them, empty texts, long shared-string tables
+// written by xlwt, the sheet sizes the format allows, and records that no writer at hand makes
+// (built here byte by byte).
+
+#include "platform/import/Biff.h"
+#include "platform/import/Source.h"
+#include "tests/platform/import/SourceFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using importsrc::SourceFile;
+namespace biff = importsrc::biff;
+
+class WorkbookTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(s_dir->isValid());
+        importtest::MakeSources(s_dir->path(),
+                                {QStringLiteral("school.xls"), QStringLiteral("rows.xls:3000")});
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    // The table's rows as texts ("<null>" for NULL), after its column types.
+    QStringList Load(const QString& path, const QString& table) {
+        SourceFile file(path);
+        conn = std::make_unique<db::Connection>();
+        conn->OpenFile(QStringLiteral(":memory:"));
+        file.Load(table, *conn);
+        db::Recordset rs = conn->Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
+        QStringList lines;
+        QStringList header;
+        for (int c = 0; c < rs.FieldCount(); ++c)
+            header << rs.FieldName(c) + QLatin1Char(' ') + rs.FieldType(c);
+        lines << header.join(u',');
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            QStringList cells;
+            for (int c = 0; c < rs.FieldCount(); ++c)
+                cells << (rs.Field(c).IsNull() ? QStringLiteral("<null>") : rs.Field(c).ToString());
+            lines << cells.join(u',');
+        }
+        return lines;
+    }
+
+    // The message of the error that opening or loading the file's first table raises.
+    static QString Refusal(const QString& path) {
+        try {
+            SourceFile file(path);
+            db::Connection target;
+            target.OpenFile(QStringLiteral(":memory:"));
+            file.Load(file.Tables().value(0), target);
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Code(), importsrc::kUnreadableSource);
+            EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
+            return e.Message();
+        }
+        ADD_FAILURE() << "loaded " << path.toStdString();
+        return {};
+    }
+
+    static std::unique_ptr<QTemporaryDir> s_dir;
+    std::unique_ptr<db::Connection> conn;
+};
+
+std::unique_ptr<QTemporaryDir> WorkbookTest::s_dir;
+
+TEST_F(WorkbookTest, FormulasGiveTheirCachedResultsAndEmptyTextsReadEmpty) {
+    const QString path = importtest::ImportFile(QStringLiteral("formulas.xls"));
+    EXPECT_EQ(SourceFile(path).Tables(), QStringList{QStringLiteral("公式$")});
+    const QStringList lines = Load(path, QStringLiteral("公式$"));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("学号 TEXT,总分 NUMBER,等第 TEXT,及格 NUMBER,错误 NUMBER,空串 TEXT,"
+                                       "清空 TEXT,日期 DATETIME,时刻 DATETIME,时间 DATETIME"));
+    // Numbers, texts and booleans as calculated; #DIV/0! and #N/A, ="" and the cleared texts
+    // of column G read as empty. The formula "0200"&"70146" gives a text, "9"&"0" a text that
+    // the numeric column takes as a number.
+    EXPECT_EQ(lines[1], QStringLiteral("020070145,85.5,优,1,<null>,<null>,<null>,2024-05-06,"
+                                       "2024-05-06 07:08:09,07:08:09"));
+    EXPECT_EQ(lines[2],
+              QStringLiteral("020070146,55,良,0,<null>,<null>,<null>,2024-05-07,2024-05-07,12:00:00"));
+    EXPECT_EQ(lines[3], QStringLiteral("020070147,90,") + QString(300, QChar(u'长')) +
+                            QStringLiteral(",0,7,<null>,<null>,<null>,<null>,<null>"));
+}
+
+// xlwt spreads a shared-string table of this size over many CONTINUE records, breaking strings
+// at their borders.
+TEST_F(WorkbookTest, LongSharedStringTables) {
+    Load(s_dir->filePath(QStringLiteral("rows.xls")), QStringLiteral("Sheet1$"));
+    const db::Recordset rs = conn->Execute(QStringLiteral(
+        "SELECT count(*), count(DISTINCT XM), sum(XM = '学生' || (CAST(substr(XH, 5) AS INTEGER))), "
+        "max(XH), sum(P1) FROM [Sheet1$]"));
+    EXPECT_EQ(rs.Field(0).ToInt(), 3000);
+    EXPECT_EQ(rs.Field(1).ToInt(), 3000);
+    EXPECT_EQ(rs.Field(2).ToInt(), 3000);
+    EXPECT_EQ(rs.Field(3).ToString(), QStringLiteral("020002999"));
+}
+
+// school.xls with its first sheet's declared size (DIMENSIONS) changed.
+TEST_F(WorkbookTest, DeclaredSheetSizes) {
+    const QByteArray bytes = importtest::ReadBytes(s_dir->filePath(QStringLiteral("school.xls")));
+    // The record as xlwt writes it for the first sheet: rows 0 to 6, columns 0 to 9.
+    const QByteArray dimensions("\x00\x02\x0e\x00\x00\x00\x00\x00\x06\x00\x00\x00\x00\x00\x09\x00", 16);
+    const qsizetype at = bytes.indexOf(dimensions);
+    ASSERT_GT(at, 0);
+    const auto withSize = [&](std::uint32_t rows, std::uint16_t columns) {
+        QByteArray changed = bytes;
+        std::memcpy(changed.data() + at + 8, &rows, 4);
+        std::memcpy(changed.data() + at + 14, &columns, 2);
+        const QString path = s_dir->filePath(QStringLiteral("size-%1-%2.xls").arg(rows).arg(columns));
+        EXPECT_TRUE(importtest::WriteBytes(path, changed));
+        return path;
+    };
+
+    // The largest size the format allows reads the rows that hold values, no more.
+    const QStringList lines = Load(withSize(65536, 256), QStringLiteral("成绩表$"));
+    EXPECT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0].count(u','), 8);
+
+    // 983,295 rows, or 257 columns, are more than a workbook can hold; rows without columns are
+    // no sheet. Each refuses the whole file, named, at once.
+    EXPECT_TRUE(Refusal(withSize(983295, 9)).contains(QStringLiteral("983295行×9列")));
+    EXPECT_TRUE(Refusal(withSize(6, 257)).contains(QStringLiteral("超出了格式的上限")));
+    EXPECT_TRUE(Refusal(withSize(6, 0)).contains(QStringLiteral("有行而没有列")));
+}
+
+// ---- streams built by hand --------------------------------------------------------------------
+
+QByteArray U16(std::uint16_t v) {
+    return QByteArray(reinterpret_cast<const char*>(&v), 2);
+}
+QByteArray U32(std::uint32_t v) {
+    return QByteArray(reinterpret_cast<const char*>(&v), 4);
+}
+QByteArray F64(double v) {
+    return QByteArray(reinterpret_cast<const char*>(&v), 8);
+}
+QByteArray Record(std::uint16_t type, const QByteArray& body) {
+    return U16(type) + U16(static_cast<std::uint16_t>(body.size())) + body;
+}
+QByteArray Bof(std::uint16_t kind) {
+    return Record(0x0809, U16(0x0600) + U16(kind) + QByteArray(12, '\0'));
+}
+// An 8-bit XLUnicodeString.
+QByteArray Latin(const char* s, bool shortLength = false) {
+    const auto n = static_cast<std::uint16_t>(std::strlen(s));
+    return (shortLength ? QByteArray(1, static_cast<char>(n)) : U16(n)) + QByteArray(1, '\0') + QByteArray(s);
+}
+QByteArray Cell(std::uint16_t row, std::uint16_t column, std::uint16_t xf) {
+    return U16(row) + U16(column) + U16(xf);
+}
+
+// A workbook of one sheet "S": `globals` behind the formats, `cells` in the sheet.
+QByteArray Stream(const QByteArray& globals, const QByteArray& cells) {
+    const auto build = [&](std::uint32_t offset) {
+        return Bof(0x0005) + globals + Record(0x0085, U32(offset) + U16(0) + Latin("S", true)) +
+               Record(0x000A, {});
+    };
+    const QByteArray head = build(0);
+    return build(static_cast<std::uint32_t>(head.size())) + Bof(0x0010) + cells + Record(0x000A, {});
+}
+
+biff::Book Read(const QByteArray& stream) {
+    return biff::ReadWorkbookStream(reinterpret_cast<const unsigned char*>(stream.constData()),
+                                    static_cast<size_t>(stream.size()));
+}
+
+// "kind:value" of each cell of the book's sheet.
+QStringList Cells(const biff::Book& book) {
+    QStringList out;
+    EXPECT_EQ(book.problem, biff::Problem::None) << book.detail;
+    if (book.sheets.empty())
+        return out;
+    for (const biff::Cell& c : book.sheets[0].cells)
+        out << QStringLiteral("%1,%2 %3:%4")
+                   .arg(c.row)
+                   .arg(c.column)
+                   .arg(static_cast<int>(c.kind))
+                   .arg(c.kind == biff::Kind::Text ? QString::fromStdString(c.text)
+                                                   : QString::number(c.number, 'g', 12));
+    return out;
+}
+
+TEST(WorkbookRecords, StringsOverRecordBordersNumbersAndFormats) {
+    // A shared string whose characters go on in a CONTINUE record, there 16-bit where they were
+    // 8-bit before; then a 16-bit one, a rich one with its runs and an empty one.
+    const QByteArray sst =
+        Record(0x00FC, U32(4) + U32(4) + U16(5) + QByteArray(1, '\0') + QByteArray("ab")) +
+        Record(0x003C, QByteArray(1, '\x01') + QByteArray("c\0d\0e\0", 6) + U16(2) + QByteArray(1, '\x01') +
+                           QByteArray("\x66\x5b\x1f\x75", 4) + U16(1) + QByteArray(1, '\x08') + U16(1) +
+                           QByteArray("r") + U32(0)) +
+        Record(0x003C, U16(0) + QByteArray(1, '\0'));
+    const char* formats[] = {"yyyy\\-mm\\-dd",
+                             "h:mm",
+                             "mm:ss",
+                             "0.00E+00",
+                             "[h]:mm",
+                             "\"年\"0",
+                             "m\"月\"d\"日\"",
+                             "yyyy-mm-dd hh:mm",
+                             "[Red]0.0;[Blue]-0.0",
+                             "mm"};
+    QByteArray globals = Record(0x0022, U16(1)); // the 1904 date system
+    for (std::uint16_t i = 0; i < std::size(formats); ++i)
+        globals += Record(0x041E, U16(164 + i) + Latin(formats[i]));
+    for (std::uint16_t i = 0; i < std::size(formats); ++i)
+        globals += Record(0x00E0, U16(0) + U16(164 + i) + QByteArray(16, '\0'));
+    globals += Record(0x00E0, U16(0) + U16(14) + QByteArray(16, '\0')); // built-in date format
+    globals += sst;
+
+    QByteArray cells = Record(0x0200, U32(0) + U32(3) + U16(0) + U16(12) + U16(0));
+    for (std::uint16_t i = 0; i < 4; ++i)
+        cells += Record(0x00FD, Cell(0, i, 99) + U32(i));
+    for (std::uint16_t i = 0; i <= std::size(formats); ++i)
+        cells += Record(0x0203, Cell(1, i, i) + F64(1.5));
+    // RK: an integer, an integer of hundredths, and the top of a double; MULRK of two.
+    cells += Record(0x027E, Cell(2, 0, 99) + U32(static_cast<std::uint32_t>(-7 * 4) | 0x02));
+    cells += Record(0x027E, Cell(2, 1, 99) + U32((1234 << 2) | 0x03));
+    cells += Record(0x00BD, U16(2) + U16(2) + U16(99) + U32(0x3FF80000) + U16(99) + U32(0x0A) + U16(3));
+    // A formula with a text result, a SHRFMLA record between it and its STRING; a cell given twice.
+    cells += Record(0x0006, Cell(2, 4, 99) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(6, '\0'));
+    cells += Record(0x04BC, QByteArray(10, '\0')) + Record(0x0207, Latin("text"));
+    cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x01\x00", 2));
+    cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x07\x01", 2)); // #DIV/0! over TRUE
+
+    EXPECT_EQ(
+        Cells(Read(Stream(globals, cells))),
+        (QStringList{"0,0 2:abcde", "0,1 2:学生", "0,2 2:r",
+                     // 1904 dates count from 1904-01-01, 1462 days after 1899-12-30
+                     "1,0 3:1463.5", "1,1 5:1463.5", "1,2 5:1463.5", "1,3 1:1.5", "1,4 5:1463.5", "1,5 1:1.5",
+                     "1,6 3:1463.5", "1,7 4:1463.5", "1,8 1:1.5", "1,9 3:1463.5", "1,10 3:1463.5", "2,0 1:-7",
+                     "2,1 1:12.34", "2,2 1:1.5", "2,3 1:2", "2,4 2:text"}));
+}
+
+TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
+    const QByteArray sst = Record(0x00FC, U32(1) + U32(1) + Latin("x"));
+    const QByteArray dims = Record(0x0200, U32(0) + U32(1) + U16(0) + U16(1) + U16(0));
+    const QByteArray good = Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(0)));
+    EXPECT_EQ(Cells(Read(good)), QStringList{"0,0 2:x"});
+
+    struct Case {
+        QByteArray stream;
+        const char* says;
+    };
+    const Case cases[] = {
+        {good.left(good.size() - 2), "最后一条记录不完整"},
+        {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(1))), "共享字符串表之外"},
+        {Stream(Record(0x00FC, U32(2) + U32(2) + Latin("x")), dims), "记录比其中的数据短"},
+        {Stream(sst, dims + Record(0x0203, Cell(0, 300, 0) + F64(1))), "超出第256列"},
+        {Stream(sst,
+                dims +
+                    Record(0x0006, Cell(0, 0, 0) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(6, '\0')) +
+                    Record(0x0203, Cell(0, 1, 0) + F64(1))),
+         "公式的文字结果缺失"},
+        {Stream(sst, dims + Record(0x00BD, U16(0) + U16(0) + U16(0) + U32(2) + U16(5))), "与其列数不符"},
+        {Stream(sst, dims).chopped(4), "没有结尾"},
+    };
+    for (const Case& c : cases) {
+        const biff::Book book = Read(c.stream);
+        EXPECT_EQ(book.problem, biff::Problem::Damaged) << c.says;
+        EXPECT_NE(book.detail.find(c.says), std::string::npos) << book.detail << " / " << c.says;
+        EXPECT_TRUE(book.sheets.empty());
+    }
+
+    EXPECT_EQ(Read(Bof(0x0005).replace(4, 2, U16(0x0500))).problem, biff::Problem::OldFormat);
+    EXPECT_EQ(Read(Bof(0x0005) + Record(0x002F, QByteArray(6, '\0'))).problem, biff::Problem::Password);
+    EXPECT_EQ(Read("not a workbook").problem, biff::Problem::NotWorkbook);
+}
+
+} // namespace
