@@ -365,6 +365,8 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
             in.Skip(1); // visibility
             const std::uint8_t type = in.U8();
             std::string name = in.String(true);
+            if (name.empty() || name.find('\0') != std::string::npos)
+                throw Damage{"工作表的名称为空或含有空字符"};
             if (type == 0) // a worksheet; charts, macro and code sheets hold no table
                 g.sheets.emplace_back(std::move(name), offset);
             break;

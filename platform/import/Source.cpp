@@ -16,9 +16,10 @@ namespace {
 constexpr int kMaxValuesPerInsert = 32766;
 constexpr int kMaxRowsPerInsert = 200;
 
-// Column names as SQLite can hold them: an empty name becomes F and its column number, as
-// workbook columns without a header are named, and a name met before (case-insensitively, as
-// SQL compares names) gets the first number behind it that makes it new.
+// Column names as SQLite can hold them: a name loses any NUL character (which would end the
+// statement's text), an empty name becomes F and its column number, as workbook columns without
+// a header are named, and a name met before (case-insensitively, as SQL compares names) gets the
+// first number behind it that makes it new.
 QStringList UniqueNames(const QStringList& names) {
     QStringList out;
     const auto taken = [&out](const QString& name) {
@@ -27,6 +28,7 @@ QStringList UniqueNames(const QStringList& names) {
     };
     for (qsizetype i = 0; i < names.size(); ++i) {
         QString name = names.at(i);
+        name.remove(QChar(u'\0'));
         if (name.trimmed().isEmpty())
             name = QStringLiteral("F%1").arg(i + 1);
         if (taken(name)) {

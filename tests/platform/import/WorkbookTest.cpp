@@ -130,6 +130,18 @@ TEST_F(WorkbookTest, DeclaredSheetSizes) {
     EXPECT_TRUE(Refusal(withSize(6, 0)).contains(QStringLiteral("有行而没有列")));
 }
 
+// A NUL character in a header would end the statement that makes the table: it is dropped.
+TEST_F(WorkbookTest, HeaderWithANulCharacter) {
+    QByteArray bytes = importtest::ReadBytes(s_dir->filePath(QStringLiteral("school.xls")));
+    const qsizetype at = bytes.indexOf(QByteArray("\x02\x00\x00P1", 5));
+    ASSERT_GT(at, 0);
+    bytes[at + 4] = '\0';
+    const QString path = s_dir->filePath(QStringLiteral("nul.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(path, bytes));
+    EXPECT_TRUE(Load(path, QStringLiteral("成绩表$"))[0].startsWith(
+        QStringLiteral("学号 TEXT,姓名 TEXT,班级 NUMBER,P NUMBER,P2 NUMBER")));
+}
+
 // ---- streams built by hand --------------------------------------------------------------------
 
 QByteArray U16(std::uint16_t v) {
@@ -260,6 +272,7 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
          "公式的文字结果缺失"},
         {Stream(sst, dims + Record(0x00BD, U16(0) + U16(0) + U16(0) + U32(2) + U16(5))), "与其列数不符"},
         {Stream(sst, dims).chopped(4), "没有结尾"},
+        {Stream(sst, dims).replace(QByteArray("\x01\x00S", 3), QByteArray("\x01\x00\x00", 3)), "空字符"},
     };
     for (const Case& c : cases) {
         const biff::Book book = Read(c.stream);
