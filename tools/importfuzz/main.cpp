@@ -1,0 +1,247 @@
+// importfuzz [--seconds N] [--stall MS] [--keep DIR] SEED...
+//
+// Mutation fuzzing of the import readers as the program runs them: each case is a seed file
+// (.xls, .mdb or .dbf) with bytes changed, flipped, copied over, cut off or, for a workbook, its
+// records' lengths, types and fields changed; it is opened and every table loaded, as an import
+// does. The figures per reader: cases, files read, files refused, and how the reading children
+// ended: crashed (a signal, or a sanitizer's report), hung (killed at the stall limit), capped
+// (at the memory limit). The fuzzing process itself must come through every case; an error
+// other than the readers' own stops it. Cases that crashed, hung or capped a child are kept in
+// the --keep folder.
+#include "platform/import/Child.h"
+#include "platform/import/Source.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <vector>
+
+namespace {
+
+struct Figures {
+    unsigned long long cases = 0, read = 0, refused = 0, crashed = 0, sanitizer = 0, hung = 0, capped = 0;
+};
+
+// The children's reports that reached the log since the last look: a sanitizer's among them.
+bool g_sanitizerSeen = false;
+
+void Logged(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (text.contains(QLatin1String("Sanitizer")) || text.contains(QLatin1String("runtime error")))
+        g_sanitizerSeen = true;
+    if (type == QtFatalMsg)
+        std::abort();
+}
+
+int Word(const QByteArray& b, qsizetype at) {
+    return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8;
+}
+
+// The offsets of a workbook stream's records, walked from its first record.
+std::vector<qsizetype> RecordsOf(const QByteArray& file) {
+    std::vector<qsizetype> records;
+    const qsizetype start = file.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06\x05\x00", 8));
+    for (qsizetype at = start; at >= 0 && at + 4 <= file.size();) {
+        const int length = Word(file, at + 2);
+        if (at + 4 + length > file.size())
+            break;
+        records.push_back(at);
+        at += 4 + length;
+    }
+    return records;
+}
+
+QByteArray Mutate(const QByteArray& seed, const std::vector<qsizetype>& records, std::mt19937& random) {
+    QByteArray out = seed;
+    const auto size = [&out] { return static_cast<unsigned>(out.size()); };
+    // One change as a rule, now and then a few.
+    const int changes = 1 + (random() % 4 == 0 ? static_cast<int>(random() % 8) : 0);
+    for (int i = 0; i < changes && !out.isEmpty(); ++i) {
+        switch (random() % (records.empty() ? 6 : 9)) {
+        case 0: // bit flip
+            out[random() % size()] ^= static_cast<char>(1 << (random() % 8));
+            break;
+        case 1: // random bytes
+            for (unsigned n = 1 + random() % 16; n > 0; --n)
+                out[random() % size()] = static_cast<char>(random());
+            break;
+        case 2: { // an interesting 16- or 32-bit value
+            static const std::uint32_t values[] = {0,          1,           0x7F,       0x80,   0xFF,
+                                                   0x100,      0x7FFF,      0x8000,     0xFFFF, 0x10000,
+                                                   0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu};
+            const std::uint32_t v = values[random() % std::size(values)];
+            const unsigned at = random() % size();
+            for (unsigned b = 0; b < (random() % 2 ? 2u : 4u) && at + b < size(); ++b)
+                out[at + b] = static_cast<char>(v >> (8 * b));
+            break;
+        }
+        case 3: { // a chunk copied over another
+            const unsigned n = 1 + random() % std::min(4096u, size());
+            const unsigned from = random() % (size() - n + 1), to = random() % (size() - n + 1);
+            out.replace(to, n, out.mid(from, n));
+            break;
+        }
+        case 4: // cut short
+            if (random() % 4 == 0)
+                out.truncate(random() % size());
+            break;
+        case 5: // a page or sector zeroed
+            if (size() > 512) {
+                const unsigned at = (random() % (size() / 512)) * 512;
+                out.replace(at, 512, QByteArray(512, '\0'));
+            }
+            break;
+        default: { // a workbook record's length, type or a field
+            const qsizetype at = records[random() % records.size()];
+            if (at + 4 > out.size())
+                break;
+            const int length = Word(out, at + 2);
+            const unsigned which = random() % 3;
+            if (which == 0) {
+                const auto v = static_cast<std::uint16_t>(random() % 2 ? random() % (length + 16) : random());
+                out[at + 2] = static_cast<char>(v);
+                out[at + 3] = static_cast<char>(v >> 8);
+            } else if (which == 1) {
+                static const std::uint16_t types[] = {0x0006, 0x000A, 0x003C, 0x00BD, 0x00FC, 0x00FD,
+                                                      0x0200, 0x0203, 0x0204, 0x0207, 0x027E, 0x0809};
+                const std::uint16_t t = types[random() % std::size(types)];
+                out[at] = static_cast<char>(t);
+                out[at + 1] = static_cast<char>(t >> 8);
+            } else if (length > 0 && at + 4 + length <= out.size()) {
+                out[at + 4 + static_cast<qsizetype>(random() % length)] =
+                    static_cast<char>(random() % 2 ? 0xFF : random());
+            }
+            break;
+        }
+        }
+    }
+    return out;
+}
+
+// Opens the file and loads every table; true when it was read, false when refused.
+bool TryEverything(const QString& path) {
+    try {
+        importsrc::SourceFile file(path);
+        db::Connection target;
+        target.OpenFile(QStringLiteral(":memory:"));
+        for (const QString& table : file.Tables()) {
+            file.Load(table, target);
+            target.Execute(QStringLiteral("SELECT count(*) FROM ") + importsrc::QuoteName(table));
+        }
+        return true;
+    } catch (const db::DbError& e) {
+        if (e.Code() != importsrc::kUnreadableSource || !e.Message().contains(path)) {
+            std::fprintf(stderr, "unexpected error %d: %s\n", e.Code(), qPrintable(e.Message()));
+            std::exit(2);
+        }
+        return false;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A sanitizer's report in a child ends the child, so that it is counted.
+    setenv("UBSAN_OPTIONS", "halt_on_error=1:print_stacktrace=0", 0);
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(Logged);
+    QStringList args = app.arguments().mid(1);
+    int seconds = 60;
+    int stallMs = 2000;
+    QString keep;
+    QStringList seeds;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
+            seconds = args[++i].toInt();
+        else if (args[i] == QLatin1String("--stall") && i + 1 < args.size())
+            stallMs = args[++i].toInt();
+        else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
+            keep = args[++i];
+        else
+            seeds << args[i];
+    }
+    if (seeds.isEmpty()) {
+        std::fprintf(stderr, "usage: importfuzz [--seconds N] [--stall MS] [--keep DIR] SEED...\n");
+        return 1;
+    }
+    importsrc::SetReaderStallLimit(stallMs);
+    if (!keep.isEmpty())
+        QDir().mkpath(keep);
+
+    struct Seed {
+        QString suffix;
+        QByteArray bytes;
+        std::vector<qsizetype> records;
+    };
+    std::vector<Seed> loaded;
+    for (const QString& path : seeds) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+            return 1;
+        }
+        Seed s{QFileInfo(path).suffix().toLower(), f.readAll(), {}};
+        if (s.suffix == QLatin1String("xls"))
+            s.records = RecordsOf(s.bytes);
+        if (!TryEverything(path))
+            std::fprintf(stderr, "seed %s is refused as it is\n", qPrintable(path));
+        loaded.push_back(std::move(s));
+    }
+
+    QTemporaryDir dir;
+    std::mt19937 random(static_cast<unsigned>(std::random_device{}()));
+    std::map<QString, Figures> figures;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < static_cast<qint64>(seconds) * 1000) {
+        const Seed& seed = loaded[random() % loaded.size()];
+        const QByteArray variant = Mutate(seed.bytes, seed.records, random);
+        const QString path = dir.filePath(QStringLiteral("case.") + seed.suffix);
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(variant) != variant.size())
+            return 1;
+        out.close();
+        const importsrc::ChildCounts before = importsrc::CountsOfChildren();
+        g_sanitizerSeen = false;
+        const bool read = TryEverything(path);
+        const importsrc::ChildCounts after = importsrc::CountsOfChildren();
+        Figures& f = figures[seed.suffix];
+        ++f.cases;
+        ++(read ? f.read : f.refused);
+        const char* kept = nullptr;
+        if (after.died > before.died) {
+            ++f.crashed;
+            kept = "crash";
+        }
+        if (g_sanitizerSeen) {
+            ++f.sanitizer;
+            kept = "sanitizer";
+        }
+        if (after.stalled > before.stalled) {
+            ++f.hung;
+            kept = "hang";
+        }
+        if (after.outOfMemory > before.outOfMemory) {
+            ++f.capped;
+            kept = "cap";
+        }
+        if (kept && !keep.isEmpty())
+            QFile::copy(
+                path,
+                QStringLiteral("%1/%2-%3.%4").arg(keep, QLatin1String(kept)).arg(f.cases).arg(seed.suffix));
+    }
+    for (const auto& [suffix, f] : figures)
+        std::printf(
+            "%s: %llu cases in %d s, %llu read, %llu refused; children crashed %llu (sanitizer reports "
+            "%llu), hung %llu, capped %llu\n",
+            qPrintable(suffix), f.cases, seconds, f.read, f.refused, f.crashed, f.sanitizer, f.hung,
+            f.capped);
+    return 0;
+}
