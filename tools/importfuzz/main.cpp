@@ -1,4 +1,5 @@
 // importfuzz [--seconds N] [--stall MS] [--keep DIR] SEED...
+// importfuzz --replay [--stall MS] FILE...   reads each file once and says how its reading ended
 //
 // Mutation fuzzing of the import readers as the program runs them: each case is a seed file
 // (.xls, .mdb or .dbf) with bytes changed, flipped, copied over, cut off or, for a workbook, its
@@ -156,6 +157,7 @@ int main(int argc, char** argv) {
     int seconds = 60;
     int stallMs = 2000;
     QString keep;
+    bool replay = false;
     QStringList seeds;
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
@@ -164,6 +166,8 @@ int main(int argc, char** argv) {
             stallMs = args[++i].toInt();
         else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
             keep = args[++i];
+        else if (args[i] == QLatin1String("--replay"))
+            replay = true;
         else
             seeds << args[i];
     }
@@ -174,6 +178,21 @@ int main(int argc, char** argv) {
     importsrc::SetReaderStallLimit(stallMs);
     if (!keep.isEmpty())
         QDir().mkpath(keep);
+
+    if (replay) {
+        for (const QString& path : seeds) {
+            const importsrc::ChildCounts before = importsrc::CountsOfChildren();
+            QElapsedTimer timer;
+            timer.start();
+            const bool read = TryEverything(path);
+            const importsrc::ChildCounts after = importsrc::CountsOfChildren();
+            std::printf("%s: %s in %lld ms; children crashed %llu, hung %llu, capped %llu\n",
+                        qPrintable(path), read ? "read" : "refused", static_cast<long long>(timer.elapsed()),
+                        after.died - before.died, after.stalled - before.stalled,
+                        after.outOfMemory - before.outOfMemory);
+        }
+        return 0;
+    }
 
     struct Seed {
         QString suffix;
@@ -233,9 +252,11 @@ int main(int argc, char** argv) {
             kept = "cap";
         }
         if (kept && !keep.isEmpty())
-            QFile::copy(
-                path,
-                QStringLiteral("%1/%2-%3.%4").arg(keep, QLatin1String(kept)).arg(f.cases).arg(seed.suffix));
+            QFile::copy(path, QStringLiteral("%1/%2-%3-%4.%5")
+                                  .arg(keep, QLatin1String(kept))
+                                  .arg(QCoreApplication::applicationPid())
+                                  .arg(f.cases)
+                                  .arg(seed.suffix));
     }
     for (const auto& [suffix, f] : figures)
         std::printf(
