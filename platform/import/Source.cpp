@@ -112,7 +112,7 @@ ColumnClass ClassOfType(const QString& declaredType) {
     type = type.trimmed().toUpper();
     if (type == QLatin1String(kNumber) || type == QLatin1String(kInteger))
         return ColumnClass::Numeric;
-    if (type == QLatin1String(kText))
+    if (type == QLatin1String(kText) || type == QLatin1String(kMixed))
         return ColumnClass::Character;
     return ColumnClass::None;
 }

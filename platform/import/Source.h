@@ -23,6 +23,9 @@ SourceKind KindOfFile(const QString& path);
 //   NUMBER    numbers; whole values are stored as integers, so a student number has no ".0"
 //   INTEGER   whole numbers
 //   TEXT      text
+//   MIXED BLOB  text among which some cells are numbers (a workbook's column); each value is kept
+//             as the file has it, a number as a number, so that a number typed into a column of
+//             texts is still seen as one (SQLite's BLOB affinity converts nothing)
 //   DATE      'YYYY-MM-DD'
 //   DATETIME  'YYYY-MM-DD HH:MM:SS' ('YYYY-MM-DD' at midnight; 'HH:MM:SS' for a bare time)
 //   CURRENCY  numbers (money, four decimals at most)
@@ -33,6 +36,7 @@ SourceKind KindOfFile(const QString& path);
 inline constexpr char kNumber[] = "NUMBER";
 inline constexpr char kInteger[] = "INTEGER";
 inline constexpr char kText[] = "TEXT";
+inline constexpr char kMixed[] = "MIXED BLOB";
 inline constexpr char kDate[] = "DATE";
 inline constexpr char kDateTime[] = "DATETIME";
 inline constexpr char kCurrency[] = "CURRENCY";

@@ -237,8 +237,14 @@ public:
                 }
             }
             kinds[c] = kind;
+            // A column of texts with numbers among them keeps each cell's own kind.
+            bool numbers = false;
+            if (kind == CellKind::Text)
+                for (size_t r = 1; r < grid.size() && !numbers; ++r)
+                    numbers = at(r, c).kind == CellKind::Number;
             out.types << QString::fromLatin1(kind == CellKind::Number ? kNumber
                                              : kind == CellKind::Date ? kDateTime
+                                             : numbers                ? kMixed
                                                                       : kText);
         }
         out.rows.reserve(grid.size() - 1);
@@ -284,9 +290,11 @@ private:
         }
     }
 
-    // A cell of another type than its column's: numbers and text convert into each other (a text
-    // that is no number becomes NULL), a text column takes a date as its text, and anything else
-    // is NULL.
+    // A cell of another type than its column's. A number stays a number in a column of numbers
+    // or texts (a 学号 typed without its apostrophe must still be seen as a number); a text that
+    // reads as a number becomes one in a column of numbers, and any other text stays text there,
+    // as a date does, so that an import sees a word in a column of marks and refuses it instead of
+    // taking it for an empty cell. A date column takes dates and nothing else.
     static db::Variant Convert(const Cell& cell, CellKind column) {
         switch (cell.kind) {
         case CellKind::Null:
@@ -294,16 +302,23 @@ private:
         case CellKind::Number:
             if (column == CellKind::Number)
                 return cell.number;
-            return column == CellKind::Text ? db::Variant(NumberText(cell.number)) : db::Variant();
+            if (column == CellKind::Text) {
+                // Whole numbers as integers, as a column of numbers stores them.
+                if (std::floor(cell.number) == cell.number && std::fabs(cell.number) < 9.0e15)
+                    return db::Variant(static_cast<long long>(cell.number));
+                return cell.number;
+            }
+            return {};
         case CellKind::Text: {
             if (column == CellKind::Text)
                 return cell.text;
             double number = 0;
-            return column == CellKind::Number && ParseNumber(cell.text, &number) ? db::Variant(number)
-                                                                                 : db::Variant();
+            if (column == CellKind::Number)
+                return ParseNumber(cell.text, &number) ? db::Variant(number) : db::Variant(cell.text);
+            return {};
         }
         case CellKind::Date:
-            return column == CellKind::Number ? db::Variant() : db::Variant(cell.text);
+            return cell.text;
         }
         return {};
     }

@@ -78,8 +78,8 @@ protected:
 TEST_F(ImportNotes, RosterNumbersFromAWorkbookGetBackOnlyTheLeadingZerosOfTheGradeAndRefusalsAreListed) {
     const QString taken = Scalar("SELECT studentid FROM tavrinName WHERE grade=? LIMIT 1", {grade});
     const QString code = grade.mid(1); // the code as a number drops its 0
-    // XH is a text column (its number cell 145 reaches the import as the text the reader makes of
-    // it); XHN is numeric, of mixed lengths.
+    // XH is a text column with number cells (a 学号 typed without its apostrophe); XHN is
+    // numeric, of mixed lengths.
     ASSERT_TRUE(WriteWithPython(QStringLiteral(R"(
 import sys, xlwt
 c = '%2'
@@ -89,6 +89,7 @@ rows = [('XH', 'XM', 'XHN'),
         ('0%s9901' % c, '学生甲', int(c + '9911')),
         ('0%s9902' % c, '学生乙', 1234),
         (145, '学生丙', int('1' + c + '9913')),
+        (int(c + '9904'), '学生丁', int(c + '9914')),
         ('0%s9901' % c, '重号', 145),
         ('%1', '已有', int(c + '9902')),
         ('0%s9903' % c, '한국', 7)]
@@ -101,27 +102,28 @@ book.save(sys.argv[1])
                                 dir.filePath("ids.xls")));
 
     roster::ImportCount count = roster::ImportRoster(Db(), Read("ids.xls", "Sheet1$"), {"XH", "XM"}, grade);
-    EXPECT_EQ(count.written, 3);
+    EXPECT_EQ(count.written, 4);
     EXPECT_EQ(count.failed, 3);
-    EXPECT_EQ(count.padded, 0);
+    EXPECT_EQ(count.padded, 1);
     const QString z = "0" + code;
-    EXPECT_EQ(
-        Count("SELECT count(*) FROM tavrinName WHERE studentid IN (?, ?, '145')", {z + "9901", z + "9902"}),
-        3);
-    EXPECT_EQ(Notes(count), Lines({"4 " + z + "9901 重号 文件中学号重复", "5 " + taken + " 已有 学号已存在",
-                                   "6 " + z + "9903 한국 字符集外文字"}));
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid IN (?, ?, ?, '145')",
+                    {z + "9901", z + "9902", z + "9904"}),
+              4);
+    EXPECT_EQ(Notes(count),
+              Lines({"4 " + z + "9904 学生丁 已补足前导0", "5 " + z + "9901 重号 文件中学号重复",
+                     "6 " + taken + " 已有 学号已存在", "7 " + z + "9903 한국 字符集外文字"}));
 
     // The numeric column: an 8-digit number of the grade is padded, 1234 and 145 and a senior
     // number stand as they are.
     source.Close();
-    Db().Execute("DELETE FROM tavrinName WHERE name IN ('学生甲', '学生乙', '学生丙')");
+    Db().Execute("DELETE FROM tavrinName WHERE name IN ('学生甲', '学生乙', '学生丙', '学生丁')");
     count = roster::ImportRoster(Db(), Read("ids.xls", "Sheet1$"), {"XHN", "XM"}, grade);
-    EXPECT_EQ(count.written, 5);
-    EXPECT_EQ(count.padded, 2);
+    EXPECT_EQ(count.written, 6);
+    EXPECT_EQ(count.padded, 3);
     EXPECT_EQ(Scalar("SELECT group_concat(studentid, ' ') FROM (SELECT studentid FROM tavrinName "
-                     "WHERE name IN ('学生甲', '学生乙', '学生丙', '重号', '已有') ORDER BY rowid)")
+                     "WHERE name IN ('学生甲', '学生乙', '学生丙', '学生丁', '重号', '已有') ORDER BY rowid)")
                   .toStdString(),
-              (z + "9911 1234 1" + code + "9913 145 " + z + "9902").toStdString());
+              (z + "9911 1234 1" + code + "9913 " + z + "9914 145 " + z + "9902").toStdString());
 }
 
 TEST_F(ImportNotes, MarksThatAreWordsNegativeOrAboveTheFullMarkLeaveTheStoredMarksAndAreListed) {
@@ -175,11 +177,41 @@ t.close()
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(stored(i), "70.0 40.0 110.0") << i;
     EXPECT_EQ(stored(5), "9.5 30.0 39.5"); // 145 is the roster's 0145
-    EXPECT_EQ(Notes(count), Lines({"1 " + rows[0].studentId + "  已补足前导0",
-                                   "2 " + rows[1].studentId + "  成绩不是0到满分之间的数",
-                                   "3 " + rows[2].studentId + "  成绩不是0到满分之间的数",
-                                   "4 " + rows[3].studentId + "  成绩不是0到满分之间的数",
-                                   "5 " + rows[4].studentId + "  成绩不是0到满分之间的数"}));
+    const std::string notes = Lines({"1 " + rows[0].studentId + "  已补足前导0",
+                                     "2 " + rows[1].studentId + "  成绩不是0到满分之间的数",
+                                     "3 " + rows[2].studentId + "  成绩不是0到满分之间的数",
+                                     "4 " + rows[3].studentId + "  成绩不是0到满分之间的数",
+                                     "5 " + rows[4].studentId + "  成绩不是0到满分之间的数"});
+    EXPECT_EQ(Notes(count), notes);
+
+    // The same marks in a workbook's column of numbers, the words among them typed as text.
+    source.Close();
+    Db().Execute("UPDATE tavrinKSK SET s031=70, s032=40, s03=110 WHERE id=? AND class=?", exam->id,
+                 target.cls);
+    QStringList cells;
+    for (int i = 0; i < 6; ++i)
+        cells << QStringLiteral("(%1, %2)")
+                     .arg(i == 5 ? 145 : rows[i].studentId.toLongLong())
+                     .arg(i == 1 || i == 2 ? "'" + marks[i] + "'" : marks[i]);
+    ASSERT_TRUE(WriteWithPython(QStringLiteral(R"(
+import sys, xlwt
+book = xlwt.Workbook(encoding='utf-8')
+s = book.add_sheet('Sheet1')
+for r, row in enumerate([('XH', 'P1', 'P2')] + [(x, p, 30) for x, p in [%1]]):
+    for c, v in enumerate(row):
+        s.write(r, c, v)
+book.save(sys.argv[1])
+)")
+                                    .arg(cells.join(", ")),
+                                dir.filePath("marks.xls")));
+    const roster::ImportCount fromBook =
+        scoreimport::ImportScores(Db(), Read("marks.xls", "Sheet1$"), 1, {"XH[N]", "P1[N]", "P2[N]"}, target);
+    EXPECT_EQ(fromBook.written, 2);
+    EXPECT_EQ(fromBook.failed, 4);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(stored(i), "70.0 40.0 110.0") << i;
+    EXPECT_EQ(stored(5), "9.5 30.0 39.5");
+    EXPECT_EQ(Notes(fromBook), notes);
 }
 
 TEST_F(ImportNotes, TheResultShowsTwoHundredRowsAndCopiesAndSavesThemAll) {

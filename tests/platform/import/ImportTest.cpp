@@ -173,18 +173,27 @@ TEST_F(ImportTest, WorkbookSheetsColumnsAndTypes) {
     const db::Recordset rs = Load(path, QStringLiteral("成绩表$"));
     EXPECT_EQ(Names(rs).join(u','), QStringLiteral("学号,姓名,班级,P1,P2,考试日期,F7,混合,备注"));
     EXPECT_EQ(Types(rs).join(u','),
-              QStringLiteral("TEXT,TEXT,NUMBER,NUMBER,NUMBER,DATETIME,TEXT,NUMBER,TEXT"));
+              QStringLiteral("MIXED BLOB,TEXT,NUMBER,NUMBER,NUMBER,DATETIME,TEXT,NUMBER,TEXT"));
     const std::vector<QStringList> rows = Rows(rs);
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0].join(u','), QStringLiteral("020070145,学生甲,3,85.5,40,2024-05-06,x,12,O'Neil"));
     EXPECT_EQ(rows[1].join(u','),
               QStringLiteral("020070146,学生乙,12,<null>,38.5,2024-05-06 07:08:09,<null>,13,<null>"));
-    // A text in a numeric column that is no number becomes NULL; one that is a number converts.
-    EXPECT_EQ(rows[2].join(u','),
-              QStringLiteral("020070147,学生丙,3,<null>,0,2024-05-07,<null>,<null>,备注"));
+    // A text in a numeric column that is a number converts; any other stays the text it is, so
+    // that an import sees the word instead of an empty cell.
+    EXPECT_EQ(rows[2].join(u','), QStringLiteral("020070147,学生丙,3,缺考,0,2024-05-07,<null>,十四,备注"));
     EXPECT_EQ(rows[3].join(u','), QStringLiteral("020070148,学生丁,1,120,<null>,<null>,<null>,15.5,<null>"));
-    // A number in a text column converts to text, a whole one without ".0".
+    // A number in a column of texts stays a number (a whole one as an integer), so that an import
+    // can tell a 学号 typed without its apostrophe from one typed as text.
     EXPECT_EQ(rows[4].join(u','), QStringLiteral("20070149,王小明,2,100,50,2023-12-31,<null>,<null>,a|b"));
+    EXPECT_EQ(Row(conn->Execute(QStringLiteral("SELECT typeof(学号), typeof(P1) FROM [成绩表$] "
+                                               "WHERE 姓名='学生丙'")))
+                  .join(u','),
+              QStringLiteral("text,text"));
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT typeof(学号) FROM [成绩表$] WHERE 姓名='王小明'"))
+                  .Field(0)
+                  .ToString(),
+              QStringLiteral("integer"));
 
     // Whole numbers are stored whole, so every form of SQL shows them without ".0".
     EXPECT_EQ(
