@@ -494,6 +494,13 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
                              std::to_string(endColumn) + "列）超出了格式的上限（65536行×256列）"};
             if (endRow > firstRow && endColumn == firstColumn)
                 throw Damage{"工作表“" + name + "”声明有行而没有列"};
+            // Room for the cells the sheet declares, as far as the records left can hold them
+            // (a cell takes 10 bytes at least), so that the cells are not moved as they come.
+            if (cells && cells->empty()) {
+                const std::uint64_t declared =
+                    static_cast<std::uint64_t>(endRow - firstRow) * (endColumn - firstColumn);
+                cells->reserve(static_cast<size_t>(std::min<std::uint64_t>(declared, (size - offset) / 10)));
+            }
             break;
         }
         case kNumber:
@@ -608,24 +615,33 @@ Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet) {
         for (size_t i = 0; i < g.sheets.size(); ++i) {
             Sheet s;
             s.name = g.sheets[i].first;
-            const bool keep = sheet < 0 || static_cast<size_t>(sheet) == i;
+            const bool keep = sheet == kAllSheets || (sheet >= 0 && static_cast<size_t>(sheet) == i);
             ReadSheet(data, size, g, s.name, g.sheets[i].second, keep ? &s.cells : nullptr);
-            // Records come by row as a rule; a cell given twice keeps the value read last.
-            std::stable_sort(s.cells.begin(), s.cells.end(), [](const Cell& a, const Cell& b) {
+            // Records come by row as a rule, each cell once; otherwise the cells are put in order,
+            // and a cell given twice keeps the value read last.
+            const auto before = [](const Cell& a, const Cell& b) {
                 return a.row != b.row ? a.row < b.row : a.column < b.column;
-            });
-            std::vector<Cell> unique;
-            unique.reserve(s.cells.size());
-            for (Cell& cell : s.cells) {
-                if (!unique.empty() && unique.back().row == cell.row && unique.back().column == cell.column)
-                    unique.back() = std::move(cell);
-                else
-                    unique.push_back(std::move(cell));
+            };
+            const bool inOrder =
+                std::adjacent_find(s.cells.begin(), s.cells.end(), [&before](const Cell& a, const Cell& b) {
+                    return !before(a, b);
+                }) == s.cells.end();
+            if (!inOrder) {
+                std::stable_sort(s.cells.begin(), s.cells.end(), before);
+                std::vector<Cell> unique;
+                unique.reserve(s.cells.size());
+                for (Cell& cell : s.cells) {
+                    if (!unique.empty() && unique.back().row == cell.row &&
+                        unique.back().column == cell.column)
+                        unique.back() = std::move(cell);
+                    else
+                        unique.push_back(std::move(cell));
+                }
+                s.cells = std::move(unique);
             }
-            unique.erase(std::remove_if(unique.begin(), unique.end(),
-                                        [](const Cell& c) { return c.kind == Kind::Empty; }),
-                         unique.end());
-            s.cells = std::move(unique);
+            s.cells.erase(std::remove_if(s.cells.begin(), s.cells.end(),
+                                         [](const Cell& c) { return c.kind == Kind::Empty; }),
+                          s.cells.end());
             book.sheets.push_back(std::move(s));
         }
     } catch (const Damage& damage) {

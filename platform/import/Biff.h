@@ -56,12 +56,17 @@ struct Book {
 inline constexpr std::uint32_t kMaxRows = 65536;
 inline constexpr std::uint32_t kMaxColumns = 256;
 
+// Which cells a read keeps: those of every sheet, or of none (the sheets are listed; their cells
+// are read through and checked all the same).
+inline constexpr int kAllSheets = -1;
+inline constexpr int kNoSheet = -2;
+
 // Reads the workbook stream of a compound file; `sheet` >= 0 keeps the cells of that sheet only
 // (the others are read through all the same, so that damage anywhere refuses the file).
-Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet = -1);
+Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet = kAllSheets);
 
 // Reads a workbook stream itself (the records).
-Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet = -1);
+Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet = kAllSheets);
 
 // Loads libgsf's types in the program, before any child starts: a child of a program with
 // threads must not be the first to register them (Child.h).

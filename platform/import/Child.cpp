@@ -49,6 +49,7 @@ constexpr int kComplaintLineChars = 200;
 
 struct Counters {
     std::atomic<unsigned long long> done{0}, reported{0}, died{0}, stalled{0}, outOfMemory{0};
+    std::atomic<unsigned long long> peakKb{0};
 };
 Counters g_counts;
 
@@ -275,9 +276,14 @@ ChildEnd RunInChild(const std::function<void(ChildWriter&)>& work,
                 complaintBytes.append(chunk, n);
         }
         close(complaints[0]);
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        rusage usage{};
+        while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
         }
         reaped = true;
+        for (unsigned long long peak = g_counts.peakKb;
+             static_cast<unsigned long long>(usage.ru_maxrss) > peak;)
+            if (g_counts.peakKb.compare_exchange_weak(peak, static_cast<unsigned long long>(usage.ru_maxrss)))
+                break;
     };
 
     using Clock = std::chrono::steady_clock;
@@ -391,6 +397,7 @@ ChildCounts CountsOfChildren() {
     c.died = g_counts.died;
     c.stalled = g_counts.stalled;
     c.outOfMemory = g_counts.outOfMemory;
+    c.peakKb = g_counts.peakKb;
     return c;
 }
 

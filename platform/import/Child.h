@@ -97,9 +97,11 @@ void SetChildMemoryLimit(unsigned long long bytes);
 // nothing when there are none.
 QString ComplaintsText(const ChildEnd& end);
 
-// The number of children that ended each way since the program started (for the fuzzing tool).
+// The number of children that ended each way since the program started, and the largest peak
+// resident size one of them had, in KB (for the fuzzing tool and the benchmarks).
 struct ChildCounts {
     unsigned long long done = 0, reported = 0, died = 0, stalled = 0, outOfMemory = 0;
+    unsigned long long peakKb = 0;
 };
 ChildCounts CountsOfChildren();
 

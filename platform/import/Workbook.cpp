@@ -18,6 +18,7 @@
 #include <cmath>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -45,9 +46,16 @@ bool ReadFile(const char* path, std::string* bytes) {
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    char chunk[65536];
+    // Read in place, into room for the whole file as it is now (a file that grows meanwhile is
+    // read to its end all the same).
+    struct stat info {};
+    size_t have = 0;
+    if (fstat(fd, &info) == 0 && info.st_size > 0)
+        bytes->resize(static_cast<size_t>(info.st_size));
     for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (have == bytes->size())
+            bytes->resize(bytes->size() + 65536);
+        const ssize_t n = read(fd, bytes->data() + have, bytes->size() - have);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -56,8 +64,9 @@ bool ReadFile(const char* path, std::string* bytes) {
         }
         if (n == 0)
             break;
-        bytes->append(chunk, static_cast<size_t>(n));
+        have += static_cast<size_t>(n);
     }
+    bytes->resize(have);
     close(fd);
     return true;
 }
@@ -79,7 +88,7 @@ bool ReadInChild(const char* path, int sheet, ChildWriter& out, biff::Book* book
 
 void ListSheetsInChild(const char* path, ChildWriter& out) {
     biff::Book book;
-    if (!ReadInChild(path, -1, out, &book))
+    if (!ReadInChild(path, biff::kNoSheet, out, &book))
         return;
     for (const biff::Sheet& sheet : book.sheets) {
         out.Tag('T');
@@ -204,8 +213,12 @@ public:
                 if (grid.size() <= row)
                     grid.resize(row + 1);
                 std::vector<Cell>& cells = grid[row];
-                if (cells.size() <= column)
+                if (cells.size() <= column) {
+                    // A row is as a rule as long as the rows before it.
+                    if (cells.empty())
+                        cells.reserve(std::max(columns, static_cast<size_t>(column) + 1));
                     cells.resize(column + 1);
+                }
                 cells[column] = std::move(cell);
                 columns = std::max(columns, static_cast<size_t>(column) + 1);
                 return true;
