@@ -159,6 +159,11 @@ void CImportSource::SelectTable(const QString& table) {
     m_strTable = table;
 }
 
+const importsrc::ErrorCells& CImportSource::ErrorCells() const {
+    static const importsrc::ErrorCells none;
+    return m_file && !m_strTable.isEmpty() ? m_file->LoadedErrorCells() : none;
+}
+
 void CImportSource::IndexKeyColumns(int mode, const QStringList& texts) {
     int keys = 0;
     if (mode == IMPORT_SCORES_BY_NUMBER)

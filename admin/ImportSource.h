@@ -91,6 +91,8 @@ public:
     // The source connection and the open record set, for the importing handler.
     db::Connection& Connection() { return m_connection; }
     db::Recordset& Records() { return m_records; }
+    // The cells of the loaded table that hold an error value and read as NULL.
+    const importsrc::ErrorCells& ErrorCells() const;
 
     // Indexes the key columns that the mapping of a score mode names (student number, or name
     // and class), so that a lookup per student stays fast on a large table. A key that names no

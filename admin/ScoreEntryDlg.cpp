@@ -303,7 +303,8 @@ void CScoreEntryDlg::OnImportScores() {
             struct CursorGuard {
                 ~CursorGuard() { QApplication::restoreOverrideCursor(); }
             } cursor;
-            count = scoreimport::ImportScores(data::Database(), source.Records(), mode, texts, target);
+            count = scoreimport::ImportScores(data::Database(), source.Records(), mode, texts, target,
+                                              source.ErrorCells());
         }
         source.Close();
         m_Grid.InvalidateRect();

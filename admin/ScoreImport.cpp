@@ -145,7 +145,8 @@ SourceMark ReadMark(const db::Variant& value, int fullMark) {
 }
 
 ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
-                         const QStringList& texts, const Target& target) {
+                         const QStringList& texts, const Target& target,
+                         const importsrc::ErrorCells& errorCells) {
     if (!scoresheet::IsScoreColumn(target.field))
         throw db::DbError(db::DbError::kNoSuchField,
                           QStringLiteral("not a score column: %1").arg(target.field));
@@ -187,6 +188,7 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
         int sourceRow = 0;
         QString studentId, name;
         bool padded = false;
+        bool errorValue = false; // a key or mark cell holds an error value
         std::vector<int> students;
         db::Variant p1, p2;
     };
@@ -197,6 +199,11 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
     for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
         Row row;
         row.sourceRow = ++sourceRow;
+        const auto isError = [&](int field) {
+            return field >= 0 && errorCells.count({sourceRow, field}) != 0;
+        };
+        row.errorValue = isError(keyField) || isError(classField) || (mapped1 && isError(paper1)) ||
+                         (mapped2 && isError(paper2));
         const db::Variant& keyCell = source.Field(keyField);
         if (byName) {
             row.name = KeyText(keyCell, numeric(1)).value_or(QString());
@@ -222,7 +229,8 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
         }
         if (row.students.empty()) {
             ++count.notListed;
-            count.notes.push_back({row.sourceRow, row.studentId, row.name, roster::kReasonNotListed});
+            count.notes.push_back({row.sourceRow, row.studentId, row.name,
+                                   row.errorValue ? roster::kReasonErrorValue : roster::kReasonNotListed});
             continue;
         }
         row.p1 = mapped1 ? source.Field(paper1) : db::Variant();
@@ -253,6 +261,10 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
                 ambiguous = ambiguous || rowsOfStudent[s].size() > 1;
             if (ambiguous) {
                 fail(row, byName ? roster::kReasonSameName : roster::kReasonDuplicate);
+                continue;
+            }
+            if (row.errorValue) {
+                fail(row, roster::kReasonErrorValue);
                 continue;
             }
             const GridStudent& student = target.students[row.students.front()];

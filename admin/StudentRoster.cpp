@@ -307,7 +307,7 @@ constexpr int kTargetCount = static_cast<int>(std::size(kTargets));
 } // namespace
 
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
-                         const QString& gradeCode) {
+                         const QString& gradeCode, const importsrc::ErrorCells& errorCells) {
     std::vector<int> fields(kTargetCount, -1);
     QString columns = QStringLiteral("grade");
     QString marks = QStringLiteral("?");
@@ -341,6 +341,14 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
             const QString shownName = fields[1] >= 0 ? Text(source.Field(fields[1])) : QString();
             QString number;
             QString reason = fields[0] < 0 ? kReasonNoNumber : QString();
+            bool errorValue = false; // a mapped cell other than the 学号 holds an error value
+            for (int t = 0; t < kTargetCount && !errorCells.empty(); ++t)
+                if (fields[t] >= 0 && errorCells.count({sourceRow, fields[t]}) != 0) {
+                    if (t == 0)
+                        reason = kReasonErrorValue;
+                    else
+                        errorValue = true;
+                }
             for (int t = 0; t < kTargetCount && reason.isEmpty(); ++t) {
                 if (fields[t] < 0)
                     continue;
@@ -397,6 +405,8 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
                 ++count.padded;
                 note(sourceRow, number, shownName, kReasonPadded);
             }
+            if (errorValue)
+                note(sourceRow, number, shownName, kReasonErrorValue);
         }
         transaction.Commit();
     } catch (const db::DbError& e) {

@@ -7,6 +7,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
+#include "platform/import/Source.h"
 
 #include <QString>
 #include <QStringList>
@@ -101,6 +102,9 @@ inline const QString kReasonOutsideGbk = QStringLiteral("字符集外文字");
 inline const QString kReasonPadded = QStringLiteral("已补足前导0");
 inline const QString kReasonNoNumber = QStringLiteral("学号为空");
 inline const QString kReasonRefused = QStringLiteral("数据库拒绝");
+// A cell the import takes holds an error value (a formula's #DIV/0!, #N/A…): its row is refused
+// when the cell is its 学号 or a mark, and imported with the cell empty otherwise.
+inline const QString kReasonErrorValue = QStringLiteral("公式结果是错误值");
 
 struct ImportCount {
     int written = 0;
@@ -154,10 +158,11 @@ std::optional<int> TwoDigitNumber(const QString& text);
 // number already on the roster (earlier rows of the source included) or a text the code page
 // cannot hold is counted as failed, skipped and noted with its reason, and so is a row the
 // database refuses (a duplicate key, a constraint); a number cell's 学号 follows StudentIdOfCell
-// with the grade's form, and a padded one is noted too. All rows go in one transaction: a mapped name that is
+// with the grade's form, and a padded one is noted too. A mapped cell of `errorCells` refuses its
+// row when it is the 学号 and is noted otherwise. All rows go in one transaction: a mapped name that is
 // no column of the source throws db::DbError before anything is written, and any other database failure
 // throws ImportNotDone with nothing written.
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
-                         const QString& gradeCode);
+                         const QString& gradeCode, const importsrc::ErrorCells& errorCells = {});
 
 } // namespace roster

@@ -414,6 +414,11 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
         cell.kind = Kind::Empty;
         cells->push_back(std::move(cell));
     };
+    const auto addError = [&](std::uint16_t row, std::uint16_t column) {
+        addEmpty(row, column);
+        if (cells)
+            cells->back().kind = Kind::Error;
+    };
     const auto add = [&](std::uint16_t row, std::uint16_t column, std::uint16_t xf, double number) {
         if (column >= kMaxColumns)
             throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
@@ -550,8 +555,8 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
                 throw Damage{"工作表“" + name + "”的逻辑值单元格不完整"};
             if (r.body[7] == 0)
                 add(U16(r.body), U16(r.body + 2), 0, r.body[6] ? 1 : 0);
-            else // an error value reads as empty
-                addEmpty(U16(r.body), U16(r.body + 2));
+            else
+                addError(U16(r.body), U16(r.body + 2));
             break;
         case kFormula: {
             if (r.size < 20)
@@ -571,7 +576,9 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
             case 1: // boolean
                 add(row, column, 0, result[2] ? 1 : 0);
                 break;
-            case 2: // an error: reads as empty
+            case 2: // an error
+                addError(row, column);
+                break;
             case 3: // an empty text
                 addEmpty(row, column);
                 break;

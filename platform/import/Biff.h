@@ -5,7 +5,8 @@
 //
 // A cell keeps what the file holds: numbers, texts, booleans (as 1 and 0), and for a formula
 // its cached result; numbers formatted as dates or times are told apart by their format. A
-// formula's error result, an empty text and a blank cell read as empty and are left out. A
+// formula's error result (and an error value) is a cell of its own kind, so that an import can
+// say which cells held one; an empty text and a blank cell read as empty and are left out. A
 // file that breaks the format anywhere (a record cut short, a string running past its record,
 // a sheet declared larger than the format allows, an index past its table) is refused whole.
 
@@ -22,7 +23,8 @@ enum class Kind : std::uint8_t {
     Text = 2,
     Date = 3,     // a number formatted as a date: days since 1899-12-30
     DateTime = 4, // ... as a date and time
-    Time = 5      // ... as a time of day
+    Time = 5,     // ... as a time of day
+    Error = 6     // an error value (#DIV/0!, #N/A…), a formula's result as a rule
 };
 
 struct Cell {

@@ -4,6 +4,7 @@
 
 #include "platform/db/DbError.h"
 #include "platform/db/Variant.h"
+#include "platform/import/Source.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,7 @@ struct SourceTable {
     QStringList names; // column names as the file gives them
     QStringList types; // declared types (the constants of Source.h)
     std::vector<std::vector<db::Variant>> rows;
+    ErrorCells errorCells; // cells that read as NULL because the file holds an error value
 };
 
 class Reader {

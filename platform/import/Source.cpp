@@ -165,7 +165,7 @@ QStringList SourceFile::Tables() const {
     return m_reader->Tables();
 }
 
-void SourceFile::Load(const QString& table, db::Connection& target) const {
+void SourceFile::Load(const QString& table, db::Connection& target) {
     const QStringList tables = Tables();
     QString found;
     if (!table.isEmpty()) {
@@ -184,7 +184,10 @@ void SourceFile::Load(const QString& table, db::Connection& target) const {
     if (found.isEmpty())
         throw db::DbError(kNoSuchTable,
                           QStringLiteral("文件“%1”中没有名为“%2”的表。").arg(ShownPath(m_path), table));
-    Store(target, table, m_reader->Read(found));
+    m_errorCells.clear();
+    SourceTable read = m_reader->Read(found);
+    Store(target, table, read);
+    m_errorCells = std::move(read.errorCells);
 }
 
 } // namespace importsrc

@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <set>
+#include <utility>
 
 namespace importsrc {
 
@@ -68,6 +70,11 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
 // taken as damaged (10 seconds; tests of damaged files shorten it).
 void SetReaderStallLimit(int milliseconds);
 
+// The cells of a loaded table that hold an error value (a workbook formula's #DIV/0!, #N/A…)
+// and read as NULL: (row, column), the row counted from 1 as the table's rows come, the column
+// as the table's field index.
+using ErrorCells = std::set<std::pair<int, int>>;
+
 class Reader;
 
 // An open source file. Opening reads enough of the file to list its tables; a file that cannot
@@ -89,10 +96,13 @@ public:
 
     // Loads `table` into `target` under that name (an existing table of the name is replaced),
     // in one transaction. Throws db::DbError (kNoSuchTable, kUnreadableSource).
-    void Load(const QString& table, db::Connection& target) const;
+    void Load(const QString& table, db::Connection& target);
+    // The error cells of the table loaded last.
+    const ErrorCells& LoadedErrorCells() const { return m_errorCells; }
 
 private:
     QString m_path;
+    ErrorCells m_errorCells;
     SourceKind m_kind;
     std::unique_ptr<Reader> m_reader;
 };

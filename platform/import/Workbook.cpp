@@ -178,6 +178,7 @@ public:
         // The rows as the file has them: each as long as its last cell.
         std::vector<std::vector<Cell>> grid;
         size_t columns = 0;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> errors; // row, column
         const std::string file = m_encodedPath.toStdString();
         const int index = static_cast<int>(sheet);
         Run([file, index](ChildWriter& out) { ReadSheetInChild(file.c_str(), index, out); },
@@ -192,6 +193,16 @@ public:
                     FailDamaged();
                 Cell cell;
                 const auto k = static_cast<biff::Kind>(kind);
+                if (k == biff::Kind::Error) {
+                    // Empty, and noted; its row is a row of the table all the same.
+                    if (!in.F64(&cell.number))
+                        return false;
+                    errors.emplace_back(row, column);
+                    if (grid.size() <= row)
+                        grid.resize(row + 1);
+                    columns = std::max(columns, static_cast<size_t>(column) + 1);
+                    return true;
+                }
                 if (k == biff::Kind::Text) {
                     QByteArray text;
                     if (!in.Str(&text))
@@ -260,6 +271,9 @@ public:
                                              : numbers                ? kMixed
                                                                       : kText);
         }
+        for (const auto& [row, column] : errors)
+            if (row > 0) // an error in the header row leaves the column without a name
+                out.errorCells.insert({static_cast<int>(row), static_cast<int>(column)});
         out.rows.reserve(grid.size() - 1);
         for (size_t r = 1; r < grid.size(); ++r) {
             std::vector<db::Variant>& row = out.rows.emplace_back();

@@ -212,6 +212,15 @@ book.save(sys.argv[1])
         EXPECT_EQ(stored(i), "70.0 40.0 110.0") << i;
     EXPECT_EQ(stored(5), "9.5 30.0 39.5");
     EXPECT_EQ(Notes(fromBook), notes);
+
+    // A mark that is a formula's error value is no absent paper: its row keeps the stored marks.
+    Db().Execute("UPDATE tavrinKSK SET s031=70, s032=40, s03=110 WHERE id=? AND class=?", exam->id,
+                 target.cls);
+    const roster::ImportCount withError = scoreimport::ImportScores(
+        Db(), source.Records(), 1, {"XH[N]", "P1[N]", "P2[N]"}, target, importsrc::ErrorCells{{6, 1}});
+    EXPECT_EQ(withError.written, 1);
+    EXPECT_EQ(stored(5), "70.0 40.0 110.0");
+    EXPECT_NE(Notes(withError).find("6 145  公式结果是错误值"), std::string::npos) << Notes(withError);
 }
 
 TEST_F(ImportNotes, TheResultShowsTwoHundredRowsAndCopiesAndSavesThemAll) {

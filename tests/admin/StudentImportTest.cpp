@@ -213,6 +213,20 @@ TEST_F(RosterUnit, ImportPadsANumberCellOfTheGradeWhateverItsColumnAndLeavesUnma
     EXPECT_EQ(more.notes[0].studentId, "020070148");
     EXPECT_EQ(more.notes[0].reason, roster::kReasonPadded);
 
+    // Error values (a workbook formula's #N/A): a 学号 refuses its row, a name is left empty and
+    // noted.
+    db::Recordset errors = Source({"XH", "XM"}, {"TEXT", "TEXT"},
+                                  {{Variant(), Variant("学生己")}, {Variant("020070151"), Variant()}});
+    const roster::ImportCount withErrors =
+        roster::ImportRoster(Db(), errors, {"XH", "XM"}, "02007", importsrc::ErrorCells{{1, 0}, {2, 1}});
+    EXPECT_EQ(withErrors.written, 1);
+    EXPECT_EQ(withErrors.failed, 1);
+    ASSERT_EQ(withErrors.notes.size(), 2u);
+    EXPECT_EQ(withErrors.notes[0].reason, roster::kReasonErrorValue);
+    EXPECT_EQ(withErrors.notes[1].sourceRow, 2);
+    EXPECT_EQ(withErrors.notes[1].reason, roster::kReasonErrorValue);
+    EXPECT_EQ(Row("020070151"), "NULL NULL NULL NULL NULL NULL NULL NULL 02007");
+
     db::Recordset empty = Source({"学号", "姓名"}, {"TEXT", "TEXT"}, {});
     const roster::ImportCount none = roster::ImportRoster(Db(), empty, {"学号", "姓名"}, "02007");
     EXPECT_EQ(none.written + none.failed, 0);

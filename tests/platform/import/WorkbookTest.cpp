@@ -34,6 +34,7 @@ protected:
         conn = std::make_unique<db::Connection>();
         conn->OpenFile(QStringLiteral(":memory:"));
         file.Load(table, *conn);
+        errorCells = file.LoadedErrorCells();
         db::Recordset rs = conn->Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
         QStringList lines;
         QStringList header;
@@ -67,6 +68,7 @@ protected:
 
     static std::unique_ptr<QTemporaryDir> s_dir;
     std::unique_ptr<db::Connection> conn;
+    importsrc::ErrorCells errorCells; // of the table loaded last
 };
 
 std::unique_ptr<QTemporaryDir> WorkbookTest::s_dir;
@@ -79,14 +81,15 @@ TEST_F(WorkbookTest, FormulasGiveTheirCachedResultsAndEmptyTextsReadEmpty) {
     EXPECT_EQ(lines[0], QStringLiteral("学号 TEXT,总分 NUMBER,等第 TEXT,及格 NUMBER,错误 NUMBER,空串 TEXT,"
                                        "清空 TEXT,日期 DATETIME,时刻 DATETIME,时间 DATETIME"));
     // Numbers, texts and booleans as calculated; #DIV/0! and #N/A, ="" and the cleared texts
-    // of column G read as empty. The formula "0200"&"70146" gives a text, "9"&"0" a text that
-    // the numeric column takes as a number.
+    // of column G read as empty, the errors noted as such. The formula "0200"&"70146" gives a text, "9"&"0" a
+    // text that the numeric column takes as a number.
     EXPECT_EQ(lines[1], QStringLiteral("020070145,85.5,优,1,<null>,<null>,<null>,2024-05-06,"
                                        "2024-05-06 07:08:09,07:08:09"));
     EXPECT_EQ(lines[2],
               QStringLiteral("020070146,55,良,0,<null>,<null>,<null>,2024-05-07,2024-05-07,12:00:00"));
     EXPECT_EQ(lines[3], QStringLiteral("020070147,90,") + QString(300, QChar(u'长')) +
                             QStringLiteral(",0,7,<null>,<null>,<null>,<null>,<null>"));
+    EXPECT_EQ(errorCells, (importsrc::ErrorCells{{1, 4}, {2, 4}}));
 }
 
 // xlwt spreads a shared-string table of this size over many CONTINUE records, breaking strings
@@ -247,7 +250,7 @@ TEST(WorkbookRecords, StringsOverRecordBordersNumbersAndFormats) {
                      // 1904 dates count from 1904-01-01, 1462 days after 1899-12-30
                      "1,0 3:1463.5", "1,1 5:1463.5", "1,2 5:1463.5", "1,3 1:1.5", "1,4 5:1463.5", "1,5 1:1.5",
                      "1,6 3:1463.5", "1,7 4:1463.5", "1,8 1:1.5", "1,9 3:1463.5", "1,10 3:1463.5", "2,0 1:-7",
-                     "2,1 1:12.34", "2,2 1:1.5", "2,3 1:2", "2,4 2:text"}));
+                     "2,1 1:12.34", "2,2 1:1.5", "2,3 1:2", "2,4 2:text", "2,5 6:0"}));
 }
 
 TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
