@@ -137,11 +137,27 @@ TEST_F(RateBandDlgTest, RatesAreCalculatedFromWhatIsTyped) {
     EXPECT_EQ(dlg->Grid().GetItemFormat(0, 1), 0x26u);
     EXPECT_EQ(dlg->result(), 0); // still open
 
-    // Not a number: the user is told and nothing changes.
+    // Not a number: the user is told, nothing changes and the box shows the cut in force again.
     Type(dlg->CutEdit(), QStringLiteral("abc"));
     Click(*dlg, ui::IDOK);
     EXPECT_EQ(boxes->Texts(), QStringList{QStringLiteral("请输入一个数字。")});
     ExpectGridShows(dlg->Grid(), expected);
+    EXPECT_EQ(dlg->CutEdit()->text(), QStringLiteral("80"));
+}
+
+TEST_F(RateBandDlgTest, AProportionAbove100IsRefusedAndTheTableStays) {
+    auto dlg = OpenRates(kExcellentRate, kCutByProportion);
+    Click(*dlg, ui::IDOK);
+    const CReportTable shown = dlg->Table();
+    ASSERT_GT(shown.RowCount(), 1);
+    for (const char* typed : {"150", "-3"}) {
+        Type(dlg->CutEdit(), QString::fromUtf8(typed));
+        Click(*dlg, ui::IDOK);
+        EXPECT_EQ(boxes->Texts(), QStringList{CutRefusal(kCutByProportion, QString::fromUtf8(typed))});
+        EXPECT_EQ(dlg->CutEdit()->text(), QStringLiteral("20"));
+        ExpectGridShows(dlg->Grid(), shown);
+        boxes->Clear();
+    }
 }
 
 TEST_F(RateBandDlgTest, RatesArePreviewedOrExported) {

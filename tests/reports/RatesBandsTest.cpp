@@ -105,6 +105,16 @@ TEST_F(RatesBands, TopAveragesGiveClassMeansAndTheGradeMean) {
     EXPECT_EQ(Rates(kTopAverage, kCutByScore, QStringLiteral("0")).RowCount(), 1);
 }
 
+TEST_F(RatesBands, CutsThatCanGiveNoTableAreRefused) {
+    const QString none = QStringLiteral("看来您并不需要此项功能，请使用基本统计量报表功能！");
+    EXPECT_EQ(CutRefusal(kCutByScore, QStringLiteral("0")), none);
+    EXPECT_EQ(CutRefusal(kCutByProportion, QStringLiteral("-5")), none);
+    EXPECT_EQ(CutRefusal(kCutByScore, QStringLiteral("150")), QString()); // a score may pass 100
+    EXPECT_EQ(CutRefusal(kCutByProportion, QStringLiteral("100")), QString());
+    EXPECT_NE(CutRefusal(kCutByProportion, QStringLiteral("100.0001")), QString());
+    EXPECT_NE(CutRefusal(kCutByProportion, QStringLiteral("150")), QString());
+}
+
 TEST_F(RatesBands, RateTextsFollowModeAndMethod) {
     EXPECT_EQ(ExcellentRateTitle(0), QStringLiteral("优生率报表"));
     EXPECT_EQ(ExcellentRateTitle(1), QStringLiteral("及格率报表"));
