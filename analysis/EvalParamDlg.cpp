@@ -133,9 +133,16 @@ int CEvalParamDlg::GetExamId(const QString& text, const QVariant& id) {
 
 void CEvalParamDlg::OnOK() {
     m_strGrade = m_cbGrade->currentText();
+    // A box whose text is not its chosen entry's was typed into: it names no exam.
+    const auto typed = [](const QComboBox& box) {
+        return ChosenEntryIndex(box) < 0 && !box.currentText().trimmed().isEmpty();
+    };
+    const bool firstTyped = typed(*m_cbFirstExam);
+    const bool secondTyped = typed(*m_cbSecondExam);
+    m_bExamTyped = firstTyped || secondTyped;
     try {
-        m_nFirstExamId = GetExamId(m_strFirstExam, m_firstExamEntry);
-        m_nSecondExamId = GetExamId(m_strSecondExam, m_secondExamEntry);
+        m_nFirstExamId = firstTyped ? -1 : GetExamId(m_strFirstExam, m_firstExamEntry);
+        m_nSecondExamId = secondTyped ? -1 : GetExamId(m_strSecondExam, m_secondExamEntry);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "chosen exams not found:" << e.Message();
         ui::MessageBox(this, reports::DbErrorMessage(data::DbErrorText(e)), reports::MessageCaption(),

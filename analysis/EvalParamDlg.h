@@ -42,6 +42,8 @@ public:
     int m_nGradeIndex = -1;
     int m_nRangeIndex = 0;
     QString m_strGrade;
+    // An exam box held typed text instead of a chosen entry (its exam id is then -1).
+    bool m_bExamTyped = false;
 
 private:
     void LoadGrades();

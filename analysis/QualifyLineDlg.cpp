@@ -77,7 +77,7 @@ bool CQualifyLineDlg::DoDataExchange(bool saveAndValidate) {
         m_editX->setText(QString::number(m_nX));
         return true;
     }
-    const bool ok = reports::ReadIntEdit(this, m_editX, m_nX, 0, 2000);
+    const bool ok = reports::ReadIntEditInForce(this, m_editX, m_nX, 0, 2000);
     m_strRange = m_cbRange->currentText();
     m_strObject = m_cbObject->currentText();
     return ok;
@@ -107,10 +107,13 @@ void CQualifyLineDlg::ShowResult() {
 }
 
 void CQualifyLineDlg::OnOK() {
+    // A refused X computes nothing: the table shown stays, and the box shows its X again.
+    if (!DoDataExchange(true))
+        return;
     QString error;
+    QString notice;
     {
         const reports::CWaitCursor wait;
-        DoDataExchange(true); // a refused X was reported; the run goes on with the one held
         qualify::QualifyOptions options;
         options.object = m_cbObject->currentIndex() < 1 ? qualify::kCountByClass : qualify::kAverageByClass;
         options.range = m_cbRange->currentIndex();
@@ -122,8 +125,8 @@ void CQualifyLineDlg::OnOK() {
                 m_cbRange->setCurrentIndex(qualify::kGradeTop);
         }
         try {
-            qualify::ComputeQualifyLines(data::Database(), m_cipher, data::AnalysisContext(), options,
-                                         m_table);
+            notice = qualify::ComputeQualifyLines(data::Database(), m_cipher, data::AnalysisContext(),
+                                                  options, m_table);
         } catch (const db::DbError& e) {
             qCWarning(vlog::db) << "qualifying lines cut short:" << e.Message();
             error = data::DbErrorText(e); // the columns done so far are shown
@@ -140,6 +143,8 @@ void CQualifyLineDlg::OnOK() {
     if (!error.isEmpty())
         ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
                        ui::MB_OK | ui::MB_ICONERROR);
+    else if (!notice.isEmpty())
+        ui::MessageBox(this, notice, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
 }
 
 void CQualifyLineDlg::BuildReport() {

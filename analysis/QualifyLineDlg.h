@@ -34,7 +34,7 @@ public:
     ~CQualifyLineDlg() override;
 
     // Reads (true) or shows (false) X and the two boxes' texts. False when X is no whole number in
-    // 0 … 2000 (the user was told; X keeps what it held).
+    // 0 … 2000 (the user was told; X keeps what it held and the box shows it again).
     bool DoDataExchange(bool saveAndValidate);
     bool OnInitDialog() override;
     // 统计: the table of the chosen range and object; the dialog stays open.

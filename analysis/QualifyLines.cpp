@@ -1,7 +1,5 @@
 #include "analysis/QualifyLines.h"
 
-#include "platform/db/DbError.h"
-#include "platform/log/Log.h"
 #include "reports/Format.h"
 #include "reports/ReportQueries.h"
 
@@ -40,6 +38,11 @@ std::optional<double> XthBest(db::Connection& connection, const QString& s, cons
     for (; !rs.IsEOF(); rs.MoveNext())
         line = rs.Field(0).ToDouble();
     return line;
+}
+
+// X % of the full mark, X taken within 0 … 100.
+double ShareOfFullMark(double full, int x) {
+    return double(std::clamp(x, 0, 100)) * full / 100.0;
 }
 
 std::optional<int> ClassOf(const db::Variant& v, int highestClass) {
@@ -132,29 +135,29 @@ int RunRange(int object, int range) {
     return range;
 }
 
+std::optional<double> SubjectFullMark(db::Connection& connection, int examId, int subject) {
+    db::Recordset rs = reports::Query(
+        connection, QStringLiteral("select t1,t2,t1w,t2w from tavrinKMWGT where id=? and kmfld=?"),
+        {examId, reports::ScoreColumn(subject)});
+    if (rs.IsEOF())
+        return std::nullopt;
+    const auto value = [&](int i) { return rs.Field(i).IsNull() ? 0.0 : rs.Field(i).ToDouble(); };
+    const double full = value(0) * value(2) + value(1) * value(3);
+    if (!(full > 0))
+        return std::nullopt;
+    return full;
+}
+
 std::optional<double> SubjectLine(db::Connection& connection, int examId, int subject, int range, int x) {
-    const QString s = reports::ScoreColumn(subject);
     if (range != kPercentOfFull) {
         std::vector<db::Variant> params{examId};
         const QString stream = StreamCondition(range, params);
-        return XthBest(connection, s, stream, params, x);
+        return XthBest(connection, reports::ScoreColumn(subject), stream, params, x);
     }
-    double full = 0;
-    try {
-        db::Recordset rs = reports::Query(
-            connection, QStringLiteral("select t1,t2,t1w,t2w from tavrinKMWGT where id=? and kmfld=?"),
-            {examId, s});
-        if (rs.IsEOF())
-            return std::nullopt;
-        const auto value = [&](int i) { return rs.Field(i).IsNull() ? 0.0 : rs.Field(i).ToDouble(); };
-        full = value(0) * value(2) + value(1) * value(3);
-    } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "full mark of" << s << "not read:" << e.Message();
+    const std::optional<double> full = SubjectFullMark(connection, examId, subject);
+    if (!full)
         return std::nullopt;
-    }
-    if (!(full > 0))
-        return std::nullopt;
-    return double(std::clamp(x, 0, 100)) * full / 100.0;
+    return ShareOfFullMark(*full, x);
 }
 
 std::optional<double> ClassLine(db::Connection& connection, int examId, int subject, int cls, int x) {
@@ -162,12 +165,12 @@ std::optional<double> ClassLine(db::Connection& connection, int examId, int subj
                    x);
 }
 
-void ComputeQualifyLines(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
-                         const QualifyOptions& options, CReportTable& table) {
+QString ComputeQualifyLines(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
+                            const QualifyOptions& options, CReportTable& table) {
     table = InitialTable();
     const int examId = context.m_nAnalysisExamId;
     if (examId == -1)
-        return;
+        return {};
     const std::vector<int> subjects = context.ParticipatingSubjects();
     table.SetColumnCount(int(subjects.size()) + 1);
     for (std::size_t i = 0; i < subjects.size(); ++i) {
@@ -177,7 +180,7 @@ void ComputeQualifyLines(db::Connection& connection, CTextCipher& cipher, const 
     }
     const int n = reports::HighestClass(connection, examId);
     if (n <= 0)
-        return;
+        return {};
     const int range = RunRange(options.object, options.range);
     const bool classTop = options.object == kAverageByClass && range == kClassTop;
     table.SetRowCount(classTop ? n + 1 : n + 2);
@@ -186,21 +189,38 @@ void ComputeQualifyLines(db::Connection& connection, CTextCipher& cipher, const 
     if (!classTop)
         table.SetText(n + 1, 0, QStringLiteral("年级"), CellAlign::Right);
 
+    QStringList withoutFullMark;
     for (std::size_t i = 0; i < subjects.size(); ++i) {
         const int col = int(i) + 1;
         if (classTop) {
             ClassTopColumn(connection, examId, subjects[i], options.x, col, n, table);
             continue;
         }
-        const std::optional<double> line = SubjectLine(connection, examId, subjects[i], range, options.x);
+        std::optional<double> line;
+        if (range == kPercentOfFull) {
+            const std::optional<double> full = SubjectFullMark(connection, examId, subjects[i]);
+            if (!full) {
+                // The header may be empty (a subject without a name): the notice names its column.
+                const QString title = table.Text(0, col);
+                withoutFullMark << (title.isEmpty() ? reports::ScoreColumn(subjects[i]) : title);
+                continue;
+            }
+            line = ShareOfFullMark(*full, options.x);
+        } else {
+            line = SubjectLine(connection, examId, subjects[i], range, options.x);
+        }
         if (!line)
-            continue; // no line: the column stays empty
+            continue; // no score in the range: the column stays empty
         const QString s = reports::ScoreColumn(subjects[i]);
         if (options.object == kAverageByClass)
             AverageColumn(connection, examId, s, range, *line, col, n, table);
         else
             CountColumn(connection, examId, s, range, *line, col, n, table);
     }
+    if (withoutFullMark.isEmpty())
+        return {};
+    return reports::ExamHasFullMarks(connection, examId) ? reports::NoSubjectFullMarksMessage(withoutFullMark)
+                                                         : reports::NoFullMarksMessage();
 }
 
 } // namespace qualify

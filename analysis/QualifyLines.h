@@ -36,10 +36,13 @@ QString QualifyTitle(const QString& examText, const QString& rangeText, int x, c
 // top; averages treat nothing chosen as the grade top.
 int RunRange(int object, int range);
 
+// The full mark t1·t1w + t2·t2w of the subject in the exam (a missing value as 0); nullopt without
+// a weight row or with a full mark ≤ 0. Throws db::DbError.
+std::optional<double> SubjectFullMark(db::Connection& connection, int examId, int subject);
 // The line of subject `subject` for range 0, 1, 2 or 4. The X-th best score counts equal scores
 // separately; X ≤ 1 gives the best score, an X above the number of scores the lowest. Range 4 is
-// X % (clamped to 0 … 100) of the full mark t1·t1w + t2·t2w. nullopt when the subject has no score
-// in the range, or (range 4) no weight row, a weight row that cannot be read or a full mark ≤ 0.
+// X % (clamped to 0 … 100) of the full mark. nullopt when the subject has no score in the range,
+// or (range 4) no full mark: a line is never taken as 0.
 std::optional<double> SubjectLine(db::Connection& connection, int examId, int subject, int range, int x);
 // The X-th best score of the subject in class `cls`; nullopt when the class has none.
 std::optional<double> ClassLine(db::Connection& connection, int examId, int subject, int cls, int x);
@@ -54,7 +57,10 @@ struct QualifyOptions {
 // for the class-top averages, the "年级" row of the whole grade or stream. Only counts above 0 and
 // existing averages are written. Without an exam only the title row is left; without score rows
 // the subject titles too. Database errors reach the caller as DbError, the columns done kept.
-void ComputeQualifyLines(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
-                         const QualifyOptions& options, CReportTable& table);
+// Returns what the run has to tell: for range 4, the subjects whose columns stay empty for want
+// of a full mark and where to set it (the exam's want of any full mark when it has none); empty
+// when there is nothing to tell.
+QString ComputeQualifyLines(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
+                            const QualifyOptions& options, CReportTable& table);
 
 } // namespace qualify

@@ -4,6 +4,8 @@
 #include "reports/ReportQueries.h"
 #include "statlib/quorrel.h"
 
+#include <QDate>
+
 #include <cmath>
 #include <vector>
 
@@ -313,6 +315,17 @@ void RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable
                 Fixed(65 + 2.0 * double(a2[0] - a1[0]) + 1.4 * double(a2[1] - a1[1]) + double(a2[2] - a1[2]),
                       1));
     }
+}
+
+bool ExitExamIsEarlier(db::Connection& connection, int firstExamId, int secondExamId) {
+    const auto dateOf = [&](int examId) {
+        db::Recordset rs =
+            reports::Query(connection, QStringLiteral("SELECT ksrq FROM tavrinKSLB WHERE id=?"), {examId});
+        return rs.IsEOF() ? QDate() : rs.Field(0).ToDate();
+    };
+    const QDate entry = dateOf(firstExamId);
+    const QDate exit = dateOf(secondExamId);
+    return entry.isValid() && exit.isValid() && exit < entry;
 }
 
 QString ReportTitle(const QString& caption, const QString& grade, const QString& subject) {

@@ -47,6 +47,10 @@ struct Choice {
     int range = kWholeGrade;
 };
 
+// Whether the exit (second) exam was held before the entry (first) exam, by their registered
+// dates; an exam without a readable date is never the earlier one. Throws db::DbError.
+bool ExitExamIsEarlier(db::Connection& connection, int firstExamId, int secondExamId);
+
 // Level 0 … 4 (A … E) of a z value; a z on a threshold goes to the lower level.
 int LevelOfZ(double z);
 

@@ -181,6 +181,7 @@ void CTeachEvalDlg::OnSettings() {
     m_nGradeIndex = dlg.m_nGradeIndex;
     m_nFirstExamId = dlg.m_nFirstExamId;
     m_nSecondExamId = dlg.m_nSecondExamId;
+    m_bExamTyped = dlg.m_bExamTyped;
     m_nRowCount = 1;
     QString error;
     try {
@@ -196,6 +197,11 @@ void CTeachEvalDlg::OnSettings() {
 }
 
 void CTeachEvalDlg::OnOK() {
+    if (m_bExamTyped) {
+        ui::MessageBox(this, QStringLiteral("对不起，考试只能在列表中选择！"), m_strCaption,
+                       ui::MB_OK | ui::MB_ICONINFORMATION);
+        return;
+    }
     if (m_nFirstExamId == -1 || m_nSecondExamId == -1 || m_nFirstExamId == m_nSecondExamId) {
         m_strMessage = res::LoadString(IDS_TWO_EXAMS);
         m_msgBox.Show(m_strMessage, m_strCaption + m_strAutoClose, 1000, ui::MB_OK | ui::MB_ICONERROR, true);
@@ -207,6 +213,18 @@ void CTeachEvalDlg::OnOK() {
     if (!subject.isValid()) {
         ui::MessageBox(this, QStringLiteral("对不起，科目只能在列表中选择！"), m_strCaption,
                        ui::MB_OK | ui::MB_ICONINFORMATION);
+        return;
+    }
+    try {
+        if (teacheval::ExitExamIsEarlier(data::Database(), m_nFirstExamId, m_nSecondExamId) &&
+            ui::MessageBox(this,
+                           QStringLiteral("第二次考试（出口考试）的日期早于第一次考试（入口考试），"
+                                          "是否仍要进行分析？"),
+                           m_strCaption, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
+            return;
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "dates of the exams not read:" << e.Message();
+        ShowError(data::DbErrorText(e));
         return;
     }
     teacheval::Choice choice;

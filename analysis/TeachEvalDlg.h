@@ -64,6 +64,7 @@ public:
     int m_nColCount = 1;
     int m_nFirstExamId = -1;
     int m_nSecondExamId = -1;
+    bool m_bExamTyped = false; // an exam of the settings was typed, not chosen
     int m_nGradeIndex = -1;
     int m_nRangeIndex = 0;
     int m_nMethod = teacheval::kMethodM;

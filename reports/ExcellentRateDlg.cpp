@@ -121,17 +121,25 @@ bool CExcellentRateDlg::OnInitDialog() {
 }
 
 void CExcellentRateDlg::OnOK() {
-    if (!DoDataExchange(true))
-        return;
-    m_table = reports::InitialExcellentRateTable();
-    if (!(m_fCut > 0)) {
-        reports::ShowTable(m_grid, m_table);
-        m_nRows = m_table.RowCount();
-        m_nCols = m_table.ColumnCount();
-        ui::MessageBox(this, QStringLiteral("看来您并不需要此项功能，请使用基本统计量报表功能！"),
-                       reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
-        return;
+    const float heldCut = m_fCut;
+    const QString heldText = m_strCut;
+    if (DoDataExchange(true)) {
+        const QString refusal = reports::CutRefusal(m_nMethod, m_strCut);
+        if (refusal.isEmpty()) {
+            Compute();
+            return;
+        }
+        ui::MessageBox(this, refusal, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
     }
+    // Refused: nothing is computed, the table shown stays, and the box shows again the cut it was
+    // computed with.
+    m_fCut = heldCut;
+    m_strCut = heldText;
+    DoDataExchange(false);
+}
+
+void CExcellentRateDlg::Compute() {
+    m_table = reports::InitialExcellentRateTable();
     reports::ExcellentRateOptions options;
     options.mode = m_nMode;
     options.method = m_nMethod;

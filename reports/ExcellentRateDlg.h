@@ -72,6 +72,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The table of the cut read last.
+    void Compute();
+
     int m_nMode = 0;
     int m_nMethod = 0;
     CGridCtrl m_grid{0, 0, 0, 0};

@@ -80,6 +80,14 @@ float DefaultCut(int mode, int method) {
     return method == kCutByScore ? byScore[m] : byProportion[m];
 }
 
+QString CutRefusal(int method, const QString& cut) {
+    if (!(cut.trimmed().toFloat() > 0))
+        return QStringLiteral("看来您并不需要此项功能，请使用基本统计量报表功能！");
+    if (method == kCutByProportion && cut.trimmed().toDouble() > 100)
+        return QStringLiteral("按人数比例计算时，比例不能超过100%，请重新输入！");
+    return {};
+}
+
 CReportTable InitialExcellentRateTable() {
     CReportTable table(1, 1);
     table.SetFixedRowCount(1);

@@ -28,6 +28,10 @@ QString CutTailText(int mode, int method);
 // The cut the dialog opens with.
 float DefaultCut(int mode, int method);
 
+// Why a cut as typed can give no table, as the message that says so; empty when it can. A cut of
+// 0 or less (read as the calculation reads it), and by proportion a share above 100 %.
+QString CutRefusal(int method, const QString& cut);
+
 // The table before any calculation: "班级" alone.
 CReportTable InitialExcellentRateTable();
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace reports {
 
@@ -86,6 +87,13 @@ bool ReadIntEdit(QWidget* parent, const QLineEdit* edit, int& value, int lo, int
     return false;
 }
 
+bool ReadIntEditInForce(QWidget* parent, QLineEdit* edit, int& value, int lo, int hi) {
+    if (ReadIntEdit(parent, edit, value, lo, hi))
+        return true;
+    edit->setText(QString::number(value));
+    return false;
+}
+
 bool ReadFloatEdit(QWidget* parent, const QLineEdit* edit, float& value) {
     bool ok = false;
     const float v = edit->text().trimmed().toFloat(&ok); // the C locale's form, as printed
@@ -110,24 +118,29 @@ CWaitCursor::~CWaitCursor() {
     QApplication::restoreOverrideCursor();
 }
 
+void ReportDbError(QWidget* parent, const char* what, const db::DbError& error) {
+    qCWarning(vlog::db) << what << "cut short:" << error.Message();
+    ui::MessageBox(parent, DbErrorMessage(data::DbErrorText(error)), MessageCaption(),
+                   ui::MB_OK | ui::MB_ICONERROR);
+}
+
 bool ComputeAndShowTable(QWidget* parent, CGridCtrl& grid, const CReportTable& table, const char* what,
                          const std::function<void()>& compute) {
-    QString error;
+    std::optional<db::DbError> error;
     {
         const CWaitCursor wait;
         try {
             compute();
         } catch (const db::DbError& e) {
-            qCWarning(vlog::db) << what << "cut short:" << e.Message();
-            error = data::DbErrorText(e);
+            error = e;
         }
         ShowTable(grid, table);
         FitColumnsToTexts(grid);
         grid.update();
     }
-    if (error.isEmpty())
+    if (!error)
         return true;
-    ui::MessageBox(parent, DbErrorMessage(error), MessageCaption(), ui::MB_OK | ui::MB_ICONERROR);
+    ReportDbError(parent, what, *error);
     return false;
 }
 

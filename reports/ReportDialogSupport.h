@@ -11,6 +11,9 @@
 #include <functional>
 
 class CGridCtrl;
+namespace db {
+class DbError;
+}
 class QLineEdit;
 class QWidget;
 
@@ -32,12 +35,18 @@ void FitColumnsToTexts(CGridCtrl& grid);
 bool ComputeAndShowTable(QWidget* parent, CGridCtrl& grid, const CReportTable& table, const char* what,
                          const std::function<void()>& compute);
 
+// Logs a database failure of the computation `what` and tells the user ("错误信息:…").
+void ReportDbError(QWidget* parent, const char* what, const db::DbError& error);
+
 // A rectangle given in dialog-template units, in pixels.
 QRect DialogRect(int x, int y, int w, int h);
 
 // Reads a whole number from an edit box, as the dialogs' data exchange does: a text that is no whole
 // number, or one outside lo..hi, is reported in a message box and `value` keeps what it held.
 bool ReadIntEdit(QWidget* parent, const QLineEdit* edit, int& value, int lo, int hi);
+// The same for a box whose value a report computes with at once: after a refusal the box shows
+// the value in force again, so that the box and the table shown always agree.
+bool ReadIntEditInForce(QWidget* parent, QLineEdit* edit, int& value, int lo, int hi);
 // The same for a number with decimals, read at single precision.
 bool ReadFloatEdit(QWidget* parent, const QLineEdit* edit, float& value);
 // "%g" of a single-precision number, as the edit boxes show it.

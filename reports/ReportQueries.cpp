@@ -86,4 +86,21 @@ QString DbErrorMessage(const QString& errorText) {
     return QStringLiteral("错误信息:%1").arg(errorText);
 }
 
+bool ExamHasFullMarks(db::Connection& connection, int examId) {
+    return !Query(connection,
+                  QStringLiteral("SELECT 1 FROM tavrinKMWGT WHERE id=? AND "
+                                 "coalesce(t1,0)*coalesce(t1w,0)+coalesce(t2,0)*coalesce(t2w,0)>0 LIMIT 1"),
+                  {examId})
+                .IsEOF();
+}
+
+QString NoFullMarksMessage() {
+    return QStringLiteral("本次考试还没有设置加权系数（满分），请先运行'考前准备→加权系数'！");
+}
+
+QString NoSubjectFullMarksMessage(const QStringList& subjects) {
+    return QStringLiteral("本次考试的%1还没有设置满分，请先运行'考前准备→加权系数'！")
+        .arg(subjects.join(u'、'));
+}
+
 } // namespace reports

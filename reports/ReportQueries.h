@@ -5,6 +5,7 @@
 #include "platform/db/Connection.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -63,5 +64,13 @@ std::optional<int> ClassNumber(const db::Variant& cls);
 // The caption of the reports' message boxes and the text they show for a database error.
 QString MessageCaption();
 QString DbErrorMessage(const QString& errorText);
+
+// Whether the exam has a full mark for any subject: a weights row whose t1·t1w + t2·t2w (a missing
+// value as 0) is above 0. Throws db::DbError.
+bool ExamHasFullMarks(db::Connection& connection, int examId);
+// What a report that needs the full marks says when the exam has none.
+QString NoFullMarksMessage();
+// What it says when some subjects have none: their names, and where the full marks are set.
+QString NoSubjectFullMarksMessage(const QStringList& subjects);
 
 } // namespace reports

@@ -71,8 +71,14 @@ bool CScoreBandRangeDlg::OnInitDialog() {
 }
 
 void CScoreBandRangeDlg::OnOK() {
-    if (DoDataExchange(true))
-        ui::Dialog::OnOK();
+    if (!DoDataExchange(true))
+        return;
+    if (m_nLow >= m_nHigh) {
+        ui::MessageBox(this, QStringLiteral("最低分必须低于最高分，请重新输入！"), reports::MessageCaption(),
+                       ui::MB_OK | ui::MB_ICONWARNING);
+        return;
+    }
+    ui::Dialog::OnOK();
 }
 
 // ---- the class number
@@ -192,25 +198,20 @@ int CScoreBandReportDlg::SubjectNumber() const {
 }
 
 bool CScoreBandReportDlg::DoDataExchange(bool saveAndValidate) {
+    // The band width is read with the request, which knows the widest band the full mark allows.
     m_bExchanging = true;
-    bool ok = true;
     if (saveAndValidate) {
         m_strSubject = m_cbSubject->currentText();
         m_strClass = m_cbClass->currentText();
         if (m_styles->checkedId() >= 0)
             m_nStyle = m_styles->checkedId();
-        bool whole = false;
-        const int width = m_editWidth->text().trimmed().toInt(&whole);
-        if (whole)
-            m_nBandWidth = width;
-        ok = whole;
     } else {
         m_editWidth->setText(QString::number(m_nBandWidth));
         if (QAbstractButton* b = m_styles->button(m_nStyle))
             b->setChecked(true);
     }
     m_bExchanging = false;
-    return ok;
+    return true;
 }
 
 bool CScoreBandReportDlg::OnInitDialog() {
@@ -273,47 +274,58 @@ void CScoreBandReportDlg::ReadChartClass() {
     m_nChartClass = m_cbClass->currentData().isValid() ? m_cbClass->currentData().toInt() : 0;
 }
 
+bool CScoreBandReportDlg::ReadRequest(reports::BandRequest& request) {
+    DoDataExchange(true);
+    const CAnalysisContext& context = data::AnalysisContext();
+    reports::BandCheck check;
+    try {
+        check = reports::CheckBandSubject(data::Database(), m_cipher, context, SubjectNumber());
+    } catch (const db::DbError& e) {
+        reports::ReportDbError(this, "score bands", e);
+        return false;
+    }
+    if (!check.refusal.isEmpty()) {
+        ui::MessageBox(this, check.refusal, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
+        return false;
+    }
+    // The width box shows the width in force again after a refusal, without computing with it.
+    m_bExchanging = true;
+    const bool whole = reports::ReadIntEditInForce(this, m_editWidth, m_nBandWidth, 1, check.maxWidth);
+    m_bExchanging = false;
+    if (!whole)
+        return false;
+    request = {SubjectNumber(), m_strSubject, m_nLow, m_nHigh, m_nBandWidth};
+    return true;
+}
+
 void CScoreBandReportDlg::OnOK() {
+    // A refused request computes nothing: the table shown stays.
+    reports::BandRequest request;
+    if (!ReadRequest(request))
+        return;
+    const CAnalysisContext& context = data::AnalysisContext();
     QString message;
-    {
-        const reports::CWaitCursor wait;
-        m_nColCount = 1;
-        m_nRowCount = 1;
-        DoDataExchange(true);
-        if (m_nBandWidth <= 0) {
-            m_nBandWidth = 5;
-            DoDataExchange(false);
-        }
-        reports::BandRequest request{SubjectNumber(), m_strSubject, m_nLow, m_nHigh, m_nBandWidth};
-        const CAnalysisContext& context = data::AnalysisContext();
-        reports::BandResult result;
-        try {
-            result = reports::ComputeGradeBands(data::Database(), context, request, m_table);
-            if (result.status == reports::BandStatus::Done)
-                m_nShownHigh = result.plan.high;
-            if (result.status == reports::BandStatus::NoBands)
-                message = reports::NoBandsMessage(result.plan.low, result.fullMark);
-            if (result.status == reports::BandStatus::Done) {
-                ReadChartClass();
-                const reports::BandMarker marker =
-                    reports::ClassMarker(data::Database(), context, request.subject, m_nChartClass);
-                m_dMean = marker.mean;
-                m_dStdDev = marker.sd;
-                m_chart->SetMarker(marker.count, marker.mean, marker.sd);
-            }
-        } catch (const db::DbError& e) {
-            qCWarning(vlog::db) << "score bands cut short:" << e.Message(); // the rows so far stay
-        }
-        reports::ShowTable(m_grid, m_table);
-        m_nRowCount = m_table.RowCount();
-        m_nColCount = m_table.ColumnCount();
-        m_grid.AutoSize();
-        reports::FitColumnsToTexts(m_grid);
-        m_grid.update();
-        if (m_nStyle != 0) {
-            ReadChartClass();
-            UpdateChart();
-        }
+    // The rows filled before a database failure are shown, and the failure is told.
+    reports::ComputeAndShowTable(this, m_grid, m_table, "score bands", [&] {
+        const reports::BandResult result =
+            reports::ComputeGradeBands(data::Database(), context, request, m_table);
+        if (result.status == reports::BandStatus::NoBands)
+            message = reports::NoBandsMessage(result.plan.low, result.fullMark);
+        if (result.status != reports::BandStatus::Done)
+            return;
+        m_nShownHigh = result.plan.high;
+        ReadChartClass();
+        const reports::BandMarker marker =
+            reports::ClassMarker(data::Database(), context, request.subject, m_nChartClass);
+        m_dMean = marker.mean;
+        m_dStdDev = marker.sd;
+        m_chart->SetMarker(marker.count, marker.mean, marker.sd);
+    });
+    m_nRowCount = m_table.RowCount();
+    m_nColCount = m_table.ColumnCount();
+    if (m_nStyle != 0) {
+        ReadChartClass();
+        UpdateChart();
     }
     if (!message.isEmpty())
         ui::MessageBox(this, message, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
@@ -380,30 +392,20 @@ void CScoreBandReportDlg::OnClassBands() {
     CClassInputDlg input(this);
     if (input.DoModal() != ui::IDOK)
         return;
-    const reports::CWaitCursor wait;
-    DoDataExchange(true);
-    if (m_nBandWidth <= 0) {
-        m_nBandWidth = 5;
-        DoDataExchange(false);
-    }
-    reports::BandRequest request{SubjectNumber(), m_strSubject, m_nLow, m_nHigh, m_nBandWidth};
+    reports::BandRequest request;
+    if (!ReadRequest(request))
+        return;
     QString message;
-    try {
+    reports::ComputeAndShowTable(this, m_grid, m_table, "class score bands", [&] {
         const reports::BandResult result = reports::ComputeClassBands(
             data::Database(), data::AnalysisContext(), request, input.m_nClass, m_table);
         if (result.status == reports::BandStatus::Done)
             m_nShownHigh = result.plan.high;
         if (result.status == reports::BandStatus::NoBands)
             message = reports::NoBandsMessage(result.plan.low, result.fullMark);
-    } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "class score bands cut short:" << e.Message();
-    }
-    reports::ShowTable(m_grid, m_table);
+    });
     m_nRowCount = m_table.RowCount();
     m_nColCount = m_table.ColumnCount();
-    m_grid.AutoSize();
-    reports::FitColumnsToTexts(m_grid);
-    m_grid.update();
     if (!message.isEmpty())
         ui::MessageBox(this, message, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONWARNING);
 }
@@ -418,7 +420,7 @@ void CScoreBandReportDlg::OnBandRange() {
     if (range.DoModal() != ui::IDOK)
         return;
     m_nLow = range.m_nLow;
-    m_nHigh = std::max(range.m_nHigh, range.m_nLow);
+    m_nHigh = range.m_nHigh;
 }
 
 void CScoreBandReportDlg::OnSubjectChange() {
@@ -434,9 +436,12 @@ void CScoreBandReportDlg::OnClassChange() {
 void CScoreBandReportDlg::OnBandWidthChange() {
     if (m_bExchanging)
         return;
+    // A width from 1 up computes at once (one too wide for the full mark is refused then);
+    // other texts may be on their way to a width ("0.5" passes "0") and are judged when the
+    // statistics are asked for.
     bool whole = false;
-    m_editWidth->text().trimmed().toInt(&whole);
-    if (whole)
+    const int width = m_editWidth->text().trimmed().toInt(&whole);
+    if (whole && width >= 1)
         OnOK();
 }
 

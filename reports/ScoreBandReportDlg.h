@@ -21,6 +21,9 @@ class CSpinButtonCtrl;
 class QButtonGroup;
 class QComboBox;
 class QLineEdit;
+namespace reports {
+struct BandRequest;
+}
 
 // "分数范围设定": the low and high bound of the bands.
 class CScoreBandRangeDlg : public ui::Dialog {
@@ -136,6 +139,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The request of the controls, or false after telling the user why none can be made.
+    bool ReadRequest(reports::BandRequest& request);
     void ShowStyle(int style);
     void ShowGrid();
     void ReadChartClass();

@@ -17,11 +17,6 @@ QString ColumnOf(int subject) {
     return subject > 0 ? ScoreColumn(subject) : TotalColumn(-subject);
 }
 
-double FullMarkOf(db::Connection& connection, const CAnalysisContext& context, int subject) {
-    return subject > 0 ? GetFullMarks(connection, context.m_nAnalysisExamId, subject)
-                       : GetAllFullMarks(connection, context);
-}
-
 // The counts of every band and of the row of the low bound, per class: counts[row][class], rows
 // numbered as the tables number them (1 the highest band, B + 1 the low bound's row).
 using BandCounts = std::map<int, std::map<int, long long>>;
@@ -146,17 +141,51 @@ BandPlan PlanBands(int low, int high, int width, double fullMark) {
     const double fullLimit = Format62(fullMark).trimmed().toDouble();
     for (int k = b - 1; k >= 0; --k) {
         ScoreBand band;
-        band.lo = low + k * plan.width;
-        band.hi = low + (k + 1) * plan.width;
-        band.upper = band.hi;
-        if (band.hi > high) { // the top band, cut at the high bound, counts up to the full mark
-            band.hi = high;
-            band.upper = fullLimit;
+        band.lo = int((long long)low + (long long)k * plan.width);
+        const long long hi = (long long)low + (long long)(k + 1) * plan.width;
+        if (hi >= high) {
+            band.hi = high; // the top band is cut at the high bound
+            band.upper = high == truncated ? fullLimit : double(high);
+        } else {
+            band.hi = int(hi);
+            band.upper = band.hi;
         }
         band.label = QStringLiteral("(%1,%2]").arg(band.lo).arg(band.hi);
         plan.bands.push_back(band);
     }
     return plan;
+}
+
+double BandFullMark(db::Connection& connection, const CAnalysisContext& context, int subject) {
+    return subject > 0 ? GetFullMarks(connection, context.m_nAnalysisExamId, subject)
+                       : GetAllFullMarks(connection, context);
+}
+
+BandCheck CheckBandSubject(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
+                           int subject) {
+    BandCheck check;
+    check.maxWidth = INT_MAX;
+    if (!context.HasExam())
+        return check;
+    const int examId = context.m_nAnalysisExamId;
+    if (!ExamHasFullMarks(connection, examId)) {
+        check.refusal = NoFullMarksMessage();
+        return check;
+    }
+    const double full = BandFullMark(connection, context, subject);
+    if (full > 0) {
+        check.maxWidth = std::max(1, int(std::trunc(std::min(full, double(INT_MAX)))));
+        return check;
+    }
+    QStringList names;
+    for (const int no : subject > 0 ? std::vector<int>{subject} : context.ParticipatingSubjects())
+        if (!(GetFullMarks(connection, examId, no) > 0)) {
+            QString name = ScoreColumn(no);
+            GetSubjectName(connection, cipher, no, name);
+            names << name;
+        }
+    check.refusal = names.isEmpty() ? NoFullMarksMessage() : NoSubjectFullMarksMessage(names);
+    return check;
 }
 
 QString NoBandsMessage(int low, double fullMark) {
@@ -185,7 +214,7 @@ BandResult ComputeGradeBands(db::Connection& connection, const CAnalysisContext&
     table.SetColumnCount(m + 1);
     for (int c = 1; c <= m; ++c)
         table.SetText(0, c, ClassLabel(c), CellAlign::Right);
-    result.fullMark = FullMarkOf(connection, context, request.subject);
+    result.fullMark = BandFullMark(connection, context, request.subject);
     result.plan = PlanBands(request.low, request.high, request.width, result.fullMark);
     if (!result.plan.valid) {
         result.status = BandStatus::NoBands;
@@ -222,7 +251,7 @@ BandResult ComputeClassBands(db::Connection& connection, const CAnalysisContext&
         result.status = BandStatus::NoExam;
         return result;
     }
-    result.fullMark = FullMarkOf(connection, context, request.subject);
+    result.fullMark = BandFullMark(connection, context, request.subject);
     result.plan = PlanBands(request.low, request.high, request.width, result.fullMark);
     if (!result.plan.valid) {
         result.status = BandStatus::NoBands;
@@ -230,13 +259,11 @@ BandResult ComputeClassBands(db::Connection& connection, const CAnalysisContext&
     }
     WriteLabels(table, result.plan);
     const BandCounts counts = CountBands(connection, examId, ColumnOf(request.subject), result.plan, cls);
-    const int b = int(result.plan.bands.size());
-    // The class's total: every score its bands count, the row of the low bound aside.
+    // The class's total: every score the table shows, the row of the low bound included.
     long long total = 0;
     for (const auto& [row, classes] : counts)
-        if (row <= b)
-            for (const auto& [c, n] : classes)
-                total += n;
+        for (const auto& [c, n] : classes)
+            total += n;
     long long cumulative = 0;
     for (const auto& [row, classes] : counts) {
         long long n = 0;

@@ -32,7 +32,8 @@ float GetFullMarks(db::Connection& connection, int examId, int no);
 // The sum of the full marks of the participating subjects (flags 1–50); it serves all three totals.
 float GetAllFullMarks(db::Connection& connection, const CAnalysisContext& context);
 
-// One band lo < score ≤ hi; the top band cut at the high bound counts up to the full mark.
+// One band lo < score ≤ hi; the top band, when the high bound is the full mark's whole-number
+// part, counts up to the full mark itself.
 struct ScoreBand {
     int lo = 0;
     int hi = 0;
@@ -50,8 +51,26 @@ struct BandPlan {
 };
 // Normalises as the report does: a width ≤ 0 becomes 5; equal bounds mean the whole range 0 to
 // the truncated full mark; a high bound below the low one is raised to it, one above the full
-// mark lowered to the truncated full mark.
+// mark lowered to the truncated full mark. A band counts only the scores inside its label, the top
+// band cut at the high bound too; only a high bound at the truncated full mark lets the top band
+// reach the full mark (97 of 97.5).
 BandPlan PlanBands(int low, int high, int width, double fullMark);
+
+// The full mark the bands of `subject` (as BandSubject::no) run to: the subject's own, or for a
+// total the participating subjects' sum.
+double BandFullMark(db::Connection& connection, const CAnalysisContext& context, int subject);
+
+// What is known of a band report before any counting: why it cannot be made (empty when it can)
+// and the widest band its full mark allows.
+struct BandCheck {
+    QString refusal;
+    int maxWidth = 0; // the full mark's whole-number part, at least 1
+};
+// Refuses an exam without any full mark (NoFullMarksMessage) and a subject without one (for a
+// total: every participating subject without one, so the sum is 0), naming the subjects. Without
+// an exam nothing is refused. Throws db::DbError.
+BandCheck CheckBandSubject(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
+                           int subject);
 
 enum class BandStatus { Done, NoExam, NoRows, NoBands };
 
@@ -74,7 +93,9 @@ struct BandResult {
 BandResult ComputeGradeBands(db::Connection& connection, const CAnalysisContext& context,
                              const BandRequest& request, CReportTable& table);
 
-// The one-class table: "人数", "百分比", "累计人数", "累计百分比" per band of class `cls`.
+// The one-class table: "人数", "百分比", "累计人数", "累计百分比" per band of class `cls`. The
+// percentages are of every score the table shows, the row of the low bound included, so that the
+// cumulative one ends at 100.00.
 BandResult ComputeClassBands(db::Connection& connection, const CAnalysisContext& context,
                              const BandRequest& request, int cls, CReportTable& table);
 

@@ -8,6 +8,7 @@
 #include "controls/grid/GridCtrl.h"
 #include "platform/report/Output.h"
 #include "report/PrintOrExcelDlg.h"
+#include "reports/ReportQueries.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -206,13 +207,42 @@ TEST_F(QualifyTest, TheDialogRunsWhatTheBoxesSayAndTitlesIt) {
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("2008级期中考试单科150%以上各班人数分布"));
     EXPECT_EQ(GridColumn(dlg->Grid(), 2), QStringList({"   1", "", "", "", "", "   1"}));
     EXPECT_EQ(dlg->XEdit()->text(), QStringLiteral("150"));
+    // 语文 has no full mark: said once, with where to set it.
+    EXPECT_EQ(boxes->Texts(),
+              QStringList{QStringLiteral("本次考试的语文还没有设置满分，请先运行'考前准备→加权系数'！")});
+    boxes->Clear();
 
-    // An X out of range is refused and the run goes on with the one held.
-    Type(dlg->XEdit(), QStringLiteral("2001"));
-    Click(*dlg, ui::IDOK);
-    EXPECT_EQ(boxes->Texts().size(), 1);
-    EXPECT_EQ(dlg->m_nX, 150);
-    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("2008级期中考试单科150%以上各班人数分布"));
+    // A refused X computes nothing (not even with the range now chosen); the box shows the X in force.
+    const QStringList shown = GridColumn(dlg->Grid(), 2);
+    dlg->RangeBox()->setCurrentIndex(kGradeTop);
+    for (const char* typed : {"-3", "2001", "abc"}) {
+        Type(dlg->XEdit(), QString::fromUtf8(typed));
+        Click(*dlg, ui::IDOK);
+        EXPECT_EQ(dlg->XEdit()->text(), QStringLiteral("150")) << typed;
+        EXPECT_EQ(dlg->m_nX, 150);
+        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("2008级期中考试单科150%以上各班人数分布"));
+        EXPECT_EQ(GridColumn(dlg->Grid(), 2), shown);
+    }
+    const QString range = QStringLiteral("请输入一个介于 0 和 2000 之间的整数。");
+    EXPECT_EQ(boxes->Texts(), QStringList({range, range, QStringLiteral("请输入一个整数。")}));
+}
+
+TEST_F(QualifyTest, SubjectsWithoutAFullMarkAreNamedOnceAndGetNoLine) {
+    SetSubjects({1, 2, 3});
+    CReportTable t;
+    // 语文 and 英语 have no weight row: empty columns, never a line of 0 that everyone reaches.
+    EXPECT_EQ(ComputeQualifyLines(m_db, m_cipher, m_context, {kPercentOfFull, kCountByClass, 60}, t),
+              QStringLiteral("本次考试的语文、英语还没有设置满分，请先运行'考前准备→加权系数'！"));
+    EXPECT_EQ(Column(t, 1), QStringList(6, QString()));
+    EXPECT_EQ(Column(t, 3), QStringList(6, QString()));
+    EXPECT_EQ(Column(t, 2), QStringList({"   3", "   1", "", "", "", "   5"}));
+    // Other ranges need no full mark.
+    EXPECT_EQ(ComputeQualifyLines(m_db, m_cipher, m_context, {kGradeTop, kCountByClass, 60}, t), QString());
+    // A full mark of 0 is none; an exam without any says so.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKMWGT SET t1w=0, t2w=0"));
+    EXPECT_EQ(ComputeQualifyLines(m_db, m_cipher, m_context, {kPercentOfFull, kAverageByClass, 60}, t),
+              reports::NoFullMarksMessage());
+    EXPECT_EQ(Column(t, 2), QStringList(6, QString()));
 }
 
 TEST_F(QualifyTest, TheTableIsPreviewedOrExported) {

@@ -195,6 +195,50 @@ TEST_F(TeachEvalDlgTest, WithoutTwoDifferentExamsOnlyTheNoticeComes) {
     }
 }
 
+TEST_F(TeachEvalDlgTest, ATypedExamMustBeChosenFromTheList) {
+    auto dlg = Open();
+    ChooseSubject(*dlg, 0);
+    ui::SetDialogRunner([](ui::Dialog& d) {
+        auto& p = dynamic_cast<CEvalParamDlg&>(d);
+        p.OnInitDialog();
+        Choose(p.GradeBox(), 1);
+        Choose(p.FirstExamBox(), 1);
+        Choose(p.SecondExamBox(), 0);
+        Type(p.SecondExamBox(), QStringLiteral("高2008级|期末")); // chosen, then typed over
+        Ok(p);
+        return p.result();
+    });
+    Click(*dlg, CTeachEvalDlg::IDC_SETTINGS);
+    ui::SetDialogRunner({});
+    EXPECT_EQ(dlg->m_nSecondExamId, -1);
+    reports::CSqlTrace trace;
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(trace.Statements().empty());
+    EXPECT_EQ(boxes->Texts(), QStringList{QStringLiteral("对不起，考试只能在列表中选择！")});
+}
+
+TEST_F(TeachEvalDlgTest, AnExitExamBeforeTheEntryExamIsComputedOnlyWhenTheUserSaysSo) {
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSLB SET ksrq='2008-09-01' WHERE id=2"));
+    auto dlg = Open();
+    EntryToExit(*dlg);
+    ChooseSubject(*dlg, 0);
+    boxes->SetNextAnswer(ui::IDNO);
+    Click(*dlg, ui::IDOK);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_YESNO | ui::MB_ICONQUESTION);
+    EXPECT_TRUE(boxes->Boxes()[0].text.contains(QStringLiteral("早于第一次考试")));
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 16), QString());
+    boxes->Clear();
+    Click(*dlg, ui::IDOK); // yes
+    EXPECT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 16), QStringLiteral("45.00"));
+    // In date order nothing is asked.
+    boxes->Clear();
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSLB SET ksrq='2009-01-20' WHERE id=2"));
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(boxes->Boxes().empty());
+}
+
 TEST_F(TeachEvalDlgTest, SettingsListEveryClassUpToTheExitExamsHighest) {
     auto dlg = Open();
     EntryToExit(*dlg);

@@ -11,6 +11,7 @@
 #include "reports/ExcellentRateDlg.h"
 #include "reports/ExcellentRates.h"
 #include "reports/PercentModeDlg.h"
+#include "reports/ReportQueries.h"
 #include "reports/ScoreBandReportDlg.h"
 #include "reports/ScoreBands.h"
 
@@ -136,11 +137,27 @@ TEST_F(RateBandDlgTest, RatesAreCalculatedFromWhatIsTyped) {
     EXPECT_EQ(dlg->Grid().GetItemFormat(0, 1), 0x26u);
     EXPECT_EQ(dlg->result(), 0); // still open
 
-    // Not a number: the user is told and nothing changes.
+    // Not a number: the user is told, nothing changes and the box shows the cut in force again.
     Type(dlg->CutEdit(), QStringLiteral("abc"));
     Click(*dlg, ui::IDOK);
     EXPECT_EQ(boxes->Texts(), QStringList{QStringLiteral("请输入一个数字。")});
     ExpectGridShows(dlg->Grid(), expected);
+    EXPECT_EQ(dlg->CutEdit()->text(), QStringLiteral("80"));
+}
+
+TEST_F(RateBandDlgTest, AProportionAbove100IsRefusedAndTheTableStays) {
+    auto dlg = OpenRates(kExcellentRate, kCutByProportion);
+    Click(*dlg, ui::IDOK);
+    const CReportTable shown = dlg->Table();
+    ASSERT_GT(shown.RowCount(), 1);
+    for (const char* typed : {"150", "-3"}) {
+        Type(dlg->CutEdit(), QString::fromUtf8(typed));
+        Click(*dlg, ui::IDOK);
+        EXPECT_EQ(boxes->Texts(), QStringList{CutRefusal(kCutByProportion, QString::fromUtf8(typed))});
+        EXPECT_EQ(dlg->CutEdit()->text(), QStringLiteral("20"));
+        ExpectGridShows(dlg->Grid(), shown);
+        boxes->Clear();
+    }
 }
 
 TEST_F(RateBandDlgTest, RatesArePreviewedOrExported) {
@@ -194,17 +211,48 @@ TEST_F(RateBandDlgTest, BandDialogListsSubjectsByNumberAndComputesOnEveryChange)
     EXPECT_EQ(dlg->m_nHigh, 0); // the whole range of each subject
     EXPECT_EQ(dlg->m_nRowCount, 17);
 
-    // Every whole number typed recomputes; other texts do not; 0 becomes 5.
+    // Every width from 1 typed recomputes; other texts wait for the statistics to be asked for.
     Type(dlg->WidthEdit(), QStringLiteral("8"));
     EXPECT_EQ(dlg->m_nRowCount, 21);
-    Type(dlg->WidthEdit(), QStringLiteral("x"));
-    EXPECT_EQ(dlg->m_nRowCount, 21);
-    EXPECT_EQ(dlg->m_nBandWidth, 8);
-    Type(dlg->WidthEdit(), QStringLiteral("0"));
-    EXPECT_EQ(dlg->m_nBandWidth, 5);
-    EXPECT_EQ(dlg->WidthEdit()->text(), QStringLiteral("5"));
-    EXPECT_EQ(dlg->m_nRowCount, 32);
     EXPECT_EQ(dlg->result(), 0);
+}
+
+TEST_F(RateBandDlgTest, ARefusedWidthComputesNothingAndTheBoxShowsTheWidthInForce) {
+    auto dlg = OpenBands(); // 语文, full mark 100
+    Type(dlg->WidthEdit(), QStringLiteral("8"));
+    const CReportTable shown = dlg->Table();
+    const QString range = QStringLiteral("请输入一个介于 1 和 100 之间的整数。");
+    const struct {
+        const char* typed;
+        QString message;
+    } cases[] = {{"0.5", QStringLiteral("请输入一个整数。")},
+                 {"abc", QStringLiteral("请输入一个整数。")},
+                 {"0", range},
+                 {"-5", range}};
+    for (const auto& c : cases) {
+        Type(dlg->WidthEdit(), QString::fromUtf8(c.typed));
+        EXPECT_EQ(dlg->WidthEdit()->text(), QString::fromUtf8(c.typed)); // never "5.5" while typing
+        EXPECT_TRUE(boxes->Boxes().empty()) << c.typed;
+        Click(*dlg, ui::IDOK);
+        EXPECT_EQ(boxes->Texts(), QStringList{c.message}) << c.typed;
+        EXPECT_EQ(dlg->WidthEdit()->text(), QStringLiteral("8"));
+        EXPECT_EQ(dlg->m_nBandWidth, 8);
+        ExpectGridShows(dlg->Grid(), shown);
+        boxes->Clear();
+    }
+    // Wider than the full mark is refused as soon as it is typed: "20" computes, "200" does not.
+    Type(dlg->WidthEdit(), QStringLiteral("200"));
+    EXPECT_EQ(boxes->Texts(), QStringList{range});
+    EXPECT_EQ(dlg->WidthEdit()->text(), QStringLiteral("20"));
+    EXPECT_EQ(dlg->m_nRowCount, 7);
+}
+
+TEST_F(RateBandDlgTest, ABandReportOnAnExamWithoutWeightsSaysSo) {
+    m_db.Execute(QStringLiteral("DELETE FROM tavrinKMWGT"));
+    auto dlg = OpenBands();
+    Click(*dlg, ui::IDOK);
+    EXPECT_EQ(boxes->Texts(), QStringList{NoFullMarksMessage()});
+    EXPECT_EQ(dlg->Grid().GetRowCount(), 1);
 }
 
 TEST_F(RateBandDlgTest, TheRangeDialogSetsTheBoundsOnlyOnOk) {
@@ -220,29 +268,41 @@ TEST_F(RateBandDlgTest, TheRangeDialogSetsTheBoundsOnlyOnOk) {
     Click(*dlg, CScoreBandReportDlg::IDC_RANGE);
     EXPECT_EQ(high, 150); // proposed
     EXPECT_EQ(dlg->m_nHigh, 0);
-    ui::SetDialogRunner([&](ui::Dialog& d) {
-        auto* range = dynamic_cast<CScoreBandRangeDlg*>(&d);
-        range->m_nLow = 60;
-        range->m_nHigh = 40;
-        return ui::IDOK;
-    });
-    Click(*dlg, CScoreBandReportDlg::IDC_RANGE);
-    EXPECT_EQ(dlg->m_nLow, 60);
-    EXPECT_EQ(dlg->m_nHigh, 60); // raised to the low bound, so the next statistics take the whole range
-    Click(*dlg, ui::IDOK);
-    EXPECT_EQ(dlg->m_nShownHigh, 100); // 语文 from 0 to 100
-    EXPECT_EQ(dlg->m_nRowCount, 12);
-    // 总分 (full mark 250) next: its own whole range, not 语文's.
+    // Without a range of the user's, 总分 (full mark 250) has its own whole range, which the range
+    // dialog then proposes.
     dlg->SubjectBox()->setCurrentIndex(3);
     emit dlg->SubjectBox()->activated(3);
     EXPECT_EQ(dlg->m_nShownHigh, 250);
-    // The range dialog proposes what is shown.
-    ui::SetDialogRunner([&](ui::Dialog& d) {
-        high = dynamic_cast<CScoreBandRangeDlg&>(d).m_nHigh;
-        return ui::IDCANCEL;
-    });
     Click(*dlg, CScoreBandReportDlg::IDC_RANGE);
     EXPECT_EQ(high, 250);
+    dlg->SubjectBox()->setCurrentIndex(0);
+    // A low bound at or above the high one is refused and the range dialog stays open; OK with
+    // 60..150 takes them.
+    QStringList results;
+    ui::SetDialogRunner([&](ui::Dialog& d) {
+        auto& range = dynamic_cast<CScoreBandRangeDlg&>(d);
+        range.OnInitDialog();
+        for (const auto& [low, high] : {std::pair{"100", "10"}, {"100", "100"}, {"60", "150"}}) {
+            range.GetDlgItem<QLineEdit>(CScoreBandRangeDlg::IDC_LOW)->setText(QString::fromUtf8(low));
+            range.GetDlgItem<QLineEdit>(CScoreBandRangeDlg::IDC_HIGH)->setText(QString::fromUtf8(high));
+            range.OnOK();
+            results << QString::number(range.result());
+        }
+        return range.result();
+    });
+    Click(*dlg, CScoreBandReportDlg::IDC_RANGE);
+    EXPECT_EQ(results, QStringList({"0", "0", QString::number(ui::IDOK)}));
+    EXPECT_EQ(boxes->Texts(), QStringList(2, QStringLiteral("最低分必须低于最高分，请重新输入！")));
+    boxes->Clear();
+    EXPECT_EQ(dlg->m_nLow, 60);
+    EXPECT_EQ(dlg->m_nHigh, 150);
+    Click(*dlg, ui::IDOK);
+    EXPECT_EQ(dlg->m_nShownHigh, 100); // 语文 from 60 to 100
+    EXPECT_EQ(dlg->m_nRowCount, 6);
+    // 总分 (full mark 250) next: the user's range holds.
+    dlg->SubjectBox()->setCurrentIndex(3);
+    emit dlg->SubjectBox()->activated(3);
+    EXPECT_EQ(dlg->m_nShownHigh, 150);
 
     // A low bound at the full mark: a message and the header only.
     dlg->m_nLow = 250;
@@ -342,19 +402,31 @@ TEST_F(RateBandDlgTest, ClassBandsReturnToTheTableAndAskForTheClass) {
     EXPECT_EQ(handedOn, QStringList{m_dir.filePath(QStringLiteral("1136073601.xls"))});
 }
 
-TEST_F(RateBandDlgTest, DatabaseFailuresKeepWhatWasFilled) {
+TEST_F(RateBandDlgTest, DatabaseFailuresAreToldAndKeepWhatWasFilled) {
     m_db.Execute(QStringLiteral("ALTER TABLE tavrinKMWGT RENAME TO weights"));
     {
         ExpectWarning renamed(QStringLiteral("no such table: tavrinKMWGT"));
         auto bands = OpenBands();
         Click(*bands, ui::IDOK);
-        // The class titles were written before the full mark was asked for; nothing is said.
-        EXPECT_EQ(bands->Grid().GetRowCount(), 1);
-        EXPECT_EQ(bands->Grid().GetItemText(0, 4), QStringLiteral(" 4班"));
-        EXPECT_TRUE(boxes->Boxes().empty());
+        ASSERT_EQ(boxes->Boxes().size(), 1u);
+        EXPECT_TRUE(boxes->Boxes()[0].text.startsWith(QStringLiteral("错误信息:")));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
     m_db.Execute(QStringLiteral("ALTER TABLE weights RENAME TO tavrinKMWGT"));
+    boxes->Clear();
+    {
+        // Failing while the bands are counted: the class titles written so far stay.
+        m_db.Execute(QStringLiteral("ALTER TABLE tavrinKSK RENAME COLUMN s01 TO t01"));
+        ExpectWarning gone(QStringLiteral("no such column: s01"));
+        auto bands = OpenBands();
+        Click(*bands, ui::IDOK);
+        ASSERT_EQ(boxes->Boxes().size(), 1u);
+        EXPECT_TRUE(boxes->Boxes()[0].text.startsWith(QStringLiteral("错误信息:")));
+        EXPECT_EQ(bands->Grid().GetItemText(0, 4), QStringLiteral(" 4班"));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        m_db.Execute(QStringLiteral("ALTER TABLE tavrinKSK RENAME COLUMN t01 TO s01"));
+    }
+    boxes->Clear();
 
     m_db.Execute(QStringLiteral("ALTER TABLE tavrinKSK RENAME TO scores"));
     ExpectWarning renamed(QStringLiteral("no such table: tavrinKSK"));

@@ -105,6 +105,16 @@ TEST_F(RatesBands, TopAveragesGiveClassMeansAndTheGradeMean) {
     EXPECT_EQ(Rates(kTopAverage, kCutByScore, QStringLiteral("0")).RowCount(), 1);
 }
 
+TEST_F(RatesBands, CutsThatCanGiveNoTableAreRefused) {
+    const QString none = QStringLiteral("看来您并不需要此项功能，请使用基本统计量报表功能！");
+    EXPECT_EQ(CutRefusal(kCutByScore, QStringLiteral("0")), none);
+    EXPECT_EQ(CutRefusal(kCutByProportion, QStringLiteral("-5")), none);
+    EXPECT_EQ(CutRefusal(kCutByScore, QStringLiteral("150")), QString()); // a score may pass 100
+    EXPECT_EQ(CutRefusal(kCutByProportion, QStringLiteral("100")), QString());
+    EXPECT_NE(CutRefusal(kCutByProportion, QStringLiteral("100.0001")), QString());
+    EXPECT_NE(CutRefusal(kCutByProportion, QStringLiteral("150")), QString());
+}
+
 TEST_F(RatesBands, RateTextsFollowModeAndMethod) {
     EXPECT_EQ(ExcellentRateTitle(0), QStringLiteral("优生率报表"));
     EXPECT_EQ(ExcellentRateTitle(1), QStringLiteral("及格率报表"));
@@ -219,27 +229,63 @@ TEST_F(RatesBands, TotalsUseTheirSumColumnAndTheParticipatingFullMarks) {
     EXPECT_EQ(one.Text(4, 2), QStringLiteral("%100.00"));
 }
 
-TEST_F(RatesBands, OneClassTableGivesSharesAndCumulativeFigures) {
+TEST_F(RatesBands, OneClassSharesAreOfEveryRowShownAndEndAt100) {
     AddStudents(10, 3, "理", 95);
     AddStudents(30, 3, "理", 75);
-    AddStudents(2, 3, "理", 0); // the row of the low bound, outside T
+    AddStudents(2, 3, "理", 0); // the row of the low bound counts in the class too: 42 in all
     const CReportTable t = OneClass(1, 3);
     ASSERT_EQ(t.RowCount(), 12);
     EXPECT_EQ(t.Text(0, 0), QStringLiteral("3班语文"));
     EXPECT_EQ(t.Text(0, 4), QStringLiteral("累计百分比"));
     EXPECT_EQ((QStringList{t.Text(1, 0), t.Text(1, 1), t.Text(1, 2), t.Text(1, 3), t.Text(1, 4)}),
-              (QStringList{"(90,100]", " 10", "%25.00", " 10", "%25.00"}));
+              (QStringList{"(90,100]", " 10", "%23.81", " 10", "%23.81"}));
     EXPECT_EQ((QStringList{t.Text(2, 1), t.Text(2, 2), t.Text(2, 3)}), (QStringList{"", "", ""}));
     EXPECT_EQ((QStringList{t.Text(3, 0), t.Text(3, 1), t.Text(3, 2), t.Text(3, 3), t.Text(3, 4)}),
-              (QStringList{"(70,80]", " 30", "%75.00", " 40", "%100.00"}));
-    EXPECT_EQ((QStringList{t.Text(11, 0), t.Text(11, 1), t.Text(11, 3)}), (QStringList{"0", "  2", " 42"}));
+              (QStringList{"(70,80]", " 30", "%71.43", " 40", "%95.24"}));
+    EXPECT_EQ((QStringList{t.Text(11, 0), t.Text(11, 1), t.Text(11, 2), t.Text(11, 3), t.Text(11, 4)}),
+              (QStringList{"0", "  2", "%4.76", " 42", "%100.00"}));
 
-    // A class whose only scores are the low bound: T = 0, the percentages stay empty.
+    // A class whose only score is the low bound: all of it.
     AddStudents(1, 5, "理", 0);
     const CReportTable zero = OneClass(1, 5);
-    EXPECT_EQ(zero.Text(11, 1), QStringLiteral("  1"));
-    EXPECT_EQ(zero.Text(11, 2), QString());
-    EXPECT_EQ(zero.Text(11, 4), QString());
+    EXPECT_EQ((QStringList{zero.Text(11, 1), zero.Text(11, 2), zero.Text(11, 4)}),
+              (QStringList{"  1", "%100.00", "%100.00"}));
+}
+
+TEST_F(RatesBands, AUserRangeCountsEachBandInsideItsLabel) {
+    // 数学 of 147.5 marks, range 0–97 in bands of 10: (90,97] holds only the 95, not 100, 120, 150.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKMWGT SET t2=47.5 WHERE kmfld='s02'"));
+    AddRow(1, "Y", 3, "理", {std::nullopt, 95, std::nullopt, std::nullopt});
+    CReportTable t;
+    ComputeGradeBands(m_db, Context(), {2, QStringLiteral("数学"), 0, 97, 10}, t);
+    ASSERT_EQ(t.RowCount(), 12);
+    EXPECT_EQ(t.Text(1, 0), QStringLiteral("(90,97]"));
+    EXPECT_EQ((QStringList{t.Text(1, 1), t.Text(1, 2), t.Text(1, 3), t.Text(1, 4)}),
+              (QStringList{"", "", "  1/ 1", ""}));
+    // Only a high bound at the full mark's whole part reaches the full mark, cut or not.
+    EXPECT_EQ(PlanBands(0, 97, 10, 147.5).bands.front().upper, 97.0);
+    EXPECT_EQ(PlanBands(0, 147, 10, 147.5).bands.front().upper, 147.5);
+    const BandPlan even = PlanBands(7, 97, 10, 97.5);
+    EXPECT_EQ(even.bands.front().label, QStringLiteral("(87,97]"));
+    EXPECT_EQ(even.bands.front().upper, 97.5);
+}
+
+TEST_F(RatesBands, ABandReportWithoutAFullMarkIsRefusedAndTheWidthBounded) {
+    BandCheck c = CheckBandSubject(m_db, m_cipher, Context(), 2);
+    EXPECT_EQ(c.refusal, QString());
+    EXPECT_EQ(c.maxWidth, 150);
+    // 英语 has no weights row; a total of subjects without any names them all.
+    EXPECT_EQ(CheckBandSubject(m_db, m_cipher, Context(), 3).refusal,
+              QStringLiteral("本次考试的英语还没有设置满分，请先运行'考前准备→加权系数'！"));
+    m_db.Execute(QStringLiteral("UPDATE tavrinKMWGT SET t1w=0, t2w=0 WHERE kmfld IN ('s01','s02')"));
+    EXPECT_EQ(CheckBandSubject(m_db, m_cipher, Context(), -3).refusal,
+              QStringLiteral("本次考试的语文、数学、英语还没有设置满分，请先运行'考前准备→加权系数'！"));
+    // An exam without any weights says so, whatever the subject.
+    m_db.Execute(QStringLiteral("DELETE FROM tavrinKMWGT"));
+    c = CheckBandSubject(m_db, m_cipher, Context(), 1);
+    EXPECT_EQ(c.refusal, NoFullMarksMessage());
+    EXPECT_EQ(NoFullMarksMessage(),
+              QStringLiteral("本次考试还没有设置加权系数（满分），请先运行'考前准备→加权系数'！"));
 }
 
 TEST_F(RatesBands, TheChartShowsTheClassFromItsLowestToItsHighestBand) {
