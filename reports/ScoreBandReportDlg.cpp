@@ -273,7 +273,16 @@ void CScoreBandReportDlg::ReadChartClass() {
     m_nChartClass = m_cbClass->currentData().isValid() ? m_cbClass->currentData().toInt() : 0;
 }
 
+reports::ReportReads CScoreBandReportDlg::Reads() const {
+    const int no = SubjectNumber();
+    return {no < 0 ? std::vector<int>{-no - 1} : std::vector<int>{}, true};
+}
+
 void CScoreBandReportDlg::OnOK() {
+    bool oldTotals = false;
+    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
+        return;
+    reports::ShowOldTotalsMark(this, oldTotals);
     QString message;
     {
         const reports::CWaitCursor wait;
@@ -380,6 +389,10 @@ void CScoreBandReportDlg::OnClassBands() {
     CClassInputDlg input(this);
     if (input.DoModal() != ui::IDOK)
         return;
+    bool oldTotals = false;
+    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
+        return;
+    reports::ShowOldTotalsMark(this, oldTotals);
     const reports::CWaitCursor wait;
     DoDataExchange(true);
     if (m_nBandWidth <= 0) {
