@@ -2,6 +2,7 @@
 
 #include "data/ExamChooser.h"
 #include "data/TextCipher.h"
+#include "data/TotalsState.h"
 #include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
 #include "platform/text/Gbk.h"
@@ -152,6 +153,7 @@ void DeleteExam(db::Connection& connection, int examId) {
     db::Transaction t(connection);
     connection.Execute(QStringLiteral("DELETE FROM tavrinKSK WHERE id=?"), examId);
     connection.Execute(QStringLiteral("DELETE FROM tavrinKSLB WHERE id=?"), examId);
+    data::ForgetTotalsState(connection, examId);
     t.Commit();
 }
 
@@ -258,12 +260,23 @@ static QString EligibleStudent(const QString& alias) {
     return QStringLiteral("%1.grade=? AND (%1.active IS NULL OR %1.active='是') AND %1.class>0").arg(alias);
 }
 
+// An earlier eligible roster row with the same number as n; the roster's own order decides which of
+// several rows of one number is the student's. Takes the grade code once.
+static QString RepeatedNumber() {
+    return QStringLiteral("EXISTS (SELECT 1 FROM tavrinName m WHERE ") + EligibleStudent("m") +
+           QStringLiteral(" AND m.studentid=n.studentid AND m.rowid<n.rowid)");
+}
+
+// The roster row (alias n) that stands for score row tavrinKSK: the eligible row of its number
+// that the preparation would copy. Takes the grade code twice.
+static QString RosterRowOfScoreRow() {
+    return QStringLiteral("n.studentid=tavrinKSK.studentid AND ") + EligibleStudent("n") +
+           QStringLiteral(" AND NOT ") + RepeatedNumber();
+}
+
 Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode) {
     const QString hasNumber = QStringLiteral("(coalesce(trim(n.studentid), '')<>'')");
-    // An earlier eligible roster row with the same number; the roster's own order decides.
-    const QString repeated = QStringLiteral("EXISTS (SELECT 1 FROM tavrinName m WHERE ") +
-                             EligibleStudent("m") +
-                             QStringLiteral(" AND m.studentid=n.studentid AND m.rowid<n.rowid)");
+    const QString repeated = RepeatedNumber();
     db::Transaction t(connection);
     Preparation p;
     db::Recordset counts = connection.Execute(
@@ -276,6 +289,38 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
     p.withoutNumber = counts.Field(1).ToInt64();
     p.repeatedNumbers = counts.Field(2).ToInt64();
     p.repeatedLeftOut = counts.Field(3).ToInt64();
+
+    // The rows already on the sheet take the roster's current list details; their marks stay.
+    const QString differs = QStringLiteral(
+        "(tavrinKSK.name IS NOT n.name OR tavrinKSK.class IS NOT n.class OR tavrinKSK.cid IS NOT n.id OR "
+        "tavrinKSK.worl IS NOT n.worl OR tavrinKSK.kh IS NOT n.kh)");
+    p.streamsChanged =
+        connection
+            .Execute(
+                QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE tavrinKSK.id=? AND EXISTS (SELECT 1 "
+                               "FROM tavrinName n WHERE ") +
+                    RosterRowOfScoreRow() + QStringLiteral(" AND tavrinKSK.worl IS NOT n.worl)"),
+                examId, gradeCode, gradeCode)
+            .Field(0)
+            .ToInt64();
+    p.updated =
+        connection
+            .Execute(QStringLiteral("UPDATE tavrinKSK SET name=n.name, class=n.class, cid=n.id, "
+                                    "worl=n.worl, kh=n.kh FROM tavrinName AS n WHERE tavrinKSK.id=? AND ") +
+                         RosterRowOfScoreRow() + QStringLiteral(" AND ") + differs,
+                     examId, gradeCode, gradeCode)
+            .RowsAffected();
+    p.notInRoster = connection
+                        .Execute(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE tavrinKSK.id=? AND NOT "
+                                                "EXISTS (SELECT 1 FROM tavrinName n WHERE ") +
+                                     RosterRowOfScoreRow() + u')',
+                                 examId, gradeCode, gradeCode)
+                        .Field(0)
+                        .ToInt64();
+    // A changed stream moves students between the arts and science totals' rankings.
+    if (p.streamsChanged > 0)
+        data::MarkTotalsStale(connection, examId);
+
     // NOT EXISTS rather than NOT IN: a NULL student number in the exam must not block everyone.
     const db::Recordset rs = connection.Execute(
         QStringLiteral(
@@ -293,19 +338,12 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
 
 QString PreparationReport(const Preparation& p, const QString& gradeName) {
     QStringList lines;
-    if (p.added == 0) {
-        if (p.rosterStudents == 0)
-            lines << QStringLiteral("没有载入任何学生：学生名册中没有%1的在读学生（有班级的学生）。\n"
-                                    "请先在学生名册中录入或导入本年级的学生。")
-                         .arg(gradeName);
-        else if (p.rosterStudents > p.withoutNumber + p.repeatedLeftOut)
-            lines << QStringLiteral("没有载入新的学生：%1学生名册中的学生都已在本次考试的登分表中。")
-                         .arg(gradeName);
-        else
-            lines << QStringLiteral("没有载入任何学生。");
-    } else if (p.withoutNumber > 0 || p.repeatedLeftOut > 0) {
-        lines << QStringLiteral("已载入%1名学生。").arg(p.added);
-    }
+    if (p.added == 0 && p.updated == 0 && p.rosterStudents == 0 && p.notInRoster == 0)
+        lines << QStringLiteral("没有载入任何学生：学生名册中没有%1的在读学生（有班级的学生）。\n"
+                                "请先在学生名册中录入或导入本年级的学生。")
+                     .arg(gradeName);
+    else
+        lines << QStringLiteral("新载入%1名学生，更新了%2名学生的名单信息。").arg(p.added).arg(p.updated);
     if (p.withoutNumber > 0)
         lines << QStringLiteral("有%1名在读学生没有学号，未载入。").arg(p.withoutNumber);
     if (p.repeatedLeftOut > 0)
@@ -313,14 +351,29 @@ QString PreparationReport(const Preparation& p, const QString& gradeName) {
                      "学生名册中有%1个学号重复，每个学号只载入名册中的第一名学生，另有%2名学生未载入。")
                      .arg(p.repeatedNumbers)
                      .arg(p.repeatedLeftOut);
+    if (p.notInRoster > 0)
+        lines << QStringLiteral(
+                     "登分表中有%1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。")
+                     .arg(p.notInRoster);
     return lines.join(u'\n');
 }
 
 long long CopyStreams(db::Connection& connection, int examId) {
+    db::Transaction t(connection);
+    const bool changes =
+        !connection
+             .Execute(QStringLiteral(
+                          "SELECT 1 FROM tavrinKSK JOIN tavrinName AS n ON n.studentid=tavrinKSK.studentid "
+                          "WHERE tavrinKSK.id=? AND tavrinKSK.worl IS NOT n.worl LIMIT 1"),
+                      examId)
+             .IsEOF();
     const db::Recordset rs =
         connection.Execute(QStringLiteral("UPDATE tavrinKSK SET worl=n.worl FROM tavrinName AS n "
                                           "WHERE n.studentid=tavrinKSK.studentid AND tavrinKSK.id=?"),
                            examId);
+    if (changes)
+        data::MarkTotalsStale(connection, examId);
+    t.Commit();
     return rs.RowsAffected();
 }
 

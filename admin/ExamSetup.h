@@ -114,17 +114,24 @@ struct Preparation {
     long long withoutNumber = 0;   // of those, left out for having no student number
     long long repeatedNumbers = 0; // student numbers that several of them have
     long long repeatedLeftOut = 0; // students left out because an earlier roster row has their number
+    long long updated = 0;         // rows already on the sheet whose list details changed
+    long long streamsChanged = 0;  // of those, rows whose stream changed
+    long long notInRoster = 0;     // rows on the sheet that no eligible roster student stands for
 };
 
 // Copies every active roster student of the grade with a class number and a student number who has
 // no row in the exam yet, all in one transaction. Of several such students with one number only
 // the first in the roster is copied: a score row is found by its student number, and two rows of
-// one number would take each other's marks.
+// one number would take each other's marks. The rows already there first take that roster row's
+// current name, class, roster number, stream and exam number (never marks); a row no roster
+// student stands for any more stays as it is. A changed stream records the exam's valid totals
+// out of date (data/TotalsState.h).
 Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode);
-// What the user is told after a preparation: why nobody was copied, and who was left out; empty
-// when rows were made and nobody was left out.
+// What the user is told after a preparation: how many rows were made and how many updated (or why
+// nobody could be), who was left out, and how many rows no roster student stands for.
 QString PreparationReport(const Preparation& preparation, const QString& gradeName);
-// Every score row of the exam takes the stream the roster holds now for its student number.
+// Every score row of the exam takes the stream the roster holds now for its student number; a
+// changed stream records the exam's valid totals out of date, in the same transaction.
 long long CopyStreams(db::Connection& connection, int examId);
 
 // The exam's score rows in class and student-number order, as the preparation grid shows them:

@@ -209,6 +209,10 @@ int CScoreEntryDlg::OnLoadScores() {
             return stop(QStringLiteral("本次考试还没有准备登分表，没有可以录入成绩的学生。\n"
                                        "请先运行“成绩录入→准备考试登分表”！"),
                         InfoCaption(), ui::MB_ICONINFORMATION);
+        // Exam numbers reach the sheet from the roster only when 载入数据 runs after the rooms
+        // are arranged; without them every room lists nobody.
+        if (m_nEntryMode == scoresheet::kByRoom && !scoresheet::HasExamNumbers(db, examId))
+            return stop(scoresheet::NoRoomsMessage(), InfoCaption(), ui::MB_ICONINFORMATION);
         m_nRowCount = 1;
         m_Grid.SetRowCount(m_nRowCount);
         rowsStarted = true;

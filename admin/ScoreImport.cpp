@@ -1,6 +1,7 @@
 #include "admin/ScoreImport.h"
 
 #include "admin/ImportSource.h"
+#include "data/TotalsState.h"
 #include "platform/db/Functions.h"
 #include "platform/db/Transaction.h"
 
@@ -304,6 +305,8 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
             }
         }
         RecomputeTotals(connection, target.examId, target.field, target.papers, target.cls);
+        if (count.written > 0)
+            data::MarkTotalsStale(connection, target.examId);
         transaction.Commit();
     } catch (const db::DbError& e) {
         // Leaving the block has rolled back the marks written: no mark stays without its total.

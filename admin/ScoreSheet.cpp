@@ -1,6 +1,8 @@
 #include "admin/ScoreSheet.h"
 
 #include "data/TextCipher.h"
+#include "data/TotalsState.h"
+#include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 
@@ -148,6 +150,20 @@ bool IsPrepared(db::Connection& connection, int examId) {
     return !connection.Execute(QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? LIMIT 1"), examId).IsEOF();
 }
 
+bool HasExamNumbers(db::Connection& connection, int examId) {
+    return !connection
+                .Execute(QStringLiteral(
+                             "SELECT 1 FROM tavrinKSK WHERE id=? AND coalesce(trim(kh), '')<>'' LIMIT 1"),
+                         examId)
+                .IsEOF();
+}
+
+QString NoRoomsMessage() {
+    return QStringLiteral("本次考试的登分表中还没有考场号，不能按考场录入成绩。\n"
+                          "请先运行“考前准备→考室安排”安排考场，再在“成绩录入→准备考试登分表”中"
+                          "重新点击“载入数据”！");
+}
+
 void LoadEntryRows(db::Connection& connection, int examId, const QString& field, int mode, int classOrRoom,
                    std::vector<EntryRow>& rows) {
     const QString select =
@@ -187,7 +203,10 @@ void WriteMarks(db::Connection& connection, long long key, int examId, const QSt
                 std::optional<double> p1, std::optional<double> p2, std::optional<double> total) {
     const QString sql = QStringLiteral("UPDATE tavrinKSK SET %1=?, %2=?, %3=? WHERE rowid=? AND id=?")
                             .arg(Checked(field) + u'1', field + u'2', field);
+    db::Transaction transaction(connection);
     ExpectOneRow(connection.Execute(sql, OrNull(p1), OrNull(p2), OrNull(total), key, examId), key);
+    data::MarkTotalsStale(connection, examId);
+    transaction.Commit();
 }
 
 void WriteClass(db::Connection& connection, long long key, int examId, int cls) {

@@ -89,6 +89,11 @@ bool IsEditable(db::Connection& connection, int examId);
 // Whether the exam has any score row, that is whether its score sheet was prepared.
 bool IsPrepared(db::Connection& connection, int examId);
 
+// Whether any score row of the exam has an exam number, that is whether entry by room lists anyone.
+bool HasExamNumbers(db::Connection& connection, int examId);
+// What entry by room says when no row has one: arrange the rooms, then load the sheet again.
+QString NoRoomsMessage();
+
 enum EntryMode { kByClass = 0, kByRoom = 1, kByName = 2 };
 
 struct EntryRow {
@@ -111,7 +116,8 @@ void LoadEntryRows(db::Connection& connection, int examId, const QString& field,
 // ---- writes
 
 // Stores both papers and the total of score row `key` of the exam. Anything but exactly one
-// changed row (the row is gone) throws, so that the grid never shows a mark nothing holds.
+// changed row (the row is gone) throws, so that the grid never shows a mark nothing holds. The
+// exam's valid totals are recorded out of date with the marks, in one transaction.
 void WriteMarks(db::Connection& connection, long long key, int examId, const QString& field,
                 std::optional<double> p1, std::optional<double> p2, std::optional<double> total);
 // Stores the class of score row `key`, with the same check.

@@ -231,16 +231,23 @@ void CStudentTrackReportDlg::OnOK() {
                            ui::MB_OK | ui::MB_ICONWARNING);
             return;
         }
+        std::vector<analysis::TrackedExam> exams;
+        std::vector<int> examIds;
+        for (int i = 1; i < m_nExamRows; ++i) {
+            const auto* check = dynamic_cast<const CGridCellCheck*>(m_gridExams.GetCell(i, 3));
+            if (check && check->GetCheck()) {
+                exams.push_back({i, m_gridExams.GetItemText(i, 0).toInt(), m_gridExams.GetItemText(i, 4)});
+                examIds.push_back(exams.back().examId);
+            }
+        }
+        bool oldTotals = false;
+        if (!reports::ReadyToCompute(this, examIds, {analysis::TotalsRead(*column), false}, &oldTotals))
+            return;
+        reports::ShowOldTotalsMark(this, oldTotals);
         const reports::CWaitCursor wait;
         std::vector<analysis::TrackStudent> students;
         for (int j = 1; j < m_nStudentRows; ++j)
             students.push_back({m_gridStudents.GetItemText(j, 0), m_gridStudents.GetItemText(j, 1)});
-        std::vector<analysis::TrackedExam> exams;
-        for (int i = 1; i < m_nExamRows; ++i) {
-            const auto* check = dynamic_cast<const CGridCellCheck*>(m_gridExams.GetCell(i, 3));
-            if (check && check->GetCheck())
-                exams.push_back({i, m_gridExams.GetItemText(i, 0).toInt(), m_gridExams.GetItemText(i, 4)});
-        }
         const CReportTable table = analysis::TrackTable(db, students, exams, *column, m_nTarget);
         reports::ShowTable(m_gridStudents, table);
         m_nStudentRows = table.RowCount();

@@ -188,6 +188,13 @@ QStringList TrackSubjects(db::Connection& connection, CTextCipher& cipher) {
     return items;
 }
 
+std::vector<int> TotalsRead(const QString& column) {
+    for (int k = 1; k <= 3; ++k)
+        if (column.compare(reports::TotalColumn(k), Qt::CaseInsensitive) == 0)
+            return {k - 1};
+    return {};
+}
+
 std::optional<QString> SubjectColumn(db::Connection& connection, CTextCipher& cipher,
                                      const QString& subject) {
     if (subject == res::LoadString(IDS_ARTS_TOTAL))

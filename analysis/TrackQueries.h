@@ -37,6 +37,10 @@ QStringList TrackSubjects(db::Connection& connection, CTextCipher& cipher);
 // "sNN" column for a subject's name; none for a text that names no subject.
 std::optional<QString> SubjectColumn(db::Connection& connection, CTextCipher& cipher, const QString& subject);
 
+// The totals a column of SubjectColumn reads, as indices of the total-type list: the total's own
+// for sum1 to sum3, none for a subject.
+std::vector<int> TotalsRead(const QString& column);
+
 // A student's score in an exam and the rank in the target's scope (1 + the scores strictly
 // higher, compared at two decimals). No score without a row or with a NULL value; no rank for a
 // target outside the four.

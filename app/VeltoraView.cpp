@@ -493,8 +493,8 @@ void CVeltoraView::OnScoreHistory() {
 void CVeltoraView::OnQuickStart() {
     m_strText = QStringLiteral("1.设置年级、考试科目和常用考试名称；\n"
                                "2.录入学生名单或导入学生名单；\n"
-                               "3.为考试注册，设置加权系数；\n"
-                               "4.准备登分表、输入考试成绩；\n"
+                               "3.为考试注册，设置加权系数，安排考室；\n"
+                               "4.准备登分表（名单或考室改动后再次“载入数据”）、输入考试成绩；\n"
                                "5.对考试成绩进行统计分析！");
     ui::MessageBox(this, m_strText, m_strCaption, ui::MB_ICONINFORMATION);
 }

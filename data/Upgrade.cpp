@@ -1,6 +1,7 @@
 #include "data/Upgrade.h"
 
 #include "data/Schema.h"
+#include "data/TotalsState.h"
 #include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
 #include "platform/text/Gbk.h"
@@ -64,6 +65,9 @@ UpgradeOutcome RunUpgrade(db::Connection& connection) {
             connection.Execute(
                 QStringLiteral("UPDATE %1 SET grade=substr(studentid,1,5) WHERE grade IS NULL").arg(table));
         }
+        // The record of out-of-date totals came after the first files were made.
+        if (outcome.missingTables.isEmpty())
+            AddTotalsStateTable(connection);
         if (HoldsProgramTables(connection) &&
             connection.Execute(QStringLiteral("PRAGMA application_id")).Field(0).ToInt64() != kApplicationId)
             MarkDatabase(connection);

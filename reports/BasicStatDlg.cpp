@@ -141,11 +141,18 @@ bool CBasicStatDlg::OnInitDialog() {
 }
 
 void CBasicStatDlg::Compute() {
+    DoDataExchange(true);
+    // Missing marks or totals would leave the table empty without a word.
+    bool oldTotals = false;
+    if (!reports::ReadyToCompute(
+            this, {reports::TotalsRead(m_nMode, m_nAccumType), reports::ReadsFullMarks(m_nMode)},
+            &oldTotals)) {
+        m_bRankPending = false;
+        return;
+    }
     QString error;
-    QString notComputed;
     {
         const reports::CWaitCursor wait;
-        DoDataExchange(true);
         reports::GradeStatOptions options;
         options.statistic = static_cast<reports::Statistic>(std::clamp(m_cbStatistic->currentIndex(), 0, 4));
         options.accumType = m_nAccumType;
@@ -153,35 +160,27 @@ void CBasicStatDlg::Compute() {
         try {
             db::Connection& db = data::Database();
             const CAnalysisContext& context = data::AnalysisContext();
-            // Totals never computed would leave their columns empty without a word.
-            notComputed = reports::TotalsNotComputedMessage(db, context,
-                                                            reports::TotalsRead(m_nMode, options.accumType));
-            if (notComputed.isEmpty()) {
-                if (m_nMode == reports::kGradeStats && m_bRankPending)
-                    reports::ComputeGradeRanks(db, m_cipher, context, options, m_table);
-                else
-                    reports::ComputeBasicStat(m_nMode, db, m_cipher, context, options, m_table);
-            }
+            if (m_nMode == reports::kGradeStats && m_bRankPending)
+                reports::ComputeGradeRanks(db, m_cipher, context, options, m_table);
+            else
+                reports::ComputeBasicStat(m_nMode, db, m_cipher, context, options, m_table);
         } catch (const db::DbError& e) {
             qCWarning(vlog::db) << "statistics" << m_nMode << "cut short:" << e.Message();
             error = data::DbErrorText(e); // the rows filled so far are shown
         }
-        if (notComputed.isEmpty()) {
-            if (m_nMode == reports::kGradeStats && m_bRankPending)
-                m_nCountColumns = 1;
-            reports::ShowTable(m_grid, m_table);
-            m_nRows = m_table.RowCount();
-            m_nCols = m_table.ColumnCount();
-            if (!m_table.caption.isEmpty())
-                setWindowTitle(m_table.caption);
-            m_grid.AutoSize();
-            m_grid.update();
-        }
+        if (m_nMode == reports::kGradeStats && m_bRankPending)
+            m_nCountColumns = 1;
+        reports::ShowTable(m_grid, m_table);
+        m_nRows = m_table.RowCount();
+        m_nCols = m_table.ColumnCount();
+        if (!m_table.caption.isEmpty())
+            setWindowTitle(m_table.caption);
+        reports::ShowOldTotalsMark(this, oldTotals);
+        m_grid.AutoSize();
+        m_grid.update();
         m_bRankPending = false;
         DoDataExchange(false);
     }
-    if (!notComputed.isEmpty())
-        ui::MessageBox(this, notComputed, reports::MessageCaption(), ui::MB_OK | ui::MB_ICONINFORMATION);
     if (!error.isEmpty())
         ui::MessageBox(this, reports::DbErrorMessage(error), reports::MessageCaption(),
                        ui::MB_OK | ui::MB_ICONERROR);

@@ -76,6 +76,10 @@ void ComputeGradeRanks(db::Connection& connection, CTextCipher& cipher, const CA
 // The totals a computation of the mode reads, as indices of the total-type list: 总分 in modes 0
 // and 3, and 文总 and 理总 too in mode 0 by stream; none in the block tables.
 std::vector<int> TotalsRead(int mode, int accumType);
+// Whether the mode reads the subjects' full marks: the block tables compare with them.
+inline bool ReadsFullMarks(int mode) {
+    return mode == kClassSubjectTable || mode == kSubjectClassTable;
+}
 
 // "统计计算" in any mode: the grade statistics (mode 0, with `options`), the class-by-subject or
 // subject-by-class table (modes 1 and 2) or the class standard scores (mode 3).

@@ -145,6 +145,8 @@ void CExcellentRateDlg::Compute() {
     options.method = m_nMethod;
     options.scope = m_nScope;
     options.cut = m_strCut;
+    if (!reports::ReadyToCompute(this, {}))
+        return;
     // The columns computed before a failure are shown.
     reports::ComputeAndShowTable(this, m_grid, m_table, "rates", [&] {
         reports::ComputeExcellentRates(data::Database(), m_cipher, data::AnalysisContext(), options, m_table);

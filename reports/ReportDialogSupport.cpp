@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -142,6 +143,71 @@ bool ComputeAndShowTable(QWidget* parent, CGridCtrl& grid, const CReportTable& t
         return true;
     ReportDbError(parent, what, *error);
     return false;
+}
+
+bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals) {
+    return ReadyToCompute(parent, {data::AnalysisContext().m_nAnalysisExamId}, reads, oldTotals);
+}
+
+bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const ReportReads& reads,
+                    bool* oldTotals) {
+    if (oldTotals)
+        *oldTotals = false;
+    const std::vector<int> subjects = data::AnalysisContext().ParticipatingSubjects();
+    std::vector<std::pair<int, std::vector<int>>> stale;
+    std::vector<int> staleTypes;
+    try {
+        db::Connection& db = data::Database();
+        for (const int examId : examIds) {
+            const ReportDataCheck check = CheckReportData(db, examId, subjects, reads);
+            if (check.state == ReportDataState::Stale) {
+                stale.emplace_back(examId, check.staleTypes);
+                for (const int type : check.staleTypes)
+                    if (std::find(staleTypes.begin(), staleTypes.end(), type) == staleTypes.end())
+                        staleTypes.push_back(type);
+            } else if (check.state != ReportDataState::Ready) {
+                ui::MessageBox(parent, check.message, MessageCaption(), ui::MB_OK | ui::MB_ICONINFORMATION);
+                return false;
+            }
+        }
+    } catch (const db::DbError& e) {
+        // The report's own queries meet the same failure; it shows what it got so far and says so.
+        qCWarning(vlog::db) << "report check not made:" << e.Message();
+        return true;
+    }
+    if (stale.empty())
+        return true;
+    std::sort(staleTypes.begin(), staleTypes.end());
+    if (ui::MessageBox(parent, StaleTotalsQuestion(staleTypes), MessageCaption(),
+                       ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
+        if (oldTotals)
+            *oldTotals = true;
+        return true;
+    }
+    try {
+        db::Connection& db = data::Database();
+        const CWaitCursor wait;
+        for (const auto& [examId, types] : stale)
+            RecomputeStaleTotals(db, examId, subjects, types);
+        return true;
+    } catch (const db::DbError& e) {
+        // Each total is recomputed whole or not at all; the report does not run on a half-done job.
+        qCWarning(vlog::db) << "totals not recomputed:" << e.Message();
+        ui::MessageBox(parent, DbErrorMessage(data::DbErrorText(e)), MessageCaption(),
+                       ui::MB_OK | ui::MB_ICONERROR);
+        return false;
+    }
+}
+
+void ShowOldTotalsMark(QWidget* dialog, bool oldTotals) {
+    const QString mark = OldTotalsCaptionMark();
+    QString caption = dialog->windowTitle();
+    const bool marked = caption.endsWith(mark);
+    if (marked && !oldTotals)
+        caption.chop(mark.size());
+    else if (!marked && oldTotals)
+        caption += mark;
+    dialog->setWindowTitle(caption);
 }
 
 } // namespace reports

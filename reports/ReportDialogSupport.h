@@ -4,6 +4,7 @@
 // target come from the shared home (data/AppContext.h).
 
 #include "reports/ReportTable.h"
+#include "reports/ValidTotals.h"
 
 #include <QRect>
 #include <QString>
@@ -37,6 +38,19 @@ bool ComputeAndShowTable(QWidget* parent, CGridCtrl& grid, const CReportTable& t
 
 // Logs a database failure of the computation `what` and tells the user ("错误信息:…").
 void ReportDbError(QWidget* parent, const char* what, const db::DbError& error);
+
+// The check a report makes before it computes (CheckReportData on the analysis exam, or on each
+// of `examIds`), told to the user. A missing thing (marks, full marks, totals never computed) is
+// shown and the report computes nothing: false. Out-of-date totals are asked about: 是 recomputes
+// them with the analysis parameters' subjects and the report goes on; 否 goes on with `oldTotals`
+// set (the report says so, ShowOldTotalsMark). A check the database fails is skipped (the report
+// meets the failure itself and says so); a failed recompute is shown: false.
+bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals = nullptr);
+bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const ReportReads& reads,
+                    bool* oldTotals = nullptr);
+// Adds OldTotalsCaptionMark to the dialog's caption when the report ran on out-of-date totals, and
+// takes it away again when it did not.
+void ShowOldTotalsMark(QWidget* dialog, bool oldTotals);
 
 // A rectangle given in dialog-template units, in pixels.
 QRect DialogRect(int x, int y, int w, int h);

@@ -274,6 +274,11 @@ void CScoreBandReportDlg::ReadChartClass() {
     m_nChartClass = m_cbClass->currentData().isValid() ? m_cbClass->currentData().toInt() : 0;
 }
 
+reports::ReportReads CScoreBandReportDlg::Reads() const {
+    const int no = SubjectNumber();
+    return {no < 0 ? std::vector<int>{-no - 1} : std::vector<int>{}, true};
+}
+
 bool CScoreBandReportDlg::ReadRequest(reports::BandRequest& request) {
     DoDataExchange(true);
     const CAnalysisContext& context = data::AnalysisContext();
@@ -299,6 +304,10 @@ bool CScoreBandReportDlg::ReadRequest(reports::BandRequest& request) {
 }
 
 void CScoreBandReportDlg::OnOK() {
+    bool oldTotals = false;
+    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
+        return;
+    reports::ShowOldTotalsMark(this, oldTotals);
     // A refused request computes nothing: the table shown stays.
     reports::BandRequest request;
     if (!ReadRequest(request))
@@ -392,6 +401,10 @@ void CScoreBandReportDlg::OnClassBands() {
     CClassInputDlg input(this);
     if (input.DoModal() != ui::IDOK)
         return;
+    bool oldTotals = false;
+    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
+        return;
+    reports::ShowOldTotalsMark(this, oldTotals);
     reports::BandRequest request;
     if (!ReadRequest(request))
         return;

@@ -11,6 +11,7 @@
 #include "report/ReportComponent.h"
 #include "report/ReportRowSource.h"
 #include "reports/ReportTable.h"
+#include "reports/ValidTotals.h"
 
 #include <QString>
 
@@ -145,6 +146,8 @@ private:
     void ShowGrid();
     void ReadChartClass();
     int SubjectNumber() const;
+    // What the bands of the chosen subject or total read, for the check before computing.
+    reports::ReportReads Reads() const;
 
     CGridCtrl m_grid{0, 0, 0, 0};
     CChartCtrl* m_chart;

@@ -147,10 +147,15 @@ void CScoreListDlg::OnRangeChange() {
 
 void CScoreListDlg::OnOK() {
     DoDataExchange(true);
+    const reports::ScorePrintOptions options = Options();
+    bool oldTotals = false;
+    if (!reports::ReadyToCompute(this, {reports::TotalsRead(options), false}, &oldTotals))
+        return;
     // The rows listed before a failure are shown.
     reports::ComputeAndShowTable(this, m_grid, m_table, "score list", [&] {
-        reports::ListScorePrint(data::Database(), m_cipher, data::AnalysisContext(), Options(), m_table);
+        reports::ListScorePrint(data::Database(), m_cipher, data::AnalysisContext(), options, m_table);
     });
+    reports::ShowOldTotalsMark(this, oldTotals);
     m_nRows = m_table.RowCount();
     m_nCols = m_table.ColumnCount();
     m_grid.SetSortColumn(-1);

@@ -195,6 +195,15 @@ ScorePrintOptions GradeScorePrintOptions(int totalRank, int subjectRank, int str
     return o;
 }
 
+std::vector<int> TotalsRead(const ScorePrintOptions& o) {
+    std::vector<int> types{2};
+    if (o.showArts || o.orderTotal == 1 || (o.limit != RangeLimit::None && o.limitTotal == 1))
+        types.push_back(0);
+    if (o.showScience || o.orderTotal == 2 || (o.limit != RangeLimit::None && o.limitTotal == 2))
+        types.push_back(1);
+    return types;
+}
+
 CReportTable InitialScorePrintTable() {
     CReportTable table(1, 4);
     table.SetFixedRowCount(1);

@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class CTextCipher;
 
 namespace reports {
@@ -48,6 +50,10 @@ struct ScorePrintOptions {
 QStringList StreamTotalItems();
 QStringList ClassRangeItems();
 QStringList GradeRangeItems();
+
+// The totals a list of the options reads, as indices of the total-type list: 总分 always (its
+// column and the order), 文总 and 理总 when shown or when the list is ordered by them.
+std::vector<int> TotalsRead(const ScorePrintOptions& options);
 
 // The class dialog's choices: total ranks 0 grade, 1 class, 2 both, 3 none; subject ranks 0 grade,
 // 1 arts, 2 science, 3 class, 4 none; the stream-total item and the range item (-1: none); mode 1

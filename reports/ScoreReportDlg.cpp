@@ -177,6 +177,9 @@ void CScoreReportDlg::OnOK() {
     if (m_cbSubject->currentIndex() < 0)
         return;
     DoDataExchange(true);
+    // An exam without marks would list the class with empty cells.
+    if (!reports::ReadyToCompute(this, {}))
+        return;
     reports::ScoreReportOptions options;
     options.mode = m_nMode;
     options.subject = m_cbSubject->currentData().toInt();

@@ -1,8 +1,10 @@
 #include "reports/ValidTotals.h"
 
+#include "data/TotalsState.h"
 #include "platform/db/Transaction.h"
 #include "reports/ReportQueries.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace reports {
@@ -52,16 +54,17 @@ bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
               QStringLiteral("Update tavrinKSK set %1=%2 where ((%1 is null) and id=?)").arg(sum, s),
               {examId});
     }
+    data::MarkTotalsComputed(connection, examId, totalType + 1);
     transaction.Commit();
     return true;
 }
 
-QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
-                                 const std::vector<int>& totalTypes) {
-    const std::vector<int> subjects = context.ParticipatingSubjects();
-    if (!context.HasExam() || subjects.empty() || totalTypes.empty())
+namespace {
+
+QString NotComputedMessage(db::Connection& connection, int examId, const std::vector<int>& subjects,
+                           const std::vector<int>& totalTypes) {
+    if (examId == -1 || subjects.empty() || totalTypes.empty())
         return {};
-    const int examId = context.m_nAnalysisExamId;
     const QStringList items = TotalTypeItems();
     QStringList missing;
     for (const int type : totalTypes)
@@ -84,6 +87,101 @@ QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisCont
         return {};
     return QStringLiteral("本次考试的学生有效总分（%1）还没有计算。\n请先运行“统计分析→算学生有效总分”！")
         .arg(missing.join(u'、'));
+}
+
+bool HasMarks(db::Connection& connection, int examId, const std::vector<int>& subjects) {
+    QStringList present;
+    for (const int no : subjects)
+        present << ScoreColumn(no) + QStringLiteral(" IS NOT NULL");
+    return !Query(connection,
+                  QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? AND (%1) LIMIT 1")
+                      .arg(present.join(" OR ")),
+                  {examId})
+                .IsEOF();
+}
+
+bool HasFullMarks(db::Connection& connection, int examId, const std::vector<int>& subjects) {
+    for (db::Recordset rs =
+             Query(connection,
+                   QStringLiteral("SELECT kmfld FROM tavrinKMWGT WHERE id=? AND "
+                                  "coalesce(t1,0)*coalesce(t1w,0)+coalesce(t2,0)*coalesce(t2w,0)>0"),
+                   {examId});
+         !rs.IsEOF(); rs.MoveNext())
+        for (const int no : subjects)
+            if (rs.Field(0).ToString().compare(ScoreColumn(no), Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
+}
+
+} // namespace
+
+QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
+                                 const std::vector<int>& totalTypes) {
+    return NotComputedMessage(connection, context.m_nAnalysisExamId, context.ParticipatingSubjects(),
+                              totalTypes);
+}
+
+QString NoMarksMessage() {
+    return QStringLiteral("本次考试还没有成绩，请先录入或导入成绩！");
+}
+
+ReportDataCheck CheckReportData(db::Connection& connection, int examId, const std::vector<int>& subjects,
+                                const ReportReads& reads) {
+    ReportDataCheck check;
+    if (examId == -1 || subjects.empty())
+        return check;
+    if (!HasMarks(connection, examId, subjects)) {
+        check.state = ReportDataState::NoMarks;
+        check.message = NoMarksMessage();
+        return check;
+    }
+    if (reads.fullMarks && !HasFullMarks(connection, examId, subjects)) {
+        check.state = ReportDataState::NoFullMarks;
+        check.message = NoFullMarksMessage();
+        return check;
+    }
+    check.message = NotComputedMessage(connection, examId, subjects, reads.totalTypes);
+    if (!check.message.isEmpty()) {
+        check.state = ReportDataState::NotComputed;
+        return check;
+    }
+    const std::vector<int> stale = data::StaleTotals(connection, examId);
+    for (const int type : reads.totalTypes)
+        if (std::find(stale.begin(), stale.end(), type + 1) != stale.end() &&
+            std::find(check.staleTypes.begin(), check.staleTypes.end(), type) == check.staleTypes.end())
+            check.staleTypes.push_back(type);
+    if (!check.staleTypes.empty()) {
+        std::sort(check.staleTypes.begin(), check.staleTypes.end());
+        check.state = ReportDataState::Stale;
+        check.message = StaleTotalsQuestion(check.staleTypes);
+    }
+    return check;
+}
+
+ReportDataCheck CheckReportData(db::Connection& connection, const CAnalysisContext& context,
+                                const ReportReads& reads) {
+    return CheckReportData(connection, context.m_nAnalysisExamId, context.ParticipatingSubjects(), reads);
+}
+
+QString StaleTotalsQuestion(const std::vector<int>& staleTypes) {
+    const QStringList items = TotalTypeItems();
+    QStringList names;
+    for (const int type : staleTypes)
+        names << items.value(type);
+    return QStringLiteral("本次考试的成绩在计算学生有效总分（%1）之后有过改动，总分已不是最新的。\n"
+                          "是否现在按分析参数中的科目重新计算有效总分？\n"
+                          "选“否”则按原来的总分统计。")
+        .arg(names.join(u'、'));
+}
+
+void RecomputeStaleTotals(db::Connection& connection, int examId, const std::vector<int>& subjects,
+                          const std::vector<int>& staleTypes) {
+    for (const int type : staleTypes)
+        ComputeValidTotals(connection, examId, type, subjects);
+}
+
+QString OldTotalsCaptionMark() {
+    return QStringLiteral("（总分未按最新成绩重新计算）");
 }
 
 } // namespace reports

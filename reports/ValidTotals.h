@@ -6,6 +6,7 @@
 #include "platform/db/Connection.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
+#include "reports/ReportQueries.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,5 +50,47 @@ bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
 // the user to run 算学生有效总分 first, naming the missing totals. Throws db::DbError.
 QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
                                  const std::vector<int>& totalTypes);
+
+// What a report says of an exam without a single mark (of one whose papers have no full marks:
+// NoFullMarksMessage, ReportQueries.h).
+QString NoMarksMessage();
+
+// What a report reads besides the marks: the totals (indices of the total-type list) and whether
+// the subjects' full marks.
+struct ReportReads {
+    std::vector<int> totalTypes;
+    bool fullMarks = false;
+};
+
+enum class ReportDataState {
+    Ready,       // the report may compute
+    NoMarks,     // no participating subject has a mark in the exam
+    NoFullMarks, // no participating subject has a full mark above 0 in the exam
+    NotComputed, // a total read was never computed
+    Stale,       // marks were written after a total read was computed
+};
+
+struct ReportDataCheck {
+    ReportDataState state = ReportDataState::Ready;
+    QString message;             // what the user is told (for Stale: the question)
+    std::vector<int> staleTypes; // Stale: the totals read that are out of date (total-type indices)
+};
+
+// The one check every report makes before it computes, for exam `examId` with the participating
+// `subjects` (numbers): no marks first, then no full marks (when read), then totals never computed,
+// then totals out of date. Ready without an exam (-1) or without subjects. Throws db::DbError.
+ReportDataCheck CheckReportData(db::Connection& connection, int examId, const std::vector<int>& subjects,
+                                const ReportReads& reads);
+// The same for the analysis exam and its subjects.
+ReportDataCheck CheckReportData(db::Connection& connection, const CAnalysisContext& context,
+                                const ReportReads& reads);
+// The question asked of out-of-date totals (total-type indices).
+QString StaleTotalsQuestion(const std::vector<int>& staleTypes);
+// Recomputes the totals of `staleTypes` of the exam with the participating subjects; each in its
+// own transaction. Throws db::DbError.
+void RecomputeStaleTotals(db::Connection& connection, int examId, const std::vector<int>& subjects,
+                          const std::vector<int>& staleTypes);
+// What a report run on out-of-date totals adds to its caption.
+QString OldTotalsCaptionMark();
 
 } // namespace reports

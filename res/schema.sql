@@ -87,3 +87,11 @@ CREATE TABLE tavrinXJLB (
     xjtype char(2) PRIMARY KEY,
     xjdesc char(10)
 );
+
+-- The valid totals (sumno 1 to 3 for sum1 to sum3) of an exam whose marks changed after they were
+-- computed: every mark written adds its exam's rows, computing a total removes its row.
+CREATE TABLE tavrinSumState (
+    id INTEGER NOT NULL,
+    sumno INTEGER NOT NULL,
+    PRIMARY KEY (id, sumno)
+);

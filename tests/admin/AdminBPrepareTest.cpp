@@ -1,10 +1,16 @@
 // Score-sheet preparation: copying the roster into an exam, repeatably, and the stream copy.
 #include "AdminBSupport.h"
 
+#include "admin/ExamRoom.h"
+#include "admin/ExamSetup.h"
 #include "admin/PrepareScoreSheetDlg.h"
+#include "admin/ScoreEntryDlg.h"
+#include "admin/ScoreSheet.h"
+#include "data/TotalsState.h"
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace adminb {
 namespace {
@@ -55,7 +61,7 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
     const int eligible = Eligible();
     ASSERT_GT(eligible, 0);
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
-    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(BoxTexts(), QStringList{QString("新载入%1名学生，更新了0名学生的名单信息。").arg(eligible)});
     EXPECT_EQ(Rows(), eligible);
     EXPECT_EQ(Grid().GetRowCount(), eligible + 1);
     EXPECT_EQ(
@@ -99,17 +105,19 @@ TEST_F(AdminBPrepare, NullStudentNumberBlocksNoOne) {
                  {grade.code});
     OpenDialog(0);
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
-    EXPECT_EQ(
-        BoxTexts(),
-        QStringList({QString("已载入%1名学生。\n有2名在读学生没有学号，未载入。").arg(Eligible() - 2)}));
+    // The ghost row stands for no roster student: it stays, and the message counts it.
+    const QString ghost = "登分表中有1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。";
+    EXPECT_EQ(BoxTexts(), QStringList({QString("新载入%1名学生，更新了0名学生的名单信息。\n"
+                                               "有2名在读学生没有学号，未载入。\n")
+                                           .arg(Eligible() - 2) +
+                                       ghost}));
     boxes->Clear();
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     // The roster rows without a number could never be found again, so they are not copied.
     EXPECT_EQ(Rows(), Eligible() - 2 + 1);
-    EXPECT_EQ(BoxTexts(),
-              QStringList({QString("没有载入新的学生：%1学生名册中的学生都已在本次考试的登分表中。\n"
-                                   "有2名在读学生没有学号，未载入。")
-                               .arg(grade.name)}));
+    EXPECT_EQ(BoxTexts(), QStringList({"新载入0名学生，更新了0名学生的名单信息。\n"
+                                       "有2名在读学生没有学号，未载入。\n" +
+                                       ghost}));
 }
 
 TEST_F(AdminBPrepare, OneStudentNumberIsCopiedOnce) {
@@ -129,11 +137,10 @@ TEST_F(AdminBPrepare, OneStudentNumberIsCopiedOnce) {
               "甲");
     EXPECT_EQ(Rows(), Eligible() - 1);
     EXPECT_EQ(FindRow(Grid(), 1, "乙"), -1);
-    EXPECT_EQ(
-        BoxTexts(),
-        QStringList({QString("已载入%1名学生。\n学生名册中有1个学号重复，每个学号只载入名册中的第一名学生，"
-                             "另有1名学生未载入。")
-                         .arg(Eligible() - 1)}));
+    EXPECT_EQ(BoxTexts(),
+              QStringList({QString("新载入%1名学生，更新了0名学生的名单信息。\n学生名册中有1个学号重复，"
+                                   "每个学号只载入名册中的第一名学生，另有1名学生未载入。")
+                               .arg(Eligible() - 1)}));
 }
 
 TEST_F(AdminBPrepare, APreparationThatCopiesNobodySaysWhy) {
@@ -153,6 +160,7 @@ TEST_F(AdminBPrepare, APreparationThatCopiesNobodySaysWhy) {
 TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
     OpenDialog(0);
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    boxes->Clear();
     const fixtures::ExamInfo& other = school.exams[0];
     Db().Execute("UPDATE tavrinName SET worl='文' WHERE grade=?", {grade.code});
     const QString otherBefore =
@@ -170,6 +178,92 @@ TEST_F(AdminBPrepare, StreamCopyTakesTheRostersStreamForThisExamOnly) {
     EXPECT_EQ(GridColumn(Grid(), 6), QStringList(QList<QString>(Rows(), "文")));
     EXPECT_EQ(Scalar("SELECT group_concat(coalesce(worl, '-'), '') FROM tavrinKSK WHERE id=?", {other.id}),
               otherBefore);
+    // The streams changed: this exam's totals are out of date, the other exam's are not.
+    EXPECT_EQ(data::StaleTotals(Db(), exam), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(data::StaleTotals(Db(), other.id).empty());
+}
+
+TEST_F(AdminBPrepare, RoomsArrangedAfterPreparationReachRoomEntryOnceLoadedAgain) {
+    Db().Execute("UPDATE tavrinName SET kh=NULL WHERE grade=?", {grade.code});
+    examsetup::InitWeights(Db(), exam);
+    OpenDialog(0);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    const int rows = Rows();
+    ASSERT_GT(rows, 5);
+
+    CScoreEntryDlg scores;
+    scores.SetEntryMode(scoresheet::kByRoom);
+    Open(scores);
+    ASSERT_TRUE(Choose(scores.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM), entry));
+    ASSERT_TRUE(Choose(scores.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT), "英语"));
+    scores.GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(1);
+    boxes->Clear();
+    EXPECT_EQ(scores.OnLoadScores(), 0);
+    EXPECT_EQ(BoxTexts(), QStringList{scoresheet::NoRoomsMessage()});
+
+    // The rooms are arranged in the roster: five seats to a room, in student-number order.
+    std::vector<examroom::ExamNumberUpdate> numbers;
+    int i = 0;
+    for (db::Recordset rs =
+             Db().Execute("SELECT rowid FROM tavrinName WHERE grade=? ORDER BY studentid", {grade.code});
+         !rs.IsEOF(); rs.MoveNext(), ++i)
+        numbers.push_back({rs.Field(0).ToInt64(), examroom::Seat{1 + i / 5, 1 + i % 5}.ExamNumber()});
+    examroom::SaveExamNumbers(Db(), numbers);
+    boxes->Clear();
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(BoxTexts(), QStringList{QString("新载入0名学生，更新了%1名学生的名单信息。").arg(rows)});
+    // Exam numbers are no marks: the totals stay as up to date as they were.
+    EXPECT_TRUE(data::StaleTotals(Db(), exam).empty());
+
+    boxes->Clear();
+    ASSERT_EQ(scores.OnLoadScores(), 1);
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    QStringList room1;
+    for (db::Recordset rs = Db().Execute(
+             "SELECT studentid FROM tavrinKSK WHERE id=? AND kh LIKE '01%' ORDER BY worl, kh", {exam});
+         !rs.IsEOF(); rs.MoveNext())
+        room1 << rs.Field(0).ToString();
+    EXPECT_FALSE(room1.isEmpty());
+    EXPECT_EQ(GridColumn(scores.GetGrid(), 0), room1);
+}
+
+TEST_F(AdminBPrepare, ACorrectedRosterReachesScoreEntryAndEveryMarkStays) {
+    examsetup::InitWeights(Db(), exam);
+    OpenDialog(0);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    const int rows = Rows();
+    Db().Execute("UPDATE tavrinKSK SET s03=77 WHERE id=?", {exam});
+    const int cls = grade.classes[0];
+    const QString first =
+        Scalar("SELECT studentid FROM tavrinKSK WHERE id=? AND class=? ORDER BY studentid", {exam, cls});
+    const QString second = Scalar("SELECT studentid FROM tavrinKSK WHERE id=? AND class=? AND studentid<>? "
+                                  "ORDER BY studentid",
+                                  {exam, cls, first});
+    // One name corrected with its stream; one student who left (made inactive).
+    Db().Execute("UPDATE tavrinName SET name='改正后', worl=CASE WHEN worl='文' THEN '理' ELSE '文' END "
+                 "WHERE grade=? AND studentid=?",
+                 {grade.code, first});
+    Db().Execute("UPDATE tavrinName SET active='否' WHERE grade=? AND studentid=?", {grade.code, second});
+    boxes->Clear();
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(BoxTexts(),
+              QStringList{"新载入0名学生，更新了1名学生的名单信息。\n"
+                          "登分表中有1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。"});
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND s03=77", {exam}), rows);
+    EXPECT_EQ(data::StaleTotals(Db(), exam), (std::vector<int>{1, 2, 3}));
+
+    CScoreEntryDlg scores;
+    Open(scores);
+    ASSERT_TRUE(Choose(scores.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM), entry));
+    ASSERT_TRUE(Choose(scores.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT), "英语"));
+    scores.GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(cls);
+    ASSERT_EQ(scores.OnLoadScores(), 1);
+    const int row = FindRow(scores.GetGrid(), 0, first);
+    ASSERT_GT(row, 0);
+    EXPECT_EQ(scores.GetGrid().GetItemText(row, 1), "改正后");
+    // The student who left is still listed with his mark.
+    EXPECT_GT(FindRow(scores.GetGrid(), 0, second), 0);
 }
 
 TEST_F(AdminBPrepare, FailedPreparationAndUnknownExamAreReported) {

@@ -3,9 +3,11 @@
 #include "analysis/StudentTrackReportDlg.h"
 #include "analysis/TrackQueries.h"
 #include "controls/grid/GridCellCheck.h"
+#include "data/TotalsState.h"
 #include "platform/report/Output.h"
 #include "platform/ui/Messages.h"
 #include "report/GridPrint.h"
+#include "reports/ValidTotals.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -191,6 +193,59 @@ TEST_F(StudentTrackReportDlgTest, AGradePickedFromTheListIsKnownByItsCode) {
     dlg->ClassBox()->setValue(2);
     dlg->ClassBox()->setValue(1); // the class reloads for the picked grade, not the first of its name
     EXPECT_EQ(GridColumn(dlg->Students(), 0), QStringList({"220080101"}));
+}
+
+TEST_F(StudentTrackReportDlgTest, EveryTrackedExamsTotalsAreCheckedBeforeTracking) {
+    // Both subjects take part in the analysis.
+    static CAnalysisContext context;
+    context = CAnalysisContext();
+    context.m_nAnalysisExamId = 1;
+    context.m_aSubjectSelected[0] = context.m_aSubjectSelected[1] = 1;
+    context.m_nSelectedSubjects = 2;
+    data::SetAnalysisContext(&context);
+    db::Connection& db = data::Database();
+    const auto stored = [&](const char* sql) {
+        return db.Execute(QString::fromLatin1(sql) + " FROM tavrinKSK WHERE id=2 AND studentid='120080101'")
+            .Field(0)
+            .ToDouble();
+    };
+    auto dlg = Open();
+    PickGrade(*dlg, 0);
+    const QString caption = dlg->windowTitle();
+
+    // Exam 2's marks changed after its totals: 否 tracks on the old 总分 and the caption says so.
+    data::MarkTotalsStale(db, 2);
+    boxes->SetNextAnswer(ui::IDNO);
+    Click(*dlg, ui::IDOK);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(boxes->Boxes()[0].type & 0x0F, ui::MB_YESNO);
+    EXPECT_EQ(dlg->m_nStudentCols, 9);
+    EXPECT_EQ(stored("SELECT sum3"), 85.5);
+    EXPECT_EQ(dlg->windowTitle(), caption + reports::OldTotalsCaptionMark());
+
+    // 是 computes it again from 语文 and 数学, and the caption is the dialog's own again.
+    boxes->Clear();
+    boxes->SetNextAnswer(ui::IDYES);
+    Click(*dlg, ui::IDOK);
+    EXPECT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_FLOAT_EQ(stored("SELECT sum3"), stored("SELECT s01+s02"));
+    EXPECT_EQ(data::StaleTotals(db, 2), (std::vector<int>{1, 2}));
+    EXPECT_EQ(dlg->windowTitle(), caption);
+
+    // A subject reads no total: nothing to ask.
+    data::MarkTotalsStale(db, 2);
+    boxes->Clear();
+    dlg->SubjectList()->setCurrentIndex(3); // 语文
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(boxes->Texts().isEmpty());
+
+    // One tracked exam without a mark: its message, and the table stays as it was.
+    db.Execute("UPDATE tavrinKSK SET s01=NULL, s02=NULL WHERE id=3");
+    const QStringList before = GridRow(dlg->Students(), 1);
+    Click(*dlg, ui::IDOK);
+    EXPECT_EQ(boxes->Texts(), QStringList{reports::NoMarksMessage()});
+    EXPECT_EQ(GridRow(dlg->Students(), 1), before);
+    data::SetAnalysisContext(nullptr);
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 
 #include "ShellSupport.h"
 
-#include "data/AppContext.h"
 #include "app/Base64.h"
+#include "data/AppContext.h"
 #include "data/DataFiles.h"
 #include "platform/help/Help.h"
 #include "platform/net/Page.h"
@@ -417,7 +417,8 @@ TEST_F(ShellTest, QuickStartPrintSetupAndTheVersionAddress) {
     ASSERT_EQ(boxes->Boxes().size(), 1u);
     EXPECT_EQ(boxes->Boxes()[0].text,
               QStringLiteral("1.设置年级、考试科目和常用考试名称；\n2.录入学生名单或导入学生名单；\n"
-                             "3.为考试注册，设置加权系数；\n4.准备登分表、输入考试成绩；\n"
+                             "3.为考试注册，设置加权系数，安排考室；\n"
+                             "4.准备登分表（名单或考室改动后再次“载入数据”）、输入考试成绩；\n"
                              "5.对考试成绩进行统计分析！"));
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONINFORMATION);
 

@@ -1,5 +1,6 @@
 #include "data/Upgrade.h"
 #include "data/Schema.h"
+#include "data/TotalsState.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,37 @@ TEST(Upgrade, ShippedSchemaNeedsNothingAndMissingTablesAreReported) {
     db::Connection empty;
     empty.OpenFile(":memory:", {}, true);
     EXPECT_FALSE(data::UpgradeDatabase(empty)); // every step fails, none throws
+}
+
+} // namespace
+
+namespace {
+
+bool HasTable(db::Connection& c, const char* name) {
+    return !c.Execute("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?", QString::fromLatin1(name))
+                .IsEOF();
+}
+
+TEST(Upgrade, FilesOlderThanTheRecordOfOutOfDateTotalsGetIt) {
+    db::Connection c;
+    c.OpenFile(":memory:", {}, true);
+    MakeOldTables(c, {}, {});
+    // Read before the upgrade: nothing is out of date, and nothing is written.
+    EXPECT_TRUE(data::StaleTotals(c, 1).empty());
+    data::MarkTotalsComputed(c, 1, 3);
+    EXPECT_FALSE(HasTable(c, "tavrinSumState"));
+    EXPECT_TRUE(data::UpgradeDatabase(c));
+    EXPECT_TRUE(HasTable(c, "tavrinSumState"));
+
+    // A file that missed its upgrade gets the table with its first mark.
+    db::Connection missed;
+    missed.OpenFile(":memory:", {}, true);
+    MakeOldTables(missed, {}, {});
+    data::MarkTotalsStale(missed, 7);
+    data::MarkTotalsStale(missed, 7);
+    data::MarkTotalsComputed(missed, 7, 2);
+    EXPECT_EQ(data::StaleTotals(missed, 7), (std::vector<int>{1, 3}));
+    EXPECT_TRUE(data::StaleTotals(missed, 8).empty());
 }
 
 } // namespace

@@ -77,13 +77,14 @@ protected:
         ListScorePrint(m_db, m_cipher, ExamContext(exam), o, t);
         return t;
     }
-    // Exam 4: totals 600, 580, 580, 570 and one without a total, in two classes and both streams.
+    // Exam 4: totals 600, 580, 580, 570 and one without a total, in two classes and both streams;
+    // 赵六's 语文 is the exam's only mark of the subject.
     void FourTotals() {
         Student(4, QStringLiteral("401"), QStringLiteral("张三"), 1, "文", 580, 300, 280);
         Student(4, QStringLiteral("402"), QStringLiteral("李小四"), 1, "理", 600, 290, 310);
         Student(4, QStringLiteral("403"), QStringLiteral("a张b"), 1, "文", 570, 310, 260);
         Student(4, QStringLiteral("404"), QStringLiteral("王五  "), 2, "理", 580, 270, 310);
-        Student(4, QStringLiteral("405"), QStringLiteral("赵六"), 1, "理", {});
+        Student(4, QStringLiteral("405"), QStringLiteral("赵六"), 1, "理", {}, {}, {}, 40);
     }
 };
 

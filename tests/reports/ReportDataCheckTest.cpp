@@ -1,0 +1,321 @@
+// Every report that reads totals, full marks or marks checks them before it computes: totals out of
+// date after marks were typed, imported or refreshed from the roster are asked about (是
+// recomputes them and the report runs, 否 runs on the old ones and says so in the caption), and an
+// exam without marks, without full marks or without totals gives its message and computes nothing.
+
+#include "DialogSchool.h"
+
+#include "admin/ExamSetup.h"
+#include "admin/ScoreImport.h"
+#include "admin/ScoreSheet.h"
+#include "data/TotalsState.h"
+#include "reports/BasicStatDlg.h"
+#include "reports/BasicStats.h"
+#include "reports/ExcellentRateDlg.h"
+#include "reports/ExcellentRates.h"
+#include "reports/GradeScorePrintDlg.h"
+#include "reports/ScoreBandReportDlg.h"
+#include "reports/ScorePrintDlg.h"
+#include "reports/ScoreReportDlg.h"
+
+#include <QComboBox>
+
+#include <functional>
+
+using namespace reports;
+
+namespace {
+
+// One report as the user runs it: open the dialog, then press its compute button.
+struct ReportCase {
+    const char* name;
+    std::function<std::unique_ptr<ui::Dialog>()> open;
+    std::function<CGridCtrl&(ui::Dialog&)> grid;
+    bool readsTotals;
+    bool readsFullMarks;
+};
+
+template <class Dlg> CGridCtrl& GridOf(ui::Dialog& d) {
+    return static_cast<Dlg&>(d).Grid();
+}
+
+std::unique_ptr<ui::Dialog> BasicStat(int mode) {
+    auto dlg = std::make_unique<CBasicStatDlg>();
+    dlg->SetStatMode(mode);
+    dlg->OnInitDialog();
+    return dlg;
+}
+
+const std::vector<ReportCase>& Reports() {
+    static const std::vector<ReportCase> reports = {
+        {"GradeStatistics", [] { return BasicStat(kGradeStats); }, GridOf<CBasicStatDlg>, true, false},
+        {"ClassSubjectTable", [] { return BasicStat(kClassSubjectTable); }, GridOf<CBasicStatDlg>, false,
+         true},
+        {"ClassStandardScores", [] { return BasicStat(kClassStandardScores); }, GridOf<CBasicStatDlg>, true,
+         false},
+        {"ExcellentRates",
+         [] {
+             auto dlg = std::make_unique<CExcellentRateDlg>();
+             dlg->SetMode(kExcellentRate, kCutByProportion);
+             dlg->OnInitDialog();
+             return std::unique_ptr<ui::Dialog>(std::move(dlg));
+         },
+         GridOf<CExcellentRateDlg>, false, false},
+        {"ScoreBandsOfTheTotal",
+         [] {
+             auto dlg = std::make_unique<CScoreBandReportDlg>();
+             dlg->OnInitDialog();
+             dlg->SubjectBox()->setCurrentIndex(dlg->SubjectBox()->findData(-3));
+             return std::unique_ptr<ui::Dialog>(std::move(dlg));
+         },
+         GridOf<CScoreBandReportDlg>, true, true},
+        {"ScoreReport",
+         [] {
+             auto dlg = std::make_unique<CScoreReportDlg>();
+             dlg->OnInitDialog();
+             return std::unique_ptr<ui::Dialog>(std::move(dlg));
+         },
+         GridOf<CScoreReportDlg>, false, false},
+        {"ClassScorePrint",
+         [] {
+             auto dlg = std::make_unique<CScorePrintDlg>();
+             dlg->OnInitDialog();
+             return std::unique_ptr<ui::Dialog>(std::move(dlg));
+         },
+         GridOf<CScorePrintDlg>, true, false},
+        {"GradeScorePrint",
+         [] {
+             auto dlg = std::make_unique<CGradeScorePrintDlg>();
+             dlg->OnInitDialog();
+             return std::unique_ptr<ui::Dialog>(std::move(dlg));
+         },
+         GridOf<CGradeScorePrintDlg>, true, false},
+    };
+    return reports;
+}
+
+QStringList Cells(CGridCtrl& g) {
+    QStringList cells;
+    for (int r = 0; r < g.GetRowCount(); ++r)
+        for (int c = 0; c < g.GetColumnCount(); ++c)
+            cells << g.GetItemText(r, c);
+    return cells;
+}
+
+class ReportDataCheckTest : public DialogSchool, public ::testing::WithParamInterface<int> {
+public:
+    void SetUp() override {
+        DialogSchool::SetUp();
+        SetContext();
+        // 文总 and 理总 too, so that every report of the grade by stream finds its totals.
+        ComputeValidTotals(m_db, 1, 0, {1, 2, 3});
+        ComputeValidTotals(m_db, 1, 1, {1, 2, 3});
+    }
+    const ReportCase& Report() const { return Reports()[std::size_t(GetParam())]; }
+    db::Connection& Db() { return data::Database(); }
+    long long Key(const char* student) {
+        return Db()
+            .Execute(QStringLiteral("SELECT rowid FROM tavrinKSK WHERE id=1 AND studentid=?"), student)
+            .Field(0)
+            .ToInt64();
+    }
+    std::optional<double> StoredTotal(const char* student) {
+        const db::Variant v =
+            Db().Execute(QStringLiteral("SELECT sum3 FROM tavrinKSK WHERE id=1 AND studentid=?"), student)
+                .Field(0);
+        return v.IsNull() ? std::nullopt : std::optional<double>(v.ToDouble());
+    }
+
+    // Runs the report; true when it computed (its grid changed).
+    bool Run(ui::Dialog& dlg) {
+        const QStringList before = Cells(Report().grid(dlg));
+        dlg.OnOK();
+        return Cells(Report().grid(dlg)) != before;
+    }
+    bool Asked() const {
+        for (const ui::ScriptedMessageBoxes::Shown& b : boxes->Boxes())
+            if ((b.type & 0x0F) == ui::MB_YESNO)
+                return true;
+        return false;
+    }
+
+    // The three ways marks change after the totals were computed. Each says whose total moves and to
+    // what once recomputed (subjects 1 to 3 take part).
+    struct Change {
+        const char* student;
+        double newTotal; // the student's total from the marks as they now are
+    };
+    double MarksTotal(const char* student) {
+        return Db()
+            .Execute(QStringLiteral("SELECT coalesce(s01,0)+coalesce(s02,0)+coalesce(s03,0) FROM tavrinKSK "
+                                    "WHERE id=1 AND studentid=?"),
+                     student)
+            .Field(0)
+            .ToDouble();
+    }
+    Change TypeMark() {
+        // A's 语文 90 → 95.
+        scoresheet::WriteMarks(Db(), Key("A"), 1, QStringLiteral("s01"), 95, std::nullopt, 95);
+        return {"A", MarksTotal("A")};
+    }
+    Change ImportMark() {
+        // G's 语文 60 → 50 by the import of the first paper of class 4.
+        Db().Execute(QStringLiteral("UPDATE tavrinKSK SET s011=s01 WHERE id=1"));
+        db::Recordset source({QStringLiteral("XH"), QStringLiteral("P1")},
+                             {QStringLiteral("TEXT"), QStringLiteral("NUMBER")},
+                             {{db::Variant("G"), db::Variant(50)}});
+        scoreimport::Target target{1, QStringLiteral("s01"), {100, 0, 1, 0}, 4, {{Key("G"), "G", "", "4"}}};
+        const scoreimport::ImportCount count = scoreimport::ImportScores(
+            Db(), source, 1, {QStringLiteral("XH[C]"), QStringLiteral("P1[N]"), {}}, target);
+        EXPECT_EQ(count.written, 1);
+        return {"G", MarksTotal("G")};
+    }
+    Change RefreshStream() {
+        // The roster now has A in the arts stream; 载入数据 brings it onto the sheet.
+        Db().Execute(
+            QStringLiteral("INSERT INTO tavrinName (id, grade, studentid, name, class, active, worl) "
+                           "VALUES (1, '12008', 'A', 'A', 1, '是', '文')"));
+        const examsetup::Preparation done = examsetup::PrepareScoreRows(Db(), 1, QStringLiteral("12008"));
+        EXPECT_EQ(done.streamsChanged, 1);
+        return {"A", MarksTotal("A")};
+    }
+};
+
+TEST_P(ReportDataCheckTest, MarksChangedAfterTheTotalsAreAskedAboutAndYesRecomputes) {
+    for (Change (ReportDataCheckTest::*change)() :
+         {&ReportDataCheckTest::TypeMark, &ReportDataCheckTest::ImportMark,
+          &ReportDataCheckTest::RefreshStream}) {
+        boxes->Clear();
+        const Change changed = (this->*change)();
+        if (change != &ReportDataCheckTest::RefreshStream)
+            ASSERT_NE(StoredTotal(changed.student), changed.newTotal);
+        ASSERT_EQ(data::StaleTotals(Db(), 1), (std::vector<int>{1, 2, 3}));
+        auto dlg = Report().open();
+        boxes->SetNextAnswer(ui::IDYES);
+        EXPECT_TRUE(Run(*dlg));
+        EXPECT_EQ(Asked(), Report().readsTotals);
+        if (!Report().readsTotals) {
+            // The report reads no total: nothing to ask, and the totals stay out of date.
+            EXPECT_EQ(data::StaleTotals(Db(), 1), (std::vector<int>{1, 2, 3}));
+            continue;
+        }
+        EXPECT_TRUE(boxes->Texts().value(0).contains(QStringLiteral("之后有过改动")))
+            << boxes->Texts().join('|').toStdString();
+        EXPECT_EQ(StoredTotal(changed.student), changed.newTotal);
+        // 总分 is computed again (文总 and 理总 too when the report reads them).
+        const std::vector<int> stale = data::StaleTotals(Db(), 1);
+        EXPECT_EQ(std::find(stale.begin(), stale.end(), 3), stale.end());
+        EXPECT_FALSE(dlg->windowTitle().endsWith(OldTotalsCaptionMark()));
+        // Once computed, the next run asks nothing.
+        boxes->Clear();
+        Run(*dlg);
+        EXPECT_FALSE(Asked());
+    }
+}
+
+TEST_P(ReportDataCheckTest, NoRunsOnTheOldTotalsAndSaysSo) {
+    if (!Report().readsTotals)
+        GTEST_SKIP() << "reads no total";
+    const std::optional<double> old = StoredTotal("A");
+    TypeMark();
+    auto dlg = Report().open();
+    boxes->SetNextAnswer(ui::IDNO);
+    EXPECT_TRUE(Run(*dlg));
+    EXPECT_TRUE(Asked());
+    EXPECT_EQ(StoredTotal("A"), old);
+    EXPECT_TRUE(dlg->windowTitle().endsWith(OldTotalsCaptionMark())) << dlg->windowTitle().toStdString();
+    // Asked again on the next run; 是 then recomputes and takes the mark off the caption.
+    boxes->SetNextAnswer(ui::IDYES);
+    Run(*dlg);
+    EXPECT_EQ(StoredTotal("A"), 285);
+    EXPECT_FALSE(dlg->windowTitle().endsWith(OldTotalsCaptionMark()));
+}
+
+TEST_P(ReportDataCheckTest, AnExamWithoutMarksSaysSoAndComputesNothing) {
+    Db().Execute(QStringLiteral("UPDATE tavrinKSK SET s01=NULL, s02=NULL, s03=NULL, s04=NULL WHERE id=1"));
+    auto dlg = Report().open();
+    EXPECT_FALSE(Run(*dlg));
+    EXPECT_EQ(boxes->Texts(), QStringList{NoMarksMessage()});
+}
+
+TEST_P(ReportDataCheckTest, AnExamWithoutFullMarksStopsTheReportsThatCompareWithThem) {
+    Db().Execute(QStringLiteral("DELETE FROM tavrinKMWGT WHERE id=1"));
+    auto dlg = Report().open();
+    const bool computed = Run(*dlg);
+    EXPECT_EQ(computed, !Report().readsFullMarks);
+    EXPECT_EQ(boxes->Texts().contains(NoFullMarksMessage()), Report().readsFullMarks)
+        << boxes->Texts().join('|').toStdString();
+}
+
+TEST_P(ReportDataCheckTest, TotalsNeverComputedStopTheReportsThatReadThem) {
+    Db().Execute(QStringLiteral("UPDATE tavrinKSK SET sum3=NULL WHERE id=1"));
+    auto dlg = Report().open();
+    const bool computed = Run(*dlg);
+    EXPECT_EQ(computed, !Report().readsTotals);
+    EXPECT_EQ(boxes->Texts().join('|').contains(QStringLiteral("还没有计算")), Report().readsTotals)
+        << boxes->Texts().join('|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryReport, ReportDataCheckTest, ::testing::Range(0, int(Reports().size())),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(Reports()[std::size_t(info.param)].name);
+                         });
+
+// The check itself, where the dialogs cannot show it: the order of the findings and the totals read.
+using ReportDataUnit = DialogSchool;
+
+TEST_F(ReportDataUnit, OnlyTheTotalsReadAndTheSubjectsTakingPartCount) {
+    data::MarkTotalsStale(m_db, 1);
+    EXPECT_EQ(CheckReportData(m_db, Context(), {{2}, false}).staleTypes, std::vector<int>{2});
+    EXPECT_EQ(CheckReportData(m_db, Context(), {{}, false}).state, ReportDataState::Ready);
+    // 英语 alone has no full mark; 物理 alone has marks when the others have none.
+    EXPECT_EQ(CheckReportData(m_db, Context({3}), {{2}, true}).state, ReportDataState::NoFullMarks);
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET s01=NULL, s02=NULL, s03=NULL WHERE id=1"));
+    EXPECT_EQ(CheckReportData(m_db, Context(), {{2}, true}).state, ReportDataState::NoMarks);
+    EXPECT_EQ(CheckReportData(m_db, Context({4}), {{2}, true}).state, ReportDataState::Stale);
+    examsetup::DeleteExam(m_db, 1);
+    EXPECT_TRUE(data::StaleTotals(m_db, 1).empty());
+}
+
+TEST_F(ReportDataUnit, AMarkIsNeverWrittenWithoutItsRecord) {
+    // Every record refused: each write of marks fails whole.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET s011=s01 WHERE id=1"));
+    m_db.Execute(QStringLiteral("CREATE TRIGGER refuse_state BEFORE INSERT ON tavrinSumState BEGIN "
+                                "SELECT RAISE(ABORT, 'refused'); END"));
+    const auto s01 = [this](const char* student) {
+        return m_db.Execute(QStringLiteral("SELECT s01 FROM tavrinKSK WHERE id=1 AND studentid=?"), student)
+            .Field(0)
+            .ToDouble();
+    };
+    const long long a =
+        m_db.Execute(QStringLiteral("SELECT rowid FROM tavrinKSK WHERE id=1 AND studentid='A'"))
+            .Field(0)
+            .ToInt64();
+    EXPECT_THROW(scoresheet::WriteMarks(m_db, a, 1, QStringLiteral("s01"), 95, std::nullopt, 95),
+                 db::DbError);
+    EXPECT_EQ(s01("A"), 90);
+
+    const long long g =
+        m_db.Execute(QStringLiteral("SELECT rowid FROM tavrinKSK WHERE id=1 AND studentid='G'"))
+            .Field(0)
+            .ToInt64();
+    db::Recordset source({QStringLiteral("XH"), QStringLiteral("P1")},
+                         {QStringLiteral("TEXT"), QStringLiteral("NUMBER")},
+                         {{db::Variant("G"), db::Variant(50)}});
+    scoreimport::Target target{1, QStringLiteral("s01"), {100, 0, 1, 0}, 4, {{g, "G", "", "4"}}};
+    EXPECT_THROW(scoreimport::ImportScores(m_db, source, 1,
+                                           {QStringLiteral("XH[C]"), QStringLiteral("P1[N]"), {}}, target),
+                 scoreimport::ImportNotDone);
+    EXPECT_EQ(s01("G"), 60);
+
+    m_db.Execute(QStringLiteral("INSERT INTO tavrinName (id, grade, studentid, name, class, active, worl) "
+                                "VALUES (1, '12008', 'A', '甲', 1, '是', '文')"));
+    EXPECT_THROW(examsetup::PrepareScoreRows(m_db, 1, QStringLiteral("12008")), db::DbError);
+    EXPECT_EQ(m_db.Execute(QStringLiteral(
+                               "SELECT worl||coalesce(name,'-') FROM tavrinKSK WHERE id=1 AND studentid='A'"))
+                  .Field(0)
+                  .ToString(),
+              QStringLiteral("理-"));
+}
+
+} // namespace
