@@ -696,13 +696,15 @@ Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet) {
         book.detail = "工作簿的数据流比文件还长";
         return book;
     }
-    std::vector<unsigned char> bytes(static_cast<size_t>(length));
-    if (length > 0 && !gsf_input_read(stream.get(), static_cast<size_t>(length), bytes.data())) {
+    // Room for the stream, not cleared first: every byte of it is read into it.
+    const size_t streamSize = static_cast<size_t>(length);
+    const std::unique_ptr<unsigned char[]> bytes(new unsigned char[std::max<size_t>(streamSize, 1)]);
+    if (streamSize > 0 && !gsf_input_read(stream.get(), streamSize, bytes.get())) {
         book.problem = Problem::Damaged;
         book.detail = "工作簿的数据流读不完整";
         return book;
     }
-    return ReadWorkbookStream(bytes.data(), bytes.size(), sheet);
+    return ReadWorkbookStream(bytes.get(), streamSize, sheet);
 }
 
 void PrepareCompoundFiles() {

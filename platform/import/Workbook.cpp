@@ -18,6 +18,7 @@
 #include <cmath>
 #include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -42,43 +43,66 @@ constexpr std::uint32_t kUnreadableFile = 100;
 //   'T' str                                a worksheet
 //   'V' u32 row, u32 column, kind, value   a cell: the kind byte of biff::Kind, then an f64, or
 //                                          a str for a text
-bool ReadFile(const char* path, std::string* bytes) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Read in place, into room for the whole file as it is now (a file that grows meanwhile is
-    // read to its end all the same).
-    struct stat info {};
-    size_t have = 0;
-    if (fstat(fd, &info) == 0 && info.st_size > 0)
-        bytes->resize(static_cast<size_t>(info.st_size));
-    for (;;) {
-        if (have == bytes->size())
-            bytes->resize(bytes->size() + 65536);
-        const ssize_t n = read(fd, bytes->data() + have, bytes->size() - have);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            close(fd);
+// The file's bytes: mapped as they are on disk (nothing copied, nothing to clear), or read
+// whole when the file cannot be mapped. A file cut short while it is mapped ends the child
+// (SIGBUS), which refuses it as damaged.
+class FileBytes {
+public:
+    bool Open(const char* path) {
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
             return false;
+        struct stat info {};
+        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+            void* map = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (map != MAP_FAILED) {
+                m_map = static_cast<const unsigned char*>(map);
+                m_size = static_cast<size_t>(info.st_size);
+                close(fd);
+                return true;
+            }
         }
-        if (n == 0)
-            break;
-        have += static_cast<size_t>(n);
+        const bool read = ReadAll(fd);
+        close(fd);
+        return read;
     }
-    bytes->resize(have);
-    close(fd);
-    return true;
-}
+    ~FileBytes() {
+        if (m_map)
+            munmap(const_cast<unsigned char*>(m_map), m_size);
+    }
+    const unsigned char* Data() const {
+        return m_map ? m_map : reinterpret_cast<const unsigned char*>(m_read.data());
+    }
+    size_t Size() const { return m_map ? m_size : m_read.size(); }
+
+private:
+    bool ReadAll(int fd) {
+        char chunk[65536];
+        for (;;) {
+            const ssize_t n = read(fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                return true;
+            m_read.append(chunk, static_cast<size_t>(n));
+        }
+    }
+
+    const unsigned char* m_map = nullptr;
+    size_t m_size = 0;
+    std::string m_read;
+};
 
 // Reads the workbook, or says why not; null when it said.
 bool ReadInChild(const char* path, int sheet, ChildWriter& out, biff::Book* book) {
-    std::string bytes;
-    if (!ReadFile(path, &bytes)) {
+    FileBytes bytes;
+    if (!bytes.Open(path)) {
         out.Error(kUnreadableFile);
         return false;
     }
-    *book = biff::ReadWorkbookFile(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), sheet);
+    *book = biff::ReadWorkbookFile(bytes.Data(), bytes.Size(), sheet);
     if (book->problem != biff::Problem::None) {
         out.Error(static_cast<std::uint32_t>(book->problem), book->detail);
         return false;
