@@ -353,3 +353,26 @@ TEST_F(ScoreDialogs, TheGradeListHidesXForWholeGroupsAndListsAStreamsTop) {
     EXPECT_EQ(dlg.Grid().GetItemText(2, 0), QStringLiteral("401"));
     EXPECT_TRUE(dlg.Grid().GetSortOnClick());
 }
+
+TEST_F(ScoreDialogs, TheScoreReportListsOnlySubjectsWhoseNameItReads) {
+    // Subject 2 has no name, subject 5 no row: only 语文 is offered.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKMK SET mydesc=NULL WHERE id=2"));
+    CAnalysisContext context = ExamContext(3, QStringLiteral("高一|期中"));
+    context.m_aSubjectSelected[1] = 1;
+    context.m_aSubjectSelected[4] = 1;
+    context.m_nSelectedSubjects = 3;
+    static_cast<CAnalysisContext&>(*frame) = context;
+    CScoreReportDlg dlg;
+    dlg.OnInitDialog();
+    ASSERT_EQ(dlg.SubjectBox()->count(), 1);
+    EXPECT_EQ(dlg.SubjectBox()->itemText(0), QStringLiteral("语文"));
+    EXPECT_EQ(dlg.SubjectBox()->itemData(0).toInt(), 1);
+
+    // Without any readable name the list is empty and "确定" lists nothing.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKMK SET mydesc=NULL"));
+    CScoreReportDlg none;
+    none.OnInitDialog();
+    EXPECT_EQ(none.SubjectBox()->count(), 0);
+    Click(none, ui::IDOK);
+    EXPECT_EQ(none.m_nRows, 1);
+}
