@@ -19,10 +19,14 @@ QString StreamCondition(int range, std::vector<db::Variant>& params) {
     return QStringLiteral(" and worl=?");
 }
 
-// Both sides at the two decimals the line is known by, so that the score the line was taken from
-// always reaches it.
+// Both sides at the two decimals the line and the scores are shown with, so that the score the
+// line was taken from always reaches it: the condition takes LineBound(line) as its parameter.
 QString ReachesLine(const QString& s) {
-    return QStringLiteral(" and round(%1,2)>=round(?,2)").arg(s);
+    return QStringLiteral(" and %1>=?").arg(s);
+}
+
+double LineBound(double line) {
+    return reports::LeastShownAs(line);
 }
 
 // The last of the best max(X, 1) scores that the statement's conditions select.
@@ -52,7 +56,7 @@ std::optional<int> ClassOf(const db::Variant& v, int highestClass) {
 
 void CountColumn(db::Connection& connection, int examId, const QString& s, int range, double line, int col,
                  int highestClass, CReportTable& table) {
-    std::vector<db::Variant> params{examId, line};
+    std::vector<db::Variant> params{examId, LineBound(line)};
     const QString sql =
         QStringLiteral("SELECT class,count(*) as n FROM tavrinKSK WHERE id=? and %1 is not null").arg(s) +
         ReachesLine(s) + StreamCondition(range, params) + QStringLiteral(" group by class");
@@ -69,7 +73,7 @@ void CountColumn(db::Connection& connection, int examId, const QString& s, int r
 
 void AverageColumn(db::Connection& connection, int examId, const QString& s, int range, double line, int col,
                    int highestClass, CReportTable& table) {
-    std::vector<db::Variant> params{examId, line};
+    std::vector<db::Variant> params{examId, LineBound(line)};
     const QString where = QStringLiteral(" FROM tavrinKSK WHERE id=? and %1 is not null").arg(s) +
                           ReachesLine(s) + StreamCondition(range, params);
     for (db::Recordset rs = reports::Query(connection,
@@ -97,7 +101,7 @@ void ClassTopColumn(db::Connection& connection, int examId, int subject, int x, 
             connection,
             QStringLiteral("SELECT avg(%1) as fs FROM tavrinKSK WHERE id=? and %1 is not null").arg(s) +
                 ReachesLine(s) + QStringLiteral(" and class=?"),
-            {examId, *line, k});
+            {examId, LineBound(*line), k});
         if (!rs.IsEOF() && !rs.Field(0).IsNull())
             table.SetText(k, col, reports::Format62(rs.Field(0).ToDouble()));
     }

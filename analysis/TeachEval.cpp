@@ -289,9 +289,11 @@ void RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable
             const double s = rs.Field(1).ToDouble();
             sum += s;
             ++size;
+            // At or above a cut as the scores show, at two decimals.
+            const long long key = reports::RankKey(s);
             int level = 3;
             for (int k = 0; k < 3; ++k)
-                if (s >= cut[std::size_t(k)]) {
+                if (key >= reports::RankKey(cut[std::size_t(k)])) {
                     level = k;
                     break;
                 }

@@ -31,8 +31,8 @@ bool IsScoreColumn(const QString& column) {
 }
 
 // The scores of one exam as ranking in one scope needs them: the listed students' own rows (the
-// first of each), and the present scores of every scope group as sorted rank keys (a class number,
-// or 0 for the one group of the other scopes).
+// first of each), and the ranking of the present scores of every scope group (a class number, or
+// 0 for the one group of the other scopes).
 class CExamRanking {
 public:
     CExamRanking(db::Connection& connection, int examId, const QString& column, const QStringList& studentIds,
@@ -54,12 +54,8 @@ public:
         if (m_target < kClassRank || m_target > kScienceRank)
             return result;
         // The class scope is that of the student's own row in this exam (0 without a class).
-        const auto keys = m_keys.constFind(m_target == kClassRank ? own->cls : 0);
-        int higher = 0;
-        if (keys != m_keys.cend())
-            higher = int(keys->end() -
-                         std::upper_bound(keys->begin(), keys->end(), reports::RankKey(*own->score)));
-        result.rank = higher + 1;
+        const auto scope = m_ranks.constFind(m_target == kClassRank ? own->cls : 0);
+        result.rank = scope != m_ranks.cend() ? scope->Rank(*own->score) : 1;
         return result;
     }
 
@@ -119,16 +115,17 @@ private:
             break;
         }
         const bool byClass = m_target == kClassRank;
+        QHash<int, std::vector<long long>> keys;
         for (; !rs.IsEOF(); rs.MoveNext())
-            m_keys[byClass ? rs.Field(1).ToInt() : 0].push_back(reports::RankKey(rs.Field(0).ToDouble()));
+            keys[byClass ? rs.Field(1).ToInt() : 0].push_back(reports::RankKey(rs.Field(0).ToDouble()));
         rs.Close();
-        for (auto& keys : m_keys)
-            std::sort(keys.begin(), keys.end());
+        for (auto it = keys.begin(); it != keys.end(); ++it)
+            m_ranks.insert(it.key(), reports::CRanking(std::move(it.value())));
     }
 
     int m_target;
     QHash<QString, OwnRow> m_own;
-    QHash<int, std::vector<long long>> m_keys;
+    QHash<int, reports::CRanking> m_ranks;
 };
 
 // A LIKE pattern, escaped with a backslash, for the texts that begin with `prefix`.
@@ -410,9 +407,9 @@ std::optional<double> StudentTraceValue(db::Connection& connection, int examId, 
     if (target == kTraceScore)
         return score;
 
-    // Compared at two decimals on both sides: round(x*100) is RankKey's llround(x*100).
-    QString sql = QStringLiteral("select count(*) from tavrinKSK where id=? and round(%1*100)>?").arg(column);
-    std::vector<db::Variant> params{examId, static_cast<qint64>(reports::RankKey(score))};
+    // The scores shown above this one: at least the least value with the next key up.
+    QString sql = QStringLiteral("select count(*) from tavrinKSK where id=? and %1>=?").arg(column);
+    std::vector<db::Variant> params{examId, reports::LeastWithKey(reports::RankKey(score) + 1)};
     if (target == kTraceClassRank) {
         sql += QStringLiteral(" and class=?");
         params.emplace_back(cls);

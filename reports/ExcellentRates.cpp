@@ -29,14 +29,9 @@ QString StreamCondition(int scope, std::vector<db::Variant>& params) {
     return QStringLiteral(" and worl=?");
 }
 
-// The cut as the comparison uses it: at the two decimals the designed text carries.
-double TwoDecimals(float cut) {
-    return Format62(double(cut)).trimmed().toDouble();
-}
-
-// The K-th best score of the subject in scope, when there is one.
-std::optional<float> KthScore(db::Connection& connection, int examId, const QString& column, int scope,
-                              const QString& percent) {
+// The K-th best score of the subject in scope, as stored, when there is one.
+std::optional<double> KthScore(db::Connection& connection, int examId, const QString& column, int scope,
+                               const QString& percent) {
     std::vector<db::Variant> params{examId};
     const QString where = QStringLiteral(" FROM tavrinKSK WHERE id=? and %1 is not null").arg(column) +
                           StreamCondition(scope, params);
@@ -51,7 +46,7 @@ std::optional<float> KthScore(db::Connection& connection, int examId, const QStr
                              params);
     if (rs.IsEOF() || rs.Field(0).IsNull())
         return std::nullopt;
-    return float(rs.Field(0).ToDouble());
+    return rs.Field(0).ToDouble();
 }
 
 } // namespace
@@ -148,16 +143,18 @@ void ComputeExcellentRates(db::Connection& connection, CTextCipher& cipher, cons
     for (std::size_t k = 0; k < subjects.size(); ++k) {
         const int col = int(k) + 1;
         const QString s = ScoreColumn(subjects[k]);
-        float t = cut;
+        double t = cut;
         if (options.method == kCutByProportion) {
-            const std::optional<float> kth = KthScore(connection, examId, s, options.scope, options.cut);
+            const std::optional<double> kth = KthScore(connection, examId, s, options.scope, options.cut);
             if (!kth)
                 continue; // no cut of its own: the column stays empty
             t = *kth;
             if (!mean)
                 table.SetText(gradeRow, col, FormatFixed(t, 0, 2));
         }
-        const double limit = TwoDecimals(t);
+        // Scores and cut compare as they are shown, at two decimals: a score counts when it shows
+        // at or above the cut, so the K-th student always reaches his own cut.
+        const double limit = LeastShownAs(t);
         std::vector<db::Variant> params;
         if (mean) {
             params = {examId, limit};

@@ -2,6 +2,7 @@
 // Number texts and ranks of the reports. Numbers are formatted as printf formats them under the C
 // locale, whatever the user's locale, and ranks compare values at the two decimals shown.
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -18,6 +19,23 @@ inline QString Format62(double value) {
 }
 // printf "%*d".
 QString FormatInt(long long value, int width);
+
+// The "%6.2f" and "%*d" texts of one list, each distinct text made once and shared by every cell
+// that shows it: a list of a thousand students shows a few hundred scores and ranks again and again.
+class CNumberTexts {
+public:
+    explicit CNumberTexts(int intWidth) : m_intWidth(intWidth) {}
+    // Format62(value).
+    QString Fixed62(double value);
+    // FormatInt(value, the width given).
+    QString Int(long long value);
+
+private:
+    int m_intWidth;
+    QHash<long long, QString> m_fixed; // by key
+    std::vector<QString> m_ints;       // by value, from 0
+};
+
 // "%2d班": the label of class `cls`.
 QString ClassLabel(int cls);
 
@@ -25,10 +43,38 @@ QString ClassLabel(int cls);
 // when the grade before it already ends in 级 ("高2008级|期中" → "高2008级期中").
 QString ExamTitle(const QString& examText);
 
-// A value at the two decimals it is shown with, so that equal shown values compare equal.
+// A value at the two decimals it is shown with: the number FormatFixed(value, w, 2) writes, read
+// without its point ("108.00" for 108.005, which is stored as 108.00499…, gives 10800; "97.12" for
+// 97.125 gives 9712). Equal shown values have equal keys and a higher key always shows higher, so
+// every rank and every "at or above" at two decimals compares keys. A value beyond ±4·10^16 gets
+// the nearest key that fits.
 long long RankKey(double value);
+// The least value whose key is `key` or more, for a query that compares at the two decimals shown:
+// RankKey(x) >= key exactly when x >= LeastWithKey(key). For keys of at most 15 digits.
+double LeastWithKey(long long key);
+// The least value shown at or above the way `value` is shown: LeastWithKey(RankKey(value)).
+double LeastShownAs(double value);
 // A cell text read back as a number ("  78.46" → 78.46); nullopt for an empty or non-numeric text.
 std::optional<double> ParseNumber(const QString& text);
+
+// The ranks among the values of one scope, given by their keys: the rank of a key is 1 + the
+// number of the scope's keys above it, so equal shown values share a rank and the next rank is
+// skipped (1, 2, 2, 4). Built once; each rank is then answered without a search when the keys lie
+// close together, as the scores of a subject do.
+class CRanking {
+public:
+    CRanking() = default;
+    explicit CRanking(std::vector<long long> keys);
+    int RankOfKey(long long key) const;
+    int Rank(double value) const { return RankOfKey(RankKey(value)); }
+    int Count() const { return m_count; }
+
+private:
+    int m_count = 0;
+    long long m_lowest = 0;
+    std::vector<int> m_above;      // with close keys: by key - m_lowest, the keys above it
+    std::vector<long long> m_keys; // otherwise: every key, highest first
+};
 
 // 1 + the number of present values strictly better, compared by RankKey; equal values share a rank
 // and the next rank is skipped (1, 2, 2, 4). A missing value gets no rank.

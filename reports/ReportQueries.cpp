@@ -43,17 +43,20 @@ QString TotalColumn(int k) {
     return QStringLiteral("sum%1").arg(k);
 }
 
-void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name) {
+bool GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name) {
     try {
         db::Recordset rs = Query(connection, QStringLiteral("select * from tavrinKMK where id=?"), {no});
         if (rs.IsEOF())
-            return;
+            return false;
         const db::Variant& desc = rs.Field(QStringLiteral("mydesc"));
-        if (!desc.IsNull())
-            name = cipher.DecodeText(data::DescriptionKey(), desc.ToString());
+        if (desc.IsNull())
+            return false;
+        name = cipher.DecodeText(data::DescriptionKey(), desc.ToString());
+        return true;
     } catch (const db::DbError& e) {
         // The name stays as passed.
         qCWarning(vlog::db) << "name of subject" << no << "not read:" << e.Message();
+        return false;
     }
 }
 

@@ -46,9 +46,9 @@ QString ScoreColumn(int no);
 // "sum1", "sum2" or "sum3".
 QString TotalColumn(int k);
 
-// The deciphered name of subject `no` (tavrinKMK row with that id). When there is no row, its name
-// is NULL or the database fails, `name` keeps what the caller passed.
-void GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name);
+// The deciphered name of subject `no` (tavrinKMK row with that id); true when it was read. When
+// there is no row, its name is NULL or the database fails, `name` keeps what the caller passed.
+bool GetSubjectName(db::Connection& connection, CTextCipher& cipher, int no, QString& name);
 
 // The class numbers the program gives: 1 … kMaxClass.
 inline constexpr int kMaxClass = 99;

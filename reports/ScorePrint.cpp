@@ -36,21 +36,19 @@ public:
             sql += QStringLiteral(" and class=?");
             params.emplace_back(classNo);
         }
+        std::vector<long long> keys;
         for (db::Recordset rs = Query(connection, sql, params); !rs.IsEOF(); rs.MoveNext())
-            m_keys.push_back(Key(rs.Field(0).ToDouble()));
-        std::sort(m_keys.begin(), m_keys.end(), std::greater<>());
+            keys.push_back(Key(rs.Field(0).ToDouble()));
+        m_ranking = CRanking(std::move(keys));
     }
 
-    int Rank(double value) const {
-        const auto above = std::lower_bound(m_keys.begin(), m_keys.end(), Key(value), std::greater<>());
-        return 1 + int(above - m_keys.begin());
-    }
+    int Rank(double value) const { return m_ranking.RankOfKey(Key(value)); }
 
 private:
     long long Key(double v) const { return RankKey(m_single ? static_cast<float>(v) : v); }
 
     bool m_single;
-    std::vector<long long> m_keys;
+    CRanking m_ranking;
 };
 
 struct SubjectColumn {
@@ -151,9 +149,10 @@ void ApplyStreamChoices(ScorePrintOptions& o, int streamItem, int total, RangeLi
     o.limitTotal = total;
     o.limit = limit;
     o.x = x;
-    // A stream's range lists that stream only and ranks its total within it, whatever the box says.
-    o.artsInStream = streamItem == 2 || total == 1;
-    o.scienceInStream = streamItem == 4 || total == 2;
+    // The rank shown is the one the box names; a stream's range lists that stream only and judges
+    // its total by the rank within it (ListScorePrint).
+    o.artsInStream = streamItem == 2;
+    o.scienceInStream = streamItem == 4;
 }
 
 } // namespace
@@ -243,7 +242,8 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
 
     // Titles, and one query per ranked column.
     Plan plan;
-    std::optional<CScopeRanks> gradeRanks, classRanks, artsRanks, scienceRanks;
+    std::optional<CScopeRanks> gradeRanks, classRanks, artsRanks, scienceRanks, artsStreamRanks,
+        scienceStreamRanks;
     const bool limitOn = o.limit != RangeLimit::None;
     const int classScope = o.classNo;
     if (o.gradeRank)
@@ -271,11 +271,26 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
         gradeRanks.emplace(connection, examId, TotalColumn(3), QString(), -1, false);
     if (o.classRank)
         classRanks.emplace(connection, examId, TotalColumn(3), QString(), classScope, false);
-    if (o.showArts || (limitOn && o.limitTotal == 1))
-        artsRanks.emplace(connection, examId, TotalColumn(1), o.artsInStream ? kArts : QString(), -1, true);
-    if (o.showScience || (limitOn && o.limitTotal == 2))
-        scienceRanks.emplace(connection, examId, TotalColumn(2), o.scienceInStream ? kScience : QString(), -1,
-                             true);
+    // A stream total's ranks: the ones its column shows, and those the range judges by (within the
+    // stream), one query when they are the same.
+    const auto streamRanks = [&](int which, bool shown, bool inStream, const QString& stream,
+                                 std::optional<CScopeRanks>& shownRanks,
+                                 std::optional<CScopeRanks>& streamOnly) -> const CScopeRanks* {
+        const bool judged = limitOn && o.limitTotal == which;
+        if (shown)
+            shownRanks.emplace(connection, examId, TotalColumn(which), inStream ? stream : QString(), -1,
+                               true);
+        if (!judged)
+            return nullptr;
+        if (shown && inStream)
+            return &*shownRanks;
+        streamOnly.emplace(connection, examId, TotalColumn(which), stream, -1, true);
+        return &*streamOnly;
+    };
+    const CScopeRanks* artsJudge =
+        streamRanks(1, o.showArts, o.artsInStream, kArts, artsRanks, artsStreamRanks);
+    const CScopeRanks* scienceJudge =
+        streamRanks(2, o.showScience, o.scienceInStream, kScience, scienceRanks, scienceStreamRanks);
     for (SubjectColumn& s : plan.subjects) {
         if (s.rankCol < 0)
             continue;
@@ -301,20 +316,21 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
     }
     sql += QStringLiteral(" order by %1 desc").arg(total);
 
+    CNumberTexts texts(4), classTexts(1);
     for (db::Recordset rs = Query(connection, sql, params); !rs.IsEOF(); rs.MoveNext()) {
         const int row = table.RowCount();
         table.SetRowCount(row + 1);
         const auto number = [&](int col, double value) {
-            table.SetText(row, col, Format62(value), CellAlign::Right);
+            table.SetText(row, col, texts.Fixed62(value), CellAlign::Right);
         };
         const auto rank = [&](int col, int value) {
-            table.SetText(row, col, FormatInt(value, 4), CellAlign::Right);
+            table.SetText(row, col, texts.Int(value), CellAlign::Right);
         };
 
         table.SetText(row, 0, rs.Field(0).ToString(), CellAlign::Right);
         table.SetText(row, 1, SpacedName(rs.Field(1).ToString()), CellAlign::Left);
         if (!rs.Field(2).IsNull())
-            table.SetText(row, 2, FormatInt(rs.Field(2).ToInt64(), 1), CellAlign::Right);
+            table.SetText(row, 2, classTexts.Int(rs.Field(2).ToInt64()), CellAlign::Right);
         else
             table.SetAlign(row, 2, CellAlign::Right);
 
@@ -335,20 +351,20 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
             if (classRanks)
                 rank(plan.classRankCol, classRanks->Rank(sum.ToDouble()));
         }
-        const auto streamTotal = [&](const db::Variant& v, int which, const std::optional<CScopeRanks>& ranks,
-                                     int col) {
-            if (v.IsNull() || !ranks)
+        const auto streamTotal = [&](const db::Variant& v, int which, const std::optional<CScopeRanks>& shown,
+                                     const CScopeRanks* judged, int col) {
+            if (v.IsNull())
                 return;
             const double value = static_cast<float>(v.ToDouble()); // shown and ranked at single precision
-            const int r = ranks->Rank(value);
-            judge(which, r);
-            if (col >= 0) {
+            if (judged)
+                judge(which, judged->Rank(value));
+            if (shown && col >= 0) {
                 number(col, value);
-                rank(col + 1, r);
+                rank(col + 1, shown->Rank(value));
             }
         };
-        streamTotal(rs.Field(4), 1, artsRanks, plan.artsCol);
-        streamTotal(rs.Field(5), 2, scienceRanks, plan.scienceCol);
+        streamTotal(rs.Field(4), 1, artsRanks, artsJudge, plan.artsCol);
+        streamTotal(rs.Field(5), 2, scienceRanks, scienceJudge, plan.scienceCol);
         if (verdict != Verdict::Keep) {
             table.SetRowCount(row);
             if (verdict == Verdict::End)

@@ -32,14 +32,15 @@ struct ScorePrintOptions {
     int orderTotal = 3;
     bool gradeRank = false; // a "名次" column with the total's rank in the grade
     bool classRank = false; // a "名次" column with its rank in the class
-    // The arts total and its rank, ranked within the grade or the arts stream; the same for the
-    // science total.
+    // The arts total and the rank shown beside it, ranked within the grade or the arts stream as
+    // the stream-total box names it; the same for the science total.
     bool showArts = false;
     bool artsInStream = false;
     bool showScience = false;
     bool scienceInStream = false;
     RankScope subjectRank = RankScope::None; // None: no rank column after each subject
-    // The range: the rank of total `limitTotal` (1-3) decides, in the scope its column has.
+    // The range: the rank of total `limitTotal` (1-3) decides: sum3's in the grade, a stream
+    // total's within its stream, whatever rank its column shows.
     RangeLimit limit = RangeLimit::None;
     int limitTotal = 3;
     int x = 0;

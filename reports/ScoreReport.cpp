@@ -21,9 +21,9 @@ double AtTwoDecimals(double value) {
     return Format62(value).toDouble();
 }
 
-void SetNumber(CReportTable& table, int row, int col, const db::Variant& value) {
+void SetNumber(CReportTable& table, int row, int col, const db::Variant& value, CNumberTexts& texts) {
     if (!value.IsNull())
-        table.SetText(row, col, Format62(value.ToDouble()), CellAlign::Right);
+        table.SetText(row, col, texts.Fixed62(value.ToDouble()), CellAlign::Right);
 }
 
 // The rank walk over the list in descending score order: equal shown scores share the rank of the
@@ -49,17 +49,17 @@ private:
 // Writes one student's number, name, papers, score and rank from column `base`; the score is taken
 // at single precision, as stored, and that value is shown and ranked.
 void WriteStudent(CReportTable& table, int row, int base, int rankCol, const db::Recordset& rs,
-                  CRankWalk& ranks) {
+                  CRankWalk& ranks, CNumberTexts& texts) {
     table.SetText(row, base, rs.Field(0).ToString(), CellAlign::Right);
     table.SetText(row, base + 1, rs.Field(1).ToString());
-    SetNumber(table, row, base + 2, rs.Field(3));
-    SetNumber(table, row, base + 3, rs.Field(4));
+    SetNumber(table, row, base + 2, rs.Field(3), texts);
+    SetNumber(table, row, base + 3, rs.Field(4), texts);
     const db::Variant& s = rs.Field(5);
     if (s.IsNull())
         return;
     const double score = static_cast<float>(s.ToDouble());
-    table.SetText(row, base + 4, Format62(score), CellAlign::Right);
-    table.SetText(row, rankCol, FormatInt(ranks.Next(score), 2), CellAlign::Right);
+    table.SetText(row, base + 4, texts.Fixed62(score), CellAlign::Right);
+    table.SetText(row, rankCol, texts.Int(ranks.Next(score)), CellAlign::Right);
 }
 
 void SetTitles(CReportTable& table, const ScoreReportOptions& options, int columns) {
@@ -88,11 +88,12 @@ void ListHalves(db::Connection& connection, int examId, const ScoreReportOptions
         {examId, options.classNo});
     table.SetRowCount(HalfListRows(0));
     CRankWalk ranks;
+    CNumberTexts texts(2);
     for (int k = 1; !rs.IsEOF(); rs.MoveNext(), ++k) {
         const HalfListCell place = HalfListPlace(k);
         if (place.row >= table.RowCount())
             table.SetRowCount(HalfListRows(k));
-        WriteStudent(table, place.row, place.column, place.column + 5, rs, ranks);
+        WriteStudent(table, place.row, place.column, place.column + 5, rs, ranks, texts);
     }
 }
 
@@ -135,12 +136,13 @@ void ListStandardScores(db::Connection& connection, int examId, const ScoreRepor
                   .arg(s + u'1', s + u'2', s, expression),
               params);
     CRankWalk ranks;
+    CNumberTexts texts(2);
     for (; !rs.IsEOF(); rs.MoveNext()) {
         const int row = table.RowCount();
         table.SetRowCount(row + 1);
-        WriteStudent(table, row, 0, 6, rs, ranks);
+        WriteStudent(table, row, 0, 6, rs, ranks, texts);
         if (!blank)
-            SetNumber(table, row, 5, rs.Field(6));
+            SetNumber(table, row, 5, rs.Field(6), texts);
     }
 }
 

@@ -3,8 +3,6 @@
 #include "controls/GifStatic.h"
 #include "controls/SpinButtonCtrl.h"
 #include "data/AppContext.h"
-#include "platform/db/DbError.h"
-#include "platform/log/Log.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
 #include "report/ExportToXls.h"
@@ -138,17 +136,13 @@ bool CScoreReportDlg::OnInitDialog() {
     m_grid.SetEditable(false);
     m_grid.AutoSize();
 
-    // Subjects by number: two subjects may share a name.
+    // Subjects by number: two subjects may share a name. A subject whose name cannot be read is
+    // left out: an empty entry names nothing the user could choose.
     const CAnalysisContext& context = data::AnalysisContext();
     for (const int no : context.ParticipatingSubjects()) {
         QString name;
-        try {
-            reports::GetSubjectName(data::Database(), m_cipher, no, name);
-        } catch (const db::DbError& e) {
-            qCWarning(vlog::db) << "subject list not read:" << e.Message();
-            break;
-        }
-        m_cbSubject->addItem(name, no);
+        if (reports::GetSubjectName(data::Database(), m_cipher, no, name))
+            m_cbSubject->addItem(name, no);
     }
     m_cbSubject->setCurrentIndex(m_cbSubject->count() > 0 ? 0 : -1);
 

@@ -127,6 +127,21 @@ TEST_F(QualifyTest, CountsReachTheLineAtTwoDecimals) {
     EXPECT_EQ(Column(grade, 1), QStringList({"   3", "   1", "", "", "", "   5"}));
 }
 
+TEST_F(QualifyTest, ALineOnAHalfCentIsReachedByEveryScoreThatShowsTheSame) {
+    // Class 4: 97.125 (shown 97.12), 97.12 and 97.115 (stored 97.11499…, shown 97.11).
+    Add(4, "文", 97.125, std::nullopt);
+    Add(4, "文", 97.12, std::nullopt);
+    Add(4, "文", 97.115, std::nullopt);
+    // X 2: the line is 97.125, which shows 97.12; 100 (no class) and both 97.12s reach it.
+    CReportTable t = Compute(kGradeTop, kCountByClass, 2);
+    EXPECT_EQ(t.Text(4, 1), QStringLiteral("   2"));
+    EXPECT_EQ(t.Text(6, 1), QStringLiteral("   3"));
+    // X 4: the line 97.115 shows 97.11, and the three of class 4 reach it.
+    t = Compute(kGradeTop, kCountByClass, 4);
+    EXPECT_EQ(t.Text(4, 1), QStringLiteral("   3"));
+    EXPECT_EQ(Compute(kGradeTop, kAverageByClass, 2).Text(4, 1), QStringLiteral(" 97.12"));
+}
+
 TEST_F(QualifyTest, AveragesOfTheQualifyingStudents) {
     // The grade's figure is the mean of every qualifying student (86.67), not of the class means.
     EXPECT_EQ(Column(Compute(kArtsTop, kAverageByClass, 2), 1),

@@ -89,6 +89,28 @@ TEST_F(TrackQueriesTest, RanksShareEqualScoresInEveryScope) {
     EXPECT_FALSE(typed.rank);
 }
 
+TEST_F(TrackQueriesTest, TheTableAndTheChartRankAsTheScoresShow) {
+    // Exam 5: 108.01, then 108.005 (stored 108.00499…) beside 108.00, then 97.125 (shown 97.12)
+    // beside 97.12, then 0.85 × 12.5 = 10.625 (shown 10.62) below 10.63.
+    AddExam(5, "周考", "2009-04-01");
+    const std::pair<const char*, double> rows[] = {
+        {"120080100", 108.01}, {"120080101", 108.005}, {"120080102", 108.00},     {"120080103", 97.125},
+        {"120080201", 97.12},  {"120080301", 10.63},   {"120080302", 0.85 * 12.5}};
+    for (const auto& [id, sum3] : rows)
+        Score(5, id, "", 1, "文", sum3, sum3, std::nullopt);
+    const std::vector<int> expected{1, 2, 2, 4, 4, 6, 7};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const QString id = QString::fromLatin1(rows[i].first);
+        for (const char* column : {"sum3", "s01"}) {
+            EXPECT_EQ(GetStudentRank(m_db, 5, QString::fromLatin1(column), id, kGradeRank).rank, expected[i])
+                << id.toStdString() << column;
+            EXPECT_EQ(StudentTraceValue(m_db, 5, QString::fromLatin1(column), id, kTraceGradeRank),
+                      double(expected[i]))
+                << id.toStdString() << column;
+        }
+    }
+}
+
 TEST_F(TrackQueriesTest, NamesArePaddedOnlyAtACharacterBoundary) {
     EXPECT_EQ(PadShortName(QStringLiteral("张三")), QStringLiteral("张　三"));
     EXPECT_EQ(PadShortName(QStringLiteral("abcd  ")), QStringLiteral("ab　cd"));

@@ -64,9 +64,11 @@ TEST_F(RatesBands, RatesByScoreCountEachClassAtOrAboveTheCut) {
     EXPECT_EQ(Column(t, 0), (QStringList{"班级", " 1班", " 2班", " 3班", " 4班", "年级"}));
     EXPECT_EQ(Column(t, 1), (QStringList{"语文", "66.67%", "50.00%", "", "", ""}));
     EXPECT_EQ(t.Cell(0, 1)->align, CellAlign::Right);
-    // The cut counts at its two decimals: 69.984 reaches C's 69.988, 69.985 (69.99) does not.
+    // Cut and score compare as shown: C's 69.988 (69.99) reaches 69.984 (69.98) and 69.985 (69.99),
+    // not 69.995 (70.00).
     EXPECT_EQ(Rates(kPassRate, kCutByScore, QStringLiteral("69.984")).Text(1, 1), QStringLiteral("100.00%"));
-    EXPECT_EQ(Rates(kPassRate, kCutByScore, QStringLiteral("69.985")).Text(1, 1), QStringLiteral("66.67%"));
+    EXPECT_EQ(Rates(kPassRate, kCutByScore, QStringLiteral("69.985")).Text(1, 1), QStringLiteral("100.00%"));
+    EXPECT_EQ(Rates(kPassRate, kCutByScore, QStringLiteral("69.995")).Text(1, 1), QStringLiteral("66.67%"));
     // The student without a class (100) is no class's.
     EXPECT_EQ(Rates(kExcellentRate, kCutByScore, QStringLiteral("95")).RowCount(), 6);
 }
@@ -82,6 +84,22 @@ TEST_F(RatesBands, RatesByProportionTakeTheKthScoreAsTheCut) {
     // 英语 alone: 5 scores, 20 % → K = 1, the cut 90 is G's, the whole of class 4.
     t = Rates(kPassRate, kCutByProportion, QStringLiteral("20"), kAllStudents, {3});
     EXPECT_EQ(Column(t, 1), (QStringList{"英语", "", "", "", "100.00%", "90.00"}));
+}
+
+TEST_F(RatesBands, TheKthStudentAlwaysReachesHisOwnCut) {
+    // 英语 with a sixth score, 12.346 in class 1: 90, 80, 70, 60, 50, 12.346.
+    AddRow(1, "Z", 1, "理", {std::nullopt, std::nullopt, 12.346, std::nullopt});
+    // 100 %: K = 6, the cut is 12.346, shown 12.35; all of class 1 (70, 60, 12.346) reach it.
+    CReportTable t = Rates(kExcellentRate, kCutByProportion, QStringLiteral("100"), kAllStudents, {3});
+    EXPECT_EQ(Column(t, 1), (QStringList{"英语", "100.00%", "100.00%", "", "100.00%", "12.35"}));
+    // The top students' averages at 100 % leave nobody out: class 1 142.346 / 3, the grade 362.346 / 6.
+    t = Rates(kTopAverage, kCutByProportion, QStringLiteral("100"), kAllStudents, {3});
+    EXPECT_EQ(Column(t, 1), (QStringList{"英语", "47.45", "80.00", "", "90.00", "60.39"}));
+    // A score below the cut that shows as it reaches it too: with 12.3451 in class 2, 85.71 % of
+    // the seven is K = 6, the cut still 12.346, and 12.3451 shows 12.35 as well.
+    AddRow(1, "Y", 2, "文", {std::nullopt, std::nullopt, 12.3451, std::nullopt});
+    t = Rates(kPassRate, kCutByProportion, QStringLiteral("85.71"), kAllStudents, {3});
+    EXPECT_EQ(Column(t, 1), (QStringList{"英语", "100.00%", "100.00%", "", "100.00%", "12.35"}));
 }
 
 TEST_F(RatesBands, AStreamCountsItsStudentsOverAllTheClasssScores) {

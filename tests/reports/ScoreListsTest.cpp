@@ -186,7 +186,8 @@ TEST_F(ScoreLists, TotalsRankAndTheRangeKeepsItsPlaces) {
     // The class list keeps the class's students ranked in the grade.
     EXPECT_EQ(Column(Print(4, ClassScorePrintOptions(1, 3, 4, 0, 1, 2, 0)), 0), QStringList({"402", "401"}));
 
-    // A stream's range lists that stream, ranked within it, whatever the stream-total box says.
+    // A stream's range lists that stream and judges by the rank within it, whatever the
+    // stream-total box says (here the grade ranks shown are the same).
     const CReportTable arts = Print(4, GradeScorePrintOptions(0, 0, 1, 4, 10));
     EXPECT_EQ(Column(arts, 0), QStringList({"403", "401"}));
     EXPECT_EQ(arts.Text(0, 4), QStringLiteral("文总"));
@@ -353,4 +354,68 @@ TEST_F(ScoreDialogs, TheGradeListHidesXForWholeGroupsAndListsAStreamsTop) {
     EXPECT_EQ(dlg.Grid().GetItemText(1, 0), QStringLiteral("403"));
     EXPECT_EQ(dlg.Grid().GetItemText(2, 0), QStringLiteral("401"));
     EXPECT_TRUE(dlg.Grid().GetSortOnClick());
+}
+
+TEST_F(ScoreDialogs, AStreamRangeShowsTheRankTheStreamTotalBoxNames) {
+    // A science student of class 2 with the best arts total: 406 320, 403 310, 401 300, 402 290.
+    Student(4, QStringLiteral("406"), QStringLiteral("钱七"), 2, "理", 500, 320, 180);
+    UseExam(4);
+    CScorePrintDlg dlg;
+    dlg.OnInitDialog();
+    dlg.StreamTotalBox()->setCurrentIndex(1); // 文总年级名次
+    Click(dlg, ui::IDOK);
+    CGridCtrl& g = dlg.Grid();
+    ASSERT_EQ(g.GetItemText(0, 4), QStringLiteral("文总"));
+    ASSERT_EQ(g.GetItemText(2, 0), QStringLiteral("401"));
+    EXPECT_EQ(g.GetItemText(2, 5), QStringLiteral("   3"));
+
+    // 文总文科前Ｘ名: the arts students of the class by their arts-stream rank, the grade rank shown.
+    dlg.RangeBox()->setCurrentIndex(3);
+    dlg.OnRangeChange();
+    Type(dlg, CScoreListDlg::IDC_X, QStringLiteral("2"));
+    Click(dlg, ui::IDOK);
+    ASSERT_EQ(dlg.m_nRows, 3);
+    EXPECT_EQ(g.GetItemText(1, 0), QStringLiteral("403"));
+    EXPECT_EQ(g.GetItemText(1, 5), QStringLiteral("   2"));
+    EXPECT_EQ(g.GetItemText(2, 0), QStringLiteral("401"));
+    EXPECT_EQ(g.GetItemText(2, 5), QStringLiteral("   3"));
+    Type(dlg, CScoreListDlg::IDC_X, QStringLiteral("1"));
+    Click(dlg, ui::IDOK);
+    ASSERT_EQ(dlg.m_nRows, 2); // stream rank 1, grade rank 2
+    EXPECT_EQ(g.GetItemText(1, 5), QStringLiteral("   2"));
+
+    // 文总文科名次 shows the stream rank; 文理年级名次 the grade ranks of both stream totals.
+    dlg.StreamTotalBox()->setCurrentIndex(2);
+    Click(dlg, ui::IDOK);
+    EXPECT_EQ(g.GetItemText(1, 5), QStringLiteral("   1"));
+    dlg.StreamTotalBox()->setCurrentIndex(5);
+    dlg.RangeBox()->setCurrentIndex(5); // 理总理科前Ｘ名: 402's 310 shares the stream's place 1
+    Click(dlg, ui::IDOK);
+    ASSERT_EQ(dlg.m_nRows, 3); // 405, without a science total, stays
+    EXPECT_EQ(g.GetItemText(1, 0), QStringLiteral("402"));
+    EXPECT_EQ(g.GetItemText(1, 5), QStringLiteral("   4")); // 文总 290 in the grade
+    EXPECT_EQ(g.GetItemText(1, 7), QStringLiteral("   1")); // 理总 310 in the grade
+}
+
+TEST_F(ScoreDialogs, TheScoreReportListsOnlySubjectsWhoseNameItReads) {
+    // Subject 2 has no name, subject 5 no row: only 语文 is offered.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKMK SET mydesc=NULL WHERE id=2"));
+    CAnalysisContext context = ExamContext(3, QStringLiteral("高一|期中"));
+    context.m_aSubjectSelected[1] = 1;
+    context.m_aSubjectSelected[4] = 1;
+    context.m_nSelectedSubjects = 3;
+    static_cast<CAnalysisContext&>(*frame) = context;
+    CScoreReportDlg dlg;
+    dlg.OnInitDialog();
+    ASSERT_EQ(dlg.SubjectBox()->count(), 1);
+    EXPECT_EQ(dlg.SubjectBox()->itemText(0), QStringLiteral("语文"));
+    EXPECT_EQ(dlg.SubjectBox()->itemData(0).toInt(), 1);
+
+    // Without any readable name the list is empty and "确定" lists nothing.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKMK SET mydesc=NULL"));
+    CScoreReportDlg none;
+    none.OnInitDialog();
+    EXPECT_EQ(none.SubjectBox()->count(), 0);
+    Click(none, ui::IDOK);
+    EXPECT_EQ(none.m_nRows, 1);
 }

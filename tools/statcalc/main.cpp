@@ -1,12 +1,13 @@
 // Runs the report computations on a database file for one exam and its subjects, prints each table
 // as tab-separated text with its time, and times the same SQL run bare through sqlite3.
 //   statcalc <database> [--exam ID] [--subjects 1,2,...] [--runs N] [--no-tables] [--password TEXT]
-//            [--exit-exam ID]
+//            [--exit-exam ID] [--only TEXT]
 // The exam defaults to the lowest id, the subjects to all (at most 50). It writes the exam's valid
 // totals: sum1, sum2 and sum3 each become the total of the chosen subjects. With --exit-exam it
 // also evaluates the teaching effect from the exam to the exit exam, by both methods, for the
 // first chosen subject. The normality and significance tests run on the first chosen subject, the
-// qualifying lines on every chosen subject for each range and object.
+// qualifying lines on every chosen subject for each range and object. With --only it runs only the
+// computations whose name holds TEXT (the valid totals are written all the same, untimed).
 
 #include "analysis/NormalityTests.h"
 #include "analysis/QualifyLines.h"
@@ -42,7 +43,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: statcalc <database> [--exam ID] [--subjects 1,2,...] [--runs N] [--no-tables] "
-                 "[--password TEXT] [--exit-exam ID]\n");
+                 "[--password TEXT] [--exit-exam ID] [--only TEXT]\n");
     return 2;
 }
 
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
     std::vector<int> subjects;
     int runs = 5;
     bool tables = true;
+    QString only;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -93,6 +95,8 @@ int main(int argc, char** argv) {
         } else if (a == QStringLiteral("--password") && hasValue) {
             password = args[++i];
             havePassword = true;
+        } else if (a == QStringLiteral("--only") && hasValue) {
+            only = args[++i];
         } else if (a == QStringLiteral("--no-tables")) {
             tables = false;
         } else if (a.startsWith(u'-') || !path.isEmpty()) {
@@ -145,6 +149,12 @@ int main(int argc, char** argv) {
         // Each computation: once traced (its table printed), then timed against its SQL run bare.
         const auto measure = [&](const QString& name, const std::function<void(CReportTable&)>& compute,
                                  bool writes, const std::function<CReportTable()>& summary = {}) {
+            if (!only.isEmpty() && !name.contains(only)) {
+                CReportTable scratch;
+                if (writes) // what the others read, written once untimed
+                    compute(scratch);
+                return;
+            }
             CReportTable table;
             std::vector<reports::TracedStatement> statements;
             {
@@ -306,7 +316,8 @@ int main(int argc, char** argv) {
             std::printf("the designed count queries: %d statements through sqlite3: %.2f ms\n",
                         int(statements.size()), best);
         };
-        countQueries(listClass, true);
+        if (only.isEmpty())
+            countQueries(listClass, true);
         measure(
             QStringLiteral("grade score list, every rank column"),
             [&](CReportTable& t) {
@@ -315,7 +326,8 @@ int main(int argc, char** argv) {
             },
             false);
 
-        countQueries(-1, false);
+        if (only.isEmpty())
+            countQueries(-1, false);
 
         // Excellent and pass rates and the top students' averages, by score and by proportion.
         const QStringList rateModes = {QStringLiteral("优生率"), QStringLiteral("及格率"),
