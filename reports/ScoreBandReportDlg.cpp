@@ -280,6 +280,10 @@ reports::ReportReads CScoreBandReportDlg::Reads() const {
 }
 
 bool CScoreBandReportDlg::ReadRequest(reports::BandRequest& request) {
+    bool oldTotals = false;
+    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
+        return false;
+    reports::ShowOldTotalsMark(this, oldTotals);
     DoDataExchange(true);
     const CAnalysisContext& context = data::AnalysisContext();
     reports::BandCheck check;
@@ -304,10 +308,6 @@ bool CScoreBandReportDlg::ReadRequest(reports::BandRequest& request) {
 }
 
 void CScoreBandReportDlg::OnOK() {
-    bool oldTotals = false;
-    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
-        return;
-    reports::ShowOldTotalsMark(this, oldTotals);
     // A refused request computes nothing: the table shown stays.
     reports::BandRequest request;
     if (!ReadRequest(request))
@@ -401,10 +401,6 @@ void CScoreBandReportDlg::OnClassBands() {
     CClassInputDlg input(this);
     if (input.DoModal() != ui::IDOK)
         return;
-    bool oldTotals = false;
-    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
-        return;
-    reports::ShowOldTotalsMark(this, oldTotals);
     reports::BandRequest request;
     if (!ReadRequest(request))
         return;

@@ -140,7 +140,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // The request of the controls, or false after telling the user why none can be made.
+    // The request of the controls, after the check of the marks, full marks and totals the report
+    // reads (ReadyToCompute); false after telling the user why none can be made.
     bool ReadRequest(reports::BandRequest& request);
     void ShowStyle(int style);
     void ShowGrid();
