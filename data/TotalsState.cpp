@@ -18,8 +18,11 @@ void AddTotalsStateTable(db::Connection& connection) {
 }
 
 void MarkTotalsStale(db::Connection& connection, int examId) {
-    // A file opened without its upgrade gets the table with its first mark.
-    AddTotalsStateTable(connection);
+    // A file opened without its upgrade gets the table with its first mark. The table is looked
+    // for first: a CREATE, even one that creates nothing, lets the connection forget its prepared
+    // statements, and marks are written one at a time while a teacher types.
+    if (!HasStateTable(connection))
+        AddTotalsStateTable(connection);
     connection.Execute(
         QStringLiteral("INSERT OR IGNORE INTO tavrinSumState (id, sumno) VALUES (?, 1), (?, 2), (?, 3)"),
         examId, examId, examId);
