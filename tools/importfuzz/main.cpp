@@ -1,5 +1,6 @@
 // importfuzz [--seconds N] [--stall MS] [--keep DIR] SEED...
-// importfuzz --replay [--stall MS] FILE...   reads each file once and says how its reading ended
+// importfuzz --replay [--stall MS] FILE...   reads each file once and says how its reading ended,
+//                                             with what the children reported
 //
 // Mutation fuzzing of the import readers as the program runs them: each case is a seed file
 // (.xls, .mdb or .dbf) with bytes changed, flipped, copied over, cut off or, for a workbook, its
@@ -33,8 +34,11 @@ struct Figures {
 
 // The children's reports that reached the log since the last look: a sanitizer's among them.
 bool g_sanitizerSeen = false;
+bool g_showLog = false; // --replay: the log is printed
 
 void Logged(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (g_showLog)
+        std::fprintf(stderr, "%s\n", qPrintable(text));
     if (text.contains(QLatin1String("Sanitizer")) || text.contains(QLatin1String("runtime error")))
         g_sanitizerSeen = true;
     if (type == QtFatalMsg)
@@ -180,6 +184,7 @@ int main(int argc, char** argv) {
         QDir().mkpath(keep);
 
     if (replay) {
+        g_showLog = true;
         for (const QString& path : seeds) {
             const importsrc::ChildCounts before = importsrc::CountsOfChildren();
             QElapsedTimer timer;
