@@ -43,6 +43,7 @@ constexpr std::uint32_t kUnreadableFile = 100;
 //   'T' str                                a worksheet
 //   'V' u32 row, u32 column, kind, value   a cell: the kind byte of biff::Kind, then an f64, or
 //                                          a str for a text
+
 // The file's bytes: mapped as they are on disk (nothing copied, nothing to clear), or read
 // whole when the file cannot be mapped. A file cut short while it is mapped ends the child
 // (SIGBUS), which refuses it as damaged.
@@ -95,7 +96,7 @@ private:
     std::string m_read;
 };
 
-// Reads the workbook, or says why not; null when it said.
+// Reads the workbook, or says why not and returns false.
 bool ReadInChild(const char* path, int sheet, ChildWriter& out, biff::Book* book) {
     FileBytes bytes;
     if (!bytes.Open(path)) {
