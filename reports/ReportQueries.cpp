@@ -89,12 +89,20 @@ QString DbErrorMessage(const QString& errorText) {
     return QStringLiteral("错误信息:%1").arg(errorText);
 }
 
-bool ExamHasFullMarks(db::Connection& connection, int examId) {
-    return !Query(connection,
-                  QStringLiteral("SELECT 1 FROM tavrinKMWGT WHERE id=? AND "
-                                 "coalesce(t1,0)*coalesce(t1w,0)+coalesce(t2,0)*coalesce(t2w,0)>0 LIMIT 1"),
-                  {examId})
-                .IsEOF();
+bool ExamHasFullMarks(db::Connection& connection, int examId, const std::vector<int>& subjects) {
+    for (db::Recordset rs =
+             Query(connection,
+                   QStringLiteral("SELECT kmfld FROM tavrinKMWGT WHERE id=? AND "
+                                  "coalesce(t1,0)*coalesce(t1w,0)+coalesce(t2,0)*coalesce(t2w,0)>0"),
+                   {examId});
+         !rs.IsEOF(); rs.MoveNext()) {
+        if (subjects.empty())
+            return true;
+        for (const int no : subjects)
+            if (rs.Field(0).ToString().compare(ScoreColumn(no), Qt::CaseInsensitive) == 0)
+                return true;
+    }
+    return false;
 }
 
 QString NoFullMarksMessage() {

@@ -65,9 +65,9 @@ std::optional<int> ClassNumber(const db::Variant& cls);
 QString MessageCaption();
 QString DbErrorMessage(const QString& errorText);
 
-// Whether the exam has a full mark for any subject: a weights row whose t1·t1w + t2·t2w (a missing
-// value as 0) is above 0. Throws db::DbError.
-bool ExamHasFullMarks(db::Connection& connection, int examId);
+// Whether the exam has a full mark for any subject (of `subjects`, row numbers, when given): a
+// weights row whose t1·t1w + t2·t2w (a missing value as 0) is above 0. Throws db::DbError.
+bool ExamHasFullMarks(db::Connection& connection, int examId, const std::vector<int>& subjects = {});
 // What a report that needs the full marks says when the exam has none.
 QString NoFullMarksMessage();
 // What it says when some subjects have none: their names, and where the full marks are set.

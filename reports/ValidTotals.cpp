@@ -100,19 +100,6 @@ bool HasMarks(db::Connection& connection, int examId, const std::vector<int>& su
                 .IsEOF();
 }
 
-bool HasFullMarks(db::Connection& connection, int examId, const std::vector<int>& subjects) {
-    for (db::Recordset rs =
-             Query(connection,
-                   QStringLiteral("SELECT kmfld FROM tavrinKMWGT WHERE id=? AND "
-                                  "coalesce(t1,0)*coalesce(t1w,0)+coalesce(t2,0)*coalesce(t2w,0)>0"),
-                   {examId});
-         !rs.IsEOF(); rs.MoveNext())
-        for (const int no : subjects)
-            if (rs.Field(0).ToString().compare(ScoreColumn(no), Qt::CaseInsensitive) == 0)
-                return true;
-    return false;
-}
-
 } // namespace
 
 QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
@@ -135,7 +122,7 @@ ReportDataCheck CheckReportData(db::Connection& connection, int examId, const st
         check.message = NoMarksMessage();
         return check;
     }
-    if (reads.fullMarks && !HasFullMarks(connection, examId, subjects)) {
+    if (reads.fullMarks && !ExamHasFullMarks(connection, examId, subjects)) {
         check.state = ReportDataState::NoFullMarks;
         check.message = NoFullMarksMessage();
         return check;

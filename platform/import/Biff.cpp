@@ -402,61 +402,46 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
     Record r;
     if (!records.Next(&r) || r.type != kBof || r.size < 4 || U16(r.body + 2) != kWorksheet)
         throw Damage{"工作表“" + name + "”的位置上没有工作表"};
-    // A value that reads as empty still replaces one given before for the same cell.
-    const auto addEmpty = [&](std::uint16_t row, std::uint16_t column) {
+    // A cell of the sheet: checked, then kept (when the sheet's cells are kept) with its kind, its
+    // value to be filled in. A value that reads as empty still replaces one given before for the
+    // same cell.
+    const auto place = [&](std::uint16_t row, std::uint16_t column, Kind kind) -> Cell* {
         if (column >= kMaxColumns)
             throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
         if (!cells)
-            return;
-        Cell cell;
+            return nullptr;
+        Cell& cell = cells->emplace_back();
         cell.row = row;
         cell.column = column;
-        cell.kind = Kind::Empty;
-        cells->push_back(std::move(cell));
+        cell.kind = kind;
+        return &cell;
     };
-    const auto addError = [&](std::uint16_t row, std::uint16_t column) {
-        addEmpty(row, column);
-        if (cells)
-            cells->back().kind = Kind::Error;
-    };
+    const auto addEmpty = [&](std::uint16_t row, std::uint16_t column) { place(row, column, Kind::Empty); };
+    const auto addError = [&](std::uint16_t row, std::uint16_t column) { place(row, column, Kind::Error); };
     const auto add = [&](std::uint16_t row, std::uint16_t column, std::uint16_t xf, double number) {
-        if (column >= kMaxColumns)
-            throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
-        if (!cells)
-            return;
         if (!std::isfinite(number)) {
             addEmpty(row, column);
             return;
         }
-        Cell cell;
-        cell.row = row;
-        cell.column = column;
-        cell.kind = xf < xfKinds.size() ? xfKinds[xf] : Kind::Number;
-        if (cell.kind == Kind::Number)
-            cell.number = number;
+        Cell* cell = place(row, column, xf < xfKinds.size() ? xfKinds[xf] : Kind::Number);
+        if (!cell)
+            return;
+        if (cell->kind == Kind::Number)
+            cell->number = number;
         else if (g.date1904)
-            cell.number = number + 1462;
+            cell->number = number + 1462;
         else
             // Day 60 of the 1900 system is a 29 February that was not; the days before it are
             // one day later than the count since 1899-12-30 says.
-            cell.number = number < 60 ? number + 1 : number;
-        cells->push_back(std::move(cell));
+            cell->number = number < 60 ? number + 1 : number;
     };
     const auto addText = [&](std::uint16_t row, std::uint16_t column, std::string text) {
-        if (column >= kMaxColumns)
-            throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
         if (text.empty()) {
             addEmpty(row, column); // an empty text reads as an empty cell
             return;
         }
-        if (!cells)
-            return;
-        Cell cell;
-        cell.row = row;
-        cell.column = column;
-        cell.kind = Kind::Text;
-        cell.text = std::move(text);
-        cells->push_back(std::move(cell));
+        if (Cell* cell = place(row, column, Kind::Text))
+            cell->text = std::move(text);
     };
     const auto rkValue = [](std::uint32_t rk) {
         double v;
