@@ -191,7 +191,8 @@ bool CVeltoraApp::OpenConnection() {
 }
 
 void CVeltoraApp::EnsureDataFiles() {
-    const data::DataFilesReport report = data::EnsureDataFiles(data::AppDirectory());
+    data::DataFilesReport report = data::EnsureDataFiles(data::AppDirectory());
+    m_sessionLock = std::move(report.lock);
     if (report.setAside.isEmpty())
         return;
     QStringList names;

@@ -3,6 +3,7 @@
 // data/AppContext.h (the program directory, the one database connection, the frame's analysis
 // context), which every dialog reaches.
 
+#include "data/SessionLock.h"
 #include "platform/ui/Commands.h"
 
 #include <QString>
@@ -78,6 +79,8 @@ private:
     std::unique_ptr<CMainFrame> m_pMainWnd;
     std::unique_ptr<QObject> m_messageFilter;
     std::unique_ptr<QPrinter> m_printer;
+    // Held from the start-up reconciliation until the process ends (after the connection closes).
+    data::SessionLock m_sessionLock;
     ui::CommandMap m_commands;
 };
 

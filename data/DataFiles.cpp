@@ -37,6 +37,14 @@ DataFilesReport EnsureDataFiles(const QString& appDir) {
     DataFilesReport report;
     const QString database = DatabasePath(appDir);
     const QString twin = TwinPath(database);
+    if (!QFileInfo::exists(database) && !QFileInfo::exists(twin))
+        return report; // nothing to reconcile, and no lock file left where no database is
+    report.lock = SessionLock::Acquire(database);
+    if (!report.lock.IsExclusive()) {
+        if (report.lock.IsHeld())
+            qCInfo(vlog::db) << "another session has" << database << "open: its files are left as they are";
+        return report;
+    }
     const bool hasDatabase = QFileInfo::exists(database);
     const bool hasTwin = QFileInfo::exists(twin);
     if (hasDatabase && hasTwin) {
@@ -47,6 +55,8 @@ DataFilesReport EnsureDataFiles(const QString& appDir) {
     }
     if (QFileInfo::exists(database))
         report.setAside = SetAsideOrphanJournal(database);
+    report.reconciled = true;
+    report.lock.Share();
     return report;
 }
 

@@ -2,6 +2,8 @@
 // The database file in the program directory, its twin, its journals, and the connection strings
 // built for it.
 
+#include "data/SessionLock.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,11 @@ QString TwinPath(const QString& databasePath);
 struct DataFilesReport {
     // The journal files it set aside as not belonging to the database file (their new paths).
     QStringList setAside;
+    // False when another live session holds the database: its files were left as they are.
+    bool reconciled = false;
+    // The session's lock (shared by now), to be kept for as long as the session has the database
+    // open: while it is held, no other start touches the database's journals.
+    SessionLock lock;
 };
 
 // Reconciles the database file with its twin and its journals:
@@ -31,11 +38,14 @@ struct DataFilesReport {
 //   aside, with its index file, as "<name>-wal.<yyyyMMdd-HHmmss>.orphan" (the journal's own time),
 //   never applied; a journal of the file's own is always left for SQLite to apply (db/Journal.h).
 // With neither file nothing happens (the connection then fails). File-system failures are left
-// for the connection step to meet.
+// for the connection step to meet. All of this happens only under the session lock's exclusive
+// hold: while another session has the database open its journal is its own, live, and nothing is
+// judged, moved or removed.
 DataFilesReport EnsureDataFiles(const QString& appDir);
 
 // Sets aside the write-ahead journal of `databasePath` when it belongs to another file, and drops
-// one that holds nothing but a session mark; returns the paths of the journals set aside.
+// one that holds nothing but a session mark; returns the paths of the journals set aside. Only for
+// a caller that holds the session lock exclusively.
 QStringList SetAsideOrphanJournal(const QString& databasePath);
 
 // A connection-string template with every '#' replaced by the program directory (which ends in

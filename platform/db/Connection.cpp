@@ -406,6 +406,7 @@ void Connection::Close() {
     }
     m_path.clear();
     m_walFrames = 0;
+    m_markPending = false;
 }
 
 int Connection::OnWalCommit(void* self, sqlite3*, const char*, int frames) {
@@ -434,6 +435,39 @@ void Connection::WriteSessionMark(int mark) {
     Execute(QStringLiteral("PRAGMA user_version=%1").arg(mark));
 }
 
+namespace {
+
+MarkStepObserver g_markStepObserver = nullptr;
+
+void ObserveMarkStep(MarkStep step) {
+    if (g_markStepObserver)
+        g_markStepObserver(step);
+}
+
+} // namespace
+
+void SetMarkStepObserver(MarkStepObserver observer) {
+    g_markStepObserver = observer;
+}
+
+bool Connection::BeginJournalWithFreshMark() {
+    const int previous = SessionMark();
+    int mark = previous;
+    while (mark == previous || mark == 0)
+        mark = static_cast<int>(QRandomGenerator::system()->bounded(1u, 0x7FFFFFFFu));
+    WriteSessionMark(mark);
+    ObserveMarkStep(MarkStep::kMarkInJournal);
+    // The mark goes into the file itself before anything else is written: from here on the file
+    // differs from every copy taken before. Ended before that, the journal holds only the mark,
+    // which the next start drops.
+    if (!CheckpointAll(kBusyTimeoutMs))
+        return false;
+    ObserveMarkStep(MarkStep::kMarkInFile);
+    WriteSessionMark(mark); // the first frame of the new journal
+    ObserveMarkStep(MarkStep::kJournalBegun);
+    return true;
+}
+
 void Connection::MarkSession() {
     // The journal a session finds is the file's own (the start-up reconciliation has set aside any
     // other): it goes into the file first. Another connection reading it, or a file that cannot
@@ -447,27 +481,36 @@ void Connection::MarkSession() {
         qCWarning(vlog::db) << "cannot checkpoint the journal found at open:" << e.what();
         return;
     }
-    const int previous = SessionMark();
-    int mark = previous;
-    while (mark == previous || mark == 0)
-        mark = static_cast<int>(QRandomGenerator::system()->bounded(1u, 0x7FFFFFFFu));
-    WriteSessionMark(mark);
-    // The mark goes into the file itself before the session writes anything else: from here on the
-    // file differs from every copy taken before this session. A session ended before that leaves a
-    // journal holding only the mark, which the next start drops.
-    if (!CheckpointAll(kBusyTimeoutMs))
+    if (!BeginJournalWithFreshMark())
         throw DbError(SQLITE_BUSY, QStringLiteral("the database is in use by another program"));
-    WriteSessionMark(mark); // the first frame of the session's journal
 }
 
 void Connection::CheckpointIfDue() {
-    if (m_walFrames < kCheckpointFrames || !sqlite3_get_autocommit(m_db))
+    if (m_checkpointing || (!m_markPending && m_walFrames < kCheckpointFrames) ||
+        !sqlite3_get_autocommit(m_db))
         return;
+    m_checkpointing = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } const done{m_checkpointing};
     m_walFrames = 0;
     try {
-        // The journal starts again after the checkpoint: its first frame is the file's mark again.
-        if (CheckpointAll(0))
-            WriteSessionMark(SessionMark());
+        // Every journal begins with a mark of its own that the file carries, so that a copy of the
+        // file taken in one journal's time never meets a later journal.
+        if (m_markPending) {
+            // The fresh mark is in the journal but not yet in the file: another connection kept the
+            // checkpoint from finishing. It goes in as soon as one can.
+            if (CheckpointAll(0)) {
+                WriteSessionMark(SessionMark());
+                m_markPending = false;
+            }
+        } else if (CheckpointAll(0)) {
+            m_markPending = !BeginJournalWithFreshMark();
+            if (m_markPending)
+                qCInfo(vlog::db)
+                    << "the database is in use elsewhere: the journal's mark goes into the file later";
+        }
     } catch (const DbError& e) {
         qCWarning(vlog::db) << "checkpoint failed; the journal keeps growing:" << e.what();
     }
@@ -525,11 +568,13 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
         BindParameter(stmt, i + 1, params[static_cast<size_t>(i)]);
 
     const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_db);
+    // The columns are read after the first step: a kept statement whose table another connection
+    // has changed since is prepared again inside it, with the table's columns as they are now.
+    int rc = sqlite3_step(stmt);
     const int columns = sqlite3_column_count(stmt);
     CellBlocks cells(static_cast<size_t>(columns));
     TextCache texts(columns);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:

@@ -78,9 +78,13 @@ private:
     void Check(int rc, const char* what) const;
     void VerifyPassword(const QString& password);
 
-    // The session mark (db/Journal.h): written into the file at open and at the head of every
-    // write-ahead journal the connection begins.
+    // The session mark (db/Journal.h): a fresh one is written into the file at open and after
+    // every checkpoint that empties the journal, and at the head of the journal that follows.
     void MarkSession();
+    // Writes a fresh mark, checkpoints it into the file and begins the (empty) journal with it;
+    // false when another connection kept the checkpoint from finishing (the mark is then in the
+    // journal only).
+    bool BeginJournalWithFreshMark();
     int SessionMark();
     void WriteSessionMark(int mark);
     // Copies the whole journal into the file and empties it; false when another connection is using it.
@@ -92,9 +96,18 @@ private:
     // Reads and row writes stay prepared: a loop of thousands of rows prepares each statement once.
     std::unique_ptr<StatementCache> m_statements;
     int m_walFrames = 0;
+    // A fresh mark waits in the journal for a checkpoint to take it into the file.
+    bool m_markPending = false;
+    bool m_checkpointing = false;
     QString m_path;
     FileCheck m_fileCheck;
 };
+
+// The steps of beginning a journal with a fresh mark, reported to an observer (tests end the
+// process at each step to see what the next start makes of the files).
+enum class MarkStep { kMarkInJournal, kMarkInFile, kJournalBegun };
+using MarkStepObserver = void (*)(MarkStep);
+void SetMarkStepObserver(MarkStepObserver observer);
 
 // A value as a connection string carries it: unchanged when it holds no ';', quote or
 // surrounding blank, else in double quotes with each double quote doubled.

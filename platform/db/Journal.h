@@ -2,13 +2,14 @@
 // Whether a write-ahead journal left beside a database file belongs to that file, judged from the
 // bytes of the two files alone.
 //
-// Every connection that opens a file marks it with a fresh session mark (the header's
-// user_version) and moves that mark into the file itself before the session's first write, so
-// that the journal of every session begins with the mark's page-1 frame. A journal then belongs to
-// the file beside it exactly when the file carries the mark the journal begins with: the file's
-// first page is either as the session found it after moving the mark in, or the journal's own
-// copy of it put there by a checkpoint, and both carry the session's mark. A file copied in since
-// (a backup, a fresh copy) carries another session's mark.
+// Every connection that opens a file marks it with a fresh mark (the header's user_version) and
+// moves that mark into the file itself before its first write, so that its journal begins with
+// the mark's page-1 frame; after each checkpoint that empties the journal it does the same with
+// another fresh mark. A journal then belongs to the file beside it exactly when the file carries
+// the mark the journal begins with: the file's first page is either as it was when the journal
+// began, or the journal's own copy of it put there by a checkpoint, and both carry the journal's
+// mark. A copy of the file taken earlier (a backup, a copy made while the program ran, in an
+// earlier journal's time) carries an earlier mark.
 
 #include <QString>
 

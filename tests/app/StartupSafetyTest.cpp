@@ -4,6 +4,7 @@
 
 #include "StartupSupport.h"
 
+#include "data/DataFiles.h"
 #include "data/Schema.h"
 #include "platform/db/Connection.h"
 
@@ -13,9 +14,12 @@
 
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -191,8 +195,75 @@ TEST_F(StartupSafety, ForeignDatabaseIsRefusedAndLeftAsItWas) {
     EXPECT_TRUE(Told(r, QStringLiteral("%1\n这不是 Veltora 的数据库文件。").arg(kConnectFailed)))
         << r.err.toStdString();
     EXPECT_EQ(ReadFile(Db()), before);
-    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
+    // Nothing beside it but the program's own session lock.
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), (QStringList{"veltora.mdb", "veltora.mdb.lock"}));
     EXPECT_EQ(StoredVersion(), "");
+}
+
+TEST_F(StartupSafety, StartsBesideALiveSessionLeaveItsJournalAlone) {
+    // A session commits rows one at a time while the program is started again and again on the
+    // same folder (a teacher double-clicking twice); another program holds a read as the session
+    // opens, so that its mark waits to go into the file.
+    ASSERT_TRUE(QFile::copy(VELTORA_SHIPPED_DATABASE, Db()));
+    QFile::setPermissions(Db(), QFile::ReadOwner | QFile::WriteOwner);
+    { // the upgrade done once, so that the starts below write nothing of their own
+        const RunResult r = Start();
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    }
+    for (int round = 0; round < 3; ++round) {
+        // The reader is opened after the fork: an SQLite connection must not be carried across one.
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        const pid_t session = ::fork();
+        if (session == 0) {
+            ::close(go[1]);
+            char byte;
+            if (::read(go[0], &byte, 1) != 1)
+                ::_exit(4);
+            data::DataFilesReport files = data::EnsureDataFiles(home.path());
+            try {
+                db::Connection c;
+                c.OpenFile(Db(), "Tavrin#2008");
+                for (int i = 0; i < 300; ++i) {
+                    c.Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (?, 'g', ?)",
+                              1000 * (round + 1) + i, QString::number(i));
+                    ::usleep(2000);
+                }
+            } catch (const db::DbError&) {
+                ::_exit(5);
+            }
+            ::_exit(0);
+        }
+        ::close(go[0]);
+        sqlite3* reader = nullptr;
+        ASSERT_EQ(sqlite3_open(Db().toUtf8().constData(), &reader), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM tavrinGrade", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        ASSERT_EQ(::write(go[1], "g", 1), 1);
+        ::close(go[1]);
+        ::usleep(20000);
+        std::vector<std::unique_ptr<QProcess>> starts;
+        for (int k = 0; k < 2; ++k) {
+            starts.push_back(std::make_unique<QProcess>());
+            Launch(*starts.back(), home.path());
+        }
+        ::usleep(300000);
+        sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(reader);
+        for (auto& p : starts) {
+            const RunResult r = Finish(*p);
+            EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+            EXPECT_FALSE(r.err.contains("orphan")) << r.err.toStdString();
+        }
+        int status = 0;
+        ::waitpid(session, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        db::Connection c;
+        c.OpenFile(Db(), "Tavrin#2008");
+        EXPECT_EQ(c.Execute("SELECT count(*) FROM tavrinGrade WHERE id>=?", 1000 * (round + 1)).Field(0).ToInt(),
+                  300)
+            << round;
+    }
 }
 
 TEST_F(StartupSafety, AFileCarryingATriggerIsRefusedAndLeftAsItWas) {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QtEndian>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -460,7 +461,7 @@ TEST_F(FileDbTest, KeptStatementsHoldNothingOpenAndFollowTheSchema) {
         EXPECT_FALSE(QFile::exists(path + suffix)) << suffix;
 }
 
-TEST_F(FileDbTest, EverySessionMarksTheFileAndBeginsItsJournalWithTheMark) {
+TEST_F(FileDbTest, EveryJournalBeginsWithAFreshMarkThatTheFileCarries) {
     const QString path = MakeDb("marked.mdb");
     const auto mark = [&] {
         QFile f(path);
@@ -473,23 +474,51 @@ TEST_F(FileDbTest, EverySessionMarksTheFileAndBeginsItsJournalWithTheMark) {
     const QByteArray session = mark();
     EXPECT_NE(session, before); // in the file itself, before the session has written anything
     EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA user_version")).ToInt(), int(qFromBigEndian<quint32>(session.constData())));
-    // The journal's first frame is the first page with that mark; so again after a checkpoint
-    // the connection makes itself, however many rows pass through the journal.
+    // The journal's first frame is the first page with the file's mark; after each checkpoint the
+    // connection makes itself, the journal begins again with a mark the file has not had before.
     c.Execute(QStringLiteral("CREATE TABLE big(x TEXT)"));
+    QSet<QByteArray> marks{before, session};
     for (int i = 0; i < 30; ++i) {
         db::Transaction t(c);
         for (int r = 0; r < 100; ++r)
-            c.Execute(QStringLiteral("INSERT INTO big VALUES (?)"), QString(200, QChar(u'x')));
+            c.Execute(QStringLiteral("INSERT INTO big VALUES (?)"), QString(3000, QChar(u'x')));
         t.Commit();
         QFile wal(path + QStringLiteral("-wal"));
         ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
         const QByteArray head = wal.read(32 + 24 + 64);
         ASSERT_EQ(head.size(), 32 + 24 + 64) << i;
         EXPECT_EQ(qFromBigEndian<quint32>(head.constData() + 32), 1u) << i; // the frame's page
-        EXPECT_EQ(head.mid(32 + 24 + 60, 4), session) << i;
+        EXPECT_EQ(head.mid(32 + 24 + 60, 4), mark()) << i;
         EXPECT_LT(wal.size(), 3000 * 4096) << i;
+        marks.insert(mark());
     }
-    EXPECT_EQ(mark(), session);
+    EXPECT_GE(marks.size(), 4); // a journal of 3000 rows is checkpointed more than once
+    EXPECT_FALSE(marks.contains(QByteArray(4, '\0')));
+}
+
+TEST_F(FileDbTest, KeptReadsShowTheColumnsAnotherConnectionChanged) {
+    const QString path = MakeDb("columns.mdb");
+    Connection c;
+    c.OpenFile(path);
+    Connection other;
+    other.OpenFile(path);
+    c.Execute(QStringLiteral("INSERT INTO t(a) VALUES (1)"));
+    const QString all = QStringLiteral("SELECT * FROM t");
+    EXPECT_EQ(c.Execute(all).FieldCount(), 1);
+    other.Execute(QStringLiteral("ALTER TABLE t ADD COLUMN b TEXT DEFAULT 'x'"));
+    Recordset rs = c.Execute(all);
+    ASSERT_EQ(rs.FieldCount(), 2);
+    EXPECT_EQ(rs.FieldName(1), "b");
+    EXPECT_EQ(rs.Field(1).ToString(), "x");
+    other.Execute(QStringLiteral("ALTER TABLE t DROP COLUMN a"));
+    rs = c.Execute(all);
+    ASSERT_EQ(rs.FieldCount(), 1);
+    EXPECT_EQ(rs.FieldName(0), "b");
+    EXPECT_EQ(rs.Field(0).ToString(), "x");
+    // An empty result has the columns as they are too.
+    other.Execute(QStringLiteral("DELETE FROM t"));
+    other.Execute(QStringLiteral("ALTER TABLE t ADD COLUMN c INTEGER"));
+    EXPECT_EQ(c.Execute(all).FieldCount(), 2);
 }
 
 TEST_F(FileDbTest, ChecksThePassword) {
