@@ -67,9 +67,10 @@ struct Target {
 // nothing of it, and so does a mark or key cell of `errorCells` (an error value is no mark, and
 // no absent paper); every failed row is noted with its reason, in source order. Then, when a mark
 // was written, the totals of the class (or the exam) are recomputed and the exam's valid totals
-// recorded out of date; an import that wrote nothing changes nothing. A mapped name that is no column of the source, or one column
-// mapped to both papers, throws db::DbError before anything is written; any other database
-// failure, of a row or of the recompute, throws ImportNotDone and leaves the database as it was.
+// recorded out of date; an import that wrote nothing changes nothing. A mapped name that is no
+// column of the source, or one column mapped to both papers, throws db::DbError before anything is
+// written; any other database failure, of a row or of the recompute, throws ImportNotDone and
+// leaves the database as it was.
 ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
                          const QStringList& texts, const Target& target,
                          const importsrc::ErrorCells& errorCells = {});

@@ -22,8 +22,9 @@ bool HasSubjectsTable(db::Connection& connection) {
 }
 
 void AddSubjectsTable(db::Connection& connection) {
-    connection.Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS tavrinSumKM (id INTEGER NOT NULL, "
-                                      "sumno INTEGER NOT NULL, kmnos TEXT NOT NULL, PRIMARY KEY (id, sumno))"));
+    connection.Execute(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS tavrinSumKM (id INTEGER NOT NULL, "
+                       "sumno INTEGER NOT NULL, kmnos TEXT NOT NULL, PRIMARY KEY (id, sumno))"));
 }
 
 // The subject numbers as the table holds them: "1,3,5"; "" for none.
@@ -74,7 +75,8 @@ void MarkTotalsComputed(db::Connection& connection, int examId, int sumNo) {
                            sumNo);
 }
 
-void RecordTotalSubjects(db::Connection& connection, int examId, int sumNo, const std::vector<int>& subjects) {
+void RecordTotalSubjects(db::Connection& connection, int examId, int sumNo,
+                         const std::vector<int>& subjects) {
     // Totals are computed as a whole job, not mark by mark: creating the table here costs nothing.
     if (!HasSubjectsTable(connection))
         AddSubjectsTable(connection);

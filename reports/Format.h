@@ -15,9 +15,9 @@ namespace reports {
 
 // The two-decimal rule and its texts live with the data (data/NumberFormat.h), so that score entry
 // and the imports store marks and totals by it too; the reports use them under their own names.
+using data::Format62;
 using data::FormatFixed;
 using data::FormatInt;
-using data::Format62;
 using data::RankKey;
 
 // The "%6.2f" and "%*d" texts of one list, each distinct text made once and shared by every cell

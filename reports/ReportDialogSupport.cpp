@@ -204,7 +204,8 @@ bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const Repo
     // The user asked for the totals as the marks are now; those the program cannot recompute by
     // itself are not reported on as if they were.
     std::sort(unknown.begin(), unknown.end());
-    ui::MessageBox(parent, SubjectsUnknownMessage(unknown), MessageCaption(), ui::MB_OK | ui::MB_ICONINFORMATION);
+    ui::MessageBox(parent, SubjectsUnknownMessage(unknown), MessageCaption(),
+                   ui::MB_OK | ui::MB_ICONINFORMATION);
     return false;
 }
 

@@ -44,8 +44,9 @@ void ReportDbError(QWidget* parent, const char* what, const db::DbError& error);
 // shown and the report computes nothing: false. Out-of-date totals are asked about: 是 recomputes
 // each from the subjects it was last computed from and the report goes on; a total whose subjects
 // are not recorded is not recomputed, the user is told to run 算学生有效总分 for it and the report
-// computes nothing (false); 否 goes on with `oldTotals` set (the report says so, ShowOldTotalsMark). A check the database fails is skipped (the report
-// meets the failure itself and says so); a failed recompute is shown: false.
+// computes nothing (false); 否 goes on with `oldTotals` set (the report says so, ShowOldTotalsMark).
+// A check the database fails is skipped (the report meets the failure itself and says so); a failed
+// recompute is shown: false.
 bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals = nullptr);
 bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const ReportReads& reads,
                     bool* oldTotals = nullptr);

@@ -169,7 +169,8 @@ std::vector<int> RecomputeStaleTotals(db::Connection& connection, int examId,
     for (const int type : staleTypes) {
         // A total is recomputed only from the subjects it was computed from: the analysis
         // parameters' subjects are those of whichever total was computed last.
-        if (const std::optional<std::vector<int>> subjects = data::TotalSubjects(connection, examId, type + 1))
+        if (const std::optional<std::vector<int>> subjects =
+                data::TotalSubjects(connection, examId, type + 1))
             ComputeValidTotals(connection, examId, type, *subjects);
         else if (std::find(unknown.begin(), unknown.end(), type) == unknown.end())
             unknown.push_back(type);

@@ -38,8 +38,9 @@ inline QString TotalsDoneMessage() {
 
 // Recomputes the chosen total of every score row of the exam from the subjects (numbers, 1-based)
 // in `subjects`, and records them as the total's subjects (data::RecordTotalSubjects), all in one
-// transaction: on a database error nothing changes and the DbError reaches the caller. Returns false, doing nothing, when there is no exam (-1). An index outside
-// the list throws std::out_of_range.
+// transaction: on a database error nothing changes and the DbError reaches the caller. Returns
+// false, doing nothing, when there is no exam (-1). An index outside the list throws
+// std::out_of_range.
 bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
                         const std::vector<int>& subjects);
 

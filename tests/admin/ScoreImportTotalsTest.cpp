@@ -70,8 +70,9 @@ TEST_F(ScoreImportTotals, HalfCentTotalsAreStoredAtTheTwoDecimalsScoreEntryStore
     const scoresheet::Papers papers = *scoresheet::LoadPapers(Db(), exam->id, "s03");
     EXPECT_EQ(papers.Total(85.25, std::nullopt), 42.62);
     EXPECT_EQ(papers.Total(194.25, std::nullopt), 97.12);
-    EXPECT_EQ(scoresheet::MarkText(Scalar("SELECT s03 FROM tavrinKSK WHERE rowid=?", {students[1].key}).toDouble()),
-              " 97.12");
+    EXPECT_EQ(
+        scoresheet::MarkText(Scalar("SELECT s03 FROM tavrinKSK WHERE rowid=?", {students[1].key}).toDouble()),
+        " 97.12");
     EXPECT_EQ(data::Format62(97.125), " 97.12");
 }
 

@@ -232,7 +232,8 @@ TEST_P(ReportDataCheckTest, MarksChangedAfterTheTotalsAreAskedAboutAndYesRecompu
         EXPECT_EQ(std::find(stale.begin(), stale.end(), 3), stale.end());
         for (int sumNo = 1; sumNo <= 3; ++sumNo) {
             if (std::find(stale.begin(), stale.end(), sumNo) == stale.end()) {
-                EXPECT_EQ(StoredTotal(changed.student, sumNo), SubjectsTotal(changed.student, SubjectsOf(sumNo)))
+                EXPECT_EQ(StoredTotal(changed.student, sumNo),
+                          SubjectsTotal(changed.student, SubjectsOf(sumNo)))
                     << "sum" << sumNo;
             }
             EXPECT_EQ(data::TotalSubjects(Db(), 1, sumNo), SubjectsOf(sumNo)) << "sum" << sumNo;
@@ -275,7 +276,8 @@ TEST_P(ReportDataCheckTest, ATotalOfUnknownSubjectsIsNotRecomputedAndTheTeacherI
     EXPECT_FALSE(Run(*dlg));
     EXPECT_TRUE(Asked());
     EXPECT_EQ(boxes->Texts().value(1), SubjectsUnknownMessage({2})) << boxes->Texts().join('|').toStdString();
-    EXPECT_TRUE(SubjectsUnknownMessage({2}).startsWith(QStringLiteral("总分是在本程序开始记录所用科目之前计算的")));
+    EXPECT_TRUE(
+        SubjectsUnknownMessage({2}).startsWith(QStringLiteral("总分是在本程序开始记录所用科目之前计算的")));
     EXPECT_TRUE(SubjectsUnknownMessage({2}).contains(QStringLiteral("算学生有效总分")));
     EXPECT_EQ(StoredTotal("A"), old);
     const std::vector<int> stale = data::StaleTotals(Db(), 1);
@@ -348,7 +350,8 @@ TEST_F(ReportDataUnit, StaleTotalsAreRecomputedFromTheirOwnSubjects) {
     EXPECT_EQ(RecomputeStaleTotals(m_db, 1, {0, 1, 2}), std::vector<int>{1});
     EXPECT_EQ(data::StaleTotals(m_db, 1), std::vector<int>{2});
     const auto differing = [this](const char* where) {
-        return m_db.Execute(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE id=1 AND NOT (%1)").arg(where))
+        return m_db
+            .Execute(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE id=1 AND NOT (%1)").arg(where))
             .Field(0)
             .ToInt();
     };
