@@ -1,7 +1,9 @@
 // Every report that reads totals, full marks or marks checks them before it computes: totals out of
 // date after marks were typed, imported or refreshed from the roster are asked about (是
-// recomputes them and the report runs, 否 runs on the old ones and says so in the caption), and an
-// exam without marks, without full marks or without totals gives its message and computes nothing.
+// recomputes each from the subjects it was computed from and the report runs, or sends the user to
+// 算学生有效总分 for one whose subjects are not known; 否 runs on the old ones and says so in the
+// caption), and an exam without marks, without full marks or without totals gives its message and
+// computes nothing.
 
 #include "DialogSchool.h"
 
