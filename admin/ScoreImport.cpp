@@ -1,6 +1,7 @@
 #include "admin/ScoreImport.h"
 
 #include "admin/ImportSource.h"
+#include "data/NumberFormat.h"
 #include "data/TotalsState.h"
 #include "platform/db/Functions.h"
 #include "platform/db/Transaction.h"
@@ -304,9 +305,13 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
                 count.notes.push_back({row.sourceRow, row.studentId, row.name, roster::kReasonPadded});
             }
         }
-        RecomputeTotals(connection, target.examId, target.field, target.papers, target.cls);
-        if (count.written > 0)
+        // Only an import that wrote a mark touches the totals: one whose rows all failed leaves
+        // the subject's totals as score entry left them, and the valid totals up to date, so that
+        // what is stored and what the record of out-of-date totals says never part.
+        if (count.written > 0) {
+            RecomputeTotals(connection, target.examId, target.field, target.papers, target.cls);
             data::MarkTotalsStale(connection, target.examId);
+        }
         transaction.Commit();
     } catch (const db::DbError& e) {
         // Leaving the block has rolled back the marks written: no mark stays without its total.
@@ -323,10 +328,11 @@ void RecomputeTotals(db::Connection& connection, int examId, const QString& fiel
                      const scoresheet::Papers& papers, int cls) {
     if (!scoresheet::IsScoreColumn(field))
         throw db::DbError(db::DbError::kNoSuchField, QStringLiteral("not a score column: %1").arg(field));
-    // The weights as the totals have always been recomputed with: two decimals.
+    // The weights as the totals have always been recomputed with: two decimals, by the rule that
+    // rounds the totals themselves.
     scoresheet::Papers rounded = papers;
-    rounded.t1w = QString::asprintf("%1.2f", double(papers.t1w)).toFloat();
-    rounded.t2w = QString::asprintf("%1.2f", double(papers.t2w)).toFloat();
+    rounded.t1w = static_cast<float>(data::RoundTo2(papers.t1w));
+    rounded.t2w = static_cast<float>(data::RoundTo2(papers.t2w));
 
     QString select = QStringLiteral("SELECT rowid, %1, %2 FROM tavrinKSK WHERE id=?")
                          .arg(field + QStringLiteral("1"), field + QStringLiteral("2"));

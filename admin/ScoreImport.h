@@ -65,16 +65,19 @@ struct Target {
 // that names two students (同名), or a student that two rows name (同名, 文件中学号重复), is
 // taken for none of them. A bad mark, or a row the database refuses, fails its row and writes
 // nothing of it, and so does a mark or key cell of `errorCells` (an error value is no mark, and
-// no absent paper); every failed row is noted with its reason, in source order. Then the totals of the
-// class (or the exam) are recomputed. A mapped name that is no column of the source, or one column
-// mapped to both papers, throws db::DbError before anything is written; any other database
-// failure, of a row or of the recompute, throws ImportNotDone and leaves the database as it was.
+// no absent paper); every failed row is noted with its reason, in source order. Then, when a mark
+// was written, the totals of the class (or the exam) are recomputed and the exam's valid totals
+// recorded out of date; an import that wrote nothing changes nothing. A mapped name that is no
+// column of the source, or one column mapped to both papers, throws db::DbError before anything is
+// written; any other database failure, of a row or of the recompute, throws ImportNotDone and
+// leaves the database as it was.
 ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
                          const QStringList& texts, const Target& target,
                          const importsrc::ErrorCells& errorCells = {});
 
 // The subject's totals of the class (or of the exam, class 0) from both stored papers, with the
-// weights at two decimals: one paper alone counts alone, none gives no total.
+// weights at two decimals, each stored at two decimals as score entry stores it (data::RoundTo2):
+// one paper alone counts alone, none gives no total.
 void RecomputeTotals(db::Connection& connection, int examId, const QString& field,
                      const scoresheet::Papers& papers, int cls);
 

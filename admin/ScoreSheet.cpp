@@ -1,5 +1,6 @@
 #include "admin/ScoreSheet.h"
 
+#include "data/NumberFormat.h"
 #include "data/TextCipher.h"
 #include "data/TotalsState.h"
 #include "platform/db/Transaction.h"
@@ -80,7 +81,7 @@ QString RefusalMessage(const MarkCheck& check, int fullMark) {
 }
 
 QString MarkText(double value) {
-    return QString::asprintf("%6.2f", value);
+    return data::Format62(value);
 }
 
 bool BelowPass(double value, double fullMark) {
@@ -101,7 +102,7 @@ std::optional<double> Papers::Total(std::optional<double> p1, std::optional<doub
     if (!p1 && !p2)
         return std::nullopt;
     const float sum = static_cast<float>(p1.value_or(0)) * t1w + static_cast<float>(p2.value_or(0)) * t2w;
-    return MarkText(sum).toDouble();
+    return data::RoundTo2(sum);
 }
 
 std::optional<Papers> LoadPapers(db::Connection& connection, int examId, const QString& field) {

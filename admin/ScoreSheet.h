@@ -45,7 +45,7 @@ MarkCheck CheckMark(const QString& typed, int fullMark);
 // number above it.
 QString RefusalMessage(const MarkCheck& check, int fullMark);
 
-// A mark or total as the grid shows it, "%6.2f".
+// A mark or total as the grid shows it, "%6.2f" by the one two-decimal rule (data/NumberFormat.h).
 QString MarkText(double value);
 // Whether a mark lies below 60 % of its full mark (shown red; exactly 60 % is a pass).
 bool BelowPass(double value, double fullMark);
@@ -68,7 +68,8 @@ struct Papers {
     // The subject's full mark, t1·t1w + t2·t2w.
     double FullMark() const { return t1 * double(t1w) + t2 * double(t2w); }
     // The weighted total x·t1w + y·t2w (in single precision, as the column has always held it),
-    // at the two decimals it is shown with; an absent paper counts 0, two absent papers give none.
+    // at the two decimals it is shown with (data::RoundTo2, the rule of MarkText); an absent paper
+    // counts 0, two absent papers give none.
     std::optional<double> Total(std::optional<double> p1, std::optional<double> p2) const;
 };
 

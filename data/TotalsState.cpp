@@ -1,13 +1,53 @@
 #include "data/TotalsState.h"
 
+#include <QStringList>
+
 namespace data {
 namespace {
 
-bool HasStateTable(db::Connection& connection) {
+bool HasTable(db::Connection& connection, const QString& table) {
     return !connection
-                .Execute(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND "
-                                        "name='tavrinSumState' COLLATE NOCASE"))
+                .Execute(QStringLiteral(
+                             "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                         table)
                 .IsEOF();
+}
+
+bool HasStateTable(db::Connection& connection) {
+    return HasTable(connection, QStringLiteral("tavrinSumState"));
+}
+
+bool HasSubjectsTable(db::Connection& connection) {
+    return HasTable(connection, QStringLiteral("tavrinSumKM"));
+}
+
+void AddSubjectsTable(db::Connection& connection) {
+    connection.Execute(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS tavrinSumKM (id INTEGER NOT NULL, "
+                       "sumno INTEGER NOT NULL, kmnos TEXT NOT NULL, PRIMARY KEY (id, sumno))"));
+}
+
+// The subject numbers as the table holds them: "1,3,5"; "" for none.
+QString SubjectsText(const std::vector<int>& subjects) {
+    QStringList numbers;
+    for (const int no : subjects)
+        numbers << QString::number(no);
+    return numbers.join(u',');
+}
+
+// The numbers of a stored text; nothing when the text is not such a list.
+std::optional<std::vector<int>> SubjectsOfText(const QString& text) {
+    std::vector<int> subjects;
+    if (text.trimmed().isEmpty())
+        return subjects;
+    for (const QString& part : text.split(u',')) {
+        bool ok = false;
+        const int no = part.trimmed().toInt(&ok);
+        if (!ok || no < 1)
+            return std::nullopt;
+        subjects.push_back(no);
+    }
+    return subjects;
 }
 
 } // namespace
@@ -15,6 +55,7 @@ bool HasStateTable(db::Connection& connection) {
 void AddTotalsStateTable(db::Connection& connection) {
     connection.Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS tavrinSumState (id INTEGER NOT NULL, "
                                       "sumno INTEGER NOT NULL, PRIMARY KEY (id, sumno))"));
+    AddSubjectsTable(connection);
 }
 
 void MarkTotalsStale(db::Connection& connection, int examId) {
@@ -34,9 +75,31 @@ void MarkTotalsComputed(db::Connection& connection, int examId, int sumNo) {
                            sumNo);
 }
 
+void RecordTotalSubjects(db::Connection& connection, int examId, int sumNo,
+                         const std::vector<int>& subjects) {
+    // Totals are computed as a whole job, not mark by mark: creating the table here costs nothing.
+    if (!HasSubjectsTable(connection))
+        AddSubjectsTable(connection);
+    connection.Execute(
+        QStringLiteral("INSERT OR REPLACE INTO tavrinSumKM (id, sumno, kmnos) VALUES (?, ?, ?)"), examId,
+        sumNo, SubjectsText(subjects));
+}
+
+std::optional<std::vector<int>> TotalSubjects(db::Connection& connection, int examId, int sumNo) {
+    if (!HasSubjectsTable(connection))
+        return std::nullopt;
+    db::Recordset rs = connection.Execute(
+        QStringLiteral("SELECT kmnos FROM tavrinSumKM WHERE id=? AND sumno=?"), examId, sumNo);
+    if (rs.IsEOF() || rs.Field(0).IsNull())
+        return std::nullopt;
+    return SubjectsOfText(rs.Field(0).ToString());
+}
+
 void ForgetTotalsState(db::Connection& connection, int examId) {
     if (HasStateTable(connection))
         connection.Execute(QStringLiteral("DELETE FROM tavrinSumState WHERE id=?"), examId);
+    if (HasSubjectsTable(connection))
+        connection.Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=?"), examId);
 }
 
 std::vector<int> StaleTotals(db::Connection& connection, int examId) {

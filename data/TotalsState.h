@@ -3,15 +3,21 @@
 // exam here in the same transaction, and computing a total clears its record. A total with a
 // record was computed from marks that have changed since; one without was computed from the marks
 // as they are (or never computed at all, which the totals themselves show).
+//
+// Beside the records, the subjects each total was last computed from (the ones ticked in
+// 算学生有效总分), written with the totals, so that a total out of date is recomputed from its own
+// subjects. A total computed before the program kept them has none.
 
 #include "platform/db/Connection.h"
 
+#include <optional>
 #include <vector>
 
 namespace data {
 
-// Creates the table of the records where the file lacks it (files made before it existed); the
-// schema holds it for new files. In the caller's transaction, if any.
+// Creates the table of the records and the table of the totals' subjects where the file lacks them
+// (files made before they existed); the schema holds them for new files. In the caller's
+// transaction, if any.
 void AddTotalsStateTable(db::Connection& connection);
 
 // Records all three totals of the exam as out of date. Call it in the transaction that writes the
@@ -21,7 +27,16 @@ void MarkTotalsStale(db::Connection& connection, int examId);
 // Clears the record of total `sumNo` (1 to 3) of the exam: it has just been computed.
 void MarkTotalsComputed(db::Connection& connection, int examId, int sumNo);
 
-// Forgets the exam's records (the exam is deleted).
+// Records the subjects (numbers, in the order given) total `sumNo` (1 to 3) of the exam has just
+// been computed from, replacing what was recorded. Call it in the transaction that writes the
+// total. An empty list is a total computed from no subject.
+void RecordTotalSubjects(db::Connection& connection, int examId, int sumNo, const std::vector<int>& subjects);
+
+// The subjects total `sumNo` of the exam was last computed from; nothing when none is recorded (a
+// total never computed, or computed before the program recorded them).
+std::optional<std::vector<int>> TotalSubjects(db::Connection& connection, int examId, int sumNo);
+
+// Forgets the exam's records and the subjects of its totals (the exam is deleted).
 void ForgetTotalsState(db::Connection& connection, int examId);
 
 // The totals (1 to 3) of the exam that are recorded out of date, in ascending order.

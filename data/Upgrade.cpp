@@ -65,7 +65,8 @@ UpgradeOutcome RunUpgrade(db::Connection& connection) {
             connection.Execute(
                 QStringLiteral("UPDATE %1 SET grade=substr(studentid,1,5) WHERE grade IS NULL").arg(table));
         }
-        // The record of out-of-date totals came after the first files were made.
+        // The record of out-of-date totals, and of the subjects of each total, came after the
+        // first files were made.
         if (outcome.missingTables.isEmpty())
             AddTotalsStateTable(connection);
         if (HoldsProgramTables(connection) &&

@@ -28,7 +28,7 @@ struct UpgradeOutcome {
 
 // Adds the columns that older files lack (kh, grade, xjType, AB) to the roster and to the score
 // table, each only where it is missing, fills empty grade codes from the student numbers, adds the
-// record of out-of-date totals (data/TotalsState.h) where it is missing, and
+// record of out-of-date totals and of the totals' subjects (data/TotalsState.h) where missing, and
 // marks a file that holds the program's tables: all in one transaction, kept whole or not at all.
 UpgradeOutcome RunUpgrade(db::Connection& connection);
 

@@ -1,6 +1,9 @@
 #pragma once
 // Number texts and ranks of the reports. Numbers are formatted as printf formats them under the C
-// locale, whatever the user's locale, and ranks compare values at the two decimals shown.
+// locale, whatever the user's locale (data/NumberFormat.h), and ranks compare values at the two
+// decimals shown.
+
+#include "data/NumberFormat.h"
 
 #include <QHash>
 #include <QString>
@@ -10,15 +13,12 @@
 
 namespace reports {
 
-// printf "%*.*f": width is the minimum width, padded with blanks on the left. A negative value
-// that rounds to zero loses its sign ("0.00", not "-0.00").
-QString FormatFixed(double value, int width, int decimals);
-// printf "%6.2f", the format of every statistic in the reports.
-inline QString Format62(double value) {
-    return FormatFixed(value, 6, 2);
-}
-// printf "%*d".
-QString FormatInt(long long value, int width);
+// The two-decimal rule and its texts live with the data (data/NumberFormat.h), so that score entry
+// and the imports store marks and totals by it too; the reports use them under their own names.
+using data::Format62;
+using data::FormatFixed;
+using data::FormatInt;
+using data::RankKey;
 
 // The "%6.2f" and "%*d" texts of one list, each distinct text made once and shared by every cell
 // that shows it: a list of a thousand students shows a few hundred scores and ranks again and again.
@@ -43,12 +43,6 @@ QString ClassLabel(int cls);
 // when the grade before it already ends in 级 ("高2008级|期中" → "高2008级期中").
 QString ExamTitle(const QString& examText);
 
-// A value at the two decimals it is shown with: the number FormatFixed(value, w, 2) writes, read
-// without its point ("108.00" for 108.005, which is stored as 108.00499…, gives 10800; "97.12" for
-// 97.125 gives 9712). Equal shown values have equal keys and a higher key always shows higher, so
-// every rank and every "at or above" at two decimals compares keys. A value beyond ±4·10^16 gets
-// the nearest key that fits.
-long long RankKey(double value);
 // The least value whose key is `key` or more, for a query that compares at the two decimals shown:
 // RankKey(x) >= key exactly when x >= LeastWithKey(key). For keys of at most 15 digits.
 double LeastWithKey(long long key);

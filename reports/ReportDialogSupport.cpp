@@ -184,12 +184,14 @@ bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const Repo
             *oldTotals = true;
         return true;
     }
+    std::vector<int> unknown;
     try {
         db::Connection& db = data::Database();
         const CWaitCursor wait;
         for (const auto& [examId, types] : stale)
-            RecomputeStaleTotals(db, examId, subjects, types);
-        return true;
+            for (const int type : RecomputeStaleTotals(db, examId, types))
+                if (std::find(unknown.begin(), unknown.end(), type) == unknown.end())
+                    unknown.push_back(type);
     } catch (const db::DbError& e) {
         // Each total is recomputed whole or not at all; the report does not run on a half-done job.
         qCWarning(vlog::db) << "totals not recomputed:" << e.Message();
@@ -197,6 +199,14 @@ bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const Repo
                        ui::MB_OK | ui::MB_ICONERROR);
         return false;
     }
+    if (unknown.empty())
+        return true;
+    // The user asked for the totals as the marks are now; those the program cannot recompute by
+    // itself are not reported on as if they were.
+    std::sort(unknown.begin(), unknown.end());
+    ui::MessageBox(parent, SubjectsUnknownMessage(unknown), MessageCaption(),
+                   ui::MB_OK | ui::MB_ICONINFORMATION);
+    return false;
 }
 
 void ShowOldTotalsMark(QWidget* dialog, bool oldTotals) {

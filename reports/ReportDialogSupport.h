@@ -42,9 +42,11 @@ void ReportDbError(QWidget* parent, const char* what, const db::DbError& error);
 // The check a report makes before it computes (CheckReportData on the analysis exam, or on each
 // of `examIds`), told to the user. A missing thing (marks, full marks, totals never computed) is
 // shown and the report computes nothing: false. Out-of-date totals are asked about: 是 recomputes
-// them with the analysis parameters' subjects and the report goes on; 否 goes on with `oldTotals`
-// set (the report says so, ShowOldTotalsMark). A check the database fails is skipped (the report
-// meets the failure itself and says so); a failed recompute is shown: false.
+// each from the subjects it was last computed from and the report goes on; a total whose subjects
+// are not recorded is not recomputed, the user is told to run 算学生有效总分 for it and the report
+// computes nothing (false); 否 goes on with `oldTotals` set (the report says so, ShowOldTotalsMark).
+// A check the database fails is skipped (the report meets the failure itself and says so); a failed
+// recompute is shown: false.
 bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals = nullptr);
 bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const ReportReads& reads,
                     bool* oldTotals = nullptr);

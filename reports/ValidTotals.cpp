@@ -5,6 +5,7 @@
 #include "reports/ReportQueries.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 namespace reports {
@@ -55,6 +56,7 @@ bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
               {examId});
     }
     data::MarkTotalsComputed(connection, examId, totalType + 1);
+    data::RecordTotalSubjects(connection, examId, totalType + 1, subjects);
     transaction.Commit();
     return true;
 }
@@ -156,15 +158,36 @@ QString StaleTotalsQuestion(const std::vector<int>& staleTypes) {
     for (const int type : staleTypes)
         names << items.value(type);
     return QStringLiteral("本次考试的成绩在计算学生有效总分（%1）之后有过改动，总分已不是最新的。\n"
-                          "是否现在按分析参数中的科目重新计算有效总分？\n"
+                          "是否现在按各总分上次计算时所选的科目重新计算有效总分？\n"
                           "选“否”则按原来的总分统计。")
         .arg(names.join(u'、'));
 }
 
-void RecomputeStaleTotals(db::Connection& connection, int examId, const std::vector<int>& subjects,
-                          const std::vector<int>& staleTypes) {
-    for (const int type : staleTypes)
-        ComputeValidTotals(connection, examId, type, subjects);
+std::vector<int> RecomputeStaleTotals(db::Connection& connection, int examId,
+                                      const std::vector<int>& staleTypes) {
+    std::vector<int> unknown;
+    for (const int type : staleTypes) {
+        // A total is recomputed only from the subjects it was computed from: the analysis
+        // parameters' subjects are those of whichever total was computed last.
+        if (const std::optional<std::vector<int>> subjects =
+                data::TotalSubjects(connection, examId, type + 1))
+            ComputeValidTotals(connection, examId, type, *subjects);
+        else if (std::find(unknown.begin(), unknown.end(), type) == unknown.end())
+            unknown.push_back(type);
+    }
+    std::sort(unknown.begin(), unknown.end());
+    return unknown;
+}
+
+QString SubjectsUnknownMessage(const std::vector<int>& types) {
+    const QStringList items = TotalTypeItems();
+    QStringList names;
+    for (const int type : types)
+        names << items.value(type);
+    const QString joined = names.join(u'、');
+    return QStringLiteral("%1是在本程序开始记录所用科目之前计算的，无法按原来的科目自动重新计算。\n"
+                          "请先运行“统计分析→算学生有效总分”，勾选科目重新计算%1后再统计。")
+        .arg(joined);
 }
 
 QString OldTotalsCaptionMark() {

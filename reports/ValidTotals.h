@@ -37,9 +37,10 @@ inline QString TotalsDoneMessage() {
 }
 
 // Recomputes the chosen total of every score row of the exam from the subjects (numbers, 1-based)
-// in `subjects`, all in one transaction: on a database error nothing changes and the DbError
-// reaches the caller. Returns false, doing nothing, when there is no exam (-1). An index outside
-// the list throws std::out_of_range.
+// in `subjects`, and records them as the total's subjects (data::RecordTotalSubjects), all in one
+// transaction: on a database error nothing changes and the DbError reaches the caller. Returns
+// false, doing nothing, when there is no exam (-1). An index outside the list throws
+// std::out_of_range.
 bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
                         const std::vector<int>& subjects);
 
@@ -86,10 +87,15 @@ ReportDataCheck CheckReportData(db::Connection& connection, const CAnalysisConte
                                 const ReportReads& reads);
 // The question asked of out-of-date totals (total-type indices).
 QString StaleTotalsQuestion(const std::vector<int>& staleTypes);
-// Recomputes the totals of `staleTypes` of the exam with the participating subjects; each in its
-// own transaction. Throws db::DbError.
-void RecomputeStaleTotals(db::Connection& connection, int examId, const std::vector<int>& subjects,
-                          const std::vector<int>& staleTypes);
+// Recomputes the totals of `staleTypes` of the exam, each from the subjects it was last computed
+// from and in its own transaction. A total whose subjects are not recorded (computed before they
+// were) is left as it is and out of date; those are returned (total-type indices, ascending), for
+// SubjectsUnknownMessage. Throws db::DbError.
+std::vector<int> RecomputeStaleTotals(db::Connection& connection, int examId,
+                                      const std::vector<int>& staleTypes);
+// What the user is told of totals (total-type indices) whose subjects are not recorded: run
+// 算学生有效总分 for them.
+QString SubjectsUnknownMessage(const std::vector<int>& types);
 // What a report run on out-of-date totals adds to its caption.
 QString OldTotalsCaptionMark();
 

@@ -95,3 +95,12 @@ CREATE TABLE tavrinSumState (
     sumno INTEGER NOT NULL,
     PRIMARY KEY (id, sumno)
 );
+
+-- The subjects each valid total (sumno 1 to 3) of an exam was last computed from, the subject
+-- numbers joined by commas ("" for none): a total out of date is recomputed from these.
+CREATE TABLE tavrinSumKM (
+    id INTEGER NOT NULL,
+    sumno INTEGER NOT NULL,
+    kmnos TEXT NOT NULL,
+    PRIMARY KEY (id, sumno)
+);

@@ -4,6 +4,8 @@
 
 #include "admin/ExamSetup.h"
 #include "admin/ScoreEntryDlg.h"
+#include "admin/ScoreSheet.h"
+#include "data/NumberFormat.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -172,6 +174,40 @@ TEST_F(ScoreEntry, MarksAreCheckedColouredTotalledAndWritten) {
         EXPECT_EQ(BoxTexts(), QStringList({"对不起，成绩必须是0到100之间的数，最多两位小数！"})) << typed;
     }
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK"), school.scoreRows);
+}
+
+TEST_F(ScoreEntry, HalfCentTotalsAreStoredAndShownAsTheReportsShowThem) {
+    // Weights 0.5 and 0.5 make totals that end in an exact half cent (85.25 · 0.5 = 42.625): the
+    // grid, the stored total and a report's text all round it the one way, as printf does.
+    Db().Execute("UPDATE tavrinKMWGT SET t1=200, t2=100, t1w=0.5, t2w=0.5 WHERE kmfld='s03'");
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);
+    const QString sid = Grid().GetItemText(1, 0);
+    ASSERT_TRUE(EditCell(Grid(), 1, 6, ""));
+    const struct {
+        const char* p1;
+        const char* p2;
+        const char* stored;
+        const char* shown;
+    } cases[] = {
+        {"85.25", "", "85.25 NULL 42.62", " 42.62"},
+        {"194.25", "", "194.25 NULL 97.12", " 97.12"},
+        {"150.01", "66", "150.01 66.0 108.0", "108.00"}, // 108.005 in single precision lies below
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(EditCell(Grid(), 1, 6, c.p2));
+        ASSERT_TRUE(EditCell(Grid(), 1, 5, c.p1));
+        EXPECT_EQ(Stored(junior->id, sid), c.stored) << c.p1;
+        EXPECT_EQ(Grid().GetItemText(1, 4), c.shown) << c.p1;
+        const double total =
+            Scalar("SELECT s03 FROM tavrinKSK WHERE id=? AND studentid=?", {junior->id, sid}).toDouble();
+        EXPECT_EQ(data::Format62(total), c.shown) << c.p1;
+    }
+    // Loaded again, the grid shows the stored total as it showed it when typed.
+    ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);
+    EXPECT_EQ(Grid().GetItemText(FindRow(Grid(), 0, sid), 4), "108.00");
+    EXPECT_EQ(scoresheet::MarkText(97.125), " 97.12");
+    EXPECT_EQ(scoresheet::MarkText(42.625), " 42.62");
 }
 
 TEST_F(ScoreEntry, ClassEditsAreNumbersOnly) {

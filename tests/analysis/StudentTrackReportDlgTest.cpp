@@ -213,7 +213,9 @@ TEST_F(StudentTrackReportDlgTest, EveryTrackedExamsTotalsAreCheckedBeforeTrackin
     PickGrade(*dlg, 0);
     const QString caption = dlg->windowTitle();
 
-    // Exam 2's marks changed after its totals: 否 tracks on the old 总分 and the caption says so.
+    // Exam 2's 总分 was computed from 语文 and 数学, and its marks changed after: 否 tracks on the
+    // old 总分 and the caption says so.
+    data::RecordTotalSubjects(db, 2, 3, {1, 2});
     data::MarkTotalsStale(db, 2);
     boxes->SetNextAnswer(ui::IDNO);
     Click(*dlg, ui::IDOK);

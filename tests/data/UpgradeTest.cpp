@@ -147,6 +147,7 @@ TEST(Upgrade, FilesOlderThanTheRecordOfOutOfDateTotalsGetIt) {
     EXPECT_FALSE(HasTable(c, "tavrinSumState"));
     EXPECT_TRUE(data::UpgradeDatabase(c));
     EXPECT_TRUE(HasTable(c, "tavrinSumState"));
+    EXPECT_TRUE(HasTable(c, "tavrinSumKM"));
 
     // A file that missed its upgrade gets the table with its first mark.
     db::Connection missed;
@@ -157,6 +158,50 @@ TEST(Upgrade, FilesOlderThanTheRecordOfOutOfDateTotalsGetIt) {
     data::MarkTotalsComputed(missed, 7, 2);
     EXPECT_EQ(data::StaleTotals(missed, 7), (std::vector<int>{1, 3}));
     EXPECT_TRUE(data::StaleTotals(missed, 8).empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(TotalsSubjects, EachTotalKeepsItsOwnSubjectsUntilItsExamIsDeleted) {
+    db::Connection c;
+    c.OpenFile(":memory:", {}, true);
+    data::CreateSchema(c);
+    EXPECT_TRUE(HasTable(c, "tavrinSumKM"));
+    EXPECT_EQ(data::TotalSubjects(c, 1, 1), std::nullopt);
+    data::RecordTotalSubjects(c, 1, 1, {1, 3, 12});
+    data::RecordTotalSubjects(c, 1, 2, {2});
+    data::RecordTotalSubjects(c, 1, 3, {});
+    data::RecordTotalSubjects(c, 2, 1, {4, 5});
+    EXPECT_EQ(data::TotalSubjects(c, 1, 1), (std::vector<int>{1, 3, 12}));
+    EXPECT_EQ(data::TotalSubjects(c, 1, 2), (std::vector<int>{2}));
+    // Computed from no subject is known, and differs from not known.
+    EXPECT_EQ(data::TotalSubjects(c, 1, 3), std::vector<int>{});
+    // A total computed again keeps only its new subjects.
+    data::RecordTotalSubjects(c, 1, 2, {2, 6});
+    EXPECT_EQ(data::TotalSubjects(c, 1, 2), (std::vector<int>{2, 6}));
+
+    data::ForgetTotalsState(c, 1);
+    for (int sumNo = 1; sumNo <= 3; ++sumNo)
+        EXPECT_EQ(data::TotalSubjects(c, 1, sumNo), std::nullopt);
+    EXPECT_EQ(data::TotalSubjects(c, 2, 1), (std::vector<int>{4, 5}));
+    // A text no list of numbers is as good as none.
+    c.Execute("UPDATE tavrinSumKM SET kmnos='4,x' WHERE id=2");
+    EXPECT_EQ(data::TotalSubjects(c, 2, 1), std::nullopt);
+}
+
+TEST(TotalsSubjects, AFileWithoutTheTableGetsItWithTheFirstTotal) {
+    // A file at the current data version that predates the table: nothing is known, forgetting
+    // writes nothing, and the first total computed creates it.
+    db::Connection c;
+    c.OpenFile(":memory:", {}, true);
+    MakeOldTables(c, {}, {});
+    EXPECT_EQ(data::TotalSubjects(c, 1, 3), std::nullopt);
+    data::ForgetTotalsState(c, 1);
+    EXPECT_FALSE(HasTable(c, "tavrinSumKM"));
+    data::RecordTotalSubjects(c, 1, 3, {1, 2});
+    EXPECT_EQ(data::TotalSubjects(c, 1, 3), (std::vector<int>{1, 2}));
 }
 
 } // namespace

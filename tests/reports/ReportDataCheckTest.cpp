@@ -1,7 +1,9 @@
 // Every report that reads totals, full marks or marks checks them before it computes: totals out of
 // date after marks were typed, imported or refreshed from the roster are asked about (是
-// recomputes them and the report runs, 否 runs on the old ones and says so in the caption), and an
-// exam without marks, without full marks or without totals gives its message and computes nothing.
+// recomputes each from the subjects it was computed from and the report runs, or sends the user to
+// 算学生有效总分 for one whose subjects are not known; 否 runs on the old ones and says so in the
+// caption), and an exam without marks, without full marks or without totals gives its message and
+// computes nothing.
 
 #include "DialogSchool.h"
 
@@ -20,6 +22,7 @@
 
 #include <QComboBox>
 
+#include <algorithm>
 #include <functional>
 
 using namespace reports;
@@ -107,9 +110,17 @@ public:
     void SetUp() override {
         DialogSchool::SetUp();
         SetContext();
-        // 文总 and 理总 too, so that every report of the grade by stream finds its totals.
-        ComputeValidTotals(m_db, 1, 0, {1, 2, 3});
-        ComputeValidTotals(m_db, 1, 1, {1, 2, 3});
+        // 文总 and 理总 too, so that every report of the grade by stream finds its totals, each from
+        // subjects of its own (总分 is from 1 to 3): a recompute must keep them apart.
+        ComputeValidTotals(m_db, 1, 0, kArtsSubjects);
+        ComputeValidTotals(m_db, 1, 1, kScienceSubjects);
+    }
+    static inline const std::vector<int> kArtsSubjects{1, 3};
+    static inline const std::vector<int> kScienceSubjects{2};
+    static inline const std::vector<int> kAllSubjects{1, 2, 3};
+    // The subjects total `sumNo` was computed from in SetUp.
+    static const std::vector<int>& SubjectsOf(int sumNo) {
+        return sumNo == 1 ? kArtsSubjects : sumNo == 2 ? kScienceSubjects : kAllSubjects;
     }
     const ReportCase& Report() const { return Reports()[std::size_t(GetParam())]; }
     db::Connection& Db() { return data::Database(); }
@@ -119,11 +130,26 @@ public:
             .Field(0)
             .ToInt64();
     }
-    std::optional<double> StoredTotal(const char* student) {
+    std::optional<double> StoredTotal(const char* student, int sumNo = 3) {
         const db::Variant v =
-            Db().Execute(QStringLiteral("SELECT sum3 FROM tavrinKSK WHERE id=1 AND studentid=?"), student)
+            Db().Execute(QStringLiteral("SELECT sum%1 FROM tavrinKSK WHERE id=1 AND studentid=?").arg(sumNo),
+                         student)
                 .Field(0);
         return v.IsNull() ? std::nullopt : std::optional<double>(v.ToDouble());
+    }
+    // The sum of the student's present marks in the subjects; nothing when none is present.
+    std::optional<double> SubjectsTotal(const char* student, const std::vector<int>& subjects) {
+        std::optional<double> total;
+        for (const int no : subjects) {
+            const db::Variant v = Db().Execute(QStringLiteral("SELECT s%1 FROM tavrinKSK WHERE id=1 AND "
+                                                              "studentid=?")
+                                                   .arg(no, 2, 10, QChar(u'0')),
+                                               student)
+                                      .Field(0);
+            if (!v.IsNull())
+                total = total.value_or(0) + v.ToDouble();
+        }
+        return total;
     }
 
     // Runs the report; true when it computed (its grid changed).
@@ -202,9 +228,18 @@ TEST_P(ReportDataCheckTest, MarksChangedAfterTheTotalsAreAskedAboutAndYesRecompu
         EXPECT_TRUE(boxes->Texts().value(0).contains(QStringLiteral("之后有过改动")))
             << boxes->Texts().join('|').toStdString();
         EXPECT_EQ(StoredTotal(changed.student), changed.newTotal);
-        // 总分 is computed again (文总 and 理总 too when the report reads them).
+        // 总分 is computed again (文总 and 理总 too when the report reads them), each total from the
+        // subjects it was computed from, whatever the analysis parameters tick.
         const std::vector<int> stale = data::StaleTotals(Db(), 1);
         EXPECT_EQ(std::find(stale.begin(), stale.end(), 3), stale.end());
+        for (int sumNo = 1; sumNo <= 3; ++sumNo) {
+            if (std::find(stale.begin(), stale.end(), sumNo) == stale.end()) {
+                EXPECT_EQ(StoredTotal(changed.student, sumNo),
+                          SubjectsTotal(changed.student, SubjectsOf(sumNo)))
+                    << "sum" << sumNo;
+            }
+            EXPECT_EQ(data::TotalSubjects(Db(), 1, sumNo), SubjectsOf(sumNo)) << "sum" << sumNo;
+        }
         EXPECT_FALSE(dlg->windowTitle().endsWith(OldTotalsCaptionMark()));
         // Once computed, the next run asks nothing.
         boxes->Clear();
@@ -229,6 +264,35 @@ TEST_P(ReportDataCheckTest, NoRunsOnTheOldTotalsAndSaysSo) {
     Run(*dlg);
     EXPECT_EQ(StoredTotal("A"), 285);
     EXPECT_FALSE(dlg->windowTitle().endsWith(OldTotalsCaptionMark()));
+}
+
+TEST_P(ReportDataCheckTest, ATotalOfUnknownSubjectsIsNotRecomputedAndTheTeacherIsToldToComputeIt) {
+    if (!Report().readsTotals)
+        GTEST_SKIP() << "reads no total";
+    // 总分 was computed before the program recorded the subjects it was computed from.
+    Db().Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=1 AND sumno=3"));
+    const std::optional<double> old = StoredTotal("A");
+    TypeMark();
+    auto dlg = Report().open();
+    boxes->SetNextAnswer(ui::IDYES);
+    EXPECT_FALSE(Run(*dlg));
+    EXPECT_TRUE(Asked());
+    EXPECT_EQ(boxes->Texts().value(1), SubjectsUnknownMessage({2})) << boxes->Texts().join('|').toStdString();
+    EXPECT_TRUE(
+        SubjectsUnknownMessage({2}).startsWith(QStringLiteral("总分是在本程序开始记录所用科目之前计算的")));
+    EXPECT_TRUE(SubjectsUnknownMessage({2}).contains(QStringLiteral("算学生有效总分")));
+    EXPECT_EQ(StoredTotal("A"), old);
+    const std::vector<int> stale = data::StaleTotals(Db(), 1);
+    EXPECT_NE(std::find(stale.begin(), stale.end(), 3), stale.end());
+
+    // Once 算学生有效总分 has computed it, the report runs without a question.
+    ComputeValidTotals(Db(), 1, 2, kAllSubjects);
+    ComputeValidTotals(Db(), 1, 0, kArtsSubjects);
+    ComputeValidTotals(Db(), 1, 1, kScienceSubjects);
+    boxes->Clear();
+    EXPECT_TRUE(Run(*dlg));
+    EXPECT_FALSE(Asked());
+    EXPECT_EQ(StoredTotal("A"), 285);
 }
 
 TEST_P(ReportDataCheckTest, AnExamWithoutMarksSaysSoAndComputesNothing) {
@@ -273,8 +337,32 @@ TEST_F(ReportDataUnit, OnlyTheTotalsReadAndTheSubjectsTakingPartCount) {
     m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET s01=NULL, s02=NULL, s03=NULL WHERE id=1"));
     EXPECT_EQ(CheckReportData(m_db, Context(), {{2}, true}).state, ReportDataState::NoMarks);
     EXPECT_EQ(CheckReportData(m_db, Context({4}), {{2}, true}).state, ReportDataState::Stale);
+    ASSERT_EQ(data::TotalSubjects(m_db, 1, 3), (std::vector<int>{1, 2, 3}));
     examsetup::DeleteExam(m_db, 1);
     EXPECT_TRUE(data::StaleTotals(m_db, 1).empty());
+    EXPECT_EQ(data::TotalSubjects(m_db, 1, 3), std::nullopt);
+}
+
+TEST_F(ReportDataUnit, StaleTotalsAreRecomputedFromTheirOwnSubjects) {
+    ComputeValidTotals(m_db, 1, 0, {1, 3});
+    ComputeValidTotals(m_db, 1, 1, {2});
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET s01=s01+1, s02=s02+2, s03=s03+4 WHERE id=1"));
+    data::MarkTotalsStale(m_db, 1);
+    m_db.Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=1 AND sumno=2"));
+    EXPECT_EQ(RecomputeStaleTotals(m_db, 1, {0, 1, 2}), std::vector<int>{1});
+    EXPECT_EQ(data::StaleTotals(m_db, 1), std::vector<int>{2});
+    const auto differing = [this](const char* where) {
+        return m_db
+            .Execute(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE id=1 AND NOT (%1)").arg(where))
+            .Field(0)
+            .ToInt();
+    };
+    EXPECT_EQ(differing("sum1 IS coalesce(s01,0)+coalesce(s03,0) OR (s01 IS NULL AND s03 IS NULL)"), 0);
+    EXPECT_EQ(differing("sum3 IS coalesce(s01,0)+coalesce(s02,0)+coalesce(s03,0) OR "
+                        "(s01 IS NULL AND s02 IS NULL AND s03 IS NULL)"),
+              0);
+    // 理总, of unknown subjects, still holds the old marks' total.
+    EXPECT_GT(differing("sum2 IS s02"), 0);
 }
 
 TEST_F(ReportDataUnit, AMarkIsNeverWrittenWithoutItsRecord) {
