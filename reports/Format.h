@@ -50,9 +50,14 @@ QString ExamTitle(const QString& examText);
 // the nearest key that fits.
 long long RankKey(double value);
 // The least value whose key is `key` or more, for a query that compares at the two decimals shown:
-// RankKey(x) >= key exactly when x >= LeastWithKey(key). For keys of at most 15 digits.
+// RankKey(x) >= key exactly when x >= LeastWithKey(key), for every number x. Exact for keys of at
+// most 15 digits. Beyond the keys numbers take (±2^62, the keys of ±infinity and of values beyond
+// ±4·10^16): a key above every number's gives +infinity and a key at or below the lowest gives
+// -infinity, so every comparison with the result still ends on the right side. NaN's key, below
+// every number's, also gives -infinity; NaN itself compares at or above nothing.
 double LeastWithKey(long long key);
 // The least value shown at or above the way `value` is shown: LeastWithKey(RankKey(value)).
+// -infinity for -infinity, a value below -4·10^16 or NaN: every number is shown at or above those.
 double LeastShownAs(double value);
 // A cell text read back as a number ("  78.46" → 78.46); nullopt for an empty or non-numeric text.
 std::optional<double> ParseNumber(const QString& text);
