@@ -151,7 +151,7 @@ long long RankKey(double value) {
 
 double LeastWithKey(long long key) {
     // Every number's key lies within ±kKeyEnd (RankKey clamps there). A key above the top one is
-    // reached by no number: +infinity, which only +infinity itself reaches. The bottom key and any
+    // reached by no number: +infinity, above every finite value. The bottom key and any
     // below it (NaN's key, a key read from a damaged file) are reached by every number: -infinity.
     constexpr long long kKeyEnd = 1LL << 62;
     if (key > kKeyEnd)
