@@ -5,6 +5,7 @@
 #include "data/AppContext.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
+#include "platform/text/DisplayText.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QComboBox>
@@ -107,10 +108,12 @@ void CExamMaintainDlg::FillGrades() {
     m_cbGrade->clear();
     if (!data::HasDatabase())
         return;
-    // Each entry carries its grade code, so two grades of one name each list their own exams.
+    // Each entry carries its grade code, so two grades of one name each list their own exams. The
+    // list shows names cut to a sane length: a name of a damaged file would size the box, and the
+    // dialog with it, to its own width. Nothing shown here is written back.
     try {
         for (const examsetup::GradeChoice& grade : examsetup::GradesWithExams(data::Database()))
-            m_cbGrade->addItem(grade.name, grade.code);
+            m_cbGrade->addItem(text::ForDisplay(grade.name), grade.code);
     } catch (const db::DbError& e) {
         // The list stays empty.
         qCWarning(vlog::db) << "maintenance: grade list not read:" << e.Message();
@@ -131,8 +134,8 @@ void CExamMaintainDlg::OnSelectGrade() {
             m_Grid.SetRowCount(row + 1);
             m_examIds.push_back(exam.id);
             m_Grid.SetItemText(row, 0, QString::number(exam.id));
-            m_Grid.SetItemText(row, 1, exam.grade);
-            m_Grid.SetItemText(row, 2, exam.description);
+            m_Grid.SetItemText(row, 1, text::ForDisplay(exam.grade));
+            m_Grid.SetItemText(row, 2, text::ForDisplay(exam.description));
             m_Grid.SetItemText(row, 3, exam.date);
         }
     } catch (const db::DbError& e) {

@@ -48,8 +48,17 @@ QString ExamTitle(const QString& examText) {
 }
 
 double LeastWithKey(long long key) {
+    // Every number's key lies within ±kKeyEnd (RankKey clamps there). A key above the top one is
+    // reached by no number: +infinity, above every finite value. The bottom key and any
+    // below it (NaN's key, a key read from a damaged file) are reached by every number: -infinity.
+    constexpr long long kKeyEnd = 1LL << 62;
+    if (key > kKeyEnd)
+        return std::numeric_limits<double>::infinity();
+    if (key <= -kKeyEnd)
+        return -std::numeric_limits<double>::infinity();
     // The exact boundary is (key - 0.5) / 100; step from its neighbourhood to the first double
-    // that reaches the key.
+    // that reaches the key. Both steps end: -infinity's key is below `key` and the greatest
+    // double's key is kKeyEnd, at or above it.
     double x = (static_cast<double>(key) - 0.5) / 100;
     while (RankKey(x) >= key)
         x = std::nextafter(x, -std::numeric_limits<double>::infinity());

@@ -44,9 +44,15 @@ QString ClassLabel(int cls);
 QString ExamTitle(const QString& examText);
 
 // The least value whose key is `key` or more, for a query that compares at the two decimals shown:
-// RankKey(x) >= key exactly when x >= LeastWithKey(key). For keys of at most 15 digits.
+// RankKey(x) >= key exactly when x >= LeastWithKey(key). Exact for keys of at most 15 digits.
+// Beyond the keys numbers take (±2^62, the keys of ±infinity and of values beyond
+// ±4·10^16): a key above every number's gives +infinity and a key at or below the lowest gives
+// -infinity, so every finite value still compares on the right side of the result (+infinity
+// itself reaches the +infinity bound, though its key is the top one). NaN's key, below every
+// number's, also gives -infinity; NaN itself compares at or above nothing.
 double LeastWithKey(long long key);
 // The least value shown at or above the way `value` is shown: LeastWithKey(RankKey(value)).
+// -infinity for -infinity, a value below -4·10^16 or NaN: every number is shown at or above those.
 double LeastShownAs(double value);
 // A cell text read back as a number ("  78.46" → 78.46); nullopt for an empty or non-numeric text.
 std::optional<double> ParseNumber(const QString& text);

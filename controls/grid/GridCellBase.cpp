@@ -3,6 +3,7 @@
 #include "controls/grid/GridCell.h"
 #include "controls/grid/GridCtrl.h"
 #include "platform/gdi/System.h"
+#include "platform/text/DisplayText.h"
 
 #include <QStringList>
 
@@ -145,7 +146,7 @@ bool CGridCellBase::Draw(Dc* pDC, int nRow, int nCol, Rect rect, bool bEraseBkgn
     }
 
     GetTextRect(&rect);
-    pDC->DrawText(GetText(), rect, GetFormat() | DT_NOPREFIX);
+    pDC->DrawText(text::ForDisplay(GetText(), text::kDrawnLength), rect, GetFormat() | DT_NOPREFIX);
 
     pDC->RestoreDC(nSavedDC);
     return true;
@@ -163,7 +164,10 @@ bool CGridCellBase::GetTextRect(Rect* pRect) {
     return true;
 }
 
-Size CGridCellBase::GetTextExtent(const QString& szText, Dc* pDC) {
+Size CGridCellBase::GetTextExtent(const QString& whole, Dc* pDC) {
+    // A cell keeps its whole text; a text longer than any screen is wide is measured, as it is
+    // drawn, by its first characters, so that a huge one costs no more than a long one.
+    const QString szText = text::ForDisplay(whole, text::kDrawnLength);
     CGridDefaultCell* pDefCell = GetDefaultCell();
     if (!GetGrid() || !pDefCell)
         return Size(0, 0);
@@ -276,7 +280,7 @@ bool CGridCellBase::PrintCell(Dc* pDC, int nRow, int nCol, Rect rect) {
         rect.left += margin + Info.rcImage.Width();
     }
 
-    pDC->DrawText(GetText(), rect, GetFormat() | DT_NOPREFIX);
+    pDC->DrawText(text::ForDisplay(GetText(), text::kDrawnLength), rect, GetFormat() | DT_NOPREFIX);
     pDC->RestoreDC(nSavedDC);
     return true;
 }

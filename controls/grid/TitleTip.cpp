@@ -3,6 +3,7 @@
 #include "controls/grid/GridCtrl.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/System.h"
+#include "platform/text/DisplayText.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -56,7 +57,8 @@ void CGridTitleTip::Show(Rect rectTitle, const QString& strTitle, int xoffset, c
     if (!QApplication::focusWidget())
         return;
 
-    m_strText = QLatin1Char(' ') + strTitle + QLatin1Char(' ');
+    // A tip wider than the screen helps nobody, and a huge text would make a huge window.
+    m_strText = QLatin1Char(' ') + text::ForDisplay(strTitle) + QLatin1Char(' ');
     if (lpLogFont)
         m_font.emplace(*lpLogFont);
     else if (auto* pGrid = qobject_cast<CGridCtrl*>(m_pParentWnd); pGrid && pGrid->GetFont())

@@ -2,6 +2,7 @@
 #include "AdminBSupport.h"
 
 #include "admin/ExamMaintainDlg.h"
+#include "platform/text/DisplayText.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -151,6 +152,52 @@ TEST_F(AdminBMaintain, EnterStoresATypedDateAndEscapeKeepsTheDialogOpen) {
     EXPECT_TRUE(BoxTexts().isEmpty());
     Click(*dlg, ui::IDOK);
     EXPECT_EQ(BoxTexts(), QStringList{"修改完后按回车键即自动存盘！"});
+}
+
+// A damaged or hand-edited file whose grade name is a million characters long: the dialog opens at
+// once, shows the name cut in its list and its grid, and never writes the cut name back.
+class AdminBMaintainLongName : public AdminBTest {
+protected:
+    void SetUp() override {
+        AdminBTest::SetUp();
+        Db().Execute("UPDATE tavrinGrade SET mydesc=? WHERE gradeno=?", {kLongName, school.grades[1].code});
+        dlg = std::make_unique<CExamMaintainDlg>();
+        Open(*dlg);
+    }
+    QString StoredName() {
+        return Scalar("SELECT mydesc FROM tavrinGrade WHERE gradeno=?", {school.grades[1].code});
+    }
+
+    const QString kLongName = QStringLiteral("高2008级") + QString(1 << 20, u'长');
+    std::unique_ptr<CExamMaintainDlg> dlg;
+};
+
+TEST_F(AdminBMaintainLongName, ShowsTheNameCutAndKeepsItWhole) {
+    QComboBox* grades = dlg->GetDlgItem<QComboBox>(CExamMaintainDlg::IDC_GRADE);
+    const int index = grades->findData(school.grades[1].code);
+    ASSERT_GE(index, 0);
+    const QString shown = grades->itemText(index);
+    EXPECT_EQ(shown.size(), text::kDisplayLength);
+    EXPECT_TRUE(kLongName.startsWith(shown.chopped(1)));
+    EXPECT_EQ(shown.back(), QChar(0x2026));
+    // The other grade keeps its whole name.
+    EXPECT_GE(grades->findText(school.grades[0].name), 0);
+
+    grades->setCurrentIndex(index);
+    emit grades->activated(index);
+    CGridCtrl& grid = dlg->Grid();
+    ASSERT_GT(grid.GetRowCount(), 1);
+    for (int row = 1; row < grid.GetRowCount(); ++row)
+        EXPECT_EQ(grid.GetItemText(row, 1), shown) << row;
+    EXPECT_LT(grid.GetColumnWidth(1), 100000); // the cut name's width, not the whole one's
+
+    // A date changed on that row stores the date only.
+    const int id = grid.GetItemText(1, 0).toInt();
+    ASSERT_TRUE(EditCell(grid, 1, 3, "2012-3-4"));
+    EXPECT_EQ(Scalar("SELECT ksrq FROM tavrinKSLB WHERE id=?", {id}), "2012-03-04");
+    EXPECT_EQ(Scalar("SELECT grade FROM tavrinKSLB WHERE id=?", {id}), school.grades[1].code);
+    EXPECT_EQ(StoredName(), kLongName);
+    EXPECT_TRUE(BoxTexts().isEmpty());
 }
 
 } // namespace

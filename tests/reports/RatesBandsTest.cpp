@@ -7,6 +7,7 @@
 #include "reports/ScoreBands.h"
 
 #include <cmath>
+#include <limits>
 
 using namespace reports;
 
@@ -100,6 +101,14 @@ TEST_F(RatesBands, TheKthStudentAlwaysReachesHisOwnCut) {
     AddRow(1, "Y", 2, "文", {std::nullopt, std::nullopt, 12.3451, std::nullopt});
     t = Rates(kPassRate, kCutByProportion, QStringLiteral("85.71"), kAllStudents, {3});
     EXPECT_EQ(Column(t, 1), (QStringList{"英语", "100.00%", "100.00%", "", "100.00%", "12.35"}));
+}
+
+TEST_F(RatesBands, AnInfiniteScoreOfAnEditedFileGivesTheTableAtOnce) {
+    // 英语 with a sixth score of -infinity in class 1: at 100 % it is the cut, which every score
+    // reaches.
+    AddRow(1, "Z", 1, "理", {std::nullopt, std::nullopt, -std::numeric_limits<double>::infinity(), std::nullopt});
+    const CReportTable t = Rates(kPassRate, kCutByProportion, QStringLiteral("100"), kAllStudents, {3});
+    EXPECT_EQ(Column(t, 1), (QStringList{"英语", "100.00%", "100.00%", "", "100.00%", "-inf"}));
 }
 
 TEST_F(RatesBands, AStreamCountsItsStudentsOverAllTheClasssScores) {

@@ -75,6 +75,40 @@ TEST(ShownKey, TheLeastValueWithAKeyIsTheExactBound) {
     EXPECT_LE(LeastShownAs(12.346), 12.346);
 }
 
+// Values from a damaged or hand-edited file: infinities, NaN, values beyond every score and keys
+// at the ends of the range all give a bound at once, on the right side of every comparison.
+TEST(ShownKey, TheBoundsAtTheEndsOfTheKeys) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const long long top = RankKey(inf);
+    ASSERT_EQ(RankKey(1e17), top);
+    ASSERT_EQ(RankKey(std::numeric_limits<double>::max()), top);
+
+    // Above every number's key: only +infinity reaches the bound, and no number's key reaches it.
+    EXPECT_EQ(LeastWithKey(top + 1), inf);
+    EXPECT_EQ(LeastWithKey(std::numeric_limits<long long>::max()), inf);
+
+    // At or below the lowest key every number reaches it: -infinity.
+    for (const long long key : {RankKey(-inf), RankKey(-1e17), RankKey(nan), RankKey(nan) - 1,
+                                std::numeric_limits<long long>::min()})
+        EXPECT_EQ(LeastWithKey(key), -inf) << key;
+    EXPECT_EQ(LeastShownAs(-inf), -inf);
+    EXPECT_EQ(LeastShownAs(-1e17), -inf);
+    EXPECT_EQ(LeastShownAs(nan), -inf);
+
+    // The top key is that of finite values too: its bound is the least of them, which +infinity
+    // and the greatest double reach; one key below it, the bound is finite and exact.
+    for (const long long key : {top, top - 1, -top + 1, RankKey(-1e16)}) {
+        const double b = LeastWithKey(key);
+        ASSERT_TRUE(std::isfinite(b)) << key;
+        EXPECT_GE(RankKey(b), key) << key;
+        EXPECT_LT(RankKey(std::nextafter(b, -inf)), key) << key;
+    }
+    EXPECT_LE(LeastShownAs(inf), std::numeric_limits<double>::max());
+    EXPECT_LE(LeastShownAs(1e17), 1e17);
+    EXPECT_GE(1e300, LeastShownAs(1e17));
+}
+
 TEST(ShownKey, ARankIsOnePlusTheValuesShownAbove) {
     // Close values (counted per key) and spread ones (sorted), each against a count by printf.
     std::mt19937 random(108);

@@ -137,6 +137,18 @@ TEST(GridAttributes, AutoSizeMeasuresWithTheLocalFontMetrics) {
                                                grid.GetDefaultCell(false, false)->GetWidth()));
 }
 
+TEST(GridAttributes, AHugeTextIsKeptWholeAndMeasuredByItsStart) {
+    // A text of a damaged file: a million characters would be measured, and the column sized, to
+    // millions of pixels; the cell keeps the text, the column takes the width of its first ones.
+    CGridCtrl grid(2, 2, 1, 0);
+    const QString huge = QString(1 << 20, u'长');
+    grid.SetItemText(1, 1, huge);
+    ASSERT_TRUE(grid.AutoSizeColumn(1));
+    EXPECT_EQ(grid.GetItemText(1, 1), huge);
+    EXPECT_LT(grid.GetColumnWidth(1), 200000);
+    EXPECT_GT(grid.GetColumnWidth(1), 1000);
+}
+
 TEST(GridAttributes, ExpandToFitSpreadsTheDifferenceWithoutWrapping) {
     CGridCtrl grid(2, 3, 0, 0);
     SizeClient(grid, 150, 100);
