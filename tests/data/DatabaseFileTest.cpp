@@ -1,5 +1,6 @@
 // The database file's journals, the program's mark, and the reasons told for a failure.
 
+#include "DatabaseFileSupport.h"
 #include "data/DataFiles.h"
 #include "data/Schema.h"
 #include "platform/db/Connection.h"
@@ -22,20 +23,7 @@
 
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& content, const QDateTime& modified = {}) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-    f.flush();
-    if (modified.isValid()) {
-        ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
-    }
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using namespace datafiles_test;
 
 int RefusalCode(db::Connection& c) {
     try {
@@ -44,15 +32,6 @@ int RefusalCode(db::Connection& c) {
         return e.Code();
     }
     return 0;
-}
-
-// A school file in the program's folder, made and closed as the program leaves it.
-QString MakeFile(const QTemporaryDir& dir) {
-    const QString path = data::DatabasePath(dir.path());
-    db::Connection c;
-    c.OpenFile(path, {}, true);
-    data::CreateSchema(c);
-    return path;
 }
 
 // The rows of the grade table, the test's record of what was committed.
@@ -66,14 +45,6 @@ QStringList Grades(const QString& path) {
          rs.MoveNext())
         rows << rs.Field(0).ToString() + u'=' + rs.Field(1).ToString();
     return rows;
-}
-
-void AddGrades(db::Connection& c, int from, int count) {
-    db::Transaction t(c);
-    for (int id = from; id < from + count; ++id)
-        c.Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (?, ?, ?)", id,
-                  QString(300, QChar(u'年')) + QString::number(id), QString::number(id));
-    t.Commit();
 }
 
 // A session ended without closing its file (killed): the file and its journal as the session left them.

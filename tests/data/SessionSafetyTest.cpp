@@ -2,6 +2,7 @@
 // at each step of marking a journal: every committed row survives, and no journal meets a file
 // that is not its own.
 
+#include "DatabaseFileSupport.h"
 #include "data/DataFiles.h"
 #include "data/Schema.h"
 #include "data/SessionLock.h"
@@ -22,35 +23,10 @@
 
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
-QString MakeFile(const QTemporaryDir& dir) {
-    const QString path = data::DatabasePath(dir.path());
-    db::Connection c;
-    c.OpenFile(path, {}, true);
-    data::CreateSchema(c);
-    return path;
-}
-
-void AddGrades(db::Connection& c, int from, int count) {
-    db::Transaction t(c);
-    for (int id = from; id < from + count; ++id)
-        c.Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (?, ?, ?)", id,
-                  QString(300, QChar(u'年')) + QString::number(id), QString::number(id));
-    t.Commit();
-}
+using namespace datafiles_test;
 
 // The grade ids in the file (with its journal, as the next start finds them), after the start's
-// reconciliation; -1 when the file is refused or damaged.
+// reconciliation, and whether the file opened sound.
 struct NextStart {
     QStringList setAside;
     QList<int> ids;
