@@ -1,6 +1,7 @@
 #include "admin/ImportFieldMapDlg.h"
 
 #include "admin/ImportSource.h"
+#include "admin/ScoreImport.h"
 #include "controls/grid/GridCellCombo.h"
 
 #include <QPushButton>
@@ -107,7 +108,11 @@ void CImportFieldMapDlg::OnOK() {
 }
 
 bool CImportFieldMapDlg::ValidateScoreMapping() {
-    const QString refusal = admin::ImportMappingRefusal(m_nImportMode, GetMappedTexts());
+    QString refusal = admin::ImportMappingRefusal(m_nImportMode, GetMappedTexts());
+    // A mapping the import would refuse (a paper typed by hand that names no column, one column
+    // for both papers) is refused here, while the choices made can still be mended.
+    if (refusal.isEmpty())
+        refusal = scoreimport::MapProblemText(scoreimport::CheckMapping(m_nImportMode, GetMappedTexts()));
     if (refusal.isEmpty())
         return true;
     Message(refusal, ui::MB_ICONERROR);

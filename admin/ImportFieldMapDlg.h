@@ -26,7 +26,8 @@ public:
     void OnShowWindow();
     void OnOK() override;
     void OnHelp();
-    // The score modes' check of the mapping; false (after the message) keeps the dialog open.
+    // The score modes' check of the mapping, the whole check the import makes of it; false
+    // (after the message) keeps the dialog open with the texts as they are.
     bool ValidateScoreMapping();
 
     // The text of target row `row` (1 onward): an offer, a typed text, or empty.

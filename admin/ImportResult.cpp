@@ -8,12 +8,19 @@ bool HasImportNotes(const roster::ImportCount& count) {
     return !count.notes.empty();
 }
 
-QString ImportReportText(const roster::ImportCount& count, int maxNotes) {
-    QString text = roster::ImportResultText(count) + u'\n';
+QString ImportSummaryText(const roster::ImportCount& count) {
+    QString text = roster::ImportResultText(count);
     if (count.notListed > 0)
-        text += QString::asprintf("另有%1d条不在名单中，未导入。\n", count.notListed);
+        text += QString::asprintf("\n另有%1d条不在名单中，未导入。", count.notListed);
     if (count.padded > 0)
-        text += QString::asprintf("其中%1d个数字学号补足了前导0。\n", count.padded);
+        text += QString::asprintf("\n其中%1d个数字学号补足了前导0。", count.padded);
+    if (count.blank > 0)
+        text += QString::asprintf("\n另有%1d行是空行，已跳过。", count.blank);
+    return text;
+}
+
+QString ImportReportText(const roster::ImportCount& count, int maxNotes) {
+    QString text = ImportSummaryText(count) + u'\n';
     if (count.notes.empty())
         return text;
     text += QStringLiteral("\n行号\t学号\t姓名\t原因\n");

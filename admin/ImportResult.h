@@ -1,7 +1,8 @@
 #pragma once
-// What an import tells the user when it is done, without widgets: the count line, how many student
-// numbers were given back their leading zeros, and the rows it did not take as they stood, one a
-// line with the source row, 学号, 姓名 and the reason.
+// What an import tells the user when it is done, without widgets: the count line, how many rows
+// were of no student, how many student numbers were given back their leading zeros, how many
+// empty rows were skipped, and the rows it did not take as they stood, one a line with the row as
+// the user finds it in the file, 学号, 姓名 and the reason.
 
 #include "admin/StudentRoster.h"
 
@@ -15,8 +16,11 @@ constexpr int kShownImportNotes = 200;
 // Whether the import has more to tell than its count line.
 bool HasImportNotes(const roster::ImportCount& count);
 
-// The report: the count line, a line for the rows not in the list and one for the padded
-// numbers when there are any, then a header and the first `maxNotes` notes (all of them when
+// The count line, then a line for the rows not in the list, one for the padded numbers and one
+// for the empty rows skipped, each when there are any; no line ends with a line break.
+QString ImportSummaryText(const roster::ImportCount& count);
+
+// The report: the summary, then a header and the first `maxNotes` notes (all of them when
 // `maxNotes` is negative), and a last line with how many more there are when some are left out.
 QString ImportReportText(const roster::ImportCount& count, int maxNotes);
 

@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QVBoxLayout>
 
 CImportResultDlg::CImportResultDlg(const roster::ImportCount& count, QWidget* parent)
@@ -52,22 +54,52 @@ void CImportResultDlg::OnCopy() {
     QApplication::clipboard()->setText(m_strFull);
 }
 
+namespace {
+
+// Why the report could not be written to `path`, as the user can act on it.
+QString SaveFailureReason(const QString& path, const QSaveFile& file) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("这是一个文件夹的名字。");
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(folder.filePath()));
+    if (!folder.isDir())
+        return QStringLiteral("“%1”不是文件夹。").arg(QDir::toNativeSeparators(folder.filePath()));
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("文件是只读的。");
+    if (!folder.isWritable())
+        return QStringLiteral("没有在文件夹“%1”中写文件的权限。")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    if (file.error() == QFileDevice::ResourceError)
+        return QStringLiteral("磁盘已满。");
+    return QStringLiteral("写文件时出错（%1）。").arg(file.errorString());
+}
+
+} // namespace
+
 void CImportResultDlg::OnSave() {
     const QString path =
         ui::GetSaveFileName(this, QStringLiteral("文本文件 (*.txt)|*.txt||"), QStringLiteral("导入结果.txt"));
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(m_strFull.toUtf8()) < 0 ||
-        !file.flush()) {
-        qCWarning(vlog::io) << "import result not saved to" << path << file.errorString();
-        admin::ShowMessage(this, QStringLiteral("对不起，文件保存失败！"), ui::MB_ICONERROR);
-    }
+    // Written beside the file and put in its place when whole: a failed save leaves a file of
+    // that name as it was.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(m_strFull.toUtf8()) >= 0 && file.commit())
+        return;
+    const QString reason = SaveFailureReason(path, file);
+    file.cancelWriting();
+    qCWarning(vlog::io) << "import result not saved to" << path << file.errorString();
+    admin::ShowMessage(
+        this,
+        QStringLiteral("对不起，导入结果没有保存到“%1”：%2").arg(QDir::toNativeSeparators(path), reason),
+        ui::MB_ICONERROR);
 }
 
 void ShowImportResult(QWidget* parent, const roster::ImportCount& count) {
     if (!admin::HasImportNotes(count)) {
-        admin::ShowMessage(parent, roster::ImportResultText(count), ui::MB_ICONINFORMATION);
+        admin::ShowMessage(parent, admin::ImportSummaryText(count), ui::MB_ICONINFORMATION);
         return;
     }
     CImportResultDlg dlg(count, parent);

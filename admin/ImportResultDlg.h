@@ -23,7 +23,7 @@ public:
 
     void OnCopy();
     // Asks for a file through the file-dialog service and writes the whole report in UTF-8; a
-    // file that cannot be written is told and logged.
+    // file that cannot be written is told, with its name and why, and logged.
     void OnSave();
 
 private:
@@ -31,5 +31,5 @@ private:
     QPlainTextEdit* m_text = nullptr;
 };
 
-// The count message box of an import with nothing to note, else the result dialog.
+// The summary in a message box for an import with no row to note, else the result dialog.
 void ShowImportResult(QWidget* parent, const roster::ImportCount& count);

@@ -164,6 +164,10 @@ const importsrc::ErrorCells& CImportSource::ErrorCells() const {
     return m_file && !m_strTable.isEmpty() ? m_file->LoadedErrorCells() : none;
 }
 
+int CImportSource::FirstRowNumber() const {
+    return Kind() == importsrc::SourceKind::Workbook ? 2 : 1;
+}
+
 void CImportSource::IndexKeyColumns(int mode, const QStringList& texts) {
     int keys = 0;
     if (mode == IMPORT_SCORES_BY_NUMBER)

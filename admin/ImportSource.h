@@ -93,6 +93,10 @@ public:
     db::Recordset& Records() { return m_records; }
     // The cells of the loaded table that hold an error value and read as NULL.
     const importsrc::ErrorCells& ErrorCells() const;
+    // The number the user finds beside the table's first record: 2 in a workbook, whose row 1
+    // holds the column names, and 1 in an Access or FoxPro table, whose records are counted from
+    // 1 (a FoxPro record marked deleted is left out and not counted).
+    int FirstRowNumber() const;
 
     // Indexes the key columns that the mapping of a score mode names (student number, or name
     // and class), so that a lookup per student stays fast on a large table. A key that names no

@@ -308,7 +308,7 @@ void CScoreEntryDlg::OnImportScores() {
                 ~CursorGuard() { QApplication::restoreOverrideCursor(); }
             } cursor;
             count = scoreimport::ImportScores(data::Database(), source.Records(), mode, texts, target,
-                                              source.ErrorCells());
+                                              source.ErrorCells(), source.FirstRowNumber());
         }
         source.Close();
         m_Grid.InvalidateRect();

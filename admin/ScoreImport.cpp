@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 namespace scoreimport {
@@ -119,192 +120,311 @@ QString MapProblemText(MapProblem problem) {
 
 SourceMark ReadMark(const db::Variant& value, int fullMark) {
     SourceMark mark;
-    double number = 0;
     if (value.IsNull()) {
         mark.ok = true;
         return mark;
     }
+    double number = 0;
+    QString shown; // the value as the reason names it
     if (IsNumber(value)) {
         number = value.ToDouble();
-    } else if (value.Type() == db::VariantType::Text) {
-        static const QRegularExpression form(QStringLiteral("^(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)$"));
-        const QString text = value.ToString().trimmed();
-        if (text.isEmpty()) {
+        shown = QString::number(number, 'g', 15);
+    } else {
+        static const QRegularExpression form(QStringLiteral("^-?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)$"));
+        shown = value.ToString().trimmed();
+        if (value.Type() == db::VariantType::Text && shown.isEmpty()) {
             mark.ok = true; // an empty cell: the paper is absent
             return mark;
         }
-        if (!form.match(text).hasMatch())
+        if (value.Type() != db::VariantType::Text || !form.match(shown).hasMatch()) {
+            mark.fault = QStringLiteral("%1 不是数").arg(shown);
             return mark;
-        number = text.toDouble();
-    } else {
+        }
+        number = shown.toDouble();
+    }
+    if (std::isnan(number)) {
+        mark.fault = QStringLiteral("%1 不是数").arg(shown);
         return mark;
     }
-    if (!(number >= 0 && number <= fullMark))
+    if (number < 0) {
+        mark.fault = QStringLiteral("%1 小于0").arg(shown);
         return mark;
+    }
+    if (number > fullMark) {
+        mark.fault = QStringLiteral("%1 超过满分%2").arg(shown).arg(fullMark);
+        return mark;
+    }
     mark.ok = true;
     mark.value = number;
     return mark;
 }
 
-ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
-                         const QStringList& texts, const Target& target,
-                         const importsrc::ErrorCells& errorCells) {
-    if (!scoresheet::IsScoreColumn(target.field))
-        throw db::DbError(db::DbError::kNoSuchField,
-                          QStringLiteral("not a score column: %1").arg(target.field));
-    const bool byName = mode == admin::IMPORT_SCORES_BY_NAME;
+namespace {
+
+// The source columns a checked mapping names, with the target names its reasons use.
+struct MappedColumns {
+    bool byName = false;
+    int key = -1;            // 学号, or 姓名 by name
+    int cls = -1;            // 班级 by name
+    bool numericKey = false; // the key column is of class N
+    bool numericClass = false;
+    int papers[2] = {-1, -1}; // I卷 and II卷; -1 when the paper is not mapped
+    QString keyLabel, classLabel, paperLabels[2];
+
+    bool PaperMapped(int k) const { return papers[k] >= 0; }
+};
+
+// Looks the mapped columns up in the source: a name of no column, or one column for both
+// papers, throws db::DbError.
+MappedColumns FindColumns(const db::Recordset& source, int mode, const QStringList& texts) {
+    MappedColumns columns;
+    columns.byName = mode == admin::IMPORT_SCORES_BY_NAME;
+    const QStringList labels = admin::ImportTargetFields(mode);
+    const auto label = [&](int row) { return labels.value(row - 1).section(u'[', 0, 0); };
     const auto numeric = [&](int row) {
         return admin::SplitImportOffer(texts.value(row - 1).trimmed()).classLetter == u'N';
     };
-    const int keyField = FieldOf(source, texts.value(0));
-    const int classField = byName ? FieldOf(source, texts.value(1)) : -1;
-    const int first = FirstPaperRow(mode);
-    const bool mapped1 = Mapped(texts, first);
-    const bool mapped2 = Mapped(texts, first + 1);
+    columns.key = FieldOf(source, texts.value(0));
+    columns.numericKey = numeric(1);
+    columns.keyLabel = label(1);
+    if (columns.byName) {
+        columns.cls = FieldOf(source, texts.value(1));
+        columns.numericClass = numeric(2);
+        columns.classLabel = label(2);
+    }
     if (CheckMapping(mode, texts) == MapProblem::SamePaperColumn)
         throw db::DbError(db::DbError::kNoSuchField, MapProblemText(MapProblem::SamePaperColumn));
-    const int paper1 = mapped1 ? FieldOf(source, texts.value(first - 1)) : -1;
-    const int paper2 = mapped2 ? FieldOf(source, texts.value(first)) : -1;
+    const int first = FirstPaperRow(mode);
+    for (int k = 0; k < 2; ++k) {
+        columns.paperLabels[k] = label(first + k);
+        if (Mapped(texts, first + k))
+            columns.papers[k] = FieldOf(source, texts.value(first + k - 1));
+    }
+    return columns;
+}
 
-    // The grid's students by the key the source is matched with.
-    const int studentCount = static_cast<int>(target.students.size());
+// The grid's students by the key the source is matched with, and the form of their numbers.
+struct StudentIndex {
     std::unordered_map<QString, std::vector<int>> byKey;
     std::unordered_map<QString, std::vector<int>> byValue; // all-digit numbers by their value
+    roster::StudentIdForm form;
+};
+
+StudentIndex IndexStudents(db::Connection& connection, const Target& target, bool byName) {
+    StudentIndex index;
     QStringList ids;
-    for (int i = 0; i < studentCount; ++i) {
+    for (int i = 0; i < static_cast<int>(target.students.size()); ++i) {
         const GridStudent& student = target.students[i];
         ids << student.studentId;
         if (byName) {
-            byKey[NameClassKey(student.name, student.classText)].push_back(i);
+            index.byKey[NameClassKey(student.name, student.classText)].push_back(i);
         } else {
-            byKey[student.studentId].push_back(i);
+            index.byKey[student.studentId].push_back(i);
             if (const std::optional<QString> value = DigitsValue(student.studentId))
-                byValue[*value].push_back(i);
+                index.byValue[*value].push_back(i);
         }
     }
-    const roster::StudentIdForm form =
-        roster::StudentIdFormOf(byName ? QString() : ExamGrade(connection, target.examId), ids);
+    index.form = roster::StudentIdFormOf(byName ? QString() : ExamGrade(connection, target.examId), ids);
+    return index;
+}
 
-    // The source's rows, each matched with the grid's students it names.
-    struct Row {
-        int sourceRow = 0;
-        QString studentId, name;
-        bool padded = false;
-        bool errorValue = false; // a key or mark cell holds an error value
-        std::vector<int> students;
-        db::Variant p1, p2;
-    };
-    std::vector<Row> rows;
-    std::vector<std::vector<int>> rowsOfStudent(studentCount);
-    ImportCount count;
-    int sourceRow = 0;
-    for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
-        Row row;
-        row.sourceRow = ++sourceRow;
-        const auto isError = [&](int field) {
-            return field >= 0 && errorCells.count({sourceRow, field}) != 0;
-        };
-        row.errorValue = isError(keyField) || isError(classField) || (mapped1 && isError(paper1)) ||
-                         (mapped2 && isError(paper2));
-        const db::Variant& keyCell = source.Field(keyField);
-        if (byName) {
-            row.name = KeyText(keyCell, numeric(1)).value_or(QString());
-            const std::optional<QString> cls = KeyText(source.Field(classField), numeric(2));
-            if (!keyCell.IsNull() && cls) {
-                const auto found = byKey.find(NameClassKey(row.name, *cls));
-                if (found != byKey.end())
-                    row.students = found->second;
-            }
-        } else {
-            const roster::CellStudentId cell = roster::StudentIdOfCell(keyCell, form);
-            row.studentId = cell.id;
-            if (const auto found = byKey.find(cell.id); found != byKey.end() && !cell.id.isEmpty()) {
+// Where the source's rows are and how the user finds them.
+struct SourceRows {
+    db::Recordset& records;
+    const importsrc::ErrorCells& errorCells;
+    int firstRow;
+
+    bool IsError(int row, int field) const {
+        return field >= 0 && !errorCells.empty() && errorCells.count({row, field}) != 0;
+    }
+};
+
+// A source row that names students of the grid, with its marks as the source holds them.
+struct MatchedRow {
+    int shownRow = 0;
+    QString studentId, name;
+    bool padded = false;
+    std::vector<int> students;
+    db::Variant marks[2];
+    bool markErrors[2] = {false, false}; // the mark cell holds an error value
+};
+
+// Whether every mapped cell of the current record is empty (an error value is not).
+bool IsBlankRow(const SourceRows& rows, int row, const MappedColumns& columns) {
+    for (const int field : {columns.key, columns.cls, columns.papers[0], columns.papers[1]})
+        if (field >= 0 && (!roster::IsEmptyCell(rows.records.Field(field)) || rows.IsError(row, field)))
+            return false;
+    return true;
+}
+
+// The grid's students the current record names, with its 学号 (by number) or 姓名 as noted.
+MatchedRow MatchRecord(const SourceRows& rows, const MappedColumns& columns, const StudentIndex& index,
+                       const Target& target) {
+    MatchedRow row;
+    const db::Variant& keyCell = rows.records.Field(columns.key);
+    if (columns.byName) {
+        row.name = KeyText(keyCell, columns.numericKey).value_or(QString());
+        const std::optional<QString> cls = KeyText(rows.records.Field(columns.cls), columns.numericClass);
+        if (!keyCell.IsNull() && cls)
+            if (const auto found = index.byKey.find(NameClassKey(row.name, *cls)); found != index.byKey.end())
                 row.students = found->second;
-                row.padded = cell.padded;
-            } else if (IsNumber(keyCell)) {
-                // A number that does not read as the grade's form: the roster's all-digit number of
-                // the same value.
-                if (const std::optional<QString> value = DigitsValue(cell.id))
-                    if (const auto same = byValue.find(*value); same != byValue.end())
-                        row.students = same->second;
-            }
-        }
-        if (row.students.empty()) {
-            ++count.notListed;
-            count.notes.push_back({row.sourceRow, row.studentId, row.name,
-                                   row.errorValue ? roster::kReasonErrorValue : roster::kReasonNotListed});
+        return row;
+    }
+    const roster::CellStudentId cell = roster::StudentIdOfCell(keyCell, index.form);
+    row.studentId = cell.id;
+    if (const auto found = index.byKey.find(cell.id); found != index.byKey.end() && !cell.id.isEmpty()) {
+        row.students = found->second;
+        row.padded = cell.padded;
+    } else if (IsNumber(keyCell)) {
+        // A number that does not read as the grade's form: the roster's all-digit number of the
+        // same value.
+        if (const std::optional<QString> value = DigitsValue(cell.id))
+            if (const auto same = index.byValue.find(*value); same != index.byValue.end())
+                row.students = same->second;
+    }
+    // By number the list names the student as the roster does.
+    if (!row.students.empty())
+        row.name = target.students[row.students.front()].name;
+    return row;
+}
+
+// The source's rows that name students of the grid, in source order. Blank rows are counted and
+// left out; a row whose key cell holds an error value fails, and a row of no student is noted
+// 不在名单中, both noted in `count`.
+std::vector<MatchedRow> MatchRows(const SourceRows& rows, const MappedColumns& columns,
+                                  const StudentIndex& index, const Target& target, ImportCount& count) {
+    std::vector<MatchedRow> matched;
+    int row = 0;
+    for (rows.records.MoveFirst(); !rows.records.IsEOF(); rows.records.MoveNext()) {
+        ++row;
+        if (IsBlankRow(rows, row, columns)) {
+            ++count.blank;
             continue;
         }
-        row.p1 = mapped1 ? source.Field(paper1) : db::Variant();
-        row.p2 = mapped2 ? source.Field(paper2) : db::Variant();
-        for (const int s : row.students)
-            rowsOfStudent[s].push_back(static_cast<int>(rows.size()));
-        rows.push_back(std::move(row));
+        MatchedRow match = MatchRecord(rows, columns, index, target);
+        match.shownRow = row - 1 + rows.firstRow;
+        const QString keyError = rows.IsError(row, columns.key)   ? columns.keyLabel
+                                 : rows.IsError(row, columns.cls) ? columns.classLabel
+                                                                  : QString();
+        if (!keyError.isEmpty()) {
+            ++count.failed;
+            count.notes.push_back({match.shownRow, match.studentId, match.name,
+                                   roster::CellReason(keyError, roster::kReasonErrorValue)});
+            continue;
+        }
+        if (match.students.empty()) {
+            ++count.notListed;
+            count.notes.push_back({match.shownRow, match.studentId, match.name, roster::kReasonNotListed});
+            continue;
+        }
+        for (int k = 0; k < 2; ++k)
+            if (columns.PaperMapped(k)) {
+                match.marks[k] = rows.records.Field(columns.papers[k]);
+                match.markErrors[k] = rows.IsError(row, columns.papers[k]);
+            }
+        matched.push_back(std::move(match));
     }
+    return matched;
+}
 
-    QString set;
-    if (mapped1)
-        set = target.field + QStringLiteral("1=?");
-    if (mapped2)
-        set += (set.isEmpty() ? QString() : QStringLiteral(",")) + target.field + QStringLiteral("2=?");
-    const QString sql = QStringLiteral("UPDATE tavrinKSK SET %1 WHERE rowid=? AND id=?").arg(set);
+// Why a matched row writes nothing, or an empty text when its marks may be written: a row that
+// names two students, or a student that two rows name (which marks belong to whom the file does
+// not say), then each mark that is an error value or not a mark of its paper. The marks to write
+// go into `values`.
+QString RowRefusal(const MatchedRow& row, const std::vector<std::vector<int>>& rowsOfStudent,
+                   const MappedColumns& columns, const scoresheet::Papers& papers,
+                   std::vector<db::Variant>& values) {
+    bool ambiguous = row.students.size() > 1;
+    for (const int s : row.students)
+        ambiguous = ambiguous || rowsOfStudent[s].size() > 1;
+    if (ambiguous)
+        return columns.byName ? roster::kReasonSameName : roster::kReasonDuplicate;
+    QStringList faults;
+    const int fullMarks[2] = {papers.t1, papers.t2};
+    for (int k = 0; k < 2; ++k) {
+        if (!columns.PaperMapped(k))
+            continue;
+        if (row.markErrors[k]) {
+            faults << roster::CellReason(columns.paperLabels[k], roster::kReasonErrorValue);
+            continue;
+        }
+        const SourceMark mark = ReadMark(row.marks[k], fullMarks[k]);
+        if (!mark.ok)
+            faults << roster::CellReason(columns.paperLabels[k], mark.fault);
+        if (mark.value)
+            values.emplace_back(*mark.value);
+        else
+            values.emplace_back();
+    }
+    return faults.join(QStringLiteral("；"));
+}
 
-    const auto fail = [&count](const Row& row, const QString& reason) {
+// The statement that writes the mapped papers of one score row.
+QString UpdateSql(const QString& field, const MappedColumns& columns) {
+    QStringList set;
+    for (int k = 0; k < 2; ++k)
+        if (columns.PaperMapped(k))
+            set << field + QString::number(k + 1) + QStringLiteral("=?");
+    return QStringLiteral("UPDATE tavrinKSK SET %1 WHERE rowid=? AND id=?").arg(set.join(u','));
+}
+
+// Writes the marks of the matched rows that may be written, each failing alone when the database
+// refuses it; counts and notes every row. A database failure of any other kind throws.
+void WriteMarks(db::Connection& connection, db::Transaction& transaction, const std::vector<MatchedRow>& rows,
+                const MappedColumns& columns, const Target& target, ImportCount& count) {
+    std::vector<std::vector<int>> rowsOfStudent(target.students.size());
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+        for (const int s : rows[r].students)
+            rowsOfStudent[s].push_back(r);
+    const QString sql = UpdateSql(target.field, columns);
+    const auto fail = [&count](const MatchedRow& row, const QString& reason) {
         ++count.failed;
-        count.notes.push_back({row.sourceRow, row.studentId, row.name, reason});
+        count.notes.push_back({row.shownRow, row.studentId, row.name, reason});
     };
-    try {
-        db::Transaction transaction(connection);
-        for (const Row& row : rows) {
-            // A row that names two students, or a student two rows name, is taken for neither:
-            // which marks belong to whom the file does not say.
-            bool ambiguous = row.students.size() > 1;
-            for (const int s : row.students)
-                ambiguous = ambiguous || rowsOfStudent[s].size() > 1;
-            if (ambiguous) {
-                fail(row, byName ? roster::kReasonSameName : roster::kReasonDuplicate);
-                continue;
-            }
-            if (row.errorValue) {
-                fail(row, roster::kReasonErrorValue);
-                continue;
-            }
-            const GridStudent& student = target.students[row.students.front()];
-            std::vector<db::Variant> values;
-            bool ok = true;
-            if (mapped1) {
-                const SourceMark m = ReadMark(row.p1, target.papers.t1);
-                ok = ok && m.ok;
-                values.push_back(m.value ? db::Variant(*m.value) : db::Variant());
-            }
-            if (mapped2) {
-                const SourceMark m = ReadMark(row.p2, target.papers.t2);
-                ok = ok && m.ok;
-                values.push_back(m.value ? db::Variant(*m.value) : db::Variant());
-            }
-            if (!ok) {
-                fail(row, roster::kReasonBadMark);
-                continue;
-            }
-            values.emplace_back(student.key);
-            values.emplace_back(target.examId);
-            try {
-                if (connection.Execute(sql, values).RowsAffected() != 1) {
-                    fail(row, roster::kReasonRefused);
-                    continue;
-                }
-            } catch (const db::DbError& e) {
-                if (!transaction.IsRowRefusal(e))
-                    throw;
+    for (const MatchedRow& row : rows) {
+        std::vector<db::Variant> values;
+        if (const QString refusal = RowRefusal(row, rowsOfStudent, columns, target.papers, values);
+            !refusal.isEmpty()) {
+            fail(row, refusal);
+            continue;
+        }
+        values.emplace_back(target.students[row.students.front()].key);
+        values.emplace_back(target.examId);
+        try {
+            if (connection.Execute(sql, values).RowsAffected() != 1) {
                 fail(row, roster::kReasonRefused);
                 continue;
             }
-            ++count.written;
-            if (row.padded) {
-                ++count.padded;
-                count.notes.push_back({row.sourceRow, row.studentId, row.name, roster::kReasonPadded});
-            }
+        } catch (const db::DbError& e) {
+            if (!transaction.IsRowRefusal(e))
+                throw;
+            fail(row, roster::kReasonRefused);
+            continue;
         }
+        ++count.written;
+        if (row.padded) {
+            ++count.padded;
+            count.notes.push_back({row.shownRow, row.studentId, row.name, roster::kReasonPadded});
+        }
+    }
+}
+
+} // namespace
+
+ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
+                         const QStringList& texts, const Target& target,
+                         const importsrc::ErrorCells& errorCells, int firstRow) {
+    if (!scoresheet::IsScoreColumn(target.field))
+        throw db::DbError(db::DbError::kNoSuchField,
+                          QStringLiteral("not a score column: %1").arg(target.field));
+    const MappedColumns columns = FindColumns(source, mode, texts);
+    const StudentIndex index = IndexStudents(connection, target, columns.byName);
+    ImportCount count;
+    const std::vector<MatchedRow> rows =
+        MatchRows(SourceRows{source, errorCells, firstRow}, columns, index, target, count);
+    try {
+        db::Transaction transaction(connection);
+        WriteMarks(connection, transaction, rows, columns, target, count);
         // Only an import that wrote a mark touches the totals: one whose rows all failed leaves
         // the subject's totals as score entry left them, and the valid totals up to date, so that
         // what is stored and what the record of out-of-date totals says never part.

@@ -33,11 +33,13 @@ MapProblem CheckMapping(int mode, const QStringList& texts);
 QString MapProblemText(MapProblem problem);
 
 // A mark read from the source: a number, or a text that is a decimal number once trimmed, from 0
-// to the paper's full mark. NULL and an empty text are an absent paper. Anything else (a word, a
-// negative number, a mark above the full mark) is `ok` false: the row fails and writes nothing.
+// to the paper's full mark. NULL and an empty text are an absent paper. Anything else is `ok`
+// false, with the value and what is wrong with it in `fault` ("abc 不是数", "-5 小于0",
+// "130 超过满分100"): the row fails and writes nothing.
 struct SourceMark {
     bool ok = false;
     std::optional<double> value;
+    QString fault;
 };
 SourceMark ReadMark(const db::Variant& value, int fullMark);
 
@@ -57,23 +59,27 @@ struct Target {
     std::vector<GridStudent> students;
 };
 
-// Imports the marks: each source row is matched with the grid's students. By number, a text cell
-// names the student of that number as it is, a number cell the student of the number that
-// roster::StudentIdOfCell gives with the grade's form or, failing that, of the all-digit number of
-// the same value. By name, the name and the class compare without surrounding blanks (a numeric
-// column by its number's text). A row of no student is noted 不在名单中 and counted apart; a row
-// that names two students (同名), or a student that two rows name (同名, 文件中学号重复), is
-// taken for none of them. A bad mark, or a row the database refuses, fails its row and writes
-// nothing of it, and so does a mark or key cell of `errorCells` (an error value is no mark, and
-// no absent paper); every failed row is noted with its reason, in source order. Then, when a mark
-// was written, the totals of the class (or the exam) are recomputed and the exam's valid totals
-// recorded out of date; an import that wrote nothing changes nothing. A mapped name that is no
-// column of the source, or one column mapped to both papers, throws db::DbError before anything is
-// written; any other database failure, of a row or of the recompute, throws ImportNotDone and
-// leaves the database as it was.
+// Imports the marks: each source row is matched with the grid's students. A row whose mapped
+// cells are all empty is no row of the source: it is counted as blank and nothing else. By number,
+// a text cell names the student of that number as it is, a number cell the student of the number
+// that roster::StudentIdOfCell gives with the grade's form or, failing that, of the all-digit
+// number of the same value; the notes give such a row the roster's name. By name, the name and
+// the class compare without surrounding blanks (a numeric column by its number's text). A key
+// cell of `errorCells` (rows counted from 1 as the records come) fails its row; a row of no
+// student is noted 不在名单中 and counted apart; a row that names two students (同名), or a
+// student that two rows name (同名, 文件中学号重复), is taken for none of them. A mark cell of
+// `errorCells` (an error value is no mark, and no absent paper), a bad mark, or a row the database
+// refuses fails its row and writes nothing of it; a mark's reason names its paper and the value.
+// Every failed row is noted with its reason, in source order, its row given as the user finds it:
+// the first record is row `firstRow` (2 in a workbook, whose row 1 is the header; 1 in a table of
+// records). Then, when a mark was written, the totals of the class (or the exam) are recomputed
+// and the exam's valid totals recorded out of date; an import that wrote nothing changes nothing.
+// A mapped name that is no column of the source, or one column mapped to both papers, throws
+// db::DbError before anything is written; any other database failure, of a row or of the
+// recompute, throws ImportNotDone and leaves the database as it was.
 ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int mode,
                          const QStringList& texts, const Target& target,
-                         const importsrc::ErrorCells& errorCells = {});
+                         const importsrc::ErrorCells& errorCells = {}, int firstRow = 1);
 
 // The subject's totals of the class (or of the exam, class 0) from both stored papers, with the
 // weights at two decimals, each stored at two decimals as score entry stores it (data::RoundTo2):

@@ -492,7 +492,7 @@ void CStudentListDlg::OnImport() {
             {
                 CWaitCursor wait;
                 count = roster::ImportRoster(data::Database(), source.Records(), map.GetMappedTexts(),
-                                             m_strGrade, source.ErrorCells());
+                                             m_strGrade, source.ErrorCells(), source.FirstRowNumber());
             }
             ShowImportResult(this, count);
             break;

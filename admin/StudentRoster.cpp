@@ -278,6 +278,14 @@ CellStudentId StudentIdOfCell(const db::Variant& value, const StudentIdForm& for
     return {Text(value), false};
 }
 
+QString CellReason(const QString& field, const QString& reason) {
+    return field + QStringLiteral("：") + reason;
+}
+
+bool IsEmptyCell(const db::Variant& value) {
+    return value.IsNull() || (value.Type() == db::VariantType::Text && value.ToString().trimmed().isEmpty());
+}
+
 QString ImportResultText(const ImportCount& count) {
     return QString::asprintf("成功倒入%1d条，有%1d条因失败未导入！", count.written, count.failed);
 }
@@ -307,7 +315,7 @@ constexpr int kTargetCount = static_cast<int>(std::size(kTargets));
 } // namespace
 
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
-                         const QString& gradeCode, const importsrc::ErrorCells& errorCells) {
+                         const QString& gradeCode, const importsrc::ErrorCells& errorCells, int firstRow) {
     std::vector<int> fields(kTargetCount, -1);
     QString columns = QStringLiteral("grade");
     QString marks = QStringLiteral("?");
@@ -324,6 +332,10 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
     }
     const QString sql = QStringLiteral("INSERT INTO tavrinName(%1) VALUES(%2)").arg(columns, marks);
     const StudentIdForm form = GradeStudentIdForm(connection, gradeCode);
+    // The map's target names without their notes, "学号[字符型,9位]" as 学号, for the reasons.
+    QStringList labels;
+    for (const QString& target : admin::ImportTargetFields(admin::IMPORT_ROSTER))
+        labels << target.section(u'[', 0, 0);
 
     ImportCount count;
     const auto note = [&count](int row, const QString& id, const QString& name, const QString& reason) {
@@ -335,27 +347,36 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
         int sourceRow = 0;
         for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
             ++sourceRow;
+            const int shownRow = sourceRow - 1 + firstRow;
+            const auto isError = [&](int t) {
+                return fields[t] >= 0 && !errorCells.empty() && errorCells.count({sourceRow, fields[t]}) != 0;
+            };
+            bool blank = true;
+            for (int t = 0; t < kTargetCount && blank; ++t)
+                blank = fields[t] < 0 || (IsEmptyCell(source.Field(fields[t])) && !isError(t));
+            if (blank) {
+                ++count.blank;
+                continue;
+            }
             std::vector<db::Variant> values{db::Variant(gradeCode)};
             const CellStudentId cell =
                 fields[0] >= 0 ? StudentIdOfCell(source.Field(fields[0]), form) : CellStudentId{};
             const QString shownName = fields[1] >= 0 ? Text(source.Field(fields[1])) : QString();
             QString number;
             QString reason = fields[0] < 0 ? kReasonNoNumber : QString();
-            bool errorValue = false; // a mapped cell other than the 学号 holds an error value
-            for (int t = 0; t < kTargetCount && !errorCells.empty(); ++t)
-                if (fields[t] >= 0 && errorCells.count({sourceRow, fields[t]}) != 0) {
-                    if (t == 0)
-                        reason = kReasonErrorValue;
-                    else
-                        errorValue = true;
-                }
+            if (isError(0))
+                reason = CellReason(labels.value(0), kReasonErrorValue);
+            QStringList errorsLeftEmpty; // mapped cells other than the 学号 that hold an error value
+            for (int t = 1; t < kTargetCount; ++t)
+                if (isError(t))
+                    errorsLeftEmpty << labels.value(t);
             for (int t = 0; t < kTargetCount && reason.isEmpty(); ++t) {
                 if (fields[t] < 0)
                     continue;
                 const db::Variant& field = source.Field(fields[t]);
                 QString text = t == 0 ? cell.id : Text(field);
                 if (!text::CharactersOutsideGbk(text).isEmpty()) {
-                    reason = kReasonOutsideGbk;
+                    reason = CellReason(labels.value(t), kReasonOutsideGbk);
                     break;
                 }
                 db::Variant value;
@@ -396,17 +417,17 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
             }
             if (!reason.isEmpty()) {
                 ++count.failed;
-                note(sourceRow, number.isEmpty() ? cell.id : number, shownName, reason);
+                note(shownRow, number.isEmpty() ? cell.id : number, shownName, reason);
                 continue;
             }
             ++count.written;
             imported.insert(number);
             if (cell.padded) {
                 ++count.padded;
-                note(sourceRow, number, shownName, kReasonPadded);
+                note(shownRow, number, shownName, kReasonPadded);
             }
-            if (errorValue)
-                note(sourceRow, number, shownName, kReasonErrorValue);
+            for (const QString& label : errorsLeftEmpty)
+                note(shownRow, number, shownName, CellReason(label, kReasonErrorLeftEmpty));
         }
         transaction.Commit();
     } catch (const db::DbError& e) {

@@ -83,8 +83,8 @@ void NumberStudents(db::Connection& connection, const std::vector<long long>& ro
 
 // ---- the roster import
 
-// One source row an import did not take as it stood, in the order of the source: its row (the
-// first row after the header is 1), its 学号 and 姓名 as read, and why.
+// One source row an import did not take as it stood, in the order of the source: its row as the
+// user finds it in the file (see the imports' `firstRow`), its 学号 and 姓名, and why.
 struct ImportRowNote {
     int sourceRow = 0;
     QString studentId;
@@ -92,25 +92,36 @@ struct ImportRowNote {
     QString reason;
 };
 
-// The reasons of the notes. A padded number is told, not refused: its row was imported.
+// The reasons of the notes. A padded number is told, not refused: its row was imported. A reason
+// about one cell begins with the target field it feeds, "I卷：", by CellReason.
 inline const QString kReasonTaken = QStringLiteral("学号已存在");
 inline const QString kReasonDuplicate = QStringLiteral("文件中学号重复");
 inline const QString kReasonNotListed = QStringLiteral("不在名单中");
-inline const QString kReasonBadMark = QStringLiteral("成绩不是0到满分之间的数");
 inline const QString kReasonSameName = QStringLiteral("同名");
 inline const QString kReasonOutsideGbk = QStringLiteral("字符集外文字");
 inline const QString kReasonPadded = QStringLiteral("已补足前导0");
 inline const QString kReasonNoNumber = QStringLiteral("学号为空");
 inline const QString kReasonRefused = QStringLiteral("数据库拒绝");
-// A cell the import takes holds an error value (a formula's #DIV/0!, #N/A…): its row is refused
-// when the cell is its 学号 or a mark, and imported with the cell empty otherwise.
-inline const QString kReasonErrorValue = QStringLiteral("公式结果是错误值");
+// A cell the import takes holds an error value (#DIV/0!, #N/A…, typed or a formula's result: the
+// source does not tell them apart): its row is refused when the cell is a key or a mark, and
+// imported with the cell left empty otherwise (kReasonErrorLeftEmpty).
+inline const QString kReasonErrorValue = QStringLiteral("单元格是错误值");
+inline const QString kReasonErrorLeftEmpty = QStringLiteral("单元格是错误值，已留空");
+
+// "<field>：<reason>", the reason of one cell: "学号：单元格是错误值".
+QString CellReason(const QString& field, const QString& reason);
+
+// Whether a source cell says nothing: NULL or a text of blanks. A row whose mapped cells all say
+// nothing (and hold no error value) is no row of the source: a stray cell far below the table
+// makes a sheet of that many rows.
+bool IsEmptyCell(const db::Variant& value);
 
 struct ImportCount {
     int written = 0;
-    int failed = 0;    // rows counted as failed: every note but 不在名单中 and 已补足前导0
+    int failed = 0;    // rows counted as failed: the notes but 不在名单中 and those of rows imported
     int notListed = 0; // source rows of no student the import works on
     int padded = 0;    // numbers given back their leading zeros
+    int blank = 0;     // rows whose mapped cells are all empty: skipped, neither written nor failed
     std::vector<ImportRowNote> notes;
 };
 
@@ -154,15 +165,19 @@ std::optional<int> TwoDigitNumber(const QString& text);
 
 // Inserts one roster row of the grade per source row, from the columns the map's nine texts name
 // (学号, 姓名, 性别, 班级, 序号, 在读, 文理, AB班, 类别; empty: not imported), with the byte
-// limits of the roster's columns cut on character boundaries. A row with an empty number, a
-// number already on the roster (earlier rows of the source included) or a text the code page
-// cannot hold is counted as failed, skipped and noted with its reason, and so is a row the
-// database refuses (a duplicate key, a constraint); a number cell's 学号 follows StudentIdOfCell
-// with the grade's form, and a padded one is noted too. A mapped cell of `errorCells` refuses its
-// row when it is the 学号 and is noted otherwise. All rows go in one transaction: a mapped name that is
-// no column of the source throws db::DbError before anything is written, and any other database failure
-// throws ImportNotDone with nothing written.
+// limits of the roster's columns cut on character boundaries. A row whose mapped cells are all
+// empty is skipped and counted as blank. A row with an empty number, a number already on the
+// roster (earlier rows of the source included) or a text the code page cannot hold is counted as
+// failed, skipped and noted with its reason, and so is a row the database refuses (a duplicate
+// key, a constraint); a number cell's 学号 follows StudentIdOfCell with the grade's form, and a
+// padded one is noted too. A mapped cell of `errorCells` (rows counted from 1 as the records come)
+// refuses its row when it is the 学号 and is noted otherwise. Notes give the rows as the user
+// finds them: the first record is row `firstRow` (2 in a workbook, whose row 1 is the header; 1
+// in a table of records). All rows go in one transaction: a mapped name that is no column of the
+// source throws db::DbError before anything is written, and any other database failure throws
+// ImportNotDone with nothing written.
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
-                         const QString& gradeCode, const importsrc::ErrorCells& errorCells = {});
+                         const QString& gradeCode, const importsrc::ErrorCells& errorCells = {},
+                         int firstRow = 1);
 
 } // namespace roster

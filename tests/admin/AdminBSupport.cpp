@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace adminb {
@@ -66,6 +69,22 @@ int AdminBTest::AddExam(const QString& grade, const QString& description, const 
     Db().Execute(QStringLiteral("INSERT INTO tavrinKSLB (mydesc, grade, ksrq) VALUES (?, ?, ?)"),
                  Encode(description), grade, date);
     return static_cast<int>(Db().LastInsertId());
+}
+
+bool WriteWithPython(const QString& script, const QString& path) {
+    QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFile::exists(python))
+        python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(python,
+                  {QStringLiteral("-W"), QStringLiteral("ignore"), QStringLiteral("-c"), script, path});
+    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+                    process.exitCode() == 0;
+    if (!ok)
+        ADD_FAILURE() << "python3 could not write " << path.toStdString() << ": "
+                      << process.readAll().toStdString();
+    return ok;
 }
 
 bool Choose(QComboBox* combo, const QString& text) {

@@ -43,6 +43,10 @@ protected:
     std::unique_ptr<ExpectWarning> refused;
 };
 
+// Runs a Python script (with xlwt and dbf at hand) that writes its file to the path it is given
+// as its first argument; false, with a test failure, when it fails.
+bool WriteWithPython(const QString& script, const QString& path);
+
 // The user picks the entry of that text from the drop-down list; false when there is none.
 bool Choose(QComboBox* combo, const QString& text);
 // The user types into the box's edit field.

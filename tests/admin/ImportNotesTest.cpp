@@ -15,30 +15,11 @@
 #include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace adminb {
 namespace {
-
-// Runs a Python script (with xlwt and dbf at hand) that writes its file to the path it is given.
-bool WriteWithPython(const QString& script, const QString& path) {
-    QString python = QStringLiteral("/usr/bin/python3");
-    if (!QFile::exists(python))
-        python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(python,
-                  {QStringLiteral("-W"), QStringLiteral("ignore"), QStringLiteral("-c"), script, path});
-    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-                    process.exitCode() == 0;
-    if (!ok)
-        ADD_FAILURE() << "python3 could not write " << path.toStdString() << ": "
-                      << process.readAll().toStdString();
-    return ok;
-}
 
 // The notes one a line, "row 学号 姓名 reason".
 std::string Notes(const roster::ImportCount& count) {
@@ -101,7 +82,10 @@ book.save(sys.argv[1])
                                     .arg(taken, code),
                                 dir.filePath("ids.xls")));
 
-    roster::ImportCount count = roster::ImportRoster(Db(), Read("ids.xls", "Sheet1$"), {"XH", "XM"}, grade);
+    // The rows are listed as the spreadsheet numbers them: its row 1 is the header.
+    db::Recordset& sheet = Read("ids.xls", "Sheet1$");
+    roster::ImportCount count =
+        roster::ImportRoster(Db(), sheet, {"XH", "XM"}, grade, {}, source.FirstRowNumber());
     EXPECT_EQ(count.written, 4);
     EXPECT_EQ(count.failed, 3);
     EXPECT_EQ(count.padded, 1);
@@ -110,8 +94,8 @@ book.save(sys.argv[1])
                     {z + "9901", z + "9902", z + "9904"}),
               4);
     EXPECT_EQ(Notes(count),
-              Lines({"4 " + z + "9904 学生丁 已补足前导0", "5 " + z + "9901 重号 文件中学号重复",
-                     "6 " + taken + " 已有 学号已存在", "7 " + z + "9903 한국 字符集外文字"}));
+              Lines({"5 " + z + "9904 学生丁 已补足前导0", "6 " + z + "9901 重号 文件中学号重复",
+                     "7 " + taken + " 已有 学号已存在", "8 " + z + "9903 한국 姓名：字符集外文字"}));
 
     // The numeric column: an 8-digit number of the grade is padded, 1234 and 145 and a senior
     // number stand as they are.
@@ -168,8 +152,11 @@ t.close()
                                     .arg(records.join(", ")),
                                 dir.filePath("marks.dbf")));
 
-    const roster::ImportCount count = scoreimport::ImportScores(Db(), Read("marks.dbf", "marks.dbf"), 1,
-                                                                {"XH[N]", "P1[C]", "P2[N]"}, target);
+    // A FoxPro table has no header row: its first record is row 1.
+    db::Recordset& table = Read("marks.dbf", "marks.dbf");
+    ASSERT_EQ(source.FirstRowNumber(), 1);
+    const roster::ImportCount count = scoreimport::ImportScores(Db(), table, 1, {"XH[N]", "P1[C]", "P2[N]"},
+                                                                target, {}, source.FirstRowNumber());
     EXPECT_EQ(count.written, 2);
     EXPECT_EQ(count.failed, 4);
     EXPECT_EQ(count.padded, 1);
@@ -177,12 +164,18 @@ t.close()
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(stored(i), "70.0 40.0 110.0") << i;
     EXPECT_EQ(stored(5), "9.5 30.0 39.5"); // 145 is the roster's 0145
-    const std::string notes = Lines({"1 " + rows[0].studentId + "  已补足前导0",
-                                     "2 " + rows[1].studentId + "  成绩不是0到满分之间的数",
-                                     "3 " + rows[2].studentId + "  成绩不是0到满分之间的数",
-                                     "4 " + rows[3].studentId + "  成绩不是0到满分之间的数",
-                                     "5 " + rows[4].studentId + "  成绩不是0到满分之间的数"});
-    EXPECT_EQ(Notes(count), notes);
+    // Each reason names the paper and the value; by number the name is the roster's.
+    const auto notes = [&](int firstRow) {
+        const QStringList reasons{"已补足前导0", "I卷：abc 不是数", "I卷：缺考 不是数", "I卷：-5 小于0",
+                                  "I卷：101 超过满分100"};
+        QStringList lines;
+        for (int i = 0; i < reasons.size(); ++i)
+            lines << QStringLiteral("%1 %2 %3 %4")
+                         .arg(i + firstRow)
+                         .arg(rows[i].studentId, rows[i].name, reasons[i]);
+        return Lines(lines);
+    };
+    EXPECT_EQ(Notes(count), notes(1));
 
     // The same marks in a workbook's column of numbers, the words among them typed as text.
     source.Close();
@@ -204,23 +197,28 @@ book.save(sys.argv[1])
 )")
                                     .arg(cells.join(", ")),
                                 dir.filePath("marks.xls")));
-    const roster::ImportCount fromBook =
-        scoreimport::ImportScores(Db(), Read("marks.xls", "Sheet1$"), 1, {"XH[N]", "P1[N]", "P2[N]"}, target);
+    db::Recordset& sheet = Read("marks.xls", "Sheet1$");
+    ASSERT_EQ(source.FirstRowNumber(), 2);
+    const roster::ImportCount fromBook = scoreimport::ImportScores(
+        Db(), sheet, 1, {"XH[N]", "P1[N]", "P2[N]"}, target, {}, source.FirstRowNumber());
     EXPECT_EQ(fromBook.written, 2);
     EXPECT_EQ(fromBook.failed, 4);
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(stored(i), "70.0 40.0 110.0") << i;
     EXPECT_EQ(stored(5), "9.5 30.0 39.5");
-    EXPECT_EQ(Notes(fromBook), notes);
+    EXPECT_EQ(Notes(fromBook), notes(2));
 
     // A mark that is a formula's error value is no absent paper: its row keeps the stored marks.
     Db().Execute("UPDATE tavrinKSK SET s031=70, s032=40, s03=110 WHERE id=? AND class=?", exam->id,
                  target.cls);
-    const roster::ImportCount withError = scoreimport::ImportScores(
-        Db(), source.Records(), 1, {"XH[N]", "P1[N]", "P2[N]"}, target, importsrc::ErrorCells{{6, 1}});
+    const roster::ImportCount withError =
+        scoreimport::ImportScores(Db(), source.Records(), 1, {"XH[N]", "P1[N]", "P2[N]"}, target,
+                                  importsrc::ErrorCells{{6, 1}}, source.FirstRowNumber());
     EXPECT_EQ(withError.written, 1);
     EXPECT_EQ(stored(5), "70.0 40.0 110.0");
-    EXPECT_NE(Notes(withError).find("6 145  公式结果是错误值"), std::string::npos) << Notes(withError);
+    EXPECT_NE(Notes(withError).find(("7 145 " + rows[5].name + " I卷：单元格是错误值").toStdString()),
+              std::string::npos)
+        << Notes(withError);
 }
 
 TEST_F(ImportNotes, TheResultShowsTwoHundredRowsAndCopiesAndSavesThemAll) {

@@ -222,9 +222,9 @@ TEST_F(RosterUnit, ImportPadsANumberCellOfTheGradeWhateverItsColumnAndLeavesUnma
     EXPECT_EQ(withErrors.written, 1);
     EXPECT_EQ(withErrors.failed, 1);
     ASSERT_EQ(withErrors.notes.size(), 2u);
-    EXPECT_EQ(withErrors.notes[0].reason, roster::kReasonErrorValue);
+    EXPECT_EQ(withErrors.notes[0].reason, "学号：单元格是错误值");
     EXPECT_EQ(withErrors.notes[1].sourceRow, 2);
-    EXPECT_EQ(withErrors.notes[1].reason, roster::kReasonErrorValue);
+    EXPECT_EQ(withErrors.notes[1].reason, "姓名：单元格是错误值，已留空");
     EXPECT_EQ(Row("020070151"), "NULL NULL NULL NULL NULL NULL NULL NULL 02007");
 
     db::Recordset empty = Source({"学号", "姓名"}, {"TEXT", "TEXT"}, {});
