@@ -239,7 +239,7 @@ TEST(WorkbookRecords, StringsOverRecordBordersNumbersAndFormats) {
     cells += Record(0x027E, Cell(2, 1, 99) + U32((1234 << 2) | 0x03));
     cells += Record(0x00BD, U16(2) + U16(2) + U16(99) + U32(0x3FF80000) + U16(99) + U32(0x0A) + U16(3));
     // A formula with a text result, a SHRFMLA record between it and its STRING; a cell given twice.
-    cells += Record(0x0006, Cell(2, 4, 99) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(6, '\0'));
+    cells += Record(0x0006, Cell(2, 4, 99) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(8, '\0'));
     cells += Record(0x04BC, QByteArray(10, '\0')) + Record(0x0207, Latin("text"));
     cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x01\x00", 2));
     cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x07\x01", 2)); // #DIV/0! over TRUE
@@ -270,7 +270,7 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         {Stream(sst, dims + Record(0x0203, Cell(0, 300, 0) + F64(1))), "超出第256列"},
         {Stream(sst,
                 dims +
-                    Record(0x0006, Cell(0, 0, 0) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(6, '\0')) +
+                    Record(0x0006, Cell(0, 0, 0) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(8, '\0')) +
                     Record(0x0203, Cell(0, 1, 0) + F64(1))),
          "公式的文字结果缺失"},
         {Stream(sst, dims + Record(0x00BD, U16(0) + U16(0) + U16(0) + U32(2) + U16(5))), "与其列数不符"},
