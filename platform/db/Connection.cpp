@@ -87,6 +87,9 @@ namespace {
 DbError ErrorOf(sqlite3* db, int rc, const char* what = nullptr) {
     const int code = db ? sqlite3_extended_errcode(db) : rc;
     QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    // SQLite's words on memory are English and say nothing of what to do.
+    if ((code & 0xFF) == SQLITE_NOMEM || (rc & 0xFF) == SQLITE_NOMEM)
+        message = QStringLiteral("内存不足，操作没有完成。请关闭其他程序后再试。");
     if (what)
         message = QString::fromUtf8(what) + QStringLiteral(": ") + message;
     return DbError(code != SQLITE_OK ? code : rc, message, db ? sqlite3_system_errno(db) : 0);

@@ -4,11 +4,13 @@
 // libmdb trusts the file: on a damaged one it may crash, loop without end or take memory
 // without bound, and it prints its complaints and goes on with what it has. So the file is read
 // in a child process (Child.h); the child uses nothing but libmdb and the C library. A file that
-// libmdb complains about, or whose table yields fewer rows than its header counts (a page
-// beyond the end of a partly copied file reads as no rows), is refused as damaged.
+// libmdb complains about, whose catalogue holds an object without a name, or whose table yields
+// fewer rows than its header counts (a page beyond the end of a partly copied file reads as no
+// rows), is refused as damaged; libmdb's own words go to the log.
 #include "platform/import/Child.h"
 #include "platform/import/Reader.h"
 #include "platform/import/Source.h"
+#include "platform/log/Log.h"
 
 #include <QFile>
 
@@ -40,7 +42,14 @@ const QString& KindName() {
 //   'C' u32 type, str name  a column of the table being read
 //   'R' u32 n, n × str      a row: each column's bound text; missing for a column not read
 //                           (binary data)
-enum Reason : std::uint32_t { kNotAccess = 1, kNoCatalog, kNoTable, kDamagedData, kShortTable };
+enum Reason : std::uint32_t {
+    kNotAccess = 1,
+    kNoCatalog,
+    kNoTable,
+    kDamagedData,
+    kShortTable,
+    kNamelessObject
+};
 
 // libmdb prints numbers with printf: the decimal point must not follow the user's locale. It
 // hands text over as UTF-8 and takes Jet 3 text as code page 936, as set before it opens a file.
@@ -86,6 +95,14 @@ MdbHandle* OpenInChild(const char* path, ChildWriter& out) {
     if (mdb->num_catalog < counted) {
         out.Error(kShortTable, std::to_string(counted) + ' ' + std::to_string(mdb->num_catalog));
         return nullptr;
+    }
+    // Every object has a name: an entry without one is a row of the catalogue read from bytes
+    // that are not one.
+    for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
+        if (static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i))->object_name[0] == '\0') {
+            out.Error(kNamelessObject);
+            return nullptr;
+        }
     }
     return mdb;
 }
@@ -317,8 +334,7 @@ public:
     }
 
 private:
-    [[noreturn]] void Fail(std::uint32_t reason, const QString& detail = {},
-                           const QString& complaints = {}) const {
+    [[noreturn]] void Fail(std::uint32_t reason, const QString& detail = {}) const {
         QString text;
         switch (reason) {
         case kNotAccess:
@@ -330,6 +346,9 @@ private:
         case kNoTable:
             text = QStringLiteral("文件已损坏，读不出所选的表。");
             break;
+        case kNamelessObject:
+            text = QStringLiteral("文件已损坏，其目录中有没有名称的对象。");
+            break;
         case kShortTable: {
             const QStringList counts = detail.split(QLatin1Char(' '));
             text = QStringLiteral("文件已损坏，表头记有%1行，只读出%2行。")
@@ -340,11 +359,12 @@ private:
             text = QStringLiteral("文件已损坏，表中的数据读不出来。");
             break;
         }
-        throw UnreadableSource(m_path, KindName(), text + complaints);
+        throw UnreadableSource(m_path, KindName(), text);
     }
 
     // Runs the child; a child that did not finish, or that libmdb complained in, refuses the
-    // file with libmdb's complaints behind the reason.
+    // file. libmdb's complaints (hex dumps of the pages it could not make sense of, as a rule) go
+    // to the log, not into the message.
     void Run(const std::function<void(ChildWriter&)>& work,
              const std::function<bool(char, ChildMessages&)>& take) const {
         LoadConverters();
@@ -354,16 +374,18 @@ private:
                 work(out);
             },
             take);
-        const QString complaints = ComplaintsText(end);
+        if (!end.complaints.isEmpty() &&
+            (end.how == ChildEnd::How::Done || end.how == ChildEnd::How::Reported))
+            qCInfo(vlog::io) << "Access reader on" << ShownPath(m_path) << end.Describe() << end.complaints;
         switch (end.how) {
         case ChildEnd::How::Done:
-            if (!complaints.isEmpty())
-                Fail(kDamagedData, {}, complaints);
+            if (!end.complaints.isEmpty())
+                Fail(kDamagedData);
             return;
         case ChildEnd::How::Reported:
-            Fail(end.reason, end.detail, complaints);
+            Fail(end.reason, end.detail);
         default:
-            Fail(kDamagedData, {}, complaints);
+            Fail(kDamagedData);
         }
     }
 

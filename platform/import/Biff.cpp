@@ -20,11 +20,13 @@ constexpr std::uint16_t kFilePass = 0x002F;
 constexpr std::uint16_t kContinue = 0x003C;
 constexpr std::uint16_t kBoundSheet = 0x0085;
 constexpr std::uint16_t kMulRk = 0x00BD;
+constexpr std::uint16_t kMulBlank = 0x00BE;
 constexpr std::uint16_t kRString = 0x00D6;
 constexpr std::uint16_t kXf = 0x00E0;
 constexpr std::uint16_t kSst = 0x00FC;
 constexpr std::uint16_t kLabelSst = 0x00FD;
 constexpr std::uint16_t kDimensions = 0x0200;
+constexpr std::uint16_t kBlank = 0x0201;
 constexpr std::uint16_t kNumber = 0x0203;
 constexpr std::uint16_t kLabel = 0x0204;
 constexpr std::uint16_t kBoolErr = 0x0205;
@@ -142,6 +144,8 @@ public:
             m_parts.push_back({r.body, r.size});
     }
     void Skip(size_t n) { Read(nullptr, n); }
+    // Whether every byte of the records has been read.
+    bool AtEnd() const { return Left() == 0; }
     std::uint8_t U8() {
         unsigned char b[1];
         Read(b, 1);
@@ -383,208 +387,326 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
     throw Damage{"工作簿的全局记录没有结尾"};
 }
 
-// Reads a worksheet's cells into `cells` (nullptr: checked and passed over).
-void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const std::string& name,
-               std::uint32_t offset, std::vector<Cell>* cells) {
-    if (offset >= size)
-        throw Damage{"工作表“" + name + "”在文件的末尾之外"};
-    std::vector<Kind> xfKinds;
-    xfKinds.reserve(g.xfFormats.size());
-    for (std::uint16_t format : g.xfFormats) {
-        Kind kind = KindOfBuiltInFormat(format);
-        for (const auto& [index, text] : g.formats)
-            if (index == format)
-                kind = KindOfFormat(text);
-        xfKinds.push_back(kind);
+// The RK form of a number: a 30-bit integer or the top 30 bits of a double, either of them
+// possibly in hundredths.
+double RkValue(std::uint32_t rk) {
+    double v;
+    if (rk & 0x02) {
+        v = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+    } else {
+        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&v, &bits, 8);
+    }
+    return rk & 0x01 ? v / 100 : v;
+}
+
+// A worksheet's records read into its cells. Each kind of cell record has its decoder; a
+// record of a fixed size must have exactly that size (a length field changed would otherwise
+// take the records behind it for the record's own data), and every cell must lie inside the
+// rows and columns the sheet's size record declares. A sheet without a size record, or with one
+// that declares it empty, takes its size from its cells.
+class SheetReader {
+public:
+    // Keeps the cells in `cells` (nullptr: they are checked and passed over).
+    SheetReader(const Globals& g, const std::string& name, Records& records, size_t bytesLeft,
+                std::vector<Cell>* cells)
+        : m_g(g), m_name(name), m_records(records), m_bytesLeft(bytesLeft), m_cells(cells) {
+        m_xfKinds.reserve(g.xfFormats.size());
+        for (std::uint16_t format : g.xfFormats) {
+            Kind kind = KindOfBuiltInFormat(format);
+            for (const auto& [index, text] : g.formats)
+                if (index == format)
+                    kind = KindOfFormat(text);
+            m_xfKinds.push_back(kind);
+        }
     }
 
-    Records records(data, size, offset);
-    Record r;
-    if (!records.Next(&r) || r.type != kBof || r.size < 4 || U16(r.body + 2) != kWorksheet)
-        throw Damage{"工作表“" + name + "”的位置上没有工作表"};
+    // Reads the records up to the sheet's end.
+    void Read() {
+        using Decoder = void (SheetReader::*)(const Record&);
+        static constexpr std::pair<std::uint16_t, Decoder> kDecoders[] = {
+            {kDimensions, &SheetReader::Dimensions},
+            {kNumber, &SheetReader::Number},
+            {kRk, &SheetReader::Rk},
+            {kMulRk, &SheetReader::MulRk},
+            {kLabelSst, &SheetReader::LabelSst},
+            {kLabel, &SheetReader::Label},
+            {kRString, &SheetReader::RString},
+            {kBoolErr, &SheetReader::BoolErr},
+            {kBlank, &SheetReader::Blank},
+            {kMulBlank, &SheetReader::MulBlank},
+            {kFormula, &SheetReader::Formula},
+            {kString, &SheetReader::String},
+        };
+        int depth = 0; // inside embedded substreams (charts on the sheet)
+        Record r;
+        while (m_records.Next(&r)) {
+            if (depth > 0) {
+                depth += r.type == kBof ? 1 : r.type == kEof ? -1 : 0;
+                continue;
+            }
+            if (m_pendingString && r.type != kString && r.type != kShrFmla && r.type != kArray &&
+                r.type != kTable && r.type != kContinue)
+                Fail("中公式的文字结果缺失");
+            if (r.type == kBof)
+                ++depth;
+            else if (r.type == kEof)
+                return;
+            for (const auto& [type, decode] : kDecoders)
+                if (type == r.type)
+                    (this->*decode)(r);
+        }
+        Fail("没有结尾");
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& what) const { throw Damage{"工作表“" + m_name + "”" + what}; }
+    void NeedSize(const Record& r, size_t size, const char* what) const {
+        if (r.size != size)
+            Fail(std::string("的") + what + "记录长度不对");
+    }
+
+    // A size record: the first row and column, and the row and column behind the last.
+    void Dimensions(const Record& r) {
+        NeedSize(r, 14, "大小");
+        const std::uint32_t firstRow = U32(r.body), endRow = U32(r.body + 4);
+        const std::uint16_t firstColumn = U16(r.body + 8), endColumn = U16(r.body + 10);
+        if (firstRow > endRow || firstColumn > endColumn)
+            Fail("的大小记录已损坏（首行或首列在末行或末列之后）");
+        if (endRow > kMaxRows || endColumn > kMaxColumns)
+            Fail("声明的大小（" + std::to_string(endRow) + "行×" + std::to_string(endColumn) +
+                 "列）超出了格式的上限（65536行×256列）");
+        if (endRow > firstRow && endColumn == firstColumn)
+            Fail("声明有行而没有列");
+        m_declared = endRow > firstRow;
+        m_firstRow = firstRow;
+        m_endRow = endRow;
+        m_firstColumn = firstColumn;
+        m_endColumn = endColumn;
+        if (m_declared && m_anyCell) {
+            CheckInside(m_minRow, m_minColumn);
+            CheckInside(m_maxRow, m_maxColumn);
+        }
+        // Room for the cells the sheet declares, as far as the records left can hold them
+        // (a cell takes 10 bytes at least), so that the cells are not moved as they come.
+        if (m_cells && m_cells->empty()) {
+            const std::uint64_t declared =
+                static_cast<std::uint64_t>(endRow - firstRow) * (endColumn - firstColumn);
+            m_cells->reserve(static_cast<size_t>(std::min<std::uint64_t>(declared, m_bytesLeft / 10)));
+        }
+    }
+    void Number(const Record& r) {
+        NeedSize(r, 14, "数字单元格");
+        AddNumber(U16(r.body), U16(r.body + 2), U16(r.body + 4), F64(r.body + 6));
+    }
+    void Rk(const Record& r) {
+        NeedSize(r, 10, "数字单元格");
+        AddNumber(U16(r.body), U16(r.body + 2), U16(r.body + 4), RkValue(U32(r.body + 6)));
+    }
+    // Numbers of a row's adjacent cells: the row, the first column, six bytes for each cell
+    // (its format and RK value), the last column.
+    void MulRk(const Record& r) {
+        if (r.size < 12 || (r.size - 6) % 6 != 0)
+            Fail("的多个数字单元格记录长度不对");
+        const std::uint16_t row = U16(r.body), first = U16(r.body + 2);
+        const size_t n = (r.size - 6) / 6;
+        if (U16(r.body + r.size - 2) != first + n - 1)
+            Fail("的多个数字单元格记录与其列数不符");
+        for (size_t i = 0; i < n; ++i)
+            AddNumber(row, static_cast<std::uint16_t>(first + i), U16(r.body + 4 + 6 * i),
+                      RkValue(U32(r.body + 6 + 6 * i)));
+    }
+    void LabelSst(const Record& r) {
+        NeedSize(r, 10, "文字单元格");
+        const std::uint32_t index = U32(r.body + 6);
+        if (index >= m_g.strings.size())
+            Fail("的文字单元格指向共享字符串表之外");
+        AddText(U16(r.body), U16(r.body + 2), m_g.strings[index]);
+    }
+    // A text cell with its text: the cell, then the string, and nothing behind it.
+    void Label(const Record& r) {
+        Pieces in(r);
+        in.TakeContinues(m_records);
+        const std::uint16_t row = in.U16(), column = in.U16();
+        in.Skip(2);
+        std::string text = in.String(false);
+        if (!in.AtEnd())
+            Fail("的文字单元格记录长度不对");
+        AddText(row, column, std::move(text));
+    }
+    // A text cell with formatting runs: the cell, the string, the number of runs and the runs.
+    void RString(const Record& r) {
+        Pieces in(r);
+        in.TakeContinues(m_records);
+        const std::uint16_t row = in.U16(), column = in.U16();
+        in.Skip(2);
+        const size_t chars = in.U16();
+        const bool wide = (in.U8() & 0x01) != 0;
+        std::string text = in.Chars(chars, wide);
+        in.Skip(static_cast<size_t>(in.U16()) * 4);
+        if (!in.AtEnd())
+            Fail("的文字单元格记录长度不对");
+        AddText(row, column, std::move(text));
+    }
+    // A boolean or an error value: the cell, the value, and whether it is an error.
+    void BoolErr(const Record& r) {
+        NeedSize(r, 8, "逻辑值单元格");
+        if (r.body[7] == 0)
+            AddNumber(U16(r.body), U16(r.body + 2), 0, r.body[6] ? 1 : 0);
+        else
+            Place(U16(r.body), U16(r.body + 2), Kind::Error);
+    }
+    // A cell with a format and no value: checked, not kept.
+    void Blank(const Record& r) {
+        NeedSize(r, 6, "空白单元格");
+        Check(U16(r.body), U16(r.body + 2));
+    }
+    // A row's adjacent blank cells: the row, the first column, a format for each, the last column.
+    void MulBlank(const Record& r) {
+        if (r.size < 8 || r.size % 2 != 0)
+            Fail("的多个空白单元格记录长度不对");
+        const std::uint16_t row = U16(r.body), first = U16(r.body + 2);
+        const size_t n = (r.size - 6) / 2;
+        if (U16(r.body + r.size - 2) != first + n - 1)
+            Fail("的多个空白单元格记录与其列数不符");
+        Check(row, first);
+        Check(row, static_cast<std::uint16_t>(first + n - 1));
+    }
+    // A formula: the cell, its cached result (a number, or a kind in the first byte where the
+    // last two are 0xFFFF), flags, a reserved field, and the formula's length and tokens.
+    void Formula(const Record& r) {
+        if (r.size < 22 || 22u + U16(r.body + 20) > r.size)
+            Fail("的公式单元格记录长度不对");
+        const std::uint16_t row = U16(r.body), column = U16(r.body + 2), xf = U16(r.body + 4);
+        const unsigned char* result = r.body + 6;
+        if (U16(result + 6) != 0xFFFF) {
+            AddNumber(row, column, xf, F64(result));
+            return;
+        }
+        switch (result[0]) {
+        case 0: // text, in the STRING record that follows
+            Check(row, column);
+            m_pendingString = true;
+            m_pendingRow = row;
+            m_pendingColumn = column;
+            break;
+        case 1: // boolean
+            AddNumber(row, column, 0, result[2] ? 1 : 0);
+            break;
+        case 2: // an error
+            Place(row, column, Kind::Error);
+            break;
+        case 3: // an empty text
+            Place(row, column, Kind::Empty);
+            break;
+        default:
+            Fail("的公式结果类型不明");
+        }
+    }
+    // The text result of the formula before it: the string, and nothing behind it.
+    void String(const Record& r) {
+        if (!m_pendingString)
+            return;
+        Pieces in(r);
+        in.TakeContinues(m_records);
+        std::string text = in.String(false);
+        if (!in.AtEnd())
+            Fail("中公式的文字结果记录长度不对");
+        AddText(m_pendingRow, m_pendingColumn, std::move(text));
+        m_pendingString = false;
+    }
+
+    void CheckInside(std::uint32_t row, std::uint32_t column) const {
+        if (row < m_firstRow || row >= m_endRow || column < m_firstColumn || column >= m_endColumn)
+            Fail("有单元格（第" + std::to_string(row + 1) + "行第" + std::to_string(column + 1) +
+                 "列）在其大小记录声明的范围（" + std::to_string(m_endRow) + "行×" +
+                 std::to_string(m_endColumn) + "列）之外");
+    }
+    // A cell's position: inside the format's columns and the sheet's declared size.
+    void Check(std::uint16_t row, std::uint16_t column) {
+        if (column >= kMaxColumns)
+            Fail("有超出第256列的单元格");
+        if (m_declared) {
+            CheckInside(row, column);
+            return;
+        }
+        if (!m_anyCell) {
+            m_anyCell = true;
+            m_minRow = m_maxRow = row;
+            m_minColumn = m_maxColumn = column;
+        }
+        m_minRow = std::min(m_minRow, row);
+        m_maxRow = std::max(m_maxRow, row);
+        m_minColumn = std::min(m_minColumn, column);
+        m_maxColumn = std::max(m_maxColumn, column);
+    }
     // A cell of the sheet: checked, then kept (when the sheet's cells are kept) with its kind, its
     // value to be filled in. A value that reads as empty still replaces one given before for the
     // same cell.
-    const auto place = [&](std::uint16_t row, std::uint16_t column, Kind kind) -> Cell* {
-        if (column >= kMaxColumns)
-            throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
-        if (!cells)
+    Cell* Place(std::uint16_t row, std::uint16_t column, Kind kind) {
+        Check(row, column);
+        if (!m_cells)
             return nullptr;
-        Cell& cell = cells->emplace_back();
+        Cell& cell = m_cells->emplace_back();
         cell.row = row;
         cell.column = column;
         cell.kind = kind;
         return &cell;
-    };
-    const auto addEmpty = [&](std::uint16_t row, std::uint16_t column) { place(row, column, Kind::Empty); };
-    const auto addError = [&](std::uint16_t row, std::uint16_t column) { place(row, column, Kind::Error); };
-    const auto add = [&](std::uint16_t row, std::uint16_t column, std::uint16_t xf, double number) {
+    }
+    void AddNumber(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double number) {
         if (!std::isfinite(number)) {
-            addEmpty(row, column);
+            Place(row, column, Kind::Empty);
             return;
         }
-        Cell* cell = place(row, column, xf < xfKinds.size() ? xfKinds[xf] : Kind::Number);
+        Cell* cell = Place(row, column, xf < m_xfKinds.size() ? m_xfKinds[xf] : Kind::Number);
         if (!cell)
             return;
         if (cell->kind == Kind::Number)
             cell->number = number;
-        else if (g.date1904)
+        else if (m_g.date1904)
             cell->number = number + 1462;
         else
             // Day 60 of the 1900 system is a 29 February that was not; the days before it are
             // one day later than the count since 1899-12-30 says.
             cell->number = number < 60 ? number + 1 : number;
-    };
-    const auto addText = [&](std::uint16_t row, std::uint16_t column, std::string text) {
-        if (text.empty()) {
-            addEmpty(row, column); // an empty text reads as an empty cell
-            return;
-        }
-        if (Cell* cell = place(row, column, Kind::Text))
-            cell->text = std::move(text);
-    };
-    const auto rkValue = [](std::uint32_t rk) {
-        double v;
-        if (rk & 0x02) {
-            v = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
-        } else {
-            const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
-            std::memcpy(&v, &bits, 8);
-        }
-        return rk & 0x01 ? v / 100 : v;
-    };
-
-    int depth = 0; // inside embedded substreams (charts on the sheet)
-    bool pendingString = false;
-    std::uint16_t pendingRow = 0, pendingColumn = 0;
-    while (records.Next(&r)) {
-        if (depth > 0) {
-            if (r.type == kBof)
-                ++depth;
-            else if (r.type == kEof)
-                --depth;
-            continue;
-        }
-        if (pendingString && r.type != kString && r.type != kShrFmla && r.type != kArray &&
-            r.type != kTable && r.type != kContinue)
-            throw Damage{"工作表“" + name + "”中公式的文字结果缺失"};
-        switch (r.type) {
-        case kBof:
-            ++depth;
-            break;
-        case kEof:
-            return;
-        case kDimensions: {
-            if (r.size < 12)
-                throw Damage{"工作表“" + name + "”的大小记录不完整"};
-            const std::uint32_t firstRow = U32(r.body), endRow = U32(r.body + 4);
-            const std::uint16_t firstColumn = U16(r.body + 8), endColumn = U16(r.body + 10);
-            if (endRow > kMaxRows || endColumn > kMaxColumns || firstRow > endRow || firstColumn > endColumn)
-                throw Damage{"工作表“" + name + "”声明的大小（" + std::to_string(endRow) + "行×" +
-                             std::to_string(endColumn) + "列）超出了格式的上限（65536行×256列）"};
-            if (endRow > firstRow && endColumn == firstColumn)
-                throw Damage{"工作表“" + name + "”声明有行而没有列"};
-            // Room for the cells the sheet declares, as far as the records left can hold them
-            // (a cell takes 10 bytes at least), so that the cells are not moved as they come.
-            if (cells && cells->empty()) {
-                const std::uint64_t declared =
-                    static_cast<std::uint64_t>(endRow - firstRow) * (endColumn - firstColumn);
-                cells->reserve(static_cast<size_t>(std::min<std::uint64_t>(declared, (size - offset) / 10)));
-            }
-            break;
-        }
-        case kNumber:
-            if (r.size < 14)
-                throw Damage{"工作表“" + name + "”的数字单元格不完整"};
-            add(U16(r.body), U16(r.body + 2), U16(r.body + 4), F64(r.body + 6));
-            break;
-        case kRk:
-            if (r.size < 10)
-                throw Damage{"工作表“" + name + "”的数字单元格不完整"};
-            add(U16(r.body), U16(r.body + 2), U16(r.body + 4), rkValue(U32(r.body + 6)));
-            break;
-        case kMulRk: {
-            if (r.size < 6 || (r.size - 6) % 6 != 0)
-                throw Damage{"工作表“" + name + "”的多个数字单元格记录不完整"};
-            const std::uint16_t row = U16(r.body), first = U16(r.body + 2);
-            const size_t n = (r.size - 6) / 6;
-            if (n == 0 || U16(r.body + r.size - 2) != first + n - 1)
-                throw Damage{"工作表“" + name + "”的多个数字单元格记录与其列数不符"};
-            for (size_t i = 0; i < n; ++i)
-                add(row, static_cast<std::uint16_t>(first + i), U16(r.body + 4 + 6 * i),
-                    rkValue(U32(r.body + 6 + 6 * i)));
-            break;
-        }
-        case kLabelSst: {
-            if (r.size < 10)
-                throw Damage{"工作表“" + name + "”的文字单元格不完整"};
-            const std::uint32_t index = U32(r.body + 6);
-            if (index >= g.strings.size())
-                throw Damage{"工作表“" + name + "”的文字单元格指向共享字符串表之外"};
-            addText(U16(r.body), U16(r.body + 2), g.strings[index]);
-            break;
-        }
-        case kLabel:
-        case kRString: {
-            if (r.size < 8)
-                throw Damage{"工作表“" + name + "”的文字单元格不完整"};
-            Pieces in(r);
-            in.TakeContinues(records);
-            const std::uint16_t row = in.U16(), column = in.U16();
-            in.Skip(2);
-            addText(row, column, in.String(false));
-            break;
-        }
-        case kBoolErr:
-            if (r.size < 8)
-                throw Damage{"工作表“" + name + "”的逻辑值单元格不完整"};
-            if (r.body[7] == 0)
-                add(U16(r.body), U16(r.body + 2), 0, r.body[6] ? 1 : 0);
-            else
-                addError(U16(r.body), U16(r.body + 2));
-            break;
-        case kFormula: {
-            if (r.size < 20)
-                throw Damage{"工作表“" + name + "”的公式单元格不完整"};
-            const std::uint16_t row = U16(r.body), column = U16(r.body + 2), xf = U16(r.body + 4);
-            const unsigned char* result = r.body + 6;
-            if (U16(result + 6) != 0xFFFF) {
-                add(row, column, xf, F64(result));
-                break;
-            }
-            switch (result[0]) {
-            case 0: // text, in the STRING record that follows
-                pendingString = true;
-                pendingRow = row;
-                pendingColumn = column;
-                break;
-            case 1: // boolean
-                add(row, column, 0, result[2] ? 1 : 0);
-                break;
-            case 2: // an error
-                addError(row, column);
-                break;
-            case 3: // an empty text
-                addEmpty(row, column);
-                break;
-            default:
-                throw Damage{"工作表“" + name + "”的公式结果类型不明"};
-            }
-            break;
-        }
-        case kString:
-            if (pendingString) {
-                Pieces in(r);
-                in.TakeContinues(records);
-                addText(pendingRow, pendingColumn, in.String(false));
-                pendingString = false;
-            }
-            break;
-        default:
-            break;
-        }
     }
-    throw Damage{"工作表“" + name + "”没有结尾"};
+    void AddText(std::uint16_t row, std::uint16_t column, std::string text) {
+        if (text.empty()) {
+            Place(row, column, Kind::Empty); // an empty text reads as an empty cell
+            return;
+        }
+        if (Cell* cell = Place(row, column, Kind::Text))
+            cell->text = std::move(text);
+    }
+
+    const Globals& m_g;
+    const std::string& m_name;
+    Records& m_records;
+    size_t m_bytesLeft;
+    std::vector<Cell>* m_cells;
+    std::vector<Kind> m_xfKinds; // the kind of number each XF shows
+
+    // The declared size (m_declared: a size record with rows and columns), and the bounds of
+    // the cells read before one came.
+    bool m_declared = false;
+    std::uint32_t m_firstRow = 0, m_endRow = 0, m_firstColumn = 0, m_endColumn = 0;
+    bool m_anyCell = false;
+    std::uint16_t m_minRow = 0, m_maxRow = 0, m_minColumn = 0, m_maxColumn = 0;
+
+    bool m_pendingString = false; // a formula's text result comes in the next STRING record
+    std::uint16_t m_pendingRow = 0, m_pendingColumn = 0;
+};
+
+// Reads a worksheet's cells into `cells` (nullptr: checked and passed over).
+void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const std::string& name,
+               std::uint32_t offset, std::vector<Cell>* cells) {
+    if (offset >= size)
+        throw Damage{"工作表“" + name + "”在文件的末尾之外"};
+    Records records(data, size, offset);
+    Record r;
+    if (!records.Next(&r) || r.type != kBof || r.size < 4 || U16(r.body + 2) != kWorksheet)
+        throw Damage{"工作表“" + name + "”的位置上没有工作表"};
+    SheetReader(g, name, records, size - offset, cells).Read();
 }
 
 struct GsfUnref {

@@ -7,8 +7,10 @@
 // its cached result; numbers formatted as dates or times are told apart by their format. A
 // formula's error result (and an error value) is a cell of its own kind, so that an import can
 // say which cells held one; an empty text and a blank cell read as empty and are left out. A
-// file that breaks the format anywhere (a record cut short, a string running past its record,
-// a sheet declared larger than the format allows, an index past its table) is refused whole.
+// file that breaks the format anywhere (a record cut short, a string running past its record, a
+// cell record longer or shorter than its kind is, a cell outside the rows and columns its sheet
+// declares, a sheet declared larger than the format allows, an index past its table) is refused
+// whole. A sheet that declares no size, or an empty one, takes its size from its cells.
 
 #include <cstddef>
 #include <cstdint>

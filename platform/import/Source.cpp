@@ -157,6 +157,13 @@ SourceFile::SourceFile(const QString& path) : m_path(path), m_kind(KindOfFile(pa
         m_reader = OpenFoxPro(path);
         break;
     }
+    // A source offers a table or is of no use: a workbook whose worksheets are all charts, or a
+    // damaged file whose catalogue was read as empty.
+    if (m_reader->Tables().isEmpty())
+        throw db::DbError(kUnreadableSource,
+                          (m_kind == SourceKind::Workbook ? QStringLiteral("文件“%1”中没有工作表。")
+                                                          : QStringLiteral("文件“%1”中没有数据表。"))
+                              .arg(ShownPath(path)));
 }
 
 SourceFile::~SourceFile() = default;

@@ -313,9 +313,7 @@ private:
     [[noreturn]] void Fail(const QString& reason) const {
         throw UnreadableSource(m_path, KindName(), reason);
     }
-    [[noreturn]] void FailDamaged(const QString& complaints = {}) const {
-        Fail(QStringLiteral("文件已损坏，读不出来。") + complaints);
-    }
+    [[noreturn]] void FailDamaged() const { Fail(QStringLiteral("文件已损坏，读不出来。")); }
 
     // Runs the child; a child that did not finish refuses the file.
     void Run(const std::function<void(ChildWriter&)>& work,
@@ -325,7 +323,7 @@ private:
         if (end.how == ChildEnd::How::Done)
             return;
         if (end.how != ChildEnd::How::Reported)
-            FailDamaged(ComplaintsText(end));
+            FailDamaged(); // what the child wrote to its error output is in the log
         switch (static_cast<biff::Problem>(end.reason)) {
         case biff::Problem::NotWorkbook:
             Fail(QStringLiteral("文件已损坏，或不是Excel工作簿（.xls）。"));

@@ -242,6 +242,25 @@ TEST_F(DbTest, RefusesASecondStatementAndWrongValueCounts) {
     EXPECT_EQ(CodeOf([&] { Connection().Execute(QStringLiteral("SELECT 1")); }), DbError::kNotOpen);
 }
 
+// A statement that runs out of memory fails with a message the user can read, not SQLite's
+// English words.
+TEST_F(DbTest, RunningOutOfMemorySaysSoInChinese) {
+    const sqlite3_int64 before = sqlite3_hard_heap_limit64(sqlite3_memory_used() + (8 << 20));
+    QString message;
+    int code = 0;
+    try {
+        conn.Execute(QStringLiteral("SELECT length(randomblob(100000000))"));
+    } catch (const DbError& e) {
+        message = e.Message();
+        code = e.Code();
+    }
+    sqlite3_hard_heap_limit64(before);
+    EXPECT_EQ(code & 0xFF, SQLITE_NOMEM);
+    EXPECT_TRUE(message.contains(QStringLiteral("内存不足"))) << message.toStdString();
+    EXPECT_FALSE(message.contains(QStringLiteral("out of memory"))) << message.toStdString();
+    EXPECT_EQ(Scalar(conn, QStringLiteral("SELECT 1")).ToInt(), 1);
+}
+
 TEST_F(DbTest, Stdev) {
     conn.Execute(QStringLiteral("CREATE TABLE s(g INTEGER, x REAL)"));
     conn.Execute(

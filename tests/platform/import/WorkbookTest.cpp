@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -131,6 +132,158 @@ TEST_F(WorkbookTest, DeclaredSheetSizes) {
     EXPECT_TRUE(Refusal(withSize(983295, 9)).contains(QStringLiteral("983295行×9列")));
     EXPECT_TRUE(Refusal(withSize(6, 257)).contains(QStringLiteral("超出了格式的上限")));
     EXPECT_TRUE(Refusal(withSize(6, 0)).contains(QStringLiteral("有行而没有列")));
+    // A first row behind the last is a damaged record, not a size too large.
+    QByteArray backwards = bytes;
+    const std::uint32_t firstRow = 11;
+    std::memcpy(backwards.data() + at + 4, &firstRow, 4);
+    const QString backwardsPath = s_dir->filePath(QStringLiteral("size-backwards.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(backwardsPath, backwards));
+    const QString refusal = Refusal(backwardsPath);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("大小记录已损坏"))) << refusal.toStdString();
+    EXPECT_FALSE(refusal.contains(QStringLiteral("上限"))) << refusal.toStdString();
+}
+
+// The records of a workbook written by xlwt, found by walking its stream from the first record
+// (these small files keep the stream in one piece): where each is, its type and its length.
+struct FileRecord {
+    qsizetype at;
+    std::uint16_t type;
+    std::uint16_t length;
+};
+std::uint16_t Word(const QByteArray& b, qsizetype at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                      static_cast<unsigned char>(b[at + 1]) << 8);
+}
+void SetWord(QByteArray& b, qsizetype at, std::uint16_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8);
+}
+// The records of the file's first worksheet, from its BOF to its EOF.
+std::vector<FileRecord> FirstSheetRecords(const QByteArray& file) {
+    std::vector<FileRecord> out;
+    const qsizetype start = file.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06\x10\x00", 8));
+    for (qsizetype at = start; at >= 0 && at + 4 <= file.size();) {
+        const FileRecord r{at, Word(file, at), Word(file, at + 2)};
+        out.push_back(r);
+        if (r.type == 0x000A)
+            break;
+        at += 4 + r.length;
+    }
+    return out;
+}
+const FileRecord* Nth(const std::vector<FileRecord>& records, std::uint16_t type, int n) {
+    for (const FileRecord& r : records)
+        if (r.type == type && n-- == 0)
+            return &r;
+    return nullptr;
+}
+
+// One length field changed makes a cell record take the records behind it for its own data; a
+// cell moved past the rows or columns its sheet declares is no cell the writer wrote. Either
+// refuses the whole file, though what is left would read as a table with fewer (or more) rows.
+TEST_F(WorkbookTest, RecordsOfTheWrongLengthAndCellsOutsideTheSheetRefuseTheFile) {
+    const auto write = [](const QByteArray& bytes, const QString& name) {
+        const QString path = s_dir->filePath(name);
+        EXPECT_TRUE(importtest::WriteBytes(path, bytes));
+        return path;
+    };
+    // The record at `r` made as long as it and the records behind it, as many as fit in one.
+    const auto swallow = [](QByteArray bytes, const std::vector<FileRecord>& records, const FileRecord* r) {
+        int length = r->length;
+        for (const FileRecord* next = r + 1;
+             next < records.data() + records.size() - 1 && length + 4 + next->length <= 8224; ++next)
+            length += 4 + next->length;
+        SetWord(bytes, r->at + 2, static_cast<std::uint16_t>(length));
+        return bytes;
+    };
+
+    const QByteArray rows = importtest::ReadBytes(s_dir->filePath(QStringLiteral("rows.xls")));
+    const std::vector<FileRecord> rowRecords = FirstSheetRecords(rows);
+    const FileRecord* label = Nth(rowRecords, 0x00FD, 200);
+    ASSERT_NE(label, nullptr);
+    ASSERT_EQ(label->length, 10);
+    const QString longLabel = write(swallow(rows, rowRecords, label), QStringLiteral("long-label.xls"));
+    EXPECT_TRUE(
+        Refusal(longLabel).contains(QStringLiteral("文件已损坏：工作表“Sheet1”的文字单元格记录长度不对")))
+        << Refusal(longLabel).toStdString();
+    const FileRecord* numbers = Nth(rowRecords, 0x00BD, 100);
+    ASSERT_NE(numbers, nullptr);
+    EXPECT_TRUE(Refusal(write(swallow(rows, rowRecords, numbers), QStringLiteral("long-mulrk.xls")))
+                    .contains(QStringLiteral("多个数字单元格记录")));
+
+    const QByteArray school = importtest::ReadBytes(s_dir->filePath(QStringLiteral("school.xls")));
+    const std::vector<FileRecord> records = FirstSheetRecords(school);
+    for (const std::uint16_t type : {0x0203, 0x027E}) { // a NUMBER and an RK taking the next record
+        const FileRecord* number = Nth(records, type, 0);
+        ASSERT_NE(number, nullptr);
+        EXPECT_TRUE(Refusal(write(swallow(school, records, number), QStringLiteral("long-number.xls")))
+                        .contains(QStringLiteral("数字单元格记录长度不对")));
+    }
+
+    // The sheet 成绩表 declares rows 1 to 6 and columns 1 to 9: its last text cell moved to row
+    // 41, or to column 101.
+    const FileRecord* last = nullptr;
+    for (const FileRecord& r : records)
+        if (r.type == 0x00FD)
+            last = &r;
+    ASSERT_NE(last, nullptr);
+    QByteArray farRow = school;
+    SetWord(farRow, last->at + 4, 40);
+    EXPECT_TRUE(
+        Refusal(write(farRow, QStringLiteral("far-row.xls"))).contains(QStringLiteral("有单元格（第41行第")));
+    QByteArray farColumn = school;
+    SetWord(farColumn, last->at + 6, 100);
+    EXPECT_TRUE(Refusal(write(farColumn, QStringLiteral("far-column.xls")))
+                    .contains(QStringLiteral("列）在其大小记录声明的范围（6行×9列）之外")));
+}
+
+// A sheet without a size record, or one that declares itself empty, takes its size from its
+// cells: the writers at hand always write the record, but the format does not require it.
+TEST_F(WorkbookTest, SheetsWithoutADeclaredSizeTakeItFromTheirCells) {
+    const QString original = s_dir->filePath(QStringLiteral("school.xls"));
+    const QByteArray school = importtest::ReadBytes(original);
+    const std::vector<FileRecord> records = FirstSheetRecords(school);
+    const FileRecord* size = Nth(records, 0x0200, 0);
+    ASSERT_NE(size, nullptr);
+    const QStringList expected = Load(original, QStringLiteral("成绩表$"));
+    ASSERT_EQ(expected.size(), 6);
+
+    QByteArray without = school;
+    SetWord(without, size->at, 0x7FFF); // a type no record has: the reader passes it over
+    const QString withoutPath = s_dir->filePath(QStringLiteral("no-size.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(withoutPath, without));
+    EXPECT_EQ(Load(withoutPath, QStringLiteral("成绩表$")), expected);
+
+    QByteArray empty = school;
+    std::memset(empty.data() + size->at + 4, 0, 14);
+    const QString emptyPath = s_dir->filePath(QStringLiteral("empty-size.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(emptyPath, empty));
+    EXPECT_EQ(Load(emptyPath, QStringLiteral("成绩表$")), expected);
+}
+
+// A workbook whose sheets are all charts (here: each sheet's type byte says so) offers nothing to
+// import.
+TEST_F(WorkbookTest, AWorkbookWithoutWorksheetsIsRefused) {
+    QByteArray bytes = importtest::ReadBytes(s_dir->filePath(QStringLiteral("school.xls")));
+    int sheets = 0;
+    for (qsizetype at = bytes.indexOf(QByteArray("\x85\x00", 2)); at >= 0;
+         at = bytes.indexOf(QByteArray("\x85\x00", 2), at + 1)) {
+        // A BOUNDSHEET record: its length, the sheet's offset, visibility, then the type.
+        if (Word(bytes, at + 2) >= 8 && bytes[at + 9] == '\0' && bytes[at + 8] == '\0') {
+            bytes[at + 9] = '\x02';
+            ++sheets;
+        }
+    }
+    ASSERT_EQ(sheets, 4);
+    const QString path = s_dir->filePath(QStringLiteral("charts.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(path, bytes));
+    try {
+        SourceFile file(path);
+        ADD_FAILURE() << "opened, tables: " << file.Tables().join(u',').toStdString();
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.Code(), importsrc::kUnreadableSource);
+        EXPECT_EQ(e.Message(), QStringLiteral("文件“%1”中没有工作表。").arg(path));
+    }
 }
 
 // A NUL character in a header would end the statement that makes the table: it is dropped.
@@ -239,7 +392,7 @@ TEST(WorkbookRecords, StringsOverRecordBordersNumbersAndFormats) {
     cells += Record(0x027E, Cell(2, 1, 99) + U32((1234 << 2) | 0x03));
     cells += Record(0x00BD, U16(2) + U16(2) + U16(99) + U32(0x3FF80000) + U16(99) + U32(0x0A) + U16(3));
     // A formula with a text result, a SHRFMLA record between it and its STRING; a cell given twice.
-    cells += Record(0x0006, Cell(2, 4, 99) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(6, '\0'));
+    cells += Record(0x0006, Cell(2, 4, 99) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(8, '\0'));
     cells += Record(0x04BC, QByteArray(10, '\0')) + Record(0x0207, Latin("text"));
     cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x01\x00", 2));
     cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x07\x01", 2)); // #DIV/0! over TRUE
@@ -270,11 +423,25 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         {Stream(sst, dims + Record(0x0203, Cell(0, 300, 0) + F64(1))), "超出第256列"},
         {Stream(sst,
                 dims +
-                    Record(0x0006, Cell(0, 0, 0) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(6, '\0')) +
+                    Record(0x0006, Cell(0, 0, 0) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(8, '\0')) +
                     Record(0x0203, Cell(0, 1, 0) + F64(1))),
          "公式的文字结果缺失"},
         {Stream(sst, dims + Record(0x00BD, U16(0) + U16(0) + U16(0) + U32(2) + U16(5))), "与其列数不符"},
         {Stream(sst, dims).chopped(4), "没有结尾"},
+        // Records of a fixed size with bytes more or fewer than it.
+        {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(0) + U32(0))), "文字单元格记录长度不对"},
+        {Stream(sst, dims + Record(0x0203, Cell(0, 0, 0) + F64(1) + U16(0))), "数字单元格记录长度不对"},
+        {Stream(sst, dims + Record(0x0205, Cell(0, 0, 0) + U16(1) + U16(0))), "逻辑值单元格记录长度不对"},
+        {Stream(sst, dims + Record(0x0201, Cell(0, 0, 0) + U16(0))), "空白单元格记录长度不对"},
+        {Stream(sst, dims + Record(0x00BE, U16(0) + U16(0) + U16(0) + U16(0) + U16(0))), "与其列数不符"},
+        {Stream(sst, dims + Record(0x0204, Cell(0, 0, 0) + Latin("x") + QByteArray(1, 'y'))), "记录长度不对"},
+        {Stream(sst, dims + Record(0x0006, Cell(0, 0, 0) + F64(1) + QByteArray(6, '\0') + U16(5))),
+         "公式单元格记录长度不对"},
+        {Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(1))), "大小记录长度不对"},
+        // Cells outside the declared size, whether the size comes before them or after.
+        {Stream(sst, dims + Record(0x027E, Cell(1, 0, 0) + U32(2))), "（第2行第1列）在其大小记录声明的范围"},
+        {Stream(sst, dims + Record(0x0201, Cell(0, 3, 0))), "（第1行第4列）"},
+        {Stream(sst, Record(0x027E, Cell(0, 2, 0) + U32(2)) + dims), "（第1行第3列）"},
         {Stream(sst, dims).replace(QByteArray("\x01\x00S", 3), QByteArray("\x01\x00\x00", 3)), "空字符"},
     };
     for (const Case& c : cases) {
