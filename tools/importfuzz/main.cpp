@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -30,6 +31,8 @@ namespace {
 
 struct Figures {
     unsigned long long cases = 0, read = 0, refused = 0, crashed = 0, sanitizer = 0, hung = 0, capped = 0;
+    // Mutated files read with another number of rows than their seed: fewer, or more.
+    unsigned long long fewerRows = 0, moreRows = 0;
 };
 
 // The children's reports that reached the log since the last look: a sanitizer's among them.
@@ -130,23 +133,27 @@ QByteArray Mutate(const QByteArray& seed, const std::vector<qsizetype>& records,
     return out;
 }
 
-// Opens the file and loads every table; true when it was read, false when refused.
-bool TryEverything(const QString& path) {
+// Opens the file and loads every table; the rows of all its tables when it was read, nothing when
+// it was refused.
+std::optional<long long> TryEverything(const QString& path) {
     try {
         importsrc::SourceFile file(path);
         db::Connection target;
         target.OpenFile(QStringLiteral(":memory:"));
+        long long rows = 0;
         for (const QString& table : file.Tables()) {
             file.Load(table, target);
-            target.Execute(QStringLiteral("SELECT count(*) FROM ") + importsrc::QuoteName(table));
+            rows += target.Execute(QStringLiteral("SELECT count(*) FROM ") + importsrc::QuoteName(table))
+                        .Field(0)
+                        .ToInt64();
         }
-        return true;
+        return rows;
     } catch (const db::DbError& e) {
         if (e.Code() != importsrc::kUnreadableSource || !e.Message().contains(path)) {
             std::fprintf(stderr, "unexpected error %d: %s\n", e.Code(), qPrintable(e.Message()));
             std::exit(2);
         }
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -189,8 +196,11 @@ int main(int argc, char** argv) {
             const importsrc::ChildCounts before = importsrc::CountsOfChildren();
             QElapsedTimer timer;
             timer.start();
-            const bool read = TryEverything(path);
+            const std::optional<long long> rows = TryEverything(path);
+            const bool read = rows.has_value();
             const importsrc::ChildCounts after = importsrc::CountsOfChildren();
+            if (read)
+                std::printf("%s: %lld rows\n", qPrintable(path), *rows);
             std::printf("%s: %s in %lld ms; children crashed %llu, hung %llu, capped %llu\n",
                         qPrintable(path), read ? "read" : "refused", static_cast<long long>(timer.elapsed()),
                         after.died - before.died, after.stalled - before.stalled,
@@ -203,6 +213,7 @@ int main(int argc, char** argv) {
         QString suffix;
         QByteArray bytes;
         std::vector<qsizetype> records;
+        long long rows = 0;
     };
     std::vector<Seed> loaded;
     for (const QString& path : seeds) {
@@ -214,7 +225,9 @@ int main(int argc, char** argv) {
         Seed s{QFileInfo(path).suffix().toLower(), f.readAll(), {}};
         if (s.suffix == QLatin1String("xls"))
             s.records = RecordsOf(s.bytes);
-        if (!TryEverything(path))
+        if (const std::optional<long long> rows = TryEverything(path))
+            s.rows = *rows;
+        else
             std::fprintf(stderr, "seed %s is refused as it is\n", qPrintable(path));
         loaded.push_back(std::move(s));
     }
@@ -234,11 +247,16 @@ int main(int argc, char** argv) {
         out.close();
         const importsrc::ChildCounts before = importsrc::CountsOfChildren();
         g_sanitizerSeen = false;
-        const bool read = TryEverything(path);
+        const std::optional<long long> rows = TryEverything(path);
+        const bool read = rows.has_value();
         const importsrc::ChildCounts after = importsrc::CountsOfChildren();
         Figures& f = figures[seed.suffix];
         ++f.cases;
         ++(read ? f.read : f.refused);
+        if (read && *rows < seed.rows)
+            ++f.fewerRows;
+        if (read && *rows > seed.rows)
+            ++f.moreRows;
         const char* kept = nullptr;
         if (after.died > before.died) {
             ++f.crashed;
@@ -265,9 +283,9 @@ int main(int argc, char** argv) {
     }
     for (const auto& [suffix, f] : figures)
         std::printf(
-            "%s: %llu cases in %d s, %llu read, %llu refused; children crashed %llu (sanitizer reports "
-            "%llu), hung %llu, capped %llu\n",
-            qPrintable(suffix), f.cases, seconds, f.read, f.refused, f.crashed, f.sanitizer, f.hung,
-            f.capped);
+            "%s: %llu cases in %d s, %llu read (%llu with fewer rows than their seed, %llu with more), "
+            "%llu refused; children crashed %llu (sanitizer reports %llu), hung %llu, capped %llu\n",
+            qPrintable(suffix), f.cases, seconds, f.read, f.fewerRows, f.moreRows, f.refused, f.crashed,
+            f.sanitizer, f.hung, f.capped);
     return 0;
 }
