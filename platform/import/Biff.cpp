@@ -126,6 +126,16 @@ public:
     }
     // The next record's type, without taking it; 0 at the end.
     std::uint16_t PeekType() const { return m_size - m_pos >= 4 ? U16(m_data + m_pos) : 0; }
+    // Whether an end record just read closes its part of the stream where it should: the next
+    // part's beginning follows, or the end of the stream (which writers may pad with zeros).
+    // Anything else is a record whose type was damaged into an end record, and the records after
+    // it would be lost.
+    size_t Position() const { return m_pos; }
+    bool EndsWhereItShould() const {
+        if (PeekType() == kBof)
+            return true;
+        return std::all_of(m_data + m_pos, m_data + m_size, [](unsigned char b) { return b == 0; });
+    }
 
 private:
     const unsigned char* m_data;
@@ -317,6 +327,8 @@ struct Globals {
     std::vector<std::uint16_t> xfFormats;                       // the format of each XF
     std::vector<std::string> strings;                           // the shared strings
     std::vector<std::pair<std::string, std::uint32_t>> sheets;  // name and stream offset
+    std::vector<std::uint32_t> listed; // the stream offset of every sheet listed, of any kind
+    size_t end = 0;                    // where the global records end
 };
 
 void ReadSharedStrings(const Record& sst, Records& records, Globals& g) {
@@ -342,6 +354,9 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
     while (records.Next(&r)) {
         switch (r.type) {
         case kEof:
+            if (!records.EndsWhereItShould())
+                throw Damage{"工作簿的全局记录在结尾之后还有记录"};
+            g.end = records.Position();
             return Problem::None;
         case kFilePass:
             return Problem::Password;
@@ -371,6 +386,7 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
             std::string name = in.String(true);
             if (name.empty() || name.find('\0') != std::string::npos)
                 throw Damage{"工作表的名称为空或含有空字符"};
+            g.listed.push_back(offset);
             if (type == 0) // a worksheet; charts, macro and code sheets hold no table
                 g.sheets.emplace_back(std::move(name), offset);
             break;
@@ -450,8 +466,11 @@ public:
                 Fail("中公式的文字结果缺失");
             if (r.type == kBof)
                 ++depth;
-            else if (r.type == kEof)
+            else if (r.type == kEof) {
+                if (!m_records.EndsWhereItShould())
+                    Fail("在结尾之后还有记录");
                 return;
+            }
             for (const auto& [type, decode] : kDecoders)
                 if (type == r.type)
                     (this->*decode)(r);
@@ -709,6 +728,28 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
     SheetReader(g, name, records, size - offset, cells).Read();
 }
 
+// Every worksheet in the stream is one the global records list: a sheet's entry whose type was
+// damaged would otherwise leave the sheet out without a word.
+void CheckEverySheetIsListed(const unsigned char* data, size_t size, const Globals& g) {
+    Records records(data, size, g.end);
+    Record r;
+    for (;;) {
+        const size_t at = records.Position();
+        if (records.PeekType() != kBof)
+            return; // the end of the stream (or its padding)
+        records.Next(&r);
+        const bool worksheet = r.size >= 4 && U16(r.body + 2) == kWorksheet;
+        if (worksheet && std::find(g.listed.begin(), g.listed.end(), at) == g.listed.end())
+            throw Damage{"工作簿中有一张没有登记的工作表"};
+        // Past the part's end, and the parts embedded in it.
+        for (int depth = 1; depth > 0;) {
+            if (!records.Next(&r))
+                return; // a part without its end is the sheet reader's to refuse
+            depth += r.type == kBof ? 1 : r.type == kEof ? -1 : 0;
+        }
+    }
+}
+
 struct GsfUnref {
     void operator()(void* object) const {
         if (object)
@@ -726,6 +767,7 @@ Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet) {
         book.problem = ReadGlobals(data, size, g);
         if (book.problem != Problem::None)
             return book;
+        CheckEverySheetIsListed(data, size, g);
         for (size_t i = 0; i < g.sheets.size(); ++i) {
             Sheet s;
             s.name = g.sheets[i].first;

@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
             ++f.fewerRows;
         if (read && *rows > seed.rows)
             ++f.moreRows;
-        const char* kept = nullptr;
+        const char* kept = read && *rows < seed.rows ? "fewer" : nullptr;
         if (after.died > before.died) {
             ++f.crashed;
             kept = "crash";

@@ -237,6 +237,38 @@ TEST_F(WorkbookTest, RecordsOfTheWrongLengthAndCellsOutsideTheSheetRefuseTheFile
                     .contains(QStringLiteral("列）在其大小记录声明的范围（6行×9列）之外")));
 }
 
+// A record whose type was damaged into an end record would end its sheet (or the global records)
+// early, and a sheet entry whose type was damaged would leave its sheet out: both refuse the file.
+TEST_F(WorkbookTest, AnEarlyEndOrAnUnlistedSheetRefusesTheFile) {
+    const QByteArray school = importtest::ReadBytes(s_dir->filePath(QStringLiteral("school.xls")));
+    const std::vector<FileRecord> records = FirstSheetRecords(school);
+    const FileRecord* text = Nth(records, 0x00FD, 3);
+    ASSERT_NE(text, nullptr);
+    QByteArray early = school;
+    SetWord(early, text->at, 0x000A);
+    const QString earlyPath = s_dir->filePath(QStringLiteral("early-end.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(earlyPath, early));
+    EXPECT_TRUE(Refusal(earlyPath).contains(QStringLiteral("工作表“成绩表”在结尾之后还有记录")))
+        << Refusal(earlyPath).toStdString();
+
+    const qsizetype entry = school.indexOf(QByteArray("\x85\x00", 2));
+    ASSERT_GT(entry, 0);
+    QByteArray unlisted = school;
+    SetWord(unlisted, entry, 0x7FFF); // a type no record has: the reader would pass it over
+    const QString unlistedPath = s_dir->filePath(QStringLiteral("unlisted.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(unlistedPath, unlisted));
+    EXPECT_TRUE(Refusal(unlistedPath).contains(QStringLiteral("工作簿中有一张没有登记的工作表")))
+        << Refusal(unlistedPath).toStdString();
+
+    // The globals' end record early: the sheet entries behind it are lost.
+    QByteArray globals = school;
+    SetWord(globals, entry, 0x000A);
+    const QString globalsPath = s_dir->filePath(QStringLiteral("early-globals.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(globalsPath, globals));
+    EXPECT_TRUE(Refusal(globalsPath).contains(QStringLiteral("工作簿的全局记录在结尾之后还有记录")))
+        << Refusal(globalsPath).toStdString();
+}
+
 // A sheet without a size record, or one that declares itself empty, takes its size from its
 // cells: the writers at hand always write the record, but the format does not require it.
 TEST_F(WorkbookTest, SheetsWithoutADeclaredSizeTakeItFromTheirCells) {
