@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <strings.h>
@@ -307,11 +308,23 @@ Kind KindOfBuiltInFormat(std::uint16_t index) {
     return Kind::Number;
 }
 
+// How often a read says it goes on: every this many cells or strings.
+constexpr std::uint32_t kProgressEvery = 4096;
+void (*g_progressStep)(void*) = nullptr;
+void* g_progressContext = nullptr;
+std::uint32_t g_progressCount = 0;
+
+void Progress() {
+    if (g_progressStep && ++g_progressCount % kProgressEvery == 0)
+        g_progressStep(g_progressContext);
+}
+
 struct Globals {
     bool date1904 = false;
     std::vector<std::pair<std::uint16_t, std::string>> formats; // index and format text
     std::vector<std::uint16_t> xfFormats;                       // the format of each XF
-    std::vector<std::string> strings;                           // the shared strings
+    std::vector<std::string> strings; // the shared strings, then the kept cells' own texts
+    size_t shared = 0;                // how many of the strings are shared strings
     std::vector<std::pair<std::string, std::uint32_t>> sheets;  // name and stream offset
 };
 
@@ -321,8 +334,11 @@ void ReadSharedStrings(const Record& sst, Records& records, Globals& g) {
     in.Skip(4); // total number of uses
     const std::uint32_t unique = in.U32();
     // The count comes from the file: memory grows with the strings read, not with the count.
-    for (std::uint32_t i = 0; i < unique; ++i)
+    for (std::uint32_t i = 0; i < unique; ++i) {
         g.strings.push_back(in.String(false));
+        Progress();
+    }
+    g.shared = g.strings.size();
 }
 
 Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
@@ -384,7 +400,7 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
 }
 
 // Reads a worksheet's cells into `cells` (nullptr: checked and passed over).
-void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const std::string& name,
+void ReadSheet(const unsigned char* data, size_t size, Globals& g, const std::string& name,
                std::uint32_t offset, std::vector<Cell>* cells) {
     if (offset >= size)
         throw Damage{"工作表“" + name + "”在文件的末尾之外"};
@@ -408,6 +424,7 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
     const auto place = [&](std::uint16_t row, std::uint16_t column, Kind kind) -> Cell* {
         if (column >= kMaxColumns)
             throw Damage{"工作表“" + name + "”有超出第256列的单元格"};
+        Progress();
         if (!cells)
             return nullptr;
         Cell& cell = cells->emplace_back();
@@ -435,13 +452,23 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
             // one day later than the count since 1899-12-30 says.
             cell->number = number < 60 ? number + 1 : number;
     };
-    const auto addText = [&](std::uint16_t row, std::uint16_t column, std::string text) {
-        if (text.empty()) {
+    // A text is kept by its index: a shared string as it stands, a cell's own text added behind.
+    const auto addText = [&](std::uint16_t row, std::uint16_t column, size_t shared, std::string own) {
+        if (shared < g.shared ? g.strings[shared].empty() : own.empty()) {
             addEmpty(row, column); // an empty text reads as an empty cell
             return;
         }
-        if (Cell* cell = place(row, column, Kind::Text))
-            cell->text = std::move(text);
+        Cell* cell = place(row, column, Kind::Text);
+        if (!cell)
+            return;
+        if (shared >= g.shared) {
+            shared = g.strings.size();
+            g.strings.push_back(std::move(own));
+        }
+        cell->text = static_cast<std::uint32_t>(shared);
+    };
+    const auto addOwnText = [&](std::uint16_t row, std::uint16_t column, std::string text) {
+        addText(row, column, SIZE_MAX, std::move(text));
     };
     const auto rkValue = [](std::uint32_t rk) {
         double v;
@@ -519,9 +546,9 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
             if (r.size < 10)
                 throw Damage{"工作表“" + name + "”的文字单元格不完整"};
             const std::uint32_t index = U32(r.body + 6);
-            if (index >= g.strings.size())
+            if (index >= g.shared)
                 throw Damage{"工作表“" + name + "”的文字单元格指向共享字符串表之外"};
-            addText(U16(r.body), U16(r.body + 2), g.strings[index]);
+            addText(U16(r.body), U16(r.body + 2), index, {});
             break;
         }
         case kLabel:
@@ -532,7 +559,7 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
             in.TakeContinues(records);
             const std::uint16_t row = in.U16(), column = in.U16();
             in.Skip(2);
-            addText(row, column, in.String(false));
+            addOwnText(row, column, in.String(false));
             break;
         }
         case kBoolErr:
@@ -576,7 +603,7 @@ void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const s
             if (pendingString) {
                 Pieces in(r);
                 in.TakeContinues(records);
-                addText(pendingRow, pendingColumn, in.String(false));
+                addOwnText(pendingRow, pendingColumn, in.String(false));
                 pendingString = false;
             }
             break;
@@ -636,6 +663,7 @@ Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet) {
                           s.cells.end());
             book.sheets.push_back(std::move(s));
         }
+        book.strings = std::move(g.strings);
     } catch (const Damage& damage) {
         book = Book{};
         book.problem = Problem::Damaged;
@@ -690,6 +718,12 @@ Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet) {
         return book;
     }
     return ReadWorkbookStream(bytes.get(), streamSize, sheet);
+}
+
+void SetReadProgress(void (*step)(void* context), void* context) {
+    g_progressStep = step;
+    g_progressContext = context;
+    g_progressCount = 0;
 }
 
 void PrepareCompoundFiles() {

@@ -9,6 +9,14 @@
 
 namespace importsrc {
 
+void Reader::Stream(const QString& table, TableSink& sink, ErrorCells* errors) const {
+    SourceTable read = Read(table);
+    sink.Columns(read.names, read.types);
+    for (std::vector<db::Variant>& row : read.rows)
+        sink.Row(row);
+    *errors = std::move(read.errorCells);
+}
+
 QString ShownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }

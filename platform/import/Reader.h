@@ -21,12 +21,26 @@ struct SourceTable {
     ErrorCells errorCells; // cells that read as NULL because the file holds an error value
 };
 
+// Where the rows of a table go as they are read, so that a large table is not held whole on its
+// way into the database.
+class TableSink {
+public:
+    virtual ~TableSink() = default;
+    // The columns' names and declared types, once, before any row.
+    virtual void Columns(const QStringList& names, const QStringList& types) = 0;
+    // The next row; a short row has NULL in the columns past its end. The values may be taken.
+    virtual void Row(std::vector<db::Variant>& values) = 0;
+};
+
 class Reader {
 public:
     virtual ~Reader() = default;
     virtual QStringList Tables() const = 0;
     // `table` is one of Tables(); throws db::DbError when its data cannot be read.
     virtual SourceTable Read(const QString& table) const = 0;
+    // The same table handed to `sink` as it is read, and its error cells into `errors`; a
+    // reader that reads the whole table first hands it on from Read.
+    virtual void Stream(const QString& table, TableSink& sink, ErrorCells* errors) const;
 };
 
 std::unique_ptr<Reader> OpenWorkbook(const QString& path);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <utility>
@@ -69,6 +70,10 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
 // How long reading a workbook or an Access file may go without progress before the file is
 // taken as damaged (10 seconds; tests of damaged files shorten it).
 void SetReaderStallLimit(int milliseconds);
+
+// For tests: called before each row of a table being loaded is written, with the row's number
+// (counted from 1); a test makes it throw, as memory running out part way would. Empty: none.
+void SetLoadRowCheck(std::function<void(int row)> check);
 
 // The cells of a loaded table that hold an error value (a workbook formula's #DIV/0!, #N/A…)
 // and read as NULL: (row, column), the row counted from 1 as the table's rows come, the column
