@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace db {
 namespace {
@@ -163,7 +165,10 @@ private:
 // Each text of a result is decoded once: grade codes, genders and streams repeat across rows, and
 // a small table per column, indexed by a hash of the bytes, hands out the text already decoded (a
 // shared copy). A column whose texts hardly ever repeat (student numbers, exam numbers, names)
-// stops using its table after a trial.
+// stops using its table after a trial. Long texts are worth more: a column that fails the small
+// table's trial keeps its long texts in a map of its own for a second, longer trial, so that a
+// result of a few thousand long texts repeated over many rows (an imported sheet of remarks)
+// holds each of them once.
 class TextCache {
 public:
     explicit TextCache(int columns) : m_columns(static_cast<size_t>(columns > 0 ? columns : 0)) {}
@@ -172,10 +177,58 @@ public:
     void Add(CellBlocks& cells, int column, const char* bytes, int size) {
         Column& col = m_columns[static_cast<size_t>(column)];
         const std::string_view key(bytes ? bytes : "", static_cast<size_t>(size));
-        if (col.direct) {
-            cells.Add(m_texts.Make(key));
+        if (!col.direct) {
+            AddFromTable(cells, col, key);
             return;
         }
+        if (key.size() >= kLongBytes && !col.longDirect) {
+            AddFromMap(cells, col, key);
+            return;
+        }
+        cells.Add(m_texts.Make(key));
+    }
+
+private:
+    static constexpr size_t kSlots = 32; // a power of two
+    static constexpr int kTrialRows = 128;
+    // The second trial: texts of this many bytes and more, over this many of them, and at most
+    // this many kept.
+    static constexpr size_t kLongBytes = 64;
+    static constexpr int kLongTrialRows = 4096;
+    static constexpr size_t kLongKept = 16384;
+    struct Slot {
+        bool used = false;
+        std::uint32_t hash = 0;
+        std::string bytes;
+        QString text;
+    };
+    // A long text is hashed by its length and three pieces of it (its start, middle and end):
+    // equal texts still compare whole, and hashing stays cheap however long the texts.
+    struct BytesHash {
+        static constexpr size_t kPiece = 16;
+        using is_transparent = void;
+        size_t operator()(std::string_view v) const {
+            const auto part = [&v](size_t at) {
+                return qHash(QByteArrayView(v.data() + at, static_cast<qsizetype>(std::min(kPiece, v.size() - at))));
+            };
+            size_t h = v.size();
+            for (const size_t at : {size_t{0}, v.size() / 2, v.size() > kPiece ? v.size() - kPiece : 0})
+                h = h * 1000003u ^ part(at);
+            return h;
+        }
+    };
+    struct Column {
+        std::vector<Slot> table;
+        int lookups = 0;
+        int hits = 0;
+        bool direct = false;
+        std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> longTexts;
+        int longLookups = 0;
+        int longHits = 0;
+        bool longDirect = false;
+    };
+
+    void AddFromTable(CellBlocks& cells, Column& col, std::string_view key) {
         if (col.table.empty())
             col.table.resize(kSlots);
         const std::uint32_t hash = Hash(key);
@@ -195,21 +248,22 @@ public:
         }
     }
 
-private:
-    static constexpr size_t kSlots = 32; // a power of two
-    static constexpr int kTrialRows = 128;
-    struct Slot {
-        bool used = false;
-        std::uint32_t hash = 0;
-        std::string bytes;
-        QString text;
-    };
-    struct Column {
-        std::vector<Slot> table;
-        int lookups = 0;
-        int hits = 0;
-        bool direct = false;
-    };
+    void AddFromMap(CellBlocks& cells, Column& col, std::string_view key) {
+        const auto found = col.longTexts.find(key);
+        if (found != col.longTexts.end()) {
+            ++col.longHits;
+            cells.Add(found->second);
+        } else if (col.longTexts.size() < kLongKept) {
+            cells.Add(col.longTexts.emplace(std::string(key), m_texts.Make(key)).first->second);
+        } else {
+            cells.Add(m_texts.Make(key));
+        }
+        if (++col.longLookups == kLongTrialRows && col.longHits < kLongTrialRows / 8) {
+            col.longDirect = true;
+            col.longTexts = {};
+        }
+    }
+
     static std::uint32_t Hash(std::string_view key) { // FNV-1a
         std::uint32_t h = 2166136261u;
         for (const char c : key)

@@ -18,6 +18,37 @@ constexpr int kMaxRowsPerInsert = 200;
 
 std::function<void(int)> g_rowCheck;
 
+// The loaded tables live in a database of their own attached to the target: a temporary file
+// that SQLite deletes when the connection closes, of which only the pages in use are held in
+// memory, so that a large table does not take the program's memory a second time. Its tables are
+// found by their names alone, as the target's own would be.
+const QString& SourceSchema() {
+    static const QString name = QStringLiteral("source");
+    return name;
+}
+
+void AttachSourceDatabase(db::Connection& target) {
+    for (db::Recordset rs = target.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF(); rs.MoveNext())
+        if (rs.Field(1).ToString() == SourceSchema())
+            return;
+    target.Execute(QStringLiteral("ATTACH DATABASE '' AS ") + SourceSchema());
+}
+
+// The database that holds `table` ("main" when none does), as an SQL qualifier with its dot.
+QString SchemaOf(db::Connection& connection, const QString& table) {
+    for (db::Recordset rs = connection.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF(); rs.MoveNext()) {
+        const QString schema = rs.Field(1).ToString();
+        if (connection
+                .Execute(QStringLiteral("SELECT count(*) FROM ") + QuoteName(schema) +
+                             QStringLiteral(".sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                         table)
+                .Field(0)
+                .ToInt() > 0)
+            return QuoteName(schema) + QLatin1Char('.');
+    }
+    return QStringLiteral("main.");
+}
+
 // Column names as SQLite can hold them: a name loses any NUL character (which would end the
 // statement's text), an empty name becomes F and its column number, as workbook columns without
 // a header are named, and a name met before (case-insensitively, as SQL compares names) gets the
@@ -59,7 +90,8 @@ QString InsertText(const QString& quotedTable, int columns, int rows) {
 // only the rows of one statement are held.
 class TableWriter : public TableSink {
 public:
-    TableWriter(db::Connection& target, const QString& table) : m_target(target), m_quoted(QuoteName(table)) {}
+    TableWriter(db::Connection& target, const QString& table)
+        : m_target(target), m_quoted(QuoteName(table)), m_created(QuoteName(SourceSchema()) + QLatin1Char('.') + m_quoted) {}
 
     void Columns(const QStringList& sourceNames, const QStringList& sourceTypes) override {
         QStringList names = UniqueNames(sourceNames);
@@ -70,12 +102,14 @@ public:
             types = QStringList{QString::fromLatin1(kText)};
         }
         m_columns = static_cast<int>(names.size());
-        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS ") + m_quoted);
+        // A table of the name in the target's own database would hide the loaded one.
+        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS main.") + m_quoted);
+        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS ") + m_created);
         QStringList definitions;
         for (int c = 0; c < m_columns; ++c)
             definitions << QuoteName(names.at(c)) + QLatin1Char(' ') +
                                types.value(c, QString::fromLatin1(kText));
-        m_target.Execute(QStringLiteral("CREATE TABLE ") + m_quoted + QStringLiteral(" (") +
+        m_target.Execute(QStringLiteral("CREATE TABLE ") + m_created + QStringLiteral(" (") +
                          definitions.join(QStringLiteral(", ")) + QLatin1Char(')'));
         m_perStatement = std::clamp(kMaxValuesPerInsert / m_columns, 1, kMaxRowsPerInsert);
         m_values.reserve(static_cast<size_t>(m_perStatement * m_columns));
@@ -103,8 +137,8 @@ public:
 private:
     void Insert() {
         if (m_rows == m_perStatement && m_fullText.isEmpty())
-            m_fullText = InsertText(m_quoted, m_columns, m_perStatement);
-        m_target.Execute(m_rows == m_perStatement ? m_fullText : InsertText(m_quoted, m_columns, m_rows),
+            m_fullText = InsertText(m_created, m_columns, m_perStatement);
+        m_target.Execute(m_rows == m_perStatement ? m_fullText : InsertText(m_created, m_columns, m_rows),
                          m_values);
         m_values.clear();
         m_rows = 0;
@@ -112,6 +146,7 @@ private:
 
     db::Connection& m_target;
     QString m_quoted;
+    QString m_created; // the name qualified by the source database
     int m_columns = 0;
     int m_perStatement = 1;
     int m_rows = 0;    // rows held for the next statement
@@ -159,11 +194,13 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
     if (connection.Execute(QStringLiteral("SELECT * FROM ") + QuoteName(table) + QStringLiteral(" LIMIT 0"))
             .FieldIndex(column) < 0)
         throw db::DbError(kNoSuchColumn, QStringLiteral("表“%1”中没有名为“%2”的列。").arg(table, column));
+    // An index lives in the database of its table.
+    const QString schema = SchemaOf(connection, table);
     const QString on = QStringLiteral(" ON ") + QuoteName(table) + QStringLiteral(" (");
-    connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + QuoteName(base) + on +
+    connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema + QuoteName(base) + on +
                        QuoteName(column) + QLatin1Char(')'));
     if (columnClass == ColumnClass::Numeric)
-        connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") +
+        connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema +
                            QuoteName(base + QStringLiteral(" str")) + on + QStringLiteral("trim(str(") +
                            QuoteName(column) + QStringLiteral(")))"));
 }
@@ -216,6 +253,7 @@ void SourceFile::Load(const QString& table, db::Connection& target) {
         throw db::DbError(kNoSuchTable,
                           QStringLiteral("文件“%1”中没有名为“%2”的表。").arg(ShownPath(m_path), table));
     m_errorCells.clear();
+    AttachSourceDatabase(target);
     // A table that fails part way leaves the target as it was.
     db::Transaction tx(target);
     TableWriter writer(target, table);

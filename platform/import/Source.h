@@ -100,7 +100,11 @@ public:
     QStringList Tables() const;
 
     // Loads `table` into `target` under that name (an existing table of the name is replaced),
-    // in one transaction. Throws db::DbError (kNoSuchTable, kUnreadableSource).
+    // in one transaction, row by row as the file is read. The table goes into a temporary
+    // database on disk attached to the target as "source", so that a large table is not held in
+    // memory; queries name it alone, as a table of the target's own. A failure part way (memory
+    // running out included) leaves the target as it was. Throws db::DbError (kNoSuchTable,
+    // kUnreadableSource).
     void Load(const QString& table, db::Connection& target);
     // The error cells of the table loaded last.
     const ErrorCells& LoadedErrorCells() const { return m_errorCells; }
