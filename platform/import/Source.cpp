@@ -32,6 +32,10 @@ void AttachSourceDatabase(db::Connection& target) {
         if (rs.Field(1).ToString() == SourceSchema())
             return;
     target.Execute(QStringLiteral("ATTACH DATABASE '' AS ") + SourceSchema());
+    // Nothing of it needs to outlive the program, and a sheet's rows are long: large pages
+    // spare the chains of overflow pages.
+    target.Execute(QStringLiteral("PRAGMA ") + SourceSchema() + QStringLiteral(".synchronous = OFF"));
+    target.Execute(QStringLiteral("PRAGMA ") + SourceSchema() + QStringLiteral(".page_size = 65536"));
 }
 
 // The database that holds `table` ("main" when none does), as an SQL qualifier with its dot.
