@@ -9,6 +9,22 @@
 
 namespace importsrc {
 
+SourceTable Reader::Read(const QString& table) const {
+    struct Collect : TableSink {
+        SourceTable* out = nullptr;
+        void Columns(const QStringList& names, const QStringList& types) override {
+            out->names = names;
+            out->types = types;
+        }
+        void Row(std::vector<db::Variant>& values) override { out->rows.push_back(std::move(values)); }
+    };
+    SourceTable out;
+    Collect collect;
+    collect.out = &out;
+    Stream(table, collect, &out.errorCells);
+    return out;
+}
+
 void Reader::Stream(const QString& table, TableSink& sink, ErrorCells* errors) const {
     SourceTable read = Read(table);
     sink.Columns(read.names, read.types);

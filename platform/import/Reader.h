@@ -36,10 +36,10 @@ class Reader {
 public:
     virtual ~Reader() = default;
     virtual QStringList Tables() const = 0;
-    // `table` is one of Tables(); throws db::DbError when its data cannot be read.
-    virtual SourceTable Read(const QString& table) const = 0;
-    // The same table handed to `sink` as it is read, and its error cells into `errors`; a
-    // reader that reads the whole table first hands it on from Read.
+    // `table` is one of Tables(); throws db::DbError when its data cannot be read. A reader
+    // overrides one of the two: Read gives the whole table, Stream hands it to `sink` as it is
+    // read (and its error cells into `errors`); each is made of the other by default.
+    virtual SourceTable Read(const QString& table) const;
     virtual void Stream(const QString& table, TableSink& sink, ErrorCells* errors) const;
 };
 

@@ -514,23 +514,6 @@ public:
         return tables;
     }
 
-    SourceTable Read(const QString& table) const override {
-        // The whole table, as a reader of the whole table gives it.
-        struct Collect : TableSink {
-            SourceTable* out;
-            void Columns(const QStringList& names, const QStringList& types) override {
-                out->names = names;
-                out->types = types;
-            }
-            void Row(std::vector<db::Variant>& values) override { out->rows.push_back(std::move(values)); }
-        };
-        SourceTable out;
-        Collect collect;
-        collect.out = &out;
-        Stream(table, collect, &out.errorCells);
-        return out;
-    }
-
     void Stream(const QString& table, TableSink& sink, ErrorCells* errors) const override {
         const qsizetype sheet = Tables().indexOf(table);
         if (sheet < 0)

@@ -416,6 +416,15 @@ TEST_F(ImportTest, AWorkbookTooLargeToReadSaysSoAndAFailedLoadChangesNothing) {
     conn->Execute(QStringLiteral("DELETE FROM [Sheet1$] WHERE BJ <> 3"));
     EXPECT_THROW(file.Load(QStringLiteral("Sheet1$"), *conn), std::bad_alloc);
     EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [Sheet1$]")).Field(0).ToInt(), 1000);
+
+    // The same for a FoxPro table, read in the program, and its first row.
+    importsrc::SetLoadRowCheck({});
+    SourceFile fox(Generated(QStringLiteral("stu.dbf")));
+    fox.Load(QStringLiteral("stu.dbf"), *conn);
+    conn->Execute(QStringLiteral("DELETE FROM [stu.dbf] WHERE rowid > 1"));
+    importsrc::SetLoadRowCheck([](int) { throw std::bad_alloc(); });
+    EXPECT_THROW(fox.Load(QStringLiteral("stu.dbf"), *conn), std::bad_alloc);
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [stu.dbf]")).Field(0).ToInt(), 1);
 }
 
 } // namespace
