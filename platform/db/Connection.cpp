@@ -209,7 +209,8 @@ private:
         using is_transparent = void;
         size_t operator()(std::string_view v) const {
             const auto part = [&v](size_t at) {
-                return qHash(QByteArrayView(v.data() + at, static_cast<qsizetype>(std::min(kPiece, v.size() - at))));
+                return qHash(
+                    QByteArrayView(v.data() + at, static_cast<qsizetype>(std::min(kPiece, v.size() - at))));
             };
             size_t h = v.size();
             for (const size_t at : {size_t{0}, v.size() / 2, v.size() > kPiece ? v.size() - kPiece : 0})

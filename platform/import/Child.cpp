@@ -316,9 +316,7 @@ public:
     }
 
 private:
-    void RestartStallClock() {
-        m_deadline = Clock::now() + std::chrono::milliseconds(g_stallLimitMs.load());
-    }
+    void RestartStallClock() { m_deadline = Clock::now() + std::chrono::milliseconds(g_stallLimitMs.load()); }
 
     void ReadUntilEnd(ChildEnd& end) {
         RestartStallClock();

@@ -28,7 +28,8 @@ const QString& SourceSchema() {
 }
 
 void AttachSourceDatabase(db::Connection& target) {
-    for (db::Recordset rs = target.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF(); rs.MoveNext())
+    for (db::Recordset rs = target.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF();
+         rs.MoveNext())
         if (rs.Field(1).ToString() == SourceSchema())
             return;
     target.Execute(QStringLiteral("ATTACH DATABASE '' AS ") + SourceSchema());
@@ -40,7 +41,8 @@ void AttachSourceDatabase(db::Connection& target) {
 
 // The database that holds `table` ("main" when none does), as an SQL qualifier with its dot.
 QString SchemaOf(db::Connection& connection, const QString& table) {
-    for (db::Recordset rs = connection.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF(); rs.MoveNext()) {
+    for (db::Recordset rs = connection.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF();
+         rs.MoveNext()) {
         const QString schema = rs.Field(1).ToString();
         if (connection
                 .Execute(QStringLiteral("SELECT count(*) FROM ") + QuoteName(schema) +
@@ -95,7 +97,8 @@ QString InsertText(const QString& quotedTable, int columns, int rows) {
 class TableWriter : public TableSink {
 public:
     TableWriter(db::Connection& target, const QString& table)
-        : m_target(target), m_quoted(QuoteName(table)), m_created(QuoteName(SourceSchema()) + QLatin1Char('.') + m_quoted) {}
+        : m_target(target), m_quoted(QuoteName(table)),
+          m_created(QuoteName(SourceSchema()) + QLatin1Char('.') + m_quoted) {}
 
     void Columns(const QStringList& sourceNames, const QStringList& sourceTypes) override {
         QStringList names = UniqueNames(sourceNames);

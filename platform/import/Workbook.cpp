@@ -19,8 +19,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -486,7 +486,8 @@ private:
 // A file's size as the messages give it: "28.4 MB", "640 KB".
 QString SizeText(qint64 bytes) {
     if (bytes >= 1024 * 1024)
-        return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
+        return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) +
+               QStringLiteral(" MB");
     return QString::number((bytes + 1023) / 1024) + QStringLiteral(" KB");
 }
 

@@ -7,8 +7,8 @@
 #include "admin/ImportResultDlg.h"
 #include "admin/StudentListDlg.h"
 #include "admin/TablePickDlg.h"
-#include "platform/ui/FileDialog.h"
 #include "platform/import/Source.h"
+#include "platform/ui/FileDialog.h"
 #include "tests/platform/import/SourceFiles.h"
 
 #include <QComboBox>

@@ -17,9 +17,9 @@
 #include "platform/import/Source.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -27,8 +27,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -161,7 +161,9 @@ int Bench() {
 // A BIFF8 workbook stream, record by record.
 class Stream {
 public:
-    void U16(std::uint16_t v) { m_body.push_back(static_cast<char>(v & 0xFF)), m_body.push_back(static_cast<char>(v >> 8)); }
+    void U16(std::uint16_t v) {
+        m_body.push_back(static_cast<char>(v & 0xFF)), m_body.push_back(static_cast<char>(v >> 8));
+    }
     void U32(std::uint32_t v) {
         U16(static_cast<std::uint16_t>(v & 0xFFFF));
         U16(static_cast<std::uint16_t>(v >> 16));
@@ -244,8 +246,8 @@ std::string MakeWorkbook(std::uint32_t rows, std::uint16_t columns, std::uint32_
 }
 
 int Write(const QString& what, const QString& path) {
-    const std::string stream = what == QLatin1String("texts") ? MakeWorkbook(65535, 30, 1000, 300)
-                                                             : MakeWorkbook(65536, 256, 0, 0);
+    const std::string stream =
+        what == QLatin1String("texts") ? MakeWorkbook(65535, 30, 1000, 300) : MakeWorkbook(65536, 256, 0, 0);
     gsf_init();
     GError* error = nullptr;
     GsfOutput* file = gsf_output_stdio_new(QFile::encodeName(path).constData(), &error);
@@ -294,7 +296,8 @@ int Load(const QString& path, const QString& table) {
                     before / 1024, loadPeak / 1024, importsrc::CountsOfChildren().peakKb / 1024);
     } catch (const db::DbError& e) {
         std::printf("error after %.2f s, program peak %lld MB: %s\n",
-                    static_cast<double>(timer.nsecsElapsed()) / 1e9, PeakKb() / 1024, qPrintable(e.Message()));
+                    static_cast<double>(timer.nsecsElapsed()) / 1e9, PeakKb() / 1024,
+                    qPrintable(e.Message()));
         return 1;
     } catch (const std::bad_alloc&) {
         std::printf("out of memory after %.2f s\n", static_cast<double>(timer.nsecsElapsed()) / 1e9);
@@ -309,7 +312,8 @@ int Memory(const QString& self) {
         const QString path = dir.filePath(QLatin1String(what) + QStringLiteral(".xls"));
         if (QProcess::execute(self, {QStringLiteral("write"), QLatin1String(what), path}) != 0)
             return 1;
-        std::printf("workbook of %s, %.1f MB: ", what, static_cast<double>(QFileInfo(path).size()) / 1048576.0);
+        std::printf("workbook of %s, %.1f MB: ", what,
+                    static_cast<double>(QFileInfo(path).size()) / 1048576.0);
         std::fflush(stdout);
         QProcess::execute(self, {QStringLiteral("load"), path, QStringLiteral("Sheet1$")});
         QFile::remove(path);

@@ -26,9 +26,10 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
-        importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
-                                                QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300"),
-                                                QStringLiteral("gaps.xls"), QStringLiteral("many.xls:20000")});
+        importtest::MakeSources(s_dir->path(),
+                                {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
+                                 QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300"),
+                                 QStringLiteral("gaps.xls"), QStringLiteral("many.xls:20000")});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -381,8 +382,9 @@ TEST_F(ImportTest, WorkbookRowsFarBelowTheFirstShapeTheTable) {
         EXPECT_EQ(rows[r].join(u','), QStringLiteral("<null>,<null>,<null>")) << r;
     EXPECT_EQ(rows[309].join(u','), QStringLiteral("学生310,310,<null>"));
     EXPECT_EQ(rows[449].join(u','), QStringLiteral("学生450,450,end"));
-    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT typeof(A) FROM [Sheet1$] WHERE B=420")).Field(0).ToString(),
-              QStringLiteral("integer"));
+    EXPECT_EQ(
+        conn->Execute(QStringLiteral("SELECT typeof(A) FROM [Sheet1$] WHERE B=420")).Field(0).ToString(),
+        QStringLiteral("integer"));
 }
 
 // A workbook that needs more memory than the reading child may take is refused as too large,
@@ -405,7 +407,8 @@ TEST_F(ImportTest, AWorkbookTooLargeToReadSaysSoAndAFailedLoadChangesNothing) {
         ADD_FAILURE() << "a workbook read beyond the memory limit";
     } catch (const db::DbError& e) {
         const QString size = QString::number(static_cast<double>(QFileInfo(path).size()) / 1048576.0, 'f', 1);
-        EXPECT_EQ(e.Message(), QStringLiteral("无法读取Excel工作簿“%1”：工作簿太大（%2 MB），无法读取。").arg(path, size));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("无法读取Excel工作簿“%1”：工作簿太大（%2 MB），无法读取。").arg(path, size));
     }
     importsrc::SetChildMemoryLimit(2ULL << 30);
 
