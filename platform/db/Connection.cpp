@@ -20,7 +20,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace db {
 namespace {
@@ -195,7 +194,7 @@ private:
     // this many kept.
     static constexpr size_t kLongBytes = 64;
     static constexpr int kLongTrialRows = 4096;
-    static constexpr size_t kLongKept = 16384;
+    static constexpr size_t kLongKept = 16384; // a power of two
     struct Slot {
         bool used = false;
         std::uint32_t hash = 0;
@@ -204,26 +203,30 @@ private:
     };
     // A long text is hashed by its length and three pieces of it (its start, middle and end):
     // equal texts still compare whole, and hashing stays cheap however long the texts.
-    struct BytesHash {
-        static constexpr size_t kPiece = 16;
-        using is_transparent = void;
-        size_t operator()(std::string_view v) const {
-            const auto part = [&v](size_t at) {
-                return qHash(
-                    QByteArrayView(v.data() + at, static_cast<qsizetype>(std::min(kPiece, v.size() - at))));
-            };
-            size_t h = v.size();
-            for (const size_t at : {size_t{0}, v.size() / 2, v.size() > kPiece ? v.size() - kPiece : 0})
-                h = h * 1000003u ^ part(at);
-            return h;
-        }
+    static size_t LongHash(std::string_view v) {
+        constexpr size_t piece = 16;
+        size_t h = v.size();
+        for (const size_t at : {size_t{0}, v.size() / 2, v.size() > piece ? v.size() - piece : 0})
+            h = h * 1000003u ^
+                qHash(QByteArrayView(v.data() + at, static_cast<qsizetype>(std::min(piece, v.size() - at))));
+        return h;
+    }
+    // The long texts kept: an open table of twice as many places as texts can be kept, each place
+    // the hash of its text and the text's position in `texts` (0: empty).
+    struct LongTexts {
+        struct Place {
+            std::uint32_t hash = 0;  // the low half of the text's hash
+            std::uint32_t entry = 0; // 1 + the index in texts
+        };
+        std::vector<Place> places;
+        std::vector<std::pair<std::string, QString>> texts;
     };
     struct Column {
         std::vector<Slot> table;
         int lookups = 0;
         int hits = 0;
         bool direct = false;
-        std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> longTexts;
+        LongTexts longTexts;
         int longLookups = 0;
         int longHits = 0;
         bool longDirect = false;
@@ -250,12 +253,28 @@ private:
     }
 
     void AddFromMap(CellBlocks& cells, Column& col, std::string_view key) {
-        const auto found = col.longTexts.find(key);
-        if (found != col.longTexts.end()) {
+        LongTexts& kept = col.longTexts;
+        if (kept.places.empty())
+            kept.places.resize(2 * kLongKept);
+        const auto hash = static_cast<std::uint32_t>(LongHash(key));
+        const size_t mask = kept.places.size() - 1;
+        size_t at = hash & mask;
+        for (;; at = (at + 1) & mask) {
+            const LongTexts::Place& place = kept.places[at];
+            if (place.entry == 0)
+                break;
+            if (place.hash == hash && kept.texts[place.entry - 1].first == key)
+                break;
+        }
+        LongTexts::Place& place = kept.places[at];
+        if (place.entry != 0) {
             ++col.longHits;
-            cells.Add(found->second);
-        } else if (col.longTexts.size() < kLongKept) {
-            cells.Add(col.longTexts.emplace(std::string(key), m_texts.Make(key)).first->second);
+            cells.Add(kept.texts[place.entry - 1].second);
+        } else if (kept.texts.size() < kLongKept) {
+            kept.texts.emplace_back(std::string(key), m_texts.Make(key));
+            place.hash = hash;
+            place.entry = static_cast<std::uint32_t>(kept.texts.size());
+            cells.Add(kept.texts.back().second);
         } else {
             cells.Add(m_texts.Make(key));
         }
