@@ -181,9 +181,9 @@ TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
 // A long text that repeats over a large result is held once however many rows show it, even
 // among a thousand others; long texts that do not repeat are each their own.
 TEST_F(DbTest, LongTextsThatRepeatAreHeldOnce) {
-    Recordset rs = conn.Execute(
-        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) "
-                       "SELECT ((i * 7) % 1000) || ':' || printf('%.100c', 'a'), i || printf('%.100c', 'b') FROM n"));
+    Recordset rs = conn.Execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) "
+        "SELECT ((i * 7) % 1000) || ':' || printf('%.100c', 'a'), i || printf('%.100c', 'b') FROM n"));
     ASSERT_EQ(rs.RecordCount(), 20000);
     std::map<QString, const QChar*> seen;
     int shared = 0;
