@@ -372,6 +372,9 @@ private:
             return;
         case ChildEnd::How::Reported:
             Fail(end.reason, end.detail, complaints);
+        case ChildEnd::How::OutOfMemory:
+            throw UnreadableSource(m_path, KindName(),
+                                   QStringLiteral("数据库太大（%1），无法读取。").arg(FileSizeText(m_path)));
         default:
             Fail(kDamagedData, {}, complaints);
         }

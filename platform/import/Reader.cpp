@@ -50,6 +50,13 @@ void CheckReadable(const QString& path, const QString& kindName) {
         throw UnreadableSource(path, kindName, QStringLiteral("文件不能打开。"));
 }
 
+QString FileSizeText(const QString& path) {
+    const qint64 bytes = QFileInfo(path).size();
+    if (bytes >= 1024 * 1024)
+        return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
+    return QString::number((bytes + 1023) / 1024) + QStringLiteral(" KB");
+}
+
 QString NumberText(double value) {
     return db::Variant(value).ToString();
 }

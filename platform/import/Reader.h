@@ -57,6 +57,9 @@ db::DbError UnreadableSource(const QString& path, const QString& kindName, const
 // libraries' own messages do not tell these apart).
 void CheckReadable(const QString& path, const QString& kindName);
 
+// A file's size as the messages give it: "28.4 MB", "640 KB".
+QString FileSizeText(const QString& path);
+
 // Number text as the program shows numbers: up to 15 significant digits, no trailing zeros
 // (20070145 → "20070145", 85.5 → "85.5").
 QString NumberText(double value);

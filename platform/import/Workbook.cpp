@@ -483,14 +483,6 @@ private:
     std::vector<db::Variant> m_values;
 };
 
-// A file's size as the messages give it: "28.4 MB", "640 KB".
-QString SizeText(qint64 bytes) {
-    if (bytes >= 1024 * 1024)
-        return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) +
-               QStringLiteral(" MB");
-    return QString::number((bytes + 1023) / 1024) + QStringLiteral(" KB");
-}
-
 class WorkbookReader : public Reader {
 public:
     explicit WorkbookReader(const QString& path) : m_path(path), m_encodedPath(QFile::encodeName(path)) {
@@ -544,7 +536,7 @@ private:
         if (end.how == ChildEnd::How::Done)
             return;
         if (end.how == ChildEnd::How::OutOfMemory)
-            Fail(QStringLiteral("工作簿太大（%1），无法读取。").arg(SizeText(QFileInfo(m_path).size())));
+            Fail(QStringLiteral("工作簿太大（%1），无法读取。").arg(FileSizeText(m_path)));
         if (end.how != ChildEnd::How::Reported)
             FailDamaged(ComplaintsText(end));
         switch (static_cast<biff::Problem>(end.reason)) {
