@@ -53,7 +53,8 @@ void CheckReadable(const QString& path, const QString& kindName) {
 QString FileSizeText(const QString& path) {
     const qint64 bytes = QFileInfo(path).size();
     if (bytes >= 1024 * 1024)
-        return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
+        return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) +
+               QStringLiteral(" MB");
     return QString::number((bytes + 1023) / 1024) + QStringLiteral(" KB");
 }
 
