@@ -1,8 +1,10 @@
 #pragma once
 // Source files of the imports as read-only tables: Excel workbooks (.xls), Access databases
 // (.mdb) and FoxPro tables (.dbf). The chosen table is loaded into a database connection (an
-// in-memory one, as a rule) under its own name, so the importing queries run on it unchanged.
-// Values reach the database only as bound values and names only as quoted identifiers.
+// in-memory one, as a rule) under its own name, so the importing queries run on it unchanged;
+// its rows go into a temporary database on disk attached to the connection as they are read, so
+// that a large file is held in memory neither whole nor twice. Values reach the database only as
+// bound values and names only as quoted identifiers.
 
 #include "platform/db/Connection.h"
 
