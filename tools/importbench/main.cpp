@@ -339,7 +339,8 @@ int main(int argc, char** argv) {
         return Write(args.at(2), args.at(3), args.size() == 5 ? args.at(4).toInt() : 300);
     if (args.size() == 4 && args.at(1) == QLatin1String("load"))
         return Load(args.at(2), args.at(3));
-    std::fprintf(stderr, "usage: importbench [dump FILE [TABLE] | memory | write texts|numbers FILE [LENGTH] | "
-                         "load FILE TABLE]\n");
+    std::fprintf(stderr,
+                 "usage: importbench [dump FILE [TABLE] | memory | write texts|numbers FILE [LENGTH] | "
+                 "load FILE TABLE]\n");
     return 2;
 }
