@@ -165,7 +165,7 @@ private:
 // a small table per column, indexed by a hash of the bytes, hands out the text already decoded (a
 // shared copy). A column whose texts hardly ever repeat (student numbers, exam numbers, names)
 // stops using its table after a trial. Longer texts are worth more: a column that fails the
-// small table's trial keeps its texts of 16 bytes and more in a wider table of its own for a
+// small table's trial keeps its texts of 12 bytes and more in a wider table of its own for a
 // second, longer trial, so that a result of a few thousand texts repeated over many rows (an
 // imported sheet of remarks) holds each of them once; shorter ones cost little more than the
 // value that holds them.
@@ -193,7 +193,7 @@ private:
     static constexpr int kTrialRows = 128;
     // The second trial: texts of this many bytes and more, over this many of them, and at most
     // this many kept.
-    static constexpr size_t kLongBytes = 16;
+    static constexpr size_t kLongBytes = 12;
     static constexpr int kLongTrialRows = 4096;
     static constexpr size_t kLongKept = 16384; // a power of two
     struct Slot {

@@ -3,8 +3,9 @@
 // importbench memory              the peak memory and time of loading two large workbooks: one of
 //                                 65,535 rows × 30 columns of 300-character texts (1,000 distinct,
 //                                 28 MB) and one of 65,536 × 256 numbers (every cell filled, 100 MB)
-// importbench write texts|numbers FILE [LENGTH]   writes one of those workbooks (the texts
-//                                 LENGTH characters long, 300 unless given)
+// importbench write texts|numbers FILE [LENGTH [COLUMNS]]   writes one of those workbooks (the
+//                                 texts LENGTH characters long in COLUMNS columns, 300 and 30
+//                                 unless given)
 // importbench load FILE TABLE     loads a table as the import does (open, load, "select *") and
 //                                 prints the program's and the reading child's peak memory
 //
@@ -246,9 +247,9 @@ std::string MakeWorkbook(std::uint32_t rows, std::uint16_t columns, std::uint32_
     return std::move(s.Out());
 }
 
-int Write(const QString& what, const QString& path, int length) {
+int Write(const QString& what, const QString& path, int length, int columns) {
     const std::string stream = what == QLatin1String("texts")
-                                   ? MakeWorkbook(65535, 30, 1000, static_cast<size_t>(length))
+                                   ? MakeWorkbook(65535, static_cast<std::uint16_t>(columns), 1000, static_cast<size_t>(length))
                                    : MakeWorkbook(65536, 256, 0, 0);
     gsf_init();
     GError* error = nullptr;
@@ -335,12 +336,13 @@ int main(int argc, char** argv) {
         return Bench();
     if (args.size() == 2 && args.at(1) == QLatin1String("memory"))
         return Memory(app.applicationFilePath());
-    if ((args.size() == 4 || args.size() == 5) && args.at(1) == QLatin1String("write"))
-        return Write(args.at(2), args.at(3), args.size() == 5 ? args.at(4).toInt() : 300);
+    if (args.size() >= 4 && args.size() <= 6 && args.at(1) == QLatin1String("write"))
+        return Write(args.at(2), args.at(3), args.size() >= 5 ? args.at(4).toInt() : 300,
+                     args.size() >= 6 ? std::clamp(args.at(5).toInt(), 1, 256) : 30);
     if (args.size() == 4 && args.at(1) == QLatin1String("load"))
         return Load(args.at(2), args.at(3));
     std::fprintf(stderr,
-                 "usage: importbench [dump FILE [TABLE] | memory | write texts|numbers FILE [LENGTH] | "
+                 "usage: importbench [dump FILE [TABLE] | memory | write texts|numbers FILE [LENGTH [COLUMNS]] | "
                  "load FILE TABLE]\n");
     return 2;
 }
