@@ -248,9 +248,10 @@ std::string MakeWorkbook(std::uint32_t rows, std::uint16_t columns, std::uint32_
 }
 
 int Write(const QString& what, const QString& path, int length, int columns) {
-    const std::string stream = what == QLatin1String("texts")
-                                   ? MakeWorkbook(65535, static_cast<std::uint16_t>(columns), 1000, static_cast<size_t>(length))
-                                   : MakeWorkbook(65536, 256, 0, 0);
+    const std::string stream =
+        what == QLatin1String("texts")
+            ? MakeWorkbook(65535, static_cast<std::uint16_t>(columns), 1000, static_cast<size_t>(length))
+            : MakeWorkbook(65536, 256, 0, 0);
     gsf_init();
     GError* error = nullptr;
     GsfOutput* file = gsf_output_stdio_new(QFile::encodeName(path).constData(), &error);
@@ -341,8 +342,9 @@ int main(int argc, char** argv) {
                      args.size() >= 6 ? std::clamp(args.at(5).toInt(), 1, 256) : 30);
     if (args.size() == 4 && args.at(1) == QLatin1String("load"))
         return Load(args.at(2), args.at(3));
-    std::fprintf(stderr,
-                 "usage: importbench [dump FILE [TABLE] | memory | write texts|numbers FILE [LENGTH [COLUMNS]] | "
-                 "load FILE TABLE]\n");
+    std::fprintf(
+        stderr,
+        "usage: importbench [dump FILE [TABLE] | memory | write texts|numbers FILE [LENGTH [COLUMNS]] | "
+        "load FILE TABLE]\n");
     return 2;
 }
