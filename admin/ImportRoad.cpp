@@ -2,6 +2,7 @@
 
 #include "admin/TablePickDlg.h"
 #include "data/DataFiles.h"
+#include "platform/import/Reader.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/FileDialog.h"
@@ -64,6 +65,17 @@ QString ImportNotDoneText(const db::DbError& error) {
 void ShowImportNotDone(QWidget* parent, const char* what, const db::DbError& error) {
     qCWarning(vlog::db) << what << "not done, rolled back:" << error.Message();
     ShowMessage(parent, ImportNotDoneText(error), ui::MB_ICONERROR);
+}
+
+QString ImportTooLargeText(const QString& path) {
+    return QStringLiteral("文件太大，无法导入：") + importsrc::ShownPath(path);
+}
+
+void ShowImportTooLarge(QWidget* parent, const char* what, CImportSource& source) {
+    const QString path = source.Path();
+    source.Close();
+    qCWarning(vlog::io) << what << "ran out of memory on" << path;
+    ShowMessage(parent, ImportTooLargeText(path), ui::MB_ICONERROR);
 }
 
 } // namespace admin

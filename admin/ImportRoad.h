@@ -37,4 +37,10 @@ QString ImportNotDoneText(const db::DbError& error);
 // Logs the failure of `what` and shows that text with the stop icon under 信息提示.
 void ShowImportNotDone(QWidget* parent, const char* what, const db::DbError& error);
 
+// An import that ran out of memory (std::bad_alloc anywhere in it): the source is closed, which
+// gives its memory back, and the user is told that the file is too large, naming it. Whatever the
+// import wrote was rolled back as the failure went by.
+QString ImportTooLargeText(const QString& path);
+void ShowImportTooLarge(QWidget* parent, const char* what, CImportSource& source);
+
 } // namespace admin

@@ -129,6 +129,7 @@ CImportSource::~CImportSource() = default;
 
 void CImportSource::Open(const QString& path) {
     Close();
+    m_path = path;
     m_file = std::make_unique<importsrc::SourceFile>(path);
 }
 

@@ -76,6 +76,8 @@ public:
     // database) and reads its list of tables.
     void Open(const QString& path);
     bool IsOpen() const { return m_file != nullptr; }
+    // The file last given to Open, whether or not it opened.
+    const QString& Path() const { return m_path; }
     importsrc::SourceKind Kind() const;
 
     // Whether the user picks the table (workbook, Access database) from Tables(), or the file
@@ -107,6 +109,7 @@ public:
     void Close();
 
 private:
+    QString m_path;
     std::unique_ptr<importsrc::SourceFile> m_file;
     db::Connection m_connection;
     db::Recordset m_records;

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <new>
 #include <optional>
 
 using namespace admin;
@@ -321,6 +322,8 @@ void CScoreEntryDlg::OnImportScores() {
         // Nothing of the import stays: the grid still shows what the database holds.
         qCInfo(vlog::io) << "score import stopped:" << e.Message();
         ShowImportError(this, e);
+    } catch (const std::bad_alloc&) {
+        ShowImportTooLarge(this, "score import", source);
     }
 }
 

@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <new>
 
 using namespace admin;
 
@@ -505,6 +506,8 @@ void CStudentListDlg::OnImport() {
     } catch (const db::DbError& e) {
         qCInfo(vlog::io) << "roster import stopped:" << e.Message();
         ShowImportError(this, e);
+    } catch (const std::bad_alloc&) {
+        ShowImportTooLarge(this, "roster import", source);
     }
     source.Close();
     if (relist)

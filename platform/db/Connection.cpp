@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 
@@ -166,7 +167,11 @@ private:
 // Each text of a result is decoded once: grade codes, genders and streams repeat across rows, and
 // a small table per column, indexed by a hash of the bytes, hands out the text already decoded (a
 // shared copy). A column whose texts hardly ever repeat (student numbers, exam numbers, names)
-// stops using its table after a trial.
+// stops using its table after a trial. Longer texts are worth more: a column that fails the
+// small table's trial keeps its texts of 12 bytes and more in a wider table of its own for a
+// second, longer trial, so that a result of a few thousand texts repeated over many rows (an
+// imported sheet of remarks) holds each of them once; shorter ones cost little more than the
+// value that holds them.
 class TextCache {
 public:
     explicit TextCache(int columns) : m_columns(static_cast<size_t>(columns > 0 ? columns : 0)) {}
@@ -175,10 +180,63 @@ public:
     void Add(CellBlocks& cells, int column, const char* bytes, int size) {
         Column& col = m_columns[static_cast<size_t>(column)];
         const std::string_view key(bytes ? bytes : "", static_cast<size_t>(size));
-        if (col.direct) {
-            cells.Add(m_texts.Make(key));
+        if (!col.direct) {
+            AddFromTable(cells, col, key);
             return;
         }
+        if (key.size() >= kLongBytes && !col.longDirect) {
+            AddFromMap(cells, col, key);
+            return;
+        }
+        cells.Add(m_texts.Make(key));
+    }
+
+private:
+    static constexpr size_t kSlots = 32; // a power of two
+    static constexpr int kTrialRows = 128;
+    // The second trial: texts of this many bytes and more, over this many of them, and at most
+    // this many kept.
+    static constexpr size_t kLongBytes = 12;
+    static constexpr int kLongTrialRows = 4096;
+    static constexpr size_t kLongKept = 16384; // a power of two
+    struct Slot {
+        bool used = false;
+        std::uint32_t hash = 0;
+        std::string bytes;
+        QString text;
+    };
+    // A long text is hashed by its length and three pieces of it (its start, middle and end):
+    // equal texts still compare whole, and hashing stays cheap however long the texts.
+    static size_t LongHash(std::string_view v) {
+        constexpr size_t piece = 16;
+        size_t h = v.size();
+        for (const size_t at : {size_t{0}, v.size() / 2, v.size() > piece ? v.size() - piece : 0})
+            h = h * 1000003u ^
+                qHash(QByteArrayView(v.data() + at, static_cast<qsizetype>(std::min(piece, v.size() - at))));
+        return h;
+    }
+    // The long texts kept: an open table of twice as many places as texts can be kept, each place
+    // the hash of its text and the text's position in `texts` (0: empty).
+    struct LongTexts {
+        struct Place {
+            std::uint32_t hash = 0;  // the low half of the text's hash
+            std::uint32_t entry = 0; // 1 + the index in texts
+        };
+        std::vector<Place> places;
+        std::vector<std::pair<std::string, QString>> texts;
+    };
+    struct Column {
+        std::vector<Slot> table;
+        int lookups = 0;
+        int hits = 0;
+        bool direct = false;
+        LongTexts longTexts;
+        int longLookups = 0;
+        int longHits = 0;
+        bool longDirect = false;
+    };
+
+    void AddFromTable(CellBlocks& cells, Column& col, std::string_view key) {
         if (col.table.empty())
             col.table.resize(kSlots);
         const std::uint32_t hash = Hash(key);
@@ -198,21 +256,38 @@ public:
         }
     }
 
-private:
-    static constexpr size_t kSlots = 32; // a power of two
-    static constexpr int kTrialRows = 128;
-    struct Slot {
-        bool used = false;
-        std::uint32_t hash = 0;
-        std::string bytes;
-        QString text;
-    };
-    struct Column {
-        std::vector<Slot> table;
-        int lookups = 0;
-        int hits = 0;
-        bool direct = false;
-    };
+    void AddFromMap(CellBlocks& cells, Column& col, std::string_view key) {
+        LongTexts& kept = col.longTexts;
+        if (kept.places.empty())
+            kept.places.resize(2 * kLongKept);
+        const auto hash = static_cast<std::uint32_t>(LongHash(key));
+        const size_t mask = kept.places.size() - 1;
+        size_t at = hash & mask;
+        for (;; at = (at + 1) & mask) {
+            const LongTexts::Place& place = kept.places[at];
+            if (place.entry == 0)
+                break;
+            if (place.hash == hash && kept.texts[place.entry - 1].first == key)
+                break;
+        }
+        LongTexts::Place& place = kept.places[at];
+        if (place.entry != 0) {
+            ++col.longHits;
+            cells.Add(kept.texts[place.entry - 1].second);
+        } else if (kept.texts.size() < kLongKept) {
+            kept.texts.emplace_back(std::string(key), m_texts.Make(key));
+            place.hash = hash;
+            place.entry = static_cast<std::uint32_t>(kept.texts.size());
+            cells.Add(kept.texts.back().second);
+        } else {
+            cells.Add(m_texts.Make(key));
+        }
+        if (++col.longLookups == kLongTrialRows && col.longHits < kLongTrialRows / 8) {
+            col.longDirect = true;
+            col.longTexts = {};
+        }
+    }
+
     static std::uint32_t Hash(std::string_view key) { // FNV-1a
         std::uint32_t h = 2166136261u;
         for (const char c : key)

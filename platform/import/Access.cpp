@@ -294,9 +294,12 @@ public:
 
     QStringList Tables() const override { return m_tables; }
 
-    SourceTable Read(const QString& table) const override {
-        SourceTable out;
+    // Each row goes to the sink as it comes, the columns before the first.
+    void Stream(const QString& table, TableSink& sink, ErrorCells*) const override {
+        QStringList names, types;
+        bool begun = false;
         std::vector<Conversion> conversions;
+        std::vector<db::Variant> row;
         const std::string file = m_encodedPath.toStdString();
         const std::string name = table.toUtf8().toStdString();
         Run([file, name](ChildWriter& w) { ReadTableInChild(file.c_str(), name.c_str(), w); },
@@ -304,11 +307,13 @@ public:
                 if (tag == 'C') {
                     std::uint32_t type = 0;
                     QByteArray column;
+                    if (begun)
+                        Fail(kDamagedData);
                     if (!in.U32(&type) || !in.Str(&column))
                         return false;
                     const ColumnRead read = ReadOf(static_cast<int>(type));
-                    out.names << QString::fromUtf8(column);
-                    out.types << QString::fromLatin1(read.type);
+                    names << QString::fromUtf8(column);
+                    types << QString::fromLatin1(read.type);
                     conversions.push_back(read.conversion);
                     return true;
                 }
@@ -319,7 +324,7 @@ public:
                     return false;
                 if (n != conversions.size())
                     Fail(kDamagedData);
-                std::vector<db::Variant> row;
+                row.clear();
                 row.reserve(n);
                 for (std::uint32_t c = 0; c < n; ++c) {
                     QByteArray bound;
@@ -327,10 +332,15 @@ public:
                         return false;
                     row.push_back(Convert(bound, conversions[c]));
                 }
-                out.rows.push_back(std::move(row));
+                if (!begun) {
+                    sink.Columns(names, types);
+                    begun = true;
+                }
+                sink.Row(row);
                 return true;
             });
-        return out;
+        if (!begun)
+            sink.Columns(names, types);
     }
 
 private:
@@ -384,6 +394,9 @@ private:
             return;
         case ChildEnd::How::Reported:
             Fail(end.reason, end.detail);
+        case ChildEnd::How::OutOfMemory:
+            throw UnreadableSource(m_path, KindName(),
+                                   QStringLiteral("数据库太大（%1），无法读取。").arg(FileSizeText(m_path)));
         default:
             Fail(kDamagedData);
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <strings.h>
@@ -321,11 +322,23 @@ Kind KindOfBuiltInFormat(std::uint16_t index) {
     return Kind::Number;
 }
 
+// How often a read says it goes on: every this many cells or strings.
+constexpr std::uint32_t kProgressEvery = 4096;
+void (*g_progressStep)(void*) = nullptr;
+void* g_progressContext = nullptr;
+std::uint32_t g_progressCount = 0;
+
+void Progress() {
+    if (g_progressStep && ++g_progressCount % kProgressEvery == 0)
+        g_progressStep(g_progressContext);
+}
+
 struct Globals {
     bool date1904 = false;
     std::vector<std::pair<std::uint16_t, std::string>> formats; // index and format text
     std::vector<std::uint16_t> xfFormats;                       // the format of each XF
-    std::vector<std::string> strings;                           // the shared strings
+    std::vector<std::string> strings; // the shared strings, then the kept cells' own texts
+    size_t shared = 0;                // how many of the strings are shared strings
     std::vector<std::pair<std::string, std::uint32_t>> sheets;  // name and stream offset
     std::vector<std::uint32_t> listed; // the stream offset of every sheet listed, of any kind
     size_t end = 0;                    // where the global records end
@@ -337,8 +350,11 @@ void ReadSharedStrings(const Record& sst, Records& records, Globals& g) {
     in.Skip(4); // total number of uses
     const std::uint32_t unique = in.U32();
     // The count comes from the file: memory grows with the strings read, not with the count.
-    for (std::uint32_t i = 0; i < unique; ++i)
+    for (std::uint32_t i = 0; i < unique; ++i) {
         g.strings.push_back(in.String(false));
+        Progress();
+    }
+    g.shared = g.strings.size();
 }
 
 Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
@@ -424,7 +440,7 @@ double RkValue(std::uint32_t rk) {
 class SheetReader {
 public:
     // Keeps the cells in `cells` (nullptr: they are checked and passed over).
-    SheetReader(const Globals& g, const std::string& name, Records& records, size_t bytesLeft,
+    SheetReader(Globals& g, const std::string& name, Records& records, size_t bytesLeft,
                 std::vector<Cell>* cells)
         : m_g(g), m_name(name), m_records(records), m_bytesLeft(bytesLeft), m_cells(cells) {
         m_xfKinds.reserve(g.xfFormats.size());
@@ -538,9 +554,9 @@ private:
     void LabelSst(const Record& r) {
         NeedSize(r, 10, "文字单元格");
         const std::uint32_t index = U32(r.body + 6);
-        if (index >= m_g.strings.size())
+        if (index >= m_g.shared)
             Fail("的文字单元格指向共享字符串表之外");
-        AddText(U16(r.body), U16(r.body + 2), m_g.strings[index]);
+        AddText(U16(r.body), U16(r.body + 2), index, {});
     }
     // A text cell with its text: the cell, then the string, and nothing behind it.
     void Label(const Record& r) {
@@ -551,7 +567,7 @@ private:
         std::string text = in.String(false);
         if (!in.AtEnd())
             Fail("的文字单元格记录长度不对");
-        AddText(row, column, std::move(text));
+        AddOwnText(row, column, std::move(text));
     }
     // A text cell with formatting runs: the cell, the string, the number of runs and the runs.
     void RString(const Record& r) {
@@ -565,7 +581,7 @@ private:
         in.Skip(static_cast<size_t>(in.U16()) * 4);
         if (!in.AtEnd())
             Fail("的文字单元格记录长度不对");
-        AddText(row, column, std::move(text));
+        AddOwnText(row, column, std::move(text));
     }
     // A boolean or an error value: the cell, the value, and whether it is an error.
     void BoolErr(const Record& r) {
@@ -631,7 +647,7 @@ private:
         std::string text = in.String(false);
         if (!in.AtEnd())
             Fail("中公式的文字结果记录长度不对");
-        AddText(m_pendingRow, m_pendingColumn, std::move(text));
+        AddOwnText(m_pendingRow, m_pendingColumn, std::move(text));
         m_pendingString = false;
     }
 
@@ -664,6 +680,7 @@ private:
     // same cell.
     Cell* Place(std::uint16_t row, std::uint16_t column, Kind kind) {
         Check(row, column);
+        Progress();
         if (!m_cells)
             return nullptr;
         Cell& cell = m_cells->emplace_back();
@@ -689,16 +706,26 @@ private:
             // one day later than the count since 1899-12-30 says.
             cell->number = number < 60 ? number + 1 : number;
     }
-    void AddText(std::uint16_t row, std::uint16_t column, std::string text) {
-        if (text.empty()) {
+    // A text is kept by its index: a shared string as it stands, a cell's own text added behind.
+    void AddText(std::uint16_t row, std::uint16_t column, size_t shared, std::string own) {
+        if (shared < m_g.shared ? m_g.strings[shared].empty() : own.empty()) {
             Place(row, column, Kind::Empty); // an empty text reads as an empty cell
             return;
         }
-        if (Cell* cell = Place(row, column, Kind::Text))
-            cell->text = std::move(text);
+        Cell* cell = Place(row, column, Kind::Text);
+        if (!cell)
+            return;
+        if (shared >= m_g.shared) {
+            shared = m_g.strings.size();
+            m_g.strings.push_back(std::move(own));
+        }
+        cell->text = static_cast<std::uint32_t>(shared);
+    }
+    void AddOwnText(std::uint16_t row, std::uint16_t column, std::string text) {
+        AddText(row, column, SIZE_MAX, std::move(text));
     }
 
-    const Globals& m_g;
+    Globals& m_g;
     const std::string& m_name;
     Records& m_records;
     size_t m_bytesLeft;
@@ -717,7 +744,7 @@ private:
 };
 
 // Reads a worksheet's cells into `cells` (nullptr: checked and passed over).
-void ReadSheet(const unsigned char* data, size_t size, const Globals& g, const std::string& name,
+void ReadSheet(const unsigned char* data, size_t size, Globals& g, const std::string& name,
                std::uint32_t offset, std::vector<Cell>* cells) {
     if (offset >= size)
         throw Damage{"工作表“" + name + "”在文件的末尾之外"};
@@ -800,6 +827,7 @@ Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet) {
                           s.cells.end());
             book.sheets.push_back(std::move(s));
         }
+        book.strings = std::move(g.strings);
     } catch (const Damage& damage) {
         book = Book{};
         book.problem = Problem::Damaged;
@@ -854,6 +882,12 @@ Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet) {
         return book;
     }
     return ReadWorkbookStream(bytes.get(), streamSize, sheet);
+}
+
+void SetReadProgress(void (*step)(void* context), void* context) {
+    g_progressStep = step;
+    g_progressContext = context;
+    g_progressCount = 0;
 }
 
 void PrepareCompoundFiles() {

@@ -29,12 +29,14 @@ enum class Kind : std::uint8_t {
     Error = 6     // an error value (#DIV/0!, #N/A…), a formula's result as a rule
 };
 
+// A cell is small and holds no text of its own: a text is an index into the book's strings, so
+// that a sheet of repeated texts holds each text once.
 struct Cell {
     std::uint16_t row = 0;
     std::uint16_t column = 0;
     Kind kind = Kind::Number;
-    double number = 0; // Number and the date kinds
-    std::string text;  // Text, as UTF-8
+    std::uint32_t text = 0; // Text: the index of its string in Book::strings
+    double number = 0;      // Number and the date kinds
 };
 
 struct Sheet {
@@ -54,6 +56,10 @@ struct Book {
     Problem problem = Problem::None;
     std::string detail;        // Damaged: where the file breaks the format, in Chinese (UTF-8)
     std::vector<Sheet> sheets; // the worksheets, in the workbook's order
+    // The texts of the cells, as UTF-8: the shared strings in the file's order, then the texts
+    // that kept cells hold of their own (labels, formulas' text results).
+    std::vector<std::string> strings;
+    const std::string& Text(const Cell& cell) const { return strings[cell.text]; }
 };
 
 // The largest sheet the format allows.
@@ -71,6 +77,10 @@ Book ReadWorkbookFile(const unsigned char* data, size_t size, int sheet = kAllSh
 
 // Reads a workbook stream itself (the records).
 Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet = kAllSheets);
+
+// Called now and then as a read goes on (every few thousand cells or strings), so that a reader
+// in a child can tell the program it is still making progress; nullptr: nothing is called.
+void SetReadProgress(void (*step)(void* context), void* context);
 
 // Loads libgsf's types in the program, before any child starts: a child of a program with
 // threads must not be the first to register them (Child.h).

@@ -153,6 +153,11 @@ void ChildWriter::Error(std::uint32_t reason, const std::string& detail) {
     Str(detail);
 }
 
+void ChildWriter::Progress() {
+    Tag('P');
+    Flush(true);
+}
+
 void ChildWriter::Flush(bool force) {
     if (!force && m_buffer.size() < 65536)
         return;
@@ -223,159 +228,226 @@ QString ChildEnd::Describe() const {
     return {};
 }
 
-ChildEnd RunInChild(const std::function<void(ChildWriter&)>& work,
-                    const std::function<bool(char, ChildMessages&)>& take) {
-    ChildEnd end;
-    int data[2];
-    int complaints[2];
-    if (pipe2(data, O_CLOEXEC) != 0) {
-        Count(end.how);
-        return end;
-    }
-    if (pipe2(complaints, O_CLOEXEC) != 0) {
-        close(data[0]);
-        close(data[1]);
-        Count(end.how);
-        return end;
-    }
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The two pipes of a child: its messages and its complaints (each [0] read, [1] write).
+struct Pipes {
+    int data[2] = {-1, -1};
+    int complaints[2] = {-1, -1};
+};
+
+bool OpenPipes(Pipes& p) {
+    if (pipe2(p.data, O_CLOEXEC) != 0)
+        return false;
+    if (pipe2(p.complaints, O_CLOEXEC) == 0)
+        return true;
+    close(p.data[0]);
+    close(p.data[1]);
+    return false;
+}
+
+// Forks the child, which does the work and ends; the program keeps the read ends. -1: no child.
+pid_t StartChild(Pipes& p, const std::function<void(ChildWriter&)>& work) {
     const pid_t pid = fork();
     if (pid == 0) {
-        close(data[0]);
-        close(complaints[0]);
-        IsolateChild(complaints[1]);
-        ChildWriter out(data[1]);
+        close(p.data[0]);
+        close(p.complaints[0]);
+        IsolateChild(p.complaints[1]);
+        ChildWriter out(p.data[1]);
         work(out);
         out.Flush(true);
         _exit(0);
     }
-    close(data[1]);
-    close(complaints[1]);
+    close(p.data[1]);
+    close(p.complaints[1]);
     if (pid < 0) {
-        close(data[0]);
-        close(complaints[0]);
-        Count(end.how);
-        return end;
+        close(p.data[0]);
+        close(p.complaints[0]);
+    }
+    return pid;
+}
+
+void NotePeak(const rusage& usage) {
+    const auto kb = static_cast<unsigned long long>(usage.ru_maxrss);
+    for (unsigned long long peak = g_counts.peakKb; kb > peak;)
+        if (g_counts.peakKb.compare_exchange_weak(peak, kb))
+            break;
+}
+
+// The program's side of one child: reads what it sends until it is done, reports, goes silent
+// for the stall limit or ends; then ends it and tells how it ended.
+class ChildSession {
+public:
+    ChildSession(pid_t pid, const Pipes& p, const std::function<bool(char, ChildMessages&)>& take)
+        : m_pid(pid), m_data(p.data[0]), m_complaints(p.complaints[0]), m_take(take) {}
+
+    // Reads until the child is done, reports, stalls or ends; ends the child either way (an
+    // exception from `take` included).
+    void Listen(ChildEnd& end) {
+        try {
+            ReadUntilEnd(end);
+        } catch (...) {
+            Finish();
+            throw;
+        }
+        // A child that said it was done, or why it could not go on, has nothing more to say.
+        Finish();
     }
 
-    QByteArray complaintBytes;
-    int status = 0;
-    bool reaped = false;
-    // Ends the child, whatever it is doing, and keeps the last of its complaints.
-    const auto finish = [&] {
-        ::kill(pid, SIGKILL);
-        close(data[0]);
-        // What the child wrote last; the write end closes when the child ends.
-        char chunk[4096];
-        for (;;) {
-            const ssize_t n = read(complaints[0], chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            if (complaintBytes.size() < kComplaintBytes)
-                complaintBytes.append(chunk, n);
+    // How it ended, once Listen has returned.
+    void Judge(ChildEnd& end) const {
+        end.complaints = KeptComplaints(m_complaintBytes);
+        if (m_done) {
+            end.how = ChildEnd::How::Done;
+        } else if (m_reported) {
+            end.how = ChildEnd::How::Reported;
+        } else if (m_stalled) {
+            end.how = ChildEnd::How::Stalled;
+        } else if (m_reaped && ((WIFEXITED(m_status) && WEXITSTATUS(m_status) == kOutOfMemoryExit) ||
+                                end.complaints.contains(QLatin1String("failed to allocate")))) {
+            end.how = ChildEnd::How::OutOfMemory;
+        } else {
+            end.how = ChildEnd::How::Died;
+            if (m_reaped && WIFSIGNALED(m_status))
+                end.signal = WTERMSIG(m_status);
         }
-        close(complaints[0]);
-        rusage usage{};
-        while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-        }
-        reaped = true;
-        for (unsigned long long peak = g_counts.peakKb;
-             static_cast<unsigned long long>(usage.ru_maxrss) > peak;)
-            if (g_counts.peakKb.compare_exchange_weak(peak, static_cast<unsigned long long>(usage.ru_maxrss)))
-                break;
-    };
+    }
 
-    using Clock = std::chrono::steady_clock;
-    ChildMessages in;
-    bool done = false;
-    bool reported = false;
-    bool stalled = false;
-    bool dataOpen = true;
-    bool complaintsOpen = true;
-    auto deadline = Clock::now() + std::chrono::milliseconds(g_stallLimitMs.load());
-    char chunk[65536];
-    try {
-        while (!done && !reported && dataOpen) {
+private:
+    void RestartStallClock() { m_deadline = Clock::now() + std::chrono::milliseconds(g_stallLimitMs.load()); }
+
+    void ReadUntilEnd(ChildEnd& end) {
+        RestartStallClock();
+        while (!m_done && !m_reported) {
             const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
             if (left <= 0) {
-                stalled = true;
-                break;
+                m_stalled = true;
+                return;
             }
-            pollfd p[2] = {{data[0], POLLIN, 0}, {complaintsOpen ? complaints[0] : -1, POLLIN, 0}};
+            pollfd p[2] = {{m_data, POLLIN, 0}, {m_complaintsOpen ? m_complaints : -1, POLLIN, 0}};
             const int ready = poll(p, 2, static_cast<int>(left));
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0)
-                break;
-            if (p[1].revents) {
-                const ssize_t n = read(complaints[0], chunk, sizeof chunk);
-                if (n > 0 && complaintBytes.size() < kComplaintBytes)
-                    complaintBytes.append(chunk, n);
-                if (n == 0 || (n < 0 && errno != EINTR))
-                    complaintsOpen = false;
-            }
+                return;
+            if (p[1].revents)
+                ReadComplaints();
             if (!p[0].revents)
                 continue;
-            const ssize_t n = read(data[0], chunk, sizeof chunk);
+            const ssize_t n = read(m_data, m_chunk, sizeof m_chunk);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0) {
-                dataOpen = false; // the child ended (or died) without saying it was done
+            if (n <= 0)
+                return; // the child ended (or died) without saying it was done
+            // Whatever the child sends, a progress message included, shows it is not stuck.
+            RestartStallClock();
+            m_in.Append(m_chunk, static_cast<size_t>(n));
+            TakeMessages(end);
+            // The time the program takes with the messages is none of the child's.
+            RestartStallClock();
+        }
+    }
+
+    void ReadComplaints() {
+        const ssize_t n = read(m_complaints, m_chunk, sizeof m_chunk);
+        if (n > 0 && m_complaintBytes.size() < kComplaintBytes)
+            m_complaintBytes.append(m_chunk, n);
+        if (n == 0 || (n < 0 && errno != EINTR))
+            m_complaintsOpen = false;
+    }
+
+    // Hands on each whole message that has come; the rest waits for more.
+    void TakeMessages(ChildEnd& end) {
+        while (!m_in.AtEnd() && !m_done && !m_reported) {
+            const qsizetype start = m_in.Position();
+            char tag = 0;
+            m_in.Byte(&tag);
+            bool complete = true;
+            if (tag == 'D') {
+                m_done = true;
+            } else if (tag == 'P') {
+                // progress: nothing to take
+            } else if (tag == 'E') {
+                QByteArray detail;
+                complete = m_in.U32(&end.reason) && m_in.Str(&detail);
+                if (complete) {
+                    m_reported = true;
+                    end.detail = QString::fromUtf8(detail);
+                }
+            } else {
+                complete = m_take(tag, m_in);
+            }
+            if (!complete) {
+                m_in.Rewind(start);
                 break;
             }
-            deadline = Clock::now() + std::chrono::milliseconds(g_stallLimitMs.load());
-            in.Append(chunk, static_cast<size_t>(n));
-            while (!in.AtEnd() && !done && !reported) {
-                const qsizetype start = in.Position();
-                char tag = 0;
-                in.Byte(&tag);
-                bool complete = true;
-                if (tag == 'D') {
-                    done = true;
-                } else if (tag == 'E') {
-                    QByteArray detail;
-                    complete = in.U32(&end.reason) && in.Str(&detail);
-                    if (complete) {
-                        reported = true;
-                        end.detail = QString::fromUtf8(detail);
-                    }
-                } else {
-                    complete = take(tag, in);
-                }
-                if (!complete) {
-                    in.Rewind(start);
-                    break;
-                }
-            }
-            in.Compact();
         }
-    } catch (...) {
-        finish();
-        throw;
+        m_in.Compact();
     }
-    // A child that said it was done, or why it could not go on, has nothing more to say.
-    finish();
-    end.complaints = KeptComplaints(complaintBytes);
-    if (done) {
-        end.how = ChildEnd::How::Done;
-    } else if (reported) {
-        end.how = ChildEnd::How::Reported;
-    } else if (stalled) {
-        end.how = ChildEnd::How::Stalled;
-    } else if (reaped && ((WIFEXITED(status) && WEXITSTATUS(status) == kOutOfMemoryExit) ||
-                          end.complaints.contains(QLatin1String("failed to allocate")))) {
-        end.how = ChildEnd::How::OutOfMemory;
-    } else {
-        end.how = ChildEnd::How::Died;
-        if (reaped && WIFSIGNALED(status))
-            end.signal = WTERMSIG(status);
+
+    // Ends the child, whatever it is doing, and keeps the last of its complaints.
+    void Finish() {
+        ::kill(m_pid, SIGKILL);
+        close(m_data);
+        // What the child wrote last; the write end closes when the child ends.
+        for (;;) {
+            const ssize_t n = read(m_complaints, m_chunk, sizeof m_chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            if (m_complaintBytes.size() < kComplaintBytes)
+                m_complaintBytes.append(m_chunk, n);
+        }
+        close(m_complaints);
+        rusage usage{};
+        while (wait4(m_pid, &m_status, 0, &usage) < 0 && errno == EINTR) {
+        }
+        m_reaped = true;
+        NotePeak(usage);
     }
+
+    pid_t m_pid;
+    int m_data;
+    int m_complaints;
+    const std::function<bool(char, ChildMessages&)>& m_take;
+    ChildMessages m_in;
+    QByteArray m_complaintBytes;
+    Clock::time_point m_deadline;
+    int m_status = 0;
+    bool m_reaped = false;
+    bool m_done = false;
+    bool m_reported = false;
+    bool m_stalled = false;
+    bool m_complaintsOpen = true;
+    char m_chunk[65536];
+};
+
+ChildEnd Ended(ChildEnd end) {
     if (end.how != ChildEnd::How::Done && end.how != ChildEnd::How::Reported)
         qCInfo(vlog::io) << "import reader" << end.Describe() << end.complaints;
     Count(end.how);
     return end;
+}
+
+} // namespace
+
+ChildEnd RunInChild(const std::function<void(ChildWriter&)>& work,
+                    const std::function<bool(char, ChildMessages&)>& take) {
+    ChildEnd end;
+    Pipes pipes;
+    if (!OpenPipes(pipes))
+        return Ended(end);
+    const pid_t pid = StartChild(pipes, work);
+    if (pid < 0)
+        return Ended(end);
+    ChildSession session(pid, pipes, take);
+    session.Listen(end);
+    session.Judge(end);
+    return Ended(end);
 }
 
 void SetChildStallLimit(int milliseconds) {

@@ -21,8 +21,10 @@ namespace importsrc {
 
 // Messages in the child: a tag byte, then the fields. u32 is little-endian; a string is a u32
 // length and the bytes, or 0xFFFFFFFF for a missing value; an f64 is the 8 bytes of a double.
-// Two tags are common to every child:
+// Three tags are common to every child:
 //   'E' u32 reason, str detail   the file cannot be read (the reason is the reader's own)
+//   'P'                          still reading: a long read says so now and then, so that it is
+//                                not taken for a stalled one
 //   'D'                          done
 class ChildWriter {
 public:
@@ -36,6 +38,8 @@ public:
     void Missing() { U32(0xFFFFFFFFu); }
     void Error(std::uint32_t reason, const std::string& detail = {});
     void Done() { Tag('D'); }
+    // Says the child goes on, at once (with anything buffered).
+    void Progress();
     // Sends what is buffered once it is large, or now when `force`.
     void Flush(bool force);
 
@@ -81,15 +85,15 @@ struct ChildEnd {
     int signal = 0;           // Died: the signal that ended the child, if one did
 };
 
-// Runs `work` in a child and hands each message the child sends, other than 'E' and 'D', to
+// Runs `work` in a child and hands each message the child sends, other than 'E', 'P' and 'D', to
 // `take` (its tag, and the messages positioned behind it; false: the message is not complete
 // yet). An exception from `take` kills the child and passes on.
 ChildEnd RunInChild(const std::function<void(ChildWriter&)>& work,
                     const std::function<bool(char, ChildMessages&)>& take);
 
-// How long a child may go without sending before the file is taken as damaged (10 seconds;
-// tests and the fuzzing tool shorten it), and how much memory it may take beyond the program's
-// own (2 GiB).
+// How long a child may go without sending anything, a progress message included, before it is
+// taken as stuck (10 seconds; tests and the fuzzing tool shorten it), and how much memory it may
+// take beyond the program's own (2 GiB; tests make it small).
 void SetChildStallLimit(int milliseconds);
 void SetChildMemoryLimit(unsigned long long bytes);
 

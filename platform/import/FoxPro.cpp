@@ -163,10 +163,11 @@ public:
 
     QStringList Tables() const override { return {m_table}; }
 
-    SourceTable Read(const QString&) const override {
+    // Each record goes to the sink as it is read.
+    void Stream(const QString&, TableSink& sink, ErrorCells*) const override {
         DBFHandle dbf = m_dbf.get();
         TextDecoder decode(dbf->iLanguageDriver);
-        SourceTable out;
+        SourceTable out; // its names and types
         std::vector<Field> fields;
         int nullFlagsOffset = -1;
         int nullFlagsWidth = 0;
@@ -194,16 +195,15 @@ public:
             out.types << QString::fromLatin1(TypeOf(f.type));
         }
 
-        // A damaged header may claim more records than the file holds; reserve for what it holds.
-        const qint64 fileRecords = (QFileInfo(m_path).size() - dbf->nHeaderLength) / dbf->nRecordLength;
-        out.rows.reserve(static_cast<size_t>(std::clamp<qint64>(fileRecords, 0, dbf->nRecords)));
+        sink.Columns(out.names, out.types);
+        std::vector<db::Variant> row;
         for (int r = 0; r < dbf->nRecords; ++r) {
             const char* record = DBFReadTuple(dbf, r);
             if (!record)
                 Fail(QStringLiteral("第%1条记录读不出来。").arg(r + 1));
             if (static_cast<unsigned char>(record[0]) == kDeletedMark)
                 continue;
-            std::vector<db::Variant>& row = out.rows.emplace_back();
+            row.clear();
             row.reserve(fields.size());
             for (const Field& f : fields) {
                 const auto flag = [&](int n) {
@@ -221,8 +221,8 @@ public:
                                  static_cast<int>(static_cast<unsigned char>(record[f.offset + width - 1])));
                 row.push_back(Value(f.type, record + f.offset, width, decode));
             }
+            sink.Row(row);
         }
-        return out;
     }
 
 private:

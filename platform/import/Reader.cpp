@@ -9,6 +9,30 @@
 
 namespace importsrc {
 
+SourceTable Reader::Read(const QString& table) const {
+    struct Collect : TableSink {
+        SourceTable* out = nullptr;
+        void Columns(const QStringList& names, const QStringList& types) override {
+            out->names = names;
+            out->types = types;
+        }
+        void Row(std::vector<db::Variant>& values) override { out->rows.push_back(std::move(values)); }
+    };
+    SourceTable out;
+    Collect collect;
+    collect.out = &out;
+    Stream(table, collect, &out.errorCells);
+    return out;
+}
+
+void Reader::Stream(const QString& table, TableSink& sink, ErrorCells* errors) const {
+    SourceTable read = Read(table);
+    sink.Columns(read.names, read.types);
+    for (std::vector<db::Variant>& row : read.rows)
+        sink.Row(row);
+    *errors = std::move(read.errorCells);
+}
+
 QString ShownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
@@ -24,6 +48,14 @@ void CheckReadable(const QString& path, const QString& kindName) {
         throw UnreadableSource(path, kindName, QStringLiteral("文件不存在。"));
     if (!info.isFile() || !info.isReadable())
         throw UnreadableSource(path, kindName, QStringLiteral("文件不能打开。"));
+}
+
+QString FileSizeText(const QString& path) {
+    const qint64 bytes = QFileInfo(path).size();
+    if (bytes >= 1024 * 1024)
+        return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) +
+               QStringLiteral(" MB");
+    return QString::number((bytes + 1023) / 1024) + QStringLiteral(" KB");
 }
 
 QString NumberText(double value) {

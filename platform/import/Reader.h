@@ -21,12 +21,26 @@ struct SourceTable {
     ErrorCells errorCells; // cells that read as NULL because the file holds an error value
 };
 
+// Where the rows of a table go as they are read, so that a large table is not held whole on its
+// way into the database.
+class TableSink {
+public:
+    virtual ~TableSink() = default;
+    // The columns' names and declared types, once, before any row.
+    virtual void Columns(const QStringList& names, const QStringList& types) = 0;
+    // The next row; a short row has NULL in the columns past its end. The values may be taken.
+    virtual void Row(std::vector<db::Variant>& values) = 0;
+};
+
 class Reader {
 public:
     virtual ~Reader() = default;
     virtual QStringList Tables() const = 0;
-    // `table` is one of Tables(); throws db::DbError when its data cannot be read.
-    virtual SourceTable Read(const QString& table) const = 0;
+    // `table` is one of Tables(); throws db::DbError when its data cannot be read. A reader
+    // overrides one of the two: Read gives the whole table, Stream hands it to `sink` as it is
+    // read (and its error cells into `errors`); each is made of the other by default.
+    virtual SourceTable Read(const QString& table) const;
+    virtual void Stream(const QString& table, TableSink& sink, ErrorCells* errors) const;
 };
 
 std::unique_ptr<Reader> OpenWorkbook(const QString& path);
@@ -42,6 +56,9 @@ db::DbError UnreadableSource(const QString& path, const QString& kindName, const
 // Throws the error of a missing or unreadable file before a library is handed its path (the
 // libraries' own messages do not tell these apart).
 void CheckReadable(const QString& path, const QString& kindName);
+
+// A file's size as the messages give it: "28.4 MB", "640 KB".
+QString FileSizeText(const QString& path);
 
 // Number text as the program shows numbers: up to 15 significant digits, no trailing zeros
 // (20070145 → "20070145", 85.5 → "85.5").

@@ -16,6 +16,45 @@ namespace {
 constexpr int kMaxValuesPerInsert = 32766;
 constexpr int kMaxRowsPerInsert = 200;
 
+std::function<void(int)> g_rowCheck;
+
+// The loaded tables live in a database of their own attached to the target: a temporary file
+// that SQLite deletes when the connection closes, of which only the pages in use are held in
+// memory, so that a large table does not take the program's memory a second time. Its tables are
+// found by their names alone, as the target's own would be.
+const QString& SourceSchema() {
+    static const QString name = QStringLiteral("source");
+    return name;
+}
+
+void AttachSourceDatabase(db::Connection& target) {
+    for (db::Recordset rs = target.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF();
+         rs.MoveNext())
+        if (rs.Field(1).ToString() == SourceSchema())
+            return;
+    target.Execute(QStringLiteral("ATTACH DATABASE '' AS ") + SourceSchema());
+    // Nothing of it needs to outlive the program, and a sheet's rows are long: large pages
+    // spare the chains of overflow pages.
+    target.Execute(QStringLiteral("PRAGMA ") + SourceSchema() + QStringLiteral(".synchronous = OFF"));
+    target.Execute(QStringLiteral("PRAGMA ") + SourceSchema() + QStringLiteral(".page_size = 65536"));
+}
+
+// The database that holds `table` ("main" when none does), as an SQL qualifier with its dot.
+QString SchemaOf(db::Connection& connection, const QString& table) {
+    for (db::Recordset rs = connection.Execute(QStringLiteral("PRAGMA database_list")); !rs.IsEOF();
+         rs.MoveNext()) {
+        const QString schema = rs.Field(1).ToString();
+        if (connection
+                .Execute(QStringLiteral("SELECT count(*) FROM ") + QuoteName(schema) +
+                             QStringLiteral(".sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                         table)
+                .Field(0)
+                .ToInt() > 0)
+            return QuoteName(schema) + QLatin1Char('.');
+    }
+    return QStringLiteral("main.");
+}
+
 // Column names as SQLite can hold them: a name loses any NUL character (which would end the
 // statement's text), an empty name becomes F and its column number, as workbook columns without
 // a header are named, and a name met before (case-insensitively, as SQL compares names) gets the
@@ -53,45 +92,75 @@ QString InsertText(const QString& quotedTable, int columns, int rows) {
     return sql;
 }
 
-void Store(db::Connection& target, const QString& table, const SourceTable& source) {
-    QStringList names = UniqueNames(source.names);
-    QStringList types = source.types;
-    if (names.isEmpty()) {
-        // A table needs a column; an empty sheet has one without a header.
-        names << QStringLiteral("F1");
-        types = QStringList{QString::fromLatin1(kText)};
-    }
-    const int columns = static_cast<int>(names.size());
-    const QString quoted = QuoteName(table);
+// Writes a table's rows into the target as they come, a statement of several rows at a time:
+// only the rows of one statement are held.
+class TableWriter : public TableSink {
+public:
+    TableWriter(db::Connection& target, const QString& table)
+        : m_target(target), m_quoted(QuoteName(table)),
+          m_created(QuoteName(SourceSchema()) + QLatin1Char('.') + m_quoted) {}
 
-    db::Transaction tx(target);
-    target.Execute(QStringLiteral("DROP TABLE IF EXISTS ") + quoted);
-    QStringList definitions;
-    for (int c = 0; c < columns; ++c)
-        definitions << QuoteName(names.at(c)) + QLatin1Char(' ') + types.value(c, QString::fromLatin1(kText));
-    target.Execute(QStringLiteral("CREATE TABLE ") + quoted + QStringLiteral(" (") +
-                   definitions.join(QStringLiteral(", ")) + QLatin1Char(')'));
-
-    const int perStatement = std::clamp(kMaxValuesPerInsert / columns, 1, kMaxRowsPerInsert);
-    const size_t total = source.rows.size();
-    QString fullText;
-    std::vector<db::Variant> values;
-    for (size_t first = 0; first < total; first += static_cast<size_t>(perStatement)) {
-        const int rows = static_cast<int>(std::min(total - first, static_cast<size_t>(perStatement)));
-        if (rows == perStatement && fullText.isEmpty())
-            fullText = InsertText(quoted, columns, perStatement);
-        values.clear();
-        values.reserve(static_cast<size_t>(rows * columns));
-        for (int r = 0; r < rows; ++r) {
-            const std::vector<db::Variant>& row = source.rows[first + static_cast<size_t>(r)];
-            for (int c = 0; c < columns; ++c)
-                values.push_back(static_cast<size_t>(c) < row.size() ? row[static_cast<size_t>(c)]
-                                                                     : db::Variant());
+    void Columns(const QStringList& sourceNames, const QStringList& sourceTypes) override {
+        QStringList names = UniqueNames(sourceNames);
+        QStringList types = sourceTypes;
+        if (names.isEmpty()) {
+            // A table needs a column; an empty sheet has one without a header.
+            names << QStringLiteral("F1");
+            types = QStringList{QString::fromLatin1(kText)};
         }
-        target.Execute(rows == perStatement ? fullText : InsertText(quoted, columns, rows), values);
+        m_columns = static_cast<int>(names.size());
+        // A table of the name in the target's own database would hide the loaded one.
+        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS main.") + m_quoted);
+        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS ") + m_created);
+        QStringList definitions;
+        for (int c = 0; c < m_columns; ++c)
+            definitions << QuoteName(names.at(c)) + QLatin1Char(' ') +
+                               types.value(c, QString::fromLatin1(kText));
+        m_target.Execute(QStringLiteral("CREATE TABLE ") + m_created + QStringLiteral(" (") +
+                         definitions.join(QStringLiteral(", ")) + QLatin1Char(')'));
+        m_perStatement = std::clamp(kMaxValuesPerInsert / m_columns, 1, kMaxRowsPerInsert);
+        m_values.reserve(static_cast<size_t>(m_perStatement * m_columns));
     }
-    tx.Commit();
-}
+
+    void Row(std::vector<db::Variant>& row) override {
+        ++m_written;
+        if (g_rowCheck)
+            g_rowCheck(m_written);
+        for (int c = 0; c < m_columns; ++c)
+            m_values.push_back(static_cast<size_t>(c) < row.size() ? std::move(row[static_cast<size_t>(c)])
+                                                                   : db::Variant());
+        if (++m_rows == m_perStatement)
+            Insert();
+    }
+
+    // Writes the rows still held; a table that had no columns given gets its one column.
+    void Finish() {
+        if (m_columns == 0)
+            Columns({}, {});
+        if (m_rows > 0)
+            Insert();
+    }
+
+private:
+    void Insert() {
+        if (m_rows == m_perStatement && m_fullText.isEmpty())
+            m_fullText = InsertText(m_created, m_columns, m_perStatement);
+        m_target.Execute(m_rows == m_perStatement ? m_fullText : InsertText(m_created, m_columns, m_rows),
+                         m_values);
+        m_values.clear();
+        m_rows = 0;
+    }
+
+    db::Connection& m_target;
+    QString m_quoted;
+    QString m_created; // the name qualified by the source database
+    int m_columns = 0;
+    int m_perStatement = 1;
+    int m_rows = 0;    // rows held for the next statement
+    int m_written = 0; // rows handed over so far
+    QString m_fullText;
+    std::vector<db::Variant> m_values;
+};
 
 } // namespace
 
@@ -132,13 +201,19 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
     if (connection.Execute(QStringLiteral("SELECT * FROM ") + QuoteName(table) + QStringLiteral(" LIMIT 0"))
             .FieldIndex(column) < 0)
         throw db::DbError(kNoSuchColumn, QStringLiteral("表“%1”中没有名为“%2”的列。").arg(table, column));
+    // An index lives in the database of its table.
+    const QString schema = SchemaOf(connection, table);
     const QString on = QStringLiteral(" ON ") + QuoteName(table) + QStringLiteral(" (");
-    connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + QuoteName(base) + on +
+    connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema + QuoteName(base) + on +
                        QuoteName(column) + QLatin1Char(')'));
     if (columnClass == ColumnClass::Numeric)
-        connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") +
+        connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema +
                            QuoteName(base + QStringLiteral(" str")) + on + QStringLiteral("trim(str(") +
                            QuoteName(column) + QStringLiteral(")))"));
+}
+
+void SetLoadRowCheck(std::function<void(int row)> check) {
+    g_rowCheck = std::move(check);
 }
 
 void SetReaderStallLimit(int milliseconds) {
@@ -192,9 +267,15 @@ void SourceFile::Load(const QString& table, db::Connection& target) {
         throw db::DbError(kNoSuchTable,
                           QStringLiteral("文件“%1”中没有名为“%2”的表。").arg(ShownPath(m_path), table));
     m_errorCells.clear();
-    SourceTable read = m_reader->Read(found);
-    Store(target, table, read);
-    m_errorCells = std::move(read.errorCells);
+    AttachSourceDatabase(target);
+    // A table that fails part way leaves the target as it was.
+    db::Transaction tx(target);
+    TableWriter writer(target, table);
+    ErrorCells errors;
+    m_reader->Stream(found, writer, &errors);
+    writer.Finish();
+    tx.Commit();
+    m_errorCells = std::move(errors);
 }
 
 } // namespace importsrc

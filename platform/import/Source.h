@@ -1,14 +1,17 @@
 #pragma once
 // Source files of the imports as read-only tables: Excel workbooks (.xls), Access databases
 // (.mdb) and FoxPro tables (.dbf). The chosen table is loaded into a database connection (an
-// in-memory one, as a rule) under its own name, so the importing queries run on it unchanged.
-// Values reach the database only as bound values and names only as quoted identifiers.
+// in-memory one, as a rule) under its own name, so the importing queries run on it unchanged;
+// its rows go into a temporary database on disk attached to the connection as they are read, so
+// that a large file is held in memory neither whole nor twice. Values reach the database only as
+// bound values and names only as quoted identifiers.
 
 #include "platform/db/Connection.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <utility>
@@ -70,6 +73,10 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
 // taken as damaged (10 seconds; tests of damaged files shorten it).
 void SetReaderStallLimit(int milliseconds);
 
+// For tests: called before each row of a table being loaded is written, with the row's number
+// (counted from 1); a test makes it throw, as memory running out part way would. Empty: none.
+void SetLoadRowCheck(std::function<void(int row)> check);
+
 // The cells of a loaded table that hold an error value (a workbook formula's #DIV/0!, #N/A…)
 // and read as NULL: (row, column), the row counted from 1 as the table's rows come, the column
 // as the table's field index.
@@ -95,7 +102,11 @@ public:
     QStringList Tables() const;
 
     // Loads `table` into `target` under that name (an existing table of the name is replaced),
-    // in one transaction. Throws db::DbError (kNoSuchTable, kUnreadableSource).
+    // in one transaction, row by row as the file is read. The table goes into a temporary
+    // database on disk attached to the target as "source", so that a large table is not held in
+    // memory; queries name it alone, as a table of the target's own. A failure part way (memory
+    // running out included) leaves the target as it was. Throws db::DbError (kNoSuchTable,
+    // kUnreadableSource).
     void Load(const QString& table, db::Connection& target);
     // The error cells of the table loaded last.
     const ErrorCells& LoadedErrorCells() const { return m_errorCells; }

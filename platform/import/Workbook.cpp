@@ -11,12 +11,16 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QTime>
 
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -39,10 +43,37 @@ constexpr std::uint32_t kUnreadableFile = 100;
 
 // ---- the child -------------------------------------------------------------------------------
 
-// Messages (besides 'E' and 'D', Child.h):
+// Messages (besides 'E', 'P' and 'D', Child.h):
 //   'T' str                                a worksheet
-//   'V' u32 row, u32 column, kind, value   a cell: the kind byte of biff::Kind, then an f64, or
-//                                          a str for a text
+//   'S' str                                the next of the book's texts (biff::Book::strings),
+//                                          all of them before the sheet's shape
+//   'G' u32 columns, columns × byte        the sheet's shape: its number of columns, and for each
+//                                          column whether a cell below the first row holds a number
+//   'V' u32 row, u32 column, kind, value   a cell, by row: the kind byte of biff::Kind, then a u32
+//                                          index into the texts for a text, or else an f64
+// A text is sent once however many cells hold it.
+
+// Whether a number formatted as a date or time reads as one: days before 1899-12-30 or past
+// 9999 read as empty.
+bool DateInRange(double days) {
+    return days >= 0 && days < 2958466;
+}
+
+// How often a child reading a large file says it goes on.
+constexpr long long kProgressNs = 200'000'000;
+
+// Sends a progress message when a while has passed since the last one (called by the reader of
+// Biff.h as it goes).
+void SendProgress(void* context) {
+    static timespec last{};
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long passed = (now.tv_sec - last.tv_sec) * 1'000'000'000LL + (now.tv_nsec - last.tv_nsec);
+    if (passed < kProgressNs)
+        return;
+    last = now;
+    static_cast<ChildWriter*>(context)->Progress();
+}
 
 // The file's bytes: mapped as they are on disk (nothing copied, nothing to clear), or read
 // whole when the file cannot be mapped. A file cut short while it is mapped ends the child
@@ -103,7 +134,9 @@ bool ReadInChild(const char* path, int sheet, ChildWriter& out, biff::Book* book
         out.Error(kUnreadableFile);
         return false;
     }
+    biff::SetReadProgress(SendProgress, &out);
     *book = biff::ReadWorkbookFile(bytes.Data(), bytes.Size(), sheet);
+    biff::SetReadProgress(nullptr, nullptr);
     if (book->problem != biff::Problem::None) {
         out.Error(static_cast<std::uint32_t>(book->problem), book->detail);
         return false;
@@ -122,6 +155,33 @@ void ListSheetsInChild(const char* path, ChildWriter& out) {
     out.Done();
 }
 
+// Whether a cell makes its place a cell of the table: a date out of range reads as empty.
+bool Holds(const biff::Cell& cell) {
+    switch (cell.kind) {
+    case biff::Kind::Date:
+    case biff::Kind::DateTime:
+    case biff::Kind::Time:
+        return DateInRange(cell.number);
+    default:
+        return true;
+    }
+}
+
+void SendShape(const biff::Sheet& sheet, ChildWriter& out) {
+    size_t columns = 0;
+    for (const biff::Cell& cell : sheet.cells)
+        if (Holds(cell))
+            columns = std::max(columns, static_cast<size_t>(cell.column) + 1);
+    std::vector<char> numbers(columns, 0);
+    for (const biff::Cell& cell : sheet.cells)
+        if (cell.row > 0 && cell.kind == biff::Kind::Number)
+            numbers[cell.column] = 1;
+    out.Tag('G');
+    out.U32(static_cast<std::uint32_t>(columns));
+    for (char n : numbers)
+        out.Tag(n);
+}
+
 void ReadSheetInChild(const char* path, int sheet, ChildWriter& out) {
     biff::Book book;
     if (!ReadInChild(path, sheet, out, &book))
@@ -130,13 +190,20 @@ void ReadSheetInChild(const char* path, int sheet, ChildWriter& out) {
         out.Error(static_cast<std::uint32_t>(biff::Problem::Damaged));
         return;
     }
-    for (const biff::Cell& cell : book.sheets[static_cast<size_t>(sheet)].cells) {
+    for (const std::string& text : book.strings) {
+        out.Tag('S');
+        out.Str(text);
+        out.Flush(false);
+    }
+    const biff::Sheet& cells = book.sheets[static_cast<size_t>(sheet)];
+    SendShape(cells, out);
+    for (const biff::Cell& cell : cells.cells) {
         out.Tag('V');
         out.U32(cell.row);
         out.U32(cell.column);
         out.Tag(static_cast<char>(cell.kind));
         if (cell.kind == biff::Kind::Text)
-            out.Str(cell.text);
+            out.U32(cell.text);
         else
             out.F64(cell.number);
         out.Flush(false);
@@ -157,7 +224,7 @@ struct Cell {
 // A number formatted as a date or time as text: "2024-05-06", "2024-05-06 07:08:09" (the date
 // alone at midnight), "07:08:09". Days before 1899-12-30 or past 9999 read as empty.
 QString DateText(biff::Kind kind, double days) {
-    if (!(days >= 0 && days < 2958466))
+    if (!DateInRange(days))
         return {};
     double whole = std::floor(days);
     long long ms = std::llround((days - whole) * 86400.0) * 1000;
@@ -170,6 +237,251 @@ QString DateText(biff::Kind kind, double days) {
     const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
     return DateTimeText(date.year(), date.month(), date.day(), kind == biff::Kind::DateTime ? ms : 0);
 }
+
+// A cell of another type than its column's. A number stays a number in a column of numbers
+// or texts (a 学号 typed without its apostrophe must still be seen as a number); a text that
+// reads as a number becomes one in a column of numbers, and any other text stays text there,
+// as a date does, so that an import sees a word in a column of marks and refuses it instead of
+// taking it for an empty cell. A date column takes dates and nothing else.
+db::Variant Convert(const Cell& cell, CellKind column) {
+    switch (cell.kind) {
+    case CellKind::Null:
+        return {};
+    case CellKind::Number:
+        if (column == CellKind::Number)
+            return cell.number;
+        if (column == CellKind::Text) {
+            // Whole numbers as integers, as a column of numbers stores them.
+            if (std::floor(cell.number) == cell.number && std::fabs(cell.number) < 9.0e15)
+                return db::Variant(static_cast<long long>(cell.number));
+            return cell.number;
+        }
+        return {};
+    case CellKind::Text: {
+        if (column == CellKind::Text)
+            return cell.text;
+        double number = 0;
+        if (column == CellKind::Number)
+            return ParseNumber(cell.text, &number) ? db::Variant(number) : db::Variant(cell.text);
+        return {};
+    }
+    case CellKind::Date:
+        return cell.text;
+    }
+    return {};
+}
+
+// The rows of a sheet made from its cells as the child sends them, and handed on row by row:
+// only the first rows (the header and the rows the types are guessed from) and the row being
+// filled are held, and each text once.
+class SheetRows {
+public:
+    SheetRows(TableSink& sink, ErrorCells& errors, std::function<void()> damaged)
+        : m_sink(sink), m_errors(errors), m_damaged(std::move(damaged)) {}
+
+    // One message of the child; false when it is not complete yet.
+    bool Take(char tag, ChildMessages& in) {
+        switch (tag) {
+        case 'S':
+            return TakeText(in);
+        case 'G':
+            return TakeShape(in);
+        case 'V':
+            return TakeCell(in);
+        default:
+            Damaged();
+        }
+    }
+
+    // Hands on the rows still held; a sheet without cells gives a table without columns.
+    void Finish() {
+        if (!m_shaped)
+            Damaged();
+        if (!m_decided)
+            Decide();
+        HandOnBefore(m_first + m_pending.size());
+    }
+
+private:
+    [[noreturn]] void Damaged() const {
+        m_damaged();
+        std::abort(); // m_damaged throws
+    }
+
+    bool TakeText(ChildMessages& in) {
+        QByteArray text;
+        if (m_shaped)
+            Damaged();
+        if (!in.Str(&text))
+            return false;
+        m_texts.push_back(QString::fromUtf8(text));
+        return true;
+    }
+
+    bool TakeShape(ChildMessages& in) {
+        const qsizetype start = in.Position();
+        std::uint32_t columns = 0;
+        if (m_shaped)
+            Damaged();
+        if (!in.U32(&columns))
+            return false;
+        if (columns > biff::kMaxColumns)
+            Damaged();
+        std::vector<bool> numbers(columns);
+        for (std::uint32_t c = 0; c < columns; ++c) {
+            char n = 0;
+            if (!in.Byte(&n)) {
+                in.Rewind(start);
+                return false;
+            }
+            numbers[c] = n != 0;
+        }
+        m_columns = columns;
+        m_numbers = std::move(numbers);
+        m_shaped = true;
+        return true;
+    }
+
+    bool TakeCell(ChildMessages& in) {
+        std::uint32_t row = 0, column = 0;
+        char kind = 0;
+        if (!m_shaped)
+            Damaged();
+        if (!in.U32(&row) || !in.U32(&column) || !in.Byte(&kind))
+            return false;
+        if (row >= biff::kMaxRows || column >= biff::kMaxColumns)
+            Damaged();
+        if (row < m_first + m_pending.size() - (m_pending.empty() ? 0 : 1))
+            Damaged(); // cells come by row
+        Cell cell;
+        const auto k = static_cast<biff::Kind>(kind);
+        if (k == biff::Kind::Text) {
+            std::uint32_t text = 0;
+            if (!in.U32(&text))
+                return false;
+            if (text >= m_texts.size())
+                Damaged();
+            cell.text = m_texts[text];
+            cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Text;
+        } else {
+            if (!in.F64(&cell.number))
+                return false;
+            if (k == biff::Kind::Error) {
+                // Empty, and noted; its row is a row of the table all the same.
+                if (column >= m_columns)
+                    Damaged();
+                if (row > 0) // an error in the header row leaves the column without a name
+                    m_errors.insert({static_cast<int>(row), static_cast<int>(column)});
+                RowAt(row);
+                return true;
+            }
+            if (k == biff::Kind::Number) {
+                cell.kind = CellKind::Number;
+            } else {
+                cell.text = DateText(k, cell.number);
+                cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Date;
+            }
+        }
+        if (cell.kind == CellKind::Null)
+            return true;
+        if (column >= m_columns)
+            Damaged();
+        std::vector<Cell>& cells = RowAt(row);
+        if (cells.size() <= column) {
+            // A row is as a rule as long as the rows before it.
+            if (cells.empty())
+                cells.reserve(m_columns);
+            cells.resize(column + 1);
+        }
+        cells[column] = std::move(cell);
+        return true;
+    }
+
+    // The row `row`, the rows before it made (empty where the sheet has none) and those that
+    // are complete handed on.
+    std::vector<Cell>& RowAt(std::uint32_t row) {
+        if (!m_decided && row > kTypeGuessRows)
+            Decide();
+        if (m_decided)
+            HandOnBefore(row);
+        while (m_first + m_pending.size() <= row)
+            m_pending.emplace_back();
+        return m_pending[row - m_first];
+    }
+
+    const Cell& At(size_t r, size_t c) const {
+        static const Cell empty;
+        return r < m_pending.size() && c < m_pending[r].size() ? m_pending[r][c] : empty;
+    }
+
+    // The columns' names from the first row and their types from the rows below it (all still
+    // held), handed to the sink.
+    void Decide() {
+        m_decided = true;
+        QStringList names, types;
+        if (m_pending.empty()) {
+            m_sink.Columns(names, types);
+            return;
+        }
+        for (size_t c = 0; c < m_columns; ++c) {
+            const Cell& header = At(0, c);
+            names << (header.kind == CellKind::Number ? NumberText(header.number) : header.text);
+        }
+        m_kinds.assign(m_columns, CellKind::Text);
+        for (size_t c = 0; c < m_columns; ++c) {
+            std::array<int, 4> counts{};
+            for (size_t r = 1; r < m_pending.size() && r <= kTypeGuessRows; ++r)
+                ++counts[static_cast<size_t>(At(r, c).kind)];
+            // Most cells decide; a tie goes to numbers, then dates; no cell at all makes text.
+            CellKind kind = CellKind::Text;
+            int best = 0;
+            for (CellKind k : {CellKind::Number, CellKind::Date, CellKind::Text}) {
+                if (counts[static_cast<size_t>(k)] > best) {
+                    best = counts[static_cast<size_t>(k)];
+                    kind = k;
+                }
+            }
+            m_kinds[c] = kind;
+            // A column of texts with numbers among them keeps each cell's own kind.
+            types << QString::fromLatin1(kind == CellKind::Number ? kNumber
+                                         : kind == CellKind::Date ? kDateTime
+                                         : m_numbers[c]           ? kMixed
+                                                                  : kText);
+        }
+        m_sink.Columns(names, types);
+    }
+
+    // Hands on the rows held before `row` (the first row is the header, not a row of the table).
+    void HandOnBefore(size_t row) {
+        size_t done = 0;
+        for (; done < m_pending.size() && m_first + done < row; ++done) {
+            if (m_first + done == 0)
+                continue;
+            const std::vector<Cell>& cells = m_pending[done];
+            m_values.clear();
+            m_values.reserve(cells.size());
+            for (size_t c = 0; c < cells.size(); ++c)
+                m_values.push_back(Convert(cells[c], m_kinds[c]));
+            m_sink.Row(m_values);
+        }
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(done));
+        m_first += done;
+    }
+
+    TableSink& m_sink;
+    ErrorCells& m_errors;
+    std::function<void()> m_damaged;
+    std::vector<QString> m_texts;
+    bool m_shaped = false;
+    bool m_decided = false;
+    size_t m_columns = 0;
+    std::vector<bool> m_numbers;
+    std::vector<CellKind> m_kinds;
+    // The rows held, the first of them row m_first of the sheet.
+    std::vector<std::vector<Cell>> m_pending;
+    size_t m_first = 0;
+    std::vector<db::Variant> m_values;
+};
 
 class WorkbookReader : public Reader {
 public:
@@ -195,118 +507,17 @@ public:
         return tables;
     }
 
-    SourceTable Read(const QString& table) const override {
+    void Stream(const QString& table, TableSink& sink, ErrorCells* errors) const override {
         const qsizetype sheet = Tables().indexOf(table);
         if (sheet < 0)
             Fail(QStringLiteral("工作表“%1”读不出来。").arg(table));
-
-        // The rows as the file has them: each as long as its last cell.
-        std::vector<std::vector<Cell>> grid;
-        size_t columns = 0;
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> errors; // row, column
+        errors->clear();
+        SheetRows rows(sink, *errors, [this] { FailDamaged(); });
         const std::string file = m_encodedPath.toStdString();
         const int index = static_cast<int>(sheet);
         Run([file, index](ChildWriter& out) { ReadSheetInChild(file.c_str(), index, out); },
-            [&](char tag, ChildMessages& in) {
-                std::uint32_t row = 0, column = 0;
-                char kind = 0;
-                if (tag != 'V')
-                    FailDamaged();
-                if (!in.U32(&row) || !in.U32(&column) || !in.Byte(&kind))
-                    return false;
-                if (row >= biff::kMaxRows || column >= biff::kMaxColumns)
-                    FailDamaged();
-                Cell cell;
-                const auto k = static_cast<biff::Kind>(kind);
-                if (k == biff::Kind::Error) {
-                    // Empty, and noted; its row is a row of the table all the same.
-                    if (!in.F64(&cell.number))
-                        return false;
-                    errors.emplace_back(row, column);
-                    if (grid.size() <= row)
-                        grid.resize(row + 1);
-                    columns = std::max(columns, static_cast<size_t>(column) + 1);
-                    return true;
-                }
-                if (k == biff::Kind::Text) {
-                    QByteArray text;
-                    if (!in.Str(&text))
-                        return false;
-                    cell.text = QString::fromUtf8(text);
-                    cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Text;
-                } else {
-                    if (!in.F64(&cell.number))
-                        return false;
-                    if (k == biff::Kind::Number) {
-                        cell.kind = CellKind::Number;
-                    } else {
-                        cell.text = DateText(k, cell.number);
-                        cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Date;
-                    }
-                }
-                if (cell.kind == CellKind::Null)
-                    return true;
-                if (grid.size() <= row)
-                    grid.resize(row + 1);
-                std::vector<Cell>& cells = grid[row];
-                if (cells.size() <= column) {
-                    // A row is as a rule as long as the rows before it.
-                    if (cells.empty())
-                        cells.reserve(std::max(columns, static_cast<size_t>(column) + 1));
-                    cells.resize(column + 1);
-                }
-                cells[column] = std::move(cell);
-                columns = std::max(columns, static_cast<size_t>(column) + 1);
-                return true;
-            });
-
-        SourceTable out;
-        if (grid.empty())
-            return out;
-        const auto at = [&grid](size_t r, size_t c) -> const Cell& {
-            static const Cell empty;
-            return c < grid[r].size() ? grid[r][c] : empty;
-        };
-        for (size_t c = 0; c < columns; ++c) {
-            const Cell& header = at(0, c);
-            out.names << (header.kind == CellKind::Number ? NumberText(header.number) : header.text);
-        }
-        std::vector<CellKind> kinds(columns, CellKind::Text);
-        for (size_t c = 0; c < columns; ++c) {
-            std::array<int, 4> counts{};
-            for (size_t r = 1; r < grid.size() && r <= kTypeGuessRows; ++r)
-                ++counts[static_cast<size_t>(at(r, c).kind)];
-            // Most cells decide; a tie goes to numbers, then dates; no cell at all makes text.
-            CellKind kind = CellKind::Text;
-            int best = 0;
-            for (CellKind k : {CellKind::Number, CellKind::Date, CellKind::Text}) {
-                if (counts[static_cast<size_t>(k)] > best) {
-                    best = counts[static_cast<size_t>(k)];
-                    kind = k;
-                }
-            }
-            kinds[c] = kind;
-            // A column of texts with numbers among them keeps each cell's own kind.
-            bool numbers = false;
-            if (kind == CellKind::Text)
-                for (size_t r = 1; r < grid.size() && !numbers; ++r)
-                    numbers = at(r, c).kind == CellKind::Number;
-            out.types << QString::fromLatin1(kind == CellKind::Number ? kNumber
-                                             : kind == CellKind::Date ? kDateTime
-                                             : numbers                ? kMixed
-                                                                      : kText);
-        }
-        for (const auto& [row, column] : errors)
-            if (row > 0) // an error in the header row leaves the column without a name
-                out.errorCells.insert({static_cast<int>(row), static_cast<int>(column)});
-        out.rows.reserve(grid.size() - 1);
-        for (size_t r = 1; r < grid.size(); ++r) {
-            std::vector<db::Variant>& row = out.rows.emplace_back();
-            row.reserve(grid[r].size());
-            for (size_t c = 0; c < grid[r].size(); ++c)
-                row.push_back(Convert(grid[r][c], kinds[c]));
-        }
-        return out;
+            [&rows](char tag, ChildMessages& in) { return rows.Take(tag, in); });
+        rows.Finish();
     }
 
 private:
@@ -322,6 +533,8 @@ private:
         const ChildEnd end = RunInChild(work, take);
         if (end.how == ChildEnd::How::Done)
             return;
+        if (end.how == ChildEnd::How::OutOfMemory)
+            Fail(QStringLiteral("工作簿太大（%1），无法读取。").arg(FileSizeText(m_path)));
         if (end.how != ChildEnd::How::Reported)
             FailDamaged(); // what the child wrote to its error output is in the log
         switch (static_cast<biff::Problem>(end.reason)) {
@@ -338,39 +551,6 @@ private:
                 FailDamaged();
             Fail(QStringLiteral("文件已损坏：%1。").arg(end.detail));
         }
-    }
-
-    // A cell of another type than its column's. A number stays a number in a column of numbers
-    // or texts (a 学号 typed without its apostrophe must still be seen as a number); a text that
-    // reads as a number becomes one in a column of numbers, and any other text stays text there,
-    // as a date does, so that an import sees a word in a column of marks and refuses it instead of
-    // taking it for an empty cell. A date column takes dates and nothing else.
-    static db::Variant Convert(const Cell& cell, CellKind column) {
-        switch (cell.kind) {
-        case CellKind::Null:
-            return {};
-        case CellKind::Number:
-            if (column == CellKind::Number)
-                return cell.number;
-            if (column == CellKind::Text) {
-                // Whole numbers as integers, as a column of numbers stores them.
-                if (std::floor(cell.number) == cell.number && std::fabs(cell.number) < 9.0e15)
-                    return db::Variant(static_cast<long long>(cell.number));
-                return cell.number;
-            }
-            return {};
-        case CellKind::Text: {
-            if (column == CellKind::Text)
-                return cell.text;
-            double number = 0;
-            if (column == CellKind::Number)
-                return ParseNumber(cell.text, &number) ? db::Variant(number) : db::Variant(cell.text);
-            return {};
-        }
-        case CellKind::Date:
-            return cell.text;
-        }
-        return {};
     }
 
     QString m_path;

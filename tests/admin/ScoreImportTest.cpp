@@ -8,11 +8,14 @@
 #include "admin/ImportResultDlg.h"
 #include "admin/ScoreEntryDlg.h"
 #include "admin/TablePickDlg.h"
+#include "platform/import/Source.h"
 #include "platform/ui/FileDialog.h"
 #include "tests/platform/import/SourceFiles.h"
 
 #include <QComboBox>
 #include <QSpinBox>
+
+#include <new>
 
 namespace adminb {
 namespace {
@@ -218,6 +221,29 @@ TEST_F(ScoreImport, AnImportTheDatabaseUndidChangesNoMarkAndNoTotal) {
     EXPECT_EQ(BoxTexts().back(), "导入没有完成，数据库没有改变。\n原因：undone");
     EXPECT_EQ(TableDigests(), before);
     EXPECT_EQ(marks(), shown);
+}
+
+// Memory running out while the file is loaded ends the import with the file named as too large,
+// and nothing changed.
+TEST_F(ScoreImport, AnImportThatRunsOutOfMemorySaysTheFileIsTooLargeAndChangesNothing) {
+    const auto before = TableDigests();
+    OpenAndChoose(0, *exam, cls);
+    Click(*dlg, CScoreEntryDlg::IDC_LOAD);
+    const QStringList shown = GridColumn(dlg->GetGrid(), 4);
+    importsrc::SetLoadRowCheck([](int row) {
+        if (row == 20)
+            throw std::bad_alloc();
+    });
+    ExpectWarning memory("ran out of memory");
+    const QString path = s_dir->filePath("rows.xls");
+    files.SetNextAnswer(path);
+    mapping = {"XH[C]", "P1[N]", "P2[N]"};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    importsrc::SetLoadRowCheck({});
+    EXPECT_EQ(BoxTexts().back(), "文件太大，无法导入：" + path);
+    EXPECT_TRUE(results.empty());
+    EXPECT_EQ(TableDigests(), before);
+    EXPECT_EQ(GridColumn(dlg->GetGrid(), 4), shown);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "admin/ImportResultDlg.h"
 #include "admin/StudentListDlg.h"
 #include "admin/TablePickDlg.h"
+#include "platform/import/Source.h"
 #include "platform/ui/FileDialog.h"
 #include "tests/platform/import/SourceFiles.h"
 
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <functional>
+#include <new>
 
 namespace adminb {
 namespace {
@@ -266,6 +268,26 @@ TEST_F(StudentList, AnImportTheDiskCannotHoldChangesNothingAndSaysSo) {
     mapping = {"XH", "XM", "", "BJ"};
     Click(*dlg, CStudentListDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().back(), "磁盘已满，导入没有完成，数据库没有改变。");
+    EXPECT_EQ(TableDigests(), before);
+    EXPECT_EQ(GridColumn(Grid(), 0), listed);
+}
+
+TEST_F(StudentList, AnImportThatRunsOutOfMemorySaysTheFileIsTooLargeAndChangesNothing) {
+    Show(grade->name, 0);
+    const QStringList listed = GridColumn(Grid(), 0);
+    const auto before = TableDigests();
+    importsrc::SetLoadRowCheck([](int row) {
+        if (row == 20)
+            throw std::bad_alloc();
+    });
+    ExpectWarning memory("ran out of memory");
+    const QString path = s_dir->filePath("rows.xls");
+    files.SetNextAnswer(path);
+    table = "Sheet1$";
+    mapping = {"XH", "XM", "", "BJ"};
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    importsrc::SetLoadRowCheck({});
+    EXPECT_EQ(BoxTexts().back(), "文件太大，无法导入：" + path);
     EXPECT_EQ(TableDigests(), before);
     EXPECT_EQ(GridColumn(Grid(), 0), listed);
 }

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         for (size_t i = 0; i < sheet.cells.size(); ++i) {
             const importsrc::biff::Cell& c = sheet.cells[i];
             if (c.column >= importsrc::biff::kMaxColumns || c.kind == importsrc::biff::Kind::Empty ||
-                (c.kind == importsrc::biff::Kind::Text && c.text.empty()))
+                (c.kind == importsrc::biff::Kind::Text &&
+                 (c.text >= book.strings.size() || book.Text(c).empty())))
                 __builtin_trap();
             if (i > 0 && (sheet.cells[i - 1].row > c.row ||
                           (sheet.cells[i - 1].row == c.row && sheet.cells[i - 1].column >= c.column)))

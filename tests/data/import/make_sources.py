@@ -3,7 +3,7 @@
 
 make_sources.py OUTDIR NAME...   NAME is one of the files below; "rows.xls:N" and "rows.dbf:N"
 write a table of N students, "blanks.xls:N" the same rows under Chinese headers with blanks
-around them.
+around them, "gaps.xls" a long sheet whose later rows differ from its first ones.
 """
 import datetime
 import os
@@ -69,6 +69,24 @@ def rows_xls(path, count, titles=('XH', 'XM', 'BJ', 'P1', 'P2')):
     book.save(path)
 
 
+def gaps_xls(path):
+    """450 rows below the header: texts and numbers, ten empty rows (300-309), a number among the
+    texts of column A (row 420), a column C of one cell on the last row, a date before 1899
+    in column D (it reads as empty, and makes no column)."""
+    book = xlwt.Workbook(encoding='utf-8')
+    sheet = book.add_sheet('Sheet1')
+    for col, title in enumerate(('A', 'B', 'C')):
+        sheet.write(0, col, title)
+    for r in range(1, 451):
+        if 300 <= r < 310:
+            continue
+        sheet.write(r, 0, 7 if r == 420 else '学生%d' % r)
+        sheet.write(r, 1, r)
+    sheet.write(450, 2, 'end')
+    sheet.write(5, 3, -5, DATE)
+    book.save(path)
+
+
 def stu_dbf(path):
     """Every common Visual FoxPro type, a deleted record, code page 936."""
     table = dbf.Table(path, 'XH C(9); XM C(8); BJ N(2,0); CJ N(6,1); RQ D; ZD L; ZS I; FS B; '
@@ -117,6 +135,8 @@ def main():
             stu_dbf(path)
         elif base == 'nulls.dbf':
             nulls_dbf(path)
+        elif base == 'gaps.xls':
+            gaps_xls(path)
         elif base == 'blanks.xls':
             rows_xls(path, int(count), (' 学号', '姓名 ', ' 班级 ', 'P1', 'P2 '))
         elif base.endswith('.xls'):

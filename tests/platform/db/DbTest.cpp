@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QDir>
 #include <QtEndian>
 #include <QFile>
@@ -174,6 +176,26 @@ TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
     made.MoveNext();
     EXPECT_EQ(made.Field(0), Variant(2));
     EXPECT_TRUE(made.Field(1).IsNull());
+}
+
+// A long text that repeats over a large result is held once however many rows show it, even
+// among a thousand others; long texts that do not repeat are each their own.
+TEST_F(DbTest, LongTextsThatRepeatAreHeldOnce) {
+    Recordset rs = conn.Execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) "
+        "SELECT ((i * 7) % 1000) || ':' || printf('%.100c', 'a'), i || printf('%.100c', 'b') FROM n"));
+    ASSERT_EQ(rs.RecordCount(), 20000);
+    std::map<QString, const QChar*> seen;
+    int shared = 0;
+    for (int i = 0; !rs.IsEOF(); rs.MoveNext(), ++i) {
+        const QString text = rs.Field(0).ToString();
+        ASSERT_EQ(text, QStringLiteral("%1:").arg((i * 7) % 1000) + QString(100, u'a'));
+        const auto [at, added] = seen.emplace(text, text.constData());
+        shared += !added && at->second == text.constData();
+        ASSERT_EQ(rs.Field(1).ToString(), QString::number(i) + QString(100, u'b'));
+    }
+    // All but the rows of the trial and each text's first row.
+    EXPECT_GE(shared, 20000 - 1000 - 4096 - 128);
 }
 
 TEST_F(DbTest, TextsDecodeAsQtDoesAndStayIndependent) {

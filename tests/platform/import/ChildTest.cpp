@@ -149,4 +149,38 @@ TEST_F(ChildTest, CrashHangAndMemoryLimitEndTheChildOnly) {
     EXPECT_EQ(after.outOfMemory - before.outOfMemory, 1u);
 }
 
+// A child that reads long before it has anything to send says it goes on, and is not taken for a
+// stalled one however long that takes; one that says nothing is.
+TEST_F(ChildTest, ProgressKeepsAQuietChildGoingAndIsNotHandedOn) {
+    importsrc::SetChildStallLimit(300);
+    std::vector<char> taken;
+    const auto take = [&taken](char tag, ChildMessages&) {
+        taken.push_back(tag);
+        return true;
+    };
+    const ChildEnd reading = importsrc::RunInChild(
+        [](ChildWriter& out) {
+            for (int i = 0; i < 10; ++i) {
+                usleep(100000);
+                out.Progress();
+            }
+            out.Tag('S');
+            out.Done();
+        },
+        take);
+    EXPECT_EQ(reading.how, ChildEnd::How::Done) << reading.Describe().toStdString();
+    EXPECT_EQ(taken, std::vector<char>{'S'});
+
+    taken.clear();
+    const ChildEnd silent = importsrc::RunInChild(
+        [](ChildWriter& out) {
+            usleep(1000000);
+            out.Tag('S');
+            out.Done();
+        },
+        take);
+    EXPECT_EQ(silent.how, ChildEnd::How::Stalled);
+    EXPECT_TRUE(taken.empty());
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // Source files read as tables: Access files written by Access, workbooks and FoxPro tables written
 // by Python's xlwt and dbf, each table loaded into an in-memory database and read back.
 
+#include "platform/import/Child.h"
 #include "platform/import/Source.h"
 #include "tests/platform/import/SourceFiles.h"
 
@@ -9,7 +10,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <QFileInfo>
+
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -22,8 +26,10 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
-        importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
-                                                QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300")});
+        importtest::MakeSources(s_dir->path(),
+                                {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
+                                 QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300"),
+                                 QStringLiteral("gaps.xls"), QStringLiteral("many.xls:20000")});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -359,6 +365,69 @@ TEST_F(ImportTest, KeyColumnsAreIndexedForLookups) {
     EXPECT_THROW(importsrc::IndexColumn(*conn, QStringLiteral("Sheet1$"), QStringLiteral("nope"),
                                         ColumnClass::Character),
                  db::DbError);
+}
+
+// A sheet is read row by row: what its later rows hold still decides its columns and types, and
+// empty rows in between are rows of the table.
+TEST_F(ImportTest, WorkbookRowsFarBelowTheFirstShapeTheTable) {
+    const db::Recordset rs = Load(Generated(QStringLiteral("gaps.xls")), QStringLiteral("Sheet1$"));
+    EXPECT_EQ(Names(rs).join(u','), QStringLiteral("A,B,C"));
+    // A number far down a column of texts keeps it from being plain text.
+    EXPECT_EQ(Types(rs).join(u','), QStringLiteral("MIXED BLOB,NUMBER,TEXT"));
+    const std::vector<QStringList> rows = Rows(rs);
+    ASSERT_EQ(rows.size(), 450u);
+    EXPECT_EQ(rows[0].join(u','), QStringLiteral("学生1,1,<null>"));
+    EXPECT_EQ(rows[298].join(u','), QStringLiteral("学生299,299,<null>"));
+    for (size_t r = 299; r < 309; ++r)
+        EXPECT_EQ(rows[r].join(u','), QStringLiteral("<null>,<null>,<null>")) << r;
+    EXPECT_EQ(rows[309].join(u','), QStringLiteral("学生310,310,<null>"));
+    EXPECT_EQ(rows[449].join(u','), QStringLiteral("学生450,450,end"));
+    EXPECT_EQ(
+        conn->Execute(QStringLiteral("SELECT typeof(A) FROM [Sheet1$] WHERE B=420")).Field(0).ToString(),
+        QStringLiteral("integer"));
+}
+
+// A workbook that needs more memory than the reading child may take is refused as too large,
+// not as damaged; a load that fails part way, memory running out included, leaves the table
+// loaded before it as it was.
+TEST_F(ImportTest, AWorkbookTooLargeToReadSaysSoAndAFailedLoadChangesNothing) {
+    const QString path = Generated(QStringLiteral("many.xls"));
+    struct Reset {
+        ~Reset() {
+            importsrc::SetChildMemoryLimit(2ULL << 30);
+            importsrc::SetLoadRowCheck({});
+        }
+    } reset;
+    EXPECT_EQ(Rows(Load(path, QStringLiteral("Sheet1$"))).size(), 20000u);
+
+    SourceFile file(path);
+    importsrc::SetChildMemoryLimit(256 << 10); // less than the file itself
+    try {
+        file.Load(QStringLiteral("Sheet1$"), *conn);
+        ADD_FAILURE() << "a workbook read beyond the memory limit";
+    } catch (const db::DbError& e) {
+        const QString size = QString::number(static_cast<double>(QFileInfo(path).size()) / 1048576.0, 'f', 1);
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("无法读取Excel工作簿“%1”：工作簿太大（%2 MB），无法读取。").arg(path, size));
+    }
+    importsrc::SetChildMemoryLimit(2ULL << 30);
+
+    importsrc::SetLoadRowCheck([](int row) {
+        if (row == 5000)
+            throw std::bad_alloc();
+    });
+    conn->Execute(QStringLiteral("DELETE FROM [Sheet1$] WHERE BJ <> 3"));
+    EXPECT_THROW(file.Load(QStringLiteral("Sheet1$"), *conn), std::bad_alloc);
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [Sheet1$]")).Field(0).ToInt(), 1000);
+
+    // The same for a FoxPro table, read in the program, and its first row.
+    importsrc::SetLoadRowCheck({});
+    SourceFile fox(Generated(QStringLiteral("stu.dbf")));
+    fox.Load(QStringLiteral("stu.dbf"), *conn);
+    conn->Execute(QStringLiteral("DELETE FROM [stu.dbf] WHERE rowid > 1"));
+    importsrc::SetLoadRowCheck([](int) { throw std::bad_alloc(); });
+    EXPECT_THROW(fox.Load(QStringLiteral("stu.dbf"), *conn), std::bad_alloc);
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [stu.dbf]")).Field(0).ToInt(), 1);
 }
 
 } // namespace

@@ -382,7 +382,7 @@ QStringList Cells(const biff::Book& book) {
                    .arg(c.row)
                    .arg(c.column)
                    .arg(static_cast<int>(c.kind))
-                   .arg(c.kind == biff::Kind::Text ? QString::fromStdString(c.text)
+                   .arg(c.kind == biff::Kind::Text ? QString::fromStdString(book.Text(c))
                                                    : QString::number(c.number, 'g', 12));
     return out;
 }
@@ -436,6 +436,27 @@ TEST(WorkbookRecords, StringsOverRecordBordersNumbersAndFormats) {
                      "1,0 3:1463.5", "1,1 5:1463.5", "1,2 5:1463.5", "1,3 1:1.5", "1,4 5:1463.5", "1,5 1:1.5",
                      "1,6 3:1463.5", "1,7 4:1463.5", "1,8 1:1.5", "1,9 3:1463.5", "1,10 3:1463.5", "2,0 1:-7",
                      "2,1 1:12.34", "2,2 1:1.5", "2,3 1:2", "2,4 2:text", "2,5 6:0"}));
+}
+
+// Each text is held once however many cells show it, a cell's own text behind the shared ones;
+// and a long read says now and then that it goes on.
+TEST(WorkbookRecords, TextsAreHeldOnceAndALongReadTellsItsProgress) {
+    const QByteArray globals = Record(0x00FC, U32(20000) + U32(2) + Latin("one") + Latin("two"));
+    QByteArray cells = Record(0x0200, U32(0) + U32(10001) + U16(0) + U16(2) + U16(0));
+    for (std::uint16_t r = 0; r < 10000; ++r)
+        for (std::uint16_t c = 0; c < 2; ++c)
+            cells += Record(0x00FD, Cell(r, c, 0) + U32(c));
+    cells += Record(0x0204, Cell(10000, 0, 0) + Latin("own"));
+    int steps = 0;
+    biff::SetReadProgress([](void* count) { ++*static_cast<int*>(count); }, &steps);
+    const biff::Book book = Read(Stream(globals, cells));
+    biff::SetReadProgress(nullptr, nullptr);
+    ASSERT_EQ(book.problem, biff::Problem::None) << book.detail;
+    EXPECT_EQ(book.strings, (std::vector<std::string>{"one", "two", "own"}));
+    ASSERT_EQ(book.sheets.at(0).cells.size(), 20001u);
+    EXPECT_EQ(book.Text(book.sheets[0].cells[19999]), "two");
+    EXPECT_EQ(book.Text(book.sheets[0].cells[20000]), "own");
+    EXPECT_GE(steps, 4);
 }
 
 TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
