@@ -52,8 +52,11 @@ ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CI
 }
 
 void ShowImportError(QWidget* parent, const db::DbError& error) {
-    ui::MessageBox(parent, FormatText(QStringLiteral("错误信息:%s"), error.Message()),
-                   res::LoadString(IDS_APP_TITLE), ui::MB_OK);
+    // A source is loaded into a temporary file before anything is written: a full disk stops it
+    // there, in SQLite's words unless told here.
+    const QString text = data::IsDiskFull(error) ? QStringLiteral("磁盘已满，导入没有完成，数据库没有改变。")
+                                                 : FormatText(QStringLiteral("错误信息:%s"), error.Message());
+    ui::MessageBox(parent, text, res::LoadString(IDS_APP_TITLE), ui::MB_OK);
 }
 
 QString ImportNotDoneText(const db::DbError& error) {

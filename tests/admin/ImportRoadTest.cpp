@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -405,6 +407,11 @@ TEST_F(ImportRoadTest, RoadRefusesUnsupportedColumnsAndReportsUnreadableSources)
         EXPECT_TRUE(boxes.Boxes()[0].text.contains(QStringLiteral("名单.txt")));
         EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("Veltora"));
         EXPECT_EQ(boxes.Boxes()[0].type, ui::MB_OK);
+        // The temporary file a source is loaded into meets a full disk: told in the program's words.
+        boxes.Clear();
+        admin::ShowImportError(nullptr, db::DbError(SQLITE_FULL, QStringLiteral("database or disk is full")));
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("磁盘已满，导入没有完成，数据库没有改变。"));
     }
     {
         // 确定 with the choice taken away (a Ctrl+click): no such table.
