@@ -303,11 +303,13 @@ public:
             end.how = ChildEnd::How::Done;
         } else if (m_reported) {
             end.how = ChildEnd::How::Reported;
+        } else if ((m_reaped && WIFEXITED(m_status) && WEXITSTATUS(m_status) == kOutOfMemoryExit) ||
+                   end.complaints.contains(QLatin1String("failed to allocate"))) {
+            // A sanitizer's allocator says so in words, and may then hang writing its report:
+            // the memory ran out all the same.
+            end.how = ChildEnd::How::OutOfMemory;
         } else if (m_stalled) {
             end.how = ChildEnd::How::Stalled;
-        } else if (m_reaped && ((WIFEXITED(m_status) && WEXITSTATUS(m_status) == kOutOfMemoryExit) ||
-                                end.complaints.contains(QLatin1String("failed to allocate")))) {
-            end.how = ChildEnd::How::OutOfMemory;
         } else {
             end.how = ChildEnd::How::Died;
             if (m_reaped && WIFSIGNALED(m_status))
