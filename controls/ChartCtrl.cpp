@@ -171,14 +171,22 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
 
     dc.SelectPen(gdi::Pen{gdi::PS_SOLID, 1, kBlack});
     dc.SelectFont(m_labelFont);
+    std::vector<int> tickYs;
     for (int k = 0; k < chart::kTicks; ++k) {
         const int y = chart::TickY(plot, k);
+        tickYs.push_back(y);
         dc.MoveTo(plot.left - 5, y);
         dc.LineTo(plot.left, y);
-        const QString label = chart::AxisLabel(k, scale);
-        if (!label.isEmpty())
-            dc.DrawText(label, gdi::Rect(client.left, y - 5, plot.left - 5, y + 5),
-                        gdi::DT_RIGHT | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
+    }
+    for (const int value : chart::AxisValues(scale)) {
+        const int y = chart::ValueY(plot, value, scale);
+        // A label between two ticks brings its own.
+        if (std::find(tickYs.begin(), tickYs.end(), y) == tickYs.end()) {
+            dc.MoveTo(plot.left - 5, y);
+            dc.LineTo(plot.left, y);
+        }
+        dc.DrawText(QString::number(value), gdi::Rect(client.left, y - 5, plot.left - 5, y + 5),
+                    gdi::DT_RIGHT | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
     }
     dc.MoveTo(plot.left - 15, plot.bottom);
     dc.LineTo(plot.right + 15, plot.bottom);
@@ -188,6 +196,19 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
     dc.SelectFont(m_labelFont);
     gdi::TEXTMETRIC metrics{};
     const int minTextWidth = dc.GetTextMetrics(&metrics) ? std::max(1, int(metrics.tmAveCharWidth)) : 1;
+    // Many narrow bars would run their labels into each other: only labels that keep clear of
+    // their kept neighbours are drawn, each whole and centred under its bar.
+    std::vector<int> centres, widths;
+    centres.reserve(m_items.size());
+    widths.reserve(m_items.size());
+    for (int i = 0; i < n; ++i) {
+        const gdi::Rect bar = chart::BarRect(plot, i, n, 0, scale);
+        centres.push_back((bar.left + bar.right) / 2);
+        widths.push_back(bar.Width() < minTextWidth
+                             ? 0
+                             : dc.GetTextExtent(m_items[static_cast<std::size_t>(i)].m_strLabel).cx);
+    }
+    const std::vector<bool> labelled = chart::SpacedLabels(centres, widths, minTextWidth);
     for (int i = 0; i < n; ++i) {
         const CChartItem& item = m_items[static_cast<std::size_t>(i)];
         const gdi::Rect bar = chart::BarRect(plot, i, n, item.m_dValue, scale);
@@ -205,9 +226,17 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
         dc.SelectFont(i == m_nSelected ? m_boldFont : m_labelFont);
         dc.DrawText(chart::ValueText(item.m_dValue), gdi::Rect(bar.left, bar.top - 15, bar.right, bar.top),
                     gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        if (!labelled[static_cast<std::size_t>(i)])
+            continue;
         dc.SelectFont(m_labelFont);
-        dc.DrawText(item.m_strLabel, gdi::Rect(bar.left, plot.bottom + 2, bar.right, plot.bottom + 17),
-                    gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        const int width = widths[static_cast<std::size_t>(i)];
+        gdi::Rect under(bar.left, plot.bottom + 2, bar.right, plot.bottom + 17);
+        if (width > under.Width()) {
+            under.left = centres[static_cast<std::size_t>(i)] - (width + 1) / 2;
+            under.right = under.left + width + 1;
+        }
+        dc.DrawText(item.m_strLabel, under,
+                    gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
     }
 
     if (!m_bNormalCurve)
@@ -261,25 +290,69 @@ void CChartCtrl::DrawPie(gdi::Dc& dc, const gdi::Rect& client) const {
     if (!slices)
         return;
 
+    // Where each slice's label would go: out of the circle on the middle of the slice, then 40
+    // pixels sideways, away from the centre.
+    struct Label {
+        double start = 0;
+        double span = 0;
+        gdi::Point end;
+        int x = 0;
+        QString text;
+        gdi::Rect box;
+        bool shown = false;
+    };
+    std::vector<Label> labels(m_items.size());
+    dc.SelectFont(m_labelFont);
+    const int lineHeight = dc.GetTextExtent(QStringLiteral("0")).cy;
     double start = 0;
     for (std::size_t i = 0; i < m_items.size(); ++i) {
+        Label& l = labels[i];
         const CChartItem& item = m_items[i];
-        const double span = item.m_dValue * kTwoPi / m_dTotal;
+        l.start = start;
+        l.span = item.m_dValue * kTwoPi / m_dTotal;
+        const double middle = start + l.span / 2;
+        l.end = chart::PointAt(c, middle, 1.2 * r);
+        l.x = l.end.x > c.x ? l.end.x + 40 : l.end.x - 40;
+        const QString percent = QString::asprintf("%.1f%%", item.m_dValue * 100 / m_dTotal);
+        l.text = item.m_strLabel + QLatin1Char('\n') + percent;
+        const int half = std::max(
+            30, (std::max(dc.GetTextExtent(item.m_strLabel).cx, dc.GetTextExtent(percent).cx) + 3) / 2);
+        l.box = gdi::Rect(l.x - half, l.end.y - 15, l.x + half, l.end.y + 15);
+        start += l.span;
+    }
+    // A slice whose arc at the leader is thinner than a line of text gets no label (the table has
+    // its number), and the larger slices claim their places first, so that no two labels overlap.
+    std::vector<std::size_t> order(labels.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return labels[a].span > labels[b].span; });
+    std::vector<gdi::Rect> taken;
+    for (const std::size_t i : order) {
+        Label& l = labels[i];
+        if (l.span * 1.2 * r < lineHeight)
+            continue;
+        const bool clear = std::none_of(taken.begin(), taken.end(), [&](const gdi::Rect& t) {
+            gdi::Rect overlap;
+            return overlap.IntersectRect(t, l.box);
+        });
+        if (!clear)
+            continue;
+        l.shown = true;
+        taken.push_back(l.box);
+    }
+
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const Label& l = labels[i];
         dc.MoveTo(c);
-        dc.LineTo(chart::PointAt(c, start + span, r));
-        // The leader: out of the circle on the middle of the slice, then 40 pixels sideways, away
-        // from the centre.
-        const double middle = start + span / 2;
-        const gdi::Point end = chart::PointAt(c, middle, 1.2 * r);
-        const int x = end.x > c.x ? end.x + 40 : end.x - 40;
-        dc.MoveTo(chart::PointAt(c, middle, r));
-        dc.LineTo(end);
-        dc.LineTo(x, end.y);
+        dc.LineTo(chart::PointAt(c, l.start + l.span, r));
+        if (!l.shown)
+            continue;
+        dc.MoveTo(chart::PointAt(c, l.start + l.span / 2, r));
+        dc.LineTo(l.end);
+        dc.LineTo(l.x, l.end.y);
         dc.SelectFont(static_cast<int>(i) == m_nSelected ? m_boldFont : m_labelFont);
-        const QString text =
-            item.m_strLabel + QLatin1Char('\n') + QString::asprintf("%.1f%%", item.m_dValue * 100 / m_dTotal);
-        dc.DrawText(text, gdi::Rect(x - 30, end.y - 15, x + 30, end.y + 15), gdi::DT_CENTER);
-        start += span;
+        dc.DrawText(l.text, l.box, gdi::DT_CENTER);
     }
 }
 
