@@ -30,9 +30,11 @@ public:
 
     // Context-menu commands.
     enum { ID_HEADER_BACK = 232, ID_HEADER_TEXT = 233, ID_SELECTED_BACK = 234, ID_DAY_TEXT = 235 };
-    // The pictures: lunar day d is bitmap 184 + d − 1, lunar month m bitmap 213 + m.
+    // The pictures: lunar day d is bitmap 184 + d − 1, lunar month m bitmap 213 + m, and the
+    // first day of a leap month bitmap 226 (闰月).
     static constexpr int kFirstBitmap = 184;
-    static constexpr int kBitmaps = 42;
+    static constexpr int kBitmaps = 43;
+    static constexpr int kLeapMonthPicture = 42;
 
     // Today (the local date).
     CLunarCalendarCtrl();
