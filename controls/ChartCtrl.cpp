@@ -196,47 +196,58 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
     dc.SelectFont(m_labelFont);
     gdi::TEXTMETRIC metrics{};
     const int minTextWidth = dc.GetTextMetrics(&metrics) ? std::max(1, int(metrics.tmAveCharWidth)) : 1;
-    // Many narrow bars would run their labels into each other: only labels that keep clear of
-    // their kept neighbours are drawn, each whole and centred under its bar.
-    std::vector<int> centres, widths;
-    centres.reserve(m_items.size());
-    widths.reserve(m_items.size());
-    for (int i = 0; i < n; ++i) {
-        const gdi::Rect bar = chart::BarRect(plot, i, n, 0, scale);
-        centres.push_back((bar.left + bar.right) / 2);
-        widths.push_back(bar.Width() < minTextWidth
-                             ? 0
-                             : dc.GetTextExtent(m_items[static_cast<std::size_t>(i)].m_strLabel).cx);
-    }
-    const std::vector<bool> labelled = chart::SpacedLabels(centres, widths, minTextWidth);
+    // Many narrow bars would run their texts into each other: only labels, and values, that keep
+    // clear of their kept neighbours are drawn, each whole, centred on its bar and inside the
+    // control (the table has every number).
+    std::vector<int> labelCentres, labelWidths, valueCentres, valueWidths;
     for (int i = 0; i < n; ++i) {
         const CChartItem& item = m_items[static_cast<std::size_t>(i)];
+        const gdi::Rect bar = chart::BarRect(plot, i, n, 0, scale);
+        const bool texts = bar.Width() >= minTextWidth;
+        const int centre = (bar.left + bar.right) / 2;
+        const int label = texts ? dc.GetTextExtent(item.m_strLabel).cx : 0;
+        labelWidths.push_back(label);
+        // Two pixels kept from the control's edges, for glyphs a little wider than measured.
+        labelCentres.push_back(std::clamp(centre, client.left + 2 + (label + 1) / 2,
+                                          std::max(client.left + 2, client.right - 2 - (label + 1) / 2)));
+        valueWidths.push_back(texts ? dc.GetTextExtent(chart::ValueText(item.m_dValue)).cx + 1 : 0);
+        valueCentres.push_back(centre);
+    }
+    const std::vector<bool> labelled = chart::SpacedLabels(labelCentres, labelWidths, minTextWidth);
+    const std::vector<bool> valued = chart::SpacedLabels(valueCentres, valueWidths, 2);
+    // The bar's own width, or the text's when it is wider.
+    const auto span = [](const gdi::Rect& bar, int centre, int width, int top, int bottom) {
+        if (width <= bar.Width())
+            return gdi::Rect(bar.left, top, bar.right, bottom);
+        const int left = centre - (width + 1) / 2;
+        return gdi::Rect(left, top, left + width + 1, bottom);
+    };
+    for (int i = 0; i < n; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        const CChartItem& item = m_items[k];
         const gdi::Rect bar = chart::BarRect(plot, i, n, item.m_dValue, scale);
-        const gdi::COLORREF colour = m_colours[static_cast<std::size_t>(i) % m_colours.size()];
+        const gdi::COLORREF colour = m_colours[k % m_colours.size()];
         if (bar.Height() > 0) {
             dc.SelectPen(gdi::Pen{gdi::PS_SOLID, 1, colour});
             dc.SelectBrush(gdi::Brush::Solid(colour));
             dc.Rectangle(bar);
         }
-        // The texts are clipped to the bar's width: a bar narrower than one character would show
-        // only slivers of glyphs, so its texts are left out (thousands of bars would otherwise
+        // A bar narrower than one character carries no texts (thousands of bars would otherwise
         // spend most of the painting on them).
         if (bar.Width() < minTextWidth)
             continue;
-        dc.SelectFont(i == m_nSelected ? m_boldFont : m_labelFont);
-        dc.DrawText(chart::ValueText(item.m_dValue), gdi::Rect(bar.left, bar.top - 15, bar.right, bar.top),
-                    gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
-        if (!labelled[static_cast<std::size_t>(i)])
-            continue;
-        dc.SelectFont(m_labelFont);
-        const int width = widths[static_cast<std::size_t>(i)];
-        gdi::Rect under(bar.left, plot.bottom + 2, bar.right, plot.bottom + 17);
-        if (width > under.Width()) {
-            under.left = centres[static_cast<std::size_t>(i)] - (width + 1) / 2;
-            under.right = under.left + width + 1;
+        if (valued[k]) {
+            dc.SelectFont(i == m_nSelected ? m_boldFont : m_labelFont);
+            dc.DrawText(chart::ValueText(item.m_dValue),
+                        span(bar, valueCentres[k], valueWidths[k], bar.top - 15, bar.top),
+                        gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
         }
-        dc.DrawText(item.m_strLabel, under,
-                    gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
+        if (labelled[k]) {
+            dc.SelectFont(m_labelFont);
+            dc.DrawText(item.m_strLabel,
+                        span(bar, labelCentres[k], labelWidths[k], plot.bottom + 2, plot.bottom + 17),
+                        gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
+        }
     }
 
     if (!m_bNormalCurve)

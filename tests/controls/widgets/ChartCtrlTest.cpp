@@ -260,8 +260,18 @@ TEST(ChartCtrl, ManyBandsDrawLabelsThatDoNotOverlap) {
         EXPECT_EQ(under.front().text, QStringLiteral("(0,10]"));
         EXPECT_EQ(under.back().text, QStringLiteral("(440,450]"));
         EXPECT_TRUE(Overlaps(under).empty()) << Overlaps(under).front();
-        for (const gdi::DrawCall& c : under) // each label whole, not cut to its bar
+        for (const gdi::DrawCall& c : under) { // each label whole, not cut to its bar, inside the control
             EXPECT_GE(c.rect.Width(), c.textSize.cx) << c.text.toStdString();
+            EXPECT_GE(c.textOrigin.x, 0) << c.text.toStdString();
+            EXPECT_LE(c.textOrigin.x + c.textSize.cx, width) << c.text.toStdString();
+        }
+        // Nor do the values over the bars run into each other, nor into anything else drawn.
+        std::vector<gdi::DrawCall> texts;
+        for (const gdi::DrawCall& c : rec.Of(DrawOp::Text))
+            if (c.text != QStringLiteral("1班总分"))
+                texts.push_back(c);
+        EXPECT_GT(texts.size(), under.size() + 10);
+        EXPECT_TRUE(Overlaps(texts).empty()) << Overlaps(texts).front();
 
         // The value axis counts students: whole numbers only.
         for (const gdi::DrawCall& c : rec.Of(DrawOp::Text)) {
