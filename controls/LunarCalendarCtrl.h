@@ -80,7 +80,7 @@ private:
     std::uint16_t m_iYear = 0;
     std::uint16_t m_iMonth = 0;
     std::uint16_t m_iDay = 0;
-    // The 42 pictures one below the other, 8 × 16 each, for BitBlt.
+    // The 43 pictures one below the other, 8 × 16 each, for BitBlt.
     std::unique_ptr<gdi::BitmapDc> m_pictures;
     std::unique_ptr<QMenu> m_menu;
     gdi::Rect m_rcSelected;
