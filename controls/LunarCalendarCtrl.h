@@ -1,6 +1,7 @@
 #pragma once
 // The month grid of the lunar calendar: the Gregorian days of one month, Sunday first, each with
-// its lunar day (or, on the first day of a lunar month, the month's name) as a small picture.
+// its lunar day (or, on the first day of a lunar month, the month's name, 闰月 for a leap month) as
+// a small picture.
 // Clicking a day selects it and tells the parent with WM_LUNARDATESELECT; the context menu
 // changes the header and day colours.
 
