@@ -279,9 +279,20 @@ void CExamRoomDlg::OnPrint() {
     if (dlg.DoModal() != ui::IDOK)
         return;
     m_nOutputChoice = dlg.m_nChoice;
-    if (m_nOutputChoice == kClassLists)
+    if (m_nOutputChoice == kClassLists) {
+        // By class, and inside a class by student number: a class list is read against the
+        // class's own roll, not in the seating order of the draw.
         m_Grid.SortItemsByFunction(CGridCtrl::CompareNumericItems, kColClass, true);
-    else
+        const int rows = m_Grid.GetRowCount();
+        for (int low = m_Grid.GetFixedRowCount(); low < rows;) {
+            int high = low;
+            while (high + 1 < rows &&
+                   m_Grid.GetItemText(high + 1, kColClass) == m_Grid.GetItemText(low, kColClass))
+                ++high;
+            m_Grid.SortRange(CGridCtrl::CompareTextItems, kColStudentId, true, 0, low, high);
+            low = high + 1;
+        }
+    } else
         m_Grid.SortItemsByFunction(CGridCtrl::CompareTextItems, kColExamNumber, true);
     m_Grid.InvalidateRect();
     RunReportCommand(this, [this] {

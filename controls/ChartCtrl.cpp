@@ -171,14 +171,22 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
 
     dc.SelectPen(gdi::Pen{gdi::PS_SOLID, 1, kBlack});
     dc.SelectFont(m_labelFont);
+    std::vector<int> tickYs;
     for (int k = 0; k < chart::kTicks; ++k) {
         const int y = chart::TickY(plot, k);
+        tickYs.push_back(y);
         dc.MoveTo(plot.left - 5, y);
         dc.LineTo(plot.left, y);
-        const QString label = chart::AxisLabel(k, scale);
-        if (!label.isEmpty())
-            dc.DrawText(label, gdi::Rect(client.left, y - 5, plot.left - 5, y + 5),
-                        gdi::DT_RIGHT | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
+    }
+    for (const int value : chart::AxisValues(scale)) {
+        const int y = chart::ValueY(plot, value, scale);
+        // A label between two ticks brings its own.
+        if (std::find(tickYs.begin(), tickYs.end(), y) == tickYs.end()) {
+            dc.MoveTo(plot.left - 5, y);
+            dc.LineTo(plot.left, y);
+        }
+        dc.DrawText(QString::number(value), gdi::Rect(client.left, y - 5, plot.left - 5, y + 5),
+                    gdi::DT_RIGHT | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
     }
     dc.MoveTo(plot.left - 15, plot.bottom);
     dc.LineTo(plot.right + 15, plot.bottom);
@@ -188,26 +196,58 @@ void CChartCtrl::DrawBars(gdi::Dc& dc, const gdi::Rect& client) const {
     dc.SelectFont(m_labelFont);
     gdi::TEXTMETRIC metrics{};
     const int minTextWidth = dc.GetTextMetrics(&metrics) ? std::max(1, int(metrics.tmAveCharWidth)) : 1;
+    // Many narrow bars would run their texts into each other: only labels, and values, that keep
+    // clear of their kept neighbours are drawn, each whole, centred on its bar and inside the
+    // control (the table has every number).
+    std::vector<int> labelCentres, labelWidths, valueCentres, valueWidths;
     for (int i = 0; i < n; ++i) {
         const CChartItem& item = m_items[static_cast<std::size_t>(i)];
+        const gdi::Rect bar = chart::BarRect(plot, i, n, 0, scale);
+        const bool texts = bar.Width() >= minTextWidth;
+        const int centre = (bar.left + bar.right) / 2;
+        const int label = texts ? dc.GetTextExtent(item.m_strLabel).cx : 0;
+        labelWidths.push_back(label);
+        // Two pixels kept from the control's edges, for glyphs a little wider than measured.
+        labelCentres.push_back(std::clamp(centre, client.left + 2 + (label + 1) / 2,
+                                          std::max(client.left + 2, client.right - 2 - (label + 1) / 2)));
+        valueWidths.push_back(texts ? dc.GetTextExtent(chart::ValueText(item.m_dValue)).cx + 1 : 0);
+        valueCentres.push_back(centre);
+    }
+    const std::vector<bool> labelled = chart::SpacedLabels(labelCentres, labelWidths, minTextWidth);
+    const std::vector<bool> valued = chart::SpacedLabels(valueCentres, valueWidths, 2);
+    // The bar's own width, or the text's when it is wider.
+    const auto span = [](const gdi::Rect& bar, int centre, int width, int top, int bottom) {
+        if (width <= bar.Width())
+            return gdi::Rect(bar.left, top, bar.right, bottom);
+        const int left = centre - (width + 1) / 2;
+        return gdi::Rect(left, top, left + width + 1, bottom);
+    };
+    for (int i = 0; i < n; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        const CChartItem& item = m_items[k];
         const gdi::Rect bar = chart::BarRect(plot, i, n, item.m_dValue, scale);
-        const gdi::COLORREF colour = m_colours[static_cast<std::size_t>(i) % m_colours.size()];
+        const gdi::COLORREF colour = m_colours[k % m_colours.size()];
         if (bar.Height() > 0) {
             dc.SelectPen(gdi::Pen{gdi::PS_SOLID, 1, colour});
             dc.SelectBrush(gdi::Brush::Solid(colour));
             dc.Rectangle(bar);
         }
-        // The texts are clipped to the bar's width: a bar narrower than one character would show
-        // only slivers of glyphs, so its texts are left out (thousands of bars would otherwise
+        // A bar narrower than one character carries no texts (thousands of bars would otherwise
         // spend most of the painting on them).
         if (bar.Width() < minTextWidth)
             continue;
-        dc.SelectFont(i == m_nSelected ? m_boldFont : m_labelFont);
-        dc.DrawText(chart::ValueText(item.m_dValue), gdi::Rect(bar.left, bar.top - 15, bar.right, bar.top),
-                    gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
-        dc.SelectFont(m_labelFont);
-        dc.DrawText(item.m_strLabel, gdi::Rect(bar.left, plot.bottom + 2, bar.right, plot.bottom + 17),
-                    gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        if (valued[k]) {
+            dc.SelectFont(i == m_nSelected ? m_boldFont : m_labelFont);
+            dc.DrawText(chart::ValueText(item.m_dValue),
+                        span(bar, valueCentres[k], valueWidths[k], bar.top - 15, bar.top),
+                        gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
+        }
+        if (labelled[k]) {
+            dc.SelectFont(m_labelFont);
+            dc.DrawText(item.m_strLabel,
+                        span(bar, labelCentres[k], labelWidths[k], plot.bottom + 2, plot.bottom + 17),
+                        gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
+        }
     }
 
     if (!m_bNormalCurve)
@@ -261,25 +301,69 @@ void CChartCtrl::DrawPie(gdi::Dc& dc, const gdi::Rect& client) const {
     if (!slices)
         return;
 
+    // Where each slice's label would go: out of the circle on the middle of the slice, then 40
+    // pixels sideways, away from the centre.
+    struct Label {
+        double start = 0;
+        double span = 0;
+        gdi::Point end;
+        int x = 0;
+        QString text;
+        gdi::Rect box;
+        bool shown = false;
+    };
+    std::vector<Label> labels(m_items.size());
+    dc.SelectFont(m_labelFont);
+    const int lineHeight = dc.GetTextExtent(QStringLiteral("0")).cy;
     double start = 0;
     for (std::size_t i = 0; i < m_items.size(); ++i) {
+        Label& l = labels[i];
         const CChartItem& item = m_items[i];
-        const double span = item.m_dValue * kTwoPi / m_dTotal;
+        l.start = start;
+        l.span = item.m_dValue * kTwoPi / m_dTotal;
+        const double middle = start + l.span / 2;
+        l.end = chart::PointAt(c, middle, 1.2 * r);
+        l.x = l.end.x > c.x ? l.end.x + 40 : l.end.x - 40;
+        const QString percent = QString::asprintf("%.1f%%", item.m_dValue * 100 / m_dTotal);
+        l.text = item.m_strLabel + QLatin1Char('\n') + percent;
+        const int half = std::max(
+            30, (std::max(dc.GetTextExtent(item.m_strLabel).cx, dc.GetTextExtent(percent).cx) + 3) / 2);
+        l.box = gdi::Rect(l.x - half, l.end.y - 15, l.x + half, l.end.y + 15);
+        start += l.span;
+    }
+    // A slice whose arc at the leader is thinner than a line of text gets no label (the table has
+    // its number), and the larger slices claim their places first, so that no two labels overlap.
+    std::vector<std::size_t> order(labels.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return labels[a].span > labels[b].span; });
+    std::vector<gdi::Rect> taken;
+    for (const std::size_t i : order) {
+        Label& l = labels[i];
+        if (l.span * 1.2 * r < lineHeight)
+            continue;
+        const bool clear = std::none_of(taken.begin(), taken.end(), [&](const gdi::Rect& t) {
+            gdi::Rect overlap;
+            return overlap.IntersectRect(t, l.box);
+        });
+        if (!clear)
+            continue;
+        l.shown = true;
+        taken.push_back(l.box);
+    }
+
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const Label& l = labels[i];
         dc.MoveTo(c);
-        dc.LineTo(chart::PointAt(c, start + span, r));
-        // The leader: out of the circle on the middle of the slice, then 40 pixels sideways, away
-        // from the centre.
-        const double middle = start + span / 2;
-        const gdi::Point end = chart::PointAt(c, middle, 1.2 * r);
-        const int x = end.x > c.x ? end.x + 40 : end.x - 40;
-        dc.MoveTo(chart::PointAt(c, middle, r));
-        dc.LineTo(end);
-        dc.LineTo(x, end.y);
+        dc.LineTo(chart::PointAt(c, l.start + l.span, r));
+        if (!l.shown)
+            continue;
+        dc.MoveTo(chart::PointAt(c, l.start + l.span / 2, r));
+        dc.LineTo(l.end);
+        dc.LineTo(l.x, l.end.y);
         dc.SelectFont(static_cast<int>(i) == m_nSelected ? m_boldFont : m_labelFont);
-        const QString text =
-            item.m_strLabel + QLatin1Char('\n') + QString::asprintf("%.1f%%", item.m_dValue * 100 / m_dTotal);
-        dc.DrawText(text, gdi::Rect(x - 30, end.y - 15, x + 30, end.y + 15), gdi::DT_CENTER);
-        start += span;
+        dc.DrawText(l.text, l.box, gdi::DT_CENTER);
     }
 }
 

@@ -19,11 +19,63 @@ double Scale(double largest, bool normalCurve) {
     return scale;
 }
 
-QString AxisLabel(int k, double scale) {
-    if (k % kLabelEvery != 0)
-        return QString();
-    QString text = QString::asprintf("%.1f", (kTicks - k) * scale * 0.05);
-    return text.remove(QStringLiteral(".0"));
+std::vector<int> AxisValues(double scale) {
+    const long long top = static_cast<long long>(std::floor(scale + 1e-9));
+    std::vector<int> values;
+    if (top < 1)
+        return values;
+    long long step = 1;
+    for (long long decade = 1;; decade *= 10) {
+        const long long steps[] = {decade, 2 * decade, 5 * decade};
+        const auto fits =
+            std::find_if(std::begin(steps), std::end(steps), [&](long long s) { return top / s <= 5; });
+        if (fits != std::end(steps)) {
+            step = *fits;
+            break;
+        }
+    }
+    for (long long v = step; v <= top; v += step)
+        values.push_back(static_cast<int>(v));
+    return values;
+}
+
+int ValueY(const gdi::Rect& plot, int value, double scale) {
+    // A value on a tick takes the tick's own y, so that label and tick meet exactly.
+    const double ticks = value * kTicks / scale;
+    if (std::abs(ticks - std::round(ticks)) < 1e-9)
+        return TickY(plot, kTicks - static_cast<int>(std::lround(ticks)));
+    return plot.bottom - static_cast<int>(std::lround(plot.Height() * value / scale));
+}
+
+std::vector<bool> SpacedLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap) {
+    const std::size_t n = centres.size();
+    std::vector<bool> keep(n, false);
+    if (n == 0)
+        return keep;
+    const auto clear = [&](std::size_t a, std::size_t b) {
+        // Text a lies left of text b with at least `gap` pixels between them.
+        return centres[a] + (widths[a] + 1) / 2 + gap <= centres[b] - (widths[b] + 1) / 2;
+    };
+    std::size_t every = 1;
+    for (; every < n; ++every) {
+        bool fits = true;
+        for (std::size_t i = 0; i + every < n && fits; i += every)
+            fits = clear(i, i + every);
+        if (fits)
+            break;
+    }
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < n; i += every) {
+        keep[i] = true;
+        last = i;
+    }
+    if (last != n - 1) {
+        // The last text is always shown; the kept one before it gives way when it crowds it.
+        keep[n - 1] = true;
+        if (last > 0 && !clear(last, n - 1))
+            keep[last] = false;
+    }
+    return keep;
 }
 
 QString ValueText(double value) {

@@ -11,8 +11,7 @@
 
 namespace chart {
 
-inline constexpr int kTicks = 20;     // ticks on the value axis
-inline constexpr int kLabelEvery = 5; // a label on every fifth tick
+inline constexpr int kTicks = 20; // ticks on the value axis
 
 // Chart style bits.
 inline constexpr int kBars = 1;
@@ -23,9 +22,19 @@ inline constexpr int kPie = 2;
 // With the normal curve the axis reaches at least 20.
 double Scale(double largest, bool normalCurve);
 
-// The label of tick k (0 at the top … 19), that is (20 − k) twentieths of the scale, written
-// "%.1f" without ".0"; empty for a tick without label.
-QString AxisLabel(int k, double scale);
+// The labelled values of the value axis: the multiples of the smallest of 1, 2, 5, 10, 20, 50 …
+// that gives at most five of them up to the scale. The values counted are students, so a label is
+// always a whole number (never 7.5), and it stands at its own height, on a tick or between two.
+std::vector<int> AxisValues(double scale);
+
+// The y of `value` on the value axis.
+int ValueY(const gdi::Rect& plot, int value, double scale);
+
+// Which of n texts in a row keep their place when each would be drawn centred at centres[i] and
+// widths[i] wide: the first, the last and every k-th between them, k the smallest spacing at which
+// no kept text comes within `gap` pixels of its neighbour. The text before the last is dropped
+// when it would crowd the last. A single text is always kept.
+std::vector<bool> SpacedLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap);
 
 // A value above its bar: "%.1f", without a final ".0".
 QString ValueText(double value);

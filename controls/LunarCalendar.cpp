@@ -151,8 +151,10 @@ int LunarDateFromDays(std::uint16_t& lyear, std::uint16_t& lmonth, std::uint16_t
 }
 
 int SolarToLunar(std::uint16_t year, std::uint16_t month, std::uint16_t day, std::uint16_t& lyear,
-                 std::uint16_t& lmonth, std::uint16_t& lday) {
-    LunarDateFromDays(lyear, lmonth, lday, GetDaysBetween(year, month, day, 1901, 1, 1));
+                 std::uint16_t& lmonth, std::uint16_t& lday, bool* leap) {
+    const int inLeap = LunarDateFromDays(lyear, lmonth, lday, GetDaysBetween(year, month, day, 1901, 1, 1));
+    if (leap)
+        *leap = inLeap != 0;
     return GetSolarTermIndex(year, month, day);
 }
 
@@ -179,9 +181,13 @@ QString GetGanZhiYearText(std::uint16_t lyear) {
     return kStems.mid(stem, 1) + kBranches.mid(branch, 1) + u' ' + kAnimals.mid(branch, 1) + u'年';
 }
 
-QString GetLunarMonthText(std::uint16_t lmonth, bool firstMonthAsZheng) {
+QString GetLunarMonthText(std::uint16_t lmonth, bool firstMonthAsZheng, bool leap) {
     if (lmonth < 1 || lmonth > 12)
         return {};
+    if (leap) {
+        const QString name = GetLunarMonthText(lmonth, firstMonthAsZheng, false);
+        return u'闰' + (name.startsWith(u'　') ? name.mid(1) : name);
+    }
     if (lmonth == 1 && !firstMonthAsZheng)
         return QStringLiteral("　一月");
     if (lmonth == 11)

@@ -34,9 +34,10 @@ int GetLunarYearDays(std::uint16_t year);
 // is then the one the leap month follows), else 0.
 int LunarDateFromDays(std::uint16_t& lyear, std::uint16_t& lmonth, std::uint16_t& lday, int days);
 
-// The lunar date of a Gregorian date; returns the date's solar term (GetSolarTermIndex).
+// The lunar date of a Gregorian date; returns the date's solar term (GetSolarTermIndex). `leap`,
+// when given, is set to whether the date lies in a leap month.
 int SolarToLunar(std::uint16_t year, std::uint16_t month, std::uint16_t day, std::uint16_t& lyear,
-                 std::uint16_t& lmonth, std::uint16_t& lday);
+                 std::uint16_t& lmonth, std::uint16_t& lday, bool* leap = nullptr);
 
 // 1–24 when one of the month's two solar terms falls on the day (China time), else 0.
 int GetSolarTermIndex(std::uint16_t year, std::uint16_t month, std::uint16_t day);
@@ -48,8 +49,9 @@ QString GetSolarTermName(int index);
 QString GetGanZhiYearText(std::uint16_t lyear);
 
 // "　正月" … "　十月", "十一月", "十二月"; with `firstMonthAsZheng` false month 1 is "　一月" (the
-// names of Gregorian months).
-QString GetLunarMonthText(std::uint16_t lmonth, bool firstMonthAsZheng);
+// names of Gregorian months). A leap month is "闰" and the name of the month it follows, the 闰
+// taking the place of the leading space: "闰二月", "闰十一月".
+QString GetLunarMonthText(std::uint16_t lmonth, bool firstMonthAsZheng, bool leap = false);
 
 // "初一" … "初十", "十一" … "十九", "二十", "廿一" … "廿九", "三十".
 QString GetLunarDayText(std::uint16_t lday);

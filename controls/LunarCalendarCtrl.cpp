@@ -144,15 +144,16 @@ void CLunarCalendarCtrl::OnPaint(Dc& dc) {
     const int firstColumn = GetWeekDay(m_iYear, m_iMonth, 1);
     const int monthDays = GetSolarMonthDays(m_iYear, m_iMonth);
     std::uint16_t lyear = 0, lmonth = 0, lday = 0;
-    LunarDateFromDays(lyear, lmonth, lday, GetDaysBetween(m_iYear, m_iMonth, 1, 1901, 1, 1));
+    int leap = LunarDateFromDays(lyear, lmonth, lday, GetDaysBetween(m_iYear, m_iMonth, 1, 1901, 1, 1));
     int day = 1;
     for (int r = 0; r < 6 && day <= monthDays; ++r) {
         const int top = kFirstRowTop + kCellHeight * r;
         for (int c = r == 0 ? firstColumn : 0; c < 7 && day <= monthDays; ++c) {
             const int x = kCellWidth * c;
             const QString number = QString::asprintf("%2d", day);
-            // The first day of a lunar month shows the month's name instead of its day.
-            const int picture = lday == 1 ? 29 + lmonth : lday - 1;
+            // The first day of a lunar month shows the month's name instead of its day; a leap
+            // month's first day says 闰月.
+            const int picture = lday != 1 ? lday - 1 : leap ? kLeapMonthPicture : 29 + lmonth;
             if (day == m_iDay) {
                 m_rcSelected = Rect(x + 1, top, x + kCellWidth - 1, top + kCellHeight);
                 dc.FillSolidRect(m_rcSelected, m_clrSelectedBack);
@@ -172,7 +173,8 @@ void CLunarCalendarCtrl::OnPaint(Dc& dc) {
             }
             ++day;
             if (++lday > 29)
-                LunarDateFromDays(lyear, lmonth, lday, GetDaysBetween(m_iYear, m_iMonth, day, 1901, 1, 1));
+                leap = LunarDateFromDays(lyear, lmonth, lday,
+                                         GetDaysBetween(m_iYear, m_iMonth, day, 1901, 1, 1));
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The month grid of the lunar calendar: the Gregorian days of one month, Sunday first, each with
-// its lunar day (or, on the first day of a lunar month, the month's name) as a small picture.
+// its lunar day (or, on the first day of a lunar month, the month's name, 闰月 for a leap month) as
+// a small picture.
 // Clicking a day selects it and tells the parent with WM_LUNARDATESELECT; the context menu
 // changes the header and day colours.
 
@@ -30,9 +31,11 @@ public:
 
     // Context-menu commands.
     enum { ID_HEADER_BACK = 232, ID_HEADER_TEXT = 233, ID_SELECTED_BACK = 234, ID_DAY_TEXT = 235 };
-    // The pictures: lunar day d is bitmap 184 + d − 1, lunar month m bitmap 213 + m.
+    // The pictures: lunar day d is bitmap 184 + d − 1, lunar month m bitmap 213 + m, and the
+    // first day of a leap month bitmap 226 (闰月).
     static constexpr int kFirstBitmap = 184;
-    static constexpr int kBitmaps = 42;
+    static constexpr int kBitmaps = 43;
+    static constexpr int kLeapMonthPicture = 42;
 
     // Today (the local date).
     CLunarCalendarCtrl();
@@ -78,7 +81,7 @@ private:
     std::uint16_t m_iYear = 0;
     std::uint16_t m_iMonth = 0;
     std::uint16_t m_iDay = 0;
-    // The 42 pictures one below the other, 8 × 16 each, for BitBlt.
+    // The 43 pictures one below the other, 8 × 16 each, for BitBlt.
     std::unique_ptr<gdi::BitmapDc> m_pictures;
     std::unique_ptr<QMenu> m_menu;
     gdi::Rect m_rcSelected;

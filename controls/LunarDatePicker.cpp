@@ -166,10 +166,11 @@ void CLunarDatePicker::OnPaint(Dc& dc) {
     std::uint16_t year = 0, month = 0, day = 0;
     m_calendar.GetDate(year, month, day);
     std::uint16_t lyear = 0, lmonth = 0, lday = 0;
-    const int term = SolarToLunar(year, month, day, lyear, lmonth, lday);
+    bool leap = false;
+    const int term = SolarToLunar(year, month, day, lyear, lmonth, lday, &leap);
     dc.SetBkColor(GetSysColor(COLOR_MENU));
     dc.TextOut(15, 55, GetGanZhiYearText(lyear));
-    dc.TextOut(38, 75, GetLunarMonthText(lmonth, true));
+    dc.TextOut(38, 75, GetLunarMonthText(lmonth, true, leap));
     dc.TextOut(54, 95, GetLunarDayText(lday));
     dc.TextOut(15, 135,
                QStringLiteral("今日 ") + (term ? GetSolarTermName(term) : QStringLiteral("         ")));

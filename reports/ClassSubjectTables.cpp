@@ -71,6 +71,14 @@ void Compute(db::Connection& connection, CTextCipher& cipher, const CAnalysisCon
         GetSubjectName(connection, cipher, no, name);
         const std::optional<float> fullMark = FullMark(connection, examId, no);
         const QString fullMarkText = FullMarkText(fullMark);
+        // Blocks by subject name the subject and class on every row, so that a class without
+        // scores stays a blank row inside its subject's table: the printout groups on the first
+        // column, and an empty cell there would split the table.
+        if (!layout.byClass)
+            for (int c = 1; c <= k; ++c) {
+                table.SetText(layout.DataRow(c, j), subjectCol, name);
+                table.SetText(layout.DataRow(c, j), classCol, ClassLabel(c));
+            }
 
         std::map<int, long long> counts;
         db::Recordset rs =

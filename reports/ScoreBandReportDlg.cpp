@@ -143,6 +143,7 @@ CScoreBandReportDlg::CScoreBandReportDlg(QWidget* parent) : ui::Dialog(IDD, pare
     SetDlgCtrlId(m_spin, IDC_SPIN);
     m_spin->setGeometry(DialogRect(kColumnX + 52, 25, 10, 13));
     connect(m_editWidth, &QLineEdit::textChanged, this, [this] { OnBandWidthChange(); });
+    connect(m_editWidth, &QLineEdit::editingFinished, this, [this] { OnBandWidthDone(); });
 
     auto* styleBox = new QGroupBox(QStringLiteral("样式"), this);
     styleBox->setGeometry(DialogRect(kColumnX, 44, kColumnWidth, 30));
@@ -300,6 +301,7 @@ bool CScoreBandReportDlg::ReadRequest(reports::BandRequest& request) {
     // The width box shows the width in force again after a refusal, without computing with it.
     m_bExchanging = true;
     const bool whole = reports::ReadIntEditInForce(this, m_editWidth, m_nBandWidth, 1, check.maxWidth);
+    m_editWidth->setModified(false); // judged now; leaving the box later asks nothing again
     m_bExchanging = false;
     if (!whole)
         return false;
@@ -443,15 +445,22 @@ void CScoreBandReportDlg::OnClassChange() {
 }
 
 void CScoreBandReportDlg::OnBandWidthChange() {
-    if (m_bExchanging)
+    // The spin arrows put a whole width into the box, which computes at once. What the teacher
+    // types is judged only when done (leaving the box, Enter or 统计): typing 300 passes 3 and 30
+    // on its way.
+    if (m_bExchanging || m_editWidth->isModified())
         return;
-    // A width from 1 up computes at once (one too wide for the full mark is refused then);
-    // other texts may be on their way to a width ("0.5" passes "0") and are judged when the
-    // statistics are asked for.
     bool whole = false;
     const int width = m_editWidth->text().trimmed().toInt(&whole);
     if (whole && width >= 1)
         OnOK();
+}
+
+void CScoreBandReportDlg::OnBandWidthDone() {
+    if (m_bExchanging || !m_editWidth->isModified())
+        return;
+    m_editWidth->setModified(false);
+    OnOK();
 }
 
 void CScoreBandReportDlg::BuildReport() {

@@ -106,6 +106,7 @@ public:
     void OnSubjectChange();
     void OnClassChange();
     void OnBandWidthChange();
+    void OnBandWidthDone();
     void OnPrint();
     void OnExportSpreadsheet();
     void UpdateChart();

@@ -388,6 +388,17 @@ TEST_F(ExamRoomOutputTest, ClassListsComeByClassWithTheirColumns) {
     const std::vector<long> classes = Numbers(GridColumn(Grid(), kColClass));
     EXPECT_TRUE(std::is_sorted(classes.begin(), classes.end()));
     EXPECT_EQ(classes.back(), 10);
+    // Inside a class the list goes by student number, though the draw seated them in reverse.
+    const QStringList ids = Values("fld00");
+    const QStringList printedClasses = Values("fld01");
+    ASSERT_GT(ids.size(), 2);
+    int ordered = 0;
+    for (qsizetype i = 1; i < ids.size(); ++i)
+        if (printedClasses[i] == printedClasses[i - 1]) {
+            EXPECT_LT(ids[i - 1], ids[i]) << "class " << printedClasses[i].toStdString();
+            ++ordered;
+        }
+    EXPECT_GT(ordered, 0);
     EXPECT_EQ(FieldNames(), QStringList({"fld00", "fld01", "fld02", "fld06"}));
     EXPECT_EQ(Values("fld00"), GridColumn(Grid(), kColStudentId));
     EXPECT_EQ(Values("fld01"), GridColumn(Grid(), kColClass));

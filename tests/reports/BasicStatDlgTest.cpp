@@ -173,6 +173,21 @@ TEST_F(BasicStatDlgTest, PreviewFeedsTheBlockTablesByPosition) {
     // Mode 1 loses the empty class 3 block; mode 2 keeps class 3's empty row in every block.
     EXPECT_EQ(Expected(kClassSubjectTable).Records().size(), 9u);
     EXPECT_EQ(Expected(kSubjectClassTable).Records().size(), 12u);
+    // The printout makes a table of each run of one first-column value: one per subject, the
+    // empty class a row of its subject's table with nothing but its names.
+    const auto tables = [](const std::vector<QStringList>& records) {
+        int runs = 0;
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (i == 0 || records[i].value(0) != records[i - 1].value(0))
+                ++runs;
+        return runs;
+    };
+    const std::vector<QStringList> bySubject = Expected(kSubjectClassTable).Records();
+    EXPECT_EQ(tables(bySubject), 3);
+    for (std::size_t i = 2; i < bySubject.size(); i += 4) { // class 3 in each block
+        EXPECT_FALSE(bySubject[i].value(0).trimmed().isEmpty()) << i;
+        EXPECT_TRUE(bySubject[i].value(3).trimmed().isEmpty()) << i;
+    }
     EXPECT_EQ(pdf.PreviewCount(), 2);
     EXPECT_TRUE(boxes->Boxes().empty());
 }

@@ -45,6 +45,15 @@ protected:
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
+    // The teacher moves on to another control.
+    static void Leave(QLineEdit* edit) {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(edit, &out);
+    }
+    static void TypeAndLeave(QLineEdit* edit, const QString& text) {
+        Type(edit, text);
+        Leave(edit);
+    }
     static void ExpectGridShows(CGridCtrl& g, const CReportTable& t) {
         ASSERT_EQ(g.GetRowCount(), t.RowCount());
         ASSERT_EQ(g.GetColumnCount(), t.ColumnCount());
@@ -211,15 +220,50 @@ TEST_F(RateBandDlgTest, BandDialogListsSubjectsByNumberAndComputesOnEveryChange)
     EXPECT_EQ(dlg->m_nHigh, 0); // the whole range of each subject
     EXPECT_EQ(dlg->m_nRowCount, 17);
 
-    // Every width from 1 typed recomputes; other texts wait for the statistics to be asked for.
+    // A typed width computes when the teacher leaves the box, not while typing.
     Type(dlg->WidthEdit(), QStringLiteral("8"));
+    EXPECT_EQ(dlg->m_nRowCount, 17);
+    Leave(dlg->WidthEdit());
     EXPECT_EQ(dlg->m_nRowCount, 21);
+    EXPECT_EQ(dlg->m_nBandWidth, 8);
     EXPECT_EQ(dlg->result(), 0);
+    // Leaving it again, untouched, computes nothing more; the spin arrows compute at once.
+    dlg->Grid().SetRowCount(1);
+    Leave(dlg->WidthEdit());
+    EXPECT_EQ(dlg->Grid().GetRowCount(), 1);
+    dlg->WidthEdit()->setText(QStringLiteral("10"));
+    EXPECT_EQ(dlg->m_nRowCount, 17);
+}
+
+TEST_F(RateBandDlgTest, AWidthIsJudgedWhenTheTeacherIsDone) {
+    auto dlg = OpenBands(); // 语文, full mark 100, width 10
+    Click(*dlg, ui::IDOK);
+    const CReportTable shown = dlg->Table();
+    ASSERT_GT(shown.RowCount(), 1);
+    const int rows = dlg->m_nRowCount;
+    // Typing 300 passes 3 and 30: neither computes nor does the range box show before the end.
+    Type(dlg->WidthEdit(), QStringLiteral("300"));
+    EXPECT_TRUE(boxes->Boxes().empty());
+    EXPECT_EQ(dlg->m_nBandWidth, 10);
+    EXPECT_EQ(dlg->m_nRowCount, rows);
+    Leave(dlg->WidthEdit());
+    EXPECT_EQ(boxes->Texts(), QStringList{QStringLiteral("请输入一个介于 1 和 100 之间的整数。")});
+    EXPECT_EQ(dlg->WidthEdit()->text(), QStringLiteral("10"));
+    EXPECT_EQ(dlg->m_nBandWidth, 10);
+    ExpectGridShows(dlg->Grid(), shown);
+    boxes->Clear();
+    // 统计 right after typing judges it just the same.
+    Type(dlg->WidthEdit(), QStringLiteral("25"));
+    EXPECT_EQ(dlg->m_nBandWidth, 10);
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(boxes->Boxes().empty());
+    EXPECT_EQ(dlg->m_nBandWidth, 25);
+    ExpectGridShows(dlg->Grid(), Grade(dlg->SubjectBox()->currentData().toInt(), QStringLiteral("语文"), 25));
 }
 
 TEST_F(RateBandDlgTest, ARefusedWidthComputesNothingAndTheBoxShowsTheWidthInForce) {
     auto dlg = OpenBands(); // 语文, full mark 100
-    Type(dlg->WidthEdit(), QStringLiteral("8"));
+    TypeAndLeave(dlg->WidthEdit(), QStringLiteral("8"));
     const CReportTable shown = dlg->Table();
     const QString range = QStringLiteral("请输入一个介于 1 和 100 之间的整数。");
     const struct {
@@ -240,11 +284,11 @@ TEST_F(RateBandDlgTest, ARefusedWidthComputesNothingAndTheBoxShowsTheWidthInForc
         ExpectGridShows(dlg->Grid(), shown);
         boxes->Clear();
     }
-    // Wider than the full mark is refused as soon as it is typed: "20" computes, "200" does not.
-    Type(dlg->WidthEdit(), QStringLiteral("200"));
+    // Wider than the full mark is refused when the teacher leaves the box; the width in force stays.
+    TypeAndLeave(dlg->WidthEdit(), QStringLiteral("200"));
     EXPECT_EQ(boxes->Texts(), QStringList{range});
-    EXPECT_EQ(dlg->WidthEdit()->text(), QStringLiteral("20"));
-    EXPECT_EQ(dlg->m_nRowCount, 7);
+    EXPECT_EQ(dlg->WidthEdit()->text(), QStringLiteral("8"));
+    ExpectGridShows(dlg->Grid(), shown);
 }
 
 TEST_F(RateBandDlgTest, ABandReportOnAnExamWithoutWeightsSaysSo) {

@@ -184,7 +184,11 @@ TEST_F(StatsTest, SubjectByClassTableKeepsEmptyRowsAndFeedsByPosition) {
     EXPECT_EQ(Row(t, 0).mid(0, 4), QStringList({"科目", "班级", "满分", "参考人数"}));
     EXPECT_EQ(Row(t, 2), QStringList({"语文", " 2班", " 100", " 2", " 75.00", " 85.01", " 80.00", "  7.08",
                                       "  8.85", " 50.00%", "100.00%"}));
-    EXPECT_EQ(t.Text(3, 0), QString());                         // class 3 keeps an empty row
+    // Class 3 keeps a row of its names alone, inside 语文's table.
+    EXPECT_EQ(t.Text(3, 0), QStringLiteral("语文"));
+    EXPECT_EQ(t.Text(3, 1), ClassLabel(3));
+    for (int c = 2; c < kBlockTableColumns; ++c)
+        EXPECT_TRUE(t.Text(3, c).isEmpty()) << c;
     EXPECT_EQ(Row(t, 7), BlockTableTitles(kSubjectClassTable)); // subject 3 is the second block
     EXPECT_EQ(t.Text(8, 0), QStringLiteral("英语"));
 

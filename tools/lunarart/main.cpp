@@ -1,8 +1,9 @@
-// Draws the lunar calendar's 42 day and month pictures (bitmaps 184 to 225): each 8 × 16 pixels,
+// Draws the lunar calendar's 43 day and month pictures (bitmaps 184 to 226): each 8 × 16 pixels,
 // the two characters of the name one above the other, black on white, written as 16-colour BMP
 // files. Days carry the names GetLunarDayText gives; months their two-character names (正月 …
-// 十月, 冬月, 腊月). At eight pixels a font's outlines fall apart, so the characters come from a
-// small pixel font of our own. Run by hand after a change; the pictures are kept in the repository:
+// 十月, 冬月, 腊月), and the first day of a leap month 闰月. At eight pixels a font's outlines fall
+// apart, so the characters come from a small pixel font of our own. Run by hand after a change; the
+// pictures are kept in the repository:
 //     lunarart <source tree> [preview.png]
 
 #include "controls/LunarCalendar.h"
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int kCell = 8;
 constexpr int kFirstBitmap = 184;
+constexpr int kPictures = 43;
 
 using Glyph = std::array<const char*, kCell>;
 
@@ -58,6 +60,8 @@ const std::map<char16_t, Glyph>& PixelFont() {
          {"#######.", "...#....", "...#....", ".#.####.", ".#.#....", ".#.#....", "#######.", "........"}},
         {u'月',
          {".#####..", ".#...#..", ".#####..", ".#...#..", ".#####..", ".#...#..", "#...##..", "........"}},
+        {u'闰',
+         {".#......", "#.#####.", "#.....#.", "#.###.#.", "#..#..#.", "#.###.#.", "#....##.", "........"}},
         {u'冬',
          {"..#.....", ".#####..", "#...#...", "..##....", ".#..##..", "...#....", "....#...", "........"}},
         {u'腊',
@@ -69,6 +73,8 @@ const std::map<char16_t, Glyph>& PixelFont() {
 QString PictureText(int index) {
     if (index < 30)
         return GetLunarDayText(static_cast<std::uint16_t>(index + 1));
+    if (index == kPictures - 1)
+        return QStringLiteral("闰月");
     static const char16_t* const months[] = {u"正月", u"二月", u"三月", u"四月", u"五月", u"六月",
                                              u"七月", u"八月", u"九月", u"十月", u"冬月", u"腊月"};
     return QString::fromUtf16(months[index - 30]);
@@ -154,13 +160,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir out(QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("res/pictures/bitmap")));
-    // The preview: three rows of fourteen pictures, enlarged.
+    // The preview: four rows of fourteen pictures, enlarged.
     constexpr int kZoom = 6;
     constexpr int kPerRow = 14;
-    QImage preview(kPerRow * (kCell + 2) * kZoom, 3 * (2 * kCell + 2) * kZoom, QImage::Format_RGB32);
+    QImage preview(kPerRow * (kCell + 2) * kZoom, 4 * (2 * kCell + 2) * kZoom, QImage::Format_RGB32);
     preview.fill(QColor(200, 200, 200));
     QPainter painter(&preview);
-    for (int i = 0; i < 42; ++i) {
+    for (int i = 0; i < kPictures; ++i) {
         const QString text = PictureText(i);
         Picture picture{};
         if (!Compose(text, &picture)) {
@@ -183,6 +189,6 @@ int main(int argc, char** argv) {
     painter.end();
     if (argc == 3)
         preview.save(QString::fromLocal8Bit(argv[2]));
-    std::printf("42 pictures written to %s\n", qPrintable(out.path()));
+    std::printf("%d pictures written to %s\n", kPictures, qPrintable(out.path()));
     return 0;
 }

@@ -68,23 +68,54 @@ TEST(ChartLayout, ScaleRoundsUpAtTheLeadingDigit) {
 }
 
 TEST(ChartLayout, AxisLabelsAndValueTexts) {
-    const double s37 = chart::Scale(37, false);
-    EXPECT_EQ(chart::AxisLabel(0, s37), QStringLiteral("40"));
-    EXPECT_EQ(chart::AxisLabel(5, s37), QStringLiteral("30"));
-    EXPECT_EQ(chart::AxisLabel(10, s37), QStringLiteral("20"));
-    EXPECT_EQ(chart::AxisLabel(15, s37), QStringLiteral("10"));
-    EXPECT_TRUE(chart::AxisLabel(1, s37).isEmpty());
-    const double s150 = chart::Scale(150, false);
-    EXPECT_EQ(chart::AxisLabel(0, s150), QStringLiteral("200"));
-    EXPECT_EQ(chart::AxisLabel(5, s150), QStringLiteral("150"));
-    EXPECT_EQ(chart::AxisLabel(10, s150), QStringLiteral("100"));
-    EXPECT_EQ(chart::AxisLabel(15, s150), QStringLiteral("50"));
-    EXPECT_EQ(chart::AxisLabel(5, 30), QStringLiteral("22.5"));
+    EXPECT_EQ(chart::AxisValues(chart::Scale(37, false)), (std::vector<int>{10, 20, 30, 40}));
+    EXPECT_EQ(chart::AxisValues(chart::Scale(150, false)), (std::vector<int>{50, 100, 150, 200}));
 
     EXPECT_EQ(chart::ValueText(12.0), QStringLiteral("12"));
     EXPECT_EQ(chart::ValueText(10.5), QStringLiteral("10.5"));
     EXPECT_EQ(chart::ValueText(100), QStringLiteral("100"));
     EXPECT_EQ(chart::ValueText(0.04), QStringLiteral("0"));
+}
+
+TEST(ChartLayout, AxisLabelsCountWholeStudents) {
+    // Scales whose quarters are no whole numbers label whole steps instead.
+    EXPECT_EQ(chart::AxisValues(10), (std::vector<int>{2, 4, 6, 8, 10})); // not 2.5, 7.5
+    EXPECT_EQ(chart::AxisValues(30), (std::vector<int>{10, 20, 30}));     // not 22.5
+    EXPECT_EQ(chart::AxisValues(9), (std::vector<int>{2, 4, 6, 8}));
+    EXPECT_EQ(chart::AxisValues(3), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(chart::AxisValues(1), (std::vector<int>{1}));
+    for (const double largest :
+         {0.0, 0.5, 1.0, 2.0, 2.5, 5.0, 6.0, 7.0, 8.0, 9.0, 12.0, 25.0, 37.0, 55.0, 150.0, 700.0}) {
+        const double scale = chart::Scale(largest, false);
+        const std::vector<int> values = chart::AxisValues(scale);
+        EXPECT_FALSE(values.empty()) << scale;
+        EXPECT_LE(values.size(), 5u) << scale;
+        if (scale >= 2)
+            EXPECT_GE(values.size(), 2u) << scale;
+        for (const int v : values)
+            EXPECT_LE(v, scale);
+    }
+    // A value on a tick sits on it; one between ticks at its own height.
+    const Rect plot(40, 30, 280, 180);
+    EXPECT_EQ(chart::ValueY(plot, 30, 40), chart::TickY(plot, 5));
+    EXPECT_EQ(chart::ValueY(plot, 2, 9), 180 - 33);
+}
+
+TEST(ChartLayout, SpacedLabelsKeepTheEndsAndEveryKth) {
+    // Ten texts 19 wide every 10 pixels: every third keeps 5 pixels apart.
+    std::vector<int> centres, widths(10, 19);
+    for (int i = 0; i < 10; ++i)
+        centres.push_back(i * 10);
+    EXPECT_EQ(chart::SpacedLabels(centres, widths, 5),
+              (std::vector<bool>{true, false, false, true, false, false, true, false, false, true}));
+    // With eleven the last but one kept (9) would crowd the last (10) and gives way.
+    centres.push_back(100);
+    widths.push_back(19);
+    EXPECT_EQ(chart::SpacedLabels(centres, widths, 5),
+              (std::vector<bool>{true, false, false, true, false, false, true, false, false, false, true}));
+    // Texts that fit all stay; one alone stays.
+    EXPECT_EQ(chart::SpacedLabels({0, 40, 80}, {20, 20, 20}, 5), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(chart::SpacedLabels({0}, {500}, 5), (std::vector<bool>{true}));
 }
 
 TEST(ChartLayout, NormalCurvePeaksAtTheMeanScaledToTheBars) {
@@ -180,6 +211,97 @@ TEST(ChartCtrl, BarsNarrowerThanACharacterCarryNoTexts) {
     rec = Draw(few, 300, 200);
     EXPECT_NE(rec.FindText(QStringLiteral("7")), nullptr);
     EXPECT_NE(rec.FindText(QStringLiteral("L")), nullptr);
+}
+
+namespace {
+
+// The band chart of a total at width 10: 45 bands "(0,10]" … "(440,450]" with counts that rise
+// and fall, a few of them empty.
+void FillBands(CChartCtrl& chart, int style) {
+    chart.SetColorScheme(2);
+    chart.SetChartStyle(style);
+    for (int i = 0; i < 45; ++i) {
+        const int count = i < 3 || i > 42 ? i % 2 : 1 + (22 - std::abs(22 - i)) / 2;
+        chart.AddValue(count, QStringLiteral("(%1,%2]").arg(i * 10).arg(i * 10 + 10), false);
+    }
+}
+
+Rect TextBox(const gdi::DrawCall& c) {
+    return Rect(c.textOrigin.x, c.textOrigin.y, c.textOrigin.x + c.textSize.cx,
+                c.textOrigin.y + c.textSize.cy);
+}
+
+// Pairs of the texts whose drawn boxes overlap, by text.
+std::vector<std::string> Overlaps(const std::vector<gdi::DrawCall>& texts) {
+    std::vector<std::string> out;
+    for (std::size_t a = 0; a < texts.size(); ++a)
+        for (std::size_t b = a + 1; b < texts.size(); ++b) {
+            Rect overlap;
+            if (overlap.IntersectRect(TextBox(texts[a]), TextBox(texts[b])))
+                out.push_back(texts[a].text.toStdString() + " / " + texts[b].text.toStdString());
+        }
+    return out;
+}
+
+} // namespace
+
+TEST(ChartCtrl, ManyBandsDrawLabelsThatDoNotOverlap) {
+    CChartCtrl chart;
+    FillBands(chart, chart::kBars);
+    for (const int width : {480, 640}) {
+        const gdi::Recorder rec = Draw(chart, width, 360);
+        const int plotBottom = chart::PlotRect(Rect(0, 0, width, 360)).bottom;
+        std::vector<gdi::DrawCall> under;
+        for (const gdi::DrawCall& c : rec.Of(DrawOp::Text))
+            if (c.rect.top > plotBottom)
+                under.push_back(c);
+        ASSERT_GE(under.size(), 4u) << "width " << width;
+        EXPECT_LT(under.size(), 45u);
+        EXPECT_EQ(under.front().text, QStringLiteral("(0,10]"));
+        EXPECT_EQ(under.back().text, QStringLiteral("(440,450]"));
+        EXPECT_TRUE(Overlaps(under).empty()) << Overlaps(under).front();
+        for (const gdi::DrawCall& c : under) { // each label whole, not cut to its bar, inside the control
+            EXPECT_GE(c.rect.Width(), c.textSize.cx) << c.text.toStdString();
+            EXPECT_GE(c.textOrigin.x, 0) << c.text.toStdString();
+            EXPECT_LE(c.textOrigin.x + c.textSize.cx, width) << c.text.toStdString();
+        }
+        // Nor do the values over the bars run into each other, nor into anything else drawn.
+        std::vector<gdi::DrawCall> texts;
+        for (const gdi::DrawCall& c : rec.Of(DrawOp::Text))
+            if (c.text != QStringLiteral("1班总分"))
+                texts.push_back(c);
+        EXPECT_GT(texts.size(), under.size() + 10);
+        EXPECT_TRUE(Overlaps(texts).empty()) << Overlaps(texts).front();
+
+        // The value axis counts students: whole numbers only.
+        for (const gdi::DrawCall& c : rec.Of(DrawOp::Text)) {
+            if (c.rect.right > chart::PlotRect(Rect(0, 0, width, 360)).left)
+                continue;
+            bool whole = false;
+            c.text.toInt(&whole);
+            EXPECT_TRUE(whole) << c.text.toStdString();
+        }
+        EXPECT_NE(rec.FindText(QStringLiteral("12")), nullptr); // largest 12: scale 20, every 5th
+    }
+
+    const auto pie = [] {
+        CChartCtrl p;
+        FillBands(p, chart::kPie);
+        return Draw(p, 480, 360);
+    }();
+    std::vector<gdi::DrawCall> labels;
+    for (const gdi::DrawCall& c : pie.Of(DrawOp::Text))
+        if (c.text.contains(QLatin1Char('\n')))
+            labels.push_back(c);
+    ASSERT_GE(labels.size(), 4u);
+    EXPECT_LT(labels.size(), 40u);
+    EXPECT_TRUE(Overlaps(labels).empty()) << Overlaps(labels).front();
+    // The thinnest slices (one student) carry no label; the largest does.
+    EXPECT_NE(pie.FindText(QStringLiteral("(220,230]\n") +
+                           QString::asprintf("%.1f%%", 12 * 100.0 / chart.GetTotal())),
+              nullptr);
+    for (const gdi::DrawCall& c : labels)
+        EXPECT_FALSE(c.text.startsWith(QStringLiteral("(10,20]"))) << c.text.toStdString();
 }
 
 TEST(ChartCtrl, CurveIsDrawnOverTheBarsOrSkipped) {

@@ -179,6 +179,10 @@ TEST(LunarCalendar, Texts) {
     EXPECT_EQ(GetLunarMonthText(11, true), QStringLiteral("十一月"));
     EXPECT_EQ(GetLunarMonthText(12, false), QStringLiteral("十二月"));
     EXPECT_TRUE(GetLunarMonthText(13, true).isEmpty());
+    // A leap month is named after the month it follows.
+    EXPECT_EQ(GetLunarMonthText(2, true, true), QStringLiteral("闰二月"));
+    EXPECT_EQ(GetLunarMonthText(11, true, true), QStringLiteral("闰十一月"));
+    EXPECT_EQ(GetLunarMonthText(2, true, false), QStringLiteral("　二月"));
     EXPECT_EQ(GetLunarDayText(1), QStringLiteral("初一"));
     EXPECT_EQ(GetLunarDayText(10), QStringLiteral("初十"));
     EXPECT_EQ(GetLunarDayText(11), QStringLiteral("十一"));

@@ -221,12 +221,42 @@ TEST_F(LunarDialog, PicturesFollowLunarMonthsOfBothLengths) {
         ASSERT_EQ(static_cast<int>(blits.size()), d.daysInMonth());
         for (int day = 1; day <= d.daysInMonth(); ++day) {
             std::uint16_t ly = 0, lm = 0, ld = 0;
+            bool leap = false;
             SolarToLunar(static_cast<std::uint16_t>(d.year()), static_cast<std::uint16_t>(d.month()),
-                         static_cast<std::uint16_t>(day), ly, lm, ld);
-            EXPECT_EQ(blits[static_cast<std::size_t>(day - 1)].from.y / 16, ld == 1 ? 29 + lm : ld - 1)
+                         static_cast<std::uint16_t>(day), ly, lm, ld, &leap);
+            const int picture = ld != 1 ? ld - 1 : leap ? 42 : 29 + lm;
+            EXPECT_EQ(blits[static_cast<std::size_t>(day - 1)].from.y / 16, picture)
                 << d.year() << '-' << d.month() << '-' << day;
         }
     }
+}
+
+TEST_F(LunarDialog, ALeapMonthSaysSo) {
+    // 22 March 2023 is the first day of the leap second month; 20 February the first of the second.
+    Open(QDate(2023, 3, 22));
+    Recorder panel;
+    PaintPanel(panel);
+    EXPECT_EQ(TextsAt(panel, Point(38, 75)), QStringList{QStringLiteral("闰二月")});
+    EXPECT_EQ(TextsAt(panel, Point(54, 95)), QStringList{QStringLiteral("初一")});
+    Recorder grid;
+    PaintGrid(grid);
+    const auto blits = grid.Of(DrawOp::BitBlt);
+    ASSERT_EQ(blits.size(), 31u);
+    EXPECT_EQ(blits[21].from.y / 16, 42); // 闰月
+    EXPECT_EQ(blits[22].from.y / 16, 1);  // 初二
+
+    Open(QDate(2023, 2, 20));
+    Recorder before;
+    PaintPanel(before);
+    EXPECT_EQ(TextsAt(before, Point(38, 75)), QStringList{QStringLiteral("　二月")});
+    Recorder beforeGrid;
+    PaintGrid(beforeGrid);
+    EXPECT_EQ(beforeGrid.Of(DrawOp::BitBlt)[19].from.y / 16, 31);
+    // A day later in the leap month still names it.
+    Open(QDate(2023, 4, 10));
+    Recorder later;
+    PaintPanel(later);
+    EXPECT_EQ(TextsAt(later, Point(38, 75)), QStringList{QStringLiteral("闰二月")});
 }
 
 TEST_F(LunarDialog, HitTestFollowsTheCells) {
@@ -445,9 +475,9 @@ TEST_F(LunarDialog, PicturesShowOnWhiteAndInvertedOnTheSelectedCell) {
     EXPECT_EQ(pictureColours(5, 2), (std::set<QRgb>{0x9695E6, 0xFFFFFF}));
 }
 
-TEST(LunarPictures, FortyTwoBlackAndWhiteNames) {
+TEST(LunarPictures, FortyThreeBlackAndWhiteNames) {
     std::vector<QImage> pictures;
-    for (int id = 184; id <= 225; ++id) {
+    for (int id = 184; id <= 226; ++id) {
         QByteArray data;
         ASSERT_TRUE(FindPictureResource(id, QStringLiteral("BITMAP"), &data)) << id;
         const QImage p = LoadPictureData(data).convertToFormat(QImage::Format_RGB32);
@@ -467,6 +497,9 @@ TEST(LunarPictures, FortyTwoBlackAndWhiteNames) {
     EXPECT_EQ(half(203, false), half(193, false));
     EXPECT_NE(half(203, true), half(204, true));
     // The months carry 月 below their number.
-    for (int id = 214; id <= 225; ++id)
+    for (int id = 214; id <= 226; ++id)
         EXPECT_EQ(half(id, false), half(214, false)) << id;
+    // 闰月 has its own top.
+    for (int id = 214; id <= 225; ++id)
+        EXPECT_NE(half(226, true), half(id, true)) << id;
 }
