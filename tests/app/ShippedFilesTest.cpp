@@ -81,3 +81,13 @@ TEST_F(ShippedFilesShell, HelpAndTipsComeFromBesideTheExecutableUnlessTheHomeHas
 }
 
 } // namespace
+
+// The program directory is the program as shipped: the program, its libraries and its data, and
+// none of the developers' tools.
+TEST(ShippedFiles, TheProgramDirectoryHoldsOnlyTheProgram) {
+    QStringList programs;
+    for (const QFileInfo& file : QDir(kShippedDir).entryInfoList(QDir::Files | QDir::Executable))
+        if (!file.fileName().endsWith(QStringLiteral(".so")))
+            programs << file.fileName();
+    EXPECT_EQ(programs, QStringList{QStringLiteral("Veltora")});
+}
