@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -53,6 +54,11 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 } // namespace
 
+QString ExportedFileKind() {
+    return QStringLiteral("文件是以制表符分隔的文本，GBK编码（GBK没有的字符按GB18030写入）；"
+                          "用电子表格程序打开时请选择制表符分隔和GBK字符集。");
+}
+
 QByteArray XlsBytes(const IReportRowSource& rows) {
     const int n = rows.GetRowCount();
     const int m = rows.GetColumnCount();
@@ -61,7 +67,7 @@ QByteArray XlsBytes(const IReportRowSource& rows) {
         for (int c = 0; c < m; ++c) {
             // The grid pads numbers with blanks to line them up; a spreadsheet would read such a
             // cell as text, so the blanks are left out and numbers arrive as numbers.
-            bytes += text::ToGbk(rows.GetItemText(r, c).trimmed());
+            bytes += text::ToGb18030(rows.GetItemText(r, c).trimmed());
             bytes += '\t';
         }
         bytes += '\n';
@@ -73,12 +79,21 @@ QString XlsFilePath(const QString& directory, std::time_t t) {
     return QDir(directory).filePath(QString::asprintf("%lld.xls", static_cast<long long>(t)));
 }
 
+QString FreeXlsFilePath(const QString& directory, std::time_t t) {
+    const QString first = XlsFilePath(directory, t);
+    QString path = first;
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir(directory).filePath(QString::asprintf("%lld-%d.xls", static_cast<long long>(t), n));
+    return path;
+}
+
 QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString& caption,
                     const QString& directory, const XlsExportOptions& options) {
     if (options.needsDataRows && rows.GetRowCount() < 2)
         return {};
     const std::time_t now = Clock() ? Clock()() : std::time(nullptr);
-    const QString path = XlsFilePath(directory, now);
+    // Two exports in one second each keep their file.
+    const QString path = FreeXlsFilePath(directory, now);
     if (!WriteFile(path, XlsBytes(rows))) {
         ui::MessageBox(parent, res::LoadString(IDS_EXPORT_FAILED), res::LoadString(IDS_INFO_CAPTION),
                        ui::MB_OK | ui::MB_ICONERROR);
@@ -93,7 +108,9 @@ QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString
     if (!opened) {
         // No application opens .xls files here: the user must know where the file went.
         qCInfo(vlog::report) << "no application opened" << path;
-        ui::MessageBox(parent, res::LoadString(IDS_EXPORTED_TO).arg(QDir::toNativeSeparators(path)),
+        ui::MessageBox(parent,
+                       res::LoadString(IDS_EXPORTED_TO).arg(QDir::toNativeSeparators(path)) + u'\n' +
+                           ExportedFileKind(),
                        res::LoadString(IDS_INFO_CAPTION), ui::MB_OK | ui::MB_ICONINFORMATION);
     }
     return path;

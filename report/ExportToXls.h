@@ -20,16 +20,24 @@ struct XlsExportOptions {
     bool needsDataRows = true;
 };
 
-// Every cell followed by a tab, every row by a line feed, in code page 936 (a character GBK lacks
-// becomes '?'); the dialog's row and column counts decide what is written. Cell texts lose the
+// Every cell followed by a tab, every row by a line feed, in GB18030: code page 936 for every
+// character GBK has, and GB18030's four-byte form for the rest (李𠀾 keeps its second character),
+// which a GBK reader shows as two odd characters instead of a '?'; the dialog's row and column
+// counts decide what is written. Cell texts lose the
 // blanks around them (the grid's padding), so that a spreadsheet reads numbers as numbers.
 QByteArray XlsBytes(const IReportRowSource& rows);
 
 // The export file of the moment `t`: `directory` + "%1d.xls" of t.
 QString XlsFilePath(const QString& directory, std::time_t t);
+// XlsFilePath, or when a file of that name is there, the first free "<t>-2.xls", "<t>-3.xls"…
+QString FreeXlsFilePath(const QString& directory, std::time_t t);
 
-// Writes the file into `directory` and calls SayHello(path, rows, columns, caption, "$"); when no
-// application opens the file, "已导出到：<path>" tells where it is. When the file cannot be created
+// What the export file is, as the message after an export says it.
+QString ExportedFileKind();
+
+// Writes the file into `directory` (under a free name) and calls SayHello(path, rows, columns,
+// caption, "$"); when no application opens the file, "已导出到：<path>" tells where it is, and
+// what kind of file it is. When the file cannot be created
 // or written, "报表输出到EXCEL出现错误！" is shown, a partly written file is removed and SayHello is
 // not called. Answers the path written, empty when there is none.
 QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString& caption,

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,6 +25,12 @@ DRENSIL_EXPORT QByteArray LoadResource(int id, const QString& type);
 // nothing could open it.
 DRENSIL_EXPORT bool SayHello(const QString& path, int rows, int columns, const QString& caption,
                              const QString& tail);
+
+// LibreOffice, when it is the desktop's application for the file, is started with the options
+// that make it read the export as it is written (tab-separated text, code page 936/GB18030);
+// whether a desktop entry is LibreOffice's, and the arguments it is started with.
+DRENSIL_EXPORT bool IsLibreOfficeEntry(const QString& desktopEntry);
+DRENSIL_EXPORT QStringList LibreOfficeArguments(const QString& path);
 
 // Replaces the desktop opener (an empty function restores it); tests record instead of opening.
 using FileOpener = std::function<bool(const QString& path)>;

@@ -80,6 +80,11 @@ Converter& ToGbkConverter() {
     return c;
 }
 
+Converter& ToGb18030Converter() {
+    thread_local Converter c("GB18030", "UTF-8");
+    return c;
+}
+
 Converter& FromGbkConverter() {
     thread_local Converter c("UTF-8", "GBK");
     return c;
@@ -92,6 +97,15 @@ QByteArray ToGbk(const QString& s) {
         return {};
     const QByteArray utf8 = s.toUtf8();
     return ToGbkConverter().Run(utf8.constData(), static_cast<size_t>(utf8.size()), "?", Utf8SequenceLength);
+}
+
+QByteArray ToGb18030(const QString& s) {
+    if (s.isEmpty())
+        return {};
+    const QByteArray utf8 = s.toUtf8();
+    // Only a lone surrogate (no character at all) has no GB18030 form.
+    return ToGb18030Converter().Run(utf8.constData(), static_cast<size_t>(utf8.size()), "?",
+                                    Utf8SequenceLength);
 }
 
 QString FromGbk(const char* bytes, int length) {

@@ -10,6 +10,10 @@ namespace text {
 // UTF-16 → GBK. A character that GBK lacks is written as '?'.
 QByteArray ToGbk(const QString& s);
 
+// UTF-16 → GB18030: the bytes of ToGbk for every character GBK has, and four-byte sequences for
+// the rest, so that no character is lost (a GBK reader shows only those differently).
+QByteArray ToGb18030(const QString& s);
+
 // GBK → UTF-16. A byte sequence that is not GBK becomes U+FFFD; nothing is dropped silently.
 QString FromGbk(const QByteArray& bytes);
 QString FromGbk(const char* bytes, int length);

@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace {
 
 constexpr std::time_t kNow = 1136073600; // 2006-01-01 00:00:00 UTC
@@ -51,9 +55,10 @@ TEST(XlsBytes, TabAfterEveryCellLineFeedAfterEveryRowInGbk) {
               QByteArray("a\tb\t\n1\t2\t\n3\t4\t\n"));
     EXPECT_EQ(XlsBytes(TableSource({{"", "", ""}})), QByteArray("\t\t\t\n"));
     // Texts go out unquoted, in code page 936, without the blanks that pad them on screen; what
-    // GBK lacks becomes '?'.
+    // GBK lacks keeps its GB18030 form.
     EXPECT_EQ(XlsBytes(TableSource({{QStringLiteral(" 1班"), QStringLiteral("a\tb"), QStringLiteral("😀")}})),
-              QByteArray("1\xB0\xE0\ta\tb\t?\t\n"));
+              QByteArray("1\xB0\xE0\ta\tb\t\x94\x39\xFC\x36\t\n"));
+    EXPECT_EQ(XlsBytes(TableSource({{QStringLiteral("李𠀾")}})), QByteArray("\xC0\xEE\x95\x32\x88\x38\t\n"));
     EXPECT_EQ(
         XlsBytes(TableSource({{QStringLiteral("  78.50"), QStringLiteral(" -1.25 "), QStringLiteral("  ")}})),
         QByteArray("78.50\t-1.25\t\t\n"));
@@ -71,10 +76,12 @@ TEST_F(ExportTest, WritesTheFileNamedAfterTheSecondAndHandsItOn) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(boxes.Boxes().empty());
 
-    // The same second again: the file is replaced.
+    // The same second again: the first file stays, the second takes the next free name.
     const TableSource other({{"x"}, {"y"}});
-    EXPECT_EQ(ExportToXls(nullptr, other, "", dir.path()), path);
-    EXPECT_EQ(Read(path), QByteArray("x\t\ny\t\n"));
+    EXPECT_EQ(ExportToXls(nullptr, other, "", dir.path()), dir.filePath("1136073600-2.xls"));
+    EXPECT_EQ(Read(dir.filePath("1136073600-2.xls")), QByteArray("x\t\ny\t\n"));
+    EXPECT_EQ(Read(path), XlsBytes(grid));
+    EXPECT_EQ(ExportToXls(nullptr, other, "", dir.path()), dir.filePath("1136073600-3.xls"));
     EXPECT_FALSE(waitCursorDuringOpen);
 }
 
@@ -86,7 +93,8 @@ TEST_F(ExportTest, WhenNothingOpensTheFileTheUserIsToldWhereItIs) {
     const QString path = ExportToXls(nullptr, TableSource({{"a"}, {"1"}}), "", dir.path());
     EXPECT_EQ(opened, QStringList{path});
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("已导出到：") + path);
+    EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("已导出到：") + path + u'\n' + ExportedFileKind());
+    EXPECT_TRUE(boxes.Boxes()[0].text.contains(QStringLiteral("以制表符分隔的文本，GBK编码")));
     EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("信息提示"));
     EXPECT_EQ(boxes.Boxes()[0].type, ui::MB_OK | ui::MB_ICONINFORMATION);
     EXPECT_EQ(Read(path), QByteArray("a\t\n1\t\n"));
@@ -120,14 +128,18 @@ TEST_F(ExportTest, AFolderThatCannotTakeTheFileShowsTheErrorOnly) {
 }
 
 TEST_F(ExportTest, AWriteFailingPartWayRemovesTheFile) {
-    if (!QFile::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    // The file of this second is a link to a device on which every write fails (disk full).
-    const QString path = XlsFilePath(dir.path(), now);
-    ASSERT_TRUE(QFile::link("/dev/full", path));
-    EXPECT_TRUE(ExportToXls(nullptr, TableSource({{"a"}, {"1"}}), "", dir.path()).isEmpty());
+    // No file may grow past a few bytes (as on a full disk): the write fails part way.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit limit{4, saved.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const QString written = ExportToXls(nullptr, TableSource({{"abcdef"}, {"123456"}}), "", dir.path());
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_TRUE(written.isEmpty());
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("报表输出到EXCEL出现错误！"));
-    EXPECT_FALSE(QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(opened.isEmpty());
 }
