@@ -16,7 +16,7 @@ class QWidget;
 struct XlsExportOptions {
     // Shows the wait cursor while SayHello runs (the basic-statistics dialog does).
     bool waitCursor = false;
-    // A grid of fewer than 2 rows (titles only) exports nothing, silently.
+    // A grid of fewer than 2 rows (titles only) exports nothing and says so.
     bool needsDataRows = true;
 };
 
@@ -27,6 +27,9 @@ QByteArray XlsBytes(const IReportRowSource& rows);
 
 // The export file of the moment `t`: `directory` + "%1d.xls" of t.
 QString XlsFilePath(const QString& directory, std::time_t t);
+
+// "列表中没有数据，…": what a titles-only grid's export says.
+QString NothingToExportMessage();
 
 // Writes the file into `directory` and calls SayHello(path, rows, columns, caption, "$"); when no
 // application opens the file, "已导出到：<path>" tells where it is. When the file cannot be created
