@@ -116,6 +116,7 @@ TEST_F(EvalParamDlgTest, OpensOnThePositionsHandedInWithTheGradesExamsListed) {
     EXPECT_EQ(Items(dlg->RangeBox()), Split("全年级|文科班|理科班"));
     EXPECT_EQ(dlg->RangeBox()->currentIndex(), 1);
     // The grade's exams are listed, none chosen: no exam was handed in.
+    EXPECT_GT(dlg->FirstExamBox()->count(), 0);
     EXPECT_EQ(Items(dlg->FirstExamBox()), Items(dlg->SecondExamBox()));
     for (const QString& entry : Items(dlg->FirstExamBox()))
         EXPECT_TRUE(entry.startsWith(QStringLiteral("高2008级|"))) << entry.toStdString();
