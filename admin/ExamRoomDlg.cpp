@@ -29,7 +29,6 @@ using namespace examroom;
 namespace {
 constexpr int IDS_ROOM_HELP = 57694;
 constexpr int IDS_SAVE_FAILED = 57695;
-constexpr int IDS_SAVED = 57696;
 
 class CWaitCursor {
 public:
@@ -225,6 +224,9 @@ void CExamRoomDlg::ShowStudents(const std::vector<RoomStudent>& students) {
 }
 
 void CExamRoomDlg::OnArrangeRooms() {
+    // Until an arrangement is accepted, 数据存盘 stores nothing: the numbers shown are not the
+    // arrangement the user asked for.
+    m_bArrangementRefused = true;
     if (!ReadCapacities())
         return;
     const int students = m_nRowCount - 1;
@@ -232,6 +234,7 @@ void CExamRoomDlg::OnArrangeRooms() {
         Message(*refusal, ui::MB_ICONWARNING);
         return;
     }
+    m_bArrangementRefused = false;
     if (students >= 1) {
         // The draw is made in student-number order, so that a seed gives one seating.
         m_Grid.SortItemsByFunction(CGridCtrl::CompareTextItems, kColStudentId, true);
@@ -252,6 +255,15 @@ void CExamRoomDlg::OnArrangeRooms() {
 }
 
 void CExamRoomDlg::OnSaveNumbers() {
+    if (m_nRowCount <= 1) {
+        Message(QStringLiteral("没有列出学生，没有要保存的考号。请先选择年级并按“确定”。"), ui::MB_ICONINFORMATION);
+        return;
+    }
+    if (m_bArrangementRefused) {
+        Message(QStringLiteral("考场没有安排，没有保存考号：请输入1到99之间的每考室人数，再按“安排考场”。"),
+                ui::MB_ICONWARNING);
+        return;
+    }
     std::vector<ExamNumberUpdate> numbers;
     numbers.reserve(static_cast<std::size_t>(std::max(0, m_nRowCount - 1)));
     for (int row = 1; row < m_nRowCount; ++row)
@@ -268,7 +280,8 @@ void CExamRoomDlg::OnSaveNumbers() {
         }
     }
     if (saved)
-        ui::MessageBox(this, res::LoadString(IDS_SAVED), res::LoadString(57656), ui::MB_ICONINFORMATION);
+        ui::MessageBox(this, QStringLiteral("已保存%1名学生的考号。").arg(numbers.size()), res::LoadString(57656),
+                       ui::MB_ICONINFORMATION);
     else
         ui::MessageBox(this, res::LoadString(IDS_SAVE_FAILED), res::LoadString(57656), ui::MB_ICONERROR);
 }

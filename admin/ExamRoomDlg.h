@@ -68,6 +68,7 @@ private:
     int m_nRowCount = 1;
     int m_nColCount = 7;
     int m_nOutputChoice = examroom::kClassLists;
+    bool m_bArrangementRefused = false; // the last 安排考场 was refused: nothing to store
 
     CGridRowSource<CGridCtrl> m_rows{m_Grid, m_nRowCount, m_nColCount};
     CReportComponent m_report;

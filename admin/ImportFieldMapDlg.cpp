@@ -4,6 +4,7 @@
 #include "admin/ScoreImport.h"
 #include "controls/grid/GridCellCombo.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace {
@@ -29,6 +30,19 @@ CImportFieldMapDlg::CImportFieldMapDlg(QWidget* parent) : admin::CAdminGridDlg(I
     QPushButton* quit = AddButton(2, QStringLiteral("退出"), [this] { OnCancel(); });
     quit->setGeometry(Dlu(205, 41, 50, 14));
     quit->setAutoDefault(false);
+    // The grid keeps Esc while it has a focus cell; here nothing is stored cell by cell, so Esc
+    // leaves the dialog as 退出 does (an open cell editor takes its own Esc first).
+    m_Grid.installEventFilter(this);
+}
+
+bool CImportFieldMapDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_Grid && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        OnCancel();
+        return true;
+    }
+    return admin::CAdminGridDlg::eventFilter(watched, event);
 }
 
 void CImportFieldMapDlg::JoinFieldNames(const QString& offer) {

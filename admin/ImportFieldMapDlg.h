@@ -38,6 +38,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The offers as a list: a column name may hold any character, so none serves to join them.

@@ -9,9 +9,17 @@ bool HasImportNotes(const roster::ImportCount& count) {
 }
 
 QString ImportSummaryText(const roster::ImportCount& count) {
-    QString text = roster::ImportResultText(count);
-    if (count.notListed > 0)
-        text += QString::asprintf("\n另有%1d条不在名单中，未导入。", count.notListed);
+    QString text;
+    if (count.written == 0 && count.failed == 0 && count.notListed > 0) {
+        // Not one row named a student of the list: the fields chosen for the key are the likely
+        // cause, not the rows themselves.
+        text = QStringLiteral("没有一名学生与名单匹配：请检查学号或姓名、班级字段的选择。");
+        text += QString::asprintf("\n%1d条都不在名单中，未导入。", count.notListed);
+    } else {
+        text = roster::ImportResultText(count);
+        if (count.notListed > 0)
+            text += QString::asprintf("\n另有%1d条不在名单中，未导入。", count.notListed);
+    }
     if (count.padded > 0)
         text += QString::asprintf("\n其中%1d个数字学号补足了前导0。", count.padded);
     if (count.blank > 0)

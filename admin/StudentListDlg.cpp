@@ -411,6 +411,20 @@ bool CStudentListDlg::OnGridEndEdit(int row, int col) {
 void CStudentListDlg::OnClearData() {
     if (!ReadBoxes())
         return;
+    int held = 0;
+    try {
+        held = roster::CountStudents(data::Database(), m_strGrade, m_nClass);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "roster not counted:" << e.Message();
+        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONINFORMATION);
+        return;
+    }
+    if (held == 0) {
+        Message(m_nClass == 0 ? QStringLiteral("这个年级没有学生，没有要清空的数据。")
+                              : QStringLiteral("这个班没有学生，没有要清空的数据。"),
+                ui::MB_ICONINFORMATION);
+        return;
+    }
     if (Message(QStringLiteral("真的要清空这个班/年级的数据吗？"), ui::MB_YESNO | ui::MB_ICONQUESTION) !=
         ui::IDYES)
         return;
@@ -422,7 +436,7 @@ void CStudentListDlg::OnClearData() {
         return;
     }
     ListStudents();
-    Message(QStringLiteral("数据已经被成功清空！"), ui::MB_ICONINFORMATION);
+    Message(QStringLiteral("已清空%1名学生的数据。").arg(held), ui::MB_ICONINFORMATION);
 }
 
 void CStudentListDlg::OnClassFromStudentId() {

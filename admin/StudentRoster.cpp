@@ -190,6 +190,17 @@ bool UpdateCell(db::Connection& connection, long long rowid, int col, const QStr
     return true;
 }
 
+int CountStudents(db::Connection& connection, const QString& gradeCode, int cls) {
+    QString sql = QStringLiteral("SELECT count(*) FROM tavrinName WHERE ") + GradeCondition();
+    std::vector<db::Variant> params{db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)};
+    if (cls != 0) {
+        sql += QStringLiteral(" AND class=?");
+        params.emplace_back(cls);
+    }
+    db::Recordset rs = connection.Execute(sql, params);
+    return rs.IsEOF() ? 0 : static_cast<int>(rs.Field(0).ToInt64());
+}
+
 void ClearStudents(db::Connection& connection, const QString& gradeCode, int cls) {
     QString sql = QStringLiteral("DELETE FROM tavrinName WHERE ") + GradeCondition();
     std::vector<db::Variant> params{db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)};

@@ -70,6 +70,9 @@ std::optional<long long> AddStudent(db::Connection& connection, const QString& g
 // columns (emptied: NULL). False, with nothing stored, for a text the column does not take.
 bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text);
 
+// How many rows the class holds, or the grade for class 0.
+int CountStudents(db::Connection& connection, const QString& gradeCode, int cls);
+
 // Deletes the class's rows, or the grade's for class 0.
 void ClearStudents(db::Connection& connection, const QString& gradeCode, int cls);
 

@@ -28,6 +28,14 @@ CTablePickDlg::CTablePickDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+    // A double click on a name takes it, as 确定 does.
+    connect(m_TableList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (!item)
+            return;
+        m_TableList->setCurrentItem(item);
+        item->setSelected(true);
+        OnOK();
+    });
 }
 
 void CTablePickDlg::AddTable(const QString& name) {

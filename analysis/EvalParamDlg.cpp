@@ -59,8 +59,23 @@ bool CEvalParamDlg::OnInitDialog() {
     m_btnOK->SetIcon(291, CSkinButton::DARK_COPY);
     m_btnCancel->SetIcon(261, CSkinButton::DARK_COPY);
     LoadGrades();
-    // The positions handed in are shown; the exam lists wait until a grade is picked.
+    // The positions handed in are shown: the grade with its exams listed and the exams handed in
+    // chosen, so that 确定 after changing only the range keeps them.
     m_cbGrade->setCurrentIndex(m_nGradeIndex < m_cbGrade->count() ? m_nGradeIndex : -1);
+    if (m_cbGrade->currentIndex() >= 0) {
+        m_strGrade = m_cbGrade->currentText();
+        FillExamLists(m_cbGrade->currentIndex());
+        const auto choose = [](QComboBox* box, int examId) {
+            const int at = examId < 0 ? -1 : box->findData(examId);
+            box->setCurrentIndex(at);
+        };
+        choose(m_cbFirstExam, m_nFirstExamId);
+        choose(m_cbSecondExam, m_nSecondExamId);
+        if (m_cbFirstExam->currentIndex() >= 0)
+            OnSelChangeFirstExam();
+        if (m_cbSecondExam->currentIndex() >= 0)
+            OnSelChangeSecondExam();
+    }
     m_cbRange->setCurrentIndex(m_nRangeIndex < m_cbRange->count() ? m_nRangeIndex : -1);
     return true;
 }
@@ -84,11 +99,15 @@ void CEvalParamDlg::OnSelChangeGrade() {
     if (index < 0)
         return;
     m_strGrade = m_cbGrade->itemText(index);
+    m_cbRange->setCurrentIndex(0);
+    FillExamLists(index);
+}
+
+void CEvalParamDlg::FillExamLists(int index) {
     m_cbFirstExam->clear();
     m_cbSecondExam->clear();
     m_cbFirstExam->setCurrentIndex(-1);
     m_cbSecondExam->setCurrentIndex(-1);
-    m_cbRange->setCurrentIndex(0);
     m_strFirstExam.clear();
     m_strSecondExam.clear();
     m_firstExamEntry = QVariant();

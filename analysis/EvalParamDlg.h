@@ -1,7 +1,7 @@
 #pragma once
 // "参数设定" of the teaching-effect evaluation: a grade, its entry and exit exams and a range of
-// classes (全年级, 文科班, 理科班). Nothing is checked here: the evaluation dialog judges what it
-// gets back.
+// classes (全年级, 文科班, 理科班). It reopens on the grade, exams and range handed in. Nothing is
+// checked here: the evaluation dialog judges what it gets back.
 
 #include "data/TextCipher.h"
 #include "platform/ui/Dialog.h"
@@ -47,6 +47,8 @@ public:
 
 private:
     void LoadGrades();
+    // The exams of the grade at `index` in both exam lists, none chosen.
+    void FillExamLists(int index);
     // The exam of a chosen entry: -1 when none was chosen or it is gone.
     int GetExamId(const QString& text, const QVariant& id);
 

@@ -176,11 +176,6 @@ bool CScoreTrackDlg::OnInitDialog() {
     m_tree->setPalette(p);
 
     if (m_nMode == 0) {
-        // The first grade's class, though its exams load only when a grade is picked.
-        if (HasGrades()) {
-            const QVariant code = m_cbGrade->itemData(0);
-            LoadStudentTree(code.isValid() ? code.toString() : GradeCodeOfText());
-        }
         m_pictureFrame->hide();
     } else {
         m_tree->hide();
@@ -193,7 +188,41 @@ bool CScoreTrackDlg::OnInitDialog() {
     m_chart->SetColorScheme(2);
     m_chart->SetChartStyle(1);
     m_chart->AddValue(150.0, QStringLiteral("One"), false);
+
+    // The first grade opens with its exams listed and the first trace drawn: its first student,
+    // or its first class that has students.
+    if (HasGrades()) {
+        if (m_nMode == 0 || OpenOnFirstClass()) {
+            ReloadGrade();
+        } else {
+            // No class of the grade has students: the exams are listed, nothing is drawn and
+            // nothing is said until the user asks for a class.
+            m_strGrade = m_cbGrade->currentText();
+            m_strGradeCode = GradeCodeOfText();
+            LoadExams(m_strGradeCode);
+        }
+    }
     return true;
+}
+
+bool CScoreTrackDlg::OpenOnFirstClass() {
+    const QVariant code = m_cbGrade->itemData(0);
+    const QString gradeCode = code.isValid() ? code.toString() : GradeCodeOfText();
+    try {
+        const std::vector<int> classes =
+            analysis::RosterClasses(data::Database(), gradeCode, Target());
+        if (classes.empty())
+            return false;
+        if (std::find(classes.begin(), classes.end(), m_nClass) == classes.end()) {
+            m_nClass = classes.front();
+            const QSignalBlocker quiet(m_spinClass);
+            m_spinClass->setValue(m_nClass);
+        }
+        return true;
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "class list not read:" << e.Message();
+        return false;
+    }
 }
 
 void CScoreTrackDlg::LoadGrades() {
@@ -228,6 +257,8 @@ void CScoreTrackDlg::LoadExams(const QString& gradeCode) {
             if (exam.id)
                 m_gridExams.SetItemText(r, 0, QString::number(*exam.id));
             m_gridExams.SetItemText(r, 1, QStringLiteral("第%1次").arg(r));
+            // The tracking cell is a box to tick: it takes no typed text.
+            m_gridExams.SetItemState(r, 3, m_gridExams.GetItemState(r, 3) | GCS_READONLY);
             // An exam without a name is listed but never tracked.
             if (exam.name) {
                 m_gridExams.SetItemText(r, 2, *exam.name);
@@ -248,6 +279,9 @@ void CScoreTrackDlg::LoadStudentTree(const QString& gradeCode) {
     DoDataExchange(true);
     const QSignalBlocker quiet(m_tree);
     m_tree->clear();
+    // A class without students tracks nobody: the last class's student is not drawn under it.
+    m_strStudentId.clear();
+    m_strStudentItem.clear();
     auto* classItem = new QTreeWidgetItem(m_tree, {QStringLiteral("%1[%2]").arg(m_strGrade).arg(m_nClass)});
     try {
         bool first = true;

@@ -82,6 +82,9 @@ private:
     void DrawClassTrace();
     // The grade and class handlers' common steps.
     void ReloadGrade();
+    // Class mode at opening: the spin box on the grade's first class with students when class 1
+    // has none; false when no class has any.
+    bool OpenOnFirstClass();
     bool HasGrades() const;
     // The code of the grade text: the picked item's code, else the typed text looked up.
     QString GradeCodeOfText() const;

@@ -182,6 +182,8 @@ void CStudentTrackReportDlg::LoadExams(const QString& gradeCode) {
             if (exam.id)
                 m_gridExams.SetItemText(k, 0, QString::number(*exam.id));
             m_gridExams.SetItemText(k, 1, QStringLiteral("第%1次").arg(k));
+            // The tracking cell is a box to tick: it takes no typed text.
+            m_gridExams.SetItemState(k, 3, m_gridExams.GetItemState(k, 3) | GCS_READONLY);
             if (exam.name) {
                 m_gridExams.SetItemText(k, 2, *exam.name);
                 m_gridExams.SetCellType(k, 3, RuntimeClass<CGridCellCheck>());

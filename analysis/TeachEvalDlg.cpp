@@ -174,6 +174,8 @@ void CTeachEvalDlg::OnSettings() {
     CEvalParamDlg dlg;
     dlg.m_nGradeIndex = m_nGradeIndex;
     dlg.m_nRangeIndex = m_nRangeIndex;
+    dlg.m_nFirstExamId = m_nFirstExamId;
+    dlg.m_nSecondExamId = m_nSecondExamId;
     if (dlg.DoModal() != ui::IDOK)
         return;
     m_strGrade = dlg.m_strGrade;

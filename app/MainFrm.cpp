@@ -8,6 +8,7 @@
 #include "data/AppContext.h"
 #include "data/ShippedFiles.h"
 #include "platform/help/Help.h"
+#include "platform/ui/Dialog.h"
 #include "platform/net/Page.h"
 #include "platform/res/PromptTable.h"
 #include "platform/res/StringTable.h"
@@ -44,9 +45,15 @@ public:
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     resize(1024, 700);
     BuildCommandMap();
+    // F1 in a dialog: its page (0x20000 + template id), or the contents for a dialog without one.
+    ui::SetHelpKeyHandler([this](ui::Dialog& dialog) {
+        WinHelp(&dialog, 0x20000 + static_cast<quint32>(dialog.TemplateId()), help::HELP_CONTEXT);
+    });
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    ui::SetHelpKeyHandler({});
+}
 
 bool CMainFrame::LoadFrame(CVeltoraDoc* document) {
     PreCreateWindow();
@@ -288,12 +295,16 @@ std::intptr_t CMainFrame::OnPrintGrid(std::uintptr_t, std::intptr_t) {
 // ---- help and web
 
 void CMainFrame::WinHelp(quint32 data, unsigned command) {
+    WinHelp(this, data, command);
+}
+
+void CMainFrame::WinHelp(QWidget* owner, quint32 data, unsigned command) {
     if (!m_help) {
         // The program directory's help pages, or those shipped beside the executable.
         m_help = std::make_unique<help::HelpBook>(
             data::ShippedFilePath(data::AppDirectory(), QStringLiteral("help")));
     }
-    m_help->Request(this, command, data);
+    m_help->Request(owner, command, data);
 }
 
 void CMainFrame::OnHelpFeedback() {

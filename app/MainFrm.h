@@ -84,6 +84,8 @@ public:
 
     // Shows the help page of `data` for HELP_CONTEXT, the default page otherwise.
     void WinHelp(quint32 data, unsigned command);
+    // The same, the help shown above `owner` (a modal dialog lets no other window take input).
+    void WinHelp(QWidget* owner, quint32 data, unsigned command);
 
     void OnHelpFeedback();
     void OnHelpHomePage();

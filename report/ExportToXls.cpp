@@ -87,10 +87,18 @@ QString FreeXlsFilePath(const QString& directory, std::time_t t) {
     return path;
 }
 
+QString NothingToExportMessage() {
+    return QStringLiteral("列表中没有数据，没有可以导出到电子表格的内容。");
+}
+
 QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString& caption,
                     const QString& directory, const XlsExportOptions& options) {
-    if (options.needsDataRows && rows.GetRowCount() < 2)
+    if (options.needsDataRows && rows.GetRowCount() < 2) {
+        // A press that does nothing looks like a broken button: say why no file comes.
+        ui::MessageBox(parent, NothingToExportMessage(), res::LoadString(IDS_INFO_CAPTION),
+                       ui::MB_OK | ui::MB_ICONINFORMATION);
         return {};
+    }
     const std::time_t now = Clock() ? Clock()() : std::time(nullptr);
     // Two exports in one second each keep their file.
     const QString path = FreeXlsFilePath(directory, now);

@@ -16,7 +16,7 @@ class QWidget;
 struct XlsExportOptions {
     // Shows the wait cursor while SayHello runs (the basic-statistics dialog does).
     bool waitCursor = false;
-    // A grid of fewer than 2 rows (titles only) exports nothing, silently.
+    // A grid of fewer than 2 rows (titles only) exports nothing and says so.
     bool needsDataRows = true;
 };
 
@@ -31,6 +31,9 @@ QByteArray XlsBytes(const IReportRowSource& rows);
 QString XlsFilePath(const QString& directory, std::time_t t);
 // XlsFilePath, or when a file of that name is there, the first free "<t>-2.xls", "<t>-3.xls"…
 QString FreeXlsFilePath(const QString& directory, std::time_t t);
+
+// "列表中没有数据，…": what a titles-only grid's export says.
+QString NothingToExportMessage();
 
 // What the export file is, as the message after an export says it.
 QString ExportedFileKind();

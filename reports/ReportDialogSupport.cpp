@@ -145,12 +145,12 @@ bool ComputeAndShowTable(QWidget* parent, CGridCtrl& grid, const CReportTable& t
     return false;
 }
 
-bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals) {
-    return ReadyToCompute(parent, {data::AnalysisContext().m_nAnalysisExamId}, reads, oldTotals);
+bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals, StaleTotalsAnswer* answer) {
+    return ReadyToCompute(parent, {data::AnalysisContext().m_nAnalysisExamId}, reads, oldTotals, answer);
 }
 
 bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const ReportReads& reads,
-                    bool* oldTotals) {
+                    bool* oldTotals, StaleTotalsAnswer* answer) {
     if (oldTotals)
         *oldTotals = false;
     const std::vector<int> subjects = data::AnalysisContext().ParticipatingSubjects();
@@ -178,8 +178,11 @@ bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const Repo
     if (stale.empty())
         return true;
     std::sort(staleTypes.begin(), staleTypes.end());
-    if (ui::MessageBox(parent, StaleTotalsQuestion(staleTypes), MessageCaption(),
+    if ((answer && answer->declined) ||
+        ui::MessageBox(parent, StaleTotalsQuestion(staleTypes), MessageCaption(),
                        ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
+        if (answer)
+            answer->declined = true;
         if (oldTotals)
             *oldTotals = true;
         return true;

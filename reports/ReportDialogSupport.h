@@ -47,9 +47,15 @@ void ReportDbError(QWidget* parent, const char* what, const db::DbError& error);
 // computes nothing (false); 否 goes on with `oldTotals` set (the report says so, ShowOldTotalsMark).
 // A check the database fails is skipped (the report meets the failure itself and says so); a failed
 // recompute is shown: false.
-bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals = nullptr);
+// With `answer`, a 否 is remembered there: the next checks of the same dialog go on with
+// `oldTotals` set without asking again (a dialog that computes at every change asks once).
+struct StaleTotalsAnswer {
+    bool declined = false;
+};
+bool ReadyToCompute(QWidget* parent, const ReportReads& reads, bool* oldTotals = nullptr,
+                    StaleTotalsAnswer* answer = nullptr);
 bool ReadyToCompute(QWidget* parent, const std::vector<int>& examIds, const ReportReads& reads,
-                    bool* oldTotals = nullptr);
+                    bool* oldTotals = nullptr, StaleTotalsAnswer* answer = nullptr);
 // Adds OldTotalsCaptionMark to the dialog's caption when the report ran on out-of-date totals, and
 // takes it away again when it did not.
 void ShowOldTotalsMark(QWidget* dialog, bool oldTotals);

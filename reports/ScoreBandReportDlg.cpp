@@ -282,7 +282,7 @@ reports::ReportReads CScoreBandReportDlg::Reads() const {
 
 bool CScoreBandReportDlg::ReadRequest(reports::BandRequest& request) {
     bool oldTotals = false;
-    if (!reports::ReadyToCompute(this, Reads(), &oldTotals))
+    if (!reports::ReadyToCompute(this, Reads(), &oldTotals, &m_staleAnswer))
         return false;
     reports::ShowOldTotalsMark(this, oldTotals);
     DoDataExchange(true);

@@ -10,6 +10,7 @@
 #include "platform/ui/Dialog.h"
 #include "report/ReportComponent.h"
 #include "report/ReportRowSource.h"
+#include "reports/ReportDialogSupport.h"
 #include "reports/ReportTable.h"
 #include "reports/ValidTotals.h"
 
@@ -159,6 +160,9 @@ private:
     CSpinButtonCtrl* m_spin;
     QButtonGroup* m_styles;
     bool m_bExchanging = false;
+    // The bands are computed again at every change: a 否 to the out-of-date totals holds for the
+    // rest of this opening.
+    reports::StaleTotalsAnswer m_staleAnswer;
     CTextCipher m_cipher;
     CReportTable m_table;
     CGridRowSource<CGridCtrl> m_rows{m_grid, m_nRowCount, m_nColCount};

@@ -13,8 +13,12 @@ namespace help {
 QPointer<HelpWindow> HelpWindow::s_instance;
 
 HelpWindow& HelpWindow::Instance(QWidget* owner) {
-    if (!s_instance)
+    if (!s_instance) {
         s_instance = new HelpWindow(owner);
+    } else if (owner && s_instance->parentWidget() != owner) {
+        // A modal dialog blocks every window but its own: the help asked from it goes with it.
+        s_instance->setParent(owner, Qt::Window);
+    }
     return *s_instance;
 }
 

@@ -8,16 +8,33 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QVariant>
 
 namespace ui {
 namespace {
 DialogRunner g_runner;
+HelpKeyHandler g_helpKey;
 const char* const kCtrlId = "dlgCtrlId";
 } // namespace
 
-Dialog::Dialog(int templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {}
+Dialog::Dialog(int templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, this, [this] { RequestDialogHelp(*this); });
+}
+
+void SetHelpKeyHandler(HelpKeyHandler handler) {
+    g_helpKey = std::move(handler);
+}
+
+bool RequestDialogHelp(Dialog& dialog) {
+    if (!g_helpKey)
+        return false;
+    g_helpKey(dialog);
+    return true;
+}
 
 Dialog::~Dialog() = default;
 

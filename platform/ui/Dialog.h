@@ -57,6 +57,13 @@ private:
     bool m_ending = false;
 };
 
+// F1 in a dialog (whatever control has the focus) calls the handler the program installed with
+// the dialog, which shows its help page; without a handler F1 does nothing.
+using HelpKeyHandler = std::function<void(Dialog&)>;
+void SetHelpKeyHandler(HelpKeyHandler handler);
+// Calls the handler as F1 does; false without one.
+bool RequestDialogHelp(Dialog& dialog);
+
 // The runner: by default ExecModal. Tests install one that inspects the dialog (its class, its
 // mode) and answers without showing it; an empty function restores the default.
 using DialogRunner = std::function<int(Dialog&)>;

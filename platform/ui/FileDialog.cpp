@@ -1,6 +1,10 @@
 #include "platform/ui/FileDialog.h"
 
+#include "platform/profile/Profile.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace ui {
 namespace {
@@ -11,12 +15,17 @@ public:
         return GetOpenFileNameTitled(parent, filter, QString());
     }
     QString GetOpenFileNameTitled(QWidget* parent, const QString& filter, const QString& title) override {
-        return QFileDialog::getOpenFileName(parent, title, QString(), ToQtFilter(filter), nullptr,
-                                            QFileDialog::ReadOnly);
+        const QString path = QFileDialog::getOpenFileName(parent, title, StartFolder(), ToQtFilter(filter),
+                                                          nullptr, QFileDialog::ReadOnly);
+        RememberFolderOf(path);
+        return path;
     }
     QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName) override {
         // Qt's save dialog asks before replacing a file and shows no read-only box.
-        return QFileDialog::getSaveFileName(parent, QString(), proposedName, ToQtFilter(filter));
+        const QString path =
+            QFileDialog::getSaveFileName(parent, QString(), StartPath(proposedName), ToQtFilter(filter));
+        RememberFolderOf(path);
+        return path;
     }
 };
 
@@ -35,6 +44,29 @@ QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& p
 
 QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title) {
     return (g_service ? g_service : &g_screen)->GetOpenFileNameTitled(parent, filter, title);
+}
+
+QString StartFolder() {
+    const QString last = profile::GetProfileString(QStringLiteral("Settings"), QStringLiteral("LastFolder"));
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    return QDir::homePath();
+}
+
+QString StartPath(const QString& proposedName) {
+    if (proposedName.isEmpty())
+        return StartFolder();
+    if (QFileInfo(proposedName).isAbsolute())
+        return proposedName;
+    return QDir(StartFolder()).filePath(proposedName);
+}
+
+void RememberFolderOf(const QString& path) {
+    if (path.isEmpty())
+        return;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        profile::WriteProfileString(QStringLiteral("Settings"), QStringLiteral("LastFolder"), folder);
 }
 
 void SetFileDialogService(FileDialogService* service) {

@@ -35,6 +35,15 @@ QString GetOpenFileName(QWidget* parent, const QString& filter);
 QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName);
 QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title);
 
+// Where the on-screen dialogs open: the folder of the file last chosen in one (kept in the
+// profile, Settings/LastFolder) while it exists, else the user's home folder. Never the process's
+// working folder, which is wherever the program happened to be started.
+QString StartFolder();
+// The save dialog's start: a proposed name without a folder is placed in StartFolder.
+QString StartPath(const QString& proposedName);
+// Keeps the folder of a chosen file for the next dialog; an empty path (cancelled) keeps the old.
+void RememberFolderOf(const QString& path);
+
 // Replaces the service; nullptr restores the on-screen dialog. The caller keeps ownership.
 void SetFileDialogService(FileDialogService* service);
 

@@ -276,7 +276,7 @@ TEST_F(ExamRoomDlgTest, ArrangesByTheDrawAndStoresTheNumbers) {
     EXPECT_EQ(Distinct(numbers).size(), n);
 
     Click(*dlg, CExamRoomDlg::IDC_SAVE);
-    EXPECT_EQ(BoxTexts(), QStringList{"数据已经成功保存！"});
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("已保存%1名学生的考号。").arg(n)});
     for (const auto& [id, kh] : GridNumbers())
         EXPECT_EQ(Roster(junior.code)[id], kh) << id.toStdString();
 }
@@ -315,6 +315,33 @@ TEST_F(ExamRoomDlgTest, RefusedArrangementsChangeNothing) {
     EXPECT_EQ(Roster(junior.code).size(), roster.size() + 100);
     for (const auto& [id, kh] : roster)
         EXPECT_EQ(Roster(junior.code)[id], kh);
+}
+
+TEST_F(ExamRoomDlgTest, NothingListedOrARefusedCapacityIsNeverSavedAsASuccess) {
+    const std::map<QString, QString> before = Roster(junior.code);
+    Click(*dlg, CExamRoomDlg::IDC_SAVE);
+    EXPECT_EQ(BoxTexts(), QStringList{"没有列出学生，没有要保存的考号。请先选择年级并按“确定”。"});
+
+    List(junior.name);
+    ArrangeReversed(); // an accepted arrangement, not saved
+    const std::map<QString, QString> drawn = GridNumbers();
+    boxes->Clear();
+    SetCapacities("0", "4");
+    Click(*dlg, CExamRoomDlg::IDC_ARRANGE);
+    EXPECT_EQ(GridNumbers(), drawn);
+    Click(*dlg, CExamRoomDlg::IDC_SAVE);
+    EXPECT_EQ(BoxTexts(), (QStringList{"每考室人数必须在1到99之间！",
+                                       "考场没有安排，没有保存考号：请输入1到99之间的每考室人数，再按“安排考场”。"}));
+    EXPECT_EQ(Roster(junior.code), before);
+
+    // A valid capacity arranges again, and then the save stores and counts the numbers.
+    boxes->Clear();
+    SetCapacities("5", "5");
+    ArrangeReversed();
+    Click(*dlg, CExamRoomDlg::IDC_SAVE);
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("已保存%1名学生的考号。").arg(dlg->GetRowCount() - 1)});
+    for (const auto& [id, kh] : GridNumbers())
+        EXPECT_EQ(Roster(junior.code)[id], kh) << id.toStdString();
 }
 
 TEST_F(ExamRoomDlgTest, AFailedSaveStoresNoNumber) {

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <sqlite3.h>
 
 #include <QFile>
@@ -200,6 +202,23 @@ TEST_F(ImportRoadTest, FieldMapShowsTheTargetsAndOffersOfEachMode) {
     }
 }
 
+TEST_F(ImportRoadTest, FieldMapClosesOnEscWhereverTheFocusIs) {
+    CImportFieldMapDlg map;
+    map.JoinFieldNames(QStringLiteral("学号"));
+    admintest::Open(map);
+    map.GetGrid().SetFocusCell(1, 1);
+    map.GetGrid().setFocus();
+    QTest::keyClick(&map.GetGrid(), Qt::Key_Escape);
+    EXPECT_EQ(map.result(), ui::IDCANCEL);
+    EXPECT_FALSE(map.isVisible());
+
+    CImportFieldMapDlg other;
+    admintest::Open(other);
+    QTest::keyClick(&other, Qt::Key_Escape);
+    EXPECT_FALSE(other.isVisible());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST_F(ImportRoadTest, FieldMapRefusesAnIncompleteMappingAndKeepsTypedTexts) {
     CImportFieldMapDlg roster;
     roster.JoinFieldNames(QStringLiteral("学号"));
@@ -276,6 +295,17 @@ TEST_F(ImportRoadTest, TablePickListsNamesWholeAndInOrder) {
     again.TableList().setCurrentRow(1);
     admintest::Click(again, ui::IDOK);
     EXPECT_EQ(again.GetSelection(), QStringLiteral("a|b$"));
+
+    // A double click on a name takes it.
+    CTablePickDlg twice;
+    for (const QString& name : names)
+        twice.AddTable(name);
+    admintest::Open(twice);
+    QListWidget& list = twice.TableList();
+    emit list.itemDoubleClicked(list.item(2));
+    EXPECT_EQ(twice.result(), ui::IDOK);
+    EXPECT_FALSE(twice.isVisible());
+    EXPECT_EQ(twice.GetSelection(), QStringLiteral("Another$"));
 
     CTablePickDlg set;
     set.SetSelection(QStringLiteral("stu.dbf"));

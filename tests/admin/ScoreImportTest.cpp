@@ -125,6 +125,25 @@ TEST_F(ScoreImport, ByNumberFromAWorkbookWritesTheFoundRowsAndReloadsTheTotals) 
     EXPECT_EQ(dlg->GetGrid().GetItemText(1, 4), "  4.75");
 }
 
+TEST_F(ScoreImport, AnImportThatMatchesNobodySaysSoWithTheLikelyCause) {
+    // The class's numbers are not the workbook's 020000001 …: no row names a student.
+    const std::vector<long long> keys = ClassRows();
+    std::vector<QString> before;
+    for (long long key : keys)
+        before.push_back(Stored(key));
+    OpenAndChoose(0, *exam, cls);
+    files.SetNextAnswer(s_dir->filePath("rows.xls"));
+    mapping = {"XH[C]", "P1[N]", "P2[N]"};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results.back().startsWith(
+        "没有一名学生与名单匹配：请检查学号或姓名、班级字段的选择。\n40条都不在名单中，未导入。\n"))
+        << results.back().toStdString();
+    EXPECT_FALSE(results.back().contains("成功倒入"));
+    for (size_t k = 0; k < keys.size(); ++k)
+        EXPECT_EQ(Stored(keys[k]), before[k]);
+}
+
 TEST_F(ScoreImport, ByNameAndClassFromAFoxProTable) {
     // Row k of the table: 学生k in class k % 20 + 1.
     const std::vector<long long> keys = ClassRows();

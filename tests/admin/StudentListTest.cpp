@@ -189,10 +189,21 @@ TEST_F(StudentList, ClassesFromNumbersNumberingAndClearing) {
     boxes->SetNextAnswer(ui::IDNO);
     Click(*dlg, CStudentListDlg::IDC_CLEAR);
     EXPECT_GT(Grid().GetRowCount(), 1);
+    const int held = Grid().GetRowCount() - 1;
     boxes->SetNextAnswer(ui::IDYES);
     Click(*dlg, CStudentListDlg::IDC_CLEAR);
     EXPECT_EQ(Grid().GetRowCount(), 1);
-    EXPECT_EQ(BoxTexts().back(), "数据已经被成功清空！");
+    EXPECT_EQ(BoxTexts().back(), QStringLiteral("已清空%1名学生的数据。").arg(held));
+
+    // A class that holds nobody has nothing to clear: no question, no success.
+    boxes->Clear();
+    Click(*dlg, CStudentListDlg::IDC_CLEAR);
+    EXPECT_EQ(BoxTexts(), QStringList{"这个班没有学生，没有要清空的数据。"});
+    boxes->Clear();
+    Show(grade->name, 98);
+    Click(*dlg, CStudentListDlg::IDC_CLEAR);
+    EXPECT_EQ(BoxTexts(), QStringList{"这个班没有学生，没有要清空的数据。"});
+    EXPECT_GT(Count("SELECT count(*) FROM tavrinName WHERE grade=?", {grade->code}), 0);
 
     Click(*dlg, CStudentListDlg::IDC_HELP);
     EXPECT_TRUE(BoxTexts().back().startsWith("系统内部学号编码规则：\n1、学号由九位数字组成；"));

@@ -65,8 +65,10 @@ TEST_F(ScoreQueryDlgTest, SearchNeedsAGradeAndANamePart) {
 TEST_F(ScoreQueryDlgTest, SearchResultsSortByTheClickedTitleAndExportFourColumns) {
     auto dlg = Open();
     dlg->show();
-    Click(*dlg, CScoreQueryDlg::IDC_EXPORT); // the header only: nothing
+    Click(*dlg, CScoreQueryDlg::IDC_EXPORT); // the header only: nothing, and it says so
     EXPECT_TRUE(handedOn.isEmpty());
+    EXPECT_EQ(boxes->Texts(), QStringList{"列表中没有数据，没有可以导出到电子表格的内容。"});
+    boxes->Clear();
 
     Type(*dlg, CScoreQueryDlg::IDC_NAME, QStringLiteral("a"));
     Click(*dlg, CScoreQueryDlg::IDC_SEARCH);

@@ -127,18 +127,28 @@ protected:
 
 TEST_F(ScoreTrackDlgTest, AStudentsScoresOneBarPerTickedExamWithARow) {
     auto dlg = Open(0);
-    // At opening: the first grade's class 1, no exams yet, the chart's own first bar.
+    // At opening: the first grade's class 1 and exams, the first student's trace drawn.
     EXPECT_EQ(dlg->GradeList()->currentText(), QStringLiteral("高2008级"));
     EXPECT_EQ(dlg->SubjectList()->currentText(), QStringLiteral("语文"));
     EXPECT_EQ(dlg->TargetList()->currentText(), QStringLiteral("原始分数"));
     EXPECT_EQ(TreeTexts(*dlg), QStringList({"高2008级[1]", "[120080100]李小明", "[120080101]张三",
                                             "[120080102]abcd  ", "[120080103]a张b"}));
     EXPECT_EQ(dlg->m_strStudentId, QStringLiteral("120080100"));
-    EXPECT_TRUE(dlg->m_strGradeCode.isEmpty());
-    EXPECT_EQ(dlg->Exams().GetRowCount(), 1);
-    EXPECT_EQ(Bars(*dlg), QStringList({"One:150.00"}));
-    EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("It's trace"));
+    EXPECT_EQ(dlg->m_strGradeCode, QStringLiteral("12008"));
+    EXPECT_EQ(dlg->m_nExamRows, 6);
+    EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("[120080100]李小明"));
+    EXPECT_EQ(Bars(*dlg), QStringList({"2:1.00", "3:3.00"}));
     EXPECT_TRUE(dlg->PictureFrame()->isHidden());
+    EXPECT_TRUE(boxes->Texts().isEmpty());
+
+    // A class without students tracks nobody: the last class's student is not drawn on.
+    dlg->ClassBox()->setValue(98);
+    EXPECT_EQ(TreeTexts(*dlg), QStringList({"高2008级[98]"}));
+    EXPECT_TRUE(dlg->m_strStudentId.isEmpty());
+    EXPECT_EQ(dlg->Chart().GetCount(), 0);
+    EXPECT_TRUE(dlg->Chart().GetWindowText().isEmpty());
+    dlg->ClassBox()->setValue(1);
+    EXPECT_EQ(Bars(*dlg), QStringList({"2:1.00", "3:3.00"}));
 
     PickGrade(*dlg, 0);
     ASSERT_EQ(dlg->m_nExamRows, 6);
@@ -146,6 +156,13 @@ TEST_F(ScoreTrackDlgTest, AStudentsScoresOneBarPerTickedExamWithARow) {
     EXPECT_EQ(GridRow(dlg->Exams(), 4), QStringList({"4", "第4次", "", ""})); // no name: never tracked
     EXPECT_FALSE(dynamic_cast<CGridCellCheck*>(dlg->Exams().GetCell(4, 3)));
     EXPECT_EQ(dlg->Exams().GetColumnWidth(0), 0);
+    // The tracking boxes take no typed text, ticked or not.
+    for (const int row : {1, 4}) {
+        dlg->Exams().OnEditCell(row, 3, gdi::Point(-1, -1), 'x');
+        EXPECT_FALSE(dlg->Exams().IsItemEditing(row, 3)) << row;
+        dlg->Exams().EndEditing();
+        EXPECT_FALSE(dlg->Exams().IsCellEditable(row, 3)) << row;
+    }
     // The first student listed is traced: no row in exam 3.
     EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("[120080100]李小明"));
     EXPECT_EQ(Bars(*dlg), QStringList({"2:1.00", "3:3.00"}));
@@ -251,10 +268,12 @@ TEST_F(ScoreTrackDlgTest, AClassesAveragesAndRanks) {
 
 TEST_F(ScoreTrackDlgTest, EveryChoiceRedrawsAndTheClassWraps) {
     auto dlg = Open(1);
-    // No grade picked yet: class 1 of every grade's roster, no exams, no bars.
-    Click(*dlg, ui::IDOK);
+    // At opening: the first grade's exams and its class 1 drawn, without a word.
+    EXPECT_EQ(dlg->m_strGradeCode, QStringLiteral("12008"));
+    EXPECT_EQ(dlg->m_nExamRows, 6);
     EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("The trace for class 1"));
-    EXPECT_EQ(dlg->Chart().GetCount(), 0);
+    EXPECT_EQ(Bars(*dlg), QStringList({"1:13.33", "2:0.50", "3:3.75", "5:7.00"}));
+    EXPECT_TRUE(boxes->Texts().isEmpty());
 
     PickGrade(*dlg, 1);
     EXPECT_EQ(Bars(*dlg), QStringList({"1:70.00", "2:85.00", "3:50.00"}));

@@ -52,6 +52,14 @@ TEST_F(StudentTrackReportDlgTest, PickingAGradeListsItsExamsAndTheClass) {
     EXPECT_FALSE(dynamic_cast<CGridCellCheck*>(dlg->Exams().GetCell(4, 3)));
     EXPECT_EQ(dlg->Exams().GetColumnWidth(0), 0);
     EXPECT_EQ(GridColumn(dlg->Students(), 1), QStringList({"李小明", "张　三", "ab　cd", "a张b"}));
+    // The tracking boxes take no typed text, ticked or not; the weights do.
+    for (const int row : {1, 4}) {
+        dlg->Exams().OnEditCell(row, 3, gdi::Point(-1, -1), 'x');
+        EXPECT_FALSE(dlg->Exams().IsItemEditing(row, 3)) << row;
+        dlg->Exams().EndEditing();
+        EXPECT_FALSE(dlg->Exams().IsCellEditable(row, 3)) << row;
+    }
+    EXPECT_TRUE(dlg->Exams().IsCellEditable(1, 4));
 
     // Class 3 from the spin box; it stops at 1 and 99.
     dlg->ClassBox()->stepBy(2);
@@ -130,9 +138,10 @@ TEST_F(StudentTrackReportDlgTest, SubjectTextMustNameASubject) {
 TEST_F(StudentTrackReportDlgTest, ReportAndExportFollowTheRowsAsShown) {
     auto dlg = Open();
     dlg->show();
-    Click(*dlg, CStudentTrackReportDlg::IDC_EXPORT); // header only: nothing at all
+    Click(*dlg, CStudentTrackReportDlg::IDC_EXPORT); // header only: no file, and it says so
     EXPECT_TRUE(handedOn.isEmpty());
-    EXPECT_TRUE(boxes->Texts().isEmpty());
+    EXPECT_EQ(boxes->Texts(), QStringList{"列表中没有数据，没有可以导出到电子表格的内容。"});
+    boxes->Clear();
 
     PickGrade(*dlg, 0);
     Click(*dlg, CStudentTrackReportDlg::IDC_EXPORT);

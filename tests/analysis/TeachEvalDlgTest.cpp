@@ -106,7 +106,7 @@ protected:
 
 } // namespace
 
-TEST_F(EvalParamDlgTest, OpensOnThePositionsHandedInWithEmptyExamLists) {
+TEST_F(EvalParamDlgTest, OpensOnThePositionsHandedInWithTheGradesExamsListed) {
     auto dlg = Open(2, 1);
     // Sorted in GBK order (初 before 高); the two grades named 高2008级 keep their own codes.
     EXPECT_EQ(Items(dlg->GradeBox()), Split("初2010级|高2008级|高2008级"));
@@ -115,8 +115,13 @@ TEST_F(EvalParamDlgTest, OpensOnThePositionsHandedInWithEmptyExamLists) {
     EXPECT_EQ(dlg->GradeBox()->currentIndex(), 2);
     EXPECT_EQ(Items(dlg->RangeBox()), Split("全年级|文科班|理科班"));
     EXPECT_EQ(dlg->RangeBox()->currentIndex(), 1);
-    EXPECT_EQ(dlg->FirstExamBox()->count(), 0);
-    EXPECT_EQ(dlg->SecondExamBox()->count(), 0);
+    // The grade's exams are listed, none chosen: no exam was handed in.
+    EXPECT_GT(dlg->FirstExamBox()->count(), 0);
+    EXPECT_EQ(Items(dlg->FirstExamBox()), Items(dlg->SecondExamBox()));
+    for (const QString& entry : Items(dlg->FirstExamBox()))
+        EXPECT_TRUE(entry.startsWith(QStringLiteral("高2008级|"))) << entry.toStdString();
+    EXPECT_EQ(dlg->FirstExamBox()->currentIndex(), -1);
+    EXPECT_EQ(dlg->SecondExamBox()->currentIndex(), -1);
     Ok(*dlg);
     EXPECT_EQ(dlg->result(), ui::IDOK);
     EXPECT_EQ(dlg->m_nFirstExamId, -1);
@@ -325,6 +330,42 @@ TEST_F(TeachEvalDlgTest, TheRangeChosenInTheSettingsNarrowsTheMMethod) {
     EXPECT_EQ(dlg->m_nRangeIndex, -1);
     Click(*dlg, ui::IDOK);
     EXPECT_EQ(Row(dlg->Grid(), 1, 16, 16) + Row(dlg->Grid(), 3, 16, 16), Split("45.00|20.00"));
+}
+
+TEST_F(TeachEvalDlgTest, SettingsReopenOnTheGradeAndExamsChosenBefore) {
+    auto dlg = Open();
+    ChooseSubject(*dlg, 0);
+    EntryToExit(*dlg);
+    Click(*dlg, ui::IDOK);
+    const QStringList whole = Row(dlg->Grid(), 1, 16, 17) + Row(dlg->Grid(), 3, 16, 17);
+    // Reopened: the grade with its exams listed and the two exams chosen; only the range changes.
+    QStringList first;
+    QStringList second;
+    ui::SetDialogRunner([&](ui::Dialog& d) {
+        auto& p = dynamic_cast<CEvalParamDlg&>(d);
+        p.OnInitDialog();
+        first = {p.GradeBox()->currentText(), p.FirstExamBox()->currentText(),
+                 QString::number(p.FirstExamBox()->count())};
+        second = {p.SecondExamBox()->currentText(), QString::number(p.SecondExamBox()->count())};
+        Choose(p.RangeBox(), 2);
+        Ok(p);
+        return p.result();
+    });
+    Click(*dlg, CTeachEvalDlg::IDC_SETTINGS);
+    ui::SetDialogRunner({});
+    ASSERT_EQ(first.size(), 3);
+    EXPECT_EQ(first[0], QStringLiteral("高2008级"));
+    EXPECT_TRUE(first[1].endsWith(QStringLiteral("期中考试"))) << first[1].toStdString();
+    EXPECT_NE(first[2], "0");
+    EXPECT_TRUE(second[0].endsWith(QStringLiteral("期末考试"))) << second[0].toStdString();
+    EXPECT_EQ(dlg->m_nFirstExamId, 1);
+    EXPECT_EQ(dlg->m_nSecondExamId, 2);
+    EXPECT_EQ(dlg->m_nRangeIndex, 2);
+    boxes->Clear();
+    Click(*dlg, ui::IDOK);
+    EXPECT_TRUE(boxes->Texts().isEmpty()) << boxes->Texts().join('|').toStdString();
+    EXPECT_EQ(Row(dlg->Grid(), 1, 16, 17) + Row(dlg->Grid(), 3, 16, 17), Split("80.00|1|20.00|2"));
+    EXPECT_NE(Row(dlg->Grid(), 1, 16, 17) + Row(dlg->Grid(), 3, 16, 17), whole);
 }
 
 TEST_F(TeachEvalDlgTest, TheSubjectMustComeFromTheList) {

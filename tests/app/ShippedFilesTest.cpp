@@ -7,8 +7,12 @@
 #include "data/AppContext.h"
 #include "data/ShippedFiles.h"
 #include "platform/help/Help.h"
+#include "platform/ui/Dialog.h"
 
 #include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
@@ -78,6 +82,30 @@ TEST_F(ShippedFilesShell, HelpAndTipsComeFromBesideTheExecutableUnlessTheHomeHas
     EXPECT_EQ(CTipOfDayDlg::TipsFilePath(), home.filePath("tavrintips.txt"));
     // A file found nowhere is named in the home, where a message about it should point.
     EXPECT_EQ(data::ShippedFilePath(data::AppDirectory(), "missing.txt"), home.filePath("missing.txt"));
+}
+
+TEST_F(ShippedFilesShell, F1ShowsTheHelpOfTheDialogInFrontOrTheFrames) {
+    PageRecorder help;
+    const auto shown = [&help] { return help.pages.isEmpty() ? QString() : QFileInfo(help.pages.last()).fileName(); };
+    // The frame's F1 is its own help.
+    const QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    EXPECT_TRUE(frame->TranslateAccelerator(f1));
+    EXPECT_EQ(shown(), QStringLiteral("index.html"));
+
+    // In a dialog, with the focus in any control: the dialog's page (考场安排's is prepare.html),
+    // the contents for a dialog that has none.
+    for (const auto& [templateId, page] : {std::pair{244, "prepare.html"}, {9999, "index.html"}}) {
+        help.pages.clear();
+        ui::Dialog dlg(templateId, frame);
+        auto* edit = new QLineEdit(&dlg);
+        dlg.show();
+        dlg.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_F1);
+        EXPECT_EQ(shown(), QString::fromLatin1(page)) << templateId;
+        EXPECT_EQ(help.pages.size(), 1) << templateId;
+    }
 }
 
 } // namespace

@@ -104,6 +104,8 @@ TEST_F(ExportTest, RowGuardSkipsTitleOnlyGridsUnlessAsked) {
     EXPECT_TRUE(
         ExportToXls(nullptr, TableSource(std::vector<QStringList>{{"a", "b"}}), "", dir.path()).isEmpty());
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(boxes.Texts(), QStringList{NothingToExportMessage()});
+    EXPECT_TRUE(opened.isEmpty());
     // The basic-statistics dialog exports even an empty grid.
     EXPECT_FALSE(ExportToXls(nullptr, TableSource(std::vector<QStringList>{}), "", dir.path(), {false, false})
                      .isEmpty());

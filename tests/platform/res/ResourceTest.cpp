@@ -154,7 +154,7 @@ TEST(Accelerators, TableOfTheMainFrame) {
     EXPECT_FALSE(res::ParseAccelerators(QStringLiteral("Ctrl+N\tx")));
     const auto table = res::LoadAccelerators(128);
     ASSERT_TRUE(table);
-    EXPECT_EQ(table->size(), 12u);
+    EXPECT_EQ(table->size(), 13u);
     using K = QKeyCombination;
     EXPECT_EQ(res::FindAccelerator(*table, K(Qt::ControlModifier, Qt::Key_N)), 32778);
     EXPECT_EQ(res::FindAccelerator(*table, K(Qt::ControlModifier, Qt::Key_R)), 32778);
@@ -162,6 +162,7 @@ TEST(Accelerators, TableOfTheMainFrame) {
     EXPECT_EQ(res::FindAccelerator(*table, K(Qt::ControlModifier, Qt::Key_Insert)), 57634);
     EXPECT_EQ(res::FindAccelerator(*table, K(Qt::ShiftModifier, Qt::Key_F6)), 57681);
     EXPECT_EQ(res::FindAccelerator(*table, K(Qt::AltModifier, Qt::Key_Z)), 32799);
+    EXPECT_EQ(res::FindAccelerator(*table, K(Qt::NoModifier, Qt::Key_F1)), 57670); // the frame's help
     EXPECT_EQ(res::FindAccelerator(*table, K(Qt::NoModifier, Qt::Key_Z)), 0);
 }
 

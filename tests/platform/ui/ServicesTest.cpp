@@ -1,5 +1,6 @@
 // Command maps, window messages and the replaceable services of platform/ui.
 
+#include "platform/profile/Profile.h"
 #include "platform/ui/Commands.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Messages.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QObject>
 
 namespace {
@@ -95,3 +98,28 @@ TEST(Random, RuntimeSequenceAndSeam) {
 }
 
 } // namespace
+
+TEST(FileDialog, OpensInTheFolderLastUsedElseTheHomeFolder) {
+    profile::UseMemoryStore();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Nothing chosen yet: the home folder, not the working folder.
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    EXPECT_EQ(ui::StartFolder(), QDir::homePath());
+    QDir::setCurrent(working);
+    EXPECT_EQ(ui::StartPath(QStringLiteral("a.bmp")), QDir(QDir::homePath()).filePath("a.bmp"));
+
+    const QString sub = dir.filePath("sheets");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    ui::RememberFolderOf(QDir(sub).filePath("scores.xls"));
+    EXPECT_EQ(ui::StartFolder(), sub);
+    EXPECT_EQ(ui::StartPath(QStringLiteral("a.bmp")), QDir(sub).filePath("a.bmp"));
+    EXPECT_EQ(ui::StartPath(dir.filePath("b.bmp")), dir.filePath("b.bmp")); // a full path stays
+    ui::RememberFolderOf(QString()); // cancelled: the folder stays
+    EXPECT_EQ(ui::StartFolder(), sub);
+
+    // A folder that is gone is not offered.
+    ASSERT_TRUE(QDir(sub).removeRecursively());
+    EXPECT_EQ(ui::StartFolder(), QDir::homePath());
+}
