@@ -54,18 +54,12 @@ void ShowTable(CGridCtrl& grid, const CReportTable& table) {
                     r, c,
                     gdi::Rgb(cell->background.red(), cell->background.green(), cell->background.blue()));
         }
+    // Values line up by their last digit, also where a cell is empty or padded.
+    grid.RightAlignNumberColumns();
 }
 
 void FitColumnsToTexts(CGridCtrl& grid) {
-    grid.AutoSize();
-    for (int c = 0; c < grid.GetColumnCount(); ++c) {
-        int width = 0;
-        for (int r = 0; r < grid.GetRowCount(); ++r)
-            if (CGridCellBase* cell = grid.GetCell(r, c); cell && !cell->GetText().isEmpty())
-                width = std::max(width, cell->GetCellExtent(nullptr).cx);
-        if (width > 0)
-            grid.SetColumnWidth(c, width);
-    }
+    grid.AutoSize(); // empty cells do not widen a column
     grid.Refresh();
 }
 
