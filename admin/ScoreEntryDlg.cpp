@@ -366,7 +366,7 @@ bool CScoreEntryDlg::EditClass(int row) {
         return FailUpdate(row, 2, e);
     }
     m_Grid.SetItemText(row, 2, QString::asprintf("%2d", *cls));
-    m_Grid.AutoSizeColumns(GVS_DEFAULT);
+    m_Grid.WidenColumnToCell(row, 2);
     m_Grid.InvalidateRect();
     return true;
 }
@@ -399,7 +399,9 @@ bool CScoreEntryDlg::EditPaper(int row, int col) {
     m_Grid.SetItemText(row, total, sum ? scoresheet::MarkText(*sum) : QString());
     if (sum)
         m_Grid.SetItemFgColour(row, total, ScoreColour(*sum, m_papers.FullMark()));
-    m_Grid.AutoSizeColumns(GVS_DEFAULT);
+    // Only the two changed cells are measured: a commit costs the same in a class as in a grade.
+    m_Grid.WidenColumnToCell(row, col, false);
+    m_Grid.WidenColumnToCell(row, total);
     m_Grid.InvalidateRect();
     return true;
 }
