@@ -7,12 +7,6 @@
 #include "platform/ui/FileDialog.h"
 
 namespace admin {
-namespace {
-
-constexpr int IDS_APP_TITLE = 57344;
-
-} // namespace
-
 ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CImportFieldMapDlg& map) {
     const QString path = ui::GetOpenFileName(parent, ImportFileFilter(), ImportFileTitle());
     if (path.isEmpty())
@@ -52,7 +46,7 @@ ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CI
 
 void ShowImportError(QWidget* parent, const db::DbError& error) {
     ui::MessageBox(parent, FormatText(QStringLiteral("错误信息:%s"), error.Message()),
-                   res::LoadString(IDS_APP_TITLE), ui::MB_OK);
+                   res::LoadString(IDS_INFO_CAPTION), ui::MB_OK);
 }
 
 QString ImportNotDoneText(const db::DbError& error) {
