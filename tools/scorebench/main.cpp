@@ -1,8 +1,8 @@
 // Times the score entry dialog on the large sample school: listing one class of an exam, and
 // committing one paper mark through the grid's end-of-edit path.
 //
-//   scorebench [school.mdb] [runs] [--class N] [--grab picture.png]
-// --class 0 lists the whole grade.
+//   scorebench [school.mdb] [runs] [--exam N] [--class N] [--grab picture.png]
+// --exam picks the exam by its place in the list; --class 0 lists the whole grade.
 // Without a school file a large one is made in a temporary folder first (this takes a while).
 
 #include "admin/ScoreEntryDlg.h"
@@ -37,10 +37,13 @@ int main(int argc, char** argv) {
     QString grab;
     int runs = 20;
     int cls = 1;
+    int exam = 0;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--grab") && i + 1 < argc)
             grab = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QLatin1String("--exam") && i + 1 < argc)
+            exam = std::max(0, QString::fromLocal8Bit(argv[++i]).toInt());
         else if (arg == QLatin1String("--class") && i + 1 < argc)
             cls = std::max(0, QString::fromLocal8Bit(argv[++i]).toInt());
         else if (arg.endsWith(QLatin1String(".mdb")))
@@ -73,7 +76,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     auto* exams = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM);
     auto* subjects = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT);
-    exams->setCurrentIndex(0);
+    exams->setCurrentIndex(std::min(exam, exams->count() - 1));
     subjects->setCurrentIndex(std::min(2, subjects->count() - 1));
     dlg.GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(cls);
 
