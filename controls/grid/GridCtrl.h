@@ -245,6 +245,9 @@ public:
     // The widget width at which every column is in view beside a vertical scroll bar: for a
     // dialog that lets its grid grow to show the columns it has just fitted.
     int WidthShowingAllColumns() const;
+    // Narrows one column (a long name), not below minWidth, so that every column is in view in a
+    // grid that cannot grow; its text is then cut with an ellipsis. Returns whether it narrowed.
+    bool NarrowColumnToFit(int nCol, int minWidth);
     void ExpandColumnsToFit(bool bExpandFixed = true);
     void ExpandLastColumn();
     void ExpandRowsToFit(bool bExpandFixed = true);

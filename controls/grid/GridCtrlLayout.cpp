@@ -693,6 +693,20 @@ int CGridCtrl::WidthShowingAllColumns() const {
     return static_cast<int>(GetVirtualWidth()) + 4 + GetSystemMetrics(SM_CXVSCROLL);
 }
 
+bool CGridCtrl::NarrowColumnToFit(int nCol, int minWidth) {
+    if (nCol < 0 || nCol >= m_nCols)
+        return false;
+    Rect rect;
+    GetClientRect(&rect);
+    const long excess = GetVirtualWidth() - rect.Width();
+    int& width = m_arColWidths[static_cast<std::size_t>(nCol)];
+    if (excess <= 0 || width <= minWidth)
+        return false;
+    width = static_cast<int>(std::max<long>(minWidth, width - excess));
+    ResetScrollBars();
+    return true;
+}
+
 bool CGridCtrl::AutoSizeRow(int nRow, bool bResetScroll) {
     if (nRow < 0 || nRow >= m_nRows)
         return false;
