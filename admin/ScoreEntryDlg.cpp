@@ -226,6 +226,7 @@ int CScoreEntryDlg::OnLoadScores() {
         FillRows(rows); // the rows read before the failure
         ui::MessageBox(this, QStringLiteral("错误input"), caption, ui::MB_ICONWARNING);
     }
+    AlignNumbers();
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
     PaintBands();
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
@@ -322,6 +323,16 @@ void CScoreEntryDlg::OnImportScores() {
         qCInfo(vlog::io) << "score import stopped:" << e.Message();
         ShowImportError(this, e);
     }
+}
+
+void CScoreEntryDlg::AlignNumbers() {
+    // Classes (" 9" beside "10"), numbers and marks line up by their last digit; the mark
+    // columns are numbers even while no mark is in them, so a first mark lines up too.
+    m_Grid.RightAlignNumberColumns();
+    const int total = TotalColumn();
+    for (int row = 1; row < m_Grid.GetRowCount(); ++row)
+        for (int col = total; col <= total + 2 && col < m_Grid.GetColumnCount(); ++col)
+            m_Grid.SetItemFormat(row, col, (m_Grid.GetItemFormat(row, col) & ~gdi::DT_CENTER) | gdi::DT_RIGHT);
 }
 
 void CScoreEntryDlg::OnGridBeginEdit(int, int) {

@@ -128,6 +128,16 @@ TEST_F(ScoreEntry, EveryColumnOfAWholeSeniorGradeIsInView) {
     ASSERT_TRUE(Grid().GetCellRect(0, Grid().GetColumnCount() - 1, &last));
     EXPECT_LE(last.right, client.right);
     EXPECT_EQ(Grid().GetFixedColumnCount(), 1); // 学号 stays in view if it ever scrolls
+    // Numbers line up by their right edge, in empty mark columns too; names do not.
+    const auto rightAligned = [&](int r, int c) {
+        return (Grid().GetItemFormat(r, c) & (gdi::DT_CENTER | gdi::DT_RIGHT)) == gdi::DT_RIGHT;
+    };
+    for (int c : {0, 2, 3, 5, 6, 7}) {
+        EXPECT_TRUE(rightAligned(1, c)) << c;
+        EXPECT_TRUE(rightAligned(Grid().GetRowCount() - 1, c)) << c;
+    }
+    EXPECT_FALSE(rightAligned(1, 1));
+    EXPECT_FALSE(rightAligned(1, 4));
 
     // A committed mark widens its own column when it needs to, and only that one.
     const int paper1 = Grid().GetColumnCount() - 2;
