@@ -8,6 +8,8 @@
 #include "platform/text/DisplayText.h"
 #include "platform/ui/MessageBox.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -143,6 +145,13 @@ void CExamMaintainDlg::OnSelectGrade() {
         qCWarning(vlog::db) << "maintenance: exams of grade" << code << "not read:" << e.Message();
     }
     m_Grid.AutoSizeColumns();
+    ShowAllColumns();
+}
+
+void CExamMaintainDlg::ShowAllColumns() {
+    // The dialog grows with its grid so that the date, the one column to edit, is never behind
+    // the scroll bar; a name too long for any screen still scrolls.
+    m_Grid.setMinimumWidth(std::clamp(m_Grid.WidthShowingAllColumns(), 420, 1000));
 }
 
 int CExamMaintainDlg::ExamOfRow(int row) const {

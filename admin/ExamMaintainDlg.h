@@ -41,6 +41,7 @@ protected:
 private:
     // The exam that grid row `row` lists; -1 for the title row.
     int ExamOfRow(int row) const;
+    void ShowAllColumns();
 
     CGridCtrl m_Grid;
     QComboBox* m_cbGrade = nullptr;

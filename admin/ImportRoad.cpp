@@ -8,12 +8,6 @@
 #include "platform/ui/FileDialog.h"
 
 namespace admin {
-namespace {
-
-constexpr int IDS_APP_TITLE = 57344;
-
-} // namespace
-
 ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CImportFieldMapDlg& map) {
     const QString path = ui::GetOpenFileName(parent, ImportFileFilter(), ImportFileTitle());
     if (path.isEmpty())
@@ -56,7 +50,7 @@ void ShowImportError(QWidget* parent, const db::DbError& error) {
     // there, in SQLite's words unless told here.
     const QString text = data::IsDiskFull(error) ? QStringLiteral("磁盘已满，导入没有完成，数据库没有改变。")
                                                  : FormatText(QStringLiteral("错误信息:%s"), error.Message());
-    ui::MessageBox(parent, text, res::LoadString(IDS_APP_TITLE), ui::MB_OK);
+    ui::MessageBox(parent, text, res::LoadString(IDS_INFO_CAPTION), ui::MB_OK);
 }
 
 QString ImportNotDoneText(const db::DbError& error) {

@@ -227,6 +227,7 @@ int CScoreEntryDlg::OnLoadScores() {
         FillRows(rows); // the rows read before the failure
         ui::MessageBox(this, QStringLiteral("错误input"), caption, ui::MB_ICONWARNING);
     }
+    AlignNumbers();
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
     PaintBands();
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
@@ -327,6 +328,16 @@ void CScoreEntryDlg::OnImportScores() {
     }
 }
 
+void CScoreEntryDlg::AlignNumbers() {
+    // Classes (" 9" beside "10"), numbers and marks line up by their last digit; the mark
+    // columns are numbers even while no mark is in them, so a first mark lines up too.
+    m_Grid.RightAlignNumberColumns();
+    const int total = TotalColumn();
+    for (int row = 1; row < m_Grid.GetRowCount(); ++row)
+        for (int col = total; col <= total + 2 && col < m_Grid.GetColumnCount(); ++col)
+            m_Grid.SetItemFormat(row, col, (m_Grid.GetItemFormat(row, col) & ~gdi::DT_CENTER) | gdi::DT_RIGHT);
+}
+
 void CScoreEntryDlg::OnGridBeginEdit(int, int) {
     m_bEditRefused = false;
 }
@@ -369,7 +380,7 @@ bool CScoreEntryDlg::EditClass(int row) {
         return FailUpdate(row, 2, e);
     }
     m_Grid.SetItemText(row, 2, QString::asprintf("%2d", *cls));
-    m_Grid.AutoSizeColumns(GVS_DEFAULT);
+    m_Grid.WidenColumnToCell(row, 2);
     m_Grid.InvalidateRect();
     return true;
 }
@@ -402,7 +413,9 @@ bool CScoreEntryDlg::EditPaper(int row, int col) {
     m_Grid.SetItemText(row, total, sum ? scoresheet::MarkText(*sum) : QString());
     if (sum)
         m_Grid.SetItemFgColour(row, total, ScoreColour(*sum, m_papers.FullMark()));
-    m_Grid.AutoSizeColumns(GVS_DEFAULT);
+    // Only the two changed cells are measured: a commit costs the same in a class as in a grade.
+    m_Grid.WidenColumnToCell(row, col, false);
+    m_Grid.WidenColumnToCell(row, total);
     m_Grid.InvalidateRect();
     return true;
 }

@@ -62,6 +62,7 @@ private:
     // The rowid of the score row that grid row `row` shows.
     long long RowKey(int row) const;
     int TotalColumn() const { return m_bSenior ? 5 : 4; }
+    void AlignNumbers();
 
     bool m_bForwardingKey = false;
     bool m_bEditRefused = false;

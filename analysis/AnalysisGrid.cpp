@@ -3,7 +3,6 @@
 #include "analysis/TrackQueries.h"
 #include "controls/grid/GridCellBase.h"
 
-#include <algorithm>
 
 namespace analysis {
 
@@ -16,21 +15,7 @@ int CompareByColumnTitle(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM) {
 }
 
 void FitColumnsToTexts(CGridCtrl& grid) {
-    for (int col = 0; col < grid.GetColumnCount(); ++col) {
-        if (grid.GetColumnWidth(col) <= 0)
-            continue;
-        int width = 0;
-        for (int row = 0; row < grid.GetRowCount(); ++row) {
-            CGridCellBase* cell = grid.GetCell(row, col);
-            if (cell && !cell->GetText().isEmpty())
-                width = std::max(width, cell->GetCellExtent(nullptr).cx);
-        }
-        if (width > 0)
-            grid.SetColumnWidth(col, width);
-        else
-            grid.AutoSizeColumn(col, GVS_DEFAULT, false);
-    }
-    grid.ResetScrollBars();
+    grid.AutoSizeColumns(GVS_BOTH);
 }
 
 } // namespace analysis

@@ -10,8 +10,8 @@ namespace analysis {
 // sorts): 姓名, 考试 and 文理 as GBK text, every other column as numbers with their decimals.
 int CompareByColumnTitle(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM lParamSort);
 
-// Fits every shown column (width above 0) to its widest text; empty cells (a student absent from
-// an exam) do not widen it, as the grid's own fitting would with its default cell width.
+// Fits every shown column (width above 0) to its widest text, header included; empty cells (a
+// student absent from an exam) do not widen it.
 void FitColumnsToTexts(CGridCtrl& grid);
 
 } // namespace analysis

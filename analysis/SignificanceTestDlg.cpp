@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 
+#include <algorithm>
 #include <exception>
 
 using reports::DialogRect;
@@ -93,7 +94,24 @@ void CSignificanceTestDlg::ShowResult() {
     m_nRows = m_table.RowCount();
     m_nCols = m_table.ColumnCount();
     reports::FitColumnsToTexts(m_grid);
+    GrowToShowColumns();
     m_grid.update();
+}
+
+void CSignificanceTestDlg::GrowToShowColumns() {
+    // The verdict column is the widest and the last: the dialog grows (never shrinks) with its
+    // grid, the controls on the right moving with it, so that every column is in view; a screen
+    // too narrow for that still scrolls.
+    const int grow = std::min(m_grid.WidthShowingAllColumns() - m_grid.width(), 480);
+    if (grow <= 0)
+        return;
+    const int gridRight = m_grid.geometry().right();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child != &m_grid && child->x() > gridRight)
+            child->move(child->x() + grow, child->y());
+    m_grid.resize(m_grid.width() + grow, m_grid.height());
+    m_grid.OnSize();
+    setFixedSize(width() + grow, height());
 }
 
 void CSignificanceTestDlg::ShowError(const QString& text) {

@@ -55,6 +55,7 @@ public:
 
 private:
     void ShowResult();
+    void GrowToShowColumns();
     void ShowError(const QString& text);
 
     int m_nMode = 0;

@@ -197,6 +197,8 @@ void CStudentTrackReportDlg::LoadExams(const QString& gradeCode) {
     }
     m_gridExams.AutoSizeColumns();
     m_gridExams.SetColumnWidth(0, 0);
+    // The dialog cannot grow: a long exam name gives way so that 是否跟踪 and 加权系数 are in view.
+    m_gridExams.NarrowColumnToFit(2, m_gridExams.GetTextExtent(0, 2, QStringLiteral("考试名称")).cx);
     m_gridExams.update();
 }
 

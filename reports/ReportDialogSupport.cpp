@@ -33,6 +33,36 @@ unsigned CellFormat(CellAlign align) {
     return 0;
 }
 
+namespace {
+
+// Values line up by their last digit, also where a cell is empty or padded (" 9" over "10"): a
+// column whose data and summary cells are all numbers or empty is right-aligned as a whole, on
+// the screen and in print. Block titles and separators neither count nor change.
+void RightAlignNumberColumns(CGridCtrl& grid, const CReportTable& table) {
+    const auto counts = [&](int r) {
+        return r >= table.FixedRowCount() &&
+               (table.Kind(r) == RowKind::Data || table.Kind(r) == RowKind::Summary);
+    };
+    for (int c = 0; c < table.ColumnCount(); ++c) {
+        bool anyNumber = false;
+        bool allNumbers = true;
+        for (int r = 0; r < table.RowCount() && allNumbers; ++r) {
+            const QString text = counts(r) ? table.Cell(r, c)->text.trimmed() : QString();
+            if (text.isEmpty())
+                continue;
+            text.toDouble(&allNumbers);
+            anyNumber = anyNumber || allNumbers;
+        }
+        if (!anyNumber || !allNumbers)
+            continue;
+        for (int r = 0; r < table.RowCount(); ++r)
+            if (counts(r))
+                grid.SetItemFormat(r, c, (grid.GetItemFormat(r, c) & ~gdi::DT_CENTER) | gdi::DT_RIGHT);
+    }
+}
+
+} // namespace
+
 void ShowTable(CGridCtrl& grid, const CReportTable& table) {
     // Emptying the grid first gives every cell its default format and colours again.
     grid.SetFixedRowCount(0);
@@ -54,18 +84,11 @@ void ShowTable(CGridCtrl& grid, const CReportTable& table) {
                     r, c,
                     gdi::Rgb(cell->background.red(), cell->background.green(), cell->background.blue()));
         }
+    RightAlignNumberColumns(grid, table);
 }
 
 void FitColumnsToTexts(CGridCtrl& grid) {
-    grid.AutoSize();
-    for (int c = 0; c < grid.GetColumnCount(); ++c) {
-        int width = 0;
-        for (int r = 0; r < grid.GetRowCount(); ++r)
-            if (CGridCellBase* cell = grid.GetCell(r, c); cell && !cell->GetText().isEmpty())
-                width = std::max(width, cell->GetCellExtent(nullptr).cx);
-        if (width > 0)
-            grid.SetColumnWidth(c, width);
-    }
+    grid.AutoSize(); // empty cells do not widen a column
     grid.Refresh();
 }
 

@@ -235,6 +235,19 @@ public:
     void AutoSizeColumns(unsigned nAutoSizeStyle = GVS_DEFAULT);
     void AutoSizeRows();
     void AutoSize(unsigned nAutoSizeStyle = GVS_DEFAULT);
+    // Widens a column, never narrows it, so that one cell's text fits: what an edit needs, at a
+    // cost that does not grow with the number of rows. Returns whether the width changed.
+    bool WidenColumnToCell(int nRow, int nCol, bool bResetScroll = true);
+    // Right-aligns, on the screen and in print, every column whose data cells are all numbers
+    // (padded like " 9" or not) or empty, with at least one number; its header keeps its own
+    // alignment. Other columns are left as they are.
+    void RightAlignNumberColumns();
+    // The widget width at which every column is in view beside a vertical scroll bar: for a
+    // dialog that lets its grid grow to show the columns it has just fitted.
+    int WidthShowingAllColumns() const;
+    // Narrows one column (a long name), not below minWidth, so that every column is in view in a
+    // grid that cannot grow; its text is then cut with an ellipsis. Returns whether it narrowed.
+    bool NarrowColumnToFit(int nCol, int minWidth);
     void ExpandColumnsToFit(bool bExpandFixed = true);
     void ExpandLastColumn();
     void ExpandRowsToFit(bool bExpandFixed = true);
@@ -682,6 +695,12 @@ protected:
     QWidget* m_pPreviewWnd = nullptr;
 
 private:
+    // The width a column needs for one cell when columns are fitted: an empty cell counts as
+    // nothing (a column of blanks would otherwise be as wide as the default cell), and the
+    // header of a column that shows a sort arrow keeps room for the arrow beside its text.
+    int FittedCellWidth(int nRow, int nCol, gdi::Dc& dc);
+    // A column whose every measured cell is empty keeps the default cell's width.
+    int FittedColumnWidth(int nCol, int width) const;
     // The scroll of bar `nBar` (SB_HORZ or SB_VERT) by a scroll-bar code.
     void OnScroll(int nBar, int nSBCode);
 

@@ -621,15 +621,89 @@ bool CGridCtrl::AutoSizeColumn(int nCol, unsigned nAutoSizeStyle, bool bResetScr
 
     int width = 0;
     for (int nRow = nStartRow; nRow <= nEndRow; ++nRow)
-        if (CGridCellBase* pCell = GetCell(nRow, nCol))
-            width = std::max(width, pCell->GetCellExtent(&dc).cx);
+        width = std::max(width, FittedCellWidth(nRow, nCol, dc));
 
     if (m_bVirtualMode)
         SendCacheHintToParent(CGridCellRange(-1, -1, -1, -1));
 
-    m_arColWidths[static_cast<std::size_t>(nCol)] = width;
+    m_arColWidths[static_cast<std::size_t>(nCol)] = FittedColumnWidth(nCol, width);
     if (bResetScroll)
         ResetScrollBars();
+    return true;
+}
+
+int CGridCtrl::FittedCellWidth(int nRow, int nCol, Dc& dc) {
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell || pCell->GetText().isEmpty())
+        return 0;
+    int width = pCell->GetCellExtent(&dc).cx;
+    if (nRow == 0 && (GetSortOnClick() || GetSortColumn() == nCol)) {
+        // The arrow is drawn as high as a capital letter less four pixels, at the text's right.
+        const int margin = static_cast<int>(pCell->GetMargin());
+        width += std::max(0, pCell->GetTextExtent(QStringLiteral("M"), &dc).cy - 2 * margin - 4);
+    }
+    return width;
+}
+
+int CGridCtrl::FittedColumnWidth(int nCol, int width) const {
+    if (width > 0)
+        return width;
+    const CGridDefaultCell* pDefCell = GetDefaultCell(false, nCol < GetFixedColumnCount());
+    return pDefCell ? pDefCell->GetWidth() : width;
+}
+
+bool CGridCtrl::WidenColumnToCell(int nRow, int nCol, bool bResetScroll) {
+    if (nRow < 0 || nRow >= m_nRows || nCol < 0 || nCol >= m_nCols || GetColumnWidth(nCol) < 1)
+        return false;
+    Dc dc;
+    const int width = FittedCellWidth(nRow, nCol, dc);
+    int& current = m_arColWidths[static_cast<std::size_t>(nCol)];
+    if (width <= current)
+        return false;
+    current = width;
+    if (bResetScroll)
+        ResetScrollBars();
+    return true;
+}
+
+void CGridCtrl::RightAlignNumberColumns() {
+    for (int nCol = 0; nCol < m_nCols; ++nCol) {
+        bool anyNumber = false;
+        bool allNumbers = true;
+        for (int nRow = GetFixedRowCount(); nRow < m_nRows && allNumbers; ++nRow) {
+            const QString text = GetItemText(nRow, nCol).trimmed();
+            if (text.isEmpty())
+                continue;
+            bool ok = false;
+            text.toDouble(&ok);
+            allNumbers = ok;
+            anyNumber = anyNumber || ok;
+        }
+        if (!anyNumber || !allNumbers)
+            continue;
+        for (int nRow = GetFixedRowCount(); nRow < m_nRows; ++nRow) {
+            const unsigned format = GetItemFormat(nRow, nCol);
+            SetItemFormat(nRow, nCol, (format & ~(DT_CENTER | DT_RIGHT)) | DT_RIGHT);
+        }
+    }
+}
+
+int CGridCtrl::WidthShowingAllColumns() const {
+    // The client edge takes two pixels on each side.
+    return static_cast<int>(GetVirtualWidth()) + 4 + GetSystemMetrics(SM_CXVSCROLL);
+}
+
+bool CGridCtrl::NarrowColumnToFit(int nCol, int minWidth) {
+    if (nCol < 0 || nCol >= m_nCols)
+        return false;
+    Rect rect;
+    GetClientRect(&rect);
+    const long excess = GetVirtualWidth() - rect.Width();
+    int& width = m_arColWidths[static_cast<std::size_t>(nCol)];
+    if (excess <= 0 || width <= minWidth)
+        return false;
+    width = static_cast<int>(std::max<long>(minWidth, width - excess));
+    ResetScrollBars();
     return true;
 }
 
@@ -697,9 +771,11 @@ void CGridCtrl::AutoSize(unsigned nAutoSizeStyle) {
             const Size size = pCell->GetCellExtent(&dc);
             int& width = m_arColWidths[static_cast<std::size_t>(nCol)];
             int& height = m_arRowHeights[static_cast<std::size_t>(nRow)];
-            width = std::max(width, size.cx);
+            width = std::max(width, FittedCellWidth(nRow, nCol, dc));
             height = std::max(height, size.cy);
         }
+        int& width = m_arColWidths[static_cast<std::size_t>(nCol)];
+        width = FittedColumnWidth(nCol, width);
     }
 
     if (m_bVirtualMode)

@@ -8,6 +8,7 @@
 #include <deque>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace ui {
@@ -36,6 +37,12 @@ public:
 
 // Shows a modal message box (through the current service) and returns the answer.
 int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned type = MB_OK);
+
+// Makes `box` the box MessageBox shows on the screen: title, text, icon and buttons, no
+// minimise or maximise button, and at least as wide as MessageBoxTitleWidth.
+void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& caption, unsigned type);
+// The width a box's title bar needs for its whole title.
+int MessageBoxTitleWidth(const QWidget& box);
 
 // Replaces the service; nullptr restores the real, on-screen one. The caller keeps ownership.
 void SetMessageBoxService(MessageBoxService* service);

@@ -4,6 +4,7 @@
 #include "admin/ExamMaintainDlg.h"
 #include "platform/text/DisplayText.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QTest>
 
@@ -50,6 +51,17 @@ TEST_F(AdminBMaintain, ListsAGradesExamsNewestFirstWithOnlyTheDateEditable) {
     EXPECT_EQ(Grid().GetColumnWidth(0), 0);
     for (int col = 0; col < 3; ++col)
         EXPECT_FALSE(EditCell(Grid(), 1, col, "x")) << col;
+}
+
+TEST_F(AdminBMaintain, TheDateColumnIsInViewAtOpening) {
+    ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
+    QApplication::processEvents();
+    gdi::Rect client;
+    Grid().GetClientRect(&client);
+    gdi::Rect date;
+    ASSERT_TRUE(Grid().GetCellRect(0, 3, &date));
+    EXPECT_LE(date.right, client.right);
+    EXPECT_GE(Grid().GetColumnWidth(3), Grid().GetTextExtent(1, 3, Grid().GetItemText(1, 3)).cx);
 }
 
 TEST_F(AdminBMaintain, ChangesADateAndRefusesTextThatIsNoDate) {

@@ -3,10 +3,12 @@
 
 #include "AdminBSupport.h"
 
+
 #include "admin/ExamRoom.h"
 #include "admin/ExamRoomDlg.h"
 #include "admin/RoomOutputDlg.h"
 #include "admin/RoomReport.h"
+#include "controls/grid/GridCellBase.h"
 #include "platform/db/Transaction.h"
 #include "platform/report/LabelTemplate.h"
 #include "platform/report/Output.h"
@@ -251,6 +253,19 @@ TEST_F(ExamRoomDlgTest, HeaderClicksSortClassRoomAndNumberAsNumbers) {
     ClickHeader(kColExamNumber);
     ClickHeader(kColExamNumber); // descending now
     EXPECT_GT(FindRow(Grid(), kColStudentId, second), FindRow(Grid(), kColStudentId, first));
+
+    // A sorted header shows its whole title beside the arrow, which is as high as a capital letter
+    // less four pixels and leaves the cell's margins.
+    for (int col : {kColClass, kColExamNumber}) {
+        ClickHeader(col);
+        CGridCellBase* header = Grid().GetCell(0, col);
+        const int margin = static_cast<int>(header->GetMargin());
+        const int arrow = Grid().GetTextExtent(0, col, QStringLiteral("M")).cy - 2 * margin - 4;
+        const QFontMetrics& metrics = header->GetFontObject()->Metrics();
+        EXPECT_GE(Grid().GetColumnWidth(col) - 2 * margin - arrow,
+                  metrics.horizontalAdvance(Grid().GetItemText(0, col)))
+            << col;
+    }
 
     // The grid is read-only.
     EXPECT_FALSE(EditCell(Grid(), 1, kColExamNumber, "0101"));

@@ -435,7 +435,7 @@ TEST_F(ImportRoadTest, RoadRefusesUnsupportedColumnsAndReportsUnreadableSources)
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(QStringLiteral("错误信息:无法读取Access数据库“")));
         EXPECT_TRUE(boxes.Boxes()[0].text.contains(QStringLiteral("名单.txt")));
-        EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("Veltora"));
+        EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("信息提示"));
         EXPECT_EQ(boxes.Boxes()[0].type, ui::MB_OK);
         // The temporary file a source is loaded into meets a full disk: told in the program's words.
         boxes.Clear();

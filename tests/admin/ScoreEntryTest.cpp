@@ -111,6 +111,51 @@ TEST_F(ScoreEntry, ListsByClassGradeAndRoomWithTheGradesColumns) {
     EXPECT_EQ(GridColumn(Grid(), 0), Ids("id=? AND kh LIKE '01%' ORDER BY worl, kh", {senior->id}));
 }
 
+TEST_F(ScoreEntry, EveryColumnOfAWholeSeniorGradeIsInView) {
+    OpenDialog();
+    // A fresh subject: every mark column empty, as when entry begins.
+    Db().Execute("UPDATE tavrinKSK SET s031=NULL, s032=NULL, s03=NULL WHERE id=?", {senior->id});
+    ASSERT_EQ(LoadEnglish(*senior, 0), 1);
+    ASSERT_EQ(Grid().GetColumnCount(), 8);
+    ASSERT_EQ(dlg->width(), 680);
+    gdi::Rect client;
+    Grid().GetClientRect(&client);
+    int right = 0;
+    for (int c = 0; c < Grid().GetColumnCount(); ++c)
+        right += Grid().GetColumnWidth(c);
+    EXPECT_LE(right, client.Width());
+    gdi::Rect last;
+    ASSERT_TRUE(Grid().GetCellRect(0, Grid().GetColumnCount() - 1, &last));
+    EXPECT_LE(last.right, client.right);
+    EXPECT_EQ(Grid().GetFixedColumnCount(), 1); // 学号 stays in view if it ever scrolls
+    // Numbers line up by their right edge, in empty mark columns too; names do not.
+    const auto rightAligned = [&](int r, int c) {
+        return (Grid().GetItemFormat(r, c) & (gdi::DT_CENTER | gdi::DT_RIGHT)) == gdi::DT_RIGHT;
+    };
+    for (int c : {0, 2, 3, 5, 6, 7}) {
+        EXPECT_TRUE(rightAligned(1, c)) << c;
+        EXPECT_TRUE(rightAligned(Grid().GetRowCount() - 1, c)) << c;
+    }
+    EXPECT_FALSE(rightAligned(1, 1));
+    EXPECT_FALSE(rightAligned(1, 4));
+
+    // A committed mark widens its own column when it needs to, and only that one.
+    const int paper1 = Grid().GetColumnCount() - 2;
+    std::vector<int> before;
+    for (int c = 0; c < Grid().GetColumnCount(); ++c)
+        before.push_back(Grid().GetColumnWidth(c));
+    Grid().SendMessageToParent(1, paper1, GVN_BEGINLABELEDIT);
+    Grid().OnEndEditCell(1, paper1, QStringLiteral("88.5"));
+    ASSERT_EQ(Grid().GetItemText(1, paper1), scoresheet::MarkText(88.5));
+    for (int c = 0; c < Grid().GetColumnCount(); ++c) {
+        const int text = Grid().GetTextExtent(1, c, Grid().GetItemText(1, c)).cx;
+        EXPECT_GE(Grid().GetColumnWidth(c), Grid().GetItemText(1, c).isEmpty() ? 0 : text) << c;
+        if (c != paper1 && c != paper1 - 1) {
+            EXPECT_EQ(Grid().GetColumnWidth(c), before[c]) << c;
+        }
+    }
+}
+
 TEST_F(ScoreEntry, MarksAreCheckedColouredTotalledAndWritten) {
     OpenDialog();
     ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);

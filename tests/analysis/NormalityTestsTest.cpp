@@ -91,6 +91,25 @@ TEST_F(NormalityTest, ClassRowsFollowTheHandWorkedMoments) {
     EXPECT_EQ(g.GetItemFormat(1, 4), 0x26u);
 }
 
+TEST_F(NormalityTest, TheVerdictColumnIsInView) {
+    AddClass(1, {60, 70, 70, 80});
+    AddClass(2, Repeat(50, 9));
+    AddClass(2, {100});
+    auto dlg = Open(kNormality);
+    Click(*dlg, ui::IDOK);
+    CGridCtrl& g = dlg->Grid();
+    ASSERT_EQ(g.GetItemText(1, g.GetColumnCount() - 1), kNormal);
+    gdi::Rect client;
+    g.GetClientRect(&client);
+    gdi::Rect verdict;
+    ASSERT_TRUE(g.GetCellRect(0, g.GetColumnCount() - 1, &verdict));
+    EXPECT_LE(verdict.right, client.right);
+    // The buttons moved with the grid and stay beside it.
+    const QWidget* ok = dlg->GetDlgItem(ui::IDOK);
+    EXPECT_GT(ok->x(), g.geometry().right());
+    EXPECT_LE(ok->geometry().right(), dlg->width());
+}
+
 TEST_F(NormalityTest, VerdictsNameTheSignificantSkewAndKurtosis) {
     // n = 100: the standard errors are 0.2414 (skewness) and 0.4783 (kurtosis).
     EXPECT_EQ(NormalityVerdict(100, 0.4, 0.9), kNormal);

@@ -69,6 +69,21 @@ TEST_F(StudentTrackReportDlgTest, PickingAGradeListsItsExamsAndTheClass) {
     EXPECT_EQ(dlg->m_nStudentRows, 5);
 }
 
+TEST_F(StudentTrackReportDlgTest, TheWeightColumnIsInViewBesideALongExamName) {
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSLB SET mydesc=? WHERE id=1"),
+                 Enc("2008至2009学年上学期期末考试（高二年级统一考试）"));
+    auto dlg = Open();
+    PickGrade(*dlg, 0);
+    CGridCtrl& exams = dlg->Exams();
+    gdi::Rect client;
+    exams.GetClientRect(&client);
+    gdi::Rect weight;
+    ASSERT_TRUE(exams.GetCellRect(0, 4, &weight));
+    EXPECT_LE(weight.right, client.right);
+    EXPECT_GE(exams.GetColumnWidth(4), exams.GetTextExtent(0, 4, QStringLiteral("加权系数")).cx);
+    EXPECT_GE(exams.GetColumnWidth(2), exams.GetTextExtent(0, 2, QStringLiteral("考试名称")).cx);
+}
+
 TEST_F(StudentTrackReportDlgTest, OkBuildsTheTableAndTwiceGivesTheSame) {
     auto dlg = Open();
     dlg->show();

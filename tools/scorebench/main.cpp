@@ -1,7 +1,8 @@
 // Times the score entry dialog on the large sample school: listing one class of an exam, and
 // committing one paper mark through the grid's end-of-edit path.
 //
-//   scorebench [school.mdb] [runs] [--grab picture.png]
+//   scorebench [school.mdb] [runs] [--exam N] [--class N] [--grab picture.png]
+// --exam picks the exam by its place in the list; --class 0 lists the whole grade.
 // Without a school file a large one is made in a temporary folder first (this takes a while).
 
 #include "admin/ScoreEntryDlg.h"
@@ -35,10 +36,16 @@ int main(int argc, char** argv) {
     QString path;
     QString grab;
     int runs = 20;
+    int cls = 1;
+    int exam = 0;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--grab") && i + 1 < argc)
             grab = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QLatin1String("--exam") && i + 1 < argc)
+            exam = std::max(0, QString::fromLocal8Bit(argv[++i]).toInt());
+        else if (arg == QLatin1String("--class") && i + 1 < argc)
+            cls = std::max(0, QString::fromLocal8Bit(argv[++i]).toInt());
         else if (arg.endsWith(QLatin1String(".mdb")))
             path = arg;
         else
@@ -69,9 +76,9 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     auto* exams = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_EXAM);
     auto* subjects = dlg.GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT);
-    exams->setCurrentIndex(0);
+    exams->setCurrentIndex(std::min(exam, exams->count() - 1));
     subjects->setCurrentIndex(std::min(2, subjects->count() - 1));
-    dlg.GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(1);
+    dlg.GetDlgItem<QSpinBox>(CScoreEntryDlg::IDC_NUMBER)->setValue(cls);
 
     std::vector<double> list, commit;
     CGridCtrl& grid = dlg.GetGrid();
@@ -102,8 +109,8 @@ int main(int argc, char** argv) {
                                 .ToString();
     std::printf("last mark written: %s (grid shows %s)\n", qPrintable(written),
                 qPrintable(grid.GetItemText(1, grid.GetColumnCount() - 2)));
-    std::printf("exam \"%s\", subject \"%s\", class 1: %d rows\n", qPrintable(exams->currentText()),
-                qPrintable(subjects->currentText()), grid.GetRowCount() - 1);
+    std::printf("exam \"%s\", subject \"%s\", class %d: %d rows\n", qPrintable(exams->currentText()),
+                qPrintable(subjects->currentText()), cls, grid.GetRowCount() - 1);
     std::printf("list:   median %.2f ms, max %.2f ms (%d runs)\n", Median(list),
                 *std::max_element(list.begin(), list.end()), runs);
     std::printf("commit: median %.3f ms, max %.3f ms\n", Median(commit),

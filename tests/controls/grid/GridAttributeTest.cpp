@@ -123,18 +123,16 @@ TEST(GridAttributes, AutoSizeMeasuresWithTheLocalFontMetrics) {
     EXPECT_EQ(grid.GetRowHeight(1), h + 2 * m);
     EXPECT_EQ(grid.GetRowHeight(2), 0);
     EXPECT_EQ(grid.GetColumnWidth(2), 0);
-    // An empty cell measures as its default cell.
-    EXPECT_EQ(grid.GetColumnWidth(1),
-              std::max(width(QStringLiteral("x")), grid.GetDefaultCell(true, false)->GetWidth()));
+    // An empty cell does not widen its column.
+    EXPECT_EQ(grid.GetColumnWidth(1), width(QStringLiteral("x")));
 
     // Headers only: the data rows no longer count.
     grid.SetItemText(1, 1, QStringLiteral("a much longer data text"));
     grid.SetItemText(0, 1, QStringLiteral("h"));
     ASSERT_TRUE(grid.AutoSizeColumn(1, GVS_HEADER));
     EXPECT_EQ(grid.GetColumnWidth(1), width(QStringLiteral("h")));
-    ASSERT_TRUE(grid.AutoSizeColumn(1, GVS_BOTH)); // the empty row 2 measures as a default cell
-    EXPECT_EQ(grid.GetColumnWidth(1), std::max(width(QStringLiteral("a much longer data text")),
-                                               grid.GetDefaultCell(false, false)->GetWidth()));
+    ASSERT_TRUE(grid.AutoSizeColumn(1, GVS_BOTH)); // the empty row 2 does not count
+    EXPECT_EQ(grid.GetColumnWidth(1), width(QStringLiteral("a much longer data text")));
 }
 
 TEST(GridAttributes, AHugeTextIsKeptWholeAndMeasuredByItsStart) {
