@@ -174,7 +174,11 @@ bool CExamMaintainDlg::OnGridEndEdit(int row, int col) {
     const std::optional<QDate> date = examsetup::ParseExamDate(text);
     if (id < 0 || !date) {
         m_notify.RestoreOldText(row, col);
-        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57656), ui::MB_ICONWARNING);
+        // A text that is no date names the form the box takes.
+        const QString message =
+            id < 0 ? res::LoadString(57619)
+                   : QStringLiteral("“%1”不是一个有效的日期，请按“年-月-日”的形式输入，例如 2026-09-01。").arg(text);
+        ui::MessageBox(this, message, res::LoadString(57656), ui::MB_ICONWARNING);
         return false;
     }
     // A database failure leaves through the grid's guard, with the same message.

@@ -29,10 +29,13 @@ ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CI
     }
     source.SelectTable(table);
 
-    const std::optional<QStringList> offers = ImportOffers(source.Records(), mode);
+    QString refused;
+    const std::optional<QStringList> offers = ImportOffers(source.Records(), mode, &refused);
     if (!offers) {
-        ui::MessageBox(parent, QStringLiteral("数据导入时不支持该种数据类型！"), InfoCaption(),
-                       ui::MB_ICONERROR);
+        // The column is named: the user can drop or convert it in the file.
+        ui::MessageBox(parent,
+                       QStringLiteral("数据导入时不支持该种数据类型！（字段“%1”既不是数字也不是文字）").arg(refused),
+                       InfoCaption(), ui::MB_ICONERROR);
         source.Close();
         return ImportRoadEnd::Unsupported;
     }

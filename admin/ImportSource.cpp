@@ -61,7 +61,7 @@ int ImportFieldIndex(const db::Recordset& records, const QString& name) {
     return -1;
 }
 
-std::optional<QStringList> ImportOffers(const db::Recordset& records, int mode) {
+std::optional<QStringList> ImportOffers(const db::Recordset& records, int mode, QString* refused) {
     QStringList offers;
     for (int i = 0; i < records.FieldCount(); ++i) {
         const QString name = records.FieldName(i).trimmed();
@@ -77,6 +77,8 @@ std::optional<QStringList> ImportOffers(const db::Recordset& records, int mode) 
             offers << name + QStringLiteral("[C]");
             break;
         case importsrc::ColumnClass::None:
+            if (refused)
+                *refused = name;
             return std::nullopt;
         }
     }

@@ -41,8 +41,8 @@ int ImportFieldIndex(const db::Recordset& records, const QString& name);
 // The source columns as the mode offers them, in field order, by their trimmed names: the roster
 // import by name, the score imports as name[N] or name[C] by the column's class. std::nullopt
 // when a score import meets a column of no class (the whole source is refused, whichever
-// columns would be mapped).
-std::optional<QStringList> ImportOffers(const db::Recordset& records, int mode);
+// columns would be mapped); `refused`, when given, then names that column.
+std::optional<QStringList> ImportOffers(const db::Recordset& records, int mode, QString* refused = nullptr);
 
 // A mapped text as the score imports read it: the column name before the first "[" and the
 // class letter after it. A text without "[" (typed by hand) has no class.

@@ -214,6 +214,12 @@ void SetStudentTypeCode(db::Connection& connection, RowKey key, const QString& c
     WriteRow(connection, QStringLiteral("UPDATE tavrinXJLB SET xjtype=? WHERE rowid=?"), {code, key});
 }
 
+bool StudentTypeCodeTaken(db::Connection& connection, const QString& code, RowKey key) {
+    return !connection
+                .Execute(QStringLiteral("SELECT 1 FROM tavrinXJLB WHERE xjtype=? AND rowid<>? LIMIT 1"), code, key)
+                .IsEOF();
+}
+
 void SetStudentTypeDescription(db::Connection& connection, RowKey key, const QString& description) {
     WriteRow(connection, QStringLiteral("UPDATE tavrinXJLB SET xjdesc=? WHERE rowid=?"), {description, key});
 }

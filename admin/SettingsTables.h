@@ -91,6 +91,8 @@ struct StudentTypeRow {
 };
 std::vector<StudentTypeRow> LoadStudentTypes(db::Connection& connection);
 void SetStudentTypeCode(db::Connection& connection, RowKey key, const QString& code);
+// Whether a category other than row `key` has the code.
+bool StudentTypeCodeTaken(db::Connection& connection, const QString& code, RowKey key);
 void SetStudentTypeDescription(db::Connection& connection, RowKey key, const QString& description);
 
 } // namespace settings

@@ -340,15 +340,24 @@ void CStudentListDlg::OnAddStudent() {
         dlg.m_strStudentId = roster::ProposeStudentId(db, m_strGrade, m_nClass);
         if (dlg.DoModal() != ui::IDOK)
             return;
-        const std::optional<long long> rowid =
-            roster::AddStudent(db, m_strGrade, m_nClass, dlg.m_strStudentId);
+        // The number is checked the way a typed name is: the code page first, then the roster.
+        const QString number = roster::TypedText(dlg.m_strStudentId);
+        if (const QString refusal = CodePageRefusal(number); !refusal.isEmpty()) {
+            Message(refusal, ui::MB_ICONERROR);
+            return;
+        }
+        if (!number.isEmpty() && roster::StudentIdTaken(db, number)) {
+            Message(FormatText(QStringLiteral("学号[%s]已经有学生在使用！"), number), ui::MB_ICONWARNING);
+            return;
+        }
+        const std::optional<long long> rowid = roster::AddStudent(db, m_strGrade, m_nClass, number);
         if (!rowid) {
             Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
             return;
         }
         const int r = m_nRowCount++;
         m_Grid.SetRowCount(m_nRowCount);
-        m_Grid.SetItemText(r, roster::kColStudentId, dlg.m_strStudentId.trimmed());
+        m_Grid.SetItemText(r, roster::kColStudentId, number);
         m_Grid.SetItemData(r, 0, static_cast<LPARAM>(*rowid));
         m_Grid.SetItemText(r, roster::kColClass, QString::asprintf("%1d", m_nClass));
         m_Grid.SetItemText(r, roster::kColActive, QStringLiteral("是"));
@@ -391,9 +400,10 @@ void CStudentListDlg::OnGridBeginEdit(int row, int col) {
 bool CStudentListDlg::OnGridEndEdit(int row, int col) {
     if (row < 1 || row >= m_nRowCount || col < roster::kColClass)
         return true;
-    const QString text = m_Grid.GetItemText(row, col);
-    if (text == OldText())
+    if (m_Grid.GetItemText(row, col) == OldText())
         return true;
+    // The cell shows what is stored: full-width digits plain, the blanks around dropped.
+    const QString text = roster::TypedText(m_Grid.GetItemText(row, col));
     if (col >= roster::kColName && !AcceptStoredText(row, col, text, MaxBytes(col)))
         return true;
     const long long rowid = static_cast<long long>(m_Grid.GetItemData(row, 0));
@@ -402,6 +412,7 @@ bool CStudentListDlg::OnGridEndEdit(int row, int col) {
         RefuseEdit(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
         return true;
     }
+    m_Grid.SetItemText(row, col, text);
     if (col <= roster::kColName)
         m_Grid.AutoSizeColumns(GVS_DEFAULT);
     m_Grid.InvalidateRect();

@@ -151,6 +151,14 @@ QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, i
     return prefix + QString::asprintf("%02d", highest + 1);
 }
 
+QString TypedText(const QString& text) {
+    QString plain = text;
+    for (QChar& c : plain)
+        if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
+            c = QChar(u'0' + (c.unicode() - 0xFF10));
+    return plain.trimmed();
+}
+
 bool StudentIdTaken(db::Connection& connection, const QString& studentId) {
     return !connection
                 .Execute(QStringLiteral("SELECT 1 FROM tavrinName WHERE studentid=? LIMIT 1"), studentId)
@@ -159,8 +167,9 @@ bool StudentIdTaken(db::Connection& connection, const QString& studentId) {
 
 std::optional<long long> AddStudent(db::Connection& connection, const QString& gradeCode, int cls,
                                     const QString& studentId) {
-    const QString number = studentId.trimmed();
-    if (number.isEmpty() || StudentIdTaken(connection, number))
+    const QString number = TypedText(studentId);
+    if (number.isEmpty() || !text::CharactersOutsideGbk(number).isEmpty() ||
+        StudentIdTaken(connection, number))
         return std::nullopt;
     connection.Execute(
         QStringLiteral("INSERT INTO tavrinName(grade,studentid,class,active) VALUES(?,?,?,'是')"), gradeCode,
@@ -174,15 +183,17 @@ bool UpdateCell(db::Connection& connection, long long rowid, int col, const QStr
         return false;
     db::Variant value;
     if (col == kColClass || col == kColNo) {
-        const QString t = text.trimmed();
+        const QString t = TypedText(text);
         if (!AllDigits(t) || t.size() > 9)
             return false;
         const int n = t.toInt();
         if (col == kColClass && n > 99)
             return false;
         value = db::Variant(n);
-    } else if (!text.isEmpty()) {
-        value = db::Variant(text);
+    } else if (const QString t = TypedText(text); !t.isEmpty()) {
+        if (!text::CharactersOutsideGbk(t).isEmpty())
+            return false;
+        value = db::Variant(t);
     }
     ExpectOneRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET %1=? WHERE rowid=?").arg(column),
                                     value, rowid),
@@ -377,6 +388,7 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
             QString reason = fields[0] < 0 ? kReasonNoNumber : QString();
             if (isError(0))
                 reason = CellReason(labels.value(0), kReasonErrorValue);
+            bool nameCut = false;        // the name lost characters to its byte limit
             QStringList errorsLeftEmpty; // mapped cells other than the 学号 that hold an error value
             for (int t = 1; t < kTargetCount; ++t)
                 if (isError(t))
@@ -398,7 +410,9 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
                     if (t == 0 && text::GbkLength(text) > 9)
                         text = text.trimmed();
                     if (t == 1) {
+                        const QString whole = text;
                         text = text::CutToGbkBytes(text, 8);
+                        nameCut = text != whole && !whole.mid(text.size()).trimmed().isEmpty();
                         while (text.endsWith(u' '))
                             text.chop(1);
                     }
@@ -437,6 +451,8 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
                 ++count.padded;
                 note(shownRow, number, shownName, kReasonPadded);
             }
+            if (nameCut)
+                note(shownRow, number, shownName, kReasonNameCut);
             for (const QString& label : errorsLeftEmpty)
                 note(shownRow, number, shownName, CellReason(label, kReasonErrorLeftEmpty));
         }

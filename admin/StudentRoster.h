@@ -58,16 +58,22 @@ QStringList StudentTypeCodes(db::Connection& connection);
 // after the highest seat (numerically) of the class's numbers, or 01 when there is none.
 QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, int cls);
 
+// A 学号 or a text cell as typed, the way it is stored: full-width digits (０…９) become plain
+// digits and the blanks around it are dropped, so a text of blanks is empty. Characters the code
+// page lacks are kept: the caller refuses them (admin::CodePageRefusal) before anything is stored.
+QString TypedText(const QString& text);
+
 // Whether some roster row has the number.
 bool StudentIdTaken(db::Connection& connection, const QString& studentId);
 
-// Adds an active student of the class with the number (trimmed) and returns its rowid; nothing
-// is added, and nothing returned, for an empty number or one already on the roster.
+// Adds an active student of the class with the number (as TypedText stores it) and returns its
+// rowid; nothing is added, and nothing returned, for an empty number, one already on the roster
+// or one holding characters the code page lacks.
 std::optional<long long> AddStudent(db::Connection& connection, const QString& gradeCode, int cls,
                                     const QString& studentId);
 
 // A cell edit of row `rowid`: class an integer 0..99, number an integer of at least 0, and the text
-// columns (emptied: NULL). False, with nothing stored, for a text the column does not take.
+// columns (as TypedText stores them; emptied or blanks: NULL). False, with nothing stored, for a text the column does not take.
 bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text);
 
 // How many rows the class holds, or the grade for class 0.
@@ -103,6 +109,7 @@ inline const QString kReasonNotListed = QStringLiteral("不在名单中");
 inline const QString kReasonSameName = QStringLiteral("同名");
 inline const QString kReasonOutsideGbk = QStringLiteral("字符集外文字");
 inline const QString kReasonPadded = QStringLiteral("已补足前导0");
+inline const QString kReasonNameCut = QStringLiteral("姓名超过8个字节，已截短");
 inline const QString kReasonNoNumber = QStringLiteral("学号为空");
 inline const QString kReasonRefused = QStringLiteral("数据库拒绝");
 // A cell the import takes holds an error value (#DIV/0!, #N/A…, typed or a formula's result: the
@@ -173,7 +180,7 @@ std::optional<int> TwoDigitNumber(const QString& text);
 // roster (earlier rows of the source included) or a text the code page cannot hold is counted as
 // failed, skipped and noted with its reason, and so is a row the database refuses (a duplicate
 // key, a constraint); a number cell's 学号 follows StudentIdOfCell with the grade's form, and a
-// padded one is noted too. A mapped cell of `errorCells` (rows counted from 1 as the records come)
+// padded one is noted too, and so is a row whose name was cut to its 8 bytes. A mapped cell of `errorCells` (rows counted from 1 as the records come)
 // refuses its row when it is the 学号 and is noted otherwise. Notes give the rows as the user
 // finds them: the first record is row `firstRow` (2 in a workbook, whose row 1 is the header; 1
 // in a table of records). All rows go in one transaction: a mapped name that is no column of the

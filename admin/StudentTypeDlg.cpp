@@ -100,6 +100,11 @@ bool CStudentTypeDlg::OnGridEndEdit(int row, int col) {
     const QString text = text::CutToGbkBytes(typed, col == 1 ? kCodeBytes : kDescriptionBytes);
     // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
     const settings::RowKey key = m_rowKeys[static_cast<std::size_t>(row - 1)];
+    if (col == 1 && !text.isEmpty() && settings::StudentTypeCodeTaken(data::Database(), text, key)) {
+        RefuseEdit(row, col, FormatText(QStringLiteral("类别代码[%s]已经有别的类别在使用！"), text),
+                   ui::MB_ICONWARNING);
+        return true;
+    }
     if (col == 1)
         settings::SetStudentTypeCode(data::Database(), key, text);
     else

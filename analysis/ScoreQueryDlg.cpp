@@ -22,16 +22,24 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <memory>
 
 using reports::DialogRect;
 
 namespace {
 
-// Keeps an edit's text within `limit` bytes of code page 936, cut at a character boundary.
-void LimitGbkBytes(QLineEdit* edit, int limit) {
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, limit](const QString& text) {
-        if (text::GbkLength(text) > limit)
-            edit->setText(text::CutToGbkBytes(text, limit));
+// Keeps an edit's text within `limit` bytes of code page 936, cut at a character boundary. The
+// first cut in the box says so, once: later ones are silent, so typing on never repeats it.
+void LimitGbkBytes(QLineEdit* edit, int limit, const QString& message) {
+    auto told = std::make_shared<bool>(false);
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, limit, message, told](const QString& text) {
+        if (text::GbkLength(text) <= limit)
+            return;
+        edit->setText(text::CutToGbkBytes(text, limit));
+        if (*told)
+            return;
+        *told = true;
+        ui::MessageBox(edit->window(), message, QStringLiteral("信息提示"), ui::MB_ICONINFORMATION);
     });
 }
 
@@ -64,7 +72,7 @@ CScoreQueryDlg::CScoreQueryDlg(QWidget* parent) : CBitmapDialog(IDD, parent) {
     m_editName = new QLineEdit(this);
     SetDlgCtrlId(m_editName, IDC_NAME);
     m_editName->setGeometry(DialogRect(37, 201, 84, 14));
-    LimitGbkBytes(m_editName, 8);
+    LimitGbkBytes(m_editName, 8, QStringLiteral("姓名最长8个字节（4个汉字），多出的部分已去掉。"));
     m_btnSearch = IconButton(this, IDC_SEARCH, DialogRect(129, 183, 32, 30));
     m_btnFont = IconButton(this, IDC_FONT, DialogRect(167, 183, 32, 30));
 
@@ -75,7 +83,7 @@ CScoreQueryDlg::CScoreQueryDlg(QWidget* parent) : CBitmapDialog(IDD, parent) {
     m_editStudentId = new QLineEdit(this);
     SetDlgCtrlId(m_editStudentId, IDC_STUDENT_ID);
     m_editStudentId->setGeometry(DialogRect(241, 190, 52, 14));
-    LimitGbkBytes(m_editStudentId, 9);
+    LimitGbkBytes(m_editStudentId, 9, QStringLiteral("学号最长9个字节，多出的部分已去掉。"));
     m_btnQuery = IconButton(this, ui::IDOK, DialogRect(297, 183, 18, 30), BS_DEFPUSHBUTTON);
     m_btnExport = IconButton(this, IDC_EXPORT, DialogRect(318, 183, 18, 30));
 

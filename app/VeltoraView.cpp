@@ -131,9 +131,10 @@ QString CVeltoraView::BackgroundFilter() {
     return filter + QStringLiteral("图片文件 (%1)|%1||").arg(all.join(u';'));
 }
 
-bool CVeltoraView::LoadPictureFile(const QString& path, CPicture& picture, QString* why) {
+bool CVeltoraView::LoadPictureFile(const QString& path, CPicture& picture, QString* why,
+                                   data::ReadRefusal* kind) {
     picture.FreePicture();
-    const std::optional<QByteArray> data = data::ReadRegularFile(path, kMaxPictureBytes, why);
+    const std::optional<QByteArray> data = data::ReadRegularFile(path, kMaxPictureBytes, why, kind);
     if (!data)
         return false;
     picture.LoadFromMemory(*data);
@@ -307,13 +308,18 @@ void CVeltoraView::OnCustomBackground() {
     // A file that is no picture leaves the current background, and the file of later runs, alone.
     CPicture chosen;
     QString why;
-    if (!LoadPictureFile(path, chosen, &why)) {
+    data::ReadRefusal kind = data::ReadRefusal::None;
+    if (!LoadPictureFile(path, chosen, &why, &kind)) {
         qCInfo(vlog::io) << "background picture" << path << "not read:" << why;
-        ui::MessageBox(
-            this,
-            QStringLiteral("对不起，无法读取图片文件 %1！\n它不是本程序能读取的图片，或者文件已损坏。")
-                .arg(QDir::toNativeSeparators(path)),
-            m_strCaption, ui::MB_ICONWARNING);
+        QString reason = QStringLiteral("它不是本程序能读取的图片，或者文件已损坏。");
+        if (kind == data::ReadRefusal::TooLarge)
+            reason = QStringLiteral("文件太大：图片文件不能超过%1 MB。").arg(kMaxPictureBytes / (1024 * 1024));
+        else if (kind == data::ReadRefusal::NotRegular)
+            reason = QStringLiteral("它不是普通文件（可能是设备或管道），不能作为图片读取。");
+        ui::MessageBox(this,
+                       QStringLiteral("对不起，无法读取图片文件 %1！\n").arg(QDir::toNativeSeparators(path)) +
+                           reason,
+                       m_strCaption, ui::MB_ICONWARNING);
         return;
     }
     m_background.LoadFromMemory(chosen.GetData());

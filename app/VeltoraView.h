@@ -4,6 +4,7 @@
 // lets it go when it returns; the statistics commands first check the analysis context.
 
 #include "controls/Picture.h"
+#include "data/ShippedFiles.h"
 #include "platform/ui/Commands.h"
 
 #include <QRect>
@@ -111,8 +112,9 @@ private:
     bool LoadBuiltinBackground(int index);
     // Loads a picture file into `picture`; false (and `why`) when it is missing, no regular file,
     // larger than 64 MB, cannot be read or is no picture the program can decode, which leaves
-    // `picture` empty.
-    static bool LoadPictureFile(const QString& path, CPicture& picture, QString* why);
+    // `picture` empty. `kind`, when given, tells a file refused before decoding.
+    static bool LoadPictureFile(const QString& path, CPicture& picture, QString* why,
+                                data::ReadRefusal* kind = nullptr);
     void ShowMessage(int stringId, unsigned type);
     void RunPercentCommand(int mode);
     void PrintTo(QPrinter& printer);

@@ -4,6 +4,7 @@
 #include "platform/gdi/System.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
 
 #include <QKeyEvent>
@@ -198,9 +199,17 @@ void CLunarDatePicker::OnMonthChange() {
 void CLunarDatePicker::OnYearChange() {
     if (m_yearEdit.text().size() < 4)
         return;
-    const int year = m_spin.GetPos();
     std::uint16_t current = 0, month = 0, day = 0;
     m_calendar.GetDate(current, month, day);
+    const int typed = LeadingNumber(m_yearEdit.text());
+    if (typed < kFirstYear || typed > kLastYear) {
+        // A year the tables do not hold: said so, and the box shows the year in force again.
+        m_yearEdit.setText(QString::asprintf("%4d", current));
+        ui::MessageBox(this, QStringLiteral("只能查看1901年至2050年的农历。"), QStringLiteral("中国农历"),
+                       ui::MB_ICONWARNING);
+        return;
+    }
+    const int year = m_spin.GetPos();
     if (year == current)
         return;
     const int days = GetSolarMonthDays(static_cast<std::uint16_t>(year), month);

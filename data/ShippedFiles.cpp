@@ -35,33 +35,38 @@ QString TooLarge(qint64 maxBytes) {
 
 } // namespace
 
-std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, QString* why) {
-    const auto refuse = [why](const QString& reason) -> std::optional<QByteArray> {
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, QString* why,
+                                          ReadRefusal* kind) {
+    if (kind)
+        *kind = ReadRefusal::None;
+    const auto refuse = [why, kind](ReadRefusal refusal, const QString& reason) -> std::optional<QByteArray> {
         if (why)
             *why = reason;
+        if (kind)
+            *kind = refusal;
         return std::nullopt;
     };
     // The target of a link is what counts: a link to a regular file is read, one to a device not.
     const QFileInfo info(path);
     if (!info.exists())
-        return refuse(QStringLiteral("no such file"));
+        return refuse(ReadRefusal::Missing, QStringLiteral("no such file"));
     if (!info.isFile())
-        return refuse(QStringLiteral("not a regular file"));
+        return refuse(ReadRefusal::NotRegular, QStringLiteral("not a regular file"));
     if (info.size() > maxBytes)
-        return refuse(TooLarge(maxBytes));
+        return refuse(ReadRefusal::TooLarge, TooLarge(maxBytes));
 
     // The name may have been replaced since: opened without blocking (a FIFO would wait for a
     // writer) and checked again on what was opened.
     const Descriptor file{::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0)
-        return refuse(qt_error_string(errno));
+        return refuse(ReadRefusal::Unreadable, qt_error_string(errno));
     struct stat status {};
     if (::fstat(file.fd, &status) != 0)
-        return refuse(qt_error_string(errno));
+        return refuse(ReadRefusal::Unreadable, qt_error_string(errno));
     if (!S_ISREG(status.st_mode))
-        return refuse(QStringLiteral("not a regular file"));
+        return refuse(ReadRefusal::NotRegular, QStringLiteral("not a regular file"));
     if (status.st_size > maxBytes)
-        return refuse(TooLarge(maxBytes));
+        return refuse(ReadRefusal::TooLarge, TooLarge(maxBytes));
 
     // A file that grows while it is read stops at the limit all the same.
     QByteArray data;
@@ -72,11 +77,11 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, 
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return refuse(qt_error_string(errno));
+            return refuse(ReadRefusal::Unreadable, qt_error_string(errno));
         if (n == 0)
             return data;
         if (data.size() + n > maxBytes)
-            return refuse(TooLarge(maxBytes));
+            return refuse(ReadRefusal::TooLarge, TooLarge(maxBytes));
         data.append(chunk, qsizetype(n));
     }
 }

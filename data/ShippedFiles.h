@@ -20,7 +20,10 @@ QString ShippedFilePath(const QString& appDir, const QString& name);
 // `maxBytes` bytes; nullopt otherwise, with the reason in `why`. Nothing else is read: a FIFO, a
 // device or a file that is too large would block the caller or exhaust its memory, and is
 // treated as a missing file.
-std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, QString* why = nullptr);
+// `kind`, when given, tells which of the refusals it was, for a message to the user.
+enum class ReadRefusal { None, Missing, NotRegular, TooLarge, Unreadable };
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, QString* why = nullptr,
+                                          ReadRefusal* kind = nullptr);
 
 // Where the executable's files are looked for; tests point it at the build's program directory.
 // An empty text restores the executable's own directory.

@@ -99,10 +99,11 @@ void CScoreListDlg::AddButtons(int top) {
 
 void CScoreListDlg::DoDataExchange(bool saveAndValidate) {
     if (saveAndValidate) {
-        ExchangeOwn(true);
+        const bool own = ExchangeOwn(true);
         m_nTotalRank = m_totalGroup->checkedId() >= 0 ? m_totalGroup->checkedId() : m_nTotalRank;
         m_nSubjectRank = m_subjectGroup->checkedId() >= 0 ? m_subjectGroup->checkedId() : m_nSubjectRank;
-        reports::ReadIntEdit(this, m_editX, m_nX, INT_MIN, INT_MAX);
+        if (own)
+            reports::ReadIntEdit(this, m_editX, m_nX, INT_MIN, INT_MAX);
     } else {
         ExchangeOwn(false);
         if (QAbstractButton* b = m_totalGroup->button(m_nTotalRank))

@@ -81,8 +81,12 @@ protected:
     // Whether a range item lists a whole group, without X.
     virtual bool RangeWithoutX(int item) const = 0;
     virtual QString Caption() const = 0;
-    // The dialog's own controls: read into the members or set from them.
-    virtual void ExchangeOwn(bool saveAndValidate) { (void)saveAndValidate; }
+    // The dialog's own controls: read into the members or set from them. False when a read
+    // refused a value (its message shown): the exchange stops there, one message per click.
+    virtual bool ExchangeOwn(bool saveAndValidate) {
+        (void)saveAndValidate;
+        return true;
+    }
     // The dialog's sink, connected to the component.
     virtual void CreateSink() = 0;
     // Score slips: a report grouped by student, the captions at every slip.

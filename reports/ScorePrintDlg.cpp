@@ -50,11 +50,11 @@ bool CScorePrintDlg::OnInitDialog() {
     return true;
 }
 
-void CScorePrintDlg::ExchangeOwn(bool saveAndValidate) {
+bool CScorePrintDlg::ExchangeOwn(bool saveAndValidate) {
     if (saveAndValidate)
-        reports::ReadIntEdit(this, m_editClass, m_nClass, INT_MIN, INT_MAX);
-    else
-        m_editClass->setText(QString::number(m_nClass));
+        return reports::ReadIntEdit(this, m_editClass, m_nClass, INT_MIN, INT_MAX);
+    m_editClass->setText(QString::number(m_nClass));
+    return true;
 }
 
 reports::ScorePrintOptions CScorePrintDlg::Options() const {

@@ -39,7 +39,7 @@ protected:
     reports::ScorePrintOptions Options() const override;
     bool RangeWithoutX(int item) const override { return item == 0; }
     QString Caption() const override;
-    void ExchangeOwn(bool saveAndValidate) override;
+    bool ExchangeOwn(bool saveAndValidate) override;
     void CreateSink() override;
     bool Slips() const override { return m_nMode == 1; }
 

@@ -52,15 +52,14 @@ TEST_F(AdminAStudentType, TextsAreCutOnCharacterBoundariesAndTheRowStaysEditable
     EXPECT_TRUE(BoxTexts().isEmpty());
 }
 
-TEST_F(AdminAStudentType, DuplicateCodeIsRefusedByTheDatabaseAndTheOldTextComesBack) {
+TEST_F(AdminAStudentType, ACodeAnotherRowHasIsRefusedByNameAndTheOldTextComesBack) {
     CStudentTypeDlg dlg;
     Open(dlg);
     CGridCtrl& grid = dlg.GetGrid();
     const QString other = grid.GetItemText(2, 1);
     const QStringList before = Rows();
-    ExpectWarning duplicate(QStringLiteral("UNIQUE constraint failed"));
     EditCell(grid, 1, 1, other);
-    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据更新失败！")});
+    EXPECT_EQ(BoxTexts(), QStringList{"类别代码[" + other + "]已经有别的类别在使用！"});
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONWARNING);
     EXPECT_NE(grid.GetItemText(1, 1), other);
     EXPECT_EQ(Rows(), before);

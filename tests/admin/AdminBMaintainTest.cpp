@@ -83,7 +83,9 @@ TEST_F(AdminBMaintain, ChangesADateAndRefusesTextThatIsNoDate) {
     for (const char* bad : {"abc", "2009-02-30", "2009-01-05' , grade='x"}) {
         boxes->Clear();
         ASSERT_TRUE(EditCell(Grid(), row, 3, QString::fromUtf8(bad)));
-        EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！"}) << bad;
+        EXPECT_EQ(BoxTexts(), QStringList{"“" + QString::fromUtf8(bad) +
+                                          "”不是一个有效的日期，请按“年-月-日”的形式输入，例如 2026-09-01。"})
+            << bad;
         EXPECT_EQ(Grid().GetItemText(row, 3), "2009-01-05") << bad;
     }
     EXPECT_EQ(StoredDate(exam.id), "2009-01-05");

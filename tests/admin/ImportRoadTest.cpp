@@ -411,7 +411,9 @@ TEST_F(ImportRoadTest, RoadRefusesUnsupportedColumnsAndReportsUnreadableSources)
                   ImportRoadEnd::Unsupported);
         EXPECT_TRUE(shown.isEmpty());
         ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("数据导入时不支持该种数据类型！"));
+        // The first column of no class, the date column, is named.
+        EXPECT_EQ(boxes.Boxes()[0].text,
+                  QStringLiteral("数据导入时不支持该种数据类型！（字段“RQ”既不是数字也不是文字）"));
         EXPECT_EQ(boxes.Boxes()[0].caption, kInfoCaption);
         EXPECT_EQ(boxes.Boxes()[0].type, ui::MB_ICONERROR);
         EXPECT_FALSE(source.IsOpen());

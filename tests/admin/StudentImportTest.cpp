@@ -69,6 +69,11 @@ TEST_F(RosterUnit, AddsOnlyANewNonEmptyNumber) {
     EXPECT_EQ(GradeRows(), before);
     ASSERT_TRUE(roster::AddStudent(Db(), grade, cls, " " + grade + "0199 "));
     EXPECT_EQ(Row(grade + "0199"), QString("NULL NULL %1 NULL '是' NULL NULL NULL %2").arg(cls).arg(grade));
+    // Full-width digits are plain digits; characters the code page lacks are never stored.
+    EXPECT_FALSE(roster::AddStudent(Db(), grade, cls, grade + "０１９９"));
+    EXPECT_FALSE(roster::AddStudent(Db(), grade, cls, "😀"));
+    EXPECT_FALSE(roster::AddStudent(Db(), grade, cls, "학생번호"));
+    EXPECT_EQ(GradeRows(), before + 1);
 }
 
 TEST_F(RosterUnit, CellEditsTakeOnlyWhatTheColumnHolds) {
@@ -180,6 +185,12 @@ TEST_F(RosterUnit, ImportCutsOnCharacterBoundariesAndRefusesEmptyAndTakenNumbers
     EXPECT_EQ(Row("020070147"), "'学生甲乙' 'x' NULL 1 NULL NULL NULL NULL 02007");
     EXPECT_EQ(Row("020070149"), "'学生 乙' NULL NULL NULL NULL NULL NULL NULL 02007");
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid='020070145'"), 1);
+    // A name that lost characters is told once, on its row; trailing blanks cut are no loss.
+    std::vector<int> cutRows;
+    for (const roster::ImportRowNote& n : count.notes)
+        if (n.reason == roster::kReasonNameCut)
+            cutRows.push_back(n.sourceRow);
+    EXPECT_EQ(cutRows, (std::vector<int>{2, 3}));
 
     // The second run of the same file: every row is refused.
     const roster::ImportCount again = roster::ImportRoster(Db(), source, kRosterNames, "02007");

@@ -167,11 +167,37 @@ TEST_F(StudentList, AddsAProposedNumberOnceAndNeverAnEmptyOne) {
     EXPECT_EQ(Grid().GetItemText(1, 5), "是");
     const int rows = Count("SELECT count(*) FROM tavrinName");
     Click(*dlg, CStudentListDlg::IDC_ADD); // the same number again
+    EXPECT_EQ(BoxTexts().back(), "学号[" + grade->code + "9701]已经有学生在使用！");
     newNumber = " ";
     Click(*dlg, CStudentListDlg::IDC_ADD);
-    EXPECT_EQ(BoxTexts().count("对不起，数据库操作失败！"), 2);
+    EXPECT_EQ(BoxTexts().back(), "对不起，数据库操作失败！");
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), rows);
     EXPECT_EQ(Grid().GetRowCount(), 2);
+}
+
+TEST_F(StudentList, ATypedNumberIsCheckedAsATypedNameIs) {
+    Show(grade->name, 97);
+    const int rows = Count("SELECT count(*) FROM tavrinName");
+    for (const QString& bad : {QString("😀"), QString("학생번호")}) {
+        newNumber = bad;
+        Click(*dlg, CStudentListDlg::IDC_ADD);
+        EXPECT_TRUE(BoxTexts().back().contains("不在本系统使用的中文字符集（GBK）内")) << bad.toStdString();
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), rows);
+
+    // Full-width digits are stored as plain digits, in the roster and in the grid.
+    const QString fullWidth = " " + grade->code + "９７０２ ";
+    newNumber = fullWidth;
+    Click(*dlg, CStudentListDlg::IDC_ADD);
+    EXPECT_EQ(GridColumn(Grid(), 0), QStringList{grade->code + "9702"});
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid='" + grade->code + "9702'"), 1);
+
+    // A name of blanks is stored empty; one outside the code page is refused as before.
+    ASSERT_TRUE(EditCell(Grid(), 1, 3, "  　"));
+    EXPECT_EQ(Stored("name", grade->code + "9702"), "NULL");
+    EXPECT_EQ(Grid().GetItemText(1, 3), "");
+    ASSERT_TRUE(EditCell(Grid(), 1, 2, "１２"));
+    EXPECT_EQ(Stored("id", grade->code + "9702"), "12");
 }
 
 TEST_F(StudentList, ClassesFromNumbersNumberingAndClearing) {
@@ -243,7 +269,10 @@ TEST_F(StudentList, ImportsAWorkbookAndAFoxProTableAndCountsTheSecondRunAsFailed
     table = "Table1";
     mapping = {"A", "B", "", "C", "E"};
     Click(*dlg, CStudentListDlg::IDC_IMPORT);
-    EXPECT_EQ(BoxTexts().back(), "成功倒入2条，有0条因失败未导入！");
+    // The names cut are listed, each once, with the rows imported.
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results.back().startsWith("成功倒入2条，有0条因失败未导入！")) << results.back().toStdString();
+    EXPECT_GE(results.back().count("\t姓名超过8个字节，已截短"), 1) << results.back().toStdString();
     EXPECT_EQ(Stored("name||' '||class||' '||id", "abcdefg"), "'hijklmno 2 33'");
 
     // Headers with blanks around them (" 学号", "姓名 ", " 班级 ") are offered and found trimmed.

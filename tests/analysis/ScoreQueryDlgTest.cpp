@@ -54,12 +54,17 @@ TEST_F(ScoreQueryDlgTest, SearchNeedsAGradeAndANamePart) {
     EXPECT_EQ(boxes->Texts(), QStringList({analysis::NotFoundMessage()}));
     EXPECT_EQ(dlg->m_nRowCount, 1);
 
-    // The name field holds at most 8 bytes, cut at a character boundary.
+    // The name field holds at most 8 bytes, cut at a character boundary; the first cut says so.
+    boxes->Clear();
     Type(*dlg, CScoreQueryDlg::IDC_NAME, QStringLiteral("一二三四五"));
     EXPECT_EQ(dlg->GetDlgItem<QLineEdit>(CScoreQueryDlg::IDC_NAME)->text(), QStringLiteral("一二三四"));
+    Type(*dlg, CScoreQueryDlg::IDC_NAME, QStringLiteral("一二三四五六"));
+    EXPECT_EQ(boxes->Texts(), QStringList{QStringLiteral("姓名最长8个字节（4个汉字），多出的部分已去掉。")});
     Type(*dlg, CScoreQueryDlg::IDC_STUDENT_ID, QStringLiteral("1200801019"));
     EXPECT_EQ(dlg->GetDlgItem<QLineEdit>(CScoreQueryDlg::IDC_STUDENT_ID)->text(),
               QStringLiteral("120080101"));
+    EXPECT_EQ(boxes->Texts().size(), 2);
+    EXPECT_EQ(boxes->Texts().back(), QStringLiteral("学号最长9个字节，多出的部分已去掉。"));
 }
 
 TEST_F(ScoreQueryDlgTest, SearchResultsSortByTheClickedTitleAndExportFourColumns) {

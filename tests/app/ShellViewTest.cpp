@@ -117,6 +117,20 @@ TEST_F(ShellTest, ABackgroundFileThatIsNoRegularFileOrTooLargeIsLeftAlone) {
         EXPECT_EQ(view->GetBackground(), 0);
         ASSERT_EQ(boxes->Boxes().size(), 1u);
         EXPECT_TRUE(boxes->Boxes()[0].text.startsWith(QStringLiteral("对不起，无法读取图片文件 ")));
+        EXPECT_TRUE(boxes->Boxes()[0].text.contains(QStringLiteral("不是普通文件"))) << boxes->Boxes()[0].text.toStdString();
+    }
+    {
+        // A device is no regular file either; a text file is no picture.
+        ui::ScriptedFileDialogs files;
+        files.SetNextAnswer(QStringLiteral("/dev/zero"));
+        view->OnCmdMsg(32798);
+        ASSERT_EQ(boxes->Boxes().size(), 2u);
+        EXPECT_TRUE(boxes->Boxes()[1].text.contains(QStringLiteral("不是普通文件"))) << boxes->Boxes()[1].text.toStdString();
+        WriteFile("note.png", "not a picture");
+        files.SetNextAnswer(home.filePath("note.png"));
+        view->OnCmdMsg(32798);
+        ASSERT_EQ(boxes->Boxes().size(), 3u);
+        EXPECT_TRUE(boxes->Boxes()[2].text.endsWith(QStringLiteral("它不是本程序能读取的图片，或者文件已损坏。")));
     }
     QFile::remove(path);
     // Sparse, so that it costs no disk space.
@@ -125,6 +139,14 @@ TEST_F(ShellTest, ABackgroundFileThatIsNoRegularFileOrTooLargeIsLeftAlone) {
     ASSERT_TRUE(big.resize(64LL * 1024 * 1024 + 1));
     big.close();
     expectBuiltIn("oversized file");
+    {
+        ui::ScriptedFileDialogs files;
+        files.SetNextAnswer(path);
+        view->OnCmdMsg(32798);
+        ASSERT_EQ(boxes->Boxes().size(), 4u);
+        EXPECT_TRUE(boxes->Boxes()[3].text.contains(QStringLiteral("文件太大：图片文件不能超过64 MB。")))
+            << boxes->Boxes()[3].text.toStdString();
+    }
 
     // A link to a picture is the picture.
     QFile::remove(path);

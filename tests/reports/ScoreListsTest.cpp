@@ -336,6 +336,17 @@ TEST_F(ScoreDialogs, ClassScoresSortByTheTitleClickedAndSlipsPrintOnePerStudent)
     EXPECT_TRUE(boxes->Boxes().empty());
 }
 
+TEST_F(ScoreDialogs, ClassAndXBothRefusedGiveOneMessageForOneClick) {
+    UseExam(4);
+    CScorePrintDlg dlg;
+    dlg.OnInitDialog();
+    dlg.RangeBox()->setCurrentIndex(2);
+    Type(dlg, CScorePrintDlg::IDC_CLASS, QStringLiteral("x"));
+    Type(dlg, CScoreListDlg::IDC_X, QStringLiteral("y"));
+    Click(dlg, ui::IDOK);
+    EXPECT_EQ(boxes->Texts(), QStringList{QStringLiteral("请输入一个整数。")});
+}
+
 TEST_F(ScoreDialogs, TheGradeListHidesXForWholeGroupsAndListsAStreamsTop) {
     UseExam(4);
     CGradeScorePrintDlg dlg;

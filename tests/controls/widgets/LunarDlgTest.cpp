@@ -7,6 +7,7 @@
 #include "platform/gdi/Recorder.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/ColorDialog.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
 
 #include <gtest/gtest.h>
@@ -341,9 +342,13 @@ TEST_F(LunarDialog, TheYearBoxTakesDigitsAndKeepsTheRange) {
     QTest::keyClick(&box, Qt::Key_Delete);
     EXPECT_EQ(box.text(), QStringLiteral("024"));
     EXPECT_EQ(Date(), std::make_tuple(2024, 3, 15));
+    ui::ScriptedMessageBoxes boxes;
     QTest::keyClicks(&box, QStringLiteral("1"));
-    EXPECT_EQ(box.text(), QStringLiteral("1024"));
-    EXPECT_EQ(Date(), std::make_tuple(2024, 3, 15)); // outside the range: the date stays
+    // Outside the range: said so, the date stays and the box shows its year again.
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("只能查看1901年至2050年的农历。"));
+    EXPECT_EQ(box.text(), QStringLiteral("2024"));
+    EXPECT_EQ(Date(), std::make_tuple(2024, 3, 15));
 
     box.selectAll();
     QTest::keyClicks(&box, QStringLiteral("1988"));
@@ -351,8 +356,12 @@ TEST_F(LunarDialog, TheYearBoxTakesDigitsAndKeepsTheRange) {
     EXPECT_EQ(Panel().GetSpin().GetPos(), 1988);
 
     box.selectAll();
-    QTest::keyClicks(&box, QStringLiteral("1899"));
+    QTest::keyClicks(&box, QStringLiteral("2099"));
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(box.text(), QStringLiteral("1988"));
     EXPECT_EQ(Date(), std::make_tuple(1988, 3, 15));
+    box.selectAll();
+    QTest::keyClicks(&box, QStringLiteral("18"));
     LeaveYearBox();
     EXPECT_EQ(box.text(), QStringLiteral("1901"));
     EXPECT_EQ(Date(), std::make_tuple(1901, 3, 15));
@@ -364,8 +373,9 @@ TEST_F(LunarDialog, TheYearBoxTakesDigitsAndKeepsTheRange) {
     box.selectAll();
     QTest::keyClicks(&box, QStringLiteral("2100"));
     LeaveYearBox();
-    EXPECT_EQ(box.text(), QStringLiteral("2050"));
-    EXPECT_EQ(Date(), std::make_tuple(2050, 3, 15));
+    EXPECT_EQ(boxes.Boxes().size(), 3u);
+    EXPECT_EQ(box.text(), QStringLiteral("1901"));
+    EXPECT_EQ(Date(), std::make_tuple(1901, 3, 15));
 }
 
 TEST_F(LunarDialog, TheArrowsStepTheYearWithinTheRange) {
