@@ -54,6 +54,13 @@ void AdminBTest::FillDiskAfter(int pages) {
     Db().Execute(QStringLiteral("PRAGMA max_page_count=%1").arg(now + pages));
 }
 
+const fixtures::ExamInfo* AdminBTest::FirstSeniorExam() const {
+    for (const fixtures::ExamInfo& e : school.exams)
+        if (!e.grade.startsWith(u'1') && e.yjcd.isEmpty())
+            return &e;
+    return nullptr;
+}
+
 const fixtures::GradeInfo& AdminBTest::GradeOf(const fixtures::ExamInfo& exam) const {
     for (const fixtures::GradeInfo& g : school.grades)
         if (g.code == exam.grade)

@@ -36,6 +36,9 @@ protected:
     // The exam list entry of an exam of the fixture, "grade name|description".
     QString EntryOf(const fixtures::ExamInfo& exam) const;
     const fixtures::GradeInfo& GradeOf(const fixtures::ExamInfo& exam) const;
+    // The first exam of a senior grade that is no entrance exam (the score imports' exam), or
+    // nullptr.
+    const fixtures::ExamInfo* FirstSeniorExam() const;
     // Registers an exam directly; returns its id.
     int AddExam(const QString& grade, const QString& description, const QString& date = "2009-09-01");
 

@@ -42,9 +42,7 @@ protected:
     void SetUp() override {
         AdminBTest::SetUp();
         ASSERT_TRUE(files.isValid());
-        for (const fixtures::ExamInfo& e : school.exams)
-            if (!e.grade.startsWith(u'1') && e.yjcd.isEmpty() && !exam)
-                exam = &e;
+        exam = FirstSeniorExam();
         ASSERT_NE(exam, nullptr);
         cls = GradeOf(*exam).classes[0];
         Db().Execute("UPDATE tavrinKMWGT SET t1=100, t2=60, t1w=1, t2w=1 WHERE kmfld='s03'");

@@ -16,9 +16,7 @@ class ScoreImportTotals : public AdminBTest {
 protected:
     void SetUp() override {
         AdminBTest::SetUp();
-        for (const fixtures::ExamInfo& e : school.exams)
-            if (!e.grade.startsWith(u'1') && e.yjcd.isEmpty() && !exam)
-                exam = &e;
+        exam = FirstSeniorExam();
         ASSERT_NE(exam, nullptr);
         cls = GradeOf(*exam).classes[0];
         std::vector<scoresheet::EntryRow> rows;
