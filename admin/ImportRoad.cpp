@@ -48,18 +48,18 @@ ImportRoadEnd RunImportRoad(QWidget* parent, int mode, CImportSource& source, CI
     return ImportRoadEnd::Mapped;
 }
 
-void ShowImportError(QWidget* parent, const db::DbError& error) {
-    // A source is loaded into a temporary file before anything is written: a full disk stops it
-    // there, in SQLite's words unless told here.
-    const QString text = data::IsDiskFull(error) ? QStringLiteral("磁盘已满，导入没有完成，数据库没有改变。")
-                                                 : FormatText(QStringLiteral("错误信息:%s"), error.Message());
-    ui::MessageBox(parent, text, res::LoadString(IDS_INFO_CAPTION), ui::MB_OK);
-}
-
 QString ImportNotDoneText(const db::DbError& error) {
     if (data::IsDiskFull(error))
         return QStringLiteral("磁盘已满，导入没有完成，数据库没有改变。");
     return QStringLiteral("导入没有完成，数据库没有改变。\n") + data::DatabaseFailureReason(error);
+}
+
+void ShowImportError(QWidget* parent, const db::DbError& error) {
+    // A source is loaded into a temporary file before anything is written: a full disk stops it
+    // there, in SQLite's words unless told here.
+    const QString text = data::IsDiskFull(error) ? ImportNotDoneText(error)
+                                                 : FormatText(QStringLiteral("错误信息:%s"), error.Message());
+    ui::MessageBox(parent, text, res::LoadString(IDS_INFO_CAPTION), ui::MB_OK);
 }
 
 void ShowImportNotDone(QWidget* parent, const char* what, const db::DbError& error) {
