@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -235,6 +236,7 @@ bool CStudentListDlg::OnInitDialog() {
     m_Grid.SetSingleColSelection(true);
     m_Grid.SetSortOnClick(true);
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
+    ShowAllColumns();
 
     FillGrades();
     FillStudentTypes();
@@ -314,9 +316,29 @@ void CStudentListDlg::ListStudents() {
         ++r;
     }
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
+    ShowAllColumns();
     for (r = 1; r < m_nRowCount; ++r)
         SetNumericCells(r);
     m_Grid.InvalidateRect();
+}
+
+void CStudentListDlg::ShowAllColumns() {
+    // The dialog grows (never shrinks) with its grid so that every column of the roster is in
+    // view; on a screen too narrow for that the rest scrolls beside 学号, the fixed column.
+    if (layout())
+        layout()->activate(); // the grid's width is the layout's, also before the first showing
+    const int grow = m_Grid.WidthShowingAllColumns() - m_Grid.width();
+    if (grow <= 0)
+        return;
+    const QScreen* s = screen();
+    const QRect room = s ? s->availableGeometry() : QRect();
+    const int frame = frameGeometry().width() - width();
+    const int widest = s ? std::min(width() + grow, room.width() - frame) : width() + grow;
+    if (widest > width())
+        resize(widest, height());
+    // A dialog grown past the screen's right edge moves back onto it.
+    if (s && isVisible() && frameGeometry().right() > room.right())
+        move(std::max(room.left(), x() - (frameGeometry().right() - room.right())), y());
 }
 
 void CStudentListDlg::SetNumericCells(int row) {
@@ -492,6 +514,7 @@ void CStudentListDlg::OnChooseFont() {
         return;
     m_Grid.SetFont(font.GetLogFont(), true);
     m_Grid.AutoSize(GVS_DEFAULT);
+    ShowAllColumns();
 }
 
 void CStudentListDlg::OnHelp() {

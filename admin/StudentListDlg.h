@@ -97,6 +97,7 @@ private:
     bool ReadBoxes();
     // Lists the roster of the grade and class last read.
     void ListStudents();
+    void ShowAllColumns();
     void SetNumericCells(int row);
 
     bool m_bForwardingKey = false;

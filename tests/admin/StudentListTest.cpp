@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTest>
 
@@ -120,6 +121,35 @@ TEST_F(StudentList, ListsAGradeOrAClassWithTheStreamColumnOnlyForSeniors) {
     Click(*dlg, CStudentListDlg::IDC_IMPORT);
     EXPECT_EQ(BoxTexts().count("对不起，请先选择年级！"), 3);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), school.students);
+}
+
+TEST_F(StudentList, ASeniorGradeShowsEveryColumnAndKeepsTheNumberInView) {
+    const fixtures::GradeInfo* senior = nullptr;
+    for (const fixtures::GradeInfo& g : school.grades)
+        if (g.code.startsWith(u'1'))
+            senior = &g;
+    ASSERT_TRUE(senior);
+    // The roster's nine columns are wider than the dialog's first size: it grows at once.
+    EXPECT_GT(dlg->width(), 620);
+    Show(senior->name, 0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Grid().GetColumnCount(), 9);
+    gdi::Rect client;
+    Grid().GetClientRect(&client);
+    gdi::Rect last;
+    ASSERT_TRUE(Grid().GetCellRect(0, Grid().GetColumnCount() - 1, &last));
+    // Every column is in view, or the dialog is as wide as the screen lets it be.
+    const QRect room = dlg->screen()->availableGeometry();
+    if (dlg->frameGeometry().width() < room.width())
+        EXPECT_LE(last.right, client.right);
+    EXPECT_LE(dlg->width(), room.width());
+    EXPECT_GE(dlg->frameGeometry().left(), room.left());
+    EXPECT_EQ(Grid().GetFixedColumnCount(), 1);
+    // Listing a class again never shrinks the dialog under the user.
+    const int grown = dlg->width();
+    Show(senior->name, senior->classes[0]);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg->width(), grown);
 }
 
 TEST_F(StudentList, EditsAreStoredAtOnceOrRefusedWithTheOldTextBack) {
