@@ -216,6 +216,7 @@ void CExamRoomDlg::ShowStudents(const std::vector<RoomStudent>& students) {
         m_Grid.SetItemText(row, kColExamNumber, s.examNumber);
     }
     m_Grid.AutoSizeColumns();
+    m_Grid.RightAlignNumberColumns(); // 班级 lines up by its last digit
     for (int row = 1; row < m_nRowCount; ++row)
         if (!m_Grid.SetCellType(row, kColClass, RuntimeClass<CGridCellNumeric>()) ||
             !m_Grid.SetCellType(row, kColName, RuntimeClass<CGridCellNumeric>()))

@@ -144,6 +144,8 @@ void CPrepareScoreSheetDlg::LoadRows(const data::ExamRef& exam) {
         for (int c = 0; c < 7; ++c)
             m_Grid.SetItemText(r + 1, c, rows[r].value(c));
     m_Grid.AutoSizeColumns();
+    // 班级 (" 9" over "10") and 编号 line up by their last digit.
+    m_Grid.RightAlignNumberColumns();
 }
 
 void CPrepareScoreSheetDlg::OnLoadData() {

@@ -81,6 +81,9 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
         Scalar("SELECT studentid FROM tavrinKSK WHERE id=? ORDER BY class, studentid", {exam});
     EXPECT_EQ(Grid().GetItemText(1, 0), first);
     EXPECT_EQ(Grid().GetItemText(1, 2), QString::asprintf("%2d", grade.classes[0]));
+    // The padded class numbers line up by their last digit; names do not move.
+    EXPECT_EQ(Grid().GetItemFormat(1, 2) & (gdi::DT_CENTER | gdi::DT_RIGHT), gdi::DT_RIGHT);
+    EXPECT_EQ(Grid().GetItemFormat(1, 1) & gdi::DT_RIGHT, 0u);
 
     // Marks entered in between stay; a student added to the roster is the only new row.
     Db().Execute("UPDATE tavrinKSK SET s01=88 WHERE id=?", {exam});

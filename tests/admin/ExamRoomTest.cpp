@@ -192,6 +192,8 @@ TEST_F(ExamRoomDlgTest, ListsTheActiveStudentsOfTheChosenStream) {
     const QString kh = Scalar(QStringLiteral("SELECT kh FROM tavrinName WHERE studentid=?"), {ids.first()});
     EXPECT_EQ(Grid().GetItemText(row, kColExamNumber), kh);
     EXPECT_EQ(Grid().GetItemText(row, kColRoom), kh.left(2));
+    EXPECT_EQ(Grid().GetItemFormat(row, kColClass) & (gdi::DT_CENTER | gdi::DT_RIGHT), gdi::DT_RIGHT);
+    EXPECT_EQ(Grid().GetItemFormat(row, kColName) & gdi::DT_RIGHT, 0u);
 
     List(senior.name, CExamRoomDlg::IDC_ARTS);
     EXPECT_EQ(dlg->GetRowCount(), 1 + ActiveCount(senior.code, "文"));
