@@ -91,11 +91,13 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             o.pictures = QString::fromLocal8Bit(value);
             continue;
         }
-        const int high = target == &o.runs ? 1000 : target == &o.students ? kMaxStudents : examroom::kMaxCapacity;
+        const int high = target == &o.runs       ? 1000
+                         : target == &o.students ? kMaxStudents
+                                                 : examroom::kMaxCapacity;
         const std::optional<int> n = Number(value, 1, high);
         if (!n) {
-            std::fprintf(stderr, "roombench: %s must be a whole number from 1 to %d, not \"%s\"\n", argv[i - 1],
-                         high, value);
+            std::fprintf(stderr, "roombench: %s must be a whole number from 1 to %d, not \"%s\"\n",
+                         argv[i - 1], high, value);
             return std::nullopt;
         }
         *target = *n;
@@ -169,7 +171,7 @@ bool OnlyExpected(ui::ScriptedMessageBoxes& boxes, const char* step, const QStri
     if (expected.isEmpty() && texts.isEmpty())
         return true;
     std::fprintf(stderr, "failed: unexpected message while %s: %s\n", step,
-                texts.isEmpty() ? "none shown" : qPrintable(texts.join(u'|')));
+                 texts.isEmpty() ? "none shown" : qPrintable(texts.join(u'|')));
     return false;
 }
 
@@ -206,8 +208,8 @@ int Bench(const Options& o, const QTemporaryDir& dir) {
         if (!OnlyExpected(boxes, "listing the students"))
             return 1;
         if (dlg.GetRowCount() - 1 != o.students) {
-            std::fprintf(stderr, "failed: the dialog lists %d students, the grade holds %d\n", dlg.GetRowCount() - 1,
-                        o.students);
+            std::fprintf(stderr, "failed: the dialog lists %d students, the grade holds %d\n",
+                         dlg.GetRowCount() - 1, o.students);
             return 1;
         }
 
@@ -217,7 +219,7 @@ int Bench(const Options& o, const QTemporaryDir& dir) {
         // Every message of 安排考场 is a refusal of the arrangement.
         if (const QStringList refusal = boxes.Texts(); !refusal.isEmpty()) {
             std::fprintf(stderr, "refused: %d students at %d seats per room: %s\n", o.students, o.seats,
-                        qPrintable(refusal.join(u'|')));
+                         qPrintable(refusal.join(u'|')));
             return 1;
         }
 
@@ -244,8 +246,8 @@ int Bench(const Options& o, const QTemporaryDir& dir) {
 
     std::printf("school of one grade made in %.0f ms (%d students)\n", made, school.students);
     std::printf("grade %s: %d students, %d seats per room (%d rooms), %d runs (median ms)\n",
-                qPrintable(grade.code), o.students, o.seats, examroom::RoomCount(o.students, o.seats, o.seats),
-                o.runs);
+                qPrintable(grade.code), o.students, o.seats,
+                examroom::RoomCount(o.students, o.seats, o.seats), o.runs);
     std::printf("  listing (excluded from the seating goal)   %8.2f\n", Median(list));
     std::printf("  seating in the dialog (sort, draw, write)  %8.2f   goal < 100\n", Median(arrange));
     std::printf("  seating as the pure function               %8.2f\n", Median(seat));

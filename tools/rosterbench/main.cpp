@@ -168,11 +168,12 @@ int Bench(int rows) {
                                              roster::ImportRoster(conn, source.Records(), rosterMap, grade);
                                      });
             std::sort(reads.begin(), reads.end());
-            std::printf("roster import of the largest workbook (%d rows): %d written, %d failed, %.1f ms (goal < "
-                        "1000 ms), of which reading the file %.1f ms; peak memory of the program %.0f MB "
-                        "(%.0f MB before), of the reader %.0f MB\n",
-                        kLargestRows, count.written, count.failed, ms, reads[reads.size() / 2], PeakMb(), selfBefore,
-                        static_cast<double>(importsrc::CountsOfChildren().peakKb) / 1024.0);
+            std::printf(
+                "roster import of the largest workbook (%d rows): %d written, %d failed, %.1f ms (goal < "
+                "1000 ms), of which reading the file %.1f ms; peak memory of the program %.0f MB "
+                "(%.0f MB before), of the reader %.0f MB\n",
+                kLargestRows, count.written, count.failed, ms, reads[reads.size() / 2], PeakMb(), selfBefore,
+                static_cast<double>(importsrc::CountsOfChildren().peakKb) / 1024.0);
         }
 
         // An exam of a grade of `rows` students whose numbers and names are the workbook's.
@@ -236,7 +237,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const std::optional<int> rows = RowsOption(argc, argv);
     if (!rows) {
-        std::fprintf(stderr, "usage: rosterbench [--rows N]   N: rows of the roster and the marks, 1..%d (%d)\n",
+        std::fprintf(stderr,
+                     "usage: rosterbench [--rows N]   N: rows of the roster and the marks, 1..%d (%d)\n",
                      kLargestRows, kGoalRows);
         return 2;
     }
