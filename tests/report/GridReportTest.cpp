@@ -173,26 +173,88 @@ TEST(BuildGridReport, PrintsTheGridAsPagedReport) {
     EXPECT_TRUE(second.contains("第2页 共2页"));
 }
 
-TEST(BuildGridReport, NumericColumnsPrintRightAlignedAsTheGridShowsThem) {
+TEST(BuildGridReport, NumberColumnsPrintRightAlignedAsAWholeAndTextColumnsKeepTheirAlignment) {
     // Takes the document the report would preview.
     struct Capture final : report::OutputService {
         void Preview(report::Document& document, bool) override {
-            for (int c = 0; c < int(document.Definition().detail.columns.size()); ++c)
+            aligns.clear();
+            titles.clear();
+            for (int c = 0; c < int(document.Definition().detail.columns.size()); ++c) {
                 aligns.push_back(document.ContentAlign(c));
+                titles.push_back(document.Definition().detail.columns[std::size_t(c)].titleAlign);
+            }
         }
         void Print(report::Document&, bool) override {}
         std::vector<int> aligns;
+        std::vector<int> titles;
     } capture;
-    Dialog<CGridReportSink> d({{"班级", "人数", "平均分", "备注", "空"},
-                               {" 1班", " 45", " 78.50", "缺考2人", ""},
-                               {" 2班", "", " -1.25", "", ""},
-                               {" 3班", "  7", "100.00", "12", ""}});
+    // Empty and padded cells, percentages before and after the number, counts over a running
+    // total and a dash for no value; a remark column with one real text among numbers.
+    Dialog<CGridReportSink> d({{"班级", "人数", "平均分", "优秀率", "比例", "人数/累计", "备注", "空"},
+                               {" 1班", " 45", " 78.50", "85.50%", "%12.50", "  3/ 3", "缺考2人", ""},
+                               {" 2班", "", " -1.25", "  0.00%", "% 0.00", "", "", ""},
+                               {" 3班", "  7", "100.00", "--", "%100.00", " 12/15", "12", ""}});
     report::SetOutputService(&capture);
     d.Show();
-    report::SetOutputService(nullptr);
     const int right = report::AlignRight | report::AlignMiddle;
     const int left = report::AlignLeft | report::AlignMiddle;
-    EXPECT_EQ(capture.aligns, (std::vector<int>{left, right, right, left, left}));
+    EXPECT_EQ(capture.aligns, (std::vector<int>{left, right, right, right, right, right, left, left}));
+
+    // A centred layout (the teaching evaluation's) keeps its captions and text columns centred;
+    // its numbers still line up on the right.
+    GridReportLayout centred;
+    centred.columnAlign = report::AlignCenter | report::AlignMiddle;
+    d.Show(centred);
+    report::SetOutputService(nullptr);
+    const int centre = report::AlignCenter | report::AlignMiddle;
+    EXPECT_EQ(capture.aligns,
+              (std::vector<int>{centre, right, right, right, right, right, centre, centre}));
+    EXPECT_EQ(capture.titles, std::vector<int>(8, centre));
+}
+
+TEST(BuildGridReport, PrintedNumbersLineUpByTheirLastDigit) {
+    if (!testing_pdf::HavePdfToText())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    Dialog<CGridReportSink> d({{"班级", "人数", "优秀率", "备注"},
+                               {" 1班", " 9", "85.50%", "缺考2人"},
+                               {" 2班", "10", " 7.25%", "好"},
+                               {" 3班", "", "100.00%", "123"},
+                               {" 4班", "  7", "--", "甲乙丙丁戊己"}});
+    const auto edges = [&](const QStringList& texts) {
+        const std::vector<testing_pdf::PdfWord> words =
+            testing_pdf::PdfWordBoxes(d.output.Written().back());
+        std::vector<QRectF> boxes;
+        for (const QString& t : texts)
+            for (const testing_pdf::PdfWord& w : words)
+                if (w.text == t) {
+                    boxes.push_back(w.box);
+                    break;
+                }
+        EXPECT_EQ(boxes.size(), std::size_t(texts.size())) << texts.join(u' ').toStdString();
+        return boxes;
+    };
+    const auto expectSame = [](const std::vector<QRectF>& boxes, double (QRectF::*edge)() const,
+                               const char* what) {
+        for (const QRectF& b : boxes)
+            EXPECT_NEAR((b.*edge)(), (boxes.front().*edge)(), 0.5) << what;
+    };
+    const QStringList counts{"9", "10", "7"}, rates{"85.50%", "7.25%", "100.00%"},
+        remarks{"缺考2人", "好", "123", "甲乙丙丁戊己"};
+
+    d.Show();
+    expectSame(edges(counts), &QRectF::right, "counts");
+    expectSame(edges(rates), &QRectF::right, "rates");
+    expectSame(edges(remarks), &QRectF::left, "remarks"); // a text column stays left-aligned
+
+    GridReportLayout centred;
+    centred.columnAlign = report::AlignCenter | report::AlignMiddle;
+    d.Show(centred);
+    ASSERT_EQ(d.output.Written().size(), 2);
+    expectSame(edges(counts), &QRectF::right, "centred layout's counts");
+    expectSame(edges(rates), &QRectF::right, "centred layout's rates");
+    const std::vector<QRectF> centredRemarks = edges(remarks);
+    for (const QRectF& b : centredRemarks)
+        EXPECT_NEAR(b.center().x(), centredRemarks.front().center().x(), 0.5) << "remarks centred";
 }
 
 TEST(RunReportCommand, ShowsAFailureOnceAndCarriesOn) {
