@@ -212,51 +212,6 @@ TEST(BuildGridReport, NumberColumnsPrintRightAlignedAsAWholeAndTextColumnsKeepTh
     EXPECT_EQ(capture.titles, std::vector<int>(8, centre));
 }
 
-TEST(BuildGridReport, PrintedNumbersLineUpByTheirLastDigit) {
-    if (!testing_pdf::HavePdfToText())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    Dialog<CGridReportSink> d({{"班级", "人数", "优秀率", "备注"},
-                               {" 1班", " 9", "85.50%", "缺考2人"},
-                               {" 2班", "10", " 7.25%", "好"},
-                               {" 3班", "", "100.00%", "123"},
-                               {" 4班", "  7", "--", "甲乙丙丁戊己"}});
-    const auto edges = [&](const QStringList& texts) {
-        const std::vector<testing_pdf::PdfWord> words =
-            testing_pdf::PdfWordBoxes(d.output.Written().back());
-        std::vector<QRectF> boxes;
-        for (const QString& t : texts)
-            for (const testing_pdf::PdfWord& w : words)
-                if (w.text == t) {
-                    boxes.push_back(w.box);
-                    break;
-                }
-        EXPECT_EQ(boxes.size(), std::size_t(texts.size())) << texts.join(u' ').toStdString();
-        return boxes;
-    };
-    const auto expectSame = [](const std::vector<QRectF>& boxes, double (QRectF::*edge)() const,
-                               const char* what) {
-        for (const QRectF& b : boxes)
-            EXPECT_NEAR((b.*edge)(), (boxes.front().*edge)(), 0.5) << what;
-    };
-    const QStringList counts{"9", "10", "7"}, rates{"85.50%", "7.25%", "100.00%"},
-        remarks{"缺考2人", "好", "123", "甲乙丙丁戊己"};
-
-    d.Show();
-    expectSame(edges(counts), &QRectF::right, "counts");
-    expectSame(edges(rates), &QRectF::right, "rates");
-    expectSame(edges(remarks), &QRectF::left, "remarks"); // a text column stays left-aligned
-
-    GridReportLayout centred;
-    centred.columnAlign = report::AlignCenter | report::AlignMiddle;
-    d.Show(centred);
-    ASSERT_EQ(d.output.Written().size(), 2);
-    expectSame(edges(counts), &QRectF::right, "centred layout's counts");
-    expectSame(edges(rates), &QRectF::right, "centred layout's rates");
-    const std::vector<QRectF> centredRemarks = edges(remarks);
-    for (const QRectF& b : centredRemarks)
-        EXPECT_NEAR(b.center().x(), centredRemarks.front().center().x(), 0.5) << "remarks centred";
-}
-
 TEST(RunReportCommand, ShowsAFailureOnceAndCarriesOn) {
     ui::ScriptedMessageBoxes boxes;
     CReportComponent none; // the component could not be created

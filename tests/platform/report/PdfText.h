@@ -3,13 +3,10 @@
 
 #include <QMap>
 #include <QProcess>
-#include <QRectF>
 #include <QRegularExpression>
 #include <QSizeF>
 #include <QStandardPaths>
 #include <QString>
-
-#include <vector>
 
 namespace testing_pdf {
 
@@ -51,35 +48,6 @@ inline QMap<QString, int> PdfWords(const QString& path) {
     for (const QString& w :
          PdfText(path).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
         ++words[w];
-    return words;
-}
-
-// A word of a page and where it stands, in points from the page's top-left.
-struct PdfWord {
-    QString text;
-    QRectF box;
-};
-
-// The words of page `page` (1-based) with their boxes (pdftotext -bbox).
-inline std::vector<PdfWord> PdfWordBoxes(const QString& path, int page = 1) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"),
-            {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), QStringLiteral("-f"),
-             QString::number(page), QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    static const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
-    std::vector<PdfWord> words;
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        QString text = m.captured(5);
-        text.replace(QStringLiteral("&amp;"), QStringLiteral("&"))
-            .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-            .replace(QStringLiteral("&gt;"), QStringLiteral(">"));
-        words.push_back({text, QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                                      QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
-    }
     return words;
 }
 
