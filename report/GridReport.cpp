@@ -56,8 +56,9 @@ void BuildGridReport(report::IReport& rpt, const IReportRowSource& rows, const G
             group.columns << CGridReportSink::FieldName(c);
     }
     detail.shrinkToFit = false;
-    // As the grid shows them, so that the decimals line up.
-    detail.alignNumbersRight = layout.columnAlign == 0;
+    // As the grid shows them, so that the values line up by their last digit; a layout's own
+    // column alignment holds for the captions and the text columns.
+    detail.alignNumbersRight = true;
     detail.titleRow.style = layout.captionStyle;
 
     report::Section& footer = rpt.PageFooter();

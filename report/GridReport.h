@@ -32,8 +32,8 @@ struct GridReportLayout {
     std::vector<GridColumnGroup> columnGroups;      // captions over runs of columns
     // The caption of a column from its title-row text; empty: that text as it stands.
     std::function<QString(int column, const QString& header)> columnCaption;
-    // Non-zero: every column's caption and contents take this alignment (report::Align bits), and
-    // number columns are not right-aligned.
+    // Non-zero: every column's caption and contents take this alignment (report::Align bits);
+    // the values of a number column still print right-aligned.
     int columnAlign = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "data/AppContext.h"
 #include "platform/db/DbError.h"
 #include "platform/log/Log.h"
+#include "platform/text/NumberText.h"
 
 #include "platform/ui/MessageBox.h"
 #include "reports/ReportQueries.h"
@@ -36,24 +37,19 @@ unsigned CellFormat(CellAlign align) {
 namespace {
 
 // Values line up by their last digit, also where a cell is empty or padded (" 9" over "10"): a
-// column whose data and summary cells are all numbers or empty is right-aligned as a whole, on
-// the screen and in print. Block titles and separators neither count nor change.
+// column whose data and summary cells hold numbers (text::NumberColumn, the rule print follows
+// too) is right-aligned as a whole, on the screen and in print. Block titles and separators neither count nor change.
 void RightAlignNumberColumns(CGridCtrl& grid, const CReportTable& table) {
     const auto counts = [&](int r) {
         return r >= table.FixedRowCount() &&
                (table.Kind(r) == RowKind::Data || table.Kind(r) == RowKind::Summary);
     };
     for (int c = 0; c < table.ColumnCount(); ++c) {
-        bool anyNumber = false;
-        bool allNumbers = true;
-        for (int r = 0; r < table.RowCount() && allNumbers; ++r) {
-            const QString text = counts(r) ? table.Cell(r, c)->text.trimmed() : QString();
-            if (text.isEmpty())
-                continue;
-            text.toDouble(&allNumbers);
-            anyNumber = anyNumber || allNumbers;
-        }
-        if (!anyNumber || !allNumbers)
+        text::NumberColumn column;
+        for (int r = 0; r < table.RowCount() && !column.Decided(); ++r)
+            if (counts(r))
+                column.Add(table.Cell(r, c)->text);
+        if (!column.HoldsNumbers())
             continue;
         for (int r = 0; r < table.RowCount(); ++r)
             if (counts(r))

@@ -238,9 +238,9 @@ public:
     // Widens a column, never narrows it, so that one cell's text fits: what an edit needs, at a
     // cost that does not grow with the number of rows. Returns whether the width changed.
     bool WidenColumnToCell(int nRow, int nCol, bool bResetScroll = true);
-    // Right-aligns, on the screen and in print, every column whose data cells are all numbers
-    // (padded like " 9" or not) or empty, with at least one number; its header keeps its own
-    // alignment. Other columns are left as they are.
+    // Right-aligns, on the screen and in print, every column whose data cells hold numbers by
+    // text::NumberColumn's rule (numbers padded like " 9" or not, percentages, empty cells); its
+    // header keeps its own alignment. Other columns are left as they are.
     void RightAlignNumberColumns();
     // The widget width at which every column is in view beside a vertical scroll bar: for a
     // dialog that lets its grid grow to show the columns it has just fitted.

@@ -4,6 +4,7 @@
 #include "controls/grid/GridCtrl.h"
 
 #include "platform/gdi/System.h"
+#include "platform/text/NumberText.h"
 #include "platform/ui/ScrollInfo.h"
 
 #include <QScrollBar>
@@ -668,18 +669,10 @@ bool CGridCtrl::WidenColumnToCell(int nRow, int nCol, bool bResetScroll) {
 
 void CGridCtrl::RightAlignNumberColumns() {
     for (int nCol = 0; nCol < m_nCols; ++nCol) {
-        bool anyNumber = false;
-        bool allNumbers = true;
-        for (int nRow = GetFixedRowCount(); nRow < m_nRows && allNumbers; ++nRow) {
-            const QString text = GetItemText(nRow, nCol).trimmed();
-            if (text.isEmpty())
-                continue;
-            bool ok = false;
-            text.toDouble(&ok);
-            allNumbers = ok;
-            anyNumber = anyNumber || ok;
-        }
-        if (!anyNumber || !allNumbers)
+        text::NumberColumn column;
+        for (int nRow = GetFixedRowCount(); nRow < m_nRows && !column.Decided(); ++nRow)
+            column.Add(GetItemText(nRow, nCol));
+        if (!column.HoldsNumbers())
             continue;
         for (int nRow = GetFixedRowCount(); nRow < m_nRows; ++nRow) {
             const unsigned format = GetItemFormat(nRow, nCol);

@@ -127,8 +127,8 @@ struct DetailGrid {
     RowDescription contentRow{0.58, 0};                 // one record
     bool shrinkToFit = false; // a cell text too wide shrinks its font; otherwise it is cut with "…"
     bool gridLines = true;
-    // A column whose every non-empty value is a number is right-aligned, whatever its own
-    // alignment, so that the decimals line up.
+    // A column whose values are numbers (empty cells, padding and percentages allowed) is
+    // right-aligned, whatever its own alignment, so that its values line up by their last digit.
     bool alignNumbersRight = false;
     std::vector<Column> columns;
     std::vector<ColumnGroup> columnGroups;

@@ -1,6 +1,7 @@
 #include "platform/report/Document.h"
 
 #include "platform/report/Macros.h"
+#include "platform/text/NumberText.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -61,20 +62,12 @@ QRectF Scaled(double x, double y, double w, double h, double dpc) {
     return QRectF(x * dpc, y * dpc, w * dpc, h * dpc);
 }
 
-// True when the field holds at least one value and every value that is not blank is a number.
-bool AllNumbers(const Recordset& records, int field) {
-    bool any = false;
-    for (int r = 0; r < records.RecordCount(); ++r) {
-        const QString v = records.Value(r, field).trimmed();
-        if (v.isEmpty())
-            continue;
-        bool ok = false;
-        v.toDouble(&ok); // the C locale's form, as the reports write numbers
-        if (!ok)
-            return false;
-        any = true;
-    }
-    return any;
+// Whether the field's values make a column of numbers, by the rule the grids follow.
+bool HoldsNumbers(const Recordset& records, int field) {
+    text::NumberColumn column;
+    for (int r = 0; r < records.RecordCount() && !column.Decided(); ++r)
+        column.Add(records.Value(r, field));
+    return column.HoldsNumbers();
 }
 
 } // namespace
@@ -85,9 +78,11 @@ Document::Document(ReportDefinition definition, Recordset records)
         const Field* f = m_records.FindField(c.field);
         m_columnField.push_back(f ? f->Index() : -1);
         int align = c.contentAlign;
-        if (m_def.detail.alignNumbersRight && f && AllNumbers(m_records, f->Index()))
+        const bool numbers = m_def.detail.alignNumbersRight && f && HoldsNumbers(m_records, f->Index());
+        if (numbers)
             align = AlignRight | (align & (AlignTop | AlignMiddle | AlignBottom));
         m_contentAlign.push_back(align);
+        m_numberColumn.push_back(numbers);
     }
     m_tableFontSize = m_def.fontSize > 0 ? m_def.fontSize : 9;
 }
@@ -535,7 +530,9 @@ void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, doubl
             p.drawRect(r);
         }
         p.setPen(Qt::black);
-        DrawCellText(p, r, m_records.Value(record, m_columnField[i]), m_contentAlign[i], font, fm,
+        // A number's padding would shift it off the column's right edge.
+        const QString value = m_records.Value(record, m_columnField[i]);
+        DrawCellText(p, r, m_numberColumn[i] ? value.trimmed() : value, m_contentAlign[i], font, fm,
                      d.shrinkToFit, dpc);
     }
 }

@@ -51,7 +51,9 @@ public:
     const std::vector<double>& ColumnEdges() const { return m_bands.front().edges; }
     // The font size of the table's captions and records in the last layout.
     double TableFontSize() const { return m_tableFontSize; }
-    // The alignment a column's values print with.
+    // The alignment a column's values print with: its own, or right-aligned (its own vertical
+    // alignment kept) when the definition aligns numbers right and its values are a column of
+    // numbers by text::NumberColumn's rule, the one the grids follow.
     int ContentAlign(int column) const;
 
     // The smallest the table's font gets before its columns are split.
@@ -108,6 +110,7 @@ private:
     double m_tableFontSize = 9;
     mutable std::vector<double> m_textEms; // measured on first use
     std::vector<int> m_contentAlign;
+    std::vector<bool> m_numberColumn; // right-aligned as a column of numbers
     LabelGrid m_labelGrid;
     int m_labelPages = 1;
     QString m_family;

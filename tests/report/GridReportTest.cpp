@@ -173,26 +173,43 @@ TEST(BuildGridReport, PrintsTheGridAsPagedReport) {
     EXPECT_TRUE(second.contains("第2页 共2页"));
 }
 
-TEST(BuildGridReport, NumericColumnsPrintRightAlignedAsTheGridShowsThem) {
+TEST(BuildGridReport, NumberColumnsPrintRightAlignedAsAWholeAndTextColumnsKeepTheirAlignment) {
     // Takes the document the report would preview.
     struct Capture final : report::OutputService {
         void Preview(report::Document& document, bool) override {
-            for (int c = 0; c < int(document.Definition().detail.columns.size()); ++c)
+            aligns.clear();
+            titles.clear();
+            for (int c = 0; c < int(document.Definition().detail.columns.size()); ++c) {
                 aligns.push_back(document.ContentAlign(c));
+                titles.push_back(document.Definition().detail.columns[std::size_t(c)].titleAlign);
+            }
         }
         void Print(report::Document&, bool) override {}
         std::vector<int> aligns;
+        std::vector<int> titles;
     } capture;
-    Dialog<CGridReportSink> d({{"班级", "人数", "平均分", "备注", "空"},
-                               {" 1班", " 45", " 78.50", "缺考2人", ""},
-                               {" 2班", "", " -1.25", "", ""},
-                               {" 3班", "  7", "100.00", "12", ""}});
+    // Empty and padded cells, percentages before and after the number, counts over a running
+    // total and a dash for no value; a remark column with one real text among numbers.
+    Dialog<CGridReportSink> d({{"班级", "人数", "平均分", "优秀率", "比例", "人数/累计", "备注", "空"},
+                               {" 1班", " 45", " 78.50", "85.50%", "%12.50", "  3/ 3", "缺考2人", ""},
+                               {" 2班", "", " -1.25", "  0.00%", "% 0.00", "", "", ""},
+                               {" 3班", "  7", "100.00", "--", "%100.00", " 12/15", "12", ""}});
     report::SetOutputService(&capture);
     d.Show();
-    report::SetOutputService(nullptr);
     const int right = report::AlignRight | report::AlignMiddle;
     const int left = report::AlignLeft | report::AlignMiddle;
-    EXPECT_EQ(capture.aligns, (std::vector<int>{left, right, right, left, left}));
+    EXPECT_EQ(capture.aligns, (std::vector<int>{left, right, right, right, right, right, left, left}));
+
+    // A centred layout (the teaching evaluation's) keeps its captions and text columns centred;
+    // its numbers still line up on the right.
+    GridReportLayout centred;
+    centred.columnAlign = report::AlignCenter | report::AlignMiddle;
+    d.Show(centred);
+    report::SetOutputService(nullptr);
+    const int centre = report::AlignCenter | report::AlignMiddle;
+    EXPECT_EQ(capture.aligns,
+              (std::vector<int>{centre, right, right, right, right, right, centre, centre}));
+    EXPECT_EQ(capture.titles, std::vector<int>(8, centre));
 }
 
 TEST(RunReportCommand, ShowsAFailureOnceAndCarriesOn) {
