@@ -5,7 +5,8 @@
 // Every figure is against a reference, which its line names: the bare SQL of the same statements,
 // and for the class and grade score lists also the per-cell count replay, the list and one count
 // query per rank cell as the designed dialogs fetch them. That replay grows with the square of the
-// list (minutes for a grade of ten thousand); --no-cell-reference leaves it out.
+// list (minutes for a grade of ten thousand); --no-cell-reference leaves it out. It runs with the
+// lists it serves, so --only leaves it out with them.
 // The exam defaults to the lowest id, the subjects to all (at most 50). It writes the exam's valid
 // totals: sum1, sum2 and sum3 each become the total of the chosen subjects. With --exit-exam it
 // also evaluates the teaching effect from the exam to the exit exam, by both methods, for the
