@@ -23,9 +23,20 @@ QString Fixed(double value, int decimals) {
 }
 
 // The students who have a score in the subject in both exams, as a condition on the outer row.
+// The list of the other exam's students is built once per statement: right for the statements
+// over the whole grade, which run once per analysis and whose row order the sums follow.
 QString BothExams(const QString& column) {
     return QStringLiteral(
                " and (studentid in (select studentid from tavrinKSK where id=? and %1 is not null))")
+        .arg(column);
+}
+
+// The same condition for the statements of one class: each row looks its student up in the other
+// exam through the (id, studentid) index, so that a class costs its own size and not the grade's.
+// The rows are the same as BothExams gives; the statements order them.
+QString AlsoInOtherExam(const QString& column) {
+    return QStringLiteral(" and exists (select 1 from tavrinKSK other where other.id=? and "
+                          "other.studentid=tavrinKSK.studentid and other.%1 is not null)")
         .arg(column);
 }
 
@@ -192,7 +203,9 @@ void RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable
             .arg(column);
     if (!stream.isEmpty())
         classSql += QStringLiteral(" and worl=?");
-    classSql += BothExams(column) + QStringLiteral(" order by class,studentid");
+    // Ordered by student number as a value (the unary plus): the class index then finds the rows,
+    // where ordering by the (id, studentid) index would walk the whole exam for every class.
+    classSql += AlsoInOtherExam(column) + QStringLiteral(" order by class,+studentid");
     const QString firstScoreSql =
         QStringLiteral("SELECT %1 FROM tavrinKSK WHERE id=? and studentid=?").arg(column);
 
@@ -275,7 +288,7 @@ void RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable
     const QString classSql =
         QStringLiteral("SELECT studentid,%1 FROM tavrinKSK WHERE id=? and %1 is not null and class=?")
             .arg(column) +
-        BothExams(column) + QStringLiteral(" order by %1 desc").arg(column);
+        AlsoInOtherExam(column) + QStringLiteral(" order by %1 desc").arg(column);
     // The level counts of class c in `exam` (its class as recorded in that exam) and its mean rate.
     const auto count = [&](int exam, int otherExam, int c, const std::array<double, 3>& cut,
                            const std::optional<double>& mean, std::array<long long, kLevelsF>& levels,

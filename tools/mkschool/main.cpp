@@ -1,5 +1,8 @@
 // Makes a sample school database for trying the program and for benchmarks.
-//   mkschool <path> [--large] [--seed N] [--totals] [--no-edge-cases]
+//   mkschool <path> [--large] [--seed N] [--totals] [--no-edge-cases] [--grades N] [--classes N]
+//            [--students N | --min-students N --max-students N] [--exams N]
+// The sizes count classes per grade, students per class and exams per grade; they apply on top of
+// --large wherever they stand.
 
 #include "fixtures/SchoolFixture.h"
 
@@ -8,13 +11,34 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
+#include <stdexcept>
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: mkschool <path> [--large] [--seed N] [--totals] [--no-edge-cases]\n");
+    std::fprintf(stderr, "usage: mkschool <path> [--large] [--seed N] [--totals] [--no-edge-cases] "
+                         "[--grades N] [--classes N] [--students N | --min-students N --max-students N] "
+                         "[--exams N]\n");
     return 2;
 }
+
+struct Sizes {
+    std::optional<int> grades, classes, minStudents, maxStudents, exams;
+
+    void ApplyTo(fixtures::SchoolOptions& o) const {
+        if (grades)
+            o.grades = *grades;
+        if (classes)
+            o.classesPerGrade = *classes;
+        if (minStudents)
+            o.minStudents = *minStudents;
+        if (maxStudents)
+            o.maxStudents = *maxStudents;
+        if (exams)
+            o.examsPerGrade = *exams;
+    }
+};
 
 } // namespace
 
@@ -22,30 +46,53 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     fixtures::SchoolOptions options;
+    Sizes sizes;
     QString path;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        // A size: a whole number; its range is the fixture's to check.
+        const auto size = [&](std::optional<int>& target) {
+            if (i + 1 >= args.size())
+                return false;
+            bool ok = false;
+            target = args[++i].toInt(&ok);
+            return ok;
+        };
+        bool ok = true;
         if (a == QStringLiteral("--large")) {
             const unsigned seed = options.seed;
             options = fixtures::LargeSchool();
             options.seed = seed;
         } else if (a == QStringLiteral("--seed") && i + 1 < args.size()) {
-            bool ok = false;
             options.seed = args[++i].toUInt(&ok);
-            if (!ok)
-                return Usage();
         } else if (a == QStringLiteral("--totals")) {
             options.fillTotals = true;
         } else if (a == QStringLiteral("--no-edge-cases")) {
             options.includeEdgeCases = false;
+        } else if (a == QStringLiteral("--grades")) {
+            ok = size(sizes.grades);
+        } else if (a == QStringLiteral("--classes")) {
+            ok = size(sizes.classes);
+        } else if (a == QStringLiteral("--students")) {
+            ok = size(sizes.minStudents);
+            sizes.maxStudents = sizes.minStudents;
+        } else if (a == QStringLiteral("--min-students")) {
+            ok = size(sizes.minStudents);
+        } else if (a == QStringLiteral("--max-students")) {
+            ok = size(sizes.maxStudents);
+        } else if (a == QStringLiteral("--exams")) {
+            ok = size(sizes.exams);
         } else if (a.startsWith(u'-') || !path.isEmpty()) {
-            return Usage();
+            ok = false;
         } else {
             path = a;
         }
+        if (!ok)
+            return Usage();
     }
     if (path.isEmpty())
         return Usage();
+    sizes.ApplyTo(options);
 
     QElapsedTimer timer;
     timer.start();
@@ -63,6 +110,10 @@ int main(int argc, char** argv) {
             std::printf("  grade %s %s: %d classes, %d students\n", qPrintable(g.code), qPrintable(g.name),
                         int(g.classes.size()), g.students);
         std::printf("  time: %.2f s\n", seconds);
+    } catch (const std::invalid_argument& e) {
+        // Sizes out of range: refused before any file is made.
+        std::fprintf(stderr, "mkschool: %s\n", e.what());
+        return Usage();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mkschool: %s\n", e.what());
         return 1;
