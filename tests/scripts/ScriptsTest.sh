@@ -3,15 +3,7 @@
 # cmake's build output into a header line and the percentages.
 set -u
 root=$1
-failed=0
-expect() { # description, then the condition to hold
-    if ! eval "$2"; then
-        echo "FAIL: $1"
-        failed=1
-    fi
-}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../common/Expect.sh"
 
 # No display at all, and a local display whose server is not there.
 for display in unset ":987"; do

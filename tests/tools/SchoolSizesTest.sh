@@ -4,15 +4,7 @@
 set -u
 mkschool=$1
 statcalc=$2
-failed=0
-expect() { # description, then the condition to hold
-    if ! eval "$2"; then
-        echo "FAIL: $1"
-        failed=1
-    fi
-}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../common/Expect.sh"
 
 for bad in "--grades 0" "--grades 201" "--classes 0" "--classes 99" "--students 0" "--students 100" \
     "--min-students 30 --max-students 20" "--exams -1" "--exams 101" "--exams x" "--students" \

@@ -4,27 +4,24 @@
 set -u
 roombench=$1
 rosterbench=$2
-failed=0
-expect() { # description, then the condition to hold
-    if ! eval "$2"; then
-        echo "FAIL: $1"
-        echo "--- stdout"; cat "$tmp/out"; echo "--- stderr"; cat "$tmp/err"
-        failed=1
-    fi
-}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../common/Expect.sh"
 # A figure: a number with decimals, or a time in ms.
 figure='[0-9]\.[0-9]|(^|[^a-z])ms($|[^a-z])'
 
-while read -r args; do
-    # shellcheck disable=SC2086
-    timeout 60 "$roombench" $args >"$tmp/out" 2>"$tmp/err"
-    rc=$?
-    expect "roombench $args exits 2" '[ $rc -eq 2 ]'
-    expect "roombench $args prints nothing on stdout" '[ ! -s "$tmp/out" ]'
-    expect "roombench $args gives the usage" 'grep -q "^usage: roombench" "$tmp/err"'
-done <<'LIST'
+# Each line of the input is a command line the tool refuses: exit 2, its usage, nothing on stdout.
+refuses() { # tool, its name
+    local name=$2
+    while read -r args; do
+        # shellcheck disable=SC2086
+        timeout 60 "$1" $args >"$tmp/out" 2>"$tmp/err"
+        rc=$?
+        expect "$name $args exits 2" '[ $rc -eq 2 ]'
+        expect "$name $args prints nothing on stdout" '[ ! -s "$tmp/out" ]'
+        expect "$name $args gives the usage" 'grep -q "^usage: $name" "$tmp/err"'
+    done
+}
+
+refuses "$roombench" roombench <<'LIST'
 --seats 0
 --seats 100
 --students 0
@@ -37,14 +34,7 @@ done <<'LIST'
 5
 LIST
 
-while read -r args; do
-    # shellcheck disable=SC2086
-    timeout 60 "$rosterbench" $args >"$tmp/out" 2>"$tmp/err"
-    rc=$?
-    expect "rosterbench $args exits 2" '[ $rc -eq 2 ]'
-    expect "rosterbench $args prints nothing on stdout" '[ ! -s "$tmp/out" ]'
-    expect "rosterbench $args gives the usage" 'grep -q "^usage: rosterbench" "$tmp/err"'
-done <<'LIST'
+refuses "$rosterbench" rosterbench <<'LIST'
 --rows 0
 --rows 65536
 --rows many
