@@ -38,7 +38,8 @@ namespace {
 
 // Values line up by their last digit, also where a cell is empty or padded (" 9" over "10"): a
 // column whose data and summary cells hold numbers (text::NumberColumn, the rule print follows
-// too) is right-aligned as a whole, on the screen and in print. Block titles and separators neither count nor change.
+// too) is right-aligned as a whole, on the screen and in print. Block titles and separators
+// neither count nor change.
 void RightAlignNumberColumns(CGridCtrl& grid, const CReportTable& table) {
     const auto counts = [&](int r) {
         return r >= table.FixedRowCount() &&
