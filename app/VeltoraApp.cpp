@@ -174,6 +174,13 @@ bool CVeltoraApp::OpenConnection() {
     // A foreign or damaged file is refused before anything is written to it.
     connection->SetFileCheck(data::CheckDatabaseFile);
     const QString path = data::DatabasePath(data::AppDirectory());
+    if (m_openUnderAnotherName) {
+        ui::MessageBox(m_pMainWnd.get(),
+                       TwoLines(res::LoadString(57604),
+                                QStringLiteral("数据库文件正被另一个程序通过另一个文件夹中的链接使用。")),
+                       res::LoadString(57344), ui::MB_OK);
+        return false;
+    }
     try {
         const QString password = m_pMainWnd->DecodeText(res::LoadString(106), res::LoadString(61000));
         connection->Open(data::BuildConnectionString(res::LoadString(57616), data::AppDirectory(), password));
@@ -191,8 +198,15 @@ bool CVeltoraApp::OpenConnection() {
 }
 
 void CVeltoraApp::EnsureDataFiles() {
-    data::DataFilesReport report = data::EnsureDataFiles(data::AppDirectory());
-    m_sessionLock = std::move(report.lock);
+    const data::DataFilesReport report = data::EnsureDataFiles(data::AppDirectory(), m_sessionLock);
+    m_openUnderAnotherName = report.openUnderAnotherName;
+    if (report.lockUnavailable) {
+        ui::MessageBox(
+            m_pMainWnd.get(),
+            QStringLiteral("无法确认是否另有程序正在使用数据库，本次启动没有检查上次运行留下的日志文件。"),
+            res::LoadString(57656), ui::MB_ICONWARNING);
+        return;
+    }
     if (report.setAside.isEmpty())
         return;
     QStringList names;

@@ -81,6 +81,8 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     // Held from the start-up reconciliation until the process ends (after the connection closes).
     data::SessionLock m_sessionLock;
+    // Another session has the database file open under another name: it is not opened here.
+    bool m_openUnderAnotherName = false;
     ui::CommandMap m_commands;
 };
 

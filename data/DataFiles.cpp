@@ -33,35 +33,49 @@ QString TwinPath(const QString& databasePath) {
     return twin;
 }
 
-DataFilesReport EnsureDataFiles(const QString& appDir) {
+DataFilesReport EnsureDataFiles(const QString& appDir, SessionLock& lock) {
     DataFilesReport report;
+    lock.Release();
     const QString database = DatabasePath(appDir);
     const QString twin = TwinPath(database);
     if (!QFileInfo::exists(database) && !QFileInfo::exists(twin))
-        return report; // nothing to reconcile, and no lock file left where no database is
-    report.lock = SessionLock::Acquire(database);
-    if (!report.lock.IsExclusive()) {
-        if (report.lock.IsHeld())
-            qCInfo(vlog::db) << "another session has" << database << "open: its files are left as they are";
-        return report;
-    }
-    const bool hasDatabase = QFileInfo::exists(database);
-    const bool hasTwin = QFileInfo::exists(twin);
-    if (hasDatabase && hasTwin) {
-        QFile::remove(twin);
-    } else if (!hasDatabase && hasTwin) {
+        return report; // nothing to reconcile
+    if (!QFileInfo::exists(database)) {
+        // Only the twin: its lock is taken under the database's name once it is there. A start
+        // beside a live session never gets here, since that session's file is in place.
+        lock.Acquire(twin);
+        if (!lock.IsExclusive()) {
+            report.lockUnavailable = lock.Unavailable();
+            return report;
+        }
         db::RemoveJournalFiles(database);
         QFile::rename(twin, database);
+    } else {
+        lock.Acquire(database);
+        if (!lock.IsExclusive()) {
+            report.lockUnavailable = lock.Unavailable();
+            report.openUnderAnotherName = lock.OpenUnderAnotherName();
+            if (lock.IsHeld())
+                qCInfo(vlog::db) << "another session has" << database
+                                 << "open: its files are left as they are";
+            else if (report.lockUnavailable)
+                qCWarning(vlog::db) << "cannot lock" << database << ": its journals are left as they are";
+            return report;
+        }
+        if (QFileInfo::exists(twin))
+            QFile::remove(twin);
     }
-    if (QFileInfo::exists(database))
-        report.setAside = SetAsideOrphanJournal(database);
+    // SQLite keeps the journals beside the file it opens, a symbolic link followed.
+    const QString opened = QFileInfo(database).canonicalFilePath();
+    if (!opened.isEmpty())
+        report.setAside = SetAsideOrphanJournal(opened, lock.Descriptor());
     report.reconciled = true;
-    report.lock.Share();
+    lock.Share();
     return report;
 }
 
-QStringList SetAsideOrphanJournal(const QString& databasePath) {
-    const db::JournalOwner owner = db::InspectWriteAheadJournal(databasePath);
+QStringList SetAsideOrphanJournal(const QString& databasePath, int databaseFd) {
+    const db::JournalOwner owner = db::InspectWriteAheadJournal(databasePath, databaseFd);
     if (owner == db::JournalOwner::kMarkOnly) {
         // A session ended while moving its mark into the file: the journal holds no data at all.
         qCInfo(vlog::db) << "journal holding only a session mark dropped";

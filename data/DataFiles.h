@@ -23,11 +23,15 @@ QString TwinPath(const QString& databasePath);
 struct DataFilesReport {
     // The journal files it set aside as not belonging to the database file (their new paths).
     QStringList setAside;
-    // False when another live session holds the database: its files were left as they are.
+    // False when another live session holds the database, or when nobody can tell: its files
+    // were left as they are.
     bool reconciled = false;
-    // The session's lock (shared by now), to be kept for as long as the session has the database
-    // open: while it is held, no other start touches the database's journals.
-    SessionLock lock;
+    // The database file could not be locked (a file or a file system that refuses it): nobody can
+    // tell whether another session has it open, so its journals were not judged.
+    bool lockUnavailable = false;
+    // Another session has the file open under another name (a hard link in another folder, whose
+    // journal lies beside that name): this session must not open it.
+    bool openUnderAnotherName = false;
 };
 
 // Reconciles the database file with its twin and its journals:
@@ -37,16 +41,18 @@ struct DataFilesReport {
 //   has been replaced since that session: a backup or a fresh copy put in its place) is moved
 //   aside, with its index file, as "<name>-wal.<yyyyMMdd-HHmmss>.orphan" (the journal's own time),
 //   never applied; a journal of the file's own is always left for SQLite to apply (db/Journal.h).
+//   The journals are those beside the file SQLite opens (a symbolic link followed).
 // With neither file nothing happens (the connection then fails). File-system failures are left
-// for the connection step to meet. All of this happens only under the session lock's exclusive
-// hold: while another session has the database open its journal is its own, live, and nothing is
-// judged, moved or removed.
-DataFilesReport EnsureDataFiles(const QString& appDir);
+// for the connection step to meet. All of this happens only under the exclusive hold of `lock`,
+// which the caller keeps (shared by then) for as long as the session has the database open: while
+// another session holds it, its journal is its own, live, and nothing is judged, moved or removed.
+[[nodiscard]] DataFilesReport EnsureDataFiles(const QString& appDir, SessionLock& lock);
 
 // Sets aside the write-ahead journal of `databasePath` when it belongs to another file, and drops
 // one that holds nothing but a session mark; returns the paths of the journals set aside. Only for
-// a caller that holds the session lock exclusively.
-QStringList SetAsideOrphanJournal(const QString& databasePath);
+// a caller that holds the session lock exclusively; the file is read through the lock's descriptor
+// when one is given.
+QStringList SetAsideOrphanJournal(const QString& databasePath, int databaseFd = -1);
 
 // A connection-string template with every '#' replaced by the program directory (which ends in
 // a separator) and the password appended. A value that the directory gives a ';' or a quote is

@@ -1,10 +1,12 @@
 #include "platform/db/Connection.h"
 
 #include "platform/db/Functions.h"
+#include "platform/db/Journal.h"
 #include "platform/log/Log.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QHashFunctions>
@@ -27,6 +29,8 @@ namespace {
 constexpr int kBusyTimeoutMs = 2000;
 // The journal's size, in frames, at which the connection copies it into the file between statements.
 constexpr int kCheckpointFrames = 1000;
+// How often a checkpoint that another connection kept from emptying the journal is tried again.
+constexpr qint64 kRetryMs = 1000;
 const char kPasswordTable[] = "veltora_password";
 
 struct StatementDeleter {
@@ -476,15 +480,41 @@ void Connection::OpenFile(const QString& path, const QString& password, bool cre
     }
 }
 
+namespace {
+
+// Keeps a connection's own checkpoints from running inside the statements that make them.
+struct CheckpointGuard {
+    explicit CheckpointGuard(bool& flag) : flag(flag) { flag = true; }
+    ~CheckpointGuard() { flag = false; }
+    CheckpointGuard(const CheckpointGuard&) = delete;
+    CheckpointGuard& operator=(const CheckpointGuard&) = delete;
+    bool& flag;
+};
+
+} // namespace
+
 void Connection::Close() {
     m_statements->Clear(); // a statement left unfinalized would keep the file open
     if (m_db) {
+        // A fresh mark goes into the file with the close's own checkpoint, so that the file as the
+        // session leaves it carries a mark no copy taken while it ran carries.
+        if (m_marked && sqlite3_get_autocommit(m_db)) {
+            const CheckpointGuard guard(m_checkpointing);
+            try {
+                WriteSessionMark(NewMark());
+            } catch (const DbError& e) {
+                qCInfo(vlog::db) << "cannot mark the database at its close:" << e.what();
+            }
+            m_statements->Clear();
+        }
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
     m_path.clear();
     m_walFrames = 0;
+    m_marked = false;
     m_markPending = false;
+    m_allCopied = false;
 }
 
 int Connection::OnWalCommit(void* self, sqlite3*, const char*, int frames) {
@@ -492,17 +522,17 @@ int Connection::OnWalCommit(void* self, sqlite3*, const char*, int frames) {
     return SQLITE_OK;
 }
 
-bool Connection::CheckpointAll(int busyTimeoutMs) {
+Connection::Checkpointed Connection::CheckpointAll(int busyTimeoutMs) {
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
     int frames = 0;
     int copied = 0;
     const int rc = sqlite3_wal_checkpoint_v2(m_db, "main", SQLITE_CHECKPOINT_TRUNCATE, &frames, &copied);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-        return false;
+        return frames > 0 && copied == frames ? Checkpointed::kBusyAllCopied : Checkpointed::kBusy;
     Check(rc, "checkpoint");
     m_walFrames = 0;
-    return true;
+    return Checkpointed::kEmptied;
 }
 
 int Connection::SessionMark() {
@@ -511,6 +541,27 @@ int Connection::SessionMark() {
 
 void Connection::WriteSessionMark(int mark) {
     Execute(QStringLiteral("PRAGMA user_version=%1").arg(mark));
+}
+
+int Connection::NewMark() {
+    const int present = SessionMark();
+    int mark = present;
+    while (mark == present || mark == 0)
+        mark = static_cast<int>(QRandomGenerator::system()->bounded(1u, 0x7FFFFFFFu));
+    return mark;
+}
+
+int Connection::FileMark() {
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        throw DbError(SQLITE_ERROR, QStringLiteral("the database file is not open"));
+    unsigned char bytes[4] = {};
+    const int rc = file->pMethods->xRead(file, bytes, 4, kSessionMarkOffset);
+    if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ)
+        throw ErrorOf(nullptr, rc, "reading the session mark");
+    return static_cast<int>((std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) |
+                            (std::uint32_t(bytes[2]) << 8) | bytes[3]);
 }
 
 namespace {
@@ -522,75 +573,96 @@ void ObserveMarkStep(MarkStep step) {
         g_markStepObserver(step);
 }
 
+qint64 NowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
 } // namespace
 
 void SetMarkStepObserver(MarkStepObserver observer) {
     g_markStepObserver = observer;
 }
 
-bool Connection::BeginJournalWithFreshMark() {
-    const int previous = SessionMark();
-    int mark = previous;
-    while (mark == previous || mark == 0)
-        mark = static_cast<int>(QRandomGenerator::system()->bounded(1u, 0x7FFFFFFFu));
+Connection::Checkpointed Connection::CheckpointWithFreshMark(int busyTimeoutMs) {
+    // The fresh mark is the journal's last frame: copied in with the rest, it tells the file apart
+    // from every copy taken in this journal's time, and the next journal can begin with it.
+    WriteSessionMark(NewMark());
+    return CheckpointAll(busyTimeoutMs);
+}
+
+void Connection::BeginJournalWithFreshMark() {
+    ObserveMarkStep(MarkStep::kJournalEmptied);
+    const int mark = NewMark();
     WriteSessionMark(mark);
     ObserveMarkStep(MarkStep::kMarkInJournal);
     // The mark goes into the file itself before anything else is written: from here on the file
-    // differs from every copy taken before. Ended before that, the journal holds only the mark,
-    // which the next start drops.
-    if (!CheckpointAll(kBusyTimeoutMs))
-        return false;
+    // differs from every copy taken before, even one taken while the last checkpoint ran. Ended
+    // before that, the journal holds only the mark, which the next start drops.
+    const Checkpointed result = CheckpointAll(kBusyTimeoutMs);
+    if (result != Checkpointed::kEmptied) {
+        qCInfo(vlog::db)
+            << "the database is in use elsewhere: the journal's fresh mark goes into the file later";
+        KeepFileMark(result);
+        return;
+    }
     ObserveMarkStep(MarkStep::kMarkInFile);
     WriteSessionMark(mark); // the first frame of the new journal
     ObserveMarkStep(MarkStep::kJournalBegun);
-    return true;
+    m_markPending = false;
+    m_allCopied = false;
+}
+
+void Connection::KeepFileMark(Checkpointed result) {
+    m_markPending = true;
+    m_allCopied = result == Checkpointed::kBusyAllCopied;
+    m_lastTryMs = NowMs();
+    // Never a journal whose committed work follows only marks the file lacks: the next frames
+    // carry the file's own mark again.
+    const int file = FileMark();
+    if (SessionMark() != file)
+        WriteSessionMark(file);
 }
 
 void Connection::MarkSession() {
     // The journal a session finds is the file's own (the start-up reconciliation has set aside any
-    // other): it goes into the file first. Another connection reading it, or a file that cannot
-    // take it (a full disk), leaves it as it is, and this session's work follows it there.
+    // other): it goes into the file first, with a fresh mark. Another connection reading it, or a
+    // file that cannot take it (a full disk), leaves it as it is, and this session's work follows
+    // it there under the file's own mark.
+    const CheckpointGuard guard(m_checkpointing);
+    m_marked = true;
     try {
-        if (!CheckpointAll(0)) {
-            qCInfo(vlog::db) << "the database is in use elsewhere: the session keeps its journal unmarked";
-            return;
+        const Checkpointed result = CheckpointWithFreshMark(0);
+        if (result == Checkpointed::kEmptied) {
+            BeginJournalWithFreshMark();
+        } else {
+            qCInfo(vlog::db) << "the database is in use elsewhere: the session goes on in its journal";
+            KeepFileMark(result);
         }
     } catch (const DbError& e) {
         qCWarning(vlog::db) << "cannot checkpoint the journal found at open:" << e.what();
-        return;
+        m_markPending = true;
+        m_lastTryMs = NowMs();
     }
-    if (!BeginJournalWithFreshMark())
-        throw DbError(SQLITE_BUSY, QStringLiteral("the database is in use by another program"));
 }
 
 void Connection::CheckpointIfDue() {
-    if (m_checkpointing || (!m_markPending && m_walFrames < kCheckpointFrames) ||
-        !sqlite3_get_autocommit(m_db))
+    if (m_checkpointing || !sqlite3_get_autocommit(m_db))
         return;
-    m_checkpointing = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } const done{m_checkpointing};
+    if (m_markPending ? !m_allCopied && NowMs() - m_lastTryMs < kRetryMs : m_walFrames < kCheckpointFrames)
+        return;
+    const CheckpointGuard guard(m_checkpointing);
     m_walFrames = 0;
     try {
         // Every journal begins with a mark of its own that the file carries, so that a copy of the
         // file taken in one journal's time never meets a later journal.
-        if (m_markPending) {
-            // The fresh mark is in the journal but not yet in the file: another connection kept the
-            // checkpoint from finishing. It goes in as soon as one can.
-            if (CheckpointAll(0)) {
-                WriteSessionMark(SessionMark());
-                m_markPending = false;
-            }
-        } else if (CheckpointAll(0)) {
-            m_markPending = !BeginJournalWithFreshMark();
-            if (m_markPending)
-                qCInfo(vlog::db)
-                    << "the database is in use elsewhere: the journal's mark goes into the file later";
-        }
+        const Checkpointed result = CheckpointWithFreshMark(0);
+        if (result == Checkpointed::kEmptied)
+            BeginJournalWithFreshMark();
+        else
+            KeepFileMark(result);
     } catch (const DbError& e) {
         qCWarning(vlog::db) << "checkpoint failed; the journal keeps growing:" << e.what();
+        m_lastTryMs = NowMs();
     }
 }
 

@@ -78,17 +78,29 @@ private:
     void Check(int rc, const char* what) const;
     void VerifyPassword(const QString& password);
 
-    // The session mark (db/Journal.h): a fresh one is written into the file at open and after
-    // every checkpoint that empties the journal, and at the head of the journal that follows.
+    // The session mark (db/Journal.h): every journal begins with the mark the file itself
+    // carries, and a fresh one goes into the file with every checkpoint that empties the journal
+    // (at open, when the journal is due, and at the close).
     void MarkSession();
-    // Writes a fresh mark, checkpoints it into the file and begins the (empty) journal with it;
-    // false when another connection kept the checkpoint from finishing (the mark is then in the
-    // journal only).
-    bool BeginJournalWithFreshMark();
+    // Writes a fresh mark into the journal and copies the whole journal into the file.
+    enum class Checkpointed { kEmptied, kBusy, kBusyAllCopied };
+    Checkpointed CheckpointWithFreshMark(int busyTimeoutMs);
+    // Begins the emptied journal with a fresh mark of its own, moved into the file first. When
+    // another connection keeps the mark out of the file, the journal goes on with the file's own
+    // mark (KeepFileMark) and the fresh one waits for a later checkpoint.
+    void BeginJournalWithFreshMark();
+    // After a checkpoint that did not empty the journal: what follows in the journal carries the
+    // mark the file carries now, and the checkpoint is tried again later.
+    void KeepFileMark(Checkpointed result);
     int SessionMark();
     void WriteSessionMark(int mark);
-    // Copies the whole journal into the file and empties it; false when another connection is using it.
-    bool CheckpointAll(int busyTimeoutMs);
+    // A mark that is neither 0 nor the present one.
+    int NewMark();
+    // The mark in the file itself, read through SQLite's own descriptor of it.
+    int FileMark();
+    // Copies the whole journal into the file and empties it; another connection using it can keep
+    // the journal from being emptied, or the copy from being made.
+    Checkpointed CheckpointAll(int busyTimeoutMs);
     void CheckpointIfDue();
     static int OnWalCommit(void* self, sqlite3*, const char*, int frames);
 
@@ -96,16 +108,22 @@ private:
     // Reads and row writes stay prepared: a loop of thousands of rows prepares each statement once.
     std::unique_ptr<StatementCache> m_statements;
     int m_walFrames = 0;
-    // A fresh mark waits in the journal for a checkpoint to take it into the file.
+    // The session has marked the file: its close brings a fresh mark in.
+    bool m_marked = false;
+    // The last checkpoint did not empty the journal, which still waits for a fresh mark; when it
+    // copied all of the journal, the next write may begin a new journal by itself, so the
+    // checkpoint is tried again before every statement, else now and then.
     bool m_markPending = false;
+    bool m_allCopied = false;
+    qint64 m_lastTryMs = 0;
     bool m_checkpointing = false;
     QString m_path;
     FileCheck m_fileCheck;
 };
 
 // The steps of beginning a journal with a fresh mark, reported to an observer (tests end the
-// process at each step to see what the next start makes of the files).
-enum class MarkStep { kMarkInJournal, kMarkInFile, kJournalBegun };
+// process at each step to see what the next start makes of the files, or hold a read there).
+enum class MarkStep { kJournalEmptied, kMarkInJournal, kMarkInFile, kJournalBegun };
 using MarkStepObserver = void (*)(MarkStep);
 void SetMarkStepObserver(MarkStepObserver observer);
 

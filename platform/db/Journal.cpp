@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
+
+#include <unistd.h>
 
 #include <cstring>
 
@@ -107,7 +110,7 @@ private:
 
 } // namespace
 
-JournalOwner InspectWriteAheadJournal(const QString& databasePath) {
+JournalOwner InspectWriteAheadJournal(const QString& databasePath, int databaseFd) {
     const QString walPath = databasePath + QStringLiteral("-wal");
     if (!QFileInfo(walPath).isFile() || !QFileInfo(databasePath).isFile())
         return JournalOwner::kNone;
@@ -118,39 +121,53 @@ JournalOwner InspectWriteAheadJournal(const QString& databasePath) {
     if (!frames.ReadHeader())
         return JournalOwner::kNone;
 
-    // The first transaction SQLite would apply: the frames up to the first commit frame.
+    // The frames SQLite would apply: those up to the last commit frame. The marks of their
+    // first-page frames, and the size of the first transaction.
     FrameReader::Frame first;
     if (!frames.Next(first))
         return JournalOwner::kNone;
-    int firstTransactionFrames = 1;
-    for (bool committed = first.commit; !committed; ++firstTransactionFrames) {
-        FrameReader::Frame frame;
-        if (!frames.Next(frame))
-            return JournalOwner::kNone; // never committed: SQLite reads none of it
-        committed = frame.commit;
+    QList<QByteArray> marks;
+    QList<QByteArray> uncommitted;
+    int firstTransactionFrames = 0;
+    int transactions = 0;
+    for (FrameReader::Frame frame = first, next;; frame = next) {
+        if (frame.page == 1)
+            uncommitted << frame.data.mid(kSessionMarkOffset, 4);
+        if (transactions == 0)
+            ++firstTransactionFrames;
+        if (frame.commit) {
+            marks << uncommitted;
+            uncommitted.clear();
+            ++transactions;
+        }
+        if (!frames.Next(next))
+            break;
     }
+    if (transactions == 0)
+        return JournalOwner::kNone; // never committed: SQLite reads none of it
     if (first.page != 1)
         return JournalOwner::kUnmarked;
 
-    QFile file(databasePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return JournalOwner::kNone;
-    const QByteArray page1 = file.read(frames.PageSize());
+    QByteArray page1;
+    if (databaseFd >= 0) {
+        page1.resize(frames.PageSize());
+        const ssize_t n = ::pread(databaseFd, page1.data(), static_cast<size_t>(page1.size()), 0);
+        page1.resize(n > 0 ? static_cast<qsizetype>(n) : 0);
+    } else {
+        QFile file(databasePath);
+        if (!file.open(QIODevice::ReadOnly))
+            return JournalOwner::kNone;
+        page1 = file.read(frames.PageSize());
+    }
     if (page1.size() < 100)
         return JournalOwner::kNone; // not a database SQLite can open either
-    if (std::memcmp(page1.constData() + kSessionMarkOffset, first.data.constData() + kSessionMarkOffset, 4) ==
-        0)
+    if (marks.contains(page1.mid(kSessionMarkOffset, 4)))
         return JournalOwner::kOwn;
 
-    // Another mark than the file's. A journal that holds nothing but that mark, over the very page the
+    // None of the journal's marks. A journal that holds nothing but one mark, over the very page the
     // file has, is a session that ended while moving its mark in; anything more is another file's work.
-    if (firstTransactionFrames == 1 && DifferOnlyInMark(page1, first.data)) {
-        bool more = false;
-        for (FrameReader::Frame frame; !more && frames.Next(frame);)
-            more = frame.commit;
-        if (!more)
-            return JournalOwner::kMarkOnly;
-    }
+    if (transactions == 1 && firstTransactionFrames == 1 && DifferOnlyInMark(page1, first.data))
+        return JournalOwner::kMarkOnly;
     return JournalOwner::kForeign;
 }
 

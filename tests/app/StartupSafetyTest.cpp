@@ -195,8 +195,8 @@ TEST_F(StartupSafety, ForeignDatabaseIsRefusedAndLeftAsItWas) {
     EXPECT_TRUE(Told(r, QStringLiteral("%1\n这不是 Veltora 的数据库文件。").arg(kConnectFailed)))
         << r.err.toStdString();
     EXPECT_EQ(ReadFile(Db()), before);
-    // Nothing beside it but the program's own session lock.
-    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), (QStringList{"veltora.mdb", "veltora.mdb.lock"}));
+    // Nothing beside it: the session lock is on the file itself.
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
     EXPECT_EQ(StoredVersion(), "");
 }
 
@@ -220,7 +220,8 @@ TEST_F(StartupSafety, StartsBesideALiveSessionLeaveItsJournalAlone) {
             char byte;
             if (::read(go[0], &byte, 1) != 1)
                 ::_exit(4);
-            data::DataFilesReport files = data::EnsureDataFiles(home.path());
+            data::SessionLock lock;
+            const data::DataFilesReport files = data::EnsureDataFiles(home.path(), lock);
             try {
                 db::Connection c;
                 c.OpenFile(Db(), "Tavrin#2008");

@@ -34,20 +34,21 @@ TEST(DataFiles, TwinReconciliation) {
     QTemporaryDir dir;
     const QString db = dir.filePath("veltora.mdb");
     const QString twin = dir.filePath("veltora.md_");
+    data::SessionLock lock;
 
     // Neither: nothing is created.
-    data::EnsureDataFiles(dir.path());
+    (void)data::EnsureDataFiles(dir.path(), lock);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 
     // Only the twin: it becomes the database.
     WriteFile(twin, "twin");
-    data::EnsureDataFiles(dir.path());
+    (void)data::EnsureDataFiles(dir.path(), lock);
     EXPECT_EQ(ReadFile(db), "twin");
     EXPECT_FALSE(QFile::exists(twin));
 
     // Both: the twin goes, the database is untouched.
     WriteFile(twin, "other");
-    data::EnsureDataFiles(dir.path() + "/");
+    (void)data::EnsureDataFiles(dir.path() + "/", lock);
     EXPECT_EQ(ReadFile(db), "twin");
     EXPECT_FALSE(QFile::exists(twin));
 }

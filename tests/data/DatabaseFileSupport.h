@@ -30,6 +30,13 @@ inline QByteArray ReadFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The start-up reconciliation of the program's folder, its session lock let go at once (no
+// connection of the test has the file open meanwhile).
+inline data::DataFilesReport Reconcile(const QString& appDir) {
+    data::SessionLock lock;
+    return data::EnsureDataFiles(appDir, lock);
+}
+
 // A school file in the program's folder, made and closed as the program leaves it.
 inline QString MakeFile(const QTemporaryDir& dir) {
     const QString path = data::DatabasePath(dir.path());

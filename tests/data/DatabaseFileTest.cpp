@@ -74,8 +74,8 @@ TEST(DatabaseFile, TheTwinMovesInWithoutTheJournalsOfTheFileThatIsGone) {
     WriteFile(data::TwinPath(db), "twin");
     for (const char* suffix : db::kJournalSuffixes)
         WriteFile(db + suffix, "stale");
-    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"veltora.mdb", "veltora.mdb.lock"}));
+    EXPECT_TRUE(Reconcile(dir.path()).setAside.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
 }
 
 TEST(DatabaseFile, AJournalOfTheFilesOwnIsAlwaysAppliedAndAnotherFilesNever) {
@@ -91,7 +91,7 @@ TEST(DatabaseFile, AJournalOfTheFilesOwnIsAlwaysAppliedAndAnotherFilesNever) {
     const QDateTime session(QDate(2024, 3, 5), QTime(14, 30, 7));
     Lay(db, s.file, {});
     WriteFile(db + "-wal", s.wal, session.addSecs(-600));
-    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_TRUE(Reconcile(dir.path()).setAside.isEmpty());
     EXPECT_EQ(Grades(db), all);
 
     // The backup put back after that session: the journal is set aside under its own time, unread.
@@ -99,8 +99,7 @@ TEST(DatabaseFile, AJournalOfTheFilesOwnIsAlwaysAppliedAndAnotherFilesNever) {
     WriteFile(db + "-wal", s.wal, session);
     WriteFile(db + "-shm", "its index");
     const QString wal = db + "-wal.20240305-143007.orphan";
-    EXPECT_EQ(data::EnsureDataFiles(dir.path()).setAside,
-              (QStringList{wal, db + "-shm.20240305-143007.orphan"}));
+    EXPECT_EQ(Reconcile(dir.path()).setAside, (QStringList{wal, db + "-shm.20240305-143007.orphan"}));
     EXPECT_EQ(ReadFile(wal), s.wal);
     EXPECT_EQ(ReadFile(db), atRest);
     EXPECT_EQ(Grades(db), QStringList());
@@ -111,7 +110,7 @@ TEST(DatabaseFile, AJournalOfTheFilesOwnIsAlwaysAppliedAndAnotherFilesNever) {
 
     // A journal SQLite would not read (no valid header) is no one's to judge: SQLite ignores it.
     Lay(db, s.file, "not a journal");
-    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_TRUE(Reconcile(dir.path()).setAside.isEmpty());
     EXPECT_EQ(Grades(db), QStringList());
 }
 
@@ -144,7 +143,7 @@ TEST(DatabaseFile, ACheckpointCutShortAtAnyPageLosesNothing) {
         if (cut.size() < s.file.size())
             cut += s.file.mid(cut.size());
         Lay(db, cut, s.wal);
-        EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty()) << pages;
+        EXPECT_TRUE(Reconcile(dir.path()).setAside.isEmpty()) << pages;
         EXPECT_EQ(Grades(db).size(), 240) << pages;
     }
 }
@@ -166,7 +165,7 @@ TEST(DatabaseFile, AJournalCheckpointedInPartByAnotherProgramIsApplied) {
         sqlite3_close(reader);
     });
     Lay(db, s.file, s.wal);
-    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_TRUE(Reconcile(dir.path()).setAside.isEmpty());
     EXPECT_EQ(Grades(db).size(), 2);
 }
 
@@ -187,7 +186,7 @@ TEST(DatabaseFile, AJournalHoldingOnlyASessionMarkIsDropped) {
     }
     ASSERT_FALSE(wal.isEmpty());
     Lay(db, file, wal);
-    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_TRUE(Reconcile(dir.path()).setAside.isEmpty());
     EXPECT_FALSE(QFile::exists(db + "-wal"));
     EXPECT_EQ(ReadFile(db), file);
 
@@ -201,7 +200,7 @@ TEST(DatabaseFile, AJournalHoldingOnlyASessionMarkIsDropped) {
         c.Execute("CREATE TABLE extra (x INTEGER)");
     }
     Lay(db, ReadFile(otherDb), wal);
-    EXPECT_EQ(data::EnsureDataFiles(dir.path()).setAside.size(), 1);
+    EXPECT_EQ(Reconcile(dir.path()).setAside.size(), 1);
 }
 
 TEST(DatabaseFile, AFullDiskAtCloseLosesNothing) {
@@ -222,7 +221,7 @@ TEST(DatabaseFile, AFullDiskAtCloseLosesNothing) {
         std::signal(SIGXFSZ, SIG_DFL);
     }
     ASSERT_TRUE(QFile::exists(db + "-wal"));
-    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).setAside.isEmpty());
+    EXPECT_TRUE(Reconcile(dir.path()).setAside.isEmpty());
     EXPECT_EQ(Grades(db).size(), 200);
 }
 

@@ -34,7 +34,8 @@ struct NextStart {
 };
 NextStart StartAgain(const QTemporaryDir& dir) {
     NextStart next;
-    next.setAside = data::EnsureDataFiles(dir.path()).setAside;
+    data::SessionLock lock;
+    next.setAside = data::EnsureDataFiles(dir.path(), lock).setAside;
     try {
         db::Connection c;
         c.SetFileCheck(data::CheckDatabaseFile);
@@ -86,7 +87,8 @@ TEST(SessionSafety, RacingStartsOnOneFolderKeepEveryCommittedRow) {
                 if (::read(go[0], &byte, 1) != 1)
                     ::_exit(4);
                 ::usleep(static_cast<useconds_t>((run * 7 + k * 3) % 11) * 1000);
-                data::DataFilesReport report = data::EnsureDataFiles(dir.path());
+                data::SessionLock lock;
+                const data::DataFilesReport report = data::EnsureDataFiles(dir.path(), lock);
                 try {
                     db::Connection c;
                     c.OpenFile(db);
@@ -126,10 +128,11 @@ TEST(SessionSafety, RacingStartsOnOneFolderKeepEveryCommittedRow) {
 TEST(SessionSafety, AStartBesideALiveSessionLeavesItsFilesAlone) {
     QTemporaryDir dir;
     const QString db = MakeFile(dir);
-    data::DataFilesReport first = data::EnsureDataFiles(dir.path());
+    data::SessionLock firstLock;
+    const data::DataFilesReport first = data::EnsureDataFiles(dir.path(), firstLock);
     ASSERT_TRUE(first.reconciled);
-    EXPECT_TRUE(first.lock.IsHeld());
-    EXPECT_FALSE(first.lock.IsExclusive());
+    EXPECT_TRUE(firstLock.IsHeld());
+    EXPECT_FALSE(firstLock.IsExclusive());
     // The live session's journal holds only a mark the file does not carry yet (the moment it is
     // moving its mark in): a start beside it does not judge it.
     const QByteArray file = ReadFile(db);
@@ -145,25 +148,32 @@ TEST(SessionSafety, AStartBesideALiveSessionLeavesItsFilesAlone) {
         WriteFile(db, file);
         WriteFile(db + "-wal", wal);
     }
-    const data::DataFilesReport second = data::EnsureDataFiles(dir.path());
+    data::SessionLock secondLock;
+    const data::DataFilesReport second = data::EnsureDataFiles(dir.path(), secondLock);
     EXPECT_FALSE(second.reconciled);
-    EXPECT_TRUE(second.lock.IsHeld());
+    EXPECT_FALSE(second.lockUnavailable);
+    EXPECT_TRUE(secondLock.IsHeld());
     EXPECT_TRUE(QFile::exists(db + "-wal"));
     // Once every session has ended, the next start judges it (and drops a mark-only journal).
-    first.lock.Release();
-    const data::DataFilesReport third = data::EnsureDataFiles(dir.path());
-    EXPECT_FALSE(third.reconciled); // the second still holds it
+    firstLock.Release();
+    data::SessionLock thirdLock;
+    EXPECT_FALSE(data::EnsureDataFiles(dir.path(), thirdLock).reconciled); // the second still holds it
+    secondLock.Release();
+    EXPECT_TRUE(data::EnsureDataFiles(dir.path(), thirdLock).reconciled);
+    EXPECT_FALSE(QFile::exists(db + "-wal"));
 }
 
 TEST(SessionSafety, AKilledSessionNeverBlocksTheNextStart) {
     QTemporaryDir dir;
     MakeFile(dir);
     const int status = InChild([&] {
-        data::DataFilesReport report = data::EnsureDataFiles(dir.path());
+        data::SessionLock lock;
+        const data::DataFilesReport report = data::EnsureDataFiles(dir.path(), lock);
         ::raise(SIGKILL);
     });
     ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_TRUE(data::EnsureDataFiles(dir.path()).reconciled);
+    data::SessionLock lock;
+    EXPECT_TRUE(data::EnsureDataFiles(dir.path(), lock).reconciled);
 }
 
 // A copy of the file taken while the program ran, put back after the session was killed: the
@@ -253,9 +263,9 @@ void KillAtStep(db::MarkStep) {
 }
 
 TEST(SessionSafety, ASessionKilledAtAnyStepOfMarkingAJournalLosesNothing) {
-    // Steps 1-3 mark the session's first journal at open; 4-6 and 7-9 the journals after the
+    // Steps 1-4 mark the session's first journal at open; 5-8 and 9-12 the journals after the
     // first two checkpoints.
-    for (int step = 1; step <= 9; ++step) {
+    for (int step = 1; step <= 12; ++step) {
         QTemporaryDir dir;
         const QString db = MakeFile(dir);
         {
@@ -294,6 +304,126 @@ TEST(SessionSafety, ASessionKilledAtAnyStepOfMarkingAJournalLosesNothing) {
         EXPECT_TRUE(next.setAside.isEmpty()) << step;
         EXPECT_TRUE(next.sound) << step;
         EXPECT_EQ(next.ids, Range(1, last)) << step;
+    }
+}
+
+// The child's count of emptied journals at which another program begins a read, and the pipes
+// it waits on for that read.
+int g_holdAtEmptied = 0;
+int g_emptiedSeen = 0;
+int g_holdAsk = -1;
+int g_holdAck = -1;
+
+void HoldAReadAtEmptied(db::MarkStep step) {
+    if (step != db::MarkStep::kJournalEmptied || ++g_emptiedSeen != g_holdAtEmptied)
+        return;
+    char byte = 'h';
+    if (::write(g_holdAsk, &byte, 1) != 1 || ::read(g_holdAck, &byte, 1) != 1)
+        ::_exit(7);
+}
+
+TEST(SessionSafety, AReadThatKeepsAFreshMarkOutLosesNoCommittedRow) {
+    // A plain SQLite reader (a second window running a long report) begins its read the moment a
+    // journal is emptied, at open (1) and after the first checkpoint (2), and holds it while the
+    // session goes on committing; both programs are then killed. The start opens, the next start
+    // finds every row, and a copy of the file taken before the checkpoint, put back, never gets
+    // the later journal.
+    constexpr int kLast = 6000; // the last row committed
+    for (int at = 1; at <= 2; ++at) {
+        QTemporaryDir dir;
+        const QString db = MakeFile(dir);
+        {
+            db::Connection c;
+            c.OpenFile(db);
+            AddGrades(c, 1, 10);
+        }
+        int ask[2], ack[2], rows[2];
+        ASSERT_EQ(::pipe(ask), 0);
+        ASSERT_EQ(::pipe(ack), 0);
+        ASSERT_EQ(::pipe(rows), 0);
+        char byte = 0;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(rows[0]);
+            g_holdAtEmptied = at;
+            g_emptiedSeen = 0;
+            g_holdAsk = ask[1];
+            g_holdAck = ack[0];
+            db::SetMarkStepObserver(&HoldAReadAtEmptied);
+            try {
+                db::Connection c;
+                c.OpenFile(db);
+                for (int id = 11; id < kLast; id += 10) {
+                    AddGrades(c, id, 10);
+                    const int last = id + 9;
+                    if (::write(rows[1], &last, sizeof last) != sizeof last)
+                        ::_exit(6);
+                    if (id == 11 && (::read(ack[0], &byte, 1) != 1 || byte != 'c'))
+                        ::_exit(7); // waits for the copy
+                }
+            } catch (const db::DbError&) {
+                ::_exit(5); // the start refused
+            }
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(rows[1]);
+        int last = 10;
+        QByteArray copy;
+        const auto takeCopy = [&] {
+            ASSERT_EQ(::read(rows[0], &last, sizeof last), static_cast<ssize_t>(sizeof last));
+            if (at == 2)
+                copy = ReadFile(db); // in the journal's time before the checkpoint
+            ASSERT_EQ(::write(ack[1], "c", 1), 1);
+        };
+        sqlite3* reader = nullptr;
+        const auto holdARead = [&] {
+            ASSERT_EQ(::read(ask[0], &byte, 1), 1);
+            ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &reader), SQLITE_OK);
+            // Its close must not copy the journal in: the reader is killed too.
+            sqlite3_db_config(reader, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            ASSERT_EQ(
+                sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM tavrinGrade", nullptr, nullptr, nullptr),
+                SQLITE_OK);
+            ASSERT_EQ(::write(ack[1], "h", 1), 1);
+        };
+        if (at == 1) {
+            holdARead();
+            takeCopy();
+        } else {
+            takeCopy();
+            holdARead();
+        }
+        for (int n; last < kLast && ::read(rows[0], &n, sizeof n) == sizeof n;)
+            last = n;
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << at << " status " << status;
+        const QByteArray wal = ReadFile(db + "-wal");
+        sqlite3_close(reader);
+        for (int* fds : {ask, ack, rows}) {
+            ::close(fds[0]);
+            if (fds != rows)
+                ::close(fds[1]);
+        }
+        ASSERT_EQ(last, kLast) << at;
+        EXPECT_FALSE(wal.isEmpty()) << at;
+        const NextStart next = StartAgain(dir);
+        EXPECT_TRUE(next.setAside.isEmpty()) << at;
+        EXPECT_TRUE(next.sound) << at;
+        EXPECT_EQ(next.ids, Range(1, last)) << at;
+
+        if (at == 2) {
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QFile::remove(db + suffix);
+            WriteFile(db, copy);
+            WriteFile(db + "-wal", wal);
+            const NextStart putBack = StartAgain(dir);
+            EXPECT_EQ(putBack.setAside.size(), 1);
+            EXPECT_TRUE(putBack.sound);
+            EXPECT_EQ(putBack.ids, Range(1, 10));
+        }
     }
 }
 

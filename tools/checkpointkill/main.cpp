@@ -142,8 +142,9 @@ int main(int argc, char** argv) {
             ++failed;
         ++(closing ? atClose : midImport);
 
-        // The next start.
-        if (!data::EnsureDataFiles(dir.path()).setAside.isEmpty())
+        // The next start, holding its session lock while it has the file open.
+        data::SessionLock lock;
+        if (!data::EnsureDataFiles(dir.path(), lock).setAside.isEmpty())
             ++setAside;
         try {
             db::Connection c;

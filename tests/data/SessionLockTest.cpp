@@ -1,0 +1,154 @@
+// The session lock on the database file itself: whatever name the file is reached under, and
+// whatever is done to the files beside it, a start beside a live session leaves that session's
+// journal alone, and a start that cannot lock the file says so and leaves the journals as they are.
+
+#include "data/SessionLock.h"
+#include "DatabaseFileSupport.h"
+#include "data/DataFiles.h"
+#include "platform/db/Connection.h"
+#include "tests/common/Warnings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+using namespace datafiles_test;
+
+QList<int> Ids(const QString& path) {
+    db::Connection c;
+    c.OpenFile(path);
+    QList<int> ids;
+    for (db::Recordset rs = c.Execute("SELECT id FROM tavrinGrade ORDER BY id"); !rs.IsEOF(); rs.MoveNext())
+        ids << rs.Field(0).ToInt();
+    return ids;
+}
+
+// A session killed with rows in its journal: the file and the journal as it left them.
+void LeaveAJournal(const QString& path, int rows) {
+    db::Connection c;
+    c.OpenFile(path);
+    AddGrades(c, 1, rows);
+    const QByteArray file = ReadFile(path);
+    const QByteArray wal = ReadFile(path + "-wal");
+    c.Close();
+    WriteFile(path, file);
+    WriteFile(path + "-wal", wal);
+}
+
+TEST(SessionLock, ALiveSessionIsSeenUnderEveryNameOfItsFile) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    data::SessionLock live;
+    ASSERT_TRUE(data::EnsureDataFiles(dir.path(), live).reconciled);
+
+    // No file beside the database holds the lock: tidying the folder changes nothing.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"veltora.mdb"});
+    WriteFile(dir.filePath("veltora.mdb.lock"), {});
+    ASSERT_TRUE(QFile::remove(dir.filePath("veltora.mdb.lock")));
+    data::SessionLock second;
+    data::DataFilesReport report = data::EnsureDataFiles(dir.path(), second);
+    EXPECT_FALSE(report.reconciled);
+    EXPECT_FALSE(report.openUnderAnotherName);
+    EXPECT_TRUE(second.IsHeld());
+
+    // A hard link in another folder: the start there sees the session, and since its journal would
+    // lie beside the other name, it must not open the file at all.
+    QTemporaryDir other;
+    ASSERT_EQ(::link(QFile::encodeName(db).constData(), QFile::encodeName(data::DatabasePath(other.path()))),
+              0);
+    data::SessionLock linked;
+    report = data::EnsureDataFiles(other.path(), linked);
+    EXPECT_FALSE(report.reconciled);
+    EXPECT_TRUE(report.openUnderAnotherName);
+    linked.Release(); // that start ends there
+
+    // A symbolic link is the same name as its target: SQLite opens the target, journal and all.
+    QTemporaryDir symbolic;
+    ASSERT_TRUE(QFile::link(db, data::DatabasePath(symbolic.path())));
+    data::SessionLock viaLink;
+    report = data::EnsureDataFiles(symbolic.path(), viaLink);
+    EXPECT_FALSE(report.reconciled);
+    EXPECT_FALSE(report.openUnderAnotherName);
+
+    // Once every session has ended, the next start under any name is alone.
+    live.Release();
+    second.Release();
+    viaLink.Release();
+    EXPECT_TRUE(data::EnsureDataFiles(other.path(), linked).reconciled);
+}
+
+TEST(SessionLock, ACopyPutBackBehindASymbolicLinkNeverGetsTheLaterJournal) {
+    QTemporaryDir store;
+    QTemporaryDir home;
+    const QString target = store.filePath("school.mdb");
+    MakeFile(store);
+    ASSERT_TRUE(QFile::rename(data::DatabasePath(store.path()), target));
+    {
+        db::Connection c;
+        c.OpenFile(target);
+        AddGrades(c, 1, 10);
+    }
+    ASSERT_TRUE(QFile::link(target, data::DatabasePath(home.path())));
+    const QByteArray backup = ReadFile(target);
+    // A session through the link, many rows and a checkpoint after the backup, then killed; the
+    // backup is put back over the target.
+    {
+        db::Connection c;
+        c.OpenFile(data::DatabasePath(home.path()));
+        AddGrades(c, 11, 3000);
+        AddGrades(c, 3011, 20);
+        const QByteArray wal = ReadFile(target + "-wal");
+        c.Close();
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(target + suffix);
+        WriteFile(target, backup);
+        WriteFile(target + "-wal", wal);
+    }
+    data::SessionLock lock;
+    const data::DataFilesReport report = data::EnsureDataFiles(home.path(), lock);
+    ASSERT_EQ(report.setAside.size(), 1);
+    EXPECT_TRUE(report.setAside.first().startsWith(target + "-wal."));
+    QList<int> ten;
+    for (int id = 1; id <= 10; ++id)
+        ten << id;
+    EXPECT_EQ(Ids(data::DatabasePath(home.path())), ten);
+}
+
+int g_lockErrno = 0;
+
+int FailingLock(int, int, void*) {
+    errno = g_lockErrno;
+    return -1;
+}
+
+TEST(SessionLock, AFileThatCannotBeLockedIsToldAndItsJournalsLeftAlone) {
+    for (const int error : {ENOLCK, EINVAL, EACCES}) {
+        QTemporaryDir dir;
+        const QString db = MakeFile(dir);
+        LeaveAJournal(db, 20);
+        const QByteArray wal = ReadFile(db + "-wal");
+        ASSERT_FALSE(wal.isEmpty());
+        g_lockErrno = error;
+        data::SessionLock::SetLockCallForTesting(&FailingLock);
+        data::DataFilesReport report;
+        {
+            testwarnings::ExpectWarning refused("lock");
+            data::SessionLock lock;
+            report = data::EnsureDataFiles(dir.path(), lock);
+        }
+        data::SessionLock::SetLockCallForTesting(nullptr);
+        EXPECT_TRUE(report.lockUnavailable) << error;
+        EXPECT_FALSE(report.reconciled) << error;
+        EXPECT_EQ(ReadFile(db + "-wal"), wal) << error;
+        EXPECT_EQ(Ids(db).size(), 20) << error;
+    }
+}
+
+} // namespace
