@@ -573,6 +573,11 @@ void ObserveMarkStep(MarkStep step) {
         g_markStepObserver(step);
 }
 
+// Another connection holds the database's write lock (a mark waits for it like any write).
+bool IsBusy(const DbError& e) {
+    return (e.Code() & 0xFF) == SQLITE_BUSY || (e.Code() & 0xFF) == SQLITE_LOCKED;
+}
+
 qint64 NowMs() {
     return QDateTime::currentMSecsSinceEpoch();
 }
@@ -639,7 +644,10 @@ void Connection::MarkSession() {
             KeepFileMark(result);
         }
     } catch (const DbError& e) {
-        qCWarning(vlog::db) << "cannot checkpoint the journal found at open:" << e.what();
+        if (IsBusy(e))
+            qCInfo(vlog::db) << "another connection is writing: the journal's mark goes in later";
+        else
+            qCWarning(vlog::db) << "cannot checkpoint the journal found at open:" << e.what();
         m_markPending = true;
         m_lastTryMs = NowMs();
     }
@@ -661,7 +669,10 @@ void Connection::CheckpointIfDue() {
         else
             KeepFileMark(result);
     } catch (const DbError& e) {
-        qCWarning(vlog::db) << "checkpoint failed; the journal keeps growing:" << e.what();
+        if (IsBusy(e))
+            qCInfo(vlog::db) << "another connection is writing: the checkpoint is tried again later";
+        else
+            qCWarning(vlog::db) << "checkpoint failed; the journal keeps growing:" << e.what();
         m_lastTryMs = NowMs();
     }
 }
