@@ -3,6 +3,7 @@
 #include "admin/ExamRoom.h"
 #include "admin/RoomOutputDlg.h"
 #include "controls/grid/GridCellNumeric.h"
+#include "data/ExamChooser.h"
 #include "report/GridReport.h"
 
 #include "platform/log/Log.h"
@@ -165,17 +166,8 @@ bool CExamRoomDlg::ReadCapacities() {
 }
 
 void CExamRoomDlg::FillGradeList() {
-    try {
-        db::Recordset rs =
-            data::Database().Execute(QStringLiteral("select * from tavrinGrade order by gradeno"));
-        for (; !rs.IsEOF(); rs.MoveNext()) {
-            const db::Variant& name = rs.Field(QStringLiteral("mydesc"));
-            m_cbGrade->addItem(name.IsNull() ? QString() : name.ToString());
-        }
-        rs.Close();
-    } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "exam-room grade list cut short:" << e.Message();
-    }
+    for (const data::GradeEntry& g : data::GradeEntries(data::Database(), data::GradeOrder::Code))
+        m_cbGrade->addItem(g.name);
     if (m_cbGrade->count() > 0)
         m_cbGrade->setCurrentIndex(0);
 }

@@ -1,5 +1,6 @@
 #include "admin/LookupTableDlg.h"
 
+#include "data/GradeLookup.h"
 #include "platform/res/StringTable.h"
 
 #include <QGridLayout>
@@ -69,6 +70,7 @@ void CLookupTableDlg::LoadTable() {
     m_nRowCount = 1;
     m_Grid.SetRowCount(m_nRowCount);
     m_rowKeys.clear();
+    m_bNewRowUnstored = false;
     try {
         for (const settings::LookupRow& r :
              settings::LoadLookupRows(data::Database(), m_table.table, Fields())) {
@@ -101,13 +103,15 @@ bool CLookupTableDlg::OnGridEndEdit(int row, int col) {
     if (!AcceptStoredText(row, col, text, column.maxBytes))
         return true;
     db::Connection& db = data::Database();
+    const bool unstored = IsUnstored(row);
     if (column.gradeCode) {
-        if (!settings::IsGradeCode(text)) {
+        if (!data::IsGradeCode(text)) {
             RefuseEdit(row, col, res::LoadString(IDS_CODE_LENGTH), ui::MB_ICONERROR);
             return true;
         }
         // Two grades of one code would share their exams and rosters.
-        if (settings::GradeCodeTaken(db, text, KeyOf(row))) {
+        if (settings::GradeCodeTaken(db, text,
+                                     unstored ? std::nullopt : std::optional<settings::RowKey>(KeyOf(row)))) {
             RefuseEdit(row, col,
                        FormatText(QStringLiteral("对不起，年级代码[%s]已经有别的年级在使用！"), text),
                        ui::MB_ICONERROR);
@@ -116,15 +120,60 @@ bool CLookupTableDlg::OnGridEndEdit(int row, int col) {
     }
 
     // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
-    settings::UpdateLookupField(db, m_table.table, column.field, KeyOf(row), text);
+    if (unstored && col == m_table.placeholderColumn)
+        StoreNewRow(row, col, text);
+    else if (!unstored)
+        settings::UpdateLookupField(db, m_table.table, column.field, KeyOf(row), text);
     m_Grid.SetItemText(row, col, text);
     if (m_table.autoSizeAfterUpdate)
         m_Grid.AutoSize();
     return true;
 }
 
+void CLookupTableDlg::AddUnstoredRow() {
+    // One new grade at a time: the one still waiting for its code is the new row.
+    if (m_bNewRowUnstored) {
+        m_Grid.SetFocusCell(m_nRowCount - 1, m_table.placeholderColumn);
+        return;
+    }
+    int id = 0;
+    try {
+        id = settings::NextId(data::Database(), m_table.table);
+    } catch (const db::DbError& e) {
+        m_Grid.InvalidateRect();
+        ReportDbFailure("adding a row", e);
+        return;
+    }
+    const int row = m_nRowCount++;
+    m_Grid.SetRowCount(m_nRowCount);
+    m_bNewRowUnstored = true;
+    m_Grid.SetItemText(row, 0, QString::number(id));
+    m_Grid.SetItemText(row, m_table.placeholderColumn, settings::kPlaceholder);
+    m_Grid.AutoSize();
+}
+
+void CLookupTableDlg::StoreNewRow(int row, int col, const QString& code) {
+    db::Connection& db = data::Database();
+    // The id follows the table as it is now: another window may have added a row meanwhile.
+    const int id = settings::NextId(db, m_table.table);
+    QStringList fields;
+    std::vector<db::Variant> values;
+    for (int c = 1; c < m_nColCount; ++c) {
+        const QString text = c == col ? code : m_Grid.GetItemText(row, c);
+        fields << m_table.columns[static_cast<std::size_t>(c)].field;
+        values.push_back(text.isEmpty() ? db::Variant() : db::Variant(text));
+    }
+    m_rowKeys.push_back(settings::AddLookupRow(db, m_table.table, id, fields, values));
+    m_bNewRowUnstored = false;
+    m_Grid.SetItemText(row, 0, QString::number(id));
+}
+
 void CLookupTableDlg::OnAdd() {
     const Column& placeholder = m_table.columns[static_cast<std::size_t>(m_table.placeholderColumn)];
+    if (placeholder.gradeCode) {
+        AddUnstoredRow();
+        return;
+    }
     int id = 0;
     settings::RowKey key = 0;
     try {
@@ -153,6 +202,13 @@ void CLookupTableDlg::OnDelete() {
         FormatText(m_table.deleteQuestion, m_Grid.GetItemText(row, m_table.questionColumn));
     if (Message(question, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
+    if (IsUnstored(row)) {
+        // Nothing stored: the grid forgets it.
+        m_bNewRowUnstored = false;
+        --m_nRowCount;
+        m_Grid.SetRowCount(m_nRowCount);
+        return;
+    }
     try {
         settings::DeleteLookupRow(data::Database(), m_table.table, KeyOf(row));
     } catch (const db::DbError& e) {

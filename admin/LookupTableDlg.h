@@ -4,6 +4,10 @@
 // placeholder, "删除" removes the last row after a question. Each grid row keeps the key of its
 // table row from the load on, and is written and deleted by it; a refused edit shows the old
 // text again, so the grid always shows what is stored.
+//
+// Where the placeholder stands in a grade code, the new row is stored only once its code is valid
+// (with the name typed so far): a grade without a code is no grade, and a stored one would stand
+// in every grade list. Until then it is the grid's alone, and closing the dialog forgets it.
 
 #include "admin/AdminCommon.h"
 #include "admin/SettingsTables.h"
@@ -59,11 +63,19 @@ protected:
 
 private:
     QStringList Fields() const;
-    // The table row of grid row `row`.
+    // Whether grid row `row` is the new row that waits for its code.
+    bool IsUnstored(int row) const { return m_bNewRowUnstored && row == m_nRowCount - 1; }
+    // The table row of grid row `row` (a stored one).
     settings::RowKey KeyOf(int row) const { return m_rowKeys[static_cast<std::size_t>(row - 1)]; }
+    // The row of a code placeholder: in the grid only.
+    void AddUnstoredRow();
+    // Stores the unstored row with `code` in column `col` and the texts of its other columns; throws
+    // db::DbError.
+    void StoreNewRow(int row, int col, const QString& code);
 
     Table m_table;
     int m_nRowCount = 1;
     int m_nColCount = 0;
     std::vector<settings::RowKey> m_rowKeys; // grid row r holds table row m_rowKeys[r - 1]
+    bool m_bNewRowUnstored = false;          // the last grid row waits for its code
 };

@@ -96,8 +96,23 @@ void UpdateLookupField(db::Connection& connection, const QString& table, const Q
 
 RowKey AddLookupRow(db::Connection& connection, const QString& table, int id, const QString& field,
                     const QString& text) {
-    connection.Execute(
-        QStringLiteral("INSERT INTO %1 (id,%2) VALUES (?,?)").arg(Checked(table), Checked(field)), id, text);
+    return AddLookupRow(connection, table, id, QStringList{field}, {text});
+}
+
+RowKey AddLookupRow(db::Connection& connection, const QString& table, int id, const QStringList& fields,
+                    const std::vector<db::Variant>& values) {
+    if (fields.size() != static_cast<qsizetype>(values.size()))
+        throw std::invalid_argument("a value for each field");
+    QString columns = QStringLiteral("id");
+    QString marks = QStringLiteral("?");
+    for (const QString& field : fields) {
+        columns += u',' + Checked(field);
+        marks += QStringLiteral(",?");
+    }
+    std::vector<db::Variant> params{id};
+    params.insert(params.end(), values.begin(), values.end());
+    connection.Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(Checked(table), columns, marks),
+                       params);
     return connection.LastInsertId();
 }
 
@@ -105,15 +120,11 @@ void DeleteLookupRow(db::Connection& connection, const QString& table, RowKey ke
     WriteRow(connection, QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(Checked(table)), {key});
 }
 
-bool IsGradeCode(const QString& text) {
-    return text.size() == 5 &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-bool GradeCodeTaken(db::Connection& connection, const QString& code, RowKey key) {
+bool GradeCodeTaken(db::Connection& connection, const QString& code, std::optional<RowKey> key) {
     return !connection
-                .Execute(QStringLiteral("SELECT 1 FROM tavrinGrade WHERE gradeno=? AND rowid<>? LIMIT 1"),
-                         code, key)
+                .Execute(
+                    QStringLiteral("SELECT 1 FROM tavrinGrade WHERE gradeno=? AND rowid IS NOT ? LIMIT 1"),
+                    code, key ? db::Variant(*key) : db::Variant())
                 .IsEOF();
 }
 
@@ -187,10 +198,7 @@ void SetSubjectType(db::Connection& connection, RowKey key, const QString& type)
 // ---- student categories
 
 void CreateStudentTypeTable(db::Connection& connection) {
-    if (!connection
-             .Execute(QStringLiteral(
-                 "SELECT 1 FROM sqlite_master WHERE type='table' AND name='tavrinXJLB' COLLATE NOCASE"))
-             .IsEOF())
+    if (data::HasTable(connection, QStringLiteral("tavrinXJLB")))
         return;
     db::Transaction transaction(connection);
     connection.Execute(QStringLiteral("CREATE TABLE tavrinXJLB(xjtype char(2) PRIMARY KEY,xjdesc char(10))"));

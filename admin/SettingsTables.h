@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class CTextCipher;
@@ -43,12 +44,14 @@ void UpdateLookupField(db::Connection& connection, const QString& table, const Q
 // Appends the row (id, `text` in `field`) and returns its key.
 RowKey AddLookupRow(db::Connection& connection, const QString& table, int id, const QString& field,
                     const QString& text);
+// Appends the row (id, each of `values` in its field of `fields`) and returns its key.
+RowKey AddLookupRow(db::Connection& connection, const QString& table, int id, const QStringList& fields,
+                    const std::vector<db::Variant>& values);
 void DeleteLookupRow(db::Connection& connection, const QString& table, RowKey key);
 
-// A grade code is five digits.
-bool IsGradeCode(const QString& text);
-// Whether a grade other than the row `key` has the code.
-bool GradeCodeTaken(db::Connection& connection, const QString& code, RowKey key);
+// Whether a grade other than the row `key` (without a key: any grade) has the code. A grade code is
+// data::IsGradeCode.
+bool GradeCodeTaken(db::Connection& connection, const QString& code, std::optional<RowKey> key);
 
 // ---- subjects (tavrinKMK)
 

@@ -7,6 +7,7 @@
 #include "controls/SkinButton.h"
 #include "controls/grid/GridFont.h"
 #include "data/AppContext.h"
+#include "data/ExamChooser.h"
 #include "platform/db/DbError.h"
 #include "platform/drensil/Drensil.h"
 #include "platform/log/Log.h"
@@ -139,22 +140,13 @@ bool CScoreQueryDlg::OnInitDialog() {
 }
 
 void CScoreQueryDlg::LoadGrades() {
-    try {
-        db::Recordset rs = reports::Query(
-            data::Database(), QStringLiteral("select mydesc, gradeno from tavrinGrade order by gradeno"));
-        // A sorted list: each name in GBK order; the code goes with it.
-        std::vector<std::pair<QString, QString>> grades;
-        for (; !rs.IsEOF(); rs.MoveNext())
-            grades.emplace_back(rs.Field(0).IsNull() ? QString() : rs.Field(0).ToString(),
-                                rs.Field(1).IsNull() ? QString() : rs.Field(1).ToString());
-        rs.Close();
-        std::stable_sort(grades.begin(), grades.end(),
-                         [](const auto& a, const auto& b) { return text::CompareGbk(a.first, b.first) < 0; });
-        for (const auto& [name, code] : grades)
-            m_cbGrade->addItem(name, code);
-    } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "grade list not loaded:" << e.Message();
-    }
+    // A sorted list: each name in GBK order; the code goes with it.
+    std::vector<data::GradeEntry> grades = data::GradeEntries(data::Database(), data::GradeOrder::Code);
+    std::stable_sort(grades.begin(), grades.end(), [](const data::GradeEntry& a, const data::GradeEntry& b) {
+        return text::CompareGbk(a.name, b.name) < 0;
+    });
+    for (const data::GradeEntry& g : grades)
+        m_cbGrade->addItem(g.name, g.code);
     if (m_cbGrade->count() > 0)
         m_cbGrade->setCurrentIndex(0);
 }

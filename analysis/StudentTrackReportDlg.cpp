@@ -5,6 +5,7 @@
 #include "controls/grid/GridCellCheck.h"
 #include "controls/grid/RuntimeClass.h"
 #include "data/AppContext.h"
+#include "data/ExamChooser.h"
 #include "data/GradeLookup.h"
 #include "platform/db/DbError.h"
 #include "platform/log/Log.h"
@@ -129,16 +130,8 @@ bool CStudentTrackReportDlg::OnInitDialog() {
 }
 
 void CStudentTrackReportDlg::LoadGrades() {
-    try {
-        db::Recordset rs = reports::Query(
-            data::Database(), QStringLiteral("select mydesc, gradeno from tavrinGrade order by gradeno"));
-        for (; !rs.IsEOF(); rs.MoveNext())
-            m_cbGrade->addItem(rs.Field(0).IsNull() ? QString() : rs.Field(0).ToString(),
-                               rs.Field(1).IsNull() ? QVariant() : QVariant(rs.Field(1).ToString()));
-        rs.Close();
-    } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "grade list not loaded:" << e.Message();
-    }
+    for (const data::GradeEntry& g : data::GradeEntries(data::Database(), data::GradeOrder::Code))
+        m_cbGrade->addItem(g.name, g.code);
     m_cbGrade->setCurrentIndex(-1);
 }
 

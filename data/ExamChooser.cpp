@@ -79,15 +79,16 @@ ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QStri
     return {rs.Field(0).ToInt(), rs.Field(1).ToString()};
 }
 
-std::vector<GradeEntry> GradeEntries(db::Connection& connection) {
+std::vector<GradeEntry> GradeEntries(db::Connection& connection, GradeOrder order) {
     std::vector<GradeEntry> grades;
     try {
-        for (db::Recordset rs = connection.Execute(QStringLiteral("SELECT mydesc, gradeno FROM tavrinGrade "
-                                                                  "ORDER BY id"));
+        for (db::Recordset rs = connection.Execute(
+                 order == GradeOrder::Code
+                     ? QStringLiteral("SELECT mydesc, gradeno FROM tavrinGrade ORDER BY gradeno")
+                     : QStringLiteral("SELECT mydesc, gradeno FROM tavrinGrade ORDER BY id"));
              !rs.IsEOF(); rs.MoveNext())
-            if (!rs.Field(0).IsNull())
-                grades.push_back({rs.Field(0).ToString(),
-                                  rs.Field(1).IsNull() ? QVariant() : QVariant(rs.Field(1).ToString())});
+            if (!rs.Field(0).IsNull() && !rs.Field(1).IsNull() && IsGradeCode(rs.Field(1).ToString()))
+                grades.push_back({rs.Field(0).ToString(), rs.Field(1).ToString()});
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "grade list cut short:" << e.Message();
     }

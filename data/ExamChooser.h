@@ -49,11 +49,15 @@ ExamRef ResolveExam(db::Connection& connection, CTextCipher& cipher, const QStri
 
 struct GradeEntry {
     QString name;
-    QVariant code; // invalid when the grade has none
+    QVariant code;
 };
-// The grades with a name, in their table order, each with its code. A database failure ends the
-// list with the entries read so far and is logged.
-std::vector<GradeEntry> GradeEntries(db::Connection& connection);
+// The order of a grade list: the table's (by id) or the codes'.
+enum class GradeOrder { Table, Code };
+// The grades every grade list offers, each with its code: those with a name and a grade code
+// (IsGradeCode). A row without them names no grade (an unfinished row of an older file: a list
+// would open on it with an empty grade). A database failure ends the list with the entries read so
+// far and is logged.
+std::vector<GradeEntry> GradeEntries(db::Connection& connection, GradeOrder order = GradeOrder::Table);
 
 // The code of the grade a grade box shows: `entryData` is the code the entry was listed with; a
 // typed name gives the code of the first grade of that name, and a text that names no grade is

@@ -2,7 +2,14 @@
 
 #include "platform/log/Log.h"
 
+#include <algorithm>
+
 namespace data {
+
+bool IsGradeCode(const QString& text) {
+    return text.size() == 5 &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
 
 void GetGradeNo(db::Connection& connection, QString& grade) {
     try {

@@ -34,6 +34,14 @@ void CreateSchema(db::Connection& connection) {
     t.Commit();
 }
 
+bool HasTable(db::Connection& connection, const QString& table) {
+    return !connection
+                .Execute(QStringLiteral(
+                             "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                         table)
+                .IsEOF();
+}
+
 bool HoldsProgramTables(db::Connection& connection) {
     const db::Recordset table = connection.Execute(
         QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),

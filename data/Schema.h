@@ -20,6 +20,10 @@ inline constexpr std::int32_t kApplicationId = 0x56454C54;
 // (tavrinName with its student numbers): an unmarked file from before the mark is still ours.
 bool HoldsProgramTables(db::Connection& connection);
 
+// Whether the file has the table (names compared without regard to case, as the program's SQL
+// names them).
+bool HasTable(db::Connection& connection, const QString& table);
+
 // Writes the mark (in the caller's transaction, if any).
 void MarkDatabase(db::Connection& connection);
 

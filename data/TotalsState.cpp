@@ -1,17 +1,12 @@
 #include "data/TotalsState.h"
 
+#include "data/Schema.h"
+
+#include <QSet>
 #include <QStringList>
 
 namespace data {
 namespace {
-
-bool HasTable(db::Connection& connection, const QString& table) {
-    return !connection
-                .Execute(QStringLiteral(
-                             "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
-                         table)
-                .IsEOF();
-}
 
 bool HasStateTable(db::Connection& connection) {
     return HasTable(connection, QStringLiteral("tavrinSumState"));
@@ -35,16 +30,24 @@ QString SubjectsText(const std::vector<int>& subjects) {
     return numbers.join(u',');
 }
 
-// The numbers of a stored text; nothing when the text is not such a list.
-std::optional<std::vector<int>> SubjectsOfText(const QString& text) {
+// The numbers of a stored text, checked as any input is: each a subject the file has (subject n
+// is the n-th row of tavrinKMK, its score column "s%02d" of n, so 1 to 99) with its score column,
+// and each once. Nothing when the text is not such a list: a damaged or hand-edited record names
+// no subjects the total can be recomputed from.
+std::optional<std::vector<int>> SubjectsOfText(db::Connection& connection, const QString& text) {
     std::vector<int> subjects;
     if (text.trimmed().isEmpty())
         return subjects;
+    const int known = connection.Execute(QStringLiteral("SELECT count(*) FROM tavrinKMK")).Field(0).ToInt();
+    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
+    QSet<int> seen;
     for (const QString& part : text.split(u',')) {
         bool ok = false;
         const int no = part.trimmed().toInt(&ok);
-        if (!ok || no < 1)
+        if (!ok || no < 1 || no > 99 || no > known || seen.contains(no) ||
+            columns.FieldIndex(SubjectField(no)) < 0)
             return std::nullopt;
+        seen.insert(no);
         subjects.push_back(no);
     }
     return subjects;
@@ -92,7 +95,7 @@ std::optional<std::vector<int>> TotalSubjects(db::Connection& connection, int ex
         QStringLiteral("SELECT kmnos FROM tavrinSumKM WHERE id=? AND sumno=?"), examId, sumNo);
     if (rs.IsEOF() || rs.Field(0).IsNull())
         return std::nullopt;
-    return SubjectsOfText(rs.Field(0).ToString());
+    return SubjectsOfText(connection, rs.Field(0).ToString());
 }
 
 void ForgetTotalsState(db::Connection& connection, int examId) {

@@ -33,7 +33,8 @@ void MarkTotalsComputed(db::Connection& connection, int examId, int sumNo);
 void RecordTotalSubjects(db::Connection& connection, int examId, int sumNo, const std::vector<int>& subjects);
 
 // The subjects total `sumNo` of the exam was last computed from; nothing when none is recorded (a
-// total never computed, or computed before the program recorded them).
+// total never computed, or computed before the program recorded them) and when the record is not
+// a list of subjects the file has, each once (a damaged or hand-edited file). Throws db::DbError.
 std::optional<std::vector<int>> TotalSubjects(db::Connection& connection, int examId, int sumNo);
 
 // Forgets the exam's records and the subjects of its totals (the exam is deleted).

@@ -14,14 +14,6 @@
 namespace data {
 namespace {
 
-bool HasTable(db::Connection& connection, const QString& table) {
-    return !connection
-                .Execute(QStringLiteral(
-                             "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
-                         table)
-                .IsEOF();
-}
-
 QSet<QString> ColumnNames(db::Connection& connection, const QString& table) {
     db::Recordset rs = connection.Execute(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(table));
     QSet<QString> names;

@@ -5,6 +5,7 @@
 #include "admin/ExamNameDlg.h"
 #include "admin/GradeSetDlg.h"
 #include "admin/GradeValueDlg.h"
+#include "data/ExamChooser.h"
 
 #include <QTest>
 
@@ -154,15 +155,64 @@ TEST_F(AdminALookup, AddOnEmptyTableStartsAtOneAndContinuesFromLastRow) {
     EXPECT_EQ(GridColumn(grid, 1), (QStringList{QStringLiteral("*****"), QStringLiteral("*****")}));
     EXPECT_EQ(Column(QStringLiteral("SELECT id || mydesc FROM tavrinKSMC ORDER BY id")),
               (QStringList{QStringLiteral("1*****"), QStringLiteral("2*****")}));
+}
 
-    // A grade row gets its placeholder as the code and no name.
-    CGradeSetDlg grades;
-    Open(grades);
-    Click(grades, CGradeSetDlg::IDC_ADD);
-    EXPECT_EQ(grades.GetGrid().GetItemText(3, 0), QStringLiteral("3"));
-    EXPECT_EQ(grades.GetGrid().GetItemText(3, 2), QStringLiteral("*****"));
-    EXPECT_EQ(Scalar(QStringLiteral("SELECT gradeno FROM tavrinGrade WHERE id=3 AND mydesc IS NULL")),
-              QStringLiteral("*****"));
+TEST_F(AdminALookup, ANewGradeIsStoredOnceItsCodeIsValidAndNeverAsAPlaceholder) {
+    const QString grades =
+        QStringLiteral("SELECT group_concat(id || ':' || coalesce(mydesc, '-') || ':' || gradeno, ',') FROM "
+                       "(SELECT * FROM tavrinGrade ORDER BY rowid)");
+    const QString before = Scalar(grades);
+    const QString notDigits = QStringLiteral("年级代码必须是五位数字，请按F1获取帮助。");
+    {
+        // 增加, a code of three digits, 退出: no grade came of it.
+        CGradeSetDlg dlg;
+        Open(dlg);
+        CGridCtrl& grid = dlg.GetGrid();
+        Click(dlg, CGradeSetDlg::IDC_ADD);
+        ASSERT_EQ(grid.GetRowCount(), 4);
+        EXPECT_EQ(grid.GetItemText(3, 0), QStringLiteral("3"));
+        EXPECT_EQ(grid.GetItemText(3, 2), QStringLiteral("*****"));
+        ASSERT_TRUE(TypeIntoCell(grid, 3, 2, QStringLiteral("123")));
+        EXPECT_EQ(BoxTexts(), QStringList{notDigits});
+        EXPECT_EQ(Scalar(grades), before);
+        Click(dlg, ui::IDCANCEL);
+    }
+    EXPECT_EQ(Scalar(grades), before);
+    EXPECT_EQ(data::GradeEntries(Db()).size(), 2u);
+
+    CGradeSetDlg dlg;
+    Open(dlg);
+    CGridCtrl& grid = dlg.GetGrid();
+    ASSERT_EQ(grid.GetRowCount(), 3);
+    // The name waits with the row; a code another grade has is refused; a valid one stores both.
+    Click(dlg, CGradeSetDlg::IDC_ADD);
+    Click(dlg, CGradeSetDlg::IDC_ADD); // still the one new row
+    ASSERT_EQ(grid.GetRowCount(), 4);
+    ASSERT_TRUE(TypeIntoCell(grid, 3, 1, QStringLiteral("高2030级")));
+    EXPECT_EQ(Scalar(grades), before);
+    boxes->Clear();
+    EditCell(grid, 3, 2, school.grades[0].code);
+    EXPECT_EQ(
+        BoxTexts(),
+        QStringList{QStringLiteral("对不起，年级代码[%1]已经有别的年级在使用！").arg(school.grades[0].code)});
+    EXPECT_EQ(Scalar(grades), before);
+    ASSERT_TRUE(TypeIntoCell(grid, 3, 2, QStringLiteral("12030")));
+    EXPECT_EQ(Scalar(grades), before + QStringLiteral(",3:高2030级:12030"));
+    // From then on it is a grade like the others: edited and deleted in the table.
+    EditCell(grid, 3, 1, QStringLiteral("高三"));
+    EXPECT_EQ(Scalar(grades), before + QStringLiteral(",3:高三:12030"));
+
+    // A new row deleted before it had its code leaves nothing to delete.
+    Click(dlg, CGradeSetDlg::IDC_ADD);
+    EXPECT_EQ(grid.GetItemText(4, 0), QStringLiteral("4"));
+    boxes->Clear();
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("真的要删除年级[*****]吗？")});
+    EXPECT_EQ(grid.GetRowCount(), 4);
+    EXPECT_EQ(Scalar(grades), before + QStringLiteral(",3:高三:12030"));
+    Click(dlg, CLookupTableDlg::IDC_DELETE);
+    EXPECT_EQ(grid.GetRowCount(), 3);
+    EXPECT_EQ(Scalar(grades), before);
 }
 
 TEST_F(AdminALookup, DeleteAsksAboutTheLastRowWhateverIsSelected) {

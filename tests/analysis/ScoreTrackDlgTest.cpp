@@ -126,8 +126,11 @@ protected:
 };
 
 TEST_F(ScoreTrackDlgTest, AStudentsScoresOneBarPerTickedExamWithARow) {
+    // A grade row that never got its code (an older file's unfinished 增加) is no grade to offer.
+    m_db.Execute(QStringLiteral("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (9, NULL, '*****')"));
     auto dlg = Open(0);
     // At opening: the first grade's class 1 and exams, the first student's trace drawn.
+    EXPECT_EQ(dlg->GradeList()->findText(QString()), -1);
     EXPECT_EQ(dlg->GradeList()->currentText(), QStringLiteral("高2008级"));
     EXPECT_EQ(dlg->SubjectList()->currentText(), QStringLiteral("语文"));
     EXPECT_EQ(dlg->TargetList()->currentText(), QStringLiteral("原始分数"));

@@ -73,15 +73,24 @@ TEST_F(ExamChooser, AnEntryOfADeletedExamNamesNothing) {
     EXPECT_FALSE(Resolve(kShared + "|期中|考试", 2).IsValid());
 }
 
-TEST_F(ExamChooser, GradeBoxesCarryTheirCodes) {
-    const std::vector<data::GradeEntry> grades = data::GradeEntries(db);
+TEST_F(ExamChooser, GradeBoxesCarryTheirCodesAndSkipRowsWithoutOne) {
+    // Rows of an older file: a grade added and never given its code (or its name), a code that is
+    // no grade code. None is offered, whichever the order.
+    db.Execute(
+        "INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (4, NULL, '*****'), (5, '高一', '*****'), "
+        "(6, '高二', '1201'), (7, NULL, '12011'), (0, '初二', '02010')");
+    std::vector<data::GradeEntry> grades = data::GradeEntries(db);
     ASSERT_EQ(grades.size(), 3u);
-    EXPECT_EQ(grades[1].name, kShared);
-    EXPECT_EQ(data::ResolveGradeCode(db, grades[1].name, grades[1].code), "12009");
-    EXPECT_FALSE(grades[2].code.isValid());
+    EXPECT_EQ(grades[0].name, "初二");
+    EXPECT_EQ(grades[2].name, kShared);
+    EXPECT_EQ(data::ResolveGradeCode(db, grades[2].name, grades[2].code), "12009");
+    grades = data::GradeEntries(db, data::GradeOrder::Code);
+    ASSERT_EQ(grades.size(), 3u);
+    EXPECT_EQ(grades[0].code, "02010");
+    EXPECT_EQ(grades[1].code, "12008");
     // Typed: the first grade of the name; a name no grade has stays as typed.
     EXPECT_EQ(data::ResolveGradeCode(db, kShared, {}), "12008");
-    EXPECT_EQ(data::ResolveGradeCode(db, "初一", grades[2].code), "初一");
+    EXPECT_EQ(data::ResolveGradeCode(db, "初一", {}), "初一");
     EXPECT_EQ(data::ResolveGradeCode(db, "高三", {}), "高三");
     EXPECT_EQ(data::GradeName(db, "12009"), kShared);
     EXPECT_EQ(data::GradeName(db, "19999"), "19999");

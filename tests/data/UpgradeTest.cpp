@@ -164,10 +164,19 @@ TEST(Upgrade, FilesOlderThanTheRecordOfOutOfDateTotalsGetIt) {
 
 namespace {
 
+// Subjects 1 to `count`, each with its score columns.
+void AddSubjects(db::Connection& c, int count) {
+    for (int no = 1; no <= count; ++no) {
+        c.Execute("INSERT INTO tavrinKMK (id, fldname) VALUES (?, ?)", no, data::SubjectField(no));
+        data::AddSubjectColumns(c, no);
+    }
+}
+
 TEST(TotalsSubjects, EachTotalKeepsItsOwnSubjectsUntilItsExamIsDeleted) {
     db::Connection c;
     c.OpenFile(":memory:", {}, true);
     data::CreateSchema(c);
+    AddSubjects(c, 12);
     EXPECT_TRUE(HasTable(c, "tavrinSumKM"));
     EXPECT_EQ(data::TotalSubjects(c, 1, 1), std::nullopt);
     data::RecordTotalSubjects(c, 1, 1, {1, 3, 12});
@@ -189,6 +198,15 @@ TEST(TotalsSubjects, EachTotalKeepsItsOwnSubjectsUntilItsExamIsDeleted) {
     // A text no list of numbers is as good as none.
     c.Execute("UPDATE tavrinSumKM SET kmnos='4,x' WHERE id=2");
     EXPECT_EQ(data::TotalSubjects(c, 2, 1), std::nullopt);
+    // So is a list of a subject the file lacks, or of one without its score column.
+    data::RecordTotalSubjects(c, 2, 1, {4, 13});
+    EXPECT_EQ(data::TotalSubjects(c, 2, 1), std::nullopt);
+    c.Execute("DELETE FROM tavrinKMK WHERE id=12");
+    data::RecordTotalSubjects(c, 2, 1, {12});
+    EXPECT_EQ(data::TotalSubjects(c, 2, 1), std::nullopt);
+    c.Execute("ALTER TABLE tavrinKSK DROP COLUMN s04");
+    data::RecordTotalSubjects(c, 2, 1, {3, 4});
+    EXPECT_EQ(data::TotalSubjects(c, 2, 1), std::nullopt);
 }
 
 TEST(TotalsSubjects, AFileWithoutTheTableGetsItWithTheFirstTotal) {
@@ -197,6 +215,8 @@ TEST(TotalsSubjects, AFileWithoutTheTableGetsItWithTheFirstTotal) {
     db::Connection c;
     c.OpenFile(":memory:", {}, true);
     MakeOldTables(c, {}, {});
+    c.Execute("CREATE TABLE tavrinKMK (id INTEGER, fldname TEXT, mydesc TEXT, type TEXT)");
+    AddSubjects(c, 2);
     EXPECT_EQ(data::TotalSubjects(c, 1, 3), std::nullopt);
     data::ForgetTotalsState(c, 1);
     EXPECT_FALSE(HasTable(c, "tavrinSumKM"));
