@@ -28,6 +28,7 @@ constexpr std::uint16_t kSst = 0x00FC;
 constexpr std::uint16_t kLabelSst = 0x00FD;
 constexpr std::uint16_t kDimensions = 0x0200;
 constexpr std::uint16_t kBlank = 0x0201;
+constexpr std::uint16_t kRow = 0x0208;
 constexpr std::uint16_t kNumber = 0x0203;
 constexpr std::uint16_t kLabel = 0x0204;
 constexpr std::uint16_t kBoolErr = 0x0205;
@@ -39,6 +40,12 @@ constexpr std::uint16_t kBof = 0x0809;
 constexpr std::uint16_t kShrFmla = 0x04BC;
 constexpr std::uint16_t kArray = 0x0221;
 constexpr std::uint16_t kTable = 0x0236;
+
+// Records of the formats before BIFF8 (their sizes, cells, rows and beginnings) that a BIFF8
+// sheet never holds, and type 0, which no record has: where one stands in a sheet, a type or a
+// length was damaged and the records from there on are misread.
+constexpr std::uint16_t kOlderRecords[] = {0x0000, 0x0001, 0x0002, 0x0003, 0x0004, 0x0005, 0x0007,
+                                           0x0008, 0x0009, 0x0206, 0x0209, 0x0406, 0x0409};
 
 constexpr std::uint16_t kBiff8 = 0x0600;
 constexpr std::uint16_t kGlobals = 0x0005;
@@ -92,6 +99,15 @@ std::string Utf8(const std::vector<std::uint16_t>& units) {
         }
         AppendUtf8(out, c);
     }
+    return out;
+}
+
+// "0x0003": a record's type as the format's documents write it.
+std::string Hex(std::uint16_t v) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out.push_back(digits[v >> shift & 0xF]);
     return out;
 }
 
@@ -437,6 +453,12 @@ double RkValue(std::uint32_t rk) {
 // take the records behind it for the record's own data), and every cell must lie inside the
 // rows and columns the sheet's size record declares. A sheet without a size record, or with one
 // that declares it empty, takes its size from its cells.
+//
+// A damaged type or length can make the records behind it misread until a misread length lands
+// on a real record again, the sheet still ending where it should: what the sheet says of itself
+// is therefore checked against its cells. A record of an older format (or of type 0) is
+// damage; so is a cell given twice, a row whose row record declares cells that never come, and
+// a declared size without any cell.
 class SheetReader {
 public:
     // Keeps the cells in `cells` (nullptr: they are checked and passed over).
@@ -458,6 +480,7 @@ public:
         using Decoder = void (SheetReader::*)(const Record&);
         static constexpr std::pair<std::uint16_t, Decoder> kDecoders[] = {
             {kDimensions, &SheetReader::Dimensions},
+            {kRow, &SheetReader::Row},
             {kNumber, &SheetReader::Number},
             {kRk, &SheetReader::Rk},
             {kMulRk, &SheetReader::MulRk},
@@ -473,6 +496,9 @@ public:
         int depth = 0; // inside embedded substreams (charts on the sheet)
         Record r;
         while (m_records.Next(&r)) {
+            if (std::find(std::begin(kOlderRecords), std::end(kOlderRecords), r.type) !=
+                std::end(kOlderRecords))
+                Fail("中有不属于Excel 97-2003格式的记录（类型" + Hex(r.type) + "）");
             if (depth > 0) {
                 depth += r.type == kBof ? 1 : r.type == kEof ? -1 : 0;
                 continue;
@@ -485,6 +511,7 @@ public:
             else if (r.type == kEof) {
                 if (!m_records.EndsWhereItShould())
                     Fail("在结尾之后还有记录");
+                CheckRowsAndSize();
                 return;
             }
             for (const auto& [type, decode] : kDecoders)
@@ -529,6 +556,28 @@ private:
                 static_cast<std::uint64_t>(endRow - firstRow) * (endColumn - firstColumn);
             m_cells->reserve(static_cast<size_t>(std::min<std::uint64_t>(declared, m_bytesLeft / 10)));
         }
+    }
+    // A row record: the row, its first column and the column behind its last cell (data or
+    // formatting), its height and flags. Excel writes an empty row (one with formatting or a
+    // height of its own) with no columns, xlwt with the first column alone; any other row record
+    // declares cells the sheet must give.
+    void Row(const Record& r) {
+        NeedSize(r, 16, "行");
+        const std::uint16_t row = U16(r.body), first = U16(r.body + 2), end = U16(r.body + 4);
+        if (end > kMaxColumns)
+            Fail("的行记录已损坏（第" + std::to_string(row + 1) + "行超出第256列）");
+        if (end > first && !(first == 0 && end == 1))
+            RowFlags(row) |= kRowDeclaresCells;
+    }
+    // After the sheet's last record: every row declared with cells has one, and a declared size
+    // has cells in it.
+    void CheckRowsAndSize() const {
+        for (size_t row = 0; row < m_rows.size(); ++row)
+            if (m_rows[row] == kRowDeclaresCells)
+                Fail("的第" + std::to_string(row + 1) + "行在其行记录中声明有单元格，却一个也没有");
+        if (m_declared && m_cellsGiven == 0)
+            Fail("声明的大小（" + std::to_string(m_endRow) + "行×" + std::to_string(m_endColumn) +
+                 "列）中一个单元格也没有");
     }
     void Number(const Record& r) {
         NeedSize(r, 14, "数字单元格");
@@ -594,7 +643,7 @@ private:
     // A cell with a format and no value: checked, not kept.
     void Blank(const Record& r) {
         NeedSize(r, 6, "空白单元格");
-        Check(U16(r.body), U16(r.body + 2));
+        Given(U16(r.body), U16(r.body + 2));
     }
     // A row's adjacent blank cells: the row, the first column, a format for each, the last column.
     void MulBlank(const Record& r) {
@@ -604,8 +653,8 @@ private:
         const size_t n = (r.size - 6) / 2;
         if (U16(r.body + r.size - 2) != first + n - 1)
             Fail("的多个空白单元格记录与其列数不符");
-        Check(row, first);
-        Check(row, static_cast<std::uint16_t>(first + n - 1));
+        for (size_t i = 0; i < n; ++i)
+            Given(row, static_cast<std::uint16_t>(first + i));
     }
     // A formula: the cell, its cached result (a number, or a kind in the first byte where the
     // last two are 0xFFFF), flags, a reserved field, and the formula's length and tokens.
@@ -619,7 +668,7 @@ private:
             return;
         }
         switch (result[0]) {
-        case 0: // text, in the STRING record that follows
+        case 0: // text, in the STRING record that follows (which gives the cell)
             Check(row, column);
             m_pendingString = true;
             m_pendingRow = row;
@@ -675,11 +724,30 @@ private:
         m_minColumn = std::min(m_minColumn, column);
         m_maxColumn = std::max(m_maxColumn, column);
     }
-    // A cell of the sheet: checked, then kept (when the sheet's cells are kept) with its kind, its
-    // value to be filled in. A value that reads as empty still replaces one given before for the
-    // same cell.
-    Cell* Place(std::uint16_t row, std::uint16_t column, Kind kind) {
+    // A cell's position given by a cell record: checked, and noted for its row; a position given
+    // before is a cell given twice.
+    void Given(std::uint16_t row, std::uint16_t column) {
         Check(row, column);
+        if (m_given.empty())
+            m_given.resize(kMaxRows * kMaxColumns / 64);
+        std::uint64_t& word = m_given[(static_cast<size_t>(row) * kMaxColumns + column) / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (column % 64);
+        if (word & bit)
+            Fail("有单元格（第" + std::to_string(row + 1) + "行第" + std::to_string(column + 1) +
+                 "列）给出了两次");
+        word |= bit;
+        RowFlags(row) |= kRowHasCells;
+        ++m_cellsGiven;
+    }
+    std::uint8_t& RowFlags(std::uint16_t row) {
+        if (m_rows.empty())
+            m_rows.resize(kMaxRows);
+        return m_rows[row];
+    }
+    // A cell of the sheet: checked, then kept (when the sheet's cells are kept) with its kind, its
+    // value to be filled in.
+    Cell* Place(std::uint16_t row, std::uint16_t column, Kind kind) {
+        Given(row, column);
         Progress();
         if (!m_cells)
             return nullptr;
@@ -741,6 +809,13 @@ private:
 
     bool m_pendingString = false; // a formula's text result comes in the next STRING record
     std::uint16_t m_pendingRow = 0, m_pendingColumn = 0;
+
+    // The positions given by cell records (a bit for each, made at the first), how many, and for
+    // each row whether its row record declares cells and whether a cell record gives one.
+    static constexpr std::uint8_t kRowDeclaresCells = 1, kRowHasCells = 2;
+    std::vector<std::uint64_t> m_given;
+    size_t m_cellsGiven = 0;
+    std::vector<std::uint8_t> m_rows;
 };
 
 // Reads a worksheet's cells into `cells` (nullptr: checked and passed over).
@@ -800,28 +875,13 @@ Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet) {
             s.name = g.sheets[i].first;
             const bool keep = sheet == kAllSheets || (sheet >= 0 && static_cast<size_t>(sheet) == i);
             ReadSheet(data, size, g, s.name, g.sheets[i].second, keep ? &s.cells : nullptr);
-            // Records come by row as a rule, each cell once; otherwise the cells are put in order,
-            // and a cell given twice keeps the value read last.
+            // Records come by row as a rule (each cell once, the reader made sure); otherwise the
+            // cells are put in order.
             const auto before = [](const Cell& a, const Cell& b) {
                 return a.row != b.row ? a.row < b.row : a.column < b.column;
             };
-            const bool inOrder =
-                std::adjacent_find(s.cells.begin(), s.cells.end(), [&before](const Cell& a, const Cell& b) {
-                    return !before(a, b);
-                }) == s.cells.end();
-            if (!inOrder) {
-                std::stable_sort(s.cells.begin(), s.cells.end(), before);
-                std::vector<Cell> unique;
-                unique.reserve(s.cells.size());
-                for (Cell& cell : s.cells) {
-                    if (!unique.empty() && unique.back().row == cell.row &&
-                        unique.back().column == cell.column)
-                        unique.back() = std::move(cell);
-                    else
-                        unique.push_back(std::move(cell));
-                }
-                s.cells = std::move(unique);
-            }
+            if (!std::is_sorted(s.cells.begin(), s.cells.end(), before))
+                std::sort(s.cells.begin(), s.cells.end(), before);
             s.cells.erase(std::remove_if(s.cells.begin(), s.cells.end(),
                                          [](const Cell& c) { return c.kind == Kind::Empty; }),
                           s.cells.end());

@@ -9,8 +9,10 @@
 // say which cells held one; an empty text and a blank cell read as empty and are left out. A
 // file that breaks the format anywhere (a record cut short, a string running past its record, a
 // cell record longer or shorter than its kind is, a cell outside the rows and columns its sheet
-// declares, a sheet declared larger than the format allows, an index past its table) is refused
-// whole. A sheet that declares no size, or an empty one, takes its size from its cells.
+// declares, a sheet declared larger than the format allows, an index past its table, a record of
+// an older format in a sheet, a cell given twice, a row or a size declared with cells that no
+// record gives) is refused whole. A sheet that declares no size, or an empty one, takes its size
+// from its cells.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +43,7 @@ struct Cell {
 
 struct Sheet {
     std::string name;        // UTF-8
-    std::vector<Cell> cells; // by row, then column; a cell given twice keeps its last value
+    std::vector<Cell> cells; // by row, then column, each cell once
 };
 
 enum class Problem : std::uint32_t {

@@ -415,14 +415,11 @@ private:
     }
 
     // The columns' names from the first row and their types from the rows below it (all still
-    // held), handed to the sink.
+    // held), handed to the sink. Rows not held are empty: a sheet whose first cell lies below
+    // the rows the types are guessed from has a header without names and columns of texts.
     void Decide() {
         m_decided = true;
         QStringList names, types;
-        if (m_pending.empty()) {
-            m_sink.Columns(names, types);
-            return;
-        }
         for (size_t c = 0; c < m_columns; ++c) {
             const Cell& header = At(0, c);
             names << (header.kind == CellKind::Number ? NumberText(header.number) : header.text);

@@ -5,11 +5,16 @@
 // Mutation fuzzing of the import readers as the program runs them: each case is a seed file
 // (.xls, .mdb or .dbf) with bytes changed, flipped, copied over, cut off or, for a workbook, its
 // records' lengths, types and fields changed; it is opened and every table loaded, as an import
-// does. The figures per reader: cases, files read, files refused, and how the reading children
-// ended: crashed (a signal, or a sanitizer's report), hung (killed at the stall limit), capped
-// (at the memory limit). The fuzzing process itself must come through every case; an error
-// other than the readers' own stops it. Cases that crashed, hung or capped a child are kept in
-// the --keep folder.
+// does, and each loaded table walked row by row and field by field, as an import reads it. The
+// loading runs in this process what the program runs after the reading child (a workbook's rows
+// made from the cells the child sends, the table written), so that the sanitizers watch it too.
+// The figures per reader: cases, files read (and how many of them with fewer or more rows than
+// their seed), files refused, and how the reading children ended: crashed (a signal, or a
+// sanitizer's report), hung (killed at the stall limit), capped (at the memory limit). The
+// fuzzing process itself must come through every case; an error other than the readers' own
+// stops it. Cases that crashed, hung or capped a child, and those read with another number of
+// rows than their seed, are kept in the --keep folder; there each case is written as
+// running-PID.EXT while it runs, so that a case that ends this process stays behind.
 #include "platform/import/Child.h"
 #include "platform/import/Source.h"
 
@@ -133,8 +138,8 @@ QByteArray Mutate(const QByteArray& seed, const std::vector<qsizetype>& records,
     return out;
 }
 
-// Opens the file and loads every table; the rows of all its tables when it was read, nothing when
-// it was refused.
+// Opens the file, loads every table and reads each of them through, every field of every row;
+// the rows of all its tables when it was read, nothing when it was refused.
 std::optional<long long> TryEverything(const QString& path) {
     try {
         importsrc::SourceFile file(path);
@@ -143,9 +148,13 @@ std::optional<long long> TryEverything(const QString& path) {
         long long rows = 0;
         for (const QString& table : file.Tables()) {
             file.Load(table, target);
-            rows += target.Execute(QStringLiteral("SELECT count(*) FROM ") + importsrc::QuoteName(table))
-                        .Field(0)
-                        .ToInt64();
+            for (db::Recordset rs =
+                     target.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
+                 !rs.IsEOF(); rs.MoveNext()) {
+                for (int c = 0; c < rs.FieldCount(); ++c)
+                    (void)rs.Field(c).ToString();
+                ++rows;
+            }
         }
         return rows;
     } catch (const db::DbError& e) {
@@ -240,7 +249,11 @@ int main(int argc, char** argv) {
     while (timer.elapsed() < static_cast<qint64>(seconds) * 1000) {
         const Seed& seed = loaded[random() % loaded.size()];
         const QByteArray variant = Mutate(seed.bytes, seed.records, random);
-        const QString path = dir.filePath(QStringLiteral("case.") + seed.suffix);
+        const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("case.") + seed.suffix)
+                                            : QStringLiteral("%1/running-%2.%3")
+                                                  .arg(keep)
+                                                  .arg(QCoreApplication::applicationPid())
+                                                  .arg(seed.suffix);
         QFile out(path);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(variant) != variant.size())
             return 1;
@@ -257,7 +270,7 @@ int main(int argc, char** argv) {
             ++f.fewerRows;
         if (read && *rows > seed.rows)
             ++f.moreRows;
-        const char* kept = read && *rows < seed.rows ? "fewer" : nullptr;
+        const char* kept = read && *rows < seed.rows ? "fewer" : read && *rows > seed.rows ? "more" : nullptr;
         if (after.died > before.died) {
             ++f.crashed;
             kept = "crash";
@@ -280,6 +293,8 @@ int main(int argc, char** argv) {
                                   .arg(QCoreApplication::applicationPid())
                                   .arg(f.cases)
                                   .arg(seed.suffix));
+        if (!keep.isEmpty())
+            QFile::remove(path);
     }
     for (const auto& [suffix, f] : figures)
         std::printf(

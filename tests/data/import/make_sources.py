@@ -3,7 +3,8 @@
 
 make_sources.py OUTDIR NAME...   NAME is one of the files below; "rows.xls:N" and "rows.dbf:N"
 write a table of N students, "blanks.xls:N" the same rows under Chinese headers with blanks
-around them, "gaps.xls" a long sheet whose later rows differ from its first ones.
+around them, "gaps.xls" a long sheet whose later rows differ from its first ones, "low.xls" a
+table whose header lies on row 10, "styled.xls" formatting without values.
 """
 import datetime
 import os
@@ -87,6 +88,48 @@ def gaps_xls(path):
     book.save(path)
 
 
+def low_xls(path):
+    """A table that starts low: rows 1 to 9 empty, the header on row 10 and three students
+    below it."""
+    book = xlwt.Workbook(encoding='utf-8')
+    sheet = book.add_sheet('Sheet1')
+    for col, title in enumerate(('XH', 'XM', 'P1')):
+        sheet.write(9, col, title)
+    for i in range(3):
+        sheet.write(10 + i, 0, '0200%05d' % i)
+        sheet.write(10 + i, 1, '学生%d' % i)
+        sheet.write(10 + i, 2, 60 + i)
+    book.save(path)
+
+
+def styled_xls(path):
+    """Formatting without values: styled blank cells, merged cells, rows with a format or a
+    height of their own and no cells, a row only touched, a sheet of one styled blank cell and
+    an empty sheet with a styled row."""
+    style = xlwt.easyxf('pattern: pattern solid, fore_colour yellow; border: left thin')
+    book = xlwt.Workbook(encoding='utf-8')
+    sheet = book.add_sheet('Sheet1')
+    for col, title in enumerate(('XH', 'XM', 'P1')):
+        sheet.write(0, col, title)
+    sheet.write(1, 0, '1')
+    sheet.write(1, 1, 'a')
+    sheet.write(1, 2, 5)
+    sheet.write(1, 4, None, style)
+    sheet.write_merge(2, 3, 0, 1, 'merged', style)
+    sheet.write(2, 2, 7)
+    sheet.row(5).set_style(style)
+    sheet.row(6).height = 600
+    sheet.row(6).height_mismatch = True
+    sheet.row(7)
+    sheet.write(8, 0, '9')
+    sheet.write(8, 2, 1.5)
+    sheet.write(9, 3, None, style)
+    sheet.row(10).set_style(style)
+    book.add_sheet('Blank').write(3, 3, None, style)
+    book.add_sheet('Empty').row(4).set_style(style)
+    book.save(path)
+
+
 def stu_dbf(path):
     """Every common Visual FoxPro type, a deleted record, code page 936."""
     table = dbf.Table(path, 'XH C(9); XM C(8); BJ N(2,0); CJ N(6,1); RQ D; ZD L; ZS I; FS B; '
@@ -137,6 +180,10 @@ def main():
             nulls_dbf(path)
         elif base == 'gaps.xls':
             gaps_xls(path)
+        elif base == 'low.xls':
+            low_xls(path)
+        elif base == 'styled.xls':
+            styled_xls(path)
         elif base == 'blanks.xls':
             rows_xls(path, int(count), (' 学号', '姓名 ', ' 班级 ', 'P1', 'P2 '))
         elif base.endswith('.xls'):

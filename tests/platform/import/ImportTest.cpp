@@ -26,10 +26,10 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
-        importtest::MakeSources(s_dir->path(),
-                                {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
-                                 QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300"),
-                                 QStringLiteral("gaps.xls"), QStringLiteral("many.xls:20000")});
+        importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
+                                                QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300"),
+                                                QStringLiteral("gaps.xls"), QStringLiteral("many.xls:20000"),
+                                                QStringLiteral("low.xls")});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -385,6 +385,21 @@ TEST_F(ImportTest, WorkbookRowsFarBelowTheFirstShapeTheTable) {
     EXPECT_EQ(
         conn->Execute(QStringLiteral("SELECT typeof(A) FROM [Sheet1$] WHERE B=420")).Field(0).ToString(),
         QStringLiteral("integer"));
+}
+
+// A sheet whose first cell lies below the rows the types are guessed from is a table like any
+// other: its empty first row is the header, the rows below it are its rows.
+TEST_F(ImportTest, AWorkbookTableThatStartsLowLoads) {
+    const db::Recordset rs = Load(Generated(QStringLiteral("low.xls")), QStringLiteral("Sheet1$"));
+    EXPECT_EQ(Names(rs).join(u','), QStringLiteral("F1,F2,F3"));
+    EXPECT_EQ(Types(rs).join(u','), QStringLiteral("TEXT,TEXT,MIXED BLOB"));
+    const std::vector<QStringList> rows = Rows(rs);
+    ASSERT_EQ(rows.size(), 12u);
+    for (size_t r = 0; r < 8; ++r)
+        EXPECT_EQ(rows[r].join(u','), QStringLiteral("<null>,<null>,<null>")) << r;
+    EXPECT_EQ(rows[8].join(u','), QStringLiteral("XH,XM,P1"));
+    EXPECT_EQ(rows[9].join(u','), QStringLiteral("020000000,学生0,60"));
+    EXPECT_EQ(rows[11].join(u','), QStringLiteral("020000002,学生2,62"));
 }
 
 // A workbook that needs more memory than the reading child may take is refused as too large,

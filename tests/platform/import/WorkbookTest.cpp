@@ -24,8 +24,8 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
-        importtest::MakeSources(s_dir->path(),
-                                {QStringLiteral("school.xls"), QStringLiteral("rows.xls:3000")});
+        importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("rows.xls:3000"),
+                                                QStringLiteral("styled.xls")});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -158,10 +158,13 @@ void SetWord(QByteArray& b, qsizetype at, std::uint16_t v) {
     b[at] = static_cast<char>(v & 0xFF);
     b[at + 1] = static_cast<char>(v >> 8);
 }
-// The records of the file's first worksheet, from its BOF to its EOF.
-std::vector<FileRecord> FirstSheetRecords(const QByteArray& file) {
+// The records of the file's first worksheet (or the one `sheet` after it), from its BOF to its EOF.
+std::vector<FileRecord> FirstSheetRecords(const QByteArray& file, int sheet = 0) {
     std::vector<FileRecord> out;
-    const qsizetype start = file.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06\x10\x00", 8));
+    const QByteArray bof("\x09\x08\x10\x00\x00\x06\x10\x00", 8);
+    qsizetype start = file.indexOf(bof);
+    for (; sheet > 0 && start >= 0; --sheet)
+        start = file.indexOf(bof, start + 1);
     for (qsizetype at = start; at >= 0 && at + 4 <= file.size();) {
         const FileRecord r{at, Word(file, at), Word(file, at + 2)};
         out.push_back(r);
@@ -267,6 +270,84 @@ TEST_F(WorkbookTest, AnEarlyEndOrAnUnlistedSheetRefusesTheFile) {
     ASSERT_TRUE(importtest::WriteBytes(globalsPath, globals));
     EXPECT_TRUE(Refusal(globalsPath).contains(QStringLiteral("工作簿的全局记录在结尾之后还有记录")))
         << Refusal(globalsPath).toStdString();
+}
+
+// Damage that misaligns the records until a misread length lands on a real record again, or
+// that moves a cell onto another: the sheet would read with cells lost, rows short or a value
+// replaced. A record of type 0 or of an older format, a cell given twice, a row declared with
+// cells that never come and a declared size without a cell each refuse the whole file.
+TEST_F(WorkbookTest, DamageThatRealignsTheRecordsRefusesTheFile) {
+    const auto refusal = [](const QByteArray& bytes, const QString& name) {
+        const QString path = s_dir->filePath(name);
+        EXPECT_TRUE(importtest::WriteBytes(path, bytes));
+        return Refusal(path);
+    };
+    // One MULRK of the 3000 students with its type and length zeroed: its body read as records.
+    const QByteArray rows = importtest::ReadBytes(s_dir->filePath(QStringLiteral("rows.xls")));
+    const std::vector<FileRecord> rowRecords = FirstSheetRecords(rows);
+    const FileRecord* numbers = Nth(rowRecords, 0x00BD, 45);
+    ASSERT_NE(numbers, nullptr);
+    QByteArray zeroed = rows;
+    SetWord(zeroed, numbers->at, 0);
+    SetWord(zeroed, numbers->at + 2, 0);
+    QString message = refusal(zeroed, QStringLiteral("zeroed.xls"));
+    EXPECT_TRUE(message.contains(QStringLiteral("文件已损坏：工作表“Sheet1”中有不属于Excel 97-2003格式的记录"
+                                                "（类型0x0000）")))
+        << message.toStdString();
+
+    const QByteArray school = importtest::ReadBytes(s_dir->filePath(QStringLiteral("school.xls")));
+    const std::vector<FileRecord> records = FirstSheetRecords(school);
+    // A text cell's type made the LABEL of the formats before BIFF8.
+    QByteArray old = school;
+    SetWord(old, Nth(records, 0x00FD, 4)->at, 0x0004);
+    message = refusal(old, QStringLiteral("old-label.xls"));
+    EXPECT_TRUE(message.contains(QStringLiteral("（类型0x0004）"))) << message.toStdString();
+    // The 学号 of the first student moved onto the header's first cell.
+    const FileRecord* student = nullptr;
+    for (const FileRecord& r : records)
+        if (r.type == 0x00FD && Word(school, r.at + 4) == 1 && Word(school, r.at + 6) == 0)
+            student = &r;
+    ASSERT_NE(student, nullptr);
+    QByteArray twice = school;
+    SetWord(twice, student->at + 4, 0);
+    message = refusal(twice, QStringLiteral("twice.xls"));
+    EXPECT_TRUE(message.contains(QStringLiteral("工作表“成绩表”有单元格（第1行第1列）给出了两次")))
+        << message.toStdString();
+
+    // The sheet "Another": a header of three texts and a MULRK of three numbers on row 2. The
+    // MULRK's type made one no reader knows: row 2 is declared with cells and has none; the
+    // header's texts too: the sheet declares 2 rows × 3 columns and has no cell at all.
+    const std::vector<FileRecord> another = FirstSheetRecords(school, 1);
+    ASSERT_NE(Nth(another, 0x00BD, 0), nullptr);
+    QByteArray noCells = school;
+    SetWord(noCells, Nth(another, 0x00BD, 0)->at, 0x7FFF);
+    message = refusal(noCells, QStringLiteral("no-cells-row.xls"));
+    EXPECT_TRUE(
+        message.contains(QStringLiteral("工作表“Another”的第2行在其行记录中声明有单元格，却一个也没有")))
+        << message.toStdString();
+    for (const FileRecord& r : another)
+        if (r.type == 0x00FD || r.type == 0x0208)
+            SetWord(noCells, r.at, 0x7FFF);
+    message = refusal(noCells, QStringLiteral("no-cells.xls"));
+    EXPECT_TRUE(message.contains(QStringLiteral("工作表“Another”声明的大小（2行×3列）中一个单元格也没有")))
+        << message.toStdString();
+}
+
+// Formatting without values, as xlwt writes it: styled blank cells, merged cells, row records
+// of rows without cells (styled, of their own height, only touched), a sheet of one styled
+// blank cell and an empty sheet with a styled row. All of it reads, the formatting unseen.
+TEST_F(WorkbookTest, FormattingWithoutValuesReads) {
+    const QString path = s_dir->filePath(QStringLiteral("styled.xls"));
+    EXPECT_EQ(SourceFile(path).Tables(),
+              (QStringList{QStringLiteral("Sheet1$"), QStringLiteral("Blank$"), QStringLiteral("Empty$")}));
+    EXPECT_EQ(Load(path, QStringLiteral("Sheet1$")),
+              (QStringList{QStringLiteral("XH TEXT,XM TEXT,P1 NUMBER"), QStringLiteral("1,a,5"),
+                           QStringLiteral("merged,<null>,7"), QStringLiteral("<null>,<null>,<null>"),
+                           QStringLiteral("<null>,<null>,<null>"), QStringLiteral("<null>,<null>,<null>"),
+                           QStringLiteral("<null>,<null>,<null>"), QStringLiteral("<null>,<null>,<null>"),
+                           QStringLiteral("9,<null>,1.5")}));
+    EXPECT_EQ(Load(path, QStringLiteral("Blank$")).size(), 1);
+    EXPECT_EQ(Load(path, QStringLiteral("Empty$")).size(), 1);
 }
 
 // A sheet without a size record, or one that declares itself empty, takes its size from its
@@ -423,11 +504,10 @@ TEST(WorkbookRecords, StringsOverRecordBordersNumbersAndFormats) {
     cells += Record(0x027E, Cell(2, 0, 99) + U32(static_cast<std::uint32_t>(-7 * 4) | 0x02));
     cells += Record(0x027E, Cell(2, 1, 99) + U32((1234 << 2) | 0x03));
     cells += Record(0x00BD, U16(2) + U16(2) + U16(99) + U32(0x3FF80000) + U16(99) + U32(0x0A) + U16(3));
-    // A formula with a text result, a SHRFMLA record between it and its STRING; a cell given twice.
+    // A formula with a text result, a SHRFMLA record between it and its STRING; #DIV/0!.
     cells += Record(0x0006, Cell(2, 4, 99) + QByteArray(6, '\0') + U16(0xFFFF) + QByteArray(8, '\0'));
     cells += Record(0x04BC, QByteArray(10, '\0')) + Record(0x0207, Latin("text"));
-    cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x01\x00", 2));
-    cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x07\x01", 2)); // #DIV/0! over TRUE
+    cells += Record(0x0205, Cell(2, 5, 99) + QByteArray("\x07\x01", 2));
 
     EXPECT_EQ(
         Cells(Read(Stream(globals, cells))),
@@ -496,6 +576,25 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         {Stream(sst, dims + Record(0x0201, Cell(0, 3, 0))), "（第1行第4列）"},
         {Stream(sst, Record(0x027E, Cell(0, 2, 0) + U32(2)) + dims), "（第1行第3列）"},
         {Stream(sst, dims).replace(QByteArray("\x01\x00S", 3), QByteArray("\x01\x00\x00", 3)), "空字符"},
+        // Records that realign: a type of 0, cell records of the formats before BIFF8.
+        {Stream(sst, dims + Record(0x0000, {}) + Record(0x00FD, Cell(0, 0, 0) + U32(0))), "（类型0x0000）"},
+        {Stream(sst, dims + Record(0x0003, Cell(0, 0, 0) + QByteArray(9, '\0'))), "（类型0x0003）"},
+        {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x0001, QByteArray(7, '\0'))),
+         "不属于Excel 97-2003格式的记录（类型0x0001）"},
+        // A cell given twice, whatever its records: text and text, blank and number.
+        {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x00FD, Cell(0, 0, 0) + U32(0))),
+         "有单元格（第1行第1列）给出了两次"},
+        {Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(3) + U16(0)) +
+                         Record(0x00BE, U16(0) + U16(0) + U16(0) + U16(0) + U16(1)) +
+                         Record(0x0203, Cell(0, 1, 0) + F64(1))),
+         "（第1行第2列）给出了两次"},
+        // A row record that declares cells (columns 1 to 3) that no record gives; a declared size
+        // without a cell.
+        {Stream(sst, dims + Record(0x0208, U16(1) + U16(0) + U16(3) + QByteArray(10, '\0')) +
+                         Record(0x00FD, Cell(0, 0, 0) + U32(0))),
+         "的第2行在其行记录中声明有单元格，却一个也没有"},
+        {Stream(sst, dims), "声明的大小（1行×1列）中一个单元格也没有"},
+        {Stream(sst, dims + Record(0x0208, U16(0) + U16(0) + U16(1))), "行记录长度不对"},
     };
     for (const Case& c : cases) {
         const biff::Book book = Read(c.stream);
@@ -503,6 +602,20 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         EXPECT_NE(book.detail.find(c.says), std::string::npos) << book.detail << " / " << c.says;
         EXPECT_TRUE(book.sheets.empty());
     }
+
+    // Row records of empty rows, as Excel writes them (no columns) and as xlwt does (the first
+    // column alone), and of a row whose cells come, are no damage; neither is an empty sheet
+    // that declares itself empty.
+    const auto row = [](std::uint16_t r, std::uint16_t first, std::uint16_t end) {
+        return Record(0x0208, U16(r) + U16(first) + U16(end) + U16(255) + QByteArray(8, '\0'));
+    };
+    EXPECT_EQ(Cells(Read(Stream(sst, dims + row(0, 0, 1) + row(3, 2, 2) + row(4, 0, 1) +
+                                         Record(0x00FD, Cell(0, 0, 0) + U32(0))))),
+              QStringList{"0,0 2:x"});
+    EXPECT_EQ(Cells(Read(Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(3) + U16(0)) +
+                                         row(0, 1, 3) + Record(0x0201, Cell(0, 2, 0))))),
+              QStringList{});
+    EXPECT_EQ(Cells(Read(Stream(sst, Record(0x0200, QByteArray(14, '\0')) + row(5, 0, 0)))), QStringList{});
 
     EXPECT_EQ(Read(Bof(0x0005).replace(4, 2, U16(0x0500))).problem, biff::Problem::OldFormat);
     EXPECT_EQ(Read(Bof(0x0005) + Record(0x002F, QByteArray(6, '\0'))).problem, biff::Problem::Password);
