@@ -35,7 +35,8 @@ const QString& KindName() {
 }
 
 constexpr unsigned char kFieldNullable = 0x02;
-constexpr unsigned char kDeletedMark = '*';
+constexpr char kDeletedMark = '*';
+constexpr char kLiveMark = ' ';
 constexpr char kEndOfFile = 0x1A;
 
 struct DbfCloser {
@@ -180,6 +181,7 @@ public:
         int nullFlagsOffset = -1;
         int nullFlagsWidth = 0;
         int bit = 0;
+        long long widths = 1; // the deletion mark, then each field's width
         for (int i = 0; i < dbf->nFields; ++i) {
             const unsigned char* descriptor = reinterpret_cast<const unsigned char*>(dbf->pszHeader) +
                                               static_cast<size_t>(i) * XBASE_FLDHDR_SZ;
@@ -187,6 +189,7 @@ public:
             if (f.offset < 1 || f.width < 0 || f.offset + f.width > dbf->nRecordLength ||
                 !WidthFits(f.type, f.width))
                 Fail(QStringLiteral("字段说明已损坏。"));
+            widths += f.width;
             if (f.type == '0') { // the hidden null flags of Visual FoxPro
                 nullFlagsOffset = f.offset;
                 nullFlagsWidth = f.width;
@@ -203,6 +206,10 @@ public:
                              .trimmed();
             out.types << QString::fromLatin1(TypeOf(f.type, f.width));
         }
+        // A record is its deletion mark and its fields, nothing more: a record length that says
+        // otherwise is a damaged header, which would cut the records at the wrong places.
+        if (widths != dbf->nRecordLength)
+            Fail(QStringLiteral("字段说明已损坏。"));
 
         sink.Columns(out.names, out.types);
         errors->clear();
@@ -212,7 +219,11 @@ public:
             const char* record = DBFReadTuple(dbf, r);
             if (!record)
                 Fail(QStringLiteral("第%1条记录读不出来。").arg(r + 1));
-            if (static_cast<unsigned char>(record[0]) == kDeletedMark)
+            // A record is marked deleted or not; any other mark is a damaged record, which might
+            // be a deleted one.
+            if (record[0] != kDeletedMark && record[0] != kLiveMark)
+                Fail(QStringLiteral("第%1条记录已损坏。").arg(r + 1));
+            if (record[0] == kDeletedMark)
                 continue;
             ++rowNumber;
             row.clear();

@@ -356,6 +356,26 @@ TEST_F(ImportTest, AFoxProRecordCountThatDisagreesWithTheFileSizeRefusesTheFile)
     EXPECT_EQ(rowsRead(whole.chopped(1) + ' '), -1);
     EXPECT_EQ(rowsRead(whole.chopped(3)), -1); // cut inside the last record
     EXPECT_EQ(rowsRead(importtest::FoxProTable(fields, {}, 0)), 0);
+
+    // A record is marked deleted ('*') or not (' '): another mark is damage, as is a record
+    // length other than the fields' widths and the mark.
+    QByteArray marked = whole;
+    marked[32 + 2 * 32 + 1 + 15] = 'x'; // the mark of the second record
+    // Six records of 15 bytes said to be five of 18, which agrees with the file's size.
+    std::vector<QStringList> six = records;
+    six.push_back({"6", "75"});
+    QByteArray longer = importtest::FoxProTable(fields, six, 5);
+    longer[10] = 18;
+    for (const auto& [bytes, reason] : {std::pair{marked, QStringLiteral("第2条记录已损坏。")},
+                                        std::pair{longer, QStringLiteral("字段说明已损坏。")}}) {
+        ASSERT_TRUE(importtest::WriteBytes(path, bytes));
+        try {
+            Load(path, QStringLiteral("count.dbf"));
+            ADD_FAILURE() << reason.toStdString();
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("无法读取FoxPro表“%1”：%2").arg(path, reason));
+        }
+    }
 }
 
 TEST_F(ImportTest, UnreadableFilesAndUnknownTablesNameTheFile) {
