@@ -38,6 +38,7 @@ constexpr unsigned char kFieldNullable = 0x02;
 constexpr char kDeletedMark = '*';
 constexpr char kLiveMark = ' ';
 constexpr char kEndOfFile = 0x1A;
+constexpr qint64 kDatabaseLink = 263; // Visual FoxPro's bytes behind the field descriptors
 
 struct DbfCloser {
     void operator()(DBFHandle dbf) const { DBFClose(dbf); }
@@ -282,6 +283,14 @@ private:
         }
         if (!agrees)
             Fail(QStringLiteral("文件已损坏，文件头记有%1条记录，与文件的大小不符。").arg(count));
+        // The header is its 32 bytes, a descriptor of 32 per field and their end mark; Visual
+        // FoxPro adds its 263 bytes of database link. A longer header has taken in records.
+        const qint64 fieldsEnd = 32 + 32 * static_cast<qint64>(m_dbf->nFields) + 1;
+        const auto version = static_cast<unsigned char>(header[0]);
+        const bool visual = version >= 0x30 && version <= 0x32;
+        if (visual ? headerLength != fieldsEnd + kDatabaseLink
+                   : headerLength < fieldsEnd || headerLength > fieldsEnd + kDatabaseLink)
+            Fail(QStringLiteral("文件头已损坏。"));
     }
 
     // The binary fields of Visual FoxPro have their widths; a field of another width is a

@@ -358,7 +358,7 @@ TEST_F(ImportTest, AFoxProRecordCountThatDisagreesWithTheFileSizeRefusesTheFile)
     EXPECT_EQ(rowsRead(importtest::FoxProTable(fields, {}, 0)), 0);
 
     // A record is marked deleted ('*') or not (' '): another mark is damage, as is a record
-    // length other than the fields' widths and the mark.
+    // length other than the fields' widths and the mark, and a header longer than its fields need.
     QByteArray marked = whole;
     marked[32 + 2 * 32 + 1 + 15] = 'x'; // the mark of the second record
     // Six records of 15 bytes said to be five of 18, which agrees with the file's size.
@@ -366,8 +366,20 @@ TEST_F(ImportTest, AFoxProRecordCountThatDisagreesWithTheFileSizeRefusesTheFile)
     six.push_back({"6", "75"});
     QByteArray longer = importtest::FoxProTable(fields, six, 5);
     longer[10] = 18;
+    // A Visual FoxPro header (its 263 bytes of database link behind the fields) that has taken
+    // in the first record, one record fewer counted.
+    QByteArray visual = whole;
+    visual[0] = '\x30';
+    visual.insert(97, QByteArray(263, '\0'));
+    visual[8] = static_cast<char>((97 + 263) & 0xFF);
+    visual[9] = static_cast<char>((97 + 263) >> 8);
+    EXPECT_EQ(rowsRead(visual), 5);
+    QByteArray swallowed = visual;
+    swallowed[4] = 4;
+    swallowed[8] = static_cast<char>((97 + 263 + 15) & 0xFF);
     for (const auto& [bytes, reason] : {std::pair{marked, QStringLiteral("第2条记录已损坏。")},
-                                        std::pair{longer, QStringLiteral("字段说明已损坏。")}}) {
+                                        std::pair{longer, QStringLiteral("字段说明已损坏。")},
+                                        std::pair{swallowed, QStringLiteral("文件头已损坏。")}}) {
         ASSERT_TRUE(importtest::WriteBytes(path, bytes));
         try {
             Load(path, QStringLiteral("count.dbf"));
