@@ -147,6 +147,27 @@ TEST_F(ImportTest, AccessCompressedUnicodeAndTheLargeTables) {
 }
 
 // Jet 3 files carry no code page: their text is read as code page 936.
+// An Access file cut short: libmdb, asked for a page beyond the end, says so and would go on
+// chasing offsets; the read ends there and the file is called damaged.
+TEST_F(ImportTest, AnAccessFileCutShortIsDamagedAtTheFirstPageBeyondItsEnd) {
+    const QByteArray whole = importtest::ReadBytes(importtest::AccessFile(QStringLiteral("testV1997.mdb")));
+    ASSERT_FALSE(whole.isEmpty());
+    const QString path = Generated(QStringLiteral("cut.mdb"));
+    for (const qsizetype length : {8192, 40960, 81920}) {
+        ASSERT_TRUE(importtest::WriteBytes(path, whole.left(length)));
+        try {
+            SourceFile file(path);
+            for (const QString& table : file.Tables())
+                Load(path, table);
+            ADD_FAILURE() << "read " << length;
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Message(),
+                      QStringLiteral("无法读取Access数据库“%1”：文件已损坏，表中的数据读不出来。").arg(path))
+                << length;
+        }
+    }
+}
+
 TEST_F(ImportTest, AccessJet3TextIsCodePage936) {
     QFile original(importtest::AccessFile(QStringLiteral("testV1997.mdb")));
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
