@@ -123,6 +123,8 @@ void MutateDbf(QByteArray& out, const DbfLayout& layout, std::mt19937& random) {
         if (layout.descriptors.empty())
             break;
         const qsizetype at = layout.descriptors[random() % layout.descriptors.size()];
+        if (at + 18 > out.size()) // cut short by an earlier change
+            break;
         static const char types[] = "CNFDLIBYTMGVQ0@+O";
         switch (random() % 4) {
         case 0:
