@@ -193,6 +193,21 @@ TEST_F(ScoreImport, FoxProMarksThatDoNotReadFailTheirRowsAndAWrongRecordCountRef
     EXPECT_EQ(Stored(keys[2]), "70.0 40.0 90.0");
     EXPECT_EQ(Stored(keys[3]), "NULL 20.0 10.0");
 
+    // A numeric 学号 that does not read fails its row, naming the field and the text.
+    const QString keyPath = s_dir->filePath("keys.dbf");
+    ASSERT_TRUE(
+        importtest::WriteBytes(keyPath, importtest::FoxProTable({"XH N(9,0)", "P1 N(5,1)", "P2 N(5,1)"},
+                                                                {{"*********", "50", "50"}})));
+    files.SetNextAnswer(keyPath);
+    mapping = {"XH[N]", "P1[N]", "P2[N]"};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results.back().startsWith("成功倒入0条，有1条因失败未导入！"))
+        << results.back().toStdString();
+    EXPECT_TRUE(results.back().contains("\n1\t*********\t\t学号：********* 不是数"))
+        << results.back().toStdString();
+    mapping = {"XH[C]", "P1[N]", "P2[N]"};
+
     // A low and a zero record count: the file is refused whole, nothing is written.
     const auto before = TableDigests();
     for (const int count : {3, 0}) {
@@ -205,7 +220,7 @@ TEST_F(ScoreImport, FoxProMarksThatDoNotReadFailTheirRowsAndAWrongRecordCountRef
                       .arg(count));
         EXPECT_EQ(TableDigests(), before);
     }
-    EXPECT_EQ(results.size(), 1);
+    EXPECT_EQ(results.size(), 2);
 }
 
 TEST_F(ScoreImport, HeadersWithBlanksAndColumnNamesTypedByHandImportBothWays) {
