@@ -93,7 +93,7 @@ public:
     // The source connection and the open record set, for the importing handler.
     db::Connection& Connection() { return m_connection; }
     db::Recordset& Records() { return m_records; }
-    // The cells of the loaded table that hold an error value and read as NULL.
+    // The cells of the loaded table that hold an error value (importsrc::ErrorCells).
     const importsrc::ErrorCells& ErrorCells() const;
     // The number the user finds beside the table's first record: 2 in a workbook, whose row 1
     // holds the column names, and 1 in an Access or FoxPro table, whose records are counted from

@@ -137,13 +137,13 @@ SourceMark ReadMark(const db::Variant& value, int fullMark) {
             return mark;
         }
         if (value.Type() != db::VariantType::Text || !form.match(shown).hasMatch()) {
-            mark.fault = QStringLiteral("%1 不是数").arg(shown);
+            mark.fault = roster::NotANumber(shown);
             return mark;
         }
         number = shown.toDouble();
     }
     if (std::isnan(number)) {
-        mark.fault = QStringLiteral("%1 不是数").arg(shown);
+        mark.fault = roster::NotANumber(shown);
         return mark;
     }
     if (number < 0) {
@@ -234,9 +234,7 @@ struct SourceRows {
     const importsrc::ErrorCells& errorCells;
     int firstRow;
 
-    bool IsError(int row, int field) const {
-        return field >= 0 && !errorCells.empty() && errorCells.count({row, field}) != 0;
-    }
+    bool IsError(int row, int field) const { return roster::IsErrorCell(errorCells, row, field); }
 };
 
 // A source row that names students of the grid, with its marks as the source holds them.
@@ -248,14 +246,6 @@ struct MatchedRow {
     db::Variant marks[2];
     bool markErrors[2] = {false, false}; // the mark cell holds an error value
 };
-
-// Whether every mapped cell of the current record is empty (an error value is not).
-bool IsBlankRow(const SourceRows& rows, int row, const MappedColumns& columns) {
-    for (const int field : {columns.key, columns.cls, columns.papers[0], columns.papers[1]})
-        if (field >= 0 && (!roster::IsEmptyCell(rows.records.Field(field)) || rows.IsError(row, field)))
-            return false;
-    return true;
-}
 
 // The grid's students the current record names, with its 学号 (by number) or 姓名 as noted.
 MatchedRow MatchRecord(const SourceRows& rows, const MappedColumns& columns, const StudentIndex& index,
@@ -297,19 +287,23 @@ std::vector<MatchedRow> MatchRows(const SourceRows& rows, const MappedColumns& c
     int row = 0;
     for (rows.records.MoveFirst(); !rows.records.IsEOF(); rows.records.MoveNext()) {
         ++row;
-        if (IsBlankRow(rows, row, columns)) {
+        if (roster::IsBlankRow(rows.records, row,
+                               {columns.key, columns.cls, columns.papers[0], columns.papers[1]},
+                               rows.errorCells)) {
             ++count.blank;
             continue;
         }
         MatchedRow match = MatchRecord(rows, columns, index, target);
         match.shownRow = row - 1 + rows.firstRow;
-        const QString keyError = rows.IsError(row, columns.key)   ? columns.keyLabel
-                                 : rows.IsError(row, columns.cls) ? columns.classLabel
-                                                                  : QString();
+        const QString keyError =
+            rows.IsError(row, columns.key)
+                ? roster::ErrorCellReason(columns.keyLabel, rows.records.Field(columns.key))
+            : rows.IsError(row, columns.cls)
+                ? roster::ErrorCellReason(columns.classLabel, rows.records.Field(columns.cls))
+                : QString();
         if (!keyError.isEmpty()) {
             ++count.failed;
-            count.notes.push_back({match.shownRow, match.studentId, match.name,
-                                   roster::CellReason(keyError, roster::kReasonErrorValue)});
+            count.notes.push_back({match.shownRow, match.studentId, match.name, keyError});
             continue;
         }
         if (match.students.empty()) {
@@ -345,7 +339,7 @@ QString RowRefusal(const MatchedRow& row, const std::vector<std::vector<int>>& r
         if (!columns.PaperMapped(k))
             continue;
         if (row.markErrors[k]) {
-            faults << roster::CellReason(columns.paperLabels[k], roster::kReasonErrorValue);
+            faults << roster::ErrorCellReason(columns.paperLabels[k], row.marks[k]);
             continue;
         }
         const SourceMark mark = ReadMark(row.marks[k], fullMarks[k]);

@@ -304,8 +304,33 @@ QString CellReason(const QString& field, const QString& reason) {
     return field + QStringLiteral("：") + reason;
 }
 
+QString NotANumber(const QString& text) {
+    return text + QStringLiteral(" 不是数");
+}
+
+bool IsErrorCell(const importsrc::ErrorCells& errorCells, int row, int field) {
+    return field >= 0 && !errorCells.empty() && errorCells.count({row, field}) != 0;
+}
+
+bool KeepsItsText(const db::Variant& errorCell) {
+    return errorCell.Type() == db::VariantType::Text;
+}
+
+QString ErrorCellReason(const QString& field, const db::Variant& value) {
+    return CellReason(field,
+                      KeepsItsText(value) ? NotANumber(value.ToString().trimmed()) : kReasonErrorValue);
+}
+
 bool IsEmptyCell(const db::Variant& value) {
     return value.IsNull() || (value.Type() == db::VariantType::Text && value.ToString().trimmed().isEmpty());
+}
+
+bool IsBlankRow(const db::Recordset& record, int row, const std::vector<int>& fields,
+                const importsrc::ErrorCells& errorCells) {
+    for (const int field : fields)
+        if (field >= 0 && (!IsEmptyCell(record.Field(field)) || IsErrorCell(errorCells, row, field)))
+            return false;
+    return true;
 }
 
 QString ImportResultText(const ImportCount& count) {
@@ -370,13 +395,8 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
         for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
             ++sourceRow;
             const int shownRow = sourceRow - 1 + firstRow;
-            const auto isError = [&](int t) {
-                return fields[t] >= 0 && !errorCells.empty() && errorCells.count({sourceRow, fields[t]}) != 0;
-            };
-            bool blank = true;
-            for (int t = 0; t < kTargetCount && blank; ++t)
-                blank = fields[t] < 0 || (IsEmptyCell(source.Field(fields[t])) && !isError(t));
-            if (blank) {
+            const auto isError = [&](int t) { return IsErrorCell(errorCells, sourceRow, fields[t]); };
+            if (IsBlankRow(source, sourceRow, fields, errorCells)) {
                 ++count.blank;
                 continue;
             }
@@ -387,12 +407,20 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
             QString number;
             QString reason = fields[0] < 0 ? kReasonNoNumber : QString();
             if (isError(0))
-                reason = CellReason(labels.value(0), kReasonErrorValue);
+                reason = ErrorCellReason(labels.value(0), source.Field(fields[0]));
             bool nameCut = false;        // the name lost characters to its byte limit
             QStringList errorsLeftEmpty; // mapped cells other than the 学号 that hold an error value
-            for (int t = 1; t < kTargetCount; ++t)
-                if (isError(t))
+            QStringList unreadable;      // mapped cells that hold a number field's text that is no number
+            for (int t = 1; t < kTargetCount; ++t) {
+                if (!isError(t))
+                    continue;
+                if (!KeepsItsText(source.Field(fields[t])))
                     errorsLeftEmpty << labels.value(t);
+                else
+                    unreadable << ErrorCellReason(labels.value(t), source.Field(fields[t]));
+            }
+            if (reason.isEmpty() && !unreadable.isEmpty())
+                reason = unreadable.join(QStringLiteral("；"));
             for (int t = 0; t < kTargetCount && reason.isEmpty(); ++t) {
                 if (fields[t] < 0)
                     continue;

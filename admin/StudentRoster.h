@@ -73,7 +73,8 @@ std::optional<long long> AddStudent(db::Connection& connection, const QString& g
                                     const QString& studentId);
 
 // A cell edit of row `rowid`: class an integer 0..99, number an integer of at least 0, and the text
-// columns (as TypedText stores them; emptied or blanks: NULL). False, with nothing stored, for a text the column does not take.
+// columns (as TypedText stores them; emptied or blanks: NULL). False, with nothing stored, for a text
+// the column does not take.
 bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text);
 
 // How many rows the class holds, or the grade for class 0.
@@ -121,10 +122,31 @@ inline const QString kReasonErrorLeftEmpty = QStringLiteral("单元格是错误�
 // "<field>：<reason>", the reason of one cell: "学号：单元格是错误值".
 QString CellReason(const QString& field, const QString& reason);
 
-// Whether a source cell says nothing: NULL or a text of blanks. A row whose mapped cells all say
-// nothing (and hold no error value) is no row of the source: a stray cell far below the table
-// makes a sheet of that many rows.
+// "<text> 不是数", the reason of a value that is to be a number and is not.
+QString NotANumber(const QString& text);
+
+// Whether cell (row, field) of a loaded source is one of its `errorCells` (rows counted from 1
+// as the records come); an unmapped field (-1) is none.
+bool IsErrorCell(const importsrc::ErrorCells& errorCells, int row, int field);
+
+// Whether an error cell keeps its text. A workbook's error value reads as NULL; a number field
+// whose text is no number (a FoxPro table's "*****", written for a number too wide for its field,
+// or a damaged digit) keeps its text, and fails its row in every import, whichever field it feeds.
+bool KeepsItsText(const db::Variant& errorCell);
+
+// The reason of a mapped cell of the error cells: "学号：单元格是错误值", or for one that keeps
+// its text, named as a bad mark is, "I卷：***** 不是数".
+QString ErrorCellReason(const QString& field, const db::Variant& value);
+
+// Whether a source cell says nothing: NULL or a text of blanks.
 bool IsEmptyCell(const db::Variant& value);
+
+// Whether the current record of a source says nothing in the mapped `fields` (-1: not mapped):
+// each is empty and none is an error cell of row `row`. Such a row is no row of the source (a
+// stray cell far below the table makes a sheet of that many rows): both imports skip it and
+// count it as blank.
+bool IsBlankRow(const db::Recordset& record, int row, const std::vector<int>& fields,
+                const importsrc::ErrorCells& errorCells);
 
 struct ImportCount {
     int written = 0;
@@ -180,12 +202,13 @@ std::optional<int> TwoDigitNumber(const QString& text);
 // roster (earlier rows of the source included) or a text the code page cannot hold is counted as
 // failed, skipped and noted with its reason, and so is a row the database refuses (a duplicate
 // key, a constraint); a number cell's 学号 follows StudentIdOfCell with the grade's form, and a
-// padded one is noted too, and so is a row whose name was cut to its 8 bytes. A mapped cell of `errorCells` (rows counted from 1 as the records come)
-// refuses its row when it is the 学号 and is noted otherwise. Notes give the rows as the user
-// finds them: the first record is row `firstRow` (2 in a workbook, whose row 1 is the header; 1
-// in a table of records). All rows go in one transaction: a mapped name that is no column of the
-// source throws db::DbError before anything is written, and any other database failure throws
-// ImportNotDone with nothing written.
+// padded one is noted too, and so is a row whose name was cut to its 8 bytes. A mapped cell of
+// `errorCells` (rows counted from 1 as the records come) refuses its row when it is the 学号 or
+// keeps a number field's text that is no number (ErrorCellReason), and is noted otherwise. Notes
+// give the rows as the user finds them: the first record is row `firstRow` (2 in a workbook, whose
+// row 1 is the header; 1 in a table of records). All rows go in one transaction: a mapped name that
+// is no column of the source throws db::DbError before anything is written, and any other database
+// failure throws ImportNotDone with nothing written.
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
                          const QString& gradeCode, const importsrc::ErrorCells& errorCells = {},
                          int firstRow = 1);

@@ -6,24 +6,29 @@
 // in a child process (Child.h); the child uses nothing but libmdb and the C library. A file that
 // libmdb complains about, whose catalogue holds an object without a name, or whose table yields
 // fewer rows than its header counts (a page beyond the end of a partly copied file reads as no
-// rows), is refused as damaged; libmdb's own words go to the log.
+// rows), is refused as damaged; libmdb's own words go to the log. The read ends at libmdb's first
+// word of a page beyond the end of the file, before it chases more.
 #include "platform/import/Child.h"
 #include "platform/import/Reader.h"
 #include "platform/import/Source.h"
 #include "platform/log/Log.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <mdbtools.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iconv.h>
 #include <locale.h>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -51,12 +56,53 @@ enum Reason : std::uint32_t {
     kNamelessObject
 };
 
+// libmdb, asked for a page past the end of the file, says so on its error output ("offset …
+// is beyond EOF") and goes on with a page of nothing, from which it may chase more offsets and
+// take memory until the child's cap, so that a small damaged file would be called too large.
+// The child's error output goes through a stream that watches for those words: at the first, the
+// child reports the file damaged and ends. What libmdb writes still reaches the complaints.
+struct ComplaintWatch {
+    ChildWriter* out = nullptr;
+    std::string tail; // the end of what was written before, for words split between writes
+};
+
+ssize_t WatchComplaints(void* cookie, const char* bytes, size_t size) {
+    static constexpr char kBeyondEnd[] = "is beyond EOF";
+    auto* watch = static_cast<ComplaintWatch*>(cookie);
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = write(STDERR_FILENO, bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    watch->tail.append(bytes, size);
+    if (watch->tail.find(kBeyondEnd) != std::string::npos) {
+        watch->out->Error(kDamagedData);
+        watch->out->Flush(true);
+        _exit(0);
+    }
+    if (watch->tail.size() > sizeof kBeyondEnd)
+        watch->tail.erase(0, watch->tail.size() - sizeof kBeyondEnd);
+    return static_cast<ssize_t>(size);
+}
+
 // libmdb prints numbers with printf: the decimal point must not follow the user's locale. It
 // hands text over as UTF-8 and takes Jet 3 text as code page 936, as set before it opens a file.
-void PrepareChild() {
+// Its error output is watched (above).
+void PrepareChild(ChildWriter& out) {
     setlocale(LC_NUMERIC, "C");
     setenv("MDBICONV", "UTF-8", 1);
     setenv("MDB_JET3_CHARSET", "CP936", 1);
+    static ComplaintWatch watch;
+    watch.out = &out;
+    cookie_io_functions_t functions{};
+    functions.write = WatchComplaints;
+    if (FILE* watched = fopencookie(&watch, "w", functions)) {
+        setvbuf(watched, nullptr, _IONBF, 0);
+        stderr = watched;
+    }
 }
 
 bool IsUserTable(const MdbCatalogEntry* entry) {
@@ -185,6 +231,9 @@ void ReadTableInChild(const char* path, const char* table, ChildWriter& out) {
 }
 
 // ---- the program's side ---------------------------------------------------------------------
+
+// A file smaller than this share of the child's memory cap does not need all of it.
+constexpr unsigned long long kFarBelowTheCap = 4;
 
 // The child converts text with iconv, which loads its converters on first use; loading a
 // library in a child of a program with threads can wait on a lock another thread held at the
@@ -380,7 +429,7 @@ private:
         LoadConverters();
         const ChildEnd end = RunInChild(
             [&work](ChildWriter& out) {
-                PrepareChild();
+                PrepareChild(out);
                 work(out);
             },
             take);
@@ -395,6 +444,10 @@ private:
         case ChildEnd::How::Reported:
             Fail(end.reason, end.detail);
         case ChildEnd::How::OutOfMemory:
+            // libmdb holds a page or a few at a time: a file far smaller than the memory the
+            // child may take ran into it by chasing damage, and is damaged, not too large.
+            if (QFileInfo(m_path).size() < static_cast<qint64>(ChildMemoryLimit() / kFarBelowTheCap))
+                Fail(kDamagedData);
             throw UnreadableSource(m_path, KindName(),
                                    QStringLiteral("数据库太大（%1），无法读取。").arg(FileSizeText(m_path)));
         default:

@@ -460,6 +460,10 @@ void SetChildMemoryLimit(unsigned long long bytes) {
     g_memoryBytes = bytes;
 }
 
+unsigned long long ChildMemoryLimit() {
+    return g_memoryBytes;
+}
+
 QString ComplaintsText(const ChildEnd& end) {
     return end.complaints.isEmpty() ? QString() : QLatin1Char('\n') + end.complaints;
 }

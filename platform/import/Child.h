@@ -96,6 +96,7 @@ ChildEnd RunInChild(const std::function<void(ChildWriter&)>& work,
 // take beyond the program's own (2 GiB; tests make it small).
 void SetChildStallLimit(int milliseconds);
 void SetChildMemoryLimit(unsigned long long bytes);
+unsigned long long ChildMemoryLimit();
 
 // The lines of a child's complaints as they are added to a message: "\n" and the lines, or
 // nothing when there are none.

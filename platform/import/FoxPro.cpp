@@ -2,6 +2,11 @@
 // the records; the binary field types of Visual FoxPro (I, B, Y, T), its null flags and the code
 // page mark are decoded here. Memo and general fields live in another file and read as NULL;
 // deleted records are left out, as the FoxPro driver leaves them out.
+//
+// The header's record count must agree with the file's size, or the table would be read short
+// (or long) without a word. A number field whose text is no number ("*****", which dBase and
+// FoxPro write for a number too wide for its field, or a damaged digit) keeps its text and is an
+// error cell, so that no import takes it for an empty cell.
 #include "platform/import/Reader.h"
 #include "platform/import/Source.h"
 
@@ -10,6 +15,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <shapefil.h>
@@ -29,7 +35,10 @@ const QString& KindName() {
 }
 
 constexpr unsigned char kFieldNullable = 0x02;
-constexpr unsigned char kDeletedMark = '*';
+constexpr char kDeletedMark = '*';
+constexpr char kLiveMark = ' ';
+constexpr char kEndOfFile = 0x1A;
+constexpr qint64 kDatabaseLink = 263; // Visual FoxPro's bytes behind the field descriptors
 
 struct DbfCloser {
     void operator()(DBFHandle dbf) const { DBFClose(dbf); }
@@ -159,12 +168,13 @@ public:
         t_openingPath.clear();
         if (!m_dbf || m_dbf->nRecordLength <= 0 || m_dbf->nFields < 0 || m_dbf->nRecords < 0)
             Fail(QStringLiteral("文件已损坏，或不是FoxPro表（.dbf）。"));
+        CheckRecordCount();
     }
 
     QStringList Tables() const override { return {m_table}; }
 
     // Each record goes to the sink as it is read.
-    void Stream(const QString&, TableSink& sink, ErrorCells*) const override {
+    void Stream(const QString&, TableSink& sink, ErrorCells* errors) const override {
         DBFHandle dbf = m_dbf.get();
         TextDecoder decode(dbf->iLanguageDriver);
         SourceTable out; // its names and types
@@ -172,12 +182,15 @@ public:
         int nullFlagsOffset = -1;
         int nullFlagsWidth = 0;
         int bit = 0;
+        long long widths = 1; // the deletion mark, then each field's width
         for (int i = 0; i < dbf->nFields; ++i) {
             const unsigned char* descriptor = reinterpret_cast<const unsigned char*>(dbf->pszHeader) +
                                               static_cast<size_t>(i) * XBASE_FLDHDR_SZ;
             Field f{static_cast<char>(dbf->pachFieldType[i]), dbf->panFieldOffset[i], dbf->panFieldSize[i]};
-            if (f.offset < 1 || f.width < 0 || f.offset + f.width > dbf->nRecordLength)
+            if (f.offset < 1 || f.width < 0 || f.offset + f.width > dbf->nRecordLength ||
+                !WidthFits(f.type, f.width))
                 Fail(QStringLiteral("字段说明已损坏。"));
+            widths += f.width;
             if (f.type == '0') { // the hidden null flags of Visual FoxPro
                 nullFlagsOffset = f.offset;
                 nullFlagsWidth = f.width;
@@ -192,17 +205,28 @@ public:
                                 static_cast<int>(strnlen(reinterpret_cast<const char*>(descriptor),
                                                          XBASE_FLDNAME_LEN_READ)))
                              .trimmed();
-            out.types << QString::fromLatin1(TypeOf(f.type));
+            out.types << QString::fromLatin1(TypeOf(f.type, f.width));
         }
+        // A record is its deletion mark and its fields, nothing more: a record length that says
+        // otherwise is a damaged header, which would cut the records at the wrong places.
+        if (widths != dbf->nRecordLength)
+            Fail(QStringLiteral("字段说明已损坏。"));
 
         sink.Columns(out.names, out.types);
+        errors->clear();
         std::vector<db::Variant> row;
+        int rowNumber = 0; // of the rows handed on, deleted records left out
         for (int r = 0; r < dbf->nRecords; ++r) {
             const char* record = DBFReadTuple(dbf, r);
             if (!record)
                 Fail(QStringLiteral("第%1条记录读不出来。").arg(r + 1));
-            if (static_cast<unsigned char>(record[0]) == kDeletedMark)
+            // A record is marked deleted or not; any other mark is a damaged record, which might
+            // be a deleted one.
+            if (record[0] != kDeletedMark && record[0] != kLiveMark)
+                Fail(QStringLiteral("第%1条记录已损坏。").arg(r + 1));
+            if (record[0] == kDeletedMark)
                 continue;
+            ++rowNumber;
             row.clear();
             row.reserve(fields.size());
             for (const Field& f : fields) {
@@ -219,7 +243,10 @@ public:
                     width =
                         std::min(width - 1,
                                  static_cast<int>(static_cast<unsigned char>(record[f.offset + width - 1])));
-                row.push_back(Value(f.type, record + f.offset, width, decode));
+                bool unreadable = false;
+                row.push_back(Value(f.type, record + f.offset, width, decode, &unreadable));
+                if (unreadable)
+                    errors->insert({rowNumber, static_cast<int>(row.size()) - 1});
             }
             sink.Row(row);
         }
@@ -230,15 +257,66 @@ private:
         throw UnreadableSource(m_path, KindName(), reason);
     }
 
-    static const char* TypeOf(char type) {
+    // The file holds the header, the records the header counts and, as FoxPro writes it, an
+    // end-of-file mark: a count that says otherwise (a damaged header, a file cut short or
+    // joined to something) would read some records as none, or bytes as records. The header's
+    // own bytes are read, shapelib keeps only 31 bits of the count.
+    void CheckRecordCount() const {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            Fail(QStringLiteral("文件不能打开。"));
+        const QByteArray header = file.read(12);
+        const qint64 size = file.size();
+        if (header.size() < 12)
+            Fail(QStringLiteral("文件已损坏，或不是FoxPro表（.dbf）。"));
+        const auto byte = [&header](int i) {
+            return static_cast<std::uint32_t>(static_cast<unsigned char>(header[i]));
+        };
+        const std::uint32_t count = byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24;
+        const qint64 headerLength = byte(8) | byte(9) << 8;
+        const qint64 recordLength = byte(10) | byte(11) << 8;
+        const qint64 records = headerLength + static_cast<qint64>(count) * recordLength;
+        bool agrees = count == static_cast<std::uint32_t>(m_dbf->nRecords) && size == records;
+        if (!agrees && count == static_cast<std::uint32_t>(m_dbf->nRecords) && size == records + 1) {
+            char last = 0;
+            agrees = file.seek(records) && file.getChar(&last) && last == kEndOfFile;
+        }
+        if (!agrees)
+            Fail(QStringLiteral("文件已损坏，文件头记有%1条记录，与文件的大小不符。").arg(count));
+        // The header is its 32 bytes, a descriptor of 32 per field and their end mark; Visual
+        // FoxPro adds its 263 bytes of database link. A longer header has taken in records.
+        const qint64 fieldsEnd = 32 + 32 * static_cast<qint64>(m_dbf->nFields) + 1;
+        const auto version = static_cast<unsigned char>(header[0]);
+        const bool visual = version >= 0x30 && version <= 0x32;
+        if (visual ? headerLength != fieldsEnd + kDatabaseLink
+                   : headerLength < fieldsEnd || headerLength > fieldsEnd + kDatabaseLink)
+            Fail(QStringLiteral("文件头已损坏。"));
+    }
+
+    // The binary fields of Visual FoxPro have their widths; a field of another width is a
+    // damaged field list, whose every value would read as empty.
+    static bool WidthFits(char type, int width) {
+        switch (type) {
+        case 'I':
+            return width == 4;
+        case 'Y':
+        case 'T':
+            return width == 8;
+        default:
+            return true;
+        }
+    }
+
+    static const char* TypeOf(char type, int width) {
         switch (type) {
         case 'C':
         case 'V':
             return kText;
         case 'N':
         case 'F':
-        case 'B':
             return kNumber;
+        case 'B': // a double in Visual FoxPro; in dBase a binary memo field, whose data is elsewhere
+            return width == 8 ? kNumber : kBlob;
         case 'I':
             return kInteger;
         case 'D':
@@ -256,7 +334,9 @@ private:
         }
     }
 
-    static db::Variant Value(char type, const char* p, int width, TextDecoder& decode) {
+    // A field's value; `unreadable` is set for a number field whose text is no number, which
+    // keeps its text.
+    static db::Variant Value(char type, const char* p, int width, TextDecoder& decode, bool* unreadable) {
         switch (type) {
         case 'C':
         case 'V': {
@@ -265,10 +345,8 @@ private:
             return decode(bytes.constData(), static_cast<int>(bytes.size()));
         }
         case 'N':
-        case 'F': {
-            double v = 0;
-            return ParseNumber(QString::fromLatin1(p, width), &v) ? db::Variant(v) : db::Variant();
-        }
+        case 'F':
+            return NumberValue(p, width, unreadable);
         case 'D': {
             const QDate d =
                 QDate::fromString(QString::fromLatin1(p, width).trimmed(), QStringLiteral("yyyyMMdd"));
@@ -312,6 +390,28 @@ private:
         default: // memo, general and binary fields
             return {};
         }
+    }
+
+    // A number field: blanks (or the NULs some writers leave) are an empty field; otherwise the
+    // text must be a number as dBase writes it (a sign, digits, a point, an exponent). Anything
+    // else keeps its text, each control character shown as "?".
+    static db::Variant NumberValue(const char* p, int width, bool* unreadable) {
+        QString text;
+        text.reserve(width);
+        for (int i = 0; i < width; ++i) {
+            const auto c = static_cast<unsigned char>(p[i]);
+            text += c == 0 ? QChar(u' ') : c < 0x20 || c == 0x7F ? QChar(u'?') : QChar(c);
+        }
+        text = text.trimmed();
+        if (text.isEmpty())
+            return {};
+        static const QRegularExpression form(
+            QStringLiteral("^[+-]?(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?$"));
+        double v = 0;
+        if (form.match(text).hasMatch() && ParseNumber(text, &v))
+            return v;
+        *unreadable = true;
+        return text;
     }
 
     QString m_path;

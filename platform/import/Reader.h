@@ -18,7 +18,7 @@ struct SourceTable {
     QStringList names; // column names as the file gives them
     QStringList types; // declared types (the constants of Source.h)
     std::vector<std::vector<db::Variant>> rows;
-    ErrorCells errorCells; // cells that read as NULL because the file holds an error value
+    ErrorCells errorCells; // cells that hold an error value (see ErrorCells)
 };
 
 // Where the rows of a table go as they are read, so that a large table is not held whole on its

@@ -77,9 +77,10 @@ void SetReaderStallLimit(int milliseconds);
 // (counted from 1); a test makes it throw, as memory running out part way would. Empty: none.
 void SetLoadRowCheck(std::function<void(int row)> check);
 
-// The cells of a loaded table that hold an error value (a workbook formula's #DIV/0!, #N/A…)
-// and read as NULL: (row, column), the row counted from 1 as the table's rows come, the column
-// as the table's field index.
+// The cells of a loaded table that hold an error value: a workbook formula's #DIV/0!, #N/A…,
+// which read as NULL, and a FoxPro number field whose text is no number ("*****"), which keeps
+// its text. (row, column), the row counted from 1 as the table's rows come, the column as the
+// table's field index.
 using ErrorCells = std::set<std::pair<int, int>>;
 
 class Reader;

@@ -160,6 +160,69 @@ TEST_F(ScoreImport, ByNameAndClassFromAFoxProTable) {
     EXPECT_EQ(Stored(keys[0]).section(' ', 0, 1), before + QString(" %1").arg((k * 7) % 51 + 0.5, 0, 'f', 1));
 }
 
+// A FoxPro mark whose text is no number ("*****", as dBase writes a number too wide for its
+// field, or a damaged digit) fails its row and leaves the stored marks; a field of blanks is an
+// absent paper. A header whose record count disagrees with the file's size refuses the file.
+TEST_F(ScoreImport, FoxProMarksThatDoNotReadFailTheirRowsAndAWrongRecordCountRefusesTheFile) {
+    const std::vector<long long> keys = ClassRows();
+    ASSERT_GE(keys.size(), 4u);
+    for (size_t k = 0; k < keys.size(); ++k)
+        Db().Execute("UPDATE tavrinKSK SET studentid=?, s031=70, s032=40, s03=90 WHERE rowid=?",
+                     QString::asprintf("0200%05d", int(k + 1)), keys[k]);
+    const QStringList fields{"XH C(9)", "P1 N(5,1)", "P2 N(5,1)"};
+    const std::vector<QStringList> records{{"020000001", "85.5", "30"},
+                                           {"020000002", "*****", "30"},
+                                           {"020000003", "90", " 8x.0"},
+                                           {"020000004", "", "20"}};
+    const QString path = s_dir->filePath("marks.dbf");
+    ASSERT_TRUE(importtest::WriteBytes(path, importtest::FoxProTable(fields, records)));
+
+    OpenAndChoose(0, *exam, cls);
+    files.SetNextAnswer(path);
+    mapping = {"XH[C]", "P1[N]", "P2[N]"};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results.back().startsWith("成功倒入2条，有2条因失败未导入！"))
+        << results.back().toStdString();
+    EXPECT_TRUE(results.back().contains("\n2\t020000002\t")) << results.back().toStdString();
+    EXPECT_TRUE(results.back().contains("\tI卷：***** 不是数\n3\t020000003\t"))
+        << results.back().toStdString();
+    EXPECT_TRUE(results.back().contains("\tII卷：8x.0 不是数")) << results.back().toStdString();
+    EXPECT_EQ(Stored(keys[0]), "85.5 30.0 100.5");
+    EXPECT_EQ(Stored(keys[1]), "70.0 40.0 90.0");
+    EXPECT_EQ(Stored(keys[2]), "70.0 40.0 90.0");
+    EXPECT_EQ(Stored(keys[3]), "NULL 20.0 10.0");
+
+    // A numeric 学号 that does not read fails its row, naming the field and the text.
+    const QString keyPath = s_dir->filePath("keys.dbf");
+    ASSERT_TRUE(
+        importtest::WriteBytes(keyPath, importtest::FoxProTable({"XH N(9,0)", "P1 N(5,1)", "P2 N(5,1)"},
+                                                                {{"*********", "50", "50"}})));
+    files.SetNextAnswer(keyPath);
+    mapping = {"XH[N]", "P1[N]", "P2[N]"};
+    Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results.back().startsWith("成功倒入0条，有1条因失败未导入！"))
+        << results.back().toStdString();
+    EXPECT_TRUE(results.back().contains("\n1\t*********\t\t学号：********* 不是数"))
+        << results.back().toStdString();
+    mapping = {"XH[C]", "P1[N]", "P2[N]"};
+
+    // A low and a zero record count: the file is refused whole, nothing is written.
+    const auto before = TableDigests();
+    for (const int count : {3, 0}) {
+        ASSERT_TRUE(importtest::WriteBytes(path, importtest::FoxProTable(fields, records, count)));
+        files.SetNextAnswer(path);
+        Click(*dlg, CScoreEntryDlg::IDC_IMPORT);
+        EXPECT_EQ(BoxTexts().back(),
+                  QString("错误信息:无法读取FoxPro表“%1”：文件已损坏，文件头记有%2条记录，与文件的大小不符。")
+                      .arg(path)
+                      .arg(count));
+        EXPECT_EQ(TableDigests(), before);
+    }
+    EXPECT_EQ(results.size(), 2);
+}
+
 TEST_F(ScoreImport, HeadersWithBlanksAndColumnNamesTypedByHandImportBothWays) {
     // The workbook's headers: " 学号", "姓名 ", " 班级 ", "P1", "P2 ".
     const std::vector<long long> keys = ClassRows();

@@ -325,6 +325,48 @@ TEST_F(StudentList, ImportsAWorkbookAndAFoxProTableAndCountsTheSecondRunAsFailed
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), now);
 }
 
+// A FoxPro number field whose text is no number ("*****", a damaged digit) fails its row with
+// the field and the text listed, whichever field it feeds; a field of blanks leaves its column
+// empty. A header whose record count disagrees with the file's size refuses the file.
+TEST_F(StudentList, FoxProNumbersThatDoNotReadFailTheirRowsAndAWrongRecordCountRefusesTheFile) {
+    Show(grade->name, 0);
+    const QStringList fields{"XH N(9,0)", "XM C(8)", "BJ N(2,0)"};
+    const std::vector<QStringList> records{{"123450001", "Li Lei", "3"},
+                                           {"123450002", "Han Mei", "**"},
+                                           {"123450003", "Wang Wu", " x"},
+                                           {"123450004", "Zhao Liu", ""},
+                                           {"*********", "Sun Qi", "4"}};
+    const QString path = s_dir->filePath("roster.dbf");
+    ASSERT_TRUE(importtest::WriteBytes(path, importtest::FoxProTable(fields, records)));
+    files.SetNextAnswer(path);
+    mapping = {"XH", "XM", "", "BJ"};
+    Click(*dlg, CStudentListDlg::IDC_IMPORT);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results.back().startsWith("成功倒入2条，有3条因失败未导入！\n\n行号\t学号\t姓名\t原因\n"
+                                          "2\t123450002\tHan Mei\t班级：** 不是数\n"
+                                          "3\t123450003\tWang Wu\t班级：x 不是数\n"
+                                          "5\t*********\tSun Qi\t学号：********* 不是数"))
+        << results.back().toStdString();
+    EXPECT_EQ(Stored("class", "123450001"), "3");
+    EXPECT_EQ(Stored("class", "123450004"), "NULL");
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid IN ('123450002', '123450003')"), 0);
+
+    // A low and a zero record count: the file is refused whole, nothing is written.
+    Db().Execute("DELETE FROM tavrinName WHERE studentid LIKE '12345%'");
+    const auto before = TableDigests();
+    for (const int count : {3, 0}) {
+        ASSERT_TRUE(importtest::WriteBytes(path, importtest::FoxProTable(fields, records, count)));
+        files.SetNextAnswer(path);
+        Click(*dlg, CStudentListDlg::IDC_IMPORT);
+        EXPECT_EQ(BoxTexts().back(),
+                  QString("错误信息:无法读取FoxPro表“%1”：文件已损坏，文件头记有%2条记录，与文件的大小不符。")
+                      .arg(path)
+                      .arg(count));
+        EXPECT_EQ(TableDigests(), before);
+    }
+    EXPECT_EQ(results.size(), 1);
+}
+
 TEST_F(StudentList, AnImportTheDiskCannotHoldChangesNothingAndSaysSo) {
     QTemporaryDir big;
     importtest::MakeSources(big.path(), {"rows.xls:3000"});

@@ -4,17 +4,18 @@
 //
 // Mutation fuzzing of the import readers as the program runs them: each case is a seed file
 // (.xls, .mdb or .dbf) with bytes changed, flipped, copied over, cut off or, for a workbook, its
-// records' lengths, types and fields changed; it is opened and every table loaded, as an import
-// does, and each loaded table walked row by row and field by field, as an import reads it. The
-// loading runs in this process what the program runs after the reading child (a workbook's rows
-// made from the cells the child sends, the table written), so that the sanitizers watch it too.
-// The figures per reader: cases, files read (and how many of them with fewer or more rows than
-// their seed), files refused, and how the reading children ended: crashed (a signal, or a
-// sanitizer's report), hung (killed at the stall limit), capped (at the memory limit). The
-// fuzzing process itself must come through every case; an error other than the readers' own
-// stops it. Cases that crashed, hung or capped a child, and those read with another number of
-// rows than their seed, are kept in the --keep folder; there each case is written as
-// running-PID.EXT while it runs, so that a case that ends this process stays behind.
+// records' lengths, types and fields changed, for a FoxPro table its header's counts and lengths,
+// its field descriptors and the texts of its number fields; it is opened and every table loaded,
+// as an import does, and the loaded rows are walked cell by cell in the program, as the imports
+// walk them. The loading runs in this process what the program runs after the reading child (a
+// workbook's rows made from the cells the child sends, the table written), so that the
+// sanitizers watch it too. The figures per reader: cases, files read (and how many of them with
+// fewer or more rows than their seed), files refused, and how the reading children ended:
+// crashed (a signal, or a sanitizer's report), hung (killed at the stall limit), capped (at the
+// memory limit). The fuzzing process itself must come through every case; an error other than
+// the readers' own stops it. Cases that crashed, hung or capped a child, and those read with
+// another number of rows than their seed, are kept in the --keep folder; there each case is
+// written as running-PID.EXT while it runs, so that a case that ends this process stays behind.
 #include "platform/import/Child.h"
 #include "platform/import/Source.h"
 
@@ -43,6 +44,8 @@ struct Figures {
 // The children's reports that reached the log since the last look: a sanitizer's among them.
 bool g_sanitizerSeen = false;
 bool g_showLog = false; // --replay: the log is printed
+// Error cells a loaded table gave outside its rows and columns, in all cases.
+unsigned long long g_strayErrorCells = 0;
 
 void Logged(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (g_showLog)
@@ -71,12 +74,108 @@ std::vector<qsizetype> RecordsOf(const QByteArray& file) {
     return records;
 }
 
-QByteArray Mutate(const QByteArray& seed, const std::vector<qsizetype>& records, std::mt19937& random) {
+// A FoxPro table's header, field descriptors and records (each record's first byte is its
+// deletion mark) as the seed has them.
+struct DbfLayout {
+    int headerLength = 0, recordLength = 0, records = 0;
+    std::vector<qsizetype> descriptors;
+    bool Valid() const { return headerLength > 32 && recordLength > 0; }
+};
+
+DbfLayout DbfLayoutOf(const QByteArray& file) {
+    DbfLayout layout;
+    if (file.size() < 33)
+        return layout;
+    layout.records = Word(file, 4) | Word(file, 6) << 16;
+    layout.headerLength = Word(file, 8);
+    layout.recordLength = Word(file, 10);
+    for (qsizetype at = 32; at + 32 <= file.size() && at + 32 <= layout.headerLength && file[at] != '\x0D';
+         at += 32)
+        layout.descriptors.push_back(at);
+    return layout;
+}
+
+// One change where a FoxPro reader looks: the header's record count, header or record length, a
+// field descriptor's type, offset, width or decimals, or the text of a field of a record.
+void MutateDbf(QByteArray& out, const DbfLayout& layout, std::mt19937& random) {
+    const auto setWord = [&out](qsizetype at, unsigned v) {
+        if (at + 2 <= out.size()) {
+            out[at] = static_cast<char>(v & 0xFF);
+            out[at + 1] = static_cast<char>(v >> 8 & 0xFF);
+        }
+    };
+    switch (random() % 6) {
+    case 0: { // the record count: one off, zero, half, or any
+        static const int deltas[] = {-1, 1, -2, 2};
+        const unsigned which = random() % 4;
+        const long long count = which == 0   ? layout.records + deltas[random() % 4]
+                                : which == 1 ? 0
+                                : which == 2 ? layout.records / 2
+                                             : static_cast<long long>(random());
+        const auto v = static_cast<std::uint32_t>(count);
+        setWord(4, v & 0xFFFF);
+        setWord(6, v >> 16);
+        break;
+    }
+    case 1: // the header's length
+        setWord(8, random() % 2 ? layout.headerLength + static_cast<int>(random() % 65) - 32 : random());
+        break;
+    case 2: // the record's length
+        setWord(10, random() % 2 ? layout.recordLength + static_cast<int>(random() % 17) - 8 : random());
+        break;
+    case 3: { // a field descriptor
+        if (layout.descriptors.empty())
+            break;
+        const qsizetype at = layout.descriptors[random() % layout.descriptors.size()];
+        if (at + 18 > out.size()) // cut short by an earlier change
+            break;
+        static const char types[] = "CNFDLIBYTMGVQ0@+O";
+        switch (random() % 4) {
+        case 0:
+            out[at + 11] = types[random() % (sizeof types - 1)];
+            break;
+        case 1:
+            setWord(at + 12,
+                    random() % 2 ? Word(out, at + 12) + static_cast<int>(random() % 9) - 4 : random());
+            break;
+        case 2:
+            out[at + 16] = static_cast<char>(random() % 2 ? out[at + 16] + static_cast<int>(random() % 5) - 2
+                                                          : static_cast<int>(random()));
+            break;
+        default:
+            out[at + 17] = static_cast<char>(random() % 20);
+            break;
+        }
+        break;
+    }
+    default: { // a field's text in a record: stars, a blank, a stray letter, a digit or any byte
+        if (layout.records <= 0)
+            break;
+        const qsizetype record =
+            layout.headerLength + static_cast<qsizetype>(random() % layout.records) * layout.recordLength;
+        const qsizetype at = record + 1 + static_cast<qsizetype>(random() % layout.recordLength);
+        if (at >= out.size())
+            break;
+        static const char bytes[] = "* x0123456789.-\0\xFF";
+        const char b = bytes[random() % (sizeof bytes - 1)];
+        for (unsigned n = 1 + (random() % 3 == 0 ? random() % 8 : 0); n > 0 && at + n - 1 < out.size(); --n)
+            out[at + n - 1] = b;
+        break;
+    }
+    }
+}
+
+QByteArray Mutate(const QByteArray& seed, const std::vector<qsizetype>& records, const DbfLayout& dbf,
+                  std::mt19937& random) {
     QByteArray out = seed;
     const auto size = [&out] { return static_cast<unsigned>(out.size()); };
     // One change as a rule, now and then a few.
     const int changes = 1 + (random() % 4 == 0 ? static_cast<int>(random() % 8) : 0);
     for (int i = 0; i < changes && !out.isEmpty(); ++i) {
+        if (dbf.Valid() && random() % 2 == 0) {
+            MutateDbf(out, dbf, random);
+            continue;
+        }
         switch (random() % (records.empty() ? 6 : 9)) {
         case 0: // bit flip
             out[random() % size()] ^= static_cast<char>(1 << (random() % 8));
@@ -138,8 +237,30 @@ QByteArray Mutate(const QByteArray& seed, const std::vector<qsizetype>& records,
     return out;
 }
 
-// Opens the file, loads every table and reads each of them through, every field of every row;
-// the rows of all its tables when it was read, nothing when it was refused.
+// Walks the loaded table as an import walks it: every row, every cell read and made a text, and
+// each error cell's row and column inside the table. Returns the rows.
+long long WalkRows(db::Connection& target, const QString& table, const importsrc::ErrorCells& errors) {
+    db::Recordset rs = target.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
+    long long rows = 0;
+    size_t characters = 0;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+        ++rows;
+        for (int c = 0; c < rs.FieldCount(); ++c) {
+            const db::Variant& v = rs.Field(c);
+            characters += v.IsNull() ? 0 : static_cast<size_t>(v.ToString().size());
+        }
+    }
+    for (const auto& [row, column] : errors)
+        if (row < 1 || row > rows || column < 0 || column >= rs.FieldCount()) {
+            std::fprintf(stderr, "error cell (%d, %d) outside the table of %lld rows\n", row, column, rows);
+            ++g_strayErrorCells;
+        }
+    (void)characters; // the texts are made for the making's sake
+    return rows;
+}
+
+// Opens the file and loads every table; the rows of all its tables when it was read, nothing when
+// it was refused.
 std::optional<long long> TryEverything(const QString& path) {
     try {
         importsrc::SourceFile file(path);
@@ -148,13 +269,7 @@ std::optional<long long> TryEverything(const QString& path) {
         long long rows = 0;
         for (const QString& table : file.Tables()) {
             file.Load(table, target);
-            for (db::Recordset rs =
-                     target.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
-                 !rs.IsEOF(); rs.MoveNext()) {
-                for (int c = 0; c < rs.FieldCount(); ++c)
-                    (void)rs.Field(c).ToString();
-                ++rows;
-            }
+            rows += WalkRows(target, table, file.LoadedErrorCells());
         }
         return rows;
     } catch (const db::DbError& e) {
@@ -223,6 +338,7 @@ int main(int argc, char** argv) {
         QByteArray bytes;
         std::vector<qsizetype> records;
         long long rows = 0;
+        DbfLayout dbf;
     };
     std::vector<Seed> loaded;
     for (const QString& path : seeds) {
@@ -231,9 +347,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
             return 1;
         }
-        Seed s{QFileInfo(path).suffix().toLower(), f.readAll(), {}};
+        Seed s{QFileInfo(path).suffix().toLower(), f.readAll(), {}, 0, {}};
         if (s.suffix == QLatin1String("xls"))
             s.records = RecordsOf(s.bytes);
+        if (s.suffix == QLatin1String("dbf"))
+            s.dbf = DbfLayoutOf(s.bytes);
         if (const std::optional<long long> rows = TryEverything(path))
             s.rows = *rows;
         else
@@ -248,7 +366,7 @@ int main(int argc, char** argv) {
     timer.start();
     while (timer.elapsed() < static_cast<qint64>(seconds) * 1000) {
         const Seed& seed = loaded[random() % loaded.size()];
-        const QByteArray variant = Mutate(seed.bytes, seed.records, random);
+        const QByteArray variant = Mutate(seed.bytes, seed.records, seed.dbf, random);
         const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("case.") + seed.suffix)
                                             : QStringLiteral("%1/running-%2.%3")
                                                   .arg(keep)
@@ -270,7 +388,7 @@ int main(int argc, char** argv) {
             ++f.fewerRows;
         if (read && *rows > seed.rows)
             ++f.moreRows;
-        const char* kept = read && *rows < seed.rows ? "fewer" : read && *rows > seed.rows ? "more" : nullptr;
+        const char* kept = !read || *rows == seed.rows ? nullptr : *rows < seed.rows ? "fewer" : "more";
         if (after.died > before.died) {
             ++f.crashed;
             kept = "crash";
@@ -296,6 +414,8 @@ int main(int argc, char** argv) {
         if (!keep.isEmpty())
             QFile::remove(path);
     }
+    if (g_strayErrorCells > 0)
+        std::printf("error cells outside their tables: %llu\n", g_strayErrorCells);
     for (const auto& [suffix, f] : figures)
         std::printf(
             "%s: %llu cases in %d s, %llu read (%llu with fewer rows than their seed, %llu with more), "

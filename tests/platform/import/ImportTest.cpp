@@ -147,6 +147,27 @@ TEST_F(ImportTest, AccessCompressedUnicodeAndTheLargeTables) {
 }
 
 // Jet 3 files carry no code page: their text is read as code page 936.
+// An Access file cut short: libmdb, asked for a page beyond the end, says so and would go on
+// chasing offsets; the read ends there and the file is called damaged.
+TEST_F(ImportTest, AnAccessFileCutShortIsDamagedAtTheFirstPageBeyondItsEnd) {
+    const QByteArray whole = importtest::ReadBytes(importtest::AccessFile(QStringLiteral("testV1997.mdb")));
+    ASSERT_FALSE(whole.isEmpty());
+    const QString path = Generated(QStringLiteral("cut.mdb"));
+    for (const qsizetype length : {8192, 40960, 81920}) {
+        ASSERT_TRUE(importtest::WriteBytes(path, whole.left(length)));
+        try {
+            SourceFile file(path);
+            for (const QString& table : file.Tables())
+                Load(path, table);
+            ADD_FAILURE() << "read " << length;
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Message(),
+                      QStringLiteral("无法读取Access数据库“%1”：文件已损坏，表中的数据读不出来。").arg(path))
+                << length;
+        }
+    }
+}
+
 TEST_F(ImportTest, AccessJet3TextIsCodePage936) {
     QFile original(importtest::AccessFile(QStringLiteral("testV1997.mdb")));
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
@@ -292,6 +313,102 @@ TEST_F(ImportTest, FoxProNullFlags) {
     EXPECT_EQ(rows[0].join(u','), QStringLiteral("1,1.5,1,1.25,2024-01-02"));
     EXPECT_EQ(rows[1].join(u','), QStringLiteral("<null>,<null>,<null>,<null>,<null>"));
     EXPECT_EQ(rows[2].join(u','), QStringLiteral("3,<null>,3,<null>,2024-01-03"));
+}
+
+// A number field whose text is no number keeps its text and is an error cell, so that no import
+// takes it for an empty field: "*****", as dBase and FoxPro write a number too wide for its
+// field, and a damaged digit. A field of blanks (or of NULs) is empty.
+TEST_F(ImportTest, FoxProNumbersThatDoNotReadAreErrorCellsWithTheirText) {
+    const QString path = Generated(QStringLiteral("marks.dbf"));
+    ASSERT_TRUE(importtest::WriteBytes(
+        path, importtest::FoxProTable({"XH C(9)", "P1 N(5,1)", "P2 N(5,1)", "P3 F(9,2)"},
+                                      {{"020070145", "85.5", "*****", "1.5E+02"},
+                                       {"020070146", " 8x.0", "", "-.25"},
+                                       {"020070147", QString(5, QChar(u'\0')), "-3", "9-1"}})));
+    SourceFile file(path);
+    db::Connection target;
+    target.OpenFile(QStringLiteral(":memory:"));
+    file.Load(QStringLiteral("marks.dbf"), target);
+    const std::vector<QStringList> rows = Rows(target.Execute(QStringLiteral("SELECT * FROM [marks.dbf]")));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].join(u','), QStringLiteral("020070145,85.5,*****,150"));
+    EXPECT_EQ(rows[1].join(u','), QStringLiteral("020070146,8x.0,<null>,-0.25"));
+    EXPECT_EQ(rows[2].join(u','), QStringLiteral("020070147,<null>,-3,9-1"));
+    EXPECT_EQ(file.LoadedErrorCells(), (importsrc::ErrorCells{{1, 2}, {2, 1}, {3, 3}}));
+
+    // A binary field of a width its type does not have is a damaged field list.
+    ASSERT_TRUE(
+        importtest::WriteBytes(path, importtest::FoxProTable({"XH C(9)", "ZS I(3)"}, {{"1", "abc"}})));
+    try {
+        SourceFile(path).Load(QStringLiteral("marks.dbf"), target);
+        ADD_FAILURE() << "an integer field of 3 bytes was read";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("无法读取FoxPro表“%1”：字段说明已损坏。").arg(path));
+    }
+}
+
+// The header's record count agrees with the file's size (header, records and at most the
+// end-of-file mark), or the file is refused whole: a count that is low, zero or high would read
+// records as none, or bytes as records.
+TEST_F(ImportTest, AFoxProRecordCountThatDisagreesWithTheFileSizeRefusesTheFile) {
+    const std::vector<QStringList> records{{"1", "70"}, {"2", "71"}, {"3", "72"}, {"4", "73"}, {"5", "74"}};
+    const QStringList fields{"XH C(9)", "P1 N(5,1)"};
+    const QString path = Generated(QStringLiteral("count.dbf"));
+    const QByteArray whole = importtest::FoxProTable(fields, records);
+    const auto rowsRead = [&](const QByteArray& bytes) -> int {
+        EXPECT_TRUE(importtest::WriteBytes(path, bytes));
+        try {
+            return static_cast<int>(Rows(Load(path, QStringLiteral("count.dbf"))).size());
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Code(), importsrc::kUnreadableSource);
+            EXPECT_TRUE(e.Message().startsWith(
+                QStringLiteral("无法读取FoxPro表“%1”：文件已损坏，文件头记有").arg(path)))
+                << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().endsWith(QStringLiteral("条记录，与文件的大小不符。")))
+                << e.Message().toStdString();
+            return -1;
+        }
+    };
+    EXPECT_EQ(rowsRead(whole), 5);
+    EXPECT_EQ(rowsRead(whole.chopped(1)), 5); // no end-of-file mark
+    for (const int count : {3, 0, 6, 0x10000 + 5})
+        EXPECT_EQ(rowsRead(importtest::FoxProTable(fields, records, count)), -1) << count;
+    EXPECT_EQ(rowsRead(whole + '\x1A'), -1);
+    EXPECT_EQ(rowsRead(whole.chopped(1) + ' '), -1);
+    EXPECT_EQ(rowsRead(whole.chopped(3)), -1); // cut inside the last record
+    EXPECT_EQ(rowsRead(importtest::FoxProTable(fields, {}, 0)), 0);
+
+    // A record is marked deleted ('*') or not (' '): another mark is damage, as is a record
+    // length other than the fields' widths and the mark, and a header longer than its fields need.
+    QByteArray marked = whole;
+    marked[32 + 2 * 32 + 1 + 15] = 'x'; // the mark of the second record
+    // Six records of 15 bytes said to be five of 18, which agrees with the file's size.
+    std::vector<QStringList> six = records;
+    six.push_back({"6", "75"});
+    QByteArray longer = importtest::FoxProTable(fields, six, 5);
+    longer[10] = 18;
+    // A Visual FoxPro header (its 263 bytes of database link behind the fields) that has taken
+    // in the first record, one record fewer counted.
+    QByteArray visual = whole;
+    visual[0] = '\x30';
+    visual.insert(97, QByteArray(263, '\0'));
+    visual[8] = static_cast<char>((97 + 263) & 0xFF);
+    visual[9] = static_cast<char>((97 + 263) >> 8);
+    EXPECT_EQ(rowsRead(visual), 5);
+    QByteArray swallowed = visual;
+    swallowed[4] = 4;
+    swallowed[8] = static_cast<char>((97 + 263 + 15) & 0xFF);
+    for (const auto& [bytes, reason] : {std::pair{marked, QStringLiteral("第2条记录已损坏。")},
+                                        std::pair{longer, QStringLiteral("字段说明已损坏。")},
+                                        std::pair{swallowed, QStringLiteral("文件头已损坏。")}}) {
+        ASSERT_TRUE(importtest::WriteBytes(path, bytes));
+        try {
+            Load(path, QStringLiteral("count.dbf"));
+            ADD_FAILURE() << reason.toStdString();
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("无法读取FoxPro表“%1”：%2").arg(path, reason));
+        }
+    }
 }
 
 TEST_F(ImportTest, UnreadableFilesAndUnknownTablesNameTheFile) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace importtest {
 
 // A file of tests/data/access.
@@ -25,5 +27,12 @@ bool MakeSources(const QString& dir, const QStringList& names);
 
 // Copies `from` to `to` (replacing it), writable; false when it cannot.
 bool CopyFile(const QString& from, const QString& to);
+
+// A FoxPro table as dBase and FoxPro write it, byte by byte, so that a test can put into it what
+// no library writes: its fields ("XH C(9)", "P1 N(5,1)"), its records as the texts of their
+// fields, each padded to its field's width with blanks on the left of a number and on the right
+// of a text ("*****" stands as it is given), and the end-of-file mark 0x1A behind them. The
+// header counts the records given unless `count` says another number. Texts are Latin-1.
+QByteArray FoxProTable(const QStringList& fields, const std::vector<QStringList>& records, int count = -1);
 
 } // namespace importtest
