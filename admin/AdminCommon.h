@@ -36,9 +36,10 @@ QString FormatString(int id, const QString& value);
 // Whether the text takes more than `limit` bytes in code page 936.
 bool ExceedsBytes(const QString& text, int limit);
 
-// For a text stored through code page 936 that holds characters the code page lacks (Korean,
-// emoji, …): the refusal naming them; empty when the code page holds the whole text. Every editor
-// of such a text asks this before anything is stored (and before counting bytes).
+// For a text stored through code page 936 that holds a control character (a NUL, a tab, a line
+// break: a grid shows the text cut or broken at it) or characters the code page lacks (Korean,
+// emoji, …): the refusal, naming the latter; empty when the text may be stored. Every editor of
+// such a text asks this before anything is stored (and before counting bytes).
 QString CodePageRefusal(const QString& text);
 
 // A message box with the caption 信息提示.
@@ -76,8 +77,8 @@ protected:
     void RestoreOldText(int row, int col) { m_notify.RestoreOldText(row, col); }
     // A refused or failed edit: the old text back, then the message with the caption.
     void RefuseEdit(int row, int col, const QString& message, unsigned type);
-    // A text stored through the code page: characters the code page lacks, then more than
-    // `maxBytes` bytes (none: no limit) are refused, the old text back and the message shown.
+    // A text stored through the code page: what CodePageRefusal refuses, then more than `maxBytes`
+    // bytes (none: no limit) are refused, the old text back and the message shown.
     // True when the text may be stored.
     bool AcceptStoredText(int row, int col, const QString& text, int maxBytes = -1);
     // A database failure of an edit: the old text back and 对不起，数据更新失败！.

@@ -174,10 +174,12 @@ bool CExamMaintainDlg::OnGridEndEdit(int row, int col) {
     const std::optional<QDate> date = examsetup::ParseExamDate(text);
     if (id < 0 || !date) {
         m_notify.RestoreOldText(row, col);
-        // A text that is no date names the form the box takes.
+        // A text that is no date names the form the box takes. It is quoted cut: a pasted page
+        // would make a box wider than the screen.
         const QString message =
             id < 0 ? res::LoadString(57619)
-                   : QStringLiteral("“%1”不是一个有效的日期，请按“年-月-日”的形式输入，例如 2026-09-01。").arg(text);
+                   : QStringLiteral("“%1”不是一个有效的日期，请按“年-月-日”的形式输入，例如 2026-09-01。")
+                         .arg(text::ForDisplay(text, text::kQuotedLength));
         ui::MessageBox(this, message, res::LoadString(57656), ui::MB_ICONWARNING);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "admin/ExamSetup.h"
 
 #include "data/ExamChooser.h"
+#include "data/NumberFormat.h"
 #include "data/TextCipher.h"
 #include "data/TotalsState.h"
 #include "platform/db/Transaction.h"
@@ -225,23 +226,20 @@ bool IsWeightText(const QString& text) {
 
 WeightValues WeightsFromTexts(const QString& t1, const QString& t1w, const QString& t2, const QString& t2w) {
     // The values are the ones their written forms give, so the cell and the column agree.
-    const auto rounded = [](const char* format, double v) {
-        return QLocale::c().toDouble(QString::asprintf(format, v));
-    };
     WeightValues w;
-    w.t1 = rounded("%3.0f", LeadingNumber(t1));
-    w.t1w = rounded("%4.2f", LeadingNumber(t1w));
-    w.t2 = rounded("%3.0f", LeadingNumber(t2));
-    w.t2w = rounded("%4.2f", static_cast<float>(LeadingNumber(t2w)));
+    w.t1 = FullMarkText(LeadingNumber(t1)).toDouble();
+    w.t1w = WeightText(LeadingNumber(t1w)).toDouble();
+    w.t2 = FullMarkText(LeadingNumber(t2)).toDouble();
+    w.t2w = WeightText(static_cast<float>(LeadingNumber(t2w))).toDouble();
     return w;
 }
 
 QString FullMarkText(double value) {
-    return QString::asprintf("%3.0f", value);
+    return data::FormatFixed(value, 3, 0);
 }
 
 QString WeightText(double value) {
-    return QString::asprintf("%6.2f", value);
+    return data::FormatFixed(value, 6, 2);
 }
 
 void WriteWeights(db::Connection& connection, long long key, const WeightValues& values) {

@@ -98,10 +98,13 @@ bool IsWeightText(const QString& text);
 inline constexpr int kMaxFullMark = 1000;
 inline constexpr int kMaxWeight = 10;
 // The four cell texts as they are written: full marks rounded to whole numbers, weights to two
-// decimals (a weight passes through single precision first, as its column holds it).
+// decimals (paper II's weight passes through single precision first, as its column holds it).
+// They round as every mark does (data/NumberFormat.h): an exact tie to the even digit, so "50.5"
+// is stored 50 and "0.125" 0.12.
 WeightValues WeightsFromTexts(const QString& t1, const QString& t1w, const QString& t2, const QString& t2w);
-QString FullMarkText(double value); // "%3.0f"
-QString WeightText(double value);   // "%6.2f"
+// The texts the grid shows and the values are read back from: "%3.0f" and "%6.2f".
+QString FullMarkText(double value);
+QString WeightText(double value);
 // Writes the row of `key` (WeightRow::key); a row that is gone throws db::DbError.
 void WriteWeights(db::Connection& connection, long long key, const WeightValues& values);
 

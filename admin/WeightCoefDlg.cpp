@@ -129,7 +129,7 @@ void CWeightCoefDlg::LoadWeights() {
         return;
     }
     const auto fullMark = [](const db::Variant& v) {
-        return v.IsNull() ? QString() : QString::asprintf("%3d", v.ToInt());
+        return v.IsNull() ? QString() : examsetup::FullMarkText(v.ToInt());
     };
     const auto weight = [](const db::Variant& v) {
         return v.IsNull() ? QString() : examsetup::WeightText(v.ToDouble());

@@ -7,8 +7,9 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
 
-#include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 
 using namespace gdi;
 
@@ -56,25 +57,10 @@ bool CYearEdit::Create(const Rect& rect, QWidget* parent, int id) {
     setParent(parent);
     setGeometry(rect.ToQRect());
     ui::Dialog::SetDlgCtrlId(this, id);
+    setMaxLength(4);
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), this));
     show();
     return true;
-}
-
-void CYearEdit::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    const bool passes = key == Qt::Key_Delete || key == Qt::Key_Return || key == Qt::Key_Enter ||
-                        key == Qt::Key_Escape || key == Qt::Key_Tab || key == Qt::Key_Backtab;
-    if (!passes) {
-        const QString text = event->text();
-        const bool typesDigits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-            return c >= u'0' && c <= u'9';
-        });
-        if (key == Qt::Key_Backspace || (!text.isEmpty() && !typesDigits)) {
-            event->accept();
-            return;
-        }
-    }
-    QLineEdit::keyPressEvent(event);
 }
 
 void CYearEdit::focusOutEvent(QFocusEvent* event) {
@@ -120,7 +106,6 @@ bool CLunarDatePicker::OnCreate() {
 
     if (!m_yearEdit.Create(widgetRect(2, 2, 92, 24), this, IDC_YEAR))
         return false;
-    m_yearEdit.setMaxLength(4);
 
     m_spin.setParent(this);
     m_spin.setGeometry(widgetRect(79, 3, 98, 23).ToQRect());

@@ -23,9 +23,8 @@ public:
     bool Create(const gdi::Rect& rect, QWidget* parent, int id);
 
 protected:
-    // Only the characters 0–9 reach the box; every other character, backspace included, is
-    // dropped (keys that type nothing, such as Delete and the arrows, still work).
-    void keyPressEvent(QKeyEvent* event) override;
+    // An ordinary number box of at most four digits: Backspace, Delete, the selection keys and
+    // typing over a selection work; a typed or pasted text that is not all digits is dropped.
     // On leaving, a year before 1901 becomes "1901" and one after 2050 "2050".
     void focusOutEvent(QFocusEvent* event) override;
 };

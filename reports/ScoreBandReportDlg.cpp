@@ -19,6 +19,7 @@
 #include "reports/ReportQueries.h"
 #include "reports/ScoreBands.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
@@ -188,11 +189,24 @@ CScoreBandReportDlg::CScoreBandReportDlg(QWidget* parent) : ui::Dialog(IDD, pare
             [this] { OnPrint(); });
     connect(button(IDC_EXPORT, QStringLiteral("电子表格"), 192), &QPushButton::clicked, this,
             [this] { OnExportSpreadsheet(); });
-    connect(button(ui::IDCANCEL, QStringLiteral("退出"), 211), &QPushButton::clicked, this,
-            [this] { OnCancel(); });
+    m_btnQuit = button(ui::IDCANCEL, QStringLiteral("退出"), 211);
+    connect(m_btnQuit, &QPushButton::clicked, this, [this] { OnCancel(); });
 }
 
-CScoreBandReportDlg::~CScoreBandReportDlg() = default;
+CScoreBandReportDlg::~CScoreBandReportDlg() {
+    // The width box loses the focus as the windows go, after this dialog's own parts are gone.
+    disconnect(m_editWidth, nullptr, this, nullptr);
+}
+
+void CScoreBandReportDlg::showEvent(QShowEvent* event) {
+    m_bLeaving = false;
+    ui::Dialog::showEvent(event);
+}
+
+void CScoreBandReportDlg::OnCancel() {
+    m_bLeaving = true;
+    ui::Dialog::OnCancel();
+}
 
 int CScoreBandReportDlg::SubjectNumber() const {
     return m_cbSubject->currentData().toInt();
@@ -458,6 +472,10 @@ void CScoreBandReportDlg::OnBandWidthChange() {
 
 void CScoreBandReportDlg::OnBandWidthDone() {
     if (m_bExchanging || !m_editWidth->isModified())
+        return;
+    // Leaving the dialog judges nothing: pressing 退出 takes the focus from the box before its
+    // click closes the dialog, and Esc or the close box hide the dialog with the focus in the box.
+    if (m_bLeaving || QApplication::focusWidget() == m_btnQuit)
         return;
     m_editWidth->setModified(false);
     OnOK();

@@ -23,6 +23,7 @@ class CSpinButtonCtrl;
 class QButtonGroup;
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 namespace reports {
 struct BandRequest;
 }
@@ -99,6 +100,9 @@ public:
     bool OnInitDialog() override;
     // 年级统计: the grade table (and the chart of the chosen class); the dialog stays open.
     void OnOK() override;
+    // 退出, Esc and the close box: the dialog closes, and a width typed and not yet judged is
+    // dropped unjudged.
+    void OnCancel() override;
     void OnClassBands();
     void OnBandRange();
     void OnStyleTable();
@@ -140,6 +144,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The request of the controls, after the check of the marks, full marks and totals the report
@@ -159,7 +164,11 @@ private:
     QLineEdit* m_editWidth;
     CSpinButtonCtrl* m_spin;
     QButtonGroup* m_styles;
+    QPushButton* m_btnQuit;
     bool m_bExchanging = false;
+    // From 退出 (or Esc, or the close box) until the dialog is shown again: the width box losing
+    // the focus as the dialog goes judges nothing.
+    bool m_bLeaving = false;
     // The bands are computed again at every change: a 否 to the out-of-date totals holds for the
     // rest of this opening.
     reports::StaleTotalsAnswer m_staleAnswer;

@@ -11,6 +11,9 @@ namespace text {
 inline constexpr int kDisplayLength = 256;
 // The most characters of one cell text a grid measures and draws: wider than any screen.
 inline constexpr int kDrawnLength = 4096;
+// The most characters of a typed text a message quotes back: enough to recognise what was typed,
+// and a message box stays narrower than the screen whatever was pasted.
+inline constexpr int kQuotedLength = 32;
 
 // `s` when it has at most `limit` characters; otherwise its first limit - 1 characters (a
 // character outside the basic plane is never split) and "…". A text shown cut is never written

@@ -36,6 +36,13 @@ bool RequestDialogHelp(Dialog& dialog) {
     return true;
 }
 
+bool RequestHelpFor(QWidget* owner) {
+    for (QWidget* w = owner; w; w = w->parentWidget())
+        if (auto* dialog = qobject_cast<Dialog*>(w))
+            return RequestDialogHelp(*dialog);
+    return false;
+}
+
 Dialog::~Dialog() = default;
 
 int Dialog::DoModal() {

@@ -63,6 +63,9 @@ using HelpKeyHandler = std::function<void(Dialog&)>;
 void SetHelpKeyHandler(HelpKeyHandler handler);
 // Calls the handler as F1 does; false without one.
 bool RequestDialogHelp(Dialog& dialog);
+// F1 in a window of a dialog's own, such as a message box it shows: the help of the nearest
+// dialog among `owner` and its parents; false when there is none or no handler.
+bool RequestHelpFor(QWidget* owner);
 
 // The runner: by default ExecModal. Tests install one that inspects the dialog (its class, its
 // mode) and answers without showing it; an empty function restores the default.

@@ -1,11 +1,14 @@
 #include "platform/ui/MessageBox.h"
 
+#include "platform/ui/Dialog.h"
+
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QSpacerItem>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QShortcut>
+#include <QSpacerItem>
 
 namespace ui {
 namespace {
@@ -85,6 +88,10 @@ void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& capti
     box.setStandardButtons(all);
     for (const Button& b : buttons)
         box.button(b.button)->setText(QString::fromUtf8(b.text));
+    // F1 in the box opens the help of the dialog it belongs to, as a box that says "请按F1获取帮助"
+    // promises; the dialog's own F1 does not reach a window of its own.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), &box);
+    QObject::connect(help, &QShortcut::activated, &box, [&box] { RequestHelpFor(box.parentWidget()); });
     // The box sizes itself to its text and buttons; a spacer across its layout makes it at least
     // as wide as its title bar needs, so that a short message does not cut its title.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))

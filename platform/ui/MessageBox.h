@@ -39,7 +39,8 @@ public:
 int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned type = MB_OK);
 
 // Makes `box` the box MessageBox shows on the screen: title, text, icon and buttons, no
-// minimise or maximise button, and at least as wide as MessageBoxTitleWidth.
+// minimise or maximise button, at least as wide as MessageBoxTitleWidth, and F1 in it opens the
+// help of the dialog its parent belongs to (ui::RequestHelpFor).
 void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& caption, unsigned type);
 // The width a box's title bar needs for its whole title.
 int MessageBoxTitleWidth(const QWidget& box);

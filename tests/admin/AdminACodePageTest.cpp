@@ -1,5 +1,5 @@
-// Texts stored through the Chinese code page: characters it lacks are refused in every editor
-// before anything is stored, and the old text shows again.
+// Texts stored through the Chinese code page: characters it lacks, and control characters, are
+// refused in every editor before anything is stored, and the old text shows again.
 
 #include "AdminASupport.h"
 
@@ -61,6 +61,49 @@ TEST_F(AdminACodePage, EveryEditorRefusesCharactersOutsideTheCodePage) {
         Open(dlg);
         ExpectRefused(dlg.GetGrid(), 1, 2, QStringLiteral("tavrinXJLB"));
         ExpectRefused(dlg.GetGrid(), 2, 1, QStringLiteral("tavrinXJLB"));
+    }
+}
+
+TEST_F(AdminACodePage, EveryEditorRefusesControlCharacters) {
+    const QString refusal = QStringLiteral("对不起，文字中含有制表符、换行符等控制字符，不能保存！");
+    const QString pasted[] = {QStringLiteral("期中") + QChar(u'\0') + QStringLiteral("考试"),
+                              QStringLiteral("期中\t考试"), QStringLiteral("期中\n考试"),
+                              QStringLiteral("期中\r\n考试"), QStringLiteral("期中") + QChar(0x1b)};
+    const auto expectRefused = [&](CGridCtrl& grid, int row, int col, const QString& table) {
+        CountUpdates(table);
+        const QString old = grid.GetItemText(row, col);
+        boxes->Clear();
+        for (const QString& text : pasted)
+            EditCell(grid, row, col, text);
+        EXPECT_EQ(BoxTexts(), QStringList(std::size(pasted), refusal)) << qPrintable(table);
+        EXPECT_EQ(boxes->Boxes().back().type, ui::MB_ICONERROR);
+        EXPECT_EQ(grid.GetItemText(row, col), old) << qPrintable(table);
+        EXPECT_EQ(Updates(), 0) << qPrintable(table);
+    };
+    {
+        CExamNameDlg dlg;
+        Open(dlg);
+        expectRefused(dlg.GetGrid(), 1, 1, QStringLiteral("tavrinKSMC"));
+    }
+    {
+        CGradeSetDlg dlg;
+        Open(dlg);
+        expectRefused(dlg.GetGrid(), 1, 1, QStringLiteral("tavrinGrade"));
+    }
+    {
+        CGradeValueDlg dlg;
+        Open(dlg);
+        expectRefused(dlg.GetGrid(), 1, 1, QStringLiteral("tavrinDJZ"));
+    }
+    {
+        CSubjectSetDlg dlg;
+        Open(dlg);
+        expectRefused(dlg.GetGrid(), 1, 1, QStringLiteral("tavrinKMK"));
+    }
+    {
+        CStudentTypeDlg dlg;
+        Open(dlg);
+        expectRefused(dlg.GetGrid(), 1, 2, QStringLiteral("tavrinXJLB"));
     }
 }
 

@@ -91,6 +91,14 @@ TEST_F(AdminBMaintain, ChangesADateAndRefusesTextThatIsNoDate) {
     EXPECT_EQ(StoredDate(exam.id), "2009-01-05");
     EXPECT_EQ(Scalar("SELECT grade FROM tavrinKSLB WHERE id=?", {exam.id}), exam.grade);
 
+    // A pasted page is quoted by its first characters only.
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), row, 3, "2009-" + QString(100000, u'9')));
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_EQ(BoxTexts()[0], "“2009-" + QString(26, u'9') +
+                                 "…”不是一个有效的日期，请按“年-月-日”的形式输入，例如 2026-09-01。");
+    EXPECT_EQ(Grid().GetItemText(row, 3), "2009-01-05");
+
     FailOn("UPDATE", "tavrinKSLB");
     boxes->Clear();
     ASSERT_TRUE(EditCell(Grid(), row, 3, "2010-10-10"));

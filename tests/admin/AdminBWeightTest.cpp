@@ -76,6 +76,23 @@ TEST_F(AdminBWeights, AnEditWritesTheWholeRowRoundedAsShown) {
               QString::number(school.subjects[1].t1) + ".0");
 }
 
+TEST_F(AdminBWeights, ExactTiesRoundToTheEvenDigitAsEveryMarkDoes) {
+    const fixtures::ExamInfo& exam = school.exams[0];
+    OpenDialog();
+    Load(EntryOf(exam));
+    ASSERT_TRUE(EditCell(Grid(), 1, 1, "50.5"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 2, "0.125"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 3, "20.5"));
+    ASSERT_TRUE(EditCell(Grid(), 1, 4, "0.125"));
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Stored(exam.id, school.subjects[0].field), "50.0 0.12 20.0 0.12");
+    EXPECT_EQ(GridRow(Grid(), 1).mid(1), QStringList({" 50", "  0.12", " 20", "  0.12"}));
+    // A full mark just above the limit that rounds down to it is the limit.
+    ASSERT_TRUE(EditCell(Grid(), 1, 1, "1000.5"));
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Grid().GetItemText(1, 1), "1000");
+}
+
 TEST_F(AdminBWeights, TextsOutsideTheRangesAreRefusedAndTheOldTextComesBack) {
     const fixtures::ExamInfo& exam = school.exams[0];
     const QString field = school.subjects[0].field;

@@ -340,6 +340,22 @@ TEST_F(ScoreEntry, EnterCommitsAndMovesDownWithoutClosing) {
     EXPECT_TRUE(dlg->isVisible());
 }
 
+TEST_F(ScoreEntry, EscInAnyControlKeepsTheDialogOpenAndTheCloseBoxCloses) {
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);
+    for (int id : {int(CScoreEntryDlg::IDC_EXAM), int(CScoreEntryDlg::IDC_NUMBER),
+                   int(CScoreEntryDlg::IDC_SUBJECT), int(admin::IDC_GRID)}) {
+        dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        dlg->GetDlgItem(id)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_TRUE(dlg->isVisible()) << id;
+    }
+    dlg->close();
+    EXPECT_FALSE(dlg->isVisible());
+}
+
 TEST_F(ScoreEntry, ARefusedMarkKeepsItsTextColourAndFocus) {
     OpenDialog();
     ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);

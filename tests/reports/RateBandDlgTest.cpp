@@ -261,6 +261,40 @@ TEST_F(RateBandDlgTest, AWidthIsJudgedWhenTheTeacherIsDone) {
     ExpectGridShows(dlg->Grid(), Grade(dlg->SubjectBox()->currentData().toInt(), QStringLiteral("语文"), 25));
 }
 
+TEST_F(RateBandDlgTest, LeavingWithAWidthTypedJudgesNothing) {
+    // 退出, Esc and the close box, each with 300 typed and not yet judged.
+    for (int way = 0; way < 3; ++way) {
+        auto dlg = OpenBands();
+        dlg->show();
+        dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        dlg->WidthEdit()->setFocus();
+        Type(dlg->WidthEdit(), QStringLiteral("300"));
+        if (way == 0)
+            Click(*dlg, ui::IDCANCEL);
+        else if (way == 1)
+            QTest::keyClick(dlg->WidthEdit(), Qt::Key_Escape);
+        else
+            dlg->close();
+        QApplication::processEvents();
+        EXPECT_FALSE(dlg->isVisible()) << way;
+        EXPECT_TRUE(boxes->Boxes().empty()) << way;
+        EXPECT_EQ(dlg->m_nBandWidth, 10) << way;
+    }
+}
+
+TEST_F(RateBandDlgTest, ADialogDestroyedWhileAWidthIsTypedAnswersNothing) {
+    auto dlg = OpenBands();
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->WidthEdit()->setFocus();
+    Type(dlg->WidthEdit(), QStringLiteral("300"));
+    dlg.reset();
+    QApplication::processEvents();
+    EXPECT_TRUE(boxes->Boxes().empty());
+}
+
 TEST_F(RateBandDlgTest, ARefusedWidthComputesNothingAndTheBoxShowsTheWidthInForce) {
     auto dlg = OpenBands(); // 语文, full mark 100
     TypeAndLeave(dlg->WidthEdit(), QStringLiteral("8"));

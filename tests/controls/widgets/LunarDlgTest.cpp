@@ -335,8 +335,25 @@ TEST_F(LunarDialog, TheYearBoxTakesDigitsAndKeepsTheRange) {
     CYearEdit& box = Panel().GetYearEdit();
     box.setFocus();
     QTest::keyClicks(&box, QStringLiteral("ab-"));
-    QTest::keyClick(&box, Qt::Key_Backspace);
     EXPECT_EQ(box.text(), QStringLiteral("2024"));
+    // An ordinary number box: Ctrl+A selects, digits type over the selection, Backspace takes the
+    // digit before the cursor, and a fifth digit does not fit.
+    QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&box, QStringLiteral("1988"));
+    EXPECT_EQ(box.text(), QStringLiteral("1988"));
+    EXPECT_EQ(Date(), std::make_tuple(1988, 3, 15));
+    QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&box, QStringLiteral("2024"));
+    EXPECT_EQ(box.text(), QStringLiteral("2024"));
+    EXPECT_EQ(Date(), std::make_tuple(2024, 3, 15));
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    EXPECT_EQ(box.text(), QStringLiteral("202"));
+    QTest::keyClicks(&box, QStringLiteral("35"));
+    EXPECT_EQ(box.text(), QStringLiteral("2023"));
+    EXPECT_EQ(Date(), std::make_tuple(2023, 3, 15));
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QTest::keyClicks(&box, QStringLiteral("4"));
+    EXPECT_EQ(Date(), std::make_tuple(2024, 3, 15));
     // Delete works; so does typing digits into the freed place.
     QTest::keyClick(&box, Qt::Key_Home);
     QTest::keyClick(&box, Qt::Key_Delete);
