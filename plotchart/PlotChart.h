@@ -313,4 +313,6 @@ private:
     // Both roads: the pies and the box plots share their arithmetic.
     struct PieGeometry;
     void PaintPies(gdi::Dc* pDC, const PieGeometry& g);
+    // A pie's series name: under the pie on the screen, above it on the page.
+    void PaintPieName(gdi::Dc* pDC, const PieGeometry& g, const QString& name, int left);
 };

@@ -58,13 +58,24 @@ struct SubjectColumn {
     std::optional<CScopeRanks> ranks;
 };
 
-// The column plan of one list and the ranks it needs.
+// The column plan of one list and the ranks it needs. The judges point at ranks the plan holds,
+// so a plan stays where it was made.
 struct Plan {
+    Plan() = default;
+    Plan(const Plan&) = delete;
+    Plan& operator=(const Plan&) = delete;
+
     int gradeRankCol = -1;
     int classRankCol = -1;
     int artsCol = -1;
     int scienceCol = -1;
     std::vector<SubjectColumn> subjects;
+
+    std::optional<CScopeRanks> gradeRanks, classRanks, artsRanks, scienceRanks, artsStreamRanks,
+        scienceStreamRanks;
+    // The ranks a range on a stream total judges by; null when no range is on that total.
+    const CScopeRanks* artsJudge = nullptr;
+    const CScopeRanks* scienceJudge = nullptr;
 };
 
 int AddTitle(CReportTable& table, const QString& title, CellAlign align = CellAlign::Default) {
@@ -231,21 +242,11 @@ QString SpacedName(const QString& name) {
     return n;
 }
 
-void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
-                    const ScorePrintOptions& o, CReportTable& table) {
-    table = InitialScorePrintTable();
-    if (!context.HasExam())
-        return;
-    const int examId = context.m_nAnalysisExamId;
-    const QString total = TotalColumn(o.orderTotal);
-    const QString listStream = o.orderTotal == 1 ? kArts : o.orderTotal == 2 ? kScience : QString();
+namespace {
 
-    // Titles, and one query per ranked column.
-    Plan plan;
-    std::optional<CScopeRanks> gradeRanks, classRanks, artsRanks, scienceRanks, artsStreamRanks,
-        scienceStreamRanks;
-    const bool limitOn = o.limit != RangeLimit::None;
-    const int classScope = o.classNo;
+// The titles of the chosen columns, in the list's order.
+void AddListTitles(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
+                   const ScorePrintOptions& o, CReportTable& table, Plan& plan) {
     if (o.gradeRank)
         plan.gradeRankCol = AddTitle(table, RankTitle());
     if (o.classRank)
@@ -266,11 +267,16 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
             s.rankCol = AddTitle(table, RankTitle(), CellAlign::Right);
         plan.subjects.push_back(std::move(s));
     }
+}
 
+// One query per ranked column, and per total a range judges by.
+void OpenRanks(db::Connection& connection, int examId, const ScorePrintOptions& o, Plan& plan) {
+    const bool limitOn = o.limit != RangeLimit::None;
+    const int classScope = o.classNo;
     if (o.gradeRank || (limitOn && o.limitTotal == 3))
-        gradeRanks.emplace(connection, examId, TotalColumn(3), QString(), -1, false);
+        plan.gradeRanks.emplace(connection, examId, TotalColumn(3), QString(), -1, false);
     if (o.classRank)
-        classRanks.emplace(connection, examId, TotalColumn(3), QString(), classScope, false);
+        plan.classRanks.emplace(connection, examId, TotalColumn(3), QString(), classScope, false);
     // A stream total's ranks: the ones its column shows, and those the range judges by (within the
     // stream), one query when they are the same.
     const auto streamRanks = [&](int which, bool shown, bool inStream, const QString& stream,
@@ -287,10 +293,9 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
         streamOnly.emplace(connection, examId, TotalColumn(which), stream, -1, true);
         return &*streamOnly;
     };
-    const CScopeRanks* artsJudge =
-        streamRanks(1, o.showArts, o.artsInStream, kArts, artsRanks, artsStreamRanks);
-    const CScopeRanks* scienceJudge =
-        streamRanks(2, o.showScience, o.scienceInStream, kScience, scienceRanks, scienceStreamRanks);
+    plan.artsJudge = streamRanks(1, o.showArts, o.artsInStream, kArts, plan.artsRanks, plan.artsStreamRanks);
+    plan.scienceJudge = streamRanks(2, o.showScience, o.scienceInStream, kScience, plan.scienceRanks,
+                                    plan.scienceStreamRanks);
     for (SubjectColumn& s : plan.subjects) {
         if (s.rankCol < 0)
             continue;
@@ -300,7 +305,12 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
         s.ranks.emplace(connection, examId, ScoreColumn(s.no), stream,
                         o.subjectRank == RankScope::Class ? classScope : -1, false);
     }
+}
 
+// The listed students, best first by the total the list is ordered by.
+db::Recordset QueryList(db::Connection& connection, int examId, const ScorePrintOptions& o,
+                        const Plan& plan) {
+    const QString listStream = o.orderTotal == 1 ? kArts : o.orderTotal == 2 ? kScience : QString();
     QString sql = QStringLiteral("SELECT studentid,name,class,sum3,sum1,sum2");
     for (const SubjectColumn& s : plan.subjects)
         sql += u',' + ScoreColumn(s.no);
@@ -314,72 +324,94 @@ void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnal
         sql += QStringLiteral(" and worl=?");
         params.emplace_back(listStream);
     }
-    sql += QStringLiteral(" order by %1 desc").arg(total);
+    sql += QStringLiteral(" order by %1 desc").arg(TotalColumn(o.orderTotal));
+    return Query(connection, sql, params);
+}
+
+// Fills row `row` from the record set's current student and says whether the range keeps it.
+Verdict FillListRow(db::Recordset& rs, const ScorePrintOptions& o, const Plan& plan, CReportTable& table,
+                    int row, CNumberTexts& texts, CNumberTexts& classTexts) {
+    const auto number = [&](int col, double value) {
+        table.SetText(row, col, texts.Fixed62(value), CellAlign::Right);
+    };
+    const auto rank = [&](int col, int value) {
+        table.SetText(row, col, texts.Int(value), CellAlign::Right);
+    };
+
+    table.SetText(row, 0, rs.Field(0).ToString(), CellAlign::Right);
+    table.SetText(row, 1, SpacedName(rs.Field(1).ToString()), CellAlign::Left);
+    if (!rs.Field(2).IsNull())
+        table.SetText(row, 2, classTexts.Int(rs.Field(2).ToInt64()), CellAlign::Right);
+    else
+        table.SetAlign(row, 2, CellAlign::Right);
+
+    // Each total in the range's order of checks: the total, the arts total, the science total.
+    Verdict verdict = Verdict::Keep;
+    const auto judge = [&](int which, int r) {
+        if (verdict == Verdict::Keep)
+            verdict = Judge(o, which, r);
+    };
+    if (const db::Variant& sum = rs.Field(3); !sum.IsNull()) {
+        number(3, sum.ToDouble());
+        if (plan.gradeRanks) {
+            const int r = plan.gradeRanks->Rank(sum.ToDouble());
+            judge(3, r);
+            if (plan.gradeRankCol >= 0)
+                rank(plan.gradeRankCol, r);
+        }
+        if (plan.classRanks)
+            rank(plan.classRankCol, plan.classRanks->Rank(sum.ToDouble()));
+    }
+    const auto streamTotal = [&](const db::Variant& v, int which, const std::optional<CScopeRanks>& shown,
+                                 const CScopeRanks* judged, int col) {
+        if (v.IsNull())
+            return;
+        const double value = static_cast<float>(v.ToDouble()); // shown and ranked at single precision
+        if (judged)
+            judge(which, judged->Rank(value));
+        if (shown && col >= 0) {
+            number(col, value);
+            rank(col + 1, shown->Rank(value));
+        }
+    };
+    streamTotal(rs.Field(4), 1, plan.artsRanks, plan.artsJudge, plan.artsCol);
+    streamTotal(rs.Field(5), 2, plan.scienceRanks, plan.scienceJudge, plan.scienceCol);
+    if (verdict != Verdict::Keep)
+        return verdict;
+    for (std::size_t i = 0; i < plan.subjects.size(); ++i) {
+        const SubjectColumn& s = plan.subjects[i];
+        const db::Variant& v = rs.Field(6 + int(i));
+        if (v.IsNull())
+            continue;
+        number(s.col, v.ToDouble());
+        if (s.ranks)
+            rank(s.rankCol, s.ranks->Rank(v.ToDouble()));
+    }
+    return Verdict::Keep;
+}
+
+} // namespace
+
+void ListScorePrint(db::Connection& connection, CTextCipher& cipher, const CAnalysisContext& context,
+                    const ScorePrintOptions& o, CReportTable& table) {
+    table = InitialScorePrintTable();
+    if (!context.HasExam())
+        return;
+    const int examId = context.m_nAnalysisExamId;
+    Plan plan;
+    AddListTitles(connection, cipher, context, o, table, plan);
+    OpenRanks(connection, examId, o, plan);
 
     CNumberTexts texts(4), classTexts(1);
-    for (db::Recordset rs = Query(connection, sql, params); !rs.IsEOF(); rs.MoveNext()) {
+    for (db::Recordset rs = QueryList(connection, examId, o, plan); !rs.IsEOF(); rs.MoveNext()) {
         const int row = table.RowCount();
         table.SetRowCount(row + 1);
-        const auto number = [&](int col, double value) {
-            table.SetText(row, col, texts.Fixed62(value), CellAlign::Right);
-        };
-        const auto rank = [&](int col, int value) {
-            table.SetText(row, col, texts.Int(value), CellAlign::Right);
-        };
-
-        table.SetText(row, 0, rs.Field(0).ToString(), CellAlign::Right);
-        table.SetText(row, 1, SpacedName(rs.Field(1).ToString()), CellAlign::Left);
-        if (!rs.Field(2).IsNull())
-            table.SetText(row, 2, classTexts.Int(rs.Field(2).ToInt64()), CellAlign::Right);
-        else
-            table.SetAlign(row, 2, CellAlign::Right);
-
-        // Each total in the range's order of checks: the total, the arts total, the science total.
-        Verdict verdict = Verdict::Keep;
-        const auto judge = [&](int which, int r) {
-            if (verdict == Verdict::Keep)
-                verdict = Judge(o, which, r);
-        };
-        if (const db::Variant& sum = rs.Field(3); !sum.IsNull()) {
-            number(3, sum.ToDouble());
-            if (gradeRanks) {
-                const int r = gradeRanks->Rank(sum.ToDouble());
-                judge(3, r);
-                if (plan.gradeRankCol >= 0)
-                    rank(plan.gradeRankCol, r);
-            }
-            if (classRanks)
-                rank(plan.classRankCol, classRanks->Rank(sum.ToDouble()));
-        }
-        const auto streamTotal = [&](const db::Variant& v, int which, const std::optional<CScopeRanks>& shown,
-                                     const CScopeRanks* judged, int col) {
-            if (v.IsNull())
-                return;
-            const double value = static_cast<float>(v.ToDouble()); // shown and ranked at single precision
-            if (judged)
-                judge(which, judged->Rank(value));
-            if (shown && col >= 0) {
-                number(col, value);
-                rank(col + 1, shown->Rank(value));
-            }
-        };
-        streamTotal(rs.Field(4), 1, artsRanks, artsJudge, plan.artsCol);
-        streamTotal(rs.Field(5), 2, scienceRanks, scienceJudge, plan.scienceCol);
-        if (verdict != Verdict::Keep) {
-            table.SetRowCount(row);
-            if (verdict == Verdict::End)
-                break;
+        const Verdict verdict = FillListRow(rs, o, plan, table, row, texts, classTexts);
+        if (verdict == Verdict::Keep)
             continue;
-        }
-        for (std::size_t i = 0; i < plan.subjects.size(); ++i) {
-            const SubjectColumn& s = plan.subjects[i];
-            const db::Variant& v = rs.Field(6 + int(i));
-            if (v.IsNull())
-                continue;
-            number(s.col, v.ToDouble());
-            if (s.ranks)
-                rank(s.rankCol, s.ranks->Rank(v.ToDouble()));
-        }
+        table.SetRowCount(row);
+        if (verdict == Verdict::End)
+            break;
     }
     if (o.slips)
         LayOutSlips(table);

@@ -703,6 +703,22 @@ private:
     int FittedColumnWidth(int nCol, int width) const;
     // The scroll of bar `nBar` (SB_HORZ or SB_VERT) by a scroll-bar code.
     void OnScroll(int nBar, int nSBCode);
+    // The steps of OnKeyDown. Ctrl+A/C/V/X and Ctrl+Insert: true when the key was one of them.
+    bool RunEditShortcut(unsigned nChar);
+    // Tab at either end of the grid hands the focus to the dialog's next or previous control.
+    void MoveFocusOutOfGrid(bool bForward);
+    // The focus cell a key leads to from the current one (unchanged for a key that moves nothing).
+    CGridCellId CellForKey(unsigned nChar, bool bCtrl, bool bShift, bool bHandled, bool& bChangeLine);
+    // The shown cell before `next` (Shift+Tab), wrapping to the end of the row above.
+    CGridCellId CellBackFrom(CGridCellId next, bool& bChangeLine);
+    // The shown cell after `next` (Right; Tab wraps to the start of the row below).
+    CGridCellId CellOnFrom(CGridCellId next, bool bWrap, bool& bChangeLine);
+    CGridCellId CellPageFrom(CGridCellId next, bool bDown);
+    // Home or End: the first or last shown column, with Ctrl also the first or last row.
+    CGridCellId CellAtEdgeFrom(CGridCellId next, bool bEnd, bool bCtrl);
+    // The selection follows a keyed move (Shift extends it, except with Tab).
+    void SelectByKey(const CGridCellId& next, unsigned nChar, bool bShift);
+    void ScrollToKeyedCell(const CGridCellId& next, unsigned nChar, bool bShift, bool bChangeLine);
 
     std::unique_ptr<CGridTitleTip> m_TitleTip;
     CGridDropTarget m_DropTarget;

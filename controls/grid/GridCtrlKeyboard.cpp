@@ -59,58 +59,100 @@ unsigned CGridCtrl::OnGetDlgCode() const {
     return nCode;
 }
 
-void CGridCtrl::OnKeyDown(unsigned nChar, unsigned, unsigned) {
-    m_bKeyNotHandled = false;
-    if (!IsValid(m_idCurrentCell)) {
-        m_bKeyNotHandled = true;
-        return;
-    }
-    const Qt::KeyboardModifiers modifiers = KeyModifiers();
-    const bool bCtrl = (modifiers & Qt::ControlModifier) != 0;
-    const bool bShift = (modifiers & Qt::ShiftModifier) != 0;
-
-    CGridCellId next = m_idCurrentCell;
-    bool bChangeLine = false;
-    bool bHandled = false;
-
-    if (bCtrl) {
-        switch (nChar) {
-        case 'A':
-            OnEditSelectAll();
-            bHandled = true;
-            break;
-        case 'C':
-        case VK_INSERT:
-            OnEditCopy();
-            bHandled = true;
-            break;
-        case 'V':
-            OnEditPaste();
-            bHandled = true;
-            break;
-        case 'X':
-            OnEditCut();
-            bHandled = true;
-            break;
-        default:
-            break;
-        }
-    }
-    if (nChar == VK_INSERT && bShift) {
+bool CGridCtrl::RunEditShortcut(unsigned nChar) {
+    switch (nChar) {
+    case 'A':
+        OnEditSelectAll();
+        return true;
+    case 'C':
+    case VK_INSERT:
+        OnEditCopy();
+        return true;
+    case 'V':
         OnEditPaste();
-        return;
+        return true;
+    case 'X':
+        OnEditCut();
+        return true;
+    default:
+        return false;
     }
+}
 
-    // Ctrl+A and the paste may have moved or cleared the focus cell.
-    if (!IsValid(m_idCurrentCell))
-        return;
-    next = m_idCurrentCell;
+void CGridCtrl::MoveFocusOutOfGrid(bool bForward) {
+    m_bKeyNotHandled = true;
+    focusNextPrevChild(bForward);
+}
 
-    auto moveFocusOn = [&](bool bForward) {
-        m_bKeyNotHandled = true;
-        focusNextPrevChild(bForward);
-    };
+CGridCellId CGridCtrl::CellBackFrom(CGridCellId next, bool& bChangeLine) {
+    for (int col = next.col - 1; col >= m_nFixedCols; --col)
+        if (GetColumnWidth(col) > 0) {
+            next.col = col;
+            return next;
+        }
+    // Past the first column: the end of the row above, or out of the grid.
+    int row = next.row - 1;
+    while (row >= m_nFixedRows && GetRowHeight(row) <= 0)
+        --row;
+    if (row >= m_nFixedRows && LastVisibleColumn() >= 0) {
+        next.row = row;
+        next.col = LastVisibleColumn();
+        bChangeLine = true;
+    } else {
+        MoveFocusOutOfGrid(false);
+    }
+    return next;
+}
 
+CGridCellId CGridCtrl::CellOnFrom(CGridCellId next, bool bWrap, bool& bChangeLine) {
+    for (int col = next.col + 1; col < m_nCols; ++col)
+        if (GetColumnWidth(col) > 0) {
+            next.col = col;
+            return next;
+        }
+    if (!bWrap)
+        return next;
+    // Past the last column: the start of the row below, or out of the grid.
+    int row = next.row + 1;
+    while (row < m_nRows && GetRowHeight(row) <= 0)
+        ++row;
+    if (row < m_nRows && FirstVisibleColumn() >= 0) {
+        next.row = row;
+        next.col = FirstVisibleColumn();
+        bChangeLine = true;
+    } else {
+        MoveFocusOutOfGrid(true);
+    }
+    return next;
+}
+
+CGridCellId CGridCtrl::CellPageFrom(CGridCellId next, bool bDown) {
+    const CGridCellId idOldTopLeft = GetTopleftNonFixedCell();
+    OnVScroll(bDown ? SB_PAGEDOWN : SB_PAGEUP);
+    const int increment = GetTopleftNonFixedCell(true).row - idOldTopLeft.row;
+    if (bDown)
+        next.row = increment ? std::min(m_nRows - 1, next.row + increment) : m_nRows - 1;
+    else
+        next.row = increment ? std::max(m_nFixedRows, next.row + increment) : m_nFixedRows;
+    return next;
+}
+
+CGridCellId CGridCtrl::CellAtEdgeFrom(CGridCellId next, bool bEnd, bool bCtrl) {
+    if (bCtrl) {
+        OnVScroll(bEnd ? SB_BOTTOM : SB_TOP);
+        const int row = bEnd ? LastVisibleRow() : FirstVisibleRow();
+        if (row >= 0)
+            next.row = row;
+    }
+    OnHScroll(bEnd ? SB_RIGHT : SB_LEFT);
+    const int col = bEnd ? LastVisibleColumn() : FirstVisibleColumn();
+    if (col >= 0)
+        next.col = col;
+    return next;
+}
+
+CGridCellId CGridCtrl::CellForKey(unsigned nChar, bool bCtrl, bool bShift, bool bHandled, bool& bChangeLine) {
+    CGridCellId next = m_idCurrentCell;
     switch (nChar) {
     case VK_DELETE:
         ClearSelectedText();
@@ -129,52 +171,11 @@ void CGridCtrl::OnKeyDown(unsigned nChar, unsigned, unsigned) {
                 break;
             }
         break;
-    case VK_RIGHT:
     case VK_TAB:
-        if (nChar == VK_TAB && bShift) {
-            // Backwards, wrapping to the end of the row above.
-            bool bFound = false;
-            for (int col = next.col - 1; col >= m_nFixedCols; --col)
-                if (GetColumnWidth(col) > 0) {
-                    next.col = col;
-                    bFound = true;
-                    break;
-                }
-            if (!bFound) {
-                int row = next.row - 1;
-                while (row >= m_nFixedRows && GetRowHeight(row) <= 0)
-                    --row;
-                if (row >= m_nFixedRows && LastVisibleColumn() >= 0) {
-                    next.row = row;
-                    next.col = LastVisibleColumn();
-                    bChangeLine = true;
-                } else {
-                    moveFocusOn(false);
-                }
-            }
-            break;
-        }
-        {
-            bool bFound = false;
-            for (int col = next.col + 1; col < m_nCols; ++col)
-                if (GetColumnWidth(col) > 0) {
-                    next.col = col;
-                    bFound = true;
-                    break;
-                }
-            if (!bFound && nChar == VK_TAB) {
-                int row = next.row + 1;
-                while (row < m_nRows && GetRowHeight(row) <= 0)
-                    ++row;
-                if (row < m_nRows && FirstVisibleColumn() >= 0) {
-                    next.row = row;
-                    next.col = FirstVisibleColumn();
-                    bChangeLine = true;
-                } else {
-                    moveFocusOn(true);
-                }
-            }
-        }
+        next = bShift ? CellBackFrom(next, bChangeLine) : CellOnFrom(next, true, bChangeLine);
+        break;
+    case VK_RIGHT:
+        next = CellOnFrom(next, false, bChangeLine);
         break;
     case VK_LEFT:
         for (int col = next.col - 1; col >= m_nFixedCols; --col)
@@ -183,39 +184,13 @@ void CGridCtrl::OnKeyDown(unsigned nChar, unsigned, unsigned) {
                 break;
             }
         break;
-    case VK_NEXT: {
-        const CGridCellId idOldTopLeft = GetTopleftNonFixedCell();
-        OnVScroll(SB_PAGEDOWN);
-        const int increment = GetTopleftNonFixedCell(true).row - idOldTopLeft.row;
-        next.row = increment ? std::min(m_nRows - 1, next.row + increment) : m_nRows - 1;
+    case VK_NEXT:
+    case VK_PRIOR:
+        next = CellPageFrom(next, nChar == VK_NEXT);
         break;
-    }
-    case VK_PRIOR: {
-        const CGridCellId idOldTopLeft = GetTopleftNonFixedCell();
-        OnVScroll(SB_PAGEUP);
-        const int increment = GetTopleftNonFixedCell(true).row - idOldTopLeft.row;
-        next.row = increment ? std::max(m_nFixedRows, next.row + increment) : m_nFixedRows;
-        break;
-    }
     case VK_HOME:
-        if (bCtrl) {
-            OnVScroll(SB_TOP);
-            if (FirstVisibleRow() >= 0)
-                next.row = FirstVisibleRow();
-        }
-        OnHScroll(SB_LEFT);
-        if (FirstVisibleColumn() >= 0)
-            next.col = FirstVisibleColumn();
-        break;
     case VK_END:
-        if (bCtrl) {
-            OnVScroll(SB_BOTTOM);
-            if (LastVisibleRow() >= 0)
-                next.row = LastVisibleRow();
-        }
-        OnHScroll(SB_RIGHT);
-        if (LastVisibleColumn() >= 0)
-            next.col = LastVisibleColumn();
+        next = CellAtEdgeFrom(next, nChar == VK_END, bCtrl);
         break;
     case VK_F2:
         OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, Point(-1, -1), VK_LBUTTON);
@@ -224,25 +199,25 @@ void CGridCtrl::OnKeyDown(unsigned nChar, unsigned, unsigned) {
         m_bKeyNotHandled = !bHandled;
         break;
     }
+    return next;
+}
 
-    if (next == m_idCurrentCell)
+void CGridCtrl::SelectByKey(const CGridCellId& next, unsigned nChar, bool bShift) {
+    if (m_MouseMode != MOUSE_NOTHING)
         return;
+    m_PrevSelectedCellMap.clear();
+    m_MouseMode = m_bListMode ? MOUSE_SELECT_ROW : MOUSE_SELECT_CELLS;
+    if (!bShift || nChar == VK_TAB)
+        m_SelectionStartCell = next;
+    else if (!IsValid(m_SelectionStartCell))
+        m_SelectionStartCell = m_idCurrentCell;
+    SendMessageToParent(next.row, next.col, GVN_SELCHANGING);
+    OnSelecting(next);
+    SendMessageToParent(next.row, next.col, GVN_SELCHANGED);
+    m_MouseMode = MOUSE_NOTHING;
+}
 
-    if (m_MouseMode == MOUSE_NOTHING) {
-        m_PrevSelectedCellMap.clear();
-        m_MouseMode = m_bListMode ? MOUSE_SELECT_ROW : MOUSE_SELECT_CELLS;
-        if (!bShift || nChar == VK_TAB)
-            m_SelectionStartCell = next;
-        else if (!IsValid(m_SelectionStartCell))
-            m_SelectionStartCell = m_idCurrentCell;
-        SendMessageToParent(next.row, next.col, GVN_SELCHANGING);
-        OnSelecting(next);
-        SendMessageToParent(next.row, next.col, GVN_SELCHANGED);
-        m_MouseMode = MOUSE_NOTHING;
-    }
-
-    SetFocusCell(next);
-
+void CGridCtrl::ScrollToKeyedCell(const CGridCellId& next, unsigned nChar, bool bShift, bool bChangeLine) {
     if (!IsCellVisible(next)) {
         switch (nChar) {
         case VK_RIGHT:
@@ -279,6 +254,34 @@ void CGridCtrl::OnKeyDown(unsigned nChar, unsigned, unsigned) {
         InvalidateRect(nullptr);
     }
     EnsureVisible(next);
+}
+
+void CGridCtrl::OnKeyDown(unsigned nChar, unsigned, unsigned) {
+    m_bKeyNotHandled = false;
+    if (!IsValid(m_idCurrentCell)) {
+        m_bKeyNotHandled = true;
+        return;
+    }
+    const Qt::KeyboardModifiers modifiers = KeyModifiers();
+    const bool bCtrl = (modifiers & Qt::ControlModifier) != 0;
+    const bool bShift = (modifiers & Qt::ShiftModifier) != 0;
+
+    const bool bHandled = bCtrl && RunEditShortcut(nChar);
+    if (nChar == VK_INSERT && bShift) {
+        OnEditPaste();
+        return;
+    }
+    // Ctrl+A and the paste may have moved or cleared the focus cell.
+    if (!IsValid(m_idCurrentCell))
+        return;
+
+    bool bChangeLine = false;
+    const CGridCellId next = CellForKey(nChar, bCtrl, bShift, bHandled, bChangeLine);
+    if (next == m_idCurrentCell)
+        return;
+    SelectByKey(next, nChar, bShift);
+    SetFocusCell(next);
+    ScrollToKeyedCell(next, nChar, bShift, bChangeLine);
 }
 
 void CGridCtrl::OnChar(unsigned nChar) {

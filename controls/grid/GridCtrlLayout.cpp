@@ -778,50 +778,52 @@ void CGridCtrl::AutoSize(unsigned nAutoSizeStyle) {
     Refresh();
 }
 
+namespace {
+
+// Spreads `difference` pixels (either sign) over the shown sizes of one axis from `first` on:
+// each shown size takes an even share, then the first ones take the remainder a pixel each. The
+// remainder counts every size from `first`, shown or not, so that a hidden one still uses up its
+// place in the count. A shown size never goes below one pixel: it would otherwise vanish or, in
+// unsigned arithmetic, wrap round to an enormous size. False when nothing is shown.
+bool SpreadToFit(std::vector<int>& sizes, int first, int count, long difference) {
+    count = std::min(count, static_cast<int>(sizes.size()));
+    const auto shown = [&sizes](int i) { return sizes[static_cast<std::size_t>(i)] > 0; };
+    int nAffected = 0;
+    for (int i = first; i < count; ++i)
+        if (shown(i))
+            ++nAffected;
+    if (nAffected <= 0)
+        return false;
+
+    const auto adjust = [&sizes](int i, int delta) {
+        int& size = sizes[static_cast<std::size_t>(i)];
+        size = std::max(1, size + delta);
+    };
+    const int share = static_cast<int>(difference / nAffected);
+    for (int i = first; i < count; ++i)
+        if (shown(i))
+            adjust(i, share);
+
+    const int step = difference > 0 ? 1 : -1;
+    const int leftOver = static_cast<int>((difference > 0 ? difference : -difference) % nAffected);
+    for (int nCount = 0, i = first; i < count && nCount < leftOver; ++i, ++nCount)
+        if (shown(i))
+            adjust(i, step);
+    return true;
+}
+
+} // namespace
+
 void CGridCtrl::ExpandColumnsToFit(bool bExpandFixed) {
-    if (bExpandFixed) {
-        if (GetColumnCount() <= 0)
-            return;
-    } else if (GetColumnCount() <= GetFixedColumnCount()) {
+    const int nFirstColumn = bExpandFixed ? 0 : GetFixedColumnCount();
+    if (GetColumnCount() <= nFirstColumn)
         return;
-    }
 
     SetScrollPos32(SB_HORZ, 0);
     Rect rect;
     GetClientRect(&rect);
-
-    const int nFirstColumn = bExpandFixed ? 0 : GetFixedColumnCount();
-    int nNumColumnsAffected = 0;
-    for (int col = nFirstColumn; col < GetColumnCount(); ++col)
-        if (GetColumnWidth(col) > 0)
-            ++nNumColumnsAffected;
-    if (nNumColumnsAffected <= 0)
+    if (!SpreadToFit(m_arColWidths, nFirstColumn, GetColumnCount(), rect.Width() - GetVirtualWidth()))
         return;
-
-    // A counted column never goes below one pixel: it would otherwise vanish or, in unsigned
-    // arithmetic, wrap round to an enormous width.
-    auto adjust = [this](int col, int delta) {
-        int& width = m_arColWidths[static_cast<std::size_t>(col)];
-        width = std::max(1, width + delta);
-    };
-
-    const long difference = rect.Width() - GetVirtualWidth();
-    const int nColumnAdjustment = static_cast<int>(difference / nNumColumnsAffected);
-    for (int col = nFirstColumn; col < GetColumnCount(); ++col)
-        if (GetColumnWidth(col) > 0)
-            adjust(col, nColumnAdjustment);
-
-    if (difference > 0) {
-        const int leftOver = static_cast<int>(difference % nNumColumnsAffected);
-        for (int nCount = 0, col = nFirstColumn; col < GetColumnCount() && nCount < leftOver; ++col, ++nCount)
-            if (GetColumnWidth(col) > 0)
-                adjust(col, 1);
-    } else {
-        const int leftOver = static_cast<int>((-difference) % nNumColumnsAffected);
-        for (int nCount = 0, col = nFirstColumn; col < GetColumnCount() && nCount < leftOver; ++col, ++nCount)
-            if (GetColumnWidth(col) > 0)
-                adjust(col, -1);
-    }
 
     Refresh();
     ResetScrollBars();
@@ -846,47 +848,15 @@ void CGridCtrl::ExpandLastColumn() {
 }
 
 void CGridCtrl::ExpandRowsToFit(bool bExpandFixed) {
-    if (bExpandFixed) {
-        if (GetRowCount() <= 0)
-            return;
-    } else if (GetRowCount() <= GetFixedRowCount()) {
+    const int nFirstRow = bExpandFixed ? 0 : GetFixedRowCount();
+    if (GetRowCount() <= nFirstRow)
         return;
-    }
 
     SetScrollPos32(SB_VERT, 0);
     Rect rect;
     GetClientRect(&rect);
-
-    const int nFirstRow = bExpandFixed ? 0 : GetFixedRowCount();
-    int nNumRowsAffected = 0;
-    for (int row = nFirstRow; row < GetRowCount(); ++row)
-        if (GetRowHeight(row) > 0)
-            ++nNumRowsAffected;
-    if (nNumRowsAffected <= 0)
+    if (!SpreadToFit(m_arRowHeights, nFirstRow, GetRowCount(), rect.Height() - GetVirtualHeight()))
         return;
-
-    auto adjust = [this](int row, int delta) {
-        int& height = m_arRowHeights[static_cast<std::size_t>(row)];
-        height = std::max(1, height + delta);
-    };
-
-    const long difference = rect.Height() - GetVirtualHeight();
-    const int nRowAdjustment = static_cast<int>(difference / nNumRowsAffected);
-    for (int row = nFirstRow; row < GetRowCount(); ++row)
-        if (GetRowHeight(row) > 0)
-            adjust(row, nRowAdjustment);
-
-    if (difference > 0) {
-        const int leftOver = static_cast<int>(difference % nNumRowsAffected);
-        for (int nCount = 0, row = nFirstRow; row < GetRowCount() && nCount < leftOver; ++row, ++nCount)
-            if (GetRowHeight(row) > 0)
-                adjust(row, 1);
-    } else {
-        const int leftOver = static_cast<int>((-difference) % nNumRowsAffected);
-        for (int nCount = 0, row = nFirstRow; row < GetRowCount() && nCount < leftOver; ++row, ++nCount)
-            if (GetRowHeight(row) > 0)
-                adjust(row, -1);
-    }
 
     Refresh();
     ResetScrollBars();

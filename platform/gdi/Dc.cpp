@@ -1055,6 +1055,139 @@ const QFontMetrics& Dc::DeviceMetrics() const {
     return *m_deviceMetrics;
 }
 
+namespace {
+
+void ChopTrailingSpaces(QString& text) {
+    while (!text.isEmpty() && text.back() == QLatin1Char(' '))
+        text.chop(1);
+}
+
+// Prefix characters: "&x" underlines x, "&&" is one ampersand. `underline` is the index in the
+// result of the underlined character, or -1.
+QString StripPrefixes(const QString& input, unsigned format, int& underline) {
+    underline = -1;
+    if ((format & DT_NOPREFIX) || !input.contains(QLatin1Char('&')))
+        return input;
+    QString text;
+    text.reserve(input.size());
+    for (qsizetype i = 0; i < input.size(); ++i) {
+        if (input[i] == QLatin1Char('&') && i + 1 < input.size()) {
+            ++i;
+            if (input[i] != QLatin1Char('&') && !(format & DT_HIDEPREFIX))
+                underline = static_cast<int>(text.size());
+        }
+        text += input[i];
+    }
+    return text;
+}
+
+// Each tab becomes the blanks that reach the next tab stop (eight average characters apart, or
+// the count DT_TABSTOP carries in the format's second byte).
+QString ExpandTabs(const QString& text, unsigned format, const QFontMetrics& fm) {
+    const int chars = (format & DT_TABSTOP) ? static_cast<int>((format >> 8) & 0xFF) : 8;
+    const int stop = std::max(1, chars) * std::max(1, fm.averageCharWidth());
+    const int space = std::max(1, fm.horizontalAdvance(QLatin1Char(' ')));
+    QString expanded;
+    QString line;
+    for (QChar ch : text) {
+        if (ch == QLatin1Char('\t')) {
+            const int w = fm.horizontalAdvance(line);
+            const int target = (w / stop + 1) * stop;
+            const int n = std::max(1, (target - w + space - 1) / space);
+            line += QString(n, QLatin1Char(' '));
+        } else if (ch == QLatin1Char('\n')) {
+            expanded += line + ch;
+            line.clear();
+        } else {
+            line += ch;
+        }
+    }
+    return expanded + line;
+}
+
+// The text's lines as its line breaks give them (CR LF, CR or LF), or the whole text on one line.
+QStringList ParagraphsOf(const QString& text, unsigned format) {
+    if (format & DT_SINGLELINE)
+        return {text};
+    QString t = text;
+    if (t.contains(QLatin1Char('\r'))) {
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    return t.split(QLatin1Char('\n'));
+}
+
+// Greedy breaking at blanks and around CJK characters; a word wider than the line stays whole.
+std::vector<QString> WrapParagraph(const QString& para, int maxWidth, const QFontMetrics& fm) {
+    std::vector<QString> wrapped;
+    QString current;
+    qsizetype i = 0;
+    while (i < para.size()) {
+        qsizetype j = i;
+        if (IsBreakableCjk(para[i])) {
+            j = i + 1;
+        } else {
+            while (j < para.size() && !para[j].isSpace() && !IsBreakableCjk(para[j]))
+                ++j;
+            while (j < para.size() && para[j].isSpace() && para[j] != QChar(0x3000))
+                ++j;
+            if (j == i)
+                j = i + 1;
+        }
+        const QString word = para.mid(i, j - i);
+        const QString candidate = current + word;
+        QString trimmed = candidate;
+        ChopTrailingSpaces(trimmed);
+        if (!current.isEmpty() && fm.horizontalAdvance(trimmed) > maxWidth) {
+            ChopTrailingSpaces(current);
+            wrapped.push_back(current);
+            current = word;
+        } else {
+            current = candidate;
+        }
+        i = j;
+    }
+    ChopTrailingSpaces(current);
+    wrapped.push_back(current);
+    return wrapped;
+}
+
+// A line too wide for `maxWidth` cut to fit with "..." (at its end, after its last whole word,
+// or inside the path before its last separator, as the format asks).
+QString Ellipsized(const QString& text, unsigned format, int maxWidth, const QFontMetrics& fm) {
+    const QString dots = QStringLiteral("...");
+    if (format & DT_PATH_ELLIPSIS) {
+        const qsizetype cut =
+            std::max(text.lastIndexOf(QLatin1Char('\\')), text.lastIndexOf(QLatin1Char('/')));
+        const QString tail = cut >= 0 ? text.mid(cut) : QString();
+        const QString head = cut >= 0 ? text.left(cut) : text;
+        qsizetype n = head.size();
+        while (n > 0 && fm.horizontalAdvance(head.left(n) + dots + tail) > maxWidth)
+            --n;
+        return head.left(n) + dots + tail;
+    }
+    // The longest prefix that fits with the ellipsis after it.
+    qsizetype lo = 0, hi = text.size();
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi + 1) / 2;
+        if (fm.horizontalAdvance(text.left(mid) + dots) <= maxWidth)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    qsizetype n = lo;
+    if ((format & DT_WORD_ELLIPSIS) && n < text.size()) {
+        const qsizetype space = text.left(n + 1).lastIndexOf(QLatin1Char(' '));
+        if (space > 0)
+            n = space;
+    }
+    if (n > 0 && text[n - 1].isHighSurrogate())
+        --n;
+    return text.left(n) + dots;
+}
+
+} // namespace
+
 Dc::Layout Dc::LayOut(const QString& input, const Rect& deviceRect, unsigned format) const {
     const QFontMetrics& fm = DeviceMetrics();
     Layout out;
@@ -1063,100 +1196,17 @@ Dc::Layout Dc::LayOut(const QString& input, const Rect& deviceRect, unsigned for
     if (format & DT_EXTERNALLEADING)
         out.lineHeight += std::max(0, fm.leading());
 
-    // Prefix characters: "&x" underlines x, "&&" is one ampersand.
-    QString text;
     int underline = -1;
-    if ((format & DT_NOPREFIX) || !input.contains(QLatin1Char('&'))) {
-        text = input;
-    } else {
-        text.reserve(input.size());
-        for (qsizetype i = 0; i < input.size(); ++i) {
-            if (input[i] == QLatin1Char('&') && i + 1 < input.size()) {
-                ++i;
-                if (input[i] != QLatin1Char('&') && !(format & DT_HIDEPREFIX))
-                    underline = static_cast<int>(text.size());
-            }
-            text += input[i];
-        }
-    }
-
-    if (format & DT_EXPANDTABS) {
-        const int chars = (format & DT_TABSTOP) ? static_cast<int>((format >> 8) & 0xFF) : 8;
-        const int stop = std::max(1, chars) * std::max(1, fm.averageCharWidth());
-        const int space = std::max(1, fm.horizontalAdvance(QLatin1Char(' ')));
-        QString expanded;
-        QString line;
-        for (QChar ch : text) {
-            if (ch == QLatin1Char('\t')) {
-                const int w = fm.horizontalAdvance(line);
-                const int target = (w / stop + 1) * stop;
-                const int n = std::max(1, (target - w + space - 1) / space);
-                line += QString(n, QLatin1Char(' '));
-            } else if (ch == QLatin1Char('\n')) {
-                expanded += line + ch;
-                line.clear();
-            } else {
-                line += ch;
-            }
-        }
-        text = expanded + line;
-    }
-
-    QStringList paragraphs;
-    if (format & DT_SINGLELINE) {
-        paragraphs << text;
-    } else {
-        QString t = text;
-        if (t.contains(QLatin1Char('\r'))) {
-            t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        }
-        paragraphs = t.split(QLatin1Char('\n'));
-    }
+    QString text = StripPrefixes(input, format, underline);
+    if (format & DT_EXPANDTABS)
+        text = ExpandTabs(text, format, fm);
 
     const int maxWidth = deviceRect.Width();
     int consumed = 0; // characters of `text` before the current paragraph, for the underline index
-    for (const QString& para : paragraphs) {
-        std::vector<QString> wrapped;
-        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE) && fm.horizontalAdvance(para) > maxWidth) {
-            // Greedy breaking at blanks and around CJK characters; a word wider than the line stays whole.
-            QString current;
-            qsizetype i = 0;
-            while (i < para.size()) {
-                qsizetype j = i;
-                if (IsBreakableCjk(para[i])) {
-                    j = i + 1;
-                } else {
-                    while (j < para.size() && !para[j].isSpace() && !IsBreakableCjk(para[j]))
-                        ++j;
-                    while (j < para.size() && para[j].isSpace() && para[j] != QChar(0x3000))
-                        ++j;
-                    if (j == i)
-                        j = i + 1;
-                }
-                const QString word = para.mid(i, j - i);
-                const QString candidate = current + word;
-                QString trimmed = candidate;
-                while (!trimmed.isEmpty() && trimmed.back() == QLatin1Char(' '))
-                    trimmed.chop(1);
-                if (!current.isEmpty() && fm.horizontalAdvance(trimmed) > maxWidth) {
-                    QString done = current;
-                    while (!done.isEmpty() && done.back() == QLatin1Char(' '))
-                        done.chop(1);
-                    wrapped.push_back(done);
-                    current = word;
-                } else {
-                    current = candidate;
-                }
-                i = j;
-            }
-            while (!current.isEmpty() && current.back() == QLatin1Char(' '))
-                current.chop(1);
-            wrapped.push_back(current);
-        } else {
-            wrapped.push_back(para);
-        }
-        for (const QString& part : wrapped) {
+    for (const QString& para : ParagraphsOf(text, format)) {
+        const bool wrap =
+            (format & DT_WORDBREAK) && !(format & DT_SINGLELINE) && fm.horizontalAdvance(para) > maxWidth;
+        for (const QString& part : wrap ? WrapParagraph(para, maxWidth, fm) : std::vector<QString>{para}) {
             Layout::Line line;
             line.text = part;
             if (underline >= consumed && underline < consumed + part.size())
@@ -1169,41 +1219,12 @@ Dc::Layout Dc::LayOut(const QString& input, const Rect& deviceRect, unsigned for
     }
 
     if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) {
-        const QString dots = QStringLiteral("...");
+        const qsizetype dots = 3; // the length of "..."
         for (Layout::Line& line : out.lines) {
             if (line.width <= maxWidth)
                 continue;
-            QString result;
-            if (format & DT_PATH_ELLIPSIS) {
-                const qsizetype cut = std::max(line.text.lastIndexOf(QLatin1Char('\\')),
-                                               line.text.lastIndexOf(QLatin1Char('/')));
-                const QString tail = cut >= 0 ? line.text.mid(cut) : QString();
-                const QString head = cut >= 0 ? line.text.left(cut) : line.text;
-                qsizetype n = head.size();
-                while (n > 0 && fm.horizontalAdvance(head.left(n) + dots + tail) > maxWidth)
-                    --n;
-                result = head.left(n) + dots + tail;
-            } else {
-                // The longest prefix that fits with the ellipsis after it.
-                qsizetype lo = 0, hi = line.text.size();
-                while (lo < hi) {
-                    const qsizetype mid = (lo + hi + 1) / 2;
-                    if (fm.horizontalAdvance(line.text.left(mid) + dots) <= maxWidth)
-                        lo = mid;
-                    else
-                        hi = mid - 1;
-                }
-                qsizetype n = lo;
-                if ((format & DT_WORD_ELLIPSIS) && n < line.text.size()) {
-                    const qsizetype space = line.text.left(n + 1).lastIndexOf(QLatin1Char(' '));
-                    if (space > 0)
-                        n = space;
-                }
-                if (n > 0 && line.text[n - 1].isHighSurrogate())
-                    --n;
-                result = line.text.left(n) + dots;
-            }
-            if (line.underline >= 0 && line.underline >= result.size() - dots.size())
+            const QString result = Ellipsized(line.text, format, maxWidth, fm);
+            if (line.underline >= 0 && line.underline >= result.size() - dots)
                 line.underline = -1;
             line.text = result;
             line.width = fm.horizontalAdvance(result);
