@@ -44,11 +44,10 @@ protected:
         m_classes = m_school.grades[0].classes;
         ASSERT_EQ(m_classes.size(), 3u);
 
-        const auto run = [&](const char* sql, int exam) { m_db.Execute(QString::fromUtf8(sql), exam); };
         m_db.Execute(
             QStringLiteral("UPDATE tavrinKSK SET sum1=NULL, sum2=NULL, sum3=NULL WHERE id=? AND studentid=?"),
             m_exams[0], m_absent);
-        run("UPDATE tavrinKSK SET worl=NULL WHERE id=?", m_exams[0]);
+        m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET worl=NULL WHERE id=?"), m_exams[0]);
         m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET %1=NULL WHERE id=?").arg(m_unsat), m_exams[1]);
         m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET %1=NULL WHERE id=? AND class=?").arg(m_first),
                      m_exams[1], m_classes[1]);
