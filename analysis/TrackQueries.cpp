@@ -30,6 +30,11 @@ bool IsScoreColumn(const QString& column) {
     return re.match(column).hasMatch();
 }
 
+// The stream whose students a stream rank ranks: 文 (arts) or 理 (science).
+QString RankStream(bool arts) {
+    return arts ? QStringLiteral("文") : QStringLiteral("理");
+}
+
 // The scores of one exam as ranking in one scope needs them: the listed students' own rows (the
 // first of each), and the ranking of the present scores of every scope group (a class number, or
 // 0 for the one group of the other scopes).
@@ -53,6 +58,9 @@ public:
         result.score = own->score;
         if (m_target < kClassRank || m_target > kScienceRank)
             return result;
+        // A stream rank is only for a student of that stream in this exam.
+        if (IsStreamScope() && own->worl != ScopeStream())
+            return result;
         // The class scope is that of the student's own row in this exam (0 without a class).
         const auto scope = m_ranks.constFind(m_target == kClassRank ? own->cls : 0);
         result.rank = scope != m_ranks.cend() ? scope->Rank(*own->score) : 1;
@@ -62,8 +70,12 @@ public:
 private:
     struct OwnRow {
         int cls = 0;
+        QString worl; // empty when NULL
         std::optional<double> score;
     };
+
+    bool IsStreamScope() const { return m_target == kArtsRank || m_target == kScienceRank; }
+    QString ScopeStream() const { return RankStream(m_target == kArtsRank); }
 
     void LoadOwnRows(db::Connection& connection, int examId, const QString& column, const QStringList& ids) {
         // In slices, to stay well inside SQLite's limit on bound values.
@@ -78,7 +90,8 @@ private:
             }
             db::Recordset rs = reports::Query(
                 connection,
-                QStringLiteral("select studentid, class, %1 from tavrinKSK where id=? and studentid in (%2)")
+                QStringLiteral(
+                    "select studentid, class, worl, %1 from tavrinKSK where id=? and studentid in (%2)")
                     .arg(column, marks.join(u',')),
                 params);
             for (; !rs.IsEOF(); rs.MoveNext()) {
@@ -88,7 +101,9 @@ private:
                 OwnRow r;
                 r.cls = rs.Field(1).IsNull() ? 0 : rs.Field(1).ToInt();
                 if (!rs.Field(2).IsNull())
-                    r.score = rs.Field(2).ToDouble();
+                    r.worl = rs.Field(2).ToString();
+                if (!rs.Field(3).IsNull())
+                    r.score = rs.Field(3).ToDouble();
                 m_own.insert(id, r);
             }
             rs.Close();
@@ -111,7 +126,7 @@ private:
         default:
             rs = reports::Query(
                 connection, QStringLiteral("select %1").arg(column) + present + QStringLiteral(" and worl=?"),
-                {examId, m_target == kArtsRank ? QStringLiteral("文") : QStringLiteral("理")});
+                {examId, ScopeStream()});
             break;
         }
         const bool byClass = m_target == kClassRank;
@@ -370,7 +385,7 @@ CReportTable TrackTable(db::Connection& connection, const std::vector<TrackStude
 namespace {
 
 QString StreamOf(int target) {
-    return target == kTraceArtsRank ? QStringLiteral("文") : QStringLiteral("理");
+    return RankStream(target == kTraceArtsRank);
 }
 
 bool IsStreamTarget(int target) {
@@ -395,17 +410,23 @@ std::optional<double> StudentTraceValue(db::Connection& connection, int examId, 
         return std::nullopt;
     db::Recordset own = reports::Query(
         connection,
-        QStringLiteral("select class, %1 from tavrinKSK where id=? and studentid=? limit 1").arg(column),
+        QStringLiteral("select class, worl, %1 from tavrinKSK where id=? and studentid=? limit 1")
+            .arg(column),
         {examId, studentId});
-    if (own.IsEOF())
+    // No row, or no score in it: no bar, as the tracking table leaves both cells empty.
+    if (own.IsEOF() || own.Field(2).IsNull())
         return std::nullopt;
     // The class scope is the student's class in this exam; a row without a class ranks among
     // the class-0 rows, as the tracking table ranks it.
     const int cls = own.Field(0).IsNull() ? 0 : own.Field(0).ToInt();
-    const double score = own.Field(1).IsNull() ? 0.0 : own.Field(1).ToDouble();
+    const QString worl = own.Field(1).IsNull() ? QString() : own.Field(1).ToString();
+    const double score = own.Field(2).ToDouble();
     own.Close();
     if (target == kTraceScore)
         return score;
+    // A stream rank is only for a student of that stream in this exam.
+    if (IsStreamTarget(target) && worl != StreamOf(target))
+        return std::nullopt;
 
     // The scores shown above this one: at least the least value with the next key up.
     QString sql = QStringLiteral("select count(*) from tavrinKSK where id=? and %1>=?").arg(column);
@@ -426,13 +447,13 @@ std::optional<double> StudentTraceValue(db::Connection& connection, int examId, 
 std::optional<double> ClassAverage(db::Connection& connection, int examId, const QString& column,
                                    int classNo) {
     CheckScoreColumn(column);
+    // avg is NULL both without a row and when every score of the class is NULL.
     db::Recordset rs = reports::Query(
-        connection,
-        QStringLiteral("select count(*), avg(%1) from tavrinKSK where id=? and class=?").arg(column),
+        connection, QStringLiteral("select avg(%1) from tavrinKSK where id=? and class=?").arg(column),
         {examId, classNo});
     std::optional<double> average;
-    if (!rs.IsEOF() && !rs.Field(0).IsNull() && rs.Field(0).ToInt() > 0)
-        average = rs.Field(1).IsNull() ? 0.0 : rs.Field(1).ToDouble();
+    if (!rs.IsEOF() && !rs.Field(0).IsNull())
+        average = rs.Field(0).ToDouble();
     rs.Close();
     return average;
 }
@@ -442,7 +463,7 @@ std::optional<int> ClassRank(db::Connection& connection, int examId, const QStri
     CheckScoreColumn(column);
     if (target == kTraceClassRank) {
         db::Recordset rs = reports::Query(
-            connection, QStringLiteral("select count(*) from tavrinKSK where id=? and class=?"),
+            connection, QStringLiteral("select count(%1) from tavrinKSK where id=? and class=?").arg(column),
             {examId, classNo});
         const bool present = !rs.IsEOF() && rs.Field(0).ToInt() > 0;
         rs.Close();
@@ -462,25 +483,24 @@ std::optional<int> ClassRank(db::Connection& connection, int examId, const QStri
     db::Recordset rs = reports::Query(connection, sql, params);
     // Each class's average at two decimals; none for a class whose scores are all NULL.
     std::vector<std::optional<long long>> others;
-    bool found = false;
     std::optional<long long> own;
     for (; !rs.IsEOF(); rs.MoveNext()) {
         const std::optional<long long> key =
             rs.Field(1).IsNull() ? std::nullopt
                                  : std::optional<long long>(reports::RankKey(rs.Field(1).ToDouble()));
-        if (rs.Field(0).ToInt() == classNo) {
-            found = true;
+        if (rs.Field(0).ToInt() == classNo)
             own = key;
-        } else {
+        else
             others.push_back(key);
-        }
     }
     rs.Close();
-    if (!found)
+    // A class without a score in the scope (no row of it, no row of that stream in the exam, or
+    // only NULL scores) has no average to rank.
+    if (!own)
         return std::nullopt;
     int higher = 0;
     for (const auto& key : others)
-        if (key && (!own || *key > *own))
+        if (key && *key > *own)
             ++higher;
     return higher + 1;
 }

@@ -42,8 +42,9 @@ std::optional<QString> SubjectColumn(db::Connection& connection, CTextCipher& ci
 std::vector<int> TotalsRead(const QString& column);
 
 // A student's score in an exam and the rank in the target's scope (1 + the scores strictly
-// higher, compared at two decimals). No score without a row or with a NULL value; no rank for a
-// target outside the four.
+// higher, compared at two decimals; NULL scores rank nobody). No score without a row or with a NULL
+// value; no rank for a target outside the four, nor a stream's rank for a student whose row in
+// that exam is not of that stream.
 struct TrackScore {
     std::optional<double> score;
     std::optional<int> rank;
@@ -99,24 +100,25 @@ enum TraceTarget {
 };
 QStringList TraceTargetItems(); // 原始分数 班级名次 年级名次 文科名次 理科名次
 
-// One student's bar of an exam: the score (a NULL score 0) for kTraceScore, else the rank in the
-// target's scope as the tracking table ranks (1 + the scores strictly higher at two decimals, in the
-// student's own class of that exam, the grade or a stream), a NULL score ranking as 0.00. None when
-// the student has no row in the exam, or for a target outside the five. `column` must come from
-// SubjectColumn. DbError reaches the caller.
+// One student's bar of an exam: the score for kTraceScore, else the rank in the target's scope as
+// the tracking table ranks (1 + the scores strictly higher at two decimals, in the student's own
+// class of that exam, the grade or a stream). None when the student has no row in the exam or a
+// NULL score there, for a stream's rank when the student's row is not of that stream, and for a
+// target outside the five. `column` must come from SubjectColumn. DbError reaches the caller.
 std::optional<double> StudentTraceValue(db::Connection& connection, int examId, const QString& column,
                                         const QString& studentId, int target);
 
-// A class's average in an exam over its present scores; 0 when every score is NULL; none when the
-// class has no row in the exam. DbError reaches the caller.
+// A class's average in an exam over its present scores; none when the class has no score in the
+// exam (no row, or every score NULL). DbError reaches the caller.
 std::optional<double> ClassAverage(db::Connection& connection, int examId, const QString& column,
                                    int classNo);
 
 // A class's rank among the classes of an exam by their averages at two decimals: 1 + the classes
-// with a strictly higher average (equal averages share a rank, a class whose scores are all NULL
-// comes last). kTraceClassRank ranks the class within itself: always 1. kTraceArtsRank and
-// kTraceScienceRank rank the stream's rows only. None when the class has no row in that scope, or
-// for another target. DbError reaches the caller.
+// with a strictly higher average (equal averages share a rank; a class whose scores are all NULL
+// ranks nobody). kTraceClassRank ranks the class within itself: always 1. kTraceArtsRank and
+// kTraceScienceRank rank the stream's rows only. None when the class has no score in that scope
+// (no row of it, no row of the stream in the exam, or only NULL scores), or for another target.
+// DbError reaches the caller.
 std::optional<int> ClassRank(db::Connection& connection, int examId, const QString& column, int classNo,
                              int target);
 

@@ -10,7 +10,7 @@
 //   120090202    2     文      70       NULL     61
 //   120090401    4     理      90       -        61.004
 //   120090402    4     理      NULL     -        60.996
-// Class averages: class 1 70, 85, 50; class 2 70, 0 (all NULL), 61; class 4 90, -, 61.00.
+// Class averages: class 1 70, 85, 50; class 2 70, none (all NULL), 61; class 4 90, -, 61.00.
 // Roster classes 1, 2, 4; arts classes 1, 2; science classes 1, 4.
 // Grade 12010 "高2010级" has one student in class 1 and no exam.
 
@@ -170,19 +170,19 @@ TEST_F(ScoreTrackDlgTest, AStudentsScoresOneBarPerTickedExamWithARow) {
     EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("[120080100]李小明"));
     EXPECT_EQ(Bars(*dlg), QStringList({"2:1.00", "3:3.00"}));
 
-    // A NULL score is a bar of 0.
+    // A NULL score gives no bar, as no row does.
     PickStudent(*dlg, QStringLiteral("120080102"));
     EXPECT_EQ(dlg->m_strStudentId, QStringLiteral("120080102"));
     EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("[120080102]abcd  "));
-    EXPECT_EQ(Bars(*dlg), QStringList({"1:10.00", "2:0.00", "3:5.00", "5:7.00"}));
+    EXPECT_EQ(Bars(*dlg), QStringList({"1:10.00", "3:5.00", "5:7.00"}));
     Pick(dlg->SubjectList(), QStringLiteral("总分"));
-    EXPECT_EQ(Bars(*dlg), QStringList({"1:90.00", "2:0.00", "3:80.13", "5:95.00"}));
+    EXPECT_EQ(Bars(*dlg), QStringList({"1:90.00", "3:80.13", "5:95.00"}));
 
     // Unticking changes nothing until 确定.
-    Untick(*dlg, 2);
-    EXPECT_EQ(Bars(*dlg).size(), 4);
+    Untick(*dlg, 3);
+    EXPECT_EQ(Bars(*dlg).size(), 3);
     Click(*dlg, ui::IDOK);
-    EXPECT_EQ(Bars(*dlg), QStringList({"1:90.00", "3:80.13", "5:95.00"}));
+    EXPECT_EQ(Bars(*dlg), QStringList({"1:90.00", "5:95.00"}));
 
     // A typed text that names no subject draws no bars.
     dlg->SubjectList()->setEditText(QStringLiteral("物理"));
@@ -199,12 +199,13 @@ TEST_F(ScoreTrackDlgTest, AStudentsRanksInEachScope) {
         Pick(dlg->TargetList(), QString::fromUtf8(target));
         return Bars(*dlg);
     };
-    // abcd: 90 tied with 张三; NULL in exam 2 ranks as 0.00; 80.126 ties 王五's 80.13 at two decimals.
+    // abcd (文): 90 tied with 张三; NULL in exam 2, no rank there; 80.126 ties 王五's 80.13 at two
+    // decimals; no science rank.
     PickStudent(*dlg, QStringLiteral("120080102"));
-    EXPECT_EQ(ranks("班级名次"), QStringList({"1:1.00", "2:3.00", "3:2.00", "5:1.00"}));
-    EXPECT_EQ(ranks("年级名次"), QStringList({"1:1.00", "2:4.00", "3:2.00", "5:1.00"}));
-    EXPECT_EQ(ranks("文科名次"), QStringList({"1:1.00", "2:3.00", "3:2.00", "5:1.00"}));
-    EXPECT_EQ(ranks("理科名次"), QStringList({"1:1.00", "2:2.00", "3:1.00", "5:1.00"}));
+    EXPECT_EQ(ranks("班级名次"), QStringList({"1:1.00", "3:2.00", "5:1.00"}));
+    EXPECT_EQ(ranks("年级名次"), QStringList({"1:1.00", "3:2.00", "5:1.00"}));
+    EXPECT_EQ(ranks("文科名次"), QStringList({"1:1.00", "3:2.00", "5:1.00"}));
+    EXPECT_EQ(ranks("理科名次"), QStringList());
     // a张b: 80 after two 90s; in exam 2 ranked in class 2, where that exam put it; no row in exam 5.
     PickStudent(*dlg, QStringLiteral("120080103"));
     EXPECT_EQ(ranks("班级名次"), QStringList({"1:3.00", "2:2.00", "3:4.00"}));
@@ -243,16 +244,17 @@ TEST_F(ScoreTrackDlgTest, AClassesAveragesAndRanks) {
     EXPECT_EQ(bars("班级名次", 4), QStringList({"1:1.00", "3:1.00"}));
     EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("Total Class:3"));
     EXPECT_EQ(bars("班级名次", 1), QStringList({"1:1.00", "2:1.00", "3:1.00"}));
-    // Tied averages share a rank; a class whose scores are all NULL comes last.
+    // Tied averages share a rank; a class whose scores are all NULL has no rank and ranks nobody.
     EXPECT_EQ(bars("年级名次", 1), QStringList({"1:2.00", "2:1.00", "3:3.00"}));
-    EXPECT_EQ(bars("年级名次", 2), QStringList({"1:2.00", "2:2.00", "3:1.00"}));
+    EXPECT_EQ(bars("年级名次", 2), QStringList({"1:2.00", "3:1.00"}));
     EXPECT_EQ(bars("年级名次", 4), QStringList({"1:1.00", "3:1.00"}));
     EXPECT_EQ(bars("文科名次", 1), QStringList({"1:1.00", "2:1.00", "3:2.00"}));
     EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("Total Class:2"));
-    EXPECT_EQ(bars("理科名次", 1), QStringList({"1:2.00", "2:1.00", "3:2.00"}));
+    // Class 1's science student has no score in exam 13.
+    EXPECT_EQ(bars("理科名次", 1), QStringList({"1:2.00", "2:1.00"}));
     EXPECT_TRUE(boxes->Texts().isEmpty());
-    // Class 2's scores of exam 12 are all NULL: an average of 0.
-    EXPECT_EQ(bars("原始分数", 2), QStringList({"1:70.00", "2:0.00", "3:61.00"}));
+    // Class 2's scores of exam 12 are all NULL: no average.
+    EXPECT_EQ(bars("原始分数", 2), QStringList({"1:70.00", "3:61.00"}));
 
     // Only a class that no roster student of the grade (or stream) has is refused.
     const QString refusal = QStringLiteral("有那么多班级吗？");
@@ -286,8 +288,9 @@ TEST_F(ScoreTrackDlgTest, EveryChoiceRedrawsAndTheClassWraps) {
     dlg->ClassBox()->stepBy(1);
     EXPECT_EQ(dlg->m_nClass, 1);
     EXPECT_EQ(Bars(*dlg), QStringList({"1:70.00", "2:85.00", "3:50.00"}));
-    Pick(dlg->SubjectList(), QStringLiteral("数学")); // no class has a 数学 score: averages of 0
-    EXPECT_EQ(Bars(*dlg), QStringList({"1:0.00", "2:0.00", "3:0.00"}));
+    Pick(dlg->SubjectList(), QStringLiteral("数学")); // no class has a 数学 score: no bar at all
+    EXPECT_EQ(dlg->Chart().GetCount(), 0);
+    EXPECT_EQ(dlg->Chart().GetWindowText(), QStringLiteral("The trace for class 1"));
     Pick(dlg->SubjectList(), QStringLiteral("语文"));
     Pick(dlg->TargetList(), QStringLiteral("年级名次"));
     EXPECT_EQ(Bars(*dlg), QStringList({"1:2.00", "2:1.00", "3:3.00"}));

@@ -69,11 +69,19 @@ TEST_F(TrackQueriesTest, RanksShareEqualScoresInEveryScope) {
         EXPECT_EQ(rank(3, "120080102", target).rank, 1) << target;
         EXPECT_EQ(rank(3, "120080103", target).rank, 3) << target;
     }
-    // A science student ranked among the arts students (abcd 90, 王五 70), and the other way round.
-    EXPECT_EQ(rank(3, "120080101", kArtsRank).rank, 1);
-    EXPECT_EQ(rank(3, "120080103", kArtsRank).rank, 2);
-    EXPECT_EQ(rank(3, "120080102", kScienceRank).rank, 1);
+    // A stream rank among that stream's students (文 abcd 90, 王五 70; 理 张三 90, a张b 80), and
+    // none for a student of the other stream, whose score still shows.
+    EXPECT_EQ(rank(3, "120080102", kArtsRank).rank, 1);
+    EXPECT_EQ(rank(3, "120080201", kArtsRank).rank, 2);
+    EXPECT_EQ(rank(3, "120080101", kScienceRank).rank, 1);
     EXPECT_EQ(rank(3, "120080103", kScienceRank).rank, 2);
+    for (const auto& [id, target] : {std::pair{"120080101", kArtsRank},
+                                     {"120080103", kArtsRank},
+                                     {"120080102", kScienceRank},
+                                     {"120080201", kScienceRank}}) {
+        EXPECT_FALSE(rank(3, id, target).rank) << id;
+        EXPECT_TRUE(rank(3, id, target).score) << id;
+    }
     // The class of the exam's own row: a张b sat exam 2 in class 2, below 王五.
     EXPECT_EQ(rank(2, "120080103", kClassRank).rank, 2);
     EXPECT_EQ(rank(2, "120080103", kClassRank).score, 0.0);
