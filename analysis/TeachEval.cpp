@@ -17,6 +17,8 @@ using reports::Query;
 
 constexpr double kWeights[kLevelsM] = {90, 70, 50, 30, 10};
 constexpr int kLevelsF = 4;
+// How far stationary shares may stray from a distribution by rounding alone.
+constexpr double kDistributionTolerance = 1e-6;
 
 QString Fixed(double value, int decimals) {
     return reports::FormatFixed(value, 0, decimals);
@@ -77,6 +79,28 @@ GradeStats ExamStats(db::Connection& connection, const QString& column, int exam
     if (!rs.Field(2).IsNull())
         stats.sd = rs.Field(2).ToDouble();
     return stats;
+}
+
+// Which exam has no score of the subject at all (of the stream, when one is given).
+MissingScores Missing(db::Connection& connection, const QString& column, const Choice& choice,
+                      const QString& stream) {
+    QString sql = QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? and %1 is not null").arg(column);
+    if (!stream.isEmpty())
+        sql += QStringLiteral(" and worl=?");
+    sql += QStringLiteral(" limit 1");
+    const auto has = [&](int exam) {
+        std::vector<db::Variant> params{exam};
+        if (!stream.isEmpty())
+            params.emplace_back(stream);
+        return !Query(connection, sql, params).IsEOF();
+    };
+    const bool first = has(choice.firstExamId);
+    const bool second = has(choice.secondExamId);
+    if (first && second)
+        return MissingScores::None;
+    if (first)
+        return MissingScores::SecondExam;
+    return second ? MissingScores::FirstExam : MissingScores::BothExams;
 }
 
 bool Usable(const std::optional<double>& v) {
@@ -171,18 +195,46 @@ std::optional<Shares> StationaryShares(const Transitions& t) {
     Shares s;
     if (!Matrix(a, s.x.data(), fixed))
         return std::nullopt;
+    double sum = 0;
     for (int l = 0; l < kLevelsM; ++l) {
-        if (!std::isfinite(s.x[l]))
+        if (!std::isfinite(s.x[l]) || s.x[l] < -kDistributionTolerance)
             return std::nullopt;
+        sum += s.x[l];
         s.score += kWeights[l] * s.x[l];
     }
-    if (!std::isfinite(s.score))
+    if (std::fabs(sum - 1) > kDistributionTolerance || !std::isfinite(s.score))
         return std::nullopt;
     return s;
 }
 
-void RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table,
-                  const Progress& progress) {
+QString NoStationarySharesText() {
+    return QStringLiteral("该班的等级转移无法求出稳定分布");
+}
+
+QString MissingScoresMessage(MissingScores missing, int range, const QString& subject) {
+    QString of;
+    if (range == kArts)
+        of = QStringLiteral("文科学生的");
+    else if (range == kScience)
+        of = QStringLiteral("理科学生的");
+    const auto line = [&](const QString& exam) {
+        return exam + QStringLiteral("没有") + of + subject + QStringLiteral("成绩。");
+    };
+    switch (missing) {
+    case MissingScores::FirstExam:
+        return line(QStringLiteral("第一次考试"));
+    case MissingScores::SecondExam:
+        return line(QStringLiteral("第二次考试"));
+    case MissingScores::BothExams:
+        return line(QStringLiteral("第一次考试")) + u'\n' + line(QStringLiteral("第二次考试"));
+    case MissingScores::None:
+        break;
+    }
+    return {};
+}
+
+MissingScores RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table,
+                           const Progress& progress) {
     const auto step = [&](int position) {
         if (progress)
             progress(position);
@@ -191,6 +243,11 @@ void RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable
     const QString column = reports::ScoreColumn(choice.subject);
     const QString stream = StreamOf(choice.range);
     step(0);
+    if (const MissingScores missing = Missing(connection, column, choice, stream);
+        missing != MissingScores::None) {
+        step(rows + 3);
+        return missing;
+    }
     const GradeStats first = ExamStats(connection, column, choice.firstExamId, choice.secondExamId, stream);
     step(1);
     const GradeStats second = ExamStats(connection, column, choice.secondExamId, choice.firstExamId, stream);
@@ -241,6 +298,8 @@ void RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable
                     table.SetText(c, 11 + l, Fixed(s->x[l], 2));
                 table.SetText(c, 16, Fixed(s->score, 2));
                 scores[std::size_t(c - 1)] = s->score;
+            } else {
+                table.SetText(c, 17, NoStationarySharesText());
             }
         }
         step(c + 2);
@@ -251,11 +310,14 @@ void RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable
         if (const std::optional<int>& rank = ranks[std::size_t(c - 1)])
             table.SetText(c, 17, reports::FormatInt(*rank, 1));
     step(rows + 3);
+    return MissingScores::None;
 }
 
-void RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table) {
+MissingScores RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table) {
     const int rows = table.RowCount();
     const QString column = reports::ScoreColumn(choice.subject);
+    if (const MissingScores missing = Missing(connection, column, choice, {}); missing != MissingScores::None)
+        return missing;
     const GradeStats first = ExamStats(connection, column, choice.firstExamId, choice.secondExamId, {});
     const GradeStats second = ExamStats(connection, column, choice.secondExamId, choice.firstExamId, {});
     const long long n = second.count;
@@ -330,6 +392,7 @@ void RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable
                 Fixed(65 + 2.0 * double(a2[0] - a1[0]) + 1.4 * double(a2[1] - a1[1]) + double(a2[2] - a1[2]),
                       1));
     }
+    return MissingScores::None;
 }
 
 bool ExitExamIsEarlier(db::Connection& connection, int firstExamId, int secondExamId) {

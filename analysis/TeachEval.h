@@ -62,17 +62,31 @@ struct Shares {
 // The stationary shares of the transition table T (T[i][j]: students at level i in the first exam
 // and level j in the second) by quorrel's Matrix, each level that nobody started on pinned to 0 and
 // each level that everybody kept pinned to its share of the class; and the class score, the shares
-// weighted 90, 70, 50, 30, 10. Nothing when Matrix cannot solve, or gives no finite value.
+// weighted 90, 70, 50, 30, 10. Nothing when Matrix cannot solve, or when its shares are not a
+// distribution (each at least 0, together 1, within 1e-6): a pin that the flows between the
+// levels contradict leaves the other levels at 0, and a score from those would rank the class as
+// if its students had gone.
 std::optional<Shares> StationaryShares(const Transitions& t);
+// What the row of a class with students but without stationary shares shows under "名次".
+QString NoStationarySharesText();
+
+// Which of the two exams holds no score of the subject (of the range's stream, in the M method):
+// then nothing is compared and the table stays empty.
+enum class MissingScores { None, FirstExam, SecondExam, BothExams };
+// The notice of missing scores, one line per exam: "第一次考试没有文科学生的语文成绩。"; empty for
+// MissingScores::None.
+QString MissingScoresMessage(MissingScores missing, int range, const QString& subject);
 
 // Progress of the M analysis: the position on a bar from 0 to rowCount + 2 (past its top at the end).
 using Progress = std::function<void(int position)>;
 
-// Fill `table` (an EmptyTable of the method, its data cells empty) for the choice. Database errors
-// reach the caller as db::DbError, the cells written so far staying in the table.
-void RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table,
-                  const Progress& progress = {});
-void RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table);
+// Fill `table` (an EmptyTable of the method, its data cells empty) for the choice, unless an exam
+// has no score to compare: then the table is left as it is and the answer says which. Database
+// errors reach the caller as db::DbError, the cells written so far staying in the table.
+MissingScores RunMAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table,
+                           const Progress& progress = {});
+// The F method compares the whole grade whatever the choice's range.
+MissingScores RunFAnalysis(db::Connection& connection, const Choice& choice, CReportTable& table);
 
 // The report's title line: "教师教学效果评价 " + grade + subject.
 QString ReportTitle(const QString& caption, const QString& grade, const QString& subject);

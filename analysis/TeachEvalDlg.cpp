@@ -238,6 +238,7 @@ void CTeachEvalDlg::OnOK() {
         m_nRangeIndex >= 0 && m_nRangeIndex <= teacheval::kScience ? m_nRangeIndex : teacheval::kWholeGrade;
 
     QString error;
+    teacheval::MissingScores missing = teacheval::MissingScores::None;
     {
         const reports::CWaitCursor wait;
         m_table = teacheval::EmptyTable(m_nMethod, m_nRowCount);
@@ -249,10 +250,10 @@ void CTeachEvalDlg::OnOK() {
                 m_progress->SetRange(0, m_nRowCount + 2);
                 m_progress->SetPos(0);
                 m_progress->show();
-                teacheval::RunMAnalysis(db, choice, m_table,
-                                        [this](int position) { m_progress->SetPos(position); });
+                missing = teacheval::RunMAnalysis(db, choice, m_table,
+                                                  [this](int position) { m_progress->SetPos(position); });
             } else {
-                teacheval::RunFAnalysis(db, choice, m_table);
+                missing = teacheval::RunFAnalysis(db, choice, m_table);
             }
         } catch (const db::DbError& e) {
             qCWarning(vlog::db) << "teaching evaluation cut short:" << e.Message();
@@ -264,8 +265,14 @@ void CTeachEvalDlg::OnOK() {
         m_progress->hide();
         ShowResult();
     }
-    if (!error.isEmpty())
+    if (!error.isEmpty()) {
         ShowError(error);
+    } else if (missing != teacheval::MissingScores::None) {
+        // Nothing was compared: the table stays empty and the notice says which exam lacks the scores.
+        const int range = m_nMethod == teacheval::kMethodM ? choice.range : teacheval::kWholeGrade;
+        m_strMessage = teacheval::MissingScoresMessage(missing, range, m_strSubject);
+        ui::MessageBox(this, m_strMessage, m_strCaption, ui::MB_OK | ui::MB_ICONINFORMATION);
+    }
 }
 
 void CTeachEvalDlg::BuildReport() {

@@ -232,11 +232,11 @@ TEST_F(TeachEvalDlgTest, AnExitExamBeforeTheEntryExamIsComputedOnlyWhenTheUserSa
     ASSERT_EQ(boxes->Boxes().size(), 1u);
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_YESNO | ui::MB_ICONQUESTION);
     EXPECT_TRUE(boxes->Boxes()[0].text.contains(QStringLiteral("早于第一次考试")));
-    EXPECT_EQ(dlg->Grid().GetItemText(1, 16), QString());
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 6), QString());
     boxes->Clear();
     Click(*dlg, ui::IDOK); // yes
     EXPECT_EQ(boxes->Boxes().size(), 1u);
-    EXPECT_EQ(dlg->Grid().GetItemText(1, 16), QStringLiteral("45.00"));
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 6), QStringLiteral("3"));
     // In date order nothing is asked.
     boxes->Clear();
     m_db.Execute(QStringLiteral("UPDATE tavrinKSLB SET ksrq='2009-01-20' WHERE id=2"));
@@ -284,9 +284,9 @@ TEST_F(TeachEvalDlgTest, OkRunsTheChosenMethodTheSameEachTime) {
     CGridCtrl& g = dlg->Grid();
     for (int pass = 0; pass < 2; ++pass) {
         Click(*dlg, ui::IDOK);
-        EXPECT_EQ(Row(g, 1, 1, 17), Split("2|2|0|0|0|3|0|0|1|0|0.50|0.00|0.00|0.00|0.00|45.00|1"));
+        EXPECT_EQ(Row(g, 1, 1, 17), Split("2|2|0|0|0|3|0|0|1|0|||||||该班的等级转移无法求出稳定分布"));
         EXPECT_EQ(Row(g, 2, 1, 17), QStringList(17, QString()));
-        EXPECT_EQ(Row(g, 3, 11, 17), Split("0.00|0.00|0.13|0.27|0.53|20.00|2"));
+        EXPECT_EQ(Row(g, 3, 11, 17), Split("||||||该班的等级转移无法求出稳定分布"));
         EXPECT_EQ(g.GetItemFormat(3, 16), 0x26u);
         EXPECT_TRUE(dlg->ProgressBar()->isHidden());
         EXPECT_EQ(dlg->ProgressBar()->GetPos(), 7);
@@ -313,7 +313,7 @@ TEST_F(TeachEvalDlgTest, TheRangeChosenInTheSettingsNarrowsTheMMethod) {
     EXPECT_EQ(dlg->m_nRangeIndex, 2);
     Click(*dlg, ui::IDOK);
     EXPECT_EQ(Row(dlg->Grid(), 1, 16, 17), Split("80.00|1"));
-    EXPECT_EQ(Row(dlg->Grid(), 3, 16, 17), Split("20.00|2"));
+    EXPECT_EQ(Row(dlg->Grid(), 3, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
 
     // A typed range counts as the whole grade.
     ui::SetDialogRunner([](ui::Dialog& d) {
@@ -329,7 +329,7 @@ TEST_F(TeachEvalDlgTest, TheRangeChosenInTheSettingsNarrowsTheMMethod) {
     Click(*dlg, CTeachEvalDlg::IDC_SETTINGS);
     EXPECT_EQ(dlg->m_nRangeIndex, -1);
     Click(*dlg, ui::IDOK);
-    EXPECT_EQ(Row(dlg->Grid(), 1, 16, 16) + Row(dlg->Grid(), 3, 16, 16), Split("45.00|20.00"));
+    EXPECT_EQ(Row(dlg->Grid(), 1, 6, 6) + Row(dlg->Grid(), 1, 16, 16), Split("3|"));
 }
 
 TEST_F(TeachEvalDlgTest, SettingsReopenOnTheGradeAndExamsChosenBefore) {
@@ -364,7 +364,8 @@ TEST_F(TeachEvalDlgTest, SettingsReopenOnTheGradeAndExamsChosenBefore) {
     boxes->Clear();
     Click(*dlg, ui::IDOK);
     EXPECT_TRUE(boxes->Texts().isEmpty()) << boxes->Texts().join('|').toStdString();
-    EXPECT_EQ(Row(dlg->Grid(), 1, 16, 17) + Row(dlg->Grid(), 3, 16, 17), Split("80.00|1|20.00|2"));
+    EXPECT_EQ(Row(dlg->Grid(), 1, 16, 17) + Row(dlg->Grid(), 3, 16, 17),
+              Split("80.00|1||该班的等级转移无法求出稳定分布"));
     EXPECT_NE(Row(dlg->Grid(), 1, 16, 17) + Row(dlg->Grid(), 3, 16, 17), whole);
 }
 
@@ -384,7 +385,7 @@ TEST_F(TeachEvalDlgTest, TheSubjectMustComeFromTheList) {
     Type(dlg->SubjectBox(), QStringLiteral("语文"));
     Click(*dlg, ui::IDOK);
     EXPECT_TRUE(boxes->Boxes().empty());
-    EXPECT_EQ(dlg->Grid().GetItemText(1, 16), QStringLiteral("45.00"));
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 6), QStringLiteral("3"));
 }
 
 TEST_F(TeachEvalDlgTest, PrintingShowsTheGroupsAndOneRecordPerClassRow) {
@@ -463,5 +464,29 @@ TEST_F(TeachEvalDlgTest, ADatabaseErrorIsShownAndTheDialogGoesOn) {
     EntryToExit(*dlg);
     Click(*dlg, ui::IDOK);
     EXPECT_TRUE(boxes->Boxes().empty());
-    EXPECT_EQ(dlg->Grid().GetItemText(1, 16), QStringLiteral("45.00"));
+    EXPECT_EQ(dlg->Grid().GetItemText(1, 6), QStringLiteral("3"));
+}
+
+TEST_F(TeachEvalDlgTest, AnExamWithoutScoresIsNamedAndNoTableOfZerosComes) {
+    auto dlg = Open();
+    ChooseSubject(*dlg, 0);
+    // Before the 文理 split: no row of the entry exam has a stream.
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET worl=NULL WHERE id=1"));
+    EntryToExit(*dlg, 1);
+    Click(*dlg, ui::IDOK);
+    EXPECT_EQ(boxes->Texts(), QStringList{QStringLiteral("第一次考试没有文科学生的语文成绩。")});
+    for (int r = 1; r < 4; ++r)
+        EXPECT_EQ(Row(dlg->Grid(), r, 1, 17), QStringList(17, QString())) << r;
+    EXPECT_TRUE(dlg->ProgressBar()->isHidden());
+
+    // 语文 not set in the exit exam: F writes no counts; the range does not enter its notice.
+    boxes->Clear();
+    m_db.Execute(QStringLiteral("UPDATE tavrinKSK SET s01=NULL WHERE id=2"));
+    QTest::mouseClick(dlg->GetDlgItem<QRadioButton>(CTeachEvalDlg::IDC_METHOD_F), Qt::LeftButton);
+    Click(*dlg, ui::IDOK);
+    ASSERT_EQ(boxes->Texts(), QStringList{QStringLiteral("第二次考试没有语文成绩。")});
+    EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
+    for (int r = 1; r < 4; ++r)
+        EXPECT_EQ(Row(dlg->Grid(), r, 1, 11), QStringList(11, QString())) << r;
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -94,25 +94,28 @@ TEST_F(TeachEvalTest, LevelsPutAZOnAThresholdOneLevelLower) {
     EXPECT_EQ(LevelOfZ(-5.0), 4);
 }
 
-TEST_F(TeachEvalTest, SharesFromCountsAlone) {
-    // Every level solved: the shares need not sum to 1 (the sum row is the one left out).
+TEST_F(TeachEvalTest, SharesOnlyFromADistribution) {
     const auto band =
         Solve({{2, 1, 0, 0, 0}, {1, 2, 1, 0, 0}, {0, 1, 2, 1, 0}, {0, 0, 1, 2, 1}, {0, 0, 0, 1, 2}});
     ASSERT_TRUE(band);
     EXPECT_EQ(Texts(*band), Split("0.17|0.22|0.22|0.22|0.17|50.00"));
-    // Level A kept by all three of its students is pinned to 3/15.
-    const auto keptA =
-        Solve({{3, 0, 0, 0, 0}, {1, 2, 1, 0, 0}, {0, 1, 2, 1, 0}, {0, 0, 1, 2, 1}, {0, 0, 0, 1, 2}});
-    ASSERT_TRUE(keptA);
-    EXPECT_EQ(Texts(*keptA), Split("0.17|0.00|0.00|0.00|0.00|15.00"));
-    // Nobody started on A, D or E: those are pinned to 0; B, kept by all, to 3/7.
-    const auto twoRows =
-        Solve({{0, 0, 0, 0, 0}, {0, 3, 0, 0, 0}, {0, 1, 2, 1, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
-    ASSERT_TRUE(twoRows);
-    EXPECT_EQ(Texts(*twoRows), Split("0.00|0.43|0.00|0.00|0.00|30.00"));
-    const auto one = Solve({{0, 1, 0, 0, 0}});
-    ASSERT_TRUE(one);
-    EXPECT_EQ(Texts(*one), Split("0.00|0.00|0.00|0.00|0.00|0.00"));
+    // Nobody started on D or E, and nobody reached them: pinned to 0, the rest shared out.
+    const auto closed =
+        Solve({{1, 1, 0, 0, 0}, {1, 1, 1, 0, 0}, {0, 1, 1, 0, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(Texts(*closed), Split("0.29|0.43|0.29|0.00|0.00|70.00"));
+    // C kept by all six of its students: the pin is kept where the solve still sums to 1.
+    const auto keptC =
+        Solve({{8, 3, 1, 0, 0}, {2, 9, 4, 1, 0}, {0, 0, 6, 0, 0}, {0, 1, 3, 7, 2}, {0, 0, 1, 2, 5}});
+    ASSERT_TRUE(keptC);
+    EXPECT_EQ(Texts(*keptC), Split("0.57|0.32|0.11|0.00|0.00|79.16"));
+    // A kept by all three and reached from B: the pin 3/15 leaves the other levels at 0, a sum of
+    // 0.2; B kept with flows into A and D pinned to 0; nobody kept anything: no distribution.
+    EXPECT_FALSE(
+        Solve({{3, 0, 0, 0, 0}, {1, 2, 1, 0, 0}, {0, 1, 2, 1, 0}, {0, 0, 1, 2, 1}, {0, 0, 0, 1, 2}}));
+    EXPECT_FALSE(
+        Solve({{0, 0, 0, 0, 0}, {0, 3, 0, 0, 0}, {0, 1, 2, 1, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}));
+    EXPECT_FALSE(Solve({{0, 1, 0, 0, 0}}));
     EXPECT_FALSE(Solve({}));
 }
 
@@ -125,9 +128,11 @@ TEST_F(TeachEvalTest, MethodMOverTheWholeGrade) {
               QStringLiteral("72.50 15.14"));
 
     const CReportTable t = RunM(kWholeGrade);
-    EXPECT_EQ(Cells(t, 1, 1, 17), Split("2|2|0|0|0|3|0|0|1|0|0.50|0.00|0.00|0.00|0.00|45.00|1"));
+    // Class 1 keeps A (pinned to 2/5) while a B student rises to it; class 3 has B and A pinned to 0
+    // while a C student reaches B: neither solve sums to 1, so neither class is scored.
+    EXPECT_EQ(Cells(t, 1, 1, 17), Split("2|2|0|0|0|3|0|0|1|0|||||||该班的等级转移无法求出稳定分布"));
     EXPECT_EQ(Cells(t, 2, 1, 17), QStringList(17, QString())); // no students
-    EXPECT_EQ(Cells(t, 3, 1, 17), Split("0|0|2|2|2|0|1|1|1|3|0.00|0.00|0.13|0.27|0.53|20.00|2"));
+    EXPECT_EQ(Cells(t, 3, 1, 17), Split("0|0|2|2|2|0|1|1|1|3|||||||该班的等级转移无法求出稳定分布"));
     EXPECT_EQ(t.Text(2, 0), QStringLiteral("02班"));
     // The bar runs from 0 to the class count + 2 and ends one past its top.
     EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3, 4, 5, 7}));
@@ -135,13 +140,12 @@ TEST_F(TeachEvalTest, MethodMOverTheWholeGrade) {
 
 TEST_F(TeachEvalTest, MethodMByStream) {
     const CReportTable arts = RunM(kArts);
-    EXPECT_EQ(arts.Text(1, 16), QStringLiteral("45.00"));
-    EXPECT_EQ(arts.Text(3, 16), QStringLiteral("15.00"));
-    EXPECT_EQ(arts.Text(1, 17), QStringLiteral("1"));
-    EXPECT_EQ(arts.Text(3, 17), QStringLiteral("2"));
+    EXPECT_EQ(Cells(arts, 1, 1, 10), Split("1|1|0|0|0|1|0|1|0|0"));
+    EXPECT_EQ(Cells(arts, 1, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
+    EXPECT_EQ(Cells(arts, 3, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
     const CReportTable science = RunM(kScience);
-    EXPECT_EQ(science.Text(1, 16), QStringLiteral("80.00"));
-    EXPECT_EQ(science.Text(3, 16), QStringLiteral("20.00"));
+    EXPECT_EQ(Cells(science, 1, 11, 17), Split("0.50|0.50|0.00|0.00|0.00|80.00|1"));
+    EXPECT_EQ(Cells(science, 3, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
 }
 
 TEST_F(TeachEvalTest, MethodMWithoutASpreadLevelsNobody) {
@@ -155,18 +159,21 @@ TEST_F(TeachEvalTest, MethodMWithoutASpreadLevelsNobody) {
 }
 
 TEST_F(TeachEvalTest, MethodMRanksOnlyScoredClassesAndTiesShare) {
-    // Class 2 gets students who score as class 1's do.
-    const double scores[][2] = {{95, 90}, {90, 92}, {85, 70}, {80, 88}};
-    for (int i = 0; i < 4; ++i) {
-        AddRow(1, QStringLiteral("x%1").arg(i), 2, scores[i][0]);
-        AddRow(2, QStringLiteral("x%1").arg(i), 2, scores[i][1]);
-    }
-    const CReportTable t = RunM(kWholeGrade);
-    ASSERT_FALSE(t.Text(1, 16).isEmpty());
-    EXPECT_EQ(t.Text(1, 16), t.Text(2, 16));
-    EXPECT_EQ(Cells(t, 1, 17, 17), QStringList{"1"});
-    EXPECT_EQ(t.Text(2, 17), QStringLiteral("1"));
-    EXPECT_EQ(t.Text(3, 17), QStringLiteral("3"));
+    // Classes 2 and 4 get two science students each who score alike.
+    const double scores[][2] = {{90, 80}, {80, 92}};
+    int n = 0;
+    for (const int cls : {2, 4})
+        for (int i = 0; i < 2; ++i) {
+            const QString id = QStringLiteral("y%1").arg(2 * n++);
+            AddRow(1, id, cls, scores[i][0]);
+            AddRow(2, id, cls, scores[i][1]);
+        }
+    CReportTable t = EmptyTable(kMethodM, 5);
+    RunMAnalysis(m_db, {1, 2, 1, kWholeGrade}, t);
+    EXPECT_EQ(Cells(t, 2, 11, 17), Split("0.50|0.50|0.00|0.00|0.00|80.00|1"));
+    EXPECT_EQ(Cells(t, 4, 11, 17), Cells(t, 2, 11, 17));
+    EXPECT_EQ(Cells(t, 1, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
+    EXPECT_EQ(Cells(t, 3, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
 }
 
 TEST_F(TeachEvalTest, MethodF) {
