@@ -25,27 +25,45 @@ bool SameName(const QString& a, const QString& b) {
     return true;
 }
 
+// Block b holds kFirstBlockRows·4^b rows' worth of values.
+constexpr std::size_t kFirstBlockRows = 64;
+std::size_t FirstBlockValues(std::size_t columns) {
+    return kFirstBlockRows * std::max<std::size_t>(columns, 1);
+}
+
 } // namespace
 
 void CellBlocks::AddBlock() {
-    // Block b holds kFirstRows·4^b rows.
-    const std::size_t rows = kFirstRows << (2 * m_blocks.size());
     std::vector<Variant>& block = m_blocks.emplace_back();
-    block.reserve(std::max<std::size_t>(rows * m_columns, 1));
+    block.reserve(FirstBlockValues(m_columns) << (2 * (m_blocks.size() - 1)));
 }
 
 const Variant& CellBlocks::At(std::size_t row, std::size_t column) const {
-    // Rows before block b: kFirstRows·(4^b − 1)/3, so the row is in block ⌊log4(⌊3·row/kFirstRows⌋ + 1)⌋.
-    const std::size_t x = 3 * row / kFirstRows + 1;
+    static const Variant null;
+    const std::uint64_t* bits = m_present.data() + row * m_words;
+    const std::uint64_t word = bits[column / 64];
+    const std::uint64_t bit = std::uint64_t{1} << (column % 64);
+    if ((word & bit) == 0)
+        return null;
+    // The value's place among all values: those of the rows before, then those left of it.
+    std::size_t index = m_rowStart[row] + static_cast<std::size_t>(std::popcount(word & (bit - 1)));
+    for (std::size_t w = 0; w < column / 64; ++w)
+        index += static_cast<std::size_t>(std::popcount(bits[w]));
+    // Values before block b: first·(4^b − 1)/3, so the value is in block ⌊log4(⌊3·index/first⌋ + 1)⌋.
+    const std::size_t first = FirstBlockValues(m_columns);
+    const std::size_t x = 3 * index / first + 1;
     const std::size_t b = (static_cast<std::size_t>(std::bit_width(x)) - 1) / 2;
-    const std::size_t first = kFirstRows * ((std::size_t{1} << (2 * b)) - 1) / 3;
-    return m_blocks[b][(row - first) * m_columns + column];
+    const std::size_t before = first * ((std::size_t{1} << (2 * b)) - 1) / 3;
+    return m_blocks[b][index - before];
 }
 
 void CellBlocks::Clear() {
     m_blocks.clear();
     m_blocks.shrink_to_fit();
+    m_rowStart = {};
+    m_present = {};
     m_count = 0;
+    m_values = 0;
 }
 
 Recordset::Recordset(QStringList names, QStringList declaredTypes, std::vector<std::vector<Variant>> rows)

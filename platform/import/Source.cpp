@@ -5,8 +5,14 @@
 #include "platform/import/Reader.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
 
 namespace importsrc {
 namespace {
@@ -46,7 +52,8 @@ QString SchemaOf(db::Connection& connection, const QString& table) {
         const QString schema = rs.Field(1).ToString();
         if (connection
                 .Execute(QStringLiteral("SELECT count(*) FROM ") + QuoteName(schema) +
-                             QStringLiteral(".sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                             QStringLiteral(
+                                 ".sqlite_master WHERE type IN ('table','view') AND name=? COLLATE NOCASE"),
                          table)
                 .Field(0)
                 .ToInt() > 0)
@@ -92,53 +99,185 @@ QString InsertText(const QString& quotedTable, int columns, int rows) {
     return sql;
 }
 
+// A workbook holds each text once, and its cells name the texts; a sheet of a few long texts
+// repeated over many cells would take the file's size many times over if each cell held its text.
+// So the loaded table of a workbook keeps the values of its text columns once, in a table of
+// values of the column's type ("NAME:values TEXT", an id and the value), and its rows
+// ("NAME:rows") hold the values' ids there; a view of the table's name and columns joins them
+// again, so that every query sees the values themselves, of the declared types of the columns.
+// Columns of numbers and dates keep their values in the rows.
+bool KeptOnce(const QString& declaredType) {
+    return declaredType == QLatin1String(kText) || declaredType == QLatin1String(kMixed);
+}
+
+QString RowsTable(const QString& table) {
+    return table + QStringLiteral(":rows");
+}
+
+QString ValuesTable(const QString& table, const QString& declaredType) {
+    return table + QStringLiteral(":values ") + declaredType;
+}
+
+// SQLite joins at most 64 tables in one statement: the view joins the tables of values for its
+// first columns and looks the values of any further ones up one by one, which leaves room for
+// a query to join the view with a few tables of its own.
+constexpr int kMaxJoinedColumns = 56;
+
+// The kind of the object `name` of the source database ("table", "view" or empty).
+QString KindOfLoaded(db::Connection& target, const QString& name) {
+    db::Recordset rs = target.Execute(QStringLiteral("SELECT type FROM ") + QuoteName(SourceSchema()) +
+                                          QStringLiteral(".sqlite_master WHERE name=? COLLATE NOCASE "
+                                                         "AND type IN ('table','view')"),
+                                      name);
+    return rs.IsEOF() ? QString() : rs.Field(0).ToString();
+}
+
+// Drops a loaded table of the name, with the tables behind it when it is a view.
+void DropLoaded(db::Connection& target, const QString& table) {
+    const QString schema = QuoteName(SourceSchema()) + QLatin1Char('.');
+    const QString kind = KindOfLoaded(target, table);
+    if (kind == QLatin1String("table")) {
+        target.Execute(QStringLiteral("DROP TABLE ") + schema + QuoteName(table));
+        return;
+    }
+    if (kind != QLatin1String("view"))
+        return;
+    target.Execute(QStringLiteral("DROP VIEW ") + schema + QuoteName(table));
+    QStringList behind;
+    for (db::Recordset rs = target.Execute(QStringLiteral("SELECT name FROM ") + schema +
+                                               QStringLiteral("sqlite_master WHERE type='table' AND "
+                                                              "(name=? OR substr(name, 1, ?)=?)"),
+                                           RowsTable(table), static_cast<int>(ValuesTable(table, {}).size()),
+                                           ValuesTable(table, {}));
+         !rs.IsEOF(); rs.MoveNext())
+        behind << rs.Field(0).ToString();
+    for (const QString& name : behind)
+        target.Execute(QStringLiteral("DROP TABLE ") + schema + QuoteName(name));
+}
+
+// The values of one declared type kept once: each value gets the next id when first met.
+class ValueIds {
+public:
+    ValueIds(db::Connection& target, QString insert) : m_target(target), m_insert(std::move(insert)) {}
+
+    long long Id(const db::Variant& value) {
+        if (value.Type() == db::VariantType::Integer || value.Type() == db::VariantType::Real) {
+            // A number by its kind and its bits: 1 and 1.0 are kept apart, as the table keeps them.
+            const bool real = value.Type() == db::VariantType::Real;
+            const auto bits = real ? std::bit_cast<std::uint64_t>(value.ToDouble())
+                                   : static_cast<std::uint64_t>(value.ToInt64());
+            const auto found = (real ? m_reals : m_integers).constFind(bits);
+            if (found != (real ? m_reals : m_integers).cend())
+                return *found;
+            const long long id = Add(value);
+            (real ? m_reals : m_integers).insert(bits, id);
+            return id;
+        }
+        const QString text = value.ToString();
+        const auto found = m_texts.constFind(text);
+        if (found != m_texts.cend())
+            return *found;
+        const long long id = Add(value);
+        m_texts.insert(text, id);
+        return id;
+    }
+
+private:
+    long long Add(const db::Variant& value) {
+        ++m_last;
+        m_target.Execute(m_insert, {db::Variant(m_last), value});
+        return m_last;
+    }
+
+    db::Connection& m_target;
+    QString m_insert;
+    long long m_last = 0;
+    QHash<QString, long long> m_texts;
+    QHash<std::uint64_t, long long> m_integers;
+    QHash<std::uint64_t, long long> m_reals;
+};
+
 // Writes a table's rows into the target as they come, a statement of several rows at a time:
-// only the rows of one statement are held.
+// only the rows of one statement are held. With `textsOnce` (a workbook) the values of its text
+// columns are kept once (see KeptOnce).
 class TableWriter : public TableSink {
 public:
-    TableWriter(db::Connection& target, const QString& table)
-        : m_target(target), m_quoted(QuoteName(table)),
-          m_created(QuoteName(SourceSchema()) + QLatin1Char('.') + m_quoted) {}
+    TableWriter(db::Connection& target, const QString& table, bool textsOnce)
+        : m_target(target), m_table(table), m_textsOnce(textsOnce) {}
 
     void Columns(const QStringList& sourceNames, const QStringList& sourceTypes) override {
-        QStringList names = UniqueNames(sourceNames);
-        QStringList types = sourceTypes;
-        if (names.isEmpty()) {
+        m_names = UniqueNames(sourceNames);
+        m_types = sourceTypes;
+        if (m_names.isEmpty()) {
             // A table needs a column; an empty sheet has one without a header.
-            names << QStringLiteral("F1");
-            types = QStringList{QString::fromLatin1(kText)};
+            m_names << QStringLiteral("F1");
+            m_types = QStringList{QString::fromLatin1(kText)};
         }
-        m_columns = static_cast<int>(names.size());
+        m_columns = static_cast<int>(m_names.size());
+        for (int c = 0; c < m_columns; ++c)
+            if (c >= m_types.size())
+                m_types << QString::fromLatin1(kText);
         // A table of the name in the target's own database would hide the loaded one.
-        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS main.") + m_quoted);
-        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS ") + m_created);
+        m_target.Execute(QStringLiteral("DROP TABLE IF EXISTS main.") + QuoteName(m_table));
+        DropLoaded(m_target, m_table);
+        const QString schema = QuoteName(SourceSchema()) + QLatin1Char('.');
+        m_ids.assign(static_cast<size_t>(m_columns), nullptr);
+        m_used.assign(static_cast<size_t>(m_columns), false);
+        if (m_textsOnce) {
+            for (int c = 0; c < m_columns; ++c) {
+                const QString& type = m_types.at(c);
+                if (!KeptOnce(type))
+                    continue;
+                auto& values = m_values[type];
+                if (!values) {
+                    const QString name = schema + QuoteName(ValuesTable(m_table, type));
+                    m_target.Execute(QStringLiteral("CREATE TABLE ") + name +
+                                     QStringLiteral(" (id INTEGER PRIMARY KEY, v ") + type +
+                                     QLatin1Char(')'));
+                    values = std::make_unique<ValueIds>(m_target, QStringLiteral("INSERT INTO ") + name +
+                                                                      QStringLiteral(" VALUES (?, ?)"));
+                }
+                m_ids[static_cast<size_t>(c)] = values.get();
+            }
+        }
+        m_viewed = !m_values.empty();
+        m_created = schema + QuoteName(m_viewed ? RowsTable(m_table) : m_table);
         QStringList definitions;
         for (int c = 0; c < m_columns; ++c)
-            definitions << QuoteName(names.at(c)) + QLatin1Char(' ') +
-                               types.value(c, QString::fromLatin1(kText));
+            definitions << QuoteName(m_names.at(c)) + QLatin1Char(' ') +
+                               (m_ids[static_cast<size_t>(c)] ? QStringLiteral("INTEGER") : m_types.at(c));
         m_target.Execute(QStringLiteral("CREATE TABLE ") + m_created + QStringLiteral(" (") +
                          definitions.join(QStringLiteral(", ")) + QLatin1Char(')'));
         m_perStatement = std::clamp(kMaxValuesPerInsert / m_columns, 1, kMaxRowsPerInsert);
-        m_values.reserve(static_cast<size_t>(m_perStatement * m_columns));
+        m_row.reserve(static_cast<size_t>(m_perStatement * m_columns));
     }
 
     void Row(std::vector<db::Variant>& row) override {
         ++m_written;
         if (g_rowCheck)
             g_rowCheck(m_written);
-        for (int c = 0; c < m_columns; ++c)
-            m_values.push_back(static_cast<size_t>(c) < row.size() ? std::move(row[static_cast<size_t>(c)])
-                                                                   : db::Variant());
+        for (int c = 0; c < m_columns; ++c) {
+            const auto at = static_cast<size_t>(c);
+            db::Variant value = at < row.size() ? std::move(row[at]) : db::Variant();
+            if (m_ids[at] && !value.IsNull()) {
+                value = db::Variant(m_ids[at]->Id(value));
+                m_used[at] = true;
+            }
+            m_row.push_back(std::move(value));
+        }
         if (++m_rows == m_perStatement)
             Insert();
     }
 
-    // Writes the rows still held; a table that had no columns given gets its one column.
+    // Writes the rows still held, and the view of a table whose values are kept once; a table
+    // that had no columns given gets its one column.
     void Finish() {
         if (m_columns == 0)
             Columns({}, {});
         if (m_rows > 0)
             Insert();
+        if (m_viewed)
+            CreateView();
     }
 
 private:
@@ -146,20 +285,75 @@ private:
         if (m_rows == m_perStatement && m_fullText.isEmpty())
             m_fullText = InsertText(m_created, m_columns, m_perStatement);
         m_target.Execute(m_rows == m_perStatement ? m_fullText : InsertText(m_created, m_columns, m_rows),
-                         m_values);
-        m_values.clear();
+                         m_row);
+        m_row.clear();
         m_rows = 0;
     }
 
+    // The view under the table's name: the columns in their order, each value as the rows hold it
+    // or from its table of values. A DELETE on it deletes the rows it names.
+    void CreateView() {
+        const QString schema = QuoteName(SourceSchema()) + QLatin1Char('.');
+        const QString rows = QuoteName(RowsTable(m_table));
+        QStringList columns, joins, same;
+        for (int c = 0; c < m_columns; ++c) {
+            const QString name = QuoteName(m_names.at(c));
+            const QString cell = QStringLiteral("b.") + name;
+            if (!m_ids[static_cast<size_t>(c)]) {
+                columns << cell + QStringLiteral(" AS ") + name;
+                same.prepend(cell + QStringLiteral(" IS OLD.") + name);
+                continue;
+            }
+            const QString values = QuoteName(ValuesTable(m_table, m_types.at(c)));
+            const QString lookup = QStringLiteral("(SELECT v FROM ") + values + QStringLiteral(" WHERE id=") +
+                                   cell + QLatin1Char(')');
+            if (!m_used[static_cast<size_t>(c)]) {
+                // No value at all (a column of a wide sheet without cells): NULL of the column's
+                // type, looked up once per query.
+                columns << QStringLiteral("(SELECT v FROM ") + values + QStringLiteral(" WHERE 0) AS ") +
+                               name;
+                continue;
+            }
+            same << lookup + QStringLiteral(" IS OLD.") + name;
+            if (joins.size() < kMaxJoinedColumns) {
+                const QString alias = QStringLiteral("j") + QString::number(c);
+                joins << QStringLiteral(" LEFT JOIN ") + values + QLatin1Char(' ') + alias +
+                             QStringLiteral(" ON ") + alias + QStringLiteral(".id=") + cell;
+                columns << alias + QStringLiteral(".v AS ") + name;
+            } else {
+                columns << lookup + QStringLiteral(" AS ") + name;
+            }
+        }
+        const QString view = schema + QuoteName(m_table);
+        m_target.Execute(QStringLiteral("CREATE VIEW ") + view + QStringLiteral(" AS SELECT ") +
+                         columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + rows +
+                         QStringLiteral(" b") + joins.join(QString()));
+        // Rows alike in every value are alike to any condition: the first such row goes for each.
+        m_target.Execute(
+            QStringLiteral("CREATE TRIGGER ") + schema + QuoteName(m_table + QStringLiteral(":delete")) +
+            QStringLiteral(" INSTEAD OF DELETE ON ") + QuoteName(m_table) +
+            QStringLiteral(" BEGIN DELETE FROM ") + rows +
+            QStringLiteral(" WHERE rowid=(SELECT b.rowid FROM ") + rows + QStringLiteral(" b WHERE ") +
+            (same.isEmpty() ? QStringLiteral("1") : same.join(QStringLiteral(" AND "))) +
+            QStringLiteral(" LIMIT 1); END"));
+    }
+
     db::Connection& m_target;
-    QString m_quoted;
-    QString m_created; // the name qualified by the source database
+    QString m_table;
+    bool m_textsOnce;
+    bool m_viewed = false;
+    QString m_created; // the table the rows go into, qualified by the source database
+    QStringList m_names;
+    QStringList m_types;
     int m_columns = 0;
     int m_perStatement = 1;
     int m_rows = 0;    // rows held for the next statement
     int m_written = 0; // rows handed over so far
     QString m_fullText;
-    std::vector<db::Variant> m_values;
+    std::vector<db::Variant> m_row;
+    std::map<QString, std::unique_ptr<ValueIds>> m_values; // by declared type
+    std::vector<ValueIds*> m_ids;                          // per column: its values, or none
+    std::vector<bool> m_used;                              // per column: whether it got a value
 };
 
 } // namespace
@@ -198,18 +392,38 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
     // one name: a column is indexed once however often it is asked for.
     const QString base = QStringLiteral("key") + QuoteName(table) + QuoteName(column);
     // SQLite takes a double-quoted name that is no column for a string: ask for the column first.
-    if (connection.Execute(QStringLiteral("SELECT * FROM ") + QuoteName(table) + QStringLiteral(" LIMIT 0"))
-            .FieldIndex(column) < 0)
+    const db::Recordset head =
+        connection.Execute(QStringLiteral("SELECT * FROM ") + QuoteName(table) + QStringLiteral(" LIMIT 0"));
+    const int field = head.FieldIndex(column);
+    if (field < 0)
         throw db::DbError(kNoSuchColumn, QStringLiteral("表“%1”中没有名为“%2”的列。").arg(table, column));
     // An index lives in the database of its table.
     const QString schema = SchemaOf(connection, table);
-    const QString on = QStringLiteral(" ON ") + QuoteName(table) + QStringLiteral(" (");
-    connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema + QuoteName(base) + on +
-                       QuoteName(column) + QLatin1Char(')'));
-    if (columnClass == ColumnClass::Numeric)
-        connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema +
-                           QuoteName(base + QStringLiteral(" str")) + on + QStringLiteral("trim(str(") +
-                           QuoteName(column) + QStringLiteral(")))"));
+    const auto index = [&](const QString& name, const QString& on, const QString& value) {
+        connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema + QuoteName(name) +
+                           QStringLiteral(" ON ") + QuoteName(on) + QStringLiteral(" (") + value +
+                           QLatin1Char(')'));
+        if (columnClass == ColumnClass::Numeric)
+            connection.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + schema +
+                               QuoteName(name + QStringLiteral(" str")) + QStringLiteral(" ON ") +
+                               QuoteName(on) + QStringLiteral(" (trim(str(") + value + QStringLiteral(")))"));
+    };
+    const QString type = head.FieldType(field);
+    const bool viewed =
+        connection
+            .Execute(QStringLiteral("SELECT count(*) FROM ") + schema +
+                         QStringLiteral("sqlite_master WHERE type='view' AND name=? COLLATE NOCASE"),
+                     table)
+            .Field(0)
+            .ToInt() > 0;
+    if (!viewed || !KeptOnce(type)) {
+        index(base, viewed ? RowsTable(table) : table, QuoteName(column));
+        return;
+    }
+    // A column whose values are kept once: its ids in the rows, and the values in their table.
+    index(base, RowsTable(table), QuoteName(column));
+    index(QStringLiteral("key") + QuoteName(ValuesTable(table, type)), ValuesTable(table, type),
+          QStringLiteral("v"));
 }
 
 void SetLoadRowCheck(std::function<void(int row)> check) {
@@ -270,7 +484,7 @@ void SourceFile::Load(const QString& table, db::Connection& target) {
     AttachSourceDatabase(target);
     // A table that fails part way leaves the target as it was.
     db::Transaction tx(target);
-    TableWriter writer(target, table);
+    TableWriter writer(target, table, m_kind == SourceKind::Workbook);
     ErrorCells errors;
     m_reader->Stream(found, writer, &errors);
     writer.Finish();

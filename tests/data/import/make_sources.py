@@ -4,7 +4,8 @@
 make_sources.py OUTDIR NAME...   NAME is one of the files below; "rows.xls:N" and "rows.dbf:N"
 write a table of N students, "blanks.xls:N" the same rows under Chinese headers with blanks
 around them, "gaps.xls" a long sheet whose later rows differ from its first ones, "low.xls" a
-table whose header lies on row 10, "styled.xls" formatting without values.
+table whose header lies on row 10, "styled.xls" formatting without values, "repeated.xls" one
+long text in every cell of 500 rows, "far.xls" ten rows and one number in the sheet's last cell.
 """
 import datetime
 import os
@@ -85,6 +86,34 @@ def gaps_xls(path):
         sheet.write(r, 1, r)
     sheet.write(450, 2, 'end')
     sheet.write(5, 3, -5, DATE)
+    book.save(path)
+
+
+def repeated_xls(path):
+    """Under the headers A-D, 500 rows whose cells all hold one text of 30,000 characters (the
+    workbook keeps it once), and a short text in the last cell of column D."""
+    book = xlwt.Workbook(encoding='utf-8')
+    sheet = book.add_sheet('Sheet1')
+    text = ('长文' + 'x' * 98) * 300
+    for col, title in enumerate(('A', 'B', 'C', 'D')):
+        sheet.write(0, col, title)
+    for r in range(1, 501):
+        for col in range(4):
+            sheet.write(r, col, 'end' if (r, col) == (500, 3) else text)
+    book.save(path)
+
+
+def far_xls(path):
+    """Ten rows of students, then a number in IV65536, the last cell a sheet can have."""
+    book = xlwt.Workbook(encoding='utf-8')
+    sheet = book.add_sheet('Sheet1')
+    for col, title in enumerate(('XH', 'XM', 'P1')):
+        sheet.write(0, col, title)
+    for i in range(10):
+        sheet.write(i + 1, 0, '0200%05d' % i)
+        sheet.write(i + 1, 1, '学生%d' % i)
+        sheet.write(i + 1, 2, 60 + i)
+    sheet.write(65535, 255, 7)
     book.save(path)
 
 
@@ -180,6 +209,10 @@ def main():
             nulls_dbf(path)
         elif base == 'gaps.xls':
             gaps_xls(path)
+        elif base == 'repeated.xls':
+            repeated_xls(path)
+        elif base == 'far.xls':
+            far_xls(path)
         elif base == 'low.xls':
             low_xls(path)
         elif base == 'styled.xls':

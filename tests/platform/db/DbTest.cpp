@@ -7,10 +7,10 @@
 #include <map>
 
 #include <QDir>
-#include <QtEndian>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -176,6 +176,27 @@ TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
     made.MoveNext();
     EXPECT_EQ(made.Field(0), Variant(2));
     EXPECT_TRUE(made.Field(1).IsNull());
+}
+
+// NULLs among the values of a wide result (more columns than one word of bits) leave every
+// value where its row and column say, across the storage blocks; a row of NULLs is a row.
+TEST_F(DbTest, SparseWideResultsKeepEveryValueInPlace) {
+    constexpr int kColumns = 130;
+    constexpr int kRows = 3000;
+    QStringList names;
+    for (int c = 0; c < kColumns; ++c)
+        names << QStringLiteral("c%1").arg(c);
+    std::vector<std::vector<Variant>> rows(kRows);
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kColumns; ++c)
+            rows[static_cast<size_t>(r)].push_back(r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c)
+                                                                                   : Variant());
+    Recordset rs(names, {}, std::move(rows));
+    ASSERT_EQ(rs.RecordCount(), kRows);
+    for (int r = 0; !rs.IsEOF(); rs.MoveNext(), ++r)
+        for (int c = 0; c < kColumns; ++c)
+            ASSERT_EQ(rs.Field(c), r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c) : Variant())
+                << r << "," << c;
 }
 
 // A long text that repeats over a large result is held once however many rows show it, even
@@ -514,7 +535,8 @@ TEST_F(FileDbTest, EveryJournalBeginsWithAFreshMarkThatTheFileCarries) {
     c.OpenFile(path);
     const QByteArray session = mark();
     EXPECT_NE(session, before); // in the file itself, before the session has written anything
-    EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA user_version")).ToInt(), int(qFromBigEndian<quint32>(session.constData())));
+    EXPECT_EQ(Scalar(c, QStringLiteral("PRAGMA user_version")).ToInt(),
+              int(qFromBigEndian<quint32>(session.constData())));
     // The journal's first frame is the first page with the file's mark; after each checkpoint the
     // connection makes itself, the journal begins again with a mark the file has not had before.
     c.Execute(QStringLiteral("CREATE TABLE big(x TEXT)"));

@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <malloc.h>
 #include <memory>
 #include <new>
 
@@ -29,7 +31,8 @@ protected:
         importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("stu.dbf"),
                                                 QStringLiteral("nulls.dbf"), QStringLiteral("rows.xls:300"),
                                                 QStringLiteral("gaps.xls"), QStringLiteral("many.xls:20000"),
-                                                QStringLiteral("low.xls")});
+                                                QStringLiteral("low.xls"), QStringLiteral("repeated.xls"),
+                                                QStringLiteral("far.xls")});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -560,6 +563,72 @@ TEST_F(ImportTest, AWorkbookTooLargeToReadSaysSoAndAFailedLoadChangesNothing) {
     importsrc::SetLoadRowCheck([](int) { throw std::bad_alloc(); });
     EXPECT_THROW(fox.Load(QStringLiteral("stu.dbf"), *conn), std::bad_alloc);
     EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [stu.dbf]")).Field(0).ToInt(), 1);
+}
+
+// A workbook keeps a text once however many cells hold it, and so does its loaded table: 2,000
+// cells of one 30,000-character text make a temporary copy of a few pages, and every
+// query still sees the text in each cell (a lookup by an index and a DELETE included).
+TEST_F(ImportTest, ATextRepeatedOverManyCellsIsKeptOnce) {
+    const QString path = Generated(QStringLiteral("repeated.xls"));
+    const db::Recordset rs = Load(path, QStringLiteral("Sheet1$"));
+    const QString text = (QStringLiteral("长文") + QString(98, u'x')).repeated(300);
+    EXPECT_EQ(Names(rs).join(u','), QStringLiteral("A,B,C,D"));
+    EXPECT_EQ(Types(rs).join(u','), QStringLiteral("TEXT,TEXT,TEXT,TEXT"));
+    const std::vector<QStringList> rows = Rows(rs);
+    ASSERT_EQ(rows.size(), 500u);
+    int same = 0;
+    for (const QStringList& row : rows)
+        same += static_cast<int>(std::count(row.begin(), row.end(), text));
+    EXPECT_EQ(same, 1999);
+    EXPECT_EQ(rows.back().value(3), QStringLiteral("end"));
+
+    const long long bytes = conn->Execute(QStringLiteral("PRAGMA source.page_count")).Field(0).ToInt64() *
+                            conn->Execute(QStringLiteral("PRAGMA source.page_size")).Field(0).ToInt64();
+    EXPECT_LT(bytes, 1 << 20) << bytes; // each cell its own text: 180 MB
+    EXPECT_LT(bytes, 10 * QFileInfo(path).size()) << bytes;
+
+    importsrc::IndexColumn(*conn, QStringLiteral("Sheet1$"), QStringLiteral("D"), ColumnClass::Character);
+    db::Recordset plan =
+        conn->Execute(QStringLiteral("EXPLAIN QUERY PLAN SELECT A FROM [Sheet1$] WHERE D='end'"));
+    EXPECT_TRUE(plan.Field(QStringLiteral("detail")).ToString().contains(QStringLiteral("USING")));
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT A FROM [Sheet1$] WHERE D='end'")).Field(0).ToString(),
+              text);
+    EXPECT_EQ(
+        conn->Execute(QStringLiteral("SELECT count(*) FROM [Sheet1$] WHERE D=?"), text).Field(0).ToInt(),
+        499);
+    conn->Execute(QStringLiteral("DELETE FROM [Sheet1$] WHERE D=?"), text);
+    EXPECT_EQ(Rows(conn->Execute(QStringLiteral("SELECT * FROM [Sheet1$]"))),
+              (std::vector<QStringList>{{text, text, text, QStringLiteral("end")}}));
+}
+
+// Ten rows and one number in IV65536: the table has the sheet's 65,535 rows and 256 columns,
+// and its record set holds the few values, not a place for every empty cell.
+TEST_F(ImportTest, AFarCellMakesEmptyRowsThatCostLittle) {
+    SourceFile file(Generated(QStringLiteral("far.xls")));
+    conn = std::make_unique<db::Connection>();
+    conn->OpenFile(QStringLiteral(":memory:"));
+    file.Load(QStringLiteral("Sheet1$"), *conn);
+    const size_t before = mallinfo2().uordblks;
+    db::Recordset rs = conn->Execute(QStringLiteral("SELECT * FROM [Sheet1$]"));
+    const size_t held = mallinfo2().uordblks - std::min(before, mallinfo2().uordblks);
+    EXPECT_LT(held, size_t{64} << 20); // 65,535 × 256 cells of 32 bytes would be 512 MB
+    ASSERT_EQ(rs.RecordCount(), 65535);
+    ASSERT_EQ(rs.FieldCount(), 256);
+    EXPECT_EQ(Names(rs).mid(0, 4).join(u','), QStringLiteral("XH,XM,P1,F4"));
+    EXPECT_EQ(rs.FieldName(255), QStringLiteral("F256"));
+    EXPECT_EQ(importsrc::ClassOfType(rs.FieldType(200)), ColumnClass::Character);
+    for (int r = 0; r < 10; ++r, rs.MoveNext()) {
+        const QStringList row = Row(rs);
+        EXPECT_EQ(row.mid(0, 3), (QStringList{QStringLiteral("0200%1").arg(r, 5, 10, QLatin1Char('0')),
+                                              QStringLiteral("学生%1").arg(r), QString::number(60 + r)}));
+        EXPECT_EQ(row.count(QStringLiteral("<null>")), 253);
+    }
+    int blank = 0;
+    for (; rs.Position() < 65534; rs.MoveNext())
+        blank += Row(rs).count(QStringLiteral("<null>")) == 256 ? 1 : 0;
+    EXPECT_EQ(blank, 65524);
+    EXPECT_EQ(rs.Field(255).ToInt(), 7);
+    EXPECT_EQ(Row(rs).count(QStringLiteral("<null>")), 255);
 }
 
 } // namespace
