@@ -144,12 +144,8 @@ void CLookupTableDlg::AddUnstoredRow() {
         ReportDbFailure("adding a row", e);
         return;
     }
-    const int row = m_nRowCount++;
-    m_Grid.SetRowCount(m_nRowCount);
     m_bNewRowUnstored = true;
-    m_Grid.SetItemText(row, 0, QString::number(id));
-    m_Grid.SetItemText(row, m_table.placeholderColumn, settings::kPlaceholder);
-    m_Grid.AutoSize();
+    AppendPlaceholderRow(id);
 }
 
 void CLookupTableDlg::StoreNewRow(int row, int col, const QString& code) {
@@ -185,9 +181,13 @@ void CLookupTableDlg::OnAdd() {
         ReportDbFailure("adding a row", e);
         return;
     }
+    m_rowKeys.push_back(key);
+    AppendPlaceholderRow(id);
+}
+
+void CLookupTableDlg::AppendPlaceholderRow(int id) {
     const int row = m_nRowCount++;
     m_Grid.SetRowCount(m_nRowCount);
-    m_rowKeys.push_back(key);
     m_Grid.SetItemText(row, 0, QString::number(id));
     m_Grid.SetItemText(row, m_table.placeholderColumn, settings::kPlaceholder);
     m_Grid.AutoSize();

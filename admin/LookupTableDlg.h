@@ -69,6 +69,8 @@ private:
     settings::RowKey KeyOf(int row) const { return m_rowKeys[static_cast<std::size_t>(row - 1)]; }
     // The row of a code placeholder: in the grid only.
     void AddUnstoredRow();
+    // A new last grid row showing `id` and the placeholder.
+    void AppendPlaceholderRow(int id);
     // Stores the unstored row with `code` in column `col` and the texts of its other columns; throws
     // db::DbError.
     void StoreNewRow(int row, int col, const QString& code);
