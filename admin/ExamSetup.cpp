@@ -1,5 +1,6 @@
 #include "admin/ExamSetup.h"
 
+#include "admin/ScoreSheet.h"
 #include "data/ExamChooser.h"
 #include "data/NumberFormat.h"
 #include "data/TextCipher.h"
@@ -242,13 +243,108 @@ QString WeightText(double value) {
     return data::FormatFixed(value, 6, 2);
 }
 
-void WriteWeights(db::Connection& connection, long long key, const WeightValues& values) {
+QString RefusalMessage(const MarksAboveFullMark& refusal) {
+    return QStringLiteral("本次考试已有%1卷成绩高于%2分（最高%3分），不能把满分改小到这些成绩以下。")
+        .arg(refusal.paper == 1 ? QStringLiteral("I") : QStringLiteral("II"))
+        .arg(refusal.fullMark)
+        .arg(QString::number(data::RoundTo2(refusal.highest), 'g', 15));
+}
+
+// Whether the score table holds the subject's total and paper columns: a weight row of a field the
+// table never had has no stored score to keep consistent.
+static bool HasScoreColumns(db::Connection& connection, const QString& field) {
+    if (!scoresheet::IsScoreColumn(field))
+        return false;
+    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
+    return columns.FieldIndex(field) >= 0 && columns.FieldIndex(field + u'1') >= 0 &&
+           columns.FieldIndex(field + u'2') >= 0;
+}
+
+static std::optional<double> OptionalMark(const db::Variant& v) {
+    return v.IsNull() ? std::nullopt : std::optional<double>(v.ToDouble());
+}
+
+// The stored subject score of every score row of the exam, as the papers give it now; the rows
+// whose score changed.
+static long long RederiveScores(db::Connection& connection, int examId, const QString& field,
+                                const scoresheet::Papers& papers) {
+    const QString update = QStringLiteral("UPDATE tavrinKSK SET %1=? WHERE rowid=?").arg(field);
+    long long changed = 0;
+    for (db::Recordset rs =
+             connection.Execute(QStringLiteral("SELECT rowid, %1, %1%2, %1%3 FROM tavrinKSK WHERE id=?")
+                                    .arg(field, QStringLiteral("1"), QStringLiteral("2")),
+                                examId);
+         !rs.IsEOF(); rs.MoveNext()) {
+        const std::optional<double> total =
+            papers.Total(OptionalMark(rs.Field(2)), OptionalMark(rs.Field(3)));
+        if (total == OptionalMark(rs.Field(1)))
+            continue;
+        connection.Execute(update, total ? db::Variant(*total) : db::Variant(), rs.Field(0));
+        ++changed;
+    }
+    return changed;
+}
+
+WeightWrite WriteWeights(db::Connection& connection, long long key, const WeightValues& values) {
+    const long long t1 = std::llround(values.t1);
+    const long long t2 = std::llround(values.t2);
+    db::Transaction transaction(connection);
+    db::Recordset row = connection.Execute(
+        QStringLiteral("SELECT id, kmfld, t1, t1w, t2, t2w FROM tavrinKMWGT WHERE rowid=?"), key);
+    if (row.IsEOF())
+        throw db::DbError(db::DbError::kNoCurrentRecord, QStringLiteral("no weight row %1").arg(key));
+    const int examId = row.Field(0).ToInt();
+    const QString field = row.Field(1).ToString();
+    const auto holds = [](const db::Variant& stored, double value) {
+        return !stored.IsNull() && stored.ToDouble() == value;
+    };
+    const db::Variant oldT1 = row.Field(2), oldT2 = row.Field(4);
+    const bool weightsKept = holds(row.Field(3), values.t1w) && holds(row.Field(5), values.t2w);
+    WeightWrite result;
+    if (weightsKept && holds(oldT1, double(t1)) && holds(oldT2, double(t2)))
+        return result;
+
+    const bool scores = HasScoreColumns(connection, field);
+    // A full mark below marks already stored would leave those marks above it in every report;
+    // lowering it as far as the highest of them is allowed, raising it always is.
+    struct Paper {
+        int no;
+        const db::Variant& old;
+        long long fullMark;
+    };
+    for (const Paper& paper : {Paper{1, oldT1, t1}, Paper{2, oldT2, t2}}) {
+        if (!scores || paper.old.IsNull() || !(double(paper.fullMark) < paper.old.ToDouble()))
+            continue;
+        const db::Variant highest =
+            connection
+                .Execute(
+                    QStringLiteral("SELECT max(%1%2) FROM tavrinKSK WHERE id=?").arg(field).arg(paper.no),
+                    examId)
+                .Field(0);
+        if (!highest.IsNull() && highest.ToDouble() > double(paper.fullMark)) {
+            result.refused =
+                MarksAboveFullMark{paper.no, static_cast<int>(paper.fullMark), highest.ToDouble()};
+            return result;
+        }
+    }
+
     const db::Recordset rs =
         connection.Execute(QStringLiteral("UPDATE tavrinKMWGT SET t1=?, t1w=?, t2=?, t2w=? WHERE rowid=?"),
-                           static_cast<long long>(std::llround(values.t1)), values.t1w,
-                           static_cast<long long>(std::llround(values.t2)), values.t2w, key);
+                           t1, values.t1w, t2, values.t2w, key);
     if (rs.RowsAffected() != 1)
         throw db::DbError(db::DbError::kNoCurrentRecord, QStringLiteral("no weight row %1").arg(key));
+    result.written = true;
+    // The stored scores keep meaning I·t1w + II·t2w: with the weights they were made with gone,
+    // every one is made again, and the totals summed from them are out of date.
+    if (!weightsKept && scores) {
+        const scoresheet::Papers papers{static_cast<int>(t1), static_cast<int>(t2),
+                                        static_cast<float>(values.t1w), static_cast<float>(values.t2w)};
+        result.rederived = RederiveScores(connection, examId, field, papers);
+        if (result.rederived > 0)
+            data::MarkTotalsStale(connection, examId);
+    }
+    transaction.Commit();
+    return result;
 }
 
 // ---- preparation

@@ -105,8 +105,27 @@ WeightValues WeightsFromTexts(const QString& t1, const QString& t1w, const QStri
 // The texts the grid shows and the values are read back from: "%3.0f" and "%6.2f".
 QString FullMarkText(double value);
 QString WeightText(double value);
-// Writes the row of `key` (WeightRow::key); a row that is gone throws db::DbError.
-void WriteWeights(db::Connection& connection, long long key, const WeightValues& values);
+// A full mark lowered below marks the exam already holds for that paper.
+struct MarksAboveFullMark {
+    int paper = 1;      // 1: paper I, 2: paper II
+    int fullMark = 0;   // the full mark typed
+    double highest = 0; // the highest stored mark of that paper in the exam
+};
+// What the user is told of such a full mark: the paper, the mark typed and the highest stored mark.
+QString RefusalMessage(const MarksAboveFullMark& refusal);
+
+struct WeightWrite {
+    // The full mark refused; nothing was written.
+    std::optional<MarksAboveFullMark> refused;
+    bool written = false;    // the row held other values and was written
+    long long rederived = 0; // score rows whose stored subject score changed with the weights
+};
+// Writes the row of `key` (WeightRow::key), all in one transaction; a row that is gone throws
+// db::DbError. A row that already holds these values writes nothing. A full mark lowered below
+// the highest stored mark of its paper in the exam is refused. Changed weights re-derive the
+// subject score of every score row of the exam from its stored papers, by score entry's rule
+// (scoresheet::Papers::Total), and record the exam's valid totals out of date when any changed.
+WeightWrite WriteWeights(db::Connection& connection, long long key, const WeightValues& values);
 
 // ---- score-sheet preparation
 

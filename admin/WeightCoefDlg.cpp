@@ -175,7 +175,10 @@ bool CWeightCoefDlg::OnGridEndEdit(int row, int col) {
                              examsetup::FullMarkText(v.t2), examsetup::WeightText(v.t2w)};
     // Written under the row's own key, whatever name the row shows; a database failure
     // leaves through the grid's guard.
-    examsetup::WriteWeights(data::Database(), m_rowKeys[static_cast<std::size_t>(row - 1)], v);
+    const examsetup::WeightWrite written =
+        examsetup::WriteWeights(data::Database(), m_rowKeys[static_cast<std::size_t>(row - 1)], v);
+    if (written.refused)
+        return RefuseWeight(row, col, examsetup::RefusalMessage(*written.refused));
     m_Grid.SetItemText(row, col, shown[col - 1]);
     return true;
 }

@@ -11,7 +11,9 @@ class QComboBox;
 
 // Paper full marks and weights of each subject of an exam. A typed full mark is a whole number from
 // 0 to 1000 (0: the subject has one paper), a weight a number from 0 to 10, and a row's full mark
-// must stay above 0; anything else is refused and the old text comes back.
+// must stay above 0, and a full mark is not lowered below the paper's highest stored mark in the
+// exam; anything else is refused and the old text comes back. A changed weight makes the exam's
+// stored subject scores again with the row (examsetup::WriteWeights).
 class CWeightCoefDlg : public ui::Dialog {
     Q_OBJECT
 public:

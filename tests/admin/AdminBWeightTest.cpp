@@ -27,6 +27,8 @@ protected:
             {exam, field});
     }
     int Rows(int exam) { return Count("SELECT count(*) FROM tavrinKMWGT WHERE id=?", {exam}); }
+    // The exam without score rows, so that its full marks may be lowered freely.
+    void DropScoreRows(int exam) { Db().Execute("DELETE FROM tavrinKSK WHERE id=?", {exam}); }
 
     std::unique_ptr<CWeightCoefDlg> dlg;
 };
@@ -59,6 +61,7 @@ TEST_F(AdminBWeights, NewExamGetsDefaultRowsOnce) {
 
 TEST_F(AdminBWeights, AnEditWritesTheWholeRowRoundedAsShown) {
     const fixtures::ExamInfo& exam = school.exams[0];
+    DropScoreRows(exam.id);
     OpenDialog();
     Load(EntryOf(exam));
     const QString field = school.subjects[0].field;
@@ -78,6 +81,7 @@ TEST_F(AdminBWeights, AnEditWritesTheWholeRowRoundedAsShown) {
 
 TEST_F(AdminBWeights, ExactTiesRoundToTheEvenDigitAsEveryMarkDoes) {
     const fixtures::ExamInfo& exam = school.exams[0];
+    DropScoreRows(exam.id);
     OpenDialog();
     Load(EntryOf(exam));
     ASSERT_TRUE(EditCell(Grid(), 1, 1, "50.5"));
@@ -145,6 +149,7 @@ TEST_F(AdminBWeights, RowsAreWrittenUnderTheirOwnSubjectColumn) {
     Db().Execute("UPDATE tavrinKMK SET mydesc=(SELECT mydesc FROM tavrinKMK WHERE id=1) WHERE id=2");
     Db().Execute("DELETE FROM tavrinKMK WHERE id=3");
     const fixtures::ExamInfo& exam = school.exams[0];
+    DropScoreRows(exam.id);
     const QString before1 = Stored(exam.id, "s01");
     OpenDialog();
     Load(EntryOf(exam));
@@ -190,6 +195,7 @@ TEST_F(AdminBWeights, GradesSharingANameFindTheirOwnExam) {
 }
 
 TEST_F(AdminBWeights, FailedWriteBringsTheOldTextBack) {
+    DropScoreRows(school.exams[0].id);
     FailOn("UPDATE", "tavrinKMWGT");
     OpenDialog();
     Load(EntryOf(school.exams[0]));
