@@ -187,10 +187,8 @@ TEST_F(RoomSeating, ASeatingSavedAfterTheSheetIsOfferedAndBroughtOver) {
         EXPECT_EQ(kh, roster.at(id)) << id.toStdString();
     EXPECT_EQ(Sheet(exam).at(left), "");
     EXPECT_EQ(GridColumn(EntryGrid(), 0), RoomOfRoster("01"));
-    EXPECT_EQ(GridColumn(EntryGrid(), 0).size(), 5);
     for (int r = 1; r < EntryGrid().GetRowCount(); ++r)
         EXPECT_EQ(EntryGrid().GetItemText(r, 3), roster.at(EntryGrid().GetItemText(r, 0)));
-    EXPECT_TRUE(scoresheet::ChangedSeats(Db(), exam, grade.code).empty());
 
     // The other rooms now agree: no question.
     boxes->Clear();
@@ -303,7 +301,6 @@ TEST_F(UnsavedArrangement, PrintAsksFirst) {
     boxes->SetNextAnswer(ui::IDCANCEL);
     Print();
     EXPECT_EQ(BoxTexts(), QStringList{Question()});
-    EXPECT_EQ(boxes->Boxes()[0].type & 0x0F, ui::MB_YESNOCANCEL);
     EXPECT_EQ(choices, 0);
     EXPECT_EQ(pdf.PreviewCount(), 0);
 
