@@ -113,11 +113,32 @@ std::vector<Seat> ArrangeSeats(const std::vector<int>& randoms, int oddCapacity,
     return seats;
 }
 
-void SaveExamNumbers(db::Connection& connection, const std::vector<ExamNumberUpdate>& numbers) {
-    db::Transaction transaction(connection);
+namespace {
+
+void WriteExamNumbers(db::Connection& connection, const std::vector<ExamNumberUpdate>& numbers) {
     for (const ExamNumberUpdate& n : numbers)
         connection.Execute(QStringLiteral("update tavrinName set kh=? where rowid=?"), n.examNumber,
                            static_cast<long long>(n.rowid));
+}
+
+} // namespace
+
+void SaveExamNumbers(db::Connection& connection, const std::vector<ExamNumberUpdate>& numbers) {
+    db::Transaction transaction(connection);
+    WriteExamNumbers(connection, numbers);
+    transaction.Commit();
+}
+
+void SaveArrangement(db::Connection& connection, const QString& gradeCode,
+                     const std::vector<ExamNumberUpdate>& numbers) {
+    db::Transaction transaction(connection);
+    // The grade as ListStudents takes it; those no longer in school first, so that a student who is
+    // seated keeps the number he is given whatever the roster says of him now.
+    connection.Execute(
+        QStringLiteral("update tavrinName set kh=NULL where studentid like ? and kh is not null "
+                       "and not (active='是' or active is null)"),
+        gradeCode + u'%');
+    WriteExamNumbers(connection, numbers);
     transaction.Commit();
 }
 

@@ -75,4 +75,11 @@ struct ExamNumberUpdate {
 // db::DbError passes on.
 void SaveExamNumbers(db::Connection& connection, const std::vector<ExamNumberUpdate>& numbers);
 
+// Stores an arrangement of the grade as SaveExamNumbers does and, in the same transaction, takes the
+// exam number from every student of the grade it did not seat who is no longer in school (active
+// '否'): the new seating may give his old number to another student, and one exam number names one
+// student.
+void SaveArrangement(db::Connection& connection, const QString& gradeCode,
+                     const std::vector<ExamNumberUpdate>& numbers);
+
 } // namespace examroom

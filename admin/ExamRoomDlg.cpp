@@ -188,6 +188,8 @@ void CExamRoomDlg::OnListStudents() {
     }
     ShowStudents(students);
     m_strListedGrade = m_strGrade;
+    m_strListedCode = *code;
+    m_bUnsaved = false; // the list shows the numbers the roster holds
 }
 
 void CExamRoomDlg::ShowStudents(const std::vector<RoomStudent>& students) {
@@ -243,19 +245,20 @@ void CExamRoomDlg::OnArrangeRooms() {
         }
         // The list shows the seating order.
         m_Grid.SortItemsByFunction(CGridCtrl::CompareTextItems, kColExamNumber, true);
+        m_bUnsaved = true;
     }
     m_Grid.InvalidateRect();
 }
 
-void CExamRoomDlg::OnSaveNumbers() {
+bool CExamRoomDlg::OnSaveNumbers() {
     if (m_nRowCount <= 1) {
         Message(QStringLiteral("没有列出学生，没有要保存的考号。请先选择年级并按“确定”。"), ui::MB_ICONINFORMATION);
-        return;
+        return false;
     }
     if (m_bArrangementRefused) {
         Message(QStringLiteral("考场没有安排，没有保存考号：请输入1到99之间的每考室人数，再按“安排考场”。"),
                 ui::MB_ICONWARNING);
-        return;
+        return false;
     }
     std::vector<ExamNumberUpdate> numbers;
     numbers.reserve(static_cast<std::size_t>(std::max(0, m_nRowCount - 1)));
@@ -266,20 +269,44 @@ void CExamRoomDlg::OnSaveNumbers() {
     {
         const CWaitCursor wait;
         try {
-            SaveExamNumbers(data::Database(), numbers);
+            SaveArrangement(data::Database(), m_strListedCode, numbers);
         } catch (const db::DbError& e) {
             qCWarning(vlog::db) << "exam numbers not saved:" << e.Message();
             saved = false;
         }
     }
-    if (saved)
+    if (saved) {
+        m_bUnsaved = false;
         ui::MessageBox(this, QStringLiteral("已保存%1名学生的考号。").arg(numbers.size()), res::LoadString(57656),
                        ui::MB_ICONINFORMATION);
-    else
+    } else
         ui::MessageBox(this, res::LoadString(IDS_SAVE_FAILED), res::LoadString(57656), ui::MB_ICONERROR);
+    return saved;
+}
+
+bool CExamRoomDlg::OfferSave() {
+    if (!m_bUnsaved)
+        return true;
+    switch (
+        Message(QStringLiteral("考场安排尚未存盘，是否先存盘？"), ui::MB_YESNOCANCEL | ui::MB_ICONQUESTION)) {
+    case ui::IDYES:
+        return OnSaveNumbers();
+    case ui::IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CExamRoomDlg::OnCancel() {
+    if (OfferSave())
+        CAdminGridDlg::OnCancel();
 }
 
 void CExamRoomDlg::OnPrint() {
+    // Labels and lists that disagree with the stored numbers would send students to the wrong desk.
+    if (!OfferSave())
+        return;
     CRoomOutputDlg dlg(this);
     dlg.m_nChoice = kClassLists;
     if (dlg.DoModal() != ui::IDOK)

@@ -38,10 +38,12 @@ public:
     void OnListStudents();
     // 安排考场: seats the listed students at random.
     void OnArrangeRooms();
-    // 数据存盘: stores the exam numbers in the roster, all or none.
-    void OnSaveNumbers();
+    // 数据存盘: stores the exam numbers in the roster, all or none; true when they were stored.
+    bool OnSaveNumbers();
     // 打印输出: class lists, room lists or desk labels.
     void OnPrint();
+    // 退出; an arrangement not yet stored is offered for saving first.
+    void OnCancel() override;
     void PrintRoomLists();
     void OnHelpMessage();
 
@@ -54,6 +56,9 @@ private:
     // The two capacities from their edits; false, after the message, when one is refused.
     bool ReadCapacities();
     void ShowStudents(const std::vector<examroom::RoomStudent>& students);
+    // After an 安排考场 not yet stored: 是 stores it first, 否 goes on without; false for 取消 or
+    // a save that did not succeed, when the command stops.
+    bool OfferSave();
 
     QComboBox* m_cbGrade;
     QButtonGroup* m_streams;
@@ -65,10 +70,12 @@ private:
     int m_nOddCapacity = 25;
     QString m_strGrade;
     QString m_strListedGrade; // the grade box's text when the list was made: the printouts' title
+    QString m_strListedCode;  // that grade's code: the grade whose arrangement is stored
     int m_nRowCount = 1;
     int m_nColCount = 7;
     int m_nOutputChoice = examroom::kClassLists;
     bool m_bArrangementRefused = false; // the last 安排考场 was refused: nothing to store
+    bool m_bUnsaved = false;            // the grid shows an arrangement the roster does not hold
 
     CGridRowSource<CGridCtrl> m_rows{m_Grid, m_nRowCount, m_nColCount};
     CReportComponent m_report;

@@ -210,6 +210,8 @@ int CScoreEntryDlg::OnLoadScores() {
             return stop(QStringLiteral("本次考试还没有准备登分表，没有可以录入成绩的学生。\n"
                                        "请先运行“成绩录入→准备考试登分表”！"),
                         InfoCaption(), ui::MB_ICONINFORMATION);
+        if (m_nEntryMode == scoresheet::kByRoom && !CheckRoomSeating(db, examId, gradeCode))
+            return 0;
         // Exam numbers reach the sheet from the roster only when 载入数据 runs after the rooms
         // are arranged; without them every room lists nobody.
         if (m_nEntryMode == scoresheet::kByRoom && !scoresheet::HasExamNumbers(db, examId))
@@ -218,6 +220,8 @@ int CScoreEntryDlg::OnLoadScores() {
         m_Grid.SetRowCount(m_nRowCount);
         rowsStarted = true;
         scoresheet::LoadEntryRows(db, examId, m_strSubjectField, m_nEntryMode, m_nClassOrRoom, rows);
+        if (m_nEntryMode == scoresheet::kByRoom && !CheckRoomRows(rows))
+            return 0;
         FillRows(rows);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "score entry: rows not read:" << e.Message();
@@ -233,6 +237,50 @@ int CScoreEntryDlg::OnLoadScores() {
     m_Grid.AutoSizeColumns(GVS_DEFAULT);
     m_Grid.InvalidateRect();
     return 1;
+}
+
+bool CScoreEntryDlg::CheckRoomSeating(db::Connection& connection, int examId, const QString& gradeCode) {
+    const int room = scoresheet::EntryRoom(m_nClassOrRoom);
+    const std::vector<scoresheet::SeatingChange> changed =
+        scoresheet::ChangedSeats(connection, examId, gradeCode, room);
+    if (changed.empty())
+        return true;
+    // A sat exam keeps the numbers it was sat under: its papers carry them.
+    if (scoresheet::HasMarks(connection, examId)) {
+        ui::MessageBox(this, scoresheet::SatSeatingMessage(room, changed.size()), InfoCaption(),
+                       ui::MB_ICONINFORMATION);
+        return true;
+    }
+    const std::size_t inExam = scoresheet::ChangedSeats(connection, examId, gradeCode).size();
+    if (ui::MessageBox(this, scoresheet::ChangedSeatsQuestion(room, changed.size(), inExam), InfoCaption(),
+                       ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
+        ForgetLoad();
+        return false;
+    }
+    try {
+        scoresheet::BringSavedSeating(connection, examId, gradeCode);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "score entry: saved seating not brought over:" << e.Message();
+        ForgetLoad();
+        ui::MessageBox(this, res::LoadString(IDS_UPDATE_FAILED), InfoCaption(), ui::MB_ICONERROR);
+        return false;
+    }
+    return true;
+}
+
+bool CScoreEntryDlg::CheckRoomRows(const std::vector<scoresheet::EntryRow>& rows) {
+    const int room = scoresheet::EntryRoom(m_nClassOrRoom);
+    if (rows.empty()) {
+        ForgetLoad();
+        ui::MessageBox(this, scoresheet::EmptyRoomMessage(room), InfoCaption(), ui::MB_ICONINFORMATION);
+        return false;
+    }
+    const std::vector<scoresheet::SharedNumber> shared = scoresheet::SharedNumbers(rows);
+    if (shared.empty())
+        return true;
+    ForgetLoad();
+    ui::MessageBox(this, scoresheet::SharedNumbersMessage(room, shared), InfoCaption(), ui::MB_ICONWARNING);
+    return false;
 }
 
 void CScoreEntryDlg::FillRows(const std::vector<scoresheet::EntryRow>& rows) {

@@ -52,6 +52,13 @@ private:
     // An early stop: no rows, and no exam or subject left for an edit to reach.
     void ForgetLoad();
     void FillRows(const std::vector<scoresheet::EntryRow>& rows);
+    // Entry by room, before the rows are read: a sheet whose exam numbers differ from the saved
+    // seating is brought up to it on 是 (an exam without marks) or said to show the exam as it was
+    // sat; false, after the message, when nothing is to be listed.
+    bool CheckRoomSeating(db::Connection& connection, int examId, const QString& gradeCode);
+    // Entry by room, after: a room without students, or in which one exam number names several
+    // students, is not listed; false, after the message.
+    bool CheckRoomRows(const std::vector<scoresheet::EntryRow>& rows);
     void PaintBands();
     bool EditClass(int row);
     bool EditPaper(int row, int col);

@@ -9,6 +9,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace scoresheet {
 
 namespace {
@@ -173,9 +175,8 @@ void LoadEntryRows(db::Connection& connection, int examId, const QString& field,
             .arg(Checked(field), QStringLiteral("1"), QStringLiteral("2"));
     db::Recordset rs;
     if (mode == kByRoom) {
-        const int room = classOrRoom == 0 ? 1 : classOrRoom;
-        rs = connection.Execute(select + QStringLiteral("AND kh LIKE ? ORDER BY worl, kh"), examId,
-                                QString::asprintf("%02d%%", room));
+        rs = connection.Execute(select + QStringLiteral("AND kh LIKE ? ORDER BY worl, kh, studentid"), examId,
+                                QString::asprintf("%02d%%", EntryRoom(classOrRoom)));
     } else if (classOrRoom != 0) {
         rs = connection.Execute(select + QStringLiteral("AND class=? ORDER BY studentid"), examId,
                                 classOrRoom);
@@ -196,6 +197,142 @@ void LoadEntryRows(db::Connection& connection, int examId, const QString& field,
         row.p2 = OptionalDouble(rs.Field(9));
         rows.push_back(std::move(row));
     }
+}
+
+// ---- entry by room
+
+namespace {
+
+// "(s01 IS NOT NULL OR s011 IS NOT NULL OR ...)" over every subject and paper column of the score
+// table, "0" when it has none.
+QString HoldsMark(db::Connection& connection) {
+    QStringList held;
+    for (db::Recordset rs =
+             connection.Execute(QStringLiteral("SELECT name FROM pragma_table_info('tavrinKSK')"));
+         !rs.IsEOF(); rs.MoveNext()) {
+        const QString name = rs.Field(0).ToString();
+        if (IsScoreColumn(name) ||
+            ((name.endsWith(u'1') || name.endsWith(u'2')) && IsScoreColumn(name.chopped(1))))
+            held << name + QStringLiteral(" IS NOT NULL");
+    }
+    return held.isEmpty() ? QStringLiteral("0") : u'(' + held.join(QStringLiteral(" OR ")) + u')';
+}
+
+// The roster row that holds the saved seating of score row tavrinKSK, as `expr` of it (alias n);
+// takes the grade code. Inactive students are looked at too: their exam number was taken from them.
+QString SavedSeat(const QString& expr) {
+    return QStringLiteral("(SELECT %1 FROM tavrinName n WHERE n.studentid=tavrinKSK.studentid AND n.grade=? "
+                          "ORDER BY ((n.active IS NULL OR n.active='是') AND coalesce(n.class, 0)>0) DESC, "
+                          "n.rowid LIMIT 1)")
+        .arg(expr);
+}
+
+QString Room2(int room) {
+    return QString::asprintf("%02d", room);
+}
+
+} // namespace
+
+bool HasMarks(db::Connection& connection, int examId) {
+    return !connection
+                .Execute(QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? AND %1 LIMIT 1")
+                             .arg(HoldsMark(connection)),
+                         examId)
+                .IsEOF();
+}
+
+std::vector<SeatingChange> ChangedSeats(db::Connection& connection, int examId, const QString& gradeCode,
+                                        std::optional<int> room) {
+    QString sql =
+        QStringLiteral("SELECT rowkey, studentid, name, kh, saved FROM (SELECT rowid AS rowkey, studentid, "
+                       "name, coalesce(trim(kh), '') AS kh, %1 AS saved FROM tavrinKSK WHERE id=?) "
+                       "WHERE saved IS NOT NULL AND kh<>saved")
+            .arg(SavedSeat(QStringLiteral("coalesce(trim(n.kh), '')")));
+    std::vector<db::Variant> params{db::Variant(gradeCode), db::Variant(examId)};
+    if (room) {
+        sql += QStringLiteral(" AND (kh LIKE ? OR saved LIKE ?)");
+        const QString prefix = Room2(*room) + u'%';
+        params.emplace_back(prefix);
+        params.emplace_back(prefix);
+    }
+    sql += QStringLiteral(" ORDER BY kh, studentid");
+    std::vector<SeatingChange> changes;
+    for (db::Recordset rs = connection.Execute(sql, params); !rs.IsEOF(); rs.MoveNext())
+        changes.push_back({rs.Field(0).ToInt64(), rs.Field(1).ToString(), rs.Field(2).ToString(),
+                           rs.Field(3).ToString(), rs.Field(4).ToString()});
+    return changes;
+}
+
+long long BringSavedSeating(db::Connection& connection, int examId, const QString& gradeCode) {
+    db::Transaction transaction(connection);
+    const long long changed =
+        connection
+            .Execute(QStringLiteral(
+                         "UPDATE tavrinKSK SET kh=%1 WHERE id=? AND NOT %2 AND coalesce(trim(kh), '')<>%3")
+                         .arg(SavedSeat(QStringLiteral("n.kh")), HoldsMark(connection),
+                              SavedSeat(QStringLiteral("coalesce(trim(n.kh), '')"))),
+                     gradeCode, examId, gradeCode)
+            .RowsAffected();
+    transaction.Commit();
+    return changed;
+}
+
+QString ChangedSeatsQuestion(int room, std::size_t inRoom, std::size_t inExam) {
+    return QStringLiteral("考室%1有%2名考生在登分表中的考号与已存盘的考场安排不同（本次考试共%3名），"
+                          "按登分表中的考号录入会把成绩记到别的学生名下。\n"
+                          "是否把已存盘的考场安排载入登分表？")
+        .arg(Room2(room))
+        .arg(inRoom)
+        .arg(inExam);
+}
+
+QString SatSeatingMessage(int room, std::size_t inRoom) {
+    return QStringLiteral("本次考试已有成绩：考室%1按考试时登分表中的考号列出，其中%2名考生的考号与现在存盘的"
+                          "考场安排不同。")
+        .arg(Room2(room))
+        .arg(inRoom);
+}
+
+QString EmptyRoomMessage(int room) {
+    return QStringLiteral("考室%1没有考生。").arg(Room2(room));
+}
+
+std::vector<SharedNumber> SharedNumbers(const std::vector<EntryRow>& rows) {
+    std::vector<SharedNumber> groups;
+    for (const EntryRow& row : rows) {
+        const QString number = row.kh.trimmed();
+        if (number.isEmpty())
+            continue;
+        const QString student = QStringLiteral("%1（学号%2）").arg(row.name, row.studentId);
+        const auto same = [&](const SharedNumber& g) {
+            return g.examNumber == number && g.stream == row.worl;
+        };
+        const auto it = std::find_if(groups.begin(), groups.end(), same);
+        if (it == groups.end())
+            groups.push_back({number, row.worl, {student}});
+        else
+            it->students << student;
+    }
+    groups.erase(std::remove_if(groups.begin(), groups.end(),
+                                [](const SharedNumber& g) { return g.students.size() < 2; }),
+                 groups.end());
+    return groups;
+}
+
+QString SharedNumbersMessage(int room, const std::vector<SharedNumber>& shared) {
+    QStringList lines;
+    lines << QStringLiteral(
+                 "考室%1中有考号属于不止一名考生，按考号录入会把成绩记到别的学生名下，不能按考场录入：")
+                 .arg(Room2(room));
+    for (const SharedNumber& g : shared) {
+        const QString stream = g.stream.isEmpty() ? QString() : QStringLiteral("（%1科）").arg(g.stream);
+        QString students = g.students.mid(0, g.students.size() - 1).join(QStringLiteral("、"));
+        students += QStringLiteral("和") + g.students.last();
+        lines << QStringLiteral("考号%1%2：%3").arg(g.examNumber, stream, students);
+    }
+    lines << QStringLiteral("请在“考前准备→考室安排”中重新安排考场并存盘，再在“成绩录入→准备考试登分表”中"
+                            "重新点击“载入数据”！");
+    return lines.join(u'\n');
 }
 
 // ---- writes

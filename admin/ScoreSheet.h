@@ -114,6 +114,55 @@ struct EntryRow {
 void LoadEntryRows(db::Connection& connection, int examId, const QString& field, int mode, int classOrRoom,
                    std::vector<EntryRow>& rows);
 
+// ---- entry by room
+
+// The room entry by room lists: room 0 is room 1.
+inline int EntryRoom(int room) {
+    return room == 0 ? 1 : room;
+}
+
+// Whether any score row of the exam holds a mark (a paper or a subject score): the exam was sat.
+bool HasMarks(db::Connection& connection, int examId);
+
+// A score row whose exam number differs from the one the roster holds for its student now.
+struct SeatingChange {
+    long long key = 0; // rowid of the score row
+    QString studentId;
+    QString name;
+    QString sheetNumber; // the exam number on the score sheet, trimmed ("" for none)
+    QString savedNumber; // the one the roster holds, trimmed ("" for none)
+};
+
+// The score rows of the exam of grade `gradeCode` in room `room` (the sheet's or the roster's exam
+// number begins with its two digits; every room when none is given) whose exam number differs from
+// the roster's, by sheet number and student number. A row's roster row is the grade's row of its
+// student number, an active one with a class before any other, the first of those in the roster; a
+// row without one has no saved seating and is left out.
+std::vector<SeatingChange> ChangedSeats(db::Connection& connection, int examId, const QString& gradeCode,
+                                        std::optional<int> room = std::nullopt);
+// Brings the roster's exam numbers onto every score row of the exam that differs from them and
+// holds no mark, as 载入数据 does, in one transaction; answers how many rows changed.
+long long BringSavedSeating(db::Connection& connection, int examId, const QString& gradeCode);
+
+// What entry by room says of a room whose exam numbers differ from the saved seating: for an exam
+// without marks the question whether to bring the seating over (`inExam` rows of the whole exam
+// differ), for a sat exam that the room is listed as it was sat.
+QString ChangedSeatsQuestion(int room, std::size_t inRoom, std::size_t inExam);
+QString SatSeatingMessage(int room, std::size_t inRoom);
+// 考室10没有考生。
+QString EmptyRoomMessage(int room);
+
+// The exam numbers that several listed rows share within one stream, each with its rows' student
+// numbers and names ("张三（学号1200801）"), in the order of the rows.
+struct SharedNumber {
+    QString examNumber;
+    QString stream;
+    QStringList students;
+};
+std::vector<SharedNumber> SharedNumbers(const std::vector<EntryRow>& rows);
+// What entry by room says instead of listing a room in which one exam number names several students.
+QString SharedNumbersMessage(int room, const std::vector<SharedNumber>& shared);
+
 // ---- writes
 
 // Stores both papers and the total of score row `key` of the exam. Anything but exactly one
