@@ -233,10 +233,11 @@ void CExamMaintainDlg::OnDeleteExam() {
     }
     // The question names the exam as the list shows it (grade, description, date): exams of two
     // grades may share a description.
+    const QString date = m_Grid.GetItemText(row, 3);
     const QString question =
-        QStringLiteral("你真的要删除【%1 %2（%3）】吗？\n该考试的%4条成绩记录将一并删除。")
-            .arg(m_Grid.GetItemText(row, 1), m_strExamName, m_Grid.GetItemText(row, 3),
-                 QString::number(scoreRows));
+        QStringLiteral("你真的要删除【%1 %2%3】吗？\n该考试的%4条成绩记录将一并删除。")
+            .arg(m_Grid.GetItemText(row, 1), m_strExamName,
+                 date.isEmpty() ? QString() : QStringLiteral("（%1）").arg(date), QString::number(scoreRows));
     if (ui::MessageBox(this, question, caption, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
     try {
