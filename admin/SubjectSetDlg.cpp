@@ -18,12 +18,12 @@ constexpr int kMaxNameBytes = 8;
 // The question before a new subject takes the number of a deleted one that left marks or weights.
 QString LeftoversQuestion(int no, const data::SubjectLeftovers& left) {
     if (left.marks == 0)
-        return QStringLiteral("科目号%1的已删除科目在%"
-                              "2个考试中还有加权系数。增加新科目会先清除这些旧加权系数，是否继续？")
+        return QStringLiteral("科目号%1的已删除科目在%2个考试中还有加权系数。"
+                              "增加新科目会先清除这些旧加权系数，是否继续？")
             .arg(no)
             .arg(left.weightExams);
-    return QStringLiteral("科目号%1的已删除科目在%2个考试中还有%"
-                          "3个成绩。增加新科目会先清除这些旧成绩和加权系数，是否继续？")
+    return QStringLiteral("科目号%1的已删除科目在%2个考试中还有%3个成绩。"
+                          "增加新科目会先清除这些旧成绩和加权系数，是否继续？")
         .arg(no)
         .arg(left.exams)
         .arg(left.marks);
