@@ -1,5 +1,6 @@
 #include "admin/ExamMaintainDlg.h"
 
+#include "admin/DeleteCounts.h"
 #include "admin/ExamSetup.h"
 #include "controls/grid/GridFont.h"
 #include "data/AppContext.h"
@@ -124,6 +125,8 @@ void CExamMaintainDlg::FillGrades() {
 }
 
 void CExamMaintainDlg::OnSelectGrade() {
+    // Only an exam the list shows can be deleted: a new list forgets the chosen one.
+    ForgetChosenExam();
     m_Grid.SetRowCount(1);
     m_examIds.clear();
     if (!data::HasDatabase() || m_cbGrade->currentIndex() < 0)
@@ -199,26 +202,52 @@ void CExamMaintainDlg::OnGridClick(int row, int col) {
     m_strExamName = m_Grid.GetItemText(row, 2);
 }
 
+void CExamMaintainDlg::ForgetChosenExam() {
+    m_nExamId = -1;
+    m_strExamName.clear();
+    m_edExamId->clear();
+}
+
+int CExamMaintainDlg::RowOfExam(int id) const {
+    for (int row = m_Grid.GetFixedRowCount(); row < m_Grid.GetRowCount(); ++row)
+        if (ExamOfRow(row) == id)
+            return row;
+    return -1;
+}
+
 void CExamMaintainDlg::OnDeleteExam() {
     const QString caption = res::LoadString(57656);
-    if (m_nExamId < 0) {
+    const int row = m_nExamId < 0 ? -1 : RowOfExam(m_nExamId);
+    if (row < 0) {
         ui::MessageBox(this, QStringLiteral("请先在左侧表中选一次考试！"), caption, ui::MB_ICONERROR);
         return;
     }
-    if (ui::MessageBox(this, QStringLiteral("你真的要删除【") + m_strExamName + QStringLiteral("】吗？"),
-                       caption, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
+    const QString failed = QStringLiteral("删除考试数据时出现错误！");
+    int scoreRows = 0;
+    try {
+        scoreRows = deletecounts::ExamScoreRows(data::Database(), m_nExamId);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "scores of exam" << m_nExamId << "not counted:" << e.Message();
+        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
+        return;
+    }
+    // The question names the exam as the list shows it (grade, description, date): exams of two
+    // grades may share a description.
+    const QString date = m_Grid.GetItemText(row, 3);
+    const QString question =
+        QStringLiteral("你真的要删除【%1 %2%3】吗？\n该考试的%4条成绩记录将一并删除。")
+            .arg(m_Grid.GetItemText(row, 1), m_strExamName,
+                 date.isEmpty() ? QString() : QStringLiteral("（%1）").arg(date), QString::number(scoreRows));
+    if (ui::MessageBox(this, question, caption, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
     try {
         examsetup::DeleteExam(data::Database(), m_nExamId);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "exam" << m_nExamId << "not deleted:" << e.Message();
-        ui::MessageBox(this, QStringLiteral("删除考试数据时出现错误！"), caption, ui::MB_ICONWARNING);
+        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
         return;
     }
-    // The exam is gone: nothing is chosen until the next click.
-    m_nExamId = -1;
-    m_strExamName.clear();
-    m_edExamId->clear();
+    // The exam is gone: the list shows the grade again and nothing is chosen until the next click.
     OnSelectGrade();
 }
 

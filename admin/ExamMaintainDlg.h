@@ -41,13 +41,16 @@ protected:
 private:
     // The exam that grid row `row` lists; -1 for the title row.
     int ExamOfRow(int row) const;
+    // The row that lists exam `id`; -1 when the list does not show it.
+    int RowOfExam(int id) const;
+    void ForgetChosenExam();
     void ShowAllColumns();
 
     CGridCtrl m_Grid;
     QComboBox* m_cbGrade = nullptr;
     QLineEdit* m_edExamId = nullptr;
     std::vector<int> m_examIds; // the exam of each listed row, from the load on
-    int m_nExamId = -1;         // the clicked exam; -1: none (or deleted)
+    int m_nExamId = -1;         // the clicked exam of the list shown; -1: none
     QString m_strExamName;
     CTextCipher m_cipher;
     CGridNotifyAdapter m_notify{m_Grid};

@@ -198,8 +198,9 @@ void CLookupTableDlg::OnDelete() {
     if (m_nRowCount <= 1)
         return;
     const int row = m_nRowCount - 1;
-    const QString question =
-        FormatText(m_table.deleteQuestion, m_Grid.GetItemText(row, m_table.questionColumn));
+    QString question = FormatText(m_table.deleteQuestion, m_Grid.GetItemText(row, m_table.questionColumn));
+    if (const QString detail = DeleteDetail(row); !detail.isEmpty())
+        question += u'\n' + detail;
     if (Message(question, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
     if (IsUnstored(row)) {

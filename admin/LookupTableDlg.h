@@ -60,6 +60,8 @@ public:
 
 protected:
     bool OnGridEndEdit(int row, int col) override;
+    // A line shown under the delete question of grid row `row`; none when empty.
+    virtual QString DeleteDetail(int /*row*/) { return {}; }
 
 private:
     QStringList Fields() const;

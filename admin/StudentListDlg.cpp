@@ -1,5 +1,6 @@
 #include "admin/StudentListDlg.h"
 
+#include "admin/DeleteCounts.h"
 #include "admin/ExamRoom.h"
 #include "admin/ImportResultDlg.h"
 #include "admin/ImportRoad.h"
@@ -12,6 +13,7 @@
 #include "data/ExamChooser.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
+#include "platform/text/DisplayText.h"
 #include "platform/text/Gbk.h"
 
 #include <QApplication>
@@ -458,8 +460,20 @@ void CStudentListDlg::OnClearData() {
                 ui::MB_ICONINFORMATION);
         return;
     }
-    if (Message(QStringLiteral("真的要清空这个班/年级的数据吗？"), ui::MB_YESNO | ui::MB_ICONQUESTION) !=
-        ui::IDYES)
+    int withMarks = 0;
+    try {
+        withMarks = deletecounts::StudentsWithMarks(data::Database(), m_strGrade, m_nClass);
+    } catch (const db::DbError& e) {
+        qCWarning(vlog::db) << "roster marks not counted:" << e.Message();
+        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONINFORMATION);
+        return;
+    }
+    // The question names what goes: the class or grade, its students, and those with marks.
+    const QString what = text::ForDisplay(m_cbGrade->currentText()) +
+                         (m_nClass == 0 ? QStringLiteral("全年级") : QStringLiteral("%1班").arg(m_nClass));
+    if (Message(QStringLiteral("真的要清空这个班/年级的数据吗？\n%1共%2名学生，其中%3名已有成绩。")
+                    .arg(what, QString::number(held), QString::number(withMarks)),
+                ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
     try {
         roster::ClearStudents(data::Database(), m_strGrade, m_nClass);

@@ -1,6 +1,8 @@
 #include "admin/SubjectSetDlg.h"
 
 #include "controls/grid/GridCellCombo.h"
+#include "data/Schema.h"
+#include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 
@@ -12,6 +14,30 @@ using namespace admin;
 
 namespace {
 constexpr int kMaxNameBytes = 8;
+
+// The question before a new subject takes the number of a deleted one that left marks or weights.
+QString LeftoversQuestion(int no, const data::SubjectLeftovers& left) {
+    if (left.marks == 0)
+        return QStringLiteral("科目号%1的已删除科目在%2个考试中还有加权系数。"
+                              "增加新科目会先清除这些旧加权系数，是否继续？")
+            .arg(no)
+            .arg(left.weightExams);
+    return QStringLiteral("科目号%1的已删除科目在%2个考试中还有%3个成绩。"
+                          "增加新科目会先清除这些旧成绩和加权系数，是否继续？")
+        .arg(no)
+        .arg(left.exams)
+        .arg(left.marks);
+}
+
+// The line under the delete question: the subject's marks stay behind.
+QString MarksStayLine(const data::SubjectLeftovers& left) {
+    if (left.marks == 0)
+        return QStringLiteral("该科目还没有成绩。");
+    return QStringLiteral("科目删除后，它在%1个考试中的%2个成绩和加权系数仍保留在数据库中。")
+        .arg(left.exams)
+        .arg(left.marks);
+}
+
 } // namespace
 
 CSubjectSetDlg::CSubjectSetDlg(QWidget* parent) : CAdminGridDlg(IDD, parent) {
@@ -135,7 +161,17 @@ void CSubjectSetDlg::OnAddSubject() {
             Message(QStringLiteral("科目最多只能设置%1个！").arg(kMaxSubjects), ui::MB_ICONERROR);
             return;
         }
+        // A deleted subject's marks and weights never pass to the new subject of its number.
+        const QString field = data::SubjectField(no);
+        const data::SubjectLeftovers left = data::SubjectLeftoversOf(db, field);
+        if (left.Any() &&
+            Message(LeftoversQuestion(no, left), ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
+            return;
+        db::Transaction transaction(db);
+        if (left.Any())
+            data::ClearSubjectLeftovers(db, field);
         key = settings::AddSubject(db, m_cipher, no);
+        transaction.Commit();
     } catch (const db::DbError& e) {
         m_Grid.InvalidateRect();
         ReportDbFailure("adding a subject", e);
@@ -155,7 +191,17 @@ void CSubjectSetDlg::OnDeleteSubject() {
     if (m_nRowCount <= 1)
         return;
     const int row = m_nRowCount - 1;
-    const QString question = FormatText(QStringLiteral("真的要删除科目[%s]吗？"), m_Grid.GetItemText(row, 1));
+    data::SubjectLeftovers left;
+    try {
+        db::Connection& db = data::Database();
+        left = data::SubjectLeftoversOf(db, data::SubjectFieldOfRow(db, m_rowKeys.back()));
+    } catch (const db::DbError& e) {
+        ReportDbFailure("counting a subject's marks", e);
+        return;
+    }
+    const QString question =
+        FormatText(QStringLiteral("真的要删除科目[%s]吗？"), m_Grid.GetItemText(row, 1)) + u'\n' +
+        MarksStayLine(left);
     if (Message(question, ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES)
         return;
     try {

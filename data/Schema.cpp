@@ -115,6 +115,68 @@ void AddSubjectColumns(db::Connection& connection, int subjectNo) {
                 QStringLiteral("ALTER TABLE tavrinKSK ADD COLUMN %1%2 REAL").arg(field, suffix));
 }
 
+namespace {
+
+// Those of the three score columns of `field` that tavrinKSK has.
+QStringList ExistingSubjectColumns(db::Connection& connection, const QString& field) {
+    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
+    QStringList existing;
+    for (const QString& suffix : {QString(), QStringLiteral("1"), QStringLiteral("2")})
+        if (const int index = columns.FieldIndex(field + suffix); index >= 0)
+            existing << columns.FieldName(index);
+    return existing;
+}
+
+QString Quoted(const QString& column) {
+    return u'"' + column + u'"';
+}
+
+} // namespace
+
+SubjectLeftovers SubjectLeftoversOf(db::Connection& connection, const QString& field) {
+    SubjectLeftovers left;
+    if (field.isEmpty())
+        return left;
+    QStringList held;
+    for (const QString& column : ExistingSubjectColumns(connection, field))
+        held << Quoted(column) + QStringLiteral(" IS NOT NULL");
+    if (!held.isEmpty()) {
+        const db::Recordset rs =
+            connection.Execute(QStringLiteral("SELECT count(*), count(DISTINCT id) FROM tavrinKSK WHERE ") +
+                               held.join(QStringLiteral(" OR ")));
+        left.marks = static_cast<int>(rs.Field(0).ToInt64());
+        left.exams = static_cast<int>(rs.Field(1).ToInt64());
+    }
+    left.weightExams = static_cast<int>(
+        connection
+            .Execute(
+                QStringLiteral("SELECT count(DISTINCT id) FROM tavrinKMWGT WHERE kmfld=? COLLATE NOCASE"),
+                field)
+            .Field(0)
+            .ToInt64());
+    return left;
+}
+
+void ClearSubjectLeftovers(db::Connection& connection, const QString& field) {
+    db::Transaction t(connection);
+    QStringList cleared, held;
+    for (const QString& column : ExistingSubjectColumns(connection, field)) {
+        cleared << Quoted(column) + QStringLiteral("=NULL");
+        held << Quoted(column) + QStringLiteral(" IS NOT NULL");
+    }
+    if (!cleared.isEmpty())
+        connection.Execute(QStringLiteral("UPDATE tavrinKSK SET %1 WHERE %2")
+                               .arg(cleared.join(u','), held.join(QStringLiteral(" OR "))));
+    connection.Execute(QStringLiteral("DELETE FROM tavrinKMWGT WHERE kmfld=? COLLATE NOCASE"), field);
+    t.Commit();
+}
+
+QString SubjectFieldOfRow(db::Connection& connection, long long rowid) {
+    const db::Recordset rs =
+        connection.Execute(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE rowid=?"), rowid);
+    return rs.IsEOF() || rs.Field(0).IsNull() ? QString() : rs.Field(0).ToString();
+}
+
 void InstallDefaults(db::Connection& connection, CTextCipher& cipher) {
     const QString key = res::LoadString(57676);
     db::Transaction t(connection);

@@ -47,6 +47,25 @@ QString SubjectField(int subjectNo);
 // subject leaves its columns behind; the caller's transaction, if any, makes it all or nothing).
 void AddSubjectColumns(db::Connection& connection, int subjectNo);
 
+// What a subject number's score columns and paper weights hold: the score rows with a mark in one
+// of its three columns, the exams of those rows, and the exams with its paper weights. A deleted
+// subject leaves all of them behind; columns the score table lacks hold nothing.
+struct SubjectLeftovers {
+    int marks = 0;
+    int exams = 0;
+    int weightExams = 0;
+    bool Any() const { return marks > 0 || weightExams > 0; }
+};
+SubjectLeftovers SubjectLeftoversOf(db::Connection& connection, const QString& field);
+
+// Empties the three score columns of `field` in every score row and deletes its paper weights, so
+// that a new subject of that number starts with none (the caller's transaction makes it all or
+// nothing with the add).
+void ClearSubjectLeftovers(db::Connection& connection, const QString& field);
+
+// The score column of the subject row `rowid` of tavrinKMK; empty when the row is gone.
+QString SubjectFieldOfRow(db::Connection& connection, long long rowid);
+
 // The rows a new school starts with: nine common subjects (names enciphered with the column key,
 // with their score columns), common exam names, grade values and the two student categories.
 void InstallDefaults(db::Connection& connection, CTextCipher& cipher);

@@ -1,0 +1,43 @@
+#include "admin/DeleteCounts.h"
+
+#include <vector>
+
+namespace deletecounts {
+
+namespace {
+
+int CountOf(db::Connection& connection, const QString& sql, const std::vector<db::Variant>& params) {
+    const db::Recordset rs = connection.Execute(sql, params);
+    return rs.IsEOF() ? 0 : static_cast<int>(rs.Field(0).ToInt64());
+}
+
+} // namespace
+
+int ExamScoreRows(db::Connection& connection, int examId) {
+    return CountOf(connection, QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE id=?"),
+                   {db::Variant(examId)});
+}
+
+GradeHoldings HoldingsOfGrade(db::Connection& connection, const QString& gradeCode) {
+    // The roster files a student under the grade code that leads its grade field.
+    GradeHoldings held;
+    held.students =
+        CountOf(connection, QStringLiteral("SELECT count(*) FROM tavrinName WHERE substr(grade,1,?)=?"),
+                {db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)});
+    held.exams = CountOf(connection, QStringLiteral("SELECT count(*) FROM tavrinKSLB WHERE grade=?"),
+                         {db::Variant(gradeCode)});
+    return held;
+}
+
+int StudentsWithMarks(db::Connection& connection, const QString& gradeCode, int cls) {
+    QString sql = QStringLiteral("SELECT count(*) FROM tavrinName WHERE substr(grade,1,?)=? "
+                                 "AND studentid IN (SELECT studentid FROM tavrinKSK)");
+    std::vector<db::Variant> params{db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)};
+    if (cls != 0) {
+        sql += QStringLiteral(" AND class=?");
+        params.emplace_back(cls);
+    }
+    return CountOf(connection, sql, params);
+}
+
+} // namespace deletecounts
