@@ -247,7 +247,7 @@ PaperWrite WritePaper(db::Connection& connection, const RowRef& row, int examId,
         return result;
     }
     connection.Execute(
-        QStringLiteral("UPDATE tavrinKSK SET %1%2=? WHERE rowid=?").arg(column).arg(paper == 1 ? 1 : 2),
+        QStringLiteral("UPDATE tavrinKSK SET %1=? WHERE rowid=?").arg(column + (paper == 1 ? u'1' : u'2')),
         OrNull(result.check.Value()), row.key);
     db::Recordset stored = connection.Execute(QStringLiteral("SELECT %1%2, %1%3 FROM tavrinKSK WHERE rowid=?")
                                                   .arg(column, QStringLiteral("1"), QStringLiteral("2")),
