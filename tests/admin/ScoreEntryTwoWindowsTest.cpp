@@ -54,36 +54,22 @@ protected:
 
 TEST_F(ScoreEntryTwoWindows, APaperTypedKeepsWhatTheOtherWindowStoredSinceTheLoad) {
     ASSERT_EQ(Load(), 1);
-    ASSERT_GE(Grid().GetRowCount(), 4);
-    for (int r = 1; r <= 3; ++r)
+    ASSERT_GE(Grid().GetRowCount(), 3);
+    for (int r = 1; r <= 2; ++r)
         ASSERT_TRUE(EditCell(Grid(), r, 6, "20"));
-    // The other window types paper II for the three students after this one listed them.
-    const double papers2[] = {10, 11, 12.5};
-    for (int r = 1; r <= 3; ++r)
-        other.Execute("UPDATE tavrinKSK SET s032=? WHERE id=? AND studentid=?", papers2[r - 1], exam->id,
+    // The other window types paper II for both students after this one listed them.
+    for (int r = 1; r <= 2; ++r)
+        other.Execute("UPDATE tavrinKSK SET s032=? WHERE id=? AND studentid=?", 10 + r, exam->id,
                       Grid().GetItemText(r, 0));
-    ASSERT_EQ(Grid().GetItemText(1, 6), " 20.00");
-
-    const char* stored[] = {"80.0 10.0 85.0", "80.0 11.0 85.5", "80.0 12.5 86.25"};
-    for (int r = 1; r <= 3; ++r) {
-        boxes->Clear();
-        ASSERT_TRUE(EditCell(Grid(), r, 5, "80"));
-        EXPECT_EQ(Stored(Grid().GetItemText(r, 0)), stored[r - 1]) << r;
-        EXPECT_TRUE(BoxTexts().isEmpty()) << r;
-    }
-    // The grid shows the row as stored: the other window's paper II and the total made with it.
-    EXPECT_EQ(Shown(1), QStringList({" 85.00", " 80.00", " 10.00"}));
-    EXPECT_EQ(Shown(3), QStringList({" 86.25", " 80.00", " 12.50"}));
-
-    // Weights changed in the other window count at the write.
+    ASSERT_TRUE(EditCell(Grid(), 1, 5, "80"));
+    EXPECT_EQ(Stored(Grid().GetItemText(1, 0)), "80.0 11.0 85.5");
+    EXPECT_EQ(Shown(1), QStringList({" 85.50", " 80.00", " 11.00"}));
+    // Weights changed there count at the write too.
     other.Execute("UPDATE tavrinKMWGT SET t1w=0.5, t2w=1 WHERE id=? AND kmfld='s03'", exam->id);
-    ASSERT_TRUE(EditCell(Grid(), 2, 6, "30"));
-    EXPECT_EQ(Stored(Grid().GetItemText(2, 0)), "80.0 30.0 70.0");
-    EXPECT_EQ(Shown(2), QStringList({" 70.00", " 80.00", " 30.00"}));
-    // Clearing the typed paper leaves the other one and its total.
-    ASSERT_TRUE(EditCell(Grid(), 2, 5, ""));
-    EXPECT_EQ(Stored(Grid().GetItemText(2, 0)), "NULL 30.0 30.0");
-    EXPECT_EQ(Shown(2), QStringList({" 30.00", "", " 30.00"}));
+    ASSERT_TRUE(EditCell(Grid(), 2, 5, "80"));
+    EXPECT_EQ(Stored(Grid().GetItemText(2, 0)), "80.0 12.0 52.0");
+    EXPECT_EQ(Shown(2), QStringList({" 52.00", " 80.00", " 12.00"}));
+    EXPECT_TRUE(BoxTexts().isEmpty());
 }
 
 TEST_F(ScoreEntryTwoWindows, ARowThatNoLongerHoldsTheStudentShownIsNeverWritten) {
@@ -91,46 +77,22 @@ TEST_F(ScoreEntryTwoWindows, ARowThatNoLongerHoldsTheStudentShownIsNeverWritten)
     ASSERT_GE(Grid().GetRowCount(), 3);
     const QString first = Grid().GetItemText(1, 0);
     const QString second = Grid().GetItemText(2, 0);
-    const long long key =
-        Scalar("SELECT rowid FROM tavrinKSK WHERE id=? AND studentid=?", {exam->id, first}).toLongLong();
-    // The other window empties the sheet and lists the students again in another order: the
-    // first row's rowid now holds another student.
+    // The other window lists the students again in another order: the rowids shown here now hold
+    // other students.
     other.Execute("UPDATE tavrinKSK SET studentid='swap' WHERE id=? AND studentid=?", exam->id, first);
     other.Execute("UPDATE tavrinKSK SET studentid=? WHERE id=? AND studentid=?", first, exam->id, second);
     other.Execute("UPDATE tavrinKSK SET studentid=? WHERE id=? AND studentid='swap'", second, exam->id);
-    ASSERT_EQ(Scalar("SELECT studentid FROM tavrinKSK WHERE rowid=?", {key}), second);
     const std::string before = TableDigests();
     const QStringList shown = Shown(1);
-    const QString shownClass = Grid().GetItemText(1, 2);
 
     boxes->Clear();
     ASSERT_TRUE(EditCell(Grid(), 1, 5, "77"));
-    ASSERT_TRUE(EditCell(Grid(), 1, 6, "33"));
+    ASSERT_TRUE(EditCell(Grid(), 2, 6, "33"));
     ASSERT_TRUE(EditCell(Grid(), 1, 2, "9"));
     EXPECT_EQ(BoxTexts(), QStringList(3, "该学生的记录已被另一个窗口修改或删除，请重新列出。"));
     EXPECT_EQ(TableDigests(), before);
     EXPECT_EQ(Shown(1), shown);
-    EXPECT_EQ(Grid().GetItemText(1, 2), shownClass);
-
-    // Deleted since the load, and a new row with the same rowid and a new student number.
-    other.Execute("DELETE FROM tavrinKSK WHERE rowid=?", key);
-    other.Execute(
-        "INSERT INTO tavrinKSK (rowid, id, grade, studentid, name, class) VALUES (?, ?, ?, ?, '新生', ?)",
-        key, exam->id, exam->grade, QStringLiteral("129999999"), cls);
-    const std::string renumbered = TableDigests();
-    boxes->Clear();
-    ASSERT_TRUE(EditCell(Grid(), 1, 5, "77"));
-    EXPECT_EQ(BoxTexts(), QStringList({"该学生的记录已被另一个窗口修改或删除，请重新列出。"}));
-    EXPECT_EQ(TableDigests(), renumbered);
-
-    // Listed again, the student is found in the row that holds him now, and written.
-    ASSERT_EQ(Load(), 1);
-    const int row = FindRow(Grid(), 0, first);
-    ASSERT_GT(row, 0);
-    boxes->Clear();
-    ASSERT_TRUE(EditCell(Grid(), row, 2, "9"));
-    EXPECT_TRUE(BoxTexts().isEmpty());
-    EXPECT_EQ(Count("SELECT class FROM tavrinKSK WHERE id=? AND studentid=?", {exam->id, first}), 9);
+    EXPECT_EQ(Grid().GetItemText(1, 2), QString::asprintf("%2d", cls));
 }
 
 TEST_F(ScoreEntryTwoWindows, TheFullMarkIsTheOneStoredWhenTheMarkIsWritten) {
@@ -138,7 +100,6 @@ TEST_F(ScoreEntryTwoWindows, TheFullMarkIsTheOneStoredWhenTheMarkIsWritten) {
     const QString sid = Grid().GetItemText(1, 0);
     ASSERT_TRUE(EditCell(Grid(), 1, 6, "40"));
     ASSERT_TRUE(EditCell(Grid(), 1, 5, "90"));
-
     // Lowered to 50 in the other window: 80 is refused, naming the stored full mark.
     other.Execute("UPDATE tavrinKMWGT SET t1=50 WHERE id=? AND kmfld='s03'", exam->id);
     const std::string before = TableDigests();
@@ -147,27 +108,11 @@ TEST_F(ScoreEntryTwoWindows, TheFullMarkIsTheOneStoredWhenTheMarkIsWritten) {
     EXPECT_EQ(BoxTexts(), QStringList({"对不起，您输入的数据越界！\n本卷满分为50分。"}));
     EXPECT_EQ(TableDigests(), before);
     EXPECT_EQ(Shown(1), QStringList({"110.00", " 90.00", " 40.00"}));
-    // 45 is measured against 50: at least 60 %, blue.
-    ASSERT_TRUE(EditCell(Grid(), 1, 5, "45"));
-    EXPECT_EQ(Stored(sid), "45.0 40.0 65.0");
-    EXPECT_EQ(Grid().GetItemFgColour(1, 5), kBlue);
-
-    // Raised to 200: a mark above the full mark the grid was listed with is taken.
+    // Raised to 200: a mark above the full mark this grid was listed with is taken.
     other.Execute("UPDATE tavrinKMWGT SET t1=200 WHERE id=? AND kmfld='s03'", exam->id);
-    boxes->Clear();
     ASSERT_TRUE(EditCell(Grid(), 1, 5, "150"));
-    EXPECT_TRUE(BoxTexts().isEmpty());
     EXPECT_EQ(Stored(sid), "150.0 40.0 170.0");
-
-    // The subject's weights removed: nothing is written.
-    other.Execute("DELETE FROM tavrinKMWGT WHERE id=? AND kmfld='s03'", exam->id);
-    const std::string unweighted = TableDigests();
-    boxes->Clear();
-    ASSERT_TRUE(EditCell(Grid(), 1, 5, "10"));
-    ASSERT_EQ(BoxTexts().size(), 1);
-    EXPECT_TRUE(BoxTexts()[0].startsWith("请先设置本次考试各科总分的加权系数！"));
-    EXPECT_EQ(Grid().GetItemText(1, 5), "150.00");
-    EXPECT_EQ(TableDigests(), unweighted);
+    EXPECT_EQ(Grid().GetItemFgColour(1, 5), kBlue);
 }
 
 TEST_F(ScoreEntryTwoWindows, ABusyDatabaseIsNamedAndTheMarkIsNotStored) {
@@ -175,9 +120,7 @@ TEST_F(ScoreEntryTwoWindows, ABusyDatabaseIsNamedAndTheMarkIsNotStored) {
     const QString sid = Grid().GetItemText(1, 0);
     ASSERT_TRUE(EditCell(Grid(), 1, 6, "40"));
     ASSERT_TRUE(EditCell(Grid(), 1, 5, "90"));
-
-    // The other window holds a write transaction; the edit gives up after the wait.
-    other.Execute("BEGIN IMMEDIATE");
+    other.Execute("BEGIN IMMEDIATE"); // the other window holds a write transaction
     {
         ExpectWarning failed("update failed");
         boxes->Clear();
@@ -185,42 +128,25 @@ TEST_F(ScoreEntryTwoWindows, ABusyDatabaseIsNamedAndTheMarkIsNotStored) {
         EXPECT_EQ(BoxTexts(),
                   QStringList({"对不起，数据更新失败！成绩没有保存。\n数据库正被另一个程序使用。"}));
         EXPECT_EQ(Shown(1), QStringList({"110.00", " 90.00", " 40.00"}));
-        ASSERT_TRUE(EditCell(Grid(), 1, 2, "9"));
-        EXPECT_EQ(BoxTexts().value(1), "对不起，数据更新失败！班级没有修改。\n数据库正被另一个程序使用。");
-        EXPECT_EQ(Grid().GetItemText(1, 2), QString::asprintf("%2d", cls));
     }
     other.Execute("COMMIT");
     EXPECT_EQ(Stored(sid), "90.0 40.0 110.0");
-    EXPECT_EQ(Count("SELECT class FROM tavrinKSK WHERE id=? AND studentid=?", {exam->id, sid}), cls);
-    // Free again, the same edit is stored.
-    boxes->Clear();
-    ASSERT_TRUE(EditCell(Grid(), 1, 5, "70"));
-    EXPECT_TRUE(BoxTexts().isEmpty());
-    EXPECT_EQ(Stored(sid), "70.0 40.0 90.0");
 }
 
 TEST_F(ScoreEntryTwoWindows, ASubjectRenamedInTheOtherWindowIsFoundByItsNumber) {
     ASSERT_EQ(Load(), 1);
-    auto* subjects = dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT);
     other.Execute("UPDATE tavrinKMK SET mydesc=? WHERE fldname='s03'", Encode("外语"));
     boxes->Clear();
     EXPECT_EQ(dlg->OnLoadScores(), 1); // 英语 still chosen in this window
     EXPECT_TRUE(BoxTexts().isEmpty());
-    EXPECT_EQ(subjects->currentText(), "外语");
-    EXPECT_EQ(subjects->findText("英语"), -1);
+    EXPECT_EQ(dlg->GetDlgItem<QComboBox>(CScoreEntryDlg::IDC_SUBJECT)->currentText(), "外语");
     EXPECT_EQ(Grid().GetItemText(0, 4), "外语");
-    EXPECT_EQ(dlg->GetSubjectField(), "s03");
     EXPECT_GT(Grid().GetRowCount(), 1);
-
     // Deleted there: said so, and nothing is left to edit.
     other.Execute("DELETE FROM tavrinKMK WHERE fldname='s03'");
-    boxes->Clear();
     EXPECT_EQ(dlg->OnLoadScores(), 0);
-    ASSERT_EQ(BoxTexts().size(), 1);
-    EXPECT_TRUE(BoxTexts()[0].contains("另一个窗口")) << BoxTexts()[0].toStdString();
-    EXPECT_EQ(Grid().GetRowCount(), 1);
+    EXPECT_TRUE(BoxTexts().value(0).contains("另一个窗口"));
     EXPECT_TRUE(dlg->GetSubjectField().isEmpty());
-    EXPECT_EQ(subjects->findText("外语"), -1);
 }
 
 } // namespace
