@@ -256,7 +256,7 @@ void CScoreEntryDlg::FillRows(const std::vector<scoresheet::EntryRow>& rows) {
     int r = 1;
     for (const scoresheet::EntryRow& row : rows) {
         m_Grid.SetItemText(r, 0, row.studentId);
-        // Every write goes to this row by its key, whatever the grid shows.
+        // Every write goes to this row by its key, and only while it holds the student shown.
         m_Grid.SetItemData(r, 0, static_cast<LPARAM>(row.key));
         m_Grid.SetItemText(r, 1, row.name);
         m_Grid.SetItemText(r, 2, TwoDigits(row.cls));
