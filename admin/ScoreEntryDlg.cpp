@@ -4,6 +4,7 @@
 #include "admin/ImportRoad.h"
 #include "admin/ScoreImport.h"
 #include "controls/ComboChoice.h"
+#include "data/DataFiles.h"
 #include "data/ExamChooser.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -134,7 +135,8 @@ void CScoreEntryDlg::FillExamCombo() {
 void CScoreEntryDlg::FillSubjectCombo() {
     m_cbSubject->clear();
     if (data::HasDatabase())
-        m_cbSubject->addItems(scoresheet::SubjectNames(data::Database(), m_cipher));
+        for (const scoresheet::SubjectEntry& subject : scoresheet::Subjects(data::Database(), m_cipher))
+            m_cbSubject->addItem(subject.name, subject.id);
     m_cbSubject->setCurrentIndex(-1);
     m_cbSubject->setEditText(QString());
 }
@@ -149,7 +151,6 @@ void CScoreEntryDlg::ForgetLoad() {
 
 int CScoreEntryDlg::OnLoadScores() {
     m_nClassOrRoom = m_spinNumber->value();
-    const QString subject = m_cbSubject->currentText();
     const QString exam = m_cbExam->currentText();
     const auto stop = [this](const QString& message, const QString& caption, unsigned icon) {
         ForgetLoad();
@@ -161,6 +162,15 @@ int CScoreEntryDlg::OnLoadScores() {
     };
     if (!HoldsListItem(*m_cbSubject))
         return refuse();
+    // Another window may have renamed or deleted subjects since the list was filled: the choice is
+    // found again by its number in the list as it is now.
+    const int subjectId = ChosenOrNamedEntryData(*m_cbSubject).toInt();
+    FillSubjectCombo();
+    m_cbSubject->setCurrentIndex(m_cbSubject->findData(subjectId));
+    if (m_cbSubject->currentIndex() < 0)
+        return stop(QStringLiteral("所选的科目已经不存在（可能已在另一个窗口中删除），请重新选择！"),
+                    InfoCaption(), ui::MB_ICONINFORMATION);
+    const QString subject = m_cbSubject->currentText();
     const QString caption = res::LoadString(IDS_CAPTION);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -197,7 +207,7 @@ int CScoreEntryDlg::OnLoadScores() {
     std::vector<scoresheet::EntryRow> rows;
     try {
         db::Connection& db = data::Database();
-        m_strSubjectField = scoresheet::SubjectField(db, m_cipher, subject);
+        m_strSubjectField = scoresheet::SubjectField(db, subjectId);
         if (m_strSubjectField.isEmpty())
             return refuse();
         const std::optional<scoresheet::Papers> papers =
@@ -294,7 +304,7 @@ void CScoreEntryDlg::FillRows(const std::vector<scoresheet::EntryRow>& rows) {
     int r = 1;
     for (const scoresheet::EntryRow& row : rows) {
         m_Grid.SetItemText(r, 0, row.studentId);
-        // Every write goes to this row by its key, whatever the grid shows.
+        // Every write goes to this row by its key, and only while it holds the student shown.
         m_Grid.SetItemData(r, 0, static_cast<LPARAM>(row.key));
         m_Grid.SetItemText(r, 1, row.name);
         m_Grid.SetItemText(r, 2, TwoDigits(row.cls));
@@ -412,9 +422,16 @@ bool CScoreEntryDlg::RefuseCell(int row, int col, const QString& message, unsign
     return false;
 }
 
-bool CScoreEntryDlg::FailUpdate(int row, int col, const db::DbError& error) {
+bool CScoreEntryDlg::FailUpdate(int row, int col, const db::DbError& error, const QString& notStored) {
     qCWarning(vlog::db) << "score entry: update failed:" << error.Message();
-    return RefuseCell(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONINFORMATION);
+    // Why, in the words the imports use: a busy database is held by another window or program.
+    return RefuseCell(
+        row, col, res::LoadString(IDS_UPDATE_FAILED) + notStored + u'\n' + data::DatabaseFailureReason(error),
+        ui::MB_ICONINFORMATION);
+}
+
+scoresheet::RowRef CScoreEntryDlg::RowOf(int row) const {
+    return {RowKey(row), m_Grid.GetItemText(row, 0)};
 }
 
 bool CScoreEntryDlg::EditClass(int row) {
@@ -423,9 +440,11 @@ bool CScoreEntryDlg::EditClass(int row) {
     if (!cls)
         return RefuseCell(row, 2, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONINFORMATION);
     try {
-        scoresheet::WriteClass(data::Database(), RowKey(row), m_strExamId.toInt(), *cls);
+        if (scoresheet::WriteClass(data::Database(), RowOf(row), m_strExamId.toInt(), *cls) !=
+            scoresheet::WriteOutcome::Written)
+            return RefuseCell(row, 2, scoresheet::RowChangedMessage(), ui::MB_ICONWARNING);
     } catch (const db::DbError& e) {
-        return FailUpdate(row, 2, e);
+        return FailUpdate(row, 2, e, QStringLiteral("班级没有修改。"));
     }
     m_Grid.SetItemText(row, 2, QString::asprintf("%2d", *cls));
     m_Grid.WidenColumnToCell(row, 2);
@@ -435,35 +454,43 @@ bool CScoreEntryDlg::EditClass(int row) {
 
 bool CScoreEntryDlg::EditPaper(int row, int col) {
     const int total = TotalColumn();
-    const int cols[2] = {total + 1, total + 2};
-    const int fulls[2] = {m_papers.t1, m_papers.t2};
-    // Paper I first, then paper II: the one typed, and the other as the grid shows it. Nothing
-    // changes on the screen or in the database until both are marks.
-    scoresheet::MarkCheck checks[2];
-    for (int p = 0; p < 2; ++p) {
-        checks[p] = scoresheet::CheckMark(m_Grid.GetItemText(row, cols[p]), fulls[p]);
-        if (!checks[p].Accepted())
-            return RefuseCell(row, col, scoresheet::RefusalMessage(checks[p], fulls[p]), ui::MB_ICONWARNING);
-    }
-    const std::optional<double> marks[2] = {checks[0].Value(), checks[1].Value()};
-    const std::optional<double> sum = m_papers.Total(marks[0], marks[1]);
+    const int paper = col == total + 1 ? 1 : 2;
+    // Only the paper typed is written; the other paper, the weights and the full marks are taken
+    // as stored when it is written, whatever this grid still shows of them.
+    scoresheet::PaperWrite write;
     try {
-        scoresheet::WriteMarks(data::Database(), RowKey(row), m_strExamId.toInt(), m_strSubjectField,
-                               marks[0], marks[1], sum);
+        write = scoresheet::WritePaper(data::Database(), RowOf(row), m_strExamId.toInt(), m_strSubjectField,
+                                       paper, m_Grid.GetItemText(row, col));
     } catch (const db::DbError& e) {
-        return FailUpdate(row, col, e);
+        return FailUpdate(row, col, e, QStringLiteral("成绩没有保存。"));
     }
+    switch (write.outcome) {
+    case scoresheet::WriteOutcome::RowChanged:
+        return RefuseCell(row, col, scoresheet::RowChangedMessage(), ui::MB_ICONWARNING);
+    case scoresheet::WriteOutcome::NoPapers:
+        return RefuseCell(row, col, res::LoadString(IDS_SET_WEIGHTS_FIRST), ui::MB_ICONINFORMATION);
+    case scoresheet::WriteOutcome::Refused:
+        m_papers = write.papers;
+        return RefuseCell(row, col,
+                          scoresheet::RefusalMessage(write.check, paper == 1 ? m_papers.t1 : m_papers.t2),
+                          ui::MB_ICONWARNING);
+    case scoresheet::WriteOutcome::Written:
+        break;
+    }
+    m_papers = write.papers;
 
-    const int paper = col == cols[0] ? 0 : 1;
-    m_Grid.SetItemText(row, col, marks[paper] ? scoresheet::MarkText(*marks[paper]) : QString());
-    if (marks[paper])
-        m_Grid.SetItemFgColour(row, col, ScoreColour(*marks[paper], fulls[paper]));
-    m_Grid.SetItemText(row, total, sum ? scoresheet::MarkText(*sum) : QString());
-    if (sum)
-        m_Grid.SetItemFgColour(row, total, ScoreColour(*sum, m_papers.FullMark()));
-    // Only the two changed cells are measured: a commit costs the same in a class as in a grade.
-    m_Grid.WidenColumnToCell(row, col, false);
-    m_Grid.WidenColumnToCell(row, total);
+    // The row as stored: both papers and the total.
+    const std::pair<int, std::optional<double>> cells[3] = {
+        {total, write.total}, {total + 1, write.p1}, {total + 2, write.p2}};
+    const double fullMarks[3] = {m_papers.FullMark(), double(m_papers.t1), double(m_papers.t2)};
+    for (int k = 0; k < 3; ++k) {
+        const auto& [c, mark] = cells[k];
+        m_Grid.SetItemText(row, c, mark ? scoresheet::MarkText(*mark) : QString());
+        if (mark)
+            m_Grid.SetItemFgColour(row, c, ScoreColour(*mark, fullMarks[k]));
+        // Only the changed cells are measured: a commit costs the same in a class as in a grade.
+        m_Grid.WidenColumnToCell(row, c, k == 2);
+    }
     m_Grid.InvalidateRect();
     return true;
 }

@@ -64,10 +64,13 @@ private:
     bool EditPaper(int row, int col);
     // A refused edit: the old text back and the message; Enter then stays on the cell.
     bool RefuseCell(int row, int col, const QString& message, unsigned icon);
-    // A write that failed: logged, the old text back, 对不起，数据更新失败！.
-    bool FailUpdate(int row, int col, const db::DbError& error);
+    // A write that failed: logged, the old text back, 对不起，数据更新失败！ with `notStored` and
+    // the reason.
+    bool FailUpdate(int row, int col, const db::DbError& error, const QString& notStored);
     // The rowid of the score row that grid row `row` shows.
     long long RowKey(int row) const;
+    // That score row with the student number the grid row shows: what a write must still find.
+    scoresheet::RowRef RowOf(int row) const;
     int TotalColumn() const { return m_bSenior ? 5 : 4; }
     void AlignNumbers();
 

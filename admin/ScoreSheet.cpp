@@ -56,6 +56,17 @@ void ExpectOneRow(const db::Recordset& rs, long long key) {
                           QStringLiteral("score row %1: %2 rows changed").arg(key).arg(rs.RowsAffected()));
 }
 
+// Whether score row `row` of the exam still holds the student it was listed with. As a write (of
+// nothing new) it takes the database's write lock first, so the row and the papers read after it
+// stay as they are until the transaction ends.
+bool LockRow(db::Connection& connection, const RowRef& row, int examId) {
+    return connection
+               .Execute(QStringLiteral("UPDATE tavrinKSK SET studentid=studentid "
+                                       "WHERE rowid=? AND id=? AND coalesce(studentid, '')=?"),
+                        row.key, examId, row.studentId)
+               .RowsAffected() == 1;
+}
+
 } // namespace
 
 bool IsScoreColumn(const QString& field) {
@@ -122,24 +133,24 @@ std::optional<Papers> LoadPapers(db::Connection& connection, int examId, const Q
 
 // ---- what score entry lists
 
-QStringList SubjectNames(db::Connection& connection, CTextCipher& cipher) {
-    QStringList names;
+std::vector<SubjectEntry> Subjects(db::Connection& connection, CTextCipher& cipher) {
+    std::vector<SubjectEntry> subjects;
     try {
         const QString key = data::DescriptionKey();
         for (db::Recordset rs =
-                 connection.Execute(QStringLiteral("SELECT mydesc FROM tavrinKMK ORDER BY id"));
+                 connection.Execute(QStringLiteral("SELECT id, mydesc FROM tavrinKMK ORDER BY id"));
              !rs.IsEOF(); rs.MoveNext())
-            if (!rs.Field(0).IsNull())
-                names << cipher.DecodeText(key, rs.Field(0).ToString());
+            if (!rs.Field(1).IsNull())
+                subjects.push_back({rs.Field(0).ToInt(), cipher.DecodeText(key, rs.Field(1).ToString())});
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "score entry: subject list cut short:" << e.Message();
     }
-    return names;
+    return subjects;
 }
 
-QString SubjectField(db::Connection& connection, CTextCipher& cipher, const QString& name) {
-    db::Recordset rs = connection.Execute(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE mydesc=?"),
-                                          cipher.EncodeText(data::DescriptionKey(), name));
+QString SubjectField(db::Connection& connection, int subjectId) {
+    db::Recordset rs =
+        connection.Execute(QStringLiteral("SELECT fldname FROM tavrinKMK WHERE id=?"), subjectId);
     const QString field = rs.IsEOF() ? QString() : rs.Field(0).ToString();
     return IsScoreColumn(field) ? field : QString();
 }
@@ -347,10 +358,52 @@ void WriteMarks(db::Connection& connection, long long key, int examId, const QSt
     transaction.Commit();
 }
 
-void WriteClass(db::Connection& connection, long long key, int examId, int cls) {
-    ExpectOneRow(connection.Execute(QStringLiteral("UPDATE tavrinKSK SET class=? WHERE rowid=? AND id=?"),
-                                    cls, key, examId),
-                 key);
+QString RowChangedMessage() {
+    return QStringLiteral("该学生的记录已被另一个窗口修改或删除，请重新列出。");
+}
+
+PaperWrite WritePaper(db::Connection& connection, const RowRef& row, int examId, const QString& field,
+                      int paper, const QString& typed) {
+    const QString& column = Checked(field);
+    PaperWrite result;
+    db::Transaction transaction(connection);
+    // The first statement takes the write lock: nothing read below can change before the commit.
+    if (!LockRow(connection, row, examId)) {
+        result.outcome = WriteOutcome::RowChanged;
+        return result;
+    }
+    const std::optional<Papers> papers = LoadPapers(connection, examId, column);
+    if (!papers) {
+        result.outcome = WriteOutcome::NoPapers;
+        return result;
+    }
+    result.papers = *papers;
+    result.check = CheckMark(typed, paper == 1 ? papers->t1 : papers->t2);
+    if (!result.check.Accepted()) {
+        result.outcome = WriteOutcome::Refused;
+        return result;
+    }
+    connection.Execute(
+        QStringLiteral("UPDATE tavrinKSK SET %1=? WHERE rowid=?").arg(column + (paper == 1 ? u'1' : u'2')),
+        OrNull(result.check.Value()), row.key);
+    db::Recordset stored = connection.Execute(QStringLiteral("SELECT %1%2, %1%3 FROM tavrinKSK WHERE rowid=?")
+                                                  .arg(column, QStringLiteral("1"), QStringLiteral("2")),
+                                              row.key);
+    result.p1 = OptionalDouble(stored.Field(0));
+    result.p2 = OptionalDouble(stored.Field(1));
+    result.total = papers->Total(result.p1, result.p2);
+    connection.Execute(QStringLiteral("UPDATE tavrinKSK SET %1=? WHERE rowid=?").arg(column),
+                       OrNull(result.total), row.key);
+    data::MarkTotalsStale(connection, examId);
+    transaction.Commit();
+    return result;
+}
+
+WriteOutcome WriteClass(db::Connection& connection, const RowRef& row, int examId, int cls) {
+    db::Recordset rs = connection.Execute(
+        QStringLiteral("UPDATE tavrinKSK SET class=? WHERE rowid=? AND id=? AND coalesce(studentid, '')=?"),
+        cls, row.key, examId, row.studentId);
+    return rs.RowsAffected() == 1 ? WriteOutcome::Written : WriteOutcome::RowChanged;
 }
 
 } // namespace scoresheet

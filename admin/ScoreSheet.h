@@ -1,8 +1,9 @@
 #pragma once
 // Score entry's work apart from its widgets: what a typed mark may be, the exam's paper full marks
 // and weights, the weighted total, the rows listed for a class or an exam room, and the writes,
-// each made by the score row's own key (its rowid, read when the rows were listed). Routines that
-// read or write throw db::DbError unless they say otherwise.
+// each made by the score row's own key (its rowid, read when the rows were listed) together with
+// the student number the grid shows. Routines that read or write throw db::DbError unless they say
+// otherwise.
 
 #include "platform/db/Connection.h"
 
@@ -79,12 +80,16 @@ std::optional<Papers> LoadPapers(db::Connection& connection, int examId, const Q
 
 // ---- what score entry lists
 
-// The deciphered subject names in subject order (subjects without a name are left out). A
-// database failure ends the list with the names read so far and is logged.
-QStringList SubjectNames(db::Connection& connection, CTextCipher& cipher);
-// The score column ("s03") of the subject of that name; empty when there is no such subject or its
+struct SubjectEntry {
+    int id = 0; // the subject's number
+    QString name;
+};
+// The subjects with their deciphered names in subject order (subjects without a name are left
+// out). A database failure ends the list with the subjects read so far and is logged.
+std::vector<SubjectEntry> Subjects(db::Connection& connection, CTextCipher& cipher);
+// The score column ("s03") of subject `subjectId`; empty when there is no such subject or its
 // column is not a score column, so that only a checked name ever reaches a statement.
-QString SubjectField(db::Connection& connection, CTextCipher& cipher, const QString& name);
+QString SubjectField(db::Connection& connection, int subjectId);
 // Whether the exam's marks may be edited: its lock flag yjcd is NULL or begins with "N".
 bool IsEditable(db::Connection& connection, int examId);
 // Whether the exam has any score row, that is whether its score sheet was prepared.
@@ -165,12 +170,46 @@ QString SharedNumbersMessage(int room, const std::vector<SharedNumber>& shared);
 
 // ---- writes
 
-// Stores both papers and the total of score row `key` of the exam. Anything but exactly one
-// changed row (the row is gone) throws, so that the grid never shows a mark nothing holds. The
-// exam's valid totals are recorded out of date with the marks, in one transaction.
+// The score row a grid row shows: its rowid and the student number read with it. A write finds
+// its row by both, so a row that another window deleted, renumbered or filled with another student
+// (rowids are reused) is never written.
+struct RowRef {
+    long long key = 0;
+    QString studentId;
+};
+
+enum class WriteOutcome {
+    Written,
+    RowChanged, // the row no longer holds that student: nothing written
+    NoPapers,   // the exam has no weights row for the subject any more: nothing written
+    Refused,    // the typed text is no mark, or above the paper's full mark as stored: nothing written
+};
+
+// What the user is told when the row no longer holds the student the grid shows.
+QString RowChangedMessage();
+
+struct PaperWrite {
+    WriteOutcome outcome = WriteOutcome::Written;
+    Papers papers;   // the subject's papers as stored when written (Written, Refused)
+    MarkCheck check; // the typed text against the paper's stored full mark (Written, Refused)
+    // The row's papers and total as stored after the write (Written).
+    std::optional<double> p1, p2, total;
+};
+
+// Stores paper `paper` (1 or 2) of the subject, as typed, in the score row, and the subject's
+// total made from the row's papers and the weights as they are stored at that moment: a paper,
+// weight or full mark another window wrote since the grid was loaded is kept and counted, never
+// written back from the grid. The mark is checked against the full mark as stored. One
+// transaction with the record that the exam's totals are out of date.
+PaperWrite WritePaper(db::Connection& connection, const RowRef& row, int examId, const QString& field,
+                      int paper, const QString& typed);
+// Stores the class of the score row; Written or RowChanged.
+WriteOutcome WriteClass(db::Connection& connection, const RowRef& row, int examId, int cls);
+
+// Stores both papers and the given total of score row `key` of the exam. Anything but exactly one
+// changed row (the row is gone) throws. The exam's valid totals are recorded out of date with the
+// marks, in one transaction. Score entry writes through WritePaper.
 void WriteMarks(db::Connection& connection, long long key, int examId, const QString& field,
                 std::optional<double> p1, std::optional<double> p2, std::optional<double> total);
-// Stores the class of score row `key`, with the same check.
-void WriteClass(db::Connection& connection, long long key, int examId, int cls);
 
 } // namespace scoresheet
