@@ -249,9 +249,11 @@ TEST_F(AdminBPrepare, ACorrectedRosterReachesScoreEntryAndEveryMarkStays) {
     Db().Execute("UPDATE tavrinName SET active='否' WHERE grade=? AND studentid=?", {grade.code, second});
     boxes->Clear();
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    // The row has marks: the user is asked first (and says 是).
     EXPECT_EQ(BoxTexts(),
-              QStringList{"新载入0名学生，更新了1名学生的名单信息。\n"
-                          "登分表中有1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。"});
+              QStringList({examsetup::RefreshMarkedRowsQuestion(1),
+                           "新载入0名学生，更新了1名学生的名单信息。\n"
+                           "登分表中有1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。"}));
     EXPECT_EQ(Rows(), rows);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND s03=77", {exam}), rows);
     EXPECT_EQ(data::StaleTotals(Db(), exam), (std::vector<int>{1, 2, 3}));
