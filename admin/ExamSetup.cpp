@@ -351,6 +351,13 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
     p.withoutNumber = counts.Field(1).ToInt64();
     p.repeatedNumbers = counts.Field(2).ToInt64();
     p.repeatedLeftOut = counts.Field(3).ToInt64();
+    // Left out too, and told: without a class no mark can be entered for them.
+    p.withoutClass = connection
+                         .Execute(QStringLiteral("SELECT count(*) FROM tavrinName WHERE grade=? AND (active "
+                                                 "IS NULL OR active='是') AND NOT coalesce(class>0, 0)"),
+                                  gradeCode)
+                         .Field(0)
+                         .ToInt64();
 
     // The rows already on the sheet take the roster's current list details; their marks stay. A
     // row with marks is what the exam was when it was sat: it keeps its details unless asked.
@@ -418,6 +425,10 @@ QString PreparationReport(const Preparation& p, const QString& gradeName) {
                      .arg(gradeName);
     else
         lines << QStringLiteral("新载入%1名学生，更新了%2名学生的名单信息。").arg(p.added).arg(p.updated);
+    if (p.withoutClass > 0)
+        lines << QStringLiteral(
+                     "有%1名在读学生没有班级（班级为空或为0），未载入：请在学生名单中填写班级后再载入数据。")
+                     .arg(p.withoutClass);
     if (p.withoutNumber > 0)
         lines << QStringLiteral("有%1名在读学生没有学号，未载入。").arg(p.withoutNumber);
     if (p.repeatedLeftOut > 0)

@@ -114,7 +114,8 @@ void WriteWeights(db::Connection& connection, long long key, const WeightValues&
 struct Preparation {
     long long added = 0;           // score rows made
     long long rosterStudents = 0;  // active roster students of the grade with a class number
-    long long withoutNumber = 0;   // of those, left out for having no student number
+    long long withoutClass = 0;    // active students of the grade left out for having no class
+    long long withoutNumber = 0;   // of those with a class, left out for having no number
     long long repeatedNumbers = 0; // student numbers that several of them have
     long long repeatedLeftOut = 0; // students left out because an earlier roster row has their number
     long long updated = 0;         // rows already on the sheet whose list details changed
@@ -146,8 +147,8 @@ QString RefreshMarkedRowsQuestion(long long markedRows);
 Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode,
                              MarkedRows marked = MarkedRows::Keep);
 // What the user is told after a preparation: how many rows were made and how many updated (or why
-// nobody could be), who was left out, which rows with marks kept their details, and how many rows
-// no roster student stands for.
+// nobody could be), who was left out (for having no class, no number or a repeated number), which
+// rows with marks kept their details, and how many rows no roster student stands for.
 QString PreparationReport(const Preparation& preparation, const QString& gradeName);
 // Every score row of the exam takes the stream the roster holds now for its student number; a
 // changed stream records the exam's valid totals out of date, in the same transaction.

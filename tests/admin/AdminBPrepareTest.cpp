@@ -61,7 +61,10 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
     const int eligible = Eligible();
     ASSERT_GT(eligible, 0);
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
-    EXPECT_EQ(BoxTexts(), QStringList{QString("新载入%1名学生，更新了0名学生的名单信息。").arg(eligible)});
+    EXPECT_EQ(BoxTexts(),
+              QStringList{QString("新载入%1名学生，更新了0名学生的名单信息。\n有1名在读学生没有"
+                                  "班级（班级为空或为0），未载入：请在学生名单中填写班级后再载入数据。")
+                              .arg(eligible)});
     EXPECT_EQ(Rows(), eligible);
     EXPECT_EQ(Grid().GetRowCount(), eligible + 1);
     EXPECT_EQ(

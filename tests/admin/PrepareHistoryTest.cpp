@@ -171,6 +171,46 @@ TEST_F(PrepareHistory, AnExamAboutToBeSatTakesEveryRosterColumnWithoutAsking) {
     EXPECT_NE(Cell(sat, moved, "class"), QString::number(grade.classes[1]));
 }
 
+TEST_F(PrepareHistory, StudentsWithoutAClassAreCountedAsLeftOut) {
+    // Two active students without a class (empty and 0), one who left without one: only the two
+    // count, and an empty grade still says why nobody came.
+    Db().Execute(
+        "INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (51, ?, ?, '甲', NULL, "
+        "'是'), (52, ?, ?, '乙', 0, NULL), (53, ?, ?, '丙', NULL, '否')",
+        {grade.code, grade.code + "0197", grade.code, grade.code + "0198", grade.code, grade.code + "0199"});
+    const QString description = "2010至2011学年下学期期中考试";
+    const int next = AddExam(grade.code, description);
+    OpenOn(grade.name + "|" + description);
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    const QString noClass =
+        "有2名在读学生没有班级（班级为空或为0），未载入：请在学生名单中填写班级后再载入数据。";
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_EQ(BoxTexts()[0].split(u'\n').value(1), noClass);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND studentid IN (?, ?)",
+                    {next, grade.code + "0197", grade.code + "0198"}),
+              0);
+
+    // The class typed in the roster brings the student in.
+    Db().Execute("UPDATE tavrinName SET class=? WHERE studentid=?", {grade.classes[0], grade.code + "0197"});
+    boxes->Clear();
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(BoxTexts(),
+              QStringList{"新载入1名学生，更新了0名学生的名单信息。\n有1名在读学生没有班级（班级为空"
+                          "或为0），未载入：请在学生名单中填写班级后再载入数据。"});
+
+    Db().Execute("INSERT INTO tavrinGrade (id, mydesc, gradeno) VALUES (99, '初2099级', '02099')");
+    Db().Execute("INSERT INTO tavrinName (id, grade, studentid, name, class, active) VALUES (54, '02099', "
+                 "'020990101', '丁', NULL, '是')");
+    AddExam("02099", description);
+    OpenOn("初2099级|" + description);
+    boxes->Clear();
+    Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    EXPECT_EQ(BoxTexts(),
+              QStringList{"没有载入任何学生：学生名册中没有初2099级的在读学生（有班级的学生）。\n"
+                          "请先在学生名册中录入或导入本年级的学生。\n有1名在读学生没有班级（班级为空"
+                          "或为0），未载入：请在学生名单中填写班级后再载入数据。"});
+}
+
 // The preparation's connection stops, when it adds the new student, until it is killed.
 int g_holdPipe = -1;
 void HoldUntilKilled(sqlite3_context* context, int, sqlite3_value**) {
