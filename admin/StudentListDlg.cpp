@@ -372,6 +372,13 @@ void CStudentListDlg::OnAddStudent() {
             Message(FormatText(QStringLiteral("学号[%s]已经有学生在使用！"), number), ui::MB_ICONWARNING);
             return;
         }
+        // The marks of a student cleared from the roster stay under his number: a new student
+        // given it would take them over.
+        if (const roster::NumberScoreRows marked = roster::ScoreRowsOfNumber(db, m_strGrade, number);
+            !number.isEmpty() && marked.exams > 0) {
+            Message(roster::ScoreRowsRefusal(number, marked), ui::MB_ICONWARNING);
+            return;
+        }
         const std::optional<long long> rowid = roster::AddStudent(db, m_strGrade, m_nClass, number);
         if (!rowid) {
             Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);

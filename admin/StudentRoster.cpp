@@ -7,6 +7,7 @@
 #include "platform/text/Gbk.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cmath>
 #include <map>
@@ -148,7 +149,44 @@ QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, i
         if (AllDigits(seat) && seat.size() <= 6)
             highest = std::max(highest, seat.toInt());
     }
-    return prefix + QString::asprintf("%02d", highest + 1);
+    std::unordered_set<QString> marked;
+    for (db::Recordset rs = connection.Execute(
+             QStringLiteral(
+                 "SELECT DISTINCT studentid FROM tavrinKSK WHERE grade=? AND substr(studentid,1,?)=?"),
+             gradeCode, static_cast<int>(prefix.size()), prefix);
+         !rs.IsEOF(); rs.MoveNext())
+        marked.insert(Text(rs.Field(0)));
+    QString proposal;
+    for (int seat = highest + 1;; ++seat) {
+        proposal = prefix + QString::asprintf("%02d", seat);
+        if (marked.count(proposal) == 0)
+            return proposal;
+    }
+}
+
+NumberScoreRows ScoreRowsOfNumber(db::Connection& connection, const QString& gradeCode,
+                                  const QString& studentId) {
+    NumberScoreRows rows;
+    QSet<int> exams;
+    for (db::Recordset rs = connection.Execute(
+             QStringLiteral(
+                 "SELECT id, name FROM tavrinKSK WHERE grade=? AND studentid=? ORDER BY id, rowid"),
+             gradeCode, studentId);
+         !rs.IsEOF(); rs.MoveNext()) {
+        exams.insert(rs.Field(0).ToInt());
+        const QString name = Text(rs.Field(1));
+        if (!name.isEmpty() && !rows.names.contains(name))
+            rows.names << name;
+    }
+    rows.exams = static_cast<int>(exams.size());
+    return rows;
+}
+
+QString ScoreRowsRefusal(const QString& studentId, const NumberScoreRows& rows) {
+    return QStringLiteral("学号%1在%2个考试中已有学生[%3]的成绩")
+        .arg(studentId)
+        .arg(rows.exams)
+        .arg(rows.names.join(QStringLiteral("、")));
 }
 
 QString TypedText(const QString& text) {
@@ -169,7 +207,7 @@ std::optional<long long> AddStudent(db::Connection& connection, const QString& g
                                     const QString& studentId) {
     const QString number = TypedText(studentId);
     if (number.isEmpty() || !text::CharactersOutsideGbk(number).isEmpty() ||
-        StudentIdTaken(connection, number))
+        StudentIdTaken(connection, number) || ScoreRowsOfNumber(connection, gradeCode, number).exams > 0)
         return std::nullopt;
     connection.Execute(
         QStringLiteral("INSERT INTO tavrinName(grade,studentid,class,active) VALUES(?,?,?,'是')"), gradeCode,

@@ -55,8 +55,22 @@ std::vector<RosterRow> ListStudents(db::Connection& connection, const QString& g
 QStringList StudentTypeCodes(db::Connection& connection);
 
 // The number proposed for a new student of the class: grade code, two-digit class and the seat
-// after the highest seat (numerically) of the class's numbers, or 01 when there is none.
+// after the highest seat (numerically) of the class's numbers on the roster, or 01 when there is
+// none, passing over the numbers that still have score rows in the grade (a student cleared from
+// the roster keeps his marks, which a new student must not take over).
 QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, int cls);
+
+// The score rows a student number has in the grade's exams: in how many exams, and the names
+// they carry (each once, in the order of the exams).
+struct NumberScoreRows {
+    int exams = 0;
+    QStringList names;
+};
+NumberScoreRows ScoreRowsOfNumber(db::Connection& connection, const QString& gradeCode,
+                                  const QString& studentId);
+// Why a new student cannot take a number that has score rows: "学号120080301在2个考试中已有学生
+// [张三]的成绩".
+QString ScoreRowsRefusal(const QString& studentId, const NumberScoreRows& rows);
 
 // A 学号 or a text cell as typed, the way it is stored: full-width digits (０…９) become plain
 // digits and the blanks around it are dropped, so a text of blanks is empty. Characters the code
@@ -67,8 +81,8 @@ QString TypedText(const QString& text);
 bool StudentIdTaken(db::Connection& connection, const QString& studentId);
 
 // Adds an active student of the class with the number (as TypedText stores it) and returns its
-// rowid; nothing is added, and nothing returned, for an empty number, one already on the roster
-// or one holding characters the code page lacks.
+// rowid; nothing is added, and nothing returned, for an empty number, one already on the roster,
+// one that has score rows in the grade or one holding characters the code page lacks.
 std::optional<long long> AddStudent(db::Connection& connection, const QString& gradeCode, int cls,
                                     const QString& studentId);
 
