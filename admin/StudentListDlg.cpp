@@ -311,7 +311,7 @@ void CStudentListDlg::ListStudents() {
     for (const roster::RosterRow& row : rows) {
         for (int c = 0; c < m_nColCount; ++c)
             m_Grid.SetItemText(r, c, row.Text(c));
-        // Every edit goes to this row by its key, whatever the grid shows.
+        // Every edit goes to this row by its key, while it still holds the number shown.
         m_Grid.SetItemData(r, 0, static_cast<LPARAM>(row.rowid));
         ++r;
     }
@@ -320,6 +320,11 @@ void CStudentListDlg::ListStudents() {
     for (r = 1; r < m_nRowCount; ++r)
         SetNumericCells(r);
     m_Grid.InvalidateRect();
+}
+
+roster::RowKey CStudentListDlg::ListedRow(int row) {
+    return {static_cast<long long>(m_Grid.GetItemData(row, 0)),
+            m_Grid.GetItemText(row, roster::kColStudentId)};
 }
 
 void CStudentListDlg::ShowAllColumns() {
@@ -435,10 +440,15 @@ bool CStudentListDlg::OnGridEndEdit(int row, int col) {
     const QString text = roster::TypedText(m_Grid.GetItemText(row, col));
     if (col >= roster::kColName && !AcceptStoredText(row, col, text, MaxBytes(col)))
         return true;
-    const long long rowid = static_cast<long long>(m_Grid.GetItemData(row, 0));
     // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
-    if (!roster::UpdateCell(data::Database(), rowid, col, text)) {
-        RefuseEdit(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
+    try {
+        if (!roster::UpdateCell(data::Database(), ListedRow(row), col, text)) {
+            RefuseEdit(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
+            return true;
+        }
+    } catch (const roster::RowChanged& e) {
+        qCInfo(vlog::db) << "roster edit refused:" << e.Message();
+        RefuseEdit(row, col, roster::RowChangedMessage(), ui::MB_ICONWARNING);
         return true;
     }
     m_Grid.SetItemText(row, col, text);
@@ -501,11 +511,15 @@ void CStudentListDlg::OnClassFromStudentId() {
 void CStudentListDlg::OnAutoNumber() {
     if (m_nClass < 1 || m_strGrade.isEmpty())
         return;
-    std::vector<long long> rowids;
+    std::vector<roster::RowKey> rows;
     for (int r = 1; r < m_nRowCount; ++r)
-        rowids.push_back(static_cast<long long>(m_Grid.GetItemData(r, 0)));
+        rows.push_back(ListedRow(r));
     try {
-        roster::NumberStudents(data::Database(), rowids);
+        roster::NumberStudents(data::Database(), rows);
+    } catch (const roster::RowChanged& e) {
+        qCInfo(vlog::db) << "roster not numbered:" << e.Message();
+        Message(roster::RowChangedMessage(), ui::MB_ICONWARNING);
+        return;
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "roster not numbered:" << e.Message();
         Message(res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);

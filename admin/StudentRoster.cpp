@@ -63,10 +63,12 @@ QString ColumnName(int col) {
     }
 }
 
-void ExpectOneRow(const db::Recordset& rs, long long rowid) {
+// The listed row, found by its rowid and the 学号 it was listed with (a NULL number lists as "").
+const QString kListedRow = QStringLiteral(" WHERE rowid=? AND coalesce(studentid,'')=?");
+
+void ExpectListedRow(const db::Recordset& rs, const RowKey& row) {
     if (rs.RowsAffected() != 1)
-        throw db::DbError(db::DbError::kNoCurrentRecord,
-                          QStringLiteral("roster row %1: %2 rows changed").arg(rowid).arg(rs.RowsAffected()));
+        throw RowChanged(row);
 }
 
 } // namespace
@@ -215,7 +217,15 @@ std::optional<long long> AddStudent(db::Connection& connection, const QString& g
     return connection.LastInsertId();
 }
 
-bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text) {
+RowChanged::RowChanged(const RowKey& row)
+    : db::DbError(kNoCurrentRecord,
+                  QStringLiteral("roster row %1 no longer holds %2").arg(row.rowid).arg(row.studentId)) {}
+
+QString RowChangedMessage() {
+    return QStringLiteral("该学生的记录已被另一个窗口修改或删除，请重新列出。");
+}
+
+bool UpdateCell(db::Connection& connection, const RowKey& row, int col, const QString& text) {
     const QString column = ColumnName(col);
     if (column.isEmpty())
         return false;
@@ -233,9 +243,9 @@ bool UpdateCell(db::Connection& connection, long long rowid, int col, const QStr
             return false;
         value = db::Variant(t);
     }
-    ExpectOneRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET %1=? WHERE rowid=?").arg(column),
-                                    value, rowid),
-                 rowid);
+    ExpectListedRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET %1=?").arg(column) + kListedRow,
+                                       value, row.rowid, row.studentId),
+                    row);
     return true;
 }
 
@@ -280,11 +290,13 @@ bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, in
     return true;
 }
 
-void NumberStudents(db::Connection& connection, const std::vector<long long>& rowids) {
+void NumberStudents(db::Connection& connection, const std::vector<RowKey>& rows) {
     db::Transaction transaction(connection);
     int no = 1;
-    for (const long long rowid : rowids)
-        connection.Execute(QStringLiteral("UPDATE tavrinName SET id=? WHERE rowid=?"), no++, rowid);
+    for (const RowKey& row : rows)
+        ExpectListedRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET id=?") + kListedRow, no++,
+                                           row.rowid, row.studentId),
+                        row);
     transaction.Commit();
 }
 

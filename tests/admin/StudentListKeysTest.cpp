@@ -93,5 +93,59 @@ TEST_F(StudentListKeys, ANewStudentNeverTakesTheNumberOfAClearedStudentsMarks) {
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), rosterRows + 1);
 }
 
+TEST_F(StudentListKeys, AnEditFromAWindowListedBeforeAnotherWindowReimportedIsRefused) {
+    const int cls = grade.classes[0];
+    Show(cls);
+    const QString first = Grid().GetItemText(1, roster::kColStudentId);
+    const QString firstName = Grid().GetItemText(1, roster::kColName);
+
+    // Another window on the same file clears the roster and imports the grade again, the other
+    // way round: the row numbers the grid holds now belong to other students.
+    {
+        db::Connection other;
+        other.OpenFile(school.path, fixtures::DatabasePassword());
+        std::vector<std::vector<db::Variant>> rows;
+        for (db::Recordset rs =
+                 other.Execute("SELECT grade, studentid, name, class, id, active FROM tavrinName "
+                               "WHERE grade=? ORDER BY rowid DESC",
+                               {grade.code});
+             !rs.IsEOF(); rs.MoveNext())
+            rows.push_back({rs.Field(0), rs.Field(1), rs.Field(2), rs.Field(3), rs.Field(4), rs.Field(5)});
+        other.Execute("DELETE FROM tavrinName");
+        for (const auto& r : rows)
+            other.Execute("INSERT INTO tavrinName (grade, studentid, name, class, id, active) VALUES (?, ?, "
+                          "?, ?, ?, ?)",
+                          r);
+    }
+    const long long listedRowid = static_cast<long long>(Grid().GetItemData(1, 0));
+    ASSERT_NE(Scalar("SELECT studentid FROM tavrinName WHERE rowid=?", {listedRowid}), first);
+    const std::string before = TableDigests();
+
+    // A name typed into the old list lands nowhere.
+    boxes->Clear();
+    EditCell(Grid(), 1, roster::kColName, "新名字");
+    EXPECT_EQ(BoxTexts(), QStringList{"该学生的记录已被另一个窗口修改或删除，请重新列出。"});
+    EXPECT_EQ(Grid().GetItemText(1, roster::kColName), firstName);
+    EditCell(Grid(), 1, roster::kColClass, "9");
+    EXPECT_EQ(TableDigests(), before);
+
+    // Numbering the old list numbers nobody, not even the rows that still match.
+    boxes->Clear();
+    Click(*dlg, CStudentListDlg::IDC_AUTO_NUMBER);
+    EXPECT_EQ(BoxTexts(), QStringList{"该学生的记录已被另一个窗口修改或删除，请重新列出。"});
+    EXPECT_EQ(TableDigests(), before);
+
+    // Listed again, the same edit reaches its student.
+    Show(cls);
+    const int row = FindRow(Grid(), roster::kColStudentId, first);
+    ASSERT_GT(row, 0);
+    boxes->Clear();
+    ASSERT_TRUE(EditCell(Grid(), row, roster::kColName, "新名字"));
+    EXPECT_TRUE(BoxTexts().isEmpty());
+    EXPECT_EQ(Scalar("SELECT name FROM tavrinName WHERE studentid=?", {first}), "新名字");
+    Click(*dlg, CStudentListDlg::IDC_AUTO_NUMBER);
+    EXPECT_EQ(Scalar("SELECT id FROM tavrinName WHERE studentid=?", {Grid().GetItemText(1, 0)}), "1");
+}
+
 } // namespace
 } // namespace adminb
