@@ -273,6 +273,9 @@ void ClearStudents(db::Connection& connection, const QString& gradeCode, int cls
 bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, int start, int count) {
     if (start < 1 || count < 1)
         return false;
+    // The rows are read and written in one transaction: a rowid read here is the same row when
+    // it is written, whatever another window does meanwhile.
+    db::Transaction transaction(connection);
     std::vector<std::pair<long long, int>> classes;
     for (db::Recordset rs = connection.Execute(
              QStringLiteral("SELECT rowid, studentid FROM tavrinName WHERE ") + GradeCondition(),
@@ -283,7 +286,6 @@ bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, in
             return false;
         classes.emplace_back(rs.Field(0).ToInt64(), slice.toInt());
     }
-    db::Transaction transaction(connection);
     for (const auto& [rowid, cls] : classes)
         connection.Execute(QStringLiteral("UPDATE tavrinName SET class=? WHERE rowid=?"), cls, rowid);
     transaction.Commit();
