@@ -424,7 +424,9 @@ TEST_F(ReportDataUnit, AMarkIsNeverWrittenWithoutItsRecord) {
 
     m_db.Execute(QStringLiteral("INSERT INTO tavrinName (id, grade, studentid, name, class, active, worl) "
                                 "VALUES (1, '12008', 'A', '甲', 1, '是', '文')"));
-    EXPECT_THROW(examsetup::PrepareScoreRows(m_db, 1, QStringLiteral("12008")), db::DbError);
+    EXPECT_THROW(
+        examsetup::PrepareScoreRows(m_db, 1, QStringLiteral("12008"), examsetup::MarkedRows::Refresh),
+        db::DbError);
     EXPECT_EQ(m_db.Execute(QStringLiteral(
                                "SELECT worl||coalesce(name,'-') FROM tavrinKSK WHERE id=1 AND studentid='A'"))
                   .Field(0)
