@@ -368,7 +368,71 @@ static QString RosterRowOfScoreRow() {
            QStringLiteral(" AND NOT ") + RepeatedNumber();
 }
 
-Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode) {
+// A roster row (alias n) of a student of the grade no longer in school whose exam number the room
+// arrangement emptied, standing for score row tavrinKSK when no eligible row has its number. Takes
+// the grade code twice.
+static QString LeftRosterRowOfScoreRow() {
+    return QStringLiteral("n.studentid=tavrinKSK.studentid AND n.grade=? AND n.active='否' AND "
+                          "coalesce(trim(n.kh), '')='' AND NOT EXISTS (SELECT 1 FROM tavrinName e WHERE "
+                          "e.studentid=n.studentid AND ") +
+           EligibleStudent("e") + u')';
+}
+
+// The list details a score row takes from the roster row that stands for it (alias n): every roster
+// column the sheet holds.
+static const char* const kRefreshedDetails = "name=n.name, class=n.class, cid=n.id, worl=n.worl, kh=n.kh, "
+                                             "ab=n.ab, xjtype=n.xjtype, gender=n.gender";
+static QString DetailsDiffer() {
+    return QStringLiteral(
+        "(tavrinKSK.name IS NOT n.name OR tavrinKSK.class IS NOT n.class OR tavrinKSK.cid IS NOT n.id OR "
+        "tavrinKSK.worl IS NOT n.worl OR tavrinKSK.kh IS NOT n.kh OR tavrinKSK.ab IS NOT n.ab OR "
+        "tavrinKSK.xjtype IS NOT n.xjtype OR tavrinKSK.gender IS NOT n.gender)");
+}
+static QString ExamNumberDiffers() {
+    return QStringLiteral("tavrinKSK.kh IS NOT n.kh");
+}
+
+// Whether score row tavrinKSK carries a mark: a paper, a subject score (of a deleted subject too)
+// or a total. A row with one is the record of an exam that was sat.
+static QString CarriesMark(db::Connection& connection) {
+    static const QRegularExpression markColumn(QStringLiteral("^(s[0-9]{2}[12]?|sum[123])$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
+    QStringList marks;
+    for (int i = 0; i < columns.FieldCount(); ++i)
+        if (markColumn.match(columns.FieldName(i)).hasMatch())
+            marks << QStringLiteral("tavrinKSK.%1 IS NOT NULL").arg(columns.FieldName(i));
+    return marks.isEmpty() ? QStringLiteral("0") : u'(' + marks.join(QStringLiteral(" OR ")) + u')';
+}
+
+// The score rows of the exam (as the condition `rows` picks them) whose list details the roster would
+// change. Takes the exam id once and the grade code four times.
+static long long RowsToRefresh(db::Connection& connection, const QString& rows, int examId,
+                               const QString& gradeCode) {
+    return connection
+        .Execute(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE tavrinKSK.id=? AND ") + rows +
+                     QStringLiteral(" AND (EXISTS (SELECT 1 FROM tavrinName n WHERE ") +
+                     RosterRowOfScoreRow() + QStringLiteral(" AND ") + DetailsDiffer() +
+                     QStringLiteral(") OR EXISTS (SELECT 1 FROM tavrinName n WHERE ") +
+                     LeftRosterRowOfScoreRow() + QStringLiteral(" AND ") + ExamNumberDiffers() +
+                     QStringLiteral("))"),
+                 examId, gradeCode, gradeCode, gradeCode, gradeCode)
+        .Field(0)
+        .ToInt64();
+}
+
+long long MarkedRowsToRefresh(db::Connection& connection, int examId, const QString& gradeCode) {
+    return RowsToRefresh(connection, CarriesMark(connection), examId, gradeCode);
+}
+
+QString RefreshMarkedRowsQuestion(long long markedRows) {
+    return QStringLiteral("本次考试已有成绩。载入数据会把%1名已有成绩的学生的班级、文理或考号改成学生名单中"
+                          "现在的值，考试时的记录将不再保留。是否继续？")
+        .arg(markedRows);
+}
+
+Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode,
+                             MarkedRows marked) {
     const QString hasNumber = QStringLiteral("(coalesce(trim(n.studentid), '')<>'')");
     const QString repeated = RepeatedNumber();
     db::Transaction t(connection);
@@ -383,27 +447,46 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
     p.withoutNumber = counts.Field(1).ToInt64();
     p.repeatedNumbers = counts.Field(2).ToInt64();
     p.repeatedLeftOut = counts.Field(3).ToInt64();
+    // Left out too, and told: without a class no mark can be entered for them.
+    p.withoutClass = connection
+                         .Execute(QStringLiteral("SELECT count(*) FROM tavrinName WHERE grade=? AND (active "
+                                                 "IS NULL OR active='是') AND NOT coalesce(class>0, 0)"),
+                                  gradeCode)
+                         .Field(0)
+                         .ToInt64();
 
-    // The rows already on the sheet take the roster's current list details; their marks stay.
-    const QString differs = QStringLiteral(
-        "(tavrinKSK.name IS NOT n.name OR tavrinKSK.class IS NOT n.class OR tavrinKSK.cid IS NOT n.id OR "
-        "tavrinKSK.worl IS NOT n.worl OR tavrinKSK.kh IS NOT n.kh)");
+    // The rows already on the sheet take the roster's current list details; their marks stay. A
+    // row with marks is what the exam was when it was sat: it keeps its details unless asked.
+    const QString carriesMark = CarriesMark(connection);
+    QString rowsRefreshed = QStringLiteral("1");
+    if (marked == MarkedRows::Keep) {
+        p.markedKept = RowsToRefresh(connection, carriesMark, examId, gradeCode);
+        rowsRefreshed = QStringLiteral("NOT ") + carriesMark;
+    }
     p.streamsChanged =
         connection
-            .Execute(
-                QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE tavrinKSK.id=? AND EXISTS (SELECT 1 "
-                               "FROM tavrinName n WHERE ") +
-                    RosterRowOfScoreRow() + QStringLiteral(" AND tavrinKSK.worl IS NOT n.worl)"),
-                examId, gradeCode, gradeCode)
+            .Execute(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE tavrinKSK.id=? AND ") +
+                         rowsRefreshed + QStringLiteral(" AND EXISTS (SELECT 1 FROM tavrinName n WHERE ") +
+                         RosterRowOfScoreRow() + QStringLiteral(" AND tavrinKSK.worl IS NOT n.worl)"),
+                     examId, gradeCode, gradeCode)
             .Field(0)
             .ToInt64();
     p.updated =
         connection
-            .Execute(QStringLiteral("UPDATE tavrinKSK SET name=n.name, class=n.class, cid=n.id, "
-                                    "worl=n.worl, kh=n.kh FROM tavrinName AS n WHERE tavrinKSK.id=? AND ") +
-                         RosterRowOfScoreRow() + QStringLiteral(" AND ") + differs,
+            .Execute(QStringLiteral("UPDATE tavrinKSK SET %1 FROM tavrinName AS n WHERE tavrinKSK.id=? "
+                                    "AND %2 AND ")
+                             .arg(QLatin1String(kRefreshedDetails), rowsRefreshed) +
+                         RosterRowOfScoreRow() + QStringLiteral(" AND ") + DetailsDiffer(),
                      examId, gradeCode, gradeCode)
             .RowsAffected();
+    // A student who left keeps no exam number that the new seating gives to another.
+    p.updated += connection
+                     .Execute(QStringLiteral("UPDATE tavrinKSK SET kh=n.kh FROM tavrinName AS n WHERE "
+                                             "tavrinKSK.id=? AND %1 AND ")
+                                      .arg(rowsRefreshed) +
+                                  LeftRosterRowOfScoreRow() + QStringLiteral(" AND ") + ExamNumberDiffers(),
+                              examId, gradeCode, gradeCode)
+                     .RowsAffected();
     p.notInRoster = connection
                         .Execute(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE tavrinKSK.id=? AND NOT "
                                                 "EXISTS (SELECT 1 FROM tavrinName n WHERE ") +
@@ -438,6 +521,10 @@ QString PreparationReport(const Preparation& p, const QString& gradeName) {
                      .arg(gradeName);
     else
         lines << QStringLiteral("新载入%1名学生，更新了%2名学生的名单信息。").arg(p.added).arg(p.updated);
+    if (p.withoutClass > 0)
+        lines << QStringLiteral(
+                     "有%1名在读学生没有班级（班级为空或为0），未载入：请在学生名单中填写班级后再载入数据。")
+                     .arg(p.withoutClass);
     if (p.withoutNumber > 0)
         lines << QStringLiteral("有%1名在读学生没有学号，未载入。").arg(p.withoutNumber);
     if (p.repeatedLeftOut > 0)
@@ -445,6 +532,9 @@ QString PreparationReport(const Preparation& p, const QString& gradeName) {
                      "学生名册中有%1个学号重复，每个学号只载入名册中的第一名学生，另有%2名学生未载入。")
                      .arg(p.repeatedNumbers)
                      .arg(p.repeatedLeftOut);
+    if (p.markedKept > 0)
+        lines << QStringLiteral("有%1名已有成绩的学生保留了考试时的班级、文理和考号，未按学生名单更新。")
+                     .arg(p.markedKept);
     if (p.notInRoster > 0)
         lines << QStringLiteral(
                      "登分表中有%1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。")

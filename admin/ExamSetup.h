@@ -133,24 +133,41 @@ WeightWrite WriteWeights(db::Connection& connection, long long key, const Weight
 struct Preparation {
     long long added = 0;           // score rows made
     long long rosterStudents = 0;  // active roster students of the grade with a class number
-    long long withoutNumber = 0;   // of those, left out for having no student number
+    long long withoutClass = 0;    // active students of the grade left out for having no class
+    long long withoutNumber = 0;   // of those with a class, left out for having no number
     long long repeatedNumbers = 0; // student numbers that several of them have
     long long repeatedLeftOut = 0; // students left out because an earlier roster row has their number
     long long updated = 0;         // rows already on the sheet whose list details changed
     long long streamsChanged = 0;  // of those, rows whose stream changed
+    long long markedKept = 0;      // rows with marks whose list details were kept as the exam had them
     long long notInRoster = 0;     // rows on the sheet that no eligible roster student stands for
 };
+
+// Whether the rows that carry marks take the roster's current list details too.
+enum class MarkedRows { Keep, Refresh };
+
+// How many rows of the exam that carry a mark (a paper, a subject score or a total) would take
+// other list details from the roster: the number a preparation asks about before it rewrites the
+// record of an exam that was sat.
+long long MarkedRowsToRefresh(db::Connection& connection, int examId, const QString& gradeCode);
+// The question asked before such rows are rewritten.
+QString RefreshMarkedRowsQuestion(long long markedRows);
 
 // Copies every active roster student of the grade with a class number and a student number who has
 // no row in the exam yet, all in one transaction. Of several such students with one number only
 // the first in the roster is copied: a score row is found by its student number, and two rows of
 // one number would take each other's marks. The rows already there first take that roster row's
-// current name, class, roster number, stream and exam number (never marks); a row no roster
-// student stands for any more stays as it is. A changed stream records the exam's valid totals
-// out of date (data/TotalsState.h).
-Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode);
+// current list details (name, class, roster number, stream, exam number, AB, category, gender;
+// never marks), and a row of a student no longer in school (在读 否) takes the emptied exam number
+// the room arrangement left him, so that no two rows share one. Rows that carry a mark keep the
+// details they had when the exam was sat unless `marked` is Refresh. A row no roster student
+// stands for any more stays as it is. A changed stream records the exam's valid totals out of date
+// (data/TotalsState.h).
+Preparation PrepareScoreRows(db::Connection& connection, int examId, const QString& gradeCode,
+                             MarkedRows marked = MarkedRows::Keep);
 // What the user is told after a preparation: how many rows were made and how many updated (or why
-// nobody could be), who was left out, and how many rows no roster student stands for.
+// nobody could be), who was left out (for having no class, no number or a repeated number), which
+// rows with marks kept their details, and how many rows no roster student stands for.
 QString PreparationReport(const Preparation& preparation, const QString& gradeName);
 // Every score row of the exam takes the stream the roster holds now for its student number; a
 // changed stream records the exam's valid totals out of date, in the same transaction.

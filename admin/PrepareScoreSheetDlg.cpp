@@ -153,10 +153,25 @@ void CPrepareScoreSheetDlg::OnLoadData() {
         LoadRoster();
         return;
     }
-    // The text as the box shows it, typed or chosen: that is the exam the user means.
+    // The text as the box shows it, typed or chosen: that is the exam the user means. Rows with
+    // marks are the record of an exam that was sat: they take the roster's details only when the
+    // user says so.
+    examsetup::MarkedRows marked = examsetup::MarkedRows::Keep;
+    if (const data::ExamRef exam = ShownExam(); exam.IsValid()) {
+        long long markedRows = 0;
+        try {
+            markedRows = examsetup::MarkedRowsToRefresh(data::Database(), exam.id, exam.grade);
+        } catch (const db::DbError& e) {
+            qCWarning(vlog::db) << "preparation: rows with marks not counted:" << e.Message();
+        }
+        if (markedRows > 0 &&
+            ui::MessageBox(this, examsetup::RefreshMarkedRowsQuestion(markedRows), res::LoadString(57656),
+                           ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES)
+            marked = examsetup::MarkedRows::Refresh;
+    }
     QString report;
-    RunOnExam([&report](db::Connection& db, const data::ExamRef& exam) {
-        const examsetup::Preparation done = examsetup::PrepareScoreRows(db, exam.id, exam.grade);
+    RunOnExam([&report, marked](db::Connection& db, const data::ExamRef& exam) {
+        const examsetup::Preparation done = examsetup::PrepareScoreRows(db, exam.id, exam.grade, marked);
         report = examsetup::PreparationReport(done, data::GradeName(db, exam.grade));
     });
     // A preparation that copied nobody, or left someone out, says so: the grid alone would not.

@@ -313,7 +313,7 @@ void CStudentListDlg::ListStudents() {
     for (const roster::RosterRow& row : rows) {
         for (int c = 0; c < m_nColCount; ++c)
             m_Grid.SetItemText(r, c, row.Text(c));
-        // Every edit goes to this row by its key, whatever the grid shows.
+        // Every edit goes to this row by its key, while it still holds the number shown.
         m_Grid.SetItemData(r, 0, static_cast<LPARAM>(row.rowid));
         ++r;
     }
@@ -322,6 +322,11 @@ void CStudentListDlg::ListStudents() {
     for (r = 1; r < m_nRowCount; ++r)
         SetNumericCells(r);
     m_Grid.InvalidateRect();
+}
+
+roster::RowKey CStudentListDlg::ListedRow(int row) {
+    return {static_cast<long long>(m_Grid.GetItemData(row, 0)),
+            m_Grid.GetItemText(row, roster::kColStudentId)};
 }
 
 void CStudentListDlg::ShowAllColumns() {
@@ -372,6 +377,13 @@ void CStudentListDlg::OnAddStudent() {
         }
         if (!number.isEmpty() && roster::StudentIdTaken(db, number)) {
             Message(FormatText(QStringLiteral("学号[%s]已经有学生在使用！"), number), ui::MB_ICONWARNING);
+            return;
+        }
+        // The marks of a student cleared from the roster stay under his number: a new student
+        // given it would take them over.
+        if (const roster::NumberScoreRows marked = roster::ScoreRowsOfNumber(db, m_strGrade, number);
+            !number.isEmpty() && marked.exams > 0) {
+            Message(roster::ScoreRowsRefusal(number, marked), ui::MB_ICONWARNING);
             return;
         }
         const std::optional<long long> rowid = roster::AddStudent(db, m_strGrade, m_nClass, number);
@@ -430,10 +442,15 @@ bool CStudentListDlg::OnGridEndEdit(int row, int col) {
     const QString text = roster::TypedText(m_Grid.GetItemText(row, col));
     if (col >= roster::kColName && !AcceptStoredText(row, col, text, MaxBytes(col)))
         return true;
-    const long long rowid = static_cast<long long>(m_Grid.GetItemData(row, 0));
     // A database failure leaves through the grid's guard: the old text back, 数据更新失败.
-    if (!roster::UpdateCell(data::Database(), rowid, col, text)) {
-        RefuseEdit(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
+    try {
+        if (!roster::UpdateCell(data::Database(), ListedRow(row), col, text)) {
+            RefuseEdit(row, col, res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
+            return true;
+        }
+    } catch (const roster::RowChanged& e) {
+        qCInfo(vlog::db) << "roster edit refused:" << e.Message();
+        RefuseEdit(row, col, roster::RowChangedMessage(), ui::MB_ICONWARNING);
         return true;
     }
     m_Grid.SetItemText(row, col, text);
@@ -508,11 +525,15 @@ void CStudentListDlg::OnClassFromStudentId() {
 void CStudentListDlg::OnAutoNumber() {
     if (m_nClass < 1 || m_strGrade.isEmpty())
         return;
-    std::vector<long long> rowids;
+    std::vector<roster::RowKey> rows;
     for (int r = 1; r < m_nRowCount; ++r)
-        rowids.push_back(static_cast<long long>(m_Grid.GetItemData(r, 0)));
+        rows.push_back(ListedRow(r));
     try {
-        roster::NumberStudents(data::Database(), rowids);
+        roster::NumberStudents(data::Database(), rows);
+    } catch (const roster::RowChanged& e) {
+        qCInfo(vlog::db) << "roster not numbered:" << e.Message();
+        Message(roster::RowChangedMessage(), ui::MB_ICONWARNING);
+        return;
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "roster not numbered:" << e.Message();
         Message(res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "admin/AdminCommon.h"
+#include "admin/StudentRoster.h"
 
 #include <QStringList>
 
@@ -99,6 +100,8 @@ private:
     void ListStudents();
     void ShowAllColumns();
     void SetNumericCells(int row);
+    // The roster row grid row `row` stands for: the rowid it was listed under and the 学号 shown.
+    roster::RowKey ListedRow(int row);
 
     bool m_bForwardingKey = false;
     CSkinButton* m_btnFont = nullptr;

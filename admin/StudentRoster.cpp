@@ -7,6 +7,7 @@
 #include "platform/text/Gbk.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cmath>
 #include <map>
@@ -62,10 +63,12 @@ QString ColumnName(int col) {
     }
 }
 
-void ExpectOneRow(const db::Recordset& rs, long long rowid) {
+// The listed row, found by its rowid and the 学号 it was listed with (a NULL number lists as "").
+const QString kListedRow = QStringLiteral(" WHERE rowid=? AND coalesce(studentid,'')=?");
+
+void ExpectListedRow(const db::Recordset& rs, const RowKey& row) {
     if (rs.RowsAffected() != 1)
-        throw db::DbError(db::DbError::kNoCurrentRecord,
-                          QStringLiteral("roster row %1: %2 rows changed").arg(rowid).arg(rs.RowsAffected()));
+        throw RowChanged(row);
 }
 
 } // namespace
@@ -148,7 +151,44 @@ QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, i
         if (AllDigits(seat) && seat.size() <= 6)
             highest = std::max(highest, seat.toInt());
     }
-    return prefix + QString::asprintf("%02d", highest + 1);
+    std::unordered_set<QString> marked;
+    for (db::Recordset rs = connection.Execute(
+             QStringLiteral(
+                 "SELECT DISTINCT studentid FROM tavrinKSK WHERE grade=? AND substr(studentid,1,?)=?"),
+             gradeCode, static_cast<int>(prefix.size()), prefix);
+         !rs.IsEOF(); rs.MoveNext())
+        marked.insert(Text(rs.Field(0)));
+    QString proposal;
+    for (int seat = highest + 1;; ++seat) {
+        proposal = prefix + QString::asprintf("%02d", seat);
+        if (marked.count(proposal) == 0)
+            return proposal;
+    }
+}
+
+NumberScoreRows ScoreRowsOfNumber(db::Connection& connection, const QString& gradeCode,
+                                  const QString& studentId) {
+    NumberScoreRows rows;
+    QSet<int> exams;
+    for (db::Recordset rs = connection.Execute(
+             QStringLiteral(
+                 "SELECT id, name FROM tavrinKSK WHERE grade=? AND studentid=? ORDER BY id, rowid"),
+             gradeCode, studentId);
+         !rs.IsEOF(); rs.MoveNext()) {
+        exams.insert(rs.Field(0).ToInt());
+        const QString name = Text(rs.Field(1));
+        if (!name.isEmpty() && !rows.names.contains(name))
+            rows.names << name;
+    }
+    rows.exams = static_cast<int>(exams.size());
+    return rows;
+}
+
+QString ScoreRowsRefusal(const QString& studentId, const NumberScoreRows& rows) {
+    return QStringLiteral("学号%1在%2个考试中已有学生[%3]的成绩")
+        .arg(studentId)
+        .arg(rows.exams)
+        .arg(rows.names.join(QStringLiteral("、")));
 }
 
 QString TypedText(const QString& text) {
@@ -169,7 +209,7 @@ std::optional<long long> AddStudent(db::Connection& connection, const QString& g
                                     const QString& studentId) {
     const QString number = TypedText(studentId);
     if (number.isEmpty() || !text::CharactersOutsideGbk(number).isEmpty() ||
-        StudentIdTaken(connection, number))
+        StudentIdTaken(connection, number) || ScoreRowsOfNumber(connection, gradeCode, number).exams > 0)
         return std::nullopt;
     connection.Execute(
         QStringLiteral("INSERT INTO tavrinName(grade,studentid,class,active) VALUES(?,?,?,'是')"), gradeCode,
@@ -177,7 +217,15 @@ std::optional<long long> AddStudent(db::Connection& connection, const QString& g
     return connection.LastInsertId();
 }
 
-bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text) {
+RowChanged::RowChanged(const RowKey& row)
+    : db::DbError(kNoCurrentRecord,
+                  QStringLiteral("roster row %1 no longer holds %2").arg(row.rowid).arg(row.studentId)) {}
+
+QString RowChangedMessage() {
+    return QStringLiteral("该学生的记录已被另一个窗口修改或删除，请重新列出。");
+}
+
+bool UpdateCell(db::Connection& connection, const RowKey& row, int col, const QString& text) {
     const QString column = ColumnName(col);
     if (column.isEmpty())
         return false;
@@ -195,9 +243,9 @@ bool UpdateCell(db::Connection& connection, long long rowid, int col, const QStr
             return false;
         value = db::Variant(t);
     }
-    ExpectOneRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET %1=? WHERE rowid=?").arg(column),
-                                    value, rowid),
-                 rowid);
+    ExpectListedRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET %1=?").arg(column) + kListedRow,
+                                       value, row.rowid, row.studentId),
+                    row);
     return true;
 }
 
@@ -225,6 +273,9 @@ void ClearStudents(db::Connection& connection, const QString& gradeCode, int cls
 bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, int start, int count) {
     if (start < 1 || count < 1)
         return false;
+    // The rows are read and written in one transaction: a rowid read here is the same row when
+    // it is written, whatever another window does meanwhile.
+    db::Transaction transaction(connection);
     std::vector<std::pair<long long, int>> classes;
     for (db::Recordset rs = connection.Execute(
              QStringLiteral("SELECT rowid, studentid FROM tavrinName WHERE ") + GradeCondition(),
@@ -235,18 +286,19 @@ bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, in
             return false;
         classes.emplace_back(rs.Field(0).ToInt64(), slice.toInt());
     }
-    db::Transaction transaction(connection);
     for (const auto& [rowid, cls] : classes)
         connection.Execute(QStringLiteral("UPDATE tavrinName SET class=? WHERE rowid=?"), cls, rowid);
     transaction.Commit();
     return true;
 }
 
-void NumberStudents(db::Connection& connection, const std::vector<long long>& rowids) {
+void NumberStudents(db::Connection& connection, const std::vector<RowKey>& rows) {
     db::Transaction transaction(connection);
     int no = 1;
-    for (const long long rowid : rowids)
-        connection.Execute(QStringLiteral("UPDATE tavrinName SET id=? WHERE rowid=?"), no++, rowid);
+    for (const RowKey& row : rows)
+        ExpectListedRow(connection.Execute(QStringLiteral("UPDATE tavrinName SET id=?") + kListedRow, no++,
+                                           row.rowid, row.studentId),
+                        row);
     transaction.Commit();
 }
 

@@ -2,7 +2,8 @@
 // The student roster (tavrinName) without widgets: listing a grade or a class, adding a student
 // under a proposed number, cell edits, clearing, the class taken from the student number,
 // numbering a class, and the roster import. The student number is the roster's key: the program
-// keeps it unique and non-empty. Rows are changed by their rowid, read when they were listed.
+// keeps it unique and non-empty. A listed row is changed by its rowid, read when it was listed,
+// together with the 学号 it was listed with: rowids are used again once rows are deleted.
 // Routines that read or write throw db::DbError unless they say otherwise.
 
 #include "platform/db/Connection.h"
@@ -55,8 +56,22 @@ std::vector<RosterRow> ListStudents(db::Connection& connection, const QString& g
 QStringList StudentTypeCodes(db::Connection& connection);
 
 // The number proposed for a new student of the class: grade code, two-digit class and the seat
-// after the highest seat (numerically) of the class's numbers, or 01 when there is none.
+// after the highest seat (numerically) of the class's numbers on the roster, or 01 when there is
+// none, passing over the numbers that still have score rows in the grade (a student cleared from
+// the roster keeps his marks, which a new student must not take over).
 QString ProposeStudentId(db::Connection& connection, const QString& gradeCode, int cls);
+
+// The score rows a student number has in the grade's exams: in how many exams, and the names
+// they carry (each once, in the order of the exams).
+struct NumberScoreRows {
+    int exams = 0;
+    QStringList names;
+};
+NumberScoreRows ScoreRowsOfNumber(db::Connection& connection, const QString& gradeCode,
+                                  const QString& studentId);
+// Why a new student cannot take a number that has score rows: "学号120080301在2个考试中已有学生
+// [张三]的成绩".
+QString ScoreRowsRefusal(const QString& studentId, const NumberScoreRows& rows);
 
 // A 学号 or a text cell as typed, the way it is stored: full-width digits (０…９) become plain
 // digits and the blanks around it are dropped, so a text of blanks is empty. Characters the code
@@ -67,15 +82,30 @@ QString TypedText(const QString& text);
 bool StudentIdTaken(db::Connection& connection, const QString& studentId);
 
 // Adds an active student of the class with the number (as TypedText stores it) and returns its
-// rowid; nothing is added, and nothing returned, for an empty number, one already on the roster
-// or one holding characters the code page lacks.
+// rowid; nothing is added, and nothing returned, for an empty number, one already on the roster,
+// one that has score rows in the grade or one holding characters the code page lacks.
 std::optional<long long> AddStudent(db::Connection& connection, const QString& gradeCode, int cls,
                                     const QString& studentId);
 
-// A cell edit of row `rowid`: class an integer 0..99, number an integer of at least 0, and the text
-// columns (as TypedText stores them; emptied or blanks: NULL). False, with nothing stored, for a text
-// the column does not take.
-bool UpdateCell(db::Connection& connection, long long rowid, int col, const QString& text);
+// A listed row as the grid shows it: the rowid it was listed under and its 学号.
+struct RowKey {
+    long long rowid = 0;
+    QString studentId;
+};
+
+// What a write throws, having written nothing, when a listed row no longer holds the 学号 it was
+// listed with (another window cleared, imported or deleted rows meanwhile).
+class RowChanged : public db::DbError {
+public:
+    explicit RowChanged(const RowKey& row);
+};
+// What the user is told then: "该学生的记录已被另一个窗口修改或删除，请重新列出。"
+QString RowChangedMessage();
+
+// A cell edit of the listed row: class an integer 0..99, number an integer of at least 0, and the
+// text columns (as TypedText stores them; emptied or blanks: NULL). False, with nothing stored, for a
+// text the column does not take; RowChanged when the row no longer holds its 学号.
+bool UpdateCell(db::Connection& connection, const RowKey& row, int col, const QString& text);
 
 // How many rows the class holds, or the grade for class 0.
 int CountStudents(db::Connection& connection, const QString& gradeCode, int cls);
@@ -88,8 +118,9 @@ void ClearStudents(db::Connection& connection, const QString& gradeCode, int cls
 // student's slice is not all digits.
 bool ClassFromStudentId(db::Connection& connection, const QString& gradeCode, int start, int count);
 
-// Numbers the rows 1, 2, … in the order given, in one transaction.
-void NumberStudents(db::Connection& connection, const std::vector<long long>& rowids);
+// Numbers the listed rows 1, 2, … in the order given, in one transaction: all of them, or none when
+// one no longer holds its 学号 (RowChanged).
+void NumberStudents(db::Connection& connection, const std::vector<RowKey>& rows);
 
 // ---- the roster import
 

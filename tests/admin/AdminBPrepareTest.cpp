@@ -61,7 +61,10 @@ TEST_F(AdminBPrepare, PreparesTheActiveStudentsOfTheGradeOnce) {
     const int eligible = Eligible();
     ASSERT_GT(eligible, 0);
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
-    EXPECT_EQ(BoxTexts(), QStringList{QString("新载入%1名学生，更新了0名学生的名单信息。").arg(eligible)});
+    EXPECT_EQ(BoxTexts(),
+              QStringList{QString("新载入%1名学生，更新了0名学生的名单信息。\n有1名在读学生没有"
+                                  "班级（班级为空或为0），未载入：请在学生名单中填写班级后再载入数据。")
+                              .arg(eligible)});
     EXPECT_EQ(Rows(), eligible);
     EXPECT_EQ(Grid().GetRowCount(), eligible + 1);
     EXPECT_EQ(
@@ -249,9 +252,11 @@ TEST_F(AdminBPrepare, ACorrectedRosterReachesScoreEntryAndEveryMarkStays) {
     Db().Execute("UPDATE tavrinName SET active='否' WHERE grade=? AND studentid=?", {grade.code, second});
     boxes->Clear();
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+    // The row has marks: the user is asked first (and says 是).
     EXPECT_EQ(BoxTexts(),
-              QStringList{"新载入0名学生，更新了1名学生的名单信息。\n"
-                          "登分表中有1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。"});
+              QStringList({examsetup::RefreshMarkedRowsQuestion(1),
+                           "新载入0名学生，更新了1名学生的名单信息。\n"
+                           "登分表中有1名学生已不在本年级的在读学生名册中，仍保留在登分表中，成绩不变。"}));
     EXPECT_EQ(Rows(), rows);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=? AND s03=77", {exam}), rows);
     EXPECT_EQ(data::StaleTotals(Db(), exam), (std::vector<int>{1, 2, 3}));

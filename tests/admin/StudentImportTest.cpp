@@ -78,19 +78,19 @@ TEST_F(RosterUnit, AddsOnlyANewNonEmptyNumber) {
 
 TEST_F(RosterUnit, CellEditsTakeOnlyWhatTheColumnHolds) {
     const roster::RosterRow row = roster::ListStudents(Db(), grade, cls).front();
-    EXPECT_FALSE(roster::UpdateCell(Db(), row.rowid, roster::kColClass, "100"));
-    EXPECT_FALSE(roster::UpdateCell(Db(), row.rowid, roster::kColClass, ""));
-    EXPECT_FALSE(roster::UpdateCell(Db(), row.rowid, roster::kColNo, "-1"));
-    EXPECT_FALSE(roster::UpdateCell(Db(), row.rowid, roster::kColNo, "3a"));
-    EXPECT_FALSE(roster::UpdateCell(Db(), row.rowid, roster::kColStudentId, "1"));
-    EXPECT_TRUE(roster::UpdateCell(Db(), row.rowid, roster::kColClass, "0"));
-    EXPECT_TRUE(roster::UpdateCell(Db(), row.rowid, roster::kColNo, "123"));
-    EXPECT_TRUE(roster::UpdateCell(Db(), row.rowid, roster::kColName, "O'Neil"));
-    EXPECT_TRUE(roster::UpdateCell(Db(), row.rowid, roster::kColGender, ""));
+    EXPECT_FALSE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColClass, "100"));
+    EXPECT_FALSE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColClass, ""));
+    EXPECT_FALSE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColNo, "-1"));
+    EXPECT_FALSE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColNo, "3a"));
+    EXPECT_FALSE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColStudentId, "1"));
+    EXPECT_TRUE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColClass, "0"));
+    EXPECT_TRUE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColNo, "123"));
+    EXPECT_TRUE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColName, "O'Neil"));
+    EXPECT_TRUE(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColGender, ""));
     EXPECT_TRUE(Row(row.studentId).startsWith("'O''Neil' NULL 0 123 ")) << Row(row.studentId).toStdString();
 
     Db().Execute("DELETE FROM tavrinName WHERE rowid=?", row.rowid);
-    EXPECT_THROW(roster::UpdateCell(Db(), row.rowid, roster::kColName, "x"), db::DbError);
+    EXPECT_THROW(roster::UpdateCell(Db(), {row.rowid, row.studentId}, roster::kColName, "x"), db::DbError);
 }
 
 TEST_F(RosterUnit, ClassFromTheNumberIsAllOrNothingAndNumberingFollowsTheOrderGiven) {
@@ -106,9 +106,9 @@ TEST_F(RosterUnit, ClassFromTheNumberIsAllOrNothingAndNumberingFollowsTheOrderGi
     EXPECT_EQ(Scalar("SELECT group_concat(class) FROM tavrinName WHERE grade=?", {grade}), before);
 
     std::vector<roster::RosterRow> rows = roster::ListStudents(Db(), grade, cls);
-    std::vector<long long> order;
+    std::vector<roster::RowKey> order;
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        order.push_back(it->rowid);
+        order.push_back({it->rowid, it->studentId});
     roster::NumberStudents(Db(), order);
     EXPECT_EQ(Scalar("SELECT id FROM tavrinName WHERE rowid=?", {rows.back().rowid}), "1");
     EXPECT_EQ(Scalar("SELECT id FROM tavrinName WHERE rowid=?", {rows.front().rowid}),

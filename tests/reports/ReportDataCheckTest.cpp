@@ -197,11 +197,13 @@ public:
         return {"G", MarksTotal("G")};
     }
     Change RefreshStream() {
-        // The roster now has A in the arts stream; 载入数据 brings it onto the sheet.
+        // The roster now has A in the arts stream; 载入数据 brings it onto the sheet (A has marks:
+        // the user said 是 to the question).
         Db().Execute(
             QStringLiteral("INSERT INTO tavrinName (id, grade, studentid, name, class, active, worl) "
                            "VALUES (1, '12008', 'A', 'A', 1, '是', '文')"));
-        const examsetup::Preparation done = examsetup::PrepareScoreRows(Db(), 1, QStringLiteral("12008"));
+        const examsetup::Preparation done =
+            examsetup::PrepareScoreRows(Db(), 1, QStringLiteral("12008"), examsetup::MarkedRows::Refresh);
         EXPECT_EQ(done.streamsChanged, 1);
         return {"A", MarksTotal("A")};
     }
@@ -422,7 +424,9 @@ TEST_F(ReportDataUnit, AMarkIsNeverWrittenWithoutItsRecord) {
 
     m_db.Execute(QStringLiteral("INSERT INTO tavrinName (id, grade, studentid, name, class, active, worl) "
                                 "VALUES (1, '12008', 'A', '甲', 1, '是', '文')"));
-    EXPECT_THROW(examsetup::PrepareScoreRows(m_db, 1, QStringLiteral("12008")), db::DbError);
+    EXPECT_THROW(
+        examsetup::PrepareScoreRows(m_db, 1, QStringLiteral("12008"), examsetup::MarkedRows::Refresh),
+        db::DbError);
     EXPECT_EQ(m_db.Execute(QStringLiteral(
                                "SELECT worl||coalesce(name,'-') FROM tavrinKSK WHERE id=1 AND studentid='A'"))
                   .Field(0)
