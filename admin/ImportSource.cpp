@@ -158,7 +158,7 @@ void CImportSource::SelectTable(const QString& table) {
     if (!m_connection.IsOpen())
         m_connection.OpenFile(QStringLiteral(":memory:"));
     m_file->Load(table, m_connection);
-    m_records = m_connection.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
+    m_records = importsrc::SelectLoaded(m_connection, table);
     m_strTable = table;
 }
 

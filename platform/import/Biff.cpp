@@ -349,6 +349,14 @@ void Progress() {
         g_progressStep(g_progressContext);
 }
 
+bool InSheetOnly(std::uint16_t type) {
+    static constexpr std::uint16_t kinds[] = {kBof,    kDimensions, kRow,   kNumber,   kLabelSst, kRk,
+                                              kMulRk,  kMulBlank,   kBlank, kBoolErr,  kLabel,    kFormula,
+                                              kString, kRString,    kShrFmla, kArray, kTable};
+    return std::find(std::begin(kinds), std::end(kinds), type) != std::end(kinds) ||
+           std::find(std::begin(kOlderRecords), std::end(kOlderRecords), type) != std::end(kOlderRecords);
+}
+
 struct Globals {
     bool date1904 = false;
     std::vector<std::pair<std::uint16_t, std::string>> formats; // index and format text
@@ -429,6 +437,11 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
             ReadSharedStrings(r, records, g);
             break;
         default:
+            // The global records hold no part's beginning, and no sheet's size, row or cell:
+            // met there, the global records' end was damaged and a sheet is being read as part
+            // of them, a sheet whose entry may be gone with the damage.
+            if (InSheetOnly(r.type))
+                throw Damage{"工作簿的全局记录中混有工作表的记录"};
             break;
         }
     }

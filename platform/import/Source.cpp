@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -42,7 +43,7 @@ void AttachSourceDatabase(db::Connection& target) {
     // Nothing of it needs to outlive the program, and a sheet's rows are long: large pages
     // spare the chains of overflow pages.
     target.Execute(QStringLiteral("PRAGMA ") + SourceSchema() + QStringLiteral(".synchronous = OFF"));
-    target.Execute(QStringLiteral("PRAGMA ") + SourceSchema() + QStringLiteral(".page_size = 65536"));
+    target.Execute(QStringLiteral("PRAGMA ") + SourceSchema() + QStringLiteral(".page_size = 4096"));
 }
 
 // The database that holds `table` ("main" when none does), as an SQL qualifier with its dot.
@@ -88,12 +89,14 @@ QStringList UniqueNames(const QStringList& names) {
     return out;
 }
 
-QString InsertText(const QString& quotedTable, int columns, int rows) {
+// `target` is the table, with its list of columns where the values are not all its columns in
+// order; `values` per row.
+QString InsertText(const QString& target, int values, int rows) {
     QString row = QStringLiteral("(?");
-    for (int c = 1; c < columns; ++c)
+    for (int c = 1; c < values; ++c)
         row += QStringLiteral(",?");
     row += QLatin1Char(')');
-    QString sql = QStringLiteral("INSERT INTO ") + quotedTable + QStringLiteral(" VALUES ") + row;
+    QString sql = QStringLiteral("INSERT INTO ") + target + QStringLiteral(" VALUES ") + row;
     for (int r = 1; r < rows; ++r)
         sql += QLatin1Char(',') + row;
     return sql;
@@ -113,6 +116,10 @@ bool KeptOnce(const QString& declaredType) {
 QString RowsTable(const QString& table) {
     return table + QStringLiteral(":rows");
 }
+
+// How the rows table declares a column of ids into a table of values: the words after it are the
+// column's own declared type, that of the values (and the ids are integers to SQLite).
+constexpr char kIdsOf[] = "INTEGER ID OF ";
 
 QString ValuesTable(const QString& table, const QString& declaredType) {
     return table + QStringLiteral(":values ") + declaredType;
@@ -174,11 +181,22 @@ public:
             return id;
         }
         const QString text = value.ToString();
-        const auto found = m_texts.constFind(text);
-        if (found != m_texts.cend())
-            return *found;
-        const long long id = Add(value);
-        m_texts.insert(text, id);
+        // A workbook's cells share the text of the book: the same text is mostly the very same
+        // string, found by where its characters lie without hashing them. The string is held
+        // with its place, so that the place cannot be given to another text meanwhile.
+        const void* place = text.constData();
+        if (const auto same = m_byPlace.constFind(place); same != m_byPlace.cend())
+            return same->second;
+        long long id = 0;
+        if (const auto found = m_texts.constFind(text); found != m_texts.cend()) {
+            id = *found;
+        } else {
+            id = Add(value);
+            m_texts.insert(text, id);
+        }
+        if (m_byPlace.size() >= kPlacesKept)
+            m_byPlace.clear();
+        m_byPlace.insert(place, {text, id});
         return id;
     }
 
@@ -192,14 +210,19 @@ private:
     db::Connection& m_target;
     QString m_insert;
     long long m_last = 0;
+    static constexpr qsizetype kPlacesKept = 65536;
     QHash<QString, long long> m_texts;
+    QHash<const void*, std::pair<QString, long long>> m_byPlace;
     QHash<std::uint64_t, long long> m_integers;
     QHash<std::uint64_t, long long> m_reals;
 };
 
 // Writes a table's rows into the target as they come, a statement of several rows at a time:
 // only the rows of one statement are held. With `textsOnce` (a workbook) the values of its text
-// columns are kept once (see KeptOnce).
+// columns are kept once (see KeptOnce), and its rows without any value are not written at all: a
+// sheet with one far cell would otherwise write tens of thousands of rows of empty cells. The
+// rows written keep their place in the sheet as their rowids, and the view of the table's name
+// gives every place from the first to the last, a row without values where none was written.
 class TableWriter : public TableSink {
 public:
     TableWriter(db::Connection& target, const QString& table, bool textsOnce)
@@ -240,22 +263,39 @@ public:
                 m_ids[static_cast<size_t>(c)] = values.get();
             }
         }
-        m_viewed = !m_values.empty();
+        m_viewed = m_textsOnce;
         m_created = schema + QuoteName(m_viewed ? RowsTable(m_table) : m_table);
-        QStringList definitions;
-        for (int c = 0; c < m_columns; ++c)
+        QStringList definitions, names;
+        for (int c = 0; c < m_columns; ++c) {
             definitions << QuoteName(m_names.at(c)) + QLatin1Char(' ') +
-                               (m_ids[static_cast<size_t>(c)] ? QStringLiteral("INTEGER") : m_types.at(c));
+                               (m_ids[static_cast<size_t>(c)] ? QLatin1String(kIdsOf) + m_types.at(c)
+                                                              : m_types.at(c));
+            names << QuoteName(m_names.at(c));
+        }
         m_target.Execute(QStringLiteral("CREATE TABLE ") + m_created + QStringLiteral(" (") +
                          definitions.join(QStringLiteral(", ")) + QLatin1Char(')'));
-        m_perStatement = std::clamp(kMaxValuesPerInsert / m_columns, 1, kMaxRowsPerInsert);
-        m_row.reserve(static_cast<size_t>(m_perStatement * m_columns));
+        m_valuesPerRow = m_columns + (m_textsOnce ? 1 : 0);
+        m_insertTarget = m_textsOnce ? m_created + QStringLiteral(" (rowid, ") +
+                                           names.join(QStringLiteral(", ")) + QLatin1Char(')')
+                                     : m_created;
+        m_perStatement = std::clamp(kMaxValuesPerInsert / m_valuesPerRow, 1, kMaxRowsPerInsert);
+        m_row.reserve(static_cast<size_t>(m_perStatement * m_valuesPerRow));
     }
 
     void Row(std::vector<db::Variant>& row) override {
         ++m_written;
         if (g_rowCheck)
             g_rowCheck(m_written);
+        if (m_textsOnce) {
+            const auto none = std::min(row.size(), static_cast<size_t>(m_columns));
+            if (std::all_of(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(none),
+                            [](const db::Variant& v) { return v.IsNull(); })) {
+                m_blankLast = true;
+                return;
+            }
+            m_blankLast = false;
+            m_row.emplace_back(static_cast<long long>(m_written));
+        }
         for (int c = 0; c < m_columns; ++c) {
             const auto at = static_cast<size_t>(c);
             db::Variant value = at < row.size() ? std::move(row[at]) : db::Variant();
@@ -265,6 +305,7 @@ public:
             }
             m_row.push_back(std::move(value));
         }
+        ++m_stored;
         if (++m_rows == m_perStatement)
             Insert();
     }
@@ -274,6 +315,13 @@ public:
     void Finish() {
         if (m_columns == 0)
             Columns({}, {});
+        // The last row is written even without a value: its rowid tells how many rows there are.
+        if (m_blankLast) {
+            m_row.emplace_back(static_cast<long long>(m_written));
+            m_row.resize(m_row.size() + static_cast<size_t>(m_columns));
+            ++m_stored;
+            ++m_rows;
+        }
         if (m_rows > 0)
             Insert();
         if (m_viewed)
@@ -283,15 +331,17 @@ public:
 private:
     void Insert() {
         if (m_rows == m_perStatement && m_fullText.isEmpty())
-            m_fullText = InsertText(m_created, m_columns, m_perStatement);
-        m_target.Execute(m_rows == m_perStatement ? m_fullText : InsertText(m_created, m_columns, m_rows),
+            m_fullText = InsertText(m_insertTarget, m_valuesPerRow, m_perStatement);
+        m_target.Execute(m_rows == m_perStatement ? m_fullText
+                                                  : InsertText(m_insertTarget, m_valuesPerRow, m_rows),
                          m_row);
         m_row.clear();
         m_rows = 0;
     }
 
     // The view under the table's name: the columns in their order, each value as the rows hold it
-    // or from its table of values. A DELETE on it deletes the rows it names.
+    // or from its table of values, a row for every place up to the last row handed over. A DELETE
+    // on it deletes the rows it names.
     void CreateView() {
         const QString schema = QuoteName(SourceSchema()) + QLatin1Char('.');
         const QString rows = QuoteName(RowsTable(m_table));
@@ -325,9 +375,18 @@ private:
             }
         }
         const QString view = schema + QuoteName(m_table);
+        // Where every row was written the rows table is walked itself; otherwise the places are
+        // counted out and each finds its row, if it has one.
+        const QString from =
+            m_stored == m_written
+                ? rows + QStringLiteral(" b")
+                : QStringLiteral("(WITH RECURSIVE place(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM place "
+                                 "WHERE n < %1) SELECT n FROM place) p LEFT JOIN %2 b ON b.rowid=p.n")
+                      .arg(m_written)
+                      .arg(rows);
         m_target.Execute(QStringLiteral("CREATE VIEW ") + view + QStringLiteral(" AS SELECT ") +
-                         columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + rows +
-                         QStringLiteral(" b") + joins.join(QString()));
+                         columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + from +
+                         joins.join(QString()));
         // Rows alike in every value are alike to any condition: the first such row goes for each.
         m_target.Execute(
             QStringLiteral("CREATE TRIGGER ") + schema + QuoteName(m_table + QStringLiteral(":delete")) +
@@ -349,6 +408,10 @@ private:
     int m_perStatement = 1;
     int m_rows = 0;    // rows held for the next statement
     int m_written = 0; // rows handed over so far
+    int m_stored = 0;  // rows written (a workbook's rows without a value are not)
+    bool m_blankLast = false; // the last row handed over was not written
+    int m_valuesPerRow = 0;
+    QString m_insertTarget; // the table with its list of columns
     QString m_fullText;
     std::vector<db::Variant> m_row;
     std::map<QString, std::unique_ptr<ValueIds>> m_values; // by declared type
@@ -424,6 +487,86 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
     index(base, RowsTable(table), QuoteName(column));
     index(QStringLiteral("key") + QuoteName(ValuesTable(table, type)), ValuesTable(table, type),
           QStringLiteral("v"));
+}
+
+db::Recordset SelectLoaded(db::Connection& target, const QString& table) {
+    const QString schema = SchemaOf(target, table);
+    const QString whole = QStringLiteral("SELECT * FROM ") + QuoteName(table);
+    const bool viewed = schema == QuoteName(SourceSchema()) + QLatin1Char('.') &&
+                        KindOfLoaded(target, table) == QLatin1String("view") &&
+                        KindOfLoaded(target, RowsTable(table)) == QLatin1String("table");
+    if (!viewed)
+        return target.Execute(whole);
+    // The names and declared types as the view gives them.
+    const db::Recordset head = target.Execute(whole + QStringLiteral(" LIMIT 0"));
+    const int columns = head.FieldCount();
+    QStringList names, types;
+    for (int c = 0; c < columns; ++c) {
+        names << head.FieldName(c);
+        types << head.FieldType(c);
+    }
+    const QString rows = schema + QuoteName(RowsTable(table));
+    const db::Recordset rowsHead = target.Execute(QStringLiteral("SELECT * FROM ") + rows + QStringLiteral(" LIMIT 0"));
+    if (rowsHead.FieldCount() != columns)
+        return target.Execute(whole);
+    // Per column: the values its ids name, decoded once; none for a column holding its values.
+    std::map<QString, std::vector<db::Variant>> valuesOfType;
+    std::vector<const std::vector<db::Variant>*> ids(static_cast<size_t>(columns), nullptr);
+    for (int c = 0; c < columns; ++c) {
+        const QString declared = rowsHead.FieldType(c);
+        if (!declared.startsWith(QLatin1String(kIdsOf)))
+            continue;
+        const QString type = declared.mid(static_cast<qsizetype>(std::strlen(kIdsOf)));
+        auto found = valuesOfType.find(type);
+        if (found == valuesOfType.end()) {
+            std::vector<db::Variant> values(1); // ids count from 1
+            for (db::Recordset rs = target.Execute(QStringLiteral("SELECT id, v FROM ") + schema +
+                                                   QuoteName(ValuesTable(table, type)) +
+                                                   QStringLiteral(" ORDER BY id"));
+                 !rs.IsEOF(); rs.MoveNext()) {
+                if (rs.Field(0).ToInt64() != static_cast<long long>(values.size()))
+                    throw db::DbError(kUnreadableSource, QStringLiteral("表“%1”的值不连续。").arg(table));
+                values.push_back(rs.Field(1));
+            }
+            found = valuesOfType.emplace(type, std::move(values)).first;
+        }
+        ids[static_cast<size_t>(c)] = &found->second;
+    }
+    if (valuesOfType.empty())
+        return target.Execute(whole); // every value is in the rows
+    // The rows a part at a time, so that only one part of the ids is held besides the result;
+    // the places between two written rows are rows without values.
+    db::CellBlocks cells(static_cast<size_t>(columns));
+    constexpr int kPart = 4096;
+    const QString part = QStringLiteral("SELECT rowid, * FROM ") + rows +
+                         QStringLiteral(" WHERE rowid > ? ORDER BY rowid LIMIT %1").arg(kPart);
+    long long place = 0;
+    for (;;) {
+        db::Recordset r = target.Execute(part, db::Variant(place));
+        const int got = r.RecordCount();
+        for (; !r.IsEOF(); r.MoveNext()) {
+            const long long at = r.Field(0).ToInt64();
+            for (; place + 1 < at; ++place)
+                for (int c = 0; c < columns; ++c)
+                    cells.Add();
+            place = at;
+            for (int c = 0; c < columns; ++c) {
+                const db::Variant& value = r.Field(c + 1);
+                const std::vector<db::Variant>* values = ids[static_cast<size_t>(c)];
+                if (!values || value.IsNull()) {
+                    cells.Add(value);
+                    continue;
+                }
+                const long long id = value.ToInt64();
+                if (id < 1 || id >= static_cast<long long>(values->size()))
+                    throw db::DbError(kUnreadableSource, QStringLiteral("表“%1”的值不全。").arg(table));
+                cells.Add((*values)[static_cast<size_t>(id)]);
+            }
+        }
+        if (got < kPart)
+            break;
+    }
+    return db::Recordset(std::move(names), std::move(types), std::move(cells));
 }
 
 void SetLoadRowCheck(std::function<void(int row)> check) {

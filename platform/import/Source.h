@@ -85,6 +85,11 @@ using ErrorCells = std::set<std::pair<int, int>>;
 
 class Reader;
 
+// Every row of a table loaded by SourceFile::Load, as "SELECT * FROM table" gives them: the same
+// names, declared types, rows and values. A workbook's table is read from its parts, each value
+// kept once taken once, which spares looking every cell's value up again. Throws db::DbError.
+db::Recordset SelectLoaded(db::Connection& target, const QString& table);
+
 // An open source file. Opening reads enough of the file to list its tables; a file that cannot
 // be read throws db::DbError.
 class SourceFile {

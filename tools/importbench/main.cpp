@@ -52,7 +52,7 @@ int Dump(const QString& path, const QString& table) {
         db::Connection conn;
         conn.OpenFile(QStringLiteral(":memory:"));
         file.Load(chosen, conn);
-        db::Recordset rs = conn.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(chosen));
+        db::Recordset rs = importsrc::SelectLoaded(conn, chosen);
         QStringList head;
         for (int c = 0; c < rs.FieldCount(); ++c)
             head << rs.FieldName(c) + QLatin1Char(':') + rs.FieldType(c);
@@ -88,7 +88,7 @@ int LoadOnce(const QString& path, const QString& table, db::Connection& conn) {
     importsrc::SourceFile file(path);
     file.Tables();
     file.Load(table, conn);
-    return conn.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table)).RecordCount();
+    return importsrc::SelectLoaded(conn, table).RecordCount();
 }
 
 double TimeLoad(const QString& path, const QString& table, int* rows) {
@@ -299,7 +299,7 @@ int Load(const QString& path, const QString& table) {
         const double loaded = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         const long long loadPeak = PeakKb();
         const int rows =
-            conn.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table)).RecordCount();
+            importsrc::SelectLoaded(conn, table).RecordCount();
         // The temporary database attached as "source" holds the loaded table.
         const double copy =
             static_cast<double>(conn.Execute(QStringLiteral("PRAGMA source.page_count")).Field(0).ToInt64() *

@@ -240,7 +240,7 @@ QByteArray Mutate(const QByteArray& seed, const std::vector<qsizetype>& records,
 // Walks the loaded table as an import walks it: every row, every cell read and made a text, and
 // each error cell's row and column inside the table. Returns the rows.
 long long WalkRows(db::Connection& target, const QString& table, const importsrc::ErrorCells& errors) {
-    db::Recordset rs = target.Execute(QStringLiteral("SELECT * FROM ") + importsrc::QuoteName(table));
+    db::Recordset rs = importsrc::SelectLoaded(target, table);
     long long rows = 0;
     size_t characters = 0;
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {

@@ -629,6 +629,55 @@ TEST_F(ImportTest, AFarCellMakesEmptyRowsThatCostLittle) {
     EXPECT_EQ(blank, 65524);
     EXPECT_EQ(rs.Field(255).ToInt(), 7);
     EXPECT_EQ(Row(rs).count(QStringLiteral("<null>")), 255);
+
+    // The rows without a value were not written: the temporary copy is a few pages.
+    const auto pragma = [this](const char* name) {
+        return conn->Execute(QStringLiteral("PRAGMA source.") + QLatin1String(name)).Field(0).ToInt64();
+    };
+    EXPECT_LT(pragma("page_count") * pragma("page_size"),
+              10 * QFileInfo(Generated(QStringLiteral("far.xls"))).size());
+}
+
+// What the import reads of a loaded table (importsrc::SelectLoaded) is what "select *" gives:
+// the names, declared types, rows in their order and values, rows without values in their place
+// and at the end, for workbooks of texts, numbers and both, and for a FoxPro table.
+TEST_F(ImportTest, TheLoadedRowsReadAsTheTableGivesThem) {
+    const auto same = [this](const QString& name, const QString& table) {
+        SCOPED_TRACE(name.toStdString() + " " + table.toStdString());
+        const db::Recordset whole = Load(Generated(name), table);
+        const db::Recordset direct = importsrc::SelectLoaded(*conn, table);
+        EXPECT_EQ(Names(direct), Names(whole));
+        EXPECT_EQ(Types(direct), Types(whole));
+        EXPECT_EQ(direct.RecordCount(), whole.RecordCount());
+        db::Recordset a = whole, b = direct;
+        int differ = 0;
+        for (; !a.IsEOF() && !b.IsEOF(); a.MoveNext(), b.MoveNext())
+            for (int c = 0; c < a.FieldCount(); ++c)
+                if (a.Field(c).Type() != b.Field(c).Type() || a.Field(c).ToString() != b.Field(c).ToString())
+                    ++differ;
+        EXPECT_EQ(differ, 0);
+        return direct.RecordCount();
+    };
+    EXPECT_GT(same(QStringLiteral("school.xls"), QStringLiteral("成绩表$")), 0);
+    EXPECT_GT(same(QStringLiteral("school.xls"), QStringLiteral("Another$")), 0);
+    same(QStringLiteral("school.xls"), QStringLiteral("Empty$"));
+    EXPECT_EQ(same(QStringLiteral("gaps.xls"), QStringLiteral("Sheet1$")),
+              Load(Generated(QStringLiteral("gaps.xls")), QStringLiteral("Sheet1$")).RecordCount());
+    EXPECT_GT(same(QStringLiteral("low.xls"), QStringLiteral("Sheet1$")), 0);
+    EXPECT_EQ(same(QStringLiteral("repeated.xls"), QStringLiteral("Sheet1$")), 500);
+    EXPECT_EQ(same(QStringLiteral("far.xls"), QStringLiteral("Sheet1$")), 65535);
+    EXPECT_GT(same(QStringLiteral("stu.dbf"), QStringLiteral("stu.dbf")), 0);
+
+    // A sheet with rows left out between its values keeps them in their places.
+    Load(Generated(QStringLiteral("far.xls")), QStringLiteral("Sheet1$"));
+    conn->Execute(QStringLiteral("DELETE FROM [Sheet1$] WHERE XH=?"), QStringLiteral("020000003"));
+    db::Recordset after = importsrc::SelectLoaded(*conn, QStringLiteral("Sheet1$"));
+    ASSERT_EQ(after.RecordCount(), 65535);
+    for (int r = 0; r < 3; ++r)
+        after.MoveNext();
+    EXPECT_EQ(Row(after).count(QStringLiteral("<null>")), 256);
+    after.MoveNext();
+    EXPECT_EQ(after.Field(0).ToString(), QStringLiteral("020000004"));
 }
 
 } // namespace

@@ -270,6 +270,17 @@ TEST_F(WorkbookTest, AnEarlyEndOrAnUnlistedSheetRefusesTheFile) {
     ASSERT_TRUE(importtest::WriteBytes(globalsPath, globals));
     EXPECT_TRUE(Refusal(globalsPath).contains(QStringLiteral("工作簿的全局记录在结尾之后还有记录")))
         << Refusal(globalsPath).toStdString();
+
+    // The sheet's entry and the globals' end both damaged: the global records would run on
+    // through the sheet, which no entry lists and no check after the globals' end would see.
+    const qsizetype globalsEnd = school.indexOf(QByteArray("\x0A\x00\x00\x00\x09\x08\x10\x00", 8));
+    ASSERT_GT(globalsEnd, entry);
+    QByteArray swallowed = unlisted;
+    SetWord(swallowed, globalsEnd, 0x7FFF);
+    const QString swallowedPath = s_dir->filePath(QStringLiteral("swallowed.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(swallowedPath, swallowed));
+    EXPECT_TRUE(Refusal(swallowedPath).contains(QStringLiteral("工作簿的全局记录中混有工作表的记录")))
+        << Refusal(swallowedPath).toStdString();
 }
 
 // Damage that misaligns the records until a misread length lands on a real record again, or
