@@ -1,5 +1,8 @@
 #include "admin/DeleteCounts.h"
 
+#include "admin/ScoreSheet.h"
+#include "admin/StudentRoster.h"
+
 #include <vector>
 
 namespace deletecounts {
@@ -19,10 +22,9 @@ int ExamScoreRows(db::Connection& connection, int examId) {
 }
 
 GradeHoldings HoldingsOfGrade(db::Connection& connection, const QString& gradeCode) {
-    // The roster files a student under the grade code that leads its grade field.
     GradeHoldings held;
     held.students =
-        CountOf(connection, QStringLiteral("SELECT count(*) FROM tavrinName WHERE substr(grade,1,?)=?"),
+        CountOf(connection, QStringLiteral("SELECT count(*) FROM tavrinName WHERE ") + roster::GradeCondition(),
                 {db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)});
     held.exams = CountOf(connection, QStringLiteral("SELECT count(*) FROM tavrinKSLB WHERE grade=?"),
                          {db::Variant(gradeCode)});
@@ -30,8 +32,9 @@ GradeHoldings HoldingsOfGrade(db::Connection& connection, const QString& gradeCo
 }
 
 int StudentsWithMarks(db::Connection& connection, const QString& gradeCode, int cls) {
-    QString sql = QStringLiteral("SELECT count(*) FROM tavrinName WHERE substr(grade,1,?)=? "
-                                 "AND studentid IN (SELECT studentid FROM tavrinKSK)");
+    QString sql = QStringLiteral("SELECT count(*) FROM tavrinName WHERE ") + roster::GradeCondition() +
+                  QStringLiteral(" AND studentid IN (SELECT studentid FROM tavrinKSK WHERE %1)")
+                      .arg(scoresheet::CarriesMark(connection));
     std::vector<db::Variant> params{db::Variant(static_cast<int>(gradeCode.size())), db::Variant(gradeCode)};
     if (cls != 0) {
         sql += QStringLiteral(" AND class=?");

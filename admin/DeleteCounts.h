@@ -17,7 +17,7 @@ struct GradeHoldings {
 };
 GradeHoldings HoldingsOfGrade(db::Connection& connection, const QString& gradeCode);
 
-// How many students of the class (of the whole grade for class 0) have score rows.
+// How many students of the class (of the whole grade for class 0) have a mark in some exam.
 int StudentsWithMarks(db::Connection& connection, const QString& gradeCode, int cls);
 
 } // namespace deletecounts

@@ -392,19 +392,6 @@ static QString ExamNumberDiffers() {
     return QStringLiteral("tavrinKSK.kh IS NOT n.kh");
 }
 
-// Whether score row tavrinKSK carries a mark: a paper, a subject score (of a deleted subject too)
-// or a total. A row with one is the record of an exam that was sat.
-static QString CarriesMark(db::Connection& connection) {
-    static const QRegularExpression markColumn(QStringLiteral("^(s[0-9]{2}[12]?|sum[123])$"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
-    QStringList marks;
-    for (int i = 0; i < columns.FieldCount(); ++i)
-        if (markColumn.match(columns.FieldName(i)).hasMatch())
-            marks << QStringLiteral("tavrinKSK.%1 IS NOT NULL").arg(columns.FieldName(i));
-    return marks.isEmpty() ? QStringLiteral("0") : u'(' + marks.join(QStringLiteral(" OR ")) + u')';
-}
-
 // The score rows of the exam (as the condition `rows` picks them) whose list details the roster would
 // change. Takes the exam id once and the grade code four times.
 static long long RowsToRefresh(db::Connection& connection, const QString& rows, int examId,
@@ -422,7 +409,7 @@ static long long RowsToRefresh(db::Connection& connection, const QString& rows, 
 }
 
 long long MarkedRowsToRefresh(db::Connection& connection, int examId, const QString& gradeCode) {
-    return RowsToRefresh(connection, CarriesMark(connection), examId, gradeCode);
+    return RowsToRefresh(connection, scoresheet::CarriesMark(connection), examId, gradeCode);
 }
 
 QString RefreshMarkedRowsQuestion(long long markedRows) {
@@ -457,7 +444,7 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
 
     // The rows already on the sheet take the roster's current list details; their marks stay. A
     // row with marks is what the exam was when it was sat: it keeps its details unless asked.
-    const QString carriesMark = CarriesMark(connection);
+    const QString carriesMark = scoresheet::CarriesMark(connection);
     QString rowsRefreshed = QStringLiteral("1");
     if (marked == MarkedRows::Keep) {
         p.markedKept = RowsToRefresh(connection, carriesMark, examId, gradeCode);

@@ -214,21 +214,6 @@ void LoadEntryRows(db::Connection& connection, int examId, const QString& field,
 
 namespace {
 
-// "(s01 IS NOT NULL OR s011 IS NOT NULL OR ...)" over every subject and paper column of the score
-// table, "0" when it has none.
-QString HoldsMark(db::Connection& connection) {
-    QStringList held;
-    for (db::Recordset rs =
-             connection.Execute(QStringLiteral("SELECT name FROM pragma_table_info('tavrinKSK')"));
-         !rs.IsEOF(); rs.MoveNext()) {
-        const QString name = rs.Field(0).ToString();
-        if (IsScoreColumn(name) ||
-            ((name.endsWith(u'1') || name.endsWith(u'2')) && IsScoreColumn(name.chopped(1))))
-            held << name + QStringLiteral(" IS NOT NULL");
-    }
-    return held.isEmpty() ? QStringLiteral("0") : u'(' + held.join(QStringLiteral(" OR ")) + u')';
-}
-
 // The roster row that holds the saved seating of score row tavrinKSK, as `expr` of it (alias n);
 // takes the grade code. Inactive students are looked at too: their exam number was taken from them.
 QString SavedSeat(const QString& expr) {
@@ -244,10 +229,21 @@ QString Room2(int room) {
 
 } // namespace
 
+QString CarriesMark(db::Connection& connection) {
+    static const QRegularExpression markColumn(QStringLiteral("^(s[0-9]{2}[12]?|sum[123])$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
+    QStringList marks;
+    for (int i = 0; i < columns.FieldCount(); ++i)
+        if (markColumn.match(columns.FieldName(i)).hasMatch())
+            marks << QStringLiteral("tavrinKSK.%1 IS NOT NULL").arg(columns.FieldName(i));
+    return marks.isEmpty() ? QStringLiteral("0") : u'(' + marks.join(QStringLiteral(" OR ")) + u')';
+}
+
 bool HasMarks(db::Connection& connection, int examId) {
     return !connection
                 .Execute(QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? AND %1 LIMIT 1")
-                             .arg(HoldsMark(connection)),
+                             .arg(CarriesMark(connection)),
                          examId)
                 .IsEOF();
 }
@@ -280,7 +276,7 @@ long long BringSavedSeating(db::Connection& connection, int examId, const QStrin
         connection
             .Execute(QStringLiteral(
                          "UPDATE tavrinKSK SET kh=%1 WHERE id=? AND NOT %2 AND coalesce(trim(kh), '')<>%3")
-                         .arg(SavedSeat(QStringLiteral("n.kh")), HoldsMark(connection),
+                         .arg(SavedSeat(QStringLiteral("n.kh")), CarriesMark(connection),
                               SavedSeat(QStringLiteral("coalesce(trim(n.kh), '')"))),
                      gradeCode, examId, gradeCode)
             .RowsAffected();

@@ -126,7 +126,11 @@ inline int EntryRoom(int room) {
     return room == 0 ? 1 : room;
 }
 
-// Whether any score row of the exam holds a mark (a paper or a subject score): the exam was sat.
+// Whether score row tavrinKSK carries a mark, as an SQL condition: a paper, a subject score (of a
+// deleted subject too) or a total. A row with one is the record of an exam that was sat; "0" when
+// the table has no such column.
+QString CarriesMark(db::Connection& connection);
+// Whether any score row of the exam carries a mark: the exam was sat.
 bool HasMarks(db::Connection& connection, int examId);
 
 // A score row whose exam number differs from the one the roster holds for its student now.

@@ -34,11 +34,6 @@ bool AllDigits(const QString& s) {
     return true;
 }
 
-// The grade's rows: the grade code is the leading part of the row's grade.
-QString GradeCondition() {
-    return QStringLiteral("substr(grade,1,?)=?");
-}
-
 // The stored columns of the grid's editable columns; only these reach a statement.
 QString ColumnName(int col) {
     switch (col) {
@@ -375,6 +370,10 @@ QString ErrorCellReason(const QString& field, const db::Variant& value) {
 
 bool IsEmptyCell(const db::Variant& value) {
     return value.IsNull() || (value.Type() == db::VariantType::Text && value.ToString().trimmed().isEmpty());
+}
+
+QString GradeCondition() {
+    return QStringLiteral("substr(grade,1,?)=?");
 }
 
 bool IsBlankRow(const db::Recordset& record, int row, const std::vector<int>& fields,

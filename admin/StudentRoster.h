@@ -172,6 +172,10 @@ QString ErrorCellReason(const QString& field, const db::Variant& value);
 // Whether a source cell says nothing: NULL or a text of blanks.
 bool IsEmptyCell(const db::Variant& value);
 
+// The roster rows of a grade, as an SQL condition on tavrinName taking the code's length and the
+// code: the grade code is the leading part of the row's grade.
+QString GradeCondition();
+
 // Whether the current record of a source says nothing in the mapped `fields` (-1: not mapped):
 // each is empty and none is an error cell of row `row`. Such a row is no row of the source (a
 // stray cell far below the table makes a sheet of that many rows): both imports skip it and
