@@ -16,8 +16,9 @@ constexpr int kShownImportNotes = 200;
 // Whether the import has more to tell than its count line.
 bool HasImportNotes(const roster::ImportCount& count);
 
-// The count line, then a line for the rows not in the list, one for the padded numbers and one
-// for the empty rows skipped, each when there are any; no line ends with a line break. An import
+// The count line, then a line for the rows not in the list, one for the padded numbers, one for
+// the stored marks that empty cells cleared and one for the empty rows skipped, each when there
+// are any; no line ends with a line break. An import
 // where no row named a student of the list says so, with the likely cause, in place of the count.
 QString ImportSummaryText(const roster::ImportCount& count);
 
