@@ -1,8 +1,9 @@
 #pragma once
 // What an import tells the user when it is done, without widgets: the count line, how many rows
 // were of no student, how many student numbers were given back their leading zeros, how many
-// empty rows were skipped, and the rows it did not take as they stood, one a line with the row as
-// the user finds it in the file, 学号, 姓名 and the reason.
+// stored marks empty cells cleared, how many empty rows were skipped, and the rows it did not take
+// as they stood, one a line with the row as the user finds it in the file, 学号, 姓名 and the
+// reason.
 
 #include "admin/StudentRoster.h"
 
