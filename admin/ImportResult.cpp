@@ -22,6 +22,8 @@ QString ImportSummaryText(const roster::ImportCount& count) {
     }
     if (count.padded > 0)
         text += QString::asprintf("\n其中%1d个数字学号补足了前导0。", count.padded);
+    if (count.cleared > 0)
+        text += QString::asprintf("\n其中%1d个原有成绩因单元格为空被清除。", count.cleared);
     if (count.blank > 0)
         text += QString::asprintf("\n另有%1d行是空行，已跳过。", count.blank);
     return text;

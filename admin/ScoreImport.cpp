@@ -133,7 +133,9 @@ SourceMark ReadMark(const db::Variant& value, int fullMark) {
         static const QRegularExpression form(QStringLiteral("^-?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)$"));
         shown = value.ToString().trimmed();
         if (value.Type() == db::VariantType::Text && shown.isEmpty()) {
-            mark.ok = true; // an empty cell: the paper is absent
+            // A cell holding blanks says neither a mark nor that the paper is absent: the stored
+            // mark stays (an empty cell, NULL, is the absent paper).
+            mark.fault = roster::kReasonBlankText;
             return mark;
         }
         if (value.Type() != db::VariantType::Text || !form.match(shown).hasMatch()) {
@@ -362,8 +364,30 @@ QString UpdateSql(const QString& field, const MappedColumns& columns) {
     return QStringLiteral("UPDATE tavrinKSK SET %1 WHERE rowid=? AND id=?").arg(set.join(u','));
 }
 
+// The stored papers of a score row that the row's empty cells clear, one note each, with the
+// mark that was stored. `values` are the marks to write of the mapped papers, in paper order.
+QStringList ClearedMarks(db::Connection& connection, const MappedColumns& columns, const Target& target,
+                         long long key, const std::vector<db::Variant>& values) {
+    QStringList cleared;
+    std::optional<db::Recordset> stored; // read only for a row with an empty cell
+    for (int k = 0, v = 0; k < 2; ++k) {
+        if (!columns.PaperMapped(k) || !values[v++].IsNull())
+            continue;
+        if (!stored)
+            stored = connection.Execute(QStringLiteral("SELECT %1, %2 FROM tavrinKSK WHERE rowid=? AND id=?")
+                                            .arg(target.field + u'1', target.field + u'2'),
+                                        key, target.examId);
+        if (!stored->IsEOF() && !stored->Field(k).IsNull())
+            cleared << roster::CellReason(columns.paperLabels[k],
+                                          QStringLiteral("单元格为空，原有成绩%1已清除")
+                                              .arg(QString::number(stored->Field(k).ToDouble(), 'g', 15)));
+    }
+    return cleared;
+}
+
 // Writes the marks of the matched rows that may be written, each failing alone when the database
-// refuses it; counts and notes every row. A database failure of any other kind throws.
+// refuses it; counts and notes every row, and every stored mark an empty cell cleared. A database
+// failure of any other kind throws.
 void WriteMarks(db::Connection& connection, db::Transaction& transaction, const std::vector<MatchedRow>& rows,
                 const MappedColumns& columns, const Target& target, ImportCount& count) {
     std::vector<std::vector<int>> rowsOfStudent(target.students.size());
@@ -382,7 +406,11 @@ void WriteMarks(db::Connection& connection, db::Transaction& transaction, const 
             fail(row, refusal);
             continue;
         }
-        values.emplace_back(target.students[row.students.front()].key);
+        const GridStudent& student = target.students[row.students.front()];
+        // Read before the write: an empty cell writes NULL, as an absent paper, and the user must
+        // see which stored marks that took away (a column mapped by mistake shows at once).
+        const QStringList cleared = ClearedMarks(connection, columns, target, student.key, values);
+        values.emplace_back(student.key);
         values.emplace_back(target.examId);
         try {
             if (connection.Execute(sql, values).RowsAffected() != 1) {
@@ -399,6 +427,10 @@ void WriteMarks(db::Connection& connection, db::Transaction& transaction, const 
         if (row.padded) {
             ++count.padded;
             count.notes.push_back({row.shownRow, row.studentId, row.name, roster::kReasonPadded});
+        }
+        for (const QString& reason : cleared) {
+            ++count.cleared;
+            count.notes.push_back({row.shownRow, student.studentId, row.name, reason});
         }
     }
 }

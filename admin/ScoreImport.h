@@ -33,9 +33,10 @@ MapProblem CheckMapping(int mode, const QStringList& texts);
 QString MapProblemText(MapProblem problem);
 
 // A mark read from the source: a number, or a text that is a decimal number once trimmed, from 0
-// to the paper's full mark. NULL and an empty text are an absent paper. Anything else is `ok`
-// false, with the value and what is wrong with it in `fault` ("abc 不是数", "-5 小于0",
-// "130 超过满分100"): the row fails and writes nothing.
+// to the paper's full mark. NULL (an empty cell) is an absent paper. Anything else is `ok` false,
+// with the value and what is wrong with it in `fault` ("abc 不是数", "-5 小于0",
+// "130 超过满分100", and for a text that trims to nothing "空白文字"): the row fails and writes
+// nothing.
 struct SourceMark {
     bool ok = false;
     std::optional<double> value;
@@ -70,6 +71,8 @@ struct Target {
 // student that two rows name (同名, 文件中学号重复), is taken for none of them. A mark cell of
 // `errorCells` (an error value is no mark, and no absent paper), a bad mark, or a row the database
 // refuses fails its row and writes nothing of it; a mark's reason names its paper and the value.
+// An empty cell of an imported row writes its paper absent; a stored mark it clears is counted
+// (`cleared`) and noted with the paper and the mark it held.
 // Every failed row is noted with its reason, in source order, its row given as the user finds it:
 // the first record is row `firstRow` (2 in a workbook, whose row 1 is the header; 1 in a table of
 // records). Then, when a mark was written, the totals of the class (or the exam) are recomputed

@@ -460,6 +460,7 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
             if (isError(0))
                 reason = ErrorCellReason(labels.value(0), source.Field(fields[0]));
             bool nameCut = false;        // the name lost characters to its byte limit
+            bool noClass = fields[3] < 0; // the row is stored without a class
             QStringList errorsLeftEmpty; // mapped cells other than the 学号 that hold an error value
             QStringList unreadable;      // mapped cells that hold a number field's text that is no number
             for (int t = 1; t < kTargetCount; ++t) {
@@ -485,6 +486,8 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
                 if (kTargets[t].number) {
                     if (const std::optional<int> n = TwoDigitNumber(text))
                         value = db::Variant(*n);
+                    if (t == 3)
+                        noClass = value.IsNull();
                 } else if (!field.IsNull() && text != QLatin1String("NULL")) {
                     if (t == 0 && text::GbkLength(text) > 9)
                         text = text.trimmed();
@@ -534,6 +537,8 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
                 note(shownRow, number, shownName, kReasonNameCut);
             for (const QString& label : errorsLeftEmpty)
                 note(shownRow, number, shownName, CellReason(label, kReasonErrorLeftEmpty));
+            if (noClass)
+                note(shownRow, number, shownName, kReasonNoClass);
         }
         transaction.Commit();
     } catch (const db::DbError& e) {

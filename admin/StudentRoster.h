@@ -144,6 +144,10 @@ inline const QString kReasonPadded = QStringLiteral("已补足前导0");
 inline const QString kReasonNameCut = QStringLiteral("姓名超过8个字节，已截短");
 inline const QString kReasonNoNumber = QStringLiteral("学号为空");
 inline const QString kReasonRefused = QStringLiteral("数据库拒绝");
+// A student stored without a class is in no class's score sheet: the roster import tells it.
+inline const QString kReasonNoClass = QStringLiteral("班级为空：请在学生名单中填写班级，否则不能准备登分表");
+// A mark cell holding a text of blanks (or an empty text): no mark, and no absent paper either.
+inline const QString kReasonBlankText = QStringLiteral("空白文字");
 // A cell the import takes holds an error value (#DIV/0!, #N/A…, typed or a formula's result: the
 // source does not tell them apart): its row is refused when the cell is a key or a mark, and
 // imported with the cell left empty otherwise (kReasonErrorLeftEmpty).
@@ -189,6 +193,7 @@ struct ImportCount {
     int notListed = 0; // source rows of no student the import works on
     int padded = 0;    // numbers given back their leading zeros
     int blank = 0;     // rows whose mapped cells are all empty: skipped, neither written nor failed
+    int cleared = 0;   // stored marks that an empty cell of an imported row cleared
     std::vector<ImportRowNote> notes;
 };
 
@@ -237,7 +242,8 @@ std::optional<int> TwoDigitNumber(const QString& text);
 // roster (earlier rows of the source included) or a text the code page cannot hold is counted as
 // failed, skipped and noted with its reason, and so is a row the database refuses (a duplicate
 // key, a constraint); a number cell's 学号 follows StudentIdOfCell with the grade's form, and a
-// padded one is noted too, and so is a row whose name was cut to its 8 bytes. A mapped cell of
+// padded one is noted too, and so is a row whose name was cut to its 8 bytes, and a row stored
+// without a class (班级 not mapped, empty or no number: kReasonNoClass). A mapped cell of
 // `errorCells` (rows counted from 1 as the records come) refuses its row when it is the 学号 or
 // keeps a number field's text that is no number (ErrorCellReason), and is noted otherwise. Notes
 // give the rows as the user finds them: the first record is row `firstRow` (2 in a workbook, whose

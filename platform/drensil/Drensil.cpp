@@ -1,12 +1,16 @@
 #include "platform/drensil/Drensil.h"
 
-#include <QDesktopServices>
+#include "platform/log/Log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
+
+#include <memory>
+#include <vector>
 
 namespace drensil {
 namespace {
@@ -16,21 +20,70 @@ FileOpener& Opener() {
     return opener;
 }
 
-// The desktop entry of the desktop's default application for .xls files ("libreoffice-calc.desktop"),
-// empty when the desktop cannot say.
-QString DesktopHandlerOfXls() {
+// How long an opener has to answer. One that hands the file on (xdg-open on most desktops, a
+// spreadsheet that passes it to its running instance) exits at once and says by its exit status
+// whether the file was opened; one still running after this is the application itself with the
+// file open.
+constexpr int kOpenerAnswerMs = 2000;
+
+// Openers that were still running when SayHello returned: the applications holding an exported
+// file open. A QProcess kills its process when it is destroyed, so one is let go only when its
+// application has closed; those still open when the program quits stay open.
+std::vector<QProcess*>& StillOpen() {
+    static std::vector<QProcess*> processes;
+    return processes;
+}
+
+// The MIME type the desktop files the export under (application/vnd.ms-excel for .xls).
+QString MimeTypeOf(const QString& file) {
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+    return type.isValid() && !type.isDefault() ? type.name() : QStringLiteral("application/vnd.ms-excel");
+}
+
+// The desktop entry of the desktop's default application for `mimeType`
+// ("libreoffice-calc.desktop"), empty when the desktop names none or cannot say.
+QString DesktopHandlerOf(const QString& mimeType) {
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty())
         return {};
     QProcess query;
-    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
-                          QStringLiteral("application/vnd.ms-excel")});
+    query.setStandardInputFile(QProcess::nullDevice());
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
     if (!query.waitForFinished(3000)) {
         query.kill();
         query.waitForFinished();
         return {};
     }
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+        return {};
     return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+}
+
+// Runs `program` on the file: true when it exits successfully within kOpenerAnswerMs or is still
+// running then (left running, the program goes on); false when it cannot be started, fails or
+// crashes.
+bool RunOpener(const QString& program, const QStringList& arguments) {
+    auto process = std::make_unique<QProcess>();
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(program, arguments);
+    if (!process->waitForStarted()) {
+        qCInfo(vlog::report) << program << "could not be started:" << process->errorString();
+        return false;
+    }
+    if (process->waitForFinished(kOpenerAnswerMs)) {
+        const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+        if (!opened)
+            qCInfo(vlog::report) << program << "did not open the file, exit status" << process->exitCode();
+        return opened;
+    }
+    QProcess* open = process.release();
+    StillOpen().push_back(open);
+    QObject::connect(open, &QProcess::finished, open, [open] {
+        std::erase(StillOpen(), open);
+        open->deleteLater();
+    });
+    return true;
 }
 
 } // namespace
@@ -63,14 +116,20 @@ bool SayHello(const QString& path, int rows, int columns, const QString& caption
     if (Opener())
         return Opener()(path);
     const QString file = QFileInfo(path).absoluteFilePath();
-    if (IsLibreOfficeEntry(DesktopHandlerOfXls())) {
+    // A desktop that names no application for the file has nothing that opens it: xdg-open would
+    // only fail later, where no one sees it.
+    const QString handler = DesktopHandlerOf(MimeTypeOf(file));
+    if (handler.isEmpty())
+        return false;
+    if (IsLibreOfficeEntry(handler)) {
         for (const char* name : {"soffice", "libreoffice"}) {
             const QString program = QStandardPaths::findExecutable(QLatin1String(name));
-            if (!program.isEmpty() && QProcess::startDetached(program, LibreOfficeArguments(file)))
-                return true;
+            if (!program.isEmpty())
+                return RunOpener(program, LibreOfficeArguments(file));
         }
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    return !xdgOpen.isEmpty() && RunOpener(xdgOpen, {file});
 }
 
 void SetFileOpener(FileOpener opener) {

@@ -21,8 +21,10 @@ namespace drensil {
 DRENSIL_EXPORT QByteArray LoadResource(int id, const QString& type);
 
 // Opens the exported file `path` (a table of `rows` × `columns` titled `caption`; `tail` is the
-// caller's end mark) with the desktop's default application. False when the file is missing or
-// nothing could open it.
+// caller's end mark) with the desktop's default application for its type, as xdg-mime names it,
+// started through xdg-open (LibreOffice directly, see below), all found on PATH. False when the
+// file is missing, the desktop names no application for it, or the opener fails (its exit
+// status); an opener still running after a short wait has the file open and is left running.
 DRENSIL_EXPORT bool SayHello(const QString& path, int rows, int columns, const QString& caption,
                              const QString& tail);
 

@@ -93,8 +93,12 @@ book.save(sys.argv[1])
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid IN (?, ?, ?, '145')",
                     {z + "9901", z + "9902", z + "9904"}),
               4);
+    // 班级 is not mapped: every row stored is noted for it too.
+    const QString noClass = " " + roster::kReasonNoClass;
     EXPECT_EQ(Notes(count),
-              Lines({"5 " + z + "9904 学生丁 已补足前导0", "6 " + z + "9901 重号 文件中学号重复",
+              Lines({"2 " + z + "9901 学生甲" + noClass, "3 " + z + "9902 学生乙" + noClass,
+                     "4 145 学生丙" + noClass, "5 " + z + "9904 学生丁 已补足前导0",
+                     "5 " + z + "9904 学生丁" + noClass, "6 " + z + "9901 重号 文件中学号重复",
                      "7 " + taken + " 已有 学号已存在", "8 " + z + "9903 한국 姓名：字符集外文字"}));
 
     // The numeric column: an 8-digit number of the grade is padded, 1234 and 145 and a senior

@@ -202,7 +202,10 @@ TEST_F(ImportRows, EmptyRowsOfATableOfRecordsAreSkippedButACellWithAnErrorValueI
     EXPECT_EQ(count.written, 2);
     EXPECT_EQ(count.failed + count.notListed, 0);
     EXPECT_EQ(count.blank, 3);
-    EXPECT_TRUE(count.notes.empty());
+    // The empty mark cells cleared what was stored, each noted; nothing else is.
+    EXPECT_EQ(count.notes.size(), static_cast<size_t>(count.cleared));
+    for (const roster::ImportRowNote& note : count.notes)
+        EXPECT_TRUE(note.reason.contains("单元格为空，原有成绩")) << note.reason.toStdString();
     EXPECT_EQ(Stored(0), "90.0 NULL 90.0");
 
     // Row 4 holds an error value where its 学号 should be: a row that fails, not an empty one.

@@ -219,10 +219,13 @@ TEST_F(RosterUnit, ImportPadsANumberCellOfTheGradeWhateverItsColumnAndLeavesUnma
     EXPECT_EQ(more.padded, 1);
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid IN ('020070147', '020070148', '145')"),
               3);
-    ASSERT_EQ(more.notes.size(), 1u);
-    EXPECT_EQ(more.notes[0].sourceRow, 2);
-    EXPECT_EQ(more.notes[0].studentId, "020070148");
-    EXPECT_EQ(more.notes[0].reason, roster::kReasonPadded);
+    // Each row, stored without a class, is noted for that too.
+    ASSERT_EQ(more.notes.size(), 4u);
+    EXPECT_EQ(more.notes[1].sourceRow, 2);
+    EXPECT_EQ(more.notes[1].studentId, "020070148");
+    EXPECT_EQ(more.notes[1].reason, roster::kReasonPadded);
+    for (const int i : {0, 2, 3})
+        EXPECT_EQ(more.notes[i].reason, roster::kReasonNoClass);
 
     // Error values (a workbook formula's #N/A): a 学号 refuses its row, a name is left empty and
     // noted.
@@ -232,10 +235,11 @@ TEST_F(RosterUnit, ImportPadsANumberCellOfTheGradeWhateverItsColumnAndLeavesUnma
         roster::ImportRoster(Db(), errors, {"XH", "XM"}, "02007", importsrc::ErrorCells{{1, 0}, {2, 1}});
     EXPECT_EQ(withErrors.written, 1);
     EXPECT_EQ(withErrors.failed, 1);
-    ASSERT_EQ(withErrors.notes.size(), 2u);
+    ASSERT_EQ(withErrors.notes.size(), 3u);
     EXPECT_EQ(withErrors.notes[0].reason, "学号：单元格是错误值");
     EXPECT_EQ(withErrors.notes[1].sourceRow, 2);
     EXPECT_EQ(withErrors.notes[1].reason, "姓名：单元格是错误值，已留空");
+    EXPECT_EQ(withErrors.notes[2].reason, roster::kReasonNoClass);
     EXPECT_EQ(Row("020070151"), "NULL NULL NULL NULL NULL NULL NULL NULL 02007");
 
     db::Recordset empty = Source({"学号", "姓名"}, {"TEXT", "TEXT"}, {});
@@ -355,7 +359,8 @@ TEST(ScoreImportRules, MappingsAndMarks) {
     EXPECT_EQ(mark(Variant(-5)), "failed");
     EXPECT_EQ(mark(Variant("-5")), "failed");
     EXPECT_EQ(mark(Variant("缺考")), "failed");
-    EXPECT_EQ(mark(Variant("  ")), "NULL");
+    EXPECT_EQ(mark(Variant("  ")), "failed");
+    EXPECT_EQ(scoreimport::ReadMark(Variant(""), 100).fault, "空白文字");
     EXPECT_EQ(mark(Variant("九十")), "failed");
     EXPECT_EQ(mark(Variant("1.2.3")), "failed");
 }

@@ -342,10 +342,12 @@ TEST_F(StudentList, FoxProNumbersThatDoNotReadFailTheirRowsAndAWrongRecordCountR
     mapping = {"XH", "XM", "", "BJ"};
     Click(*dlg, CStudentListDlg::IDC_IMPORT);
     ASSERT_EQ(results.size(), 1);
-    EXPECT_TRUE(results.back().startsWith("成功倒入2条，有3条因失败未导入！\n\n行号\t学号\t姓名\t原因\n"
-                                          "2\t123450002\tHan Mei\t班级：** 不是数\n"
-                                          "3\t123450003\tWang Wu\t班级：x 不是数\n"
-                                          "5\t*********\tSun Qi\t学号：********* 不是数"))
+    EXPECT_TRUE(results.back().startsWith(
+        "成功倒入2条，有3条因失败未导入！\n\n行号\t学号\t姓名\t原因\n"
+        "2\t123450002\tHan Mei\t班级：** 不是数\n"
+        "3\t123450003\tWang Wu\t班级：x 不是数\n"
+        "4\t123450004\tZhao Liu\t班级为空：请在学生名单中填写班级，否则不能准备登分表\n"
+        "5\t*********\tSun Qi\t学号：********* 不是数"))
         << results.back().toStdString();
     EXPECT_EQ(Stored("class", "123450001"), "3");
     EXPECT_EQ(Stored("class", "123450004"), "NULL");
