@@ -215,6 +215,7 @@ void CExamMaintainDlg::OnDeleteExam() {
         ui::MessageBox(this, QStringLiteral("删除考试数据时出现错误！"), caption, ui::MB_ICONWARNING);
         return;
     }
+    data::ForgetAnalysisExam(m_nExamId); // the reports no longer analyse it
     // The exam is gone: nothing is chosen until the next click.
     m_nExamId = -1;
     m_strExamName.clear();

@@ -133,8 +133,8 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
 // What the user is told after a preparation: how many rows were made and how many updated (or why
 // nobody could be), who was left out, and how many rows no roster student stands for.
 QString PreparationReport(const Preparation& preparation, const QString& gradeName);
-// Every score row of the exam takes the stream the roster holds now for its student number; a
-// changed stream records the exam's valid totals out of date, in the same transaction.
+// Every score row of the exam takes the stream the roster holds now for its student number. The
+// valid totals do not depend on the stream: none is recorded out of date.
 long long CopyStreams(db::Connection& connection, int examId);
 
 // The exam's score rows in class and student-number order, as the preparation grid shows them:
