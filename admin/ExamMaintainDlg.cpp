@@ -247,6 +247,7 @@ void CExamMaintainDlg::OnDeleteExam() {
         ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
         return;
     }
+    data::ForgetAnalysisExam(m_nExamId); // the reports no longer analyse it
     // The exam is gone: the list shows the grade again and nothing is chosen until the next click.
     OnSelectGrade();
 }

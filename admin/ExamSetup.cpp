@@ -530,21 +530,12 @@ QString PreparationReport(const Preparation& p, const QString& gradeName) {
 }
 
 long long CopyStreams(db::Connection& connection, int examId) {
-    db::Transaction t(connection);
-    const bool changes =
-        !connection
-             .Execute(QStringLiteral(
-                          "SELECT 1 FROM tavrinKSK JOIN tavrinName AS n ON n.studentid=tavrinKSK.studentid "
-                          "WHERE tavrinKSK.id=? AND tavrinKSK.worl IS NOT n.worl LIMIT 1"),
-                      examId)
-             .IsEOF();
+    // A total is the sum of its subjects' scores whatever the student's stream: the totals stay up
+    // to date, and the reports read the streams as they are now.
     const db::Recordset rs =
         connection.Execute(QStringLiteral("UPDATE tavrinKSK SET worl=n.worl FROM tavrinName AS n "
                                           "WHERE n.studentid=tavrinKSK.studentid AND tavrinKSK.id=?"),
                            examId);
-    if (changes)
-        data::MarkTotalsStale(connection, examId);
-    t.Commit();
     return rs.RowsAffected();
 }
 

@@ -169,8 +169,8 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
 // nobody could be), who was left out (for having no class, no number or a repeated number), which
 // rows with marks kept their details, and how many rows no roster student stands for.
 QString PreparationReport(const Preparation& preparation, const QString& gradeName);
-// Every score row of the exam takes the stream the roster holds now for its student number; a
-// changed stream records the exam's valid totals out of date, in the same transaction.
+// Every score row of the exam takes the stream the roster holds now for its student number. The
+// valid totals do not depend on the stream: none is recorded out of date.
 long long CopyStreams(db::Connection& connection, int examId);
 
 // The exam's score rows in class and student-number order, as the preparation grid shows them:

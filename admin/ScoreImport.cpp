@@ -456,7 +456,7 @@ ImportCount ImportScores(db::Connection& connection, db::Recordset& source, int 
         // what is stored and what the record of out-of-date totals says never part.
         if (count.written > 0) {
             RecomputeTotals(connection, target.examId, target.field, target.papers, target.cls);
-            data::MarkTotalsStale(connection, target.examId);
+            data::MarkTotalsStale(connection, target.examId, target.field.mid(1).toInt());
         }
         transaction.Commit();
     } catch (const db::DbError& e) {

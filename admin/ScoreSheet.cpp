@@ -350,7 +350,7 @@ void WriteMarks(db::Connection& connection, long long key, int examId, const QSt
                             .arg(Checked(field) + u'1', field + u'2', field);
     db::Transaction transaction(connection);
     ExpectOneRow(connection.Execute(sql, OrNull(p1), OrNull(p2), OrNull(total), key, examId), key);
-    data::MarkTotalsStale(connection, examId);
+    data::MarkTotalsStale(connection, examId, field.mid(1).toInt());
     transaction.Commit();
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/grid/GridCellCombo.h"
 #include "data/Schema.h"
+#include "data/TotalsState.h"
 #include "platform/db/Transaction.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -206,11 +207,15 @@ void CSubjectSetDlg::OnDeleteSubject() {
         return;
     try {
         // The score columns and the paper weights of the subject stay: the scores are kept.
+        db::Transaction transaction(data::Database());
         settings::DeleteSubject(data::Database(), m_rowKeys.back());
+        data::ForgetSubjectTotals(data::Database(), row); // no total is recomputed with it
+        transaction.Commit();
     } catch (const db::DbError& e) {
         ReportDbFailure("deleting a subject", e);
         return;
     }
+    data::DropAnalysisSubject(row); // it no longer takes part in analysis
     --m_nRowCount;
     m_Grid.SetRowCount(m_nRowCount);
     m_rowKeys.pop_back();

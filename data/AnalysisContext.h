@@ -23,6 +23,17 @@ struct CAnalysisContext {
     // What the statistics commands check before they open.
     bool HasSubjects() const { return m_nSelectedSubjects > 0; }
 
+    // Back to what the program starts with: no exam, no subject.
+    void Clear() { *this = CAnalysisContext(); }
+    // Subject `subjectNo` is deleted: it no longer takes part, and the count goes down with it.
+    void DropSubject(int subjectNo) {
+        if (subjectNo < 1 || subjectNo > kMaxSubjects || m_aSubjectSelected[subjectNo - 1] == 0)
+            return;
+        m_aSubjectSelected[subjectNo - 1] = 0;
+        if (m_nSelectedSubjects > 0)
+            --m_nSelectedSubjects;
+    }
+
     // The participating subjects' numbers in subject order: the set flags from the first, until as
     // many have been met as the count says.
     std::vector<int> ParticipatingSubjects() const {

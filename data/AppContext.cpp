@@ -58,6 +58,16 @@ CAnalysisContext& AnalysisContext() {
     return home.context ? *home.context : home.ownContext;
 }
 
+void ForgetAnalysisExam(int examId) {
+    CAnalysisContext& context = AnalysisContext();
+    if (examId != -1 && context.m_nAnalysisExamId == examId)
+        context.Clear();
+}
+
+void DropAnalysisSubject(int subjectNo) {
+    AnalysisContext().DropSubject(subjectNo);
+}
+
 void SetAnalysisContext(CAnalysisContext* context) {
     Home& home = TheHome();
     home.context = context;

@@ -34,6 +34,11 @@ CTextCipher& NameCipher();
 // The analysis context: the one the application registered (the main frame), or the home's own,
 // which names nothing until the analysis parameters are saved into it.
 CAnalysisContext& AnalysisContext();
+// Exam `examId` is deleted: when it is the analysis exam, the context is cleared, so that the
+// reports ask for the analysis parameters as at start.
+void ForgetAnalysisExam(int examId);
+// Subject `subjectNo` (its row in subject order) is deleted: its flag and its count go.
+void DropAnalysisSubject(int subjectNo);
 // Registers `context` (null: back to the home's own, emptied). The registered object must
 // outlive its registration.
 void SetAnalysisContext(CAnalysisContext* context);

@@ -53,6 +53,22 @@ std::optional<std::vector<int>> SubjectsOfText(db::Connection& connection, const
     return subjects;
 }
 
+// The numbers of a stored text as written, without looking at the file: nothing when a part is
+// no number.
+std::optional<QSet<int>> NumbersOfText(const QString& text) {
+    QSet<int> numbers;
+    if (text.trimmed().isEmpty())
+        return numbers;
+    for (const QString& part : text.split(u',')) {
+        bool ok = false;
+        const int no = part.trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+        numbers.insert(no);
+    }
+    return numbers;
+}
+
 } // namespace
 
 void AddTotalsStateTable(db::Connection& connection) {
@@ -70,6 +86,29 @@ void MarkTotalsStale(db::Connection& connection, int examId) {
     connection.Execute(
         QStringLiteral("INSERT OR IGNORE INTO tavrinSumState (id, sumno) VALUES (?, 1), (?, 2), (?, 3)"),
         examId, examId, examId);
+}
+
+void MarkTotalsStale(db::Connection& connection, int examId, int subjectNo) {
+    if (!HasStateTable(connection))
+        AddTotalsStateTable(connection);
+    // The list is read as stored: a total whose list names the subject, or cannot be read, is
+    // marked; whether its subjects still exist is for the recompute to find out.
+    QSet<int> untouched;
+    if (HasSubjectsTable(connection))
+        for (db::Recordset rs = connection.Execute(
+                 QStringLiteral("SELECT sumno, kmnos FROM tavrinSumKM WHERE id=?"), examId);
+             !rs.IsEOF(); rs.MoveNext()) {
+            if (rs.Field(1).IsNull())
+                continue;
+            const std::optional<QSet<int>> numbers = NumbersOfText(rs.Field(1).ToString());
+            if (numbers && !numbers->contains(subjectNo))
+                untouched.insert(rs.Field(0).ToInt());
+        }
+    for (int sumNo = 1; sumNo <= 3; ++sumNo)
+        if (!untouched.contains(sumNo))
+            connection.Execute(
+                QStringLiteral("INSERT OR IGNORE INTO tavrinSumState (id, sumno) VALUES (?, ?)"), examId,
+                sumNo);
 }
 
 void MarkTotalsComputed(db::Connection& connection, int examId, int sumNo) {
@@ -103,6 +142,21 @@ void ForgetTotalsState(db::Connection& connection, int examId) {
         connection.Execute(QStringLiteral("DELETE FROM tavrinSumState WHERE id=?"), examId);
     if (HasSubjectsTable(connection))
         connection.Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=?"), examId);
+}
+
+void ForgetSubjectTotals(db::Connection& connection, int subjectNo) {
+    if (!HasSubjectsTable(connection))
+        return;
+    std::vector<std::pair<int, int>> named;
+    for (db::Recordset rs = connection.Execute(QStringLiteral("SELECT id, sumno, kmnos FROM tavrinSumKM"));
+         !rs.IsEOF(); rs.MoveNext()) {
+        const std::optional<QSet<int>> numbers =
+            NumbersOfText(rs.Field(2).IsNull() ? QString() : rs.Field(2).ToString());
+        if (numbers && numbers->contains(subjectNo))
+            named.emplace_back(rs.Field(0).ToInt(), rs.Field(1).ToInt());
+    }
+    for (const auto& [examId, sumNo] : named)
+        connection.Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=? AND sumno=?"), examId, sumNo);
 }
 
 std::vector<int> StaleTotals(db::Connection& connection, int examId) {

@@ -23,6 +23,11 @@ void AddTotalsStateTable(db::Connection& connection);
 // Records all three totals of the exam as out of date. Call it in the transaction that writes the
 // marks, so that a mark never stands without its record.
 void MarkTotalsStale(db::Connection& connection, int examId);
+// Records as out of date the totals of the exam that a changed mark of subject `subjectNo` (its
+// score column "s%02d") enters: those whose recorded subjects include it, and those whose subjects
+// are not recorded or not readable (they may include it). A total computed from other subjects
+// stays as it is. In the transaction that writes the mark, as above.
+void MarkTotalsStale(db::Connection& connection, int examId, int subjectNo);
 
 // Clears the record of total `sumNo` (1 to 3) of the exam: it has just been computed.
 void MarkTotalsComputed(db::Connection& connection, int examId, int sumNo);
@@ -39,6 +44,11 @@ std::optional<std::vector<int>> TotalSubjects(db::Connection& connection, int ex
 
 // Forgets the exam's records and the subjects of its totals (the exam is deleted).
 void ForgetTotalsState(db::Connection& connection, int examId);
+
+// Forgets, in every exam, the recorded subjects of the totals computed with subject `subjectNo`
+// (it is deleted): such a total's subjects are unknown from now on, so that it is never recomputed
+// from the deleted subject's columns, nor from those of a subject that later takes its number.
+void ForgetSubjectTotals(db::Connection& connection, int subjectNo);
 
 // The totals (1 to 3) of the exam that are recorded out of date, in ascending order.
 std::vector<int> StaleTotals(db::Connection& connection, int examId);

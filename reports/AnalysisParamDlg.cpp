@@ -219,14 +219,22 @@ void CAnalysisParamDlg::ComputeTotals() {
     for (int i = 1; i < m_nRows; ++i)
         if (GetSubjectCheck(i))
             subjects.push_back(i);
+    bool computed = false;
     try {
         const reports::CWaitCursor wait;
-        reports::ComputeValidTotals(data::Database(), examId, type, subjects);
+        computed = reports::ComputeValidTotals(data::Database(), examId, type, subjects);
     } catch (const db::DbError& e) {
         // All statements ran in one transaction: nothing has changed.
         qCWarning(vlog::db) << "valid totals of exam" << examId << "not computed:" << e.Message();
         m_strMessage = reports::DbErrorMessage(data::DbErrorText(e));
         ui::MessageBox(this, m_strMessage, m_strCaption, ui::MB_OK | ui::MB_ICONERROR);
+        return;
+    }
+    if (!computed) {
+        // Deleted since it was chosen: the context names no exam any more, as at start.
+        data::ForgetAnalysisExam(examId);
+        m_strMessage = reports::ExamGoneMessage();
+        ui::MessageBox(this, m_strMessage, m_strCaption, ui::MB_OK | ui::MB_ICONINFORMATION);
         return;
     }
     m_strMessage = Button(ui::IDOK)->text() + res::LoadString(IDS_DONE);

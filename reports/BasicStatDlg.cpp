@@ -144,8 +144,9 @@ void CBasicStatDlg::Compute() {
     DoDataExchange(true);
     // Missing marks or totals would leave the table empty without a word.
     bool oldTotals = false;
+    const bool streamRows = m_nMode == reports::kGradeStats && m_nAccumType == reports::kStreamRows;
     if (!reports::ReadyToCompute(
-            this, {reports::TotalsRead(m_nMode, m_nAccumType), reports::ReadsFullMarks(m_nMode)},
+            this, {reports::TotalsRead(m_nMode, m_nAccumType), reports::ReadsFullMarks(m_nMode), streamRows},
             &oldTotals)) {
         m_bRankPending = false;
         return;

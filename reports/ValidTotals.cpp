@@ -42,6 +42,10 @@ bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
         columns.push_back(ScoreColumn(no));
 
     db::Transaction transaction(connection);
+    // An exam deleted since it was chosen (in this window or another) has no rows to total, and
+    // no record of its totals may outlive it.
+    if (Query(connection, QStringLiteral("SELECT 1 FROM tavrinKSLB WHERE id=?"), {examId}).IsEOF())
+        return false;
     Query(connection, QStringLiteral("Update tavrinKSK set %1=null where id=?").arg(sum), {examId});
     for (const QString& s : columns) {
         // Adding to the totals already started first, then starting the others, counts each score
@@ -63,19 +67,43 @@ bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
 
 namespace {
 
+// How the user gets the missing totals (total-type indices, in the order read): the items to
+// compute in 算学生有效总分, and, for a report with arts and science rows whose overall total is
+// there, the grade row that needs no other.
+QString WayToTotals(const std::vector<int>& missing, bool streamRows) {
+    const QStringList items = TotalTypeItems();
+    QStringList quoted;
+    for (const int type : missing)
+        quoted << QStringLiteral("“%1”").arg(items.value(type));
+    QString way =
+        missing.size() == 1
+            ? QStringLiteral("请先运行“统计分析→算学生有效总分”，在“计算”框中选%1，勾选计入的科目后计算！")
+                  .arg(quoted.front())
+            : QStringLiteral("请先运行“统计分析→算学生有效总分”，在“计算”框中依次选%1，"
+                             "每次勾选计入的科目后计算一次！")
+                  .arg(quoted.join(u'、'));
+    const bool overallMissing = std::find(missing.begin(), missing.end(), 2) != missing.end();
+    if (streamRows && !overallMissing)
+        way += QStringLiteral("\n或者把“累计类型”选为“年级”，不分文理科统计。");
+    return way;
+}
+
 QString NotComputedMessage(db::Connection& connection, int examId, const std::vector<int>& subjects,
-                           const std::vector<int>& totalTypes) {
+                           const std::vector<int>& totalTypes, bool streamRows) {
     if (examId == -1 || subjects.empty() || totalTypes.empty())
         return {};
     const QStringList items = TotalTypeItems();
     QStringList missing;
+    std::vector<int> missingTypes;
     for (const int type : totalTypes)
         if (Query(connection,
                   QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? AND %1 IS NOT NULL LIMIT 1")
                       .arg(TotalColumn(type + 1)),
                   {examId})
-                .IsEOF())
+                .IsEOF()) {
             missing << items.value(type);
+            missingTypes.push_back(type);
+        }
     if (missing.isEmpty())
         return {};
     // Without any score there is nothing to total yet: the report says so by its empty cells.
@@ -87,8 +115,15 @@ QString NotComputedMessage(db::Connection& connection, int examId, const std::ve
               {examId})
             .IsEOF())
         return {};
-    return QStringLiteral("本次考试的学生有效总分（%1）还没有计算。\n请先运行“统计分析→算学生有效总分”！")
-        .arg(missing.join(u'、'));
+    return QStringLiteral("本次考试的学生有效总分（%1）还没有计算。\n").arg(missing.join(u'、')) +
+           WayToTotals(missingTypes, streamRows);
+}
+
+bool HasStreams(db::Connection& connection, int examId) {
+    return !Query(connection,
+                  QStringLiteral("SELECT 1 FROM tavrinKSK WHERE id=? AND worl IN ('文', '理') LIMIT 1"),
+                  {examId})
+                .IsEOF();
 }
 
 bool HasMarks(db::Connection& connection, int examId, const std::vector<int>& subjects) {
@@ -107,11 +142,20 @@ bool HasMarks(db::Connection& connection, int examId, const std::vector<int>& su
 QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
                                  const std::vector<int>& totalTypes) {
     return NotComputedMessage(connection, context.m_nAnalysisExamId, context.ParticipatingSubjects(),
-                              totalTypes);
+                              totalTypes, false);
 }
 
 QString NoMarksMessage() {
     return QStringLiteral("本次考试还没有成绩，请先录入或导入成绩！");
+}
+
+QString NoStreamsMessage() {
+    return QStringLiteral("本次考试的学生还没有文理科信息，请选择“年级”累计。");
+}
+
+QString ExamGoneMessage() {
+    return QStringLiteral(
+        "要计算的考试已被删除，没有计算任何总分。\n请先重新运行“统计分析→设定成绩分析参数”！");
 }
 
 ReportDataCheck CheckReportData(db::Connection& connection, int examId, const std::vector<int>& subjects,
@@ -129,7 +173,12 @@ ReportDataCheck CheckReportData(db::Connection& connection, int examId, const st
         check.message = NoFullMarksMessage();
         return check;
     }
-    check.message = NotComputedMessage(connection, examId, subjects, reads.totalTypes);
+    if (reads.streamRows && !HasStreams(connection, examId)) {
+        check.state = ReportDataState::NoStreams;
+        check.message = NoStreamsMessage();
+        return check;
+    }
+    check.message = NotComputedMessage(connection, examId, subjects, reads.totalTypes, reads.streamRows);
     if (!check.message.isEmpty()) {
         check.state = ReportDataState::NotComputed;
         return check;
@@ -185,7 +234,8 @@ QString SubjectsUnknownMessage(const std::vector<int>& types) {
     for (const int type : types)
         names << items.value(type);
     const QString joined = names.join(u'、');
-    return QStringLiteral("%1是在本程序开始记录所用科目之前计算的，无法按原来的科目自动重新计算。\n"
+    return QStringLiteral("%1是在本程序开始记录所用科目之前计算的，或者计算时所用的科目已被删除，"
+                          "无法按原来的科目自动重新计算。\n"
                           "请先运行“统计分析→算学生有效总分”，勾选科目重新计算%1后再统计。")
         .arg(joined);
 }

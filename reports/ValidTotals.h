@@ -39,8 +39,8 @@ inline QString TotalsDoneMessage() {
 // Recomputes the chosen total of every score row of the exam from the subjects (numbers, 1-based)
 // in `subjects`, and records them as the total's subjects (data::RecordTotalSubjects), all in one
 // transaction: on a database error nothing changes and the DbError reaches the caller. Returns
-// false, doing nothing, when there is no exam (-1). An index outside the list throws
-// std::out_of_range.
+// false, doing nothing, when there is no exam (-1) or the exam is no longer registered (deleted
+// since it was chosen). An index outside the list throws std::out_of_range.
 bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
                         const std::vector<int>& subjects);
 
@@ -48,25 +48,33 @@ bool ComputeValidTotals(db::Connection& connection, int examId, int totalType,
 // totals of `totalTypes` (indices of the total-type list) that were never computed, that is that
 // no score row holds while some row holds a score of a participating subject. Empty when all were
 // computed (or there is no exam, no subject or no score to total); otherwise the message telling
-// the user to run 算学生有效总分 first, naming the missing totals. Throws db::DbError.
+// the user to run 算学生有效总分 first, naming the missing totals and the items to compute them
+// with. Throws db::DbError.
 QString TotalsNotComputedMessage(db::Connection& connection, const CAnalysisContext& context,
                                  const std::vector<int>& totalTypes);
 
 // What a report says of an exam without a single mark (of one whose papers have no full marks:
 // NoFullMarksMessage, ReportQueries.h).
 QString NoMarksMessage();
+// What a report with arts and science rows says of an exam none of whose students has a stream.
+QString NoStreamsMessage();
+// What 算学生有效总分 says when the analysis exam has been deleted since it was chosen.
+QString ExamGoneMessage();
 
 // What a report reads besides the marks: the totals (indices of the total-type list) and whether
-// the subjects' full marks.
+// the subjects' full marks, and whether it has arts and science rows that 累计类型 年级 replaces by
+// one grade row.
 struct ReportReads {
     std::vector<int> totalTypes;
     bool fullMarks = false;
+    bool streamRows = false;
 };
 
 enum class ReportDataState {
     Ready,       // the report may compute
     NoMarks,     // no participating subject has a mark in the exam
     NoFullMarks, // no participating subject has a full mark above 0 in the exam
+    NoStreams,   // arts and science rows asked for, and no student of the exam has a stream
     NotComputed, // a total read was never computed
     Stale,       // marks were written after a total read was computed
 };
@@ -78,8 +86,9 @@ struct ReportDataCheck {
 };
 
 // The one check every report makes before it computes, for exam `examId` with the participating
-// `subjects` (numbers): no marks first, then no full marks (when read), then totals never computed,
-// then totals out of date. Ready without an exam (-1) or without subjects. Throws db::DbError.
+// `subjects` (numbers): no marks first, then no full marks (when read), then no streams (for stream
+// rows), then totals never computed, then totals out of date. Ready without an exam (-1) or without
+// subjects. Throws db::DbError.
 ReportDataCheck CheckReportData(db::Connection& connection, int examId, const std::vector<int>& subjects,
                                 const ReportReads& reads);
 // The same for the analysis exam and its subjects.
@@ -93,8 +102,8 @@ QString StaleTotalsQuestion(const std::vector<int>& staleTypes);
 // SubjectsUnknownMessage. Throws db::DbError.
 std::vector<int> RecomputeStaleTotals(db::Connection& connection, int examId,
                                       const std::vector<int>& staleTypes);
-// What the user is told of totals (total-type indices) whose subjects are not recorded: run
-// 算学生有效总分 for them.
+// What the user is told of totals (total-type indices) whose subjects are not recorded, or name a
+// subject deleted since: run 算学生有效总分 for them.
 QString SubjectsUnknownMessage(const std::vector<int>& types);
 // What a report run on out-of-date totals adds to its caption.
 QString OldTotalsCaptionMark();

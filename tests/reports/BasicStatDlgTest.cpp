@@ -121,8 +121,12 @@ TEST_F(BasicStatDlgTest, TotalsNeverComputedAreNamedBeforeAnythingIsComputed) {
     ASSERT_EQ(dlg->m_nAccumType, kStreamRows);
     const QString title = dlg->windowTitle();
     Click(*dlg, ui::IDOK);
-    ASSERT_EQ(boxes->Texts(), QStringList{QStringLiteral("本次考试的学生有效总分（文总、理总）还没有计算。\n"
-                                                         "请先运行“统计分析→算学生有效总分”！")});
+    // It names the items to compute, and the grade row that needs 总分 only.
+    ASSERT_EQ(boxes->Texts(),
+              QStringList{QStringLiteral("本次考试的学生有效总分（文总、理总）还没有计算。\n"
+                                         "请先运行“统计分析→算学生有效总分”，在“计算”框中依次选"
+                                         "“文总”、“理总”，每次勾选计入的科目后计算一次！\n"
+                                         "或者把“累计类型”选为“年级”，不分文理科统计。")});
     EXPECT_EQ(boxes->Boxes()[0].caption, QStringLiteral("信息提示"));
     ExpectGridShows(*dlg, InitialBasicStatTable());
     EXPECT_EQ(dlg->windowTitle(), title);

@@ -106,8 +106,9 @@ TEST_F(TotalsTest, NoExamDoesNothingAndAFailureChangesNothing) {
 }
 
 TEST_F(TotalsTest, ReportsSayWhichTotalsWereNeverComputed) {
-    const QString both = QStringLiteral(
-        "本次考试的学生有效总分（总分、文总）还没有计算。\n请先运行“统计分析→算学生有效总分”！");
+    const QString both =
+        QStringLiteral("本次考试的学生有效总分（总分、文总）还没有计算。\n请先运行“统计分析→算学生有效总分”，"
+                       "在“计算”框中依次选“总分”、“文总”，每次勾选计入的科目后计算一次！");
     EXPECT_EQ(TotalsNotComputedMessage(m_db, Context(), {2, 0}), both);
     ASSERT_TRUE(ComputeValidTotals(m_db, 1, 2, {1, 2, 3}));
     EXPECT_EQ(TotalsNotComputedMessage(m_db, Context(), {2}), QString());

@@ -217,14 +217,18 @@ TEST_P(ReportDataCheckTest, MarksChangedAfterTheTotalsAreAskedAboutAndYesRecompu
         const Change changed = (this->*change)();
         if (change != &ReportDataCheckTest::RefreshStream)
             ASSERT_NE(StoredTotal(changed.student), changed.newTotal);
-        ASSERT_EQ(data::StaleTotals(Db(), 1), (std::vector<int>{1, 2, 3}));
+        // A 语文 mark leaves 理总 (数学 alone) up to date.
+        const std::vector<int> staleNow = change == &ReportDataCheckTest::RefreshStream
+                                              ? std::vector<int>{1, 2, 3}
+                                              : std::vector<int>{1, 3};
+        ASSERT_EQ(data::StaleTotals(Db(), 1), staleNow);
         auto dlg = Report().open();
         boxes->SetNextAnswer(ui::IDYES);
         EXPECT_TRUE(Run(*dlg));
         EXPECT_EQ(Asked(), Report().readsTotals);
         if (!Report().readsTotals) {
             // The report reads no total: nothing to ask, and the totals stay out of date.
-            EXPECT_EQ(data::StaleTotals(Db(), 1), (std::vector<int>{1, 2, 3}));
+            EXPECT_EQ(data::StaleTotals(Db(), 1), staleNow);
             continue;
         }
         EXPECT_TRUE(boxes->Texts().value(0).contains(QStringLiteral("之后有过改动")))
