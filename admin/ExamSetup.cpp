@@ -341,7 +341,7 @@ WeightWrite WriteWeights(db::Connection& connection, long long key, const Weight
                                         static_cast<float>(values.t1w), static_cast<float>(values.t2w)};
         result.rederived = RederiveScores(connection, examId, field, papers);
         if (result.rederived > 0)
-            data::MarkTotalsStale(connection, examId);
+            data::MarkTotalsStale(connection, examId, field.mid(1).toInt());
     }
     transaction.Commit();
     return result;
@@ -481,9 +481,8 @@ Preparation PrepareScoreRows(db::Connection& connection, int examId, const QStri
                                  examId, gradeCode, gradeCode)
                         .Field(0)
                         .ToInt64();
-    // A changed stream moves students between the arts and science totals' rankings.
-    if (p.streamsChanged > 0)
-        data::MarkTotalsStale(connection, examId);
+    // A changed stream records no total out of date: the totals are sums of marks whatever the
+    // student's stream.
 
     // NOT EXISTS rather than NOT IN: a NULL student number in the exam must not block everyone.
     const db::Recordset rs = connection.Execute(

@@ -390,7 +390,7 @@ PaperWrite WritePaper(db::Connection& connection, const RowRef& row, int examId,
     result.total = papers->Total(result.p1, result.p2);
     connection.Execute(QStringLiteral("UPDATE tavrinKSK SET %1=? WHERE rowid=?").arg(column),
                        OrNull(result.total), row.key);
-    data::MarkTotalsStale(connection, examId);
+    data::MarkTotalsStale(connection, examId, column.mid(1).toInt());
     transaction.Commit();
     return result;
 }
