@@ -5,10 +5,13 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QHash>
+#include <QLineF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -139,12 +142,22 @@ const std::vector<double>& Document::TextEms() const {
     const QFontMetricsF regularMetrics(regular);
     const QFontMetricsF boldMetrics(bold);
     m_textEms.assign(columns.size(), 0.0);
+    // A long list repeats its values (marks, ranks, classes) many times over: each distinct text
+    // is measured once.
+    QHash<QString, double> measured;
     for (std::size_t c = 0; c < columns.size(); ++c) {
         double widest = boldMetrics.horizontalAdvance(columns[c].caption);
-        if (m_columnField[c] >= 0)
-            for (int r = 0; r < m_records.RecordCount(); ++r)
-                widest =
-                    std::max(widest, regularMetrics.horizontalAdvance(m_records.Value(r, m_columnField[c])));
+        if (const int field = m_columnField[c]; field >= 0)
+            for (int r = 0; r < m_records.RecordCount(); ++r) {
+                const QStringList& record = m_records.Record(r);
+                if (field >= record.size())
+                    continue; // an empty value, no wider than the caption's room
+                const QString& value = record.at(field);
+                auto it = measured.constFind(value);
+                if (it == measured.cend())
+                    it = measured.insert(value, regularMetrics.horizontalAdvance(value));
+                widest = std::max(widest, *it);
+            }
         m_textEms[c] = widest / kMeasurePixels;
     }
     return m_textEms;
@@ -436,15 +449,16 @@ void Document::DrawBox(QPainter& p, const TextBox& box, double ox, double oy, do
 }
 
 namespace {
-// One cell's text, cut with "…" or shrunk when it is wider than the cell.
+// One cell's text, cut with "…" or shrunk when it is wider than the cell. `advance` is the
+// text's width in the font on the painter's device, when known.
 void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int align, const QFont& font,
-                  const QFontMetricsF& fm, bool shrink, double dpc) {
+                  const QFontMetricsF& fm, bool shrink, double dpc, const double* advance = nullptr) {
     if (text.isEmpty() || cell.width() <= 0)
         return;
     const QRectF r = cell.adjusted(kCellPadding * dpc, 0, -kCellPadding * dpc, 0);
     if (r.width() <= 0)
         return;
-    const double textWidth = fm.horizontalAdvance(text);
+    const double textWidth = advance ? *advance : fm.horizontalAdvance(text);
     if (textWidth <= r.width()) {
         p.drawText(r, ToQt(align) | Qt::TextSingleLine, text);
         return;
@@ -518,22 +532,51 @@ void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, doubl
     const QFont font = MakeFont(m_tableFontSize);
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
-    const QPen line(Qt::black, kLineWidth * dpc);
+    // The widths of the texts in this font on this device, each distinct text measured once.
+    const QString metricsKey = font.key() + u'@' + QString::number(p.device()->logicalDpiX()) + u'x' +
+                               QString::number(p.device()->logicalDpiY());
+    if (metricsKey != m_advancesKey) {
+        m_advances.clear();
+        m_advancesKey = metricsKey;
+    }
+    if (d.gridLines) {
+        // The frames of the row's cells: the row's outline and the borders between its cells,
+        // the very lines each cell's own frame would draw.
+        double left = -1, right = -1;
+        QVarLengthArray<QLineF, 64> borders;
+        for (std::size_t k = 0; k < band.columns.size(); ++k) {
+            const double x0 = band.edges[k], x1 = band.edges[k + 1];
+            if (x1 - x0 <= 0)
+                continue;
+            if (left < 0)
+                left = x0;
+            else
+                borders.append(QLineF(x0 * dpc, top * dpc, x0 * dpc, (top + h) * dpc));
+            right = x1;
+        }
+        if (left >= 0) {
+            p.setPen(QPen(Qt::black, kLineWidth * dpc));
+            p.drawRect(Scaled(left, top, right - left, h, dpc));
+            p.drawLines(borders.constData(), int(borders.size()));
+        }
+    }
+    p.setPen(Qt::black);
     for (std::size_t k = 0; k < band.columns.size(); ++k) {
         const int i = band.columns[k];
         const double x0 = band.edges[k], x1 = band.edges[k + 1];
         if (x1 - x0 <= 0)
             continue;
         const QRectF r = Scaled(x0, top, x1 - x0, h, dpc);
-        if (d.gridLines) {
-            p.setPen(line);
-            p.drawRect(r);
-        }
-        p.setPen(Qt::black);
         // A number's padding would shift it off the column's right edge.
         const QString value = m_records.Value(record, m_columnField[i]);
-        DrawCellText(p, r, m_numberColumn[i] ? value.trimmed() : value, m_contentAlign[i], font, fm,
-                     d.shrinkToFit, dpc);
+        const QString text = m_numberColumn[i] ? value.trimmed() : value;
+        if (text.isEmpty())
+            continue;
+        auto it = m_advances.constFind(text);
+        if (it == m_advances.cend())
+            it = m_advances.insert(text, fm.horizontalAdvance(text));
+        const double advance = *it;
+        DrawCellText(p, r, text, m_contentAlign[i], font, fm, d.shrinkToFit, dpc, &advance);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/report/Recordset.h"
 
 #include <QFont>
+#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -109,6 +110,9 @@ private:
     std::vector<ColumnBand> m_bands{ColumnBand{{}, {0.0}}};
     double m_tableFontSize = 9;
     mutable std::vector<double> m_textEms; // measured on first use
+    // The records' texts drawn so far with their widths, for the font and device of m_advancesKey.
+    mutable QHash<QString, double> m_advances;
+    mutable QString m_advancesKey;
     std::vector<int> m_contentAlign;
     std::vector<bool> m_numberColumn; // right-aligned as a column of numbers
     LabelGrid m_labelGrid;

@@ -17,9 +17,19 @@
 
 #include <memory>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace report {
 
 namespace {
+
+void ReturnFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 bool Headless() {
     const QString platform = QGuiApplication::platformName();
@@ -33,6 +43,13 @@ public:
     void Preview(Document& document, bool fitWidth) override {
         if (auto* pdf = Fallback())
             return pdf->Preview(document, fitWidth);
+        ShowPreview(document, fitWidth);
+        // The preview kept every page drawn; what it freed goes back to the system now, not
+        // when the heap happens to shrink.
+        ReturnFreedMemory();
+    }
+
+    void ShowPreview(Document& document, bool fitWidth) {
         QPrinter printer(QPrinter::HighResolution);
         document.SetupPrinter(printer);
         QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
