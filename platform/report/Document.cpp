@@ -16,6 +16,10 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace report {
 
 namespace {
@@ -617,6 +621,12 @@ void Document::SetupPrinter(QPrinter& printer) const {
     if (!m_def.title.isEmpty())
         printer.setDocName(m_def.title);
     printer.setCreator(QStringLiteral("Veltora"));
+}
+
+void ReturnFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 bool Document::Print(QPrinter& printer) {

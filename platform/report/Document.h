@@ -120,4 +120,8 @@ private:
     QString m_family;
 };
 
+// Gives the memory the process holds free back to the system, as far as the heap allows: after a
+// preview, which held every page it drew, is closed.
+void ReturnFreedMemory();
+
 } // namespace report

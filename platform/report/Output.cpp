@@ -17,19 +17,9 @@
 
 #include <memory>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace report {
 
 namespace {
-
-void ReturnFreedMemory() {
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
 
 bool Headless() {
     const QString platform = QGuiApplication::platformName();
