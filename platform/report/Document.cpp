@@ -1,6 +1,7 @@
 #include "platform/report/Document.h"
 
 #include "platform/report/Macros.h"
+#include "platform/report/Output.h"
 #include "platform/text/NumberText.h"
 
 #include <QFontDatabase>
@@ -641,10 +642,22 @@ bool Document::Print(QPrinter& printer) {
         first = std::clamp(printer.fromPage() - 1, 0, pages - 1);
         last = std::clamp(printer.toPage() > 0 ? printer.toPage() - 1 : last, first, pages - 1);
     }
+    // The progress hears of the end on every way out.
+    struct Told {
+        PageProgress* progress = CurrentPageProgress();
+        ~Told() {
+            if (progress)
+                progress->End();
+        }
+    } told;
+    if (told.progress)
+        told.progress->Begin(last - first + 1);
     for (int i = first; i <= last; ++i) {
         if (i > first && !printer.newPage())
             return false;
         RenderPage(painter, i, dpc);
+        if (told.progress)
+            told.progress->PageMade(i - first + 1);
     }
     return painter.end();
 }

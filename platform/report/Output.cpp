@@ -98,8 +98,17 @@ private:
 };
 
 OutputService* g_service = nullptr;
+PageProgress* g_progress = nullptr;
 
 } // namespace
+
+PageProgress* CurrentPageProgress() {
+    return g_progress;
+}
+
+void SetPageProgress(PageProgress* progress) {
+    g_progress = progress;
+}
 
 OutputService& CurrentOutput() {
     static ScreenOutput screen;
