@@ -4,6 +4,7 @@
 
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
+#include "controls/TextProgressBar.h"
 #include "data/AppContext.h"
 #include "fixtures/SchoolFixture.h"
 #include "platform/profile/Profile.h"
@@ -12,10 +13,12 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 #include "report/PrintOrExcelDlg.h"
+#include "report/ReportProgress.h"
 #include "reports/GradeScorePrintDlg.h"
 #include "tests/platform/report/PdfText.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -120,6 +123,56 @@ TEST_F(GradeListPrint, EveryPageSaysWhatItAlwaysHas) {
         digests << QString::fromLatin1(PageDigest(path, page));
     EXPECT_EQ(digests, expected) << digests.join(QStringLiteral("\", \"")).toStdString();
     EXPECT_EQ(testing_pdf::PdfPageSize(path).toSize(), QSize(842, 595));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// What a person sees of the progress window: whether it came, over which window, how many pages
+// its bar counts, and the cursor meanwhile.
+class ProgressWatch : public QObject {
+public:
+    ProgressWatch() { qApp->installEventFilter(this); }
+    ~ProgressWatch() override { qApp->removeEventFilter(this); }
+
+    int shown = 0;
+    int pages = -1;
+    bool waitCursor = false;
+    QString over;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && w && w->objectName() == QStringLiteral("reportProgress")) {
+            ++shown;
+            if (const auto* bar = w->findChild<CTextProgressBar*>())
+                bar->GetRange(nullptr, &pages);
+            waitCursor =
+                QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            over = w->parentWidget() ? w->parentWidget()->windowTitle() : QString();
+        }
+        return false;
+    }
+};
+
+TEST_F(GradeListPrint, LongPagesAreMadeUnderTheWaitCursorWithTheProgressWindow) {
+    CGradeScorePrintDlg dlg;
+    ListWithEveryRank(dlg);
+    QTemporaryDir out;
+    report::PdfOutput pdf(out.path());
+    ProgressWatch watch;
+
+    // Pages that take longer than the limit (made 0 here): the window over the dialog, its bar
+    // counting the pages; afterwards neither the window nor the wait cursor stays.
+    CReportProgress::SetShowAfter(0);
+    Click(dlg, CScoreListDlg::IDC_PRINT);
+    CReportProgress::SetShowAfter(1000);
+    ASSERT_EQ(pdf.Written().size(), 1);
+    EXPECT_EQ(watch.shown, 1);
+    EXPECT_EQ(watch.pages, pdf.LastPageCount());
+    EXPECT_TRUE(watch.waitCursor);
+    EXPECT_EQ(watch.over, dlg.windowTitle());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_NE(w->objectName(), QStringLiteral("reportProgress"));
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
