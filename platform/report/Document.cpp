@@ -454,6 +454,14 @@ void Document::DrawBox(QPainter& p, const TextBox& box, double ox, double oy, do
 }
 
 namespace {
+// A text that prints as it stands on one line: no line breaks, tabs or other control characters.
+bool PlainLine(const QString& text) {
+    for (const QChar ch : text)
+        if (ch.unicode() < 0x20 || (ch.unicode() >= 0x7f && ch.unicode() <= 0x9f))
+            return false;
+    return true;
+}
+
 // One cell's text, cut with "…" or shrunk when it is wider than the cell. `advance` is the
 // text's width in the font on the painter's device, when known.
 void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int align, const QFont& font,
@@ -465,6 +473,21 @@ void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int alig
         return;
     const double textWidth = advance ? *advance : fm.horizontalAdvance(text);
     if (textWidth <= r.width()) {
+        const double height = fm.ascent() + fm.descent();
+        if (advance && height <= r.height() && PlainLine(text)) {
+            // Placed where the rectangle's alignment puts one line, without laying it out again.
+            double x = r.x(), y = r.y();
+            if (align & AlignCenter)
+                x += (r.width() - textWidth) / 2;
+            else if (align & AlignRight)
+                x += r.width() - textWidth;
+            if (align & AlignBottom)
+                y += r.height() - height;
+            else if (!(align & AlignTop))
+                y += (r.height() - height) / 2;
+            p.drawText(QPointF(x, y + fm.ascent()), text);
+            return;
+        }
         p.drawText(r, ToQt(align) | Qt::TextSingleLine, text);
         return;
     }
