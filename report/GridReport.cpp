@@ -1,6 +1,7 @@
 #include "report/GridReport.h"
 
 #include "report/GridReportSink.h"
+#include "report/ReportProgress.h"
 
 #include "platform/com/ComError.h"
 #include "platform/res/StringTable.h"
@@ -80,6 +81,7 @@ void BuildGridReport(report::IReport& rpt, const IReportRowSource& rows, const G
 bool RunReportCommand(QWidget* parent, const std::function<void()>& command) {
     QString reason;
     try {
+        const CReportProgress progress(parent);
         command();
         return true;
     } catch (const com::ComError& e) {

@@ -698,7 +698,8 @@ private:
     // The width a column needs for one cell when columns are fitted: an empty cell counts as
     // nothing (a column of blanks would otherwise be as wide as the default cell), and the
     // header of a column that shows a sort arrow keeps room for the arrow beside its text.
-    int FittedCellWidth(int nRow, int nCol, gdi::Dc& dc);
+    // `extent`: the cell's extent, when it was measured already.
+    int FittedCellWidth(int nRow, int nCol, gdi::Dc& dc, const gdi::Size* extent = nullptr);
     // A column whose every measured cell is empty keeps the default cell's width.
     int FittedColumnWidth(int nCol, int width) const;
     // The scroll of bar `nBar` (SB_HORZ or SB_VERT) by a scroll-bar code.

@@ -7,9 +7,14 @@
 #include "platform/text/NumberText.h"
 #include "platform/ui/ScrollInfo.h"
 
+#include <QHash>
 #include <QScrollBar>
 
+#include <map>
 #include <numeric>
+#include <tuple>
+#include <typeindex>
+#include <typeinfo>
 
 using namespace gdi;
 using namespace ui;
@@ -633,11 +638,11 @@ bool CGridCtrl::AutoSizeColumn(int nCol, unsigned nAutoSizeStyle, bool bResetScr
     return true;
 }
 
-int CGridCtrl::FittedCellWidth(int nRow, int nCol, Dc& dc) {
+int CGridCtrl::FittedCellWidth(int nRow, int nCol, Dc& dc, const Size* extent) {
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell || pCell->GetText().isEmpty())
         return 0;
-    int width = pCell->GetCellExtent(&dc).cx;
+    int width = extent ? extent->cx : pCell->GetCellExtent(&dc).cx;
     if (nRow == 0 && (GetSortOnClick() || GetSortColumn() == nCol)) {
         // The arrow is drawn as high as a capital letter less four pixels, at the text's right.
         const int margin = static_cast<int>(pCell->GetMargin());
@@ -751,6 +756,23 @@ void CGridCtrl::AutoSize(unsigned nAutoSizeStyle) {
         if (GetRowHeight(nRow) > 0)
             m_arRowHeights[static_cast<std::size_t>(nRow)] = 1;
 
+    // A long list repeats its texts (marks, ranks, classes) down its columns: a cell without a
+    // picture is measured once for each text in the same kind of cell, font, format and margin.
+    using Look = std::tuple<std::type_index, const gdi::Font*, unsigned, unsigned, CGridDefaultCell*>;
+    std::map<Look, QHash<QString, Size>> measured;
+    const auto extentOf = [&](CGridCellBase* pCell) {
+        const QString text = pCell->GetText();
+        if (text.isEmpty() || pCell->GetImage() >= 0)
+            return pCell->GetCellExtent(&dc);
+        QHash<QString, Size>& extents =
+            measured[Look(typeid(*pCell), pCell->GetFontObject(), pCell->GetFormat(), pCell->GetMargin(),
+                          pCell->GetDefaultCell())];
+        auto it = extents.constFind(text);
+        if (it == extents.cend())
+            it = extents.insert(text, pCell->GetCellExtent(&dc));
+        return *it;
+    };
+
     for (int nCol = 0; nCol < GetColumnCount(); ++nCol) {
         if (GetColumnWidth(nCol) <= 0)
             continue;
@@ -761,10 +783,10 @@ void CGridCtrl::AutoSize(unsigned nAutoSizeStyle) {
             CGridCellBase* pCell = GetCell(nRow, nCol);
             if (!pCell)
                 continue;
-            const Size size = pCell->GetCellExtent(&dc);
+            const Size size = extentOf(pCell);
             int& width = m_arColWidths[static_cast<std::size_t>(nCol)];
             int& height = m_arRowHeights[static_cast<std::size_t>(nRow)];
-            width = std::max(width, FittedCellWidth(nRow, nCol, dc));
+            width = std::max(width, FittedCellWidth(nRow, nCol, dc, &size));
             height = std::max(height, size.cy);
         }
         int& width = m_arColWidths[static_cast<std::size_t>(nCol)];

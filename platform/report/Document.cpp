@@ -1,17 +1,25 @@
 #include "platform/report/Document.h"
 
 #include "platform/report/Macros.h"
+#include "platform/report/Output.h"
 #include "platform/text/NumberText.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QHash>
+#include <QLineF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace report {
 
@@ -139,12 +147,22 @@ const std::vector<double>& Document::TextEms() const {
     const QFontMetricsF regularMetrics(regular);
     const QFontMetricsF boldMetrics(bold);
     m_textEms.assign(columns.size(), 0.0);
+    // A long list repeats its values (marks, ranks, classes) many times over: each distinct text
+    // is measured once.
+    QHash<QString, double> measured;
     for (std::size_t c = 0; c < columns.size(); ++c) {
         double widest = boldMetrics.horizontalAdvance(columns[c].caption);
-        if (m_columnField[c] >= 0)
-            for (int r = 0; r < m_records.RecordCount(); ++r)
-                widest =
-                    std::max(widest, regularMetrics.horizontalAdvance(m_records.Value(r, m_columnField[c])));
+        if (const int field = m_columnField[c]; field >= 0)
+            for (int r = 0; r < m_records.RecordCount(); ++r) {
+                const QStringList& record = m_records.Record(r);
+                if (field >= record.size())
+                    continue; // an empty value, no wider than the caption's room
+                const QString& value = record.at(field);
+                auto it = measured.constFind(value);
+                if (it == measured.cend())
+                    it = measured.insert(value, regularMetrics.horizontalAdvance(value));
+                widest = std::max(widest, *it);
+            }
         m_textEms[c] = widest / kMeasurePixels;
     }
     return m_textEms;
@@ -436,16 +454,40 @@ void Document::DrawBox(QPainter& p, const TextBox& box, double ox, double oy, do
 }
 
 namespace {
-// One cell's text, cut with "…" or shrunk when it is wider than the cell.
+// A text that prints as it stands on one line: no line breaks, tabs or other control characters.
+bool PlainLine(const QString& text) {
+    for (const QChar ch : text)
+        if (ch.unicode() < 0x20 || (ch.unicode() >= 0x7f && ch.unicode() <= 0x9f))
+            return false;
+    return true;
+}
+
+// One cell's text, cut with "…" or shrunk when it is wider than the cell. `advance` is the
+// text's width in the font on the painter's device, when known.
 void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int align, const QFont& font,
-                  const QFontMetricsF& fm, bool shrink, double dpc) {
+                  const QFontMetricsF& fm, bool shrink, double dpc, const double* advance = nullptr) {
     if (text.isEmpty() || cell.width() <= 0)
         return;
     const QRectF r = cell.adjusted(kCellPadding * dpc, 0, -kCellPadding * dpc, 0);
     if (r.width() <= 0)
         return;
-    const double textWidth = fm.horizontalAdvance(text);
+    const double textWidth = advance ? *advance : fm.horizontalAdvance(text);
     if (textWidth <= r.width()) {
+        const double height = fm.ascent() + fm.descent();
+        if (advance && height <= r.height() && PlainLine(text)) {
+            // Placed where the rectangle's alignment puts one line, without laying it out again.
+            double x = r.x(), y = r.y();
+            if (align & AlignCenter)
+                x += (r.width() - textWidth) / 2;
+            else if (align & AlignRight)
+                x += r.width() - textWidth;
+            if (align & AlignBottom)
+                y += r.height() - height;
+            else if (!(align & AlignTop))
+                y += (r.height() - height) / 2;
+            p.drawText(QPointF(x, y + fm.ascent()), text);
+            return;
+        }
         p.drawText(r, ToQt(align) | Qt::TextSingleLine, text);
         return;
     }
@@ -518,22 +560,51 @@ void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, doubl
     const QFont font = MakeFont(m_tableFontSize);
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
-    const QPen line(Qt::black, kLineWidth * dpc);
+    // The widths of the texts in this font on this device, each distinct text measured once.
+    const QString metricsKey = font.key() + u'@' + QString::number(p.device()->logicalDpiX()) + u'x' +
+                               QString::number(p.device()->logicalDpiY());
+    if (metricsKey != m_advancesKey) {
+        m_advances.clear();
+        m_advancesKey = metricsKey;
+    }
+    if (d.gridLines) {
+        // The frames of the row's cells: the row's outline and the borders between its cells,
+        // the very lines each cell's own frame would draw.
+        double left = -1, right = -1;
+        QVarLengthArray<QLineF, 64> borders;
+        for (std::size_t k = 0; k < band.columns.size(); ++k) {
+            const double x0 = band.edges[k], x1 = band.edges[k + 1];
+            if (x1 - x0 <= 0)
+                continue;
+            if (left < 0)
+                left = x0;
+            else
+                borders.append(QLineF(x0 * dpc, top * dpc, x0 * dpc, (top + h) * dpc));
+            right = x1;
+        }
+        if (left >= 0) {
+            p.setPen(QPen(Qt::black, kLineWidth * dpc));
+            p.drawRect(Scaled(left, top, right - left, h, dpc));
+            p.drawLines(borders.constData(), int(borders.size()));
+        }
+    }
+    p.setPen(Qt::black);
     for (std::size_t k = 0; k < band.columns.size(); ++k) {
         const int i = band.columns[k];
         const double x0 = band.edges[k], x1 = band.edges[k + 1];
         if (x1 - x0 <= 0)
             continue;
         const QRectF r = Scaled(x0, top, x1 - x0, h, dpc);
-        if (d.gridLines) {
-            p.setPen(line);
-            p.drawRect(r);
-        }
-        p.setPen(Qt::black);
         // A number's padding would shift it off the column's right edge.
         const QString value = m_records.Value(record, m_columnField[i]);
-        DrawCellText(p, r, m_numberColumn[i] ? value.trimmed() : value, m_contentAlign[i], font, fm,
-                     d.shrinkToFit, dpc);
+        const QString text = m_numberColumn[i] ? value.trimmed() : value;
+        if (text.isEmpty())
+            continue;
+        auto it = m_advances.constFind(text);
+        if (it == m_advances.cend())
+            it = m_advances.insert(text, fm.horizontalAdvance(text));
+        const double advance = *it;
+        DrawCellText(p, r, text, m_contentAlign[i], font, fm, d.shrinkToFit, dpc, &advance);
     }
 }
 
@@ -576,7 +647,41 @@ void Document::SetupPrinter(QPrinter& printer) const {
     printer.setCreator(QStringLiteral("Veltora"));
 }
 
+void ReturnFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+namespace {
+
+// While pages are made the heap keeps what it grew by: the PDF engine takes and frees large
+// buffers for every page, and a heap that gave them back to the system each time would have
+// them handed out and zeroed anew for the next page, which costs more than drawing the page.
+// Afterwards the usual limits hold again and what is free goes back.
+class KeptHeap {
+public:
+    KeptHeap() {
+#ifdef __GLIBC__
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+#endif
+    }
+    ~KeptHeap() {
+#ifdef __GLIBC__
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+#endif
+        ReturnFreedMemory();
+    }
+    KeptHeap(const KeptHeap&) = delete;
+    KeptHeap& operator=(const KeptHeap&) = delete;
+};
+
+} // namespace
+
 bool Document::Print(QPrinter& printer) {
+    const KeptHeap heap;
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
@@ -588,10 +693,22 @@ bool Document::Print(QPrinter& printer) {
         first = std::clamp(printer.fromPage() - 1, 0, pages - 1);
         last = std::clamp(printer.toPage() > 0 ? printer.toPage() - 1 : last, first, pages - 1);
     }
+    // The progress hears of the end on every way out.
+    struct Told {
+        PageProgress* progress = CurrentPageProgress();
+        ~Told() {
+            if (progress)
+                progress->End();
+        }
+    } told;
+    if (told.progress)
+        told.progress->Begin(last - first + 1);
     for (int i = first; i <= last; ++i) {
         if (i > first && !printer.newPage())
             return false;
         RenderPage(painter, i, dpc);
+        if (told.progress)
+            told.progress->PageMade(i - first + 1);
     }
     return painter.end();
 }

@@ -7,6 +7,7 @@
 #include "platform/report/Recordset.h"
 
 #include <QFont>
+#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -109,11 +110,18 @@ private:
     std::vector<ColumnBand> m_bands{ColumnBand{{}, {0.0}}};
     double m_tableFontSize = 9;
     mutable std::vector<double> m_textEms; // measured on first use
+    // The records' texts drawn so far with their widths, for the font and device of m_advancesKey.
+    mutable QHash<QString, double> m_advances;
+    mutable QString m_advancesKey;
     std::vector<int> m_contentAlign;
     std::vector<bool> m_numberColumn; // right-aligned as a column of numbers
     LabelGrid m_labelGrid;
     int m_labelPages = 1;
     QString m_family;
 };
+
+// Gives the memory the process holds free back to the system, as far as the heap allows: after a
+// preview, which held every page it drew, is closed.
+void ReturnFreedMemory();
 
 } // namespace report

@@ -33,6 +33,13 @@ public:
     void Preview(Document& document, bool fitWidth) override {
         if (auto* pdf = Fallback())
             return pdf->Preview(document, fitWidth);
+        ShowPreview(document, fitWidth);
+        // The preview kept every page drawn; what it freed goes back to the system now, not
+        // when the heap happens to shrink.
+        ReturnFreedMemory();
+    }
+
+    void ShowPreview(Document& document, bool fitWidth) {
         QPrinter printer(QPrinter::HighResolution);
         document.SetupPrinter(printer);
         QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
@@ -91,8 +98,17 @@ private:
 };
 
 OutputService* g_service = nullptr;
+PageProgress* g_progress = nullptr;
 
 } // namespace
+
+PageProgress* CurrentPageProgress() {
+    return g_progress;
+}
+
+void SetPageProgress(PageProgress* progress) {
+    g_progress = progress;
+}
 
 OutputService& CurrentOutput() {
     static ScreenOutput screen;

@@ -17,6 +17,20 @@ public:
     virtual void Print(Document& document, bool showPrintDialog) = 0;
 };
 
+// Told while a document makes its pages for the preview, a printer or a PDF file: the number of
+// pages, then each page made, then the end (also when the output fails). The program shows it.
+class PageProgress {
+public:
+    virtual ~PageProgress() = default;
+    virtual void Begin(int pages) = 0;
+    virtual void PageMade(int made) = 0;
+    virtual void End() = 0;
+};
+
+// The progress told, or null; the caller keeps ownership.
+PageProgress* CurrentPageProgress();
+void SetPageProgress(PageProgress* progress);
+
 // The current service (never null).
 OutputService& CurrentOutput();
 // Replaces the service; nullptr restores the default. The caller keeps ownership.
