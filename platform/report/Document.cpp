@@ -653,35 +653,7 @@ void ReturnFreedMemory() {
 #endif
 }
 
-namespace {
-
-// While pages are made the heap keeps what it grew by: the PDF engine takes and frees large
-// buffers for every page, and a heap that gave them back to the system each time would have
-// them handed out and zeroed anew for the next page, which costs more than drawing the page.
-// Afterwards the usual limits hold again and what is free goes back.
-class KeptHeap {
-public:
-    KeptHeap() {
-#ifdef __GLIBC__
-        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-#endif
-    }
-    ~KeptHeap() {
-#ifdef __GLIBC__
-        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-#endif
-        ReturnFreedMemory();
-    }
-    KeptHeap(const KeptHeap&) = delete;
-    KeptHeap& operator=(const KeptHeap&) = delete;
-};
-
-} // namespace
-
 bool Document::Print(QPrinter& printer) {
-    const KeptHeap heap;
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
