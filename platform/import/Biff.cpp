@@ -426,6 +426,9 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
             std::string name = in.String(true);
             if (name.empty() || name.find('\0') != std::string::npos)
                 throw Damage{"工作表的名称为空或含有空字符"};
+            // A worksheet, a macro sheet, a chart or a code module: no other kind of sheet exists.
+            if (type != 0 && type != 1 && type != 2 && type != 6)
+                throw Damage{"工作表记录的类型已损坏"};
             g.listed.push_back(offset);
             if (type == 0) // a worksheet; charts, macro and code sheets hold no table
                 g.sheets.emplace_back(std::move(name), offset);
@@ -854,7 +857,9 @@ void CheckEverySheetIsListed(const unsigned char* data, size_t size, const Globa
             return; // the end of the stream (or its padding)
         records.Next(&r);
         const bool worksheet = r.size >= 4 && U16(r.body + 2) == kWorksheet;
-        if (worksheet && std::find(g.listed.begin(), g.listed.end(), at) == g.listed.end())
+        // A worksheet must be listed as one: an entry of another kind would leave it out.
+        if (worksheet && std::none_of(g.sheets.begin(), g.sheets.end(),
+                                      [at](const auto& sheet) { return sheet.second == at; }))
             throw Damage{"工作簿中有一张没有登记的工作表"};
         // Past the part's end, and the parts embedded in it.
         for (int depth = 1; depth > 0;) {

@@ -271,6 +271,21 @@ TEST_F(WorkbookTest, AnEarlyEndOrAnUnlistedSheetRefusesTheFile) {
     EXPECT_TRUE(Refusal(globalsPath).contains(QStringLiteral("工作簿的全局记录在结尾之后还有记录")))
         << Refusal(globalsPath).toStdString();
 
+    // A sheet's entry whose kind was damaged: a kind no sheet has, or another kind of sheet than
+    // the worksheet its part holds. Either would leave the sheet out.
+    QByteArray mistyped = school;
+    mistyped[entry + 9] = static_cast<char>(0x80);
+    const QString mistypedPath = s_dir->filePath(QStringLiteral("mistyped.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(mistypedPath, mistyped));
+    EXPECT_TRUE(Refusal(mistypedPath).contains(QStringLiteral("工作表记录的类型已损坏")))
+        << Refusal(mistypedPath).toStdString();
+    QByteArray chart = school;
+    chart[entry + 9] = 2;
+    const QString chartPath = s_dir->filePath(QStringLiteral("chart-entry.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(chartPath, chart));
+    EXPECT_TRUE(Refusal(chartPath).contains(QStringLiteral("工作簿中有一张没有登记的工作表")))
+        << Refusal(chartPath).toStdString();
+
     // The sheet's entry and the globals' end both damaged: the global records would run on
     // through the sheet, which no entry lists and no check after the globals' end would see.
     const qsizetype globalsEnd = school.indexOf(QByteArray("\x0A\x00\x00\x00\x09\x08\x10\x00", 8));
@@ -399,6 +414,9 @@ TEST_F(WorkbookTest, AWorkbookWithoutWorksheetsIsRefused) {
         }
     }
     ASSERT_EQ(sheets, 4);
+    // And each sheet's part begins as a chart's does.
+    bytes.replace(QByteArray("\x09\x08\x10\x00\x00\x06\x10\x00", 8),
+                  QByteArray("\x09\x08\x10\x00\x00\x06\x20\x00", 8));
     const QString path = s_dir->filePath(QStringLiteral("charts.xls"));
     ASSERT_TRUE(importtest::WriteBytes(path, bytes));
     try {
