@@ -28,10 +28,11 @@ constexpr int kOpenerAnswerMs = 2000;
 
 // Openers that were still running when SayHello returned: the applications holding an exported
 // file open. A QProcess kills its process when it is destroyed, so one is let go only when its
-// application has closed; those still open when the program quits stay open.
+// application has closed; those still open when the program quits stay open, so the list is
+// never destroyed either.
 std::vector<QProcess*>& StillOpen() {
-    static std::vector<QProcess*> processes;
-    return processes;
+    static auto* const processes = new std::vector<QProcess*>;
+    return *processes;
 }
 
 // The MIME type the desktop files the export under (application/vnd.ms-excel for .xls).
