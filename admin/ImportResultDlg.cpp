@@ -6,6 +6,9 @@
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -14,6 +17,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 CImportResultDlg::CImportResultDlg(const roster::ImportCount& count, QWidget* parent)
@@ -43,7 +49,27 @@ CImportResultDlg::CImportResultDlg(const roster::ImportCount& count, QWidget* pa
     button(IDC_SAVE, QStringLiteral("保存…"), [this] { OnSave(); });
     button(ui::IDOK, QStringLiteral("确定"), [this] { OnOK(); })->setDefault(true);
     layout->addLayout(buttons);
-    resize(620, 420);
+    // Wide enough for the longest line shown, as far as the screen allows: a reason cut off at
+    // the right edge would have to be scrolled to be read.
+    const QFontMetrics metrics = m_text->fontMetrics();
+    const qreal tab = m_text->tabStopDistance();
+    int widest = 0;
+    for (const QString& line : m_text->toPlainText().split(u'\n')) {
+        qreal x = 0;
+        const QStringList fields = line.split(u'\t');
+        for (int i = 0; i < fields.size(); ++i) {
+            x += metrics.horizontalAdvance(fields[i]);
+            if (i + 1 < fields.size())
+                x = (std::floor(x / tab) + 1) * tab;
+        }
+        widest = std::max(widest, static_cast<int>(std::ceil(x)));
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 : 1200;
+    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right() +
+                        2 * m_text->frameWidth() + m_text->document()->documentMargin() * 2 +
+                        m_text->verticalScrollBar()->sizeHint().width() + metrics.height();
+    resize(std::clamp(widest + margins, 620, std::max(620, room)), 420);
 }
 
 QString CImportResultDlg::ShownText() const {

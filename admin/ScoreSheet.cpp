@@ -285,7 +285,7 @@ long long BringSavedSeating(db::Connection& connection, int examId, const QStrin
 }
 
 QString ChangedSeatsQuestion(int room, std::size_t inRoom, std::size_t inExam) {
-    return QStringLiteral("考室%1有%2名考生在登分表中的考号与已存盘的考场安排不同（本次考试共%3名），"
+    return QStringLiteral("考室%1有%2名考生在登分表中的考号与已存盘的考场安排不同（全部考室共%3名），"
                           "按登分表中的考号录入会把成绩记到别的学生名下。\n"
                           "是否把已存盘的考场安排载入登分表？")
         .arg(Room2(room))
