@@ -844,6 +844,11 @@ void ReadSheet(const unsigned char* data, size_t size, Globals& g, const std::st
     if (!records.Next(&r) || r.type != kBof || r.size < 4 || U16(r.body + 2) != kWorksheet)
         throw Damage{"工作表“" + name + "”的位置上没有工作表"};
     SheetReader(g, name, records, size - offset, cells).Read();
+    // A damaged length can carry the sheet's records over its end into the next sheet, whose
+    // records then stand for the ones lost: a sheet ends before the next part listed begins.
+    for (const std::uint32_t other : g.listed)
+        if (other > offset && records.Position() > other)
+            throw Damage{"工作表“" + name + "”的记录越过了下一张工作表的开头"};
 }
 
 // Every worksheet in the stream is one the global records list: a sheet's entry whose type was

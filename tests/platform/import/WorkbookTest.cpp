@@ -286,6 +286,17 @@ TEST_F(WorkbookTest, AnEarlyEndOrAnUnlistedSheetRefusesTheFile) {
     EXPECT_TRUE(Refusal(chartPath).contains(QStringLiteral("工作簿中有一张没有登记的工作表")))
         << Refusal(chartPath).toStdString();
 
+    // A record's length made longer carries a sheet's records over its end into the next sheet.
+    const std::vector<FileRecord> third = FirstSheetRecords(school, 2);
+    const FileRecord* protect = Nth(third, 0x0063, 0);
+    ASSERT_NE(protect, nullptr);
+    QByteArray overrun = school;
+    SetWord(overrun, protect->at + 2, 128);
+    const QString overrunPath = s_dir->filePath(QStringLiteral("overrun.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(overrunPath, overrun));
+    EXPECT_TRUE(Refusal(overrunPath).contains(QStringLiteral("的记录越过了下一张工作表的开头")))
+        << Refusal(overrunPath).toStdString();
+
     // The sheet's entry and the globals' end both damaged: the global records would run on
     // through the sheet, which no entry lists and no check after the globals' end would see.
     const qsizetype globalsEnd = school.indexOf(QByteArray("\x0A\x00\x00\x00\x09\x08\x10\x00", 8));
