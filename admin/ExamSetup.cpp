@@ -250,41 +250,6 @@ QString RefusalMessage(const MarksAboveFullMark& refusal) {
         .arg(QString::number(data::RoundTo2(refusal.highest), 'g', 15));
 }
 
-// Whether the score table holds the subject's total and paper columns: a weight row of a field the
-// table never had has no stored score to keep consistent.
-static bool HasScoreColumns(db::Connection& connection, const QString& field) {
-    if (!scoresheet::IsScoreColumn(field))
-        return false;
-    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
-    return columns.FieldIndex(field) >= 0 && columns.FieldIndex(field + u'1') >= 0 &&
-           columns.FieldIndex(field + u'2') >= 0;
-}
-
-static std::optional<double> OptionalMark(const db::Variant& v) {
-    return v.IsNull() ? std::nullopt : std::optional<double>(v.ToDouble());
-}
-
-// The stored subject score of every score row of the exam, as the papers give it now; the rows
-// whose score changed.
-static long long RederiveScores(db::Connection& connection, int examId, const QString& field,
-                                const scoresheet::Papers& papers) {
-    const QString update = QStringLiteral("UPDATE tavrinKSK SET %1=? WHERE rowid=?").arg(field);
-    long long changed = 0;
-    for (db::Recordset rs =
-             connection.Execute(QStringLiteral("SELECT rowid, %1, %1%2, %1%3 FROM tavrinKSK WHERE id=?")
-                                    .arg(field, QStringLiteral("1"), QStringLiteral("2")),
-                                examId);
-         !rs.IsEOF(); rs.MoveNext()) {
-        const std::optional<double> total =
-            papers.Total(OptionalMark(rs.Field(2)), OptionalMark(rs.Field(3)));
-        if (total == OptionalMark(rs.Field(1)))
-            continue;
-        connection.Execute(update, total ? db::Variant(*total) : db::Variant(), rs.Field(0));
-        ++changed;
-    }
-    return changed;
-}
-
 WeightWrite WriteWeights(db::Connection& connection, long long key, const WeightValues& values) {
     const long long t1 = std::llround(values.t1);
     const long long t2 = std::llround(values.t2);
@@ -304,7 +269,7 @@ WeightWrite WriteWeights(db::Connection& connection, long long key, const Weight
     if (weightsKept && holds(oldT1, double(t1)) && holds(oldT2, double(t2)))
         return result;
 
-    const bool scores = HasScoreColumns(connection, field);
+    const bool scores = scoresheet::HasScoreColumns(connection, field);
     // A full mark below marks already stored would leave those marks above it in every report;
     // lowering it as far as the highest of them is allowed, raising it always is.
     struct Paper {
@@ -339,7 +304,7 @@ WeightWrite WriteWeights(db::Connection& connection, long long key, const Weight
     if (!weightsKept && scores) {
         const scoresheet::Papers papers{static_cast<int>(t1), static_cast<int>(t2),
                                         static_cast<float>(values.t1w), static_cast<float>(values.t2w)};
-        result.rederived = RederiveScores(connection, examId, field, papers);
+        result.rederived = scoresheet::RederiveScores(connection, examId, field, papers);
         if (result.rederived > 0)
             data::MarkTotalsStale(connection, examId, field.mid(1).toInt());
     }

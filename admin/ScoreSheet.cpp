@@ -354,6 +354,32 @@ void WriteMarks(db::Connection& connection, long long key, int examId, const QSt
     transaction.Commit();
 }
 
+bool HasScoreColumns(db::Connection& connection, const QString& field) {
+    if (!IsScoreColumn(field))
+        return false;
+    const db::Recordset columns = connection.Execute(QStringLiteral("SELECT * FROM tavrinKSK LIMIT 0"));
+    return columns.FieldIndex(field) >= 0 && columns.FieldIndex(field + u'1') >= 0 &&
+           columns.FieldIndex(field + u'2') >= 0;
+}
+
+long long RederiveScores(db::Connection& connection, int examId, const QString& field, const Papers& papers) {
+    const QString& column = Checked(field);
+    const QString update = QStringLiteral("UPDATE tavrinKSK SET %1=? WHERE rowid=?").arg(column);
+    long long changed = 0;
+    for (db::Recordset rs =
+             connection.Execute(QStringLiteral("SELECT rowid, %1, %1%2, %1%3 FROM tavrinKSK WHERE id=?")
+                                    .arg(column, QStringLiteral("1"), QStringLiteral("2")),
+                                examId);
+         !rs.IsEOF(); rs.MoveNext()) {
+        const std::optional<double> total = papers.Total(OptionalDouble(rs.Field(2)), OptionalDouble(rs.Field(3)));
+        if (total == OptionalDouble(rs.Field(1)))
+            continue;
+        connection.Execute(update, OrNull(total), rs.Field(0));
+        ++changed;
+    }
+    return changed;
+}
+
 QString RowChangedMessage() {
     return QStringLiteral("该学生的记录已被另一个窗口修改或删除，请重新列出。");
 }

@@ -174,6 +174,13 @@ QString SharedNumbersMessage(int room, const std::vector<SharedNumber>& shared);
 
 // ---- writes
 
+// Whether the score table holds the subject's score and paper columns ("s03", "s031", "s032").
+bool HasScoreColumns(db::Connection& connection, const QString& field);
+// Makes the subject score of every score row of the exam again from its stored papers by
+// `papers` (Papers::Total), writing only the rows whose score changes; how many did. In the
+// caller's transaction.
+long long RederiveScores(db::Connection& connection, int examId, const QString& field, const Papers& papers);
+
 // The score row a grid row shows: its rowid and the student number read with it. A write finds
 // its row by both, so a row that another window deleted, renumbered or filled with another student
 // (rowids are reused) is never written.
