@@ -2,6 +2,8 @@
 // pages carry the same texts as they always have, page by page, and the pages are made under the
 // wait cursor with the progress window on screen.
 
+#include "tests/reports/FixtureSchoolApp.h"
+
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
 #include "controls/TextProgressBar.h"
@@ -30,10 +32,9 @@
 
 namespace {
 
-class GradeListPrint : public ::testing::Test {
+class GradeListPrint : public FixtureSchoolApp {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
         fixtures::SchoolOptions options;
         options.grades = 1;
         options.classesPerGrade = 3;
@@ -41,24 +42,7 @@ protected:
         options.maxStudents = 35;
         options.examsPerGrade = 1;
         options.fillTotals = true;
-        school = fixtures::MakeSchool(dir.filePath(QStringLiteral("veltora.mdb")), options);
-
-        profile::UseMemoryStore();
-        report::ForgetChosenPage(); // A4 portrait
-        app = std::make_unique<CVeltoraApp>();
-        data::SetAppDirectory(dir.path() + u'/');
-        ASSERT_TRUE(app->ProcessShellCommand());
-        auto connection = std::make_unique<db::Connection>();
-        connection->OpenFile(school.path, fixtures::DatabasePassword());
-        data::SetDatabase(std::move(connection));
-
-        CAnalysisContext& context = *app->GetMainWnd();
-        const fixtures::ExamInfo& exam = school.exams.front();
-        context.m_nAnalysisExamId = exam.id;
-        context.m_strAnalysisExam = school.grades.front().name + u'|' + exam.name;
-        context.m_nSelectedSubjects = int(school.subjects.size());
-        for (int k = 0; k < context.m_nSelectedSubjects; ++k)
-            context.m_aSubjectSelected[k] = 1;
+        StartOn(options);
 
         // 打印 offers the preview or a spreadsheet file: the preview.
         ui::SetDialogRunner([](ui::Dialog& d) {
@@ -95,10 +79,6 @@ protected:
             .left(16);
     }
 
-    QTemporaryDir dir;
-    fixtures::SchoolInfo school;
-    ui::ScriptedMessageBoxes boxes;
-    std::unique_ptr<CVeltoraApp> app;
 };
 
 TEST_F(GradeListPrint, EveryPageSaysWhatItAlwaysHas) {

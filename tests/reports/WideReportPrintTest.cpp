@@ -1,6 +1,8 @@
 // The widest basic-statistics report, the grade statistics with ranks of a 20-class grade in ten
 // subjects by stream, printed through the dialog's preview: every value is on paper, none cut.
 
+#include "tests/reports/FixtureSchoolApp.h"
+
 #include "app/MainFrm.h"
 #include "app/VeltoraApp.h"
 #include "data/AppContext.h"
@@ -26,10 +28,9 @@ using namespace reports;
 
 namespace {
 
-class WideReportPrint : public ::testing::Test {
+class WideReportPrint : public FixtureSchoolApp {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
         fixtures::SchoolOptions options;
         options.grades = 1;
         options.classesPerGrade = 20;
@@ -38,30 +39,8 @@ protected:
         options.subjects = 10;
         options.examsPerGrade = 1;
         options.fillTotals = true;
-        school = fixtures::MakeSchool(dir.filePath(QStringLiteral("veltora.mdb")), options);
-
-        profile::UseMemoryStore();
-        report::ForgetChosenPage(); // A4 portrait
-        app = std::make_unique<CVeltoraApp>();
-        data::SetAppDirectory(dir.path() + u'/');
-        ASSERT_TRUE(app->ProcessShellCommand());
-        auto connection = std::make_unique<db::Connection>();
-        connection->OpenFile(school.path, fixtures::DatabasePassword());
-        data::SetDatabase(std::move(connection));
-
-        CAnalysisContext& context = *app->GetMainWnd();
-        const fixtures::ExamInfo& exam = school.exams.front();
-        context.m_nAnalysisExamId = exam.id;
-        context.m_strAnalysisExam = school.grades.front().name + u'|' + exam.name;
-        context.m_nSelectedSubjects = int(school.subjects.size());
-        for (int k = 0; k < context.m_nSelectedSubjects; ++k)
-            context.m_aSubjectSelected[k] = 1;
+        StartOn(options);
     }
-
-    QTemporaryDir dir;
-    fixtures::SchoolInfo school;
-    ui::ScriptedMessageBoxes boxes;
-    std::unique_ptr<CVeltoraApp> app;
 };
 
 TEST_F(WideReportPrint, GradeStatisticsWithRanksPrintEveryValueUncut) {
