@@ -47,6 +47,25 @@ constexpr std::uint16_t kTable = 0x0236;
 constexpr std::uint16_t kOlderRecords[] = {0x0000, 0x0001, 0x0002, 0x0003, 0x0004, 0x0005, 0x0007,
                                            0x0008, 0x0009, 0x0206, 0x0209, 0x0406, 0x0409};
 
+// The cell table: the row records and the cells of a sheet's rows, each formula with the records
+// of its result, and the row blocks' index records, written one after the other. No other record
+// stands among them.
+constexpr std::uint16_t kDbCell = 0x00D7;
+constexpr std::uint16_t kCellTable[] = {kRow,     kNumber, kRk,       kMulRk,   kLabelSst, kLabel,
+                                        kRString, kBoolErr, kBlank,   kMulBlank, kFormula, kString,
+                                        kShrFmla, kArray,   kTable,   kDbCell,   kContinue};
+// The records that may follow the cell table: the extended-entry record, drawings, objects and
+// their texts, embedded charts, header pictures, notes, pivot tables, consolidation, the window,
+// merged cells and pictures (as xlwt writes them, ahead of the window), and the sheet's end. A
+// damaged type in the last cells of a sheet leaves a record of some other type there.
+constexpr std::uint16_t kAfterCellTable[] = {0x01C2, 0x00EC, 0x00ED, 0x005D, 0x01B6, kBof,   0x0866,
+                                             0x001C, 0x00B0, 0x0050, 0x023E, 0x00E5, 0x007F, kEof};
+
+template <size_t N>
+bool OneOf(const std::uint16_t (&types)[N], std::uint16_t type) {
+    return std::find(std::begin(types), std::end(types), type) != std::end(types);
+}
+
 constexpr std::uint16_t kBiff8 = 0x0600;
 constexpr std::uint16_t kGlobals = 0x0005;
 constexpr std::uint16_t kWorksheet = 0x0010;
@@ -512,13 +531,13 @@ public:
         int depth = 0; // inside embedded substreams (charts on the sheet)
         Record r;
         while (m_records.Next(&r)) {
-            if (std::find(std::begin(kOlderRecords), std::end(kOlderRecords), r.type) !=
-                std::end(kOlderRecords))
+            if (OneOf(kOlderRecords, r.type))
                 Fail("中有不属于Excel 97-2003格式的记录（类型" + Hex(r.type) + "）");
             if (depth > 0) {
                 depth += r.type == kBof ? 1 : r.type == kEof ? -1 : 0;
                 continue;
             }
+            CellTable(r.type);
             if (m_pendingString && r.type != kString && r.type != kShrFmla && r.type != kArray &&
                 r.type != kTable && r.type != kContinue)
                 Fail("中公式的文字结果缺失");
@@ -538,6 +557,26 @@ public:
     }
 
 private:
+    // The cell table is one run of records: a record of another type among the cells, or a
+    // type that never follows them right after the last, is a damaged type that hides a cell
+    // (the rows around it would read with a value missing).
+    void CellTable(std::uint16_t type) {
+        const bool cellRecord = OneOf(kCellTable, type);
+        if (m_table == Table::Before) {
+            if (cellRecord)
+                m_table = Table::Inside;
+        } else if (m_table == Table::Inside) {
+            if (!cellRecord) {
+                if (!OneOf(kAfterCellTable, type))
+                    Fail("的单元格记录之后有不明的记录（类型" + Hex(type) + "）");
+                m_table = Table::After;
+                m_ended = type;
+            }
+        } else if (cellRecord && type != kContinue) {
+            Fail("的单元格记录中间夹有其他记录（类型" + Hex(m_ended) + "）");
+        }
+    }
+
     [[noreturn]] void Fail(const std::string& what) const { throw Damage{"工作表“" + m_name + "”" + what}; }
     void NeedSize(const Record& r, size_t size, const char* what) const {
         if (r.size != size)
@@ -822,6 +861,10 @@ private:
     std::uint32_t m_firstRow = 0, m_endRow = 0, m_firstColumn = 0, m_endColumn = 0;
     bool m_anyCell = false;
     std::uint16_t m_minRow = 0, m_maxRow = 0, m_minColumn = 0, m_maxColumn = 0;
+
+    enum class Table { Before, Inside, After };
+    Table m_table = Table::Before; // where the records read are against the cell table
+    std::uint16_t m_ended = 0;     // the type of the record that ended it
 
     bool m_pendingString = false; // a formula's text result comes in the next STRING record
     std::uint16_t m_pendingRow = 0, m_pendingColumn = 0;

@@ -312,7 +312,8 @@ TEST_F(WorkbookTest, AnEarlyEndOrAnUnlistedSheetRefusesTheFile) {
 // Damage that misaligns the records until a misread length lands on a real record again, or
 // that moves a cell onto another: the sheet would read with cells lost, rows short or a value
 // replaced. A record of type 0 or of an older format, a cell given twice, a row declared with
-// cells that never come and a declared size without a cell each refuse the whole file.
+// cells that never come, a declared size without a cell and a record of an unknown type among or
+// right after the cells each refuse the whole file.
 TEST_F(WorkbookTest, DamageThatRealignsTheRecordsRefusesTheFile) {
     const auto refusal = [](const QByteArray& bytes, const QString& name) {
         const QString path = s_dir->filePath(name);
@@ -352,12 +353,13 @@ TEST_F(WorkbookTest, DamageThatRealignsTheRecordsRefusesTheFile) {
         << message.toStdString();
 
     // The sheet "Another": a header of three texts and a MULRK of three numbers on row 2. The
-    // MULRK's type made one no reader knows: row 2 is declared with cells and has none; the
-    // header's texts too: the sheet declares 2 rows × 3 columns and has no cell at all.
+    // MULRK's type made a drawing's: row 2 is declared with cells and has none; the header's
+    // texts made a type no reader knows too: the sheet declares 2 rows × 3 columns and has no
+    // cell at all.
     const std::vector<FileRecord> another = FirstSheetRecords(school, 1);
     ASSERT_NE(Nth(another, 0x00BD, 0), nullptr);
     QByteArray noCells = school;
-    SetWord(noCells, Nth(another, 0x00BD, 0)->at, 0x7FFF);
+    SetWord(noCells, Nth(another, 0x00BD, 0)->at, 0x00EC);
     message = refusal(noCells, QStringLiteral("no-cells-row.xls"));
     EXPECT_TRUE(
         message.contains(QStringLiteral("工作表“Another”的第2行在其行记录中声明有单元格，却一个也没有")))
@@ -367,6 +369,27 @@ TEST_F(WorkbookTest, DamageThatRealignsTheRecordsRefusesTheFile) {
             SetWord(noCells, r.at, 0x7FFF);
     message = refusal(noCells, QStringLiteral("no-cells.xls"));
     EXPECT_TRUE(message.contains(QStringLiteral("工作表“Another”声明的大小（2行×3列）中一个单元格也没有")))
+        << message.toStdString();
+
+    // A cell's type made one no reader knows (LABELSST 0x00FD to 0x02FD): among the cells of the
+    // 3000 students, or the sheet's last cell record. A row of one cell, as xlwt writes it,
+    // declares the same columns whether it has its cell or none, so only the cell table's run of
+    // records shows the loss.
+    QByteArray hidden = rows;
+    SetWord(hidden, Nth(rowRecords, 0x00FD, 1000)->at, 0x02FD);
+    message = refusal(hidden, QStringLiteral("hidden-cell.xls"));
+    EXPECT_TRUE(message.contains(QStringLiteral("工作表“Sheet1”的单元格记录中间夹有其他记录（类型0x02FD）")))
+        << message.toStdString();
+    const FileRecord* window = Nth(rowRecords, 0x023E, 0); // xlwt writes it right after the cells
+    ASSERT_NE(window, nullptr);
+    const FileRecord* lastCell = window - 1;
+    ASSERT_TRUE(lastCell->type == 0x00FD || lastCell->type == 0x00BD || lastCell->type == 0x027E ||
+                lastCell->type == 0x0203)
+        << lastCell->type;
+    QByteArray tail = rows;
+    SetWord(tail, lastCell->at, 0x02FD);
+    message = refusal(tail, QStringLiteral("hidden-last-cell.xls"));
+    EXPECT_TRUE(message.contains(QStringLiteral("的单元格记录之后有不明的记录（类型0x02FD）")))
         << message.toStdString();
 }
 
