@@ -3,6 +3,7 @@
 #include "controls/grid/GridCtrl.h"
 #include "platform/report/PageChoice.h"
 #include "platform/ui/ModalRunner.h"
+#include "report/ReportProgress.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -10,7 +11,9 @@
 
 namespace {
 
+// The wait cursor, and the progress window once the pages take more than a second.
 void PrintOnChosenPrinter(CGridCtrl& grid, QPrinter& printer) {
+    const CReportProgress progress(grid.window());
     grid.Print(&printer);
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/grid/GridCtrl.h"
 #include "controls/grid/ViewPrintPreview.h"
+#include "platform/report/Output.h"
 #include "platform/report/PageChoice.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
@@ -87,6 +88,17 @@ bool CGridCtrl::Print(QPagedPaintDevice* pDevice) {
     CPrintInfo info;
     info.rectDraw = Rect(0, 0, dc.GetDeviceCaps(gdi::HORZRES), dc.GetDeviceCaps(gdi::VERTRES));
     OnBeginPrinting(&dc, &info);
+    // A long grid takes a while to print: the program's progress (when one is shown) counts the
+    // pages as they are made, and hears of the end on every way out.
+    struct Told {
+        report::PageProgress* progress = report::CurrentPageProgress();
+        ~Told() {
+            if (progress)
+                progress->End();
+        }
+    } told;
+    if (told.progress)
+        told.progress->Begin(std::max(0, info.nMaxPage - info.nFromPage + 1));
     bool ok = true;
     for (int page = info.nFromPage; page <= info.nMaxPage && ok; ++page) {
         if (page > info.nFromPage)
@@ -95,6 +107,8 @@ bool CGridCtrl::Print(QPagedPaintDevice* pDevice) {
             break;
         info.nCurPage = page;
         OnPrint(&dc, &info);
+        if (told.progress)
+            told.progress->PageMade(page - info.nFromPage + 1);
     }
     OnEndPrinting(&dc, &info);
     if (!ok && pPrinter)

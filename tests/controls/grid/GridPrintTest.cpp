@@ -1,6 +1,7 @@
 #include "GridTestSupport.h"
 
 #include "controls/grid/ViewPrintPreview.h"
+#include "platform/report/Output.h"
 #include "platform/text/Gbk.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
@@ -80,16 +81,38 @@ TEST(GridPrint, OnePageGridPrintsHeaderFooterAndEveryCell) {
         EXPECT_TRUE(pages[0].contains(text)) << text;
 }
 
+namespace {
+
+// What a print tells the program's progress: the pages, each page made, the end.
+class ProgressLog : public report::PageProgress {
+public:
+    ProgressLog() { report::SetPageProgress(this); }
+    ~ProgressLog() override { report::SetPageProgress(nullptr); }
+    void Begin(int pages) override { told << QStringLiteral("begin %1").arg(pages); }
+    void PageMade(int made) override { told << QString::number(made); }
+    void End() override { told << QStringLiteral("end"); }
+    QStringList told;
+};
+
+} // namespace
+
 TEST(GridPrint, HeadingsRepeatOnEveryPageAndRowsAreNotLostBetweenPages) {
     if (!PdfOut::HaveTool())
         GTEST_SKIP() << "pdftotext not installed";
     QWidget parent;
     auto grid = MakeGrid(200, 3, &parent);
     PdfOut pdf;
+    ProgressLog progress;
     ASSERT_TRUE(grid->Print(&pdf.printer));
     const QStringList pages = pdf.Pages();
     ASSERT_GT(pages.size(), 1);
     ASSERT_EQ(pages.size(), grid->GetPrintPageCount());
+    // The progress counted every page as it was made.
+    QStringList expected{QStringLiteral("begin %1").arg(pages.size())};
+    for (int i = 1; i <= pages.size(); ++i)
+        expected << QString::number(i);
+    expected << QStringLiteral("end");
+    EXPECT_EQ(progress.told, expected);
     QString all;
     for (int i = 0; i < pages.size(); ++i) {
         EXPECT_TRUE(pages[i].contains("0,1")) << "column headings on page " << i + 1;
