@@ -56,10 +56,12 @@ constexpr std::uint16_t kCellTable[] = {kRow,     kNumber, kRk,       kMulRk,   
                                         kShrFmla, kArray,   kTable,   kDbCell,   kContinue};
 // The records that may follow the cell table: the extended-entry record, drawings, objects and
 // their texts, embedded charts, header pictures, notes, pivot tables, consolidation, the window,
-// merged cells and pictures (as xlwt writes them, ahead of the window), and the sheet's end. A
-// damaged type in the last cells of a sheet leaves a record of some other type there.
-constexpr std::uint16_t kAfterCellTable[] = {0x01C2, 0x00EC, 0x00ED, 0x005D, 0x01B6, kBof,   0x0866,
-                                             0x001C, 0x00B0, 0x0050, 0x023E, 0x00E5, 0x007F, kEof};
+// merged cells and pictures (as xlwt writes them, ahead of the window), a size record written
+// behind the cells, and the sheet's end. A damaged type in the last cells of a sheet leaves a
+// record of some other type there.
+constexpr std::uint16_t kAfterCellTable[] = {0x01C2, 0x00EC, 0x00ED, 0x005D, 0x01B6, kBof,
+                                             0x0866, 0x001C, 0x00B0, 0x0050, 0x023E, 0x00E5,
+                                             0x007F, kDimensions, kEof};
 
 template <size_t N>
 bool OneOf(const std::uint16_t (&types)[N], std::uint16_t type) {
@@ -397,6 +399,10 @@ void ReadSharedStrings(const Record& sst, Records& records, Globals& g) {
         g.strings.push_back(in.String(false));
         Progress();
     }
+    // The table holds its strings and nothing behind them: bytes left over mean that a damaged
+    // length or flag shifted the strings, and cells would show another cell's text.
+    if (!in.AtEnd())
+        throw Damage{"工作簿的共享字符串表中的字符串与其长度不符"};
     g.shared = g.strings.size();
 }
 
@@ -567,13 +573,14 @@ private:
                 m_table = Table::Inside;
         } else if (m_table == Table::Inside) {
             if (!cellRecord) {
-                if (!OneOf(kAfterCellTable, type))
-                    Fail("的单元格记录之后有不明的记录（类型" + Hex(type) + "）");
                 m_table = Table::After;
                 m_ended = type;
+                m_endedUnknown = !OneOf(kAfterCellTable, type);
             }
         } else if (cellRecord && type != kContinue) {
             Fail("的单元格记录中间夹有其他记录（类型" + Hex(m_ended) + "）");
+        } else if (m_endedUnknown) {
+            Fail("的单元格记录之后有不明的记录（类型" + Hex(m_ended) + "）");
         }
     }
 
@@ -865,6 +872,7 @@ private:
     enum class Table { Before, Inside, After };
     Table m_table = Table::Before; // where the records read are against the cell table
     std::uint16_t m_ended = 0;     // the type of the record that ended it
+    bool m_endedUnknown = false;   // and whether that type never follows the cells
 
     bool m_pendingString = false; // a formula's text result comes in the next STRING record
     std::uint16_t m_pendingRow = 0, m_pendingColumn = 0;

@@ -616,6 +616,10 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         {good.left(good.size() - 2), "最后一条记录不完整"},
         {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(1))), "共享字符串表之外"},
         {Stream(Record(0x00FC, U32(2) + U32(2) + Latin("x")), dims), "记录比其中的数据短"},
+        // Bytes behind the last shared string: a damaged length shifted the strings (here a
+        // string's length zeroed leaves its characters behind).
+        {Stream(Record(0x00FC, U32(1) + U32(1) + U16(0) + QByteArray(1, '\0') + QByteArray("x", 1)), dims),
+         "共享字符串表中的字符串与其长度不符"},
         {Stream(sst, dims + Record(0x0203, Cell(0, 300, 0) + F64(1))), "超出第256列"},
         {Stream(sst,
                 dims +
