@@ -42,8 +42,11 @@ constexpr int kOutOfMemoryExit = 4;
 // The exit status of a child whose program went away.
 constexpr int kOrphanExit = 3;
 
-// The complaints kept of a child: its first lines are the ones that say what went wrong.
+// The complaints kept of a child: its first lines are the ones that say what went wrong. The
+// last bytes it wrote are kept too, for the words of an allocation that failed at the end of a
+// child that complained much before.
 constexpr qsizetype kComplaintBytes = 4096;
+constexpr qsizetype kLastComplaintBytes = 1024;
 constexpr int kComplaintLines = 5;
 constexpr int kComplaintLineChars = 200;
 
@@ -110,6 +113,13 @@ void Count(ChildEnd::How how) {
         ++g_counts.outOfMemory;
         break;
     }
+}
+
+// Whether a child's complaints say an allocation failed: glib's words, before it ends the child
+// ("failed to allocate"; a sanitizer's allocator says the same), or the C library's words for
+// the error, which glib prints when a malloc of its own fails.
+bool SaysOutOfMemory(const QByteArray& complaints) {
+    return complaints.contains("failed to allocate") || complaints.contains(std::strerror(ENOMEM));
 }
 
 QString KeptComplaints(const QByteArray& raw) {
@@ -304,9 +314,9 @@ public:
         } else if (m_reported) {
             end.how = ChildEnd::How::Reported;
         } else if ((m_reaped && WIFEXITED(m_status) && WEXITSTATUS(m_status) == kOutOfMemoryExit) ||
-                   end.complaints.contains(QLatin1String("failed to allocate"))) {
-            // A sanitizer's allocator says so in words, and may then hang writing its report:
-            // the memory ran out all the same.
+                   SaysOutOfMemory(m_complaintBytes) || SaysOutOfMemory(m_lastComplaints)) {
+            // An allocator that says so in words ends the child by a signal, or a sanitizer's may
+            // hang writing its report: the memory ran out all the same.
             end.how = ChildEnd::How::OutOfMemory;
         } else if (m_stalled) {
             end.how = ChildEnd::How::Stalled;
@@ -355,10 +365,19 @@ private:
 
     void ReadComplaints() {
         const ssize_t n = read(m_complaints, m_chunk, sizeof m_chunk);
-        if (n > 0 && m_complaintBytes.size() < kComplaintBytes)
-            m_complaintBytes.append(m_chunk, n);
+        if (n > 0)
+            KeepComplaints(n);
         if (n == 0 || (n < 0 && errno != EINTR))
             m_complaintsOpen = false;
+    }
+
+    // Keeps the first bytes of the complaints, and the last, of `n` more in m_chunk.
+    void KeepComplaints(ssize_t n) {
+        if (m_complaintBytes.size() < kComplaintBytes)
+            m_complaintBytes.append(m_chunk, n);
+        m_lastComplaints.append(m_chunk, n);
+        if (m_lastComplaints.size() > kLastComplaintBytes)
+            m_lastComplaints.remove(0, m_lastComplaints.size() - kLastComplaintBytes);
     }
 
     // Hands on each whole message that has come; the rest waits for more.
@@ -401,8 +420,7 @@ private:
                 continue;
             if (n <= 0)
                 break;
-            if (m_complaintBytes.size() < kComplaintBytes)
-                m_complaintBytes.append(m_chunk, n);
+            KeepComplaints(n);
         }
         close(m_complaints);
         rusage usage{};
@@ -418,6 +436,7 @@ private:
     const std::function<bool(char, ChildMessages&)>& m_take;
     ChildMessages m_in;
     QByteArray m_complaintBytes;
+    QByteArray m_lastComplaints;
     Clock::time_point m_deadline;
     int m_status = 0;
     bool m_reaped = false;
