@@ -42,11 +42,8 @@ constexpr int kOutOfMemoryExit = 4;
 // The exit status of a child whose program went away.
 constexpr int kOrphanExit = 3;
 
-// The complaints kept of a child: its first lines are the ones that say what went wrong. The
-// last bytes it wrote are kept too, for the words of an allocation that failed at the end of a
-// child that complained much before.
+// The complaints kept of a child: its first lines are the ones that say what went wrong.
 constexpr qsizetype kComplaintBytes = 4096;
-constexpr qsizetype kLastComplaintBytes = 1024;
 constexpr int kComplaintLines = 5;
 constexpr int kComplaintLineChars = 200;
 
@@ -117,10 +114,27 @@ void Count(ChildEnd::How how) {
 
 // Whether a child's complaints say an allocation failed: glib's words, before it ends the child
 // ("failed to allocate"; a sanitizer's allocator says the same), or the C library's words for
-// the error, which glib prints when a malloc of its own fails.
-bool SaysOutOfMemory(const QByteArray& complaints) {
-    return complaints.contains("failed to allocate") || complaints.contains(std::strerror(ENOMEM));
-}
+// the error, which glib prints when a malloc of its own fails. The words may come after any
+// amount of other complaints, and be split between two reads: the last bytes of each read are
+// looked at again with the next.
+class OutOfMemoryWords {
+public:
+    OutOfMemoryWords() : m_words{"failed to allocate", std::strerror(ENOMEM)} {}
+    void Add(const char* p, ssize_t n) {
+        m_seen.append(p, n);
+        for (const QByteArray& words : m_words)
+            m_said = m_said || m_seen.contains(words);
+        if (m_seen.size() > kCarried)
+            m_seen.remove(0, m_seen.size() - kCarried);
+    }
+    bool Said() const { return m_said; }
+
+private:
+    static constexpr qsizetype kCarried = 64; // longer than the longest words
+    const QByteArray m_words[2];
+    QByteArray m_seen;
+    bool m_said = false;
+};
 
 QString KeptComplaints(const QByteArray& raw) {
     QStringList lines;
@@ -314,7 +328,7 @@ public:
         } else if (m_reported) {
             end.how = ChildEnd::How::Reported;
         } else if ((m_reaped && WIFEXITED(m_status) && WEXITSTATUS(m_status) == kOutOfMemoryExit) ||
-                   SaysOutOfMemory(m_complaintBytes) || SaysOutOfMemory(m_lastComplaints)) {
+                   m_outOfMemoryWords.Said()) {
             // An allocator that says so in words ends the child by a signal, or a sanitizer's may
             // hang writing its report: the memory ran out all the same.
             end.how = ChildEnd::How::OutOfMemory;
@@ -371,13 +385,12 @@ private:
             m_complaintsOpen = false;
     }
 
-    // Keeps the first bytes of the complaints, and the last, of `n` more in m_chunk.
+    // Keeps the first bytes of the complaints, of `n` more in m_chunk, and watches all of them
+    // for the words of a failed allocation.
     void KeepComplaints(ssize_t n) {
         if (m_complaintBytes.size() < kComplaintBytes)
             m_complaintBytes.append(m_chunk, n);
-        m_lastComplaints.append(m_chunk, n);
-        if (m_lastComplaints.size() > kLastComplaintBytes)
-            m_lastComplaints.remove(0, m_lastComplaints.size() - kLastComplaintBytes);
+        m_outOfMemoryWords.Add(m_chunk, n);
     }
 
     // Hands on each whole message that has come; the rest waits for more.
@@ -436,7 +449,7 @@ private:
     const std::function<bool(char, ChildMessages&)>& m_take;
     ChildMessages m_in;
     QByteArray m_complaintBytes;
-    QByteArray m_lastComplaints;
+    OutOfMemoryWords m_outOfMemoryWords;
     Clock::time_point m_deadline;
     int m_status = 0;
     bool m_reaped = false;
