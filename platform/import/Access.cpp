@@ -88,9 +88,24 @@ ssize_t WatchComplaints(void* cookie, const char* bytes, size_t size) {
     return static_cast<ssize_t>(size);
 }
 
+// glib prints its messages only to an error output with a file descriptor, which the watched
+// stream has not, and would end the child without a word: among them the one that says an
+// allocation failed at the child's cap ("failed to allocate …"), by which the child's end is
+// told as out of memory. They go through the watched stream, those glib prints unasked.
+void WriteGlibMessage(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+    if (level & (G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG))
+        return;
+    if (domain) {
+        std::fputs(domain, stderr);
+        std::fputs(": ", stderr);
+    }
+    std::fputs(message ? message : "", stderr);
+    std::fputc('\n', stderr);
+}
+
 // libmdb prints numbers with printf: the decimal point must not follow the user's locale. It
 // hands text over as UTF-8 and takes Jet 3 text as code page 936, as set before it opens a file.
-// Its error output is watched (above).
+// Its error output is watched (above), glib's messages with it.
 void PrepareChild(ChildWriter& out) {
     setlocale(LC_NUMERIC, "C");
     setenv("MDBICONV", "UTF-8", 1);
@@ -102,6 +117,7 @@ void PrepareChild(ChildWriter& out) {
     if (FILE* watched = fopencookie(&watch, "w", functions)) {
         setvbuf(watched, nullptr, _IONBF, 0);
         stderr = watched;
+        g_log_set_default_handler(WriteGlibMessage, nullptr);
     }
 }
 

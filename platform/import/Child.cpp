@@ -112,6 +112,30 @@ void Count(ChildEnd::How how) {
     }
 }
 
+// Whether a child's complaints say an allocation failed: glib's words, before it ends the child
+// ("failed to allocate"; a sanitizer's allocator says the same), or the C library's words for
+// the error, which glib prints when a malloc of its own fails. The words may come after any
+// amount of other complaints, and be split between two reads: the last bytes of each read are
+// looked at again with the next.
+class OutOfMemoryWords {
+public:
+    OutOfMemoryWords() : m_words{"failed to allocate", std::strerror(ENOMEM)} {}
+    void Add(const char* p, ssize_t n) {
+        m_seen.append(p, n);
+        for (const QByteArray& words : m_words)
+            m_said = m_said || m_seen.contains(words);
+        if (m_seen.size() > kCarried)
+            m_seen.remove(0, m_seen.size() - kCarried);
+    }
+    bool Said() const { return m_said; }
+
+private:
+    static constexpr qsizetype kCarried = 64; // longer than the longest words
+    const QByteArray m_words[2];
+    QByteArray m_seen;
+    bool m_said = false;
+};
+
 QString KeptComplaints(const QByteArray& raw) {
     QStringList lines;
     for (const QByteArray& line : raw.split('\n')) {
@@ -304,9 +328,9 @@ public:
         } else if (m_reported) {
             end.how = ChildEnd::How::Reported;
         } else if ((m_reaped && WIFEXITED(m_status) && WEXITSTATUS(m_status) == kOutOfMemoryExit) ||
-                   end.complaints.contains(QLatin1String("failed to allocate"))) {
-            // A sanitizer's allocator says so in words, and may then hang writing its report:
-            // the memory ran out all the same.
+                   m_outOfMemoryWords.Said()) {
+            // An allocator that says so in words ends the child by a signal, or a sanitizer's may
+            // hang writing its report: the memory ran out all the same.
             end.how = ChildEnd::How::OutOfMemory;
         } else if (m_stalled) {
             end.how = ChildEnd::How::Stalled;
@@ -355,10 +379,18 @@ private:
 
     void ReadComplaints() {
         const ssize_t n = read(m_complaints, m_chunk, sizeof m_chunk);
-        if (n > 0 && m_complaintBytes.size() < kComplaintBytes)
-            m_complaintBytes.append(m_chunk, n);
+        if (n > 0)
+            KeepComplaints(n);
         if (n == 0 || (n < 0 && errno != EINTR))
             m_complaintsOpen = false;
+    }
+
+    // Keeps the first bytes of the complaints, of `n` more in m_chunk, and watches all of them
+    // for the words of a failed allocation.
+    void KeepComplaints(ssize_t n) {
+        if (m_complaintBytes.size() < kComplaintBytes)
+            m_complaintBytes.append(m_chunk, n);
+        m_outOfMemoryWords.Add(m_chunk, n);
     }
 
     // Hands on each whole message that has come; the rest waits for more.
@@ -401,8 +433,7 @@ private:
                 continue;
             if (n <= 0)
                 break;
-            if (m_complaintBytes.size() < kComplaintBytes)
-                m_complaintBytes.append(m_chunk, n);
+            KeepComplaints(n);
         }
         close(m_complaints);
         rusage usage{};
@@ -418,6 +449,7 @@ private:
     const std::function<bool(char, ChildMessages&)>& m_take;
     ChildMessages m_in;
     QByteArray m_complaintBytes;
+    OutOfMemoryWords m_outOfMemoryWords;
     Clock::time_point m_deadline;
     int m_status = 0;
     bool m_reaped = false;

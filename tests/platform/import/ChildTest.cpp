@@ -8,8 +8,11 @@
 
 #include <QElapsedTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -44,6 +47,9 @@ ChildEnd SendStrings(int count, std::vector<std::uint32_t>* received) {
             return true;
         });
 }
+
+// Where a child keeps what it allocates, that the allocations are not left out.
+void* volatile g_held = nullptr;
 
 // A child whose messages, if any, never come whole.
 ChildEnd RunAlone(const std::function<void(ChildWriter&)>& work) {
@@ -147,6 +153,37 @@ TEST_F(ChildTest, CrashHangAndMemoryLimitEndTheChildOnly) {
     EXPECT_EQ(after.died - before.died, 2u);
     EXPECT_EQ(after.stalled - before.stalled, 1u);
     EXPECT_EQ(after.outOfMemory - before.outOfMemory, 1u);
+}
+
+// An allocator that fails at the child's cap says so and ends the child by a signal, as glib
+// does: in its own words, or in the C library's for the error when a malloc of glib's own fails.
+// Those last words tell the end, however much the child complained before them; the complaints
+// kept are still its first lines.
+TEST_F(ChildTest, AnAllocationFailureSaidLastIsOutOfMemory) {
+    importsrc::SetChildMemoryLimit(64ULL << 20);
+    importsrc::SetChildStallLimit(3000); // a sanitizer's allocator may hang after its words
+    for (const bool glibWords : {true, false}) {
+        SCOPED_TRACE(glibWords);
+        const ChildEnd end = RunAlone([glibWords](ChildWriter&) {
+            for (int i = 0; i < 20000; ++i)
+                std::fprintf(stderr, "Warning: line %d of what the reader made of the file\n", i);
+            for (void* block = std::malloc(1 << 20); block; block = std::malloc(1 << 20))
+                g_held = block;
+            if (glibWords) {
+                std::fprintf(stderr, "GLib: gmem.c:136: failed to allocate 1048576 bytes\n");
+                std::signal(SIGTRAP, SIG_DFL);
+                raise(SIGTRAP);
+            }
+            std::fprintf(stderr,
+                         "GLib (gthread-posix.c): Unexpected error from C library during 'malloc': %s.\n",
+                         std::strerror(ENOMEM));
+            std::signal(SIGABRT, SIG_DFL);
+            std::abort();
+        });
+        EXPECT_EQ(end.how, ChildEnd::How::OutOfMemory) << end.Describe().toStdString();
+        EXPECT_TRUE(end.complaints.startsWith(QLatin1String("Warning: line 0 ")))
+            << end.complaints.toStdString();
+    }
 }
 
 // A child that reads long before it has anything to send says it goes on, and is not taken for a

@@ -1,6 +1,7 @@
 // Damaged source files of each kind: cut short or with bytes changed, they load or fail with a
 // message naming the file, and never bring the program down or keep it waiting.
 
+#include "platform/import/Child.h"
 #include "platform/import/Source.h"
 #include "tests/platform/import/SourceFiles.h"
 
@@ -11,7 +12,10 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -295,6 +299,109 @@ TEST(DamagedAccess, FilesWithoutTablesOrWithNamelessObjectsAreRefused) {
     ASSERT_TRUE(importtest::WriteBytes(noTable, changed));
     EXPECT_EQ(refusal(noTable), QStringLiteral("文件“%1”中没有数据表。").arg(noTable));
     importsrc::SetReaderStallLimit(10000);
+}
+
+// A long value (a memo text, an object's properties) longer than a page is kept on a chain of
+// LVAL pages, each row starting with the row pointer (page × 256 + row) of the next part. The
+// offset in the file of the first such pointer that leads to another LVAL page, or -1.
+qsizetype LongValueChain(const QByteArray& file) {
+    const bool jet4 = file.size() > 0x14 && file[0x14] != 0;
+    const qsizetype page = jet4 ? 4096 : 2048;
+    const qsizetype rowsAt = jet4 ? 12 : 8; // the row count, then each row's offset
+    const qsizetype pages = file.size() / page;
+    const auto word = [&file](qsizetype at) {
+        return static_cast<unsigned char>(file[at]) | static_cast<unsigned char>(file[at + 1]) << 8;
+    };
+    const auto isLongValues = [&](std::uint32_t p) {
+        return p > 0 && p < pages && file.mid(p * page + 4, 4) == QByteArray("LVAL");
+    };
+    for (qsizetype p = 1; p < pages; ++p) {
+        if (!isLongValues(static_cast<std::uint32_t>(p)))
+            continue;
+        const qsizetype start = p * page;
+        for (int r = 0, rows = word(start + rowsAt); r < rows; ++r) {
+            const qsizetype row = start + (word(start + rowsAt + 2 + 2 * r) & 0x1FFF);
+            if (row + 4 > start + page)
+                continue;
+            const std::uint32_t next =
+                static_cast<std::uint32_t>(word(row)) | static_cast<std::uint32_t>(word(row + 2)) << 16;
+            if ((next & 0xFF) == 0 && isLongValues(next >> 8))
+                return row;
+        }
+    }
+    return -1;
+}
+
+void SetRowPointer(QByteArray& file, qsizetype at, std::uint32_t page, std::uint8_t row) {
+    const std::uint32_t pointer = page << 8 | row;
+    for (int i = 0; i < 4; ++i)
+        file[at + i] = static_cast<char>(pointer >> (8 * i) & 0xFF);
+}
+
+// The message a damaged Access file is refused with, or "read" when every table of it is read.
+std::string AccessRefusal(const QString& path) {
+    try {
+        importsrc::SourceFile file(path);
+        db::Connection target;
+        target.OpenFile(QStringLiteral(":memory:"));
+        for (const QString& table : file.Tables())
+            file.Load(table, target);
+        return "read";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.Code(), importsrc::kUnreadableSource);
+        return e.Message().toStdString();
+    }
+}
+
+// How the reading children that did not finish ended since `before`: reported the file, died,
+// stalled, ran out of memory.
+std::vector<unsigned long long> UnfinishedSince(const importsrc::ChildCounts& before) {
+    const importsrc::ChildCounts now = importsrc::CountsOfChildren();
+    return {now.reported - before.reported, now.died - before.died, now.stalled - before.stalled,
+            now.outOfMemory - before.outOfMemory};
+}
+
+// The table definition of the first user table of a Jet 4 file: the offset of its page.
+qsizetype FirstUserTableDefinition(const QByteArray& file) {
+    for (qsizetype at = 4096; at + 4096 <= file.size(); at += 4096)
+        if (file[at] == 0x02 && file[at + 0x28] == 0x4E)
+            return at;
+    return -1;
+}
+
+// A page pointer of a damaged file may lead far beyond its end, here to the page at 4,035,973,120
+// bytes: libmdb says so and goes on with the page of nothing it read, from which it may chase
+// memory without bound (the chain of a long value in a Jet 3 file) or give up on the table (the
+// usage map of a Jet 4 table). The read ends at libmdb's word: the file is damaged, as the child
+// says at once, not told by its running into its memory cap or going quiet.
+TEST(DamagedAccess, APagePointerBeyondTheEndIsDamageFoundAtOnce) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QByteArray chained = importtest::ReadBytes(importtest::AccessFile(QStringLiteral("testV1997.mdb")));
+    const qsizetype chain = LongValueChain(chained);
+    ASSERT_GT(chain, 0);
+    SetRowPointer(chained, chain, 0x0F0901 * 2, 0);
+    QByteArray mapped =
+        importtest::ReadBytes(importtest::AccessFile(QStringLiteral("compIndexTestV2000.mdb")));
+    const qsizetype table = FirstUserTableDefinition(mapped);
+    ASSERT_GT(table, 0);
+    SetRowPointer(mapped, table + 0x37, 0x0F0901, 0);
+
+    for (const auto& [name, bytes] :
+         {std::pair{QStringLiteral("chain.mdb"), chained}, std::pair{QStringLiteral("map.mdb"), mapped}}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        ASSERT_TRUE(importtest::WriteBytes(path, bytes));
+        const LogCapture log;
+        const importsrc::ChildCounts before = importsrc::CountsOfChildren();
+        EXPECT_EQ(AccessRefusal(path),
+                  QStringLiteral("无法读取Access数据库“%1”：文件已损坏，表中的数据读不出来。")
+                      .arg(path)
+                      .toStdString());
+        EXPECT_EQ(UnfinishedSince(before), (std::vector<unsigned long long>{1, 0, 0, 0}))
+            << "reported by the child";
+        EXPECT_TRUE(LogCapture::Contains(QStringLiteral(" is beyond EOF")));
+    }
 }
 
 } // namespace
