@@ -128,8 +128,15 @@ QString KeptComplaints(const QByteArray& raw) {
 } // namespace
 
 void ChildWriter::U32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        m_buffer.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
+    const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF),
+                           static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 24 & 0xFF)};
+    m_buffer.append(bytes, 4);
+}
+
+char* ChildWriter::Reserve(size_t n) {
+    const size_t at = m_buffer.size();
+    m_buffer.resize(at + n);
+    return m_buffer.data() + at;
 }
 
 void ChildWriter::F64(double v) {
@@ -192,6 +199,14 @@ bool ChildMessages::F64(double* v) {
         return false;
     std::memcpy(v, m_data.constData() + m_pos, 8);
     m_pos += 8;
+    return true;
+}
+
+bool ChildMessages::Bytes(const char** p, size_t n) {
+    if (static_cast<size_t>(m_data.size() - m_pos) < n)
+        return false;
+    *p = m_data.constData() + m_pos;
+    m_pos += static_cast<qsizetype>(n);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace importsrc {
 namespace {
@@ -182,11 +183,14 @@ public:
         }
         const QString text = value.ToString();
         // A workbook's cells share the text of the book: the same text is mostly the very same
-        // string, found by where its characters lie without hashing them. The string is held
-        // with its place, so that the place cannot be given to another text meanwhile.
-        const void* place = text.constData();
-        if (const auto same = m_byPlace.constFind(place); same != m_byPlace.cend())
-            return same->second;
+        // string, found by where its characters lie without hashing them, in a place of its own
+        // among a fixed number of places (a later text of the same place takes it over). The
+        // string is held in its place, so that where its characters lie cannot be given to
+        // another text meanwhile.
+        const void* where = text.constData();
+        Place& place = m_places[PlaceOf(where)];
+        if (place.where == where && !place.text.isNull())
+            return place.id;
         long long id = 0;
         if (const auto found = m_texts.constFind(text); found != m_texts.cend()) {
             id = *found;
@@ -194,9 +198,7 @@ public:
             id = Add(value);
             m_texts.insert(text, id);
         }
-        if (m_byPlace.size() >= kPlacesKept)
-            m_byPlace.clear();
-        m_byPlace.insert(place, {text, id});
+        place = {where, text, id};
         return id;
     }
 
@@ -210,9 +212,19 @@ private:
     db::Connection& m_target;
     QString m_insert;
     long long m_last = 0;
-    static constexpr qsizetype kPlacesKept = 65536;
+    struct Place {
+        const void* where = nullptr;
+        QString text;
+        long long id = 0;
+    };
+    static constexpr int kPlaceBits = 12;
+    static std::size_t PlaceOf(const void* where) {
+        return static_cast<std::size_t>((static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(where)) >> 4) *
+                                            0x9E3779B97F4A7C15ULL >>
+                                        (64 - kPlaceBits));
+    }
+    std::vector<Place> m_places = std::vector<Place>(std::size_t{1} << kPlaceBits);
     QHash<QString, long long> m_texts;
-    QHash<const void*, std::pair<QString, long long>> m_byPlace;
     QHash<std::uint64_t, long long> m_integers;
     QHash<std::uint64_t, long long> m_reals;
 };

@@ -36,6 +36,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -276,6 +277,15 @@ int Write(const QString& what, const QString& path, int length, int columns) {
     return 0;
 }
 
+// The processor time taken so far, in seconds: by the program itself, or by its children that
+// have ended.
+double CpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // The process's peak resident size so far, in KB.
 long long PeakKb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -295,6 +305,7 @@ int Load(const QString& path, const QString& table) {
         db::Connection conn;
         conn.OpenFile(QStringLiteral(":memory:"));
         importsrc::SourceFile file(path);
+        const double opened = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         file.Load(table, conn);
         const double loaded = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         const long long loadPeak = PeakKb();
@@ -304,13 +315,16 @@ int Load(const QString& path, const QString& table) {
         const double copy =
             static_cast<double>(conn.Execute(QStringLiteral("PRAGMA source.page_count")).Field(0).ToInt64() *
                                 conn.Execute(QStringLiteral("PRAGMA source.page_size")).Field(0).ToInt64());
-        std::printf("%d rows in %.2f s (loaded in %.2f s); program peak %lld MB (%lld MB before, %lld MB "
+        std::printf("%d rows in %.2f s (opened in %.2f s, loaded in %.2f s more); program peak %lld MB (%lld MB before, %lld MB "
                     "once loaded, the rest the record set), reading child peak %llu MB; temporary copy "
-                    "%.2f MB (%.1f× the file)\n",
-                    rows, static_cast<double>(timer.nsecsElapsed()) / 1e9, loaded, PeakKb() / 1024,
+                    "%.2f MB (%.1f× the file); processor time %.2f s in the program, %.2f s in the "
+                    "children\n",
+                    rows, static_cast<double>(timer.nsecsElapsed()) / 1e9, opened, loaded - opened,
+                    PeakKb() / 1024,
                     before / 1024, loadPeak / 1024, importsrc::CountsOfChildren().peakKb / 1024,
                     copy / 1048576.0,
-                    copy / static_cast<double>(std::max<qint64>(QFileInfo(path).size(), 1)));
+                    copy / static_cast<double>(std::max<qint64>(QFileInfo(path).size(), 1)),
+                    CpuSeconds(RUSAGE_SELF), CpuSeconds(RUSAGE_CHILDREN));
     } catch (const db::DbError& e) {
         std::printf("error after %.2f s, program peak %lld MB: %s\n",
                     static_cast<double>(timer.nsecsElapsed()) / 1e9, PeakKb() / 1024,
