@@ -25,17 +25,14 @@ std::atomic<int> g_stallLimitMs{10000};
 std::atomic<unsigned long long> g_memoryBytes{2ULL << 30};
 
 // What the child's cap limits, and the field of /proc/self/statm that says how much of it the
-// program holds already. AddressSanitizer reserves its heap's whole address range at start and
-// hands out small blocks from inside it, so a cap on the address space would leave the heap
-// unbounded in a sanitized build; a cap on the data segment counts those blocks as they come into
-// use, and holds.
-#if defined(__SANITIZE_ADDRESS__)
+// program holds already: the data segment (the memory written to as it comes into use), data and
+// stack in pages. A cap on the address space would not hold: room that is reserved already counts
+// as taken, and the allocator grows into it without asking for more, such as the heap that
+// AddressSanitizer reserves whole at start, or the heaps the allocator keeps reserved for the
+// program's other threads (a child whose allocations find no room in its own heap goes on in
+// those).
 constexpr int kCappedResource = RLIMIT_DATA;
-constexpr int kHeldField = 5; // data and stack, in pages
-#else
-constexpr int kCappedResource = RLIMIT_AS;
-constexpr int kHeldField = 0; // the whole address space, in pages
-#endif
+constexpr int kHeldField = 5;
 
 // The exit status of a child whose allocation failed at its memory limit.
 constexpr int kOutOfMemoryExit = 4;
