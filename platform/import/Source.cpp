@@ -9,6 +9,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <iterator>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <cstdint>
 #include <map>
@@ -163,10 +169,98 @@ void DropLoaded(db::Connection& target, const QString& table) {
         target.Execute(QStringLiteral("DROP TABLE ") + schema + QuoteName(name));
 }
 
-// The values of one declared type kept once: each value gets the next id when first met.
+// The statements that write a table's rows, run in the order given on a thread of their own, so
+// that the next rows are made while the last are written. From the first statement given until
+// Wait returns, the connection is that thread's alone. A statement that fails ends the writing:
+// its error is thrown by the next call, and the statements given after it do not run.
+class Writes {
+public:
+    explicit Writes(db::Connection& target) : m_target(target) {}
+    Writes(const Writes&) = delete;
+    Writes& operator=(const Writes&) = delete;
+    // Waits for the statement running, if one is; the others are dropped.
+    ~Writes() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+            m_queue.clear();
+        }
+        m_work.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // Gives a statement to run once those given before it have run; waits while a few are waiting
+    // already, so that only the rows of a few statements are held.
+    void Add(const QString& sql, std::vector<db::Variant> values) {
+        std::unique_lock lock(m_mutex);
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { Work(); });
+        m_room.wait(lock, [this] { return m_queue.size() < kWaiting || m_failure; });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+        m_queue.push_back({sql, std::move(values)});
+        m_work.notify_one();
+    }
+
+    // Returns once every statement given has run, and the connection is the caller's again.
+    void Wait() {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [this] { return (m_queue.empty() && !m_running) || m_failure; });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
+
+private:
+    struct Statement {
+        QString sql;
+        std::vector<db::Variant> values;
+    };
+    static constexpr size_t kWaiting = 2;
+
+    void Work() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_work.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+            if (m_stop)
+                return;
+            Statement next = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_running = true;
+            lock.unlock();
+            std::exception_ptr failure;
+            try {
+                m_target.Execute(next.sql, next.values);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            next = {};
+            lock.lock();
+            m_running = false;
+            if (failure && !m_failure) {
+                m_failure = failure;
+                m_queue.clear();
+            }
+            m_room.notify_all();
+        }
+    }
+
+    db::Connection& m_target;
+    std::mutex m_mutex;
+    std::condition_variable m_work; // a statement waits, or the writing is to stop
+    std::condition_variable m_room; // a statement has run
+    std::deque<Statement> m_queue;
+    bool m_running = false;
+    bool m_stop = false;
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
+// The values of one declared type kept once: each value gets the next id when first met. The
+// new values wait to be written with the next rows.
 class ValueIds {
 public:
-    ValueIds(db::Connection& target, QString insert) : m_target(target), m_insert(std::move(insert)) {}
+    explicit ValueIds(QString table) : m_table(std::move(table)) {}
 
     long long Id(const db::Variant& value) {
         if (value.Type() == db::VariantType::Integer || value.Type() == db::VariantType::Real) {
@@ -202,15 +296,37 @@ public:
         return id;
     }
 
+    // Writes the values met since the last time.
+    void Write(Writes& writes) {
+        constexpr int kPerStatement = kMaxRowsPerInsert;
+        while (!m_new.empty()) {
+            const int values = static_cast<int>(std::min<size_t>(m_new.size() / 2, kPerStatement));
+            std::vector<db::Variant> part;
+            if (values * 2 == static_cast<int>(m_new.size())) {
+                part = std::move(m_new);
+                m_new.clear();
+            } else {
+                part.assign(std::make_move_iterator(m_new.begin()),
+                            std::make_move_iterator(m_new.begin() + values * 2));
+                m_new.erase(m_new.begin(), m_new.begin() + values * 2);
+            }
+            if (values == kPerStatement && m_fullText.isEmpty())
+                m_fullText = InsertText(m_table, 2, kPerStatement);
+            writes.Add(values == kPerStatement ? m_fullText : InsertText(m_table, 2, values), std::move(part));
+        }
+    }
+
 private:
     long long Add(const db::Variant& value) {
         ++m_last;
-        m_target.Execute(m_insert, {db::Variant(m_last), value});
+        m_new.emplace_back(m_last);
+        m_new.push_back(value);
         return m_last;
     }
 
-    db::Connection& m_target;
-    QString m_insert;
+    QString m_table;
+    QString m_fullText;
+    std::vector<db::Variant> m_new; // id, value: the values not written yet
     long long m_last = 0;
     struct Place {
         const void* where = nullptr;
@@ -269,8 +385,7 @@ public:
                     m_target.Execute(QStringLiteral("CREATE TABLE ") + name +
                                      QStringLiteral(" (id INTEGER PRIMARY KEY, v ") + type +
                                      QLatin1Char(')'));
-                    values = std::make_unique<ValueIds>(m_target, QStringLiteral("INSERT INTO ") + name +
-                                                                      QStringLiteral(" VALUES (?, ?)"));
+                    values = std::make_unique<ValueIds>(name);
                 }
                 m_ids[static_cast<size_t>(c)] = values.get();
             }
@@ -336,18 +451,23 @@ public:
         }
         if (m_rows > 0)
             Insert();
+        for (auto& [type, values] : m_values)
+            values->Write(m_writes);
+        m_writes.Wait();
         if (m_viewed)
             CreateView();
     }
 
 private:
     void Insert() {
+        for (auto& [type, values] : m_values)
+            values->Write(m_writes);
         if (m_rows == m_perStatement && m_fullText.isEmpty())
             m_fullText = InsertText(m_insertTarget, m_valuesPerRow, m_perStatement);
-        m_target.Execute(m_rows == m_perStatement ? m_fullText
-                                                  : InsertText(m_insertTarget, m_valuesPerRow, m_rows),
-                         m_row);
+        m_writes.Add(m_rows == m_perStatement ? m_fullText : InsertText(m_insertTarget, m_valuesPerRow, m_rows),
+                     std::move(m_row));
         m_row.clear();
+        m_row.reserve(static_cast<size_t>(m_perStatement * m_valuesPerRow));
         m_rows = 0;
     }
 
@@ -429,6 +549,8 @@ private:
     std::map<QString, std::unique_ptr<ValueIds>> m_values; // by declared type
     std::vector<ValueIds*> m_ids;                          // per column: its values, or none
     std::vector<bool> m_used;                              // per column: whether it got a value
+    // Last, so that it stops before the rest goes.
+    Writes m_writes{m_target};
 };
 
 } // namespace

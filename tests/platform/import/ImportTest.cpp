@@ -16,6 +16,7 @@
 #include <malloc.h>
 #include <memory>
 #include <new>
+#include <sqlite3.h>
 
 namespace {
 
@@ -563,6 +564,36 @@ TEST_F(ImportTest, AWorkbookTooLargeToReadSaysSoAndAFailedLoadChangesNothing) {
     importsrc::SetLoadRowCheck([](int) { throw std::bad_alloc(); });
     EXPECT_THROW(fox.Load(QStringLiteral("stu.dbf"), *conn), std::bad_alloc);
     EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [stu.dbf]")).Field(0).ToInt(), 1);
+}
+
+// A table's rows are written while the next ones are read: a write that fails part way (the
+// temporary database full) ends the load with the database's error, leaves nothing of the table
+// and the table loaded before as it was, and a later load goes through.
+TEST_F(ImportTest, AWriteThatFailsPartWayEndsTheLoadAndChangesNothing) {
+    const size_t school = Rows(Load(Generated(QStringLiteral("school.xls")), QStringLiteral("成绩表$"))).size();
+    ASSERT_GT(school, 0u);
+    const auto count = [this](const QString& table) {
+        return conn->Execute(QStringLiteral("SELECT count(*) FROM ") + importsrc::QuoteName(table)).Field(0).ToInt();
+    };
+    const long long pages = conn->Execute(QStringLiteral("PRAGMA source.page_count")).Field(0).ToInt64();
+    conn->Execute(QStringLiteral("PRAGMA source.max_page_count = %1").arg(pages + 4));
+    SourceFile many(Generated(QStringLiteral("many.xls")));
+    try {
+        many.Load(QStringLiteral("Sheet1$"), *conn);
+        ADD_FAILURE() << "20,000 rows written into a few pages";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.Code() & 0xFF, SQLITE_FULL) << e.Code();
+    }
+    EXPECT_EQ(count(QStringLiteral("成绩表$")), static_cast<int>(school));
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM source.sqlite_master WHERE name LIKE 'Sheet1$%'"))
+                  .Field(0)
+                  .ToInt(),
+              0);
+
+    conn->Execute(QStringLiteral("PRAGMA source.max_page_count = 1073741823"));
+    many.Load(QStringLiteral("Sheet1$"), *conn);
+    EXPECT_EQ(count(QStringLiteral("Sheet1$")), 20000);
+    EXPECT_EQ(count(QStringLiteral("成绩表$")), static_cast<int>(school));
 }
 
 // A workbook keeps a text once however many cells hold it, and so does its loaded table: 2,000
