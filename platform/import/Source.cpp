@@ -623,6 +623,86 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
           QStringLiteral("v"));
 }
 
+namespace {
+
+// The parts of a loaded table's rows (by rowid, up to `last`), read on a thread of their own a
+// part or two ahead of the part being taken apart. The connection is that thread's alone while
+// the object lives.
+class PartsAhead {
+public:
+    // `sql` takes the rowids after which a part begins and with which it ends.
+    PartsAhead(db::Connection& target, QString sql, long long last)
+        : m_target(target), m_sql(std::move(sql)), m_last(last), m_thread([this] { Work(); }) {}
+    PartsAhead(const PartsAhead&) = delete;
+    PartsAhead& operator=(const PartsAhead&) = delete;
+    // Waits for the part being read, if one is.
+    ~PartsAhead() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    // The next part; false once every part has been given. Throws the error of a read that failed.
+    bool Next(db::Recordset* part) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+        if (m_ready.empty()) {
+            if (m_failure)
+                std::rethrow_exception(m_failure);
+            return false;
+        }
+        *part = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_changed.notify_all();
+        return true;
+    }
+
+private:
+    static constexpr long long kPart = 4096; // rows
+    static constexpr size_t kAhead = 2;
+
+    void Work() {
+        for (long long after = 0; after < m_last; after += kPart) {
+            db::Recordset part;
+            std::exception_ptr failure;
+            try {
+                part = m_target.Execute(m_sql, db::Variant(after), db::Variant(std::min(after + kPart, m_last)));
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            std::unique_lock lock(m_mutex);
+            if (failure) {
+                m_failure = failure;
+                break;
+            }
+            m_changed.wait(lock, [this] { return m_ready.size() < kAhead || m_stop; });
+            if (m_stop)
+                return;
+            m_ready.push_back(std::move(part));
+            m_changed.notify_all();
+        }
+        const std::lock_guard lock(m_mutex);
+        m_done = true;
+        m_changed.notify_all();
+    }
+
+    db::Connection& m_target;
+    QString m_sql;
+    long long m_last;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<db::Recordset> m_ready;
+    bool m_done = false;
+    bool m_stop = false;
+    std::exception_ptr m_failure;
+    std::thread m_thread; // last: it starts once the rest is made
+};
+
+} // namespace
+
 db::Recordset SelectLoaded(db::Connection& target, const QString& table) {
     const QString schema = SchemaOf(target, table);
     const QString whole = QStringLiteral("SELECT * FROM ") + QuoteName(table);
@@ -668,16 +748,17 @@ db::Recordset SelectLoaded(db::Connection& target, const QString& table) {
     }
     if (valuesOfType.empty())
         return target.Execute(whole); // every value is in the rows
-    // The rows a part at a time, so that only one part of the ids is held besides the result;
+    // The rows a part at a time, so that only a few parts of the ids are held besides the result;
     // the places between two written rows are rows without values.
     db::CellBlocks cells(static_cast<size_t>(columns));
-    constexpr int kPart = 4096;
-    const QString part = QStringLiteral("SELECT rowid, * FROM ") + rows +
-                         QStringLiteral(" WHERE rowid > ? ORDER BY rowid LIMIT %1").arg(kPart);
+    const long long last =
+        target.Execute(QStringLiteral("SELECT max(rowid) FROM ") + rows).Field(0).ToInt64();
+    PartsAhead parts(target,
+                     QStringLiteral("SELECT rowid, * FROM ") + rows +
+                         QStringLiteral(" WHERE rowid > ? AND rowid <= ? ORDER BY rowid"),
+                     last);
     long long place = 0;
-    for (;;) {
-        db::Recordset r = target.Execute(part, db::Variant(place));
-        const int got = r.RecordCount();
+    for (db::Recordset r; parts.Next(&r);) {
         for (; !r.IsEOF(); r.MoveNext()) {
             const long long at = r.Field(0).ToInt64();
             for (; place + 1 < at; ++place)
@@ -697,8 +778,6 @@ db::Recordset SelectLoaded(db::Connection& target, const QString& table) {
                 cells.Add((*values)[static_cast<size_t>(id)]);
             }
         }
-        if (got < kPart)
-            break;
     }
     return db::Recordset(std::move(names), std::move(types), std::move(cells));
 }

@@ -671,7 +671,8 @@ TEST_F(ImportTest, AFarCellMakesEmptyRowsThatCostLittle) {
 
 // What the import reads of a loaded table (importsrc::SelectLoaded) is what "select *" gives:
 // the names, declared types, rows in their order and values, rows without values in their place
-// and at the end, for workbooks of texts, numbers and both, and for a FoxPro table.
+// and at the end, for workbooks of texts, numbers and both, and for a FoxPro table. The rows are
+// read a part at a time on a thread of their own while the parts before are taken apart.
 TEST_F(ImportTest, TheLoadedRowsReadAsTheTableGivesThem) {
     const auto same = [this](const QString& name, const QString& table) {
         SCOPED_TRACE(name.toStdString() + " " + table.toStdString());
@@ -697,6 +698,8 @@ TEST_F(ImportTest, TheLoadedRowsReadAsTheTableGivesThem) {
     EXPECT_GT(same(QStringLiteral("low.xls"), QStringLiteral("Sheet1$")), 0);
     EXPECT_EQ(same(QStringLiteral("repeated.xls"), QStringLiteral("Sheet1$")), 500);
     EXPECT_EQ(same(QStringLiteral("far.xls"), QStringLiteral("Sheet1$")), 65535);
+    // Read a few thousand rows at a time: every row written, the last part a short one.
+    EXPECT_EQ(same(QStringLiteral("many.xls"), QStringLiteral("Sheet1$")), 20000);
     EXPECT_GT(same(QStringLiteral("stu.dbf"), QStringLiteral("stu.dbf")), 0);
 
     // A sheet with rows left out between its values keeps them in their places.
