@@ -7,8 +7,10 @@
 //                                 texts LENGTH characters long in COLUMNS columns, 300 and 30
 //                                 unless given)
 // importbench load FILE TABLE     loads a table as the import does (open, load, "select *") and
-//                                 prints the program's and the reading child's peak memory and
-//                                 the size of the temporary copy of the table
+//                                 prints the time of each step, the program's and the reading
+//                                 child's peak memory, the size of the temporary copy of the table
+//                                 and the processor time of the program (its threads) and of the
+//                                 reading children
 // importbench select FILE TABLE [RUNS]   loads a table once and reads it back as the import does
 //                                 ("select *") RUNS times (5 unless given): the median time
 // importbench copies              the size of the temporary copy, the time and the peak memory of
