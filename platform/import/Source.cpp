@@ -14,6 +14,7 @@
 #include <exception>
 #include <iterator>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <cstring>
 #include <cstdint>
@@ -172,7 +173,8 @@ void DropLoaded(db::Connection& target, const QString& table) {
 // The statements that write a table's rows, run in the order given on a thread of their own, so
 // that the next rows are made while the last are written. From the first statement given until
 // Wait returns, the connection is that thread's alone. A statement that fails ends the writing:
-// its error is thrown by the next call, and the statements given after it do not run.
+// its error is thrown by the next call, and the statements given after it do not run. Where no
+// thread can be started, each statement runs as it is given.
 class Writes {
 public:
     explicit Writes(db::Connection& target) : m_target(target) {}
@@ -193,9 +195,21 @@ public:
     // Gives a statement to run once those given before it have run; waits while a few are waiting
     // already, so that only the rows of a few statements are held.
     void Add(const QString& sql, std::vector<db::Variant> values) {
+        if (m_alone) {
+            m_target.Execute(sql, values);
+            return;
+        }
         std::unique_lock lock(m_mutex);
-        if (!m_thread.joinable())
-            m_thread = std::thread([this] { Work(); });
+        if (!m_thread.joinable()) {
+            try {
+                m_thread = std::thread([this] { Work(); });
+            } catch (const std::system_error&) {
+                m_alone = true;
+                lock.unlock();
+                m_target.Execute(sql, values);
+                return;
+            }
+        }
         m_room.wait(lock, [this] { return m_queue.size() < kWaiting || m_failure; });
         if (m_failure)
             std::rethrow_exception(m_failure);
@@ -252,6 +266,7 @@ private:
     std::deque<Statement> m_queue;
     bool m_running = false;
     bool m_stop = false;
+    bool m_alone = false; // no thread could be started
     std::exception_ptr m_failure;
     std::thread m_thread;
 };
@@ -627,12 +642,18 @@ namespace {
 
 // The parts of a loaded table's rows (by rowid, up to `last`), read on a thread of their own a
 // part or two ahead of the part being taken apart. The connection is that thread's alone while
-// the object lives.
+// the object lives. Where no thread can be started, each part is read when it is asked for.
 class PartsAhead {
 public:
     // `sql` takes the rowids after which a part begins and with which it ends.
     PartsAhead(db::Connection& target, QString sql, long long last)
-        : m_target(target), m_sql(std::move(sql)), m_last(last), m_thread([this] { Work(); }) {}
+        : m_target(target), m_sql(std::move(sql)), m_last(last) {
+        try {
+            m_thread = std::thread([this] { Work(); });
+        } catch (const std::system_error&) {
+            m_alone = true;
+        }
+    }
     PartsAhead(const PartsAhead&) = delete;
     PartsAhead& operator=(const PartsAhead&) = delete;
     // Waits for the part being read, if one is.
@@ -642,11 +663,19 @@ public:
             m_stop = true;
         }
         m_changed.notify_all();
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
 
     // The next part; false once every part has been given. Throws the error of a read that failed.
     bool Next(db::Recordset* part) {
+        if (m_alone) {
+            if (m_after >= m_last)
+                return false;
+            *part = Read(m_after);
+            m_after += kPart;
+            return true;
+        }
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
         if (m_ready.empty()) {
@@ -664,12 +693,16 @@ private:
     static constexpr long long kPart = 4096; // rows
     static constexpr size_t kAhead = 2;
 
+    db::Recordset Read(long long after) {
+        return m_target.Execute(m_sql, db::Variant(after), db::Variant(std::min(after + kPart, m_last)));
+    }
+
     void Work() {
         for (long long after = 0; after < m_last; after += kPart) {
             db::Recordset part;
             std::exception_ptr failure;
             try {
-                part = m_target.Execute(m_sql, db::Variant(after), db::Variant(std::min(after + kPart, m_last)));
+                part = Read(after);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -697,8 +730,10 @@ private:
     std::deque<db::Recordset> m_ready;
     bool m_done = false;
     bool m_stop = false;
+    bool m_alone = false;  // no thread could be started
+    long long m_after = 0; // alone: where the next part begins
     std::exception_ptr m_failure;
-    std::thread m_thread; // last: it starts once the rest is made
+    std::thread m_thread;
 };
 
 } // namespace
