@@ -25,17 +25,14 @@ std::atomic<int> g_stallLimitMs{10000};
 std::atomic<unsigned long long> g_memoryBytes{2ULL << 30};
 
 // What the child's cap limits, and the field of /proc/self/statm that says how much of it the
-// program holds already. AddressSanitizer reserves its heap's whole address range at start and
-// hands out small blocks from inside it, so a cap on the address space would leave the heap
-// unbounded in a sanitized build; a cap on the data segment counts those blocks as they come into
-// use, and holds.
-#if defined(__SANITIZE_ADDRESS__)
+// program holds already: the data segment (the memory written to as it comes into use), data and
+// stack in pages. A cap on the address space would not hold: room that is reserved already counts
+// as taken, and the allocator grows into it without asking for more, such as the heap that
+// AddressSanitizer reserves whole at start, or the heaps the allocator keeps reserved for the
+// program's other threads (a child whose allocations find no room in its own heap goes on in
+// those).
 constexpr int kCappedResource = RLIMIT_DATA;
-constexpr int kHeldField = 5; // data and stack, in pages
-#else
-constexpr int kCappedResource = RLIMIT_AS;
-constexpr int kHeldField = 0; // the whole address space, in pages
-#endif
+constexpr int kHeldField = 5;
 
 // The exit status of a child whose allocation failed at its memory limit.
 constexpr int kOutOfMemoryExit = 4;
@@ -152,8 +149,15 @@ QString KeptComplaints(const QByteArray& raw) {
 } // namespace
 
 void ChildWriter::U32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        m_buffer.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
+    const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF),
+                           static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 24 & 0xFF)};
+    m_buffer.append(bytes, 4);
+}
+
+char* ChildWriter::Reserve(size_t n) {
+    const size_t at = m_buffer.size();
+    m_buffer.resize(at + n);
+    return m_buffer.data() + at;
 }
 
 void ChildWriter::F64(double v) {
@@ -216,6 +220,14 @@ bool ChildMessages::F64(double* v) {
         return false;
     std::memcpy(v, m_data.constData() + m_pos, 8);
     m_pos += 8;
+    return true;
+}
+
+bool ChildMessages::Bytes(const char** p, size_t n) {
+    if (static_cast<size_t>(m_data.size() - m_pos) < n)
+        return false;
+    *p = m_data.constData() + m_pos;
+    m_pos += static_cast<qsizetype>(n);
     return true;
 }
 

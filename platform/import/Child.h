@@ -36,6 +36,8 @@ public:
     void Str(const char* s);
     void Str(const std::string& s) { Str(s.data(), s.size()); }
     void Missing() { U32(0xFFFFFFFFu); }
+    // Room for `n` bytes more, written by the caller: a message of many fields at once.
+    char* Reserve(size_t n);
     void Error(std::uint32_t reason, const std::string& detail = {});
     void Done() { Tag('D'); }
     // Says the child goes on, at once (with anything buffered).
@@ -60,6 +62,8 @@ public:
     bool F64(double* v);
     // A string, or a missing value as a null QByteArray.
     bool Str(QByteArray* s);
+    // The next `n` bytes, in place (valid until more is appended).
+    bool Bytes(const char** p, size_t n);
     qsizetype Position() const { return m_pos; }
     void Rewind(qsizetype pos) { m_pos = pos; }
 

@@ -9,11 +9,19 @@
 
 #include <algorithm>
 #include <bit>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <iterator>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cstring>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace importsrc {
 namespace {
@@ -162,10 +170,112 @@ void DropLoaded(db::Connection& target, const QString& table) {
         target.Execute(QStringLiteral("DROP TABLE ") + schema + QuoteName(name));
 }
 
-// The values of one declared type kept once: each value gets the next id when first met.
+// The statements that write a table's rows, run in the order given on a thread of their own, so
+// that the next rows are made while the last are written. From the first statement given until
+// Wait returns, the connection is that thread's alone. A statement that fails ends the writing:
+// its error is thrown by the next call, and the statements given after it do not run. Where no
+// thread can be started, each statement runs as it is given.
+class Writes {
+public:
+    explicit Writes(db::Connection& target) : m_target(target) {}
+    Writes(const Writes&) = delete;
+    Writes& operator=(const Writes&) = delete;
+    // Waits for the statement running, if one is; the others are dropped.
+    ~Writes() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+            m_queue.clear();
+        }
+        m_work.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // Gives a statement to run once those given before it have run; waits while a few are waiting
+    // already, so that only the rows of a few statements are held.
+    void Add(const QString& sql, std::vector<db::Variant> values) {
+        if (m_alone) {
+            m_target.Execute(sql, values);
+            return;
+        }
+        std::unique_lock lock(m_mutex);
+        if (!m_thread.joinable()) {
+            try {
+                m_thread = std::thread([this] { Work(); });
+            } catch (const std::system_error&) {
+                m_alone = true;
+                lock.unlock();
+                m_target.Execute(sql, values);
+                return;
+            }
+        }
+        m_room.wait(lock, [this] { return m_queue.size() < kWaiting || m_failure; });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+        m_queue.push_back({sql, std::move(values)});
+        m_work.notify_one();
+    }
+
+    // Returns once every statement given has run, and the connection is the caller's again.
+    void Wait() {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [this] { return (m_queue.empty() && !m_running) || m_failure; });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
+
+private:
+    struct Statement {
+        QString sql;
+        std::vector<db::Variant> values;
+    };
+    static constexpr size_t kWaiting = 2;
+
+    void Work() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_work.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+            if (m_stop)
+                return;
+            Statement next = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_running = true;
+            lock.unlock();
+            std::exception_ptr failure;
+            try {
+                m_target.Execute(next.sql, next.values);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            next = {};
+            lock.lock();
+            m_running = false;
+            if (failure && !m_failure) {
+                m_failure = failure;
+                m_queue.clear();
+            }
+            m_room.notify_all();
+        }
+    }
+
+    db::Connection& m_target;
+    std::mutex m_mutex;
+    std::condition_variable m_work; // a statement waits, or the writing is to stop
+    std::condition_variable m_room; // a statement has run
+    std::deque<Statement> m_queue;
+    bool m_running = false;
+    bool m_stop = false;
+    bool m_alone = false; // no thread could be started
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
+// The values of one declared type kept once: each value gets the next id when first met. The
+// new values wait to be written with the next rows.
 class ValueIds {
 public:
-    ValueIds(db::Connection& target, QString insert) : m_target(target), m_insert(std::move(insert)) {}
+    explicit ValueIds(QString table) : m_table(std::move(table)) {}
 
     long long Id(const db::Variant& value) {
         if (value.Type() == db::VariantType::Integer || value.Type() == db::VariantType::Real) {
@@ -182,11 +292,14 @@ public:
         }
         const QString text = value.ToString();
         // A workbook's cells share the text of the book: the same text is mostly the very same
-        // string, found by where its characters lie without hashing them. The string is held
-        // with its place, so that the place cannot be given to another text meanwhile.
-        const void* place = text.constData();
-        if (const auto same = m_byPlace.constFind(place); same != m_byPlace.cend())
-            return same->second;
+        // string, found by where its characters lie without hashing them, in a place of its own
+        // among a fixed number of places (a later text of the same place takes it over). The
+        // string is held in its place, so that where its characters lie cannot be given to
+        // another text meanwhile.
+        const void* where = text.constData();
+        Place& place = m_places[PlaceOf(where)];
+        if (place.where == where && !place.text.isNull())
+            return place.id;
         long long id = 0;
         if (const auto found = m_texts.constFind(text); found != m_texts.cend()) {
             id = *found;
@@ -194,25 +307,55 @@ public:
             id = Add(value);
             m_texts.insert(text, id);
         }
-        if (m_byPlace.size() >= kPlacesKept)
-            m_byPlace.clear();
-        m_byPlace.insert(place, {text, id});
+        place = {where, text, id};
         return id;
+    }
+
+    // Writes the values met since the last time.
+    void Write(Writes& writes) {
+        constexpr int kPerStatement = kMaxRowsPerInsert;
+        while (!m_new.empty()) {
+            const int values = static_cast<int>(std::min<size_t>(m_new.size() / 2, kPerStatement));
+            std::vector<db::Variant> part;
+            if (values * 2 == static_cast<int>(m_new.size())) {
+                part = std::move(m_new);
+                m_new.clear();
+            } else {
+                part.assign(std::make_move_iterator(m_new.begin()),
+                            std::make_move_iterator(m_new.begin() + values * 2));
+                m_new.erase(m_new.begin(), m_new.begin() + values * 2);
+            }
+            if (values == kPerStatement && m_fullText.isEmpty())
+                m_fullText = InsertText(m_table, 2, kPerStatement);
+            writes.Add(values == kPerStatement ? m_fullText : InsertText(m_table, 2, values), std::move(part));
+        }
     }
 
 private:
     long long Add(const db::Variant& value) {
         ++m_last;
-        m_target.Execute(m_insert, {db::Variant(m_last), value});
+        m_new.emplace_back(m_last);
+        m_new.push_back(value);
         return m_last;
     }
 
-    db::Connection& m_target;
-    QString m_insert;
+    QString m_table;
+    QString m_fullText;
+    std::vector<db::Variant> m_new; // id, value: the values not written yet
     long long m_last = 0;
-    static constexpr qsizetype kPlacesKept = 65536;
+    struct Place {
+        const void* where = nullptr;
+        QString text;
+        long long id = 0;
+    };
+    static constexpr int kPlaceBits = 12;
+    static std::size_t PlaceOf(const void* where) {
+        return static_cast<std::size_t>((static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(where)) >> 4) *
+                                            0x9E3779B97F4A7C15ULL >>
+                                        (64 - kPlaceBits));
+    }
+    std::vector<Place> m_places = std::vector<Place>(std::size_t{1} << kPlaceBits);
     QHash<QString, long long> m_texts;
-    QHash<const void*, std::pair<QString, long long>> m_byPlace;
     QHash<std::uint64_t, long long> m_integers;
     QHash<std::uint64_t, long long> m_reals;
 };
@@ -257,8 +400,7 @@ public:
                     m_target.Execute(QStringLiteral("CREATE TABLE ") + name +
                                      QStringLiteral(" (id INTEGER PRIMARY KEY, v ") + type +
                                      QLatin1Char(')'));
-                    values = std::make_unique<ValueIds>(m_target, QStringLiteral("INSERT INTO ") + name +
-                                                                      QStringLiteral(" VALUES (?, ?)"));
+                    values = std::make_unique<ValueIds>(name);
                 }
                 m_ids[static_cast<size_t>(c)] = values.get();
             }
@@ -324,18 +466,23 @@ public:
         }
         if (m_rows > 0)
             Insert();
+        for (auto& [type, values] : m_values)
+            values->Write(m_writes);
+        m_writes.Wait();
         if (m_viewed)
             CreateView();
     }
 
 private:
     void Insert() {
+        for (auto& [type, values] : m_values)
+            values->Write(m_writes);
         if (m_rows == m_perStatement && m_fullText.isEmpty())
             m_fullText = InsertText(m_insertTarget, m_valuesPerRow, m_perStatement);
-        m_target.Execute(m_rows == m_perStatement ? m_fullText
-                                                  : InsertText(m_insertTarget, m_valuesPerRow, m_rows),
-                         m_row);
+        m_writes.Add(m_rows == m_perStatement ? m_fullText : InsertText(m_insertTarget, m_valuesPerRow, m_rows),
+                     std::move(m_row));
         m_row.clear();
+        m_row.reserve(static_cast<size_t>(m_perStatement * m_valuesPerRow));
         m_rows = 0;
     }
 
@@ -417,6 +564,8 @@ private:
     std::map<QString, std::unique_ptr<ValueIds>> m_values; // by declared type
     std::vector<ValueIds*> m_ids;                          // per column: its values, or none
     std::vector<bool> m_used;                              // per column: whether it got a value
+    // Last, so that it stops before the rest goes.
+    Writes m_writes{m_target};
 };
 
 } // namespace
@@ -489,6 +638,106 @@ void IndexColumn(db::Connection& connection, const QString& table, const QString
           QStringLiteral("v"));
 }
 
+namespace {
+
+// The parts of a loaded table's rows (by rowid, up to `last`), read on a thread of their own a
+// part or two ahead of the part being taken apart. The connection is that thread's alone while
+// the object lives. Where no thread can be started, each part is read when it is asked for.
+class PartsAhead {
+public:
+    // `sql` takes the rowids after which a part begins and with which it ends.
+    PartsAhead(db::Connection& target, QString sql, long long last)
+        : m_target(target), m_sql(std::move(sql)), m_last(last) {
+        try {
+            m_thread = std::thread([this] { Work(); });
+        } catch (const std::system_error&) {
+            m_alone = true;
+        }
+    }
+    PartsAhead(const PartsAhead&) = delete;
+    PartsAhead& operator=(const PartsAhead&) = delete;
+    // Waits for the part being read, if one is.
+    ~PartsAhead() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // The next part; false once every part has been given. Throws the error of a read that failed.
+    bool Next(db::Recordset* part) {
+        if (m_alone) {
+            if (m_after >= m_last)
+                return false;
+            *part = Read(m_after);
+            m_after += kPart;
+            return true;
+        }
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+        if (m_ready.empty()) {
+            if (m_failure)
+                std::rethrow_exception(m_failure);
+            return false;
+        }
+        *part = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_changed.notify_all();
+        return true;
+    }
+
+private:
+    static constexpr long long kPart = 4096; // rows
+    static constexpr size_t kAhead = 2;
+
+    db::Recordset Read(long long after) {
+        return m_target.Execute(m_sql, db::Variant(after), db::Variant(std::min(after + kPart, m_last)));
+    }
+
+    void Work() {
+        for (long long after = 0; after < m_last; after += kPart) {
+            db::Recordset part;
+            std::exception_ptr failure;
+            try {
+                part = Read(after);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            std::unique_lock lock(m_mutex);
+            if (failure) {
+                m_failure = failure;
+                break;
+            }
+            m_changed.wait(lock, [this] { return m_ready.size() < kAhead || m_stop; });
+            if (m_stop)
+                return;
+            m_ready.push_back(std::move(part));
+            m_changed.notify_all();
+        }
+        const std::lock_guard lock(m_mutex);
+        m_done = true;
+        m_changed.notify_all();
+    }
+
+    db::Connection& m_target;
+    QString m_sql;
+    long long m_last;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<db::Recordset> m_ready;
+    bool m_done = false;
+    bool m_stop = false;
+    bool m_alone = false;  // no thread could be started
+    long long m_after = 0; // alone: where the next part begins
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
+} // namespace
+
 db::Recordset SelectLoaded(db::Connection& target, const QString& table) {
     const QString schema = SchemaOf(target, table);
     const QString whole = QStringLiteral("SELECT * FROM ") + QuoteName(table);
@@ -534,16 +783,17 @@ db::Recordset SelectLoaded(db::Connection& target, const QString& table) {
     }
     if (valuesOfType.empty())
         return target.Execute(whole); // every value is in the rows
-    // The rows a part at a time, so that only one part of the ids is held besides the result;
+    // The rows a part at a time, so that only a few parts of the ids are held besides the result;
     // the places between two written rows are rows without values.
     db::CellBlocks cells(static_cast<size_t>(columns));
-    constexpr int kPart = 4096;
-    const QString part = QStringLiteral("SELECT rowid, * FROM ") + rows +
-                         QStringLiteral(" WHERE rowid > ? ORDER BY rowid LIMIT %1").arg(kPart);
+    const long long last =
+        target.Execute(QStringLiteral("SELECT max(rowid) FROM ") + rows).Field(0).ToInt64();
+    PartsAhead parts(target,
+                     QStringLiteral("SELECT rowid, * FROM ") + rows +
+                         QStringLiteral(" WHERE rowid > ? AND rowid <= ? ORDER BY rowid"),
+                     last);
     long long place = 0;
-    for (;;) {
-        db::Recordset r = target.Execute(part, db::Variant(place));
-        const int got = r.RecordCount();
+    for (db::Recordset r; parts.Next(&r);) {
         for (; !r.IsEOF(); r.MoveNext()) {
             const long long at = r.Field(0).ToInt64();
             for (; place + 1 < at; ++place)
@@ -563,8 +813,6 @@ db::Recordset SelectLoaded(db::Connection& target, const QString& table) {
                 cells.Add((*values)[static_cast<size_t>(id)]);
             }
         }
-        if (got < kPart)
-            break;
     }
     return db::Recordset(std::move(names), std::move(types), std::move(cells));
 }

@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <functional>
@@ -49,9 +50,15 @@ constexpr std::uint32_t kUnreadableFile = 100;
 //                                          all of them before the sheet's shape
 //   'G' u32 columns, columns × byte        the sheet's shape: its number of columns, and for each
 //                                          column whether a cell below the first row holds a number
-//   'V' u32 row, u32 column, kind, value   a cell, by row: the kind byte of biff::Kind, then a u32
-//                                          index into the texts for a text, or else an f64
-// A text is sent once however many cells hold it.
+//   'R' u32 row, u32 count, count × cell   cells of one row, by column, the rows in order (a row
+//                                          of many cells may come in several messages): each
+//                                          cell a u16 column, the kind byte of biff::Kind and
+//                                          8 bytes, a u32 index into the texts for a text (and 4
+//                                          zero bytes), or else an f64
+// A text is sent once however many cells hold it, and every cell takes the same room, so that
+// the program knows a message is whole before it takes any of it.
+constexpr size_t kCellBytes = 11;
+constexpr size_t kRowHeadBytes = 8;
 
 // Whether a number formatted as a date or time reads as one: days before 1899-12-30 or past
 // 9999 read as empty.
@@ -127,6 +134,19 @@ private:
     std::string m_read;
 };
 
+// Writes `v` little-endian at `p`; returns the place behind it.
+char* PutU32(char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        *p++ = static_cast<char>(v >> (8 * i) & 0xFF);
+    return p;
+}
+
+std::uint32_t GetU32(const char* p) {
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return b[0] | static_cast<std::uint32_t>(b[1]) << 8 | static_cast<std::uint32_t>(b[2]) << 16 |
+           static_cast<std::uint32_t>(b[3]) << 24;
+}
+
 // Reads the workbook, or says why not and returns false.
 bool ReadInChild(const char* path, int sheet, ChildWriter& out, biff::Book* book) {
     FileBytes bytes;
@@ -197,15 +217,28 @@ void ReadSheetInChild(const char* path, int sheet, ChildWriter& out) {
     }
     const biff::Sheet& cells = book.sheets[static_cast<size_t>(sheet)];
     SendShape(cells, out);
-    for (const biff::Cell& cell : cells.cells) {
-        out.Tag('V');
-        out.U32(cell.row);
-        out.U32(cell.column);
-        out.Tag(static_cast<char>(cell.kind));
-        if (cell.kind == biff::Kind::Text)
-            out.U32(cell.text);
-        else
-            out.F64(cell.number);
+    const std::vector<biff::Cell>& all = cells.cells;
+    for (size_t at = 0; at < all.size();) {
+        size_t end = at + 1;
+        while (end < all.size() && all[end].row == all[at].row && end - at < biff::kMaxColumns)
+            ++end;
+        char* p = out.Reserve(1 + kRowHeadBytes + (end - at) * kCellBytes);
+        *p++ = 'R';
+        p = PutU32(p, all[at].row);
+        p = PutU32(p, static_cast<std::uint32_t>(end - at));
+        for (; at < end; ++at) {
+            const biff::Cell& cell = all[at];
+            *p++ = static_cast<char>(cell.column & 0xFF);
+            *p++ = static_cast<char>(cell.column >> 8);
+            *p++ = static_cast<char>(cell.kind);
+            if (cell.kind == biff::Kind::Text) {
+                p = PutU32(p, cell.text);
+                p = PutU32(p, 0);
+            } else {
+                std::memcpy(p, &cell.number, 8);
+                p += 8;
+            }
+        }
         out.Flush(false);
     }
     out.Done();
@@ -215,10 +248,12 @@ void ReadSheetInChild(const char* path, int sheet, ChildWriter& out) {
 
 enum class CellKind { Null, Number, Text, Date };
 
+// A text cell names its text among the book's texts; a date cell holds its text.
 struct Cell {
     CellKind kind = CellKind::Null;
+    std::uint32_t text = 0; // Text: the index of its text
     double number = 0;
-    QString text;
+    QString date;
 };
 
 // A number formatted as a date or time as text: "2024-05-06", "2024-05-06 07:08:09" (the date
@@ -243,7 +278,8 @@ QString DateText(biff::Kind kind, double days) {
 // reads as a number becomes one in a column of numbers, and any other text stays text there,
 // as a date does, so that an import sees a word in a column of marks and refuses it instead of
 // taking it for an empty cell. A date column takes dates and nothing else.
-db::Variant Convert(const Cell& cell, CellKind column) {
+// `text` is the cell's text (a text's or a date's).
+db::Variant Convert(const Cell& cell, const QString& text, CellKind column) {
     switch (cell.kind) {
     case CellKind::Null:
         return {};
@@ -259,14 +295,14 @@ db::Variant Convert(const Cell& cell, CellKind column) {
         return {};
     case CellKind::Text: {
         if (column == CellKind::Text)
-            return cell.text;
+            return text;
         double number = 0;
         if (column == CellKind::Number)
-            return ParseNumber(cell.text, &number) ? db::Variant(number) : db::Variant(cell.text);
+            return ParseNumber(text, &number) ? db::Variant(number) : db::Variant(text);
         return {};
     }
     case CellKind::Date:
-        return cell.text;
+        return text;
     }
     return {};
 }
@@ -286,8 +322,8 @@ public:
             return TakeText(in);
         case 'G':
             return TakeShape(in);
-        case 'V':
-            return TakeCell(in);
+        case 'R':
+            return TakeRow(in);
         default:
             Damaged();
         }
@@ -342,59 +378,71 @@ private:
         return true;
     }
 
-    bool TakeCell(ChildMessages& in) {
-        std::uint32_t row = 0, column = 0;
-        char kind = 0;
+    bool TakeRow(ChildMessages& in) {
+        std::uint32_t row = 0, count = 0;
         if (!m_shaped)
             Damaged();
-        if (!in.U32(&row) || !in.U32(&column) || !in.Byte(&kind))
+        if (!in.U32(&row) || !in.U32(&count))
             return false;
-        if (row >= biff::kMaxRows || column >= biff::kMaxColumns)
+        if (row >= biff::kMaxRows || count > biff::kMaxColumns)
             Damaged();
         if (row < m_first + m_pending.size() - (m_pending.empty() ? 0 : 1))
             Damaged(); // cells come by row
-        Cell cell;
-        const auto k = static_cast<biff::Kind>(kind);
-        if (k == biff::Kind::Text) {
-            std::uint32_t text = 0;
-            if (!in.U32(&text))
-                return false;
-            if (text >= m_texts.size())
+        const char* p = nullptr;
+        if (!in.Bytes(&p, count * kCellBytes))
+            return false;
+        // The row, once a cell makes its place a row of the table.
+        std::vector<Cell>* cells = nullptr;
+        for (std::uint32_t i = 0; i < count; ++i, p += kCellBytes) {
+            const std::uint32_t column = static_cast<unsigned char>(p[0]) |
+                                         static_cast<std::uint32_t>(static_cast<unsigned char>(p[1])) << 8;
+            const auto k = static_cast<biff::Kind>(p[2]);
+            if (column >= biff::kMaxColumns)
                 Damaged();
-            cell.text = m_texts[text];
-            cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Text;
-        } else {
-            if (!in.F64(&cell.number))
-                return false;
-            if (k == biff::Kind::Error) {
-                // Empty, and noted; its row is a row of the table all the same.
-                if (column >= m_columns)
+            Cell cell;
+            if (k == biff::Kind::Text) {
+                cell.text = GetU32(p + 3);
+                if (cell.text >= m_texts.size())
                     Damaged();
-                if (row > 0) // an error in the header row leaves the column without a name
-                    m_errors.insert({static_cast<int>(row), static_cast<int>(column)});
-                RowAt(row);
-                return true;
-            }
-            if (k == biff::Kind::Number) {
-                cell.kind = CellKind::Number;
+                cell.kind = m_texts[cell.text].isEmpty() ? CellKind::Null : CellKind::Text;
             } else {
-                cell.text = DateText(k, cell.number);
-                cell.kind = cell.text.isEmpty() ? CellKind::Null : CellKind::Date;
+                std::memcpy(&cell.number, p + 3, 8);
+                if (k == biff::Kind::Error) {
+                    // Empty, and noted; its row is a row of the table all the same.
+                    if (column >= m_columns)
+                        Damaged();
+                    if (row > 0) // an error in the header row leaves the column without a name
+                        m_errors.insert({static_cast<int>(row), static_cast<int>(column)});
+                    if (!cells)
+                        cells = &RowAt(row);
+                    continue;
+                }
+                if (k == biff::Kind::Number) {
+                    cell.kind = CellKind::Number;
+                } else {
+                    cell.date = DateText(k, cell.number);
+                    cell.kind = cell.date.isEmpty() ? CellKind::Null : CellKind::Date;
+                }
             }
+            if (cell.kind == CellKind::Null)
+                continue;
+            if (column >= m_columns)
+                Damaged();
+            if (!cells)
+                cells = &RowAt(row);
+            if (cells->size() <= column) {
+                // A row is as a rule as long as the rows before it.
+                if (cells->empty())
+                    cells->reserve(m_columns);
+                cells->resize(column + 1);
+            }
+            (*cells)[column] = std::move(cell);
         }
-        if (cell.kind == CellKind::Null)
-            return true;
-        if (column >= m_columns)
-            Damaged();
-        std::vector<Cell>& cells = RowAt(row);
-        if (cells.size() <= column) {
-            // A row is as a rule as long as the rows before it.
-            if (cells.empty())
-                cells.reserve(m_columns);
-            cells.resize(column + 1);
-        }
-        cells[column] = std::move(cell);
         return true;
+    }
+
+    const QString& TextOf(const Cell& cell) const {
+        return cell.kind == CellKind::Text ? m_texts[cell.text] : cell.date;
     }
 
     // The row `row`, the rows before it made (empty where the sheet has none) and those that
@@ -422,7 +470,7 @@ private:
         QStringList names, types;
         for (size_t c = 0; c < m_columns; ++c) {
             const Cell& header = At(0, c);
-            names << (header.kind == CellKind::Number ? NumberText(header.number) : header.text);
+            names << (header.kind == CellKind::Number ? NumberText(header.number) : TextOf(header));
         }
         m_kinds.assign(m_columns, CellKind::Text);
         for (size_t c = 0; c < m_columns; ++c) {
@@ -458,7 +506,7 @@ private:
             m_values.clear();
             m_values.reserve(cells.size());
             for (size_t c = 0; c < cells.size(); ++c)
-                m_values.push_back(Convert(cells[c], m_kinds[c]));
+                m_values.push_back(Convert(cells[c], TextOf(cells[c]), m_kinds[c]));
             m_sink.Row(m_values);
         }
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(done));

@@ -7,8 +7,12 @@
 //                                 texts LENGTH characters long in COLUMNS columns, 300 and 30
 //                                 unless given)
 // importbench load FILE TABLE     loads a table as the import does (open, load, "select *") and
-//                                 prints the program's and the reading child's peak memory and
-//                                 the size of the temporary copy of the table
+//                                 prints the time of each step, the program's and the reading
+//                                 child's peak memory, the size of the temporary copy of the table
+//                                 and the processor time of the program (its threads) and of the
+//                                 reading children
+// importbench select FILE TABLE [RUNS]   loads a table once and reads it back as the import does
+//                                 ("select *") RUNS times (5 unless given): the median time
 // importbench copies              the size of the temporary copy, the time and the peak memory of
 //                                 loading three workbooks: one 30,000-character text in 500 × 4
 //                                 cells (104 KB), the 28 MB text workbook above, and ten rows with
@@ -36,6 +40,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -276,6 +281,15 @@ int Write(const QString& what, const QString& path, int length, int columns) {
     return 0;
 }
 
+// The processor time taken so far, in seconds: by the program itself, or by its children that
+// have ended.
+double CpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // The process's peak resident size so far, in KB.
 long long PeakKb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -295,6 +309,7 @@ int Load(const QString& path, const QString& table) {
         db::Connection conn;
         conn.OpenFile(QStringLiteral(":memory:"));
         importsrc::SourceFile file(path);
+        const double opened = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         file.Load(table, conn);
         const double loaded = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         const long long loadPeak = PeakKb();
@@ -304,13 +319,16 @@ int Load(const QString& path, const QString& table) {
         const double copy =
             static_cast<double>(conn.Execute(QStringLiteral("PRAGMA source.page_count")).Field(0).ToInt64() *
                                 conn.Execute(QStringLiteral("PRAGMA source.page_size")).Field(0).ToInt64());
-        std::printf("%d rows in %.2f s (loaded in %.2f s); program peak %lld MB (%lld MB before, %lld MB "
+        std::printf("%d rows in %.2f s (opened in %.2f s, loaded in %.2f s more); program peak %lld MB (%lld MB before, %lld MB "
                     "once loaded, the rest the record set), reading child peak %llu MB; temporary copy "
-                    "%.2f MB (%.1f× the file)\n",
-                    rows, static_cast<double>(timer.nsecsElapsed()) / 1e9, loaded, PeakKb() / 1024,
+                    "%.2f MB (%.1f× the file); processor time %.2f s in the program, %.2f s in the "
+                    "children\n",
+                    rows, static_cast<double>(timer.nsecsElapsed()) / 1e9, opened, loaded - opened,
+                    PeakKb() / 1024,
                     before / 1024, loadPeak / 1024, importsrc::CountsOfChildren().peakKb / 1024,
                     copy / 1048576.0,
-                    copy / static_cast<double>(std::max<qint64>(QFileInfo(path).size(), 1)));
+                    copy / static_cast<double>(std::max<qint64>(QFileInfo(path).size(), 1)),
+                    CpuSeconds(RUSAGE_SELF), CpuSeconds(RUSAGE_CHILDREN));
     } catch (const db::DbError& e) {
         std::printf("error after %.2f s, program peak %lld MB: %s\n",
                     static_cast<double>(timer.nsecsElapsed()) / 1e9, PeakKb() / 1024,
@@ -318,6 +336,23 @@ int Load(const QString& path, const QString& table) {
         return 1;
     } catch (const std::bad_alloc&) {
         std::printf("out of memory after %.2f s\n", static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        return 1;
+    }
+    return 0;
+}
+
+// The table loaded once, then read back as the import reads it, `runs` times.
+int Select(const QString& path, const QString& table, int runs) {
+    try {
+        db::Connection conn;
+        conn.OpenFile(QStringLiteral(":memory:"));
+        importsrc::SourceFile file(path);
+        file.Load(table, conn);
+        int rows = 0;
+        const double ms = Median([&] { rows = importsrc::SelectLoaded(conn, table).RecordCount(); }, runs);
+        std::printf("%d rows read back in %.1f ms (median of %d)\n", rows, ms, runs);
+    } catch (const db::DbError& e) {
+        std::printf("error: %s\n", qPrintable(e.Message()));
         return 1;
     }
     return 0;
@@ -383,8 +418,10 @@ int main(int argc, char** argv) {
                      args.size() >= 6 ? std::clamp(args.at(5).toInt(), 1, 256) : 30);
     if (args.size() == 4 && args.at(1) == QLatin1String("load"))
         return Load(args.at(2), args.at(3));
+    if ((args.size() == 4 || args.size() == 5) && args.at(1) == QLatin1String("select"))
+        return Select(args.at(2), args.at(3), args.size() == 5 ? std::max(args.at(4).toInt(), 1) : kRuns);
     std::fprintf(stderr, "usage: importbench [dump FILE [TABLE] | memory | copies | write texts|numbers FILE "
                          "[LENGTH [COLUMNS]] | "
-                         "load FILE TABLE]\n");
+                         "load FILE TABLE | select FILE TABLE [RUNS]]\n");
     return 2;
 }

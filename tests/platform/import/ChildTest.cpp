@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -218,6 +220,29 @@ TEST_F(ChildTest, ProgressKeepsAQuietChildGoingAndIsNotHandedOn) {
         take);
     EXPECT_EQ(silent.how, ChildEnd::How::Stalled);
     EXPECT_TRUE(taken.empty());
+}
+
+// The memory limit holds in a program with threads: the allocator keeps a heap reserved for the
+// threads that allocated, and a child whose own heap can grow no more would go on in that one.
+TEST_F(ChildTest, TheMemoryLimitHoldsBesideTheHeapsOfOtherThreads) {
+    std::thread([] {
+        std::vector<std::unique_ptr<char[]>> blocks;
+        for (int i = 0; i < 16; ++i)
+            blocks.emplace_back(new char[16 << 10]());
+    }).join();
+    importsrc::SetChildMemoryLimit(4ULL << 20);
+    const ChildEnd greedy = RunAlone([](ChildWriter& out) {
+        // 32 MB in small blocks, which come from a heap and not each from a mapping of its own.
+        std::vector<std::unique_ptr<char[]>> held;
+        held.reserve(1024);
+        for (int i = 0; i < 1024; ++i) {
+            held.emplace_back(new char[32 << 10]);
+            std::memset(held.back().get(), 1, 32 << 10);
+        }
+        out.Done();
+        out.Flush(true);
+    });
+    EXPECT_EQ(greedy.how, ChildEnd::How::OutOfMemory) << greedy.Describe().toStdString();
 }
 
 } // namespace

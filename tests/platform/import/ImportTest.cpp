@@ -16,6 +16,7 @@
 #include <malloc.h>
 #include <memory>
 #include <new>
+#include <sqlite3.h>
 
 namespace {
 
@@ -565,6 +566,36 @@ TEST_F(ImportTest, AWorkbookTooLargeToReadSaysSoAndAFailedLoadChangesNothing) {
     EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM [stu.dbf]")).Field(0).ToInt(), 1);
 }
 
+// A table's rows are written while the next ones are read: a write that fails part way (the
+// temporary database full) ends the load with the database's error, leaves nothing of the table
+// and the table loaded before as it was, and a later load goes through.
+TEST_F(ImportTest, AWriteThatFailsPartWayEndsTheLoadAndChangesNothing) {
+    const size_t school = Rows(Load(Generated(QStringLiteral("school.xls")), QStringLiteral("成绩表$"))).size();
+    ASSERT_GT(school, 0u);
+    const auto count = [this](const QString& table) {
+        return conn->Execute(QStringLiteral("SELECT count(*) FROM ") + importsrc::QuoteName(table)).Field(0).ToInt();
+    };
+    const long long pages = conn->Execute(QStringLiteral("PRAGMA source.page_count")).Field(0).ToInt64();
+    conn->Execute(QStringLiteral("PRAGMA source.max_page_count = %1").arg(pages + 4));
+    SourceFile many(Generated(QStringLiteral("many.xls")));
+    try {
+        many.Load(QStringLiteral("Sheet1$"), *conn);
+        ADD_FAILURE() << "20,000 rows written into a few pages";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.Code() & 0xFF, SQLITE_FULL) << e.Code();
+    }
+    EXPECT_EQ(count(QStringLiteral("成绩表$")), static_cast<int>(school));
+    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM source.sqlite_master WHERE name LIKE 'Sheet1$%'"))
+                  .Field(0)
+                  .ToInt(),
+              0);
+
+    conn->Execute(QStringLiteral("PRAGMA source.max_page_count = 1073741823"));
+    many.Load(QStringLiteral("Sheet1$"), *conn);
+    EXPECT_EQ(count(QStringLiteral("Sheet1$")), 20000);
+    EXPECT_EQ(count(QStringLiteral("成绩表$")), static_cast<int>(school));
+}
+
 // A workbook keeps a text once however many cells hold it, and so does its loaded table: 2,000
 // cells of one 30,000-character text make a temporary copy of a few pages, and every
 // query still sees the text in each cell (a lookup by an index and a DELETE included).
@@ -640,7 +671,8 @@ TEST_F(ImportTest, AFarCellMakesEmptyRowsThatCostLittle) {
 
 // What the import reads of a loaded table (importsrc::SelectLoaded) is what "select *" gives:
 // the names, declared types, rows in their order and values, rows without values in their place
-// and at the end, for workbooks of texts, numbers and both, and for a FoxPro table.
+// and at the end, for workbooks of texts, numbers and both, and for a FoxPro table. The rows are
+// read a part at a time on a thread of their own while the parts before are taken apart.
 TEST_F(ImportTest, TheLoadedRowsReadAsTheTableGivesThem) {
     const auto same = [this](const QString& name, const QString& table) {
         SCOPED_TRACE(name.toStdString() + " " + table.toStdString());
@@ -666,6 +698,8 @@ TEST_F(ImportTest, TheLoadedRowsReadAsTheTableGivesThem) {
     EXPECT_GT(same(QStringLiteral("low.xls"), QStringLiteral("Sheet1$")), 0);
     EXPECT_EQ(same(QStringLiteral("repeated.xls"), QStringLiteral("Sheet1$")), 500);
     EXPECT_EQ(same(QStringLiteral("far.xls"), QStringLiteral("Sheet1$")), 65535);
+    // Read a few thousand rows at a time: every row written, the last part a short one.
+    EXPECT_EQ(same(QStringLiteral("many.xls"), QStringLiteral("Sheet1$")), 20000);
     EXPECT_GT(same(QStringLiteral("stu.dbf"), QStringLiteral("stu.dbf")), 0);
 
     // A sheet with rows left out between its values keeps them in their places.
