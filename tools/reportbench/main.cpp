@@ -9,7 +9,7 @@
 // the click to the pages made. Without a display the pages go to a PDF file; on a display (run it
 // under xvfb-run with QT_QPA_PLATFORM=xcb) the preview opens, and it is closed as soon as its
 // pages are made. The memory the process holds is shown before the print and after the preview
-// is closed.
+// is closed. With VELTORA_REPORT_PDF set to a file path, the last PDF made stays in that file.
 
 #include "report/GridReport.h"
 #include "report/GridReportSink.h"
@@ -110,8 +110,11 @@ int GradeBench(int argc, char** argv) {
     const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen") ||
                           QGuiApplication::platformName() == QLatin1String("minimal");
     std::unique_ptr<report::PdfOutput> pdf;
+    // VELTORA_REPORT_PDF names a file that keeps the last PDF, to look at its pages.
+    const QString kept = qEnvironmentVariable("VELTORA_REPORT_PDF");
     if (headless)
-        pdf = std::make_unique<report::PdfOutput>(dir.filePath(QStringLiteral("grade.pdf")));
+        pdf = std::make_unique<report::PdfOutput>(kept.isEmpty() ? dir.filePath(QStringLiteral("grade.pdf"))
+                                                                 : kept);
     ui::SetQtDialogRunner([](QDialog& dialog) {
         dialog.show();
         QCoreApplication::processEvents();
@@ -195,7 +198,8 @@ int main(int argc, char** argv) {
         paginate.push_back(t.nsecsElapsed() / 1e6);
 
         t.restart();
-        if (!doc.WritePdf(dir.filePath(QStringLiteral("bench.pdf")))) {
+        const QString kept = qEnvironmentVariable("VELTORA_REPORT_PDF");
+        if (!doc.WritePdf(kept.isEmpty() ? dir.filePath(QStringLiteral("bench.pdf")) : kept)) {
             std::fprintf(stderr, "cannot write the PDF file\n");
             return 1;
         }
