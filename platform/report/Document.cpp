@@ -13,6 +13,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextLayout>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -71,11 +72,26 @@ QRectF Scaled(double x, double y, double w, double h, double dpc) {
     return QRectF(x * dpc, y * dpc, w * dpc, h * dpc);
 }
 
-// Whether the field's values make a column of numbers, by the rule the grids follow.
-bool HoldsNumbers(const Recordset& records, int field) {
+// Whether the field's values make a column of numbers, by the rule the grids follow. The answer
+// depends only on which kinds of cell the column has (numbers, texts, no values), so each
+// distinct value is looked at once, and the rule is told one cell of each kind.
+bool HoldsNumbers(const Recordset& records, int field, QHash<QString, char>& kinds) {
+    enum : char { NoValue, Number, Text };
     text::NumberColumn column;
-    for (int r = 0; r < records.RecordCount() && !column.Decided(); ++r)
-        column.Add(records.Value(r, field));
+    bool number = false;
+    for (int r = 0; r < records.RecordCount() && !column.Decided(); ++r) {
+        const QStringList& record = records.Record(r);
+        const QString& value = field < record.size() ? record.at(field) : QString();
+        auto it = kinds.constFind(value);
+        if (it == kinds.cend()) {
+            text::NumberColumn one;
+            one.Add(value);
+            it = kinds.insert(value, one.Decided() ? Text : one.HoldsNumbers() ? Number : NoValue);
+        }
+        if (*it == Text || (*it == Number && !number))
+            column.Add(value);
+        number = number || *it == Number;
+    }
     return column.HoldsNumbers();
 }
 
@@ -83,11 +99,12 @@ bool HoldsNumbers(const Recordset& records, int field) {
 
 Document::Document(ReportDefinition definition, Recordset records)
     : m_def(std::move(definition)), m_records(std::move(records)), m_family(FontFamily()) {
+    QHash<QString, char> kinds; // of the values seen, for every column alike
     for (const Column& c : m_def.detail.columns) {
         const Field* f = m_records.FindField(c.field);
         m_columnField.push_back(f ? f->Index() : -1);
         int align = c.contentAlign;
-        const bool numbers = m_def.detail.alignNumbersRight && f && HoldsNumbers(m_records, f->Index());
+        const bool numbers = m_def.detail.alignNumbersRight && f && HoldsNumbers(m_records, f->Index(), kinds);
         if (numbers)
             align = AlignRight | (align & (AlignTop | AlignMiddle | AlignBottom));
         m_contentAlign.push_back(align);
@@ -633,17 +650,23 @@ void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, doubl
         const QString text = m_numberColumn[i] ? value.trimmed() : value;
         if (text.isEmpty())
             continue;
-        const ShapedTexts::Text& shaped = m_shaped.Find(text, batched);
-        if (QPointF origin; batched && !shaped.glyphs.empty() &&
-                            OneLineOrigin(Padded(r, dpc), text, shaped.advance, fm, m_contentAlign[i], origin)) {
-            m_glyphs.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
-                                                GlyphBatch::PlacedCoordinate(origin.y())));
-            continue;
+        const ShapedTexts::Text& shaped =
+            m_shaped.Find(text, batched ? ShapedTexts::Make::Glyphs : ShapedTexts::Make::Layout);
+        if (QPointF origin; OneLineOrigin(Padded(r, dpc), text, shaped.advance, fm, m_contentAlign[i], origin)) {
+            if (batched && !shaped.glyphs.empty()) {
+                m_glyphs.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
+                                                    GlyphBatch::PlacedCoordinate(origin.y())));
+                continue;
+            }
+            if (shaped.layout) {
+                shaped.layout->draw(&p, origin - QPointF(0, shaped.layout->lineAt(0).ascent()));
+                continue;
+            }
         }
         const double advance = shaped.advance;
         DrawCellText(p, r, text, m_contentAlign[i], font, fm, d.shrinkToFit, dpc, &advance);
     }
-    m_glyphs.Draw(p);
+    m_glyphs.Draw(p, m_shaped.Fonts());
 }
 
 void Document::DrawLabelPage(QPainter& p, int index, double dpc) const {

@@ -36,6 +36,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <string>
 #include <memory>
 
 #include <algorithm>
@@ -74,6 +75,16 @@ double ResidentMb() {
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The most memory the process has held, in MB.
+double PeakMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return 0;
 }
 
 int GradeBench(int argc, char** argv) {
@@ -153,7 +164,8 @@ int GradeBench(int argc, char** argv) {
     std::printf("  确定                    %8.1f ms\n", Median(ok));
     std::printf("  打印 (%s)       %8.1f ms%s\n", headless ? "PDF file" : "preview ", Median(print),
                 pdf ? qPrintable(QStringLiteral(", %1 pages").arg(pdf->LastPageCount())) : "");
-    std::printf("  memory held before the print %6.0f MB, after it %6.0f MB\n", before, after);
+    std::printf("  memory held before the print %6.0f MB, after it %6.0f MB, at most %6.0f MB\n", before,
+                after, PeakMb());
     for (const QString& text : boxes.Texts())
         std::printf("  message: %s\n", qPrintable(text));
     return 0;
