@@ -736,10 +736,13 @@ bool Document::Print(QPrinter& printer) {
     } told;
     if (told.progress)
         told.progress->Begin(last - first + 1);
-    // The texts shaped for these pages are not kept after them.
+    // The texts shaped for these pages are not kept after them, nor the memory they took.
     struct Dropped {
         ShapedTexts& texts;
-        ~Dropped() { texts.Clear(); }
+        ~Dropped() {
+            texts.Clear();
+            ReturnFreedMemory();
+        }
     } dropped{m_shaped};
     for (int i = first; i <= last; ++i) {
         if (i > first && !printer.newPage())
