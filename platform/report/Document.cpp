@@ -559,6 +559,8 @@ void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, dou
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
     const QPen line(Qt::black, kLineWidth * dpc);
+    m_captionTexts.Use(font, p.device());
+    const bool batched = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
 
     auto cell = [&](double x0, double x1, double y, double h, const QString& text, int align) {
         if (x1 - x0 <= 0)
@@ -570,7 +572,23 @@ void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, dou
             p.drawRect(r);
         }
         p.setPen(Qt::black);
-        DrawCellText(p, r, text, align, font, fm, d.shrinkToFit, dpc);
+        if (text.isEmpty())
+            return;
+        const ShapedTexts::Text& shaped =
+            m_captionTexts.Find(text, batched ? ShapedTexts::Make::Glyphs : ShapedTexts::Make::Layout);
+        if (QPointF origin; OneLineOrigin(Padded(r, dpc), text, shaped.advance, fm, align, origin)) {
+            if (batched && !shaped.glyphs.empty()) {
+                m_glyphs.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
+                                                    GlyphBatch::PlacedCoordinate(origin.y())));
+                return;
+            }
+            if (shaped.layout) {
+                shaped.layout->draw(&p, origin - QPointF(0, shaped.layout->lineAt(0).ascent()));
+                return;
+            }
+        }
+        const double advance = shaped.advance;
+        DrawCellText(p, r, text, align, font, fm, d.shrinkToFit, dpc, &advance);
     };
 
     // The group a column belongs to, if any.
@@ -599,6 +617,7 @@ void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, dou
         if (x0 >= 0)
             cell(x0, x1, top, rowH, g.title, g.textAlign);
     }
+    m_glyphs.Draw(p, m_captionTexts.Fonts());
 }
 
 void Document::DrawRecordFrames(QPainter& p, const ColumnBand& band, const std::vector<double>& tops,
@@ -739,11 +758,13 @@ bool Document::Print(QPrinter& printer) {
     // The texts shaped for these pages are not kept after them, nor the memory they took.
     struct Dropped {
         ShapedTexts& texts;
+        ShapedTexts& captions;
         ~Dropped() {
             texts.Clear();
+            captions.Clear();
             ReturnFreedMemory();
         }
-    } dropped{m_shaped};
+    } dropped{m_shaped, m_captionTexts};
     for (int i = first; i <= last; ++i) {
         if (i > first && !printer.newPage())
             return false;

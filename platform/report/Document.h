@@ -117,6 +117,7 @@ private:
     // The records' texts drawn so far, measured and shaped for the records' font on the device
     // drawn on; dropped once the pages are made.
     mutable ShapedTexts m_shaped;
+    mutable ShapedTexts m_captionTexts; // the same for the captions, in their bold font
     mutable GlyphBatch m_glyphs; // a row's texts, drawn together
     std::vector<int> m_contentAlign;
     std::vector<bool> m_numberColumn; // right-aligned as a column of numbers
