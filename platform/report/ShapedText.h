@@ -52,7 +52,6 @@ public:
     // right-to-left characters).
     const Text& Find(const QString& text, Make make);
     void Clear();
-    int Size() const { return int(m_texts.size()); }
     // The fonts of the glyphs made since the font or device last changed.
     const std::vector<QRawFont>& Fonts() const { return m_fonts; }
 
