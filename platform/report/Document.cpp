@@ -10,8 +10,10 @@
 #include <QLineF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextLayout>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -70,11 +72,26 @@ QRectF Scaled(double x, double y, double w, double h, double dpc) {
     return QRectF(x * dpc, y * dpc, w * dpc, h * dpc);
 }
 
-// Whether the field's values make a column of numbers, by the rule the grids follow.
-bool HoldsNumbers(const Recordset& records, int field) {
+// Whether the field's values make a column of numbers, by the rule the grids follow. The answer
+// depends only on which kinds of cell the column has (numbers, texts, no values), so each
+// distinct value is looked at once, and the rule is told one cell of each kind.
+bool HoldsNumbers(const Recordset& records, int field, QHash<QString, char>& kinds) {
+    enum : char { NoValue, Number, Text };
     text::NumberColumn column;
-    for (int r = 0; r < records.RecordCount() && !column.Decided(); ++r)
-        column.Add(records.Value(r, field));
+    bool number = false;
+    for (int r = 0; r < records.RecordCount() && !column.Decided(); ++r) {
+        const QStringList& record = records.Record(r);
+        const QString& value = field < record.size() ? record.at(field) : QString();
+        auto it = kinds.constFind(value);
+        if (it == kinds.cend()) {
+            text::NumberColumn one;
+            one.Add(value);
+            it = kinds.insert(value, one.Decided() ? Text : one.HoldsNumbers() ? Number : NoValue);
+        }
+        if (*it == Text || (*it == Number && !number))
+            column.Add(value);
+        number = number || *it == Number;
+    }
     return column.HoldsNumbers();
 }
 
@@ -82,11 +99,12 @@ bool HoldsNumbers(const Recordset& records, int field) {
 
 Document::Document(ReportDefinition definition, Recordset records)
     : m_def(std::move(definition)), m_records(std::move(records)), m_family(FontFamily()) {
+    QHash<QString, char> kinds; // of the values seen, for every column alike
     for (const Column& c : m_def.detail.columns) {
         const Field* f = m_records.FindField(c.field);
         m_columnField.push_back(f ? f->Index() : -1);
         int align = c.contentAlign;
-        const bool numbers = m_def.detail.alignNumbersRight && f && HoldsNumbers(m_records, f->Index());
+        const bool numbers = m_def.detail.alignNumbersRight && f && HoldsNumbers(m_records, f->Index(), kinds);
         if (numbers)
             align = AlignRight | (align & (AlignTop | AlignMiddle | AlignBottom));
         m_contentAlign.push_back(align);
@@ -360,7 +378,21 @@ void Document::RenderPage(QPainter& p, int index, double dpc) const {
     const int rows = index / bands;
     const ColumnBand& columns = m_bands[index % bands];
     if (rows < static_cast<int>(m_pages.size())) {
-        for (const Band& b : m_pages[rows].bands) {
+        const std::vector<Band>& page = m_pages[rows].bands;
+        const double rowHeight = NonNegative(m_def.detail.contentRow.height);
+        // The records one under the other without a gap share their frame: it is drawn once,
+        // before the first of them.
+        std::size_t framedUpTo = 0;
+        for (std::size_t n = 0; n < page.size(); ++n) {
+            const Band& b = page[n];
+            if (b.kind == BandKind::Record && n >= framedUpTo && m_def.detail.gridLines) {
+                std::vector<double> tops{b.top};
+                framedUpTo = n + 1;
+                while (rowHeight > 0 && framedUpTo < page.size() && page[framedUpTo].kind == BandKind::Record &&
+                       std::abs(page[framedUpTo].top - (tops.back() + rowHeight)) <= kEpsilon)
+                    tops.push_back(page[framedUpTo++].top);
+                DrawRecordFrames(p, columns, tops, dpc);
+            }
             switch (b.kind) {
             case BandKind::PageHeader:
                 DrawSection(p, m_def.pageHeader, b.top, m_width, dpc, index, -1);
@@ -462,30 +494,45 @@ bool PlainLine(const QString& text) {
     return true;
 }
 
+// Where a text that fits its cell on one line starts, at its baseline, as the cell's alignment
+// puts it; false when it does not fit so (it is then laid out in the rectangle, cut or shrunk).
+// `r` is the cell within its padding, `textWidth` the text's width in the font on the device.
+bool OneLineOrigin(const QRectF& r, const QString& text, double textWidth, const QFontMetricsF& fm,
+                   int align, QPointF& origin) {
+    const double height = fm.ascent() + fm.descent();
+    if (textWidth > r.width() || height > r.height() || !PlainLine(text))
+        return false;
+    double x = r.x(), y = r.y();
+    if (align & AlignCenter)
+        x += (r.width() - textWidth) / 2;
+    else if (align & AlignRight)
+        x += r.width() - textWidth;
+    if (align & AlignBottom)
+        y += r.height() - height;
+    else if (!(align & AlignTop))
+        y += (r.height() - height) / 2;
+    origin = QPointF(x, y + fm.ascent());
+    return true;
+}
+
+QRectF Padded(const QRectF& cell, double dpc) {
+    return cell.adjusted(kCellPadding * dpc, 0, -kCellPadding * dpc, 0);
+}
+
 // One cell's text, cut with "…" or shrunk when it is wider than the cell. `advance` is the
 // text's width in the font on the painter's device, when known.
 void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int align, const QFont& font,
                   const QFontMetricsF& fm, bool shrink, double dpc, const double* advance = nullptr) {
     if (text.isEmpty() || cell.width() <= 0)
         return;
-    const QRectF r = cell.adjusted(kCellPadding * dpc, 0, -kCellPadding * dpc, 0);
+    const QRectF r = Padded(cell, dpc);
     if (r.width() <= 0)
         return;
     const double textWidth = advance ? *advance : fm.horizontalAdvance(text);
     if (textWidth <= r.width()) {
-        const double height = fm.ascent() + fm.descent();
-        if (advance && height <= r.height() && PlainLine(text)) {
-            // Placed where the rectangle's alignment puts one line, without laying it out again.
-            double x = r.x(), y = r.y();
-            if (align & AlignCenter)
-                x += (r.width() - textWidth) / 2;
-            else if (align & AlignRight)
-                x += r.width() - textWidth;
-            if (align & AlignBottom)
-                y += r.height() - height;
-            else if (!(align & AlignTop))
-                y += (r.height() - height) / 2;
-            p.drawText(QPointF(x, y + fm.ascent()), text);
+        // Placed where the rectangle's alignment puts one line, without laying it out again.
+        if (QPointF origin; advance && OneLineOrigin(r, text, textWidth, fm, align, origin)) {
+            p.drawText(origin, text);
             return;
         }
         p.drawText(r, ToQt(align) | Qt::TextSingleLine, text);
@@ -512,6 +559,8 @@ void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, dou
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
     const QPen line(Qt::black, kLineWidth * dpc);
+    m_captionTexts.Use(font, p.device());
+    const bool batched = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
 
     auto cell = [&](double x0, double x1, double y, double h, const QString& text, int align) {
         if (x1 - x0 <= 0)
@@ -523,7 +572,23 @@ void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, dou
             p.drawRect(r);
         }
         p.setPen(Qt::black);
-        DrawCellText(p, r, text, align, font, fm, d.shrinkToFit, dpc);
+        if (text.isEmpty())
+            return;
+        const ShapedTexts::Text& shaped =
+            m_captionTexts.Find(text, batched ? ShapedTexts::Make::Glyphs : ShapedTexts::Make::Layout);
+        if (QPointF origin; OneLineOrigin(Padded(r, dpc), text, shaped.advance, fm, align, origin)) {
+            if (batched && !shaped.glyphs.empty()) {
+                m_glyphs.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
+                                                    GlyphBatch::PlacedCoordinate(origin.y())));
+                return;
+            }
+            if (shaped.layout) {
+                shaped.layout->draw(&p, origin - QPointF(0, shaped.layout->lineAt(0).ascent()));
+                return;
+            }
+        }
+        const double advance = shaped.advance;
+        DrawCellText(p, r, text, align, font, fm, d.shrinkToFit, dpc, &advance);
     };
 
     // The group a column belongs to, if any.
@@ -552,6 +617,35 @@ void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, dou
         if (x0 >= 0)
             cell(x0, x1, top, rowH, g.title, g.textAlign);
     }
+    m_glyphs.Draw(p, m_captionTexts.Fonts());
+}
+
+void Document::DrawRecordFrames(QPainter& p, const ColumnBand& band, const std::vector<double>& tops,
+                                double dpc) const {
+    // The frames of the rows' cells: the outline of the rows, the lines between the rows and the
+    // borders between the cells the height of them all, covering what each cell's own frame
+    // would.
+    const double h = NonNegative(m_def.detail.contentRow.height);
+    double left = -1, right = -1;
+    const double top = tops.front(), bottom = tops.back() + h;
+    QVarLengthArray<QLineF, 128> lines;
+    for (std::size_t k = 0; k < band.columns.size(); ++k) {
+        const double x0 = band.edges[k], x1 = band.edges[k + 1];
+        if (x1 - x0 <= 0)
+            continue;
+        if (left < 0)
+            left = x0;
+        else
+            lines.append(QLineF(x0 * dpc, top * dpc, x0 * dpc, bottom * dpc));
+        right = x1;
+    }
+    if (left < 0)
+        return;
+    for (std::size_t k = 1; k < tops.size(); ++k)
+        lines.append(QLineF(left * dpc, tops[k] * dpc, right * dpc, tops[k] * dpc));
+    p.setPen(QPen(Qt::black, kLineWidth * dpc));
+    p.drawRect(Scaled(left, top, right - left, bottom - top, dpc));
+    p.drawLines(lines.constData(), int(lines.size()));
 }
 
 void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, double top, double dpc) const {
@@ -560,34 +654,9 @@ void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, doubl
     const QFont font = MakeFont(m_tableFontSize);
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
-    // The widths of the texts in this font on this device, each distinct text measured once.
-    const QString metricsKey = font.key() + u'@' + QString::number(p.device()->logicalDpiX()) + u'x' +
-                               QString::number(p.device()->logicalDpiY());
-    if (metricsKey != m_advancesKey) {
-        m_advances.clear();
-        m_advancesKey = metricsKey;
-    }
-    if (d.gridLines) {
-        // The frames of the row's cells: the row's outline and the borders between its cells,
-        // the very lines each cell's own frame would draw.
-        double left = -1, right = -1;
-        QVarLengthArray<QLineF, 64> borders;
-        for (std::size_t k = 0; k < band.columns.size(); ++k) {
-            const double x0 = band.edges[k], x1 = band.edges[k + 1];
-            if (x1 - x0 <= 0)
-                continue;
-            if (left < 0)
-                left = x0;
-            else
-                borders.append(QLineF(x0 * dpc, top * dpc, x0 * dpc, (top + h) * dpc));
-            right = x1;
-        }
-        if (left >= 0) {
-            p.setPen(QPen(Qt::black, kLineWidth * dpc));
-            p.drawRect(Scaled(left, top, right - left, h, dpc));
-            p.drawLines(borders.constData(), int(borders.size()));
-        }
-    }
+    m_shaped.Use(font, p.device());
+    // On a PDF page the row's texts go out together, from glyphs made once for each text.
+    const bool batched = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     p.setPen(Qt::black);
     for (std::size_t k = 0; k < band.columns.size(); ++k) {
         const int i = band.columns[k];
@@ -600,12 +669,23 @@ void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, doubl
         const QString text = m_numberColumn[i] ? value.trimmed() : value;
         if (text.isEmpty())
             continue;
-        auto it = m_advances.constFind(text);
-        if (it == m_advances.cend())
-            it = m_advances.insert(text, fm.horizontalAdvance(text));
-        const double advance = *it;
+        const ShapedTexts::Text& shaped =
+            m_shaped.Find(text, batched ? ShapedTexts::Make::Glyphs : ShapedTexts::Make::Layout);
+        if (QPointF origin; OneLineOrigin(Padded(r, dpc), text, shaped.advance, fm, m_contentAlign[i], origin)) {
+            if (batched && !shaped.glyphs.empty()) {
+                m_glyphs.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
+                                                    GlyphBatch::PlacedCoordinate(origin.y())));
+                continue;
+            }
+            if (shaped.layout) {
+                shaped.layout->draw(&p, origin - QPointF(0, shaped.layout->lineAt(0).ascent()));
+                continue;
+            }
+        }
+        const double advance = shaped.advance;
         DrawCellText(p, r, text, m_contentAlign[i], font, fm, d.shrinkToFit, dpc, &advance);
     }
+    m_glyphs.Draw(p, m_shaped.Fonts());
 }
 
 void Document::DrawLabelPage(QPainter& p, int index, double dpc) const {
@@ -675,6 +755,16 @@ bool Document::Print(QPrinter& printer) {
     } told;
     if (told.progress)
         told.progress->Begin(last - first + 1);
+    // The texts shaped for these pages are not kept after them, nor the memory they took.
+    struct Dropped {
+        ShapedTexts& texts;
+        ShapedTexts& captions;
+        ~Dropped() {
+            texts.Clear();
+            captions.Clear();
+            ReturnFreedMemory();
+        }
+    } dropped{m_shaped, m_captionTexts};
     for (int i = first; i <= last; ++i) {
         if (i > first && !printer.newPage())
             return false;

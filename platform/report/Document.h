@@ -5,6 +5,7 @@
 #include "platform/report/Definition.h"
 #include "platform/report/Paginate.h"
 #include "platform/report/Recordset.h"
+#include "platform/report/ShapedText.h"
 
 #include <QFont>
 #include <QHash>
@@ -89,6 +90,9 @@ private:
     void DrawBox(QPainter& p, const TextBox& box, double originX, double originY, double areaWidth,
                  double areaHeight, double dpc, int page, int record) const;
     void DrawCaptions(QPainter& p, const ColumnBand& band, double top, double dpc) const;
+    // The frames of rows drawn one under the other from `tops`, then one row's texts.
+    void DrawRecordFrames(QPainter& p, const ColumnBand& band, const std::vector<double>& tops,
+                          double dpc) const;
     void DrawRecord(QPainter& p, const ColumnBand& band, int record, double top, double dpc) const;
     // Each column's widest text (caption or value) in ems of the report's font.
     const std::vector<double>& TextEms() const;
@@ -110,9 +114,11 @@ private:
     std::vector<ColumnBand> m_bands{ColumnBand{{}, {0.0}}};
     double m_tableFontSize = 9;
     mutable std::vector<double> m_textEms; // measured on first use
-    // The records' texts drawn so far with their widths, for the font and device of m_advancesKey.
-    mutable QHash<QString, double> m_advances;
-    mutable QString m_advancesKey;
+    // The records' texts drawn so far, measured and shaped for the records' font on the device
+    // drawn on; dropped once the pages are made.
+    mutable ShapedTexts m_shaped;
+    mutable ShapedTexts m_captionTexts; // the same for the captions, in their bold font
+    mutable GlyphBatch m_glyphs; // a row's texts, drawn together
     std::vector<int> m_contentAlign;
     std::vector<bool> m_numberColumn; // right-aligned as a column of numbers
     LabelGrid m_labelGrid;

@@ -9,7 +9,7 @@
 // the click to the pages made. Without a display the pages go to a PDF file; on a display (run it
 // under xvfb-run with QT_QPA_PLATFORM=xcb) the preview opens, and it is closed as soon as its
 // pages are made. The memory the process holds is shown before the print and after the preview
-// is closed.
+// is closed. With VELTORA_REPORT_PDF set to a file path, the last PDF made stays in that file.
 
 #include "report/GridReport.h"
 #include "report/GridReportSink.h"
@@ -36,6 +36,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <string>
 #include <memory>
 
 #include <algorithm>
@@ -76,6 +77,16 @@ double ResidentMb() {
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
+// The most memory the process has held, in MB.
+double PeakMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return 0;
+}
+
 int GradeBench(int argc, char** argv) {
     const int classes = argc > 2 ? std::max(1, atoi(argv[2])) : 98;
     const int students = argc > 3 ? std::max(1, atoi(argv[3])) : 99;
@@ -110,8 +121,11 @@ int GradeBench(int argc, char** argv) {
     const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen") ||
                           QGuiApplication::platformName() == QLatin1String("minimal");
     std::unique_ptr<report::PdfOutput> pdf;
+    // VELTORA_REPORT_PDF names a file that keeps the last PDF, to look at its pages.
+    const QString kept = qEnvironmentVariable("VELTORA_REPORT_PDF");
     if (headless)
-        pdf = std::make_unique<report::PdfOutput>(dir.filePath(QStringLiteral("grade.pdf")));
+        pdf = std::make_unique<report::PdfOutput>(kept.isEmpty() ? dir.filePath(QStringLiteral("grade.pdf"))
+                                                                 : kept);
     ui::SetQtDialogRunner([](QDialog& dialog) {
         dialog.show();
         QCoreApplication::processEvents();
@@ -150,7 +164,8 @@ int GradeBench(int argc, char** argv) {
     std::printf("  确定                    %8.1f ms\n", Median(ok));
     std::printf("  打印 (%s)       %8.1f ms%s\n", headless ? "PDF file" : "preview ", Median(print),
                 pdf ? qPrintable(QStringLiteral(", %1 pages").arg(pdf->LastPageCount())) : "");
-    std::printf("  memory held before the print %6.0f MB, after it %6.0f MB\n", before, after);
+    std::printf("  memory held before the print %6.0f MB, after it %6.0f MB, at most %6.0f MB\n", before,
+                after, PeakMb());
     for (const QString& text : boxes.Texts())
         std::printf("  message: %s\n", qPrintable(text));
     return 0;
@@ -195,7 +210,8 @@ int main(int argc, char** argv) {
         paginate.push_back(t.nsecsElapsed() / 1e6);
 
         t.restart();
-        if (!doc.WritePdf(dir.filePath(QStringLiteral("bench.pdf")))) {
+        const QString kept = qEnvironmentVariable("VELTORA_REPORT_PDF");
+        if (!doc.WritePdf(kept.isEmpty() ? dir.filePath(QStringLiteral("bench.pdf")) : kept)) {
             std::fprintf(stderr, "cannot write the PDF file\n");
             return 1;
         }
