@@ -1,6 +1,7 @@
 #include "platform/report/Output.h"
 
 #include "platform/report/Document.h"
+#include "platform/report/PreviewDialog.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
@@ -9,11 +10,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
-#include <QTimer>
 
 #include <memory>
 
@@ -26,36 +24,23 @@ bool Headless() {
     return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
-// The preview with the page, zoom and print tools of Qt's preview dialog; its print button prints
-// the same document on the printer chosen there.
+// The preview with its page, zoom and print tools (PreviewDialog); its print button prints the
+// same document on the printer chosen there.
 class ScreenOutput : public OutputService {
 public:
     void Preview(Document& document, bool fitWidth) override {
         if (auto* pdf = Fallback())
             return pdf->Preview(document, fitWidth);
         ShowPreview(document, fitWidth);
-        // The preview kept every page drawn; what it freed goes back to the system now, not
-        // when the heap happens to shrink.
+        // The pages the preview drew are freed with it; that memory goes back to the system
+        // now, not when the heap happens to shrink.
         ReturnFreedMemory();
     }
 
     void ShowPreview(Document& document, bool fitWidth) {
         QPrinter printer(QPrinter::HighResolution);
         document.SetupPrinter(printer);
-        QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
-        dialog.setWindowTitle(document.Definition().title.isEmpty() ? QStringLiteral("打印预览")
-                                                                    : document.Definition().title);
-        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
-                         [&document](QPrinter* p) { document.Print(*p); });
-        // The dialog picks its own zoom when it is shown; ours follows once its loop runs.
-        QTimer::singleShot(0, &dialog, [&dialog, fitWidth] {
-            if (auto* view = dialog.findChild<QPrintPreviewWidget*>()) {
-                if (fitWidth)
-                    view->fitToWidth();
-                else
-                    view->fitInView();
-            }
-        });
+        PreviewDialog dialog(document, printer, fitWidth, QApplication::activeWindow());
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             dialog.resize(screen->availableGeometry().size() * 0.85);
         dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);

@@ -1,0 +1,321 @@
+#include "platform/report/PreviewDialog.h"
+
+#include "platform/report/Document.h"
+#include "platform/ui/ModalRunner.h"
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+constexpr int kGap = 12;              // pixels around and between the pages
+constexpr double kZoomStep = 1.25;    // one 放大 or 缩小
+constexpr double kMinDpc = 2;         // screen pixels per cm, at the smallest
+constexpr double kMaxDpc = 250;       // and at the largest
+constexpr std::size_t kKeptPages = 6; // drawn pages kept besides those in view
+const QColor kBackground(128, 128, 128);
+
+} // namespace
+
+// The pages one under the other on a grey ground; it scrolls by its own scroll bars, whose range
+// covers every page however many there are, and paints only the pages it shows.
+class PreviewView : public QAbstractScrollArea {
+public:
+    explicit PreviewView(PreviewDialog& dialog) : m_dialog(dialog) {
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setFrameShape(QFrame::NoFrame);
+        viewport()->setAutoFillBackground(false);
+        viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(viewport());
+        painter.fillRect(event->rect(), kBackground);
+        m_dialog.PaintPages(painter, event->rect());
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QAbstractScrollArea::resizeEvent(event);
+        m_dialog.ApplyFit();
+    }
+    void scrollContentsBy(int, int) override { viewport()->update(); }
+    void wheelEvent(QWheelEvent* event) override {
+        if (event->modifiers() & Qt::ControlModifier) {
+            if (event->angleDelta().y() > 0)
+                m_dialog.ZoomIn();
+            else if (event->angleDelta().y() < 0)
+                m_dialog.ZoomOut();
+            event->accept();
+            return;
+        }
+        QAbstractScrollArea::wheelEvent(event);
+    }
+
+private:
+    PreviewDialog& m_dialog;
+};
+
+PreviewDialog::PreviewDialog(Document& document, QPrinter& printer, bool fitWidth, QWidget* parent)
+    : QDialog(parent), m_document(document), m_printer(printer), m_fit(fitWidth ? Fit::Width : Fit::Page) {
+    setWindowTitle(document.Definition().title.isEmpty() ? QStringLiteral("打印预览")
+                                                         : document.Definition().title);
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+
+    auto* tools = new QToolBar(this);
+    tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    tools->setMovable(false);
+    tools->addAction(QStringLiteral("适合宽度"), this, &PreviewDialog::FitWidth);
+    tools->addAction(QStringLiteral("整页"), this, &PreviewDialog::FitPage);
+    tools->addAction(QStringLiteral("放大"), this, &PreviewDialog::ZoomIn);
+    tools->addAction(QStringLiteral("缩小"), this, &PreviewDialog::ZoomOut);
+    tools->addSeparator();
+    m_first = tools->addAction(QStringLiteral("首页"), this, [this] { GoToPage(0); });
+    m_previous = tools->addAction(QStringLiteral("上一页"), this, [this] { GoToPage(m_current - 1); });
+    m_pageBox = new QSpinBox(tools);
+    m_pageBox->setKeyboardTracking(false); // the page typed is gone to on Enter
+    m_pageBox->setAlignment(Qt::AlignCenter);
+    tools->addWidget(m_pageBox);
+    m_next = tools->addAction(QStringLiteral("下一页"), this, [this] { GoToPage(m_current + 1); });
+    m_last = tools->addAction(QStringLiteral("末页"), this, [this] { GoToPage(m_pages - 1); });
+    tools->addSeparator();
+    tools->addAction(QStringLiteral("打印…"), this, &PreviewDialog::PrintDocument);
+    tools->addAction(QStringLiteral("关闭"), this, &QDialog::reject);
+    connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int page) { GoToPage(page - 1); });
+
+    m_view = new PreviewView(*this);
+    connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, &PreviewDialog::ScrolledTo);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tools);
+    layout->addWidget(m_view, 1);
+
+    LayOut();
+    ApplyFit();
+    m_view->setFocus();
+}
+
+PreviewDialog::~PreviewDialog() = default;
+
+// As Document::Print does it: the pages are made for the printer's printable area in its dots.
+void PreviewDialog::LayOut() {
+    const int resolution = m_printer.resolution();
+    m_layoutDpc = resolution / 2.54;
+    const QPageLayout page = m_printer.pageLayout();
+    const QRect area = page.paintRectPixels(resolution);
+    const QRect paper = page.fullRectPixels(resolution);
+    m_pages = std::max(1, m_document.Layout(area.width() / m_layoutDpc, area.height() / m_layoutDpc));
+    m_paperCm = QSizeF(paper.width() / m_layoutDpc, paper.height() / m_layoutDpc);
+    m_printableCm = QRectF(area.x() / m_layoutDpc, area.y() / m_layoutDpc, area.width() / m_layoutDpc,
+                           area.height() / m_layoutDpc);
+    m_kept.clear();
+    m_current = std::clamp(m_current, 0, m_pages - 1);
+    {
+        const QSignalBlocker quiet(m_pageBox);
+        m_pageBox->setRange(1, m_pages);
+        m_pageBox->setPrefix(QStringLiteral("第 "));
+        m_pageBox->setSuffix(QStringLiteral(" 页，共 %1 页").arg(m_pages));
+    }
+    ShowCurrent();
+}
+
+QSize PreviewDialog::PageSize() const {
+    return QSize(std::max(1, int(std::lround(m_paperCm.width() * m_dpc))),
+                 std::max(1, int(std::lround(m_paperCm.height() * m_dpc))));
+}
+
+int PreviewDialog::Pitch() const {
+    return PageSize().height() + kGap;
+}
+
+int PreviewDialog::PageTop(int index) const {
+    return kGap + index * Pitch();
+}
+
+void PreviewDialog::SetZoom(double dotsPerCm) {
+    Relayout(dotsPerCm, Fit::None);
+}
+
+void PreviewDialog::ZoomIn() {
+    SetZoom(m_dpc * kZoomStep);
+}
+
+void PreviewDialog::ZoomOut() {
+    SetZoom(m_dpc / kZoomStep);
+}
+
+void PreviewDialog::FitWidth() {
+    m_fit = Fit::Width;
+    ApplyFit();
+}
+
+void PreviewDialog::FitPage() {
+    m_fit = Fit::Page;
+    ApplyFit();
+}
+
+// The zoom the fit asks for the view's size now; a zoom of its own stays as it is.
+void PreviewDialog::ApplyFit() {
+    if (!m_view)
+        return;
+    double dpc = m_dpc;
+    const QSize room = m_view->viewport()->size() - QSize(2 * kGap, 2 * kGap);
+    if (m_fit != Fit::None && room.width() > 0 && room.height() > 0 && !m_paperCm.isEmpty()) {
+        dpc = room.width() / m_paperCm.width();
+        if (m_fit == Fit::Page)
+            dpc = std::min(dpc, room.height() / m_paperCm.height());
+    }
+    Relayout(dpc, m_fit);
+}
+
+// A new zoom keeps the same place of the page at the top of the view there; the pages drawn at the
+// old zoom are dropped.
+void PreviewDialog::Relayout(double dotsPerCm, Fit fit) {
+    dotsPerCm = std::clamp(dotsPerCm, kMinDpc, kMaxDpc);
+    m_fit = fit;
+    QScrollBar* bar = m_view->verticalScrollBar();
+    const int oldPitch = Pitch();
+    const int value = bar->value();
+    const int page = value / oldPitch;
+    const double within = double(value - page * oldPitch) / oldPitch;
+    if (dotsPerCm != m_dpc) {
+        m_dpc = dotsPerCm;
+        m_kept.clear();
+    }
+    const bool going = m_going;
+    m_going = true; // the page looked at stays the current one
+    UpdateScrollBars();
+    bar->setValue(page * Pitch() + int(std::lround(within * Pitch())));
+    m_going = going;
+    m_view->viewport()->update();
+}
+
+void PreviewDialog::UpdateScrollBars() {
+    const QSize page = PageSize();
+    const QSize view = m_view->viewport()->size();
+    const qint64 height = qint64(m_pages) * Pitch() + kGap;
+    const int width = page.width() + 2 * kGap;
+    QScrollBar* v = m_view->verticalScrollBar();
+    v->setRange(0, int(std::clamp<qint64>(height - view.height(), 0, INT_MAX)));
+    v->setPageStep(std::max(1, view.height()));
+    v->setSingleStep(std::max(1, view.height() / 20));
+    QScrollBar* h = m_view->horizontalScrollBar();
+    h->setRange(0, std::max(0, width - view.width()));
+    h->setPageStep(std::max(1, view.width()));
+    h->setSingleStep(std::max(1, view.width() / 20));
+}
+
+void PreviewDialog::GoToPage(int index) {
+    index = std::clamp(index, 0, m_pages - 1);
+    m_current = index;
+    const bool going = m_going;
+    m_going = true;
+    m_view->verticalScrollBar()->setValue(PageTop(index) - kGap);
+    m_going = going;
+    ShowCurrent();
+}
+
+// Scrolled by the user: the current page is the one across the middle of the view.
+void PreviewDialog::ScrolledTo(int value) {
+    if (m_going)
+        return;
+    const int middle = value + m_view->viewport()->height() / 2;
+    m_current = std::clamp((middle - kGap / 2) / Pitch(), 0, m_pages - 1);
+    ShowCurrent();
+}
+
+void PreviewDialog::ShowCurrent() {
+    {
+        const QSignalBlocker quiet(m_pageBox);
+        m_pageBox->setValue(m_current + 1);
+    }
+    m_first->setEnabled(m_current > 0);
+    m_previous->setEnabled(m_current > 0);
+    m_next->setEnabled(m_current < m_pages - 1);
+    m_last->setEnabled(m_current < m_pages - 1);
+}
+
+QImage PreviewDialog::PageImage(int index) {
+    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+        if (it->index == index) {
+            m_kept.splice(m_kept.begin(), m_kept, it);
+            return m_kept.front().image;
+        }
+    }
+    // Drawn in the screen's own pixels, at a resolution that gives the report's point sizes the
+    // same size on the paper as its centimetres.
+    const double ratio = m_view->devicePixelRatioF();
+    const double dpc = m_dpc * ratio;
+    QImage image(QSize(std::max(1, int(std::lround(m_paperCm.width() * dpc))),
+                       std::max(1, int(std::lround(m_paperCm.height() * dpc)))),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(int(std::lround(dpc * 100)));
+    image.setDotsPerMeterY(int(std::lround(dpc * 100)));
+    {
+        QPainter painter(&image);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                               QPainter::SmoothPixmapTransform);
+        painter.translate(m_printableCm.left() * dpc, m_printableCm.top() * dpc);
+        m_document.RenderPage(painter, index, dpc);
+    }
+    image.setDevicePixelRatio(ratio);
+    m_drawn.push_back(index);
+    m_kept.push_front(Kept{index, image});
+    return image;
+}
+
+void PreviewDialog::PaintPages(QPainter& painter, const QRect& exposed) {
+    const QSize page = PageSize();
+    const int top = m_view->verticalScrollBar()->value();
+    const int viewWidth = m_view->viewport()->width();
+    const int x = page.width() + 2 * kGap <= viewWidth ? (viewWidth - page.width()) / 2
+                                                       : kGap - m_view->horizontalScrollBar()->value();
+    const int first = std::max(0, (top + exposed.top() - kGap) / Pitch());
+    const int last = std::min(m_pages - 1, (top + exposed.bottom()) / Pitch());
+    for (int i = first; i <= last; ++i) {
+        const QRect rect(QPoint(x, PageTop(i) - top), page);
+        if (!rect.intersects(exposed))
+            continue;
+        painter.fillRect(rect.translated(3, 3), QColor(80, 80, 80)); // a shadow under the paper
+        painter.drawImage(rect.topLeft(), PageImage(i));
+        ++m_painted;
+    }
+    // The pages in view are kept, and a few more besides.
+    const std::size_t keep = kKeptPages + std::size_t(std::max(0, last - first + 1));
+    while (m_kept.size() > keep)
+        m_kept.pop_back();
+}
+
+void PreviewDialog::PrintDocument() {
+    QPrintDialog dialog(&m_printer, this);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setMinMax(1, m_pages);
+    if (ui::ExecDialog(dialog) != QDialog::Accepted)
+        return;
+    m_document.Print(m_printer);
+    // The print dialog may have changed the paper: the pages are laid out for it again.
+    LayOut();
+    ApplyFit();
+}
+
+} // namespace report
