@@ -59,9 +59,11 @@ protected:
     void scrollContentsBy(int, int) override { viewport()->update(); }
     void wheelEvent(QWheelEvent* event) override {
         if (event->modifiers() & Qt::ControlModifier) {
-            if (event->angleDelta().y() > 0)
+            // A step of the wheel zooms by one step; a touchpad's small turns add up to it.
+            m_turned += event->angleDelta().y();
+            for (; m_turned >= kWheelStep; m_turned -= kWheelStep)
                 m_dialog.ZoomIn();
-            else if (event->angleDelta().y() < 0)
+            for (; m_turned <= -kWheelStep; m_turned += kWheelStep)
                 m_dialog.ZoomOut();
             event->accept();
             return;
@@ -70,7 +72,9 @@ protected:
     }
 
 private:
+    static constexpr int kWheelStep = 120; // eighths of a degree in one step of a mouse wheel
     PreviewDialog& m_dialog;
+    int m_turned = 0;
 };
 
 PreviewDialog::PreviewDialog(Document& document, QPrinter& printer, bool fitWidth, QWidget* parent)
@@ -119,14 +123,14 @@ PreviewDialog::~PreviewDialog() = default;
 // As Document::Print does it: the pages are made for the printer's printable area in its dots.
 void PreviewDialog::LayOut() {
     const int resolution = m_printer.resolution();
-    m_layoutDpc = resolution / 2.54;
+    const double dpc = resolution / 2.54;
     const QPageLayout page = m_printer.pageLayout();
     const QRect area = page.paintRectPixels(resolution);
     const QRect paper = page.fullRectPixels(resolution);
-    m_pages = std::max(1, m_document.Layout(area.width() / m_layoutDpc, area.height() / m_layoutDpc));
-    m_paperCm = QSizeF(paper.width() / m_layoutDpc, paper.height() / m_layoutDpc);
-    m_printableCm = QRectF(area.x() / m_layoutDpc, area.y() / m_layoutDpc, area.width() / m_layoutDpc,
-                           area.height() / m_layoutDpc);
+    m_pages = std::max(1, m_document.Layout(area.width() / dpc, area.height() / dpc));
+    m_paperCm = QSizeF(paper.width() / dpc, paper.height() / dpc);
+    m_printableCm = QRectF(area.x() / dpc, area.y() / dpc, area.width() / dpc,
+                           area.height() / dpc);
     m_kept.clear();
     m_current = std::clamp(m_current, 0, m_pages - 1);
     {
@@ -313,9 +317,8 @@ void PreviewDialog::PrintDocument() {
     if (ui::ExecDialog(dialog) != QDialog::Accepted)
         return;
     m_document.Print(m_printer);
-    // The print dialog may have changed the paper: the pages are laid out for it again.
-    LayOut();
-    ApplyFit();
+    // Printed, the preview has done its work.
+    accept();
 }
 
 } // namespace report

@@ -2,7 +2,7 @@
 // The on-screen preview of a report: the document is laid out once for the printer's printable
 // area, and only the pages in view are drawn, each into an image at the current zoom, so the
 // window opens at once whatever the page count. A few drawn pages are kept while scrolling; a new
-// zoom draws them again. Its 打印… prints the whole document on the same printer.
+// zoom draws them again. Its 打印… prints the whole document on the same printer and closes it.
 
 #include <QDialog>
 #include <QImage>
@@ -51,7 +51,7 @@ public:
     // How many times a drawn page has been painted on screen.
     int PagesPainted() const { return m_painted; }
 
-    // Opens the print dialog on the preview's printer and prints every page on it.
+    // Opens the print dialog on the preview's printer, prints every page on it and closes.
     void PrintDocument();
 
 private:
@@ -74,7 +74,6 @@ private:
     int m_pages = 1;
     QSizeF m_paperCm;     // the paper's size
     QRectF m_printableCm; // the printable area on the paper
-    double m_layoutDpc = 1; // the printer's dots per cm the layout was made with
 
     double m_dpc = 37.8; // screen pixels per cm
     Fit m_fit = Fit::Width;

@@ -191,10 +191,13 @@ TEST(PreviewDialog, ZoomsByTheToolsAndTheControlWheel) {
 
     const double zoom = dialog.Zoom();
     const QPointF at(100, 100);
-    QWheelEvent up(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
-                   Qt::ControlModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view->viewport(), &up);
-    EXPECT_GT(dialog.Zoom(), zoom);
+    // A touchpad's half steps make one step of the zoom together.
+    QWheelEvent half(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 60), Qt::NoButton,
+                     Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &half);
+    EXPECT_EQ(dialog.Zoom(), zoom);
+    QApplication::sendEvent(view->viewport(), &half);
+    EXPECT_NEAR(dialog.Zoom(), zoom * 1.25, 1e-9);
     const double zoomed = dialog.Zoom();
     const int scrolled = view->verticalScrollBar()->value();
     QWheelEvent down(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
@@ -227,8 +230,10 @@ TEST(PreviewDialog, PrintsEveryPageOnThePrinterThroughThePrintDialog) {
     {
         PreviewDialog dialog(f.document, f.printer, false);
         dialog.resize(800, 600);
+        dialog.show();
         Tool(dialog, "打印…")->trigger();
-        EXPECT_EQ(dialog.PageCount(), f.printedPages); // laid out again for the same paper
+        EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
+        EXPECT_FALSE(dialog.isVisible()); // closed once printed
     }
     ui::SetQtDialogRunner({});
     SetPageProgress(nullptr);
