@@ -19,14 +19,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 using namespace report;
 
 namespace {
 
-// Rows of three columns under a page header, with page numbers in the footer: five A4 pages
-// within the margins, one row on the last (a page laid out on the whole paper would hold them on
-// four).
+// Rows of three columns under a page header, page numbers in the footer: five A4 pages within the
+// margins, one row on the last (laid out on the whole paper they would take four).
 constexpr int kRows = 4 * 41 + 1; // 41 rows a page
 
 Document MakeDocument() {
@@ -38,9 +39,8 @@ Document MakeDocument() {
     def.pageFooter.AddTextBox(ItemMemoBox).text = QStringLiteral("第[#SystemVar(PageNumber)#]页");
     Recordset records;
     for (int c = 0; c < 3; ++c) {
-        const QString name = QStringLiteral("f%1").arg(c);
-        records.AddField(name, FieldString);
-        def.detail.AddColumn(name, QStringLiteral("列%1").arg(c), name, 10);
+        records.AddField(QStringLiteral("f%1").arg(c), FieldString);
+        def.detail.AddColumn(QStringLiteral("f%1").arg(c), QStringLiteral("列%1").arg(c), QStringLiteral("f%1").arg(c), 10);
     }
     for (int r = 1; r <= kRows; ++r) {
         records.Append();
@@ -51,199 +51,158 @@ Document MakeDocument() {
     return Document(def, records);
 }
 
-// A PDF printer, so that nothing asks the machine's printers.
+// A PDF printer (nothing asks the machine's printers) and the dialog on it, 800 x 600.
 struct Fixture {
     QTemporaryDir dir;
     Document document = MakeDocument();
     QPrinter printer{QPrinter::HighResolution};
-    int printedPages = 0; // what the same document makes on the same printer
+    std::unique_ptr<PreviewDialog> dialog;
 
-    Fixture() {
+    explicit Fixture(bool fitWidth = true) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("print.pdf")));
         document.SetupPrinter(printer);
-        Document twin = MakeDocument();
-        twin.WritePdf(dir.filePath(QStringLiteral("twin.pdf")));
-        printedPages = twin.PageCount();
+        dialog = std::make_unique<PreviewDialog>(document, printer, fitWidth);
+        dialog->resize(800, 600);
+    }
+    QAction* Tool(const QString& text) const {
+        for (QAction* a : dialog->findChildren<QAction*>())
+            if (a->text() == text)
+                return a;
+        ADD_FAILURE() << "no tool " << text.toStdString();
+        return nullptr;
+    }
+    QAbstractScrollArea& View() const { return *dialog->findChild<QAbstractScrollArea*>(); }
+    // Shows and paints the dialog; answers the pages drawn for it.
+    std::vector<int> Paint() const {
+        const std::size_t before = dialog->DrawnPages().size();
+        dialog->show();
+        QApplication::processEvents();
+        dialog->grab();
+        return std::vector<int>(dialog->DrawnPages().begin() + long(before), dialog->DrawnPages().end());
     }
 };
 
-QAction* Tool(QWidget& dialog, const QString& text) {
-    for (QAction* a : dialog.findChildren<QAction*>())
-        if (a->text() == text)
-            return a;
-    ADD_FAILURE() << "no tool " << text.toStdString();
-    return nullptr;
-}
-
-// Shows the dialog at a given size and paints it; answers the pages it drew for that.
-std::vector<int> Paint(PreviewDialog& dialog, std::size_t drawnBefore) {
-    dialog.show();
-    QApplication::processEvents();
-    dialog.grab();
-    const std::vector<int>& drawn = dialog.DrawnPages();
-    return std::vector<int>(drawn.begin() + long(std::min(drawnBefore, drawn.size())), drawn.end());
-}
-
-bool Dark(QRgb p) {
-    return qGray(p) < 128;
-}
-
 } // namespace
 
-TEST(PreviewDialog, OpensOnTheFirstPageDrawingOnlyThePagesInViewAndMovesBetweenPages) {
+TEST(PreviewDialog, DrawsOnlyThePagesInViewAndMovesBetweenThem) {
     Fixture f;
-    ASSERT_EQ(f.printedPages, 5);
-    PreviewDialog dialog(f.document, f.printer, true);
-    dialog.resize(800, 600);
+    PreviewDialog& dialog = *f.dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("预览"));
-    EXPECT_EQ(dialog.PageCount(), f.printedPages);
-    EXPECT_TRUE(dialog.DrawnPages().empty()); // nothing drawn before it is shown
-
+    EXPECT_EQ(dialog.PageCount(), 5); // as printed: laid out on the printable area
+    EXPECT_TRUE(dialog.DrawnPages().empty());
     // At the page's width only the top of the first page is in view.
-    EXPECT_EQ(Paint(dialog, 0), std::vector<int>{0});
+    EXPECT_EQ(f.Paint(), std::vector<int>{0});
     auto* box = dialog.findChild<QSpinBox*>();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), QStringLiteral("第 1 页，共 %1 页").arg(f.printedPages));
-    EXPECT_FALSE(Tool(dialog, "上一页")->isEnabled());
-    EXPECT_FALSE(Tool(dialog, "首页")->isEnabled());
+    EXPECT_EQ(box->text(), QStringLiteral("第 1 页，共 5 页"));
+    EXPECT_FALSE(f.Tool("上一页")->isEnabled() || f.Tool("首页")->isEnabled());
 
-    std::size_t seen = dialog.DrawnPages().size();
-    Tool(dialog, "下一页")->trigger();
-    EXPECT_EQ(dialog.CurrentPage(), 1);
-    EXPECT_EQ(Paint(dialog, seen), std::vector<int>{1});
+    const std::vector<std::pair<std::function<void()>, int>> steps{
+        {[&] { f.Tool("下一页")->trigger(); }, 1},
+        {[&] { f.Tool("末页")->trigger(); }, 4},
+        {[&] { box->setValue(3); }, 2}, // typed into the page box
+        {[&] { f.Tool("上一页")->trigger(); }, 1},
+        {[&] { f.Tool("首页")->trigger(); }, 0},
+    };
+    for (const auto& [step, page] : steps) {
+        step();
+        EXPECT_EQ(dialog.CurrentPage(), page);
+        EXPECT_EQ(box->value(), page + 1);
+        const std::vector<int> drawn = f.Paint();
+        EXPECT_TRUE(drawn.empty() || drawn == std::vector<int>{page}) << page; // kept, or drawn now
+    }
+    EXPECT_EQ(box->text(), QStringLiteral("第 1 页，共 5 页"));
 
-    seen = dialog.DrawnPages().size();
-    Tool(dialog, "末页")->trigger();
-    const int last = f.printedPages - 1;
-    EXPECT_EQ(dialog.CurrentPage(), last);
-    EXPECT_EQ(Paint(dialog, seen), std::vector<int>{last});
-    EXPECT_EQ(box->text(), QStringLiteral("第 %1 页，共 %1 页").arg(f.printedPages));
-    EXPECT_FALSE(Tool(dialog, "下一页")->isEnabled());
-
-    seen = dialog.DrawnPages().size();
-    box->setValue(3); // typed into the page box
-    EXPECT_EQ(dialog.CurrentPage(), 2);
-    EXPECT_EQ(Paint(dialog, seen), std::vector<int>{2});
-    Tool(dialog, "上一页")->trigger();
+    // Scrolled by hand (the wheel) down to the next page, the page box follows.
+    const QPointF at(100, 100);
+    for (int turn = 0; turn < 40 && dialog.CurrentPage() == 0; ++turn) {
+        QWheelEvent down(at, at, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.View().viewport(), &down);
+    }
     EXPECT_EQ(dialog.CurrentPage(), 1);
     EXPECT_EQ(box->value(), 2);
-
-    // Scrolled by hand down to the fourth page, the page box follows.
-    auto* view = dialog.findChild<QAbstractScrollArea*>();
-    view->verticalScrollBar()->setValue(3 * (dialog.PageSize().height() + 12) + 20);
-    EXPECT_EQ(dialog.CurrentPage(), 3);
-    EXPECT_EQ(box->value(), 4);
+    // ... once the second page is across the middle of the view.
+    EXPECT_GE(f.View().verticalScrollBar()->value() + f.View().viewport()->height() / 2,
+              dialog.PageSize().height() + 12);
 }
 
 TEST(PreviewDialog, DrawsEachPageOnItsPaperInsideTheMargins) {
     Fixture f;
-    PreviewDialog dialog(f.document, f.printer, true);
-    dialog.resize(800, 600);
-    dialog.show();
-    QApplication::processEvents();
-    const QImage first = dialog.PageImage(0);
-    const QImage second = dialog.PageImage(1);
-    ASSERT_EQ(first.size(), dialog.PageSize());
-    EXPECT_NE(first, second); // other rows, another page number
+    f.Paint();
+    const QImage first = f.dialog->PageImage(0);
+    ASSERT_EQ(first.size(), f.dialog->PageSize());
+    EXPECT_NE(first, f.dialog->PageImage(1)); // other rows, another page number
 
-    // The table's left edge is the printable area's: nothing is drawn on the margins.
+    // The table's left edge is the printable area's, the header at its top: the margins stay blank.
     const QRectF printable = f.printer.pageLayout().paintRect(QPageLayout::Millimeter);
-    const double pixelsPerMm = dialog.Zoom() / 10;
+    const double pixelsPerMm = f.dialog->Zoom() / 10;
     int left = first.width(), top = first.height();
     for (int y = 0; y < first.height(); ++y)
         for (int x = 0; x < first.width(); ++x)
-            if (Dark(first.pixel(x, y))) {
+            if (qGray(first.pixel(x, y)) < 128) {
                 left = std::min(left, x);
                 top = std::min(top, y);
             }
     EXPECT_NEAR(left, printable.left() * pixelsPerMm, 2);
     EXPECT_GE(top, printable.top() * pixelsPerMm - 1);
-    EXPECT_LT(top, (printable.top() + 10) * pixelsPerMm); // the header is at the top
+    EXPECT_LT(top, (printable.top() + 10) * pixelsPerMm);
 }
 
 TEST(PreviewDialog, ZoomsByTheToolsAndTheControlWheel) {
     Fixture f;
-    PreviewDialog dialog(f.document, f.printer, true);
-    dialog.resize(800, 600);
-    dialog.show();
-    QApplication::processEvents();
-    auto* view = dialog.findChild<QAbstractScrollArea*>();
-    const QSize room = view->viewport()->size();
+    PreviewDialog& dialog = *f.dialog;
+    f.Paint();
+    const QSize room = f.View().viewport()->size();
     const QSize wide = dialog.PageSize();
-    EXPECT_LE(wide.width(), room.width());
-    EXPECT_GT(wide.width(), room.width() - 40);
-
-    Tool(dialog, "整页")->trigger();
+    EXPECT_TRUE(wide.width() <= room.width() && wide.width() > room.width() - 40);
+    f.Tool("整页")->trigger();
     EXPECT_LE(dialog.PageSize().height(), room.height());
-    EXPECT_LT(dialog.PageSize().width(), wide.width());
-
-    Tool(dialog, "适合宽度")->trigger();
+    f.Tool("适合宽度")->trigger();
     EXPECT_EQ(dialog.PageSize(), wide);
-    dialog.PageImage(0);
-    const std::size_t drawn = dialog.DrawnPages().size();
-    Tool(dialog, "放大")->trigger();
-    EXPECT_NEAR(dialog.PageSize().width(), wide.width() * 1.25, 1);
-    EXPECT_EQ(dialog.PageImage(0).size(), dialog.PageSize()); // drawn again at the new zoom
-    EXPECT_EQ(dialog.DrawnPages().size(), drawn + 1);
-    Tool(dialog, "缩小")->trigger();
-    EXPECT_NEAR(dialog.PageSize().width(), wide.width(), 1);
 
+    const std::size_t drawn = dialog.DrawnPages().size();
+    f.Tool("放大")->trigger();
+    EXPECT_NEAR(dialog.PageSize().width(), wide.width() * 1.25, 1);
+    EXPECT_EQ(f.Paint(), std::vector<int>{0}); // drawn again at the new zoom
+    EXPECT_EQ(dialog.PageImage(0).size(), dialog.PageSize());
+    f.Tool("缩小")->trigger();
+    EXPECT_EQ(dialog.PageSize(), wide);
+
+    // A touchpad's half steps with Ctrl held make one step of the zoom together.
     const double zoom = dialog.Zoom();
-    const QPointF at(100, 100);
-    // A touchpad's half steps make one step of the zoom together.
-    QWheelEvent half(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 60), Qt::NoButton,
-                     Qt::ControlModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view->viewport(), &half);
-    EXPECT_EQ(dialog.Zoom(), zoom);
-    QApplication::sendEvent(view->viewport(), &half);
-    EXPECT_NEAR(dialog.Zoom(), zoom * 1.25, 1e-9);
-    const double zoomed = dialog.Zoom();
-    const int scrolled = view->verticalScrollBar()->value();
-    QWheelEvent down(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                     Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view->viewport(), &down);
-    EXPECT_EQ(dialog.Zoom(), zoomed);
-    EXPECT_GT(view->verticalScrollBar()->value(), scrolled);
+    for (int k = 0; k < 2; ++k) {
+        QWheelEvent half(QPointF(100, 100), QPointF(100, 100), QPoint(), QPoint(0, 60), Qt::NoButton,
+                         Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.View().viewport(), &half);
+        EXPECT_NEAR(dialog.Zoom(), k == 0 ? zoom : zoom * 1.25, 1e-9);
+    }
+    EXPECT_EQ(dialog.DrawnPages().size(), drawn + 1);
 }
 
-namespace {
-
-struct Progress final : PageProgress {
-    int pages = -1, made = 0, ends = 0;
-    void Begin(int n) override { pages = n; }
-    void PageMade(int n) override { made = n; }
-    void End() override { ++ends; }
-};
-
-} // namespace
-
-TEST(PreviewDialog, PrintsEveryPageOnThePrinterThroughThePrintDialog) {
-    Fixture f;
-    Progress progress;
+TEST(PreviewDialog, PrintsEveryPageThroughThePrintDialogAndCloses) {
+    struct Progress final : PageProgress {
+        int pages = -1, made = 0, ends = 0;
+        void Begin(int n) override { pages = n; }
+        void PageMade(int n) override { made = n; }
+        void End() override { ++ends; }
+    } progress;
     SetPageProgress(&progress);
     int asked = 0;
     ui::SetQtDialogRunner([&](QDialog& d) {
         asked += qobject_cast<QPrintDialog*>(&d) != nullptr;
         return int(QDialog::Accepted);
     });
-    {
-        PreviewDialog dialog(f.document, f.printer, false);
-        dialog.resize(800, 600);
-        dialog.show();
-        Tool(dialog, "打印…")->trigger();
-        EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
-        EXPECT_FALSE(dialog.isVisible()); // closed once printed
-    }
+    Fixture f(false);
+    f.dialog->show();
+    f.Tool("打印…")->trigger();
     ui::SetQtDialogRunner({});
     SetPageProgress(nullptr);
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(progress.pages, f.printedPages);
-    EXPECT_EQ(progress.made, f.printedPages);
-    EXPECT_EQ(progress.ends, 1);
+    EXPECT_EQ(f.dialog->result(), int(QDialog::Accepted));
+    EXPECT_FALSE(f.dialog->isVisible());
+    EXPECT_TRUE(progress.pages == 5 && progress.made == 5 && progress.ends == 1);
     if (!testing_pdf::HavePdfToText())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    const QString pdf = f.printer.outputFileName();
-    EXPECT_EQ(testing_pdf::PdfPageCount(pdf), f.printedPages);
-    EXPECT_TRUE(testing_pdf::PdfText(pdf, f.printedPages).contains(QStringLiteral("行%1-2").arg(kRows)));
+    EXPECT_EQ(testing_pdf::PdfPageCount(f.printer.outputFileName()), 5);
+    EXPECT_TRUE(testing_pdf::PdfText(f.printer.outputFileName(), 5).contains(QStringLiteral("行%1-2").arg(kRows)));
 }
