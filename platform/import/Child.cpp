@@ -110,13 +110,14 @@ void Count(ChildEnd::How how) {
 }
 
 // Whether a child's complaints say an allocation failed: glib's words, before it ends the child
-// ("failed to allocate"; a sanitizer's allocator says the same), or the C library's words for
-// the error, which glib prints when a malloc of its own fails. The words may come after any
+// ("failed to allocate"; a sanitizer's allocator says the same), the C library's words for the
+// error, which glib prints when a malloc of its own fails, or a sanitizer's words when a mapping
+// of its own fails at the cap. The words may come after any
 // amount of other complaints, and be split between two reads: the last bytes of each read are
 // looked at again with the next.
 class OutOfMemoryWords {
 public:
-    OutOfMemoryWords() : m_words{"failed to allocate", std::strerror(ENOMEM)} {}
+    OutOfMemoryWords() : m_words{"failed to allocate", std::strerror(ENOMEM), "ERROR: Failed to mmap"} {}
     void Add(const char* p, ssize_t n) {
         m_seen.append(p, n);
         for (const QByteArray& words : m_words)
@@ -128,7 +129,7 @@ public:
 
 private:
     static constexpr qsizetype kCarried = 64; // longer than the longest words
-    const QByteArray m_words[2];
+    const QByteArray m_words[3];
     QByteArray m_seen;
     bool m_said = false;
 };
