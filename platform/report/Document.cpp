@@ -104,7 +104,8 @@ Document::Document(ReportDefinition definition, Recordset records)
         const Field* f = m_records.FindField(c.field);
         m_columnField.push_back(f ? f->Index() : -1);
         int align = c.contentAlign;
-        const bool numbers = m_def.detail.alignNumbersRight && f && HoldsNumbers(m_records, f->Index(), kinds);
+        const bool numbers =
+            m_def.detail.alignNumbersRight && f && HoldsNumbers(m_records, f->Index(), kinds);
         if (numbers)
             align = AlignRight | (align & (AlignTop | AlignMiddle | AlignBottom));
         m_contentAlign.push_back(align);
@@ -388,7 +389,8 @@ void Document::RenderPage(QPainter& p, int index, double dpc) const {
             if (b.kind == BandKind::Record && n >= framedUpTo && m_def.detail.gridLines) {
                 std::vector<double> tops{b.top};
                 framedUpTo = n + 1;
-                while (rowHeight > 0 && framedUpTo < page.size() && page[framedUpTo].kind == BandKind::Record &&
+                while (rowHeight > 0 && framedUpTo < page.size() &&
+                       page[framedUpTo].kind == BandKind::Record &&
                        std::abs(page[framedUpTo].top - (tops.back() + rowHeight)) <= kEpsilon)
                     tops.push_back(page[framedUpTo++].top);
                 DrawRecordFrames(p, columns, tops, dpc);
@@ -497,8 +499,8 @@ bool PlainLine(const QString& text) {
 // Where a text that fits its cell on one line starts, at its baseline, as the cell's alignment
 // puts it; false when it does not fit so (it is then laid out in the rectangle, cut or shrunk).
 // `r` is the cell within its padding, `textWidth` the text's width in the font on the device.
-bool OneLineOrigin(const QRectF& r, const QString& text, double textWidth, const QFontMetricsF& fm,
-                   int align, QPointF& origin) {
+bool OneLineOrigin(const QRectF& r, const QString& text, double textWidth, const QFontMetricsF& fm, int align,
+                   QPointF& origin) {
     const double height = fm.ascent() + fm.descent();
     if (textWidth > r.width() || height > r.height() || !PlainLine(text))
         return false;
@@ -549,6 +551,29 @@ void DrawCellText(QPainter& p, const QRectF& cell, const QString& text, int alig
     }
     p.drawText(r, ToQt(align) | Qt::TextSingleLine, fm.elidedText(text, Qt::ElideRight, r.width()));
 }
+
+// One cell's text from its shapes, made once in `texts`: on a PDF page (`batched`) its glyphs
+// join the row's batch, elsewhere its one-line layout is drawn; a text that does not fit its cell
+// on one line, or has no shapes, is drawn as text (cut or shrunk).
+void DrawShapedText(QPainter& p, ShapedTexts& texts, GlyphBatch& batch, bool batched, const QRectF& cell,
+                    const QString& text, int align, const QFont& font, const QFontMetricsF& fm, bool shrink,
+                    double dpc) {
+    const ShapedTexts::Text& shaped =
+        texts.Find(text, batched ? ShapedTexts::Make::Glyphs : ShapedTexts::Make::Layout);
+    if (QPointF origin; OneLineOrigin(Padded(cell, dpc), text, shaped.advance, fm, align, origin)) {
+        if (batched && !shaped.glyphs.empty()) {
+            batch.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
+                                             GlyphBatch::PlacedCoordinate(origin.y())));
+            return;
+        }
+        if (shaped.layout) {
+            shaped.layout->draw(&p, origin - QPointF(0, shaped.layout->lineAt(0).ascent()));
+            return;
+        }
+    }
+    const double advance = shaped.advance;
+    DrawCellText(p, cell, text, align, font, fm, shrink, dpc, &advance);
+}
 } // namespace
 
 void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, double dpc) const {
@@ -574,21 +599,7 @@ void Document::DrawCaptions(QPainter& p, const ColumnBand& band, double top, dou
         p.setPen(Qt::black);
         if (text.isEmpty())
             return;
-        const ShapedTexts::Text& shaped =
-            m_captionTexts.Find(text, batched ? ShapedTexts::Make::Glyphs : ShapedTexts::Make::Layout);
-        if (QPointF origin; OneLineOrigin(Padded(r, dpc), text, shaped.advance, fm, align, origin)) {
-            if (batched && !shaped.glyphs.empty()) {
-                m_glyphs.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
-                                                    GlyphBatch::PlacedCoordinate(origin.y())));
-                return;
-            }
-            if (shaped.layout) {
-                shaped.layout->draw(&p, origin - QPointF(0, shaped.layout->lineAt(0).ascent()));
-                return;
-            }
-        }
-        const double advance = shaped.advance;
-        DrawCellText(p, r, text, align, font, fm, d.shrinkToFit, dpc, &advance);
+        DrawShapedText(p, m_captionTexts, m_glyphs, batched, r, text, align, font, fm, d.shrinkToFit, dpc);
     };
 
     // The group a column belongs to, if any.
@@ -669,21 +680,8 @@ void Document::DrawRecord(QPainter& p, const ColumnBand& band, int record, doubl
         const QString text = m_numberColumn[i] ? value.trimmed() : value;
         if (text.isEmpty())
             continue;
-        const ShapedTexts::Text& shaped =
-            m_shaped.Find(text, batched ? ShapedTexts::Make::Glyphs : ShapedTexts::Make::Layout);
-        if (QPointF origin; OneLineOrigin(Padded(r, dpc), text, shaped.advance, fm, m_contentAlign[i], origin)) {
-            if (batched && !shaped.glyphs.empty()) {
-                m_glyphs.Add(shaped.glyphs, QPointF(GlyphBatch::PlacedCoordinate(origin.x()),
-                                                    GlyphBatch::PlacedCoordinate(origin.y())));
-                continue;
-            }
-            if (shaped.layout) {
-                shaped.layout->draw(&p, origin - QPointF(0, shaped.layout->lineAt(0).ascent()));
-                continue;
-            }
-        }
-        const double advance = shaped.advance;
-        DrawCellText(p, r, text, m_contentAlign[i], font, fm, d.shrinkToFit, dpc, &advance);
+        DrawShapedText(p, m_shaped, m_glyphs, batched, r, text, m_contentAlign[i], font, fm, d.shrinkToFit,
+                       dpc);
     }
     m_glyphs.Draw(p, m_shaped.Fonts());
 }
