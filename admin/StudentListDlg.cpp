@@ -463,11 +463,13 @@ bool CStudentListDlg::OnGridEndEdit(int row, int col) {
 void CStudentListDlg::OnClearData() {
     if (!ReadBoxes())
         return;
-    int held = 0;
+    int held = 0, withMarks = 0;
     try {
         held = roster::CountStudents(data::Database(), m_strGrade, m_nClass);
+        if (held > 0)
+            withMarks = deletecounts::StudentsWithMarks(data::Database(), m_strGrade, m_nClass);
     } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "roster not counted:" << e.Message();
+        qCWarning(vlog::db) << "roster or its marks not counted:" << e.Message();
         Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONINFORMATION);
         return;
     }
@@ -475,14 +477,6 @@ void CStudentListDlg::OnClearData() {
         Message(m_nClass == 0 ? QStringLiteral("这个年级没有学生，没有要清空的数据。")
                               : QStringLiteral("这个班没有学生，没有要清空的数据。"),
                 ui::MB_ICONINFORMATION);
-        return;
-    }
-    int withMarks = 0;
-    try {
-        withMarks = deletecounts::StudentsWithMarks(data::Database(), m_strGrade, m_nClass);
-    } catch (const db::DbError& e) {
-        qCWarning(vlog::db) << "roster marks not counted:" << e.Message();
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONINFORMATION);
         return;
     }
     // The question names what goes: the class or grade, its students, and those with marks.
