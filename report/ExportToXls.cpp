@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
 
 namespace {
 
@@ -107,20 +109,28 @@ QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString
                        ui::MB_OK | ui::MB_ICONERROR);
         return {};
     }
-    bool opened = false;
-    {
-        const WaitCursor wait(options.waitCursor);
-        opened =
-            drensil::SayHello(path, rows.GetRowCount(), rows.GetColumnCount(), caption, QStringLiteral("$"));
-    }
-    if (!opened) {
-        // No application opens .xls files here: the user must know where the file went.
-        qCInfo(vlog::report) << "no application opened" << path;
+    // No application opens the file, or one reads it without its encoding: the user must know
+    // where the file went and how to read it.
+    const auto tellWhere = [parent = QPointer<QWidget>(parent), path] {
+        qCInfo(vlog::report) << "no application opened" << path << "as it is written";
         ui::MessageBox(parent,
                        res::LoadString(IDS_EXPORTED_TO).arg(QDir::toNativeSeparators(path)) + u'\n' +
                            ExportedFileKind(),
                        res::LoadString(IDS_INFO_CAPTION), ui::MB_OK | ui::MB_ICONINFORMATION);
+    };
+    bool opened = false;
+    {
+        const WaitCursor wait(options.waitCursor);
+        // The application's answer comes later, from the event loop: the window stays live while
+        // a spreadsheet program starts.
+        opened = drensil::SayHello(path, rows.GetRowCount(), rows.GetColumnCount(), caption,
+                                   QStringLiteral("$"), [tellWhere](bool answered) {
+                                       if (!answered)
+                                           tellWhere();
+                                   });
     }
+    if (!opened)
+        tellWhere();
     return path;
 }
 

@@ -39,8 +39,9 @@ QString NothingToExportMessage();
 QString ExportedFileKind();
 
 // Writes the file into `directory` (under a free name) and calls SayHello(path, rows, columns,
-// caption, "$"); when no application opens the file, "已导出到：<path>" tells where it is, and
-// what kind of file it is. When the file cannot be created
+// caption, "$"); when no application opens the file, or one is started that reads it without its
+// encoding, "已导出到：<path>" tells where it is, and what kind of file it is (an opener that
+// fails later tells so from the event loop: the export does not wait for it). When the file cannot be created
 // or written, "报表输出到EXCEL出现错误！" is shown, a partly written file is removed and SayHello is
 // not called. Answers the path written, empty when there is none.
 QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString& caption,

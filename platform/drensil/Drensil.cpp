@@ -8,8 +8,10 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace drensil {
@@ -26,9 +28,9 @@ FileOpener& Opener() {
 // file open.
 constexpr int kOpenerAnswerMs = 2000;
 
-// Openers that were still running when SayHello returned: the applications holding an exported
-// file open. A QProcess kills its process when it is destroyed, so one is let go only when its
-// application has closed; those still open when the program quits stay open, so the list is
+// Openers started and not yet ended: those that have not answered yet and the applications
+// holding an exported file open. A QProcess kills its process when it is destroyed, so one is let
+// go only when it has ended; those still open when the program quits stay open, so the list is
 // never destroyed either.
 std::vector<QProcess*>& StillOpen() {
     static auto* const processes = new std::vector<QProcess*>;
@@ -60,10 +62,11 @@ QString DesktopHandlerOf(const QString& mimeType) {
     return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
 }
 
-// Runs `program` on the file: true when it exits successfully within kOpenerAnswerMs or is still
-// running then (left running, the program goes on); false when it cannot be started, fails or
-// crashes.
-bool RunOpener(const QString& program, const QStringList& arguments) {
+// Starts `program` on the file without waiting for it: false when it cannot be started. Its
+// outcome reaches `answered` (when given) from the event loop: false when it fails or crashes
+// within kOpenerAnswerMs, true when it exits successfully by then or is still running (left
+// running: the application has the file open, and the program goes on).
+bool RunOpener(const QString& program, const QStringList& arguments, HelloAnswer answered) {
     auto process = std::make_unique<QProcess>();
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedChannels);
@@ -72,17 +75,23 @@ bool RunOpener(const QString& program, const QStringList& arguments) {
         qCInfo(vlog::report) << program << "could not be started:" << process->errorString();
         return false;
     }
-    if (process->waitForFinished(kOpenerAnswerMs)) {
-        const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-        if (!opened)
-            qCInfo(vlog::report) << program << "did not open the file, exit status" << process->exitCode();
-        return opened;
-    }
     QProcess* open = process.release();
     StillOpen().push_back(open);
-    QObject::connect(open, &QProcess::finished, open, [open] {
-        std::erase(StillOpen(), open);
-        open->deleteLater();
+    // The answer is given once: by the exit within the answer time, or by the timer.
+    auto answer = std::make_shared<HelloAnswer>(std::move(answered));
+    QObject::connect(open, &QProcess::finished, open,
+                     [open, program, answer](int code, QProcess::ExitStatus status) {
+                         const bool opened = status == QProcess::NormalExit && code == 0;
+                         if (!opened)
+                             qCInfo(vlog::report) << program << "did not open the file, exit status" << code;
+                         if (*answer)
+                             std::exchange(*answer, {})(opened);
+                         std::erase(StillOpen(), open);
+                         open->deleteLater();
+                     });
+    QTimer::singleShot(kOpenerAnswerMs, open, [answer] {
+        if (*answer)
+            std::exchange(*answer, {})(true);
     });
     return true;
 }
@@ -111,7 +120,8 @@ QByteArray LoadResource(int id, const QString& type) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool SayHello(const QString& path, int rows, int columns, const QString& caption, const QString& tail) {
+bool SayHello(const QString& path, int rows, int columns, const QString& caption, const QString& tail,
+              HelloAnswer answered) {
     if (!QFileInfo(path).isFile())
         return false;
     if (Opener())
@@ -126,11 +136,15 @@ bool SayHello(const QString& path, int rows, int columns, const QString& caption
         for (const char* name : {"soffice", "libreoffice"}) {
             const QString program = QStandardPaths::findExecutable(QLatin1String(name));
             if (!program.isEmpty())
-                return RunOpener(program, LibreOfficeArguments(file));
+                return RunOpener(program, LibreOfficeArguments(file), std::move(answered));
         }
     }
+    // Any other application is given the file as it is: it takes the export for Western text, so
+    // the user is told where the file is and how to read it whether or not the opener succeeds.
     const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    return !xdgOpen.isEmpty() && RunOpener(xdgOpen, {file});
+    if (!xdgOpen.isEmpty())
+        RunOpener(xdgOpen, {file}, {});
+    return false;
 }
 
 void SetFileOpener(FileOpener opener) {

@@ -20,13 +20,20 @@ namespace drensil {
 // library has no such resource.
 DRENSIL_EXPORT QByteArray LoadResource(int id, const QString& type);
 
-// Opens the exported file `path` (a table of `rows` × `columns` titled `caption`; `tail` is the
-// caller's end mark) with the desktop's default application for its type, as xdg-mime names it,
-// started through xdg-open (LibreOffice directly, see below), all found on PATH. False when the
-// file is missing, the desktop names no application for it, or the opener fails (its exit
-// status); an opener still running after a short wait has the file open and is left running.
+// Hands the exported file `path` (a table of `rows` × `columns` titled `caption`; `tail` is the
+// caller's end mark) to the desktop's default application for its type, as xdg-mime names it,
+// started through xdg-open (LibreOffice directly, see below), all found on PATH. Returns at once,
+// without waiting for the application: true when LibreOffice was started on the file with the
+// options that make it read the export as it is written; false when the file is missing, the
+// desktop names no application for it, the opener cannot be started, or the application was
+// started without the file's encoding (it shows every Chinese text garbled): in each of these the
+// caller must tell the user where the file is. When true, `answered` (if given) is called once
+// from the event loop with the opener's outcome: false when it failed (its exit status within a
+// short time), true when it handed the file on or is still running then (left running: it has
+// the file open).
+using HelloAnswer = std::function<void(bool opened)>;
 DRENSIL_EXPORT bool SayHello(const QString& path, int rows, int columns, const QString& caption,
-                             const QString& tail);
+                             const QString& tail, HelloAnswer answered = {});
 
 // LibreOffice, when it is the desktop's application for the file, is started with the options
 // that make it read the export as it is written (tab-separated text, code page 936/GB18030);
