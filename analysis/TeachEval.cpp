@@ -211,6 +211,15 @@ QString NoStationarySharesText() {
     return QStringLiteral("该班的等级转移无法求出稳定分布");
 }
 
+QString NoStudentInBothExamsText(int range) {
+    QString who = QStringLiteral("学生");
+    if (range == kArts)
+        who = QStringLiteral("文科学生");
+    else if (range == kScience)
+        who = QStringLiteral("理科学生");
+    return QStringLiteral("该班没有") + who + QStringLiteral("两次考试都有成绩");
+}
+
 QString MissingScoresMessage(MissingScores missing, int range, const QString& subject) {
     QString of;
     if (range == kArts)
@@ -301,6 +310,8 @@ MissingScores RunMAnalysis(db::Connection& connection, const Choice& choice, CRe
             } else {
                 table.SetText(c, 17, NoStationarySharesText());
             }
+        } else {
+            table.SetText(c, 17, NoStudentInBothExamsText(choice.range));
         }
         step(c + 2);
     }

@@ -69,6 +69,9 @@ struct Shares {
 std::optional<Shares> StationaryShares(const Transitions& t);
 // What the row of a class with students but without stationary shares shows under "名次".
 QString NoStationarySharesText();
+// What the row of a class none of whose students (of the range's stream) has a score in both
+// exams shows under "名次": it has nothing to compare.
+QString NoStudentInBothExamsText(int range);
 
 // Which of the two exams holds no score of the subject (of the range's stream, in the M method):
 // then nothing is compared and the table stays empty.

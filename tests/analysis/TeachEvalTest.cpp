@@ -131,7 +131,10 @@ TEST_F(TeachEvalTest, MethodMOverTheWholeGrade) {
     // Class 1 keeps A (pinned to 2/5) while a B student rises to it; class 3 has B and A pinned to 0
     // while a C student reaches B: neither solve sums to 1, so neither class is scored.
     EXPECT_EQ(Cells(t, 1, 1, 17), Split("2|2|0|0|0|3|0|0|1|0|||||||该班的等级转移无法求出稳定分布"));
-    EXPECT_EQ(Cells(t, 2, 1, 17), QStringList(17, QString())); // no students
+    // No student of class 2 has a score in both exams: its row says so rather than stay blank.
+    QStringList nobody(17, QString());
+    nobody.last() = QStringLiteral("该班没有学生两次考试都有成绩");
+    EXPECT_EQ(Cells(t, 2, 1, 17), nobody);
     EXPECT_EQ(Cells(t, 3, 1, 17), Split("0|0|2|2|2|0|1|1|1|3|||||||该班的等级转移无法求出稳定分布"));
     EXPECT_EQ(t.Text(2, 0), QStringLiteral("02班"));
     // The bar runs from 0 to the class count + 2 and ends one past its top.
@@ -143,8 +146,10 @@ TEST_F(TeachEvalTest, MethodMByStream) {
     EXPECT_EQ(Cells(arts, 1, 1, 10), Split("1|1|0|0|0|1|0|1|0|0"));
     EXPECT_EQ(Cells(arts, 1, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
     EXPECT_EQ(Cells(arts, 3, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
+    EXPECT_EQ(arts.Text(2, 17), QStringLiteral("该班没有文科学生两次考试都有成绩"));
     const CReportTable science = RunM(kScience);
     EXPECT_EQ(Cells(science, 1, 11, 17), Split("0.50|0.50|0.00|0.00|0.00|80.00|1"));
+    EXPECT_EQ(science.Text(2, 17), QStringLiteral("该班没有理科学生两次考试都有成绩"));
     EXPECT_EQ(Cells(science, 3, 16, 17), Split("|该班的等级转移无法求出稳定分布"));
 }
 
