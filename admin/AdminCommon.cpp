@@ -7,8 +7,6 @@
 
 #include <QPushButton>
 
-#include <algorithm>
-
 namespace admin {
 
 QString InfoCaption() {
@@ -36,7 +34,7 @@ bool ExceedsBytes(const QString& text, int limit) {
 }
 
 QString CodePageRefusal(const QString& text) {
-    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+    if (text::HasControlCharacter(text))
         return QStringLiteral("对不起，文字中含有制表符、换行符等控制字符，不能保存！");
     const QString outside = text::CharactersOutsideGbk(text);
     if (outside.isEmpty())

@@ -1,8 +1,22 @@
 #include "admin/ImportResult.h"
 
+#include "platform/text/Gbk.h"
+
 #include <algorithm>
 
 namespace admin {
+namespace {
+
+// A cell of a note's line: a control character the file's text holds (a NUL, a tab, a line
+// break: the reason its row failed) shows as "?", so that each note stays one line of four cells.
+QString NoteCell(QString text) {
+    for (QChar& c : text)
+        if (text::IsControlCharacter(c))
+            c = u'?';
+    return text;
+}
+
+} // namespace
 
 bool HasImportNotes(const roster::ImportCount& count) {
     return !count.notes.empty();
@@ -40,7 +54,7 @@ QString ImportReportText(const roster::ImportCount& count, int maxNotes) {
         const roster::ImportRowNote& note = count.notes[i];
         text += QStringLiteral("%1\t%2\t%3\t%4\n")
                     .arg(note.sourceRow)
-                    .arg(note.studentId, note.name, note.reason);
+                    .arg(NoteCell(note.studentId), NoteCell(note.name), note.reason);
     }
     if (shown < total)
         text += QString::asprintf("……另有%1d行未显示，保存到文件可看全部。\n", total - shown);

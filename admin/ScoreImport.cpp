@@ -5,6 +5,7 @@
 #include "data/TotalsState.h"
 #include "platform/db/Functions.h"
 #include "platform/db/Transaction.h"
+#include "platform/text/Gbk.h"
 
 #include <QRegularExpression>
 
@@ -68,6 +69,11 @@ std::optional<QString> DigitsValue(const QString& id) {
     while (zeros < id.size() - 1 && id.at(zeros) == u'0')
         ++zeros;
     return id.mid(zeros);
+}
+
+// Whether a key cell's text holds a control character, which fails its row.
+bool HoldsControlCharacter(const db::Variant& v) {
+    return !v.IsNull() && text::HasControlCharacter(v.ToString());
 }
 
 // The grade of the exam's score rows.
@@ -281,8 +287,8 @@ MatchedRow MatchRecord(const SourceRows& rows, const MappedColumns& columns, con
 }
 
 // The source's rows that name students of the grid, in source order. Blank rows are counted and
-// left out; a row whose key cell holds an error value fails, and a row of no student is noted
-// 不在名单中, both noted in `count`.
+// left out; a row whose key cell holds an error value or a control character fails, and a row
+// of no student is noted 不在名单中, both noted in `count`.
 std::vector<MatchedRow> MatchRows(const SourceRows& rows, const MappedColumns& columns,
                                   const StudentIndex& index, const Target& target, ImportCount& count) {
     std::vector<MatchedRow> matched;
@@ -297,11 +303,16 @@ std::vector<MatchedRow> MatchRows(const SourceRows& rows, const MappedColumns& c
         }
         MatchedRow match = MatchRecord(rows, columns, index, target);
         match.shownRow = row - 1 + rows.firstRow;
+        const bool byClass = columns.cls >= 0;
         const QString keyError =
             rows.IsError(row, columns.key)
                 ? roster::ErrorCellReason(columns.keyLabel, rows.records.Field(columns.key))
             : rows.IsError(row, columns.cls)
                 ? roster::ErrorCellReason(columns.classLabel, rows.records.Field(columns.cls))
+            : HoldsControlCharacter(rows.records.Field(columns.key))
+                ? roster::CellReason(columns.keyLabel, roster::kReasonControl)
+            : byClass && HoldsControlCharacter(rows.records.Field(columns.cls))
+                ? roster::CellReason(columns.classLabel, roster::kReasonControl)
                 : QString();
         if (!keyError.isEmpty()) {
             ++count.failed;

@@ -66,9 +66,10 @@ struct Target {
 // that roster::StudentIdOfCell gives with the grade's form or, failing that, of the all-digit
 // number of the same value; the notes give such a row the roster's name. By name, the name and
 // the class compare without surrounding blanks (a numeric column by its number's text). A key
-// cell of `errorCells` (rows counted from 1 as the records come) fails its row; a row of no
-// student is noted 不在名单中 and counted apart; a row that names two students (同名), or a
-// student that two rows name (同名, 文件中学号重复), is taken for none of them. A mark cell of
+// cell of `errorCells` (rows counted from 1 as the records come), or one whose text holds a
+// control character (roster::kReasonControl), fails its row; a row of no student is noted
+// 不在名单中 and counted apart; a row that names two students (同名), or a student that two rows
+// name (同名, 文件中学号重复), is taken for none of them. A mark cell of
 // `errorCells` (an error value is no mark, and no absent paper), a bad mark, or a row the database
 // refuses fails its row and writes nothing of it; a mark's reason names its paper and the value.
 // An empty cell of an imported row writes its paper absent; a stored mark it clears is counted

@@ -478,6 +478,12 @@ ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, cons
                     continue;
                 const db::Variant& field = source.Field(fields[t]);
                 QString text = t == 0 ? cell.id : Text(field);
+                // The keys are looked at whole, before any cut: a NUL a damaged file gave a 学号
+                // must not go into the roster with it.
+                if ((t == 0 || t == 1 || t == 3) && text::HasControlCharacter(text)) {
+                    reason = CellReason(labels.value(t), kReasonControl);
+                    break;
+                }
                 if (!text::CharactersOutsideGbk(text).isEmpty()) {
                     reason = CellReason(labels.value(t), kReasonOutsideGbk);
                     break;

@@ -140,6 +140,10 @@ inline const QString kReasonDuplicate = QStringLiteral("文件中学号重复");
 inline const QString kReasonNotListed = QStringLiteral("不在名单中");
 inline const QString kReasonSameName = QStringLiteral("同名");
 inline const QString kReasonOutsideGbk = QStringLiteral("字符集外文字");
+// A key cell (学号, 姓名, 班级) holding a NUL, a tab, a line break or another control character
+// (a damaged file's text, as text::HasControlCharacter finds it): its row fails, as the editors
+// refuse such a text.
+inline const QString kReasonControl = QStringLiteral("含有控制字符");
 inline const QString kReasonPadded = QStringLiteral("已补足前导0");
 inline const QString kReasonNameCut = QStringLiteral("姓名超过8个字节，已截短");
 inline const QString kReasonNoNumber = QStringLiteral("学号为空");
@@ -239,17 +243,18 @@ std::optional<int> TwoDigitNumber(const QString& text);
 // (学号, 姓名, 性别, 班级, 序号, 在读, 文理, AB班, 类别; empty: not imported), with the byte
 // limits of the roster's columns cut on character boundaries. A row whose mapped cells are all
 // empty is skipped and counted as blank. A row with an empty number, a number already on the
-// roster (earlier rows of the source included) or a text the code page cannot hold is counted as
-// failed, skipped and noted with its reason, and so is a row the database refuses (a duplicate
-// key, a constraint); a number cell's 学号 follows StudentIdOfCell with the grade's form, and a
-// padded one is noted too, and so is a row whose name was cut to its 8 bytes, and a row stored
-// without a class (班级 not mapped, empty or no number: kReasonNoClass). A mapped cell of
-// `errorCells` (rows counted from 1 as the records come) refuses its row when it is the 学号 or
-// keeps a number field's text that is no number (ErrorCellReason), and is noted otherwise. Notes
-// give the rows as the user finds them: the first record is row `firstRow` (2 in a workbook, whose
-// row 1 is the header; 1 in a table of records). All rows go in one transaction: a mapped name that
-// is no column of the source throws db::DbError before anything is written, and any other database
-// failure throws ImportNotDone with nothing written.
+// roster (earlier rows of the source included), a 学号, 姓名 or 班级 holding a control character
+// (kReasonControl) or a text the code page cannot hold is counted as failed, skipped and noted
+// with its reason, and so is a row the database refuses (a duplicate key, a constraint); a number
+// cell's 学号 follows StudentIdOfCell with the grade's form, and a padded one is noted too, and so
+// is a row whose name was cut to its 8 bytes, and a row stored without a class (班级 not mapped,
+// empty or no number: kReasonNoClass). A mapped cell of `errorCells` (rows counted from 1 as the
+// records come) refuses its row when it is the 学号 or keeps a number field's text that is no
+// number (ErrorCellReason), and is noted otherwise. Notes give the rows as the user finds them:
+// the first record is row `firstRow` (2 in a workbook, whose row 1 is the header; 1 in a table of
+// records). All rows go in one transaction: a mapped name that is no column of the source throws
+// db::DbError before anything is written, and any other database failure throws ImportNotDone with
+// nothing written.
 ImportCount ImportRoster(db::Connection& connection, db::Recordset& source, const QStringList& mapTexts,
                          const QString& gradeCode, const importsrc::ErrorCells& errorCells = {},
                          int firstRow = 1);

@@ -34,6 +34,7 @@ const QString& KindName() {
     return name;
 }
 
+constexpr unsigned char kSystemField = 0x01; // a field FoxPro keeps for itself, hidden from the user
 constexpr unsigned char kFieldNullable = 0x02;
 constexpr char kDeletedMark = '*';
 constexpr char kLiveMark = ' ';
@@ -187,8 +188,12 @@ public:
             const unsigned char* descriptor = reinterpret_cast<const unsigned char*>(dbf->pszHeader) +
                                               static_cast<size_t>(i) * XBASE_FLDHDR_SZ;
             Field f{static_cast<char>(dbf->pachFieldType[i]), dbf->panFieldOffset[i], dbf->panFieldSize[i]};
+            // A type letter no writer uses, or in Visual FoxPro's field flags a hidden field other
+            // than the null flags (its one hidden field), is a damaged descriptor: read on, the null
+            // flags' bytes would become a column and every NULL a value.
+            const bool hidden = m_visual && (descriptor[18] & kSystemField);
             if (f.offset < 1 || f.width < 0 || f.offset + f.width > dbf->nRecordLength ||
-                !WidthFits(f.type, f.width))
+                !KnownType(f.type) || (hidden && f.type != '0') || !WidthFits(f.type, f.width))
                 Fail(QStringLiteral("字段说明已损坏。"));
             widths += f.width;
             if (f.type == '0') { // the hidden null flags of Visual FoxPro
@@ -261,7 +266,7 @@ private:
     // end-of-file mark: a count that says otherwise (a damaged header, a file cut short or
     // joined to something) would read some records as none, or bytes as records. The header's
     // own bytes are read, shapelib keeps only 31 bits of the count.
-    void CheckRecordCount() const {
+    void CheckRecordCount() {
         QFile file(m_path);
         if (!file.open(QIODevice::ReadOnly))
             Fail(QStringLiteral("文件不能打开。"));
@@ -287,10 +292,17 @@ private:
         // FoxPro adds its 263 bytes of database link. A longer header has taken in records.
         const qint64 fieldsEnd = 32 + 32 * static_cast<qint64>(m_dbf->nFields) + 1;
         const auto version = static_cast<unsigned char>(header[0]);
-        const bool visual = version >= 0x30 && version <= 0x32;
-        if (visual ? headerLength != fieldsEnd + kDatabaseLink
-                   : headerLength < fieldsEnd || headerLength > fieldsEnd + kDatabaseLink)
+        m_visual = version >= 0x30 && version <= 0x32;
+        if (m_visual ? headerLength != fieldsEnd + kDatabaseLink
+                     : headerLength < fieldsEnd || headerLength > fieldsEnd + kDatabaseLink)
             Fail(QStringLiteral("文件头已损坏。"));
+    }
+
+    // The type letters of dBase's and FoxPro's fields: characters, numbers, floats, dates, logicals,
+    // memos, general and picture fields, and those of Visual FoxPro (currency, date-times, doubles,
+    // integers, varchars, varbinaries, blobs and the hidden null flags).
+    static bool KnownType(char type) {
+        return type != '\0' && std::strchr("CNFDLMGPYTBIVQW0", type) != nullptr;
     }
 
     // The binary fields of Visual FoxPro have their widths; a field of another width is a
@@ -416,6 +428,7 @@ private:
 
     QString m_path;
     QString m_table;
+    bool m_visual = false; // a Visual FoxPro table, whose descriptors hold field flags
     std::unique_ptr<DBFInfo, DbfCloser> m_dbf;
 };
 

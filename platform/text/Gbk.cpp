@@ -137,6 +137,10 @@ QString CharactersOutsideGbk(const QString& s) {
     return outside;
 }
 
+bool HasControlCharacter(const QString& s) {
+    return std::any_of(s.begin(), s.end(), IsControlCharacter);
+}
+
 int GbkLength(const QString& s) {
     return static_cast<int>(ToGbk(s).size());
 }

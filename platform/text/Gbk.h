@@ -23,6 +23,14 @@ QString FromGbk(const char* bytes, int length);
 // must have none: each would be stored as '?' and counted as one byte.
 QString CharactersOutsideGbk(const QString& s);
 
+// Whether the character is a control character (a NUL, a tab, a line break, …), and whether the
+// text holds one. A text stored through the code page must hold none: a grid shows it cut or
+// broken at one, and a NUL ends the text for every program that reads the code page's bytes.
+inline bool IsControlCharacter(QChar c) {
+    return c.category() == QChar::Other_Control;
+}
+bool HasControlCharacter(const QString& s);
+
 // Length of the text in GBK bytes (a Chinese character counts 2, an ASCII one 1).
 int GbkLength(const QString& s);
 

@@ -4,6 +4,7 @@
 // part-way included).
 #include "AdminBSupport.h"
 
+#include "admin/ImportResult.h"
 #include "admin/ScoreImport.h"
 #include "admin/ScoreSheet.h"
 #include "admin/StudentRoster.h"
@@ -290,6 +291,37 @@ TEST_F(RosterUnit, ImportOfAColumnTheSourceLacksWritesNothing) {
     EXPECT_EQ(count.failed, 1);
 }
 
+// A 学号, 姓名 or 班级 holding a NUL or another control character (a damaged file's text) fails its
+// row, naming the cell; the other rows go in, and the report keeps each note on its line.
+TEST_F(RosterUnit, AKeyCellWithAControlCharacterFailsItsRow) {
+    const QString nul(QChar(u'\0'));
+    db::Recordset source = Source({"XH", "XM", "BJ"}, {"TEXT", "TEXT", "TEXT"},
+                                  {{Variant("020070161"), Variant("学生甲"), Variant("1")},
+                                   {Variant("020" + nul + " 70162"), Variant("学生乙"), Variant("1")},
+                                   {Variant("020070163"), Variant("学生" + nul + "丙"), Variant("1")},
+                                   {Variant("020070164"), Variant("学生丁"), Variant("1" + nul)},
+                                   {Variant("020070165"), Variant("学生\t戊"), Variant("2")},
+                                   {Variant("020070166"), Variant("学生己"), Variant(2)}});
+    const int before = Count("SELECT count(*) FROM tavrinName");
+    const roster::ImportCount count = roster::ImportRoster(Db(), source, {"XH", "XM", "", "BJ"}, "02007");
+    EXPECT_EQ(count.written, 2);
+    EXPECT_EQ(count.failed, 4);
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName"), before + 2);
+    EXPECT_EQ(Row("020070161"), "'学生甲' NULL 1 NULL NULL NULL NULL NULL 02007");
+    EXPECT_EQ(Row("020070166"), "'学生己' NULL 2 NULL NULL NULL NULL NULL 02007");
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinName WHERE studentid IN ('020070163', '020070164', "
+                    "'020070165') OR instr(studentid, char(0)) OR name LIKE '学生_丙'"),
+              0);
+    QStringList notes;
+    for (const roster::ImportRowNote& n : count.notes)
+        notes << QString("%1 %2").arg(n.sourceRow).arg(n.reason);
+    EXPECT_EQ(notes, QStringList({"2 学号：含有控制字符", "3 姓名：含有控制字符", "4 班级：含有控制字符",
+                                  "5 姓名：含有控制字符"}));
+    const QStringList lines = admin::ImportReportText(count, -1).split(u'\n');
+    EXPECT_TRUE(lines.contains("2\t020? 70162\t学生乙\t学号：含有控制字符"));
+    EXPECT_TRUE(lines.contains("5\t020070165\t学生?戊\t姓名：含有控制字符"));
+}
+
 // ---- score imports
 
 class ScoreUnit : public AdminBTest {
@@ -548,6 +580,55 @@ TEST_F(ScoreUnit, AFullDiskPartWayUndoesMarksAndTotalsAlike) {
         EXPECT_EQ(e.Code() & 0xFF, SQLITE_FULL) << e.Message().toStdString();
     }
     EXPECT_EQ(TableDigests(), before);
+}
+
+// A key cell holding a NUL or another control character fails its row, by number and by name and
+// class; the row's marks stay as they were and the other rows are written.
+TEST_F(ScoreUnit, AKeyCellWithAControlCharacterFailsItsRowAndLeavesItsMarks) {
+    const QString nul(QChar(u'\0'));
+    std::vector<QString> ids;
+    for (int i = 0; i < 4; ++i) {
+        ids.push_back(target.students[i].studentId);
+        Db().Execute("UPDATE tavrinKSK SET name=?, s031=1, s032=2 WHERE id=? AND studentid=?",
+                     QString("控制%1").arg(i), exam->id, ids.back());
+    }
+    Fill(cls);
+    // The papers of a failed row stay; the class's totals are recomputed from them.
+    const auto papers = [this](const QString& id) { return Stored(id).section(u' ', 0, 1); };
+    const QString kept = papers(ids[1]);
+    db::Recordset byNumber = Source({"XH", "P1"}, {"TEXT", "NUMBER"},
+                                    {{Variant(ids[0]), Variant(80)},
+                                     {Variant(ids[1].left(3) + nul + ids[1].mid(3)), Variant(81)},
+                                     {Variant(ids[1] + "\r"), Variant(82)},
+                                     {Variant(ids[2]), Variant(83)}});
+    scoreimport::ImportCount count =
+        scoreimport::ImportScores(Db(), byNumber, 1, {"XH[C]", "P1[N]", ""}, target);
+    EXPECT_EQ(count.written, 2);
+    EXPECT_EQ(count.failed, 2);
+    EXPECT_EQ(count.notListed, 0);
+    EXPECT_EQ(papers(ids[1]), kept);
+    EXPECT_TRUE(Stored(ids[2]).startsWith("83.0 "));
+    ASSERT_EQ(count.notes.size(), 2u);
+    EXPECT_EQ(count.notes[0].sourceRow, 2);
+    EXPECT_EQ(count.notes[0].reason, "学号：含有控制字符");
+    EXPECT_EQ(count.notes[1].reason, "学号：含有控制字符");
+
+    const QString c = QString::number(cls);
+    db::Recordset byName = Source({"XM", "BJ", "P1"}, {"TEXT", "TEXT", "NUMBER"},
+                                  {{Variant("控制" + nul + "1"), Variant(c), Variant(71)},
+                                   {Variant("控制2"), Variant(c + nul), Variant(72)},
+                                   {Variant("控制3"), Variant(c), Variant(73)}});
+    const QString two = papers(ids[2]);
+    count = scoreimport::ImportScores(Db(), byName, 2, {"XM[C]", "BJ[C]", "P1[N]", ""}, target);
+    EXPECT_EQ(count.written, 1);
+    EXPECT_EQ(count.failed, 2);
+    EXPECT_EQ(papers(ids[1]), kept);
+    EXPECT_EQ(papers(ids[2]), two);
+    EXPECT_TRUE(Stored(ids[3]).startsWith("73.0 "));
+    ASSERT_EQ(count.notes.size(), 2u);
+    EXPECT_EQ(count.notes[0].reason, "姓名：含有控制字符");
+    EXPECT_EQ(count.notes[1].sourceRow, 2);
+    EXPECT_EQ(count.notes[1].reason, "班级：含有控制字符");
 }
 
 } // namespace

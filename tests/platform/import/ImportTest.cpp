@@ -319,6 +319,47 @@ TEST_F(ImportTest, FoxProNullFlags) {
     EXPECT_EQ(rows[2].join(u','), QStringLiteral("3,<null>,3,<null>,2024-01-03"));
 }
 
+// A field of a type letter no writer uses, and in Visual FoxPro a hidden field (flag 0x01) other
+// than the null flags, are a damaged field list: one byte of the null flags' descriptor damaged
+// would otherwise read them as a column and every NULL as a value.
+TEST_F(ImportTest, FoxProFieldsOfNoKnownTypeOrHiddenOtherThanTheNullFlagsRefuseTheTable) {
+    const QByteArray nulls = importtest::ReadBytes(Generated(QStringLiteral("nulls.dbf")));
+    const int flagsDescriptor = 32 + 5 * 32; // the sixth field, behind XH, CJ, ZS, FS and RQ
+    ASSERT_EQ(nulls.mid(flagsDescriptor, 10), QByteArray("_NULLFLAGS"));
+    ASSERT_EQ(nulls.at(flagsDescriptor + 11), '0');
+    ASSERT_EQ(nulls.at(flagsDescriptor + 18), '\x05'); // hidden, binary
+    const auto damaged = [&](int at, char byte) {
+        QByteArray copy = nulls;
+        copy[at] = byte;
+        return copy;
+    };
+    const QString path = Generated(QStringLiteral("damaged.dbf"));
+    const auto refused = [&](const QByteArray& bytes) {
+        EXPECT_TRUE(importtest::WriteBytes(path, bytes));
+        try {
+            Load(path, QStringLiteral("damaged.dbf"));
+            return false;
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("无法读取FoxPro表“%1”：字段说明已损坏。").arg(path));
+            return true;
+        }
+    };
+    EXPECT_FALSE(refused(nulls));
+    EXPECT_TRUE(refused(damaged(flagsDescriptor + 11, 'C')));     // the null flags read as text
+    EXPECT_TRUE(refused(damaged(flagsDescriptor + 11, '1')));     // no type at all
+    EXPECT_TRUE(refused(damaged(32 + 32 + 11, 'X')));             // CJ of no type
+    EXPECT_TRUE(refused(damaged(32 + 32 + 11, '\0')));            // nor of none
+    EXPECT_TRUE(refused(damaged(32 + 32 + 18, '\x03')));          // CJ hidden
+    EXPECT_FALSE(refused(damaged(flagsDescriptor + 18, '\x01'))); // the null flags, hidden alone
+
+    // In a dBase table the descriptor's byte 18 holds no flags; a type letter of no writer still
+    // refuses it.
+    QByteArray dbase = importtest::FoxProTable({"XH C(9)", "P1 N(5,1)"}, {{"1", "70"}});
+    dbase[32 + 18] = '\x01';
+    EXPECT_FALSE(refused(dbase));
+    EXPECT_TRUE(refused(importtest::FoxProTable({"XH C(9)", "P1 X(5)"}, {{"1", "70"}})));
+}
+
 // A number field whose text is no number keeps its text and is an error cell, so that no import
 // takes it for an empty field: "*****", as dBase and FoxPro write a number too wide for its
 // field, and a damaged digit. A field of blanks (or of NULs) is empty.
@@ -585,10 +626,11 @@ TEST_F(ImportTest, AWriteThatFailsPartWayEndsTheLoadAndChangesNothing) {
         EXPECT_EQ(e.Code() & 0xFF, SQLITE_FULL) << e.Code();
     }
     EXPECT_EQ(count(QStringLiteral("成绩表$")), static_cast<int>(school));
-    EXPECT_EQ(conn->Execute(QStringLiteral("SELECT count(*) FROM source.sqlite_master WHERE name LIKE 'Sheet1$%'"))
-                  .Field(0)
-                  .ToInt(),
-              0);
+    EXPECT_EQ(
+        conn->Execute(QStringLiteral("SELECT count(*) FROM source.sqlite_master WHERE name LIKE 'Sheet1$%'"))
+            .Field(0)
+            .ToInt(),
+        0);
 
     conn->Execute(QStringLiteral("PRAGMA source.max_page_count = 1073741823"));
     many.Load(QStringLiteral("Sheet1$"), *conn);
