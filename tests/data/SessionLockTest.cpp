@@ -16,12 +16,16 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <future>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -194,6 +198,42 @@ TEST(SessionLock, AStartFromTheTwinHoldsTheDatabasesOwnName) {
     HardLink(db, data::DatabasePath(other.path()));
     data::SessionLock linked;
     EXPECT_TRUE(data::EnsureDataFiles(other.path(), linked).openUnderAnotherName);
+}
+
+std::atomic<bool> g_waited{false};
+std::promise<void> g_waiting;
+
+// The system's lock call, telling the first time a start is about to wait.
+int TellingLock(int fd, int command, void* lock) {
+    if (command == F_OFD_SETLKW && !g_waited.exchange(true))
+        g_waiting.set_value();
+    return ::fcntl(fd, command, static_cast<struct flock*>(lock));
+}
+
+TEST(SessionLock, AStartThatWaitedOnTheTwinHoldsTheDatabasesOwnName) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    const QString twin = data::TwinPath(db);
+    ASSERT_TRUE(QFile::rename(db, twin));
+    // Another start holds the twin while it turns it into the database.
+    data::SessionLock first;
+    first.Acquire(twin);
+    ASSERT_TRUE(first.IsExclusive());
+    g_waiting = {};
+    g_waited = false;
+    data::SessionLock::SetLockCallForTesting(&TellingLock);
+    data::SessionLock second;
+    data::DataFilesReport report;
+    std::thread start([&] { report = data::EnsureDataFiles(dir.path(), second); });
+    g_waiting.get_future().wait();
+    EXPECT_TRUE(QFile::rename(twin, db));
+    first.Release();
+    start.join();
+    data::SessionLock::SetLockCallForTesting(nullptr);
+    EXPECT_TRUE(second.IsHeld());
+    data::SessionLock third;
+    EXPECT_FALSE(data::EnsureDataFiles(dir.path(), third).openUnderAnotherName);
+    EXPECT_TRUE(third.IsHeld());
 }
 
 int g_lockErrno = 0;
