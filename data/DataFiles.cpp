@@ -41,30 +41,38 @@ DataFilesReport EnsureDataFiles(const QString& appDir, SessionLock& lock) {
     if (!QFileInfo::exists(database) && !QFileInfo::exists(twin))
         return report; // nothing to reconcile
     if (!QFileInfo::exists(database)) {
-        // Only the twin: its lock is taken under the database's name once it is there. A start
-        // beside a live session never gets here, since that session's file is in place.
+        // Only the twin: it becomes the database under its exclusive hold. A start beside a live
+        // session never renames it, since that session's file is in place.
         lock.Acquire(twin);
-        if (!lock.IsExclusive()) {
-            report.lockUnavailable = lock.Unavailable();
+        if (lock.IsExclusive() && !QFileInfo::exists(database)) {
+            db::RemoveJournalFiles(database);
+            QFile::rename(twin, database);
+        } else if (lock.Unavailable()) {
+            report.lockUnavailable = true;
             return report;
         }
-        db::RemoveJournalFiles(database);
-        QFile::rename(twin, database);
-    } else {
-        lock.Acquire(database);
-        if (!lock.IsExclusive()) {
-            report.lockUnavailable = lock.Unavailable();
-            report.openUnderAnotherName = lock.OpenUnderAnotherName();
-            if (lock.IsHeld())
-                qCInfo(vlog::db) << "another session has" << database
-                                 << "open: its files are left as they are";
-            else if (report.lockUnavailable)
-                qCWarning(vlog::db) << "cannot lock" << database << ": its journals are left as they are";
-            return report;
-        }
-        if (QFileInfo::exists(twin))
-            QFile::remove(twin);
+        // The session's lock is then taken under the database's name, as every later start takes
+        // it: one that comes in between finds the file in place and reconciles it itself.
+        lock.Release();
     }
+    lock.Acquire(database);
+    if (!lock.IsExclusive()) {
+        report.lockUnavailable = lock.Unavailable();
+        report.openUnderAnotherName = lock.OpenUnderAnotherName();
+        if (report.openUnderAnotherName) {
+            qCInfo(vlog::db) << "another session has" << database << "open under another name";
+            // This session never opens the file: its lock would only keep out later starts
+            // under the name the other session uses.
+            lock.Release();
+        } else if (lock.IsHeld()) {
+            qCInfo(vlog::db) << "another session has" << database << "open: its files are left as they are";
+        } else if (report.lockUnavailable) {
+            qCWarning(vlog::db) << "cannot lock" << database << ": its journals are left as they are";
+        }
+        return report;
+    }
+    if (QFileInfo::exists(twin))
+        QFile::remove(twin);
     // SQLite keeps the journals beside the file it opens, a symbolic link followed.
     const QString opened = QFileInfo(database).canonicalFilePath();
     if (!opened.isEmpty())

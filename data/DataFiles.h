@@ -26,11 +26,13 @@ struct DataFilesReport {
     // False when another live session holds the database, or when nobody can tell: its files
     // were left as they are.
     bool reconciled = false;
-    // The database file could not be locked (a file or a file system that refuses it): nobody can
-    // tell whether another session has it open, so its journals were not judged.
+    // The database file could not be locked although it may be written (a file or a file system
+    // that refuses the lock): nobody can tell whether another session has it open, so its
+    // journals were not judged. A file that cannot be opened for writing is not this: nothing is
+    // judged beside it either, and the connection, which cannot write it, says why.
     bool lockUnavailable = false;
     // Another session has the file open under another name (a hard link in another folder, whose
-    // journal lies beside that name): this session must not open it.
+    // journal lies beside that name): this session must not open it, and holds no lock.
     bool openUnderAnotherName = false;
 };
 

@@ -13,6 +13,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace data {
 
 class SessionLock {
@@ -27,14 +29,19 @@ public:
     // Takes the lock of `databasePath` (held before by this object or not): exclusive when no
     // other session holds it at this moment, else shared, waiting only while another start holds
     // it exclusively (its reconciliation takes moments). A missing file is locked by nobody; a
-    // file or a file system that refuses the lock leaves it Unavailable().
+    // file the process may not write is locked shared at most (ReadOnly()); a file or a file
+    // system that refuses the lock on a file the process can write leaves it Unavailable().
     void Acquire(const QString& databasePath);
 
     bool IsHeld() const { return m_fd >= 0; }
     bool IsExclusive() const { return m_exclusive; }
-    // The lock could not be taken although the file is there: nobody can tell whether another
-    // session has the database open.
+    // The lock could not be taken although the file is there and may be written: nobody can tell
+    // whether another session has the database open.
     bool Unavailable() const { return m_unavailable; }
+    // The file cannot be opened for writing (a read-only file, folder or file system): it is
+    // never locked exclusively, so nothing beside it is judged, and the connection cannot write it
+    // either and says why.
+    bool ReadOnly() const { return m_readOnly; }
     // Another session has the file open under another name (a hard link in another folder): its
     // journal is not the one this name would use, and the two must never meet.
     bool OpenUnderAnotherName() const { return m_otherName; }
@@ -48,10 +55,20 @@ public:
     void Release();
 
     // The byte of the database file that carries the lock: past SQLite's own lock bytes (the
-    // pending byte at 1 GiB and the 511 after it) and the page that holds them. After it, each
-    // session also holds one of kNameBytes bytes, chosen by the name it opens the file under.
+    // pending byte at 1 GiB and the 511 after it) and the page that holds them.
     static constexpr long long kLockOffset = 0x40000000LL + 0x20000;
-    static constexpr long long kNameBytes = 4096;
+    // After it, each session also holds one byte in each of kNameRanges ranges, chosen by the
+    // name it opens the file under, each range by a hash of its own: two names hold the same
+    // bytes only if they agree in every range, a chance of one in 2^76 (4,096 x 65,536^4), so a
+    // session tells for certain in practice whether another has the file open under another name.
+    // The first range, of kFirstRangeBytes, is chosen as by earlier builds (FNV-1a of the name),
+    // so that their sessions and this build's tell one name alike.
+    static constexpr int kNameRanges = 5;
+    static constexpr long long kFirstRangeBytes = 4096;
+    static constexpr long long kRangeBytes = 65536;
+    using NameBytes = std::array<long long, kNameRanges>;
+    // The bytes a session holds for `name` (the path SQLite opens, a symbolic link followed).
+    static NameBytes NameBytesOf(const QString& name);
 
     // Tests stand in for the system's lock call (fcntl with F_OFD_SETLK or F_OFD_SETLKW).
     using LockCall = int (*)(int fd, int command, void* flock);
@@ -61,6 +78,7 @@ private:
     int m_fd = -1;
     bool m_exclusive = false;
     bool m_unavailable = false;
+    bool m_readOnly = false;
     bool m_otherName = false;
 };
 

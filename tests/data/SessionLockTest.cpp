@@ -1,6 +1,7 @@
 // The session lock on the database file itself: whatever name the file is reached under, and
 // whatever is done to the files beside it, a start beside a live session leaves that session's
-// journal alone, and a start that cannot lock the file says so and leaves the journals as they are.
+// journal alone, two names of one file are told apart whatever they are, and a start that cannot
+// lock a file it may write says so and leaves the journals as they are.
 
 #include "data/SessionLock.h"
 #include "DatabaseFileSupport.h"
@@ -12,10 +13,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <cerrno>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <future>
+#include <map>
+#include <thread>
 
 namespace {
 
@@ -121,6 +131,111 @@ TEST(SessionLock, ACopyPutBackBehindASymbolicLinkNeverGetsTheLaterJournal) {
     EXPECT_EQ(Ids(data::DatabasePath(home.path())), ten);
 }
 
+void HardLink(const QString& from, const QString& to) {
+    ASSERT_EQ(::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+}
+
+// The byte of 4,096 that a single hash of the name (FNV-1a) gives it.
+unsigned SingleHashByte(const QString& name) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : name.toUtf8())
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash % 4096;
+}
+
+TEST(SessionLock, HardLinksInFoldersWhoseNamesShareAByteAreToldApart) {
+    QTemporaryDir parent;
+    const QString base = QFileInfo(parent.path()).canonicalFilePath();
+    // Two folder names whose database paths fall on the same byte of the single hash.
+    std::map<unsigned, QString> seen;
+    QString first;
+    QString second;
+    for (int n = 0; second.isEmpty(); ++n) {
+        const QString folder = base + QStringLiteral("/school") + QString::number(n);
+        const auto [at, fresh] = seen.emplace(SingleHashByte(data::DatabasePath(folder)), folder);
+        if (!fresh) {
+            first = at->second;
+            second = folder;
+        }
+    }
+    ASSERT_TRUE(QDir().mkdir(first));
+    ASSERT_TRUE(QDir().mkdir(second));
+    EXPECT_EQ(data::SessionLock::NameBytesOf(data::DatabasePath(first))[0],
+              data::SessionLock::NameBytesOf(data::DatabasePath(second))[0]);
+
+    const QString db = MakeFile(parent);
+    HardLink(db, data::DatabasePath(first));
+    HardLink(db, data::DatabasePath(second));
+    data::SessionLock live;
+    ASSERT_TRUE(data::EnsureDataFiles(first, live).reconciled);
+    data::SessionLock linked;
+    const data::DataFilesReport report = data::EnsureDataFiles(second, linked);
+    EXPECT_TRUE(report.openUnderAnotherName);
+    EXPECT_FALSE(report.reconciled);
+    // The refused start holds nothing, so later starts under the live session's name still open.
+    EXPECT_FALSE(linked.IsHeld());
+    data::SessionLock again;
+    EXPECT_FALSE(data::EnsureDataFiles(first, again).openUnderAnotherName);
+    EXPECT_TRUE(again.IsHeld());
+}
+
+TEST(SessionLock, AStartFromTheTwinHoldsTheDatabasesOwnName) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    ASSERT_TRUE(QFile::rename(db, data::TwinPath(db)));
+    data::SessionLock first;
+    ASSERT_TRUE(data::EnsureDataFiles(dir.path(), first).reconciled);
+    ASSERT_TRUE(QFile::exists(db));
+    EXPECT_TRUE(first.IsHeld());
+
+    // A second window on the same folder opens beside it; one through a hard link elsewhere does not.
+    data::SessionLock second;
+    data::DataFilesReport report = data::EnsureDataFiles(dir.path(), second);
+    EXPECT_FALSE(report.openUnderAnotherName);
+    EXPECT_FALSE(report.reconciled);
+    EXPECT_TRUE(second.IsHeld());
+    QTemporaryDir other;
+    HardLink(db, data::DatabasePath(other.path()));
+    data::SessionLock linked;
+    EXPECT_TRUE(data::EnsureDataFiles(other.path(), linked).openUnderAnotherName);
+}
+
+std::atomic<bool> g_waited{false};
+std::promise<void> g_waiting;
+
+// The system's lock call, telling the first time a start is about to wait.
+int TellingLock(int fd, int command, void* lock) {
+    if (command == F_OFD_SETLKW && !g_waited.exchange(true))
+        g_waiting.set_value();
+    return ::fcntl(fd, command, static_cast<struct flock*>(lock));
+}
+
+TEST(SessionLock, AStartThatWaitedOnTheTwinHoldsTheDatabasesOwnName) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    const QString twin = data::TwinPath(db);
+    ASSERT_TRUE(QFile::rename(db, twin));
+    // Another start holds the twin while it turns it into the database.
+    data::SessionLock first;
+    first.Acquire(twin);
+    ASSERT_TRUE(first.IsExclusive());
+    g_waiting = {};
+    g_waited = false;
+    data::SessionLock::SetLockCallForTesting(&TellingLock);
+    data::SessionLock second;
+    data::DataFilesReport report;
+    std::thread start([&] { report = data::EnsureDataFiles(dir.path(), second); });
+    g_waiting.get_future().wait();
+    EXPECT_TRUE(QFile::rename(twin, db));
+    first.Release();
+    start.join();
+    data::SessionLock::SetLockCallForTesting(nullptr);
+    EXPECT_TRUE(second.IsHeld());
+    data::SessionLock third;
+    EXPECT_FALSE(data::EnsureDataFiles(dir.path(), third).openUnderAnotherName);
+    EXPECT_TRUE(third.IsHeld());
+}
+
 int g_lockErrno = 0;
 
 int FailingLock(int, int, void*) {
@@ -149,6 +264,35 @@ TEST(SessionLock, AFileThatCannotBeLockedIsToldAndItsJournalsLeftAlone) {
         EXPECT_EQ(ReadFile(db + "-wal"), wal) << error;
         EXPECT_EQ(Ids(db).size(), 20) << error;
     }
+}
+
+TEST(SessionLock, AFileThatCannotBeWrittenIsLockedSharedAndNotToldAsUnlockable) {
+    QTemporaryDir dir;
+    const QString db = MakeFile(dir);
+    LeaveAJournal(db, 20);
+    const QByteArray wal = ReadFile(db + "-wal");
+    // Root writes any file: the start then runs as nobody, for whom the file is read-only.
+    ASSERT_TRUE(QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                      QFile::ReadOther | QFile::WriteOther |
+                                                      QFile::ExeOther));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(97);
+        data::SessionLock lock;
+        const data::DataFilesReport report = data::EnsureDataFiles(dir.path(), lock);
+        ::_exit((report.lockUnavailable ? 1 : 0) | (report.reconciled ? 2 : 0) | (lock.ReadOnly() ? 0 : 4) |
+                (lock.IsHeld() ? 0 : 8) | (lock.IsExclusive() ? 16 : 0));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 97) << "cannot run as nobody";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(ReadFile(db + "-wal"), wal);
+    EXPECT_EQ(Ids(db).size(), 20);
 }
 
 } // namespace
