@@ -49,7 +49,8 @@ struct Sheet {
 enum class Problem : std::uint32_t {
     None = 0,
     NotWorkbook, // no compound file, or no workbook stream in it
-    Password,    // the workbook is encrypted
+    Password,    // the workbook opens only with a password its user set
+    Encrypted,   // the workbook is encrypted in a way the reader does not undo (BiffCrypt.h)
     OldFormat,   // a workbook of Excel 95 or earlier
     Damaged      // the detail says where
 };
