@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstring>
 
@@ -132,6 +133,17 @@ TEST(EncryptedWorkbook, ABookUnderAUsersPasswordIsRefusedSayingHowToGoOn) {
     EXPECT_EQ(ReadFile(importtest::ReadBytes(path)).problem, biff::Problem::Password);
     EXPECT_TRUE(Refusal(path).contains(
         QStringLiteral("工作簿设有打开密码，请在电子表格程序中去掉密码另存后再导入。")));
+
+    // A version of the encryption that is not decrypted here says so.
+    QByteArray bytes =
+        importtest::ReadBytes(WorkbookFile(QStringLiteral("libreoffice-book-structure-nopw.xls")));
+    const qsizetype filePass = bytes.indexOf(QByteArray("\x2F\x00\x36\x00\x01\x00\x01\x00", 8));
+    ASSERT_GT(filePass, 0);
+    bytes[filePass + 6] = '\x05';
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("other.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(other, bytes));
+    EXPECT_TRUE(Refusal(other).contains(QStringLiteral("工作簿的加密方式不受支持")));
 }
 
 // A workbook stream of a BOF and a FILEPASS record with `body`, and an end.
