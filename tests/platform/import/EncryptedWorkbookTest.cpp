@@ -168,7 +168,7 @@ TEST(EncryptedWorkbook, OtherEncryptionsAreRefusedByWhatTheirVerifiersSay) {
     cryptoApi += QByteArray("\x10\x00\x00\x00", 4) + QByteArray(32, 's') + QByteArray("\x14\x00\x00\x00", 4) +
                  QByteArray(20, 'h');
     EXPECT_EQ(ReadFilePass(cryptoApi).problem, biff::Problem::Password);
-    // An RC4 cipher other than the format's, or a hash other than SHA-1: not decrypted.
+    // A CryptoAPI hash other than SHA-1 (here MD5): not decrypted.
     QByteArray md5 = cryptoApi;
     md5[6 + 8 + 12] = '\x03';
     EXPECT_EQ(ReadFilePass(md5).problem, biff::Problem::Encrypted);
