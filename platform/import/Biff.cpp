@@ -1,5 +1,7 @@
 #include "platform/import/Biff.h"
 
+#include "platform/import/BiffCrypt.h"
+
 #include <gsf/gsf.h>
 
 #include <algorithm>
@@ -387,6 +389,7 @@ struct Globals {
     std::vector<std::pair<std::string, std::uint32_t>> sheets;  // name and stream offset
     std::vector<std::uint32_t> listed; // the stream offset of every sheet listed, of any kind
     size_t end = 0;                    // where the global records end
+    bool decrypted = false;            // the stream was decrypted (BiffCrypt.h)
 };
 
 void ReadSharedStrings(const Record& sst, Records& records, Globals& g) {
@@ -424,7 +427,9 @@ Problem ReadGlobals(const unsigned char* data, size_t size, Globals& g) {
             g.end = records.Position();
             return Problem::None;
         case kFilePass:
-            return Problem::Password;
+            if (!g.decrypted)
+                return Problem::Password;
+            break;
         case kDateMode:
             if (r.size >= 2)
                 g.date1904 = U16(r.body) != 0;
@@ -938,8 +943,22 @@ template <class T> using GsfPtr = std::unique_ptr<T, GsfUnref>;
 
 Book ReadWorkbookStream(const unsigned char* data, size_t size, int sheet) {
     Book book;
+    std::vector<unsigned char> plain;
+    const Encryption encryption = DecryptWorkbook(data, size, plain);
+    if (encryption == Encryption::Decrypted) {
+        data = plain.data();
+        size = plain.size();
+    } else if (encryption != Encryption::None) {
+        book.problem = encryption == Encryption::Password      ? Problem::Password
+                       : encryption == Encryption::Unsupported ? Problem::Encrypted
+                                                               : Problem::Damaged;
+        if (encryption == Encryption::Damaged)
+            book.detail = "工作簿的加密记录已损坏";
+        return book;
+    }
     try {
         Globals g;
+        g.decrypted = encryption == Encryption::Decrypted;
         book.problem = ReadGlobals(data, size, g);
         if (book.problem != Problem::None)
             return book;

@@ -1,7 +1,8 @@
 #pragma once
 // Excel 97-2003 workbooks (BIFF8 in a compound file) read into their sheets' cells. This is the
-// part of the workbook reader that runs in the child process (Child.h): it uses the C++ library
-// and libgsf only, and takes the file as bytes, so that it can be tried on any bytes at all.
+// part of the workbook reader that runs in the child process (Child.h): it uses the C++ library,
+// libgsf and Qt's hash functions only (BiffCrypt.h decrypts an encrypted book), and takes the
+// file as bytes, so that it can be tried on any bytes at all.
 //
 // A cell keeps what the file holds: numbers, texts, booleans (as 1 and 0), and for a formula
 // its cached result; numbers formatted as dates or times are told apart by their format. A
@@ -49,7 +50,8 @@ struct Sheet {
 enum class Problem : std::uint32_t {
     None = 0,
     NotWorkbook, // no compound file, or no workbook stream in it
-    Password,    // the workbook is encrypted
+    Password,    // the workbook opens only with a password its user set
+    Encrypted,   // the workbook is encrypted in a way the reader does not undo (BiffCrypt.h)
     OldFormat,   // a workbook of Excel 95 or earlier
     Damaged      // the detail says where
 };

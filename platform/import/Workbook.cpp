@@ -586,7 +586,9 @@ private:
         case biff::Problem::NotWorkbook:
             Fail(QStringLiteral("文件已损坏，或不是Excel工作簿（.xls）。"));
         case biff::Problem::Password:
-            Fail(QStringLiteral("工作簿设有密码。"));
+            Fail(QStringLiteral("工作簿设有打开密码，请在电子表格程序中去掉密码另存后再导入。"));
+        case biff::Problem::Encrypted:
+            Fail(QStringLiteral("工作簿的加密方式不受支持，请在电子表格程序中去掉加密另存后再导入。"));
         case biff::Problem::OldFormat:
             Fail(QStringLiteral("这是Excel 95或更早版本的工作簿，请先在Excel中另存为Excel 97-2003工作簿。"));
         default:
