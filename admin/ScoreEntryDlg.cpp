@@ -272,7 +272,8 @@ bool CScoreEntryDlg::CheckRoomSeating(db::Connection& connection, int examId, co
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "score entry: saved seating not brought over:" << e.Message();
         ForgetLoad();
-        ui::MessageBox(this, res::LoadString(IDS_UPDATE_FAILED), InfoCaption(), ui::MB_ICONERROR);
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(IDS_UPDATE_FAILED), e),
+                       InfoCaption(), ui::MB_ICONERROR);
         return false;
     }
     return true;
@@ -393,7 +394,8 @@ void CScoreEntryDlg::AlignNumbers() {
     const int total = TotalColumn();
     for (int row = 1; row < m_Grid.GetRowCount(); ++row)
         for (int col = total; col <= total + 2 && col < m_Grid.GetColumnCount(); ++col)
-            m_Grid.SetItemFormat(row, col, (m_Grid.GetItemFormat(row, col) & ~gdi::DT_CENTER) | gdi::DT_RIGHT);
+            m_Grid.SetItemFormat(row, col,
+                                 (m_Grid.GetItemFormat(row, col) & ~gdi::DT_CENTER) | gdi::DT_RIGHT);
 }
 
 void CScoreEntryDlg::OnGridBeginEdit(int, int) {

@@ -373,9 +373,23 @@ TEST_F(ExamRoomDlgTest, AFailedSaveStoresNoNumber) {
             .arg(last));
     ExpectWarning refusedSave(QStringLiteral("refused"));
     Click(*dlg, CExamRoomDlg::IDC_SAVE);
-    EXPECT_EQ(BoxTexts(), QStringList{"对不起，存盘时发生错误！"});
+    EXPECT_EQ(BoxTexts(), QStringList{"对不起，存盘时发生错误！\n原因：refused"});
     EXPECT_EQ(boxes->Boxes().back().type & 0xF0, ui::MB_ICONERROR);
     EXPECT_EQ(Roster(junior.code), before);
+}
+
+TEST_F(ExamRoomDlgTest, AFullDiskOrAReadOnlyFileIsToldByItsReason) {
+    List(junior.name);
+    const std::map<QString, QString> before = Roster(junior.code);
+    ArrangeReversed();
+    for (const WriteFailure failure : kWriteFailures) {
+        boxes->Clear();
+        FailWrites(failure, "UPDATE", "tavrinName");
+        Click(*dlg, CExamRoomDlg::IDC_SAVE);
+        EXPECT_EQ(BoxTexts(), QStringList{"对不起，存盘时发生错误！\n" + ReasonOf(failure)});
+        EndWriteFailure();
+        EXPECT_EQ(Roster(junior.code), before);
+    }
 }
 
 class ExamRoomOutputTest : public ExamRoomDlgTest {
