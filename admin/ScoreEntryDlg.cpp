@@ -427,9 +427,9 @@ bool CScoreEntryDlg::RefuseCell(int row, int col, const QString& message, unsign
 bool CScoreEntryDlg::FailUpdate(int row, int col, const db::DbError& error, const QString& notStored) {
     qCWarning(vlog::db) << "score entry: update failed:" << error.Message();
     // Why, in the words the imports use: a busy database is held by another window or program.
-    return RefuseCell(
-        row, col, res::LoadString(IDS_UPDATE_FAILED) + notStored + u'\n' + data::DatabaseFailureReason(error),
-        ui::MB_ICONINFORMATION);
+    return RefuseCell(row, col,
+                      data::DatabaseFailureMessage(res::LoadString(IDS_UPDATE_FAILED) + notStored, error),
+                      ui::MB_ICONINFORMATION);
 }
 
 scoresheet::RowRef CScoreEntryDlg::RowOf(int row) const {
