@@ -182,16 +182,23 @@ void CExamRoomDlg::OnListStudents() {
         return;
     }
     std::vector<RoomStudent> students;
+    bool read = true;
     try {
         students = ListStudents(data::Database(), *code, m_nStream);
     } catch (const db::DbError& e) {
         // The list ends quietly, empty.
         qCWarning(vlog::db) << "exam-room students of" << *code << "not read:" << e.Message();
+        read = false;
     }
     ShowStudents(students);
     m_strListedGrade = m_strGrade;
     m_strListedCode = *code;
     m_bUnsaved = false; // the list shows the numbers the roster holds
+    // An empty list of one stream says why: the grade has no student of it.
+    if (read && students.empty() && m_nStream != kAllStreams)
+        Message(m_nStream == kArts ? QStringLiteral("本年级没有文科学生。")
+                                   : QStringLiteral("本年级没有理科学生。"),
+                ui::MB_ICONINFORMATION);
 }
 
 void CExamRoomDlg::ShowStudents(const std::vector<RoomStudent>& students) {
@@ -309,6 +316,11 @@ void CExamRoomDlg::OnCancel() {
 }
 
 void CExamRoomDlg::OnPrint() {
+    // A list without students would print pages of headers alone.
+    if (m_nRowCount <= 1) {
+        Message(QStringLiteral("列表中没有学生，没有打印任何内容。"), ui::MB_ICONINFORMATION);
+        return;
+    }
     // Labels and lists that disagree with the stored numbers would send students to the wrong desk.
     if (!OfferSave())
         return;
