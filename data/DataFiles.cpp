@@ -151,6 +151,9 @@ std::optional<QString> KnownDatabaseFailureReason(const db::DbError& error, cons
         return QStringLiteral("数据库文件所在的文件夹是只读的。");
     if (primary == SQLITE_READONLY)
         return QStringLiteral("数据库文件是只读的。");
+    // The program's own word for a row that a write was to change and that is no longer there.
+    if (code == db::DbError::kNoCurrentRecord)
+        return QStringLiteral("要修改的记录已不在数据库中，可能已在另一个窗口中删除。");
     if (primary == SQLITE_CANTOPEN && !path.isEmpty() && !QFileInfo::exists(path))
         return QStringLiteral("找不到数据库文件 %1。").arg(path);
     return std::nullopt;

@@ -288,6 +288,8 @@ TEST(DatabaseFile, FailuresOutsideTheStartUpTestsHaveTheirReasons) {
     EXPECT_EQ(data::DbErrorText(DbError(SQLITE_READONLY, "attempt to write a readonly database")),
               QStringLiteral("数据库文件是只读的。"));
     EXPECT_EQ(data::DbErrorText(DbError(SQLITE_CONSTRAINT, "refused")), QStringLiteral("refused"));
+    EXPECT_EQ(data::DatabaseFailureReason(DbError(DbError::kNoCurrentRecord, "the row is gone: UPDATE ...")),
+              QStringLiteral("要修改的记录已不在数据库中，可能已在另一个窗口中删除。"));
 }
 
 } // namespace
