@@ -1,6 +1,7 @@
 #include "admin/AdminCommon.h"
 
 #include "controls/grid/GridFont.h"
+#include "data/DataFiles.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/Gbk.h"
@@ -61,9 +62,11 @@ CAdminGridDlg::CAdminGridDlg(int templateId, QWidget* parent) : ui::Dialog(templ
     m_notify.OnEndEdit([this](int row, int col, const QString&) { return OnGridEndEdit(row, col); });
     m_notify.OnClick([this](int row, int col) { OnGridClick(row, col); });
     // A failed edit is a failed update; anything else a failed database operation.
-    m_notify.OnDbError([this](CGridNotifyAdapter::Notice notice, int, int) {
+    m_notify.OnDbError([this](CGridNotifyAdapter::Notice notice, int, int, const db::DbError& error) {
         const bool edit = notice == CGridNotifyAdapter::Notice::EndEdit;
-        Message(res::LoadString(edit ? IDS_UPDATE_FAILED : IDS_DB_FAILED), ui::MB_ICONWARNING);
+        Message(
+            data::DatabaseFailureMessage(res::LoadString(edit ? IDS_UPDATE_FAILED : IDS_DB_FAILED), error),
+            ui::MB_ICONWARNING);
     });
 }
 
@@ -108,7 +111,7 @@ void CAdminGridDlg::ReportUpdateFailure(int row, int col) {
 
 void CAdminGridDlg::ReportDbFailure(const char* what, const db::DbError& error) {
     qCWarning(vlog::db) << what << "failed:" << error.Message();
-    Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+    Message(data::DatabaseFailureMessage(res::LoadString(IDS_DB_FAILED), error), ui::MB_ICONWARNING);
 }
 
 QPushButton* CAdminGridDlg::AddButton(int id, const QString& text, std::function<void()> handler) {
@@ -119,7 +122,7 @@ QPushButton* CAdminGridDlg::AddButton(int id, const QString& text, std::function
             handler();
         } catch (const db::DbError& e) {
             qCWarning(vlog::db) << "button" << id << "failed:" << e.Message();
-            Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONWARNING);
+            Message(data::DatabaseFailureMessage(res::LoadString(IDS_DB_FAILED), e), ui::MB_ICONWARNING);
         }
     });
     return button;

@@ -83,7 +83,7 @@ protected:
     bool AcceptStoredText(int row, int col, const QString& text, int maxBytes = -1);
     // A database failure of an edit: the old text back and 对不起，数据更新失败！.
     void ReportUpdateFailure(int row, int col);
-    // A database failure of `what`: logged, then 对不起，数据库操作失败！.
+    // A database failure of `what`: logged, then 对不起，数据库操作失败！ with the reason.
     void ReportDbFailure(const char* what, const db::DbError& error);
     int Message(const QString& text, unsigned type) { return ShowMessage(this, text, type); }
 

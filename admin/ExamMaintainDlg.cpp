@@ -4,6 +4,7 @@
 #include "admin/ExamSetup.h"
 #include "controls/grid/GridFont.h"
 #include "data/AppContext.h"
+#include "data/DataFiles.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/text/DisplayText.h"
@@ -76,8 +77,9 @@ CExamMaintainDlg::CExamMaintainDlg(QWidget* parent) : ui::Dialog(IDD, parent), m
 
     m_notify.OnEndEdit([this](int row, int col, const QString&) { return OnGridEndEdit(row, col); });
     m_notify.OnClick([this](int row, int col) { OnGridClick(row, col); });
-    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int) {
-        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57656), ui::MB_ICONWARNING);
+    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int, const db::DbError& error) {
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(57619), error),
+                       res::LoadString(57656), ui::MB_ICONWARNING);
     });
 }
 
@@ -228,7 +230,7 @@ void CExamMaintainDlg::OnDeleteExam() {
         scoreRows = deletecounts::ExamScoreRows(data::Database(), m_nExamId);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "scores of exam" << m_nExamId << "not counted:" << e.Message();
-        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
+        ui::MessageBox(this, data::DatabaseFailureMessage(failed, e), caption, ui::MB_ICONWARNING);
         return;
     }
     // The question names the exam as the list shows it (grade, description, date): exams of two
@@ -244,7 +246,7 @@ void CExamMaintainDlg::OnDeleteExam() {
         examsetup::DeleteExam(data::Database(), m_nExamId);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "exam" << m_nExamId << "not deleted:" << e.Message();
-        ui::MessageBox(this, failed, caption, ui::MB_ICONWARNING);
+        ui::MessageBox(this, data::DatabaseFailureMessage(failed, e), caption, ui::MB_ICONWARNING);
         return;
     }
     data::ForgetAnalysisExam(m_nExamId); // the reports no longer analyse it

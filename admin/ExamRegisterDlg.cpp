@@ -4,6 +4,7 @@
 #include "admin/ExamSetup.h"
 #include "controls/ComboChoice.h"
 #include "data/AppContext.h"
+#include "data/DataFiles.h"
 #include "data/ExamChooser.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -179,6 +180,7 @@ void CExamRegisterDlg::OnRegister() {
                 caption, ui::MB_ICONINFORMATION);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "exam not registered:" << e.Message();
-        ui::MessageBox(this, res::LoadString(57621), caption, ui::MB_ICONWARNING);
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(57621), e), caption,
+                       ui::MB_ICONWARNING);
     }
 }

@@ -3,6 +3,7 @@
 #include "admin/ExamRoom.h"
 #include "admin/RoomOutputDlg.h"
 #include "controls/grid/GridCellNumeric.h"
+#include "data/DataFiles.h"
 #include "data/ExamChooser.h"
 #include "report/GridReport.h"
 
@@ -23,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <ctime>
+#include <optional>
 
 using namespace admin;
 using namespace examroom;
@@ -180,16 +182,23 @@ void CExamRoomDlg::OnListStudents() {
         return;
     }
     std::vector<RoomStudent> students;
+    bool read = true;
     try {
         students = ListStudents(data::Database(), *code, m_nStream);
     } catch (const db::DbError& e) {
         // The list ends quietly, empty.
         qCWarning(vlog::db) << "exam-room students of" << *code << "not read:" << e.Message();
+        read = false;
     }
     ShowStudents(students);
     m_strListedGrade = m_strGrade;
     m_strListedCode = *code;
     m_bUnsaved = false; // the list shows the numbers the roster holds
+    // An empty list of one stream says why: the grade has no student of it.
+    if (read && students.empty() && m_nStream != kAllStreams)
+        Message(m_nStream == kArts ? QStringLiteral("本年级没有文科学生。")
+                                   : QStringLiteral("本年级没有理科学生。"),
+                ui::MB_ICONINFORMATION);
 }
 
 void CExamRoomDlg::ShowStudents(const std::vector<RoomStudent>& students) {
@@ -252,7 +261,8 @@ void CExamRoomDlg::OnArrangeRooms() {
 
 bool CExamRoomDlg::OnSaveNumbers() {
     if (m_nRowCount <= 1) {
-        Message(QStringLiteral("没有列出学生，没有要保存的考号。请先选择年级并按“确定”。"), ui::MB_ICONINFORMATION);
+        Message(QStringLiteral("没有列出学生，没有要保存的考号。请先选择年级并按“确定”。"),
+                ui::MB_ICONINFORMATION);
         return false;
     }
     if (m_bArrangementRefused) {
@@ -265,22 +275,24 @@ bool CExamRoomDlg::OnSaveNumbers() {
     for (int row = 1; row < m_nRowCount; ++row)
         numbers.push_back({static_cast<qint64>(m_Grid.GetItemData(row, kColStudentId)),
                            m_Grid.GetItemText(row, kColExamNumber)});
-    bool saved = true;
+    std::optional<db::DbError> failure;
     {
         const CWaitCursor wait;
         try {
             SaveArrangement(data::Database(), m_strListedCode, numbers);
         } catch (const db::DbError& e) {
             qCWarning(vlog::db) << "exam numbers not saved:" << e.Message();
-            saved = false;
+            failure = e;
         }
     }
+    const bool saved = !failure;
     if (saved) {
         m_bUnsaved = false;
-        ui::MessageBox(this, QStringLiteral("已保存%1名学生的考号。").arg(numbers.size()), res::LoadString(57656),
-                       ui::MB_ICONINFORMATION);
+        ui::MessageBox(this, QStringLiteral("已保存%1名学生的考号。").arg(numbers.size()),
+                       res::LoadString(57656), ui::MB_ICONINFORMATION);
     } else
-        ui::MessageBox(this, res::LoadString(IDS_SAVE_FAILED), res::LoadString(57656), ui::MB_ICONERROR);
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(IDS_SAVE_FAILED), *failure),
+                       res::LoadString(57656), ui::MB_ICONERROR);
     return saved;
 }
 
@@ -304,6 +316,11 @@ void CExamRoomDlg::OnCancel() {
 }
 
 void CExamRoomDlg::OnPrint() {
+    // A list without students would print pages of headers alone.
+    if (m_nRowCount <= 1) {
+        Message(QStringLiteral("列表中没有学生，没有打印任何内容。"), ui::MB_ICONINFORMATION);
+        return;
+    }
     // Labels and lists that disagree with the stored numbers would send students to the wrong desk.
     if (!OfferSave())
         return;

@@ -4,6 +4,7 @@
 #include "controls/ComboChoice.h"
 #include "controls/grid/GridFont.h"
 #include "data/AppContext.h"
+#include "data/DataFiles.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
 #include "platform/ui/MessageBox.h"
@@ -11,6 +12,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+
+#include <optional>
 
 namespace {
 
@@ -136,7 +139,8 @@ void CPrepareScoreSheetDlg::LoadRows(const data::ExamRef& exam) {
         rows = examsetup::LoadScoreRows(data::Database(), exam.id);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "score rows of exam" << exam.id << "not read:" << e.Message();
-        ui::MessageBox(this, res::LoadString(57621), res::LoadString(57656), ui::MB_ICONWARNING);
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(57621), e), res::LoadString(57656),
+                       ui::MB_ICONWARNING);
         return;
     }
     m_Grid.SetRowCount(static_cast<int>(rows.size()) + 1);
@@ -187,6 +191,7 @@ void CPrepareScoreSheetDlg::RunOnExam(const std::function<void(db::Connection&, 
     WaitCursor wait;
     const data::ExamRef exam = ShownExam();
     bool done = false;
+    std::optional<db::DbError> failure;
     try {
         if (exam.IsValid()) {
             job(data::Database(), exam);
@@ -194,10 +199,13 @@ void CPrepareScoreSheetDlg::RunOnExam(const std::function<void(db::Connection&, 
         }
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "preparation of exam" << exam.id << "failed:" << e.Message();
+        failure = e;
     }
     if (!done) {
         wait.Restore();
-        ui::MessageBox(this, res::LoadString(57684), res::LoadString(57656), ui::MB_ICONWARNING);
+        const QString failed = res::LoadString(57684);
+        ui::MessageBox(this, failure ? data::DatabaseFailureMessage(failed, *failure) : failed,
+                       res::LoadString(57656), ui::MB_ICONWARNING);
     }
     LoadRows(exam);
 }

@@ -272,7 +272,8 @@ bool CScoreEntryDlg::CheckRoomSeating(db::Connection& connection, int examId, co
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "score entry: saved seating not brought over:" << e.Message();
         ForgetLoad();
-        ui::MessageBox(this, res::LoadString(IDS_UPDATE_FAILED), InfoCaption(), ui::MB_ICONERROR);
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(IDS_UPDATE_FAILED), e),
+                       InfoCaption(), ui::MB_ICONERROR);
         return false;
     }
     return true;
@@ -393,7 +394,8 @@ void CScoreEntryDlg::AlignNumbers() {
     const int total = TotalColumn();
     for (int row = 1; row < m_Grid.GetRowCount(); ++row)
         for (int col = total; col <= total + 2 && col < m_Grid.GetColumnCount(); ++col)
-            m_Grid.SetItemFormat(row, col, (m_Grid.GetItemFormat(row, col) & ~gdi::DT_CENTER) | gdi::DT_RIGHT);
+            m_Grid.SetItemFormat(row, col,
+                                 (m_Grid.GetItemFormat(row, col) & ~gdi::DT_CENTER) | gdi::DT_RIGHT);
 }
 
 void CScoreEntryDlg::OnGridBeginEdit(int, int) {
@@ -425,9 +427,9 @@ bool CScoreEntryDlg::RefuseCell(int row, int col, const QString& message, unsign
 bool CScoreEntryDlg::FailUpdate(int row, int col, const db::DbError& error, const QString& notStored) {
     qCWarning(vlog::db) << "score entry: update failed:" << error.Message();
     // Why, in the words the imports use: a busy database is held by another window or program.
-    return RefuseCell(
-        row, col, res::LoadString(IDS_UPDATE_FAILED) + notStored + u'\n' + data::DatabaseFailureReason(error),
-        ui::MB_ICONINFORMATION);
+    return RefuseCell(row, col,
+                      data::DatabaseFailureMessage(res::LoadString(IDS_UPDATE_FAILED) + notStored, error),
+                      ui::MB_ICONINFORMATION);
 }
 
 scoresheet::RowRef CScoreEntryDlg::RowOf(int row) const {

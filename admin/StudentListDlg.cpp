@@ -10,6 +10,7 @@
 #include "controls/SkinButton.h"
 #include "controls/grid/GridCellCombo.h"
 #include "controls/grid/GridCellNumeric.h"
+#include "data/DataFiles.h"
 #include "data/ExamChooser.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -470,7 +471,7 @@ void CStudentListDlg::OnClearData() {
             withMarks = deletecounts::StudentsWithMarks(data::Database(), m_strGrade, m_nClass);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "roster or its marks not counted:" << e.Message();
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONINFORMATION);
+        Message(data::DatabaseFailureMessage(res::LoadString(IDS_DB_FAILED), e), ui::MB_ICONINFORMATION);
         return;
     }
     if (held == 0) {
@@ -490,7 +491,7 @@ void CStudentListDlg::OnClearData() {
         roster::ClearStudents(data::Database(), m_strGrade, m_nClass);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "roster not cleared:" << e.Message();
-        Message(res::LoadString(IDS_DB_FAILED), ui::MB_ICONINFORMATION);
+        Message(data::DatabaseFailureMessage(res::LoadString(IDS_DB_FAILED), e), ui::MB_ICONINFORMATION);
         return;
     }
     ListStudents();
@@ -508,6 +509,8 @@ void CStudentListDlg::OnClassFromStudentId() {
         done = roster::ClassFromStudentId(data::Database(), m_strGrade, dlg.m_nStart, dlg.m_nDigits);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "roster: classes not taken from the numbers:" << e.Message();
+        Message(data::DatabaseFailureMessage(res::LoadString(IDS_UPDATE_FAILED), e), ui::MB_ICONWARNING);
+        return;
     }
     if (!done) {
         Message(res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
@@ -530,7 +533,7 @@ void CStudentListDlg::OnAutoNumber() {
         return;
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "roster not numbered:" << e.Message();
-        Message(res::LoadString(IDS_UPDATE_FAILED), ui::MB_ICONWARNING);
+        Message(data::DatabaseFailureMessage(res::LoadString(IDS_UPDATE_FAILED), e), ui::MB_ICONWARNING);
         return;
     }
     ListStudents();

@@ -209,7 +209,7 @@ void CSubjectSetDlg::OnDeleteSubject() {
         // The score columns and the paper weights of the subject stay: the scores are kept.
         db::Transaction transaction(data::Database());
         settings::DeleteSubject(data::Database(), m_rowKeys.back());
-        data::ForgetSubjectTotals(data::Database(), row); // no total is recomputed with it
+        data::TakeSubjectOutOfTotals(data::Database(), row); // its totals are to be recomputed
         transaction.Commit();
     } catch (const db::DbError& e) {
         ReportDbFailure("deleting a subject", e);

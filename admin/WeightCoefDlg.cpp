@@ -4,6 +4,7 @@
 #include "controls/ComboChoice.h"
 #include "controls/grid/GridFont.h"
 #include "data/AppContext.h"
+#include "data/DataFiles.h"
 #include "data/ExamChooser.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -53,8 +54,9 @@ CWeightCoefDlg::CWeightCoefDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_Gri
     connect(quit, &QPushButton::clicked, this, [this] { OnCancel(); });
 
     m_notify.OnEndEdit([this](int row, int col, const QString&) { return OnGridEndEdit(row, col); });
-    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int) {
-        ui::MessageBox(this, res::LoadString(57619), res::LoadString(57618), ui::MB_ICONINFORMATION);
+    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int, const db::DbError& error) {
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(57619), error),
+                       res::LoadString(57618), ui::MB_ICONINFORMATION);
     });
 }
 
@@ -114,7 +116,8 @@ void CWeightCoefDlg::OnOK() {
         examsetup::InitWeights(data::Database(), m_nExamId);
     } catch (const db::DbError& e) {
         qCWarning(vlog::db) << "weights of exam" << m_nExamId << "not made:" << e.Message();
-        ui::MessageBox(this, res::LoadString(57621), res::LoadString(57656), ui::MB_ICONWARNING);
+        ui::MessageBox(this, data::DatabaseFailureMessage(res::LoadString(57621), e), res::LoadString(57656),
+                       ui::MB_ICONWARNING);
     }
     LoadWeights();
 }

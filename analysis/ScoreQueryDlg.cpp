@@ -93,8 +93,9 @@ CScoreQueryDlg::CScoreQueryDlg(QWidget* parent) : CBitmapDialog(IDD, parent) {
     connect(m_btnQuery, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(m_btnExport, &QPushButton::clicked, this, [this] { OnExport(); });
     m_notify.OnClick([this](int row, int col) { OnGridClick(row, col); });
-    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int) {
-        ui::MessageBox(this, reports::DbErrorMessage(QString()), reports::MessageCaption(), ui::MB_ICONERROR);
+    m_notify.OnDbError([this](CGridNotifyAdapter::Notice, int, int, const db::DbError& error) {
+        ui::MessageBox(this, reports::DbErrorMessage(data::DbErrorText(error)), reports::MessageCaption(),
+                       ui::MB_ICONERROR);
     });
 }
 

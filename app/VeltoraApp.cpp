@@ -54,6 +54,16 @@ QString TwoLines(const QString& what, const QString& why) {
     return why.isEmpty() ? what : what + u'\n' + why;
 }
 
+// Why an upgrade did not complete, by the database rule; empty when it did.
+QString UpgradeFailureReason(const data::UpgradeOutcome& outcome, const QString& path) {
+    if (outcome.error)
+        return data::DatabaseFailureReason(*outcome.error, path);
+    if (!outcome.missingTables.isEmpty())
+        return QStringLiteral("数据库中没有数据表 %1。")
+            .arg(outcome.missingTables.join(QStringLiteral("、")));
+    return {};
+}
+
 } // namespace
 
 CVeltoraApp* GetVeltoraApp() {
@@ -225,20 +235,20 @@ bool CVeltoraApp::UpgradeAtStartup() {
         return false;
     db::Connection& connection = data::Database();
     const data::UpgradeOutcome outcome = data::RunUpgrade(connection);
-    QString reason;
-    if (outcome.error)
-        reason = data::DatabaseFailureReason(*outcome.error, connection.Path());
-    else if (!outcome.missingTables.isEmpty())
-        reason =
-            QStringLiteral("数据库中没有数据表 %1。").arg(outcome.missingTables.join(QStringLiteral("、")));
-    if (!reason.isEmpty())
+    if (const QString reason = UpgradeFailureReason(outcome, connection.Path()); !reason.isEmpty())
         ui::MessageBox(m_pMainWnd.get(), TwoLines(QStringLiteral("对不起，数据库升级失败！"), reason),
                        res::LoadString(57656), ui::MB_ICONWARNING);
     return outcome.complete;
 }
 
-bool CVeltoraApp::UpgradeDatabase() {
-    return data::HasDatabase() && data::UpgradeDatabase(data::Database());
+bool CVeltoraApp::UpgradeDatabase(QString* reason) {
+    if (!data::HasDatabase())
+        return false;
+    db::Connection& connection = data::Database();
+    const data::UpgradeOutcome outcome = data::RunUpgrade(connection);
+    if (reason)
+        *reason = UpgradeFailureReason(outcome, connection.Path());
+    return outcome.complete;
 }
 
 void CVeltoraApp::GetGradeNo(QString& grade) {

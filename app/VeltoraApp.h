@@ -45,8 +45,9 @@ public:
 
     // The twin rule and the journals; a journal set aside is told to the user.
     void EnsureDataFiles();
-    // Returns false when the upgrade failed or could not be completed.
-    bool UpgradeDatabase();
+    // Returns false when the upgrade failed or could not be completed; `reason` then says why where
+    // the program knows it (the database rule, or the tables the file lacks).
+    bool UpgradeDatabase(QString* reason = nullptr);
     void GetGradeNo(QString& grade);
     void ShowTipAtStartup();
 

@@ -282,10 +282,15 @@ void CVeltoraView::paintEvent(QPaintEvent*) {
 
 void CVeltoraView::OnUpgradeDatabase() {
     CVeltoraApp* app = GetVeltoraApp();
-    if (app && app->UpgradeDatabase())
+    QString reason;
+    if (app && app->UpgradeDatabase(&reason)) {
         ShowMessage(57697, ui::MB_ICONINFORMATION);
-    else
-        ShowMessage(57621, ui::MB_ICONERROR);
+        return;
+    }
+    m_strText = res::LoadString(57621);
+    if (!reason.isEmpty())
+        m_strText += u'\n' + reason;
+    ui::MessageBox(this, m_strText, m_strCaption, ui::MB_ICONERROR);
 }
 
 void CVeltoraView::OnGradeSettings() {
@@ -313,7 +318,8 @@ void CVeltoraView::OnCustomBackground() {
         qCInfo(vlog::io) << "background picture" << path << "not read:" << why;
         QString reason = QStringLiteral("它不是本程序能读取的图片，或者文件已损坏。");
         if (kind == data::ReadRefusal::TooLarge)
-            reason = QStringLiteral("文件太大：图片文件不能超过%1 MB。").arg(kMaxPictureBytes / (1024 * 1024));
+            reason =
+                QStringLiteral("文件太大：图片文件不能超过%1 MB。").arg(kMaxPictureBytes / (1024 * 1024));
         else if (kind == data::ReadRefusal::NotRegular)
             reason = QStringLiteral("它不是普通文件（可能是设备或管道），不能作为图片读取。");
         ui::MessageBox(this,

@@ -1,5 +1,7 @@
 #include "data/AppContext.h"
 
+#include "data/DataFiles.h"
+
 #include "platform/res/StringTable.h"
 
 #include <QCoreApplication>
@@ -46,7 +48,7 @@ void SetDatabase(std::unique_ptr<db::Connection> connection) {
 QString DbErrorText(const db::DbError& error) {
     if (error.Code() == db::DbError::kNotOpen && !HasDatabase())
         return res::LoadString(IDS_CONNECTION_FAILED);
-    return error.Message();
+    return KnownDatabaseFailureReason(error).value_or(error.Message());
 }
 
 CTextCipher& NameCipher() {

@@ -24,8 +24,10 @@ bool HasDatabase();
 // Takes `connection` as the program's connection; the one before is closed. Null closes it.
 void SetDatabase(std::unique_ptr<db::Connection> connection);
 
-// The text a user is shown for a database failure: the error's own text, or "对不起，数据库连接
-// 失败！" when the failure is that there is no connection.
+// The text a user is shown for a database failure: "对不起，数据库连接失败！" when the failure is
+// that there is no connection, the reason where the program's rule knows one (a full disk, a
+// read-only file or folder, another program holding the database: KnownDatabaseFailureReason),
+// otherwise the error's own text.
 QString DbErrorText(const db::DbError& error);
 
 // The cipher holder of the main frame.

@@ -137,7 +137,7 @@ bool IsDiskFull(const db::DbError& error) {
     return (error.Code() & 0xFF) == SQLITE_FULL || system == ENOSPC || system == EDQUOT || system == EFBIG;
 }
 
-QString DatabaseFailureReason(const db::DbError& error, const QString& path) {
+std::optional<QString> KnownDatabaseFailureReason(const db::DbError& error, const QString& path) {
     const int code = error.Code();
     const int primary = code & 0xFF;
     if (code == db::DbError::kForeignFile)
@@ -159,9 +159,20 @@ QString DatabaseFailureReason(const db::DbError& error, const QString& path) {
         return QStringLiteral("数据库文件所在的文件夹是只读的。");
     if (primary == SQLITE_READONLY)
         return QStringLiteral("数据库文件是只读的。");
+    // The program's own word for a row that a write was to change and that is no longer there.
+    if (code == db::DbError::kNoCurrentRecord)
+        return QStringLiteral("要修改的记录已不在数据库中，可能已在另一个窗口中删除。");
     if (primary == SQLITE_CANTOPEN && !path.isEmpty() && !QFileInfo::exists(path))
         return QStringLiteral("找不到数据库文件 %1。").arg(path);
-    return QStringLiteral("原因：%1").arg(error.Message());
+    return std::nullopt;
+}
+
+QString DatabaseFailureReason(const db::DbError& error, const QString& path) {
+    return KnownDatabaseFailureReason(error, path).value_or(QStringLiteral("原因：%1").arg(error.Message()));
+}
+
+QString DatabaseFailureMessage(const QString& failed, const db::DbError& error) {
+    return failed + u'\n' + DatabaseFailureReason(error);
 }
 
 } // namespace data

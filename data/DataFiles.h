@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace db {
 class DbError;
 }
@@ -67,7 +69,14 @@ bool IsDiskFull(const db::DbError& error);
 
 // The reason a database could not be opened or written, as the second line of the message
 // that tells the user: a foreign or damaged file, a wrong password, another program holding the
-// file, a read-only file or folder, a full disk, a missing file. `path` is the database file.
+// file, a read-only file or folder, a full disk, a missing file, a row gone that a write was to
+// change. `path` is the database file.
 QString DatabaseFailureReason(const db::DbError& error, const QString& path = {});
+// The reason as DatabaseFailureReason gives it when the rule knows one; nothing for any other
+// failure, which only the error's own text describes.
+std::optional<QString> KnownDatabaseFailureReason(const db::DbError& error, const QString& path = {});
+// The message of a step that failed on the database: `failed` (what did not happen), then its
+// reason on a line of its own (DatabaseFailureReason). Every write path tells its failure so.
+QString DatabaseFailureMessage(const QString& failed, const db::DbError& error);
 
 } // namespace data

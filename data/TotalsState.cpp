@@ -144,19 +144,39 @@ void ForgetTotalsState(db::Connection& connection, int examId) {
         connection.Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=?"), examId);
 }
 
-void ForgetSubjectTotals(db::Connection& connection, int subjectNo) {
+void TakeSubjectOutOfTotals(db::Connection& connection, int subjectNo) {
+    // Every exam first, by the rule of a changed mark of the subject: the lists are still as the
+    // totals were computed.
+    std::vector<int> exams;
+    for (db::Recordset rs = connection.Execute(QStringLiteral("SELECT id FROM tavrinKSLB ORDER BY id"));
+         !rs.IsEOF(); rs.MoveNext())
+        exams.push_back(rs.Field(0).ToInt());
+    for (const int examId : exams)
+        MarkTotalsStale(connection, examId, subjectNo);
     if (!HasSubjectsTable(connection))
         return;
-    std::vector<std::pair<int, int>> named;
+    struct Named {
+        int examId;
+        int sumNo;
+        QString rest;
+    };
+    std::vector<Named> named;
     for (db::Recordset rs = connection.Execute(QStringLiteral("SELECT id, sumno, kmnos FROM tavrinSumKM"));
          !rs.IsEOF(); rs.MoveNext()) {
-        const std::optional<QSet<int>> numbers =
-            NumbersOfText(rs.Field(2).IsNull() ? QString() : rs.Field(2).ToString());
-        if (numbers && numbers->contains(subjectNo))
-            named.emplace_back(rs.Field(0).ToInt(), rs.Field(1).ToInt());
+        const QString text = rs.Field(2).IsNull() ? QString() : rs.Field(2).ToString();
+        const std::optional<QSet<int>> numbers = NumbersOfText(text);
+        if (!numbers || !numbers->contains(subjectNo))
+            continue;
+        // The other numbers stay as written, in their order.
+        QStringList rest;
+        for (const QString& part : text.split(u','))
+            if (part.trimmed().toInt() != subjectNo)
+                rest << part.trimmed();
+        named.push_back({rs.Field(0).ToInt(), rs.Field(1).ToInt(), rest.join(u',')});
     }
-    for (const auto& [examId, sumNo] : named)
-        connection.Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=? AND sumno=?"), examId, sumNo);
+    for (const Named& n : named)
+        connection.Execute(QStringLiteral("UPDATE tavrinSumKM SET kmnos=? WHERE id=? AND sumno=?"), n.rest,
+                           n.examId, n.sumNo);
 }
 
 std::vector<int> StaleTotals(db::Connection& connection, int examId) {

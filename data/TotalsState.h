@@ -45,10 +45,13 @@ std::optional<std::vector<int>> TotalSubjects(db::Connection& connection, int ex
 // Forgets the exam's records and the subjects of its totals (the exam is deleted).
 void ForgetTotalsState(db::Connection& connection, int examId);
 
-// Forgets, in every exam, the recorded subjects of the totals computed with subject `subjectNo`
-// (it is deleted): such a total's subjects are unknown from now on, so that it is never recomputed
-// from the deleted subject's columns, nor from those of a subject that later takes its number.
-void ForgetSubjectTotals(db::Connection& connection, int subjectNo);
+// Takes subject `subjectNo` (it is deleted) out of the totals of every exam: it leaves the
+// recorded subjects of each total that counted it, and that total is recorded out of date, so that
+// it is recomputed from the subjects that remain, never from the deleted subject's columns nor from
+// those of a subject that later takes its number. A total whose subjects are not recorded or not
+// readable may have counted it, and is recorded out of date too (its list stays as it is). In the
+// transaction that deletes the subject.
+void TakeSubjectOutOfTotals(db::Connection& connection, int subjectNo);
 
 // The totals (1 to 3) of the exam that are recorded out of date, in ascending order.
 std::vector<int> StaleTotals(db::Connection& connection, int examId);

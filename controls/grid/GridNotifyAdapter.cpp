@@ -43,7 +43,7 @@ bool CGridNotifyAdapter::Handle(QEvent* event) {
         if (notice == Notice::EndEdit)
             RestoreOldText(row, col);
         if (m_dbError)
-            m_dbError(notice, row, col);
+            m_dbError(notice, row, col, e);
     }
     ui::AsWindowMessage(event)->SetResult(answer);
     return true;

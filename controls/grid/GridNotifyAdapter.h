@@ -12,6 +12,9 @@
 
 class CGridCtrl;
 class QEvent;
+namespace db {
+class DbError;
+}
 
 class CGridNotifyAdapter {
 public:
@@ -29,9 +32,9 @@ public:
     }
     // NM_CLICK on a cell.
     void OnClick(std::function<void(int row, int col)> handler) { m_click = std::move(handler); }
-    // A handler failed with a db::DbError (already logged, the old text already back): the
-    // dialog's message.
-    void OnDbError(std::function<void(Notice notice, int row, int col)> handler) {
+    // A handler failed with `error` (already logged, the old text already back): the dialog's
+    // message.
+    void OnDbError(std::function<void(Notice notice, int row, int col, const db::DbError& error)> handler) {
         m_dbError = std::move(handler);
     }
 
@@ -50,5 +53,5 @@ private:
     std::function<bool(int, int)> m_beginEdit;
     std::function<bool(int, int, const QString&)> m_endEdit;
     std::function<void(int, int)> m_click;
-    std::function<void(Notice, int, int)> m_dbError;
+    std::function<void(Notice, int, int, const db::DbError&)> m_dbError;
 };

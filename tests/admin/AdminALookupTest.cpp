@@ -118,7 +118,9 @@ TEST_F(AdminALookup, RowsAreWrittenAndDeletedByTheirOwnKey) {
     Db().Execute(QStringLiteral("DELETE FROM tavrinKSMC WHERE mydesc='月考'"));
     ExpectWarning gone(QStringLiteral("the row is gone"));
     EditCell(grid, 1, 1, QStringLiteral("第一次月考"));
-    EXPECT_EQ(BoxTexts().last(), QStringLiteral("对不起，数据更新失败！"));
+    EXPECT_EQ(
+        BoxTexts().last(),
+        QStringLiteral("对不起，数据更新失败！\n要修改的记录已不在数据库中，可能已在另一个窗口中删除。"));
     EXPECT_EQ(grid.GetItemText(1, 1), QStringLiteral("月考"));
     EXPECT_EQ(Scalar(names), QStringLiteral("期中考试,期末,补考"));
 }
@@ -260,16 +262,17 @@ TEST_F(AdminALookup, DatabaseFailuresAreReportedAndTheOldTextComesBack) {
     EditCell(grid, 1, 1, QStringLiteral("新名称"));
     EXPECT_EQ(grid.GetItemText(1, 1), old);
     ASSERT_EQ(BoxTexts().size(), 1);
-    EXPECT_EQ(BoxTexts()[0], QStringLiteral("对不起，数据更新失败！"));
+    const QString why = QStringLiteral("\n原因：no such table: tavrinKSMC");
+    EXPECT_EQ(BoxTexts()[0], QStringLiteral("对不起，数据更新失败！") + why);
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONWARNING);
 
     const int rows = grid.GetRowCount();
     Click(dlg, CExamNameDlg::IDC_ADD);
     Click(dlg, CLookupTableDlg::IDC_DELETE);
     EXPECT_EQ(BoxTexts().mid(1),
-              (QStringList{QStringLiteral("对不起，数据库操作失败！"),
+              (QStringList{QStringLiteral("对不起，数据库操作失败！") + why,
                            QStringLiteral("真的要删除考试名称[%1]吗？").arg(grid.GetItemText(rows - 1, 1)),
-                           QStringLiteral("对不起，数据库操作失败！")}));
+                           QStringLiteral("对不起，数据库操作失败！") + why}));
     EXPECT_EQ(grid.GetRowCount(), rows);
 }
 

@@ -180,7 +180,9 @@ TEST_F(AdminASubject, AddingIsAllOrNothing) {
     Open(dlg);
     const int rows = dlg.GetGrid().GetRowCount();
     Click(dlg, CSubjectSetDlg::IDC_ADD);
-    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据库操作失败！")});
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_TRUE(BoxTexts()[0].startsWith(QStringLiteral("对不起，数据库操作失败！\n原因：")))
+        << BoxTexts()[0].toStdString();
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM tavrinKMK WHERE id=7")), QStringLiteral("0"));
     EXPECT_EQ(dlg.GetGrid().GetRowCount(), rows);
 }
@@ -233,7 +235,7 @@ TEST_F(AdminASubject, UpdateFailureRestoresTheCellAndEnterKeepsTheDialogOpen) {
     ExpectWarning locked(QStringLiteral("locked"));
     EditCell(grid, 1, 1, QStringLiteral("新科目"));
     EXPECT_EQ(grid.GetItemText(1, 1), school.subjects[0].name);
-    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据更新失败！")});
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("对不起，数据更新失败！\n原因：locked")});
 
     QTest::keyClick(&dlg, Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());

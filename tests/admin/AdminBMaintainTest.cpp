@@ -108,7 +108,7 @@ TEST_F(AdminBMaintain, ChangesADateAndRefusesTextThatIsNoDate) {
     FailOn("UPDATE", "tavrinKSLB");
     boxes->Clear();
     ASSERT_TRUE(EditCell(Grid(), row, 3, "2010-10-10"));
-    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！"});
+    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！\n原因：refused"});
     EXPECT_EQ(Grid().GetItemText(row, 3), "2009-01-05");
 }
 
@@ -164,7 +164,7 @@ TEST_F(AdminBMaintain, FailedDeleteKeepsTheScores) {
     ASSERT_TRUE(Choose(Grades(), school.grades[0].name));
     ClickCell(Grid(), RowOf(exam), 2);
     Click(*dlg, CExamMaintainDlg::IDC_DELETE);
-    EXPECT_EQ(BoxTexts().back(), "删除考试数据时出现错误！");
+    EXPECT_EQ(BoxTexts().back(), "删除考试数据时出现错误！\n原因：refused");
     EXPECT_EQ(Count("SELECT count(*) FROM tavrinKSK WHERE id=?", {exam.id}), scores);
 }
 

@@ -281,8 +281,21 @@ TEST_F(AdminBPrepare, FailedPreparationAndUnknownExamAreReported) {
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
     Type(dlg->GetDlgItem<QComboBox>(CPrepareScoreSheetDlg::IDC_EXAM), "nothing");
     Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
-    EXPECT_EQ(BoxTexts(), QStringList({"对不起，准备登分表时出错！", "对不起，准备登分表时出错！"}));
+    EXPECT_EQ(BoxTexts(),
+              QStringList({"对不起，准备登分表时出错！\n原因：refused", "对不起，准备登分表时出错！"}));
     EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(AdminBPrepare, AFullDiskOrAReadOnlyFileIsToldByItsReason) {
+    OpenDialog(0);
+    for (const WriteFailure failure : kWriteFailures) {
+        boxes->Clear();
+        FailWrites(failure, "INSERT", "tavrinKSK");
+        Click(*dlg, CPrepareScoreSheetDlg::IDC_LOAD);
+        EXPECT_EQ(BoxTexts(), QStringList{"对不起，准备登分表时出错！\n" + ReasonOf(failure)});
+        EXPECT_EQ(Rows(), 0);
+        EndWriteFailure();
+    }
 }
 
 } // namespace

@@ -128,7 +128,7 @@ TEST_F(AdminBRegister, DatabaseFailureIsReportedAndNothingEscapes) {
     FailOn("INSERT", "tavrinKSLB");
     OpenOn(QDate(2008, 2, 1));
     Register("期中考试", school.grades[0].name, QDate(2008, 4, 20));
-    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据库操作失败！"});
+    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据库操作失败！\n原因：refused"});
 }
 
 } // namespace

@@ -54,6 +54,35 @@ void AdminBTest::FillDiskAfter(int pages) {
     Db().Execute(QStringLiteral("PRAGMA max_page_count=%1").arg(now + pages));
 }
 
+void AdminBTest::FailWrites(WriteFailure failure, const QString& event, const QString& table) {
+    if (failure == WriteFailure::ReadOnly) {
+        Db().Execute(QStringLiteral("PRAGMA query_only=1"));
+        refused = std::make_unique<ExpectWarning>(QStringLiteral("readonly database"));
+        return;
+    }
+    Db().Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS test_filler (b BLOB)"));
+    Db().Execute(QStringLiteral("CREATE TRIGGER fill_%1_%2 BEFORE %1 ON %2 BEGIN "
+                                "INSERT INTO test_filler VALUES (zeroblob(200000)); END")
+                     .arg(event, table));
+    FillDiskAfter(2);
+    refused = std::make_unique<ExpectWarning>(QStringLiteral("database or disk is full"));
+}
+
+void AdminBTest::EndWriteFailure() {
+    Db().Execute(QStringLiteral("PRAGMA query_only=0"));
+    Db().Execute(QStringLiteral("PRAGMA max_page_count=1073741823"));
+    for (db::Recordset rs = Db().Execute(QStringLiteral(
+             "SELECT name FROM sqlite_master WHERE type='trigger' AND name LIKE 'fill\\_%' ESCAPE '\\'"));
+         !rs.IsEOF(); rs.MoveNext())
+        Db().Execute(QStringLiteral("DROP TRIGGER \"%1\"").arg(rs.Field(0).ToString()));
+    refused.reset();
+}
+
+QString AdminBTest::ReasonOf(WriteFailure failure) {
+    return failure == WriteFailure::DiskFull ? QStringLiteral("磁盘空间已满。")
+                                             : QStringLiteral("数据库文件是只读的。");
+}
+
 const fixtures::ExamInfo* AdminBTest::FirstSeniorExam() const {
     for (const fixtures::ExamInfo& e : school.exams)
         if (!e.grade.startsWith(u'1') && e.yjcd.isEmpty())

@@ -33,6 +33,16 @@ protected:
     // From here on the database can grow by `pages` pages only: a write that needs more fails
     // with SQLITE_FULL, "database or disk is full", as on a full disk.
     void FillDiskAfter(int pages);
+    // The two failures of a write that the user is told the reason of, each with the second line
+    // of its message: a full disk (every `event` on `table` needs more room than is left: it fails
+    // with SQLITE_FULL) and a read-only database file (every write refused with SQLITE_READONLY, as
+    // by a file the program may not write). The test expects the failure to be logged.
+    enum class WriteFailure { DiskFull, ReadOnly };
+    static constexpr WriteFailure kWriteFailures[] = {WriteFailure::DiskFull, WriteFailure::ReadOnly};
+    void FailWrites(WriteFailure failure, const QString& event, const QString& table);
+    // Writes succeed again.
+    void EndWriteFailure();
+    static QString ReasonOf(WriteFailure failure);
     // The exam list entry of an exam of the fixture, "grade name|description".
     QString EntryOf(const fixtures::ExamInfo& exam) const;
     const fixtures::GradeInfo& GradeOf(const fixtures::ExamInfo& exam) const;

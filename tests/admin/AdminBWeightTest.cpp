@@ -201,9 +201,25 @@ TEST_F(AdminBWeights, FailedWriteBringsTheOldTextBack) {
     Load(EntryOf(school.exams[0]));
     const QString old = Grid().GetItemText(1, 1);
     ASSERT_TRUE(EditCell(Grid(), 1, 1, "88"));
-    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！"});
+    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！\n原因：refused"});
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONINFORMATION);
     EXPECT_EQ(Grid().GetItemText(1, 1), old);
+}
+
+TEST_F(AdminBWeights, AFullDiskOrAReadOnlyFileIsToldByItsReason) {
+    DropScoreRows(school.exams[0].id);
+    OpenDialog();
+    Load(EntryOf(school.exams[0]));
+    const QString old = Grid().GetItemText(1, 1);
+    for (const WriteFailure failure : kWriteFailures) {
+        boxes->Clear();
+        FailWrites(failure, "UPDATE", "tavrinKMWGT");
+        ASSERT_TRUE(EditCell(Grid(), 1, 1, "88"));
+        EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！\n" + ReasonOf(failure)});
+        EXPECT_EQ(Grid().GetItemText(1, 1), old);
+        EndWriteFailure();
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM tavrinKMWGT WHERE id=? AND t1=88", {school.exams[0].id}), 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // What a delete in 考试维护 or 考试科目设置 leaves of the analysis: the analysis exam deleted, the
-// context names nothing as at start; a subject deleted, its flag and its count go, and the totals
-// computed with it no longer know their subjects.
+// context names nothing as at start; a subject deleted, its flag and its count go, and it leaves
+// the subjects of the totals computed with it, which are recorded out of date.
 #include "AdminBSupport.h"
 
 #include "admin/ExamMaintainDlg.h"
@@ -54,7 +54,7 @@ TEST_F(AnalysisAfterDeletes, DeletingTheAnalysisExamClearsTheContext) {
     EXPECT_TRUE(context.ParticipatingSubjects().empty());
 }
 
-TEST_F(AnalysisAfterDeletes, DeletingASubjectDropsItsFlagAndItsTotalsSubjects) {
+TEST_F(AnalysisAfterDeletes, DeletingASubjectDropsItsFlagAndLeavesItsTotals) {
     const fixtures::ExamInfo& exam = school.exams[0];
     ChooseForAnalysis(exam);
     const int last = school.subjects.back().no;
@@ -65,6 +65,11 @@ TEST_F(AnalysisAfterDeletes, DeletingASubjectDropsItsFlagAndItsTotalsSubjects) {
     data::RecordTotalSubjects(Db(), exam.id, 3, all);
     data::RecordTotalSubjects(Db(), exam.id, 1, first);
     data::RecordTotalSubjects(Db(), school.exams[1].id, 2, {last});
+    data::RecordTotalSubjects(Db(), school.exams[1].id, 1, {first.front()});
+    data::RecordTotalSubjects(Db(), school.exams[1].id, 3, first);
+    Db().Execute(QStringLiteral("DELETE FROM tavrinSumKM WHERE id=? AND sumno=2"), exam.id);
+    ASSERT_TRUE(data::StaleTotals(Db(), exam.id).empty());
+    ASSERT_TRUE(data::StaleTotals(Db(), school.exams[1].id).empty());
 
     CSubjectSetDlg dlg;
     Open(dlg);
@@ -78,9 +83,12 @@ TEST_F(AnalysisAfterDeletes, DeletingASubjectDropsItsFlagAndItsTotalsSubjects) {
     const CAnalysisContext& context = data::AnalysisContext();
     EXPECT_EQ(context.ParticipatingSubjects(), first);
     EXPECT_EQ(context.m_nSelectedSubjects, int(first.size()));
-    EXPECT_EQ(data::TotalSubjects(Db(), exam.id, 3), std::nullopt);
-    EXPECT_EQ(data::TotalSubjects(Db(), school.exams[1].id, 2), std::nullopt);
+    EXPECT_EQ(data::TotalSubjects(Db(), exam.id, 3), first);
+    EXPECT_EQ(data::TotalSubjects(Db(), school.exams[1].id, 2), std::vector<int>{});
     EXPECT_EQ(data::TotalSubjects(Db(), exam.id, 1), first);
+    // Out of date: the totals that counted it, and those whose subjects are not recorded.
+    EXPECT_EQ(data::StaleTotals(Db(), exam.id), (std::vector<int>{2, 3}));
+    EXPECT_EQ(data::StaleTotals(Db(), school.exams[1].id), std::vector<int>{2});
     // The subject's marks stay, as 删除 says.
     EXPECT_GT(Count(QStringLiteral("SELECT count(*) FROM tavrinKSK WHERE %1 IS NOT NULL")
                         .arg(school.subjects.back().field)),

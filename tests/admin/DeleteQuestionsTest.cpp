@@ -194,11 +194,26 @@ TEST_F(SubjectReAdd, AFailedAddKeepsTheOldMarksAndWeights) {
     boxes->Clear();
     Click(*dlg, CSubjectSetDlg::IDC_ADD);
     ASSERT_EQ(BoxTexts().size(), 2);
-    EXPECT_EQ(BoxTexts()[1], "对不起，数据库操作失败！");
+    EXPECT_EQ(BoxTexts()[1], "对不起，数据库操作失败！\n原因：refused");
     EXPECT_EQ(Marks(last.field), marks);
     EXPECT_EQ(Weights(last.field), weights);
     Db().Execute("DROP TRIGGER fail_INSERT_tavrinKMK");
     EXPECT_EQ(TableDigests(), before);
+}
+
+TEST_F(DeleteQuestions, AFullDiskOrAReadOnlyFileFailsASubjectAddWithItsReason) {
+    CSubjectSetDlg dlg;
+    Open(dlg);
+    const int subjects = Count("SELECT count(*) FROM tavrinKMK");
+    for (const WriteFailure failure : kWriteFailures) {
+        boxes->Clear();
+        FailWrites(failure, "INSERT", "tavrinKMK");
+        Click(dlg, CSubjectSetDlg::IDC_ADD);
+        EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据库操作失败！\n" + ReasonOf(failure)});
+        EndWriteFailure();
+        EXPECT_EQ(Count("SELECT count(*) FROM tavrinKMK"), subjects);
+        EXPECT_EQ(dlg.GetGrid().GetRowCount(), subjects + 1);
+    }
 }
 
 // ---- 学校年级设置

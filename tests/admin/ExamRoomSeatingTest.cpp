@@ -337,7 +337,7 @@ TEST_F(UnsavedArrangement, PrintAsksFirst) {
     boxes->Clear();
     boxes->SetNextAnswer(ui::IDYES);
     Print();
-    EXPECT_EQ(BoxTexts(), (QStringList{Question(), "对不起，存盘时发生错误！"}));
+    EXPECT_EQ(BoxTexts(), (QStringList{Question(), "对不起，存盘时发生错误！\n原因：refused"}));
     EXPECT_EQ(choices, 3);
     EXPECT_EQ(Roster(), saved);
 }

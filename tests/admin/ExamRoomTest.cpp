@@ -3,7 +3,6 @@
 
 #include "AdminBSupport.h"
 
-
 #include "admin/ExamRoom.h"
 #include "admin/ExamRoomDlg.h"
 #include "admin/RoomOutputDlg.h"
@@ -347,8 +346,9 @@ TEST_F(ExamRoomDlgTest, NothingListedOrARefusedCapacityIsNeverSavedAsASuccess) {
     Click(*dlg, CExamRoomDlg::IDC_ARRANGE);
     EXPECT_EQ(GridNumbers(), drawn);
     Click(*dlg, CExamRoomDlg::IDC_SAVE);
-    EXPECT_EQ(BoxTexts(), (QStringList{"每考室人数必须在1到99之间！",
-                                       "考场没有安排，没有保存考号：请输入1到99之间的每考室人数，再按“安排考场”。"}));
+    EXPECT_EQ(BoxTexts(),
+              (QStringList{"每考室人数必须在1到99之间！",
+                           "考场没有安排，没有保存考号：请输入1到99之间的每考室人数，再按“安排考场”。"}));
     EXPECT_EQ(Roster(junior.code), before);
 
     // A valid capacity arranges again, and then the save stores and counts the numbers.
@@ -373,9 +373,23 @@ TEST_F(ExamRoomDlgTest, AFailedSaveStoresNoNumber) {
             .arg(last));
     ExpectWarning refusedSave(QStringLiteral("refused"));
     Click(*dlg, CExamRoomDlg::IDC_SAVE);
-    EXPECT_EQ(BoxTexts(), QStringList{"对不起，存盘时发生错误！"});
+    EXPECT_EQ(BoxTexts(), QStringList{"对不起，存盘时发生错误！\n原因：refused"});
     EXPECT_EQ(boxes->Boxes().back().type & 0xF0, ui::MB_ICONERROR);
     EXPECT_EQ(Roster(junior.code), before);
+}
+
+TEST_F(ExamRoomDlgTest, AFullDiskOrAReadOnlyFileIsToldByItsReason) {
+    List(junior.name);
+    const std::map<QString, QString> before = Roster(junior.code);
+    ArrangeReversed();
+    for (const WriteFailure failure : kWriteFailures) {
+        boxes->Clear();
+        FailWrites(failure, "UPDATE", "tavrinName");
+        Click(*dlg, CExamRoomDlg::IDC_SAVE);
+        EXPECT_EQ(BoxTexts(), QStringList{"对不起，存盘时发生错误！\n" + ReasonOf(failure)});
+        EndWriteFailure();
+        EXPECT_EQ(Roster(junior.code), before);
+    }
 }
 
 class ExamRoomOutputTest : public ExamRoomDlgTest {
@@ -519,11 +533,35 @@ TEST_F(ExamRoomOutputTest, RoomListsAndLabelsComeByExamNumber) {
     EXPECT_TRUE(BoxTexts().isEmpty());
 }
 
-TEST_F(ExamRoomOutputTest, CancelKeepsTheOrderAndAnEmptyListPrintsNoRecord) {
-    Print(kRoomLists);
-    EXPECT_EQ(pdf.PreviewCount(), 1);
-    EXPECT_EQ(Report().Records().RecordCount(), 0);
-    EXPECT_EQ(pdf.LastPageCount(), 1);
+TEST_F(ExamRoomOutputTest, CancelKeepsTheOrderAndAnEmptyListPrintsNothing) {
+    // Nothing listed yet, or a stream the grade has no student of: no choice is offered, no page
+    // made, and the user is told.
+    const auto printEmpty = [&] {
+        boxes->Clear();
+        ui::SetDialogRunner([](ui::Dialog&) {
+            ADD_FAILURE() << "no output choice for an empty list";
+            return ui::IDCANCEL;
+        });
+        Click(*dlg, CExamRoomDlg::IDC_PRINT);
+        EXPECT_EQ(BoxTexts(), QStringList{"列表中没有学生，没有打印任何内容。"});
+        EXPECT_EQ(pdf.PreviewCount(), 0);
+        EXPECT_TRUE(pdf.Written().isEmpty());
+    };
+    printEmpty();
+    struct Case {
+        int button;
+        const char* other; // the stream every student of the grade is in
+        const char* text;
+    };
+    for (const Case& c : {Case{CExamRoomDlg::IDC_ARTS, "理", "本年级没有文科学生。"},
+                          Case{CExamRoomDlg::IDC_SCIENCE, "文", "本年级没有理科学生。"}}) {
+        Db().Execute("UPDATE tavrinName SET worl=? WHERE studentid LIKE ?", {c.other, junior.code + "%"});
+        boxes->Clear();
+        List(junior.name, c.button);
+        EXPECT_EQ(dlg->GetRowCount(), 1);
+        EXPECT_EQ(BoxTexts(), QStringList{c.text});
+        printEmpty();
+    }
 
     List(junior.name);
     ArrangeReversed();
@@ -531,7 +569,7 @@ TEST_F(ExamRoomOutputTest, CancelKeepsTheOrderAndAnEmptyListPrintsNoRecord) {
     const QStringList order = GridColumn(Grid(), kColStudentId);
     Print(-1);
     EXPECT_EQ(GridColumn(Grid(), kColStudentId), order);
-    EXPECT_EQ(pdf.PreviewCount(), 1);
+    EXPECT_EQ(pdf.PreviewCount(), 0);
 }
 
 TEST_F(ExamRoomOutputTest, EachClassListStartsAPage) {

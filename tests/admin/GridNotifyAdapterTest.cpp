@@ -72,7 +72,8 @@ TEST(GridNotifyAdapter, ADatabaseFailureIsLoggedRefusedAndReported) {
     owner.notify.OnEndEdit(
         [](int, int, const QString&) -> bool { throw db::DbError(db::DbError::kNotOpen, "locked"); });
     owner.notify.OnClick([](int, int) { throw db::DbError(db::DbError::kNotOpen, "locked"); });
-    owner.notify.OnDbError([&](Notice notice, int row, int col) {
+    owner.notify.OnDbError([&](Notice notice, int row, int col, const db::DbError& error) {
+        EXPECT_EQ(error.Message(), "locked");
         reported.push_back(notice);
         shownWhileReporting = owner.grid.GetItemText(row, col);
     });

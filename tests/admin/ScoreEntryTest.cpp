@@ -283,6 +283,23 @@ TEST_F(ScoreEntry, ClassEditsAreNumbersOnly) {
     EXPECT_EQ(BoxTexts(), QStringList({"对不起，数据更新失败！成绩没有保存。\n原因：refused"}));
 }
 
+TEST_F(ScoreEntry, AFullDiskOrAReadOnlyFileIsToldByItsReason) {
+    OpenDialog();
+    ASSERT_EQ(LoadEnglish(*junior, GradeOf(*junior).classes[0]), 1);
+    const QString sid = Grid().GetItemText(1, 0);
+    const QString stored = Stored(junior->id, sid);
+    for (const WriteFailure failure : kWriteFailures) {
+        boxes->Clear();
+        FailWrites(failure, "UPDATE", "tavrinKSK");
+        const QString old = Grid().GetItemText(1, 5);
+        ASSERT_TRUE(EditCell(Grid(), 1, 5, "1"));
+        EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！成绩没有保存。\n" + ReasonOf(failure)});
+        EXPECT_EQ(Grid().GetItemText(1, 5), old);
+        EndWriteFailure();
+        EXPECT_EQ(Stored(junior->id, sid), stored);
+    }
+}
+
 TEST_F(ScoreEntry, LockedExamsAreReadOnly) {
     const fixtures::ExamInfo* locked = nullptr;
     const fixtures::ExamInfo* unlocked = nullptr;

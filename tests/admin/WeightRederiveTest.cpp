@@ -124,7 +124,7 @@ TEST_F(WeightRederive, AFailingScoreWriteLeavesTheWeightAndEveryScoreAsTheyWere)
     const QString shown = Grid().GetItemText(row, 4);
     FailOn("UPDATE", "tavrinKSK");
     ASSERT_TRUE(EditCell(Grid(), row, 4, "0.5"));
-    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！"});
+    EXPECT_EQ(BoxTexts(), QStringList{"对不起，数据更新失败！\n原因：refused"});
     EXPECT_EQ(Grid().GetItemText(row, 4), shown);
     Db().Execute("DROP TRIGGER fail_UPDATE_tavrinKSK");
     EXPECT_EQ(TableDigests(), before);

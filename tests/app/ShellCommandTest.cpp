@@ -202,6 +202,12 @@ TEST_F(ShellTest, UpgradeCommandReportsWhatHappened) {
     frame->OnCmdMsg(32842);
     ASSERT_EQ(boxes->Texts(), QStringList{QStringLiteral("成功升级成绩分析系统数据库！")});
     EXPECT_EQ(boxes->Boxes()[0].type, ui::MB_ICONINFORMATION);
+
+    // A file the upgrade cannot write: the failure says why.
+    data::Database().Execute(QStringLiteral("PRAGMA query_only=1"));
+    boxes->Clear();
+    frame->OnCmdMsg(32842);
+    ASSERT_EQ(boxes->Texts(), QStringList{QStringLiteral("对不起，数据库操作失败！\n数据库文件是只读的。")});
 }
 
 TEST_F(ShellTest, MenuShowsCommandsWithoutHandlerDisabledAndBarsChecked) {

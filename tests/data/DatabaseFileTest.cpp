@@ -1,6 +1,7 @@
 // The database file's journals, the program's mark, and the reasons told for a failure.
 
 #include "DatabaseFileSupport.h"
+#include "data/AppContext.h"
 #include "data/DataFiles.h"
 #include "data/Schema.h"
 #include "platform/db/Connection.h"
@@ -276,6 +277,19 @@ TEST(DatabaseFile, FailuresOutsideTheStartUpTestsHaveTheirReasons) {
               QStringLiteral("找不到数据库文件 /nowhere/veltora.mdb。"));
     EXPECT_EQ(data::DatabaseFailureReason(DbError(SQLITE_IOERR_READ, "disk I/O error", EIO)),
               QStringLiteral("原因：disk I/O error"));
+
+    // A step's message: what failed, then the reason; the reports' texts give the reason alone
+    // where the rule knows one, the error's own words otherwise.
+    EXPECT_EQ(data::DatabaseFailureMessage(QStringLiteral("对不起，存盘时发生错误！"),
+                                           DbError(SQLITE_READONLY_DIRECTORY, "readonly")),
+              QStringLiteral("对不起，存盘时发生错误！\n数据库文件所在的文件夹是只读的。"));
+    EXPECT_EQ(data::DbErrorText(DbError(SQLITE_FULL, "database or disk is full")),
+              QStringLiteral("磁盘空间已满。"));
+    EXPECT_EQ(data::DbErrorText(DbError(SQLITE_READONLY, "attempt to write a readonly database")),
+              QStringLiteral("数据库文件是只读的。"));
+    EXPECT_EQ(data::DbErrorText(DbError(SQLITE_CONSTRAINT, "refused")), QStringLiteral("refused"));
+    EXPECT_EQ(data::DatabaseFailureReason(DbError(DbError::kNoCurrentRecord, "the row is gone: UPDATE ...")),
+              QStringLiteral("要修改的记录已不在数据库中，可能已在另一个窗口中删除。"));
 }
 
 } // namespace

@@ -142,6 +142,18 @@ TEST_F(ParamDlgTest, TotalsModeComputesTheChosenTotalFromTheTicks) {
     EXPECT_EQ(frame->ParticipatingSubjects(), std::vector<int>{2}); // mode 1 never writes the context
 }
 
+TEST_F(ParamDlgTest, TotalsOnAReadOnlyFileSayThatItIsReadOnly) {
+    SetContext();
+    data::Database().Execute(QStringLiteral("PRAGMA query_only=1"));
+    ExpectWarning refused(QStringLiteral("readonly database"));
+    auto dlg = Open(1);
+    Click(*dlg, CAnalysisParamDlg::IDC_SELECT_NONE);
+    Toggle(*dlg, 1);
+    Click(*dlg, ui::IDOK);
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("错误信息:数据库文件是只读的。")});
+    EXPECT_EQ(Total(3, "A"), 280.0);
+}
+
 TEST_F(ParamDlgTest, AFailingTotalChangesNothingAndSaysWhy) {
     SetContext();
     m_db.Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF sum3 ON tavrinKSK "
