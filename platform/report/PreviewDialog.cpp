@@ -1,6 +1,7 @@
 #include "platform/report/PreviewDialog.h"
 
 #include "platform/report/Document.h"
+#include "platform/report/Output.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QAbstractScrollArea>
@@ -316,7 +317,14 @@ void PreviewDialog::PrintDocument() {
     dialog.setMinMax(1, m_pages);
     if (ui::ExecDialog(dialog) != QDialog::Accepted)
         return;
-    m_document.Print(m_printer);
+    if (!m_document.Print(m_printer)) {
+        // Nothing came of it: the preview stays open to try again, shown as the document is now
+        // laid out for the printer.
+        SayPrintFailed(this, m_printer);
+        LayOut();
+        ApplyFit();
+        return;
+    }
     // Printed, the preview has done its work.
     accept();
 }

@@ -2,7 +2,8 @@
 // The on-screen preview of a report: the document is laid out once for the printer's printable
 // area, and only the pages in view are drawn, each into an image at the current zoom, so the
 // window opens at once whatever the page count. A few drawn pages are kept while scrolling; a new
-// zoom draws them again. Its 打印… prints the whole document on the same printer and closes it.
+// zoom draws them again. Its 打印… prints the whole document on the same printer and closes it;
+// a print that cannot be made says why and leaves it open.
 
 #include <QDialog>
 #include <QImage>
@@ -51,7 +52,8 @@ public:
     // How many times a drawn page has been painted on screen.
     int PagesPainted() const { return m_painted; }
 
-    // Opens the print dialog on the preview's printer, prints every page on it and closes.
+    // Opens the print dialog on the preview's printer, prints every page on it and closes; when the
+    // printer or its file cannot be printed on, says so and stays open.
     void PrintDocument();
 
 private:

@@ -1,13 +1,17 @@
 #include "platform/report/PreviewDialog.h"
 #include "platform/report/Document.h"
 #include "platform/report/Output.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
 
+#include "tests/common/Warnings.h"
 #include "tests/platform/report/PdfText.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -205,4 +209,50 @@ TEST(PreviewDialog, PrintsEveryPageThroughThePrintDialogAndCloses) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     EXPECT_EQ(testing_pdf::PdfPageCount(f.printer.outputFileName()), 5);
     EXPECT_TRUE(testing_pdf::PdfText(f.printer.outputFileName(), 5).contains(QStringLiteral("行%1-2").arg(kRows)));
+}
+
+TEST(PreviewDialog, APrintThatCannotBeWrittenSaysWhyAndTheDialogStaysOpen) {
+    ui::SetQtDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+    ui::ScriptedMessageBoxes boxes;
+    const testwarnings::ExpectWarning refused(QStringLiteral("QPainter::begin(): Returned false"));
+    Fixture f;
+    f.dialog->show();
+    const QString missing = f.dir.filePath(QStringLiteral("无此文件夹"));
+    const std::vector<std::pair<QString, QString>> unwritable{
+        {missing + QStringLiteral("/print.pdf"),
+         QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(missing))},
+        {f.dir.path(), QStringLiteral("这是一个文件夹的名字。")},
+    };
+    for (const auto& [path, reason] : unwritable) {
+        boxes.Clear();
+        f.printer.setOutputFileName(path);
+        f.Tool("打印…")->trigger();
+        EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("打印没有完成：无法写入文件“%1”：%2")
+                                                 .arg(QDir::toNativeSeparators(path), reason)});
+        EXPECT_TRUE(f.dialog->isVisible());
+        EXPECT_EQ(f.dialog->PageCount(), 5);
+    }
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
+    // Another file prints, and the preview closes.
+    boxes.Clear();
+    f.printer.setOutputFileName(f.dir.filePath(QStringLiteral("print.pdf")));
+    f.Tool("打印…")->trigger();
+    ui::SetQtDialogRunner({});
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+    EXPECT_FALSE(f.dialog->isVisible());
+    EXPECT_TRUE(QFileInfo::exists(f.printer.outputFileName()));
+
+    // A printer that cannot print says so; the PDF output (the headless print) says as much for
+    // its file and writes nothing.
+    QPrinter printer;
+    EXPECT_EQ(PrintFailureText(printer), QStringLiteral("打印机无法打印。"));
+    boxes.Clear();
+    PdfOutput pdf(missing + QStringLiteral("/report.pdf"));
+    EXPECT_FALSE(CurrentOutput().Print(f.document, false));
+    EXPECT_TRUE(pdf.Written().isEmpty());
+    ASSERT_EQ(boxes.Texts().size(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].startsWith(
+        QStringLiteral("打印没有完成：无法写入文件“%1")
+            .arg(QDir::toNativeSeparators(missing + QStringLiteral("/report.pdf")))));
 }
