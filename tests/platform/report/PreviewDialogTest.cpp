@@ -256,3 +256,89 @@ TEST(PreviewDialog, APrintThatCannotBeWrittenSaysWhyAndTheDialogStaysOpen) {
         QStringLiteral("打印没有完成：无法写入文件“%1")
             .arg(QDir::toNativeSeparators(missing + QStringLiteral("/report.pdf")))));
 }
+
+namespace {
+
+// The viewport as painted now.
+QImage Shown(const Fixture& f) {
+    return f.View().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+TEST(PreviewDialog, ZoomedInDrawsThePartInViewAsThePageDrawnWholeAndKeepsWithinItsBound) {
+    Fixture f;
+    PreviewDialog& dialog = *f.dialog;
+    f.Paint();
+    // Pieces at a zoom where a page drawn whole would be over 32 MB; scrolled into the page both
+    // ways, the view shows what the page drawn whole shows there.
+    dialog.SetZoom(120);
+    dialog.GoToPage(1);
+    QScrollBar* v = f.View().verticalScrollBar();
+    QScrollBar* h = f.View().horizontalScrollBar();
+    v->setValue(v->value() + 1337);
+    h->setValue(777);
+    f.Paint();
+    const QImage shown = Shown(f);
+    const QImage whole = dialog.PageImage(1);
+    ASSERT_EQ(whole.size(), dialog.PageSize());
+    const QPoint page(12 - h->value(), dialog.PageSize().height() + 2 * 12 - v->value());
+    int differ = 0, dark = 0;
+    const QRect inView = QRect(page, whole.size()) & shown.rect();
+    ASSERT_EQ(inView, shown.rect()); // the page fills the view
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y);
+            differ += pixel != whole.pixel(x - page.x(), y - page.y());
+            dark += qGray(pixel) < 128;
+        }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(dark, 100); // rows of the table are in view
+
+    // At the largest zoom, scrolled down every page: the kept images stay within their bound
+    // while each step draws only what comes into view.
+    dialog.SetZoom(1e9);
+    h->setValue(0);
+    std::size_t drawn = dialog.DrawnPages().size();
+    qint64 most = 0;
+    for (int index = 0; index < dialog.PageCount(); ++index) {
+        dialog.GoToPage(index);
+        for (int step = 0; step * f.View().viewport()->height() < dialog.PageSize().height(); ++step) {
+            v->setValue(v->value() + (step ? f.View().viewport()->height() : 0));
+            f.Paint();
+            most = std::max(most, dialog.KeptBytes());
+            EXPECT_LE(dialog.KeptBytes(), PreviewDialog::kKeptBytesBound);
+        }
+        EXPECT_GT(dialog.DrawnPages().size(), drawn);
+        drawn = dialog.DrawnPages().size();
+    }
+    EXPECT_GT(most, PreviewDialog::kKeptBytesBound / 2); // the bound was reached, not just approached
+    EXPECT_EQ(dialog.CurrentPage(), dialog.PageCount() - 1);
+}
+
+TEST(PreviewDialog, APageWhoseImageCannotBeMadeSaysSoOnThePaper) {
+    Fixture f;
+    PreviewDialog& dialog = *f.dialog;
+    dialog.SetImageMaker([](const QSize&, QImage::Format) { return QImage(); });
+    EXPECT_TRUE(f.Paint().empty());
+    const QImage shown = Shown(f);
+    const QSize page = dialog.PageSize();
+    const QRect paper(QPoint((shown.width() - page.width()) / 2, 12), page);
+    int white = 0, dark = 0, ground = 0;
+    for (int y = paper.top(); y < std::min(shown.height(), paper.bottom()); ++y)
+        for (int x = paper.left(); x < paper.right(); ++x) {
+            const int gray = qGray(shown.pixel(x, y));
+            white += gray == 255;
+            dark += gray < 100;
+            ground += gray == 128;
+        }
+    EXPECT_GT(white, paper.width() * 100); // the paper, not the grey ground
+    EXPECT_GT(dark, 20);                   // and the words on it
+    EXPECT_LT(ground, paper.width());      // none shows through but for a stray pixel of the words
+
+    // With memory again the page is drawn.
+    dialog.SetImageMaker({});
+    dialog.update();
+    EXPECT_EQ(f.Paint(), std::vector<int>{0});
+    EXPECT_FALSE(dialog.PageImage(0).isNull());
+}
