@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -80,30 +79,6 @@ void CImportResultDlg::OnCopy() {
     QApplication::clipboard()->setText(m_strFull);
 }
 
-namespace {
-
-// Why the report could not be written to `path`, as the user can act on it.
-QString SaveFailureReason(const QString& path, const QSaveFile& file) {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("这是一个文件夹的名字。");
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.exists())
-        return QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(folder.filePath()));
-    if (!folder.isDir())
-        return QStringLiteral("“%1”不是文件夹。").arg(QDir::toNativeSeparators(folder.filePath()));
-    if (info.exists() && !info.isWritable())
-        return QStringLiteral("文件是只读的。");
-    if (!folder.isWritable())
-        return QStringLiteral("没有在文件夹“%1”中写文件的权限。")
-            .arg(QDir::toNativeSeparators(folder.filePath()));
-    if (file.error() == QFileDevice::ResourceError)
-        return QStringLiteral("磁盘已满。");
-    return QStringLiteral("写文件时出错（%1）。").arg(file.errorString());
-}
-
-} // namespace
-
 void CImportResultDlg::OnSave() {
     const QString path =
         ui::GetSaveFileName(this, QStringLiteral("文本文件 (*.txt)|*.txt||"), QStringLiteral("导入结果.txt"));
@@ -114,7 +89,7 @@ void CImportResultDlg::OnSave() {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(m_strFull.toUtf8()) >= 0 && file.commit())
         return;
-    const QString reason = SaveFailureReason(path, file);
+    const QString reason = ui::WriteFailureReason(path, &file);
     file.cancelWriting();
     qCWarning(vlog::io) << "import result not saved to" << path << file.errorString();
     admin::ShowMessage(

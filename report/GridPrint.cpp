@@ -1,6 +1,7 @@
 #include "report/GridPrint.h"
 
 #include "controls/grid/GridCtrl.h"
+#include "platform/report/Output.h"
 #include "platform/report/PageChoice.h"
 #include "platform/ui/ModalRunner.h"
 #include "report/ReportProgress.h"
@@ -11,10 +12,16 @@
 
 namespace {
 
-// The wait cursor, and the progress window once the pages take more than a second.
+// The wait cursor, and the progress window once the pages take more than a second; a print that
+// does not come about says so once they are gone.
 void PrintOnChosenPrinter(CGridCtrl& grid, QPrinter& printer) {
-    const CReportProgress progress(grid.window());
-    grid.Print(&printer);
+    bool printed = false;
+    {
+        const CReportProgress progress(grid.window());
+        printed = grid.Print(&printer);
+    }
+    if (!printed)
+        report::SayPrintFailed(grid.window(), printer);
 }
 
 GridPrinter& Printer() {

@@ -2,6 +2,8 @@
 
 #include "platform/report/Document.h"
 #include "platform/report/PreviewDialog.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
@@ -47,7 +49,7 @@ public:
         ui::ExecDialog(dialog);
     }
 
-    void Print(Document& document, bool showPrintDialog) override {
+    bool Print(Document& document, bool showPrintDialog) override {
         if (auto* pdf = Fallback())
             return pdf->Print(document, showPrintDialog);
         QPrinter printer(QPrinter::HighResolution);
@@ -56,9 +58,12 @@ public:
             QPrintDialog dialog(&printer, QApplication::activeWindow());
             dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
             if (ui::ExecDialog(dialog) != QDialog::Accepted)
-                return;
+                return true;
         }
-        document.Print(printer);
+        if (document.Print(printer))
+            return true;
+        SayPrintFailed(QApplication::activeWindow(), printer);
+        return false;
     }
 
 private:
@@ -86,6 +91,26 @@ OutputService* g_service = nullptr;
 PageProgress* g_progress = nullptr;
 
 } // namespace
+
+QString WriteFailureText(const QString& path) {
+    const QString reason = ui::WriteFailureReason(path);
+    return QStringLiteral("打印没有完成：无法写入文件“%1”%2")
+        .arg(QDir::toNativeSeparators(path), reason.isEmpty() ? QStringLiteral("。") : u'：' + reason);
+}
+
+QString PrintFailureText(const QPrinter& printer) {
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return WriteFailureText(printer.outputFileName());
+    return QStringLiteral("打印机无法打印。");
+}
+
+void SayPrintFailed(QWidget* parent, const QString& text) {
+    ui::MessageBox(parent, text, QStringLiteral("信息提示"), ui::MB_OK | ui::MB_ICONERROR);
+}
+
+void SayPrintFailed(QWidget* parent, const QPrinter& printer) {
+    SayPrintFailed(parent, PrintFailureText(printer));
+}
 
 PageProgress* CurrentPageProgress() {
     return g_progress;
@@ -120,21 +145,24 @@ void PdfOutput::Preview(Document& document, bool fitWidth) {
     Write(document);
 }
 
-void PdfOutput::Print(Document& document, bool) {
+bool PdfOutput::Print(Document& document, bool) {
     ++m_prints;
-    Write(document);
+    return Write(document);
 }
 
-void PdfOutput::Write(Document& document) {
+bool PdfOutput::Write(Document& document) {
     QString path = m_target;
     if (!m_target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         QDir().mkpath(m_target);
         path = QDir(m_target).filePath(QStringLiteral("report-%1.pdf").arg(m_written.size() + 1));
     }
-    if (document.WritePdf(path)) {
-        m_written << path;
-        m_lastPages = document.PageCount();
+    if (!document.WritePdf(path)) {
+        SayPrintFailed(QApplication::activeWindow(), WriteFailureText(path));
+        return false;
     }
+    m_written << path;
+    m_lastPages = document.PageCount();
+    return true;
 }
 
 } // namespace report

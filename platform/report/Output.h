@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+class QPrinter;
+class QWidget;
+
 namespace report {
 
 class Document;
@@ -14,8 +17,18 @@ class OutputService {
 public:
     virtual ~OutputService() = default;
     virtual void Preview(Document& document, bool fitWidth) = 0;
-    virtual void Print(Document& document, bool showPrintDialog) = 0;
+    // False when the pages could not be made (the user has been told why); a print dialog
+    // cancelled is no failure.
+    virtual bool Print(Document& document, bool showPrintDialog) = 0;
 };
+
+// What the user is told when a print did not come about: the file at `path` that could not be
+// written and why, or for a printer that it could not print (the file when it prints to one).
+QString WriteFailureText(const QString& path);
+QString PrintFailureText(const QPrinter& printer);
+// Shows such a text in a message box over `parent`.
+void SayPrintFailed(QWidget* parent, const QString& text);
+void SayPrintFailed(QWidget* parent, const QPrinter& printer);
 
 // Told while a document makes its pages for the preview, a printer or a PDF file: the number of
 // pages, then each page made, then the end (also when the output fails). The program shows it.
@@ -44,7 +57,7 @@ public:
     ~PdfOutput() override;
 
     void Preview(Document& document, bool fitWidth) override;
-    void Print(Document& document, bool showPrintDialog) override;
+    bool Print(Document& document, bool showPrintDialog) override;
 
     const QStringList& Written() const { return m_written; }
     int LastPageCount() const { return m_lastPages; }
@@ -53,7 +66,8 @@ public:
     int PrintCount() const { return m_prints; }
 
 private:
-    void Write(Document& document);
+    // False, after telling the user, when the file cannot be written.
+    bool Write(Document& document);
 
     QString m_target;
     bool m_installed;

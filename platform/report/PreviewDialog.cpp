@@ -1,6 +1,7 @@
 #include "platform/report/PreviewDialog.h"
 
 #include "platform/report/Document.h"
+#include "platform/report/Output.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QAbstractScrollArea>
@@ -28,7 +29,11 @@ constexpr int kGap = 12;              // pixels around and between the pages
 constexpr double kZoomStep = 1.25;    // one 放大 or 缩小
 constexpr double kMinDpc = 2;         // screen pixels per cm, at the smallest
 constexpr double kMaxDpc = 250;       // and at the largest
-constexpr std::size_t kKeptPages = 6; // drawn pages kept besides those in view
+constexpr std::size_t kKeptPages = 6; // whole pages kept besides those in view
+// A page whose image would take more than this is drawn in square pieces of kPiece pixels, only
+// those in view.
+constexpr qint64 kWholePageBytes = qint64(32) << 20;
+constexpr int kPiece = 512;
 const QColor kBackground(128, 128, 128);
 
 } // namespace
@@ -258,20 +263,39 @@ void PreviewDialog::ShowCurrent() {
     m_last->setEnabled(m_current < m_pages - 1);
 }
 
-QImage PreviewDialog::PageImage(int index) {
-    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
-        if (it->index == index) {
-            m_kept.splice(m_kept.begin(), m_kept, it);
-            return m_kept.front().image;
-        }
-    }
-    // Drawn in the screen's own pixels, at a resolution that gives the report's point sizes the
-    // same size on the paper as its centimetres.
+QSize PreviewDialog::PagePixels() const {
+    const double dpc = m_dpc * m_view->devicePixelRatioF();
+    return QSize(std::max(1, int(std::lround(m_paperCm.width() * dpc))),
+                 std::max(1, int(std::lround(m_paperCm.height() * dpc))));
+}
+
+QSize PreviewDialog::PieceSize() const {
+    const QSize whole = PagePixels();
+    if (qint64(whole.width()) * whole.height() * 4 <= kWholePageBytes)
+        return whole;
+    return QSize(kPiece, kPiece);
+}
+
+QString PreviewDialog::NotDrawnText() {
+    return QStringLiteral("内存不足，这一页无法显示。");
+}
+
+qint64 PreviewDialog::KeptBytes() const {
+    qint64 bytes = 0;
+    for (const Kept& k : m_kept)
+        bytes += k.image.sizeInBytes();
+    return bytes;
+}
+
+// Drawn in the screen's own pixels, at a resolution that gives the report's point sizes the same
+// size on the paper as its centimetres; the part is cut from the page as drawn whole.
+QImage PreviewDialog::DrawPart(int index, const QRect& part) {
     const double ratio = m_view->devicePixelRatioF();
     const double dpc = m_dpc * ratio;
-    QImage image(QSize(std::max(1, int(std::lround(m_paperCm.width() * dpc))),
-                       std::max(1, int(std::lround(m_paperCm.height() * dpc)))),
-                 QImage::Format_RGB32);
+    QImage image = m_makeImage ? m_makeImage(part.size(), QImage::Format_RGB32)
+                               : QImage(part.size(), QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
     image.fill(Qt::white);
     image.setDotsPerMeterX(int(std::lround(dpc * 100)));
     image.setDotsPerMeterY(int(std::lround(dpc * 100)));
@@ -279,17 +303,75 @@ QImage PreviewDialog::PageImage(int index) {
         QPainter painter(&image);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                                QPainter::SmoothPixmapTransform);
-        painter.translate(m_printableCm.left() * dpc, m_printableCm.top() * dpc);
+        painter.translate(m_printableCm.left() * dpc - part.left(), m_printableCm.top() * dpc - part.top());
         m_document.RenderPage(painter, index, dpc);
     }
     image.setDevicePixelRatio(ratio);
     m_drawn.push_back(index);
-    m_kept.push_front(Kept{index, image});
     return image;
 }
 
+QImage* PreviewDialog::FindKept(int index, QPoint piece) {
+    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+        if (it->index == index && it->piece == piece) {
+            m_kept.splice(m_kept.begin(), m_kept, it);
+            return &m_kept.front().image;
+        }
+    }
+    return nullptr;
+}
+
+QImage PreviewDialog::PageImage(int index) {
+    const QSize whole = PagePixels();
+    if (PieceSize() != whole)
+        return DrawPart(index, QRect(QPoint(0, 0), whole));
+    if (const QImage* kept = FindKept(index, QPoint(0, 0)))
+        return *kept;
+    QImage image = DrawPart(index, QRect(QPoint(0, 0), whole));
+    if (!image.isNull())
+        m_kept.push_front(Kept{index, QPoint(0, 0), image});
+    return image;
+}
+
+// The pieces missing from the run are drawn together, in one drawing of the page, and cut apart.
+void PreviewDialog::DrawPieces(int index, int row, int from, int to) {
+    while (from <= to && FindKept(index, QPoint(from, row)))
+        ++from;
+    while (to >= from && FindKept(index, QPoint(to, row)))
+        --to;
+    if (from > to)
+        return;
+    const QSize piece = PieceSize();
+    const QRect page(QPoint(0, 0), PagePixels());
+    const QRect run =
+        QRect(from * piece.width(), row * piece.height(), (to - from + 1) * piece.width(), piece.height()) &
+        page;
+    const QImage drawn = DrawPart(index, run);
+    if (drawn.isNull())
+        return;
+    if (from == to) {
+        m_kept.push_front(Kept{index, QPoint(from, row), drawn});
+        return;
+    }
+    for (int column = from; column <= to; ++column) {
+        if (FindKept(index, QPoint(column, row)))
+            continue;
+        const QRect cut = QRect(column * piece.width() - run.left(), 0, piece.width(), run.height()) &
+                          QRect(QPoint(0, 0), run.size());
+        QImage image = drawn.copy(cut);
+        if (image.isNull())
+            continue;
+        image.setDevicePixelRatio(drawn.devicePixelRatio());
+        m_kept.push_front(Kept{index, QPoint(column, row), image});
+    }
+}
+
 void PreviewDialog::PaintPages(QPainter& painter, const QRect& exposed) {
+    ++m_paints;
     const QSize page = PageSize();
+    const double ratio = m_view->devicePixelRatioF();
+    const QSize piece = PieceSize();
+    const QRect pixels(QPoint(0, 0), PagePixels());
     const int top = m_view->verticalScrollBar()->value();
     const int viewWidth = m_view->viewport()->width();
     const int x = page.width() + 2 * kGap <= viewWidth ? (viewWidth - page.width()) / 2
@@ -298,16 +380,62 @@ void PreviewDialog::PaintPages(QPainter& painter, const QRect& exposed) {
     const int last = std::min(m_pages - 1, (top + exposed.bottom()) / Pitch());
     for (int i = first; i <= last; ++i) {
         const QRect rect(QPoint(x, PageTop(i) - top), page);
-        if (!rect.intersects(exposed))
+        const QRect shown = rect & exposed;
+        if (shown.isEmpty())
             continue;
         painter.fillRect(rect.translated(3, 3), QColor(80, 80, 80)); // a shadow under the paper
-        painter.drawImage(rect.topLeft(), PageImage(i));
+        // The pieces under the part in view, in the image's pixels.
+        const QRectF within = QRectF(shown.translated(-rect.topLeft()));
+        const QRect wanted = QRectF(within.topLeft() * ratio, within.size() * ratio).toAlignedRect() & pixels;
+        const int left = wanted.left() / piece.width(), right = wanted.right() / piece.width();
+        const int upper = wanted.top() / piece.height(), lower = wanted.bottom() / piece.height();
+        QRect missing; // where no image could be made, on screen
+        for (int row = upper; row <= lower; ++row) {
+            DrawPieces(i, row, left, right);
+            for (int column = left; column <= right; ++column) {
+                const QPointF at =
+                    QPointF(rect.topLeft()) + QPointF(column * piece.width(), row * piece.height()) / ratio;
+                if (QImage* image = FindKept(i, QPoint(column, row))) {
+                    painter.drawImage(at, *image);
+                    m_kept.front().paint = m_paints;
+                } else {
+                    const QRect cell =
+                        QRect(QPoint(column * piece.width(), row * piece.height()), piece) & pixels;
+                    missing |= QRectF(at, QSizeF(cell.size()) / ratio).toAlignedRect() & rect;
+                }
+            }
+        }
+        if (!missing.isEmpty()) {
+            painter.fillRect(missing, Qt::white);
+            painter.setPen(Qt::black);
+            painter.drawText(missing & exposed, Qt::AlignCenter | Qt::TextWordWrap, NotDrawnText());
+        }
         ++m_painted;
     }
-    // The pages in view are kept, and a few more besides.
-    const std::size_t keep = kKeptPages + std::size_t(std::max(0, last - first + 1));
-    while (m_kept.size() > keep)
-        m_kept.pop_back();
+    TrimKept();
+}
+
+// The images in view are kept whatever they take; the others most recently used first, while
+// they stay within the bytes (and, drawn whole, within kKeptPages).
+void PreviewDialog::TrimKept() {
+    const bool whole = PieceSize() == PagePixels();
+    qint64 bytes = 0;
+    for (const Kept& k : m_kept)
+        if (k.paint == m_paints)
+            bytes += k.image.sizeInBytes();
+    std::size_t others = 0;
+    for (auto it = m_kept.begin(); it != m_kept.end();) {
+        if (it->paint != m_paints) {
+            const qint64 size = it->image.sizeInBytes();
+            if (bytes + size > kKeptBytesBound || (whole && others >= kKeptPages)) {
+                it = m_kept.erase(it);
+                continue;
+            }
+            bytes += size;
+            ++others;
+        }
+        ++it;
+    }
 }
 
 void PreviewDialog::PrintDocument() {
@@ -316,7 +444,14 @@ void PreviewDialog::PrintDocument() {
     dialog.setMinMax(1, m_pages);
     if (ui::ExecDialog(dialog) != QDialog::Accepted)
         return;
-    m_document.Print(m_printer);
+    if (!m_document.Print(m_printer)) {
+        // Nothing came of it: the preview stays open to try again, shown as the document is now
+        // laid out for the printer.
+        SayPrintFailed(this, m_printer);
+        LayOut();
+        ApplyFit();
+        return;
+    }
     // Printed, the preview has done its work.
     accept();
 }

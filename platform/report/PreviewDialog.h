@@ -1,13 +1,18 @@
 #pragma once
 // The on-screen preview of a report: the document is laid out once for the printer's printable
 // area, and only the pages in view are drawn, each into an image at the current zoom, so the
-// window opens at once whatever the page count. A few drawn pages are kept while scrolling; a new
-// zoom draws them again. Its 打印… prints the whole document on the same printer and closes it.
+// window opens at once whatever the page count. Zoomed in so far that a whole page's image would
+// be large, only the part of a page in view is drawn, in square pieces. The drawn images are kept
+// while scrolling, as many as fit in a fixed number of bytes; a new zoom draws them again. A page
+// that cannot be drawn (no memory for its image) says so on the paper. Its 打印… prints the whole
+// document on the same printer and closes it; a print that cannot be made says why and leaves it
+// open.
 
 #include <QDialog>
 #include <QImage>
 #include <QRectF>
 
+#include <functional>
 #include <list>
 #include <vector>
 
@@ -44,14 +49,28 @@ public:
 
     // The paper of a page at the current zoom, in screen pixels.
     QSize PageSize() const;
-    // Page `index` drawn at the current zoom, from the kept pages or drawn now.
+    // Page `index` drawn whole at the current zoom, from the kept pages or drawn now; at a zoom
+    // that draws pages in pieces it is drawn now and not kept. Null when there is no memory for it.
     QImage PageImage(int index);
-    // The pages drawn since the dialog was made, in order (each drawing, kept pages not counted).
+    // The pages drawn since the dialog was made, in order (each drawing, kept pages not counted;
+    // a page drawn in pieces counts once for each run of pieces drawn together).
     const std::vector<int>& DrawnPages() const { return m_drawn; }
+    // The bytes of the drawn images kept, and what they are held to: the images in view are kept
+    // whatever their size, others only within the bound.
+    qint64 KeptBytes() const;
+    static constexpr qint64 kKeptBytesBound = qint64(128) << 20;
+    // The text a page that cannot be drawn shows.
+    static QString NotDrawnText();
+
+    // Makes the images pages are drawn into (the test seam for an image that cannot be made); an
+    // empty function restores QImage's own.
+    using ImageMaker = std::function<QImage(const QSize& size, QImage::Format format)>;
+    void SetImageMaker(ImageMaker maker) { m_makeImage = std::move(maker); }
     // How many times a drawn page has been painted on screen.
     int PagesPainted() const { return m_painted; }
 
-    // Opens the print dialog on the preview's printer, prints every page on it and closes.
+    // Opens the print dialog on the preview's printer, prints every page on it and closes; when the
+    // printer or its file cannot be printed on, says so and stays open.
     void PrintDocument();
 
 private:
@@ -68,6 +87,19 @@ private:
     int PageTop(int index) const;
     int Pitch() const;
     void PaintPages(QPainter& painter, const QRect& exposed);
+    // A page's paper in the image's pixels, and the side of the pieces it is drawn in (the whole
+    // paper when its image is small enough).
+    QSize PagePixels() const;
+    QSize PieceSize() const;
+    // Draws `part` (image pixels of the paper) of page `index`; null without memory for it.
+    QImage DrawPart(int index, const QRect& part);
+    // The kept piece of a page, moved to the front, or null.
+    QImage* FindKept(int index, QPoint piece);
+    // Draws the pieces of row `row` of page `index` from column `from` to column `to` that are not
+    // kept and keeps them.
+    void DrawPieces(int index, int row, int from, int to);
+    // Drops the least recently used images not in view beyond the bounds.
+    void TrimKept();
 
     Document& m_document;
     QPrinter& m_printer;
@@ -82,11 +114,15 @@ private:
 
     struct Kept {
         int index;
+        QPoint piece; // its column and row among the page's pieces
         QImage image;
+        unsigned paint = 0; // the last paint it was drawn on screen in
     };
     std::list<Kept> m_kept; // most recently used first
     std::vector<int> m_drawn;
     int m_painted = 0;
+    unsigned m_paints = 0;
+    ImageMaker m_makeImage;
 
     PreviewView* m_view = nullptr;
     QSpinBox* m_pageBox = nullptr;

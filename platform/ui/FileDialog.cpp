@@ -3,6 +3,7 @@
 #include "platform/profile/Profile.h"
 
 #include <QDir>
+#include <QFileDevice>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -86,6 +87,27 @@ QString ToQtFilter(const QString& filter) {
         out << (name.contains(u'(') ? name : name + QStringLiteral(" (") + patterns + u')');
     }
     return out.join(QStringLiteral(";;"));
+}
+
+QString WriteFailureReason(const QString& path, const QFileDevice* file) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("这是一个文件夹的名字。");
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(folder.filePath()));
+    if (!folder.isDir())
+        return QStringLiteral("“%1”不是文件夹。").arg(QDir::toNativeSeparators(folder.filePath()));
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("文件是只读的。");
+    if (!folder.isWritable())
+        return QStringLiteral("没有在文件夹“%1”中写文件的权限。")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    if (!file)
+        return {};
+    if (file->error() == QFileDevice::ResourceError)
+        return QStringLiteral("磁盘已满。");
+    return QStringLiteral("写文件时出错（%1）。").arg(file->errorString());
 }
 
 } // namespace ui

@@ -8,6 +8,7 @@
 
 #include <deque>
 
+class QFileDevice;
 class QWidget;
 
 namespace ui {
@@ -43,6 +44,11 @@ QString StartFolder();
 QString StartPath(const QString& proposedName);
 // Keeps the folder of a chosen file for the next dialog; an empty path (cancelled) keeps the old.
 void RememberFolderOf(const QString& path);
+
+// Why a file could not be written to `path`, as the user can act on it: a folder of that name, a
+// missing folder, a read-only file or folder, a full disk; else `file`'s own error, or an empty
+// text when nothing is known.
+QString WriteFailureReason(const QString& path, const QFileDevice* file = nullptr);
 
 // Replaces the service; nullptr restores the on-screen dialog. The caller keeps ownership.
 void SetFileDialogService(FileDialogService* service);

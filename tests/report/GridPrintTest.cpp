@@ -1,6 +1,7 @@
 #include "report/GridPrint.h"
 
 #include "controls/grid/GridCtrl.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
 #include "tests/common/Warnings.h"
 
@@ -69,10 +70,13 @@ TEST_F(GridPrintTest, OkPrintsTheGridOnTheChosenPrinter) {
     EXPECT_EQ(printed[0], &grid);
 
     // With the default restored the grid prints itself; the recorder hears no more. The test
-    // machine's printer may refuse to paint.
+    // machine's printer may refuse to paint, and then says so.
     SetGridPrinter({});
     AllowWarning noPrinter(QStringLiteral("QPainter::begin(): Returned false"));
+    ui::ScriptedMessageBoxes boxes;
     EXPECT_EQ(PrintGridOnRequest(grid), 0);
     EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(printed.size(), 1u);
+    EXPECT_EQ(boxes.Texts(),
+              noPrinter.Count() ? QStringList{QStringLiteral("打印机无法打印。")} : QStringList{});
 }

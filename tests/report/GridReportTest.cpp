@@ -184,7 +184,7 @@ TEST(BuildGridReport, NumberColumnsPrintRightAlignedAsAWholeAndTextColumnsKeepTh
                 titles.push_back(document.Definition().detail.columns[std::size_t(c)].titleAlign);
             }
         }
-        void Print(report::Document&, bool) override {}
+        bool Print(report::Document&, bool) override { return true; }
         std::vector<int> aligns;
         std::vector<int> titles;
     } capture;

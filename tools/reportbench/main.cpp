@@ -3,6 +3,7 @@
 //
 //   reportbench [rows] [columns] [runs]
 //   reportbench grade [classes] [students] [runs]
+//   reportbench zoom [pages] [width] [height]
 //
 // The second form makes a sample grade (98 classes of 99 students by default: 9,700 score rows)
 // and times the grade score printing dialog with every rank column: its 确定, and its 打印 from
@@ -11,6 +12,12 @@
 // first page has been painted in its window: the figure is the time from the click to the first
 // page on screen. The memory the process holds is shown before the print and after the preview
 // is closed. With VELTORA_REPORT_PDF set to a file path, the last PDF made stays in that file.
+//
+// The third form opens the preview of a 30-page report in a window of 1920 x 1080 (by default),
+// zooms in as far as it goes and pages through every page, each painted in the window: it shows
+// the time of the first page at the page's width and of each page at the largest zoom, the memory
+// the preview's page images hold, and the most memory the process held. Run it with
+// QT_SCALE_FACTOR=2 for a screen scaled 2x.
 
 #include "report/GridReport.h"
 #include "report/GridReportSink.h"
@@ -28,11 +35,13 @@
 #include "reports/GradeScorePrintDlg.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <unistd.h>
@@ -179,6 +188,66 @@ int GradeBench(int argc, char** argv) {
     return 0;
 }
 
+int ZoomBench(int argc, char** argv) {
+    const int wanted = argc > 2 ? std::max(1, atoi(argv[2])) : 30;
+    const int width = argc > 3 ? std::max(100, atoi(argv[3])) : 1920;
+    const int height = argc > 4 ? std::max(100, atoi(argv[4])) : 1080;
+
+    QTemporaryDir dir;
+    CReportComponent component;
+    CGridReportSink* sink = component.Create<CGridReportSink>(nullptr);
+    report::IReport& rpt = component.Report();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("zoom.pdf")));
+    // A first layout tells the rows a page holds.
+    auto make = [&](const Table& table) {
+        BuildGridReport(rpt, table,
+                        {QStringLiteral("成绩单"), QString(), 0.26, report::CaptionsOnEveryPage, false});
+        sink->SetRowSource(&table);
+        rpt.Records().ClearRecords();
+        sink->OnFetchRecord(nullptr);
+        auto doc = std::make_unique<report::Document>(rpt.Definition(), rpt.Records());
+        doc->SetupPrinter(printer);
+        return doc;
+    };
+    const Table probe(1001, 12);
+    int pages = make(probe)->Layout(18.0, 26.7);
+    const Table table(1 + std::max(1, 1000 * wanted / std::max(1, pages)), 12);
+    std::unique_ptr<report::Document> doc = make(table);
+
+    const double before = ResidentMb();
+    report::PreviewDialog dialog(*doc, printer, true);
+    dialog.resize(width, height);
+    auto* view = dialog.findChild<QAbstractScrollArea*>();
+    QElapsedTimer t;
+    t.start();
+    dialog.show();
+    QCoreApplication::processEvents();
+    view->viewport()->repaint();
+    const double first = t.nsecsElapsed() / 1e6;
+    pages = dialog.PageCount();
+
+    dialog.SetZoom(1e9); // as far as it goes
+    std::vector<double> paging;
+    for (int page = 0; page < pages; ++page) {
+        t.restart();
+        dialog.GoToPage(page);
+        view->viewport()->repaint();
+        paging.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("preview of %d pages in %d x %d at a pixel ratio of %.2f:\n", pages, width, height,
+                view->devicePixelRatioF());
+    std::printf("  first page at the page's width  %8.1f ms\n", first);
+    std::printf("  a page at the largest zoom      %8.1f ms (median), %.1f ms at most\n", Median(paging),
+                *std::max_element(paging.begin(), paging.end()));
+    std::printf("  pages painted %d, page images drawn %zu\n", dialog.PagesPainted(),
+                dialog.DrawnPages().size());
+    std::printf("  memory held before the preview %6.0f MB, at the last page %6.0f MB, at most %6.0f MB\n",
+                before, ResidentMb(), PeakMb());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -187,6 +256,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "grade") == 0)
         return GradeBench(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "zoom") == 0)
+        return ZoomBench(argc, argv);
     const int rows = argc > 1 ? std::max(1, atoi(argv[1])) : 2000;
     const int columns = argc > 2 ? std::max(1, atoi(argv[2])) : 12;
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 5;

@@ -1,13 +1,17 @@
 #include "platform/report/PreviewDialog.h"
 #include "platform/report/Document.h"
 #include "platform/report/Output.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/ModalRunner.h"
 
+#include "tests/common/Warnings.h"
 #include "tests/platform/report/PdfText.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -205,4 +209,136 @@ TEST(PreviewDialog, PrintsEveryPageThroughThePrintDialogAndCloses) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     EXPECT_EQ(testing_pdf::PdfPageCount(f.printer.outputFileName()), 5);
     EXPECT_TRUE(testing_pdf::PdfText(f.printer.outputFileName(), 5).contains(QStringLiteral("行%1-2").arg(kRows)));
+}
+
+TEST(PreviewDialog, APrintThatCannotBeWrittenSaysWhyAndTheDialogStaysOpen) {
+    ui::SetQtDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+    ui::ScriptedMessageBoxes boxes;
+    const testwarnings::ExpectWarning refused(QStringLiteral("QPainter::begin(): Returned false"));
+    Fixture f;
+    f.dialog->show();
+    const QString missing = f.dir.filePath(QStringLiteral("无此文件夹"));
+    const std::vector<std::pair<QString, QString>> unwritable{
+        {missing + QStringLiteral("/print.pdf"),
+         QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(missing))},
+        {f.dir.path(), QStringLiteral("这是一个文件夹的名字。")},
+    };
+    for (const auto& [path, reason] : unwritable) {
+        boxes.Clear();
+        f.printer.setOutputFileName(path);
+        f.Tool("打印…")->trigger();
+        EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("打印没有完成：无法写入文件“%1”：%2")
+                                                 .arg(QDir::toNativeSeparators(path), reason)});
+        EXPECT_TRUE(f.dialog->isVisible());
+        EXPECT_EQ(f.dialog->PageCount(), 5);
+    }
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
+    // Another file prints, and the preview closes.
+    boxes.Clear();
+    f.printer.setOutputFileName(f.dir.filePath(QStringLiteral("print.pdf")));
+    f.Tool("打印…")->trigger();
+    ui::SetQtDialogRunner({});
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+    EXPECT_FALSE(f.dialog->isVisible());
+    EXPECT_TRUE(QFileInfo::exists(f.printer.outputFileName()));
+
+    // A printer that cannot print says so; the PDF output (the headless print) says as much for
+    // its file and writes nothing.
+    QPrinter printer;
+    EXPECT_EQ(PrintFailureText(printer), QStringLiteral("打印机无法打印。"));
+    boxes.Clear();
+    PdfOutput pdf(missing + QStringLiteral("/report.pdf"));
+    EXPECT_FALSE(CurrentOutput().Print(f.document, false));
+    EXPECT_TRUE(pdf.Written().isEmpty());
+    ASSERT_EQ(boxes.Texts().size(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].startsWith(
+        QStringLiteral("打印没有完成：无法写入文件“%1")
+            .arg(QDir::toNativeSeparators(missing + QStringLiteral("/report.pdf")))));
+}
+
+namespace {
+
+// The viewport as painted now.
+QImage Shown(const Fixture& f) {
+    return f.View().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+TEST(PreviewDialog, ZoomedInDrawsThePartInViewAsThePageDrawnWholeAndKeepsWithinItsBound) {
+    Fixture f;
+    PreviewDialog& dialog = *f.dialog;
+    f.Paint();
+    // Pieces at a zoom where a page drawn whole would be over 32 MB; scrolled into the page both
+    // ways, the view shows what the page drawn whole shows there.
+    dialog.SetZoom(120);
+    dialog.GoToPage(1);
+    QScrollBar* v = f.View().verticalScrollBar();
+    QScrollBar* h = f.View().horizontalScrollBar();
+    v->setValue(v->value() + 1337);
+    h->setValue(777);
+    f.Paint();
+    const QImage shown = Shown(f);
+    const QImage whole = dialog.PageImage(1);
+    ASSERT_EQ(whole.size(), dialog.PageSize());
+    const QPoint page(12 - h->value(), dialog.PageSize().height() + 2 * 12 - v->value());
+    int differ = 0, dark = 0;
+    const QRect inView = QRect(page, whole.size()) & shown.rect();
+    ASSERT_EQ(inView, shown.rect()); // the page fills the view
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y);
+            differ += pixel != whole.pixel(x - page.x(), y - page.y());
+            dark += qGray(pixel) < 128;
+        }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(dark, 100); // rows of the table are in view
+
+    // At the largest zoom, scrolled down every page: the kept images stay within their bound
+    // while each step draws only what comes into view.
+    dialog.SetZoom(1e9);
+    h->setValue(0);
+    std::size_t drawn = dialog.DrawnPages().size();
+    qint64 most = 0;
+    for (int index = 0; index < dialog.PageCount(); ++index) {
+        dialog.GoToPage(index);
+        for (int step = 0; step * f.View().viewport()->height() < dialog.PageSize().height(); ++step) {
+            v->setValue(v->value() + (step ? f.View().viewport()->height() : 0));
+            f.Paint();
+            most = std::max(most, dialog.KeptBytes());
+            EXPECT_LE(dialog.KeptBytes(), PreviewDialog::kKeptBytesBound);
+        }
+        EXPECT_GT(dialog.DrawnPages().size(), drawn);
+        drawn = dialog.DrawnPages().size();
+    }
+    EXPECT_GT(most, PreviewDialog::kKeptBytesBound / 2); // the bound was reached, not just approached
+    EXPECT_EQ(dialog.CurrentPage(), dialog.PageCount() - 1);
+}
+
+TEST(PreviewDialog, APageWhoseImageCannotBeMadeSaysSoOnThePaper) {
+    Fixture f;
+    PreviewDialog& dialog = *f.dialog;
+    dialog.SetImageMaker([](const QSize&, QImage::Format) { return QImage(); });
+    EXPECT_TRUE(f.Paint().empty());
+    const QImage shown = Shown(f);
+    const QSize page = dialog.PageSize();
+    const QRect paper(QPoint((shown.width() - page.width()) / 2, 12), page);
+    int white = 0, dark = 0, ground = 0;
+    for (int y = paper.top(); y < std::min(shown.height(), paper.bottom()); ++y)
+        for (int x = paper.left(); x < paper.right(); ++x) {
+            const int gray = qGray(shown.pixel(x, y));
+            white += gray == 255;
+            dark += gray < 100;
+            ground += gray == 128;
+        }
+    EXPECT_GT(white, paper.width() * 100); // the paper, not the grey ground
+    EXPECT_GT(dark, 20);                   // and the words on it
+    EXPECT_LT(ground, paper.width());      // none shows through but for a stray pixel of the words
+
+    // With memory again the page is drawn.
+    dialog.SetImageMaker({});
+    dialog.update();
+    EXPECT_EQ(f.Paint(), std::vector<int>{0});
+    EXPECT_FALSE(dialog.PageImage(0).isNull());
 }
