@@ -1,10 +1,14 @@
 #include "platform/ui/FileDialog.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/profile/Profile.h"
+#include "platform/ui/MessageBox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QWidget>
 
 namespace ui {
 namespace {
@@ -32,18 +36,32 @@ public:
 ScreenFileDialogs g_screen;
 FileDialogService* g_service = nullptr;
 
+FileDialogService& Service() {
+    return g_service ? *g_service : g_screen;
+}
+
+// The chosen path, or nothing when it is a file of the open database: the caller then opens or
+// writes nothing, as when the dialog is cancelled.
+QString Checked(QWidget* parent, const QString& path, db::FileUse use) {
+    if (!db::IsDatabaseFile(path, use))
+        return path;
+    const QString caption = parent ? parent->window()->windowTitle() : QCoreApplication::applicationName();
+    MessageBox(parent, db::DatabaseFileRefusal(), caption, MB_OK | MB_ICONWARNING);
+    return {};
+}
+
 } // namespace
 
 QString GetOpenFileName(QWidget* parent, const QString& filter) {
-    return (g_service ? g_service : &g_screen)->GetOpenFileName(parent, filter);
+    return Checked(parent, Service().GetOpenFileName(parent, filter), db::FileUse::kRead);
 }
 
 QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName) {
-    return (g_service ? g_service : &g_screen)->GetSaveFileName(parent, filter, proposedName);
+    return Checked(parent, Service().GetSaveFileName(parent, filter, proposedName), db::FileUse::kWrite);
 }
 
 QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title) {
-    return (g_service ? g_service : &g_screen)->GetOpenFileNameTitled(parent, filter, title);
+    return Checked(parent, Service().GetOpenFileNameTitled(parent, filter, title), db::FileUse::kRead);
 }
 
 QString StartFolder() {

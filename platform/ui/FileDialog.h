@@ -31,6 +31,8 @@ public:
     }
 };
 
+// A chosen file of the open database (its file, journal or index file, and for a save its twin;
+// db/FileGuard.h) is refused with "不能选用程序正在使用的数据库文件。" and answered as a cancel.
 QString GetOpenFileName(QWidget* parent, const QString& filter);
 QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName);
 QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title);
