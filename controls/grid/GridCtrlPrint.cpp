@@ -77,6 +77,10 @@ bool CGridCtrl::Print(QPagedPaintDevice* pDevice) {
     if (docName.isEmpty())
         docName = PrintWindowTitle();
     auto* pPrinter = dynamic_cast<QPrinter*>(pDevice);
+    if (pPrinter && db::IsDatabaseFile(pPrinter->outputFileName(), db::FileUse::kWrite)) {
+        ui::MessageBox(this, db::DatabaseFileRefusal(), AppTitle(), ui::MB_ICONERROR);
+        return false;
+    }
     if (pPrinter)
         pPrinter->setDocName(docName);
 

@@ -36,6 +36,9 @@ public:
 QString GetOpenFileName(QWidget* parent, const QString& filter);
 QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName);
 QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title);
+// The box that refuses a file of the open database, for a file named elsewhere (a print
+// dialog's output file).
+void ShowDatabaseFileRefusal(QWidget* parent);
 
 // Where the on-screen dialogs open: the folder of the file last chosen in one (kept in the
 // profile, Settings/LastFolder) while it exists, else the user's home folder. Never the process's

@@ -10,15 +10,25 @@
 #include "platform/db/FileGuard.h"
 #include "platform/db/Transaction.h"
 #include "platform/import/Source.h"
+#include "platform/profile/Profile.h"
 #include "platform/ui/FileDialog.h"
+#include "platform/ui/ModalRunner.h"
 #include "report/ExportToXls.h"
 #include "tests/common/OtherProcess.h"
 #include "tests/report/TableSource.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QTest>
 
 #include <unistd.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -55,19 +65,21 @@ protected:
         ShellTest::TearDown();
     }
 
-    // The database's and its journal's bytes, as another process reads them.
-    std::vector<QByteArray> Files() const {
-        return {other_process::Bytes(dbPath), other_process::Bytes(dbPath + "-wal"),
-                other_process::Bytes(dbPath + "-journal")};
+    // The database's and its journals' bytes as another process reads them, by their digests.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> digests;
+        for (const char* suffix : {"", "-wal", "-journal"})
+            digests.push_back(
+                QCryptographicHash::hash(other_process::Bytes(dbPath + suffix), QCryptographicHash::Sha256)
+                    .toHex()
+                    .toStdString());
+        return digests;
     }
     // Each refusal told once, the files as they were, the locks held, and the transaction's
     // row kept by its commit.
     void ExpectRefusedAndUntouched(std::size_t refusals) {
-        const QStringList expected(int(refusals), db::DatabaseFileRefusal());
-        QStringList texts = boxes->Texts();
-        for (QString& text : texts)
-            text = text.section(u'\n', -1);
-        EXPECT_EQ(texts, expected);
+        EXPECT_EQ(boxes->Texts().join(u'|').toStdString(),
+                  QStringList(int(refusals), db::DatabaseFileRefusal()).join(u'|').toStdString());
         EXPECT_EQ(Files(), before);
         EXPECT_TRUE(other_process::SessionReadLockHeld(dbPath));
         EXPECT_TRUE(other_process::WriteTransactionLockHeld(dbPath));
@@ -78,7 +90,7 @@ protected:
     QString dbPath;
     QStringList names;
     std::unique_ptr<db::Transaction> transaction;
-    std::vector<QByteArray> before;
+    std::vector<std::string> before;
 };
 
 TEST_F(DatabaseFileChoice, TheBackgroundPictureIsNeverReadFromTheDatabase) {
@@ -136,6 +148,39 @@ TEST_F(DatabaseFileChoice, AnExportOrAnImportSourceIsNeverTheDatabase) {
             EXPECT_EQ(e.Message(), db::DatabaseFileRefusal());
         }
     }
+    ExpectRefusedAndUntouched(1);
+}
+
+TEST_F(DatabaseFileChoice, TheOnScreenDialogListsTheDatabasesFolderWithoutOpeningItsFiles) {
+    ui::SetFileDialogService(nullptr);
+    profile::WriteProfileString("Settings", "LastFolder", home.path());
+    bool listed = false;
+    ui::SetQtDialogRunner([&](QDialog& shown) {
+        auto& dialog = dynamic_cast<QFileDialog&>(shown);
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        if (!model)
+            return int(QDialog::Rejected);
+        dialog.show();
+        // Every file of the folder listed with its type and icon, as the view shows them.
+        listed = QTest::qWaitFor([&] {
+            const QModelIndex shm = model->index(dbPath + "-shm");
+            return shm.isValid() && !model->type(shm).isEmpty();
+        });
+        const QModelIndex folder = model->index(home.path());
+        for (int row = 0; row < model->rowCount(folder); ++row)
+            model->data(model->index(row, 0, folder), Qt::DecorationRole);
+        QTest::qWait(200);
+        EXPECT_TRUE(other_process::SessionReadLockHeld(dbPath));
+        EXPECT_TRUE(other_process::WriteTransactionLockHeld(dbPath));
+        // The user types the journal's name.
+        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+        if (!name)
+            return int(QDialog::Rejected);
+        name->setText(dbPath + "-wal");
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(ui::GetOpenFileName(nullptr, "所有文件 (*)|*||").isEmpty());
+    EXPECT_TRUE(listed);
     ExpectRefusedAndUntouched(1);
 }
 
