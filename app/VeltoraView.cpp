@@ -23,6 +23,7 @@
 #include "controls/LunarDlg.h"
 #include "data/AppContext.h"
 #include "data/ShippedFiles.h"
+#include "platform/db/FileGuard.h"
 #include "platform/drensil/Drensil.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -322,6 +323,8 @@ void CVeltoraView::OnCustomBackground() {
                 QStringLiteral("文件太大：图片文件不能超过%1 MB。").arg(kMaxPictureBytes / (1024 * 1024));
         else if (kind == data::ReadRefusal::NotRegular)
             reason = QStringLiteral("它不是普通文件（可能是设备或管道），不能作为图片读取。");
+        else if (kind == data::ReadRefusal::DatabaseFile)
+            reason = db::DatabaseFileRefusal();
         ui::MessageBox(this,
                        QStringLiteral("对不起，无法读取图片文件 %1！\n").arg(QDir::toNativeSeparators(path)) +
                            reason,

@@ -2,6 +2,8 @@
 
 #include "controls/Picture.h"
 
+#include "platform/db/FileGuard.h"
+
 #include <QFile>
 #include <QPainter>
 
@@ -119,6 +121,8 @@ bool CGifStatic::LoadFromResource(int id, const QString& type) {
 }
 
 bool CGifStatic::LoadFromFile(const QString& path) {
+    if (db::IsDatabaseFile(path, db::FileUse::kRead))
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;

@@ -1,5 +1,6 @@
 #include "controls/Picture.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/gdi/Dc.h"
 #include "platform/ui/MessageBox.h"
 
@@ -328,6 +329,10 @@ bool CPicture::LoadFromResource(int id, const QString& type) {
 
 bool CPicture::LoadFromFile(const QString& path) {
     FreePicture();
+    if (db::IsDatabaseFile(path, db::FileUse::kRead)) {
+        ShowError(db::DatabaseFileRefusal());
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ShowError(file.errorString());
@@ -400,6 +405,10 @@ bool CPicture::ShowBitmapResource(QPainter* dc, int id, int x, int y) {
 }
 
 bool CPicture::SaveToFile(const QString& path) const {
+    if (db::IsDatabaseFile(path, db::FileUse::kWrite)) {
+        ShowError(db::DatabaseFileRefusal());
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         ShowError(file.errorString());

@@ -1,7 +1,6 @@
 #include "data/AppContext.h"
 
 #include "data/DataFiles.h"
-
 #include "platform/res/StringTable.h"
 
 #include <QCoreApplication>
@@ -42,6 +41,10 @@ bool HasDatabase() {
 }
 
 void SetDatabase(std::unique_ptr<db::Connection> connection) {
+    // A twin beside the database takes its place at the next start that finds no database: no
+    // save may write one.
+    if (connection && connection->IsOpen())
+        connection->KeepFromWrites(TwinPath(connection->Path()));
     TheHome().connection = std::move(connection);
 }
 

@@ -1,5 +1,9 @@
 #include "data/Rijndael.h"
 
+#include "platform/db/FileGuard.h"
+
+#include <QString>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -535,6 +539,8 @@ void CheckDistinctFiles(const std::string& inName, const std::string& outName) {
 }
 
 std::ifstream OpenInput(const std::string& name) {
+    if (db::IsDatabaseFile(QString::fromStdString(name), db::FileUse::kRead))
+        Fail("FileCrypt ERROR: " + db::DatabaseFileRefusal().toStdString());
     std::ifstream in(name, std::ios::binary);
     if (!in.is_open() || !in.good())
         Fail("FileCrypt ERROR: Cannot open File " + name);
@@ -542,6 +548,8 @@ std::ifstream OpenInput(const std::string& name) {
 }
 
 std::ofstream OpenOutput(const std::string& name) {
+    if (db::IsDatabaseFile(QString::fromStdString(name), db::FileUse::kWrite))
+        Fail("FileCrypt ERROR: " + db::DatabaseFileRefusal().toStdString());
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     if (!out.is_open() || !out.good())
         Fail("FileCrypt ERROR: Cannot open File " + name);

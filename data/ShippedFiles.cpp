@@ -1,5 +1,7 @@
 #include "data/ShippedFiles.h"
 
+#include "platform/db/FileGuard.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -46,6 +48,8 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, 
             *kind = refusal;
         return std::nullopt;
     };
+    if (db::IsDatabaseFile(path, db::FileUse::kRead))
+        return refuse(ReadRefusal::DatabaseFile, db::DatabaseFileRefusal());
     // The target of a link is what counts: a link to a regular file is read, one to a device not.
     const QFileInfo info(path);
     if (!info.exists())

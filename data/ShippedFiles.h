@@ -20,8 +20,9 @@ QString ShippedFilePath(const QString& appDir, const QString& name);
 // `maxBytes` bytes; nullopt otherwise, with the reason in `why`. Nothing else is read: a FIFO, a
 // device or a file that is too large would block the caller or exhaust its memory, and is
 // treated as a missing file.
+// A file of the open database (db/FileGuard.h) is never opened: DatabaseFile.
 // `kind`, when given, tells which of the refusals it was, for a message to the user.
-enum class ReadRefusal { None, Missing, NotRegular, TooLarge, Unreadable };
+enum class ReadRefusal { None, Missing, NotRegular, TooLarge, Unreadable, DatabaseFile };
 std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, QString* why = nullptr,
                                           ReadRefusal* kind = nullptr);
 

@@ -1,5 +1,6 @@
 #include "report/ExportToXls.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/drensil/Drensil.h"
 #include "platform/log/Log.h"
 #include "platform/res/StringTable.h"
@@ -104,6 +105,11 @@ QString ExportToXls(QWidget* parent, const IReportRowSource& rows, const QString
     const std::time_t now = Clock() ? Clock()() : std::time(nullptr);
     // Two exports in one second each keep their file.
     const QString path = FreeXlsFilePath(directory, now);
+    if (db::IsDatabaseFile(path, db::FileUse::kWrite)) {
+        ui::MessageBox(parent, db::DatabaseFileRefusal(), res::LoadString(IDS_INFO_CAPTION),
+                       ui::MB_OK | ui::MB_ICONERROR);
+        return {};
+    }
     if (!WriteFile(path, XlsBytes(rows))) {
         ui::MessageBox(parent, res::LoadString(IDS_EXPORT_FAILED), res::LoadString(IDS_INFO_CAPTION),
                        ui::MB_OK | ui::MB_ICONERROR);

@@ -2,6 +2,7 @@
 
 #include "controls/grid/GridCtrl.h"
 #include "controls/grid/ViewPrintPreview.h"
+#include "platform/db/FileGuard.h"
 #include "platform/report/Output.h"
 #include "platform/report/PageChoice.h"
 #include "platform/res/StringTable.h"
@@ -76,6 +77,10 @@ bool CGridCtrl::Print(QPagedPaintDevice* pDevice) {
     if (docName.isEmpty())
         docName = PrintWindowTitle();
     auto* pPrinter = dynamic_cast<QPrinter*>(pDevice);
+    if (pPrinter && db::IsDatabaseFile(pPrinter->outputFileName(), db::FileUse::kWrite)) {
+        ui::MessageBox(this, db::DatabaseFileRefusal(), AppTitle(), ui::MB_ICONERROR);
+        return false;
+    }
     if (pPrinter)
         pPrinter->setDocName(docName);
 
@@ -358,6 +363,10 @@ void CGridCtrl::ForwardPreviewPrint(QWidget* pMainWnd) {
 // ---- text files
 
 bool CGridCtrl::Save(const QString& strFileName, QChar chSeparator) {
+    if (db::IsDatabaseFile(strFileName, db::FileUse::kWrite)) {
+        ui::MessageBox(this, db::DatabaseFileRefusal(), AppTitle(), ui::MB_ICONERROR);
+        return false;
+    }
     QFile file(strFileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
         ui::MessageBox(this, file.errorString(), AppTitle(), ui::MB_ICONERROR);
@@ -385,6 +394,10 @@ bool CGridCtrl::Save(const QString& strFileName, QChar chSeparator) {
 bool CGridCtrl::Load(const QString& strFileName, QChar chSeparator) {
     if (GetVirtualMode())
         return false;
+    if (db::IsDatabaseFile(strFileName, db::FileUse::kRead)) {
+        ui::MessageBox(this, db::DatabaseFileRefusal(), AppTitle(), ui::MB_ICONERROR);
+        return false;
+    }
     QFile file(strFileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         ui::MessageBox(this, file.errorString(), AppTitle(), ui::MB_ICONERROR);

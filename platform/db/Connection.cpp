@@ -1,5 +1,6 @@
 #include "platform/db/Connection.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/db/Functions.h"
 #include "platform/db/Journal.h"
 #include "platform/log/Log.h"
@@ -453,6 +454,10 @@ void Connection::OpenFile(const QString& path, const QString& password, bool cre
     }
     m_db = handle;
     m_path = path;
+    if (!memory) {
+        const char* const opened = sqlite3_db_filename(m_db, "main");
+        GuardDatabaseFiles(this, path, opened ? QString::fromUtf8(opened) : QString());
+    }
     try {
         sqlite3_extended_result_codes(m_db, 1);
         // SQLite quietly opens a write-protected file read-only; the program needs to write.
@@ -512,12 +517,17 @@ void Connection::Close() {
         }
         sqlite3_close_v2(m_db);
         m_db = nullptr;
+        UnguardDatabaseFiles(this);
     }
     m_path.clear();
     m_walFrames = 0;
     m_marked = false;
     m_markPending = false;
     m_allCopied = false;
+}
+
+void Connection::KeepFromWrites(const QString& path) {
+    GuardWrittenName(this, path);
 }
 
 int Connection::OnWalCommit(void* self, sqlite3*, const char*, int frames) {

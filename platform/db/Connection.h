@@ -50,6 +50,10 @@ public:
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     const QString& Path() const { return m_path; }
+    // While the connection is open, no save of the program may write `path` (or a file that is
+    // the same): the database's twin. Its own file, journal and index file are kept from every
+    // read and write by themselves (db/FileGuard.h).
+    void KeepFromWrites(const QString& path);
 
     // Executes one statement; '?' placeholders take the values in order. A second statement in
     // the text is refused with DbError (kMultipleStatements) before anything runs.

@@ -1,5 +1,7 @@
 #include "platform/gdi/BitmapWriter.h"
 
+#include "platform/db/FileGuard.h"
+
 #include <QSaveFile>
 
 #include <cstdint>
@@ -132,7 +134,7 @@ QByteArray EncodeDeviceIndependentBitmap(const QImage& bitmap, int deviceBitsPer
 
 bool SaveBitmapToFile(const QImage& bitmap, const QString& fileName, int deviceBitsPerPixel) {
     const QByteArray bytes = EncodeDeviceIndependentBitmap(bitmap, deviceBitsPerPixel);
-    if (bytes.isEmpty())
+    if (bytes.isEmpty() || db::IsDatabaseFile(fileName, db::FileUse::kWrite))
         return false;
     // Written beside the target and renamed over it only when every byte is on disk.
     QSaveFile file(fileName);

@@ -1,5 +1,6 @@
 #include "platform/help/Help.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/help/HelpWindow.h"
 #include "platform/log/Log.h"
 #include "platform/ui/MessageBox.h"
@@ -42,8 +43,9 @@ bool HelpBook::Bind() {
         m_state = State::Failed;
         return false;
     }
-    QFile map(dir.filePath(QStringLiteral("contexts.txt")));
-    if (map.open(QIODevice::ReadOnly)) {
+    const QString mapPath = dir.filePath(QStringLiteral("contexts.txt"));
+    QFile map(mapPath);
+    if (!db::IsDatabaseFile(mapPath, db::FileUse::kRead) && map.open(QIODevice::ReadOnly)) {
         for (QString line : QString::fromUtf8(map.readAll()).split(u'\n')) {
             line = line.trimmed();
             if (line.isEmpty() || line.startsWith(u'#'))

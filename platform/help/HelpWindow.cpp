@@ -1,5 +1,7 @@
 #include "platform/help/HelpWindow.h"
 
+#include "platform/db/FileGuard.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,6 +11,23 @@
 #include <QVBoxLayout>
 
 namespace help {
+namespace {
+
+// Pages, pictures and style sheets are read by the browser itself: a link to a file of the open
+// database reads nothing.
+class PageBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        const QUrl url = source().resolved(name);
+        if (url.isLocalFile() && db::IsDatabaseFile(url.toLocalFile(), db::FileUse::kRead))
+            return {};
+        return QTextBrowser::loadResource(type, name);
+    }
+};
+
+} // namespace
 
 QPointer<HelpWindow> HelpWindow::s_instance;
 
@@ -27,7 +46,7 @@ void HelpWindow::CloseInstance() {
         s_instance->close();
 }
 
-HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), m_browser(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), m_browser(new PageBrowser(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Veltora 帮助"));
     resize(820, 640);
@@ -61,7 +80,9 @@ void HelpWindow::ShowPage(const QUrl& page) {
     if (!m_home.isValid())
         m_home =
             QUrl::fromLocalFile(QFileInfo(page.toLocalFile()).dir().filePath(QStringLiteral("index.html")));
-    if (QFileInfo::exists(page.toLocalFile()))
+    if (db::IsDatabaseFile(page.toLocalFile(), db::FileUse::kRead))
+        m_browser->setHtml(QStringLiteral("<p>%1</p>").arg(db::DatabaseFileRefusal()));
+    else if (QFileInfo::exists(page.toLocalFile()))
         m_browser->setSource(page);
     else
         m_browser->setHtml(

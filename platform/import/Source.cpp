@@ -1,5 +1,6 @@
 #include "platform/import/Source.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/db/Transaction.h"
 #include "platform/import/Child.h"
 #include "platform/import/Reader.h"
@@ -825,7 +826,19 @@ void SetReaderStallLimit(int milliseconds) {
     SetChildStallLimit(milliseconds);
 }
 
+namespace {
+
+// A file of the open database is never read, not even by a reading child: the check comes
+// before anything opens it.
+void RefuseDatabaseFile(const QString& path) {
+    if (db::IsDatabaseFile(path, db::FileUse::kRead))
+        throw db::DbError(kUnreadableSource, db::DatabaseFileRefusal());
+}
+
+} // namespace
+
 SourceFile::SourceFile(const QString& path) : m_path(path), m_kind(KindOfFile(path)) {
+    RefuseDatabaseFile(path);
     switch (m_kind) {
     case SourceKind::Workbook:
         m_reader = OpenWorkbook(path);
@@ -853,6 +866,7 @@ QStringList SourceFile::Tables() const {
 }
 
 void SourceFile::Load(const QString& table, db::Connection& target) {
+    RefuseDatabaseFile(m_path);
     const QStringList tables = Tables();
     QString found;
     if (!table.isEmpty()) {

@@ -1,9 +1,12 @@
 #include "platform/report/Document.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/report/Macros.h"
 #include "platform/report/Output.h"
 #include "platform/text/NumberText.h"
+#include "platform/ui/FileDialog.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
@@ -732,6 +735,11 @@ void ReturnFreedMemory() {
 }
 
 bool Document::Print(QPrinter& printer) {
+    // The print dialog may name a file to print to.
+    if (db::IsDatabaseFile(printer.outputFileName(), db::FileUse::kWrite)) {
+        ui::ShowDatabaseFileRefusal(QApplication::activeWindow());
+        return false;
+    }
     QPainter painter;
     if (!painter.begin(&printer))
         return false;

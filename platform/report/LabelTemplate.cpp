@@ -1,5 +1,6 @@
 #include "platform/report/LabelTemplate.h"
 
+#include "platform/db/FileGuard.h"
 #include "platform/text/Gbk.h"
 
 #include <QFile>
@@ -320,6 +321,11 @@ std::optional<ReportTemplate> ParseTemplate(const QByteArray& bytes, QString* er
 }
 
 std::optional<ReportTemplate> LoadTemplate(const QString& path, QString* error) {
+    if (db::IsDatabaseFile(path, db::FileUse::kRead)) {
+        if (error)
+            *error = db::DatabaseFileRefusal();
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

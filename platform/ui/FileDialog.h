@@ -32,9 +32,14 @@ public:
     }
 };
 
+// A chosen file of the open database (its file, journal or index file, and for a save its twin;
+// db/FileGuard.h) is refused with "不能选用程序正在使用的数据库文件。" and answered as a cancel.
 QString GetOpenFileName(QWidget* parent, const QString& filter);
 QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& proposedName);
 QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& title);
+// The box that refuses a file of the open database, for a file named elsewhere (a print
+// dialog's output file).
+void ShowDatabaseFileRefusal(QWidget* parent);
 
 // Where the on-screen dialogs open: the folder of the file last chosen in one (kept in the
 // profile, Settings/LastFolder) while it exists, else the user's home folder. Never the process's

@@ -1,11 +1,15 @@
 #include "platform/report/Report.h"
 #include "platform/com/ComError.h"
 #include "platform/com/Registry.h"
+#include "platform/db/Connection.h"
+#include "platform/db/FileGuard.h"
 #include "platform/report/Document.h"
 #include "platform/report/LabelTemplate.h"
 #include "platform/report/Output.h"
 #include "platform/text/Gbk.h"
+#include "platform/ui/MessageBox.h"
 
+#include "tests/common/OtherProcess.h"
 #include "tests/common/Warnings.h"
 #include "tests/platform/report/PdfText.h"
 
@@ -307,6 +311,29 @@ TEST(Document, AWideTableShrinksItsFontBeforeAnythingElse) {
     ASSERT_TRUE(doc.WritePdf(path));
     EXPECT_EQ(testing_pdf::PdfPageCount(path), 1);
     ExpectEveryValue(path, records);
+}
+
+TEST(Document, NothingIsPrintedOverNorTemplatedFromTheOpenDatabase) {
+    QTemporaryDir dir;
+    const QString database = dir.filePath("veltora.mdb");
+    db::Connection connection;
+    connection.OpenFile(database, {}, true);
+    connection.Execute("CREATE TABLE t (x INTEGER)");
+    const QByteArray before = other_process::Bytes(database);
+    ASSERT_TRUE(QFile::link(database, dir.filePath("report.pdf")));
+    ui::ScriptedMessageBoxes boxes;
+    Recordset records;
+    Document doc(WideTable(2, 1, records), records);
+    // A print to a file, as the print dialog may name one: the database by a link, the journal.
+    EXPECT_FALSE(doc.WritePdf(dir.filePath("report.pdf")));
+    EXPECT_FALSE(doc.WritePdf(database + "-journal"));
+    QString error;
+    EXPECT_FALSE(LoadTemplate(dir.filePath("report.pdf"), &error));
+    EXPECT_EQ(error, db::DatabaseFileRefusal());
+    EXPECT_EQ(boxes.Texts(), QStringList(2, db::DatabaseFileRefusal()));
+    EXPECT_EQ(other_process::Bytes(database), before);
+    EXPECT_FALSE(QFile::exists(database + "-journal"));
+    EXPECT_TRUE(other_process::SessionReadLockHeld(database));
 }
 
 TEST(Document, ATooWideTableTurnsToLandscapeAndSplitsRepeatingTheFirstColumn) {
