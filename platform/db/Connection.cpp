@@ -121,6 +121,45 @@ bool OnlyCommentsLeft(const char* p, const char* end) {
     return true;
 }
 
+// A text's data is counted by an atomic reference count, and a result hands out its texts by the
+// hundred thousand: each copy's reference would cost an atomic increment in the loop that reads
+// the rows. These references are taken from the data in batches instead, and those not handed out
+// are given back when the data is no longer handed out, so that the count is exact again once the
+// result is made.
+class References {
+public:
+    References() = default;
+    References(const References&) = delete;
+    References& operator=(const References&) = delete;
+    ~References() { GiveBack(); }
+
+    // Starts handing out references to `d` (whose own reference the caller keeps).
+    void Start(QArrayData* d, int batch) {
+        GiveBack();
+        m_d = d;
+        m_batch = batch;
+    }
+    // One reference to the data given to Start, for a QString made of it to adopt.
+    void Take() {
+        if (m_spare == 0) {
+            m_d->ref_.fetchAndAddRelaxed(m_batch);
+            m_spare = m_batch;
+        }
+        --m_spare;
+    }
+    // The references not handed out, given back; the caller's own keeps the data alive.
+    void GiveBack() {
+        if (m_spare != 0)
+            m_d->ref_.fetchAndSubRelease(m_spare);
+        m_spare = 0;
+    }
+
+private:
+    QArrayData* m_d = nullptr;
+    int m_batch = 0;
+    int m_spare = 0;
+};
+
 // Texts are decoded into shared blocks: each QString made here is a view of one block with its
 // own terminating zero, so the texts of a result cost one allocation per block instead of one per
 // text. A block lives while any of its texts does; a text that is changed later detaches from it
@@ -149,21 +188,26 @@ public:
         out[n] = u'\0';
         m_next += n + 1;
         m_free -= n + 1;
-        m_block->ref();
+        m_references.Take();
         return QString(QString::DataPointer(m_block.d_ptr(), out, n));
     }
 
 private:
     static constexpr qsizetype kBlockUnits = 8192;
+    // References are taken for this many texts at a time.
+    static constexpr int kReferenceBatch = 512;
     void NewBlock(qsizetype least) {
         const qsizetype units = std::max(kBlockUnits, least);
         auto [header, data] = QTypedArrayData<char16_t>::allocate(units);
+        m_references.GiveBack();                         // while the old block still has our own reference
         m_block = QString::DataPointer(header, data, 0); // our own reference, given up with the block
+        m_references.Start(header, kReferenceBatch);
         m_next = data;
         m_free = units;
     }
 
     QString::DataPointer m_block;
+    References m_references; // declared after m_block: gives back before the block goes
     char16_t* m_next = nullptr;
     qsizetype m_free = 0;
 };
@@ -203,11 +247,13 @@ private:
     static constexpr size_t kLongBytes = 12;
     static constexpr int kLongTrialRows = 4096;
     static constexpr size_t kLongKept = 16384; // a power of two
+    static constexpr int kSlotReferenceBatch = 64;
     struct Slot {
         bool used = false;
         std::uint32_t hash = 0;
         std::string bytes;
         QString text;
+        References references; // of text's data, for its copies; declared after it
     };
     // A long text is hashed by its length and three pieces of it (its start, middle and end):
     // equal texts still compare whole, and hashing stays cheap however long the texts.
@@ -230,7 +276,7 @@ private:
         std::vector<std::pair<std::string, QString>> texts;
     };
     struct Column {
-        std::vector<Slot> table;
+        std::unique_ptr<Slot[]> table; // kSlots of them while the column tries them
         int lookups = 0;
         int hits = 0;
         bool direct = false;
@@ -241,8 +287,8 @@ private:
     };
 
     void AddFromTable(CellBlocks& cells, Column& col, std::string_view key) {
-        if (col.table.empty())
-            col.table.resize(kSlots);
+        if (!col.table)
+            col.table = std::make_unique<Slot[]>(kSlots);
         const std::uint32_t hash = Hash(key);
         Slot& slot = col.table[hash & (kSlots - 1)];
         if (slot.used && slot.hash == hash && slot.bytes == key) {
@@ -251,12 +297,21 @@ private:
             slot.used = true;
             slot.hash = hash;
             slot.bytes.assign(key);
+            slot.references.GiveBack();
             slot.text = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+            if (QArrayData* d = slot.text.data_ptr().d_ptr())
+                slot.references.Start(d, kSlotReferenceBatch);
         }
-        cells.Add(slot.text);
+        QString::DataPointer& d = slot.text.data_ptr();
+        if (d.d_ptr()) {
+            slot.references.Take();
+            cells.Add(QString(QString::DataPointer(d.d_ptr(), d.data(), d.size)));
+        } else {
+            cells.Add(slot.text); // the empty text, which counts no references
+        }
         if (++col.lookups == kTrialRows && col.hits < kTrialRows / 8) {
             col.direct = true;
-            col.table.clear();
+            col.table.reset();
         }
     }
 

@@ -35,18 +35,21 @@ std::size_t FirstBlockValues(std::size_t columns) {
 
 void CellBlocks::AddBlock() {
     std::vector<Variant>& block = m_blocks.emplace_back();
-    block.reserve(FirstBlockValues(m_columns) << (2 * (m_blocks.size() - 1)));
+    m_room = FirstBlockValues(m_columns) << (2 * (m_blocks.size() - 1));
+    block.reserve(m_room);
 }
 
 const Variant& CellBlocks::At(std::size_t row, std::size_t column) const {
     static const Variant null;
-    const std::uint64_t* bits = m_present.data() + row * m_words;
+    const std::uint64_t* entry = m_index.data() + row * (1 + m_words);
+    const std::uint64_t* bits = entry + 1;
     const std::uint64_t word = bits[column / 64];
     const std::uint64_t bit = std::uint64_t{1} << (column % 64);
     if ((word & bit) == 0)
         return null;
     // The value's place among all values: those of the rows before, then those left of it.
-    std::size_t index = m_rowStart[row] + static_cast<std::size_t>(std::popcount(word & (bit - 1)));
+    std::size_t index =
+        static_cast<std::size_t>(entry[0]) + static_cast<std::size_t>(std::popcount(word & (bit - 1)));
     for (std::size_t w = 0; w < column / 64; ++w)
         index += static_cast<std::size_t>(std::popcount(bits[w]));
     // Values before block b: first·(4^b − 1)/3, so the value is in block ⌊log4(⌊3·index/first⌋ + 1)⌋.
@@ -60,10 +63,12 @@ const Variant& CellBlocks::At(std::size_t row, std::size_t column) const {
 void CellBlocks::Clear() {
     m_blocks.clear();
     m_blocks.shrink_to_fit();
-    m_rowStart = {};
-    m_present = {};
-    m_count = 0;
+    m_index = {};
+    m_rows = 0;
+    m_column = 0;
     m_values = 0;
+    m_rowAt = 0;
+    m_room = 0;
 }
 
 Recordset::Recordset(QStringList names, QStringList declaredTypes, std::vector<std::vector<Variant>> rows)

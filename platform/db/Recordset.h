@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -21,46 +22,83 @@ namespace db {
 // allocations, none per row or per number. Growing fourfold keeps all blocks together below
 // twice the largest, so that freeing a result does not make the C library hand its memory back
 // to the system, only to fault it in again for the next one.
+//
+// Appending is the inner loop of reading every result, so it does no division and makes no
+// value twice: the place in the row is counted, each value is made where it is stored, and a row
+// costs one entry in the row index (its first value's place and its bits, side by side).
 class CellBlocks {
 public:
     explicit CellBlocks(std::size_t columns = 0)
         : m_columns(columns), m_words(columns == 0 ? 0 : (columns + 63) / 64) {}
 
-    // Appends the next value (rows are filled left to right, one after another).
+    // Appends the next value (rows are filled left to right, one after another): a Variant as it
+    // is, anything else as the Variant made of it, nothing as a NULL.
     template <typename... Args> void Add(Args&&... args) {
-        Variant value(std::forward<Args>(args)...);
+        if constexpr (sizeof...(Args) == 0) {
+            AddNull();
+        } else if constexpr (sizeof...(Args) == 1 && (std::is_same_v<std::decay_t<Args>, Variant> && ...)) {
+            if ((args.IsNull() && ...))
+                AddNull();
+            else
+                AddValue(std::forward<Args>(args)...);
+        } else if constexpr (sizeof...(Args) == 1 &&
+                             (std::is_same_v<std::decay_t<Args>, std::nullptr_t> && ...)) {
+            AddNull();
+        } else {
+            AddValue(std::forward<Args>(args)...);
+        }
+    }
+    void AddNull() {
         if (m_columns == 0)
             return;
-        const std::size_t column = m_count % m_columns;
-        if (column == 0) {
-            m_rowStart.push_back(m_values);
-            m_present.resize(m_present.size() + m_words, 0);
-        }
-        ++m_count;
-        if (value.IsNull())
-            return;
-        m_present[m_present.size() - m_words + column / 64] |= std::uint64_t{1} << (column % 64);
-        if (m_blocks.empty() || m_blocks.back().size() == m_blocks.back().capacity())
-            AddBlock();
-        m_blocks.back().push_back(std::move(value));
-        ++m_values;
+        if (m_column == 0)
+            StartRow();
+        NextColumn();
     }
 
     std::size_t Columns() const { return m_columns; }
-    std::size_t Rows() const { return m_columns ? m_count / m_columns : 0; }
+    std::size_t Rows() const { return m_rows; }
     const Variant& At(std::size_t row, std::size_t column) const;
     void Clear();
 
 private:
+    template <typename... Args> void AddValue(Args&&... args) {
+        if (m_columns == 0)
+            return;
+        if (m_column == 0)
+            StartRow();
+        if (m_room == 0)
+            AddBlock();
+        m_blocks.back().emplace_back(std::forward<Args>(args)...);
+        --m_room;
+        m_index[m_rowAt + 1 + m_column / 64] |= std::uint64_t{1} << (m_column % 64);
+        ++m_values;
+        NextColumn();
+    }
+    void StartRow() {
+        m_rowAt = m_index.size();
+        m_index.push_back(m_values);
+        m_index.resize(m_rowAt + 1 + m_words, 0);
+    }
+    void NextColumn() {
+        if (++m_column == m_columns) {
+            m_column = 0;
+            ++m_rows;
+        }
+    }
     void AddBlock();
 
     std::size_t m_columns;
-    std::size_t m_words;                  // bit words per row
-    std::size_t m_count = 0;              // cells appended, NULLs included
-    std::size_t m_values = 0;             // values stored (the cells that are not NULL)
-    std::vector<std::size_t> m_rowStart;  // per row: the values stored before it
-    std::vector<std::uint64_t> m_present; // per row, m_words words: bit c set when column c holds a value
+    std::size_t m_words;      // bit words per row
+    std::size_t m_rows = 0;   // rows complete
+    std::size_t m_column = 0; // the column the next value goes to
+    std::size_t m_values = 0; // values stored (the cells that are not NULL)
+    std::size_t m_rowAt = 0;  // where the row being filled starts in m_index
+    // Per row, 1 + m_words words: the number of values stored before the row, then the bits
+    // (bit c set when column c holds a value).
+    std::vector<std::uint64_t> m_index;
     std::vector<std::vector<Variant>> m_blocks;
+    std::size_t m_room = 0; // values the last block takes before the next one is begun
 };
 
 class Recordset {

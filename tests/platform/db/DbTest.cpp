@@ -178,6 +178,39 @@ TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
     EXPECT_TRUE(made.Field(1).IsNull());
 }
 
+// The texts of a result share their data with one another while it is made; once the result is
+// gone, a text kept from it holds its data alone (no reference is left over to keep the data
+// alive for ever), and changing one copy leaves the others as they were.
+TEST_F(DbTest, TextsKeptFromAResultOwnTheirDataOnceItGoes) {
+    QString repeated;
+    QString single;
+    QString another;
+    {
+        // 'same' repeats in every row (the per-column table of texts already decoded); 'k' || i
+        // never does (the texts decoded straight into shared blocks).
+        Recordset rs = conn.Execute(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+                           "SELECT 'same', 'k' || i, '' FROM n"));
+        // Past the rows in which a column tries the table.
+        while (rs.Position() < 1000)
+            rs.MoveNext();
+        repeated = rs.Field(0).ToString();
+        single = rs.Field(1).ToString();
+        rs.MoveNext();
+        another = rs.Field(1).ToString();
+        EXPECT_TRUE(rs.Field(2).ToString().isEmpty());
+        EXPECT_FALSE(rs.Field(2).IsNull());
+        EXPECT_FALSE(repeated.isDetached());
+    }
+    EXPECT_TRUE(repeated.isDetached());
+    EXPECT_EQ(repeated, "same");
+    EXPECT_FALSE(single.isDetached()); // its block also holds `another`
+    single.append(QStringLiteral("x"));
+    EXPECT_EQ(single, "k1000x");
+    EXPECT_EQ(another, "k1001");
+    EXPECT_TRUE(another.isDetached());
+}
+
 // NULLs among the values of a wide result (more columns than one word of bits) leave every
 // value where its row and column say, across the storage blocks; a row of NULLs is a row.
 TEST_F(DbTest, SparseWideResultsKeepEveryValueInPlace) {
