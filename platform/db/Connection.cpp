@@ -224,19 +224,20 @@ class TextCache {
 public:
     explicit TextCache(int columns) : m_columns(static_cast<size_t>(columns > 0 ? columns : 0)) {}
 
-    // Adds the text of `column` to `cells`.
+    // Sets the text of `column` in the row `cells` is filling.
     void Add(CellBlocks& cells, int column, const char* bytes, int size) {
-        Column& col = m_columns[static_cast<size_t>(column)];
+        const auto at = static_cast<std::size_t>(column);
+        Column& col = m_columns[at];
         const std::string_view key(bytes ? bytes : "", static_cast<size_t>(size));
         if (!col.direct) {
-            AddFromTable(cells, col, key);
+            AddFromTable(cells, at, col, key);
             return;
         }
         if (key.size() >= kLongBytes && !col.longDirect) {
-            AddFromMap(cells, col, key);
+            AddFromMap(cells, at, col, key);
             return;
         }
-        cells.Add(m_texts.Make(key));
+        cells.Set(at, m_texts.Make(key));
     }
 
 private:
@@ -286,7 +287,7 @@ private:
         bool longDirect = false;
     };
 
-    void AddFromTable(CellBlocks& cells, Column& col, std::string_view key) {
+    void AddFromTable(CellBlocks& cells, std::size_t column, Column& col, std::string_view key) {
         if (!col.table)
             col.table = std::make_unique<Slot[]>(kSlots);
         const std::uint32_t hash = Hash(key);
@@ -305,9 +306,9 @@ private:
         QString::DataPointer& d = slot.text.data_ptr();
         if (d.d_ptr()) {
             slot.references.Take();
-            cells.Add(QString(QString::DataPointer(d.d_ptr(), d.data(), d.size)));
+            cells.Set(column, QString(QString::DataPointer(d.d_ptr(), d.data(), d.size)));
         } else {
-            cells.Add(slot.text); // the empty text, which counts no references
+            cells.Set(column, slot.text); // the empty text, which counts no references
         }
         if (++col.lookups == kTrialRows && col.hits < kTrialRows / 8) {
             col.direct = true;
@@ -315,7 +316,7 @@ private:
         }
     }
 
-    void AddFromMap(CellBlocks& cells, Column& col, std::string_view key) {
+    void AddFromMap(CellBlocks& cells, std::size_t column, Column& col, std::string_view key) {
         LongTexts& kept = col.longTexts;
         if (kept.places.empty())
             kept.places.resize(2 * kLongKept);
@@ -332,14 +333,14 @@ private:
         LongTexts::Place& place = kept.places[at];
         if (place.entry != 0) {
             ++col.longHits;
-            cells.Add(kept.texts[place.entry - 1].second);
+            cells.Set(column, kept.texts[place.entry - 1].second);
         } else if (kept.texts.size() < kLongKept) {
             kept.texts.emplace_back(std::string(key), m_texts.Make(key));
             place.hash = hash;
             place.entry = static_cast<std::uint32_t>(kept.texts.size());
-            cells.Add(kept.texts.back().second);
+            cells.Set(column, kept.texts.back().second);
         } else {
-            cells.Add(m_texts.Make(key));
+            cells.Set(column, m_texts.Make(key));
         }
         if (++col.longLookups == kLongTrialRows && col.longHits < kLongTrialRows / 8) {
             col.longDirect = true;
@@ -794,16 +795,17 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
     CellBlocks cells(static_cast<size_t>(columns));
     TextCache texts(columns);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+        cells.StartRow();
         for (int c = 0; c < columns; ++c) {
+            const auto at = static_cast<std::size_t>(c);
             switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:
-                cells.Add(static_cast<long long>(sqlite3_column_int64(stmt, c)));
+                cells.Set(at, static_cast<long long>(sqlite3_column_int64(stmt, c)));
                 break;
             case SQLITE_FLOAT:
-                cells.Add(sqlite3_column_double(stmt, c));
+                cells.Set(at, sqlite3_column_double(stmt, c));
                 break;
             case SQLITE_NULL:
-                cells.Add();
                 break;
             default: { // TEXT, and BLOB taken as the text of its bytes
                 const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
@@ -813,6 +815,7 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
             }
             }
         }
+        cells.EndRow();
     }
     if (ChangesSchema(text))
         m_statements->Clear();

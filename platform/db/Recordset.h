@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -30,6 +33,11 @@ class CellBlocks {
 public:
     explicit CellBlocks(std::size_t columns = 0)
         : m_columns(columns), m_words(columns == 0 ? 0 : (columns + 63) / 64) {}
+    CellBlocks(const CellBlocks& other);
+    CellBlocks(CellBlocks&& other) noexcept;
+    CellBlocks& operator=(const CellBlocks& other);
+    CellBlocks& operator=(CellBlocks&& other) noexcept;
+    ~CellBlocks() { Clear(); }
 
     // Appends the next value (rows are filled left to right, one after another): a Variant as it
     // is, anything else as the Variant made of it, nothing as a NULL.
@@ -49,12 +57,31 @@ public:
         }
     }
     void AddNull() {
-        if (m_columns == 0)
+        if (m_column == 0 && !StartAddedRow())
             return;
-        if (m_column == 0)
-            StartRow();
         NextColumn();
     }
+
+    // Appending a row at a time, for a reader that goes through each row's columns in order:
+    // StartRow, then Set for each column that holds a value (in increasing order; the others are
+    // NULL), then EndRow. Only between complete rows of Add.
+    void StartRow() {
+        const std::size_t place = m_started % kIndexRows;
+        if (place == 0)
+            AddIndexPart();
+        m_row = m_index.back().get() + place * (1 + m_words);
+        m_row[0] = Values();
+        std::fill_n(m_row + 1, m_words, std::uint64_t{0});
+        ++m_started;
+    }
+    template <typename... Args> void Set(std::size_t column, Args&&... args) {
+        if (m_next == m_end)
+            AddBlock();
+        ::new (static_cast<void*>(m_next)) Variant(std::forward<Args>(args)...);
+        ++m_next;
+        m_row[1 + column / 64] |= std::uint64_t{1} << (column % 64);
+    }
+    void EndRow() { ++m_rows; }
 
     std::size_t Columns() const { return m_columns; }
     std::size_t Rows() const { return m_rows; }
@@ -63,22 +90,16 @@ public:
 
 private:
     template <typename... Args> void AddValue(Args&&... args) {
-        if (m_columns == 0)
+        if (m_column == 0 && !StartAddedRow())
             return;
-        if (m_column == 0)
-            StartRow();
-        if (m_room == 0)
-            AddBlock();
-        m_blocks.back().emplace_back(std::forward<Args>(args)...);
-        --m_room;
-        m_index[m_rowAt + 1 + m_column / 64] |= std::uint64_t{1} << (m_column % 64);
-        ++m_values;
+        Set(m_column, std::forward<Args>(args)...);
         NextColumn();
     }
-    void StartRow() {
-        m_rowAt = m_index.size();
-        m_index.push_back(m_values);
-        m_index.resize(m_rowAt + 1 + m_words, 0);
+    bool StartAddedRow() {
+        if (m_columns == 0)
+            return false;
+        StartRow();
+        return true;
     }
     void NextColumn() {
         if (++m_column == m_columns) {
@@ -87,18 +108,32 @@ private:
         }
     }
     void AddBlock();
+    void AddIndexPart();
+    // The values stored (the cells that are not NULL).
+    std::size_t Values() const {
+        return m_blocks.empty() ? 0 : m_valuesBefore + static_cast<std::size_t>(m_next - m_blocks.back());
+    }
+    std::size_t BlockValues(std::size_t block) const; // the room of a block
+    void CopyFrom(const CellBlocks& other);
+    void TakeFrom(CellBlocks& other) noexcept;
 
     std::size_t m_columns;
     std::size_t m_words;      // bit words per row
     std::size_t m_rows = 0;   // rows complete
     std::size_t m_column = 0; // the column the next value goes to
-    std::size_t m_values = 0; // values stored (the cells that are not NULL)
-    std::size_t m_rowAt = 0;  // where the row being filled starts in m_index
     // Per row, 1 + m_words words: the number of values stored before the row, then the bits
-    // (bit c set when column c holds a value).
-    std::vector<std::uint64_t> m_index;
-    std::vector<std::vector<Variant>> m_blocks;
-    std::size_t m_room = 0; // values the last block takes before the next one is begun
+    // (bit c set when column c holds a value). The rows are kept in parts of kIndexRows, so that
+    // the index never moves (nor is held twice) while it grows.
+    static constexpr std::size_t kIndexRows = 1024;
+    std::vector<std::unique_ptr<std::uint64_t[]>> m_index;
+    std::size_t m_started = 0;      // rows in the index (the one being filled included)
+    std::uint64_t* m_row = nullptr; // the entry of the row being filled
+    // Each block is raw room for BlockValues(b) values, made in place one after another; all but
+    // the last are full.
+    std::vector<Variant*> m_blocks;
+    std::size_t m_valuesBefore = 0; // in the blocks before the last
+    Variant* m_next = nullptr;      // the last block's next free place
+    Variant* m_end = nullptr;       // the last block's end
 };
 
 class Recordset {

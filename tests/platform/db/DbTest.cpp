@@ -224,12 +224,21 @@ TEST_F(DbTest, SparseWideResultsKeepEveryValueInPlace) {
         for (int c = 0; c < kColumns; ++c)
             rows[static_cast<size_t>(r)].push_back(r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c)
                                                                                    : Variant());
-    Recordset rs(names, {}, std::move(rows));
-    ASSERT_EQ(rs.RecordCount(), kRows);
-    for (int r = 0; !rs.IsEOF(); rs.MoveNext(), ++r)
-        for (int c = 0; c < kColumns; ++c)
-            ASSERT_EQ(rs.Field(c), r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c) : Variant())
-                << r << "," << c;
+    Recordset original(names, {}, std::move(rows));
+    // A copy holds values of its own (the original goes first), and so does a copy assigned over
+    // a record set that held values; moving hands them over.
+    Recordset copy(original);
+    Recordset assigned = conn.Execute(QStringLiteral("SELECT 1, 'x'"));
+    assigned = copy;
+    original.Close();
+    Recordset rs(std::move(copy));
+    for (Recordset* each : {&rs, &assigned}) {
+        ASSERT_EQ(each->RecordCount(), kRows);
+        for (int r = 0; !each->IsEOF(); each->MoveNext(), ++r)
+            for (int c = 0; c < kColumns; ++c)
+                ASSERT_EQ(each->Field(c), r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c) : Variant())
+                    << r << "," << c;
+    }
 }
 
 // A long text that repeats over a large result is held once however many rows show it, even
