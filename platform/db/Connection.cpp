@@ -172,12 +172,8 @@ public:
         if (m_free < room)
             NewBlock(room);
         char16_t* out = m_next;
-        qsizetype n = 0;
-        if (std::all_of(utf8.begin(), utf8.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-            for (const char c : utf8)
-                out[n++] = static_cast<char16_t>(c);
-        } else {
+        qsizetype n = DecodeWellFormed(utf8, out);
+        if (n < 0) {
             QStringDecoder decoder(QStringDecoder::Utf8,
                                    QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
             QChar* begin = reinterpret_cast<QChar*>(out);
@@ -193,6 +189,52 @@ public:
     }
 
 private:
+    // Decodes well-formed UTF-8 into `out` and gives the units written, or -1 at the first
+    // sequence that is not (a text holding one is decoded as the decoder does, with its
+    // replacement characters): setting up the decoder costs more than decoding a name. A byte
+    // order mark is kept, as the decoder keeps it.
+    static qsizetype DecodeWellFormed(std::string_view utf8, char16_t* out) {
+        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+        const auto* const end = p + utf8.size();
+        char16_t* o = out;
+        const auto follows = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+        while (p < end) {
+            const unsigned c = *p;
+            if (c < 0x80) {
+                *o++ = static_cast<char16_t>(c);
+                p += 1;
+            } else if (c < 0xC2) {
+                return -1;
+            } else if (c < 0xE0) {
+                if (end - p < 2 || !follows(p[1]))
+                    return -1;
+                *o++ = static_cast<char16_t>((c & 0x1F) << 6 | (p[1] & 0x3F));
+                p += 2;
+            } else if (c < 0xF0) {
+                if (end - p < 3 || !follows(p[1]) || !follows(p[2]))
+                    return -1;
+                const unsigned u = (c & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+                if (u < 0x800 || (u >= 0xD800 && u <= 0xDFFF))
+                    return -1;
+                *o++ = static_cast<char16_t>(u);
+                p += 3;
+            } else if (c < 0xF5) {
+                if (end - p < 4 || !follows(p[1]) || !follows(p[2]) || !follows(p[3]))
+                    return -1;
+                const unsigned u =
+                    (c & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F);
+                if (u < 0x10000 || u > 0x10FFFF)
+                    return -1;
+                *o++ = static_cast<char16_t>(0xD800 + ((u - 0x10000) >> 10));
+                *o++ = static_cast<char16_t>(0xDC00 + ((u - 0x10000) & 0x3FF));
+                p += 4;
+            } else {
+                return -1;
+            }
+        }
+        return o - out;
+    }
+
     static constexpr qsizetype kBlockUnits = 8192;
     // References are taken for this many texts at a time.
     static constexpr int kReferenceBatch = 512;

@@ -211,6 +211,28 @@ TEST_F(DbTest, TextsKeptFromAResultOwnTheirDataOnceItGoes) {
     EXPECT_TRUE(another.isDetached());
 }
 
+// Texts that are not repeated are decoded as they come: well-formed ones of every length of
+// sequence, and those with bytes that are not UTF-8 (a stray byte, a cut sequence, an overlong
+// form, a surrogate, a code beyond Unicode) read as QString::fromUtf8 reads them.
+TEST_F(DbTest, TextsOfEveryKindOfUtf8ReadAsDecoded) {
+    const QList<QByteArray> bytes = {"41",   "c3a9",   "e4b8ad",   "f09f9880", "41ff42", "e4b8",
+                                     "c0af", "eda080", "f4908080", "c2",       "f09f98"};
+    QString sql =
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 399) "
+                       "SELECT i");
+    for (const QByteArray& hex : bytes)
+        sql += QStringLiteral(", CAST(x'%1' || i AS TEXT)").arg(QString::fromLatin1(hex));
+    sql += QStringLiteral(" FROM n");
+    Recordset rs = conn.Execute(sql);
+    ASSERT_EQ(rs.RecordCount(), 400);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const QByteArray number = QByteArray::number(rs.Field(0).ToInt());
+        for (int c = 0; c < bytes.size(); ++c)
+            ASSERT_EQ(rs.Field(c + 1).ToString(), QString::fromUtf8(QByteArray::fromHex(bytes[c]) + number))
+                << bytes[c].constData() << " " << number.constData();
+    }
+}
+
 // NULLs among the values of a wide result (more columns than one word of bits) leave every
 // value where its row and column say, across the storage blocks; a row of NULLs is a row.
 TEST_F(DbTest, SparseWideResultsKeepEveryValueInPlace) {
