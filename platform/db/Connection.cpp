@@ -122,6 +122,45 @@ bool OnlyCommentsLeft(const char* p, const char* end) {
     return true;
 }
 
+// A text's data is counted by an atomic reference count, and a result hands out its texts by the
+// hundred thousand: each copy's reference would cost an atomic increment in the loop that reads
+// the rows. These references are taken from the data in batches instead, and those not handed out
+// are given back when the data is no longer handed out, so that the count is exact again once the
+// result is made.
+class References {
+public:
+    References() = default;
+    References(const References&) = delete;
+    References& operator=(const References&) = delete;
+    ~References() { GiveBack(); }
+
+    // Starts handing out references to `d` (whose own reference the caller keeps).
+    void Start(QArrayData* d, int batch) {
+        GiveBack();
+        m_d = d;
+        m_batch = batch;
+    }
+    // One reference to the data given to Start, for a QString made of it to adopt.
+    void Take() {
+        if (m_spare == 0) {
+            m_d->ref_.fetchAndAddRelaxed(m_batch);
+            m_spare = m_batch;
+        }
+        --m_spare;
+    }
+    // The references not handed out, given back; the caller's own keeps the data alive.
+    void GiveBack() {
+        if (m_spare != 0)
+            m_d->ref_.fetchAndSubRelease(m_spare);
+        m_spare = 0;
+    }
+
+private:
+    QArrayData* m_d = nullptr;
+    int m_batch = 0;
+    int m_spare = 0;
+};
+
 // Texts are decoded into shared blocks: each QString made here is a view of one block with its
 // own terminating zero, so the texts of a result cost one allocation per block instead of one per
 // text. A block lives while any of its texts does; a text that is changed later detaches from it
@@ -134,12 +173,8 @@ public:
         if (m_free < room)
             NewBlock(room);
         char16_t* out = m_next;
-        qsizetype n = 0;
-        if (std::all_of(utf8.begin(), utf8.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-            for (const char c : utf8)
-                out[n++] = static_cast<char16_t>(c);
-        } else {
+        qsizetype n = DecodeWellFormed(utf8, out);
+        if (n < 0) {
             QStringDecoder decoder(QStringDecoder::Utf8,
                                    QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
             QChar* begin = reinterpret_cast<QChar*>(out);
@@ -150,21 +185,72 @@ public:
         out[n] = u'\0';
         m_next += n + 1;
         m_free -= n + 1;
-        m_block->ref();
+        m_references.Take();
         return QString(QString::DataPointer(m_block.d_ptr(), out, n));
     }
 
 private:
+    // Decodes well-formed UTF-8 into `out` and gives the units written, or -1 at the first
+    // sequence that is not (a text holding one is decoded as the decoder does, with its
+    // replacement characters): setting up the decoder costs more than decoding a name. A byte
+    // order mark is kept, as the decoder keeps it.
+    static qsizetype DecodeWellFormed(std::string_view utf8, char16_t* out) {
+        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+        const auto* const end = p + utf8.size();
+        char16_t* o = out;
+        const auto follows = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+        while (p < end) {
+            const unsigned c = *p;
+            if (c < 0x80) {
+                *o++ = static_cast<char16_t>(c);
+                p += 1;
+            } else if (c < 0xC2) {
+                return -1;
+            } else if (c < 0xE0) {
+                if (end - p < 2 || !follows(p[1]))
+                    return -1;
+                *o++ = static_cast<char16_t>((c & 0x1F) << 6 | (p[1] & 0x3F));
+                p += 2;
+            } else if (c < 0xF0) {
+                if (end - p < 3 || !follows(p[1]) || !follows(p[2]))
+                    return -1;
+                const unsigned u = (c & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+                if (u < 0x800 || (u >= 0xD800 && u <= 0xDFFF))
+                    return -1;
+                *o++ = static_cast<char16_t>(u);
+                p += 3;
+            } else if (c < 0xF5) {
+                if (end - p < 4 || !follows(p[1]) || !follows(p[2]) || !follows(p[3]))
+                    return -1;
+                const unsigned u =
+                    (c & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F);
+                if (u < 0x10000 || u > 0x10FFFF)
+                    return -1;
+                *o++ = static_cast<char16_t>(0xD800 + ((u - 0x10000) >> 10));
+                *o++ = static_cast<char16_t>(0xDC00 + ((u - 0x10000) & 0x3FF));
+                p += 4;
+            } else {
+                return -1;
+            }
+        }
+        return o - out;
+    }
+
     static constexpr qsizetype kBlockUnits = 8192;
+    // References are taken for this many texts at a time.
+    static constexpr int kReferenceBatch = 512;
     void NewBlock(qsizetype least) {
         const qsizetype units = std::max(kBlockUnits, least);
         auto [header, data] = QTypedArrayData<char16_t>::allocate(units);
+        m_references.GiveBack();                         // while the old block still has our own reference
         m_block = QString::DataPointer(header, data, 0); // our own reference, given up with the block
+        m_references.Start(header, kReferenceBatch);
         m_next = data;
         m_free = units;
     }
 
     QString::DataPointer m_block;
+    References m_references; // declared after m_block: gives back before the block goes
     char16_t* m_next = nullptr;
     qsizetype m_free = 0;
 };
@@ -181,19 +267,20 @@ class TextCache {
 public:
     explicit TextCache(int columns) : m_columns(static_cast<size_t>(columns > 0 ? columns : 0)) {}
 
-    // Adds the text of `column` to `cells`.
+    // Sets the text of `column` in the row `cells` is filling.
     void Add(CellBlocks& cells, int column, const char* bytes, int size) {
-        Column& col = m_columns[static_cast<size_t>(column)];
+        const auto at = static_cast<std::size_t>(column);
+        Column& col = m_columns[at];
         const std::string_view key(bytes ? bytes : "", static_cast<size_t>(size));
         if (!col.direct) {
-            AddFromTable(cells, col, key);
+            AddFromTable(cells, at, col, key);
             return;
         }
         if (key.size() >= kLongBytes && !col.longDirect) {
-            AddFromMap(cells, col, key);
+            AddFromMap(cells, at, col, key);
             return;
         }
-        cells.Add(m_texts.Make(key));
+        cells.Set(at, m_texts.Make(key));
     }
 
 private:
@@ -204,11 +291,13 @@ private:
     static constexpr size_t kLongBytes = 12;
     static constexpr int kLongTrialRows = 4096;
     static constexpr size_t kLongKept = 16384; // a power of two
+    static constexpr int kSlotReferenceBatch = 64;
     struct Slot {
         bool used = false;
         std::uint32_t hash = 0;
         std::string bytes;
         QString text;
+        References references; // of text's data, for its copies; declared after it
     };
     // A long text is hashed by its length and three pieces of it (its start, middle and end):
     // equal texts still compare whole, and hashing stays cheap however long the texts.
@@ -231,7 +320,7 @@ private:
         std::vector<std::pair<std::string, QString>> texts;
     };
     struct Column {
-        std::vector<Slot> table;
+        std::unique_ptr<Slot[]> table; // kSlots of them while the column tries them
         int lookups = 0;
         int hits = 0;
         bool direct = false;
@@ -241,9 +330,9 @@ private:
         bool longDirect = false;
     };
 
-    void AddFromTable(CellBlocks& cells, Column& col, std::string_view key) {
-        if (col.table.empty())
-            col.table.resize(kSlots);
+    void AddFromTable(CellBlocks& cells, std::size_t column, Column& col, std::string_view key) {
+        if (!col.table)
+            col.table = std::make_unique<Slot[]>(kSlots);
         const std::uint32_t hash = Hash(key);
         Slot& slot = col.table[hash & (kSlots - 1)];
         if (slot.used && slot.hash == hash && slot.bytes == key) {
@@ -252,16 +341,25 @@ private:
             slot.used = true;
             slot.hash = hash;
             slot.bytes.assign(key);
+            slot.references.GiveBack();
             slot.text = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+            if (QArrayData* d = slot.text.data_ptr().d_ptr())
+                slot.references.Start(d, kSlotReferenceBatch);
         }
-        cells.Add(slot.text);
+        QString::DataPointer& d = slot.text.data_ptr();
+        if (d.d_ptr()) {
+            slot.references.Take();
+            cells.Set(column, QString(QString::DataPointer(d.d_ptr(), d.data(), d.size)));
+        } else {
+            cells.Set(column, slot.text); // the empty text, which counts no references
+        }
         if (++col.lookups == kTrialRows && col.hits < kTrialRows / 8) {
             col.direct = true;
-            col.table.clear();
+            col.table.reset();
         }
     }
 
-    void AddFromMap(CellBlocks& cells, Column& col, std::string_view key) {
+    void AddFromMap(CellBlocks& cells, std::size_t column, Column& col, std::string_view key) {
         LongTexts& kept = col.longTexts;
         if (kept.places.empty())
             kept.places.resize(2 * kLongKept);
@@ -278,14 +376,14 @@ private:
         LongTexts::Place& place = kept.places[at];
         if (place.entry != 0) {
             ++col.longHits;
-            cells.Add(kept.texts[place.entry - 1].second);
+            cells.Set(column, kept.texts[place.entry - 1].second);
         } else if (kept.texts.size() < kLongKept) {
             kept.texts.emplace_back(std::string(key), m_texts.Make(key));
             place.hash = hash;
             place.entry = static_cast<std::uint32_t>(kept.texts.size());
-            cells.Add(kept.texts.back().second);
+            cells.Set(column, kept.texts.back().second);
         } else {
-            cells.Add(m_texts.Make(key));
+            cells.Set(column, m_texts.Make(key));
         }
         if (++col.longLookups == kLongTrialRows && col.longHits < kLongTrialRows / 8) {
             col.longDirect = true;
@@ -749,16 +847,17 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
     CellBlocks cells(static_cast<size_t>(columns));
     TextCache texts(columns);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+        cells.StartRow();
         for (int c = 0; c < columns; ++c) {
+            const auto at = static_cast<std::size_t>(c);
             switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:
-                cells.Add(static_cast<long long>(sqlite3_column_int64(stmt, c)));
+                cells.Set(at, static_cast<long long>(sqlite3_column_int64(stmt, c)));
                 break;
             case SQLITE_FLOAT:
-                cells.Add(sqlite3_column_double(stmt, c));
+                cells.Set(at, sqlite3_column_double(stmt, c));
                 break;
             case SQLITE_NULL:
-                cells.Add();
                 break;
             default: { // TEXT, and BLOB taken as the text of its bytes
                 const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
@@ -768,6 +867,7 @@ Recordset Connection::Execute(const QString& sql, const std::vector<Variant>& pa
             }
             }
         }
+        cells.EndRow();
     }
     if (ChangesSchema(text))
         m_statements->Clear();

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <memory>
+#include <new>
 
 namespace db {
 namespace {
@@ -33,20 +35,102 @@ std::size_t FirstBlockValues(std::size_t columns) {
 
 } // namespace
 
+std::size_t CellBlocks::BlockValues(std::size_t block) const {
+    return FirstBlockValues(m_columns) << (2 * block);
+}
+
 void CellBlocks::AddBlock() {
-    std::vector<Variant>& block = m_blocks.emplace_back();
-    block.reserve(FirstBlockValues(m_columns) << (2 * (m_blocks.size() - 1)));
+    const std::size_t values = BlockValues(m_blocks.size());
+    m_blocks.reserve(m_blocks.size() + 1); // so that nothing can fail once the room is taken
+    auto* block = static_cast<Variant*>(::operator new(values * sizeof(Variant)));
+    if (!m_blocks.empty())
+        m_valuesBefore += BlockValues(m_blocks.size() - 1);
+    m_blocks.push_back(block);
+    m_next = block;
+    m_end = block + values;
+}
+
+void CellBlocks::AddIndexPart() {
+    m_index.push_back(std::make_unique_for_overwrite<std::uint64_t[]>(kIndexRows * (1 + m_words)));
+}
+
+CellBlocks::CellBlocks(const CellBlocks& other) : m_columns(other.m_columns), m_words(other.m_words) {
+    CopyFrom(other);
+}
+
+CellBlocks::CellBlocks(CellBlocks&& other) noexcept : m_columns(other.m_columns), m_words(other.m_words) {
+    TakeFrom(other);
+}
+
+CellBlocks& CellBlocks::operator=(const CellBlocks& other) {
+    if (this != &other) {
+        Clear();
+        m_columns = other.m_columns;
+        m_words = other.m_words;
+        CopyFrom(other);
+    }
+    return *this;
+}
+
+CellBlocks& CellBlocks::operator=(CellBlocks&& other) noexcept {
+    if (this != &other) {
+        Clear();
+        m_columns = other.m_columns;
+        m_words = other.m_words;
+        TakeFrom(other);
+    }
+    return *this;
+}
+
+void CellBlocks::CopyFrom(const CellBlocks& other) {
+    // The copy's blocks are laid out as the original's, so that a value is found the same way.
+    m_rows = other.m_rows;
+    m_column = other.m_column;
+    m_started = other.m_started;
+    const std::size_t entry = 1 + m_words;
+    for (std::size_t part = 0; part < other.m_index.size(); ++part) {
+        AddIndexPart();
+        const std::size_t rows = std::min(kIndexRows, other.m_started - part * kIndexRows);
+        std::copy_n(other.m_index[part].get(), rows * entry, m_index.back().get());
+    }
+    if (other.m_row)
+        m_row = m_index.back().get() + (m_started - 1) % kIndexRows * entry;
+    for (std::size_t b = 0; b < other.m_blocks.size(); ++b) {
+        AddBlock();
+        const Variant* from = other.m_blocks[b];
+        const Variant* end = b + 1 < other.m_blocks.size() ? from + BlockValues(b) : other.m_next;
+        for (; from != end; ++from) {
+            ::new (static_cast<void*>(m_next)) Variant(*from);
+            ++m_next;
+        }
+    }
+}
+
+void CellBlocks::TakeFrom(CellBlocks& other) noexcept {
+    m_index = std::move(other.m_index);
+    m_blocks = std::move(other.m_blocks);
+    m_rows = std::exchange(other.m_rows, 0);
+    m_column = std::exchange(other.m_column, 0);
+    m_started = std::exchange(other.m_started, 0);
+    m_row = std::exchange(other.m_row, nullptr);
+    m_valuesBefore = std::exchange(other.m_valuesBefore, 0);
+    m_next = std::exchange(other.m_next, nullptr);
+    m_end = std::exchange(other.m_end, nullptr);
+    other.m_index.clear();
+    other.m_blocks.clear();
 }
 
 const Variant& CellBlocks::At(std::size_t row, std::size_t column) const {
     static const Variant null;
-    const std::uint64_t* bits = m_present.data() + row * m_words;
+    const std::uint64_t* entry = m_index[row / kIndexRows].get() + row % kIndexRows * (1 + m_words);
+    const std::uint64_t* bits = entry + 1;
     const std::uint64_t word = bits[column / 64];
     const std::uint64_t bit = std::uint64_t{1} << (column % 64);
     if ((word & bit) == 0)
         return null;
     // The value's place among all values: those of the rows before, then those left of it.
-    std::size_t index = m_rowStart[row] + static_cast<std::size_t>(std::popcount(word & (bit - 1)));
+    std::size_t index =
+        static_cast<std::size_t>(entry[0]) + static_cast<std::size_t>(std::popcount(word & (bit - 1)));
     for (std::size_t w = 0; w < column / 64; ++w)
         index += static_cast<std::size_t>(std::popcount(bits[w]));
     // Values before block b: first·(4^b − 1)/3, so the value is in block ⌊log4(⌊3·index/first⌋ + 1)⌋.
@@ -58,12 +142,21 @@ const Variant& CellBlocks::At(std::size_t row, std::size_t column) const {
 }
 
 void CellBlocks::Clear() {
-    m_blocks.clear();
-    m_blocks.shrink_to_fit();
-    m_rowStart = {};
-    m_present = {};
-    m_count = 0;
-    m_values = 0;
+    for (std::size_t b = 0; b < m_blocks.size(); ++b) {
+        Variant* block = m_blocks[b];
+        Variant* const end = b + 1 < m_blocks.size() ? block + BlockValues(b) : m_next;
+        std::destroy(block, end);
+        ::operator delete(static_cast<void*>(block));
+    }
+    m_blocks = {};
+    m_index = decltype(m_index)();
+    m_started = 0;
+    m_row = nullptr;
+    m_rows = 0;
+    m_column = 0;
+    m_valuesBefore = 0;
+    m_next = nullptr;
+    m_end = nullptr;
 }
 
 Recordset::Recordset(QStringList names, QStringList declaredTypes, std::vector<std::vector<Variant>> rows)

@@ -6,8 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -21,46 +25,115 @@ namespace db {
 // allocations, none per row or per number. Growing fourfold keeps all blocks together below
 // twice the largest, so that freeing a result does not make the C library hand its memory back
 // to the system, only to fault it in again for the next one.
+//
+// Appending is the inner loop of reading every result, so it does no division and makes no
+// value twice: the place in the row is counted, each value is made where it is stored, and a row
+// costs one entry in the row index (its first value's place and its bits, side by side).
 class CellBlocks {
 public:
     explicit CellBlocks(std::size_t columns = 0)
         : m_columns(columns), m_words(columns == 0 ? 0 : (columns + 63) / 64) {}
+    CellBlocks(const CellBlocks& other);
+    CellBlocks(CellBlocks&& other) noexcept;
+    CellBlocks& operator=(const CellBlocks& other);
+    CellBlocks& operator=(CellBlocks&& other) noexcept;
+    ~CellBlocks() { Clear(); }
 
-    // Appends the next value (rows are filled left to right, one after another).
+    // Appends the next value (rows are filled left to right, one after another): a Variant as it
+    // is, anything else as the Variant made of it, nothing as a NULL.
     template <typename... Args> void Add(Args&&... args) {
-        Variant value(std::forward<Args>(args)...);
-        if (m_columns == 0)
-            return;
-        const std::size_t column = m_count % m_columns;
-        if (column == 0) {
-            m_rowStart.push_back(m_values);
-            m_present.resize(m_present.size() + m_words, 0);
+        if constexpr (sizeof...(Args) == 0) {
+            AddNull();
+        } else if constexpr (sizeof...(Args) == 1 && (std::is_same_v<std::decay_t<Args>, Variant> && ...)) {
+            if ((args.IsNull() && ...))
+                AddNull();
+            else
+                AddValue(std::forward<Args>(args)...);
+        } else if constexpr (sizeof...(Args) == 1 &&
+                             (std::is_same_v<std::decay_t<Args>, std::nullptr_t> && ...)) {
+            AddNull();
+        } else {
+            AddValue(std::forward<Args>(args)...);
         }
-        ++m_count;
-        if (value.IsNull())
+    }
+    void AddNull() {
+        if (m_column == 0 && !StartAddedRow())
             return;
-        m_present[m_present.size() - m_words + column / 64] |= std::uint64_t{1} << (column % 64);
-        if (m_blocks.empty() || m_blocks.back().size() == m_blocks.back().capacity())
-            AddBlock();
-        m_blocks.back().push_back(std::move(value));
-        ++m_values;
+        NextColumn();
     }
 
+    // Appending a row at a time, for a reader that goes through each row's columns in order:
+    // StartRow, then Set for each column that holds a value (in increasing order; the others are
+    // NULL), then EndRow. Only between complete rows of Add.
+    void StartRow() {
+        const std::size_t place = m_started % kIndexRows;
+        if (place == 0)
+            AddIndexPart();
+        m_row = m_index.back().get() + place * (1 + m_words);
+        m_row[0] = Values();
+        std::fill_n(m_row + 1, m_words, std::uint64_t{0});
+        ++m_started;
+    }
+    template <typename... Args> void Set(std::size_t column, Args&&... args) {
+        if (m_next == m_end)
+            AddBlock();
+        ::new (static_cast<void*>(m_next)) Variant(std::forward<Args>(args)...);
+        ++m_next;
+        m_row[1 + column / 64] |= std::uint64_t{1} << (column % 64);
+    }
+    void EndRow() { ++m_rows; }
+
     std::size_t Columns() const { return m_columns; }
-    std::size_t Rows() const { return m_columns ? m_count / m_columns : 0; }
+    std::size_t Rows() const { return m_rows; }
     const Variant& At(std::size_t row, std::size_t column) const;
     void Clear();
 
 private:
+    template <typename... Args> void AddValue(Args&&... args) {
+        if (m_column == 0 && !StartAddedRow())
+            return;
+        Set(m_column, std::forward<Args>(args)...);
+        NextColumn();
+    }
+    bool StartAddedRow() {
+        if (m_columns == 0)
+            return false;
+        StartRow();
+        return true;
+    }
+    void NextColumn() {
+        if (++m_column == m_columns) {
+            m_column = 0;
+            ++m_rows;
+        }
+    }
     void AddBlock();
+    void AddIndexPart();
+    // The values stored (the cells that are not NULL).
+    std::size_t Values() const {
+        return m_blocks.empty() ? 0 : m_valuesBefore + static_cast<std::size_t>(m_next - m_blocks.back());
+    }
+    std::size_t BlockValues(std::size_t block) const; // the room of a block
+    void CopyFrom(const CellBlocks& other);
+    void TakeFrom(CellBlocks& other) noexcept;
 
     std::size_t m_columns;
-    std::size_t m_words;                  // bit words per row
-    std::size_t m_count = 0;              // cells appended, NULLs included
-    std::size_t m_values = 0;             // values stored (the cells that are not NULL)
-    std::vector<std::size_t> m_rowStart;  // per row: the values stored before it
-    std::vector<std::uint64_t> m_present; // per row, m_words words: bit c set when column c holds a value
-    std::vector<std::vector<Variant>> m_blocks;
+    std::size_t m_words;      // bit words per row
+    std::size_t m_rows = 0;   // rows complete
+    std::size_t m_column = 0; // the column the next value goes to
+    // Per row, 1 + m_words words: the number of values stored before the row, then the bits
+    // (bit c set when column c holds a value). The rows are kept in parts of kIndexRows, so that
+    // the index never moves (nor is held twice) while it grows.
+    static constexpr std::size_t kIndexRows = 1024;
+    std::vector<std::unique_ptr<std::uint64_t[]>> m_index;
+    std::size_t m_started = 0;      // rows in the index (the one being filled included)
+    std::uint64_t* m_row = nullptr; // the entry of the row being filled
+    // Each block is raw room for BlockValues(b) values, made in place one after another; all but
+    // the last are full.
+    std::vector<Variant*> m_blocks;
+    std::size_t m_valuesBefore = 0; // in the blocks before the last
+    Variant* m_next = nullptr;      // the last block's next free place
+    Variant* m_end = nullptr;       // the last block's end
 };
 
 class Recordset {

@@ -178,6 +178,61 @@ TEST_F(DbTest, LargeResultsKeepEveryValueInPlace) {
     EXPECT_TRUE(made.Field(1).IsNull());
 }
 
+// The texts of a result share their data with one another while it is made; once the result is
+// gone, a text kept from it holds its data alone (no reference is left over to keep the data
+// alive for ever), and changing one copy leaves the others as they were.
+TEST_F(DbTest, TextsKeptFromAResultOwnTheirDataOnceItGoes) {
+    QString repeated;
+    QString single;
+    QString another;
+    {
+        // 'same' repeats in every row (the per-column table of texts already decoded); 'k' || i
+        // never does (the texts decoded straight into shared blocks).
+        Recordset rs = conn.Execute(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+                           "SELECT 'same', 'k' || i, '' FROM n"));
+        // Past the rows in which a column tries the table.
+        while (rs.Position() < 1000)
+            rs.MoveNext();
+        repeated = rs.Field(0).ToString();
+        single = rs.Field(1).ToString();
+        rs.MoveNext();
+        another = rs.Field(1).ToString();
+        EXPECT_TRUE(rs.Field(2).ToString().isEmpty());
+        EXPECT_FALSE(rs.Field(2).IsNull());
+        EXPECT_FALSE(repeated.isDetached());
+    }
+    EXPECT_TRUE(repeated.isDetached());
+    EXPECT_EQ(repeated, "same");
+    EXPECT_FALSE(single.isDetached()); // its block also holds `another`
+    single.append(QStringLiteral("x"));
+    EXPECT_EQ(single, "k1000x");
+    EXPECT_EQ(another, "k1001");
+    EXPECT_TRUE(another.isDetached());
+}
+
+// Texts that are not repeated are decoded as they come: well-formed ones of every length of
+// sequence, and those with bytes that are not UTF-8 (a stray byte, a cut sequence, an overlong
+// form, a surrogate, a code beyond Unicode) read as QString::fromUtf8 reads them.
+TEST_F(DbTest, TextsOfEveryKindOfUtf8ReadAsDecoded) {
+    const QList<QByteArray> bytes = {"41",   "c3a9",   "e4b8ad",   "f09f9880", "41ff42", "e4b8",
+                                     "c0af", "eda080", "f4908080", "c2",       "f09f98"};
+    QString sql =
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 399) "
+                       "SELECT i");
+    for (const QByteArray& hex : bytes)
+        sql += QStringLiteral(", CAST(x'%1' || i AS TEXT)").arg(QString::fromLatin1(hex));
+    sql += QStringLiteral(" FROM n");
+    Recordset rs = conn.Execute(sql);
+    ASSERT_EQ(rs.RecordCount(), 400);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const QByteArray number = QByteArray::number(rs.Field(0).ToInt());
+        for (int c = 0; c < bytes.size(); ++c)
+            ASSERT_EQ(rs.Field(c + 1).ToString(), QString::fromUtf8(QByteArray::fromHex(bytes[c]) + number))
+                << bytes[c].constData() << " " << number.constData();
+    }
+}
+
 // NULLs among the values of a wide result (more columns than one word of bits) leave every
 // value where its row and column say, across the storage blocks; a row of NULLs is a row.
 TEST_F(DbTest, SparseWideResultsKeepEveryValueInPlace) {
@@ -191,12 +246,21 @@ TEST_F(DbTest, SparseWideResultsKeepEveryValueInPlace) {
         for (int c = 0; c < kColumns; ++c)
             rows[static_cast<size_t>(r)].push_back(r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c)
                                                                                    : Variant());
-    Recordset rs(names, {}, std::move(rows));
-    ASSERT_EQ(rs.RecordCount(), kRows);
-    for (int r = 0; !rs.IsEOF(); rs.MoveNext(), ++r)
-        for (int c = 0; c < kColumns; ++c)
-            ASSERT_EQ(rs.Field(c), r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c) : Variant())
-                << r << "," << c;
+    Recordset original(names, {}, std::move(rows));
+    // A copy holds values of its own (the original goes first), and so does a copy assigned over
+    // a record set that held values; moving hands them over.
+    Recordset copy(original);
+    Recordset assigned = conn.Execute(QStringLiteral("SELECT 1, 'x'"));
+    assigned = copy;
+    original.Close();
+    Recordset rs(std::move(copy));
+    for (Recordset* each : {&rs, &assigned}) {
+        ASSERT_EQ(each->RecordCount(), kRows);
+        for (int r = 0; !each->IsEOF(); each->MoveNext(), ++r)
+            for (int c = 0; c < kColumns; ++c)
+                ASSERT_EQ(each->Field(c), r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c) : Variant())
+                    << r << "," << c;
+    }
 }
 
 // A long text that repeats over a large result is held once however many rows show it, even
