@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -13,6 +14,15 @@ QString AccessFile(const QString& name) {
 
 QString ImportFile(const QString& name) {
     return QStringLiteral(VELTORA_TEST_DATA "/import/") + name;
+}
+
+QStringList WrittenWorkbooks() {
+    return QDir(QStringLiteral(VELTORA_TEST_DATA "/workbooks"))
+        .entryList({QStringLiteral("*.xls")}, QDir::Files, QDir::Name);
+}
+
+QString WrittenWorkbook(const QString& name) {
+    return QStringLiteral(VELTORA_TEST_DATA "/workbooks/") + name;
 }
 
 QByteArray ReadBytes(const QString& path) {
