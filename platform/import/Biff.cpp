@@ -488,9 +488,10 @@ double RkValue(std::uint32_t rk) {
 // A damaged type or length can make the records behind it misread until a misread length lands
 // on a real record again, the sheet still ending where it should: what every writer does is
 // therefore checked. A record of an older format (or of type 0) is damage; so is a cell given
-// twice, a cell record after the cell table has ended, and a sheet without a size record ahead
-// of its cells (every writer writes one there: bytes written over a sheet's head take it with
-// them). What writers do each in their own way is no damage: records of types the reader does
+// twice, a cell record after the cell table has ended, a sheet without a size record ahead of
+// its cells (every writer writes one there: bytes written over a sheet's head take it with
+// them), and a cell outside the declared rows in a row without a row record where the sheet's
+// other rows have them. What writers do each in their own way is no damage: records of types the reader does
 // not use, wherever they stand; a size that declares no cell, or not every cell (the sheet's
 // size comes from its cells); row records of rows without cells.
 class SheetReader {
@@ -548,6 +549,7 @@ public:
                     Fail("在结尾之后还有记录");
                 if (!m_sized)
                     Fail("没有大小记录");
+                CheckRowsOutsideTheSize();
                 return;
             }
             for (const auto& [type, decode] : kDecoders)
@@ -599,6 +601,8 @@ private:
         if (endRow > firstRow && endColumn == firstColumn)
             Fail("声明有行而没有列");
         m_sized = true;
+        m_firstRow = firstRow;
+        m_endRow = endRow;
         // Room for the cells the sheet declares, as far as the records left can hold them
         // (a cell takes 10 bytes at least), so that the cells are not moved as they come.
         if (m_cells && m_cells->empty()) {
@@ -615,6 +619,25 @@ private:
         NeedSize(r, 16, "行");
         if (U16(r.body + 4) > kMaxColumns)
             Fail("的行记录已损坏（第" + std::to_string(U16(r.body) + 1) + "行超出第256列）");
+        RowFlags(U16(r.body)) |= kRowRecord;
+        m_anyRowRecord = true;
+    }
+    // A sheet whose writer gives its rows row records gives every row of cells one; a cell in a
+    // row without one, outside the rows the size declares too, is a cell whose row was damaged
+    // (it would read far from its place). Cells outside the declared size in rows of their own,
+    // and rows of cells in a sheet without row records, are as writers write them.
+    void CheckRowsOutsideTheSize() const {
+        if (!m_anyRowRecord)
+            return;
+        for (size_t row = 0; row < m_rows.size(); ++row)
+            if (m_rows[row] == kCellsOutside)
+                Fail("的第" + std::to_string(row + 1) + "行有单元格，却没有行记录，又在其大小记录声明的" +
+                     std::to_string(m_endRow) + "行之外");
+    }
+    std::uint8_t& RowFlags(std::uint16_t row) {
+        if (m_rows.empty())
+            m_rows.resize(kMaxRows);
+        return m_rows[row];
     }
     void Number(const Record& r) {
         NeedSize(r, 14, "数字单元格");
@@ -754,6 +777,8 @@ private:
             Fail("有单元格（第" + std::to_string(row + 1) + "行第" + std::to_string(column + 1) +
                  "列）给出了两次");
         word |= bit;
+        if (row < m_firstRow || row >= m_endRow)
+            RowFlags(row) |= kCellsOutside;
     }
     // A cell of the sheet: checked, then kept (when the sheet's cells are kept) with its kind, its
     // value to be filled in.
@@ -812,6 +837,13 @@ private:
     std::vector<Kind> m_xfKinds; // the kind of number each XF shows
 
     bool m_sized = false; // a size record has been read
+    std::uint32_t m_firstRow = 0, m_endRow = 0; // the rows it declares
+
+    // For each row whether it has a row record and whether it has cells outside the declared
+    // rows (made at the first of either), and whether the sheet has any row record.
+    static constexpr std::uint8_t kRowRecord = 1, kCellsOutside = 2;
+    std::vector<std::uint8_t> m_rows;
+    bool m_anyRowRecord = false;
 
     enum class Table { Before, Inside, After };
     Table m_table = Table::Before; // where the records read are against the cell table

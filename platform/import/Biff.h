@@ -11,7 +11,8 @@
 // its record, a cell record longer or shorter than its kind is, a sheet declared larger than the
 // format allows, an index past its table, a record of an older format in a sheet, a cell given
 // twice, a cell record after the sheet's cells have ended, a sheet without a size record ahead
-// of its cells) is refused whole. A sheet's size comes from its cells: the size it declares may
+// of its cells, a cell outside its declared rows in a row without a row record in a sheet whose
+// rows have them) is refused whole. A sheet's size comes from its cells: the size it declares may
 // hold no cell, or not every cell, as some writers declare it.
 
 #include <cstddef>

@@ -365,6 +365,20 @@ TEST_F(WorkbookTest, DamageThatRealignsTheRecordsRefusesTheFile) {
     EXPECT_TRUE(message.contains(QStringLiteral("工作表“Sheet1”的单元格记录中间夹有其他记录（类型0x02FD）")))
         << message.toStdString();
 
+    // The last text cell's row damaged (row 41): a row without a row record, outside the 6 rows
+    // declared, in a sheet whose rows have row records.
+    const FileRecord* last = nullptr;
+    for (const FileRecord& r : records)
+        if (r.type == 0x00FD)
+            last = &r;
+    ASSERT_NE(last, nullptr);
+    QByteArray farRow = school;
+    SetWord(farRow, last->at + 4, 40);
+    message = refusal(farRow, QStringLiteral("far-row.xls"));
+    EXPECT_TRUE(message.contains(
+        QStringLiteral("工作表“成绩表”的第41行有单元格，却没有行记录，又在其大小记录声明的6行之外")))
+        << message.toStdString();
+
     // Bytes written over the head of a sheet take its size record with them (here: its type
     // made one no reader knows); every writer writes one ahead of the cells.
     QByteArray headless = school;
@@ -705,6 +719,10 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
                          Record(0x00FD, Cell(0, 0, 0) + U32(0))),
          "在其单元格记录之前没有大小记录"},
         {Stream(sst, {}), "没有大小记录"},
+        // A cell below the declared rows in a row without a row record, where the rows have them.
+        {Stream(sst, dims + Record(0x0208, U16(0) + U16(0) + U16(1) + QByteArray(10, '\0')) +
+                         Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x027E, Cell(3, 0, 0) + U32(2))),
+         "的第4行有单元格，却没有行记录，又在其大小记录声明的1行之外"},
         // A cell record behind a record of another type that followed the cells.
         {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x01B2, QByteArray(18, '\0')) +
                          Record(0x027E, Cell(0, 1, 0) + U32(2))),
@@ -742,6 +760,10 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
     EXPECT_EQ(Cells(Read(Stream(sst, dims + row(0, 0, 1) + row(3, 2, 2) + row(4, 0, 1) + row(5, 0, 256) +
                                          row(6, 1, 4) + Record(0x00FD, Cell(0, 0, 0) + U32(0))))),
               QStringList{"0,0 2:x"});
+    EXPECT_EQ(
+        Cells(Read(Stream(sst, dims + row(0, 0, 1) + row(3, 0, 1) + Record(0x00FD, Cell(0, 0, 0) + U32(0)) +
+                                   Record(0x027E, Cell(3, 0, 0) + U32(2))))),
+        (QStringList{"0,0 2:x", "3,0 1:0"}));
     EXPECT_EQ(Cells(Read(Stream(sst, dims))), QStringList{});
     EXPECT_EQ(Cells(Read(Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(256) + U16(0))))),
               QStringList{});
