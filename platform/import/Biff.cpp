@@ -491,9 +491,9 @@ double RkValue(std::uint32_t rk) {
 // twice, a cell record after the cell table has ended, a sheet without a size record ahead of
 // its cells (every writer writes one there: bytes written over a sheet's head take it with
 // them), and a cell outside the declared rows in a row without a row record where the sheet's
-// other rows have them. What writers do each in their own way is no damage: records of types the reader does
-// not use, wherever they stand; a size that declares no cell, or not every cell (the sheet's
-// size comes from its cells); row records of rows without cells.
+// other rows have them. What writers do each in their own way is no damage: records of types
+// the reader does not use, wherever they stand; a size that declares no cell, or not every cell
+// (the sheet's size comes from its cells); row records of rows without cells.
 class SheetReader {
 public:
     // Keeps the cells in `cells` (nullptr: they are checked and passed over).
