@@ -51,19 +51,11 @@ constexpr std::uint16_t kOlderRecords[] = {0x0000, 0x0001, 0x0002, 0x0003, 0x000
 
 // The cell table: the row records and the cells of a sheet's rows, each formula with the records
 // of its result, and the row blocks' index records, written one after the other. No other record
-// stands among them.
+// stands among them. (A CONTINUE record belongs to the record before it, wherever that stands.)
 constexpr std::uint16_t kDbCell = 0x00D7;
-constexpr std::uint16_t kCellTable[] = {kRow,     kNumber, kRk,       kMulRk,   kLabelSst, kLabel,
-                                        kRString, kBoolErr, kBlank,   kMulBlank, kFormula, kString,
-                                        kShrFmla, kArray,   kTable,   kDbCell,   kContinue};
-// The records that may follow the cell table: the extended-entry record, drawings, objects and
-// their texts, embedded charts, header pictures, notes, pivot tables, consolidation, the window,
-// merged cells and pictures (as xlwt writes them, ahead of the window), a size record written
-// behind the cells, and the sheet's end. A damaged type in the last cells of a sheet leaves a
-// record of some other type there.
-constexpr std::uint16_t kAfterCellTable[] = {0x01C2, 0x00EC, 0x00ED, 0x005D, 0x01B6, kBof,
-                                             0x0866, 0x001C, 0x00B0, 0x0050, 0x023E, 0x00E5,
-                                             0x007F, kDimensions, kEof};
+constexpr std::uint16_t kCellTable[] = {kRow,     kNumber,  kRk,    kMulRk,    kLabelSst, kLabel,
+                                        kRString, kBoolErr, kBlank, kMulBlank, kFormula,  kString,
+                                        kShrFmla, kArray,   kTable, kDbCell};
 
 template <size_t N>
 bool OneOf(const std::uint16_t (&types)[N], std::uint16_t type) {
@@ -496,15 +488,17 @@ double RkValue(std::uint32_t rk) {
 
 // A worksheet's records read into its cells. Each kind of cell record has its decoder; a
 // record of a fixed size must have exactly that size (a length field changed would otherwise
-// take the records behind it for the record's own data), and every cell must lie inside the
-// rows and columns the sheet's size record declares. A sheet without a size record, or with one
-// that declares it empty, takes its size from its cells.
+// take the records behind it for the record's own data).
 //
 // A damaged type or length can make the records behind it misread until a misread length lands
-// on a real record again, the sheet still ending where it should: what the sheet says of itself
-// is therefore checked against its cells. A record of an older format (or of type 0) is
-// damage; so is a cell given twice, a row whose row record declares cells that never come, and
-// a declared size without any cell.
+// on a real record again, the sheet still ending where it should: what every writer does is
+// therefore checked. A record of an older format (or of type 0) is damage; so is a cell given
+// twice, a cell record after the cell table has ended, a sheet without a size record ahead of
+// its cells (every writer writes one there: bytes written over a sheet's head take it with
+// them), and a cell outside the declared rows in a row without a row record where the sheet's
+// other rows have them. What writers do each in their own way is no damage: records of types
+// the reader does not use, wherever they stand; a size that declares no cell, or not every cell
+// (the sheet's size comes from its cells); row records of rows without cells.
 class SheetReader {
 public:
     // Keeps the cells in `cells` (nullptr: they are checked and passed over).
@@ -548,7 +542,8 @@ public:
                 depth += r.type == kBof ? 1 : r.type == kEof ? -1 : 0;
                 continue;
             }
-            CellTable(r.type);
+            if (r.type != kContinue)
+                CellTable(r.type);
             if (m_pendingString && r.type != kString && r.type != kShrFmla && r.type != kArray &&
                 r.type != kTable && r.type != kContinue)
                 Fail("中公式的文字结果缺失");
@@ -557,7 +552,9 @@ public:
             else if (r.type == kEof) {
                 if (!m_records.EndsWhereItShould())
                     Fail("在结尾之后还有记录");
-                CheckRowsAndSize();
+                if (!m_sized)
+                    Fail("没有大小记录");
+                CheckRowsOutsideTheSize();
                 return;
             }
             for (const auto& [type, decode] : kDecoders)
@@ -568,24 +565,25 @@ public:
     }
 
 private:
-    // The cell table is one run of records: a record of another type among the cells, or a
-    // type that never follows them right after the last, is a damaged type that hides a cell
-    // (the rows around it would read with a value missing).
+    // The cell table is one run of records behind the sheet's size record: a record of another
+    // type among the cells is a damaged type that hides a cell (the rows around it would read
+    // with a value missing), and cells without the size record ahead of them are the rest of a
+    // sheet whose head was overwritten.
     void CellTable(std::uint16_t type) {
         const bool cellRecord = OneOf(kCellTable, type);
         if (m_table == Table::Before) {
-            if (cellRecord)
+            if (cellRecord) {
+                if (!m_sized)
+                    Fail("在其单元格记录之前没有大小记录");
                 m_table = Table::Inside;
+            }
         } else if (m_table == Table::Inside) {
             if (!cellRecord) {
                 m_table = Table::After;
                 m_ended = type;
-                m_endedUnknown = !OneOf(kAfterCellTable, type);
             }
-        } else if (cellRecord && type != kContinue) {
+        } else if (cellRecord) {
             Fail("的单元格记录中间夹有其他记录（类型" + Hex(m_ended) + "）");
-        } else if (m_endedUnknown) {
-            Fail("的单元格记录之后有不明的记录（类型" + Hex(m_ended) + "）");
         }
     }
 
@@ -607,15 +605,9 @@ private:
                  "列）超出了格式的上限（65536行×256列）");
         if (endRow > firstRow && endColumn == firstColumn)
             Fail("声明有行而没有列");
-        m_declared = endRow > firstRow;
+        m_sized = true;
         m_firstRow = firstRow;
         m_endRow = endRow;
-        m_firstColumn = firstColumn;
-        m_endColumn = endColumn;
-        if (m_declared && m_anyCell) {
-            CheckInside(m_minRow, m_minColumn);
-            CheckInside(m_maxRow, m_maxColumn);
-        }
         // Room for the cells the sheet declares, as far as the records left can hold them
         // (a cell takes 10 bytes at least), so that the cells are not moved as they come.
         if (m_cells && m_cells->empty()) {
@@ -624,27 +616,33 @@ private:
             m_cells->reserve(static_cast<size_t>(std::min<std::uint64_t>(declared, m_bytesLeft / 10)));
         }
     }
-    // A row record: the row, its first column and the column behind its last cell (data or
-    // formatting), its height and flags. Excel writes an empty row (one with formatting or a
-    // height of its own) with no columns, xlwt with the first column alone; any other row record
-    // declares cells the sheet must give.
+    // A row record: the row, its first column and the column behind its last cell, its height
+    // and flags. The columns say nothing of the cells that come: writers give rows without cells
+    // (styled, hidden or of their own height) with no columns, the first column alone or all of
+    // them.
     void Row(const Record& r) {
         NeedSize(r, 16, "行");
-        const std::uint16_t row = U16(r.body), first = U16(r.body + 2), end = U16(r.body + 4);
-        if (end > kMaxColumns)
-            Fail("的行记录已损坏（第" + std::to_string(row + 1) + "行超出第256列）");
-        if (end > first && !(first == 0 && end == 1))
-            RowFlags(row) |= kRowDeclaresCells;
+        if (U16(r.body + 4) > kMaxColumns)
+            Fail("的行记录已损坏（第" + std::to_string(U16(r.body) + 1) + "行超出第256列）");
+        RowFlags(U16(r.body)) |= kRowRecord;
+        m_anyRowRecord = true;
     }
-    // After the sheet's last record: every row declared with cells has one, and a declared size
-    // has cells in it.
-    void CheckRowsAndSize() const {
+    // A sheet whose writer gives its rows row records gives every row of cells one; a cell in a
+    // row without one, outside the rows the size declares too, is a cell whose row was damaged
+    // (it would read far from its place). Cells outside the declared size in rows of their own,
+    // and rows of cells in a sheet without row records, are as writers write them.
+    void CheckRowsOutsideTheSize() const {
+        if (!m_anyRowRecord)
+            return;
         for (size_t row = 0; row < m_rows.size(); ++row)
-            if (m_rows[row] == kRowDeclaresCells)
-                Fail("的第" + std::to_string(row + 1) + "行在其行记录中声明有单元格，却一个也没有");
-        if (m_declared && m_cellsGiven == 0)
-            Fail("声明的大小（" + std::to_string(m_endRow) + "行×" + std::to_string(m_endColumn) +
-                 "列）中一个单元格也没有");
+            if (m_rows[row] == kCellsOutside)
+                Fail("的第" + std::to_string(row + 1) + "行有单元格，却没有行记录，又在其大小记录声明的" +
+                     std::to_string(m_endRow) + "行之外");
+    }
+    std::uint8_t& RowFlags(std::uint16_t row) {
+        if (m_rows.empty())
+            m_rows.resize(kMaxRows);
+        return m_rows[row];
     }
     void Number(const Record& r) {
         NeedSize(r, 14, "数字单元格");
@@ -736,7 +734,7 @@ private:
         }
         switch (result[0]) {
         case 0: // text, in the STRING record that follows (which gives the cell)
-            Check(row, column);
+            CheckColumn(column);
             m_pendingString = true;
             m_pendingRow = row;
             m_pendingColumn = column;
@@ -767,34 +765,15 @@ private:
         m_pendingString = false;
     }
 
-    void CheckInside(std::uint32_t row, std::uint32_t column) const {
-        if (row < m_firstRow || row >= m_endRow || column < m_firstColumn || column >= m_endColumn)
-            Fail("有单元格（第" + std::to_string(row + 1) + "行第" + std::to_string(column + 1) +
-                 "列）在其大小记录声明的范围（" + std::to_string(m_endRow) + "行×" +
-                 std::to_string(m_endColumn) + "列）之外");
-    }
-    // A cell's position: inside the format's columns and the sheet's declared size.
-    void Check(std::uint16_t row, std::uint16_t column) {
+    // A cell's column: inside the format's columns.
+    void CheckColumn(std::uint16_t column) const {
         if (column >= kMaxColumns)
             Fail("有超出第256列的单元格");
-        if (m_declared) {
-            CheckInside(row, column);
-            return;
-        }
-        if (!m_anyCell) {
-            m_anyCell = true;
-            m_minRow = m_maxRow = row;
-            m_minColumn = m_maxColumn = column;
-        }
-        m_minRow = std::min(m_minRow, row);
-        m_maxRow = std::max(m_maxRow, row);
-        m_minColumn = std::min(m_minColumn, column);
-        m_maxColumn = std::max(m_maxColumn, column);
     }
-    // A cell's position given by a cell record: checked, and noted for its row; a position given
-    // before is a cell given twice.
+    // A cell's position given by a cell record: checked and noted; a position given before is a
+    // cell given twice.
     void Given(std::uint16_t row, std::uint16_t column) {
-        Check(row, column);
+        CheckColumn(column);
         if (m_given.empty())
             m_given.resize(kMaxRows * kMaxColumns / 64);
         std::uint64_t& word = m_given[(static_cast<size_t>(row) * kMaxColumns + column) / 64];
@@ -803,13 +782,8 @@ private:
             Fail("有单元格（第" + std::to_string(row + 1) + "行第" + std::to_string(column + 1) +
                  "列）给出了两次");
         word |= bit;
-        RowFlags(row) |= kRowHasCells;
-        ++m_cellsGiven;
-    }
-    std::uint8_t& RowFlags(std::uint16_t row) {
-        if (m_rows.empty())
-            m_rows.resize(kMaxRows);
-        return m_rows[row];
+        if (row < m_firstRow || row >= m_endRow)
+            RowFlags(row) |= kCellsOutside;
     }
     // A cell of the sheet: checked, then kept (when the sheet's cells are kept) with its kind, its
     // value to be filled in.
@@ -867,27 +841,24 @@ private:
     std::vector<Cell>* m_cells;
     std::vector<Kind> m_xfKinds; // the kind of number each XF shows
 
-    // The declared size (m_declared: a size record with rows and columns), and the bounds of
-    // the cells read before one came.
-    bool m_declared = false;
-    std::uint32_t m_firstRow = 0, m_endRow = 0, m_firstColumn = 0, m_endColumn = 0;
-    bool m_anyCell = false;
-    std::uint16_t m_minRow = 0, m_maxRow = 0, m_minColumn = 0, m_maxColumn = 0;
+    bool m_sized = false; // a size record has been read
+    std::uint32_t m_firstRow = 0, m_endRow = 0; // the rows it declares
+
+    // For each row whether it has a row record and whether it has cells outside the declared
+    // rows (made at the first of either), and whether the sheet has any row record.
+    static constexpr std::uint8_t kRowRecord = 1, kCellsOutside = 2;
+    std::vector<std::uint8_t> m_rows;
+    bool m_anyRowRecord = false;
 
     enum class Table { Before, Inside, After };
     Table m_table = Table::Before; // where the records read are against the cell table
     std::uint16_t m_ended = 0;     // the type of the record that ended it
-    bool m_endedUnknown = false;   // and whether that type never follows the cells
 
     bool m_pendingString = false; // a formula's text result comes in the next STRING record
     std::uint16_t m_pendingRow = 0, m_pendingColumn = 0;
 
-    // The positions given by cell records (a bit for each, made at the first), how many, and for
-    // each row whether its row record declares cells and whether a cell record gives one.
-    static constexpr std::uint8_t kRowDeclaresCells = 1, kRowHasCells = 2;
+    // The positions given by cell records (a bit for each, made at the first).
     std::vector<std::uint64_t> m_given;
-    size_t m_cellsGiven = 0;
-    std::vector<std::uint8_t> m_rows;
 };
 
 // Reads a worksheet's cells into `cells` (nullptr: checked and passed over).

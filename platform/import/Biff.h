@@ -8,12 +8,13 @@
 // its cached result; numbers formatted as dates or times are told apart by their format. A
 // formula's error result (and an error value) is a cell of its own kind, so that an import can
 // say which cells held one; an empty text and a blank cell read as empty and are left out. A
-// file that breaks the format anywhere (a record cut short, a string running past its record, a
-// cell record longer or shorter than its kind is, a cell outside the rows and columns its sheet
-// declares, a sheet declared larger than the format allows, an index past its table, a record of
-// an older format in a sheet, a cell given twice, a row or a size declared with cells that no
-// record gives) is refused whole. A sheet that declares no size, or an empty one, takes its size
-// from its cells.
+// file that breaks the format where no writer does (a record cut short, a string running past
+// its record, a cell record longer or shorter than its kind is, a sheet declared larger than the
+// format allows, an index past its table, a record of an older format in a sheet, a cell given
+// twice, a cell record after the sheet's cells have ended, a sheet without a size record ahead
+// of its cells, a cell outside its declared rows in a row without a row record in a sheet whose
+// rows have them) is refused whole. A sheet's size comes from its cells: the size it declares may
+// hold no cell, or not every cell, as some writers declare it.
 
 #include <cstddef>
 #include <cstdint>

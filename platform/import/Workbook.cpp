@@ -273,33 +273,27 @@ QString DateText(biff::Kind kind, double days) {
     return DateTimeText(date.year(), date.month(), date.day(), kind == biff::Kind::DateTime ? ms : 0);
 }
 
-// A cell of another type than its column's. A number stays a number in a column of numbers
-// or texts (a 学号 typed without its apostrophe must still be seen as a number); a text that
-// reads as a number becomes one in a column of numbers, and any other text stays text there,
-// as a date does, so that an import sees a word in a column of marks and refuses it instead of
-// taking it for an empty cell. A date column takes dates and nothing else.
-// `text` is the cell's text (a text's or a date's).
+// A cell of another type than its column's keeps its value, so that an import sees what the
+// file holds (a word in a column of marks is refused, not taken for an empty cell). A number
+// stays a number in every column (a 学号 typed without its apostrophe must still be seen as a
+// number), whole numbers as integers in a column of texts, as a column of numbers stores them;
+// a text that reads as a number becomes one in a column of numbers, and any other text stays
+// text, in a column of dates too; a date stays its text. `text` is the cell's text (a text's or
+// a date's).
 db::Variant Convert(const Cell& cell, const QString& text, CellKind column) {
     switch (cell.kind) {
     case CellKind::Null:
         return {};
     case CellKind::Number:
-        if (column == CellKind::Number)
-            return cell.number;
-        if (column == CellKind::Text) {
-            // Whole numbers as integers, as a column of numbers stores them.
-            if (std::floor(cell.number) == cell.number && std::fabs(cell.number) < 9.0e15)
-                return db::Variant(static_cast<long long>(cell.number));
-            return cell.number;
-        }
-        return {};
+        if (column == CellKind::Text && std::floor(cell.number) == cell.number &&
+            std::fabs(cell.number) < 9.0e15)
+            return db::Variant(static_cast<long long>(cell.number));
+        return cell.number;
     case CellKind::Text: {
-        if (column == CellKind::Text)
-            return text;
         double number = 0;
-        if (column == CellKind::Number)
-            return ParseNumber(text, &number) ? db::Variant(number) : db::Variant(text);
-        return {};
+        if (column == CellKind::Number && ParseNumber(text, &number))
+            return number;
+        return text;
     }
     case CellKind::Date:
         return text;

@@ -5,7 +5,8 @@ make_sources.py OUTDIR NAME...   NAME is one of the files below; "rows.xls:N" an
 write a table of N students, "blanks.xls:N" the same rows under Chinese headers with blanks
 around them, "gaps.xls" a long sheet whose later rows differ from its first ones, "low.xls" a
 table whose header lies on row 10, "styled.xls" formatting without values, "repeated.xls" one
-long text in every cell of 500 rows, "far.xls" ten rows and one number in the sheet's last cell.
+long text in every cell of 500 rows, "far.xls" ten rows and one number in the sheet's last cell,
+"mixed.xls" columns with cells of other kinds than most of theirs.
 """
 import datetime
 import os
@@ -86,6 +87,25 @@ def gaps_xls(path):
         sheet.write(r, 1, r)
     sheet.write(450, 2, 'end')
     sheet.write(5, 3, -5, DATE)
+    book.save(path)
+
+
+def mixed_xls(path):
+    """A column of dates with texts and numbers among them, as a teaching-load list has them, and
+    a column of texts with a date and a number among them."""
+    book = xlwt.Workbook(encoding='utf-8')
+    sheet = book.add_sheet('Sheet1')
+    sheet.write(0, 0, '日期')
+    sheet.write(0, 1, '备注')
+    for r in range(1, 7):
+        sheet.write(r, 0, datetime.date(2024, 9, r), DATE)
+        sheet.write(r, 1, '第%d周' % r)
+    sheet.write(7, 0, '待定')
+    sheet.write(7, 1, datetime.date(2024, 9, 7), DATE)
+    sheet.write(8, 0, 3)
+    sheet.write(8, 1, 4.5)
+    sheet.write(9, 0, '12')
+    sheet.write(10, 0, '第二学期')
     book.save(path)
 
 
@@ -213,6 +233,8 @@ def main():
             repeated_xls(path)
         elif base == 'far.xls':
             far_xls(path)
+        elif base == 'mixed.xls':
+            mixed_xls(path)
         elif base == 'low.xls':
             low_xls(path)
         elif base == 'styled.xls':

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -13,6 +14,20 @@ QString AccessFile(const QString& name) {
 
 QString ImportFile(const QString& name) {
     return QStringLiteral(VELTORA_TEST_DATA "/import/") + name;
+}
+
+QStringList WrittenWorkbooks() {
+    // The books whose cells are listed beside them; the encryption tests read the others.
+    QStringList books;
+    const QDir dir(QStringLiteral(VELTORA_TEST_DATA "/workbooks"));
+    for (const QString& book : dir.entryList({QStringLiteral("*.xls")}, QDir::Files, QDir::Name))
+        if (dir.exists(book + QStringLiteral(".expect.tsv")))
+            books << book;
+    return books;
+}
+
+QString WrittenWorkbook(const QString& name) {
+    return QStringLiteral(VELTORA_TEST_DATA "/workbooks/") + name;
 }
 
 QByteArray ReadBytes(const QString& path) {

@@ -1,7 +1,7 @@
 #pragma once
 // Source files for the import tests: the Access files kept in tests/data/access, the LibreOffice
-// workbook in tests/data/import, and workbooks and FoxPro tables written by
-// tests/data/import/make_sources.py.
+// workbook in tests/data/import, the spreadsheet programs' workbooks in tests/data/workbooks, and
+// workbooks and FoxPro tables written by tests/data/import/make_sources.py.
 
 #include <QByteArray>
 #include <QString>
@@ -16,6 +16,11 @@ QString AccessFile(const QString& name);
 
 // A file of tests/data/import (formulas.xls, written by LibreOffice).
 QString ImportFile(const QString& name);
+
+// The workbooks of tests/data/workbooks (each beside its FILE.expect.tsv), by file name, and the
+// path of one.
+QStringList WrittenWorkbooks();
+QString WrittenWorkbook(const QString& name);
 
 // The bytes of a file (empty when it cannot be read), and a file written with `bytes`.
 QByteArray ReadBytes(const QString& path);

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -25,7 +26,7 @@ protected:
         s_dir = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_dir->isValid());
         importtest::MakeSources(s_dir->path(), {QStringLiteral("school.xls"), QStringLiteral("rows.xls:3000"),
-                                                QStringLiteral("styled.xls")});
+                                                QStringLiteral("styled.xls"), QStringLiteral("mixed.xls")});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -93,6 +94,26 @@ TEST_F(WorkbookTest, FormulasGiveTheirCachedResultsAndEmptyTextsReadEmpty) {
     EXPECT_EQ(errorCells, (importsrc::ErrorCells{{1, 4}, {2, 4}}));
 }
 
+// A cell of another kind than most of its column's keeps its value: texts and a number in a
+// column of dates (the texts that read as numbers become numbers there, as in a column of
+// numbers), a date and a number in a column of texts.
+TEST_F(WorkbookTest, CellsOfAnotherKindThanTheirColumnKeepTheirValues) {
+    const QString path = s_dir->filePath(QStringLiteral("mixed.xls"));
+    EXPECT_EQ(Load(path, QStringLiteral("Sheet1$")),
+              (QStringList{QStringLiteral("日期 DATETIME,备注 MIXED BLOB"),
+                           QStringLiteral("2024-09-01,第1周"), QStringLiteral("2024-09-02,第2周"),
+                           QStringLiteral("2024-09-03,第3周"), QStringLiteral("2024-09-04,第4周"),
+                           QStringLiteral("2024-09-05,第5周"), QStringLiteral("2024-09-06,第6周"),
+                           QStringLiteral("待定,2024-09-07"), QStringLiteral("3,4.5"),
+                           QStringLiteral("12,<null>"), QStringLiteral("第二学期,<null>")}));
+    QStringList types;
+    for (db::Recordset rs = conn->Execute(QStringLiteral("SELECT typeof(日期), typeof(备注) FROM [Sheet1$]"));
+         !rs.IsEOF(); rs.MoveNext())
+        types << rs.Field(0).ToString() + QLatin1Char('/') + rs.Field(1).ToString();
+    EXPECT_EQ(types, (QStringList{"text/text", "text/text", "text/text", "text/text", "text/text",
+                                  "text/text", "text/text", "integer/real", "integer/null", "text/null"}));
+}
+
 // xlwt spreads a shared-string table of this size over many CONTINUE records, breaking strings
 // at their borders.
 TEST_F(WorkbookTest, LongSharedStringTables) {
@@ -122,10 +143,12 @@ TEST_F(WorkbookTest, DeclaredSheetSizes) {
         return path;
     };
 
-    // The largest size the format allows reads the rows that hold values, no more.
+    // The largest size the format allows reads the rows that hold values, no more; a size that
+    // leaves cells out (some writers declare one) reads every cell all the same.
     const QStringList lines = Load(withSize(65536, 256), QStringLiteral("成绩表$"));
     EXPECT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[0].count(u','), 8);
+    EXPECT_EQ(Load(withSize(3, 4), QStringLiteral("成绩表$")), lines);
 
     // 983,295 rows, or 257 columns, are more than a workbook can hold; rows without columns are
     // no sheet. Each refuses the whole file, named, at once.
@@ -181,10 +204,9 @@ const FileRecord* Nth(const std::vector<FileRecord>& records, std::uint16_t type
     return nullptr;
 }
 
-// One length field changed makes a cell record take the records behind it for its own data; a
-// cell moved past the rows or columns its sheet declares is no cell the writer wrote. Either
-// refuses the whole file, though what is left would read as a table with fewer (or more) rows.
-TEST_F(WorkbookTest, RecordsOfTheWrongLengthAndCellsOutsideTheSheetRefuseTheFile) {
+// One length field changed makes a cell record take the records behind it for its own data: it
+// refuses the whole file, though what is left would read as a table with fewer rows.
+TEST_F(WorkbookTest, RecordsOfTheWrongLengthRefuseTheFile) {
     const auto write = [](const QByteArray& bytes, const QString& name) {
         const QString path = s_dir->filePath(name);
         EXPECT_TRUE(importtest::WriteBytes(path, bytes));
@@ -222,22 +244,6 @@ TEST_F(WorkbookTest, RecordsOfTheWrongLengthAndCellsOutsideTheSheetRefuseTheFile
         EXPECT_TRUE(Refusal(write(swallow(school, records, number), QStringLiteral("long-number.xls")))
                         .contains(QStringLiteral("数字单元格记录长度不对")));
     }
-
-    // The sheet 成绩表 declares rows 1 to 6 and columns 1 to 9: its last text cell moved to row
-    // 41, or to column 101.
-    const FileRecord* last = nullptr;
-    for (const FileRecord& r : records)
-        if (r.type == 0x00FD)
-            last = &r;
-    ASSERT_NE(last, nullptr);
-    QByteArray farRow = school;
-    SetWord(farRow, last->at + 4, 40);
-    EXPECT_TRUE(
-        Refusal(write(farRow, QStringLiteral("far-row.xls"))).contains(QStringLiteral("有单元格（第41行第")));
-    QByteArray farColumn = school;
-    SetWord(farColumn, last->at + 6, 100);
-    EXPECT_TRUE(Refusal(write(farColumn, QStringLiteral("far-column.xls")))
-                    .contains(QStringLiteral("列）在其大小记录声明的范围（6行×9列）之外")));
 }
 
 // A record whose type was damaged into an end record would end its sheet (or the global records)
@@ -311,9 +317,8 @@ TEST_F(WorkbookTest, AnEarlyEndOrAnUnlistedSheetRefusesTheFile) {
 
 // Damage that misaligns the records until a misread length lands on a real record again, or
 // that moves a cell onto another: the sheet would read with cells lost, rows short or a value
-// replaced. A record of type 0 or of an older format, a cell given twice, a row declared with
-// cells that never come, a declared size without a cell and a record of an unknown type among or
-// right after the cells each refuse the whole file.
+// replaced. A record of type 0 or of an older format, a cell given twice and a cell record after
+// a record of another type behind the cells each refuse the whole file.
 TEST_F(WorkbookTest, DamageThatRealignsTheRecordsRefusesTheFile) {
     const auto refusal = [](const QByteArray& bytes, const QString& name) {
         const QString path = s_dir->filePath(name);
@@ -352,45 +357,48 @@ TEST_F(WorkbookTest, DamageThatRealignsTheRecordsRefusesTheFile) {
     EXPECT_TRUE(message.contains(QStringLiteral("工作表“成绩表”有单元格（第1行第1列）给出了两次")))
         << message.toStdString();
 
-    // The sheet "Another": a header of three texts and a MULRK of three numbers on row 2. The
-    // MULRK's type made a drawing's: row 2 is declared with cells and has none; the header's
-    // texts made a type no reader knows too: the sheet declares 2 rows × 3 columns and has no
-    // cell at all.
-    const std::vector<FileRecord> another = FirstSheetRecords(school, 1);
-    ASSERT_NE(Nth(another, 0x00BD, 0), nullptr);
-    QByteArray noCells = school;
-    SetWord(noCells, Nth(another, 0x00BD, 0)->at, 0x00EC);
-    message = refusal(noCells, QStringLiteral("no-cells-row.xls"));
-    EXPECT_TRUE(
-        message.contains(QStringLiteral("工作表“Another”的第2行在其行记录中声明有单元格，却一个也没有")))
-        << message.toStdString();
-    for (const FileRecord& r : another)
-        if (r.type == 0x00FD || r.type == 0x0208)
-            SetWord(noCells, r.at, 0x7FFF);
-    message = refusal(noCells, QStringLiteral("no-cells.xls"));
-    EXPECT_TRUE(message.contains(QStringLiteral("工作表“Another”声明的大小（2行×3列）中一个单元格也没有")))
-        << message.toStdString();
-
-    // A cell's type made one no reader knows (LABELSST 0x00FD to 0x02FD): among the cells of the
-    // 3000 students, or the sheet's last cell record. A row of one cell, as xlwt writes it,
-    // declares the same columns whether it has its cell or none, so only the cell table's run of
-    // records shows the loss.
+    // A cell's type made one no reader knows (LABELSST 0x00FD to 0x02FD) among the cells of the
+    // 3000 students: the cell table's run of records shows the loss.
     QByteArray hidden = rows;
     SetWord(hidden, Nth(rowRecords, 0x00FD, 1000)->at, 0x02FD);
     message = refusal(hidden, QStringLiteral("hidden-cell.xls"));
     EXPECT_TRUE(message.contains(QStringLiteral("工作表“Sheet1”的单元格记录中间夹有其他记录（类型0x02FD）")))
         << message.toStdString();
-    const FileRecord* window = Nth(rowRecords, 0x023E, 0); // xlwt writes it right after the cells
-    ASSERT_NE(window, nullptr);
-    const FileRecord* lastCell = window - 1;
-    ASSERT_TRUE(lastCell->type == 0x00FD || lastCell->type == 0x00BD || lastCell->type == 0x027E ||
-                lastCell->type == 0x0203)
-        << lastCell->type;
-    QByteArray tail = rows;
-    SetWord(tail, lastCell->at, 0x02FD);
-    message = refusal(tail, QStringLiteral("hidden-last-cell.xls"));
-    EXPECT_TRUE(message.contains(QStringLiteral("的单元格记录之后有不明的记录（类型0x02FD）")))
+
+    // The last text cell's row damaged (row 41): a row without a row record, outside the 6 rows
+    // declared, in a sheet whose rows have row records.
+    const FileRecord* last = nullptr;
+    for (const FileRecord& r : records)
+        if (r.type == 0x00FD)
+            last = &r;
+    ASSERT_NE(last, nullptr);
+    QByteArray farRow = school;
+    SetWord(farRow, last->at + 4, 40);
+    message = refusal(farRow, QStringLiteral("far-row.xls"));
+    EXPECT_TRUE(message.contains(
+        QStringLiteral("工作表“成绩表”的第41行有单元格，却没有行记录，又在其大小记录声明的6行之外")))
         << message.toStdString();
+
+    // Bytes written over the head of a sheet take its size record with them (here: its type
+    // made one no reader knows); every writer writes one ahead of the cells.
+    QByteArray headless = school;
+    SetWord(headless, Nth(records, 0x0200, 0)->at, 0x7FFF);
+    message = refusal(headless, QStringLiteral("headless.xls"));
+    EXPECT_TRUE(message.contains(QStringLiteral("工作表“成绩表”在其单元格记录之前没有大小记录")))
+        << message.toStdString();
+    // The empty sheet "Empty" (the fourth) without its size record.
+    const std::vector<FileRecord> empty = FirstSheetRecords(school, 3);
+    ASSERT_NE(Nth(empty, 0x0200, 0), nullptr);
+    QByteArray sizeless = school;
+    SetWord(sizeless, Nth(empty, 0x0200, 0)->at, 0x7FFF);
+    const QString sizelessPath = s_dir->filePath(QStringLiteral("sizeless.xls"));
+    ASSERT_TRUE(importtest::WriteBytes(sizelessPath, sizeless));
+    try {
+        SourceFile file(sizelessPath);
+        ADD_FAILURE() << "opened";
+    } catch (const db::DbError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("没有大小记录"))) << e.Message().toStdString();
+    }
 }
 
 // Formatting without values, as xlwt writes it: styled blank cells, merged cells, row records
@@ -410,9 +418,14 @@ TEST_F(WorkbookTest, FormattingWithoutValuesReads) {
     EXPECT_EQ(Load(path, QStringLiteral("Empty$")).size(), 1);
 }
 
-// A sheet without a size record, or one that declares itself empty, takes its size from its
-// cells: the writers at hand always write the record, but the format does not require it.
-TEST_F(WorkbookTest, SheetsWithoutADeclaredSizeTakeItFromTheirCells) {
+// What writers write of their own ways reads whole, as the book without it does: a size that
+// declares no cell (all zeros, or Gnumeric's full width over an empty sheet) or not all of them
+// (a column too few, as a PHP library writes it); records of types the reader does not use
+// ahead of the cells and behind them (LibreOffice's data validation and label ranges); a long
+// printer-settings record gone on in a CONTINUE ahead of the cells, as Excel writes it; row
+// records of rows without cells that declare columns (Gnumeric's 0 to 256, Excel's of a
+// styled row).
+TEST_F(WorkbookTest, WhatWritersWriteOfTheirOwnReadsWhole) {
     const QString original = s_dir->filePath(QStringLiteral("school.xls"));
     const QByteArray school = importtest::ReadBytes(original);
     const std::vector<FileRecord> records = FirstSheetRecords(school);
@@ -420,18 +433,80 @@ TEST_F(WorkbookTest, SheetsWithoutADeclaredSizeTakeItFromTheirCells) {
     ASSERT_NE(size, nullptr);
     const QStringList expected = Load(original, QStringLiteral("成绩表$"));
     ASSERT_EQ(expected.size(), 6);
+    const auto changed = [](QByteArray bytes, const QString& name,
+                            const std::function<void(QByteArray&)>& edit) {
+        edit(bytes);
+        const QString path = s_dir->filePath(name);
+        EXPECT_TRUE(importtest::WriteBytes(path, bytes));
+        return path;
+    };
+    const auto retype = [](const FileRecord* r, std::uint16_t type) {
+        return [r, type](QByteArray& b) { SetWord(b, r->at, type); };
+    };
 
-    QByteArray without = school;
-    SetWord(without, size->at, 0x7FFF); // a type no record has: the reader passes it over
-    const QString withoutPath = s_dir->filePath(QStringLiteral("no-size.xls"));
-    ASSERT_TRUE(importtest::WriteBytes(withoutPath, without));
-    EXPECT_EQ(Load(withoutPath, QStringLiteral("成绩表$")), expected);
+    EXPECT_EQ(Load(changed(school, QStringLiteral("empty-size.xls"),
+                           [&](QByteArray& b) { std::memset(b.data() + size->at + 4, 0, 14); }),
+                   QStringLiteral("成绩表$")),
+              expected);
+    EXPECT_EQ(Load(changed(school, QStringLiteral("size-from-column-2.xls"),
+                           [&](QByteArray& b) { SetWord(b, size->at + 12, 1); }),
+                   QStringLiteral("成绩表$")),
+              expected);
+    // xlwt writes the margins (0x0028, 0x0029) right ahead of the page set-up (0x00A1).
+    const FileRecord* setup = Nth(records, 0x00A1, 0);
+    ASSERT_NE(setup, nullptr);
+    ASSERT_EQ((setup - 2)->type, 0x0028);
+    EXPECT_EQ(Load(changed(school, QStringLiteral("printer-settings.xls"),
+                           [&](QByteArray& b) {
+                               SetWord(b, (setup - 2)->at, 0x004D);
+                               SetWord(b, (setup - 1)->at, 0x003C);
+                           }),
+                   QStringLiteral("成绩表$")),
+              expected);
+    const FileRecord* window = Nth(records, 0x023E, 0); // right behind the cells
+    ASSERT_NE(window, nullptr);
+    for (const std::uint16_t type : {0x01B2, 0x015F, 0x7FFF}) {
+        SCOPED_TRACE(type);
+        EXPECT_EQ(Load(changed(school, QStringLiteral("behind-cells.xls"), retype(window, type)),
+                       QStringLiteral("成绩表$")),
+                  expected);
+        EXPECT_EQ(Load(changed(school, QStringLiteral("ahead-of-cells.xls"), retype(size + 1, type)),
+                       QStringLiteral("成绩表$")),
+                  expected);
+    }
 
-    QByteArray empty = school;
-    std::memset(empty.data() + size->at + 4, 0, 14);
-    const QString emptyPath = s_dir->filePath(QStringLiteral("empty-size.xls"));
-    ASSERT_TRUE(importtest::WriteBytes(emptyPath, empty));
-    EXPECT_EQ(Load(emptyPath, QStringLiteral("成绩表$")), expected);
+    // The fourth sheet, empty, declared one row by 256 columns.
+    const std::vector<FileRecord> empty = FirstSheetRecords(school, 3);
+    ASSERT_NE(Nth(empty, 0x0200, 0), nullptr);
+    const qsizetype emptySize = Nth(empty, 0x0200, 0)->at;
+    EXPECT_EQ(Load(changed(school, QStringLiteral("wide-empty.xls"),
+                           [&](QByteArray& b) {
+                               b[emptySize + 8] = 1;
+                               SetWord(b, emptySize + 14, 256);
+                           }),
+                   QStringLiteral("Empty$")),
+              Load(original, QStringLiteral("Empty$")));
+
+    // styled.xls has row records of rows 5, 6, 7 and 10 without cells (xlwt's: the first column
+    // alone): all columns, or columns 3 to 5.
+    const QString styledPath = s_dir->filePath(QStringLiteral("styled.xls"));
+    const QByteArray styled = importtest::ReadBytes(styledPath);
+    int emptyRows = 0;
+    const QString rowsPath = changed(styled, QStringLiteral("row-records.xls"), [&](QByteArray& b) {
+        for (const FileRecord& r : FirstSheetRecords(styled)) {
+            const int row = r.type == 0x0208 ? Word(b, r.at + 4) : -1;
+            if (row == 5 || row == 7 || row == 10) {
+                SetWord(b, r.at + 8, 256);
+                ++emptyRows;
+            } else if (row == 6) {
+                SetWord(b, r.at + 6, 2);
+                SetWord(b, r.at + 8, 5);
+                ++emptyRows;
+            }
+        }
+    });
+    EXPECT_EQ(emptyRows, 4);
+    EXPECT_EQ(Load(rowsPath, QStringLiteral("Sheet1$")), Load(styledPath, QStringLiteral("Sheet1$")));
 }
 
 // A workbook whose sheets are all charts (here: each sheet's type byte says so) offers nothing to
@@ -638,10 +713,20 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         {Stream(sst, dims + Record(0x0006, Cell(0, 0, 0) + F64(1) + QByteArray(6, '\0') + U16(5))),
          "公式单元格记录长度不对"},
         {Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(1))), "大小记录长度不对"},
-        // Cells outside the declared size, whether the size comes before them or after.
-        {Stream(sst, dims + Record(0x027E, Cell(1, 0, 0) + U32(2))), "（第2行第1列）在其大小记录声明的范围"},
-        {Stream(sst, dims + Record(0x0201, Cell(0, 3, 0))), "（第1行第4列）"},
-        {Stream(sst, Record(0x027E, Cell(0, 2, 0) + U32(2)) + dims), "（第1行第3列）"},
+        // No size record ahead of the cells, or none at all.
+        {Stream(sst, Record(0x027E, Cell(0, 2, 0) + U32(2)) + dims), "在其单元格记录之前没有大小记录"},
+        {Stream(sst, Record(0x0208, U16(0) + U16(0) + U16(1) + QByteArray(10, '\0')) + dims +
+                         Record(0x00FD, Cell(0, 0, 0) + U32(0))),
+         "在其单元格记录之前没有大小记录"},
+        {Stream(sst, {}), "没有大小记录"},
+        // A cell below the declared rows in a row without a row record, where the rows have them.
+        {Stream(sst, dims + Record(0x0208, U16(0) + U16(0) + U16(1) + QByteArray(10, '\0')) +
+                         Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x027E, Cell(3, 0, 0) + U32(2))),
+         "的第4行有单元格，却没有行记录，又在其大小记录声明的1行之外"},
+        // A cell record behind a record of another type that followed the cells.
+        {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x01B2, QByteArray(18, '\0')) +
+                         Record(0x027E, Cell(0, 1, 0) + U32(2))),
+         "的单元格记录中间夹有其他记录（类型0x01B2）"},
         {Stream(sst, dims).replace(QByteArray("\x01\x00S", 3), QByteArray("\x01\x00\x00", 3)), "空字符"},
         // Records that realign: a type of 0, cell records of the formats before BIFF8.
         {Stream(sst, dims + Record(0x0000, {}) + Record(0x00FD, Cell(0, 0, 0) + U32(0))), "（类型0x0000）"},
@@ -655,12 +740,6 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
                          Record(0x00BE, U16(0) + U16(0) + U16(0) + U16(0) + U16(1)) +
                          Record(0x0203, Cell(0, 1, 0) + F64(1))),
          "（第1行第2列）给出了两次"},
-        // A row record that declares cells (columns 1 to 3) that no record gives; a declared size
-        // without a cell.
-        {Stream(sst, dims + Record(0x0208, U16(1) + U16(0) + U16(3) + QByteArray(10, '\0')) +
-                         Record(0x00FD, Cell(0, 0, 0) + U32(0))),
-         "的第2行在其行记录中声明有单元格，却一个也没有"},
-        {Stream(sst, dims), "声明的大小（1行×1列）中一个单元格也没有"},
         {Stream(sst, dims + Record(0x0208, U16(0) + U16(0) + U16(1))), "行记录长度不对"},
     };
     for (const Case& c : cases) {
@@ -670,15 +749,33 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         EXPECT_TRUE(book.sheets.empty());
     }
 
-    // Row records of empty rows, as Excel writes them (no columns) and as xlwt does (the first
-    // column alone), and of a row whose cells come, are no damage; neither is an empty sheet
-    // that declares itself empty.
+    // Row records of empty rows, as Excel writes them (no columns, or the columns of their
+    // formatting), as xlwt does (the first column alone) and as Gnumeric does (all columns), and
+    // of a row whose cells come, are no damage; neither is a sheet whose size declares no cell or
+    // not all of them, nor records of types the reader does not use ahead of the cells, behind
+    // them and (a CONTINUE) among them.
     const auto row = [](std::uint16_t r, std::uint16_t first, std::uint16_t end) {
         return Record(0x0208, U16(r) + U16(first) + U16(end) + U16(255) + QByteArray(8, '\0'));
     };
-    EXPECT_EQ(Cells(Read(Stream(sst, dims + row(0, 0, 1) + row(3, 2, 2) + row(4, 0, 1) +
-                                         Record(0x00FD, Cell(0, 0, 0) + U32(0))))),
+    EXPECT_EQ(Cells(Read(Stream(sst, dims + row(0, 0, 1) + row(3, 2, 2) + row(4, 0, 1) + row(5, 0, 256) +
+                                         row(6, 1, 4) + Record(0x00FD, Cell(0, 0, 0) + U32(0))))),
               QStringList{"0,0 2:x"});
+    EXPECT_EQ(
+        Cells(Read(Stream(sst, dims + row(0, 0, 1) + row(3, 0, 1) + Record(0x00FD, Cell(0, 0, 0) + U32(0)) +
+                                   Record(0x027E, Cell(3, 0, 0) + U32(2))))),
+        (QStringList{"0,0 2:x", "3,0 1:0"}));
+    EXPECT_EQ(Cells(Read(Stream(sst, dims))), QStringList{});
+    EXPECT_EQ(Cells(Read(Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(256) + U16(0))))),
+              QStringList{});
+    EXPECT_EQ(Cells(Read(Stream(
+                  sst, Record(0x004D, QByteArray(20, '\0')) + Record(0x003C, QByteArray(9, '\0')) +
+                           Record(0x00A1, QByteArray(34, '\0')) +
+                           Record(0x0200, U32(0) + U32(1) + U16(1) + U16(2) + U16(0)) +
+                           Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x027E, Cell(3, 2, 0) + U32(2)) +
+                           Record(0x003C, QByteArray(4, '\0')) + Record(0x00D7, U32(0)) +
+                           Record(0x01B2, QByteArray(18, '\0')) + Record(0x01BE, QByteArray(30, '\0')) +
+                           Record(0x015F, U16(0))))),
+              (QStringList{"0,0 2:x", "3,2 1:0"}));
     EXPECT_EQ(Cells(Read(Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(3) + U16(0)) +
                                          row(0, 1, 3) + Record(0x0201, Cell(0, 2, 0))))),
               QStringList{});
