@@ -495,9 +495,10 @@ double RkValue(std::uint32_t rk) {
 // therefore checked. A record of an older format (or of type 0) is damage; so is a cell given
 // twice, a cell record after the cell table has ended, a sheet without a size record ahead of
 // its cells (every writer writes one there: bytes written over a sheet's head take it with
-// them), and a cell outside the declared rows in a row without a row record where the sheet's
-// other rows have them. What writers do each in their own way is no damage: records of types
-// the reader does not use, wherever they stand; a size that declares no cell, or not every cell
+// them), a cell outside the declared rows in a row without a row record where the sheet's
+// other rows have them, and a cell outside both the declared columns and those its row's record
+// gives. What writers do each in their own way is no damage: records of types the reader does
+// not use, wherever they stand; a size that declares no cell, or not every cell
 // (the sheet's size comes from its cells); row records of rows without cells.
 class SheetReader {
 public:
@@ -608,6 +609,8 @@ private:
         m_sized = true;
         m_firstRow = firstRow;
         m_endRow = endRow;
+        m_firstColumn = firstColumn;
+        m_endColumn = endColumn;
         // Room for the cells the sheet declares, as far as the records left can hold them
         // (a cell takes 10 bytes at least), so that the cells are not moved as they come.
         if (m_cells && m_cells->empty()) {
@@ -626,6 +629,9 @@ private:
             Fail("的行记录已损坏（第" + std::to_string(U16(r.body) + 1) + "行超出第256列）");
         RowFlags(U16(r.body)) |= kRowRecord;
         m_anyRowRecord = true;
+        if (m_spans.empty())
+            m_spans.resize(kMaxRows);
+        m_spans[U16(r.body)] = {U16(r.body + 2), U16(r.body + 4)};
     }
     // A sheet whose writer gives its rows row records gives every row of cells one; a cell in a
     // row without one, outside the rows the size declares too, is a cell whose row was damaged
@@ -638,6 +644,19 @@ private:
             if (m_rows[row] == kCellsOutside)
                 Fail("的第" + std::to_string(row + 1) + "行有单元格，却没有行记录，又在其大小记录声明的" +
                      std::to_string(m_endRow) + "行之外");
+        // Likewise a cell outside the declared columns and outside the columns its row's record
+        // gives its cells: two records of the writer's disagree with it, so its column was
+        // damaged. A row record that gives no columns says nothing.
+        for (size_t row = 0; row < m_outside.size() && !m_spans.empty(); ++row) {
+            const auto [least, most] = m_outside[row];
+            const auto [first, end] = m_spans[row];
+            if (least > most || first >= end)
+                continue;
+            if (least < first || most >= end)
+                Fail("有单元格（第" + std::to_string(row + 1) + "行第" +
+                     std::to_string((least < first ? least : most) + 1) +
+                     "列）在其行记录和大小记录声明的列之外");
+        }
     }
     std::uint8_t& RowFlags(std::uint16_t row) {
         if (m_rows.empty())
@@ -784,6 +803,13 @@ private:
         word |= bit;
         if (row < m_firstRow || row >= m_endRow)
             RowFlags(row) |= kCellsOutside;
+        if (column < m_firstColumn || column >= m_endColumn) {
+            if (m_outside.empty())
+                m_outside.resize(kMaxRows, {kMaxColumns, 0});
+            auto& [least, most] = m_outside[row];
+            least = std::min(least, column);
+            most = std::max(most, column);
+        }
     }
     // A cell of the sheet: checked, then kept (when the sheet's cells are kept) with its kind, its
     // value to be filled in.
@@ -842,13 +868,19 @@ private:
     std::vector<Kind> m_xfKinds; // the kind of number each XF shows
 
     bool m_sized = false; // a size record has been read
-    std::uint32_t m_firstRow = 0, m_endRow = 0; // the rows it declares
+    std::uint32_t m_firstRow = 0, m_endRow = 0;       // the rows it declares
+    std::uint16_t m_firstColumn = 0, m_endColumn = 0; // and its columns
 
     // For each row whether it has a row record and whether it has cells outside the declared
     // rows (made at the first of either), and whether the sheet has any row record.
     static constexpr std::uint8_t kRowRecord = 1, kCellsOutside = 2;
     std::vector<std::uint8_t> m_rows;
     bool m_anyRowRecord = false;
+    // The columns each row's record gives its cells (first, behind the last), and for each row
+    // the least and the greatest column of its cells outside the declared columns (none: the
+    // least above the greatest).
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> m_spans;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> m_outside;
 
     enum class Table { Before, Inside, After };
     Table m_table = Table::Before; // where the records read are against the cell table

@@ -723,6 +723,10 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         {Stream(sst, dims + Record(0x0208, U16(0) + U16(0) + U16(1) + QByteArray(10, '\0')) +
                          Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x027E, Cell(3, 0, 0) + U32(2))),
          "的第4行有单元格，却没有行记录，又在其大小记录声明的1行之外"},
+        // A cell outside the declared columns and outside the columns its row's record gives.
+        {Stream(sst, dims + Record(0x0208, U16(0) + U16(0) + U16(1) + QByteArray(10, '\0')) +
+                         Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x027E, Cell(0, 90, 0) + U32(2))),
+         "有单元格（第1行第91列）在其行记录和大小记录声明的列之外"},
         // A cell record behind a record of another type that followed the cells.
         {Stream(sst, dims + Record(0x00FD, Cell(0, 0, 0) + U32(0)) + Record(0x01B2, QByteArray(18, '\0')) +
                          Record(0x027E, Cell(0, 1, 0) + U32(2))),
@@ -764,6 +768,12 @@ TEST(WorkbookRecords, BrokenRecordsRefuseTheFile) {
         Cells(Read(Stream(sst, dims + row(0, 0, 1) + row(3, 0, 1) + Record(0x00FD, Cell(0, 0, 0) + U32(0)) +
                                    Record(0x027E, Cell(3, 0, 0) + U32(2))))),
         (QStringList{"0,0 2:x", "3,0 1:0"}));
+    // A cell outside the declared columns in a row whose record gives no columns (as a PHP
+    // library writes them) or whose record's columns hold it.
+    EXPECT_EQ(Cells(Read(Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(1) + U16(2) + U16(0)) + row(0, 0, 0) +
+                                         row(1, 0, 3) + Record(0x00FD, Cell(0, 0, 0) + U32(0)) +
+                                         Record(0x027E, Cell(1, 2, 0) + U32(2))))),
+              (QStringList{"0,0 2:x", "1,2 1:0"}));
     EXPECT_EQ(Cells(Read(Stream(sst, dims))), QStringList{});
     EXPECT_EQ(Cells(Read(Stream(sst, Record(0x0200, U32(0) + U32(1) + U16(0) + U16(256) + U16(0))))),
               QStringList{});
