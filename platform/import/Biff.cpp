@@ -832,14 +832,20 @@ private:
         Cell* cell = Place(row, column, xf < m_xfKinds.size() ? m_xfKinds[xf] : Kind::Number);
         if (!cell)
             return;
-        if (cell->kind == Kind::Number)
+        if (cell->kind == Kind::Number) {
             cell->number = number;
-        else if (m_g.date1904)
-            cell->number = number + 1462;
-        else
-            // Day 60 of the 1900 system is a 29 February that was not; the days before it are
-            // one day later than the count since 1899-12-30 says.
-            cell->number = number < 60 ? number + 1 : number;
+            return;
+        }
+        // Day 60 of the 1900 system is a 29 February that was not; the days before it are one
+        // day later than the count since 1899-12-30 says.
+        const double days = m_g.date1904 ? number + 1462 : number < 60 ? number + 1 : number;
+        if (number < 0 || days >= kDaysPast9999) {
+            // No date has this number: it reads as the number it is, not as an empty cell.
+            cell->kind = Kind::Number;
+            cell->number = number;
+        } else {
+            cell->number = days;
+        }
     }
     // A text is kept by its index: a shared string as it stands, a cell's own text added behind.
     void AddText(std::uint16_t row, std::uint16_t column, size_t shared, std::string own) {

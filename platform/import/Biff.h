@@ -70,6 +70,9 @@ struct Book {
 // The largest sheet the format allows.
 inline constexpr std::uint32_t kMaxRows = 65536;
 inline constexpr std::uint32_t kMaxColumns = 256;
+// The days since 1899-12-30 of the first day past 9999: a number formatted as a date reads as one
+// from day 0 up to this.
+inline constexpr double kDaysPast9999 = 2958466;
 
 // Which cells a read keeps: those of every sheet, or of none (the sheets are listed; their cells
 // are read through and checked all the same).

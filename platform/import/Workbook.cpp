@@ -60,10 +60,10 @@ constexpr std::uint32_t kUnreadableFile = 100;
 constexpr size_t kCellBytes = 11;
 constexpr size_t kRowHeadBytes = 8;
 
-// Whether a number formatted as a date or time reads as one: days before 1899-12-30 or past
-// 9999 read as empty.
+// Whether a number formatted as a date or time reads as one (the reader gives the others as
+// numbers).
 bool DateInRange(double days) {
-    return days >= 0 && days < 2958466;
+    return days >= 0 && days < biff::kDaysPast9999;
 }
 
 // How often a child reading a large file says it goes on.
@@ -175,23 +175,10 @@ void ListSheetsInChild(const char* path, ChildWriter& out) {
     out.Done();
 }
 
-// Whether a cell makes its place a cell of the table: a date out of range reads as empty.
-bool Holds(const biff::Cell& cell) {
-    switch (cell.kind) {
-    case biff::Kind::Date:
-    case biff::Kind::DateTime:
-    case biff::Kind::Time:
-        return DateInRange(cell.number);
-    default:
-        return true;
-    }
-}
-
 void SendShape(const biff::Sheet& sheet, ChildWriter& out) {
     size_t columns = 0;
     for (const biff::Cell& cell : sheet.cells)
-        if (Holds(cell))
-            columns = std::max(columns, static_cast<size_t>(cell.column) + 1);
+        columns = std::max(columns, static_cast<size_t>(cell.column) + 1);
     std::vector<char> numbers(columns, 0);
     for (const biff::Cell& cell : sheet.cells)
         if (cell.row > 0 && cell.kind == biff::Kind::Number)
@@ -257,7 +244,7 @@ struct Cell {
 };
 
 // A number formatted as a date or time as text: "2024-05-06", "2024-05-06 07:08:09" (the date
-// alone at midnight), "07:08:09". Days before 1899-12-30 or past 9999 read as empty.
+// alone at midnight), "07:08:09"; empty for days before 1899-12-30 or past 9999.
 QString DateText(biff::Kind kind, double days) {
     if (!DateInRange(days))
         return {};
@@ -414,8 +401,9 @@ private:
                 if (k == biff::Kind::Number) {
                     cell.kind = CellKind::Number;
                 } else {
+                    // A number with no date keeps its value rather than reading as empty.
                     cell.date = DateText(k, cell.number);
-                    cell.kind = cell.date.isEmpty() ? CellKind::Null : CellKind::Date;
+                    cell.kind = cell.date.isEmpty() ? CellKind::Number : CellKind::Date;
                 }
             }
             if (cell.kind == CellKind::Null)

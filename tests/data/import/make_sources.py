@@ -75,7 +75,7 @@ def rows_xls(path, count, titles=('XH', 'XM', 'BJ', 'P1', 'P2')):
 def gaps_xls(path):
     """450 rows below the header: texts and numbers, ten empty rows (300-309), a number among the
     texts of column A (row 420), a column C of one cell on the last row, a date before 1899
-    in column D (it reads as empty, and makes no column)."""
+    in column D (it has no date, and reads as its number)."""
     book = xlwt.Workbook(encoding='utf-8')
     sheet = book.add_sheet('Sheet1')
     for col, title in enumerate(('A', 'B', 'C')):
