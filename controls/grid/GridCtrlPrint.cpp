@@ -118,8 +118,9 @@ bool CGridCtrl::Print(QPagedPaintDevice* pDevice) {
     OnEndPrinting(&dc, &info);
     if (!ok && pPrinter)
         pPrinter->abort();
-    painter.end();
-    return ok;
+    // The printer or the file takes the last of the pages at the end: that can fail too.
+    const bool ended = painter.end();
+    return ok && ended;
 }
 
 void CGridCtrl::BeginPrintJob(Dc* pDC, CPrintInfo* pInfo) {
