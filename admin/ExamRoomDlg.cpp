@@ -186,9 +186,12 @@ void CExamRoomDlg::OnListStudents() {
     try {
         students = ListStudents(data::Database(), *code, m_nStream);
     } catch (const db::DbError& e) {
-        // The list ends quietly, empty.
+        // The list stays empty, and says why: an empty list alone would look like a grade
+        // without students.
         qCWarning(vlog::db) << "exam-room students of" << *code << "not read:" << e.Message();
         read = false;
+        Message(data::DatabaseFailureMessage(QStringLiteral("读不出本年级的学生名单。"), e),
+                ui::MB_ICONERROR);
     }
     ShowStudents(students);
     m_strListedGrade = m_strGrade;

@@ -361,6 +361,20 @@ TEST_F(ExamRoomDlgTest, NothingListedOrARefusedCapacityIsNeverSavedAsASuccess) {
         EXPECT_EQ(Roster(junior.code)[id], kh) << id.toStdString();
 }
 
+TEST_F(ExamRoomDlgTest, AListThatCannotBeReadSaysSo) {
+    Db().Execute(QStringLiteral("ALTER TABLE tavrinName RENAME TO tavrinNameAway"));
+    {
+        ExpectWarning unread(QStringLiteral("no such table"));
+        List(junior.name);
+    }
+    Db().Execute(QStringLiteral("ALTER TABLE tavrinNameAway RENAME TO tavrinName"));
+    EXPECT_EQ(dlg->GetRowCount(), 1);
+    ASSERT_EQ(BoxTexts().size(), 1);
+    EXPECT_TRUE(BoxTexts()[0].startsWith(QStringLiteral("读不出本年级的学生名单。\n原因：")))
+        << BoxTexts()[0].toStdString();
+    EXPECT_EQ(boxes->Boxes().back().type & 0xF0, ui::MB_ICONERROR);
+}
+
 TEST_F(ExamRoomDlgTest, AFailedSaveStoresNoNumber) {
     List(junior.name);
     const std::map<QString, QString> before = Roster(junior.code);
