@@ -83,7 +83,7 @@ CellBlocks& CellBlocks::operator=(CellBlocks&& other) noexcept {
 }
 
 void CellBlocks::CopyFrom(const CellBlocks& other) {
-    // The copy's blocks are laid out as the original's, so that a value is found the same way.
+    // The copy's blocks are laid out as those of `other`, so that a value is found the same way.
     m_rows = other.m_rows;
     m_column = other.m_column;
     m_started = other.m_started;

@@ -246,13 +246,13 @@ TEST_F(DbTest, SparseWideResultsKeepEveryValueInPlace) {
         for (int c = 0; c < kColumns; ++c)
             rows[static_cast<size_t>(r)].push_back(r % 10 != 9 && (r + c) % 7 == 0 ? Variant(r * 1000 + c)
                                                                                    : Variant());
-    Recordset original(names, {}, std::move(rows));
-    // A copy holds values of its own (the original goes first), and so does a copy assigned over
-    // a record set that held values; moving hands them over.
-    Recordset copy(original);
+    Recordset source(names, {}, std::move(rows));
+    // A copy holds values of its own (the record set it was copied from is closed first), and so
+    // does a copy assigned over a record set that held values; moving hands them over.
+    Recordset copy(source);
     Recordset assigned = conn.Execute(QStringLiteral("SELECT 1, 'x'"));
     assigned = copy;
-    original.Close();
+    source.Close();
     Recordset rs(std::move(copy));
     for (Recordset* each : {&rs, &assigned}) {
         ASSERT_EQ(each->RecordCount(), kRows);
