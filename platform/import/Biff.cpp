@@ -1,6 +1,7 @@
 #include "platform/import/Biff.h"
 
 #include "platform/import/BiffCrypt.h"
+#include "platform/import/BiffRecords.h"
 
 #include <gsf/gsf.h>
 
@@ -15,13 +16,10 @@
 namespace importsrc::biff {
 namespace {
 
-// Record types.
+// Record types (those that bound the parts are in BiffRecords.h).
 constexpr std::uint16_t kFormula = 0x0006;
-constexpr std::uint16_t kEof = 0x000A;
 constexpr std::uint16_t kDateMode = 0x0022;
-constexpr std::uint16_t kFilePass = 0x002F;
 constexpr std::uint16_t kContinue = 0x003C;
-constexpr std::uint16_t kBoundSheet = 0x0085;
 constexpr std::uint16_t kMulRk = 0x00BD;
 constexpr std::uint16_t kMulBlank = 0x00BE;
 constexpr std::uint16_t kRString = 0x00D6;
@@ -37,7 +35,6 @@ constexpr std::uint16_t kBoolErr = 0x0205;
 constexpr std::uint16_t kString = 0x0207;
 constexpr std::uint16_t kRk = 0x027E;
 constexpr std::uint16_t kFormat = 0x041E;
-constexpr std::uint16_t kBof = 0x0809;
 // Records that may stand between a formula and the STRING record of its text result.
 constexpr std::uint16_t kShrFmla = 0x04BC;
 constexpr std::uint16_t kArray = 0x0221;
@@ -68,13 +65,6 @@ constexpr std::uint16_t kWorksheet = 0x0010;
 // BIFF8 records hold at most this many bytes; longer data goes on in CONTINUE records.
 constexpr std::uint16_t kMaxRecord = 8224;
 
-std::uint16_t U16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t U32(const unsigned char* p) {
-    return p[0] | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16 |
-           static_cast<std::uint32_t>(p[3]) << 24;
-}
 double F64(const unsigned char* p) {
     double v;
     std::memcpy(&v, p, 8);

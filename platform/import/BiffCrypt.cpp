@@ -1,4 +1,5 @@
 #include "platform/import/BiffCrypt.h"
+#include "platform/import/BiffRecords.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -12,10 +13,6 @@
 namespace importsrc::biff {
 namespace {
 
-constexpr std::uint16_t kBof = 0x0809;
-constexpr std::uint16_t kEof = 0x000A;
-constexpr std::uint16_t kFilePass = 0x002F;
-constexpr std::uint16_t kBoundSheet = 0x0085;
 // Records written unencrypted behind a FILEPASS record: the parts' beginnings, the FILEPASS
 // record, the user and file locks of a shared book, the interface header, and the revision
 // records.
@@ -26,14 +23,6 @@ constexpr size_t kBlock = 1024;
 
 // The password a book is encrypted under when its user set none.
 constexpr char16_t kDefaultPassword[] = u"VelvetSweatshop";
-
-std::uint16_t U16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t U32(const unsigned char* p) {
-    return p[0] | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16 |
-           static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 QByteArray Bytes(const unsigned char* p, size_t n) {
     return QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(n));
